@@ -1,0 +1,14 @@
+# Cross-compiles the Windows program with MinGW-w64 (posix threads) and runs
+# the Windows test executables under Wine.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(ZANDU_MINGW_PREFIX x86_64-w64-mingw32)
+find_program(CMAKE_C_COMPILER   ${ZANDU_MINGW_PREFIX}-gcc-posix ${ZANDU_MINGW_PREFIX}-gcc REQUIRED)
+find_program(CMAKE_CXX_COMPILER ${ZANDU_MINGW_PREFIX}-g++-posix ${ZANDU_MINGW_PREFIX}-g++ REQUIRED)
+find_program(CMAKE_RC_COMPILER  ${ZANDU_MINGW_PREFIX}-windres windres REQUIRED)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${ZANDU_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

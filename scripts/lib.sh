@@ -1,0 +1,83 @@
+# Shared set-up for run.sh and test.sh: packages, the two build trees, the
+# private Wine prefix and a virtual display. Every step is idempotent.
+set -euo pipefail
+
+ZANDU_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+ZANDU_BUILD=${ZANDU_BUILD_DIR:-$ZANDU_ROOT/build}
+HOST_BUILD=$ZANDU_BUILD/host
+WIN_BUILD=$ZANDU_BUILD/windows
+export WINEPREFIX=$WIN_BUILD/wineprefix
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}  # no Mono or Gecko prompts
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+
+ZANDU_PACKAGES=(cmake ninja-build g++ googletest g++-mingw-w64-x86-64-posix
+                wine wine64 xvfb xauth python3 python3-gammu)
+
+log() { printf '\n== %s\n' "$*"; }
+
+install_packages() {
+    local missing=() p
+    for p in "${ZANDU_PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    log "Installing ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+}
+
+build_host() {
+    log "Building the host tree (native, AddressSanitizer + UndefinedBehaviorSanitizer)"
+    cmake -S "$ZANDU_ROOT" -B "$HOST_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZANDU_SANITIZE=ON >/dev/null
+    cmake --build "$HOST_BUILD"
+}
+
+build_windows() {
+    log "Building the Windows tree (MinGW-w64)"
+    cmake -S "$ZANDU_ROOT" -B "$WIN_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+          -DCMAKE_TOOLCHAIN_FILE="$ZANDU_ROOT/cmake/mingw-w64-x86_64.cmake" \
+          -DZANDU_HOST_BUILD_DIR="$HOST_BUILD" >/dev/null
+    cmake --build "$WIN_BUILD"
+}
+
+ensure_wineprefix() {
+    [ -f "$WINEPREFIX/system.reg" ] && return 0
+    log "Creating the Wine prefix $WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+    # A crash must end the process, not wait for a click in a dialog nobody sees.
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    wineserver -w
+}
+
+# Starts one Wine server with its services for the whole run. The services
+# are started here, detached from any pipe: started by a test, they would
+# inherit its output pipe and keep the test runner waiting for its end.
+start_wine() {
+    wineserver -p
+    wine cmd /c exit >/dev/null 2>&1 </dev/null
+    trap 'stop_wine' EXIT
+}
+
+stop_wine() {
+    wineserver -k 2>/dev/null || true
+    [ -n "${ZANDU_XVFB_PID:-}" ] && kill "$ZANDU_XVFB_PID" 2>/dev/null || true
+}
+
+# Starts Xvfb on a free display unless one is given; stopped when the script exits.
+ensure_display() {
+    [ -n "${DISPLAY:-}" ] && return 0
+    local n=91
+    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    ZANDU_XVFB_PID=$!
+    trap 'stop_wine' EXIT
+    export DISPLAY=":$n"
+    local i
+    for i in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.1; done
+    echo "Xvfb did not start" >&2
+    return 1
+}

@@ -1,0 +1,115 @@
+#include "shell/Util.h"
+
+#include <shellapi.h>
+#include <shlwapi.h>
+
+#include <vector>
+
+#include "shell/Trace.h"
+
+DWORD WaitForEventsArray(DWORD dwNumEvents, const HANDLE* phEvents, bool bWaitAll, DWORD dwMilliseconds)
+{
+    ZASSERT(dwNumEvents > 0);
+    return WaitForMultipleObjects(dwNumEvents, phEvents, bWaitAll ? TRUE : FALSE, dwMilliseconds);
+}
+
+bool ShellOpen(const WString& strTarget)
+{
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.lpVerb = L"open";
+    info.lpFile = strTarget.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    return ShellExecuteExW(&info) != FALSE;
+}
+
+WString GetModulePath()
+{
+    // Grows past MAX_PATH rather than cutting a long path.
+    std::vector<wchar_t> buf(MAX_PATH);
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+        if (n == 0)
+            return WString();
+        if (n < buf.size() || buf.size() >= 32768)
+            return WString(buf.data(), n);
+        buf.resize(buf.size() * 2);
+    }
+}
+
+WString GetModuleFolder()
+{
+    WString strPath = GetModulePath();
+    std::vector<wchar_t> buf(strPath.begin(), strPath.end());
+    buf.resize(buf.size() + 2, L'\0');  // room for the backslash and the terminator
+    PathRemoveFileSpecW(buf.data());
+    PathAddBackslashW(buf.data());
+    return buf.data();
+}
+
+WString GetSkinFolder()
+{
+    return GetModuleFolder() + L"skin\\";
+}
+
+WString GetVersionText()
+{
+    const WString strPath = GetModulePath();
+    DWORD dwHandle = 0;
+    const DWORD dwSize = GetFileVersionInfoSizeW(strPath.c_str(), &dwHandle);
+    if (dwSize == 0)
+        return WString();
+    std::vector<BYTE> info(dwSize);
+    VS_FIXEDFILEINFO* pFixed = nullptr;
+    UINT nLen = 0;
+    if (!GetFileVersionInfoW(strPath.c_str(), 0, dwSize, info.data()) ||
+        !VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&pFixed), &nLen) || !pFixed)
+        return WString();
+    wchar_t szText[64];
+    wsprintfW(szText, L"%u.%u.%u", HIWORD(pFixed->dwFileVersionMS), LOWORD(pFixed->dwFileVersionMS),
+              HIWORD(pFixed->dwFileVersionLS));
+    return szText;
+}
+
+WString GetWindowClass(HWND hWnd)
+{
+    wchar_t szClass[256] = {};
+    GetClassNameW(hWnd, szClass, 256);
+    return szClass;
+}
+
+WString GetSystemErrorText(DWORD dwError)
+{
+    wchar_t szText[1024] = {};
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, dwError,
+                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), szText, 1024, nullptr);
+    return szText;
+}
+
+namespace {
+
+typedef int(WINAPI* PfnFormat)(LCID, DWORD, const SYSTEMTIME*, LPCWSTR, LPWSTR, int);
+
+bool FormatNow(PfnFormat pfnFormat, WString& strOut)
+{
+    strOut.clear();
+    const int n = pfnFormat(LOCALE_USER_DEFAULT, LOCALE_NOUSEROVERRIDE, nullptr, nullptr, nullptr, 0);
+    if (n > 0) {
+        std::vector<wchar_t> buf(n);
+        if (pfnFormat(LOCALE_USER_DEFAULT, LOCALE_NOUSEROVERRIDE, nullptr, nullptr, buf.data(), n) > 0)
+            strOut = buf.data();
+    }
+    return !strOut.empty();
+}
+
+} // namespace
+
+bool GetDateText(WString& strDate)
+{
+    return FormatNow(GetDateFormatW, strDate);
+}
+
+bool GetTimeText(WString& strTime)
+{
+    return FormatNow(GetTimeFormatW, strTime);
+}

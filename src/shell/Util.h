@@ -1,0 +1,36 @@
+// Small Win32 services: waits, the program's own paths and version, shell
+// open, and the system's texts for errors, dates and times.
+#pragma once
+
+#include <windows.h>
+
+#include "shell/Text.h"
+
+// WaitForMultipleObjects over the handles given; the count follows from them.
+DWORD WaitForEventsArray(DWORD dwNumEvents, const HANDLE* phEvents, bool bWaitAll, DWORD dwMilliseconds);
+template <class... THandles>
+DWORD WaitForEvents(bool bWaitAll, DWORD dwMilliseconds, THandles... hEvents)
+{
+    const HANDLE ahEvents[] = {hEvents...};
+    return WaitForEventsArray(sizeof...(hEvents), ahEvents, bWaitAll, dwMilliseconds);
+}
+
+// Opens a document or URL with the shell's "open" verb.
+bool ShellOpen(const WString& strTarget);
+
+WString GetModulePath();
+WString GetModuleFolder();  // ends in a backslash
+WString GetSkinFolder();    // the "skin" folder beside the executable, with its backslash
+
+// "major.minor.build" of the executable's file version; empty without one.
+WString GetVersionText();
+
+WString GetWindowClass(HWND hWnd);
+
+// The system's message for a Win32 error code, with its own line ending.
+WString GetSystemErrorText(DWORD dwError);
+
+// The current local date (short format) and time in the user's default
+// locale without user overrides; false when the text is empty.
+bool GetDateText(WString& strDate);
+bool GetTimeText(WString& strTime);

@@ -1,0 +1,17 @@
+// The GSM 7-bit default alphabet (3GPP TS 23.038) and its extension table.
+#pragma once
+
+#include <string>
+
+#include "shell/Text.h"
+
+// A septet string: one GSM default-alphabet value (0x00-0x7F) per byte,
+// length-counted, so '@' (0x00) is an ordinary septet and never a terminator.
+typedef std::string SeptetString;
+
+const char kGsmEscape = 0x1B;
+
+// Converts UTF-16 text, read up to its first NUL, to septets. An extension
+// character becomes the escape septet and its code; a control character other
+// than CR and LF becomes '?'; anything else outside the alphabet is dropped.
+SeptetString TextToGsm(const WString& strText);

@@ -1,0 +1,105 @@
+#include "sms/Pdu.h"
+
+#include <utility>
+
+#include "shell/Trace.h"
+
+namespace {
+
+const char kHex[] = "0123456789ABCDEF";
+
+void AppendHex(std::string& str, uint8_t bt)
+{
+    str += kHex[bt >> 4];
+    str += kHex[bt & 0x0F];
+}
+
+// The digits in swapped semi-octets, an odd count padded with 'F':
+// 12345 becomes 2143F5.
+std::string SwapSemiOctets(std::string strDigits)
+{
+    if (strDigits.size() % 2)
+        strDigits += 'F';
+    for (size_t i = 0; i + 1 < strDigits.size(); i += 2)
+        std::swap(strDigits[i], strDigits[i + 1]);
+    return strDigits;
+}
+
+bool IsSeparator(WChar ch)
+{
+    return ch == ' ' || ch == '-' || ch == '.' || ch == '(' || ch == ')';
+}
+
+} // namespace
+
+bool ParseAddress(const WString& strNumber, CAddress& address)
+{
+    address.strDigits.clear();
+    address.btType = 0x81;
+    bool bFirst = true;
+    for (WChar ch : strNumber) {
+        if (IsSeparator(ch))
+            continue;
+        if (ch == '+' && bFirst)
+            address.btType = 0x91;
+        else if (ch >= '0' && ch <= '9')
+            address.strDigits += static_cast<char>(ch);
+        else
+            return false;
+        bFirst = false;
+    }
+    return !address.strDigits.empty() && address.strDigits.size() <= kMaxNumberDigits;
+}
+
+std::string PackSeptets(const SeptetString& strSeptets, bool bFill)
+{
+    std::string strOctets;
+    strOctets.reserve(strSeptets.size() * 7 / 8 + 2);
+    unsigned nBits = bFill ? 1 : 0;  // bits waiting in dwAcc
+    uint32_t dwAcc = 0;
+    for (char ch : strSeptets) {
+        dwAcc |= static_cast<uint32_t>(ch & 0x7F) << nBits;
+        nBits += 7;
+        while (nBits >= 8) {
+            strOctets += static_cast<char>(dwAcc & 0xFF);
+            dwAcc >>= 8;
+            nBits -= 8;
+        }
+    }
+    if (nBits > 0)
+        strOctets += static_cast<char>(dwAcc & 0xFF);
+    return strOctets;
+}
+
+bool BuildSubmitPdu(const SeptetString& strSeptets, const WString& strNumber, std::string& strPdu,
+                    uint8_t btCurSms, uint8_t btTotalSms, uint8_t btRef)
+{
+    strPdu.clear();
+    CAddress address;
+    if (!ParseAddress(strNumber, address))
+        return false;
+    const bool bHeader = btTotalSms > 1;
+    ZASSERT(btCurSms <= btTotalSms);
+    const std::string strOctets = PackSeptets(strSeptets, bHeader);
+    const size_t nSeptets = strSeptets.size() + (bHeader ? 7 : 0);
+
+    strPdu.reserve(32 + 2 * strOctets.size());
+    strPdu += "00";                    // the phone's own service centre
+    strPdu += bHeader ? "51" : "11";   // SMS-SUBMIT, relative validity, UDHI with header
+    AppendHex(strPdu, btRef);          // TP-MR
+    AppendHex(strPdu, static_cast<uint8_t>(address.strDigits.size()));
+    AppendHex(strPdu, address.btType);
+    strPdu += SwapSemiOctets(address.strDigits);
+    strPdu += "0000AA";                // TP-PID, TP-DCS 7-bit, TP-VP 4 days
+    AppendHex(strPdu, static_cast<uint8_t>(nSeptets));
+    if (bHeader) {
+        strPdu += "050003";            // concatenated SMS, 8-bit reference
+        AppendHex(strPdu, btRef);
+        AppendHex(strPdu, btTotalSms);
+        AppendHex(strPdu, btCurSms);
+    }
+    for (char bt : strOctets)
+        AppendHex(strPdu, static_cast<uint8_t>(bt));
+    TRACE_PAIR("%s\n", strPdu.c_str());
+    return true;
+}

@@ -1,0 +1,35 @@
+"""Shared helpers of the system tests: where the executables are and how to run them."""
+import os
+import subprocess
+
+BUILD = os.environ.get("ZANDU_BUILD", "host")
+
+
+def _command(exe, args):
+    cmd = [exe, *args]
+    if BUILD == "windows":
+        cmd = [os.environ["ZANDU_WINE_RUN"], *cmd]
+    return cmd
+
+
+def cli(*args, stdin=None, timeout=120):
+    """Runs zandusms-cli (natively or under Wine) and returns the CompletedProcess,
+    with stdout and stderr decoded from UTF-8 and line ends normalised."""
+    proc = subprocess.run(_command(os.environ["ZANDU_CLI"], args), input=stdin,
+                          capture_output=True, timeout=timeout)
+    proc.stdout = proc.stdout.decode("utf-8").replace("\r\n", "\n")
+    proc.stderr = proc.stderr.decode("utf-8", "replace").replace("\r\n", "\n")
+    return proc
+
+
+def pdu_lines(stdout):
+    """Pairs (length, pdu) from the output of 'zandusms-cli pdu'."""
+    lines = stdout.split("\n")
+    assert lines[-1] == "", "output must end with a line break"
+    lines = lines[:-1]
+    assert len(lines) % 2 == 0, lines
+    pairs = []
+    for at, pdu in zip(lines[0::2], lines[1::2]):
+        assert at.startswith("AT+CMGS="), at
+        pairs.append((int(at[len("AT+CMGS="):]), pdu))
+    return pairs

@@ -1,0 +1,46 @@
+// Shared pieces of the console tool: exit codes, argument parsing, output.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "shell/Text.h"
+
+// Exit codes, documented in the README; scripts rely on them.
+enum {
+    kExitOk = 0,       // the request succeeded
+    kExitFailed = 1,   // the phone refused or answered unexpectedly
+    kExitUsage = 2,    // bad command line
+    kExitInput = 3,    // a recipient or text that cannot be sent
+    kExitPort = 4,     // the port could not be opened or failed
+    kExitTimeout = 5,  // no result within the time-out; the request was cancelled
+};
+
+// The arguments after the subcommand, UTF-8. Options are --name value or
+// --name=value; everything else is positional.
+class CArgs {
+public:
+    // Everything after a "--" is positional.
+    explicit CArgs(const std::vector<std::string>& args);
+
+    bool Flag(const char* pszName);                          // consumes --name
+    bool Option(const char* pszName, std::string& strValue); // consumes --name value
+    // The remaining arguments, which must not look like options.
+    bool Positionals(std::vector<std::string>& positionals, std::string& strError);
+
+private:
+    std::vector<std::string> m_args;  // options and positionals before "--"
+    std::vector<std::string> m_rest;  // positionals after "--"
+    std::string m_strBadOption;
+};
+
+// The message text from an argument, or from a UTF-8 file with --file
+// (- is standard input); the content is taken as it is, line breaks included.
+bool ReadText(const std::string& strPath, WString& strText, std::string& strError);
+
+bool ParseUnsigned(const std::string& str, unsigned long nMax, unsigned long& nValue);
+
+void PrintLine(const std::string& strLine);   // stdout, UTF-8
+void PrintError(const std::string& strLine);  // stderr, prefixed with the tool's name
+
+int RunPdu(CArgs& args);
