@@ -1,0 +1,34 @@
+// One port operation, handed from the dialog thread to the serial worker and
+// back. Whoever receives a finished operation owns it and deletes it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+enum {
+    OP_READ = 0,
+    OP_WRITE = 1,
+    OP_OPEN = 2,
+    OP_CLOSE = 3,
+    OP_ENUM_PORTS = 4,
+};
+
+class CSerialOp {
+public:
+    // A zero-filled buffer of dwSizeBuf bytes (none for close and enumerate).
+    CSerialOp(int nKind, uint32_t dwSizeBuf);
+    // A buffer holding a copy of the bytes given.
+    CSerialOp(int nKind, const std::string& strData);
+    virtual ~CSerialOp() {}
+
+    CSerialOp(const CSerialOp&) = delete;
+    CSerialOp& operator=(const CSerialOp&) = delete;
+
+    // The bytes of the buffer up to the first zero byte: the text of a read.
+    std::string GetText() const;
+
+    int m_nKind;
+    std::unique_ptr<uint8_t[]> pbtBuf;  // read: bytes received, then zeros; write: bytes to send;
+    uint32_t dwSizeBuf;                 // open: the port name with its terminating zero
+};
