@@ -1,0 +1,503 @@
+#include "phone/Modem.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "shell/Trace.h"
+#include "sms/Msg.h"
+#include "sms/Pdu.h"
+
+namespace {
+
+const char kCtrlZ = '\x1A';
+const char kCpbr[] = "+CPBR:";
+// A reply line longer than this is babble, not an answer.
+const size_t kMaxReplyLine = 2048;
+// Lines one multi-line reply may have: a phone-book batch with room for
+// several numbers per location and unsolicited codes in between.
+const size_t kMaxReplyLines = CModem::kPhonebookBatch * 8 + 16;
+
+void Expect(const std::string& strReply, const char* pszExpected)
+{
+    if (strReply != pszExpected)
+        throw CSmsException(pszExpected, strReply);
+}
+
+bool StartsWith(const std::string& str, const char* pszPrefix)
+{
+    return str.compare(0, std::char_traits<char>::length(pszPrefix), pszPrefix) == 0;
+}
+
+std::string Format(const char* pszFormat, unsigned n1, unsigned n2 = 0)
+{
+    char sz[64];
+    std::snprintf(sz, sizeof(sz), pszFormat, n1, n2);
+    return sz;
+}
+
+} // namespace
+
+CModem::CModem(CSerialQueue* pSerialCom, CModemSink* pSink)
+    : m_pSerialCom(pSerialCom),
+      m_pSink(pSink),
+      m_nState(ST_DONE),
+      m_nRequest(REQ_SEND),
+      m_pMsg(nullptr),
+      m_bClosing(false),
+      m_bTimerArmed(false),
+      m_replyLines(kMaxReplyLine),
+      m_nReplyLines(0),
+      m_nNextIndex(0),
+      m_nLastIndex(0),
+      m_bRangeKnown(false)
+{
+}
+
+void CModem::RequestSend(CMsg* pMsg, const WString& strPort)
+{
+    StartRequest(REQ_SEND, pMsg, strPort);
+}
+
+void CModem::RequestSave(CMsg* pMsg, const WString& strPort)
+{
+    StartRequest(REQ_SAVE, pMsg, strPort);
+}
+
+void CModem::RequestPhonebook(const WString& strPort)
+{
+    StartRequest(REQ_PHONEBOOK, nullptr, strPort);
+}
+
+void CModem::RequestDeviceTest(const WString& strPort)
+{
+    StartRequest(REQ_DEVICE_TEST, nullptr, strPort);
+}
+
+void CModem::StartRequest(int nRequest, CMsg* pMsg, const WString& strPort)
+{
+    m_nRequest = nRequest;
+    if (pMsg)
+        m_pMsg = pMsg;
+    // Until the open is announced nothing from the phone belongs to this
+    // request, and a handshake timer left from an earlier one must not act.
+    m_nState = ST_OPENING;
+    m_bClosing = false;
+    m_pSerialCom->OpenPort(WideToAnsi(strPort));
+}
+
+void CModem::OnOperationComplete(CSerialOp* pOp, CSerialPortException* pError)
+{
+    std::unique_ptr<CSerialOp> op(pOp);
+    std::unique_ptr<CSerialPortException> error(pError);
+    ZASSERT(pOp);
+    if (!op)
+        return;
+    if (error) {
+        OnTransportError(op->m_nKind);
+        return;
+    }
+    switch (op->m_nKind) {
+    case OP_OPEN:
+        OnPortOpened();
+        break;
+    case OP_CLOSE:
+        // Whatever comes after the close belongs to no request.
+        m_bClosing = true;
+        KillHandshakeTimer();
+        m_pSink->OnRequestEnded();
+        break;
+    case OP_READ:
+        OnReply(op->GetText());
+        break;
+    default:  // writes and the port list need nothing from the driver
+        break;
+    }
+}
+
+// The owner has shown the port's error. The request ends as every request
+// does, with a close whose announcement calls OnRequestEnded, and the worker
+// keeps running, so the next request works.
+void CModem::OnTransportError(int nKind)
+{
+    switch (nKind) {
+    case OP_CLOSE:
+        m_bClosing = true;
+        KillHandshakeTimer();
+        m_pSink->OnRequestEnded();
+        break;
+    case OP_OPEN:
+    case OP_READ:
+    case OP_WRITE:
+        if (m_bClosing)
+            break;
+        KillHandshakeTimer();
+        m_pSerialCom->CancelAll();
+        Close();
+        break;
+    default:
+        break;
+    }
+}
+
+void CModem::OnPortOpened()
+{
+    if (m_bClosing)  // cancelled while the port was being opened
+        return;
+    m_pSink->OnHandshaking();
+    m_nState = ST_AT;
+    m_pSerialCom->CancelAll();
+    m_pSerialCom->WriteCommand("AT");
+    m_pSerialCom->Read(kReadSize);
+    m_pSink->SetTimeout(kHandshakeTimeout);
+    m_bTimerArmed = true;
+}
+
+void CModem::OnHandshakeTimer()
+{
+    if (IsAwaitingHandshake()) {
+        m_pSink->OnTimedOut();
+        m_pSerialCom->CancelAll();
+        Close();
+    }
+    m_bTimerArmed = false;
+    m_pSink->KillTimeout();
+}
+
+void CModem::Cancel()
+{
+    KillHandshakeTimer();
+    m_pSerialCom->CancelAll();
+    Close();
+}
+
+void CModem::Close()
+{
+    m_bClosing = true;
+    m_pSerialCom->ClosePort();
+}
+
+void CModem::KillHandshakeTimer()
+{
+    if (!m_bTimerArmed)
+        return;
+    m_bTimerArmed = false;
+    m_pSink->KillTimeout();
+}
+
+void CModem::OnReply(const std::string& strRaw)
+{
+    // A burst that was on its way when the request was cancelled or failed.
+    if (m_bClosing)
+        return;
+    try {
+        Dispatch(strRaw);
+    } catch (const CSmsException& e) {
+        Fail(e);
+    }
+}
+
+void CModem::Dispatch(const std::string& strRaw)
+{
+    const std::string strReply = TrimWhite(strRaw);
+    switch (m_nState) {
+    case ST_AT:
+        OnAtReply(strReply);
+        break;
+    case ST_ECHO_OFF:
+        OnEchoOffReply(strReply);
+        break;
+    case ST_PDU_MODE:
+        OnPduModeReply(strReply);
+        break;
+    case ST_PROMPT:
+        OnPromptReply(strReply);
+        break;
+    case ST_SUBMIT:
+        OnSubmitReply(strReply);
+        break;
+    case ST_CHARSET:
+        OnCharsetReply(strReply);
+        break;
+    // Multi-line replies are taken as lines, which may span bursts.
+    case ST_MODEL:
+        OnModelReply(strRaw);
+        break;
+    case ST_PHONEBOOK_RANGE:
+        OnPhonebookRangeReply(strRaw);
+        break;
+    case ST_PHONEBOOK_READ:
+        OnPhonebookReadReply(strRaw);
+        break;
+    default:  // ST_DONE, ST_OPENING: nothing is expected
+        break;
+    }
+}
+
+void CModem::Fail(const CSmsException& e)
+{
+    TraceAssert(__FILE__, __LINE__, "!\"CSmsException\"");
+    TRACE_PAIR("Expected '%s', received '%s'\n", WideToUtf8(e.m_strExpected).c_str(),
+               WideToUtf8(e.m_strReceived).c_str());
+    m_lastFailure = e;
+    KillHandshakeTimer();
+    m_bClosing = true;
+    m_pSink->OnRequestFailed();
+    Close();
+}
+
+void CModem::Command(const std::string& strCommand, int nNewState)
+{
+    m_nState = nNewState;
+    m_replyLines.Clear();
+    m_nReplyLines = 0;
+    m_pSerialCom->WriteCommand(strCommand);
+    m_pSerialCom->Read(kReadSize);
+}
+
+void CModem::ReadAgain()
+{
+    m_pSerialCom->Read(kReadSize);
+}
+
+// --- Handshake ---------------------------------------------------------------
+
+void CModem::OnAtReply(const std::string& strReply)
+{
+    if (strReply == "AT") {  // the echo alone; the answer follows
+        ReadAgain();
+        return;
+    }
+    if (strReply == "OK" || strReply == "AT\r\r\nOK" || strReply == "OK\r\n\r\nOK") {
+        KillHandshakeTimer();
+        Command("ATE0", ST_ECHO_OFF);
+        return;
+    }
+    throw CSmsException("OK", strReply);
+}
+
+void CModem::OnEchoOffReply(const std::string& strReply)
+{
+    if (strReply == "ATE0") {
+        ReadAgain();
+        return;
+    }
+    if (strReply == "OK" || strReply == "ATE0\r\r\nOK" || strReply == "OK\r\n\r\nOK") {
+        StartRequestCommands();
+        return;
+    }
+    throw CSmsException("OK", strReply);
+}
+
+void CModem::StartRequestCommands()
+{
+    switch (m_nRequest) {
+    case REQ_PHONEBOOK:
+        Command("AT+CSCS=\"UTF-8\"", ST_CHARSET);
+        break;
+    case REQ_DEVICE_TEST:
+        m_modelLines.clear();
+        Command("AT+CGMI", ST_MODEL);
+        break;
+    default:  // REQ_SEND, REQ_SAVE
+        Command("AT+CMGF=0", ST_PDU_MODE);
+        break;
+    }
+}
+
+// --- Sending and storing a message, part by part ------------------------------
+
+void CModem::OnPduModeReply(const std::string& strReply)
+{
+    Expect(strReply, "OK");
+    AnnouncePart();
+}
+
+// Builds the current part's PDU and announces it with its TPDU length.
+void CModem::AnnouncePart()
+{
+    ZASSERT(m_pMsg);
+    if (!m_pMsg)
+        throw CSmsException("a message", "");
+    // The window refuses such texts and numbers before it asks; a garbled
+    // PDU must never reach the phone all the same.
+    if (m_pMsg->IsTooLong())
+        throw CSmsException("at most 255 parts", Format("%u parts", m_pMsg->GetTotalParts()));
+    if (!BuildSubmitPdu(m_pMsg->GetPart(), m_pMsg->m_strNumber, m_strPdu, m_pMsg->m_btCurSms,
+                        static_cast<uint8_t>(m_pMsg->GetTotalParts()),
+                        static_cast<uint8_t>(m_pMsg->m_dwRef)))
+        throw CSmsException("a number that can be sent", WideToAnsi(m_pMsg->m_strNumber));
+    m_nState = ST_PROMPT;
+    m_pSerialCom->WriteRaw(Format(IsSave() ? "AT+CMGW=%u\r" : "AT+CMGS=%u\r", GetTpduLength(m_strPdu)));
+    ReadAgain();
+}
+
+void CModem::OnPromptReply(const std::string& strReply)
+{
+    const std::string strPrompt = SkipLeftoverOk(strReply);
+    if (strPrompt.empty()) {  // the late "OK" of the previous part alone
+        ReadAgain();
+        return;
+    }
+    Expect(strPrompt, ">");
+    if (IsSave())
+        m_pSink->OnUploadingMessage();
+    else if (m_pMsg->m_strSeptets.size() <= kSingleSeptets)
+        m_pSink->OnSending();
+    else
+        m_pSink->OnSendingPart(m_pMsg->m_btCurSms);
+    m_nState = ST_SUBMIT;
+    m_pSerialCom->WriteRaw(m_strPdu + kCtrlZ);
+    ReadAgain();
+}
+
+void CModem::OnSubmitReply(const std::string& strReply)
+{
+    const std::string strAck = SkipLeftoverOk(strReply);
+    if (strAck.empty()) {
+        ReadAgain();
+        return;
+    }
+    // The message reference or storage index that follows is not needed.
+    const char* pszAck = IsSave() ? "+CMGW: " : "+CMGS: ";
+    if (strAck.compare(0, 7, pszAck) != 0)
+        throw CSmsException(pszAck, strAck);
+
+    m_pMsg->NextPart();
+    const bool bComplete = m_pMsg->IsComplete();
+    // Set before the owner is told: it may start its next request (on the
+    // open port) from inside the call, and that one must not be disturbed.
+    if (bComplete)
+        m_nState = ST_DONE;
+    const bool bKeepOpen = IsSave() ? m_pSink->OnMessageUploaded() : m_pSink->OnMessageSent();
+    if (!bComplete)
+        AnnouncePart();
+    else if (!bKeepOpen)
+        Close();
+}
+
+// --- Device test ----------------------------------------------------------------
+
+std::vector<std::string> CModem::TakeLines(const std::string& strRaw)
+{
+    std::vector<std::string> lines;
+    if (!m_replyLines.Feed(strRaw, lines))
+        throw CSmsException("a line of at most 2048 characters", strRaw);
+    m_nReplyLines += lines.size();
+    if (m_nReplyLines > kMaxReplyLines)
+        throw CSmsException("a final result code", lines.empty() ? strRaw : lines.back());
+    return lines;
+}
+
+void CModem::OnModelReply(const std::string& strRaw)
+{
+    for (const std::string& strLine : TakeLines(strRaw)) {
+        switch (GetFinalResult(strLine)) {
+        case FINAL_NONE:
+            m_modelLines.push_back(strLine);
+            break;
+        case FINAL_ERROR:
+            throw CSmsException("OK", strLine);
+        case FINAL_OK: {
+            const std::string strModel = GetModelText(m_modelLines);
+            if (strModel.empty())
+                throw CSmsException("the maker's name", strLine);
+            m_nState = ST_DONE;
+            Close();
+            m_pSink->OnModel(AnsiToWide(strModel));
+            return;
+        }
+        }
+    }
+    ReadAgain();  // the final result code is still to come
+}
+
+// --- Phone-book download --------------------------------------------------------
+
+void CModem::OnCharsetReply(const std::string& strReply)
+{
+    Expect(strReply, "OK");
+    m_pSink->OnDownloadingPhonebook();
+    m_bRangeKnown = false;
+    Command("AT+CPBR=?", ST_PHONEBOOK_RANGE);
+}
+
+void CModem::OnPhonebookRangeReply(const std::string& strRaw)
+{
+    for (const std::string& strLine : TakeLines(strRaw)) {
+        switch (GetFinalResult(strLine)) {
+        case FINAL_NONE: {
+            if (!StartsWith(strLine, kCpbr))
+                break;  // an unsolicited code
+            unsigned nFirst = 0;
+            unsigned nLast = 0;
+            if (!ParsePhonebookRange(strLine, nFirst, nLast))
+                throw CSmsException("+CPBR: (<first>-<last>)", strLine);
+            if (nLast - nFirst >= kMaxPhonebookLocations) {
+                TRACE_PAIR("Reading the first %u of %u locations\n", kMaxPhonebookLocations,
+                           nLast - nFirst + 1);
+                nLast = nFirst + kMaxPhonebookLocations - 1;
+            }
+            m_nNextIndex = nFirst;
+            m_nLastIndex = nLast;
+            m_bRangeKnown = true;
+            break;
+        }
+        case FINAL_ERROR:
+            throw CSmsException("OK", strLine);
+        case FINAL_OK:
+            if (!m_bRangeKnown)
+                throw CSmsException("+CPBR: (<first>-<last>)", strLine);
+            ReadNextBatch();
+            return;
+        }
+    }
+    ReadAgain();
+}
+
+void CModem::ReadNextBatch()
+{
+    // A phone without locations reports (0-0).
+    if (m_nLastIndex == 0 || m_nNextIndex > m_nLastIndex) {
+        FinishPhonebook();
+        return;
+    }
+    const unsigned nFirst = m_nNextIndex;
+    const unsigned nLast =
+        m_nLastIndex - nFirst >= kPhonebookBatch ? nFirst + kPhonebookBatch - 1 : m_nLastIndex;
+    m_nNextIndex = nLast + 1;
+    Command(Format("AT+CPBR=%u,%u", nFirst, nLast), ST_PHONEBOOK_READ);
+}
+
+void CModem::OnPhonebookReadReply(const std::string& strRaw)
+{
+    for (const std::string& strLine : TakeLines(strRaw)) {
+        switch (GetFinalResult(strLine)) {
+        case FINAL_NONE: {
+            if (!StartsWith(strLine, kCpbr))
+                break;
+            // One odd entry does not cost the rest of the phone book.
+            CPhonebookEntry entry;
+            if (!ParsePhonebookEntry(strLine, entry)) {
+                TRACE_PAIR("Skipped the phone-book line '%s'\n", strLine.c_str());
+                break;
+            }
+            if (!entry.strNumber.empty())
+                m_pSink->OnPhonebookEntry(entry.strName, entry.strNumber);
+            break;
+        }
+        case FINAL_ERROR:
+            throw CSmsException("OK", strLine);
+        case FINAL_OK:
+            ReadNextBatch();
+            return;
+        }
+    }
+    ReadAgain();
+}
+
+void CModem::FinishPhonebook()
+{
+    m_pSink->OnPhonebookDownloaded();
+    m_nState = ST_DONE;
+    Close();
+}

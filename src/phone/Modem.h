@@ -1,0 +1,141 @@
+// The modem driver: a state machine that turns a request (send a message,
+// store it in the phone, download the phone book, identify the phone) into an
+// AT dialogue with the phone. It runs on the thread that owns it and advances
+// one step per announcement of a finished port operation; it touches the port
+// only by queueing operations on a CSerialQueue, and reports through a
+// CModemSink. Every request: open the port, handshake ("AT", "ATE0"), the
+// request's own commands, close the port.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "phone/ModemSink.h"
+#include "phone/PhoneReply.h"
+#include "phone/SmsException.h"
+#include "serial/SerialOp.h"
+#include "serial/SerialPortException.h"
+#include "serial/SerialQueue.h"
+#include "shell/Text.h"
+
+class CMsg;
+
+class CModem {
+public:
+    // Request kinds; the owner words a failure by them.
+    enum {
+        REQ_PHONEBOOK = 0,
+        REQ_SEND = 1,
+        REQ_SAVE = 2,
+        REQ_DEVICE_TEST = 3,
+    };
+
+    // Dialogue states; "sent" means queued on the command exchange.
+    enum {
+        ST_AT = 0,               // port open announced, "AT" sent
+        ST_ECHO_OFF = 1,         // "ATE0" sent
+        ST_PDU_MODE = 2,         // "AT+CMGF=0" sent
+        ST_PROMPT = 3,           // "AT+CMGS=<len>\r" or "AT+CMGW=<len>\r" sent
+        ST_SUBMIT = 4,           // a PDU and Ctrl-Z sent
+        ST_CHARSET = 5,          // "AT+CSCS=\"UTF-8\"" sent
+        ST_MODEL = 6,            // "AT+CGMI" sent
+        ST_DONE = 7,             // finished; read announcements are ignored
+        ST_OPENING = 8,          // request made, port open not yet announced
+        ST_PHONEBOOK_RANGE = 9,  // "AT+CPBR=?" sent
+        ST_PHONEBOOK_READ = 10,  // "AT+CPBR=<first>,<last>" sent
+    };
+
+    static const uint32_t kReadSize = 512;
+    static const uint32_t kHandshakeTimeout = 5000;
+    // Locations read per "AT+CPBR=<first>,<last>": slow phones cope with it.
+    static const unsigned kPhonebookBatch = 20;
+    // Locations read at most; a phone claiming more is read that far.
+    static const unsigned kMaxPhonebookLocations = 10000;
+
+    // Neither is owned; both must outlive the driver.
+    CModem(CSerialQueue* pSerialCom, CModemSink* pSink);
+
+    CModem(const CModem&) = delete;
+    CModem& operator=(const CModem&) = delete;
+
+    // The request entry points. The message is not owned and must stay alive
+    // until the request has ended or OnMessageSent/OnMessageUploaded has been
+    // called for its last part. A send or save may be made from inside those
+    // two calls, on the port still open.
+    void RequestSend(CMsg* pMsg, const WString& strPort);
+    void RequestSave(CMsg* pMsg, const WString& strPort);
+    void RequestPhonebook(const WString& strPort);
+    void RequestDeviceTest(const WString& strPort);
+
+    // Every announcement of the command exchange, success or failure. Takes
+    // ownership of both and deletes them.
+    void OnOperationComplete(CSerialOp* pOp, CSerialPortException* pError);
+
+    // The handshake timer set through SetTimeout has fired. If the phone has
+    // still not answered "AT": OnTimedOut, and the request is cancelled (its
+    // close announcement ends it). In every case the timer is killed.
+    void OnHandshakeTimer();
+    bool IsAwaitingHandshake() const { return m_nState == ST_AT && !m_bClosing; }
+
+    // The user's cancel: discard what is queued, abort the transfer in
+    // progress and close the port. Announcements that come in after it are
+    // ignored; the close announcement calls OnRequestEnded.
+    void Cancel();
+
+    int GetRequest() const { return m_nRequest; }
+    int GetState() const { return m_nState; }
+    // What the phone answered instead of the expected reply, for the last
+    // failed request (diagnostics; the owner shows only the request's text).
+    const CSmsException& GetLastFailure() const { return m_lastFailure; }
+
+private:
+    void StartRequest(int nRequest, CMsg* pMsg, const WString& strPort);
+    void OnTransportError(int nKind);
+    void OnPortOpened();
+    void OnReply(const std::string& strRaw);
+    void Dispatch(const std::string& strRaw);
+    void Fail(const CSmsException& e);
+    void Close();
+    void KillHandshakeTimer();
+
+    void Command(const std::string& strCommand, int nNewState);
+    void ReadAgain();
+
+    void OnAtReply(const std::string& strReply);
+    void OnEchoOffReply(const std::string& strReply);
+    void StartRequestCommands();
+
+    void OnPduModeReply(const std::string& strReply);
+    void OnPromptReply(const std::string& strReply);
+    void OnSubmitReply(const std::string& strReply);
+    void AnnouncePart();
+    bool IsSave() const { return m_nRequest == REQ_SAVE; }
+
+    void OnModelReply(const std::string& strRaw);
+    void OnCharsetReply(const std::string& strReply);
+    void OnPhonebookRangeReply(const std::string& strRaw);
+    void OnPhonebookReadReply(const std::string& strRaw);
+    void ReadNextBatch();
+    void FinishPhonebook();
+    // The complete lines the burst finishes; throws when they grow unbounded.
+    std::vector<std::string> TakeLines(const std::string& strRaw);
+
+    CSerialQueue* m_pSerialCom;
+    CModemSink* m_pSink;
+    int m_nState;
+    int m_nRequest;
+    CMsg* m_pMsg;
+    bool m_bClosing;       // this request's close is queued: ignore the rest
+    bool m_bTimerArmed;
+    std::string m_strPdu;  // the PDU of the current part
+
+    CReplyLines m_replyLines;        // the reply of a multi-line command
+    size_t m_nReplyLines;            // lines taken of it so far
+    std::vector<std::string> m_modelLines;
+    unsigned m_nNextIndex;           // phone-book location to read next
+    unsigned m_nLastIndex;           // last phone-book location to read
+    bool m_bRangeKnown;
+
+    CSmsException m_lastFailure;
+};

@@ -1,0 +1,46 @@
+// What the modem driver tells its owner: progress, results, failures, and the
+// handshake timer it needs. The main dialog implements it; so does the
+// console tool. Every call arrives on the thread that drives CModem.
+#pragma once
+
+#include <cstdint>
+
+#include "shell/Text.h"
+
+class CModemSink {
+public:
+    virtual ~CModemSink() {}
+
+    // One entry of the phone's phone book (UTF-16, converted from UTF-8).
+    virtual void OnPhonebookEntry(const WString& strName, const WString& strNumber) = 0;
+    // The last entry has been handed over; the port is being closed.
+    virtual void OnPhonebookDownloaded() = 0;
+    // After every acknowledged part. Its result counts only after the last
+    // part: true means another request for the same port follows, so the
+    // port stays open. The owner may make that request from inside this call.
+    virtual bool OnMessageSent() = 0;
+    // After every stored part; the same rule as OnMessageSent.
+    virtual bool OnMessageUploaded() = 0;
+    // The port is open and the handshake starts.
+    virtual void OnHandshaking() = 0;
+    // The port has been closed: the request is over, whatever its outcome.
+    virtual void OnRequestEnded() = 0;
+    // The phone answered unexpectedly; the port is being closed. The owner
+    // words it by GetRequest() of the driver.
+    virtual void OnRequestFailed() = 0;
+    // The phone accepted UTF-8; the entries are being read.
+    virtual void OnDownloadingPhonebook() = 0;
+    // The phone prompts for part btPart (1-based) of a concatenated message.
+    virtual void OnSendingPart(uint8_t btPart) = 0;
+    // The phone prompts for a message of one SMS.
+    virtual void OnSending() = 0;
+    // The phone prompts for a part to store in its memory.
+    virtual void OnUploadingMessage() = 0;
+    // The phone's answer to the maker query, without the final result code.
+    virtual void OnModel(const WString& strModel) = 0;
+    // The phone did not answer "AT" in time (called through OnHandshakeTimer).
+    virtual void OnTimedOut() = 0;
+    // Arm the handshake timer; when it fires, call CModem::OnHandshakeTimer.
+    virtual void SetTimeout(uint32_t dwMilliseconds) = 0;
+    virtual void KillTimeout() = 0;
+};

@@ -1,0 +1,180 @@
+// Runs CModem without threads or a port: a recording queue stands in for the
+// command exchange, CPhoneLink plays the serial worker (it performs queued
+// operations in order and announces them) and answers each read with a burst
+// the test scripts, and CRecordingSink notes every call the driver makes.
+// No test framework here: the fuzz target uses it too.
+#pragma once
+
+#include <cstring>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "phone/Modem.h"
+#include "phone/ModemSink.h"
+#include "serial/SerialQueue.h"
+
+class CFakeSerialQueue : public CSerialQueue {
+public:
+    void Enqueue(CSerialOp* pOp) override
+    {
+        m_log.push_back(Describe(*pOp));
+        m_queue.emplace_back(pOp);
+    }
+    void CancelAll() override
+    {
+        m_log.push_back("cancel");
+        m_queue.clear();
+    }
+
+    static std::string Describe(const CSerialOp& op)
+    {
+        switch (op.m_nKind) {
+        case OP_READ: return "read " + std::to_string(op.dwSizeBuf);
+        case OP_WRITE: return "write " + std::string(reinterpret_cast<const char*>(op.pbtBuf.get()), op.dwSizeBuf);
+        case OP_OPEN: return "open " + op.GetText();
+        case OP_CLOSE: return "close";
+        default: return "enum";
+        }
+    }
+
+    size_t Count(const std::string& strEntry) const
+    {
+        size_t n = 0;
+        for (const std::string& s : m_log)
+            n += s == strEntry;
+        return n;
+    }
+
+    std::deque<std::unique_ptr<CSerialOp>> m_queue;
+    std::vector<std::string> m_log;  // every queueing call, in order
+};
+
+class CRecordingSink : public CModemSink {
+public:
+    void OnPhonebookEntry(const WString& strName, const WString& strNumber) override
+    {
+        m_entries.push_back(WideToUtf8(strName) + "|" + WideToUtf8(strNumber));
+        Note("Entry " + m_entries.back());
+    }
+    void OnPhonebookDownloaded() override { Note("PhonebookDownloaded"); }
+    bool OnMessageSent() override
+    {
+        Note("MessageSent");
+        return m_onMessageSent ? m_onMessageSent() : m_bKeepOpen;
+    }
+    bool OnMessageUploaded() override
+    {
+        Note("MessageUploaded");
+        return m_onMessageSent ? m_onMessageSent() : m_bKeepOpen;
+    }
+    void OnHandshaking() override { Note("Handshaking"); }
+    void OnRequestEnded() override { Note("RequestEnded"); }
+    void OnRequestFailed() override { Note("RequestFailed"); }
+    void OnDownloadingPhonebook() override { Note("DownloadingPhonebook"); }
+    void OnSendingPart(uint8_t btPart) override { Note("SendingPart " + std::to_string(btPart)); }
+    void OnSending() override { Note("Sending"); }
+    void OnUploadingMessage() override { Note("UploadingMessage"); }
+    void OnModel(const WString& strModel) override { Note("Model " + WideToUtf8(strModel)); }
+    void OnTimedOut() override { Note("TimedOut"); }
+    void SetTimeout(uint32_t dwMilliseconds) override { Note("SetTimeout " + std::to_string(dwMilliseconds)); }
+    void KillTimeout() override { Note("KillTimeout"); }
+
+    size_t Count(const std::string& strCall) const
+    {
+        size_t n = 0;
+        for (const std::string& s : m_calls)
+            n += s == strCall;
+        return n;
+    }
+
+    std::vector<std::string> m_calls;
+    std::vector<std::string> m_entries;  // "name|number"
+    bool m_bKeepOpen = false;
+    std::function<bool()> m_onMessageSent;  // replaces m_bKeepOpen when set
+
+private:
+    void Note(const std::string& str) { m_calls.push_back(str); }
+};
+
+class CPhoneLink {
+public:
+    CPhoneLink(CFakeSerialQueue& queue, CModem& modem) : m_queue(queue), m_modem(modem) {}
+
+    // Performs queued operations up to the next read, which stays queued for
+    // Reply: opens and closes succeed, written bytes reach the phone.
+    void Run()
+    {
+        while (!m_queue.m_queue.empty() && m_queue.m_queue.front()->m_nKind != OP_READ) {
+            std::unique_ptr<CSerialOp> op = Take();
+            if (op->m_nKind == OP_WRITE) {
+                m_writes.emplace_back(reinterpret_cast<const char*>(op->pbtBuf.get()), op->dwSizeBuf);
+                m_strWritten += m_writes.back();
+            }
+            m_modem.OnOperationComplete(op.release(), nullptr);
+        }
+    }
+
+    bool IsReadPending()
+    {
+        Run();
+        return !m_queue.m_queue.empty();
+    }
+
+    // Answers the pending read with one burst (at most the read's size), then
+    // performs what the driver queued in return. False when no read was pending.
+    bool Reply(const std::string& strBurst)
+    {
+        if (!IsReadPending())
+            return false;
+        std::unique_ptr<CSerialOp> op = Take();
+        const size_t n = strBurst.size() < op->dwSizeBuf ? strBurst.size() : op->dwSizeBuf;
+        if (n)
+            std::memcpy(op->pbtBuf.get(), strBurst.data(), n);
+        m_modem.OnOperationComplete(op.release(), nullptr);
+        Run();
+        return n == strBurst.size();
+    }
+
+    // Fails the next queued operation with a port error, then runs on.
+    bool FailNext(uint32_t dwError)
+    {
+        if (m_queue.m_queue.empty())
+            return false;
+        std::unique_ptr<CSerialOp> op = Take();
+        m_modem.OnOperationComplete(op.release(), new CSerialPortException(dwError));
+        Run();
+        return true;
+    }
+
+    std::vector<std::string> m_writes;  // every write the phone received
+    std::string m_strWritten;           // the same bytes, run together
+
+private:
+    std::unique_ptr<CSerialOp> Take()
+    {
+        std::unique_ptr<CSerialOp> op = std::move(m_queue.m_queue.front());
+        m_queue.m_queue.pop_front();
+        return op;
+    }
+
+    CFakeSerialQueue& m_queue;
+    CModem& m_modem;
+};
+
+// The three together, with a phone that is handed a request and the
+// handshake answered.
+struct CModemRig {
+    CFakeSerialQueue queue;
+    CRecordingSink sink;
+    CModem modem{&queue, &sink};
+    CPhoneLink phone{queue, modem};
+
+    void Handshake()
+    {
+        phone.Reply("\r\nOK\r\n");
+        phone.Reply("\r\nOK\r\n");
+    }
+};

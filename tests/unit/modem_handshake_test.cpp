@@ -1,0 +1,257 @@
+// The modem driver's common frame: open, handshake, time-out, failures,
+// transport errors and cancel, seen from the phone's side of the port and
+// from the owner's (the sink).
+#include <gtest/gtest.h>
+
+#include "sms/Msg.h"
+#include "support/ModemHarness.h"
+#include "support/TraceCapture.h"
+
+namespace {
+
+typedef std::vector<std::string> Strings;
+
+struct Handshake : ::testing::Test {
+    CModemRig rig;
+    CMsg msg{WSTR("Hi"), WString(), WSTR("0123456789")};
+
+    void SetUp() override { ResetMsgReferences(); }
+    void StartSend() { rig.modem.RequestSend(&msg, WSTR("COM5")); }
+};
+
+TEST_F(Handshake, OpenAnnouncedStartsWithAtAndArmsTheTimer)
+{
+    StartSend();
+    EXPECT_EQ(rig.queue.m_log, Strings({"open COM5"}));
+    EXPECT_EQ(rig.queue.m_queue.front()->dwSizeBuf, 5u);  // the name and its terminating zero
+    EXPECT_TRUE(rig.sink.m_calls.empty());  // nothing until the open is announced
+    rig.phone.Run();
+    EXPECT_EQ(rig.queue.m_log,
+              Strings({"open COM5", "cancel", "write AT\r\n", "read 512"}));
+    EXPECT_EQ(rig.sink.m_calls, Strings({"Handshaking", "SetTimeout 5000"}));
+    EXPECT_TRUE(rig.modem.IsAwaitingHandshake());
+}
+
+// Every accepted row of the "AT" table leads to "ATE0"; the echo alone reads again.
+TEST_F(Handshake, AtTableAcceptedRows)
+{
+    for (const char* reply : {"OK", "\r\nOK\r\n", "AT\r\r\nOK\r\n", "\r\nOK\r\n\r\nOK\r\n", " \t OK \v\f"}) {
+        CModemRig r;
+        r.modem.RequestSend(&msg, WSTR("COM5"));
+        ASSERT_TRUE(r.phone.Reply(reply)) << reply;
+        EXPECT_EQ(r.phone.m_writes, Strings({"AT\r\n", "ATE0\r\n"})) << reply;
+        EXPECT_EQ(r.modem.GetState(), CModem::ST_ECHO_OFF) << reply;
+        EXPECT_FALSE(r.modem.IsAwaitingHandshake());
+        EXPECT_EQ(r.sink.m_calls, Strings({"Handshaking", "SetTimeout 5000", "KillTimeout"})) << reply;
+    }
+}
+
+TEST_F(Handshake, EchoSplitFromTheAnswerReadsAgain)
+{
+    StartSend();
+    rig.phone.Reply("AT\r");
+    EXPECT_EQ(rig.phone.m_writes, Strings({"AT\r\n"}));
+    EXPECT_TRUE(rig.phone.IsReadPending());
+    EXPECT_TRUE(rig.modem.IsAwaitingHandshake());
+    rig.phone.Reply("\r\nOK\r\n");
+    rig.phone.Reply("ATE0\r");
+    EXPECT_EQ(rig.phone.m_writes, Strings({"AT\r\n", "ATE0\r\n"}));
+    rig.phone.Reply("\r\nOK\r\n");
+    EXPECT_EQ(rig.phone.m_writes, Strings({"AT\r\n", "ATE0\r\n", "AT+CMGF=0\r\n"}));
+}
+
+TEST_F(Handshake, EchoOffTableAcceptedRowsChooseTheRequestCommand)
+{
+    struct Case {
+        int nRequest;
+        const char* pszCommand;
+    } cases[] = {{CModem::REQ_SEND, "AT+CMGF=0\r\n"},
+                 {CModem::REQ_SAVE, "AT+CMGF=0\r\n"},
+                 {CModem::REQ_PHONEBOOK, "AT+CSCS=\"UTF-8\"\r\n"},
+                 {CModem::REQ_DEVICE_TEST, "AT+CGMI\r\n"}};
+    for (const Case& c : cases) {
+        for (const char* reply : {"\r\nOK\r\n", "ATE0\r\r\nOK\r\n", "OK\r\n\r\nOK"}) {
+            CModemRig r;
+            switch (c.nRequest) {
+            case CModem::REQ_SEND: r.modem.RequestSend(&msg, WSTR("COM5")); break;
+            case CModem::REQ_SAVE: r.modem.RequestSave(&msg, WSTR("COM5")); break;
+            case CModem::REQ_PHONEBOOK: r.modem.RequestPhonebook(WSTR("COM5")); break;
+            default: r.modem.RequestDeviceTest(WSTR("COM5")); break;
+            }
+            EXPECT_EQ(r.modem.GetRequest(), c.nRequest);
+            r.phone.Reply("OK");
+            r.phone.Reply(reply);
+            EXPECT_EQ(r.phone.m_writes, Strings({"AT\r\n", "ATE0\r\n", c.pszCommand})) << reply;
+            EXPECT_TRUE(r.phone.IsReadPending());
+            EXPECT_EQ(r.sink.Count("RequestFailed"), 0u);
+        }
+    }
+}
+
+// Exact, case-sensitive comparison after trimming; anything else fails the
+// request with "OK" as the expected text and the reply as received.
+TEST_F(Handshake, UnexpectedRepliesFailTheRequest)
+{
+    for (const char* reply : {"ERROR", "ok", "OK.", "AT OK", "O K", "OK\r\nOK", "OK\r\n\r\nOK\r\n\r\nOK", "A"}) {
+        for (int nStep = 0; nStep < 2; ++nStep) {
+            CTraceCapture trace;
+            CModemRig r;
+            r.modem.RequestSend(&msg, WSTR("COM5"));
+            if (nStep == 1)
+                r.phone.Reply("OK");
+            r.phone.Reply(reply);
+            EXPECT_EQ(r.sink.Count("RequestFailed"), 1u) << reply;
+            EXPECT_EQ(r.sink.m_calls.back(), "RequestEnded") << reply;
+            EXPECT_EQ(r.queue.Count("close"), 1u);
+            EXPECT_FALSE(r.phone.IsReadPending());
+            EXPECT_EQ(r.phone.m_writes.size(), static_cast<size_t>(nStep + 1));  // nothing more sent
+            EXPECT_TRUE(CTraceCapture::HasReported("!\"CSmsException\"\n"));
+            EXPECT_EQ(r.modem.GetLastFailure().m_strExpected, WSTR("OK"));
+            EXPECT_EQ(WideToAnsi(r.modem.GetLastFailure().m_strReceived), TrimWhite(reply));
+        }
+    }
+}
+
+TEST_F(Handshake, FailureInTheFirstStepKillsTheTimerBeforeTelling)
+{
+    rig.modem.RequestDeviceTest(WSTR("COM7"));
+    rig.phone.Reply("\r\nERROR\r\n");
+    EXPECT_EQ(rig.sink.m_calls,
+              Strings({"Handshaking", "SetTimeout 5000", "KillTimeout", "RequestFailed", "RequestEnded"}));
+    EXPECT_EQ(rig.modem.GetRequest(), CModem::REQ_DEVICE_TEST);
+}
+
+TEST_F(Handshake, TimerActsOnlyWhileTheAtIsUnanswered)
+{
+    StartSend();
+    rig.phone.Run();
+    rig.modem.OnHandshakeTimer();
+    EXPECT_EQ(rig.sink.m_calls, Strings({"Handshaking", "SetTimeout 5000", "TimedOut", "KillTimeout"}));
+    EXPECT_EQ(rig.queue.m_log.back(), "close");
+    EXPECT_EQ(rig.queue.m_log[rig.queue.m_log.size() - 2], "cancel");
+    EXPECT_FALSE(rig.phone.IsReadPending());  // the read was aborted, the close announced
+    EXPECT_EQ(rig.sink.m_calls.back(), "RequestEnded");
+    EXPECT_EQ(rig.sink.Count("RequestFailed"), 0u);
+}
+
+TEST_F(Handshake, TimerDoesNothingOnceAtIsAnswered)
+{
+    StartSend();
+    rig.phone.Reply("OK");  // now waiting for the answer to ATE0, which never comes
+    const size_t nOps = rig.queue.m_log.size();
+    rig.sink.m_calls.clear();
+    rig.modem.OnHandshakeTimer();
+    EXPECT_EQ(rig.sink.m_calls, Strings({"KillTimeout"}));
+    EXPECT_EQ(rig.queue.m_log.size(), nOps);
+    EXPECT_TRUE(rig.phone.IsReadPending());
+}
+
+TEST_F(Handshake, TimerDoesNothingBeforeTheOpenOrAfterAFailure)
+{
+    StartSend();  // open queued, not yet announced
+    rig.modem.OnHandshakeTimer();
+    EXPECT_EQ(rig.sink.m_calls, Strings({"KillTimeout"}));
+    EXPECT_EQ(rig.queue.m_log.size(), 1u);
+
+    rig.phone.Reply("ERROR");  // fails in the first step; the state stays there
+    rig.sink.m_calls.clear();
+    const size_t nOps = rig.queue.m_log.size();
+    rig.modem.OnHandshakeTimer();
+    EXPECT_EQ(rig.sink.m_calls, Strings({"KillTimeout"}));
+    EXPECT_EQ(rig.queue.m_log.size(), nOps);
+}
+
+TEST_F(Handshake, TransportErrorEndsTheRequestAndTheNextOneWorks)
+{
+    StartSend();
+    ASSERT_TRUE(rig.phone.FailNext(2));  // the port does not exist
+    EXPECT_EQ(rig.sink.m_calls, Strings({"RequestEnded"}));
+    EXPECT_EQ(rig.queue.Count("close"), 1u);
+
+    rig.sink.m_calls.clear();
+    rig.phone.m_writes.clear();
+    StartSend();
+    rig.Handshake();
+    EXPECT_EQ(rig.phone.m_writes, Strings({"AT\r\n", "ATE0\r\n", "AT+CMGF=0\r\n"}));
+}
+
+TEST_F(Handshake, TransportErrorOfAWriteDropsTheReadQueuedAfterIt)
+{
+    StartSend();
+    rig.phone.Reply("OK");
+    rig.phone.Reply("OK");  // "AT+CMGF=0" and its read are queued
+    rig.sink.m_calls.clear();
+    ASSERT_TRUE(rig.phone.FailNext(31));
+    EXPECT_FALSE(rig.phone.IsReadPending());
+    EXPECT_EQ(rig.queue.Count("close"), 1u);
+    EXPECT_EQ(rig.sink.m_calls, Strings({"RequestEnded"}));
+}
+
+TEST_F(Handshake, TransportErrorInTheFirstStepKillsTheTimer)
+{
+    StartSend();
+    rig.phone.Run();
+    ASSERT_TRUE(rig.phone.FailNext(1167));  // the read: the device went away
+    EXPECT_EQ(rig.sink.m_calls, Strings({"Handshaking", "SetTimeout 5000", "KillTimeout", "RequestEnded"}));
+    rig.sink.m_calls.clear();
+    rig.modem.OnHandshakeTimer();  // a late tick must not cancel anything
+    EXPECT_EQ(rig.sink.m_calls, Strings({"KillTimeout"}));
+}
+
+TEST_F(Handshake, FailedCloseStillEndsTheRequest)
+{
+    StartSend();
+    rig.phone.Reply("ERROR");
+    ASSERT_EQ(rig.sink.Count("RequestEnded"), 1u);
+    rig.modem.Cancel();  // a second close, which fails
+    ASSERT_TRUE(rig.phone.FailNext(6));
+    EXPECT_EQ(rig.sink.Count("RequestEnded"), 2u);
+    EXPECT_EQ(rig.queue.Count("close"), 2u);
+}
+
+TEST_F(Handshake, CancelDuringTheOpenIsNotUndone)
+{
+    StartSend();
+    rig.modem.Cancel();  // the open is already in progress: it is still announced
+    rig.queue.m_log.clear();
+    rig.queue.m_queue.emplace_front(new CSerialOp(OP_OPEN, std::string("COM5", 5)));
+    rig.phone.Run();
+    EXPECT_TRUE(rig.phone.m_writes.empty());  // no "AT" after the cancel
+    EXPECT_EQ(rig.queue.m_log, Strings());
+    EXPECT_EQ(rig.sink.m_calls, Strings({"RequestEnded"}));
+}
+
+TEST_F(Handshake, CancelIgnoresABurstAlreadyOnItsWay)
+{
+    StartSend();
+    rig.phone.Reply("OK");
+    rig.phone.Reply("OK");
+    rig.phone.Reply("OK");  // "AT+CMGS=15\r" sent, waiting for the prompt
+    std::unique_ptr<CSerialOp> late(new CSerialOp(OP_READ, std::string("> ")));
+    rig.modem.Cancel();
+    rig.phone.Run();
+    rig.modem.OnOperationComplete(late.release(), nullptr);
+    EXPECT_EQ(rig.phone.m_writes.back(), "AT+CMGS=15\r");  // no PDU after the cancel
+    EXPECT_EQ(rig.queue.Count("close"), 1u);
+    EXPECT_EQ(rig.sink.Count("RequestEnded"), 1u);
+    EXPECT_EQ(rig.sink.Count("Sending"), 0u);
+}
+
+TEST_F(Handshake, CancelWithoutARequestStillEndsWithTheClose)
+{
+    rig.modem.Cancel();
+    rig.phone.Run();
+    EXPECT_EQ(rig.queue.m_log, Strings({"cancel", "close"}));
+    EXPECT_EQ(rig.sink.m_calls, Strings({"RequestEnded"}));
+}
+
+TEST_F(Handshake, WritesAndThePortListNeedNothing)
+{
+    rig.modem.OnOperationComplete(new CSerialOp(OP_ENUM_PORTS, 0u), nullptr);
+    rig.modem.OnOperationComplete(new CSerialOp(OP_WRITE, std::string("AT\r\n")), nullptr);
+    rig.modem.OnOperationComplete(new CSerialOp(OP_ENUM_PORTS, 0u), new CSerialPortException(5));
+    EXPECT_TRUE(rig.queue.m_log.empty());
+    EXPECT_TRUE(rig.sink.m_calls.empty());
+}
+
+} // namespace
