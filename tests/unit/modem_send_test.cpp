@@ -1,0 +1,343 @@
+// Sending and storing a message: the exact bytes the phone receives, the
+// part numbers and notifications the owner gets, and when the port closes.
+#include <gtest/gtest.h>
+
+#include "sms/Msg.h"
+#include "support/ModemHarness.h"
+#include "support/TraceCapture.h"
+
+namespace {
+
+typedef std::vector<std::string> Strings;
+
+const char kPrompt[] = "\r\n> ";
+const char kAck[] = "\r\n+CMGS: 17\r\n\r\nOK\r\n";
+const char kStored[] = "\r\n+CMGW: 3\r\n\r\nOK\r\n";
+
+WString Text(size_t nChars)
+{
+    return WString(nChars, WChar('a'));
+}
+
+struct Send : ::testing::Test {
+    CModemRig rig;
+
+    void SetUp() override { ResetMsgReferences(); }
+
+    void Start(CMsg& msg, bool bSave = false)
+    {
+        if (bSave)
+            rig.modem.RequestSave(&msg, WSTR("COM5"));
+        else
+            rig.modem.RequestSend(&msg, WSTR("COM5"));
+        rig.Handshake();
+        rig.phone.Reply("\r\nOK\r\n");  // AT+CMGF=0
+    }
+
+    void AnswerParts(unsigned nParts, const char* pszAck = kAck)
+    {
+        for (unsigned i = 0; i < nParts; ++i) {
+            ASSERT_TRUE(rig.phone.Reply(kPrompt));
+            ASSERT_TRUE(rig.phone.Reply(pszAck));
+        }
+    }
+
+    // The writes after the handshake and "AT+CMGF=0".
+    Strings PartWrites() const
+    {
+        const Strings& w = rig.phone.m_writes;
+        return Strings(w.begin() + (w.size() > 3 ? 3 : w.size()), w.end());
+    }
+};
+
+TEST_F(Send, SingleMessageExactBytes)
+{
+    CMsg msg(WSTR("Hi"), WString(), WSTR("0123456789"));
+    Start(msg);
+    AnswerParts(1);
+    EXPECT_EQ(rig.phone.m_strWritten,
+              "AT\r\nATE0\r\nAT+CMGF=0\r\nAT+CMGS=15\r0011F10A8110325476980000AA02C834\x1A");
+    EXPECT_EQ(rig.sink.m_calls,
+              Strings({"Handshaking", "SetTimeout 5000", "KillTimeout", "Sending", "MessageSent",
+                       "RequestEnded"}));
+    EXPECT_EQ(rig.queue.Count("close"), 1u);
+    EXPECT_EQ(rig.queue.m_log.back(), "close");
+    EXPECT_EQ(rig.modem.GetState(), CModem::ST_DONE);
+}
+
+TEST_F(Send, InternationalNumberAndEmptyText)
+{
+    CMsg msg(WString(), WString(), WSTR("+4912345"));
+    Start(msg);
+    AnswerParts(1);
+    // 07 digits, type 91, 94 21 43 F5; TP-UDL 00 and no user data.
+    EXPECT_EQ(PartWrites(), Strings({"AT+CMGS=12\r", "0011F10791942143F50000AA00\x1A"}));
+}
+
+TEST_F(Send, TwoPartsOf153And8Septets)
+{
+    CMsg msg(Text(161), WString(), WSTR("0123456789"));
+    Start(msg);
+    AnswerParts(2);
+    const Strings w = PartWrites();
+    ASSERT_EQ(w.size(), 4u);
+    EXPECT_EQ(w[0], "AT+CMGS=153\r");
+    EXPECT_EQ(w[1].substr(0, 40), "0051F10A8110325476980000AAA0050003F10201");
+    EXPECT_EQ(w[1].size(), 2 * (1 + 153) + 1u);
+    EXPECT_EQ(w[2], "AT+CMGS=27\r");
+    EXPECT_EQ(w[3].substr(0, 40), "0051F10A8110325476980000AA0F050003F10202");
+    EXPECT_EQ(w[3].size(), 2 * (1 + 27) + 1u);
+    for (const std::string& pdu : {w[1], w[3]}) {
+        EXPECT_EQ(pdu.back(), '\x1A');
+        EXPECT_EQ(pdu.find_first_of("\r\n"), std::string::npos);
+    }
+    EXPECT_EQ(rig.sink.m_calls,
+              Strings({"Handshaking", "SetTimeout 5000", "KillTimeout", "SendingPart 1", "MessageSent",
+                       "SendingPart 2", "MessageSent", "RequestEnded"}));
+    EXPECT_EQ(rig.phone.m_strWritten.find("AT+CMGF=0"), rig.phone.m_strWritten.rfind("AT+CMGF=0"));
+}
+
+TEST_F(Send, ThreePartsCloseOnceAfterTheLast)
+{
+    CMsg msg(Text(307), WString(), WSTR("12345"));
+    Start(msg);
+    for (unsigned nPart = 1; nPart <= 3; ++nPart) {
+        ASSERT_TRUE(rig.phone.Reply(kPrompt));
+        EXPECT_EQ(rig.sink.m_calls.back(), "SendingPart " + std::to_string(nPart));
+        EXPECT_EQ(rig.queue.Count("close"), 0u);
+        ASSERT_TRUE(rig.phone.Reply(kAck));
+    }
+    const Strings w = PartWrites();
+    ASSERT_EQ(w.size(), 6u);
+    // Parts of 153, 153 and 1 septets to a five-digit number.
+    EXPECT_EQ(w[0], "AT+CMGS=151\r");
+    EXPECT_EQ(w[2], "AT+CMGS=151\r");
+    EXPECT_EQ(w[4], "AT+CMGS=18\r");
+    EXPECT_EQ(w[5], "0051F105812143F50000AA08050003F10303C2\x1A");
+    EXPECT_EQ(rig.sink.Count("MessageSent"), 3u);
+    EXPECT_EQ(rig.queue.Count("close"), 1u);
+    EXPECT_EQ(rig.sink.Count("RequestEnded"), 1u);
+}
+
+TEST_F(Send, KeepOpenLeavesThePortOpenAndLateReadsAreIgnored)
+{
+    rig.sink.m_bKeepOpen = true;
+    CMsg msg(Text(200), WString(), WSTR("12345"));
+    Start(msg);
+    AnswerParts(2);
+    EXPECT_EQ(rig.queue.Count("close"), 0u);
+    EXPECT_EQ(rig.modem.GetState(), CModem::ST_DONE);
+    // A late burst in the finished state: no command, no notification.
+    const size_t nOps = rig.queue.m_log.size();
+    const size_t nCalls = rig.sink.m_calls.size();
+    rig.modem.OnOperationComplete(new CSerialOp(OP_READ, std::string("\r\nOK\r\n")), nullptr);
+    EXPECT_EQ(rig.queue.m_log.size(), nOps);
+    EXPECT_EQ(rig.sink.m_calls.size(), nCalls);
+}
+
+TEST_F(Send, KeepOpenBeforeTheLastPartDoesNotMatter)
+{
+    int nCalls = 0;
+    rig.sink.m_onMessageSent = [&] { return ++nCalls == 1; };  // true after part 1 only
+    CMsg msg(Text(161), WString(), WSTR("12345"));
+    Start(msg);
+    AnswerParts(2);
+    EXPECT_EQ(rig.queue.Count("close"), 1u);
+}
+
+// The owner starts the next recipient from inside OnMessageSent, as the
+// window does; the port stays open and the whole handshake runs again.
+TEST_F(Send, SeveralRecipientsOnOneOpenPort)
+{
+    CMsg first(Text(161), WString(), WSTR("111"));
+    CMsg second(WSTR("Hi"), WSTR("Anna"), WSTR("222"));
+    CMsg third(WSTR("Hi"), WString(), WSTR("333"));
+    std::vector<CMsg*> pending = {&second, &third};
+    rig.sink.m_onMessageSent = [&] {
+        CModem& modem = rig.modem;
+        if (rig.modem.GetState() != CModem::ST_DONE)
+            return false;  // not the last part yet
+        if (pending.empty())
+            return false;
+        modem.RequestSend(pending.front(), WSTR("COM5"));
+        pending.erase(pending.begin());
+        return true;
+    };
+    Start(first);
+    AnswerParts(2);
+    for (int i = 0; i < 2; ++i) {
+        rig.Handshake();
+        rig.phone.Reply("OK");
+        AnswerParts(1);
+    }
+    EXPECT_EQ(rig.queue.Count("open COM5"), 3u);
+    EXPECT_EQ(rig.queue.Count("close"), 1u);
+    EXPECT_EQ(rig.queue.m_log.back(), "close");
+    EXPECT_EQ(rig.sink.Count("Handshaking"), 3u);
+    EXPECT_EQ(rig.sink.Count("RequestEnded"), 1u);
+    // Each recipient's PDU carries its own number and reference.
+    const std::string& w = rig.phone.m_strWritten;
+    EXPECT_NE(w.find("0011F2038122F20000AA02C834\x1A"), std::string::npos);
+    EXPECT_NE(w.find("0011F3038133F30000AA02C834\x1A"), std::string::npos);
+    size_t nAt = 0;
+    for (size_t k = 0; (k = w.find("AT\r\nATE0\r\nAT+CMGF=0\r\n", k)) != std::string::npos; ++k)
+        ++nAt;
+    EXPECT_EQ(nAt, 3u);
+}
+
+TEST_F(Send, LateOkThenPromptInOneBurstIsThePrompt)
+{
+    CMsg msg(Text(161), WString(), WSTR("12345"));
+    Start(msg);
+    rig.phone.Reply(kPrompt);
+    rig.phone.Reply("\r\n+CMGS: 17\r\n");  // the final OK comes later
+    rig.phone.Reply("\r\nOK\r\n\r\n> ");   // ... together with the next prompt
+    EXPECT_EQ(rig.sink.m_calls.back(), "SendingPart 2");
+    rig.phone.Reply("\r\nOK\r\n\r\n+CMGS: 18\r\n");  // a leftover OK before the acknowledgement
+    EXPECT_EQ(rig.sink.Count("MessageSent"), 2u);
+    EXPECT_EQ(rig.sink.Count("RequestFailed"), 0u);
+    EXPECT_EQ(rig.queue.Count("close"), 1u);
+}
+
+TEST_F(Send, LateOkAloneIsReadAway)
+{
+    CMsg msg(Text(161), WString(), WSTR("12345"));
+    Start(msg);
+    rig.phone.Reply(kPrompt);
+    rig.phone.Reply("\r\n+CMGS: 17\r\n");
+    const size_t nWrites = rig.phone.m_writes.size();
+    rig.phone.Reply("\r\nOK\r\n");  // in the prompt state
+    EXPECT_EQ(rig.phone.m_writes.size(), nWrites);
+    EXPECT_TRUE(rig.phone.IsReadPending());
+    rig.phone.Reply(kPrompt);
+    rig.phone.Reply("OK");  // in the submit state
+    EXPECT_TRUE(rig.phone.IsReadPending());
+    rig.phone.Reply("+CMGS: 18");
+    EXPECT_EQ(rig.sink.Count("MessageSent"), 2u);
+}
+
+TEST_F(Send, PhoneErrorsFailTheRequestAndStopTheParts)
+{
+    struct Case {
+        unsigned nPartsAcked;
+        const char* pszPromptReply;
+        const char* pszAckReply;
+    } cases[] = {
+        {0, "\r\nERROR\r\n", nullptr},
+        {0, "\r\n+CMS ERROR: 304\r\n", nullptr},
+        {0, "\r\nOK\r\n\r\nERROR\r\n", nullptr},
+        {0, "\r\n>> ", nullptr},
+        {0, kPrompt, "\r\n+CMS ERROR: 38\r\n"},
+        {0, kPrompt, "\r\n+CMGS 17\r\n"},
+        {0, kPrompt, "\r\n+cmgs: 17\r\n"},
+        {1, kPrompt, "\r\nERROR\r\n"},
+    };
+    for (const Case& c : cases) {
+        CModemRig r;
+        CMsg msg(Text(400), WString(), WSTR("12345"));
+        r.modem.RequestSend(&msg, WSTR("COM5"));
+        r.Handshake();
+        r.phone.Reply("OK");
+        for (unsigned i = 0; i < c.nPartsAcked; ++i) {
+            r.phone.Reply(kPrompt);
+            r.phone.Reply(kAck);
+        }
+        r.phone.Reply(c.pszPromptReply);
+        if (c.pszAckReply)
+            r.phone.Reply(c.pszAckReply);
+        const std::string strWhat = std::string(c.pszPromptReply) + (c.pszAckReply ? c.pszAckReply : "");
+        EXPECT_EQ(r.sink.Count("RequestFailed"), 1u) << strWhat;
+        EXPECT_EQ(r.sink.Count("MessageSent"), c.nPartsAcked) << strWhat;
+        EXPECT_EQ(r.sink.m_calls.back(), "RequestEnded") << strWhat;
+        EXPECT_EQ(r.queue.Count("close"), 1u) << strWhat;
+        EXPECT_FALSE(r.phone.IsReadPending()) << strWhat;
+        EXPECT_EQ(r.modem.GetRequest(), CModem::REQ_SEND);
+        EXPECT_EQ(msg.m_btCurSms, c.nPartsAcked + 1);  // nothing retried, nothing skipped
+    }
+}
+
+TEST_F(Send, PduModeRefusedFails)
+{
+    CMsg msg(WSTR("Hi"), WString(), WSTR("12345"));
+    rig.modem.RequestSend(&msg, WSTR("COM5"));
+    rig.Handshake();
+    rig.phone.Reply("\r\nERROR\r\n");
+    EXPECT_EQ(rig.sink.Count("RequestFailed"), 1u);
+    EXPECT_EQ(rig.phone.m_strWritten.find("AT+CMGS"), std::string::npos);
+}
+
+TEST_F(Send, NumberThatCannotBeEncodedNeverReachesThePhone)
+{
+    CMsg msg(WSTR("Hi"), WString(), WSTR("12a45"));
+    Start(msg);
+    EXPECT_EQ(rig.sink.Count("RequestFailed"), 1u);
+    EXPECT_EQ(rig.queue.Count("close"), 1u);
+    EXPECT_EQ(rig.phone.m_strWritten, "AT\r\nATE0\r\nAT+CMGF=0\r\n");
+    EXPECT_EQ(rig.modem.GetLastFailure().m_strReceived, WSTR("12a45"));
+}
+
+TEST_F(Send, TextOfMoreThan255PartsNeverReachesThePhone)
+{
+    CMsg msg(Text(153 * 255 + 1), WString(), WSTR("12345"));
+    ASSERT_TRUE(msg.IsTooLong());
+    Start(msg);
+    EXPECT_EQ(rig.sink.Count("RequestFailed"), 1u);
+    EXPECT_EQ(rig.phone.m_strWritten.find("AT+CMGS"), std::string::npos);
+}
+
+// --- Storing in the phone's memory ---------------------------------------------
+
+TEST_F(Send, StoreOnePart)
+{
+    CMsg msg(WSTR("Hi"), WString(), WSTR("0123456789"));
+    Start(msg, true);
+    AnswerParts(1, kStored);
+    EXPECT_EQ(rig.phone.m_strWritten,
+              "AT\r\nATE0\r\nAT+CMGF=0\r\nAT+CMGW=15\r0011F10A8110325476980000AA02C834\x1A");
+    EXPECT_EQ(rig.sink.m_calls,
+              Strings({"Handshaking", "SetTimeout 5000", "KillTimeout", "UploadingMessage", "MessageUploaded",
+                       "RequestEnded"}));
+    EXPECT_EQ(rig.modem.GetRequest(), CModem::REQ_SAVE);
+}
+
+TEST_F(Send, StoreThreePartsWithTheKeepOpenRule)
+{
+    CMsg msg(Text(307), WString(), WSTR("12345"));
+    Start(msg, true);
+    AnswerParts(3, kStored);
+    EXPECT_EQ(rig.sink.Count("UploadingMessage"), 3u);
+    EXPECT_EQ(rig.sink.Count("MessageUploaded"), 3u);
+    EXPECT_EQ(rig.sink.Count("MessageSent"), 0u);
+    EXPECT_EQ(rig.queue.Count("close"), 1u);
+    EXPECT_EQ(PartWrites()[4], "AT+CMGW=18\r");
+
+    CModemRig kept;
+    kept.sink.m_bKeepOpen = true;
+    CMsg again(WSTR("Hi"), WString(), WSTR("12345"));
+    kept.modem.RequestSave(&again, WSTR("COM5"));
+    kept.Handshake();
+    kept.phone.Reply("OK");
+    kept.phone.Reply(kPrompt);
+    kept.phone.Reply(kStored);
+    EXPECT_EQ(kept.queue.Count("close"), 0u);
+    EXPECT_EQ(kept.sink.Count("MessageUploaded"), 1u);
+}
+
+TEST_F(Send, StoreFailures)
+{
+    for (const char* pszReply : {"\r\n+CMS ERROR: 322\r\n", "\r\n+CMGS: 17\r\n", "\r\nERROR\r\n"}) {
+        CModemRig r;
+        CMsg msg(WSTR("Hi"), WString(), WSTR("12345"));
+        r.modem.RequestSave(&msg, WSTR("COM5"));
+        r.Handshake();
+        r.phone.Reply("OK");
+        r.phone.Reply(kPrompt);
+        r.phone.Reply(pszReply);
+        EXPECT_EQ(r.sink.Count("RequestFailed"), 1u) << pszReply;
+        EXPECT_EQ(r.sink.Count("MessageUploaded"), 0u) << pszReply;
+        EXPECT_EQ(r.modem.GetRequest(), CModem::REQ_SAVE);
+        EXPECT_EQ(r.queue.Count("close"), 1u);
+    }
+}
+
+} // namespace

@@ -1,0 +1,138 @@
+// The parsers of phone replies, on well-formed, real-world and odd input.
+#include <gtest/gtest.h>
+
+#include "phone/PhoneReply.h"
+
+namespace {
+
+typedef std::vector<std::string> Strings;
+
+TEST(PhoneReply, FinalResultCodes)
+{
+    EXPECT_EQ(GetFinalResult("OK"), FINAL_OK);
+    EXPECT_EQ(GetFinalResult("ERROR"), FINAL_ERROR);
+    EXPECT_EQ(GetFinalResult("+CME ERROR: 21"), FINAL_ERROR);
+    EXPECT_EQ(GetFinalResult("+CMS ERROR: 500"), FINAL_ERROR);
+    for (const char* psz : {"ok", "OK ", "OKAY", "+CPBR: 1,\"OK\",129,\"OK\"", "", "ERRORS?", "RING"})
+        EXPECT_EQ(GetFinalResult(psz), FINAL_NONE) << psz;
+}
+
+TEST(PhoneReply, LeftoverOkBeforeTheAnswer)
+{
+    EXPECT_EQ(SkipLeftoverOk("OK\r\n\r\n> "), ">");
+    EXPECT_EQ(SkipLeftoverOk("\r\nOK\r\n\r\nOK\r\n> "), ">");
+    EXPECT_EQ(SkipLeftoverOk("OK\r\n+CMGS: 5\r\n\r\nOK"), "+CMGS: 5\r\n\r\nOK");
+    EXPECT_EQ(SkipLeftoverOk("\r\nOK\r\n"), "");
+    EXPECT_EQ(SkipLeftoverOk("> "), ">");
+    EXPECT_EQ(SkipLeftoverOk("OK>"), "OK>");            // not a line of its own
+    EXPECT_EQ(SkipLeftoverOk("OKAY\r\n>"), "OKAY\r\n>");
+    EXPECT_EQ(SkipLeftoverOk("ok\r\n>"), "ok\r\n>");
+}
+
+TEST(PhoneReply, LinesAcrossBursts)
+{
+    CReplyLines reply(64);
+    Strings lines;
+    EXPECT_TRUE(reply.Feed("\r\n+CPBR: 1,\"12\",129,\"A", lines));
+    EXPECT_TRUE(lines.empty());
+    EXPECT_TRUE(reply.Feed("nna\"\r", lines));
+    EXPECT_EQ(lines, Strings({"+CPBR: 1,\"12\",129,\"Anna\""}));
+    EXPECT_TRUE(reply.Feed("\n\r\nO", lines));
+    EXPECT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(reply.Feed("K", lines));  // a final code without a line break
+    EXPECT_EQ(lines, Strings({"+CPBR: 1,\"12\",129,\"Anna\"", "OK"}));
+
+    lines.clear();
+    reply.Clear();
+    EXPECT_TRUE(reply.Feed("a\nb\rc\r\n\n\r d \r\nERROR", lines));
+    EXPECT_EQ(lines, Strings({"a", "b", "c", "d", "ERROR"}));
+}
+
+TEST(PhoneReply, LinesAreBounded)
+{
+    CReplyLines reply(16);
+    Strings lines;
+    EXPECT_TRUE(reply.Feed(std::string(16, 'x'), lines));
+    EXPECT_FALSE(reply.Feed("x", lines));
+    // After refusing, the unfinished line is gone: memory stays bounded.
+    EXPECT_TRUE(reply.Feed("\r\nOK\r\n", lines));
+    EXPECT_EQ(lines, Strings({"OK"}));
+}
+
+TEST(PhoneReply, PhonebookRange)
+{
+    struct Case {
+        const char* psz;
+        unsigned nFirst;
+        unsigned nLast;
+    } good[] = {
+        {"+CPBR: (1-250),40,14", 1, 250},
+        {"+CPBR: (1-250)", 1, 250},
+        {"+CPBR:(1-250),40,14", 1, 250},
+        {"+CPBR: ( 1 - 250 ) , 40 , 14", 1, 250},
+        {"+CPBR: (5)", 5, 5},
+        {"+CPBR: 1-100,20,10", 1, 100},
+        {"+CPBR: (0-0),0,0", 0, 0},
+        {"+CPBR: (1-999999999)", 1, 999999999},
+    };
+    for (const Case& c : good) {
+        unsigned nFirst = 77;
+        unsigned nLast = 77;
+        EXPECT_TRUE(ParsePhonebookRange(c.psz, nFirst, nLast)) << c.psz;
+        EXPECT_EQ(nFirst, c.nFirst) << c.psz;
+        EXPECT_EQ(nLast, c.nLast) << c.psz;
+    }
+    for (const char* psz : {"+CPBR: (250-1)", "+CPBR: ()", "+CPBR: (1-)", "+CPBR: (1-250", "+CPBR: (a-b)",
+                            "+CPBR: (1-4294967296)", "+CPBR: (1-250)x", "+CPBS: (1-250)", "", "+CPBR:"}) {
+        unsigned nFirst = 0;
+        unsigned nLast = 0;
+        EXPECT_FALSE(ParsePhonebookRange(psz, nFirst, nLast)) << psz;
+    }
+}
+
+std::string Entry(const std::string& strLine)
+{
+    CPhonebookEntry entry;
+    if (!ParsePhonebookEntry(strLine, entry))
+        return "refused";
+    return std::to_string(entry.nIndex) + "|" + WideToUtf8(entry.strNumber) + "|" + WideToUtf8(entry.strName);
+}
+
+TEST(PhoneReply, PhonebookEntries)
+{
+    EXPECT_EQ(Entry("+CPBR: 1,\"5551234\",129,\"Anna\""), "1|5551234|Anna");
+    EXPECT_EQ(Entry("+CPBR:12, \"5551234\" , 129 , \"Anna\" "), "12|5551234|Anna");
+    // International numbers get their '+' once.
+    EXPECT_EQ(Entry("+CPBR: 2,\"4930123\",145,\"B\""), "2|+4930123|B");
+    EXPECT_EQ(Entry("+CPBR: 2,\"+4930123\",145,\"B\""), "2|+4930123|B");
+    EXPECT_EQ(Entry("+CPBR: 2,\"\",145,\"B\""), "2||B");
+    // Quotes and commas inside the name, and fields after it.
+    EXPECT_EQ(Entry("+CPBR: 3,\"1\",129,\"Bob \"The Builder\", Jr.\""), "3|1|Bob \"The Builder\", Jr.");
+    EXPECT_EQ(Entry("+CPBR: 3,\"1\",129,\"Smith, J\",0"), "3|1|Smith, J");
+    EXPECT_EQ(Entry("+CPBR: 3,\"1\",129,\"Say \"hi\",0,\"Work\",\"\",129"), "3|1|Say \"hi");
+    EXPECT_EQ(Entry("+CPBR: 3,\"1\",129,\"\"\"\""), "3|1|\"\"");
+    EXPECT_EQ(Entry("+CPBR: 3,\"1\",129,\"\""), "3|1|");
+    // UTF-8 names; a malformed sequence becomes U+FFFD, not a failure.
+    EXPECT_EQ(Entry("+CPBR: 4,\"1\",129,\"\xD0\x90\xD0\xBD\xD0\xBD\xD0\xB0\""), "4|1|\xD0\x90\xD0\xBD\xD0\xBD\xD0\xB0");
+    EXPECT_EQ(Entry("+CPBR: 4,\"1\",129,\"A\xC3\""), "4|1|A\xEF\xBF\xBD");
+    // Unquoted and missing fields.
+    EXPECT_EQ(Entry("+CPBR: 5,5550005,129,Plain name"), "5|5550005|Plain name");
+    EXPECT_EQ(Entry("+CPBR: 5,5550005,145"), "5|+5550005|");
+    EXPECT_EQ(Entry("+CPBR: 5,\"5550005\""), "5|5550005|");
+    EXPECT_EQ(Entry("+CPBR: 5,\"5550005\",x9,\"T\""), "5|5550005|T");
+    EXPECT_EQ(Entry("+CPBR: 5,\"1\",129,\"No end"), "5|1|No end");
+    // Not entries at all.
+    for (const char* psz : {"+CPBR: (1-250),40,14", "+CPBR: ,\"1\",129,\"A\"", "+CPBR: 1", "+CPBR: 1 \"1\"",
+                            "+CPBR: 1,\"12", "+CPBS: 1,\"1\",129,\"A\"", "", "+CPBR: 1234567890,\"1\""})
+        EXPECT_EQ(Entry(psz), "refused") << psz;
+}
+
+TEST(PhoneReply, ModelText)
+{
+    EXPECT_EQ(GetModelText({"Acme"}), "Acme");
+    EXPECT_EQ(GetModelText({"+CGMI: Acme", "Mobile"}), "Acme Mobile");
+    EXPECT_EQ(GetModelText({"+CGMI:"}), "");
+    EXPECT_EQ(GetModelText({}), "");
+}
+
+} // namespace
