@@ -73,8 +73,21 @@ void CModem::RequestDeviceTest(const WString& strPort)
     StartRequest(REQ_DEVICE_TEST, nullptr, strPort);
 }
 
+const char* CModem::GetFailureText(int nRequest)
+{
+    switch (nRequest) {
+    case REQ_PHONEBOOK: return "Failed to download phonebook";
+    case REQ_SAVE: return "Failed to save message";
+    case REQ_DEVICE_TEST: return "Failed to get model";
+    default: return "Failed to send message";
+    }
+}
+
 void CModem::StartRequest(int nRequest, CMsg* pMsg, const WString& strPort)
 {
+    // One request at a time: the next one starts once this one has finished
+    // (or from inside OnMessageSent/OnMessageUploaded after its last part).
+    ZASSERT(m_nState == ST_DONE || m_bClosing);
     m_nRequest = nRequest;
     if (pMsg)
         m_pMsg = pMsg;

@@ -84,6 +84,8 @@ public:
     void Cancel();
 
     int GetRequest() const { return m_nRequest; }
+    // The status text of a failed request of the given kind.
+    static const char* GetFailureText(int nRequest);
     int GetState() const { return m_nState; }
     // What the phone answered instead of the expected reply, for the last
     // failed request (diagnostics; the owner shows only the request's text).

@@ -245,6 +245,24 @@ TEST_F(Handshake, CancelWithoutARequestStillEndsWithTheClose)
     EXPECT_EQ(rig.sink.m_calls, Strings({"RequestEnded"}));
 }
 
+TEST_F(Handshake, FailureTextsByRequest)
+{
+    EXPECT_STREQ(CModem::GetFailureText(CModem::REQ_PHONEBOOK), "Failed to download phonebook");
+    EXPECT_STREQ(CModem::GetFailureText(CModem::REQ_SEND), "Failed to send message");
+    EXPECT_STREQ(CModem::GetFailureText(CModem::REQ_SAVE), "Failed to save message");
+    EXPECT_STREQ(CModem::GetFailureText(CModem::REQ_DEVICE_TEST), "Failed to get model");
+}
+
+TEST_F(Handshake, RequestWhileAnotherRunsIsReported)
+{
+    CTraceCapture trace;
+    StartSend();
+    rig.phone.Reply("OK");
+    EXPECT_TRUE(CTraceCapture::Pairs().empty());
+    rig.modem.RequestDeviceTest(WSTR("COM5"));
+    EXPECT_TRUE(CTraceCapture::HasReported("m_nState == ST_DONE || m_bClosing\n"));
+}
+
 TEST_F(Handshake, WritesAndThePortListNeedNothing)
 {
     rig.modem.OnOperationComplete(new CSerialOp(OP_ENUM_PORTS, 0u), nullptr);
