@@ -60,6 +60,7 @@ class Phone:
     def __init__(self, link, *options, quiet=True):
         self.link = link
         self._dir = tempfile.TemporaryDirectory()
+        self._log = []
         self.log_path = os.path.join(self._dir.name, "phone.log")
         args = [PHONESIM, "--link", link, "--log", self.log_path, *options]
         if quiet:
@@ -80,15 +81,22 @@ class Phone:
         self.stop()
 
     def stop(self):
-        """Stops the simulator; returns its standard output."""
+        """Stops the simulator; returns its standard output. The log stays readable."""
         if self.proc.poll() is None:
             self.proc.send_signal(signal.SIGTERM)
         out, _ = self.proc.communicate(timeout=10)
+        if self._dir is not None:
+            self._log = self._read_log()
+            self._dir.cleanup()
+            self._dir = None
         return out.decode("utf-8")
 
-    def events(self, kind=None):
+    def _read_log(self):
         with open(self.log_path, encoding="utf-8") as f:
-            records = [json.loads(line) for line in f if line.strip()]
+            return [json.loads(line) for line in f if line.strip()]
+
+    def events(self, kind=None):
+        records = self._read_log() if self._dir is not None else self._log
         return [r for r in records if kind is None or r["event"] == kind]
 
     def commands(self):
