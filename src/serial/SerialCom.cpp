@@ -153,7 +153,13 @@ bool CSerialCom::Transfer(CSerialOp& op)
         m_pPort->Cancel(&overlapped);
         return false;
     }
-    ZASSERT(2 == (dwRet - WAIT_OBJECT_0));
+    if (dwRet != WAIT_OBJECT_0 + 2) {
+        // The wait itself failed: the transfer must not outlive its buffer.
+        const DWORD dwError = GetLastError();
+        ZASSERT(2 == (dwRet - WAIT_OBJECT_0));
+        m_pPort->Cancel(&overlapped);
+        throw CSerialPortException(dwError ? dwError : ERROR_INVALID_HANDLE);
+    }
     const DWORD dwBytes = m_pPort->GetResult(&overlapped);
     const std::string strMoved(reinterpret_cast<const char*>(op.pbtBuf.get()),
                                dwBytes <= op.dwSizeBuf ? dwBytes : op.dwSizeBuf);
