@@ -6,6 +6,7 @@ ZANDU_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 ZANDU_BUILD=${ZANDU_BUILD_DIR:-$ZANDU_ROOT/build}
 HOST_BUILD=$ZANDU_BUILD/host
 WIN_BUILD=$ZANDU_BUILD/windows
+ZANDU_PORTS=$WIN_BUILD/ports
 export WINEPREFIX=$WIN_BUILD/wineprefix
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}  # no Mono or Gecko prompts
@@ -51,6 +52,35 @@ ensure_wineprefix() {
     # A crash must end the process, not wait for a click in a dialog nobody sees.
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     wineserver -w
+}
+
+# The COM ports of the tests and of the simulated phone. COM5-COM8 and COM12
+# are links in $ZANDU_PORTS, which the phone simulator creates with --link; a
+# port whose link is absent is missing. Wine resolves dosdevices/comN at every
+# open, so no restart is needed when a link changes. (Mapping a port through
+# HKLM\Software\Wine\Ports instead makes Wine open even a missing device and
+# fail later, so it is not used.) COM5-COM8 are in the print spooler's list;
+# COM12 is only in the serial device map, as USB and Bluetooth phones often
+# are. The device map is volatile: run this after start_wine.
+map_ports() {
+    mkdir -p "$ZANDU_PORTS"
+    local n
+    for n in 5 6 7 8 12; do
+        ln -sfn "$ZANDU_PORTS/COM$n" "$WINEPREFIX/dosdevices/com$n"
+    done
+    cat > "$ZANDU_PORTS/ports.reg" <<'EOF'
+REGEDIT4
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\Ports]
+"COM5:"="9600,n,8,1"
+"COM6:"="9600,n,8,1"
+"COM7:"="9600,n,8,1"
+"COM8:"="9600,n,8,1"
+
+[HKEY_LOCAL_MACHINE\HARDWARE\DEVICEMAP\SERIALCOMM]
+"\\Device\\ZanduPhone12"="COM12"
+EOF
+    wine regedit /S "$ZANDU_PORTS/ports.reg" >/dev/null 2>&1 </dev/null
 }
 
 # Starts one Wine server with its services for the whole run. The services

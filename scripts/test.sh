@@ -13,4 +13,5 @@ ensure_wineprefix
 ensure_display
 log "Windows tests under Wine"
 start_wine
+map_ports
 ctest --test-dir "$WIN_BUILD" --output-on-failure

@@ -33,3 +33,134 @@ def pdu_lines(stdout):
         assert at.startswith("AT+CMGS="), at
         pairs.append((int(at[len("AT+CMGS="):]), pdu))
     return pairs
+
+
+# The phone simulator and the serial probe -----------------------------------
+
+import json
+import signal
+import tempfile
+import time
+
+PHONESIM = os.environ.get("ZANDU_PHONESIM", "")
+PORTS_DIR = os.environ.get("ZANDU_PORTS_DIR", "")
+
+
+def port_link(port):
+    """The link behind a COM port of the Wine prefix (see scripts/lib.sh)."""
+    return os.path.join(PORTS_DIR, port)
+
+
+class Phone:
+    """The phone simulator on a link, with its JSON-lines log.
+
+    with Phone(port_link("COM5"), "--no-echo") as phone: ...; phone.commands()
+    """
+
+    def __init__(self, link, *options, quiet=True):
+        self.link = link
+        self._dir = tempfile.TemporaryDirectory()
+        self._log = []
+        self.log_path = os.path.join(self._dir.name, "phone.log")
+        args = [PHONESIM, "--link", link, "--log", self.log_path, *options]
+        if quiet:
+            args.append("--quiet")
+        if os.path.lexists(link):
+            os.unlink(link)
+        self.proc = subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        deadline = time.monotonic() + 10
+        while not os.path.lexists(link):
+            if self.proc.poll() is not None or time.monotonic() > deadline:
+                raise RuntimeError("phonesim did not start: %r" % (self.proc.stderr.read(),))
+            time.sleep(0.01)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+
+    def stop(self):
+        """Stops the simulator; returns its standard output. The log stays readable."""
+        if self.proc.poll() is None:
+            self.proc.send_signal(signal.SIGTERM)
+        out, _ = self.proc.communicate(timeout=10)
+        if self._dir is not None:
+            self._log = self._read_log()
+            self._dir.cleanup()
+            self._dir = None
+        return out.decode("utf-8")
+
+    def _read_log(self):
+        with open(self.log_path, encoding="utf-8") as f:
+            return [json.loads(line) for line in f if line.strip()]
+
+    def events(self, kind=None):
+        records = self._read_log() if self._dir is not None else self._log
+        return [r for r in records if kind is None or r["event"] == kind]
+
+    def commands(self):
+        return [r["text"] for r in self.events("command")]
+
+
+def remove_link(port):
+    path = port_link(port)
+    if os.path.lexists(path):
+        os.unlink(path)
+
+
+def wine_run(*args, timeout=60):
+    """Runs a Windows program of the build under Wine; CompletedProcess with text."""
+    proc = subprocess.run([os.environ["ZANDU_WINE_RUN"], *args], capture_output=True, timeout=timeout)
+    proc.stdout = proc.stdout.decode("utf-8", "replace").replace("\r\n", "\n")
+    proc.stderr = proc.stderr.decode("utf-8", "replace").replace("\r\n", "\n")
+    return proc
+
+
+def _unescape(text):
+    out, i = [], 0
+    while i < len(text):
+        if text[i] == "\\" and i + 1 < len(text):
+            c = text[i + 1]
+            if c == "x":
+                out.append(chr(int(text[i + 2:i + 4], 16)))
+                i += 4
+                continue
+            out.append({"r": "\r", "n": "\n"}.get(c, c))
+            i += 2
+            continue
+        out.append(text[i])
+        i += 1
+    return "".join(out)
+
+
+class Announcement:
+    def __init__(self, fields):
+        self.op = int(fields["op"])
+        self.err = int(fields["err"])
+        self.t = int(fields["t"])
+        self.zeros = fields["zeros"] == "1"
+        self.text = _unescape(fields["text"])
+
+    def __repr__(self):
+        return "ann(op=%d err=%d t=%d %r)" % (self.op, self.err, self.t, self.text)
+
+
+OP_READ, OP_WRITE, OP_OPEN, OP_CLOSE, OP_ENUM_PORTS = range(5)
+
+
+def probe(*steps, timeout=60):
+    """Runs the serial probe (tests/win/fixtures/SerialProbe.cpp) with the
+    steps; returns its output lines, with announcements as Announcement."""
+    proc = wine_run(os.environ["ZANDU_SERIAL_PROBE"], *steps, timeout=timeout)
+    assert proc.returncode == 0, proc.stdout + proc.stderr
+    lines = []
+    for line in proc.stdout.split("\n"):
+        if line.startswith("ann "):
+            head, text = line.split(" text=", 1)
+            fields = dict(kv.split("=", 1) for kv in head.split()[1:])
+            fields["text"] = text
+            lines.append(Announcement(fields))
+        elif line:
+            lines.append(line)
+    return lines

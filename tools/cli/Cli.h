@@ -44,3 +44,4 @@ void PrintLine(const std::string& strLine);   // stdout, UTF-8
 void PrintError(const std::string& strLine);  // stderr, prefixed with the tool's name
 
 int RunPdu(CArgs& args);
+int RunAt(CArgs& args);  // Windows build only

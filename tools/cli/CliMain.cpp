@@ -21,6 +21,12 @@ const char kHelp[] =
     "      Print, for every part of the message, the \"AT+CMGS=<len>\" line and the\n"
     "      PDU line exactly as they are written to the phone. --ref sets the\n"
     "      message reference (1-255; the program starts at 241).\n"
+    "  at --port NAME [--timeout SECONDS] COMMAND...\n"
+    "      Open the port (9600 8N1), send each COMMAND with CR LF and print every\n"
+    "      burst of the reply (\"> \" sent, \"< \" received, control characters\n"
+    "      escaped) until OK, an error or the \"> \" prompt; after the prompt the\n"
+    "      next COMMAND is a PDU and goes with Ctrl-Z. --timeout is the wait for\n"
+    "      each reply in seconds (default 5). Windows build only.\n"
     "\n"
     "Options of every command:\n"
     "  --trace       write the diagnostic trace to standard error\n"
@@ -52,6 +58,8 @@ int Run(const std::vector<std::string>& argv)
         SetTraceOutput(TraceToStderr);
     if (argv[0] == "pdu")
         return RunPdu(args);
+    if (argv[0] == "at")
+        return RunAt(args);
     PrintError("unknown command '" + argv[0] + "'; see zandusms-cli --help");
     return kExitUsage;
 }

@@ -1,0 +1,62 @@
+// The command exchange: port operations queued on the dialog thread are
+// performed in order by one worker thread on a CSerialPortAsync, and every
+// finished operation is announced by posting WM_APP to the notify window:
+// wParam = the CSerialOp*, lParam = 0 on success or a new CSerialPortException*
+// with the error code. The receiver owns and deletes both. A read or write
+// aborted by CancelAll or Stop is not announced.
+//
+// A read completes when at least one byte has come and then 50 ms pass
+// without another (or the buffer is full): one announcement of OP_READ
+// carries one burst of the phone's output.
+#pragma once
+
+#include <windows.h>
+
+#include <deque>
+
+#include "serial/SerialOp.h"
+#include "serial/SerialPortAsync.h"
+#include "serial/SerialQueue.h"
+#include "ui/Thread.h"
+
+class CSerialCom : public CThread<CSerialCom>, public CSerialQueue {
+public:
+    // phWndNotify is read at every announcement, so the window may be created
+    // after this object.
+    CSerialCom(CSerialPortAsync* pPort, const HWND* phWndNotify);
+    ~CSerialCom() override;
+
+    // Dialog thread.
+    void Enqueue(CSerialOp* pOp) override;
+    // Discards the queued operations and aborts the read or write in progress
+    // at this moment; an open, close or enumeration in progress runs to its end
+    // and is announced. Operations queued afterwards are performed normally.
+    void CancelAll() override;
+    // Ends the worker and waits for its thread to end. Operations queued
+    // afterwards are never performed.
+    void Stop();
+
+    // Worker thread (CThread).
+    void Run();
+
+    // The pause after a fresh open, which gives the phone time to settle.
+    static const DWORD kOpenPauseMs = 2000;
+    static const DWORD kBaudRate = 9600;
+
+private:
+    bool IsCanceled() const { return WaitForSingleObject(m_hStop, 0) == WAIT_OBJECT_0; }
+    CSerialOp* TakeNext();
+    // Performs one operation; false when it was aborted and is not announced.
+    bool Perform(CSerialOp& op);
+    bool Transfer(CSerialOp& op);
+    void Announce(CSerialOp* pOp, CSerialPortException* pError);
+
+    std::deque<CSerialOp*> m_lstOps;
+    CRITICAL_SECTION m_csOps;  // guards m_lstOps and the setting of m_hQueued/m_hCancel
+    CSerialPortAsync* m_pPort;
+    const HWND* m_phWndNotify;
+    HANDLE m_hStop;     // ends the worker
+    HANDLE m_hStopped;  // set by the worker as its last act
+    HANDLE m_hQueued;   // an operation is waiting
+    HANDLE m_hCancel;   // aborts the read or write in progress
+};

@@ -1,0 +1,195 @@
+#include "serial/SerialPortAsync.h"
+
+#include <winspool.h>
+
+#include <memory>
+
+#include "serial/PortList.h"
+#include "shell/Trace.h"
+#include "shell/Util.h"
+
+namespace {
+
+// Read interval 50 ms: a reply of the phone ends with a 50 ms pause. A read
+// with no incoming byte never times out. A write of n bytes may take
+// 100 + 50 n ms.
+const DWORD kReadInterval = 50;
+const DWORD kWriteTotalConstant = 100;
+const DWORD kWriteTotalMultiplier = 50;
+
+[[noreturn]] void ThrowLastError()
+{
+    throw CSerialPortException(GetLastError());
+}
+
+std::vector<WString> GetSpoolerPorts()
+{
+    std::vector<WString> names;
+    DWORD cbNeeded = 0, nPorts = 0;
+    EnumPortsW(nullptr, 1, nullptr, 0, &cbNeeded, &nPorts);
+    if (cbNeeded == 0)
+        return names;
+    std::unique_ptr<BYTE[]> buf(new BYTE[cbNeeded]);
+    if (!EnumPortsW(nullptr, 1, buf.get(), cbNeeded, &cbNeeded, &nPorts))
+        return names;
+    const PORT_INFO_1W* pInfo = reinterpret_cast<const PORT_INFO_1W*>(buf.get());
+    for (DWORD i = 0; i < nPorts; ++i) {
+        if (pInfo[i].pName)
+            names.push_back(pInfo[i].pName);
+    }
+    return names;
+}
+
+// The port names of HKLM\HARDWARE\DEVICEMAP\SERIALCOMM (the values' data).
+std::vector<WString> GetSerialDevices()
+{
+    std::vector<WString> names;
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &hKey) !=
+        ERROR_SUCCESS)
+        return names;
+    for (DWORD i = 0;; ++i) {
+        wchar_t szValue[256];
+        DWORD cchValue = 256;
+        wchar_t szData[64] = {};
+        DWORD cbData = sizeof(szData) - sizeof(wchar_t);  // always leaves a terminator
+        DWORD dwType = 0;
+        const LONG lResult = RegEnumValueW(hKey, i, szValue, &cchValue, nullptr, &dwType,
+                                           reinterpret_cast<BYTE*>(szData), &cbData);
+        if (lResult == ERROR_NO_MORE_ITEMS)
+            break;
+        if (lResult == ERROR_SUCCESS && dwType == REG_SZ)
+            names.push_back(szData);  // a malformed (overlong) value is skipped
+    }
+    RegCloseKey(hKey);
+    return names;
+}
+
+bool IsMissing(const WString& strDevicePath)
+{
+    HANDLE hPort = CreateFileW(strDevicePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hPort != INVALID_HANDLE_VALUE) {
+        CloseHandle(hPort);
+        return false;
+    }
+    return GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+} // namespace
+
+CSerialPortAsync::CSerialPortAsync()
+    : m_hComPort(INVALID_HANDLE_VALUE), m_dwTransferred(0), m_bPending(false)
+{
+}
+
+CSerialPortAsync::~CSerialPortAsync()
+{
+    Close();
+}
+
+void CSerialPortAsync::Open(const WString& strPort, DWORD dwBaudRate)
+{
+    ZASSERT(INVALID_HANDLE_VALUE == m_hComPort);
+    Close();
+
+    m_hComPort = CreateFileW(GetDevicePath(strPort).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_OVERLAPPED | FILE_FLAG_NO_BUFFERING, nullptr);
+    if (m_hComPort == INVALID_HANDLE_VALUE)
+        ThrowLastError();
+
+    // A port that cannot be configured is closed again, so that the next
+    // open tries afresh instead of taking it for open.
+    try {
+        // Only the four line settings change; flow control, DTR/RTS and the
+        // special characters stay as the driver has them.
+        DCB dcb = {};
+        dcb.DCBlength = sizeof(dcb);
+        if (!GetCommState(m_hComPort, &dcb))
+            ThrowLastError();
+        dcb.BaudRate = dwBaudRate;
+        dcb.ByteSize = 8;
+        dcb.Parity = NOPARITY;
+        dcb.StopBits = ONESTOPBIT;
+        if (!SetCommState(m_hComPort, &dcb))
+            ThrowLastError();
+        SetTimeouts(kReadInterval, 0, 0, kWriteTotalConstant, kWriteTotalMultiplier);
+    } catch (const CSerialPortException&) {
+        Close();
+        throw;
+    }
+}
+
+void CSerialPortAsync::Close()
+{
+    if (m_hComPort == INVALID_HANDLE_VALUE)
+        return;
+    CloseHandle(m_hComPort);
+    m_hComPort = INVALID_HANDLE_VALUE;
+}
+
+void CSerialPortAsync::Write(const void* pBuf, DWORD dwBytes, OVERLAPPED* pOverlapped)
+{
+    if (WriteFile(m_hComPort, pBuf, dwBytes, &m_dwTransferred, pOverlapped)) {
+        m_bPending = false;
+        return;
+    }
+    m_dwTransferred = 0;
+    if (GetLastError() != ERROR_IO_PENDING)
+        ThrowLastError();
+    m_bPending = true;
+}
+
+void CSerialPortAsync::Read(void* pBuf, DWORD dwBytes, OVERLAPPED* pOverlapped)
+{
+    if (ReadFile(m_hComPort, pBuf, dwBytes, &m_dwTransferred, pOverlapped)) {
+        m_bPending = false;
+        return;
+    }
+    m_dwTransferred = 0;
+    if (GetLastError() != ERROR_IO_PENDING)
+        ThrowLastError();
+    m_bPending = true;
+}
+
+void CSerialPortAsync::Cancel(OVERLAPPED* pOverlapped)
+{
+    CancelIo(m_hComPort);
+    DWORD dwBytes = 0;
+    GetOverlappedResult(m_hComPort, pOverlapped, &dwBytes, TRUE);
+}
+
+DWORD CSerialPortAsync::GetResult(OVERLAPPED* pOverlapped)
+{
+    if (m_dwTransferred != 0) {
+        ZASSERT(!m_bPending);
+        return m_dwTransferred;
+    }
+    DWORD dwBytes = 0;
+    if (!GetOverlappedResult(m_hComPort, pOverlapped, &dwBytes, FALSE)) {
+        const DWORD dwError = GetLastError();
+        TRACE_REPORT("ERROR: %lu: %s\n", static_cast<unsigned long>(dwError),
+                     WideToAnsi(GetSystemErrorText(dwError)).c_str());
+        throw CSerialPortException(dwError);
+    }
+    return dwBytes;
+}
+
+void CSerialPortAsync::SetTimeouts(DWORD dwReadInterval, DWORD dwReadTotalConstant,
+                                   DWORD dwReadTotalMultiplier, DWORD dwWriteTotalConstant,
+                                   DWORD dwWriteTotalMultiplier)
+{
+    COMMTIMEOUTS timeouts = {};
+    timeouts.ReadIntervalTimeout = dwReadInterval;
+    timeouts.ReadTotalTimeoutMultiplier = dwReadTotalMultiplier;
+    timeouts.ReadTotalTimeoutConstant = dwReadTotalConstant;
+    timeouts.WriteTotalTimeoutMultiplier = dwWriteTotalMultiplier;
+    timeouts.WriteTotalTimeoutConstant = dwWriteTotalConstant;
+    if (!SetCommTimeouts(m_hComPort, &timeouts))
+        ThrowLastError();
+}
+
+void CSerialPortAsync::EnumeratePorts()
+{
+    m_aPorts = MakePortList(GetSpoolerPorts(), GetSerialDevices(), IsMissing);
+}

@@ -1,0 +1,55 @@
+// One COM port opened for overlapped I/O, and the list of ports found by the
+// last enumeration. It has no thread of its own: every operation runs on the
+// worker of CSerialCom. Failures of Win32 calls are thrown as
+// CSerialPortException with the GetLastError code.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "serial/SerialPortException.h"
+#include "shell/Text.h"
+
+class CSerialPortAsync {
+public:
+    CSerialPortAsync();
+    ~CSerialPortAsync();
+
+    CSerialPortAsync(const CSerialPortAsync&) = delete;
+    CSerialPortAsync& operator=(const CSerialPortAsync&) = delete;
+
+    // Opens the port (for example COM3 or COM12) through the device namespace,
+    // exclusively, and sets the line to dwBaudRate 8N1 and the fixed time-outs;
+    // the other line settings are kept as the driver reports them.
+    void Open(const WString& strPort, DWORD dwBaudRate);
+    void Close();
+    bool IsOpen() const { return m_hComPort != INVALID_HANDLE_VALUE; }
+
+    // Start a transfer whose completion signals pOverlapped->hEvent; the caller
+    // then calls GetResult or Cancel. At most one transfer is outstanding.
+    void Write(const void* pBuf, DWORD dwBytes, OVERLAPPED* pOverlapped);
+    void Read(void* pBuf, DWORD dwBytes, OVERLAPPED* pOverlapped);
+    // Aborts the transfer and waits until the system has let go of the buffer
+    // and the OVERLAPPED, so that the caller may free them.
+    void Cancel(OVERLAPPED* pOverlapped);
+    // The byte count of the finished transfer. A transfer that failed (the
+    // device went away, for example) is thrown with its error code.
+    DWORD GetResult(OVERLAPPED* pOverlapped);
+
+    void SetTimeouts(DWORD dwReadInterval, DWORD dwReadTotalConstant, DWORD dwReadTotalMultiplier,
+                     DWORD dwWriteTotalConstant, DWORD dwWriteTotalMultiplier);
+
+    // Refreshes m_aPorts from the print spooler and the serial device map.
+    void EnumeratePorts();
+
+    // Written by the worker during an enumeration; read by the dialog thread
+    // only after the enumeration has been announced.
+    std::vector<std::string> m_aPorts;
+
+private:
+    HANDLE m_hComPort;
+    DWORD m_dwTransferred;  // count of a transfer that completed at once
+    bool m_bPending;        // the last transfer's result is in its OVERLAPPED
+};

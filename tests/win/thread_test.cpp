@@ -1,0 +1,79 @@
+// The worker-thread template.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "support/TraceCapture.h"
+#include "ui/Thread.h"
+
+namespace {
+
+class CQuickWorker : public CThread<CQuickWorker> {
+public:
+    CQuickWorker() : m_hRan(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+    ~CQuickWorker() override { CloseHandle(m_hRan); }
+    void Run()
+    {
+        m_nPriority = GetThreadPriority(GetCurrentThread());
+        SetEvent(m_hRan);
+    }
+    HANDLE Thread() const { return m_hThread; }
+    HANDLE m_hRan;
+    int m_nPriority = -99;
+};
+
+class CBlockedWorker : public CThread<CBlockedWorker> {
+public:
+    CBlockedWorker() : m_hGo(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+    ~CBlockedWorker() override { CloseHandle(m_hGo); }
+    void Run() { WaitForSingleObject(m_hGo, INFINITE); }
+    HANDLE Thread() const { return m_hThread; }
+    HANDLE m_hGo;
+};
+
+TEST(Thread, RunsOnceAndEndsInactiveWithExitCodeZero)
+{
+    CQuickWorker worker;
+    EXPECT_FALSE(worker.IsActive());
+    EXPECT_EQ(worker.Thread(), nullptr);
+    ASSERT_TRUE(worker.Start(THREAD_PRIORITY_BELOW_NORMAL));
+    ASSERT_EQ(WaitForSingleObject(worker.Thread(), 5000), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(worker.m_hRan, 0), WAIT_OBJECT_0);
+    EXPECT_FALSE(worker.IsActive());
+    DWORD dwCode = 99;
+    EXPECT_TRUE(GetExitCodeThread(worker.Thread(), &dwCode));
+    EXPECT_EQ(dwCode, 0u);
+    // The priority was in force before Run started.
+    EXPECT_EQ(worker.m_nPriority, THREAD_PRIORITY_BELOW_NORMAL);
+}
+
+TEST(Thread, ActiveWhileRunning)
+{
+    CTraceCapture capture;
+    CBlockedWorker worker;
+    ASSERT_TRUE(worker.Start(THREAD_PRIORITY_NORMAL));
+    EXPECT_TRUE(worker.IsActive());
+    EXPECT_FALSE(CTraceCapture::HasReported("!m_bActive\n"));
+    SetEvent(worker.m_hGo);
+    ASSERT_EQ(WaitForSingleObject(worker.Thread(), 5000), WAIT_OBJECT_0);
+    EXPECT_FALSE(worker.IsActive());
+}
+
+TEST(Thread, StartingAnActiveWorkerIsReported)
+{
+    CTraceCapture capture;
+    CBlockedWorker worker;
+    ASSERT_TRUE(worker.Start(THREAD_PRIORITY_NORMAL));
+    HANDLE hFirst = nullptr;
+    DuplicateHandle(GetCurrentProcess(), worker.Thread(), GetCurrentProcess(), &hFirst, 0, FALSE,
+                    DUPLICATE_SAME_ACCESS);
+    // A caller error the program never commits: it is reported, not prevented.
+    worker.Start(THREAD_PRIORITY_NORMAL);
+    EXPECT_TRUE(CTraceCapture::HasReported("!m_bActive\n"));
+    SetEvent(worker.m_hGo);
+    EXPECT_EQ(WaitForSingleObject(hFirst, 5000), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(worker.Thread(), 5000), WAIT_OBJECT_0);
+    CloseHandle(hFirst);
+}
+
+} // namespace

@@ -1,0 +1,134 @@
+#include "cli/Session.h"
+
+namespace {
+
+const wchar_t kWindowClass[] = L"ZanduSmsSession";
+
+ULONGLONG Now()
+{
+    return GetTickCount64();
+}
+
+DWORD Remaining(ULONGLONG ullEnd)
+{
+    const ULONGLONG ullNow = Now();
+    return ullNow >= ullEnd ? 0 : static_cast<DWORD>(ullEnd - ullNow);
+}
+
+} // namespace
+
+CSession::CSession() : m_hWnd(nullptr), m_com(&m_port, &m_hWnd), m_pHandler(nullptr) {}
+
+CSession::~CSession()
+{
+    m_com.Stop();
+    if (m_hWnd) {
+        MSG msg;
+        while (PeekMessageW(&msg, m_hWnd, WM_APP, WM_APP, PM_REMOVE)) {
+            delete reinterpret_cast<CSerialOp*>(msg.wParam);
+            delete reinterpret_cast<CSerialPortException*>(msg.lParam);
+        }
+        DestroyWindow(m_hWnd);
+    }
+}
+
+bool CSession::Start()
+{
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = &CSession::WindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kWindowClass;
+    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        return false;
+    m_hWnd = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+    if (!m_hWnd)
+        return false;
+    SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    return m_com.Start(THREAD_PRIORITY_NORMAL);
+}
+
+LRESULT CALLBACK CSession::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    CSession* pThis = reinterpret_cast<CSession*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+    if (pThis && uMsg == WM_APP) {
+        CSerialOp* pOp = reinterpret_cast<CSerialOp*>(wParam);
+        CSerialPortException* pError = reinterpret_cast<CSerialPortException*>(lParam);
+        if (pThis->m_pHandler) {
+            pThis->m_pHandler->OnOperationComplete(pOp, pError);
+        } else {
+            CAnnouncement ann;
+            ann.pOp.reset(pOp);
+            ann.pError.reset(pError);
+            ann.ullTick = Now();
+            pThis->m_kept.push_back(std::move(ann));
+        }
+        return 0;
+    }
+    if (pThis && uMsg == WM_TIMER && pThis->m_pHandler) {
+        pThis->m_pHandler->OnTimer(wParam);
+        return 0;
+    }
+    return DefWindowProcW(hWnd, uMsg, wParam, lParam);
+}
+
+void CSession::PumpOnce(DWORD dwMs)
+{
+    MSG msg;
+    bool bAny = false;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        bAny = true;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    if (!bAny && dwMs)
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, dwMs, QS_ALLINPUT);
+}
+
+bool CSession::Wait(DWORD dwTimeoutMs, CAnnouncement& ann)
+{
+    const ULONGLONG ullEnd = Now() + dwTimeoutMs;
+    for (;;) {
+        if (!m_kept.empty()) {
+            ann = std::move(m_kept.front());
+            m_kept.pop_front();
+            return true;
+        }
+        const DWORD dwLeft = Remaining(ullEnd);
+        PumpOnce(dwLeft);
+        if (dwLeft == 0 && m_kept.empty())
+            return false;
+    }
+}
+
+void CSession::Pump(DWORD dwMs)
+{
+    const ULONGLONG ullEnd = Now() + dwMs;
+    DWORD dwLeft;
+    do {
+        dwLeft = Remaining(ullEnd);
+        PumpOnce(dwLeft);
+    } while (dwLeft > 0);
+}
+
+bool CSession::Run(CSessionHandler& handler, const std::function<bool()>& fnDone, DWORD dwTimeoutMs)
+{
+    const ULONGLONG ullEnd = Now() + dwTimeoutMs;
+    m_pHandler = &handler;
+    while (!m_kept.empty() && !fnDone()) {
+        CAnnouncement ann = std::move(m_kept.front());
+        m_kept.pop_front();
+        handler.OnOperationComplete(ann.pOp.release(), ann.pError.release());
+    }
+    bool bDone = fnDone();
+    while (!bDone) {
+        const DWORD dwLeft = Remaining(ullEnd);
+        if (dwLeft == 0)
+            break;
+        PumpOnce(dwLeft);
+        bDone = fnDone();
+    }
+    m_pHandler = nullptr;
+    return bDone;
+}

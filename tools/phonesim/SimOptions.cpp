@@ -1,0 +1,194 @@
+#include "SimOptions.h"
+
+#include <cctype>
+
+const char kSimHelp[] =
+    "Usage: phonesim [OPTIONS]\n"
+    "\n"
+    "A GSM phone on a pseudo-terminal, answering the AT commands of 3GPP TS\n"
+    "27.005/27.007 in PDU mode as the program needs them. It prints the slave's\n"
+    "path and one line per message it receives; Ctrl-C stops it.\n"
+    "\n"
+    "Where it is:\n"
+    "  --link PATH           make PATH a symbolic link to the pty slave (replaced\n"
+    "                        if it exists, removed at exit). Under Wine a COM port\n"
+    "                        whose dosdevices entry points at PATH reaches the phone.\n"
+    "  --log FILE            write a JSON object per line for every command, reply,\n"
+    "                        PDU and event\n"
+    "  --quiet               print nothing;  --verbose  print every command and reply\n"
+    "\n"
+    "How it answers:\n"
+    "  --baud N              pace both directions at N baud (10 bits a byte; 9600\n"
+    "                        is about 1.04 ms a byte); default: no pacing\n"
+    "  --gap MS              pause between the bursts of one reply (default 200)\n"
+    "  --no-echo             start with echo off, as after ATE0\n"
+    "  --split-echo          send the echo and the answer in separate bursts\n"
+    "  --late-ok             send the final result code in a burst of its own\n"
+    "  --error CMD[:CODE][@N]  answer CMD (AT, ATE0, AT+CMGF, AT+CMGS, AT+CSCS, ...,\n"
+    "                        or PDU for the reply to a PDU) with ERROR, or with\n"
+    "                        \"+CMS ERROR: CODE\"; with @N only its N-th time.\n"
+    "                        May be given several times.\n"
+    "  --silent              never answer, not even with the echo\n"
+    "  --silent-after N      answer N commands, then nothing\n"
+    "  --hangup-after N      disconnect when the N-th command arrives\n"
+    "  --hangup-in-pdu N     disconnect in the middle of the N-th PDU\n"
+    "  --busy                the port is in use by another program: opening it fails\n"
+    "  --maker TEXT          the answer to AT+CGMI (default PhoneSim)\n"
+    "\n"
+    "Phone book (\"SM\"; AT+CPBS, AT+CPBR; names in the AT+CSCS character set):\n"
+    "  --phonebook N         N generated entries (default 5)\n"
+    "  --phonebook-file F    one location a line, NUMBER<TAB>NAME in UTF-8; an empty\n"
+    "                        line is an empty location; lines starting with # are\n"
+    "                        comments\n"
+    "  --phonebook-size N    the number of locations (default: as many as given)\n"
+    "\n"
+    "Commands: AT, ATE0, ATE1, AT+CMGF=0, AT+CMGS=<n> (\"> \", hex PDU, Ctrl-Z;\n"
+    "ESC aborts), AT+CMGW=<n>, AT+CGMI, AT+CSCS (IRA, GSM, UCS2, UTF-8), AT+CPBS,\n"
+    "AT+CPBR=? and AT+CPBR=<a>[,<b>]. Anything else is answered with ERROR.\n";
+
+namespace {
+
+bool ParseNumber(const std::string& str, unsigned long nMax, unsigned long& n)
+{
+    if (str.empty() || str.size() > 9)
+        return false;
+    n = 0;
+    for (char ch : str) {
+        if (!std::isdigit(static_cast<unsigned char>(ch)))
+            return false;
+        n = n * 10 + static_cast<unsigned long>(ch - '0');
+    }
+    return n <= nMax;
+}
+
+bool ParseFailRule(const std::string& strArg, CFailRule& rule)
+{
+    std::string str = strArg;
+    unsigned long n = 0;
+    const size_t nAt = str.rfind('@');
+    if (nAt != std::string::npos) {
+        if (!ParseNumber(str.substr(nAt + 1), 100000, n) || n == 0)
+            return false;
+        rule.nOccurrence = static_cast<unsigned>(n);
+        str.erase(nAt);
+    }
+    const size_t nColon = str.find(':');
+    if (nColon != std::string::npos) {
+        if (!ParseNumber(str.substr(nColon + 1), 65535, n))
+            return false;
+        rule.nCode = static_cast<int>(n);
+        str.erase(nColon);
+    }
+    if (str.empty())
+        return false;
+    for (char& ch : str)
+        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    rule.strCommand = str;
+    return true;
+}
+
+} // namespace
+
+bool ParseSimOptions(const std::vector<std::string>& args, CSimOptions& options, std::string& strError)
+{
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& strArg = args[i];
+        std::string strValue;
+        auto value = [&]() {
+            if (i + 1 >= args.size()) {
+                strError = strArg + " needs a value";
+                return false;
+            }
+            strValue = args[++i];
+            return true;
+        };
+        auto number = [&](unsigned long nMax, unsigned long& n) {
+            if (!value())
+                return false;
+            if (!ParseNumber(strValue, nMax, n)) {
+                strError = strArg + " takes a number up to " + std::to_string(nMax);
+                return false;
+            }
+            return true;
+        };
+        unsigned long n = 0;
+        if (strArg == "--help" || strArg == "-h")
+            options.bHelp = true;
+        else if (strArg == "--link") {
+            if (!value())
+                return false;
+            options.strLink = strValue;
+        } else if (strArg == "--log") {
+            if (!value())
+                return false;
+            options.strLog = strValue;
+        } else if (strArg == "--baud") {
+            if (!number(4000000, n))
+                return false;
+            options.nBaud = static_cast<unsigned>(n);
+        } else if (strArg == "--gap") {
+            if (!number(60000, n))
+                return false;
+            options.nGapMs = static_cast<unsigned>(n);
+        } else if (strArg == "--no-echo")
+            options.bEcho = false;
+        else if (strArg == "--split-echo")
+            options.bSplitEcho = true;
+        else if (strArg == "--late-ok")
+            options.bLateOk = true;
+        else if (strArg == "--error") {
+            CFailRule rule;
+            if (!value())
+                return false;
+            if (!ParseFailRule(strValue, rule)) {
+                strError = "--error takes CMD[:CODE][@N], for example AT+CMGS:500@2";
+                return false;
+            }
+            options.fails.push_back(rule);
+        } else if (strArg == "--silent")
+            options.nSilentAfter = 0;
+        else if (strArg == "--silent-after") {
+            if (!number(1000000, n))
+                return false;
+            options.nSilentAfter = static_cast<int>(n);
+        } else if (strArg == "--hangup-after") {
+            if (!number(1000000, n) || n == 0) {
+                strError = "--hangup-after takes a command number from 1";
+                return false;
+            }
+            options.nHangupAfter = static_cast<int>(n);
+        } else if (strArg == "--hangup-in-pdu") {
+            if (!number(1000000, n) || n == 0) {
+                strError = "--hangup-in-pdu takes a PDU number from 1";
+                return false;
+            }
+            options.nHangupInPdu = static_cast<int>(n);
+        } else if (strArg == "--busy")
+            options.bBusy = true;
+        else if (strArg == "--maker") {
+            if (!value())
+                return false;
+            options.strMaker = strValue;
+        } else if (strArg == "--phonebook") {
+            if (!number(10000, n))
+                return false;
+            options.nPhonebook = static_cast<unsigned>(n);
+        } else if (strArg == "--phonebook-file") {
+            if (!value())
+                return false;
+            options.strPhonebookFile = strValue;
+        } else if (strArg == "--phonebook-size") {
+            if (!number(10000, n))
+                return false;
+            options.nPhonebookSize = static_cast<unsigned>(n);
+        } else if (strArg == "--quiet")
+            options.bQuiet = true;
+        else if (strArg == "--verbose")
+            options.bVerbose = true;
+        else {
+            strError = "unknown option " + strArg + "; see phonesim --help";
+            return false;
+        }
+    }
+    return true;
+}

@@ -1,0 +1,71 @@
+// The simulated phone's AT engine: bytes in, actions out. It knows nothing of
+// time or terminals; the pty program carries out its actions (bursts with
+// pauses between them, the disconnect, log lines, the human printout).
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "SimOptions.h"
+#include "SimPhonebook.h"
+
+struct CSimAction {
+    enum EKind {
+        SEND,    // a burst: strData after a pause of nDelayMs behind what was sent before
+        HANGUP,  // disconnect now; nothing more is sent
+        LOG,     // one log object's fields (JSON, without braces)
+        PRINT,   // one line for the person watching
+    };
+    EKind nKind;
+    std::string strData;
+    unsigned nDelayMs = 0;
+};
+
+class CSimPhone {
+public:
+    CSimPhone(const CSimOptions& options, const CSimPhonebook& phonebook);
+
+    // One received byte; what the phone does in answer is appended.
+    void Receive(char ch, std::vector<CSimAction>& actions);
+    bool IsHungUp() const { return m_bHungUp; }
+
+private:
+    struct CReply {
+        std::string strEcho;
+        std::vector<std::string> info;  // information text lines
+        std::string strFinal;           // "OK", "ERROR", "+CMS ERROR: n", ... or empty
+        std::string strRaw;             // sent as it is after the information text (the prompt)
+    };
+
+    void OnCommandLine(std::vector<CSimAction>& actions);
+    void OnPduByte(char ch, std::vector<CSimAction>& actions);
+    void OnPduEnd(std::vector<CSimAction>& actions);
+    void Execute(const std::string& strLine, CReply& reply);
+    void ExecutePhonebook(const std::string& strName, const std::string& strArgs, CReply& reply);
+    bool FindFailure(const std::string& strName, std::string& strFinal);
+    void Emit(const CReply& reply, std::vector<CSimAction>& actions);
+    void Log(const std::string& strFields, std::vector<CSimAction>& actions);
+    void Hangup(const char* pszWhere, std::vector<CSimAction>& actions);
+
+    const CSimOptions& m_options;
+    const CSimPhonebook& m_phonebook;
+    bool m_bEcho;
+    bool m_bHungUp = false;
+    bool m_bSilent = false;
+    ECharset m_charset = CS_IRA;
+    std::string m_strLine;      // command line being received
+    bool m_bLineTooLong = false;
+    unsigned m_nCommands = 0;   // command lines received
+    std::map<std::string, unsigned> m_counts;  // per command name, for --error @N
+
+    // The PDU that follows "AT+CMGS=<n>" or "AT+CMGW=<n>".
+    bool m_bInPdu = false;
+    std::string m_strPduCommand;
+    unsigned m_nPduLength = 0;
+    std::string m_strPdu;
+    unsigned m_nPdus = 0;
+    unsigned m_nMr = 0;         // the last message reference given out
+    unsigned m_nStored = 0;     // the last memory index given out
+    unsigned m_nMessages = 0;   // messages sent, for the printout
+};
