@@ -68,8 +68,8 @@ bool CSkinBitmap::Load(const WString& strPath)
     if (nWidth <= 0 || nHeight <= 0 || nWidth > kMaxSide || nHeight > kMaxSide)
         return false;
 
-    // All rows as 32-bit pixels, bottom row first whatever the file's order.
-    info.header.biHeight = nHeight;
+    // All rows as 32-bit pixels, in the file's own row order.
+    const bool bTopDown = info.header.biHeight < 0;
     info.header.biBitCount = 32;
     info.header.biCompression = BI_RGB;
     info.header.biSizeImage = 0;
@@ -81,8 +81,10 @@ bool CSkinBitmap::Load(const WString& strPath)
         info.header.biBitCount != 32)
         return false;
 
+    // The object holds its rows bottom-up whatever the file's order.
     BITMAPINFO bmi = {};
     bmi.bmiHeader = info.header;
+    bmi.bmiHeader.biHeight = nHeight;
     void* pvBits = nullptr;
     HBITMAP hSection = CreateDIBSection(dc, &bmi, DIB_RGB_COLORS, &pvBits, nullptr, 0);
     if (!hSection || !pvBits) {
@@ -91,12 +93,16 @@ bool CSkinBitmap::Load(const WString& strPath)
         return false;
     }
     uint32_t* pBits = static_cast<uint32_t*>(pvBits);
-    for (size_t i = 0; i < pixels.size(); ++i) {
-        const uint32_t nPixel = pixels[i];
-        if (nPixel == kWhiteKey)
-            pBits[i] = 0;
-        else
-            pBits[i] = bHasAlpha ? nPixel : (nPixel | 0xFF000000u);
+    for (LONG y = 0; y < nHeight; ++y) {
+        const uint32_t* pRow = &pixels[static_cast<size_t>(bTopDown ? nHeight - 1 - y : y) * nWidth];
+        uint32_t* pOut = pBits + static_cast<size_t>(y) * nWidth;
+        for (LONG x = 0; x < nWidth; ++x) {
+            const uint32_t nPixel = pRow[x];
+            if (nPixel == kWhiteKey)
+                pOut[x] = 0;
+            else
+                pOut[x] = bHasAlpha ? nPixel : (nPixel | 0xFF000000u);
+        }
     }
     GdiFlush();
 
