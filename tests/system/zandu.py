@@ -33,3 +33,34 @@ def pdu_lines(stdout):
         assert at.startswith("AT+CMGS="), at
         pairs.append((int(at[len("AT+CMGS="):]), pdu))
     return pairs
+
+
+def winprobe(*args, timeout=60):
+    """Runs winprobe under Wine; returns (exit code, stdout lines)."""
+    proc = subprocess.run(_command(os.environ["ZANDU_WINPROBE"], [str(a) for a in args]),
+                          capture_output=True, timeout=timeout)
+    lines = proc.stdout.decode("utf-8", "replace").replace("\r\n", "\n").split("\n")
+    return proc.returncode, [line for line in lines if line]
+
+
+def top_level_windows(process):
+    """(hwnd, visible, class, title) of each top-level window of a process
+    (an id or the executable's file name)."""
+    code, lines = winprobe("list", process)
+    windows = []
+    for line in lines:
+        cols = line.split("\t")
+        if len(cols) == 4:
+            windows.append((cols[0], cols[1] == "1", cols[2], cols[3]))
+    return windows
+
+
+def start_program(exe, *args):
+    """Starts a Windows program under Wine without waiting for it."""
+    return subprocess.Popen(_command(exe, args), stdin=subprocess.DEVNULL,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def wine_reg(*args):
+    """The command line of 'reg' in the test prefix."""
+    return [os.environ["ZANDU_WINE_RUN"], "reg", *args]

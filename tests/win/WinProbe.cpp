@@ -3,8 +3,9 @@
 // and exits with 0, or 1 when the window or item does not exist (or did not
 // appear in time), 2 on a bad command line.
 //
-//   winprobe wait <pid> <title|*> <class|*> <timeout ms>  top-level window of pid -> hwnd
-//   winprobe list <pid>                 top-level windows: hwnd visible class title
+//   winprobe wait <process> <title|*> <class|*> <timeout ms>  a top-level window -> hwnd
+//   winprobe list <process>             top-level windows: hwnd visible class title
+// where <process> is a process id or the file name of its executable.
 //   winprobe text <hwnd> [item id]      window text of the window or of its dialog item
 //   winprobe click <hwnd> <item id>     BM_CLICK on a dialog item (posted)
 //   winprobe key <hwnd> <virtual key>   key press posted to the focused window of hwnd's thread
@@ -74,8 +75,26 @@ HWND ParseHwnd(const wchar_t* psz)
     return reinterpret_cast<HWND>(static_cast<uintptr_t>(wcstoull(psz, nullptr, 16)));
 }
 
+// A process id, or the file name of the executable (any process running it).
+bool IsProcess(DWORD dwPid, const wchar_t* pszProcess)
+{
+    if (iswdigit(pszProcess[0]))
+        return dwPid == wcstoul(pszProcess, nullptr, 10);
+    HANDLE hProcess = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, dwPid);
+    if (!hProcess)
+        return false;
+    wchar_t szPath[MAX_PATH * 2] = {};
+    DWORD cch = MAX_PATH * 2;
+    const BOOL bOk = QueryFullProcessImageNameW(hProcess, 0, szPath, &cch);
+    CloseHandle(hProcess);
+    if (!bOk)
+        return false;
+    const wchar_t* pszName = wcsrchr(szPath, L'\\');
+    return _wcsicmp(pszName ? pszName + 1 : szPath, pszProcess) == 0;
+}
+
 struct CFind {
-    DWORD dwPid;
+    const wchar_t* pszProcess;
     const wchar_t* pszTitle;
     const wchar_t* pszClass;
     std::vector<HWND> found;
@@ -86,7 +105,7 @@ BOOL CALLBACK CollectTopLevel(HWND hWnd, LPARAM lParam)
     CFind& find = *reinterpret_cast<CFind*>(lParam);
     DWORD dwPid = 0;
     GetWindowThreadProcessId(hWnd, &dwPid);
-    if (dwPid != find.dwPid)
+    if (!IsProcess(dwPid, find.pszProcess))
         return TRUE;
     if (find.pszClass && wcscmp(find.pszClass, L"*") != 0 && _wcsicmp(ClassOf(hWnd).c_str(), find.pszClass) != 0)
         return TRUE;
@@ -96,9 +115,10 @@ BOOL CALLBACK CollectTopLevel(HWND hWnd, LPARAM lParam)
     return TRUE;
 }
 
-std::vector<HWND> TopLevel(DWORD dwPid, const wchar_t* pszTitle = nullptr, const wchar_t* pszClass = nullptr)
+std::vector<HWND> TopLevel(const wchar_t* pszProcess, const wchar_t* pszTitle = nullptr,
+                           const wchar_t* pszClass = nullptr)
 {
-    CFind find = {dwPid, pszTitle, pszClass, {}};
+    CFind find = {pszProcess, pszTitle, pszClass, {}};
     EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&find));
     return find.found;
 }
@@ -128,11 +148,10 @@ int Wait(int argc, wchar_t** argv)
 {
     if (argc != 6)
         return 2;
-    const DWORD dwPid = wcstoul(argv[2], nullptr, 10);
     const DWORD dwTimeout = wcstoul(argv[5], nullptr, 10);
     const DWORD dwStart = GetTickCount();
     for (;;) {
-        const std::vector<HWND> found = TopLevel(dwPid, argv[3], argv[4]);
+        const std::vector<HWND> found = TopLevel(argv[2], argv[3], argv[4]);
         if (!found.empty()) {
             std::printf("%llx\n", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(found[0])));
             return 0;
@@ -147,7 +166,7 @@ int List(int argc, wchar_t** argv)
 {
     if (argc != 3)
         return 2;
-    for (HWND h : TopLevel(wcstoul(argv[2], nullptr, 10)))
+    for (HWND h : TopLevel(argv[2]))
         std::printf("%llx\t%d\t%s\t%s\n", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(h)),
                     IsWindowVisible(h) ? 1 : 0, Utf8(ClassOf(h)).c_str(), OneLine(TextOf(h)).c_str());
     return 0;
