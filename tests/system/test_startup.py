@@ -20,12 +20,14 @@ class StartUp(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         # The program creates its settings key; the prefix gets it back as it was.
-        cls.had_settings = subprocess.run(wine_reg("query", cls.SETTINGS), capture_output=True).returncode == 0
+        cls.had_settings = subprocess.run(wine_reg("query", cls.SETTINGS), stdin=subprocess.DEVNULL,
+                                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0
 
     @classmethod
     def tearDownClass(cls):
         if not cls.had_settings:
-            subprocess.run(wine_reg("delete", cls.SETTINGS, "/f"), capture_output=True)
+            subprocess.run(wine_reg("delete", cls.SETTINGS, "/f"), stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def setUp(self):
         # A copy of the program's folder under its own name, so that windows

@@ -1,6 +1,7 @@
 """Shared helpers of the system tests: where the executables are and how to run them."""
 import os
 import subprocess
+import tempfile
 
 BUILD = os.environ.get("ZANDU_BUILD", "host")
 
@@ -35,11 +36,15 @@ def pdu_lines(stdout):
     return pairs
 
 
-def winprobe(*args, timeout=60):
-    """Runs winprobe under Wine; returns (exit code, stdout lines)."""
-    proc = subprocess.run(_command(os.environ["ZANDU_WINPROBE"], [str(a) for a in args]),
-                          capture_output=True, timeout=timeout)
-    lines = proc.stdout.decode("utf-8", "replace").replace("\r\n", "\n").split("\n")
+def winprobe(*args, timeout=120):
+    """Runs winprobe under Wine; returns (exit code, stdout lines). Its output
+    goes through a file, not a pipe: a Wine service started meanwhile would
+    inherit a pipe and keep it open long after winprobe has ended."""
+    with tempfile.TemporaryFile() as out:
+        proc = subprocess.run(_command(os.environ["ZANDU_WINPROBE"], [str(a) for a in args]),
+                              stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL, timeout=timeout)
+        out.seek(0)
+        lines = out.read().decode("utf-8", "replace").replace("\r\n", "\n").split("\n")
     return proc.returncode, [line for line in lines if line]
 
 

@@ -54,11 +54,11 @@ std::wstring TextOf(HWND hWnd)
 {
     // WM_GETTEXT reaches windows of other processes; GetWindowText may not.
     DWORD_PTR nLen = 0;
-    if (!SendMessageTimeoutW(hWnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &nLen))
+    if (!SendMessageTimeoutW(hWnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &nLen))
         return std::wstring();
     std::vector<wchar_t> buf(nLen + 1, L'\0');
     DWORD_PTR nGot = 0;
-    SendMessageTimeoutW(hWnd, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()), SMTO_ABORTIFHUNG, 5000,
+    SendMessageTimeoutW(hWnd, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()), SMTO_ABORTIFHUNG, 2000,
                         &nGot);
     return buf.data();
 }
