@@ -1,7 +1,19 @@
-// Process entry of the window program (the start-up sequence comes next).
+// Process entry of the window program.
 #include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
+#include "shell/App.h"
+#include "shell/AppModule.h"
+
+int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR pszCommandLine, int nCmdShow)
 {
-    return 0;
+    CoInitialize(nullptr);
+    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES};
+    InitCommonControlsEx(&icc);
+    GetAppModule().Init(hInstance);
+    const int nResult = Run(pszCommandLine, nCmdShow);
+    GetAppModule().Term();
+    CoUninitialize();
+    return nResult;
 }

@@ -1,6 +1,10 @@
 """Shared helpers of the system tests: where the executables are and how to run them."""
+import json
 import os
+import signal
 import subprocess
+import tempfile
+import time
 
 BUILD = os.environ.get("ZANDU_BUILD", "host")
 
@@ -36,11 +40,6 @@ def pdu_lines(stdout):
 
 
 # The phone simulator and the serial probe -----------------------------------
-
-import json
-import signal
-import tempfile
-import time
 
 PHONESIM = os.environ.get("ZANDU_PHONESIM", "")
 PORTS_DIR = os.environ.get("ZANDU_PORTS_DIR", "")
@@ -164,3 +163,37 @@ def probe(*steps, timeout=60):
         elif line:
             lines.append(line)
     return lines
+
+def winprobe(*args, timeout=120):
+    """Runs winprobe under Wine; returns (exit code, stdout lines). Its output
+    goes through a file, not a pipe: a Wine service started meanwhile would
+    inherit a pipe and keep it open long after winprobe has ended."""
+    with tempfile.TemporaryFile() as out:
+        proc = subprocess.run(_command(os.environ["ZANDU_WINPROBE"], [str(a) for a in args]),
+                              stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL, timeout=timeout)
+        out.seek(0)
+        lines = out.read().decode("utf-8", "replace").replace("\r\n", "\n").split("\n")
+    return proc.returncode, [line for line in lines if line]
+
+
+def top_level_windows(process):
+    """(hwnd, visible, class, title) of each top-level window of a process
+    (an id or the executable's file name)."""
+    code, lines = winprobe("list", process)
+    windows = []
+    for line in lines:
+        cols = line.split("\t")
+        if len(cols) == 4:
+            windows.append((cols[0], cols[1] == "1", cols[2], cols[3]))
+    return windows
+
+
+def start_program(exe, *args):
+    """Starts a Windows program under Wine without waiting for it."""
+    return subprocess.Popen(_command(exe, args), stdin=subprocess.DEVNULL,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def wine_reg(*args):
+    """The command line of 'reg' in the test prefix."""
+    return [os.environ["ZANDU_WINE_RUN"], "reg", *args]

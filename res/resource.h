@@ -1,0 +1,58 @@
+// Identifiers of the program's resources and dialog controls.
+#pragma once
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
+// Dialogs and the icon.
+#define IDD_ABOUT 100
+#define IDD_MAIN 129
+#define IDD_HISTORY 221
+#define IDI_ZANDU 222
+#define IDD_FEEDBACK 223
+
+// Main dialog.
+#define IDC_MESSAGE 1002
+#define IDC_CHAR_COUNT 1003
+#define IDC_PORT 1004
+#define IDC_SEND 1006
+#define IDC_CONTACT 1007
+#define IDC_RADIO_NUMBER 1008
+#define IDC_RADIO_CONTACT 1009
+#define IDC_REFRESH 1010
+#define IDC_STATUS 1011
+#define IDC_CANCEL_REQUEST 1012
+#define IDC_SAVE_IN_MEMORY 1013
+#define IDC_NUMBER 1014
+#define IDC_TEST_PORT 1015
+#define IDC_GROUP_STATUS 1016
+#define IDC_GROUP_PORT 1017
+#define IDC_GROUP_RECIPIENTS 1018
+#define IDC_GROUP_MESSAGE 1019
+#define IDC_ABOUT 1021
+#define IDC_FEEDBACK 1022
+#define IDC_PORT_LABEL 1026
+#define IDC_CLOSE 1027
+#define IDC_MINIMIZE 1028
+#define IDC_HISTORY 57665
+
+// History dialog.
+#define IDC_HISTORY_LIST 1022
+#define IDC_HISTORY_TEXT 1023
+#define IDC_HISTORY_OK 1025
+#define IDC_HISTORY_RECIPIENT 1028
+#define IDC_HISTORY_TIME 1029
+#define IDC_HISTORY_RECIPIENT_LABEL 1030
+#define IDC_HISTORY_TIME_LABEL 1031
+
+// About dialog.
+#define IDC_ABOUT_OK 1032
+#define IDC_ABOUT_VERSION 1033
+
+// Feedback dialog.
+#define IDC_FEEDBACK_SEND 1022
+#define IDC_FEEDBACK_EMAIL 1035
+#define IDC_FEEDBACK_TEXT 1036
+#define IDC_FEEDBACK_CANCEL 1037
+#define IDC_FEEDBACK_MODEL 1038

@@ -1,0 +1,63 @@
+#include "shell/App.h"
+
+#include <memory>
+
+#include "shell/AppModule.h"
+#include "shell/MessageLoop.h"
+#include "shell/StandInMainDlg.h"
+#include "shell/Trace.h"
+#include "shell/Util.h"
+#include "skinning/Skin.h"
+
+namespace {
+
+void ShowError(const wchar_t* pszText)
+{
+    MessageBoxW(nullptr, pszText, L"Error", MB_ICONERROR);
+}
+
+// The loop of this thread, registered with the module while it exists.
+class CRegisteredLoop {
+public:
+    CRegisteredLoop() { GetAppModule().AddMessageLoop(&m_loop); }
+    ~CRegisteredLoop() { GetAppModule().RemoveMessageLoop(); }
+    CMessageLoop& Loop() { return m_loop; }
+
+private:
+    CMessageLoop m_loop;
+};
+
+} // namespace
+
+int Run(LPWSTR, int nCmdShow)
+{
+    return RunWith(CSettingsLocation(), GetSkinFolder(), nCmdShow);
+}
+
+int RunWith(const CSettingsLocation& location, const WString& strSkinFolder, int nCmdShow)
+{
+    if (GetSettingsKey().Open(location) != ERROR_SUCCESS) {
+        ShowError(L"Couldn't open registry!");
+        TRACE_REPORT("Couldn't open registry\n");
+        return 0;
+    }
+    std::unique_ptr<CRegisteredLoop> pLoop(new CRegisteredLoop);
+    if (!GetSkin().LoadSkin(strSkinFolder)) {
+        ShowError(L"Couldn't load skin!");
+        TRACE_REPORT("Couldn't load skin\n");
+        return 0;
+    }
+    std::unique_ptr<CStandInMainDlg> pDialog(new CStandInMainDlg);
+    if (!pDialog->Create(GetAppModule().GetInstance())) {
+        ShowError(L"Couldn't create main dialog!");
+        TRACE_REPORT("Main dialog creation failed!\n");
+        return 0;
+    }
+    ShowWindow(pDialog->GetHwnd(), nCmdShow);
+    const int nResult = pLoop->Loop().Run();
+    // The loop leaves the map before the window's object goes, then the loop itself.
+    GetAppModule().RemoveMessageLoop();
+    pDialog.reset();
+    pLoop.reset();
+    return nResult;
+}

@@ -1,0 +1,188 @@
+#include "shell/Settings.h"
+
+#include <algorithm>
+
+#include "shell/MultiSz.h"
+
+namespace {
+
+WString Widen(const char* pszName)
+{
+    return AnsiToWide(pszName);
+}
+
+bool IsStringType(DWORD dwType)
+{
+    return dwType == REG_SZ || dwType == REG_EXPAND_SZ;
+}
+
+// Copies every value of hFrom into hTo (the settings key has no subkeys).
+void CopyValues(HKEY hFrom, HKEY hTo)
+{
+    DWORD dwMaxName = 0, dwMaxData = 0;
+    if (RegQueryInfoKeyW(hFrom, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &dwMaxName,
+                         &dwMaxData, nullptr, nullptr) != ERROR_SUCCESS)
+        return;
+    std::vector<wchar_t> name(dwMaxName + 1);
+    std::vector<BYTE> data(dwMaxData + 1);
+    for (DWORD i = 0;; ++i) {
+        DWORD cchName = static_cast<DWORD>(name.size());
+        DWORD cbData = static_cast<DWORD>(data.size());
+        DWORD dwType = 0;
+        const LONG lResult = RegEnumValueW(hFrom, i, name.data(), &cchName, nullptr, &dwType, data.data(), &cbData);
+        if (lResult == ERROR_NO_MORE_ITEMS)
+            break;
+        if (lResult == ERROR_SUCCESS)
+            RegSetValueExW(hTo, name.data(), 0, dwType, data.data(), cbData);
+    }
+}
+
+} // namespace
+
+CSettingsValue::CSettingsValue(CSettingsKey& key, const char* pszName) : m_key(key), m_strName(Widen(pszName))
+{
+}
+
+WString CSettingsValue::ReadString() const
+{
+    DWORD dwType = 0, cbSize = 0;
+    if (RegQueryValueExW(m_key.GetHandle(), m_strName.c_str(), nullptr, &dwType, nullptr, &cbSize) != ERROR_SUCCESS ||
+        !IsStringType(dwType) || cbSize % 2 != 0)  // not a whole number of characters
+        return WString();
+    std::vector<wchar_t> buf(cbSize / 2 + 1, L'\0');
+    DWORD cbRead = 2 * (cbSize / 2);
+    if (RegQueryValueExW(m_key.GetHandle(), m_strName.c_str(), nullptr, &dwType, reinterpret_cast<BYTE*>(buf.data()),
+                         &cbRead) != ERROR_SUCCESS)
+        return WString();
+    // Text that lacks its terminating zero is malformed.
+    if (!IsStringType(dwType) || cbRead % 2 != 0 || (cbRead > 0 && buf[cbRead / 2 - 1] != L'\0'))
+        return WString();
+    return buf.data();
+}
+
+LONG CSettingsValue::WriteString(const WString& strValue) const
+{
+    return RegSetValueExW(m_key.GetHandle(), m_strName.c_str(), 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(strValue.c_str()),
+                          static_cast<DWORD>(2 * strValue.size() + 2));
+}
+
+bool CSettingsValue::ReadBool(bool bDefault) const
+{
+    DWORD dwValue = 0, dwType = 0, cbValue = sizeof(dwValue);
+    if (RegQueryValueExW(m_key.GetHandle(), m_strName.c_str(), nullptr, &dwType, reinterpret_cast<BYTE*>(&dwValue),
+                         &cbValue) != ERROR_SUCCESS ||
+        dwType != REG_DWORD || cbValue != sizeof(dwValue))
+        return bDefault;
+    return dwValue != 0;
+}
+
+LONG CSettingsValue::WriteBool(bool bValue) const
+{
+    const DWORD dwValue = bValue ? 1 : 0;
+    return RegSetValueExW(m_key.GetHandle(), m_strName.c_str(), 0, REG_DWORD,
+                          reinterpret_cast<const BYTE*>(&dwValue), sizeof(dwValue));
+}
+
+CSettingsLocation::CSettingsLocation()
+    : hMachineRoot(HKEY_LOCAL_MACHINE), hUserRoot(HKEY_CURRENT_USER), strSubKey(L"Software\\Zandu SMS"),
+      fnCreateKey([](HKEY hRoot, const wchar_t* pszSubKey, REGSAM sam, HKEY* phKey, DWORD* pdwDisposition) {
+          return RegCreateKeyExW(hRoot, pszSubKey, 0, nullptr, REG_OPTION_NON_VOLATILE, sam, nullptr, phKey,
+                                 pdwDisposition);
+      }),
+      fnOpenKey([](HKEY hRoot, const wchar_t* pszSubKey, REGSAM sam, HKEY* phKey) {
+          return RegOpenKeyExW(hRoot, pszSubKey, 0, sam, phKey);
+      })
+{
+}
+
+CSettingsKey::~CSettingsKey()
+{
+    SetHandle(nullptr);
+}
+
+LONG CSettingsKey::Open(const CSettingsLocation& location)
+{
+    const REGSAM samReadWrite = KEY_READ | KEY_WRITE;
+    const wchar_t* pszSubKey = location.strSubKey.c_str();
+    HKEY hKey = nullptr;
+    DWORD dwDisposition = 0;
+    if (location.fnCreateKey(location.hMachineRoot, pszSubKey, samReadWrite, &hKey, &dwDisposition) ==
+        ERROR_SUCCESS) {
+        SetHandle(hKey);
+        return ERROR_SUCCESS;
+    }
+    const LONG lResult = location.fnCreateKey(location.hUserRoot, pszSubKey, samReadWrite, &hKey, &dwDisposition);
+    if (lResult != ERROR_SUCCESS)
+        return lResult;
+    HKEY hMachine = nullptr;
+    if (dwDisposition == REG_CREATED_NEW_KEY &&
+        location.fnOpenKey(location.hMachineRoot, pszSubKey, KEY_READ, &hMachine) == ERROR_SUCCESS) {
+        CopyValues(hMachine, hKey);
+        RegCloseKey(hMachine);
+    }
+    SetHandle(hKey);
+    return ERROR_SUCCESS;
+}
+
+void CSettingsKey::SetHandle(HKEY hKey)
+{
+    if (m_hKey)
+        RegCloseKey(m_hKey);
+    m_hKey = hKey;
+}
+
+void CSettingsKey::ReadList(const char* pszName, std::vector<WString>& aList) const
+{
+    aList.clear();
+    const WString strName = Widen(pszName);
+    DWORD dwType = 0, cbSize = 0;
+    if (RegQueryValueExW(m_hKey, strName.c_str(), nullptr, &dwType, nullptr, &cbSize) != ERROR_SUCCESS ||
+        dwType != REG_MULTI_SZ || cbSize < 6)
+        return;
+    std::vector<BYTE> data(cbSize);
+    DWORD cbRead = cbSize;
+    if (RegQueryValueExW(m_hKey, strName.c_str(), nullptr, &dwType, data.data(), &cbRead) != ERROR_SUCCESS ||
+        dwType != REG_MULTI_SZ)
+        return;
+    DecodeMultiSz(data.data(), std::min<size_t>(cbRead, data.size()), aList);
+}
+
+LONG CSettingsKey::WriteList(const char* pszName, const std::vector<WString>& aList)
+{
+    const std::vector<uint8_t> data = EncodeMultiSz(aList);
+    return RegSetValueExW(m_hKey, Widen(pszName).c_str(), 0, REG_MULTI_SZ, data.data(),
+                          static_cast<DWORD>(data.size()));
+}
+
+void CSettingsKey::RemoveFromList(const char* pszName, const WString& strValue)
+{
+    std::vector<WString> aList;
+    ReadList(pszName, aList);
+    const auto itEnd = std::remove(aList.begin(), aList.end(), strValue);
+    if (itEnd == aList.end())
+        return;
+    aList.erase(itEnd, aList.end());
+    WriteList(pszName, aList);
+}
+
+void CSettingsKey::AddToList(const char* pszName, const WString& strValue, bool bUnique)
+{
+    if (bUnique)
+        RemoveFromList(pszName, strValue);
+    std::vector<WString> aList;
+    ReadList(pszName, aList);
+    aList.push_back(strValue);
+    WriteList(pszName, aList);
+}
+
+LONG CSettingsKey::DeleteValue(const char* pszName)
+{
+    return RegDeleteValueW(m_hKey, Widen(pszName).c_str());
+}
+
+CSettingsKey& GetSettingsKey()
+{
+    static CSettingsKey key;
+    return key;
+}

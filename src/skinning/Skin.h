@@ -1,0 +1,52 @@
+// The process-wide skin: colours, font, opacity and the dialogs' bitmaps,
+// read once at start-up from the "skin" folder beside the executable.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "skinning/SkinBitmap.h"
+#include "skinning/SkinConfig.h"
+
+// Slots of the skin bitmaps and the dialog each is the background of.
+enum SkinBitmapIndex {
+    SBI_MAIN,      // zandu.bmp: the main dialog
+    SBI_HISTORY,   // history.bmp: the History dialog
+    SBI_ABOUT,     // about.bmp: the About dialog
+    SBI_FEEDBACK,  // feedback.bmp: the Feedback dialog
+    SBI_COUNT
+};
+
+class CSkin {
+public:
+    CSkin();
+    ~CSkin();
+    CSkin(const CSkin&) = delete;
+    CSkin& operator=(const CSkin&) = delete;
+
+    // Reads colors.ini (a missing file, section or key gives its default),
+    // creates the font, then loads zandu.bmp, history.bmp, feedback.bmp and
+    // about.bmp in that order. False at the first bitmap that fails to load.
+    bool LoadSkin();
+    bool LoadSkin(const WString& strFolder);  // strFolder ends in a backslash
+
+    COLORREF GetColor(SkinColor nSlot) const { return m_aColors[nSlot]; }
+    HFONT GetFont() const { return m_hFont; }
+    bool IsBorderHover() const { return m_bBorderHover; }
+    uint8_t GetAlpha() const { return m_btAlpha; }  // opacity in percent, 0 to 100
+    const CSkinBitmap& GetBitmap(SkinBitmapIndex nIndex) const { return m_aBitmaps[nIndex]; }
+
+private:
+    void ReadColors(const WString& strIni);
+    void CreateSkinFont(const WString& strIni);
+    void ReadMisc(const WString& strIni);
+
+    CSkinBitmap m_aBitmaps[SBI_COUNT];
+    COLORREF m_aColors[SKC_COUNT];
+    HFONT m_hFont;
+    bool m_bBorderHover;
+    uint8_t m_btAlpha;
+};
+
+CSkin& GetSkin();

@@ -1,0 +1,36 @@
+// One skin bitmap, held as a 32-bit DIB section with per-pixel alpha so that
+// it can be alpha-blended and turned into a window region.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "shell/Text.h"
+
+class CSkinBitmap {
+public:
+    CSkinBitmap();
+    ~CSkinBitmap();
+    CSkinBitmap(const CSkinBitmap&) = delete;
+    CSkinBitmap& operator=(const CSkinBitmap&) = delete;
+
+    // Loads a .bmp file. Pixels that are exactly 0x00FFFFFF (white without
+    // alpha) become 0, fully transparent. A file without an alpha channel
+    // (fewer than 32 bits per pixel) is opaque except for its pure white
+    // pixels, which stay transparent; a 32-bit file keeps its own alpha.
+    // On failure the bitmap held before is kept.
+    bool Load(const WString& strPath);
+
+    HBITMAP GetHandle() const { return m_hBitmap; }
+    int GetWidth() const { return m_bmi.bmiHeader.biWidth; }
+    int GetHeight() const { return m_bmi.bmiHeader.biHeight; }  // positive: rows bottom-up
+    const BITMAPINFO& GetInfo() const { return m_bmi; }
+    // Width x height pixels 0xAARRGGBB, the bottom row first; null before a load.
+    const uint32_t* GetBits() const { return m_pBits; }
+
+private:
+    HBITMAP m_hBitmap;
+    BITMAPINFO m_bmi;
+    uint32_t* m_pBits;
+};

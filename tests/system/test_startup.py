@@ -1,0 +1,99 @@
+"""Start-up and shutdown of ZanduSMS.exe under Wine: the skin failure box,
+the exit codes, and the main window that appears only when start-up succeeds."""
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+import unittest
+
+from zandu import BUILD, start_program, top_level_windows, wine_reg, winprobe
+
+PROGRAM = os.environ.get("ZANDU_PROGRAM", "")
+SKIN_FILES = ["colors.ini", "zandu.bmp", "history.bmp", "about.bmp", "feedback.bmp"]
+
+
+@unittest.skipUnless(BUILD == "windows", "the window program runs under Wine only")
+class StartUp(unittest.TestCase):
+    SETTINGS = r"HKLM\Software\Zandu SMS"
+
+    @classmethod
+    def setUpClass(cls):
+        # The program creates its settings key; the prefix gets it back as it was.
+        cls.had_settings = subprocess.run(wine_reg("query", cls.SETTINGS), stdin=subprocess.DEVNULL,
+                                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0
+
+    @classmethod
+    def tearDownClass(cls):
+        if not cls.had_settings:
+            subprocess.run(wine_reg("delete", cls.SETTINGS, "/f"), stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def setUp(self):
+        # A copy of the program's folder under its own name, so that windows
+        # are found by the executable's name.
+        self.folder = tempfile.mkdtemp(prefix="zandu_startup_", dir=os.path.dirname(PROGRAM))
+        self.exe_name = "ZanduStart%d.exe" % os.getpid()
+        self.exe = os.path.join(self.folder, self.exe_name)
+        shutil.copy(PROGRAM, self.exe)
+        os.mkdir(os.path.join(self.folder, "skin"))
+        for name in SKIN_FILES:
+            shutil.copy(os.path.join(os.path.dirname(PROGRAM), "skin", name), os.path.join(self.folder, "skin"))
+        self.proc = None
+
+    def tearDown(self):
+        if self.proc and self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+    def wait_window(self, title, window_class="*", timeout_ms=30000):
+        code, lines = winprobe("wait", self.exe_name, title, window_class, timeout_ms)
+        self.assertEqual(code, 0, "no window %r appeared" % title)
+        return lines[0]
+
+    def main_windows(self):
+        return [w for w in top_level_windows(self.exe_name) if w[3] == "Zandu SMS"]
+
+    def test_a_missing_skin_bitmap_shows_the_error_box_and_exits_with_0(self):
+        for missing in ["about.bmp", "history.bmp"]:
+            with self.subTest(missing=missing):
+                os.rename(os.path.join(self.folder, "skin", missing), os.path.join(self.folder, missing))
+                self.proc = start_program(self.exe)
+                box = self.wait_window("Error", "#32770")
+                self.assertEqual(winprobe("text", box)[1], ["Error"])
+                self.assertEqual(winprobe("text", box, 0xFFFF)[1], ["Couldn't load skin!"])
+                self.assertEqual(self.main_windows(), [])
+                self.assertEqual(winprobe("close", box)[0], 0)
+                # Until the process has ended, no main window may appear.
+                deadline = time.time() + 30
+                while self.proc.poll() is None and time.time() < deadline:
+                    self.assertEqual(self.main_windows(), [])
+                    time.sleep(0.1)
+                self.assertEqual(self.proc.wait(timeout=30), 0)
+                os.rename(os.path.join(self.folder, missing), os.path.join(self.folder, "skin", missing))
+
+    def test_escape_ends_the_program_with_2(self):
+        self.proc = start_program(self.exe)
+        window = self.wait_window("Zandu SMS", "#32770")
+        self.assertTrue([w for w in self.main_windows() if w[1]], "the main window is not visible")
+        # Esc reaches the dialog through the message loop's filter.
+        self.assertEqual(winprobe("key", window, 0x1B)[0], 0)
+        self.assertEqual(self.proc.wait(timeout=30), 2)
+
+    def test_the_close_button_ends_the_program_with_0(self):
+        self.proc = start_program(self.exe)
+        window = self.wait_window("Zandu SMS", "#32770")
+        self.assertEqual(winprobe("text", window, 1027)[1], ["X"])
+        self.assertEqual(winprobe("click", window, 1027)[0], 0)
+        self.assertEqual(self.proc.wait(timeout=30), 0)
+
+    def test_a_close_request_from_the_system_ends_the_program_with_2(self):
+        self.proc = start_program(self.exe)
+        window = self.wait_window("Zandu SMS", "#32770")
+        self.assertEqual(winprobe("close", window)[0], 0)
+        self.assertEqual(self.proc.wait(timeout=30), 2)
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,184 @@
+// Start-up in this process: each start-up failure shows its box and writes its
+// reported trace pair; a successful start runs the loop until the window ends
+// it with its exit code. A watcher thread plays the user.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "res/resource.h"
+#include "shell/App.h"
+#include "shell/AppModule.h"
+#include "shell/Util.h"
+#include "support/TraceCapture.h"
+
+namespace {
+
+const wchar_t kScratch[] = L"Software\\Zandu SMS Test App";
+
+struct CFound {
+    HWND hWnd = nullptr;
+    const wchar_t* pszTitle;
+    const wchar_t* pszClass;
+};
+
+BOOL CALLBACK FindOwnWindow(HWND hWnd, LPARAM lParam)
+{
+    CFound& found = *reinterpret_cast<CFound*>(lParam);
+    DWORD dwPid = 0;
+    GetWindowThreadProcessId(hWnd, &dwPid);
+    wchar_t szTitle[256] = {}, szClass[256] = {};
+    GetWindowTextW(hWnd, szTitle, 256);
+    GetClassNameW(hWnd, szClass, 256);
+    if (dwPid == GetCurrentProcessId() && IsWindowVisible(hWnd) && wcscmp(szTitle, found.pszTitle) == 0 &&
+        wcscmp(szClass, found.pszClass) == 0) {
+        found.hWnd = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND WaitForWindow(const wchar_t* pszTitle, DWORD dwTimeout = 20000)
+{
+    for (DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < dwTimeout; Sleep(20)) {
+        CFound found;
+        found.pszTitle = pszTitle;
+        found.pszClass = L"#32770";
+        EnumWindows(FindOwnWindow, reinterpret_cast<LPARAM>(&found));
+        if (found.hWnd)
+            return found.hWnd;
+    }
+    return nullptr;
+}
+
+std::wstring TextOf(HWND hWnd)
+{
+    wchar_t sz[256] = {};
+    GetWindowTextW(hWnd, sz, 256);
+    return sz;
+}
+
+// Runs start-up on this thread while fnUser acts on another; a user that
+// does not finish in time ends the loop with 99 instead of hanging the test.
+int RunWithUser(const CSettingsLocation& location, const WString& strSkin, int nCmdShow,
+                const std::function<void()>& fnUser)
+{
+    const DWORD dwThread = GetCurrentThreadId();
+    std::atomic<bool> bDone{false};
+    std::thread user([&] {
+        fnUser();
+        for (int i = 0; i < 500 && !bDone; ++i)
+            Sleep(20);
+        if (!bDone)
+            PostThreadMessageW(dwThread, WM_QUIT, 99, 0);
+    });
+    const int nResult = RunWith(location, strSkin, nCmdShow);
+    bDone = true;
+    user.join();
+    return nResult;
+}
+
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        GetAppModule().Init(GetModuleHandleW(nullptr));
+        RegDeleteTreeW(HKEY_CURRENT_USER, kScratch);
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kScratch, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_hRoot,
+                                  nullptr),
+                  ERROR_SUCCESS);
+        m_location.hMachineRoot = m_hRoot;
+        m_location.hUserRoot = m_hRoot;
+    }
+    void TearDown() override
+    {
+        GetSettingsKey().SetHandle(nullptr);
+        RegCloseKey(m_hRoot);
+        RegDeleteTreeW(HKEY_CURRENT_USER, kScratch);
+    }
+
+    // Waits for the "Error" box, records its text and dismisses it.
+    std::function<void()> DismissErrorBox()
+    {
+        return [this] {
+            HWND hBox = WaitForWindow(L"Error");
+            if (!hBox)
+                return;
+            m_strBoxText = TextOf(GetDlgItem(hBox, 0xFFFF));
+            PostMessageW(hBox, WM_COMMAND, IDOK, 0);
+        };
+    }
+
+    HKEY m_hRoot = nullptr;
+    CSettingsLocation m_location;
+    std::wstring m_strBoxText;
+};
+
+TEST_F(AppTest, ASettingsKeyThatCannotBeOpenedStopsStartUp)
+{
+    CTraceCapture capture;
+    m_location.fnCreateKey = [](HKEY, const wchar_t*, REGSAM, HKEY*, DWORD*) {
+        return static_cast<LONG>(ERROR_ACCESS_DENIED);
+    };
+    EXPECT_EQ(RunWithUser(m_location, GetSkinFolder(), SW_SHOWNORMAL, DismissErrorBox()), 0);
+    EXPECT_EQ(m_strBoxText, L"Couldn't open registry!");
+    EXPECT_TRUE(CTraceCapture::HasReported("Couldn't open registry\n"));
+    EXPECT_EQ(CTraceCapture::Pairs().size(), 1u);
+    EXPECT_EQ(GetAppModule().GetMessageLoop(), nullptr);
+}
+
+TEST_F(AppTest, ASkinThatCannotBeLoadedStopsStartUp)
+{
+    CTraceCapture capture;
+    EXPECT_EQ(RunWithUser(m_location, GetModuleFolder() + L"no-such-skin\\", SW_SHOWNORMAL, DismissErrorBox()), 0);
+    EXPECT_EQ(m_strBoxText, L"Couldn't load skin!");
+    EXPECT_TRUE(CTraceCapture::HasReported("Couldn't load skin\n"));
+    EXPECT_EQ(CTraceCapture::Pairs().size(), 1u);
+    EXPECT_EQ(GetAppModule().GetMessageLoop(), nullptr);
+    // The settings key was opened (and created) before the skin was tried.
+    HKEY hKey = nullptr;
+    EXPECT_EQ(RegOpenKeyExW(m_hRoot, L"Software\\Zandu SMS", 0, KEY_READ, &hKey), ERROR_SUCCESS);
+    RegCloseKey(hKey);
+}
+
+TEST_F(AppTest, TheShowCommandIsAppliedAndTheCloseButtonEndsWithZero)
+{
+    bool bIconic = false, bLoopRegistered = false;
+    const int nResult = RunWithUser(m_location, GetSkinFolder(), SW_SHOWMINNOACTIVE, [&] {
+        HWND hWnd = WaitForWindow(L"Zandu SMS");
+        if (!hWnd)
+            return;
+        bIconic = IsIconic(hWnd) != FALSE;
+        bLoopRegistered = GetAppModule().GetMessageLoop(GetAppModule().GetMainThreadId()) != nullptr;
+        PostMessageW(GetDlgItem(hWnd, IDC_CLOSE), BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(nResult, 0);
+    EXPECT_TRUE(bIconic);
+    EXPECT_TRUE(bLoopRegistered);
+    EXPECT_EQ(GetAppModule().GetMessageLoop(), nullptr);
+}
+
+TEST_F(AppTest, EscapeThroughTheMessageFilterEndsWithTwo)
+{
+    HWND hSeen = nullptr;
+    const int nResult = RunWithUser(m_location, GetSkinFolder(), SW_SHOWNORMAL, [&] {
+        hSeen = WaitForWindow(L"Zandu SMS");
+        if (!hSeen)
+            return;
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof(info);
+        GetGUIThreadInfo(GetWindowThreadProcessId(hSeen, nullptr), &info);
+        HWND hFocus = info.hwndFocus ? info.hwndFocus : hSeen;
+        PostMessageW(hFocus, WM_KEYDOWN, VK_ESCAPE, 1);
+        PostMessageW(hFocus, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+    });
+    EXPECT_EQ(nResult, 2);
+    ASSERT_NE(hSeen, nullptr);
+    EXPECT_FALSE(IsWindow(hSeen));  // no window of the program outlives the loop
+}
+
+} // namespace
