@@ -87,7 +87,7 @@ EOF
 # are started here, detached from any pipe: started by a test, they would
 # inherit its output pipe and keep the test runner waiting for its end.
 start_wine() {
-    wineserver -p
+    wineserver -p 2>/dev/null || true  # an interrupted run may have left one running
     wine cmd /c exit >/dev/null 2>&1 </dev/null
     trap 'stop_wine' EXIT
 }
