@@ -130,19 +130,19 @@ void CSerialPortAsync::Close()
 
 void CSerialPortAsync::Write(const void* pBuf, DWORD dwBytes, OVERLAPPED* pOverlapped)
 {
-    if (WriteFile(m_hComPort, pBuf, dwBytes, &m_dwTransferred, pOverlapped)) {
-        m_bPending = false;
-        return;
-    }
-    m_dwTransferred = 0;
-    if (GetLastError() != ERROR_IO_PENDING)
-        ThrowLastError();
-    m_bPending = true;
+    Started(WriteFile(m_hComPort, pBuf, dwBytes, &m_dwTransferred, pOverlapped));
 }
 
 void CSerialPortAsync::Read(void* pBuf, DWORD dwBytes, OVERLAPPED* pOverlapped)
 {
-    if (ReadFile(m_hComPort, pBuf, dwBytes, &m_dwTransferred, pOverlapped)) {
+    Started(ReadFile(m_hComPort, pBuf, dwBytes, &m_dwTransferred, pOverlapped));
+}
+
+// Records how a read or write began: done at once (m_dwTransferred holds its
+// count), pending, or failed.
+void CSerialPortAsync::Started(BOOL bDone)
+{
+    if (bDone) {
         m_bPending = false;
         return;
     }

@@ -49,6 +49,8 @@ public:
     std::vector<std::string> m_aPorts;
 
 private:
+    void Started(BOOL bDone);
+
     HANDLE m_hComPort;
     DWORD m_dwTransferred;  // count of a transfer that completed at once
     bool m_bPending;        // the last transfer's result is in its OVERLAPPED
