@@ -28,8 +28,9 @@ std::string Seconds(uint32_t dwMilliseconds)
 } // namespace
 
 CConsoleRequest::CConsoleRequest(CSerialQueue* pQueue, CConsoleHost* pHost, const WString& strPort,
-                                 uint32_t dwTimeoutMs)
-    : m_modem(pQueue, this), m_pHost(pHost), m_strPort(strPort), m_dwTimeoutMs(dwTimeoutMs)
+                                 uint32_t dwTimeoutMs, uint32_t dwOpenPauseMs)
+    : m_modem(pQueue, this), m_pHost(pHost), m_strPort(strPort), m_dwTimeoutMs(dwTimeoutMs),
+      m_dwOpenPauseMs(dwOpenPauseMs)
 {
 }
 
@@ -48,7 +49,7 @@ void CConsoleRequest::StartMessages(const std::vector<CContact>& recipients, con
     m_recipients = recipients;
     m_strText = strText;
     m_bSave = bSave;
-    RestartDeadline();
+    RestartDeadline(m_dwOpenPauseMs);
     if (!SendNext())
         Finish();  // nobody to send to: nothing was asked, nothing fails
 }
@@ -56,14 +57,14 @@ void CConsoleRequest::StartMessages(const std::vector<CContact>& recipients, con
 void CConsoleRequest::DownloadPhonebook()
 {
     Status("Connecting...");
-    RestartDeadline();
+    RestartDeadline(m_dwOpenPauseMs);
     m_modem.RequestPhonebook(m_strPort);
 }
 
 void CConsoleRequest::TestPort()
 {
     Status("Connecting...");
-    RestartDeadline();
+    RestartDeadline(m_dwOpenPauseMs);
     m_modem.RequestDeviceTest(m_strPort);
 }
 
@@ -88,7 +89,7 @@ void CConsoleRequest::OnOperationComplete(CSerialOp* pOp, CSerialPortException* 
     if (pError) {
         // The window shows "Error" and traces the system's text.
         Status("Error");
-        m_pHost->PrintError(WideToUtf8(m_strPort) + ": " + TrimWhite(WideToUtf8(pError->GetErrorText())) +
+        m_pHost->PrintError(WideToUtf8(m_strPort) + ": " + TrimWhite(m_pHost->GetErrorText(pError->m_dwError)) +
                             " (error " + std::to_string(pError->m_dwError) + ")");
         Note(kExitPort);
     } else if (pOp && !m_bCanceled &&
@@ -127,9 +128,9 @@ void CConsoleRequest::OnDeadline()
     m_pHost->SetTimer(TIMER_DEADLINE, kCloseGraceMs);
 }
 
-void CConsoleRequest::RestartDeadline()
+void CConsoleRequest::RestartDeadline(uint32_t dwExtraMs)
 {
-    m_pHost->SetTimer(TIMER_DEADLINE, m_dwTimeoutMs);
+    m_pHost->SetTimer(TIMER_DEADLINE, m_dwTimeoutMs + dwExtraMs);
 }
 
 int CConsoleRequest::GetExitCode() const

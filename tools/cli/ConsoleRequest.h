@@ -34,6 +34,8 @@ public:
     // Starts, or restarts, timer nId; OnTimer(nId) follows after dwMilliseconds.
     virtual void SetTimer(unsigned nId, uint32_t dwMilliseconds) = 0;
     virtual void KillTimer(unsigned nId) = 0;
+    // The system's text for a port error code.
+    virtual std::string GetErrorText(uint32_t dwError) = 0;
 };
 
 class CConsoleRequest : public CModemSink {
@@ -46,8 +48,10 @@ public:
     static constexpr uint32_t kCloseGraceMs = 5000;
 
     // dwTimeoutMs: a request is cancelled when the phone has sent nothing for
-    // that long since the request started, the port opened or the last reply.
-    CConsoleRequest(CSerialQueue* pQueue, CConsoleHost* pHost, const WString& strPort, uint32_t dwTimeoutMs);
+    // that long since the port opened or since its last reply. The open itself
+    // may take dwOpenPauseMs more (the worker's pause after a fresh open).
+    CConsoleRequest(CSerialQueue* pQueue, CConsoleHost* pHost, const WString& strPort, uint32_t dwTimeoutMs,
+                    uint32_t dwOpenPauseMs = 0);
 
     CConsoleRequest(const CConsoleRequest&) = delete;
     CConsoleRequest& operator=(const CConsoleRequest&) = delete;
@@ -96,7 +100,7 @@ private:
     bool SendNext();
     bool OnMessageDone(const char* pszStatus);
     void OnDeadline();
-    void RestartDeadline();
+    void RestartDeadline(uint32_t dwExtraMs = 0);
     void Status(const std::string& strText);
     void Note(int nExitCode);
     void Finish();
@@ -105,6 +109,7 @@ private:
     CConsoleHost* m_pHost;
     WString m_strPort;
     uint32_t m_dwTimeoutMs;
+    uint32_t m_dwOpenPauseMs;
 
     std::vector<CContact> m_recipients;
     size_t m_nNext = 0;  // the recipient to serve next

@@ -14,6 +14,7 @@
 #if defined(_WIN32)
 #include "cli/Session.h"
 #include "shell/Settings.h"
+#include "shell/Util.h"
 #endif
 
 namespace {
@@ -118,6 +119,7 @@ public:
         ::SetTimer(m_session.GetWindow(), nId, dwMilliseconds, nullptr);
     }
     void KillTimer(unsigned nId) override { ::KillTimer(m_session.GetWindow(), nId); }
+    std::string GetErrorText(uint32_t dwError) override { return WideToUtf8(GetSystemErrorText(dwError)); }
 
     void OnOperationComplete(CSerialOp* pOp, CSerialPortException* pError) override
     {
@@ -210,7 +212,8 @@ int RunMessage(CArgs& args, const char* pszUsage, bool bSave)
     CConsoleSession console;
     if (!console.Start())
         return kExitPort;
-    CConsoleRequest request(console.Queue(), &console, message.phone.strPort, message.phone.dwTimeoutMs);
+    CConsoleRequest request(console.Queue(), &console, message.phone.strPort, message.phone.dwTimeoutMs,
+                            CSerialCom::kOpenPauseMs);
     if (bSave)
         request.Save(recipients, strText);
     else
@@ -238,7 +241,7 @@ int RunTestPort(CArgs& args)
     CConsoleSession console;
     if (!console.Start())
         return kExitPort;
-    CConsoleRequest request(console.Queue(), &console, phone.strPort, phone.dwTimeoutMs);
+    CConsoleRequest request(console.Queue(), &console, phone.strPort, phone.dwTimeoutMs, CSerialCom::kOpenPauseMs);
     request.TestPort();
     return console.Run(request);
 }
@@ -252,7 +255,7 @@ int RunPhonebook(CArgs& args)
     CConsoleSession console;
     if (!console.Start())
         return kExitPort;
-    CConsoleRequest request(console.Queue(), &console, phone.strPort, phone.dwTimeoutMs);
+    CConsoleRequest request(console.Queue(), &console, phone.strPort, phone.dwTimeoutMs, CSerialCom::kOpenPauseMs);
     request.DownloadPhonebook();
     const int nExit = console.Run(request);
     if (nExit == kExitOk && bSave && !StoreContacts(request.GetPhonebook()))
