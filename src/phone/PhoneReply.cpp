@@ -126,6 +126,39 @@ private:
 const char kCpbr[] = "+CPBR:";
 const unsigned kInternational = 145;
 
+int HexValue(char ch)
+{
+    if (ch >= '0' && ch <= '9')
+        return ch - '0';
+    if (ch >= 'A' && ch <= 'F')
+        return ch - 'A' + 10;
+    if (ch >= 'a' && ch <= 'f')
+        return ch - 'a' + 10;
+    return -1;
+}
+
+// A quoted string constant of 3GPP TS 27.007 writes a character it cannot
+// hold as a backslash and two hex digits: a quote is \22, a backslash \5C.
+// A backslash not followed by two hex digits stands for itself. A decoded
+// control character becomes a space: a name is one line of text.
+std::string DecodeEscapes(const std::string& str)
+{
+    std::string out;
+    out.reserve(str.size());
+    for (size_t i = 0; i < str.size(); ++i) {
+        const int nHigh = str[i] == '\\' && i + 2 < str.size() ? HexValue(str[i + 1]) : -1;
+        const int nLow = nHigh >= 0 ? HexValue(str[i + 2]) : -1;
+        if (nLow < 0) {
+            out += str[i];
+            continue;
+        }
+        const int nByte = nHigh * 16 + nLow;
+        out += nByte < 0x20 || nByte == 0x7F ? ' ' : static_cast<char>(nByte);
+        i += 2;
+    }
+    return out;
+}
+
 } // namespace
 
 EFinalResult GetFinalResult(const std::string& strLine)
@@ -220,7 +253,7 @@ bool ParsePhonebookEntry(const std::string& strLine, CPhonebookEntry& entry)
     if (nType == kInternational && !strNumber.empty() && strNumber[0] != '+')
         strNumber.insert(0, 1, '+');
     entry.strNumber = Utf8ToWide(strNumber);
-    entry.strName = Utf8ToWide(strName);
+    entry.strName = Utf8ToWide(DecodeEscapes(strName));
     return true;
 }
 

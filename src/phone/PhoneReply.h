@@ -53,7 +53,9 @@ struct CPhonebookEntry {
 };
 
 // +CPBR: <index>,"<number>",<type>,"<text>"[,<more fields>]. The text is
-// UTF-8 and may hold quotes and commas. A type of 145 (international) puts
+// UTF-8 and may hold quotes and commas, raw or escaped as \22 and \5C (any
+// backslash and two hex digits stand for that byte; a control character
+// decoded so becomes a space). A type of 145 (international) puts
 // '+' in front of a number that lacks it. Unquoted number and text fields are
 // taken up to the next comma. False when the line is no such entry.
 bool ParsePhonebookEntry(const std::string& strLine, CPhonebookEntry& entry);

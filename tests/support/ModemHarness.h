@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "phone/Modem.h"
@@ -101,7 +102,16 @@ private:
 
 class CPhoneLink {
 public:
-    CPhoneLink(CFakeSerialQueue& queue, CModem& modem) : m_queue(queue), m_modem(modem) {}
+    typedef std::function<void(CSerialOp*, CSerialPortException*)> FnAnnounce;
+
+    CPhoneLink(CFakeSerialQueue& queue, CModem& modem)
+        : m_queue(queue), m_announce([&modem](CSerialOp* pOp, CSerialPortException* pError) {
+              modem.OnOperationComplete(pOp, pError);
+          })
+    {
+    }
+    // For an owner that sees every announcement before its driver does.
+    CPhoneLink(CFakeSerialQueue& queue, FnAnnounce announce) : m_queue(queue), m_announce(std::move(announce)) {}
 
     // Performs queued operations up to the next read, which stays queued for
     // Reply: opens and closes succeed, written bytes reach the phone.
@@ -113,7 +123,7 @@ public:
                 m_writes.emplace_back(reinterpret_cast<const char*>(op->pbtBuf.get()), op->dwSizeBuf);
                 m_strWritten += m_writes.back();
             }
-            m_modem.OnOperationComplete(op.release(), nullptr);
+            m_announce(op.release(), nullptr);
         }
     }
 
@@ -133,7 +143,7 @@ public:
         const size_t n = strBurst.size() < op->dwSizeBuf ? strBurst.size() : op->dwSizeBuf;
         if (n)
             std::memcpy(op->pbtBuf.get(), strBurst.data(), n);
-        m_modem.OnOperationComplete(op.release(), nullptr);
+        m_announce(op.release(), nullptr);
         Run();
         return n == strBurst.size();
     }
@@ -144,7 +154,7 @@ public:
         if (m_queue.m_queue.empty())
             return false;
         std::unique_ptr<CSerialOp> op = Take();
-        m_modem.OnOperationComplete(op.release(), new CSerialPortException(dwError));
+        m_announce(op.release(), new CSerialPortException(dwError));
         Run();
         return true;
     }
@@ -161,7 +171,7 @@ private:
     }
 
     CFakeSerialQueue& m_queue;
-    CModem& m_modem;
+    FnAnnounce m_announce;
 };
 
 // The three together, with a phone that is handed a request and the

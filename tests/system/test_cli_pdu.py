@@ -72,6 +72,15 @@ class PduCommand(unittest.TestCase):
         self.assertEqual(out.returncode, 0, out.stderr)
         self.assertEqual(len(pdu_lines(out.stdout)), 1)
 
+    def test_options_read_like_send(self):
+        out = cli("pdu", "--to", "0123456789", "--text", "Hi")
+        self.assertEqual(out.returncode, 0, out.stderr)
+        self.assertEqual(out.stdout, "AT+CMGS=15\n0011F10A8110325476980000AA02C834\n")
+        self.assertEqual(cli("pdu", "12345", "--text", "Hi").stdout, cli("pdu", "--to", "12345", "Hi").stdout)
+        for args in [["--to", "1", "--text", "a", "b"], ["--to", "1", "--text", "a", "--file", "-"],
+                     ["--to", "1"], ["--text", "Hi"], ["1", "--text", "a", "b"]]:
+            self.assertEqual(cli("pdu", *args).returncode, 2, args)
+
     def test_help(self):
         out = cli("--help")
         self.assertEqual(out.returncode, 0)

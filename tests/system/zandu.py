@@ -197,3 +197,91 @@ def start_program(exe, *args):
 def wine_reg(*args):
     """The command line of 'reg' in the test prefix."""
     return [os.environ["ZANDU_WINE_RUN"], "reg", *args]
+
+
+# The console tool's phone commands ------------------------------------------
+
+def lines(text):
+    """The lines of a command's output (which must end with a line break)."""
+    assert text == "" or text.endswith("\n"), repr(text)
+    return text.split("\n")[:-1]
+
+
+def decode_submit(pdu):
+    """An SMS-SUBMIT PDU (hex, with its service-centre octet) decoded by
+    python3-gammu, with 'Text' cut at its terminating NUL."""
+    import binascii
+    import gammu
+    msg = gammu.DecodePDU(binascii.unhexlify(pdu), SMSC=True)
+    msg["Text"] = msg["Text"].split("\0")[0]
+    return msg
+
+
+SETTINGS_KEY = r"HKLM\Software\Zandu SMS"
+
+
+def _quiet(cmd):
+    return subprocess.run(cmd, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL).returncode
+
+
+def _wine_path(path):
+    return "Z:" + path.replace("/", "\\")
+
+
+def settings_export(key=SETTINGS_KEY):
+    """The settings key as 'reg export' writes it, or None when it does not exist."""
+    with tempfile.TemporaryDirectory() as tmp:
+        path = os.path.join(tmp, "key.reg")
+        if _quiet(wine_reg("export", key, _wine_path(path), "/y")) != 0:
+            return None
+        with open(path, "rb") as f:
+            return f.read().decode("utf-16")
+
+
+def settings_list(name, key=SETTINGS_KEY):
+    """The elements of a REG_MULTI_SZ value of the settings key; None when absent."""
+    text = settings_export(key)
+    if text is None:
+        return None
+    prefix = '"%s"=hex(7):' % name
+    rows = text.replace("\r\n", "\n").split("\n")
+    for i, row in enumerate(rows):
+        if row.startswith(prefix):
+            value = row[len(prefix):]
+            while value.endswith("\\"):  # continued on the next line
+                i += 1
+                value = value[:-1] + rows[i].strip()
+            data = bytes(int(b, 16) for b in value.split(",") if b)
+            return [s for s in data.decode("utf-16-le").split("\0") if s]
+    return None
+
+
+def settings_set_list(name, elements, key=SETTINGS_KEY):
+    """Writes a REG_MULTI_SZ value (creating the key) through a .reg file."""
+    data = "".join(e + "\0" for e in elements) + "\0"
+    hexed = ",".join("%02x" % b for b in data.encode("utf-16-le"))
+    root, sub = key.split("\\", 1)
+    root = {"HKLM": "HKEY_LOCAL_MACHINE", "HKCU": "HKEY_CURRENT_USER"}[root]
+    with tempfile.TemporaryDirectory() as tmp:
+        path = os.path.join(tmp, "set.reg")
+        # Version 5 files carry UTF-16 (REGEDIT4 ones would widen each byte).
+        with open(path, "w", encoding="utf-16", newline="\r\n") as f:
+            f.write('Windows Registry Editor Version 5.00\n\n[%s\\%s]\n"%s"=hex(7):%s\n' % (root, sub, name, hexed))
+        assert _quiet(wine_reg("import", _wine_path(path))) == 0
+
+
+def settings_delete(key=SETTINGS_KEY):
+    _quiet(wine_reg("delete", key, "/f"))
+
+
+def settings_restore(exported, key=SETTINGS_KEY):
+    """Puts the key back as settings_export found it (None: no key)."""
+    settings_delete(key)
+    if exported is None:
+        return
+    with tempfile.TemporaryDirectory() as tmp:
+        path = os.path.join(tmp, "saved.reg")
+        with open(path, "w", encoding="utf-16") as f:
+            f.write(exported)
+        assert _quiet(wine_reg("import", _wine_path(path))) == 0

@@ -133,17 +133,20 @@ TEST_F(Phonebook, ThreeHundredEntriesSpanningManyReads)
 }
 
 // Every cut of a reply into two bursts gives the same entries: cuts inside a
-// quoted name, inside a UTF-8 sequence, between CR and LF, inside "OK".
+// quoted name, inside a UTF-8 sequence, inside an escaped quote or backslash,
+// between CR and LF, inside "OK".
 TEST_F(Phonebook, RepliesCutAnywhere)
 {
     std::map<unsigned, Location> locations;
     locations[2] = {"5550001", 129, "\xC3\x89lodie, \"\xC3\xA9\" \xE2\x82\xAC"};  // Élodie, "é" €
     locations[3] = {"49301234", 145, "Zo\xC3\xAB"};
+    locations[4] = {"5550004", 129, "Dr. \\22Bob\\22 O\\5CNeil"};
     CModemRig unused;
     CPhonebookPhone reference(unused, 5);
     reference.m_locations = locations;
     const std::string strReply = reference.ReplyTo(1, 5);
-    const Strings expected = {"\xC3\x89lodie, \"\xC3\xA9\" \xE2\x82\xAC|5550001", "Zo\xC3\xAB|+49301234"};
+    const Strings expected = {"\xC3\x89lodie, \"\xC3\xA9\" \xE2\x82\xAC|5550001", "Zo\xC3\xAB|+49301234",
+                              "Dr. \"Bob\" O\\Neil|5550004"};
 
     for (size_t nCut = 1; nCut < strReply.size(); ++nCut) {
         CModemRig r;

@@ -115,6 +115,15 @@ TEST(PhoneReply, PhonebookEntries)
     // UTF-8 names; a malformed sequence becomes U+FFFD, not a failure.
     EXPECT_EQ(Entry("+CPBR: 4,\"1\",129,\"\xD0\x90\xD0\xBD\xD0\xBD\xD0\xB0\""), "4|1|\xD0\x90\xD0\xBD\xD0\xBD\xD0\xB0");
     EXPECT_EQ(Entry("+CPBR: 4,\"1\",129,\"A\xC3\""), "4|1|A\xEF\xBF\xBD");
+    // Quotes and backslashes escaped in the 27.007 way, hex digits in either case.
+    EXPECT_EQ(Entry("+CPBR: 6,\"1\",129,\"Dr. \\22Bob\\22 Smith\""), "6|1|Dr. \"Bob\" Smith");
+    EXPECT_EQ(Entry("+CPBR: 6,\"1\",129,\"Back\\5Cslash\\5c\""), "6|1|Back\\slash\\");
+    EXPECT_EQ(Entry("+CPBR: 6,\"1\",129,\"\\22,\\22\",0"), "6|1|\",\"");
+    EXPECT_EQ(Entry("+CPBR: 6,\"1\",129,\"J\\C3\\BCrgen\""), "6|1|J\xC3\xBCrgen");
+    // A backslash without two hex digits stands for itself; escaped control
+    // characters (a tab, a line break, a zero) become spaces.
+    EXPECT_EQ(Entry("+CPBR: 6,\"1\",129,\"a\\b \\2 \\2G \\\""), "6|1|a\\b \\2 \\2G \\");
+    EXPECT_EQ(Entry("+CPBR: 6,\"1\",129,\"A\\09B\\0aC\\00D\\7F\""), "6|1|A B C D ");
     // Unquoted and missing fields.
     EXPECT_EQ(Entry("+CPBR: 5,5550005,129,Plain name"), "5|5550005|Plain name");
     EXPECT_EQ(Entry("+CPBR: 5,5550005,145"), "5|+5550005|");

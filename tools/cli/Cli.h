@@ -14,6 +14,7 @@ enum {
     kExitInput = 3,    // a recipient or text that cannot be sent
     kExitPort = 4,     // the port could not be opened or failed
     kExitTimeout = 5,  // no result within the time-out; the request was cancelled
+    kExitSettings = 6, // the phone book came, but could not be stored in the settings
 };
 
 // The arguments after the subcommand, UTF-8. Options are --name value or
@@ -44,4 +45,9 @@ void PrintLine(const std::string& strLine);   // stdout, UTF-8
 void PrintError(const std::string& strLine);  // stderr, prefixed with the tool's name
 
 int RunPdu(CArgs& args);
-int RunAt(CArgs& args);  // Windows build only
+// Windows build only: the others say so and give kExitUsage.
+int RunAt(CArgs& args);
+int RunSend(CArgs& args);
+int RunStore(CArgs& args);
+int RunTestPort(CArgs& args);
+int RunPhonebook(CArgs& args);

@@ -16,17 +16,34 @@ namespace {
 const char kHelp[] =
     "Usage: zandusms-cli COMMAND [OPTIONS] ARGUMENTS\n"
     "\n"
-    "Commands:\n"
-    "  pdu [--ref N] NUMBER (TEXT | --file PATH)\n"
-    "      Print, for every part of the message, the \"AT+CMGS=<len>\" line and the\n"
-    "      PDU line exactly as they are written to the phone. --ref sets the\n"
-    "      message reference (1-255; the program starts at 241).\n"
+    "Commands that talk to the phone (Windows build only):\n"
+    "  send --port NAME --to RECIPIENTS (--text TEXT | --file PATH) [--timeout S]\n"
+    "      Send the text to each recipient in turn, on one open port. RECIPIENTS\n"
+    "      are separated by semicolons: numbers as typed, or names from the\n"
+    "      program's stored phone book (matched ignoring the case of A-Z).\n"
+    "  store --port NAME --to RECIPIENTS (--text TEXT | --file PATH) [--timeout S]\n"
+    "      Store the message in the phone's memory instead, one per recipient.\n"
+    "  test-port --port NAME [--timeout S]\n"
+    "      Ask the phone on the port for its maker.\n"
+    "  phonebook --port NAME [--save] [--timeout S]\n"
+    "      Download the phone's phone book and print one \"NAME<TAB>NUMBER\" line\n"
+    "      per entry; --save also stores it as the program's contact list.\n"
+    "  These print the program's status texts, one per line, on standard output\n"
+    "  (\"Connecting...\", \"Handshaking...\", \"Message sent to 0123456789\", ...)\n"
+    "  and what went wrong on standard error. --timeout: when the phone has sent\n"
+    "  nothing for S seconds (default 120) the request is cancelled.\n"
     "  at --port NAME [--timeout SECONDS] COMMAND...\n"
     "      Open the port (9600 8N1), send each COMMAND with CR LF and print every\n"
     "      burst of the reply (\"> \" sent, \"< \" received, control characters\n"
     "      escaped) until OK, an error or the \"> \" prompt; after the prompt the\n"
     "      next COMMAND is a PDU and goes with Ctrl-Z. --timeout is the wait for\n"
-    "      each reply in seconds (default 5). Windows build only.\n"
+    "      each reply in seconds (default 5).\n"
+    "\n"
+    "Other commands:\n"
+    "  pdu [--ref N] (--to NUMBER | NUMBER) (--text TEXT | --file PATH | TEXT)\n"
+    "      Print, for every part of the message, the \"AT+CMGS=<len>\" line and the\n"
+    "      PDU line exactly as they are written to the phone. --ref sets the\n"
+    "      message reference (1-255; the program starts at 241).\n"
     "\n"
     "Options of every command:\n"
     "  --trace       write the diagnostic trace to standard error\n"
@@ -36,7 +53,8 @@ const char kHelp[] =
     "and sends it as it is, line breaks included.\n"
     "\n"
     "Exit codes: 0 success, 1 the phone refused or failed, 2 bad command line,\n"
-    "3 a recipient or text that cannot be sent, 4 port error, 5 timed out.\n";
+    "3 a recipient or text that cannot be sent, 4 port error or no phone\n"
+    "answering, 5 timed out (cancelled), 6 the phone book could not be saved.\n";
 
 void TraceToStderr(const char* pszLine)
 {
@@ -60,6 +78,14 @@ int Run(const std::vector<std::string>& argv)
         return RunPdu(args);
     if (argv[0] == "at")
         return RunAt(args);
+    if (argv[0] == "send")
+        return RunSend(args);
+    if (argv[0] == "store")
+        return RunStore(args);
+    if (argv[0] == "test-port")
+        return RunTestPort(args);
+    if (argv[0] == "phonebook")
+        return RunPhonebook(args);
     PrintError("unknown command '" + argv[0] + "'; see zandusms-cli --help");
     return kExitUsage;
 }

@@ -3,33 +3,21 @@
 #include <cstdio>
 
 #include "cli/Cli.h"
+#include "cli/SendInput.h"
 #include "sms/Msg.h"
 #include "sms/Pdu.h"
 
 namespace {
 
-// The refusals shared by every command that sends a text to a number.
-bool CheckSendable(const CMsg& msg)
-{
-    if (!IsValidNumber(msg.m_strNumber)) {
-        PrintError("cannot send to '" + WideToUtf8(msg.m_strNumber) +
-                   "': a number is 1 to 20 digits, optionally after a '+', with spaces, '-', '.', "
-                   "'(' and ')' allowed between them");
-        return false;
-    }
-    if (msg.IsTooLong()) {
-        PrintError("the text needs " + std::to_string(msg.GetTotalParts()) + " SMS; at most " +
-                   std::to_string(kMaxParts) + " can be sent as one message");
-        return false;
-    }
-    return true;
-}
+const char kUsage[] = "usage: zandusms-cli pdu [--ref N] (--to NUMBER | NUMBER) (--text TEXT | --file PATH | TEXT)";
 
 } // namespace
 
 int RunPdu(CArgs& args)
 {
-    std::string strFile, strRef;
+    std::string strTo, strText8, strFile, strRef;
+    const bool bTo = args.Option("to", strTo);
+    const bool bText = args.Option("text", strText8);
     const bool bFile = args.Option("file", strFile);
     const bool bRef = args.Option("ref", strRef);
     std::vector<std::string> positionals;
@@ -38,16 +26,26 @@ int RunPdu(CArgs& args)
         PrintError(strError);
         return kExitUsage;
     }
-    if (positionals.size() != (bFile ? 1u : 2u)) {
-        PrintError("usage: zandusms-cli pdu [--ref N] NUMBER (TEXT | --file PATH)");
+    // The number and the text, each from its option or else from the next
+    // positional argument.
+    size_t nNext = 0;
+    bool bUsage = false;
+    if (!bTo) {
+        bUsage = nNext == positionals.size();
+        strTo = bUsage ? std::string() : positionals[nNext++];
+    }
+    if (bText && bFile) {
+        bUsage = true;
+    } else if (!bText && !bFile) {
+        bUsage = bUsage || nNext == positionals.size();
+        strText8 = nNext == positionals.size() ? std::string() : positionals[nNext++];
+    }
+    if (bUsage || nNext != positionals.size()) {
+        PrintError(kUsage);
         return kExitUsage;
     }
     unsigned long nRef = 0;
-    if (bRef && !ParseUnsigned(strRef, 255, nRef)) {
-        PrintError("--ref takes a reference number from 1 to 255");
-        return kExitUsage;
-    }
-    if (bRef && nRef == 0) {
+    if (bRef && (!ParseUnsigned(strRef, 255, nRef) || nRef == 0)) {
         PrintError("--ref takes a reference number from 1 to 255");
         return kExitUsage;
     }
@@ -58,14 +56,17 @@ int RunPdu(CArgs& args)
             return kExitInput;
         }
     } else {
-        strText = Utf8ToWide(positionals[1]);
+        strText = Utf8ToWide(strText8);
+    }
+    const WString strNumber = Utf8ToWide(strTo);
+    if (!CheckNumber(strNumber, strError) || !CheckText(strText, strError)) {
+        PrintError(strError);
+        return kExitInput;
     }
 
-    CMsg msg(strText, WString(), Utf8ToWide(positionals[0]));
+    CMsg msg(strText, WString(), strNumber);
     if (bRef)
         msg.m_dwRef = nRef;
-    if (!CheckSendable(msg))
-        return kExitInput;
     const uint8_t btTotal = static_cast<uint8_t>(msg.GetTotalParts());
     do {
         std::string strPdu;

@@ -1,0 +1,119 @@
+"""zandusms-cli against each failure the phone simulator can stage (Windows
+build under Wine): every request ends with the window's text and a distinct
+exit code, and none hangs."""
+import time
+import unittest
+
+from zandu import BUILD, Phone, cli, lines, port_link, remove_link
+
+START = ["Connecting...", "Handshaking..."]
+
+
+@unittest.skipUnless(BUILD == "windows", "the port commands run under Wine")
+class Failures(unittest.TestCase):
+    def run_cli(self, phone_options, *args, timeout=60):
+        with Phone(port_link("COM5"), *phone_options) as phone:
+            started = time.monotonic()
+            out = cli(*args, timeout=timeout)
+            out.seconds = time.monotonic() - started
+        out.phone = phone
+        return out
+
+    def send(self, phone_options, text="Hi", command="send", to="0123456789", *extra):
+        return self.run_cli(phone_options, command, "--port", "COM5", "--to", to, "--text", text, *extra)
+
+    def test_refusals_of_each_command(self):
+        cases = [
+            (["--error", "AT"], "send", START + ["Failed to send message"], "'AT\\r\\r\\nERROR' instead of 'OK'"),
+            (["--error", "ATE0"], "send", START + ["Failed to send message"], "instead of 'OK'"),
+            (["--error", "AT+CMGF"], "send", START + ["Failed to send message"], "'ERROR' instead of 'OK'"),
+            (["--error", "AT+CMGS:500"], "send", START + ["Failed to send message"],
+             "'+CMS ERROR: 500' instead of '>'"),
+            (["--error", "PDU:304"], "send", START + ["Sending message to 0123456789...", "Failed to send message"],
+             "'+CMS ERROR: 304' instead of '+CMGS: '"),
+            (["--error", "AT+CMGW"], "store", START + ["Failed to save message"], "'ERROR' instead of '>'"),
+            (["--error", "PDU:322"], "store", START + ["Uploading message to phone...", "Failed to save message"],
+             "'+CMS ERROR: 322' instead of '+CMGW: '"),
+        ]
+        for options, command, status, detail in cases:
+            with self.subTest(options=options, command=command):
+                out = self.send(options, "Hi", command)
+                self.assertEqual(out.returncode, 1, out.stderr)
+                self.assertEqual(lines(out.stdout), status)
+                self.assertIn(detail, out.stderr)
+
+    def test_a_refused_part_leaves_the_parts_before_it_sent(self):
+        out = self.send(["--error", "PDU@2"], "z" * 400, "send", "111;222")
+        self.assertEqual(out.returncode, 1)
+        self.assertEqual(lines(out.stdout), START + ["Sending message 1 to 111...", "Sending message 2 to 111...",
+                                                    "Failed to send message"])
+        self.assertEqual([p.get("mr") for p in out.phone.events("pdu")], [1, None])
+        self.assertEqual(out.phone.commands().count("AT"), 1)  # 222 is not served
+
+    def test_device_test_and_phone_book_refused(self):
+        out = self.run_cli(["--error", "AT+CGMI"], "test-port", "--port", "COM5")
+        self.assertEqual((out.returncode, lines(out.stdout)), (1, START + ["Failed to get model"]))
+        out = self.run_cli(["--error", "AT+CSCS"], "phonebook", "--port", "COM5")
+        self.assertEqual((out.returncode, lines(out.stdout)), (1, START + ["Failed to download phonebook"]))
+        # The second AT+CPBR is the first batch: nothing is printed of a failed download.
+        out = self.run_cli(["--error", "AT+CPBR:21@2"], "phonebook", "--port", "COM5")
+        self.assertEqual((out.returncode, lines(out.stdout)),
+                         (1, START + ["Downloading phonebook...", "Failed to download phonebook"]))
+        self.assertIn("'+CMS ERROR: 21'", out.stderr)
+
+    def test_silence_from_the_start_is_the_handshake_time_out(self):
+        out = self.run_cli(["--silent"], "send", "--port", "COM5", "--to", "1", "--text", "Hi")
+        self.assertEqual(out.returncode, 4)
+        self.assertEqual(lines(out.stdout), START + ["Error: timed out waiting for data"])
+        self.assertIn("no answer to AT on COM5 within 5 s", out.stderr)
+        self.assertLess(out.seconds, 20)
+
+    def test_silence_after_the_handshake_is_cancelled_by_the_time_out(self):
+        # AT, ATE0 and AT+CMGF=0 answered, AT+CMGS never.
+        out = self.send(["--silent-after", "3"], "Hi", "send", "1", "--timeout", "2")
+        self.assertEqual(out.returncode, 5)
+        self.assertEqual(lines(out.stdout), START + ["Canceled"])
+        self.assertIn("timed out: no answer from the phone for 2 s; the request was cancelled", out.stderr)
+        self.assertEqual(out.phone.commands(), ["AT", "ATE0", "AT+CMGF=0", "AT+CMGS=11"])
+        # A phone that answers AT but not ATE0 is no handshake time-out either.
+        out = self.run_cli(["--silent-after", "1"], "test-port", "--port", "COM5", "--timeout", "1")
+        self.assertEqual((out.returncode, lines(out.stdout)), (5, START + ["Canceled"]))
+
+    def test_late_ok_and_split_echo_are_no_failures(self):
+        for options in (["--late-ok", "--gap", "30"], ["--split-echo", "--gap", "30"],
+                        ["--late-ok", "--split-echo"]):
+            with self.subTest(options=options):
+                out = self.send(options, "w" * 400)
+                self.assertEqual(out.returncode, 0, out.stdout + out.stderr)
+                self.assertEqual(lines(out.stdout)[-1], "Message sent to 0123456789")
+                self.assertEqual(len(out.phone.events("pdu")), 3)
+        out = self.run_cli(["--late-ok", "--maker", "ACME"], "test-port", "--port", "COM5")
+        self.assertEqual((out.returncode, lines(out.stdout)), (0, START + ["Device on COM5 is a(n) ACME"]))
+
+    def test_disconnect_in_the_middle_of_a_message_does_not_hang(self):
+        out = self.send(["--hangup-in-pdu", "2"], "v" * 300, "send", "0123456789", "--timeout", "60")
+        self.assertEqual(out.returncode, 4, out.stdout + out.stderr)
+        self.assertEqual(lines(out.stdout), START + ["Sending message 1 to 0123456789...",
+                                                    "Sending message 2 to 0123456789...", "Error"])
+        self.assertRegex(out.stderr, r"COM5: .*\(error \d+\)")
+        self.assertLess(out.seconds, 20)
+        self.assertEqual(out.phone.events("hangup")[0]["during"], "pdu")
+
+    def test_disconnect_at_a_command(self):
+        out = self.send(["--hangup-after", "3"], "Hi", "send", "1", "--timeout", "60")
+        self.assertEqual(out.returncode, 4, out.stdout + out.stderr)
+        self.assertEqual(lines(out.stdout), START + ["Error"])
+        self.assertLess(out.seconds, 20)
+
+    def test_ports_that_cannot_be_opened(self):
+        out = self.run_cli(["--busy"], "test-port", "--port", "COM5")
+        self.assertEqual((out.returncode, lines(out.stdout)), (4, ["Connecting...", "Error"]))
+        remove_link("COM7")
+        out = cli("send", "--port", "COM7", "--to", "1", "--text", "Hi")
+        self.assertEqual((out.returncode, lines(out.stdout)), (4, ["Connecting...", "Error"]))
+        self.assertIn("COM7: ", out.stderr)
+        self.assertIn("(error 2)", out.stderr)
+
+
+if __name__ == "__main__":
+    unittest.main()

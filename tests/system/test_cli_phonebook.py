@@ -1,0 +1,106 @@
+"""zandusms-cli phonebook and test-port against the phone simulator (Windows
+build under Wine): a phone book of a few hundred entries with names in many
+scripts printed exactly as the phone holds them, storing it with --save, and
+the maker's name."""
+import os
+import tempfile
+import unittest
+
+from zandu import (BUILD, Phone, cli, lines, port_link, settings_export, settings_list, settings_restore,
+                   settings_set_list)
+
+NAMES = ["Anna", "Jürgen Groß", "Zoë", "Łukasz", "Ana María", "Søren", 'Dr. "Bob" Smith, Jr.',
+         "Δημήτρης", "Иван Петров", "王伟", "محمد", "שרה", "Back\\slash", "Emoji 😀 Party", "Ağaç",
+         "Nguyễn Văn An", "पूजा", "Comma, Quote\"", "x" * 40]
+
+
+def build_phonebook(size):
+    """Locations 1..size: (number, name) or None for an empty location."""
+    locations = []
+    for i in range(1, size + 1):
+        if i % 9 == 0:
+            locations.append(None)
+        elif i == 5:
+            locations.append(("5550005", ""))  # no name
+        else:
+            number = ("+49170%07d" if i % 2 else "0301%06d") % i
+            locations.append((number, "%s %d" % (NAMES[i % len(NAMES)], i)))
+    return locations
+
+
+@unittest.skipUnless(BUILD == "windows", "the port commands run under Wine")
+class Phonebook(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.saved = settings_export()
+        cls.tmp = tempfile.TemporaryDirectory()
+        cls.locations = build_phonebook(320)
+        cls.book = os.path.join(cls.tmp.name, "book.txt")
+        with open(cls.book, "w", encoding="utf-8", newline="\n") as f:
+            for location in cls.locations:
+                f.write("%s\t%s\n" % location if location else "\n")
+        cls.entries = [loc for loc in cls.locations if loc]
+
+    @classmethod
+    def tearDownClass(cls):
+        settings_restore(cls.saved)
+        cls.tmp.cleanup()
+
+    def download(self, *args):
+        with Phone(port_link("COM5"), "--phonebook-file", self.book) as phone:
+            out = cli("phonebook", "--port", "COM5", *args)
+        self.assertEqual(out.returncode, 0, out.stderr)
+        return out, phone
+
+    def test_entries_as_the_phone_holds_them(self):
+        out, phone = self.download()
+        status = lines(out.stdout)
+        self.assertEqual(status[:3], ["Connecting...", "Handshaking...", "Downloading phonebook..."])
+        self.assertEqual(status[-1], "Phonebook downloaded")
+        self.assertEqual(status[3:-1], ["%s\t%s" % (name, number) for number, name in self.entries])
+        self.assertGreater(len(self.entries), 250)
+        # Read in UTF-8, twenty locations at a time.
+        commands = phone.commands()
+        self.assertEqual(commands[:4], ["AT", "ATE0", 'AT+CSCS="UTF-8"', "AT+CPBR=?"])
+        self.assertEqual(commands[4:], ["AT+CPBR=%d,%d" % (a, min(a + 19, 320)) for a in range(1, 321, 20)])
+
+    def test_save_stores_the_contacts_for_the_window(self):
+        settings_set_list("Contacts", ["Old", "1"])
+        settings_set_list("Numbers", [" 0123"])
+        self.download("--save")
+        stored = settings_list("Contacts")
+        expected = []
+        for number, name in self.entries:
+            expected += [name or number, number]  # a nameless entry keeps its place under its number
+        self.assertEqual(stored, expected)
+        self.assertEqual(settings_list("Numbers"), [" 0123"])  # nothing else is touched
+
+    def test_without_save_the_settings_stay_as_they_are(self):
+        settings_set_list("Contacts", ["Old", "1"])
+        before = settings_export()
+        self.download()
+        self.assertEqual(settings_export(), before)
+
+    def test_an_empty_phone_book(self):
+        empty = os.path.join(self.tmp.name, "empty.txt")
+        with open(empty, "w") as f:
+            f.write("\n" * 30)  # thirty empty locations
+        with Phone(port_link("COM5"), "--phonebook-file", empty) as phone:
+            out = cli("phonebook", "--port", "COM5", "--save")
+        self.assertEqual(out.returncode, 0, out.stderr)
+        self.assertEqual(lines(out.stdout), ["Connecting...", "Handshaking...", "Downloading phonebook...",
+                                             "Phonebook downloaded"])
+        self.assertEqual(phone.commands()[-2:], ["AT+CPBR=1,20", "AT+CPBR=21,30"])
+        self.assertIsNone(settings_list("Contacts"))  # as the window stores an empty phone book
+
+    def test_the_makers_name(self):
+        with Phone(port_link("COM12"), "--maker", "ACME Mobile 3000") as phone:
+            out = cli("test-port", "--port", "COM12")
+        self.assertEqual(out.returncode, 0, out.stderr)
+        self.assertEqual(lines(out.stdout), ["Connecting...", "Handshaking...",
+                                             "Device on COM12 is a(n) ACME Mobile 3000"])
+        self.assertEqual(phone.commands(), ["AT", "ATE0", "AT+CGMI"])
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,325 @@
+// The console tool's requests with a scripted phone: the status lines a
+// script reads, the exit codes, several recipients on one open port, and the
+// two time-outs.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "cli/Cli.h"
+#include "cli/ConsoleRequest.h"
+#include "support/ModemHarness.h"
+
+namespace {
+
+typedef std::vector<std::string> Strings;
+
+class CFakeHost : public CConsoleHost {
+public:
+    void PrintLine(const std::string& strLine) override { m_lines.push_back(strLine); }
+    void PrintError(const std::string& strLine) override { m_errors.push_back(strLine); }
+    void SetTimer(unsigned nId, uint32_t dwMilliseconds) override
+    {
+        m_timers[nId] = dwMilliseconds;
+        ++m_nStarts[nId];
+    }
+    void KillTimer(unsigned nId) override { m_timers.erase(nId); }
+    std::string GetErrorText(uint32_t dwError) override
+    {
+        return dwError == 2 ? "The system cannot find the file specified.\r\n" : "Error " + std::to_string(dwError);
+    }
+
+    bool IsRunning(unsigned nId) const { return m_timers.count(nId) != 0; }
+    std::string Errors() const
+    {
+        std::string str;
+        for (const std::string& s : m_errors)
+            str += s + "\n";
+        return str;
+    }
+
+    Strings m_lines;
+    Strings m_errors;
+    std::map<unsigned, uint32_t> m_timers;  // the running ones
+    std::map<unsigned, unsigned> m_nStarts;
+};
+
+struct Console : ::testing::Test {
+    CFakeSerialQueue queue;
+    CFakeHost host;
+    CConsoleRequest request{&queue, &host, WSTR("COM5"), 120000, 2000};
+    CPhoneLink phone{queue, [this](CSerialOp* pOp, CSerialPortException* pError) {
+                         request.OnOperationComplete(pOp, pError);
+                     }};
+
+    void SetUp() override { ResetMsgReferences(); }
+
+    // Answers like a phone with echo off until the driver stops reading or
+    // the script says stop (an empty reply).
+    void Serve(const std::function<std::string(const std::string&)>& script = nullptr)
+    {
+        while (phone.IsReadPending()) {
+            const std::string& strCommand = phone.m_writes.back();
+            std::string strReply = script ? script(strCommand) : std::string("-");
+            if (strReply == "-")
+                strReply = Answer(strCommand);
+            if (strReply.empty())
+                return;
+            phone.Reply(strReply);
+        }
+    }
+
+    static std::string Answer(const std::string& strCommand)
+    {
+        if (strCommand.compare(0, 8, "AT+CMGS=") == 0 || strCommand.compare(0, 8, "AT+CMGW=") == 0)
+            return "\r\n> ";
+        if (!strCommand.empty() && strCommand.back() == '\x1A')
+            return "\r\n+CMGS: 7\r\n\r\nOK\r\n";
+        if (strCommand == "AT+CGMI\r\n")
+            return "\r\nAcme Mobile\r\n\r\nOK\r\n";
+        return "\r\nOK\r\n";
+    }
+
+    static std::vector<CContact> Numbers(std::initializer_list<const char*> numbers)
+    {
+        std::vector<CContact> contacts;
+        for (const char* psz : numbers)
+            contacts.emplace_back(WString(), Utf8ToWide(psz));
+        return contacts;
+    }
+};
+
+TEST_F(Console, OneMessageWithTheWindowsStatusTexts)
+{
+    request.Send(Numbers({"0123456789"}), WSTR("Hi"));
+    Serve();
+    EXPECT_EQ(host.m_lines, Strings({"Connecting...", "Handshaking...", "Sending message to 0123456789...",
+                                     "Message sent to 0123456789"}));
+    EXPECT_TRUE(request.IsFinished());
+    EXPECT_EQ(request.GetExitCode(), kExitOk);
+    EXPECT_TRUE(host.m_errors.empty()) << host.Errors();
+    EXPECT_EQ(phone.m_writes[3], "AT+CMGS=15\r");
+    EXPECT_EQ(phone.m_writes[4], "0011F10A8110325476980000AA02C834\x1A");
+    EXPECT_EQ(queue.Count("close"), 1u);
+    EXPECT_TRUE(host.m_timers.empty());  // nothing left to fire
+}
+
+TEST_F(Console, ThreeRecipientsOnOnePortEachWithItsHandshake)
+{
+    std::vector<CContact> recipients = Numbers({"111", "+44 20 7946 0000"});
+    recipients.insert(recipients.begin() + 1, CContact(WSTR("J\u00FCrgen"), WSTR("5551234")));
+    request.Send(recipients, WString(161, 'x'));
+    Serve();
+    EXPECT_EQ(host.m_lines,
+              Strings({"Connecting...", "Handshaking...", "Sending message 1 to 111...",
+                       "Sending message 2 to 111...", "Message sent to 111",
+                       "Connecting...", "Handshaking...", "Sending message 1 to J\xC3\xBCrgen (5551234)...",
+                       "Sending message 2 to J\xC3\xBCrgen (5551234)...", "Message sent to J\xC3\xBCrgen (5551234)",
+                       "Connecting...", "Handshaking...", "Sending message 1 to +44 20 7946 0000...",
+                       "Sending message 2 to +44 20 7946 0000...", "Message sent to +44 20 7946 0000"}));
+    EXPECT_EQ(request.GetExitCode(), kExitOk);
+    // One close at the very end; the handshake and PDU mode once per recipient.
+    EXPECT_EQ(queue.Count("close"), 1u);
+    EXPECT_EQ(queue.m_log.back(), "close");
+    EXPECT_EQ(queue.Count("write AT\r\n"), 3u);
+    EXPECT_EQ(queue.Count("write AT+CMGF=0\r\n"), 3u);
+    // Each recipient's message has a reference of its own: 241, 242, 243.
+    size_t nPdus = 0;
+    for (const std::string& w : phone.m_writes)
+        nPdus += w.back() == '\x1A';
+    EXPECT_EQ(nPdus, 6u);
+    EXPECT_NE(phone.m_writes[4].find("050003F10201"), std::string::npos);
+    EXPECT_NE(phone.m_strWritten.find("050003F20202"), std::string::npos);
+    EXPECT_NE(phone.m_strWritten.find("050003F30201"), std::string::npos);
+}
+
+TEST_F(Console, StoringInThePhone)
+{
+    request.Save(Numbers({"12345"}), WString(200, 'y'));
+    Serve([](const std::string& c) {
+        return c.back() == '\x1A' ? std::string("\r\n+CMGW: 3\r\n\r\nOK\r\n") : std::string("-");
+    });
+    EXPECT_EQ(host.m_lines, Strings({"Connecting...", "Handshaking...", "Uploading message to phone...",
+                                     "Uploading message to phone...", "Message uploaded"}));
+    EXPECT_EQ(request.GetExitCode(), kExitOk);
+    EXPECT_EQ(phone.m_writes[3].substr(0, 8), "AT+CMGW=");
+}
+
+TEST_F(Console, RefusalEndsTheRunWithExitOne)
+{
+    request.Send(Numbers({"111", "222"}), WSTR("Hi"));
+    Serve([](const std::string& c) {
+        return c.compare(0, 8, "AT+CMGS=") == 0 ? std::string("\r\n+CMS ERROR: 500\r\n") : std::string("-");
+    });
+    EXPECT_EQ(host.m_lines, Strings({"Connecting...", "Handshaking...", "Failed to send message"}));
+    EXPECT_EQ(request.GetExitCode(), kExitFailed);
+    EXPECT_TRUE(request.IsFinished());
+    ASSERT_EQ(host.m_errors.size(), 1u);
+    EXPECT_EQ(host.m_errors[0], "the phone answered '+CMS ERROR: 500' instead of '>'");
+    EXPECT_EQ(queue.Count("open COM5"), 1u);  // the second recipient is not served
+}
+
+TEST_F(Console, ASecondRecipientFailingStillFailsTheRun)
+{
+    request.Send(Numbers({"111", "222"}), WSTR("Hi"));
+    int nPdus = 0;
+    Serve([&nPdus](const std::string& c) {
+        return c.back() == '\x1A' && ++nPdus == 2 ? std::string("\r\nERROR\r\n") : std::string("-");
+    });
+    EXPECT_EQ(host.m_lines.back(), "Failed to send message");
+    EXPECT_EQ(host.m_lines[3], "Message sent to 111");
+    EXPECT_EQ(request.GetExitCode(), kExitFailed);
+}
+
+TEST_F(Console, PortErrorShowsErrorAndEndsWithExitFour)
+{
+    request.Send(Numbers({"111"}), WSTR("Hi"));
+    ASSERT_TRUE(phone.FailNext(2));  // the open
+    EXPECT_EQ(host.m_lines, Strings({"Connecting...", "Error"}));
+    EXPECT_TRUE(request.IsFinished());
+    EXPECT_EQ(request.GetExitCode(), kExitPort);
+    ASSERT_EQ(host.m_errors.size(), 1u);
+    EXPECT_EQ(host.m_errors[0], "COM5: The system cannot find the file specified. (error 2)");
+}
+
+TEST_F(Console, PortErrorInTheMiddleOfAMessage)
+{
+    request.Send(Numbers({"111"}), WSTR("Hi"));
+    Serve([](const std::string& c) { return c.back() == '\x1A' ? std::string() : std::string("-"); });
+    ASSERT_TRUE(phone.FailNext(995));  // the read after the PDU
+    EXPECT_EQ(host.m_lines.back(), "Error");
+    EXPECT_TRUE(request.IsFinished());
+    EXPECT_EQ(request.GetExitCode(), kExitPort);
+}
+
+TEST_F(Console, NoAnswerToAtIsTheHandshakeTimeOut)
+{
+    request.TestPort();
+    EXPECT_TRUE(phone.IsReadPending());
+    ASSERT_TRUE(host.IsRunning(CConsoleRequest::TIMER_HANDSHAKE));
+    EXPECT_EQ(host.m_timers[CConsoleRequest::TIMER_HANDSHAKE], 5000u);
+    request.OnTimer(CConsoleRequest::TIMER_HANDSHAKE);
+    phone.Run();  // the close
+    EXPECT_EQ(host.m_lines, Strings({"Connecting...", "Handshaking...", "Error: timed out waiting for data"}));
+    EXPECT_EQ(request.GetExitCode(), kExitPort);
+    EXPECT_TRUE(request.IsFinished());
+    EXPECT_FALSE(host.IsRunning(CConsoleRequest::TIMER_HANDSHAKE));
+    EXPECT_NE(host.Errors().find("no answer to AT on COM5 within 5 s"), std::string::npos);
+}
+
+TEST_F(Console, HandshakeTimerAfterTheAnswerDoesNothing)
+{
+    request.TestPort();
+    phone.Reply("\r\nOK\r\n");
+    request.OnTimer(CConsoleRequest::TIMER_HANDSHAKE);
+    Serve();
+    EXPECT_EQ(host.m_lines, Strings({"Connecting...", "Handshaking...", "Device on COM5 is a(n) Acme Mobile"}));
+    EXPECT_EQ(request.GetExitCode(), kExitOk);
+}
+
+TEST_F(Console, SilenceAfterTheHandshakeIsCancelledByTheTimeOut)
+{
+    request.Send(Numbers({"111"}), WSTR("Hi"));
+    Serve([](const std::string& c) { return c.compare(0, 8, "AT+CMGS=") == 0 ? std::string() : std::string("-"); });
+    EXPECT_EQ(host.m_timers[CConsoleRequest::TIMER_DEADLINE], 120000u);
+    request.OnTimer(CConsoleRequest::TIMER_DEADLINE);
+    EXPECT_FALSE(request.IsFinished());  // until the close is announced
+    phone.Run();
+    EXPECT_EQ(host.m_lines, Strings({"Connecting...", "Handshaking...", "Canceled"}));
+    EXPECT_TRUE(request.IsFinished());
+    EXPECT_EQ(request.GetExitCode(), kExitTimeout);
+    EXPECT_EQ(host.Errors(), "timed out: no answer from the phone for 120 s; the request was cancelled\n");
+    // Cancelled as the window's Cancel does: the read dropped, the port closed.
+    const Strings tail(queue.m_log.end() - 2, queue.m_log.end());
+    EXPECT_EQ(tail, Strings({"cancel", "close"}));
+    EXPECT_TRUE(host.m_timers.empty());
+}
+
+TEST_F(Console, EveryReplyRestartsTheTimeOut)
+{
+    request.Send(Numbers({"111"}), WSTR("Hi"));
+    EXPECT_EQ(host.m_nStarts[CConsoleRequest::TIMER_DEADLINE], 1u);
+    EXPECT_EQ(host.m_timers[CConsoleRequest::TIMER_DEADLINE], 122000u);  // the pause after the open is ours
+    phone.Run();  // the open
+    EXPECT_EQ(host.m_nStarts[CConsoleRequest::TIMER_DEADLINE], 2u);
+    EXPECT_EQ(host.m_timers[CConsoleRequest::TIMER_DEADLINE], 120000u);
+    phone.Reply("\r\nOK\r\n");
+    phone.Reply("\r\nOK\r\n");
+    EXPECT_EQ(host.m_nStarts[CConsoleRequest::TIMER_DEADLINE], 4u);
+}
+
+TEST_F(Console, APortThatNeverClosesIsGivenUp)
+{
+    request.TestPort();
+    phone.Run();
+    request.OnTimer(CConsoleRequest::TIMER_DEADLINE);
+    EXPECT_FALSE(request.IsFinished());
+    EXPECT_EQ(host.m_timers[CConsoleRequest::TIMER_DEADLINE], CConsoleRequest::kCloseGraceMs);
+    request.OnTimer(CConsoleRequest::TIMER_DEADLINE);  // the close is never announced
+    EXPECT_TRUE(request.IsFinished());
+    EXPECT_EQ(request.GetExitCode(), kExitTimeout);
+    EXPECT_EQ(host.m_lines.back(), "Canceled");
+}
+
+TEST_F(Console, PhonebookPrintedOnceComplete)
+{
+    request.DownloadPhonebook();
+    Serve([this](const std::string& c) -> std::string {
+        if (c == "AT+CPBR=?\r\n")
+            return "\r\n+CPBR: (1-3),40,14\r\n\r\nOK\r\n";
+        if (c == "AT+CPBR=1,3\r\n") {
+            EXPECT_EQ(host.m_lines.back(), "Downloading phonebook...");
+            return "\r\n+CPBR: 1,\"5551234\",129,\"Anna\"\r\n+CPBR: 3,\"4930\",145,\"Tab\\09and \\22q\\22\tx\"\r\n"
+                   "\r\nOK\r\n";
+        }
+        return "-";
+    });
+    EXPECT_EQ(host.m_lines, Strings({"Connecting...", "Handshaking...", "Downloading phonebook...", "Anna\t5551234",
+                                     "Tab and \"q\" x\t+4930", "Phonebook downloaded"}));
+    EXPECT_EQ(request.GetExitCode(), kExitOk);
+    ASSERT_EQ(request.GetPhonebook().size(), 2u);
+    EXPECT_EQ(request.GetPhonebook()[1].m_strName, WSTR("Tab and \"q\"\tx"));  // kept as the phone has it
+}
+
+TEST_F(Console, FailedPhonebookPrintsNoEntries)
+{
+    request.DownloadPhonebook();
+    Serve([](const std::string& c) -> std::string {
+        if (c == "AT+CPBR=?\r\n")
+            return "\r\n+CPBR: (1-40),40,14\r\n\r\nOK\r\n";
+        if (c == "AT+CPBR=21,40\r\n")
+            return "\r\n+CME ERROR: 21\r\n";
+        if (c == "AT+CPBR=1,20\r\n")
+            return "\r\n+CPBR: 1,\"5551234\",129,\"Anna\"\r\n\r\nOK\r\n";
+        return "-";
+    });
+    EXPECT_EQ(host.m_lines, Strings({"Connecting...", "Handshaking...", "Downloading phonebook...",
+                                     "Failed to download phonebook"}));
+    EXPECT_EQ(request.GetExitCode(), kExitFailed);
+}
+
+TEST_F(Console, DeviceTestRefused)
+{
+    request.TestPort();
+    Serve([](const std::string& c) { return c == "AT+CGMI\r\n" ? std::string("\r\nERROR\r\n") : std::string("-"); });
+    EXPECT_EQ(host.m_lines, Strings({"Connecting...", "Handshaking...", "Failed to get model"}));
+    EXPECT_EQ(request.GetExitCode(), kExitFailed);
+}
+
+TEST_F(Console, EchoAndLateOkInBurstsOfTheirOwn)
+{
+    request.Send(Numbers({"111"}), WSTR("Hi"));
+    // Echo on at first: "AT" alone, then its answer; the OK after +CMGS late.
+    phone.Reply("AT\r");
+    phone.Reply("\r\nOK\r\n");
+    phone.Reply("ATE0\r\r\nOK\r\n");
+    phone.Reply("\r\nOK\r\n");
+    phone.Reply("\r\n> ");
+    phone.Reply("\r\n+CMGS: 9\r\n");
+    phone.Reply("\r\nOK\r\n");  // in ST_DONE: ignored
+    phone.Run();
+    EXPECT_EQ(host.m_lines.back(), "Message sent to 111");
+    EXPECT_EQ(request.GetExitCode(), kExitOk);
+    EXPECT_TRUE(request.IsFinished());
+}
+
+} // namespace
