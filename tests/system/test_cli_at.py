@@ -2,6 +2,7 @@
 phone simulator (Windows build under Wine); the host build refuses it."""
 import unittest
 
+import zandu
 from zandu import BUILD, Phone, cli, port_link, remove_link
 
 
@@ -71,4 +72,4 @@ class AtOnHost(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    zandu.main()

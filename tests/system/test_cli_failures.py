@@ -4,6 +4,7 @@ exit code, and none hangs."""
 import time
 import unittest
 
+import zandu
 from zandu import BUILD, Phone, cli, lines, port_link, remove_link
 
 START = ["Connecting...", "Handshaking..."]
@@ -116,4 +117,4 @@ class Failures(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    zandu.main()

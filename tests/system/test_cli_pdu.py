@@ -3,6 +3,7 @@ import os
 import tempfile
 import unittest
 
+import zandu
 from zandu import cli, pdu_lines
 
 
@@ -95,4 +96,4 @@ class PduCommand(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    zandu.main()

@@ -6,6 +6,7 @@ import os
 import tempfile
 import unittest
 
+import zandu
 from zandu import (BUILD, Phone, cli, lines, port_link, settings_export, settings_list, settings_restore,
                    settings_set_list)
 
@@ -103,4 +104,4 @@ class Phonebook(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    zandu.main()

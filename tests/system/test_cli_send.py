@@ -6,6 +6,7 @@ import os
 import tempfile
 import unittest
 
+import zandu
 from zandu import (BUILD, SETTINGS_KEY, Phone, cli, decode_submit, lines, port_link, settings_delete,
                    settings_export, settings_restore, settings_set_list)
 
@@ -202,4 +203,4 @@ class OnHost(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    zandu.main()

@@ -12,6 +12,7 @@ import unittest
 
 import gammu
 
+import zandu
 from zandu import BUILD, cli, pdu_lines
 
 # The default alphabet in septet order, then the extension table (form feed,
@@ -115,4 +116,4 @@ class RoundTrip(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    zandu.main()

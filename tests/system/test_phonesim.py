@@ -10,6 +10,7 @@ import time
 import tty
 import unittest
 
+import zandu
 from zandu import BUILD, PHONESIM, Phone, cli, pdu_lines
 
 
@@ -170,4 +171,4 @@ class PhoneSim(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    zandu.main()

@@ -4,6 +4,7 @@ kept, other names dropped."""
 import os
 import unittest
 
+import zandu
 from zandu import BUILD, OP_ENUM_PORTS, Announcement, Phone, port_link, probe, remove_link
 
 ERROR_FILE_NOT_FOUND = 2
@@ -56,4 +57,4 @@ class Enumeration(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    zandu.main()

@@ -4,6 +4,7 @@ phone received."""
 import os
 import unittest
 
+import zandu
 from zandu import (BUILD, OP_CLOSE, OP_OPEN, OP_READ, OP_WRITE, Announcement, Phone, port_link, probe,
                    remove_link)
 
@@ -114,4 +115,4 @@ class Exchange(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    zandu.main()

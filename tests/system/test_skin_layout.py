@@ -5,6 +5,7 @@ import os
 import struct
 import unittest
 
+import zandu
 from zandu import BUILD, winprobe
 
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
@@ -75,4 +76,4 @@ class SkinLayout(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    zandu.main()

@@ -7,6 +7,7 @@ import tempfile
 import time
 import unittest
 
+import zandu
 from zandu import BUILD, start_program, top_level_windows, wine_reg, winprobe
 
 PROGRAM = os.environ.get("ZANDU_PROGRAM", "")
@@ -96,4 +97,4 @@ class StartUp(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    zandu.main()
