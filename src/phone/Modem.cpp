@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "shell/Trace.h"
+#include "base/Trace.h"
 #include "sms/Msg.h"
 #include "sms/Pdu.h"
 

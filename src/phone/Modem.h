@@ -17,7 +17,7 @@
 #include "serial/SerialOp.h"
 #include "serial/SerialPortException.h"
 #include "serial/SerialQueue.h"
-#include "shell/Text.h"
+#include "base/Text.h"
 
 class CMsg;
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "shell/Text.h"
+#include "base/Text.h"
 
 class CModemSink {
 public:

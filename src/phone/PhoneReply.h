@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/Text.h"
+#include "base/Text.h"
 
 // Final result codes that end the reply to a command.
 enum EFinalResult {

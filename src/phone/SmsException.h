@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "shell/Text.h"
+#include "base/Text.h"
 
 class CSmsException {
 public:

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/Text.h"
+#include "base/Text.h"
 
 // The path that opens a port: the device namespace prefix \\.\ before the name
 // without its trailing colons. Without the prefix, COM10 and above would be

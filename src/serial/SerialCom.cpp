@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "shell/Trace.h"
-#include "shell/Util.h"
+#include "base/Trace.h"
+#include "base/Util.h"
 
 CSerialCom::CSerialCom(CSerialPortAsync* pPort, const HWND* phWndNotify)
     : m_pPort(pPort), m_phWndNotify(phWndNotify)

@@ -17,7 +17,7 @@
 #include "serial/SerialOp.h"
 #include "serial/SerialPortAsync.h"
 #include "serial/SerialQueue.h"
-#include "ui/Thread.h"
+#include "base/Thread.h"
 
 class CSerialCom : public CThread<CSerialCom>, public CSerialQueue {
 public:

@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "serial/PortList.h"
-#include "shell/Trace.h"
-#include "shell/Util.h"
+#include "base/Trace.h"
+#include "base/Util.h"
 
 namespace {
 

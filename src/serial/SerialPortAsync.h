@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "serial/SerialPortException.h"
-#include "shell/Text.h"
+#include "base/Text.h"
 
 class CSerialPortAsync {
 public:

@@ -1,7 +1,7 @@
 #include "serial/SerialPortException.h"
 
 #if defined(_WIN32)
-#include "shell/Util.h"
+#include "base/Util.h"
 
 WString CSerialPortException::GetErrorText() const
 {

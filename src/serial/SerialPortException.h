@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "shell/Text.h"
+#include "base/Text.h"
 
 class CSerialPortException {
 public:

@@ -2,11 +2,11 @@
 
 #include <memory>
 
-#include "shell/AppModule.h"
-#include "shell/MessageLoop.h"
+#include "win/AppModule.h"
+#include "win/MessageLoop.h"
 #include "shell/StandInMainDlg.h"
-#include "shell/Trace.h"
-#include "shell/Util.h"
+#include "base/Trace.h"
+#include "base/Util.h"
 #include "skinning/Skin.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
-#include "shell/Settings.h"
-#include "shell/Text.h"
+#include "base/Settings.h"
+#include "base/Text.h"
 
 // Start-up as the process entry calls it. The exit code is 0 after a start-up
 // failure (each has its own message box) or the close button, 2 after Esc or

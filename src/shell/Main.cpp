@@ -4,7 +4,7 @@
 #include <objbase.h>
 
 #include "shell/App.h"
-#include "shell/AppModule.h"
+#include "win/AppModule.h"
 
 int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR pszCommandLine, int nCmdShow)
 {

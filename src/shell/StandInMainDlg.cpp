@@ -1,7 +1,7 @@
 #include "shell/StandInMainDlg.h"
 
 #include "res/resource.h"
-#include "shell/AppModule.h"
+#include "win/AppModule.h"
 
 CStandInMainDlg::~CStandInMainDlg()
 {

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "shell/MessageLoop.h"
+#include "win/MessageLoop.h"
 
 class CStandInMainDlg : public CMessageFilter {
 public:

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "shell/Util.h"
+#include "base/Util.h"
 
 namespace {
 

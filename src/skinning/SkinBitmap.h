@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "shell/Text.h"
+#include "base/Text.h"
 
 class CSkinBitmap {
 public:

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "shell/Text.h"
+#include "base/Text.h"
 
 // Colour slots of the skin, in the order their keys are read.
 enum SkinColor {

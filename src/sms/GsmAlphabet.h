@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "shell/Text.h"
+#include "base/Text.h"
 
 // A septet string: one GSM default-alphabet value (0x00-0x7F) per byte,
 // length-counted, so '@' (0x00) is an ordinary septet and never a terminator.

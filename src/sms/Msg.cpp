@@ -1,6 +1,6 @@
 #include "sms/Msg.h"
 
-#include "shell/Trace.h"
+#include "base/Trace.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "shell/Text.h"
+#include "base/Text.h"
 #include "sms/GsmAlphabet.h"
 
 const unsigned kSingleSeptets = 160;  // one SMS without user data header

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "shell/Trace.h"
+#include "base/Trace.h"
 
 namespace {
 

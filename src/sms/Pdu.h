@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "shell/Text.h"
+#include "base/Text.h"
 #include "sms/GsmAlphabet.h"
 
 const unsigned kMaxNumberDigits = 20;

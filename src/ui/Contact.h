@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "shell/Text.h"
+#include "base/Text.h"
 
 class CContact {
 public:

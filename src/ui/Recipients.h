@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "shell/Text.h"
+#include "base/Text.h"
 
 // The tokens of the field, in order. Every "; " becomes ";" until none is
 // left (blanks after a semicolon go, blanks before one and at the start

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "shell/MultiSz.h"
+#include "base/MultiSz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

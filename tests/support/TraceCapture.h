@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/Trace.h"
+#include "base/Trace.h"
 
 class CTraceCapture {
 public:

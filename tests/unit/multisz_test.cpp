@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/MultiSz.h"
+#include "base/MultiSz.h"
 
 namespace {
 

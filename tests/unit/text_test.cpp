@@ -1,7 +1,7 @@
 // Conversions between the narrow texts of the phone and the wide texts of the user.
 #include <gtest/gtest.h>
 
-#include "shell/Text.h"
+#include "base/Text.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <thread>
 
-#include "shell/Trace.h"
+#include "base/Trace.h"
 #include "support/TraceCapture.h"
 
 namespace {

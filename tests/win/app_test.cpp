@@ -12,8 +12,8 @@
 
 #include "res/resource.h"
 #include "shell/App.h"
-#include "shell/AppModule.h"
-#include "shell/Util.h"
+#include "win/AppModule.h"
+#include "base/Util.h"
 #include "support/TraceCapture.h"
 
 namespace {

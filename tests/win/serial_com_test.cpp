@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-#include "cli/Session.h"
+#include "ui/Session.h"
 #include "serial/PortList.h"
 #include "support/TraceCapture.h"
 

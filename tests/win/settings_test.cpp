@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/Settings.h"
+#include "base/Settings.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "support/TraceCapture.h"
-#include "ui/Thread.h"
+#include "base/Thread.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "shell/Util.h"
+#include "base/Util.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/Session.h"
+#include "ui/Session.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/Text.h"
+#include "base/Text.h"
 
 // Exit codes, documented in the README; scripts rely on them.
 enum {

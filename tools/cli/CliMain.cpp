@@ -9,7 +9,7 @@
 #endif
 
 #include "cli/Cli.h"
-#include "shell/Trace.h"
+#include "base/Trace.h"
 
 namespace {
 

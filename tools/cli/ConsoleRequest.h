@@ -20,7 +20,7 @@
 #include "serial/SerialOp.h"
 #include "serial/SerialPortException.h"
 #include "serial/SerialQueue.h"
-#include "shell/Text.h"
+#include "base/Text.h"
 #include "sms/Msg.h"
 #include "ui/Contact.h"
 

@@ -12,9 +12,9 @@
 #include "ui/Contact.h"
 
 #if defined(_WIN32)
-#include "cli/Session.h"
-#include "shell/Settings.h"
-#include "shell/Util.h"
+#include "ui/Session.h"
+#include "base/Settings.h"
+#include "base/Util.h"
 #endif
 
 namespace {

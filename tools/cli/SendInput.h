@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/Text.h"
+#include "base/Text.h"
 #include "ui/Contact.h"
 
 // A number the PDU can carry (IsValidNumber); else false with the reason.

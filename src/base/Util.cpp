@@ -1,11 +1,11 @@
-#include "shell/Util.h"
+#include "base/Util.h"
 
 #include <shellapi.h>
 #include <shlwapi.h>
 
 #include <vector>
 
-#include "shell/Trace.h"
+#include "base/Trace.h"
 
 DWORD WaitForEventsArray(DWORD dwNumEvents, const HANDLE* phEvents, bool bWaitAll, DWORD dwMilliseconds)
 {

@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "shell/Text.h"
+#include "base/Text.h"
 
 class CSettingsKey;
 

@@ -1,4 +1,4 @@
-#include "shell/MultiSz.h"
+#include "base/MultiSz.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "shell/MessageLoop.h"
+#include "win/MessageLoop.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
-#include "shell/Settings.h"
+#include "base/Settings.h"
 
 #include <algorithm>
 
-#include "shell/MultiSz.h"
+#include "base/MultiSz.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "cli/Session.h"
+#include "ui/Session.h"
 
 namespace {
 

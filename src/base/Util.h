@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "shell/Text.h"
+#include "base/Text.h"
 
 // WaitForMultipleObjects over the handles given; the count follows from them.
 DWORD WaitForEventsArray(DWORD dwNumEvents, const HANDLE* phEvents, bool bWaitAll, DWORD dwMilliseconds);

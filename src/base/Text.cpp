@@ -1,4 +1,4 @@
-#include "shell/Text.h"
+#include "base/Text.h"
 
 #include <cstdint>
 

@@ -7,7 +7,7 @@
 
 #include <atomic>
 
-#include "shell/Trace.h"
+#include "base/Trace.h"
 
 template <class T>
 class CThread {

@@ -1,4 +1,4 @@
-#include "shell/AppModule.h"
+#include "win/AppModule.h"
 
 void CAppModule::Init(HINSTANCE hInstance)
 {

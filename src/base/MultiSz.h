@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "shell/Text.h"
+#include "base/Text.h"
 
 // Decodes list data as the registry returned it. Data shorter than 6 bytes,
 // of an odd length, or not ending in two zero characters is malformed and
