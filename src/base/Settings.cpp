@@ -96,10 +96,7 @@ CSettingsLocation::CSettingsLocation()
 {
 }
 
-CSettingsKey::~CSettingsKey()
-{
-    SetHandle(nullptr);
-}
+CSettingsKey::~CSettingsKey() = default;
 
 LONG CSettingsKey::Open(const CSettingsLocation& location)
 {
@@ -115,21 +112,39 @@ LONG CSettingsKey::Open(const CSettingsLocation& location)
     const LONG lResult = location.fnCreateKey(location.hUserRoot, pszSubKey, samReadWrite, &hKey, &dwDisposition);
     if (lResult != ERROR_SUCCESS)
         return lResult;
+    SetHandle(hKey);
     HKEY hMachine = nullptr;
     if (dwDisposition == REG_CREATED_NEW_KEY &&
         location.fnOpenKey(location.hMachineRoot, pszSubKey, KEY_READ, &hMachine) == ERROR_SUCCESS) {
-        CopyValues(hMachine, hKey);
-        RegCloseKey(hMachine);
+        const CRegKey machine(hMachine);
+        CopyValues(machine, hKey);
     }
-    SetHandle(hKey);
     return ERROR_SUCCESS;
+}
+
+LONG CSettingsKey::OpenForReading(const CSettingsLocation& location)
+{
+    const struct {
+        HKEY hRoot;
+        REGSAM sam;
+    } tries[] = {{location.hMachineRoot, KEY_READ | KEY_WRITE},
+                 {location.hUserRoot, KEY_READ},
+                 {location.hMachineRoot, KEY_READ}};
+    LONG lResult = ERROR_FILE_NOT_FOUND;
+    for (const auto& t : tries) {
+        HKEY hKey = nullptr;
+        lResult = location.fnOpenKey(t.hRoot, location.strSubKey.c_str(), t.sam, &hKey);
+        if (lResult == ERROR_SUCCESS) {
+            SetHandle(hKey);
+            return ERROR_SUCCESS;
+        }
+    }
+    return lResult;
 }
 
 void CSettingsKey::SetHandle(HKEY hKey)
 {
-    if (m_hKey)
-        RegCloseKey(m_hKey);
-    m_hKey = hKey;
+    m_hKey.Reset(hKey);
 }
 
 void CSettingsKey::ReadList(const char* pszName, std::vector<WString>& aList) const

@@ -7,6 +7,7 @@
 #include <functional>
 #include <vector>
 
+#include "base/Raii.h"
 #include "base/Text.h"
 
 class CSettingsKey;
@@ -59,10 +60,15 @@ public:
     // existing installation's lists are kept. ERROR_SUCCESS or the error of
     // the user's key.
     LONG Open(const CSettingsLocation& location = CSettingsLocation());
+    // The key the program would use, found as Open finds it but only for
+    // reading, without creating or copying anything: the machine-wide key
+    // when it may be written, else the user's, else the machine-wide one
+    // read-only. For a program beside the window (the console tool).
+    LONG OpenForReading(const CSettingsLocation& location = CSettingsLocation());
 
     // Takes ownership of an open key; the key held before is closed.
     void SetHandle(HKEY hKey);
-    HKEY GetHandle() const { return m_hKey; }
+    HKEY GetHandle() const { return m_hKey.Get(); }
 
     CSettingsValue Value(const char* pszName) { return CSettingsValue(*this, pszName); }
 
@@ -80,7 +86,7 @@ public:
     LONG DeleteValue(const char* pszName);
 
 private:
-    HKEY m_hKey = nullptr;
+    CRegKey m_hKey;
 };
 
 CSettingsKey& GetSettingsKey();

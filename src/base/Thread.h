@@ -7,30 +7,31 @@
 
 #include <atomic>
 
+#include "base/Raii.h"
 #include "base/Trace.h"
 
 template <class T>
 class CThread {
 public:
-    CThread() : m_hThread(nullptr), m_bActive(false) {}
-    virtual ~CThread()
-    {
-        if (m_hThread)
-            CloseHandle(m_hThread);
-    }
+    CThread() : m_bActive(false) {}
+    virtual ~CThread() {}
 
     CThread(const CThread&) = delete;
     CThread& operator=(const CThread&) = delete;
 
-    // Call at most once, while not active. The thread is created suspended so
+    // A worker runs once: a second call is refused (and reported) without
+    // touching the thread of the first. The thread is created suspended so
     // that the priority is in force before Run starts. False when the thread
     // cannot be created (then Run never runs and the worker stays inactive).
     bool Start(int nPriority)
     {
-        ZASSERT(!m_bActive);
+        if (m_hThread) {
+            TraceAssert(__FILE__, __LINE__, m_bActive ? "!m_bActive" : "!m_hThread");
+            return false;
+        }
         m_bActive = true;
         DWORD dwId = 0;
-        m_hThread = CreateThread(nullptr, 0, &CThread::ThreadProc, this, CREATE_SUSPENDED, &dwId);
+        m_hThread.Reset(CreateThread(nullptr, 0, &CThread::ThreadProc, this, CREATE_SUSPENDED, &dwId));
         if (!m_hThread) {
             m_bActive = false;
             TRACE_REPORT("CreateThread failed: %lu\n", static_cast<unsigned long>(GetLastError()));
@@ -44,7 +45,7 @@ public:
     bool IsActive() const { return m_bActive; }
 
 protected:
-    HANDLE m_hThread;
+    CHandle m_hThread;
     // Written by the starting thread and by the worker as its last act.
     std::atomic<bool> m_bActive;
 

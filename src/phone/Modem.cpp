@@ -98,11 +98,9 @@ void CModem::StartRequest(int nRequest, CMsg* pMsg, const WString& strPort)
     m_pSerialCom->OpenPort(WideToAnsi(strPort));
 }
 
-void CModem::OnOperationComplete(CSerialOp* pOp, CSerialPortException* pError)
+void CModem::OnOperationComplete(std::unique_ptr<CSerialOp> op, std::unique_ptr<CSerialPortException> error)
 {
-    std::unique_ptr<CSerialOp> op(pOp);
-    std::unique_ptr<CSerialPortException> error(pError);
-    ZASSERT(pOp);
+    ZASSERT(op);
     if (!op)
         return;
     if (error) {

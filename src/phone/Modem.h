@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -68,9 +69,9 @@ public:
     void RequestPhonebook(const WString& strPort);
     void RequestDeviceTest(const WString& strPort);
 
-    // Every announcement of the command exchange, success or failure. Takes
-    // ownership of both and deletes them.
-    void OnOperationComplete(CSerialOp* pOp, CSerialPortException* pError);
+    // Every announcement of the command exchange, success or failure (then
+    // with the error).
+    void OnOperationComplete(std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError);
 
     // The handshake timer set through SetTimeout has fired. If the phone has
     // still not answered "AT": OnTimedOut, and the request is cancelled (its

@@ -6,44 +6,33 @@
 #include "base/Util.h"
 
 CSerialCom::CSerialCom(CSerialPortAsync* pPort, const HWND* phWndNotify)
-    : m_pPort(pPort), m_phWndNotify(phWndNotify)
+    : m_pPort(pPort),
+      m_phWndNotify(phWndNotify),
+      m_hStop(CreateManualEvent()),
+      m_hStopped(CreateManualEvent()),
+      m_hQueued(CreateManualEvent()),
+      m_hCancel(CreateManualEvent())
 {
-    InitializeCriticalSection(&m_csOps);
-    m_hStop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    m_hStopped = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    m_hQueued = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    m_hCancel = CreateEventW(nullptr, TRUE, FALSE, nullptr);
 }
 
 CSerialCom::~CSerialCom()
 {
     if (m_hThread)
         Stop();
-    for (CSerialOp* pOp : m_lstOps)
-        delete pOp;
-    CloseHandle(m_hStop);
-    CloseHandle(m_hStopped);
-    CloseHandle(m_hQueued);
-    CloseHandle(m_hCancel);
-    DeleteCriticalSection(&m_csOps);
 }
 
-void CSerialCom::Enqueue(CSerialOp* pOp)
+void CSerialCom::Enqueue(std::unique_ptr<CSerialOp> pOp)
 {
-    EnterCriticalSection(&m_csOps);
-    m_lstOps.push_back(pOp);
+    CLock lock(m_csOps);
+    m_lstOps.push_back(std::move(pOp));
     SetEvent(m_hQueued);
-    LeaveCriticalSection(&m_csOps);
 }
 
 void CSerialCom::CancelAll()
 {
-    EnterCriticalSection(&m_csOps);
-    for (CSerialOp* pOp : m_lstOps)
-        delete pOp;
+    CLock lock(m_csOps);
     m_lstOps.clear();
     SetEvent(m_hCancel);
-    LeaveCriticalSection(&m_csOps);
 }
 
 void CSerialCom::Stop()
@@ -61,39 +50,38 @@ void CSerialCom::Stop()
 // operation is taken: a CancelAll before that has already discarded the
 // operation, and one after it aborts exactly this operation. Clearing it
 // anywhere else would let a cancel meant for nothing abort the next operation.
-CSerialOp* CSerialCom::TakeNext()
+std::unique_ptr<CSerialOp> CSerialCom::TakeNext()
 {
     for (;;) {
         if (IsCanceled())
             return nullptr;
-        EnterCriticalSection(&m_csOps);
-        if (!m_lstOps.empty()) {
-            CSerialOp* pOp = m_lstOps.front();
-            m_lstOps.pop_front();
-            ResetEvent(m_hCancel);
-            LeaveCriticalSection(&m_csOps);
-            return pOp;
+        {
+            CLock lock(m_csOps);
+            if (!m_lstOps.empty()) {
+                std::unique_ptr<CSerialOp> pOp = std::move(m_lstOps.front());
+                m_lstOps.pop_front();
+                ResetEvent(m_hCancel);
+                return pOp;
+            }
+            ResetEvent(m_hQueued);
         }
-        ResetEvent(m_hQueued);
-        LeaveCriticalSection(&m_csOps);
-        WaitForEvents(false, INFINITE, m_hStop, m_hQueued);
+        WaitForEvents(false, INFINITE, m_hStop.Get(), m_hQueued.Get());
     }
 }
 
 void CSerialCom::Run()
 {
-    while (CSerialOp* pOp = TakeNext()) {
-        CSerialPortException* pError = nullptr;
+    while (std::unique_ptr<CSerialOp> pOp = TakeNext()) {
+        std::unique_ptr<CSerialPortException> pError;
         bool bAnnounce = true;
         try {
             bAnnounce = Perform(*pOp);
         } catch (const CSerialPortException& e) {
-            pError = new CSerialPortException(e);
+            pError = std::make_unique<CSerialPortException>(e);
         }
+        // An aborted operation is dropped here: nobody waits for it.
         if (bAnnounce)
-            Announce(pOp, pError);
-        else
-            delete pOp;
+            Announce(std::move(pOp), std::move(pError));
     }
     SetEvent(m_hStopped);
 }
@@ -128,15 +116,11 @@ bool CSerialCom::Perform(CSerialOp& op)
 
 bool CSerialCom::Transfer(CSerialOp& op)
 {
-    // The event is closed however the transfer ends.
-    struct CEvent {
-        HANDLE h = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        ~CEvent() { CloseHandle(h); }
-    } ioEvent;
-    if (!ioEvent.h)
+    const CHandle hIoEvent(CreateManualEvent());
+    if (!hIoEvent)
         throw CSerialPortException(GetLastError());
     OVERLAPPED overlapped = {};
-    overlapped.hEvent = ioEvent.h;
+    overlapped.hEvent = hIoEvent;
 
     if (op.m_nKind == OP_READ) {
         if (op.dwSizeBuf)
@@ -146,7 +130,7 @@ bool CSerialCom::Transfer(CSerialOp& op)
         m_pPort->Write(op.pbtBuf.get(), op.dwSizeBuf, &overlapped);
     }
 
-    const DWORD dwRet = WaitForEvents(false, INFINITE, m_hStop, m_hCancel, ioEvent.h);
+    const DWORD dwRet = WaitForEvents(false, INFINITE, m_hStop.Get(), m_hCancel.Get(), hIoEvent.Get());
     if (dwRet == WAIT_OBJECT_0 || dwRet == WAIT_OBJECT_0 + 1) {
         if (dwRet == WAIT_OBJECT_0)
             ZASSERT(IsCanceled());
@@ -167,13 +151,16 @@ bool CSerialCom::Transfer(CSerialOp& op)
     return true;
 }
 
-void CSerialCom::Announce(CSerialOp* pOp, CSerialPortException* pError)
+// The posted message owns what it carries from here on; when it cannot be
+// posted, nobody will receive it and both are freed here.
+void CSerialCom::Announce(std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError)
 {
     const HWND hWnd = *m_phWndNotify;
-    if (!hWnd || !PostMessageW(hWnd, WM_APP, reinterpret_cast<WPARAM>(pOp), reinterpret_cast<LPARAM>(pError))) {
-        // Nobody will receive it.
+    if (!hWnd || !PostMessageW(hWnd, WM_SERIAL_NOTIFY, reinterpret_cast<WPARAM>(pOp.get()),
+                               reinterpret_cast<LPARAM>(pError.get()))) {
         TRACE_REPORT("Announcement lost: %lu\n", static_cast<unsigned long>(GetLastError()));
-        delete pOp;
-        delete pError;
+        return;
     }
+    pOp.release();
+    pError.release();
 }

@@ -1,9 +1,10 @@
 // The command exchange: port operations queued on the dialog thread are
 // performed in order by one worker thread on a CSerialPortAsync, and every
-// finished operation is announced by posting WM_APP to the notify window:
-// wParam = the CSerialOp*, lParam = 0 on success or a new CSerialPortException*
-// with the error code. The receiver owns and deletes both. A read or write
-// aborted by CancelAll or Stop is not announced.
+// finished operation is announced by posting WM_SERIAL_NOTIFY to the notify
+// window: wParam = the CSerialOp*, lParam = 0 on success or a new
+// CSerialPortException* with the error code. The receiver takes both back
+// with TakeAnnouncement and owns them. A read or write aborted by CancelAll or
+// Stop is not announced.
 //
 // A read completes when at least one byte has come and then 50 ms pass
 // without another (or the buffer is full): one announcement of OP_READ
@@ -13,11 +14,29 @@
 #include <windows.h>
 
 #include <deque>
+#include <memory>
 
+#include "base/Raii.h"
+#include "base/Thread.h"
 #include "serial/SerialOp.h"
 #include "serial/SerialPortAsync.h"
 #include "serial/SerialQueue.h"
-#include "base/Thread.h"
+
+// The one message a worker posts: a finished port operation.
+const UINT WM_SERIAL_NOTIFY = WM_APP;
+
+// What one WM_SERIAL_NOTIFY carries, owned again by its receiver.
+struct CSerialAnnouncement {
+    std::unique_ptr<CSerialOp> pOp;
+    std::unique_ptr<CSerialPortException> pError;  // null when the operation succeeded
+};
+inline CSerialAnnouncement TakeAnnouncement(WPARAM wParam, LPARAM lParam)
+{
+    CSerialAnnouncement ann;
+    ann.pOp.reset(reinterpret_cast<CSerialOp*>(wParam));
+    ann.pError.reset(reinterpret_cast<CSerialPortException*>(lParam));
+    return ann;
+}
 
 class CSerialCom : public CThread<CSerialCom>, public CSerialQueue {
 public:
@@ -27,7 +46,7 @@ public:
     ~CSerialCom() override;
 
     // Dialog thread.
-    void Enqueue(CSerialOp* pOp) override;
+    void Enqueue(std::unique_ptr<CSerialOp> pOp) override;
     // Discards the queued operations and aborts the read or write in progress
     // at this moment; an open, close or enumeration in progress runs to its end
     // and is announced. Operations queued afterwards are performed normally.
@@ -45,18 +64,18 @@ public:
 
 private:
     bool IsCanceled() const { return WaitForSingleObject(m_hStop, 0) == WAIT_OBJECT_0; }
-    CSerialOp* TakeNext();
+    std::unique_ptr<CSerialOp> TakeNext();
     // Performs one operation; false when it was aborted and is not announced.
     bool Perform(CSerialOp& op);
     bool Transfer(CSerialOp& op);
-    void Announce(CSerialOp* pOp, CSerialPortException* pError);
+    void Announce(std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError);
 
-    std::deque<CSerialOp*> m_lstOps;
-    CRITICAL_SECTION m_csOps;  // guards m_lstOps and the setting of m_hQueued/m_hCancel
+    std::deque<std::unique_ptr<CSerialOp>> m_lstOps;
+    CCriticalSection m_csOps;  // guards m_lstOps and the setting of m_hQueued/m_hCancel
     CSerialPortAsync* m_pPort;
     const HWND* m_phWndNotify;
-    HANDLE m_hStop;     // ends the worker
-    HANDLE m_hStopped;  // set by the worker as its last act
-    HANDLE m_hQueued;   // an operation is waiting
-    HANDLE m_hCancel;   // aborts the read or write in progress
+    CHandle m_hStop;     // ends the worker
+    CHandle m_hStopped;  // set by the worker as its last act
+    CHandle m_hQueued;   // an operation is waiting
+    CHandle m_hCancel;   // aborts the read or write in progress
 };

@@ -44,10 +44,11 @@ std::vector<WString> GetSpoolerPorts()
 std::vector<WString> GetSerialDevices()
 {
     std::vector<WString> names;
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &hKey) !=
+    HKEY hOpened = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &hOpened) !=
         ERROR_SUCCESS)
         return names;
+    const CRegKey hKey(hOpened);
     for (DWORD i = 0;; ++i) {
         wchar_t szValue[256];
         DWORD cchValue = 256;
@@ -61,41 +62,32 @@ std::vector<WString> GetSerialDevices()
         if (lResult == ERROR_SUCCESS && dwType == REG_SZ)
             names.push_back(szData);  // a malformed (overlong) value is skipped
     }
-    RegCloseKey(hKey);
     return names;
 }
 
 bool IsMissing(const WString& strDevicePath)
 {
-    HANDLE hPort = CreateFileW(strDevicePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hPort != INVALID_HANDLE_VALUE) {
-        CloseHandle(hPort);
-        return false;
-    }
-    return GetLastError() == ERROR_FILE_NOT_FOUND;
+    const CFileHandle hPort(CreateFileW(strDevicePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return !hPort && GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
 } // namespace
 
-CSerialPortAsync::CSerialPortAsync()
-    : m_hComPort(INVALID_HANDLE_VALUE), m_dwTransferred(0), m_bPending(false)
+CSerialPortAsync::CSerialPortAsync() : m_dwTransferred(0), m_bPending(false)
 {
 }
 
-CSerialPortAsync::~CSerialPortAsync()
-{
-    Close();
-}
+CSerialPortAsync::~CSerialPortAsync() = default;
 
 void CSerialPortAsync::Open(const WString& strPort, DWORD dwBaudRate)
 {
-    ZASSERT(INVALID_HANDLE_VALUE == m_hComPort);
+    ZASSERT(!IsOpen());
     Close();
 
-    m_hComPort = CreateFileW(GetDevicePath(strPort).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                             OPEN_EXISTING, FILE_FLAG_OVERLAPPED | FILE_FLAG_NO_BUFFERING, nullptr);
-    if (m_hComPort == INVALID_HANDLE_VALUE)
+    m_hComPort.Reset(CreateFileW(GetDevicePath(strPort).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_OVERLAPPED | FILE_FLAG_NO_BUFFERING, nullptr));
+    if (!IsOpen())
         ThrowLastError();
 
     // A port that cannot be configured is closed again, so that the next
@@ -122,10 +114,7 @@ void CSerialPortAsync::Open(const WString& strPort, DWORD dwBaudRate)
 
 void CSerialPortAsync::Close()
 {
-    if (m_hComPort == INVALID_HANDLE_VALUE)
-        return;
-    CloseHandle(m_hComPort);
-    m_hComPort = INVALID_HANDLE_VALUE;
+    m_hComPort.Reset();
 }
 
 void CSerialPortAsync::Write(const void* pBuf, DWORD dwBytes, OVERLAPPED* pOverlapped)

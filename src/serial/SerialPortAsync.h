@@ -9,8 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "serial/SerialPortException.h"
+#include "base/Raii.h"
 #include "base/Text.h"
+#include "serial/SerialPortException.h"
 
 class CSerialPortAsync {
 public:
@@ -25,7 +26,7 @@ public:
     // the other line settings are kept as the driver reports them.
     void Open(const WString& strPort, DWORD dwBaudRate);
     void Close();
-    bool IsOpen() const { return m_hComPort != INVALID_HANDLE_VALUE; }
+    bool IsOpen() const { return static_cast<bool>(m_hComPort); }
 
     // Start a transfer whose completion signals pOverlapped->hEvent; the caller
     // then calls GetResult or Cancel. At most one transfer is outstanding.
@@ -51,7 +52,7 @@ public:
 private:
     void Started(BOOL bDone);
 
-    HANDLE m_hComPort;
+    CFileHandle m_hComPort;
     DWORD m_dwTransferred;  // count of a transfer that completed at once
     bool m_bPending;        // the last transfer's result is in its OVERLAPPED
 };

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "serial/SerialOp.h"
@@ -12,20 +13,20 @@ class CSerialQueue {
 public:
     virtual ~CSerialQueue() {}
 
-    // Takes ownership; operations are performed in the order queued, and each
-    // finished one is announced back to the dialog thread.
-    virtual void Enqueue(CSerialOp* pOp) = 0;
+    // Operations are performed in the order queued, and each finished one is
+    // announced back to the dialog thread, which then owns it.
+    virtual void Enqueue(std::unique_ptr<CSerialOp> pOp) = 0;
     // Discards every queued operation and aborts a read or write in progress
     // (which is then not announced).
     virtual void CancelAll() = 0;
 
     void WriteCommand(const std::string& strCommand) { WriteRaw(strCommand + "\r\n"); }
-    void WriteRaw(const std::string& strData) { Enqueue(new CSerialOp(OP_WRITE, strData)); }
+    void WriteRaw(const std::string& strData) { Enqueue(std::make_unique<CSerialOp>(OP_WRITE, strData)); }
     void OpenPort(const std::string& strPort)
     {
-        Enqueue(new CSerialOp(OP_OPEN, std::string(strPort.c_str(), strPort.size() + 1)));
+        Enqueue(std::make_unique<CSerialOp>(OP_OPEN, std::string(strPort.c_str(), strPort.size() + 1)));
     }
-    void ClosePort() { Enqueue(new CSerialOp(OP_CLOSE, 0u)); }
-    void EnumeratePorts() { Enqueue(new CSerialOp(OP_ENUM_PORTS, 0u)); }
-    void Read(uint32_t dwBytes) { Enqueue(new CSerialOp(OP_READ, dwBytes)); }
+    void ClosePort() { Enqueue(std::make_unique<CSerialOp>(OP_CLOSE, 0u)); }
+    void EnumeratePorts() { Enqueue(std::make_unique<CSerialOp>(OP_ENUM_PORTS, 0u)); }
+    void Read(uint32_t dwBytes) { Enqueue(std::make_unique<CSerialOp>(OP_READ, dwBytes)); }
 };

@@ -30,15 +30,11 @@ const CBitmapFile kBitmapFiles[SBI_COUNT] = {
 
 } // namespace
 
-CSkin::CSkin() : m_aColors(), m_hFont(nullptr), m_bBorderHover(false), m_btAlpha(0)
+CSkin::CSkin() : m_aColors(), m_bBorderHover(false), m_btAlpha(0)
 {
 }
 
-CSkin::~CSkin()
-{
-    if (m_hFont)
-        DeleteObject(m_hFont);
-}
+CSkin::~CSkin() = default;
 
 bool CSkin::LoadSkin()
 {
@@ -70,15 +66,11 @@ void CSkin::CreateSkinFont(const WString& strIni)
 {
     const int nSize = ParseSkinFontSize(ReadIni(strIni, L"Font", L"Size", kSkinDefaultFontSize));
     const WString strFace = ClipSkinFace(ReadIni(strIni, L"Font", L"Face", kSkinDefaultFontFace));
-    HDC hDC = GetDC(nullptr);
-    const int nPixelsPerInch = GetDeviceCaps(hDC, LOGPIXELSY);
-    ReleaseDC(nullptr, hDC);
+    const int nPixelsPerInch = GetDeviceCaps(CWindowDC(), LOGPIXELSY);
     LOGFONTW lf = {};
     lf.lfHeight = -MulDiv(nSize, nPixelsPerInch, 72);
     strFace.copy(lf.lfFaceName, kSkinMaxFaceLength);
-    if (m_hFont)
-        DeleteObject(m_hFont);
-    m_hFont = CreateFontIndirectW(&lf);
+    m_hFont.Reset(CreateFontIndirectW(&lf));
 }
 
 void CSkin::ReadMisc(const WString& strIni)

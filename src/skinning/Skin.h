@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "base/Raii.h"
 #include "skinning/SkinBitmap.h"
 #include "skinning/SkinConfig.h"
 
@@ -32,7 +33,7 @@ public:
     bool LoadSkin(const WString& strFolder);  // strFolder ends in a backslash
 
     COLORREF GetColor(SkinColor nSlot) const { return m_aColors[nSlot]; }
-    HFONT GetFont() const { return m_hFont; }
+    HFONT GetFont() const { return m_hFont.Get(); }
     bool IsBorderHover() const { return m_bBorderHover; }
     uint8_t GetAlpha() const { return m_btAlpha; }  // opacity in percent, 0 to 100
     const CSkinBitmap& GetBitmap(SkinBitmapIndex nIndex) const { return m_aBitmaps[nIndex]; }
@@ -44,7 +45,7 @@ private:
 
     CSkinBitmap m_aBitmaps[SBI_COUNT];
     COLORREF m_aColors[SKC_COUNT];
-    HFONT m_hFont;
+    CFontHandle m_hFont;
     bool m_bBorderHover;
     uint8_t m_btAlpha;
 };

@@ -14,50 +14,22 @@ struct CDibInfo {
     RGBQUAD aColors[256];
 };
 
-class CScreenDC {
-public:
-    CScreenDC() : m_hDC(GetDC(nullptr)) {}
-    ~CScreenDC() { ReleaseDC(nullptr, m_hDC); }
-    operator HDC() const { return m_hDC; }
-
-private:
-    HDC m_hDC;
-};
-
-class CGdiBitmap {
-public:
-    explicit CGdiBitmap(HANDLE h) : m_hBitmap(static_cast<HBITMAP>(h)) {}
-    ~CGdiBitmap()
-    {
-        if (m_hBitmap)
-            DeleteObject(m_hBitmap);
-    }
-    operator HBITMAP() const { return m_hBitmap; }
-
-private:
-    HBITMAP m_hBitmap;
-};
-
 } // namespace
 
-CSkinBitmap::CSkinBitmap() : m_hBitmap(nullptr), m_pBits(nullptr)
+CSkinBitmap::CSkinBitmap() : m_pBits(nullptr)
 {
     std::memset(&m_bmi, 0, sizeof(m_bmi));
 }
 
-CSkinBitmap::~CSkinBitmap()
-{
-    if (m_hBitmap)
-        DeleteObject(m_hBitmap);
-}
+CSkinBitmap::~CSkinBitmap() = default;
 
 bool CSkinBitmap::Load(const WString& strPath)
 {
-    const CGdiBitmap loaded(
-        LoadImageW(nullptr, strPath.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION | LR_DEFAULTSIZE));
+    const CBitmapHandle loaded(static_cast<HBITMAP>(
+        LoadImageW(nullptr, strPath.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION | LR_DEFAULTSIZE)));
     if (!loaded)
         return false;
-    const CScreenDC dc;
+    const CWindowDC dc;
     CDibInfo info = {};
     info.header.biSize = sizeof(BITMAPINFOHEADER);
     if (GetDIBits(dc, loaded, 0, 0, nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS) < 1)
@@ -86,12 +58,9 @@ bool CSkinBitmap::Load(const WString& strPath)
     bmi.bmiHeader = info.header;
     bmi.bmiHeader.biHeight = nHeight;
     void* pvBits = nullptr;
-    HBITMAP hSection = CreateDIBSection(dc, &bmi, DIB_RGB_COLORS, &pvBits, nullptr, 0);
-    if (!hSection || !pvBits) {
-        if (hSection)
-            DeleteObject(hSection);
+    CBitmapHandle hSection(CreateDIBSection(dc, &bmi, DIB_RGB_COLORS, &pvBits, nullptr, 0));
+    if (!hSection || !pvBits)
         return false;
-    }
     uint32_t* pBits = static_cast<uint32_t*>(pvBits);
     for (LONG y = 0; y < nHeight; ++y) {
         const uint32_t* pRow = &pixels[static_cast<size_t>(bTopDown ? nHeight - 1 - y : y) * nWidth];
@@ -106,9 +75,7 @@ bool CSkinBitmap::Load(const WString& strPath)
     }
     GdiFlush();
 
-    if (m_hBitmap)
-        DeleteObject(m_hBitmap);
-    m_hBitmap = hSection;
+    m_hBitmap = std::move(hSection);
     m_bmi = bmi;
     m_pBits = pBits;
     return true;

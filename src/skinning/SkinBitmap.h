@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "base/Raii.h"
 #include "base/Text.h"
 
 class CSkinBitmap {
@@ -22,7 +23,7 @@ public:
     // On failure the bitmap held before is kept.
     bool Load(const WString& strPath);
 
-    HBITMAP GetHandle() const { return m_hBitmap; }
+    HBITMAP GetHandle() const { return m_hBitmap.Get(); }
     int GetWidth() const { return m_bmi.bmiHeader.biWidth; }
     int GetHeight() const { return m_bmi.bmiHeader.biHeight; }  // positive: rows bottom-up
     const BITMAPINFO& GetInfo() const { return m_bmi; }
@@ -30,7 +31,7 @@ public:
     const uint32_t* GetBits() const { return m_pBits; }
 
 private:
-    HBITMAP m_hBitmap;
+    CBitmapHandle m_hBitmap;
     BITMAPINFO m_bmi;
     uint32_t* m_pBits;
 };

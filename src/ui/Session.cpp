@@ -24,10 +24,8 @@ CSession::~CSession()
     m_com.Stop();
     if (m_hWnd) {
         MSG msg;
-        while (PeekMessageW(&msg, m_hWnd, WM_APP, WM_APP, PM_REMOVE)) {
-            delete reinterpret_cast<CSerialOp*>(msg.wParam);
-            delete reinterpret_cast<CSerialPortException*>(msg.lParam);
-        }
+        while (PeekMessageW(&msg, m_hWnd, WM_SERIAL_NOTIFY, WM_SERIAL_NOTIFY, PM_REMOVE))
+            TakeAnnouncement(msg.wParam, msg.lParam);
         DestroyWindow(m_hWnd);
     }
 }
@@ -52,15 +50,14 @@ bool CSession::Start()
 LRESULT CALLBACK CSession::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     CSession* pThis = reinterpret_cast<CSession*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
-    if (pThis && uMsg == WM_APP) {
-        CSerialOp* pOp = reinterpret_cast<CSerialOp*>(wParam);
-        CSerialPortException* pError = reinterpret_cast<CSerialPortException*>(lParam);
+    if (pThis && uMsg == WM_SERIAL_NOTIFY) {
+        CSerialAnnouncement taken = TakeAnnouncement(wParam, lParam);
         if (pThis->m_pHandler) {
-            pThis->m_pHandler->OnOperationComplete(pOp, pError);
+            pThis->m_pHandler->OnOperationComplete(std::move(taken.pOp), std::move(taken.pError));
         } else {
             CAnnouncement ann;
-            ann.pOp.reset(pOp);
-            ann.pError.reset(pError);
+            ann.pOp = std::move(taken.pOp);
+            ann.pError = std::move(taken.pError);
             ann.ullTick = Now();
             pThis->m_kept.push_back(std::move(ann));
         }
@@ -119,7 +116,7 @@ bool CSession::Run(CSessionHandler& handler, const std::function<bool()>& fnDone
     while (!m_kept.empty() && !fnDone()) {
         CAnnouncement ann = std::move(m_kept.front());
         m_kept.pop_front();
-        handler.OnOperationComplete(ann.pOp.release(), ann.pError.release());
+        handler.OnOperationComplete(std::move(ann.pOp), std::move(ann.pError));
     }
     bool bDone = fnDone();
     while (!bDone) {

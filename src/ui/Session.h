@@ -1,7 +1,8 @@
 // A console program's stand-in for the main dialog: the port, the serial
 // worker, a message-only window that receives the worker's announcements, and
-// a message loop with a time-out. zandusms-cli builds its port commands on it;
-// a modem driver plugs in as a CSessionHandler.
+// a message loop with a time-out. zandusms-cli builds its port commands on it,
+// and test programs drive the serial layer with it; a request plugs in as a
+// CSessionHandler.
 //
 //   CSession session;
 //   if (!session.Start()) ...;
@@ -27,9 +28,7 @@
 
 // One finished port operation, as the worker announced it. The error is null
 // when the operation succeeded.
-struct CAnnouncement {
-    std::unique_ptr<CSerialOp> pOp;
-    std::unique_ptr<CSerialPortException> pError;
+struct CAnnouncement : CSerialAnnouncement {
     ULONGLONG ullTick = 0;  // GetTickCount64 when the loop received it
 };
 
@@ -37,8 +36,7 @@ struct CAnnouncement {
 class CSessionHandler {
 public:
     virtual ~CSessionHandler() {}
-    // The handler owns (and deletes) both, as the main dialog's driver does.
-    virtual void OnOperationComplete(CSerialOp* pOp, CSerialPortException* pError) = 0;
+    virtual void OnOperationComplete(std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError) = 0;
     // A window timer of the session's window fired (SetTimer(GetWindow(), id, ...)).
     virtual void OnTimer(UINT_PTR /*nId*/) {}
 };
@@ -46,7 +44,7 @@ public:
 class CSession {
 public:
     CSession();
-    // Stops the worker and deletes every announcement nobody received.
+    // Stops the worker and frees every announcement nobody received.
     ~CSession();
 
     CSession(const CSession&) = delete;

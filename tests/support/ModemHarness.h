@@ -19,10 +19,10 @@
 
 class CFakeSerialQueue : public CSerialQueue {
 public:
-    void Enqueue(CSerialOp* pOp) override
+    void Enqueue(std::unique_ptr<CSerialOp> pOp) override
     {
         m_log.push_back(Describe(*pOp));
-        m_queue.emplace_back(pOp);
+        m_queue.push_back(std::move(pOp));
     }
     void CancelAll() override
     {
@@ -102,11 +102,12 @@ private:
 
 class CPhoneLink {
 public:
-    typedef std::function<void(CSerialOp*, CSerialPortException*)> FnAnnounce;
+    typedef std::function<void(std::unique_ptr<CSerialOp>, std::unique_ptr<CSerialPortException>)> FnAnnounce;
 
     CPhoneLink(CFakeSerialQueue& queue, CModem& modem)
-        : m_queue(queue), m_announce([&modem](CSerialOp* pOp, CSerialPortException* pError) {
-              modem.OnOperationComplete(pOp, pError);
+        : m_queue(queue),
+          m_announce([&modem](std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError) {
+              modem.OnOperationComplete(std::move(pOp), std::move(pError));
           })
     {
     }
@@ -123,7 +124,7 @@ public:
                 m_writes.emplace_back(reinterpret_cast<const char*>(op->pbtBuf.get()), op->dwSizeBuf);
                 m_strWritten += m_writes.back();
             }
-            m_announce(op.release(), nullptr);
+            m_announce(std::move(op), nullptr);
         }
     }
 
@@ -143,7 +144,7 @@ public:
         const size_t n = strBurst.size() < op->dwSizeBuf ? strBurst.size() : op->dwSizeBuf;
         if (n)
             std::memcpy(op->pbtBuf.get(), strBurst.data(), n);
-        m_announce(op.release(), nullptr);
+        m_announce(std::move(op), nullptr);
         Run();
         return n == strBurst.size();
     }
@@ -154,9 +155,40 @@ public:
         if (m_queue.m_queue.empty())
             return false;
         std::unique_ptr<CSerialOp> op = Take();
-        m_announce(op.release(), new CSerialPortException(dwError));
+        m_announce(std::move(op), std::make_unique<CSerialPortException>(dwError));
         Run();
         return true;
+    }
+
+    // Answers every read like a phone with echo off until the driver stops
+    // reading. The script may answer a command itself; "-" leaves it to
+    // Answer, an empty reply stops serving.
+    void Serve(const std::function<std::string(const std::string&)>& script = nullptr)
+    {
+        while (IsReadPending()) {
+            const std::string& strCommand = m_writes.back();
+            std::string strReply = script ? script(strCommand) : std::string("-");
+            if (strReply == "-")
+                strReply = Answer(strCommand);
+            if (strReply.empty())
+                return;
+            Reply(strReply);
+        }
+    }
+
+    static std::string Answer(const std::string& strCommand)
+    {
+        if (strCommand.compare(0, 8, "AT+CMGS=") == 0 || strCommand.compare(0, 8, "AT+CMGW=") == 0)
+            return "\r\n> ";
+        if (!strCommand.empty() && strCommand.back() == '\x1A')
+            return "\r\n+CMGS: 7\r\n\r\nOK\r\n";
+        if (strCommand == "AT+CGMI\r\n")
+            return "\r\nAcme Mobile\r\n\r\nOK\r\n";
+        if (strCommand == "AT+CPBR=?\r\n")
+            return "\r\n+CPBR: (1-2),40,14\r\n\r\nOK\r\n";
+        if (strCommand == "AT+CPBR=1,2\r\n")
+            return "\r\n+CPBR: 1,\"5551234\",129,\"Anna\"\r\n+CPBR: 2,\"4930\",145,\"Bob\"\r\n\r\nOK\r\n";
+        return "\r\nOK\r\n";
     }
 
     std::vector<std::string> m_writes;  // every write the phone received

@@ -47,8 +47,8 @@ struct Console : ::testing::Test {
     CFakeSerialQueue queue;
     CFakeHost host;
     CConsoleRequest request{&queue, &host, WSTR("COM5"), 120000, 2000};
-    CPhoneLink phone{queue, [this](CSerialOp* pOp, CSerialPortException* pError) {
-                         request.OnOperationComplete(pOp, pError);
+    CPhoneLink phone{queue, [this](std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError) {
+                         request.OnOperationComplete(std::move(pOp), std::move(pError));
                      }};
 
     void SetUp() override { ResetMsgReferences(); }

@@ -230,7 +230,7 @@ TEST_F(Handshake, CancelIgnoresABurstAlreadyOnItsWay)
     std::unique_ptr<CSerialOp> late(new CSerialOp(OP_READ, std::string("> ")));
     rig.modem.Cancel();
     rig.phone.Run();
-    rig.modem.OnOperationComplete(late.release(), nullptr);
+    rig.modem.OnOperationComplete(std::move(late), nullptr);
     EXPECT_EQ(rig.phone.m_writes.back(), "AT+CMGS=15\r");  // no PDU after the cancel
     EXPECT_EQ(rig.queue.Count("close"), 1u);
     EXPECT_EQ(rig.sink.Count("RequestEnded"), 1u);
@@ -265,9 +265,10 @@ TEST_F(Handshake, RequestWhileAnotherRunsIsReported)
 
 TEST_F(Handshake, WritesAndThePortListNeedNothing)
 {
-    rig.modem.OnOperationComplete(new CSerialOp(OP_ENUM_PORTS, 0u), nullptr);
-    rig.modem.OnOperationComplete(new CSerialOp(OP_WRITE, std::string("AT\r\n")), nullptr);
-    rig.modem.OnOperationComplete(new CSerialOp(OP_ENUM_PORTS, 0u), new CSerialPortException(5));
+    rig.modem.OnOperationComplete(std::make_unique<CSerialOp>(OP_ENUM_PORTS, 0u), nullptr);
+    rig.modem.OnOperationComplete(std::make_unique<CSerialOp>(OP_WRITE, std::string("AT\r\n")), nullptr);
+    rig.modem.OnOperationComplete(std::make_unique<CSerialOp>(OP_ENUM_PORTS, 0u),
+                                  std::make_unique<CSerialPortException>(5));
     EXPECT_TRUE(rig.queue.m_log.empty());
     EXPECT_TRUE(rig.sink.m_calls.empty());
 }

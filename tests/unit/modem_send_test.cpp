@@ -130,7 +130,7 @@ TEST_F(Send, KeepOpenLeavesThePortOpenAndLateReadsAreIgnored)
     // A late burst in the finished state: no command, no notification.
     const size_t nOps = rig.queue.m_log.size();
     const size_t nCalls = rig.sink.m_calls.size();
-    rig.modem.OnOperationComplete(new CSerialOp(OP_READ, std::string("\r\nOK\r\n")), nullptr);
+    rig.modem.OnOperationComplete(std::make_unique<CSerialOp>(OP_READ, std::string("\r\nOK\r\n")), nullptr);
     EXPECT_EQ(rig.queue.m_log.size(), nOps);
     EXPECT_EQ(rig.sink.m_calls.size(), nCalls);
 }

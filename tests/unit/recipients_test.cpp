@@ -2,7 +2,7 @@
 // numbers, the look-up of names, and the stored list value.
 #include <gtest/gtest.h>
 
-#include "cli/SendInput.h"
+#include "ui/SendInput.h"
 #include "ui/Contact.h"
 #include "ui/Recipients.h"
 

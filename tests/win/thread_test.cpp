@@ -59,21 +59,23 @@ TEST(Thread, ActiveWhileRunning)
     EXPECT_FALSE(worker.IsActive());
 }
 
-TEST(Thread, StartingAnActiveWorkerIsReported)
+TEST(Thread, ASecondStartIsRefusedAndReported)
 {
     CTraceCapture capture;
     CBlockedWorker worker;
     ASSERT_TRUE(worker.Start(THREAD_PRIORITY_NORMAL));
-    HANDLE hFirst = nullptr;
-    DuplicateHandle(GetCurrentProcess(), worker.Thread(), GetCurrentProcess(), &hFirst, 0, FALSE,
-                    DUPLICATE_SAME_ACCESS);
-    // A caller error the program never commits: it is reported, not prevented.
-    worker.Start(THREAD_PRIORITY_NORMAL);
+    const HANDLE hFirst = worker.Thread();
+    // While the first thread runs, and again after it has ended: no second
+    // thread, and the first one's handle is kept.
+    EXPECT_FALSE(worker.Start(THREAD_PRIORITY_NORMAL));
     EXPECT_TRUE(CTraceCapture::HasReported("!m_bActive\n"));
+    EXPECT_EQ(worker.Thread(), hFirst);
     SetEvent(worker.m_hGo);
-    EXPECT_EQ(WaitForSingleObject(hFirst, 5000), WAIT_OBJECT_0);
-    EXPECT_EQ(WaitForSingleObject(worker.Thread(), 5000), WAIT_OBJECT_0);
-    CloseHandle(hFirst);
+    ASSERT_EQ(WaitForSingleObject(hFirst, 5000), WAIT_OBJECT_0);
+    EXPECT_FALSE(worker.Start(THREAD_PRIORITY_NORMAL));
+    EXPECT_TRUE(CTraceCapture::HasReported("!m_hThread\n"));
+    EXPECT_EQ(worker.Thread(), hFirst);
+    EXPECT_FALSE(worker.IsActive());
 }
 
 } // namespace

@@ -29,7 +29,7 @@ std::string Seconds(uint32_t dwMilliseconds)
 
 CConsoleRequest::CConsoleRequest(CSerialQueue* pQueue, CConsoleHost* pHost, const WString& strPort,
                                  uint32_t dwTimeoutMs, uint32_t dwOpenPauseMs)
-    : m_modem(pQueue, this), m_pHost(pHost), m_strPort(strPort), m_dwTimeoutMs(dwTimeoutMs),
+    : m_request(pQueue, this), m_pHost(pHost), m_strPort(strPort), m_dwTimeoutMs(dwTimeoutMs),
       m_dwOpenPauseMs(dwOpenPauseMs)
 {
 }
@@ -46,65 +46,42 @@ void CConsoleRequest::Save(const std::vector<CContact>& recipients, const WStrin
 
 void CConsoleRequest::StartMessages(const std::vector<CContact>& recipients, const WString& strText, bool bSave)
 {
-    m_recipients = recipients;
-    m_strText = strText;
-    m_bSave = bSave;
+    m_bMessages = true;
     RestartDeadline(m_dwOpenPauseMs);
-    if (!SendNext())
+    const bool bStarted =
+        bSave ? m_request.Save(m_strPort, recipients, strText) : m_request.Send(m_strPort, recipients, strText);
+    if (!bStarted)
         Finish();  // nobody to send to: nothing was asked, nothing fails
 }
 
 void CConsoleRequest::DownloadPhonebook()
 {
-    Status("Connecting...");
     RestartDeadline(m_dwOpenPauseMs);
-    m_modem.RequestPhonebook(m_strPort);
+    m_request.DownloadPhonebook(m_strPort);
 }
 
 void CConsoleRequest::TestPort()
 {
-    Status("Connecting...");
     RestartDeadline(m_dwOpenPauseMs);
-    m_modem.RequestDeviceTest(m_strPort);
+    m_request.TestPort(m_strPort);
 }
 
-// As the window's Send: each recipient gets its message when its turn comes,
-// on the port the previous one left open.
-bool CConsoleRequest::SendNext()
+void CConsoleRequest::OnOperationComplete(std::unique_ptr<CSerialOp> pOp,
+                                          std::unique_ptr<CSerialPortException> pError)
 {
-    if (m_nNext >= m_recipients.size())
-        return false;
-    const CContact& recipient = m_recipients[m_nNext++];
-    Status("Connecting...");
-    m_messages.emplace_back(new CMsg(m_strText, recipient.m_strName, recipient.m_strNumber));
-    if (m_bSave)
-        m_modem.RequestSave(m_messages.back().get(), m_strPort);
-    else
-        m_modem.RequestSend(m_messages.back().get(), m_strPort);
-    return true;
-}
-
-void CConsoleRequest::OnOperationComplete(CSerialOp* pOp, CSerialPortException* pError)
-{
-    if (pError) {
-        // The window shows "Error" and traces the system's text.
-        Status("Error");
-        m_pHost->PrintError(WideToUtf8(m_strPort) + ": " + TrimWhite(m_pHost->GetErrorText(pError->m_dwError)) +
-                            " (error " + std::to_string(pError->m_dwError) + ")");
-        Note(kExitPort);
-    } else if (pOp && !m_bCanceled &&
-               (pOp->m_nKind == OP_OPEN || (pOp->m_nKind == OP_READ && !pOp->GetText().empty()))) {
+    // The phone's silence is measured from the open and from each reply.
+    if (!pError && pOp && !m_bCanceled &&
+        (pOp->m_nKind == OP_OPEN || (pOp->m_nKind == OP_READ && !pOp->GetText().empty())))
         RestartDeadline();
-    }
-    m_modem.OnOperationComplete(pOp, pError);
+    m_request.OnOperationComplete(std::move(pOp), std::move(pError));
 }
 
 void CConsoleRequest::OnTimer(unsigned nId)
 {
-    if (nId == TIMER_HANDSHAKE)
-        m_modem.OnHandshakeTimer();
-    else if (nId == TIMER_DEADLINE)
+    if (nId == TIMER_DEADLINE)
         OnDeadline();
+    else
+        m_request.OnTimer(nId);
 }
 
 // The phone has gone silent: cancel as the window's Cancel button does. The
@@ -121,8 +98,7 @@ void CConsoleRequest::OnDeadline()
     }
     m_bCanceled = true;
     Note(kExitTimeout);
-    m_modem.Cancel();
-    Status("Canceled");
+    m_request.Cancel();
     m_pHost->PrintError("timed out: no answer from the phone for " + Seconds(m_dwTimeoutMs) +
                         "; the request was cancelled");
     m_pHost->SetTimer(TIMER_DEADLINE, kCloseGraceMs);
@@ -137,15 +113,9 @@ int CConsoleRequest::GetExitCode() const
 {
     if (m_nFailure != kExitOk)
         return m_nFailure;
-    const bool bMessages = !m_recipients.empty();
-    if (bMessages ? m_nDone == m_recipients.size() : m_bSucceeded)
+    if (m_bMessages ? m_request.GetMessagesDone() == m_request.GetRecipientCount() : m_request.HasResult())
         return kExitOk;
     return kExitFailed;  // ended without a result, which only a failure does
-}
-
-void CConsoleRequest::Status(const std::string& strText)
-{
-    m_pHost->PrintLine(strText);
 }
 
 void CConsoleRequest::Note(int nExitCode)
@@ -163,49 +133,22 @@ void CConsoleRequest::Finish()
     m_pHost->KillTimer(TIMER_HANDSHAKE);
 }
 
-// --- CModemSink ------------------------------------------------------------------
+// --- CPhoneRequestHost -------------------------------------------------------------
 
-void CConsoleRequest::OnPhonebookEntry(const WString& strName, const WString& strNumber)
+// The window's status texts, one per line, without the window's " at <time>".
+void CConsoleRequest::OnStatus(const WString& strText, bool /*bTimed*/)
 {
-    m_phonebook.emplace_back(strName, strNumber);
+    m_pHost->PrintLine(WideToUtf8(strText));
 }
 
-// Entries are printed once the whole phone book is in, so a failed download
-// prints none, as the window's list stays empty then.
-void CConsoleRequest::OnPhonebookDownloaded()
+void CConsoleRequest::SetTimer(unsigned nId, uint32_t dwMilliseconds)
 {
-    for (const CContact& contact : m_phonebook)
-        m_pHost->PrintLine(OneLine(WideToUtf8(contact.m_strName), false) + "\t" +
-                           OneLine(WideToUtf8(contact.m_strNumber), false));
-    m_bSucceeded = true;
-    Status("Phonebook downloaded");
+    m_pHost->SetTimer(nId, dwMilliseconds);
 }
 
-bool CConsoleRequest::OnMessageSent()
+void CConsoleRequest::KillTimer(unsigned nId)
 {
-    return OnMessageDone("Message sent to ");
-}
-
-bool CConsoleRequest::OnMessageUploaded()
-{
-    return OnMessageDone("Message uploaded");
-}
-
-// After every acknowledged part; only the last one counts. True keeps the port
-// open for the next recipient, whose request is made here.
-bool CConsoleRequest::OnMessageDone(const char* pszStatus)
-{
-    const CMsg& msg = *m_messages.back();
-    if (!msg.IsComplete())
-        return false;
-    ++m_nDone;
-    Status(m_bSave ? std::string(pszStatus) : pszStatus + WideToUtf8(msg.GetDisplayName()));
-    return SendNext();
-}
-
-void CConsoleRequest::OnHandshaking()
-{
-    Status("Handshaking...");
+    m_pHost->KillTimer(nId);
 }
 
 void CConsoleRequest::OnRequestEnded()
@@ -213,56 +156,33 @@ void CConsoleRequest::OnRequestEnded()
     Finish();
 }
 
-void CConsoleRequest::OnRequestFailed()
+// Entries are printed once the whole phone book is in, so a failed download
+// prints none.
+void CConsoleRequest::OnPhonebook(const std::vector<CContact>& phonebook)
 {
-    Status(CModem::GetFailureText(m_modem.GetRequest()));
-    const CSmsException& e = m_modem.GetLastFailure();
+    m_phonebook = phonebook;
+    for (const CContact& contact : m_phonebook)
+        m_pHost->PrintLine(OneLine(WideToUtf8(contact.m_strName), false) + "\t" +
+                           OneLine(WideToUtf8(contact.m_strNumber), false));
+}
+
+void CConsoleRequest::OnPortError(uint32_t dwError)
+{
+    m_pHost->PrintError(WideToUtf8(m_strPort) + ": " + TrimWhite(m_pHost->GetErrorText(dwError)) + " (error " +
+                        std::to_string(dwError) + ")");
+    Note(kExitPort);
+}
+
+void CConsoleRequest::OnPhoneRefused(const CSmsException& e)
+{
     m_pHost->PrintError("the phone answered '" + OneLine(WideToUtf8(e.m_strReceived), true) + "' instead of '" +
                         OneLine(WideToUtf8(e.m_strExpected), true) + "'");
     Note(kExitFailed);
 }
 
-void CConsoleRequest::OnDownloadingPhonebook()
+void CConsoleRequest::OnNoAnswer()
 {
-    Status("Downloading phonebook...");
-}
-
-void CConsoleRequest::OnSendingPart(uint8_t btPart)
-{
-    Status("Sending message " + std::to_string(btPart) + " to " + WideToUtf8(m_messages.back()->GetDisplayName()) +
-           "...");
-}
-
-void CConsoleRequest::OnSending()
-{
-    Status("Sending message to " + WideToUtf8(m_messages.back()->GetDisplayName()) + "...");
-}
-
-void CConsoleRequest::OnUploadingMessage()
-{
-    Status("Uploading message to phone...");
-}
-
-void CConsoleRequest::OnModel(const WString& strModel)
-{
-    m_bSucceeded = true;
-    Status("Device on " + WideToUtf8(m_strPort) + " is a(n) " + WideToUtf8(strModel));
-}
-
-void CConsoleRequest::OnTimedOut()
-{
-    Status("Error: timed out waiting for data");
     m_pHost->PrintError("no answer to AT on " + WideToUtf8(m_strPort) + " within " +
                         Seconds(CModem::kHandshakeTimeout) + ": is the phone connected and switched on?");
     Note(kExitPort);
-}
-
-void CConsoleRequest::SetTimeout(uint32_t dwMilliseconds)
-{
-    m_pHost->SetTimer(TIMER_HANDSHAKE, dwMilliseconds);
-}
-
-void CConsoleRequest::KillTimeout()
-{
-    m_pHost->KillTimer(TIMER_HANDSHAKE);
 }

@@ -1,9 +1,10 @@
 // One request of the console tool to the phone (send, store, phone book,
-// device test), carried out by the modem driver exactly as the main window
-// has it carried out: the same status texts, the same handshake time-out,
-// several recipients on one open port. It adds what a script needs: an exit
-// code, the phone book as text, and a time-out that cancels a request the
-// phone has stopped answering, as the window's Cancel does.
+// device test), carried out by the request logic the main window uses: the
+// same status texts, the same handshake time-out, several recipients on one
+// open port. The console adds what a script needs: an exit code, the phone
+// book as text, details of a failure on standard error, and a time-out that
+// cancels a request the phone has stopped answering, as the window's Cancel
+// does.
 //
 // No Win32 here: the surroundings (output, window timers) come through
 // CConsoleHost, the port through CSerialQueue, so the whole console side runs
@@ -15,14 +16,12 @@
 #include <string>
 #include <vector>
 
-#include "phone/Modem.h"
-#include "phone/ModemSink.h"
+#include "base/Text.h"
 #include "serial/SerialOp.h"
 #include "serial/SerialPortException.h"
 #include "serial/SerialQueue.h"
-#include "base/Text.h"
-#include "sms/Msg.h"
 #include "ui/Contact.h"
+#include "ui/PhoneRequest.h"
 
 class CConsoleHost {
 public:
@@ -38,11 +37,11 @@ public:
     virtual std::string GetErrorText(uint32_t dwError) = 0;
 };
 
-class CConsoleRequest : public CModemSink {
+class CConsoleRequest : private CPhoneRequestHost {
 public:
     enum {
-        TIMER_HANDSHAKE = 34,  // the driver's 5 s wait for the answer to "AT"
-        TIMER_DEADLINE = 35,   // the phone's silence the tool puts up with
+        TIMER_HANDSHAKE = CPhoneRequest::TIMER_HANDSHAKE,  // the driver's 5 s wait for the answer to "AT"
+        TIMER_DEADLINE = 35,                               // the phone's silence the tool puts up with
     };
     // After a cancel, the wait for the port to close before giving up.
     static constexpr uint32_t kCloseGraceMs = 5000;
@@ -58,14 +57,14 @@ public:
 
     // One of these per object. The recipients are served in order, each with
     // a message (and reference number) of its own; numbers and text must
-    // have been checked (IsValidNumber, CMsg::IsTooLong) before.
+    // have been checked (ResolveRecipients, CheckText) before.
     void Send(const std::vector<CContact>& recipients, const WString& strText);
     void Save(const std::vector<CContact>& recipients, const WString& strText);
     void DownloadPhonebook();
     void TestPort();
 
-    // What the message loop receives; takes ownership of both.
-    void OnOperationComplete(CSerialOp* pOp, CSerialPortException* pError);
+    // What the message loop receives.
+    void OnOperationComplete(std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError);
     void OnTimer(unsigned nId);
 
     // The request has ended (its port is closed) or was given up.
@@ -78,49 +77,31 @@ public:
     const std::vector<CContact>& GetPhonebook() const { return m_phonebook; }
 
 private:
-    // CModemSink
-    void OnPhonebookEntry(const WString& strName, const WString& strNumber) override;
-    void OnPhonebookDownloaded() override;
-    bool OnMessageSent() override;
-    bool OnMessageUploaded() override;
-    void OnHandshaking() override;
+    // CPhoneRequestHost
+    void OnStatus(const WString& strText, bool bTimed) override;
+    void SetTimer(unsigned nId, uint32_t dwMilliseconds) override;
+    void KillTimer(unsigned nId) override;
     void OnRequestEnded() override;
-    void OnRequestFailed() override;
-    void OnDownloadingPhonebook() override;
-    void OnSendingPart(uint8_t btPart) override;
-    void OnSending() override;
-    void OnUploadingMessage() override;
-    void OnModel(const WString& strModel) override;
-    void OnTimedOut() override;
-    void SetTimeout(uint32_t dwMilliseconds) override;
-    void KillTimeout() override;
+    void OnPhonebook(const std::vector<CContact>& phonebook) override;
+    void OnPortError(uint32_t dwError) override;
+    void OnPhoneRefused(const CSmsException& e) override;
+    void OnNoAnswer() override;
 
     void StartMessages(const std::vector<CContact>& recipients, const WString& strText, bool bSave);
-    // Hands the next recipient's message to the driver; false when all are served.
-    bool SendNext();
-    bool OnMessageDone(const char* pszStatus);
     void OnDeadline();
     void RestartDeadline(uint32_t dwExtraMs = 0);
-    void Status(const std::string& strText);
     void Note(int nExitCode);
     void Finish();
 
-    CModem m_modem;
+    CPhoneRequest m_request;
     CConsoleHost* m_pHost;
     WString m_strPort;
     uint32_t m_dwTimeoutMs;
     uint32_t m_dwOpenPauseMs;
 
-    std::vector<CContact> m_recipients;
-    size_t m_nNext = 0;  // the recipient to serve next
-    WString m_strText;
-    bool m_bSave = false;
-    std::vector<std::unique_ptr<CMsg>> m_messages;  // one per recipient served
-    size_t m_nDone = 0;                             // messages sent or stored
-
+    bool m_bMessages = false;  // a send or store, not a phone book or device test
     std::vector<CContact> m_phonebook;
-    bool m_bSucceeded = false;  // the phone book or the maker arrived
-    int m_nFailure = 0;         // the first failure's exit code
+    int m_nFailure = 0;  // the first failure's exit code
     bool m_bCanceled = false;
     bool m_bFinished = false;
 };

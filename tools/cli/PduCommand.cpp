@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "cli/Cli.h"
-#include "cli/SendInput.h"
+#include "ui/SendInput.h"
 #include "sms/Msg.h"
 #include "sms/Pdu.h"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "cli/ConsoleRequest.h"
-#include "cli/SendInput.h"
+#include "ui/SendInput.h"
 #include "ui/Contact.h"
 
 #if defined(_WIN32)
@@ -121,14 +121,10 @@ public:
     void KillTimer(unsigned nId) override { ::KillTimer(m_session.GetWindow(), nId); }
     std::string GetErrorText(uint32_t dwError) override { return WideToUtf8(GetSystemErrorText(dwError)); }
 
-    void OnOperationComplete(CSerialOp* pOp, CSerialPortException* pError) override
+    void OnOperationComplete(std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError) override
     {
-        if (m_pRequest) {
-            m_pRequest->OnOperationComplete(pOp, pError);
-        } else {
-            delete pOp;
-            delete pError;
-        }
+        if (m_pRequest)
+            m_pRequest->OnOperationComplete(std::move(pOp), std::move(pError));
     }
     void OnTimer(UINT_PTR nId) override
     {
@@ -141,31 +137,11 @@ private:
     CConsoleRequest* m_pRequest = nullptr;
 };
 
-// The window's settings key, found as the window finds it but without
-// creating or copying anything: the machine-wide key when it may be written,
-// else the user's, else the machine-wide one read-only (the window copies it
-// into the user's key at its next start).
-HKEY OpenSettingsForReading()
-{
-    const WString strSubKey = CSettingsLocation().strSubKey;
-    const struct {
-        HKEY hRoot;
-        REGSAM sam;
-    } tries[] = {{HKEY_LOCAL_MACHINE, KEY_READ | KEY_WRITE}, {HKEY_CURRENT_USER, KEY_READ}, {HKEY_LOCAL_MACHINE, KEY_READ}};
-    for (const auto& t : tries) {
-        HKEY hKey = nullptr;
-        if (RegOpenKeyExW(t.hRoot, strSubKey.c_str(), 0, t.sam, &hKey) == ERROR_SUCCESS)
-            return hKey;
-    }
-    return nullptr;
-}
-
 std::vector<CContact> LoadStoredContacts()
 {
     CSettingsKey key;
-    key.SetHandle(OpenSettingsForReading());
     std::vector<WString> aList;
-    if (key.GetHandle())
+    if (key.OpenForReading() == ERROR_SUCCESS)
         key.ReadList("Contacts", aList);
     return ContactsFromList(aList);
 }

@@ -1,4 +1,4 @@
-#include "cli/SendInput.h"
+#include "ui/SendInput.h"
 
 #include "sms/GsmAlphabet.h"
 #include "sms/Msg.h"

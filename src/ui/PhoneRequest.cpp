@@ -1,0 +1,230 @@
+#include "ui/PhoneRequest.h"
+
+#include "base/Trace.h"
+#include "ui/SendInput.h"
+
+namespace {
+
+// The reported trace of a request the phone refused, by request kind.
+const char* GetFailureTrace(int nRequest)
+{
+    switch (nRequest) {
+    case CModem::REQ_PHONEBOOK: return "Failed to download phonebook\n";
+    case CModem::REQ_SAVE: return "Failed to save message\n";
+    case CModem::REQ_DEVICE_TEST: return "Failed to get model\n";
+    default: return "Failed to send SMS\n";
+    }
+}
+
+} // namespace
+
+CPhoneRequest::CPhoneRequest(CSerialQueue* pQueue, CPhoneRequestHost* pHost) : m_modem(pQueue, this), m_pHost(pHost)
+{
+}
+
+void CPhoneRequest::Reset(const WString& strPort)
+{
+    m_strPort = strPort;
+    m_recipients.clear();
+    m_nNext = 0;
+    m_nDone = 0;
+    m_phonebook.clear();
+    m_bResult = false;
+    // The messages of earlier runs are no longer referred to by the driver,
+    // which only ever holds the current one.
+    if (m_messages.size() > 1)
+        m_messages.erase(m_messages.begin(), m_messages.end() - 1);
+}
+
+bool CPhoneRequest::Send(const WString& strPort, const std::vector<CContact>& recipients, const WString& strText)
+{
+    return StartMessages(strPort, recipients, strText, false);
+}
+
+bool CPhoneRequest::Save(const WString& strPort, const std::vector<CContact>& recipients, const WString& strText)
+{
+    return StartMessages(strPort, recipients, strText, true);
+}
+
+bool CPhoneRequest::StartMessages(const WString& strPort, const std::vector<CContact>& recipients,
+                                  const WString& strText, bool bSave)
+{
+    Reset(strPort);
+    m_recipients = recipients;
+    m_strText = strText;
+    m_bSave = bSave;
+    return SendNext();
+}
+
+void CPhoneRequest::DownloadPhonebook(const WString& strPort)
+{
+    Reset(strPort);
+    Status(WSTR("Connecting..."));
+    m_modem.RequestPhonebook(strPort);
+}
+
+void CPhoneRequest::TestPort(const WString& strPort)
+{
+    Reset(strPort);
+    Status(WSTR("Connecting..."));
+    m_modem.RequestDeviceTest(strPort);
+}
+
+// Each recipient gets its message when its turn comes, on the port the
+// previous one left open.
+bool CPhoneRequest::SendNext()
+{
+    if (m_nNext >= m_recipients.size())
+        return false;
+    const WString strText = m_pHost->GetMessageText(m_strText);
+    std::string strError;
+    if (!CheckText(strText, strError)) {
+        m_nNext = m_recipients.size();
+        m_pHost->OnTextRefused(strError);
+        return false;
+    }
+    const CContact& recipient = m_recipients[m_nNext++];
+    Status(WSTR("Connecting..."));
+    // The driver holds only the message it is sending: the one before it is
+    // finished with once this one starts.
+    if (m_messages.size() > 1)
+        m_messages.erase(m_messages.begin(), m_messages.end() - 1);
+    m_messages.push_back(std::make_unique<CMsg>(strText, recipient.m_strName, recipient.m_strNumber));
+    CMsg* pMsg = m_messages.back().get();
+    if (m_bSave)
+        m_modem.RequestSave(pMsg, m_strPort);
+    else
+        m_modem.RequestSend(pMsg, m_strPort);
+    m_pHost->OnMessageStarted(*pMsg);
+    return true;
+}
+
+void CPhoneRequest::Cancel()
+{
+    m_modem.Cancel();
+    Status(WSTR("Canceled"));
+}
+
+void CPhoneRequest::OnOperationComplete(std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError)
+{
+    if (pError) {
+        TRACE_REPORT("CSerialPortException: %s\n", WideToAnsi(pError->GetErrorText()).c_str());
+        Status(WSTR("Error"));
+        m_pHost->OnPortError(pError->m_dwError);
+    }
+    m_modem.OnOperationComplete(std::move(pOp), std::move(pError));
+}
+
+void CPhoneRequest::OnTimer(unsigned nId)
+{
+    if (nId == TIMER_HANDSHAKE)
+        m_modem.OnHandshakeTimer();
+}
+
+// --- CModemSink ------------------------------------------------------------------
+
+void CPhoneRequest::OnPhonebookEntry(const WString& strName, const WString& strNumber)
+{
+    m_phonebook.emplace_back(strName, strNumber);
+}
+
+// The entries are handed over once the whole phone book is in, so a failed
+// or cancelled download leaves the host's list as it was.
+void CPhoneRequest::OnPhonebookDownloaded()
+{
+    m_bResult = true;
+    m_pHost->OnPhonebook(m_phonebook);
+    Status(WSTR("Phonebook downloaded"), true);
+}
+
+bool CPhoneRequest::OnMessageSent()
+{
+    return OnMessageDone();
+}
+
+bool CPhoneRequest::OnMessageUploaded()
+{
+    return OnMessageDone();
+}
+
+// After every acknowledged part; only the last one counts. The result keeps
+// the port open, so it says whether the next recipient's request has really
+// been made: a port left open with nothing to follow would never close.
+bool CPhoneRequest::OnMessageDone()
+{
+    const CMsg& msg = *m_messages.back();
+    if (!msg.IsComplete())
+        return false;
+    ++m_nDone;
+    if (m_bSave)
+        Status(WSTR("Message uploaded"), true);
+    else
+        Status(WSTR("Message sent to ") + msg.GetDisplayName(), true);
+    m_pHost->OnMessageDone(msg);
+    if (m_bSave)
+        TRACE_REPORT("Message uploaded\n");
+    else
+        TRACE_REPORT("Message sent\n");
+    return SendNext();
+}
+
+void CPhoneRequest::OnHandshaking()
+{
+    Status(WSTR("Handshaking..."));
+}
+
+void CPhoneRequest::OnRequestEnded()
+{
+    m_pHost->OnRequestEnded();
+}
+
+void CPhoneRequest::OnRequestFailed()
+{
+    const int nRequest = m_modem.GetRequest();
+    TRACE_REPORT("%s", GetFailureTrace(nRequest));
+    Status(AnsiToWide(CModem::GetFailureText(nRequest)));
+    m_pHost->OnPhoneRefused(m_modem.GetLastFailure());
+}
+
+void CPhoneRequest::OnDownloadingPhonebook()
+{
+    Status(WSTR("Downloading phonebook..."));
+}
+
+void CPhoneRequest::OnSendingPart(uint8_t btPart)
+{
+    Status(WSTR("Sending message ") + AnsiToWide(std::to_string(btPart)) + WSTR(" to ") +
+           m_messages.back()->GetDisplayName() + WSTR("..."));
+}
+
+void CPhoneRequest::OnSending()
+{
+    Status(WSTR("Sending message to ") + m_messages.back()->GetDisplayName() + WSTR("..."));
+}
+
+void CPhoneRequest::OnUploadingMessage()
+{
+    Status(WSTR("Uploading message to phone..."));
+}
+
+void CPhoneRequest::OnModel(const WString& strModel)
+{
+    m_bResult = true;
+    Status(WSTR("Device on ") + m_strPort + WSTR(" is a(n) ") + strModel);
+}
+
+void CPhoneRequest::OnTimedOut()
+{
+    Status(WSTR("Error: timed out waiting for data"));
+    m_pHost->OnNoAnswer();
+}
+
+void CPhoneRequest::SetTimeout(uint32_t dwMilliseconds)
+{
+    m_pHost->SetTimer(TIMER_HANDSHAKE, dwMilliseconds);
+}
+
+void CPhoneRequest::KillTimeout()
+{
+    m_pHost->KillTimer(TIMER_HANDSHAKE);
+}

@@ -1,0 +1,133 @@
+// The requests a user makes of the phone (send a message, store it in the
+// phone's memory, download the phone book, identify the phone), carried out
+// by the modem driver in one way for the main window and the console tool:
+// the recipients are served one after the other on the port the previous one
+// left open, each with a message (and reference number) of its own and the
+// whole handshake; the status texts and failure texts are the same for both.
+//
+// No Win32 here: the surroundings (status line, timers, what a recipient's
+// message leaves behind) come through CPhoneRequestHost and the port through
+// CSerialQueue, so the whole request logic runs in the host tests too.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "base/Text.h"
+#include "phone/Modem.h"
+#include "phone/ModemSink.h"
+#include "serial/SerialOp.h"
+#include "serial/SerialPortException.h"
+#include "serial/SerialQueue.h"
+#include "sms/Msg.h"
+#include "ui/Contact.h"
+
+class CPhoneRequestHost {
+public:
+    virtual ~CPhoneRequestHost() {}
+
+    // A status text. bTimed: it reports something that has just happened, and
+    // the window adds " at " and the time.
+    virtual void OnStatus(const WString& strText, bool bTimed) = 0;
+    // Starts, or restarts, timer nId; CPhoneRequest::OnTimer(nId) follows.
+    virtual void SetTimer(unsigned nId, uint32_t dwMilliseconds) = 0;
+    virtual void KillTimer(unsigned nId) = 0;
+    // The port has been closed: the request is over, whatever its outcome.
+    virtual void OnRequestEnded() = 0;
+
+    // The text for the recipient whose turn it is. The window reads its
+    // message box again for every recipient; by default the text the run
+    // started with.
+    virtual WString GetMessageText(const WString& strStarted) { return strStarted; }
+    // A recipient's message is handed to the phone.
+    virtual void OnMessageStarted(const CMsg&) {}
+    // A recipient's whole message has been sent (or stored in the phone).
+    virtual void OnMessageDone(const CMsg&) {}
+    // The phone book has been downloaded whole; a failed download hands over nothing.
+    virtual void OnPhonebook(const std::vector<CContact>&) {}
+
+    // What went wrong, in detail, for a host that shows it. The status line
+    // has already said it in short.
+    virtual void OnPortError(uint32_t /*dwError*/) {}
+    virtual void OnPhoneRefused(const CSmsException&) {}
+    virtual void OnNoAnswer() {}  // no answer to "AT" within the handshake time-out
+    // A later recipient's text cannot be sent (strError says why); the run ends there.
+    virtual void OnTextRefused(const std::string& /*strError*/) {}
+};
+
+class CPhoneRequest : private CModemSink {
+public:
+    enum { TIMER_HANDSHAKE = 34 };  // the driver's wait for the answer to "AT"
+
+    // Neither is owned; both must outlive this object.
+    CPhoneRequest(CSerialQueue* pQueue, CPhoneRequestHost* pHost);
+
+    CPhoneRequest(const CPhoneRequest&) = delete;
+    CPhoneRequest& operator=(const CPhoneRequest&) = delete;
+
+    // The requests, on the named port. Recipients must have been resolved and
+    // checked (ResolveRecipients, CheckText) before; each gets its message
+    // when its turn comes. An empty list starts nothing (false).
+    bool Send(const WString& strPort, const std::vector<CContact>& recipients, const WString& strText);
+    bool Save(const WString& strPort, const std::vector<CContact>& recipients, const WString& strText);
+    void DownloadPhonebook(const WString& strPort);
+    void TestPort(const WString& strPort);
+
+    // The user's cancel: the exchange with the phone stops and the port is
+    // closed; its announcement ends the request. Also when nothing runs.
+    void Cancel();
+
+    // Every announcement of the serial worker, and every timer of this object.
+    void OnOperationComplete(std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError);
+    void OnTimer(unsigned nId);
+
+    // How the last request went: messages sent or stored, and whether the
+    // phone book or the maker arrived.
+    size_t GetMessagesDone() const { return m_nDone; }
+    size_t GetRecipientCount() const { return m_recipients.size(); }
+    bool HasResult() const { return m_bResult; }
+    // The message of the recipient being served; null before the first.
+    const CMsg* GetCurrentMessage() const { return m_messages.empty() ? nullptr : m_messages.back().get(); }
+
+private:
+    // CModemSink
+    void OnPhonebookEntry(const WString& strName, const WString& strNumber) override;
+    void OnPhonebookDownloaded() override;
+    bool OnMessageSent() override;
+    bool OnMessageUploaded() override;
+    void OnHandshaking() override;
+    void OnRequestEnded() override;
+    void OnRequestFailed() override;
+    void OnDownloadingPhonebook() override;
+    void OnSendingPart(uint8_t btPart) override;
+    void OnSending() override;
+    void OnUploadingMessage() override;
+    void OnModel(const WString& strModel) override;
+    void OnTimedOut() override;
+    void SetTimeout(uint32_t dwMilliseconds) override;
+    void KillTimeout() override;
+
+    void Reset(const WString& strPort);
+    bool StartMessages(const WString& strPort, const std::vector<CContact>& recipients, const WString& strText,
+                       bool bSave);
+    // Hands the next recipient's message to the driver; false when none was
+    // started (all are served, or the text can no longer be sent).
+    bool SendNext();
+    bool OnMessageDone();
+    void Status(const WString& strText, bool bTimed = false) { m_pHost->OnStatus(strText, bTimed); }
+
+    CModem m_modem;
+    CPhoneRequestHost* m_pHost;
+    WString m_strPort;
+
+    std::vector<CContact> m_recipients;
+    size_t m_nNext = 0;  // the recipient to serve next
+    WString m_strText;   // the text the run started with
+    bool m_bSave = false;
+    std::vector<std::unique_ptr<CMsg>> m_messages;  // one per recipient served
+    size_t m_nDone = 0;                             // messages sent or stored
+
+    std::vector<CContact> m_phonebook;  // the entries of a download in progress
+    bool m_bResult = false;             // the phone book or the maker arrived
+};
