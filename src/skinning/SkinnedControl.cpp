@@ -1,0 +1,3 @@
+#include "skinning/SkinnedControl.h"
+
+// PLACEHOLDER until the skinned drawing lands.

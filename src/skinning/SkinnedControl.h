@@ -1,0 +1,38 @@
+// The base of the controls drawn in the skin's colours: an ordinary control
+// of a dialog template whose window procedure is replaced, drawn over the
+// part of its dialog's skin bitmap that lies behind it, so that it looks
+// transparent over the dialog's image.
+#pragma once
+
+#include <windows.h>
+
+#include "skinning/Skin.h"
+#include "win/SubclassedWindow.h"
+
+class CSkinnedControl : public CSubclassedWindow {
+public:
+    // hWndParent: the owning dialog's window-handle member, read when
+    // drawing; nBitmap: the dialog's skin bitmap.
+    CSkinnedControl(const HWND& hWndParent, SkinBitmapIndex nBitmap) : m_hWndParent(hWndParent), m_nBitmap(nBitmap) {}
+
+    bool IsHovering() const { return m_bHover; }
+
+protected:
+    // Alpha-blends the part of the dialog's bitmap behind the control onto
+    // hDC at (0, 0).
+    void PaintParentBackground(HDC hDC) const;
+
+    // Hover tracking: WM_MOUSEMOVE arms a hover/leave request (and goes on
+    // to the control); WM_MOUSEHOVER and WM_MOUSELEAVE set m_bHover and
+    // repaint. True when the message is handled here.
+    bool HandleHover(UINT uMsg, LRESULT& lResult);
+
+    // The frame colour of an edit or combo box: with border hover on, an
+    // enabled control shows its frame only while the mouse is on it.
+    COLORREF GetBorderColor(bool bHover) const;
+
+    const HWND& m_hWndParent;
+    SkinBitmapIndex m_nBitmap;
+    bool m_bHover = false;
+    bool m_bTracking = false;
+};

@@ -1,0 +1,15 @@
+// An auto radio button: its caption in StaticText, a circle of EditBg in a
+// Border ring, and a Border dot when checked.
+#pragma once
+
+#include "skinning/SkinnedControl.h"
+
+class CSkinnedRadioButton : public CSkinnedControl {
+public:
+    using CSkinnedControl::CSkinnedControl;
+
+    bool ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
+
+private:
+    void OnPaint();
+};
