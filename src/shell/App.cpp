@@ -4,10 +4,10 @@
 
 #include "win/AppModule.h"
 #include "win/MessageLoop.h"
-#include "shell/StandInMainDlg.h"
 #include "base/Trace.h"
 #include "base/Util.h"
 #include "skinning/Skin.h"
+#include "ui/MainDlg.h"
 
 namespace {
 
@@ -47,13 +47,13 @@ int RunWith(const CSettingsLocation& location, const WString& strSkinFolder, int
         TRACE_REPORT("Couldn't load skin\n");
         return 0;
     }
-    std::unique_ptr<CStandInMainDlg> pDialog(new CStandInMainDlg);
-    if (!pDialog->Create(GetAppModule().GetInstance())) {
+    std::unique_ptr<CMainDlg> pDialog(new CMainDlg);
+    if (!pDialog->Create(nullptr)) {
         ShowError(L"Couldn't create main dialog!");
         TRACE_REPORT("Main dialog creation failed!\n");
         return 0;
     }
-    ShowWindow(pDialog->GetHwnd(), nCmdShow);
+    pDialog->ShowWindow(nCmdShow);
     const int nResult = pLoop->Loop().Run();
     // The loop leaves the map before the window's object goes, then the loop itself.
     GetAppModule().RemoveMessageLoop();

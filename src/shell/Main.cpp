@@ -9,7 +9,8 @@
 int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR pszCommandLine, int nCmdShow)
 {
     CoInitialize(nullptr);
-    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES};
+    // The list view is the History dialog's.
+    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&icc);
     GetAppModule().Init(hInstance);
     const int nResult = Run(pszCommandLine, nCmdShow);

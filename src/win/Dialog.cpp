@@ -1,5 +1,7 @@
 #include "win/Dialog.h"
 
+#include "win/AppModule.h"
+
 namespace {
 
 // Handed to DialogProc through the creation parameter, so that the window is
@@ -13,7 +15,8 @@ struct CCreation {
 
 HINSTANCE GetResourceInstance()
 {
-    return GetModuleHandleW(nullptr);
+    const HINSTANCE hInstance = GetAppModule().GetInstance();
+    return hInstance ? hInstance : GetModuleHandleW(nullptr);
 }
 
 CDialog::~CDialog()

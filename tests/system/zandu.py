@@ -300,3 +300,192 @@ def settings_restore(exported, key=SETTINGS_KEY):
         with open(path, "w", encoding="utf-16") as f:
             f.write(exported)
         assert _quiet(wine_reg("import", _wine_path(path))) == 0
+
+
+# The window program ------------------------------------------------------------
+
+PROGRAM = os.environ.get("ZANDU_PROGRAM", "")
+
+
+def _unescape_debugstr(text):
+    """A string as Wine's debug channel quotes it, back to text."""
+    out, i = [], 0
+    while i < len(text):
+        c = text[i]
+        if c == "\\" and i + 1 < len(text):
+            n = text[i + 1]
+            if n == "x":
+                out.append(chr(int(text[i + 2:i + 4], 16)))
+                i += 4
+                continue
+            if n == "u":
+                out.append(chr(int(text[i + 2:i + 6], 16)))
+                i += 6
+                continue
+            out.append({"n": "\n", "r": "\r", "t": "\t"}.get(n, n))
+            i += 2
+            continue
+        out.append(c)
+        i += 1
+    return "".join(out)
+
+
+class Program:
+    """ZanduSMS.exe under Wine, its window driven through winprobe, and its
+    debugger output captured: every status text the window shows is traced
+    there, so status_trail() is the status line's history.
+
+    with Program() as program: program.wait_status("Ready"); program.click(1006)
+    """
+
+    TITLE = "Zandu SMS"
+
+    def __init__(self, exe=None):
+        self.exe = exe or PROGRAM
+        self.exe_name = os.path.basename(self.exe)
+        self._log = tempfile.TemporaryFile()
+        env = dict(os.environ, WINEDEBUG="warn+debugstr")
+        self.proc = subprocess.Popen(_command(self.exe, []), stdin=subprocess.DEVNULL,
+                                     stdout=subprocess.DEVNULL, stderr=self._log, env=env)
+        code, out = winprobe("wait", self.exe_name, self.TITLE, "#32770", 30000)
+        if code != 0:
+            self.stop()
+            raise RuntimeError("the main window did not appear")
+        self.hwnd = out[0]
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+
+    def exit_code(self, timeout=30):
+        return self.proc.wait(timeout=timeout)
+
+    def debug_strings(self):
+        self._log.seek(0)
+        text = self._log.read().decode("utf-8", "replace")
+        strings = []
+        for line in text.split("\n"):
+            marker = ":debugstr:OutputDebugStringA \""
+            at = line.find(marker)
+            if at >= 0 and line.endswith("\""):
+                strings.append(_unescape_debugstr(line[at + len(marker):-1]))
+        return strings
+
+    def status_trail(self):
+        """The status texts in the order shown. A trace pair (a location line,
+        then its message) is no status text."""
+        trail, skip = [], False
+        for s in self.debug_strings():
+            if skip:
+                skip = False
+            elif s.endswith(" ) : "):
+                skip = True
+            else:
+                trail.append(s[:-1] if s.endswith("\n") else s)
+        return trail
+
+    def wait_status(self, predicate, timeout=30):
+        """Waits until the status trail holds a text for which predicate (a
+        text, or a function) is true; returns the trail."""
+        test = predicate if callable(predicate) else (lambda t: t == predicate)
+        deadline = time.monotonic() + timeout
+        while True:
+            trail = self.status_trail()
+            if any(test(t) for t in trail):
+                return trail
+            if time.monotonic() > deadline:
+                raise AssertionError("no status %r in %r" % (predicate, trail))
+            time.sleep(0.1)
+
+    def text(self, item=None):
+        args = ["text", self.hwnd] + ([item] if item is not None else [])
+        code, out = winprobe(*args)
+        assert code == 0, "no item %r" % item
+        return out[0] if out else ""
+
+    def click(self, item):
+        assert winprobe("click", self.hwnd, item)[0] == 0
+
+    def replace(self, item, text):
+        """Replaces an edit's text as typing does (EN_CHANGE follows)."""
+        assert winprobe("replace", self.hwnd, item, text)[0] == 0
+
+    def items(self, item):
+        """(selected index, [item texts]) of a combo box."""
+        code, out = winprobe("items", self.hwnd, item)
+        assert code == 0
+        return int(out[0][len("sel="):]), out[1:]
+
+    def enabled(self, item):
+        code, out = winprobe("state", self.hwnd, item)
+        assert code == 0
+        return out[0].startswith("enabled=1")
+
+    def checked(self, item):
+        code, out = winprobe("state", self.hwnd, item)
+        return out[0].endswith("checked=1")
+
+    def key(self, vk):
+        assert winprobe("key", self.hwnd, vk)[0] == 0
+
+    def close(self):
+        assert winprobe("close", self.hwnd)[0] == 0
+
+    def wait_box(self, title, timeout_ms=20000):
+        """A message box of the program: (hwnd, its text)."""
+        code, out = winprobe("wait", self.exe_name, title, "#32770", timeout_ms)
+        assert code == 0, "no box %r" % title
+        return out[0], winprobe("text", out[0], 0xFFFF)[1][0]
+
+    def answer_box(self, box, button):
+        assert winprobe("click", box, button)[0] == 0
+
+    def has_window(self):
+        return any(w[3] == self.TITLE for w in top_level_windows(self.exe_name))
+
+
+def settings_set_string(name, value, key=SETTINGS_KEY):
+    subprocess.run(wine_reg("add", key, "/v", name, "/d", value, "/f"), stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+
+
+def settings_set_dword(name, value, key=SETTINGS_KEY):
+    subprocess.run(wine_reg("add", key, "/v", name, "/t", "REG_DWORD", "/d", str(value), "/f"),
+                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+
+
+class SavedSettings:
+    """Restores the settings key as it was when the block ends."""
+
+    def __enter__(self):
+        self.saved = settings_export()
+        return self
+
+    def __exit__(self, *exc):
+        settings_restore(self.saved)
+
+
+SPOOLER_PORTS_KEY = r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\Ports"
+SERIALCOMM_KEY = r"HKLM\HARDWARE\DEVICEMAP\SERIALCOMM"
+
+
+class NoPorts:
+    """No COM port for the program to find while the block runs: the print
+    spooler's ports and the serial device map are emptied and put back."""
+
+    def __enter__(self):
+        self.saved = [(key, settings_export(key)) for key in (SPOOLER_PORTS_KEY, SERIALCOMM_KEY)]
+        for key, _ in self.saved:
+            settings_delete(key)
+        return self
+
+    def __exit__(self, *exc):
+        for key, exported in self.saved:
+            settings_restore(exported, key)

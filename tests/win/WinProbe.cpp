@@ -13,6 +13,9 @@
 //   winprobe rect <hwnd>                window rectangle: left top width height
 //   winprobe children <hwnd>            id class left top width height visible text (client coordinates)
 //   winprobe layout <module> <dialog id>  creates the dialog hidden, prints "dialog W H" and its children
+//   winprobe items <hwnd> <item id>     a combo box: "sel=<index>", then its items, one per line
+//   winprobe state <hwnd> <item id>     "enabled=<0|1> checked=<BM_GETCHECK>"
+//   winprobe replace <hwnd> <item id> <text>  an edit's whole text replaced as typed (EN_CHANGE follows)
 #include <windows.h>
 #include <commctrl.h>
 
@@ -246,6 +249,35 @@ int wmain(int argc, wchar_t** argv)
         if (!hWnd || !GetWindowRect(hWnd, &rc))
             return 1;
         std::printf("%ld\t%ld\t%ld\t%ld\n", rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
+        return 0;
+    }
+    if (strCommand == L"items" && argc == 4) {
+        HWND hWnd = Target(argc, argv, 3);
+        if (!hWnd)
+            return 1;
+        std::printf("sel=%d\n", static_cast<int>(SendMessageW(hWnd, CB_GETCURSEL, 0, 0)));
+        const int nCount = static_cast<int>(SendMessageW(hWnd, CB_GETCOUNT, 0, 0));
+        for (int i = 0; i < nCount; ++i) {
+            std::vector<wchar_t> buf(SendMessageW(hWnd, CB_GETLBTEXTLEN, i, 0) + 1, L'\0');
+            SendMessageW(hWnd, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buf.data()));
+            std::printf("%s\n", OneLine(buf.data()).c_str());
+        }
+        return 0;
+    }
+    if (strCommand == L"state" && argc == 4) {
+        HWND hWnd = Target(argc, argv, 3);
+        if (!hWnd)
+            return 1;
+        std::printf("enabled=%d checked=%d\n", IsWindowEnabled(hWnd) ? 1 : 0,
+                    static_cast<int>(SendMessageW(hWnd, BM_GETCHECK, 0, 0)));
+        return 0;
+    }
+    if (strCommand == L"replace" && argc == 5) {
+        HWND hWnd = Target(argc, argv, 3);
+        if (!hWnd)
+            return 1;
+        SendMessageW(hWnd, EM_SETSEL, 0, -1);
+        SendMessageW(hWnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(argv[4]));
         return 0;
     }
     if (strCommand == L"children") {

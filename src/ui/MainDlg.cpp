@@ -1,0 +1,532 @@
+#include "ui/MainDlg.h"
+
+#include "base/Settings.h"
+#include "base/Trace.h"
+#include "base/Util.h"
+#include "res/resource.h"
+#include "sms/Msg.h"
+#include "ui/SendInput.h"
+#include "win/AppModule.h"
+#include "win/Reflect.h"
+
+namespace {
+
+const wchar_t kEnablePort[] = L"\r\nIf none are listed, you must enable one in your mobile phone software.";
+
+// The request buttons: disabled while a request runs or no port is known.
+const int kRequestButtons[] = {IDC_SEND, IDC_SAVE_IN_MEMORY, IDC_REFRESH, IDC_TEST_PORT};
+
+// The texts of the input checks are shared with the console tool, which
+// prints them in lower case after its name; a message box begins a sentence.
+WString Sentence(const std::string& strText)
+{
+    WString str = Utf8ToWide(strText);
+    if (!str.empty() && str[0] >= L'a' && str[0] <= L'z')
+        str[0] = static_cast<wchar_t>(str[0] - L'a' + L'A');
+    return str;
+}
+
+} // namespace
+
+CMainDlg::CMainDlg() : CDialog(IDD_MAIN) {}
+
+CMainDlg::~CMainDlg()
+{
+    if (IsWindow())
+        DestroyWindow();
+    m_SerialCom.Stop();
+    // Announcements posted after the window went are nobody's now.
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, WM_SERIAL_NOTIFY, WM_SERIAL_NOTIFY, PM_REMOVE))
+        TakeAnnouncement(msg.wParam, msg.lParam);
+}
+
+BOOL CMainDlg::PreTranslateMessage(MSG* pMsg)
+{
+    return m_hWnd && IsDialogMessageW(m_hWnd, pMsg);
+}
+
+bool CMainDlg::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult)
+{
+    if (m_skin.ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult))
+        return true;
+    switch (uMsg) {
+    case WM_SERIAL_NOTIFY:
+        OnSerialNotify(wParam, lParam);
+        lResult = 0;
+        return true;
+    case WM_TIMER:
+        OnTimer(wParam);
+        lResult = 0;
+        return true;
+    case WM_INITDIALOG:
+        OnInitDialog();
+        lResult = TRUE;  // the system sets the default focus
+        return true;
+    case WM_UPDATEUISTATE:  // focus rectangles and accelerator underlines never switch on
+    case WM_ERASEBKGND:     // the skin painted in WM_PAINT is the whole background
+        lResult = 0;
+        return true;
+    case WM_DESTROY:
+        if (CMessageLoop* pLoop = GetAppModule().GetMessageLoop())
+            pLoop->RemoveMessageFilter(this);
+        return false;
+    case WM_COMMAND:
+        if (OnCommand(LOWORD(wParam), HIWORD(wParam))) {
+            lResult = 0;
+            return true;
+        }
+        break;
+    }
+    return ReflectNotification(hWnd, uMsg, wParam, lParam, lResult);
+}
+
+// --- The frame ---------------------------------------------------------------------
+
+void CMainDlg::OnInitDialog()
+{
+    SendMessage(WM_SETICON, ICON_BIG,
+                reinterpret_cast<LPARAM>(LoadIconW(GetResourceInstance(), MAKEINTRESOURCEW(IDI_ZANDU))));
+    CenterWindow();
+    SetWindowText(WSTR("Zandu SMS"));
+    if (CMessageLoop* pLoop = GetAppModule().GetMessageLoop())
+        pLoop->AddMessageFilter(this);
+    AttachControls();
+    UpdateCharCount();
+    CButton(GetDlgItem(IDC_RADIO_NUMBER)).SetCheck(true);
+    UpdateMode();
+    m_SerialCom.EnumeratePorts();
+    SetStatus(WSTR("Enumerating COM ports..."));
+    for (int nId : kRequestButtons) {
+        Item(nId).Invalidate();
+        Item(nId).EnableWindow(false);
+    }
+    LoadContacts();
+    FillContactList();
+    m_SerialCom.Start(THREAD_PRIORITY_NORMAL);
+    FillNumberList();
+}
+
+void CMainDlg::AttachControls()
+{
+    m_cbPort.Attach(GetDlgItem(IDC_PORT));
+    m_cbContact.Attach(GetDlgItem(IDC_CONTACT));
+    m_cbNumber.Attach(GetDlgItem(IDC_NUMBER));
+    const int aStatics[] = {IDC_CHAR_COUNT,   IDC_STATUS,      IDC_PORT_LABEL,     IDC_GROUP_STATUS,
+                            IDC_GROUP_PORT,   IDC_GROUP_RECIPIENTS, IDC_GROUP_MESSAGE};
+    for (size_t i = 0; i < sizeof(aStatics) / sizeof(aStatics[0]); ++i)
+        m_aStatics[i].Attach(GetDlgItem(aStatics[i]));
+    const int aButtons[] = {IDC_CANCEL_REQUEST, IDC_TEST_PORT, IDC_REFRESH, IDC_HISTORY, IDC_SEND,
+                            IDC_SAVE_IN_MEMORY, IDC_ABOUT,     IDC_FEEDBACK, IDC_CLOSE,  IDC_MINIMIZE};
+    for (size_t i = 0; i < sizeof(aButtons) / sizeof(aButtons[0]); ++i)
+        m_aButtons[i].Attach(GetDlgItem(aButtons[i]));
+    m_edMessage.Attach(GetDlgItem(IDC_MESSAGE));
+    m_aRadios[0].Attach(GetDlgItem(IDC_RADIO_NUMBER));
+    m_aRadios[1].Attach(GetDlgItem(IDC_RADIO_CONTACT));
+}
+
+// A finished port operation: its failure is shown, a port list fills the
+// port box, and the request logic takes the step that follows.
+void CMainDlg::OnSerialNotify(WPARAM wParam, LPARAM lParam)
+{
+    CSerialAnnouncement ann = TakeAnnouncement(wParam, lParam);
+    const bool bPortList = ann.pOp && ann.pOp->m_nKind == OP_ENUM_PORTS;
+    m_Requests.OnOperationComplete(std::move(ann.pOp), std::move(ann.pError));
+    if (bPortList) {
+        FillPortList();
+        SetStatus(WSTR("Ready"));
+    }
+}
+
+void CMainDlg::OnTimer(UINT_PTR nId)
+{
+    if (nId == TIMER_HANDSHAKE)
+        m_Requests.OnTimer(TIMER_HANDSHAKE);
+}
+
+bool CMainDlg::OnCommand(int nId, int nCode)
+{
+    switch (nId) {
+    case IDCANCEL:  // Esc, or a close request from the system
+        Close(IDCANCEL);
+        return true;
+    case IDC_CLOSE:
+        if (nCode == BN_CLICKED)
+            Close(0);
+        return true;
+    case IDC_MINIMIZE:
+        if (nCode == BN_CLICKED)
+            ShowWindow(SW_MINIMIZE);
+        return true;
+    case IDC_SEND:
+    case IDC_SAVE_IN_MEMORY:
+        if (nCode == BN_CLICKED)
+            OnSendOrSave(nId == IDC_SAVE_IN_MEMORY);
+        return true;
+    case IDC_REFRESH:
+        if (nCode == BN_CLICKED)
+            OnRefresh();
+        return true;
+    case IDC_TEST_PORT:
+        if (nCode == BN_CLICKED)
+            OnTestPort();
+        return true;
+    case IDC_CANCEL_REQUEST:
+        if (nCode == BN_CLICKED)
+            m_Requests.Cancel();
+        return true;
+    case IDC_RADIO_NUMBER:
+        if (nCode != BN_CLICKED)
+            return false;
+        GetSettingsKey().Value("NumRadio").WriteBool(true);
+        UpdateMode();
+        return true;
+    case IDC_RADIO_CONTACT:
+        if (nCode != BN_CLICKED)
+            return false;
+        UpdateMode();
+        return true;
+    case IDC_PORT:
+        if (nCode != CBN_SELCHANGE)
+            return false;
+        GetSettingsKey().Value("Port").WriteString(PortBox().GetWindowText());
+        return true;
+    case IDC_CONTACT:
+        if (nCode != CBN_SELCHANGE)
+            return false;
+        OnContactSelected();
+        return true;
+    case IDC_MESSAGE:
+        if (nCode != EN_CHANGE)
+            return false;
+        UpdateCharCount();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CMainDlg::Close(int nExitCode)
+{
+    if (!CanClose())
+        return;
+    DestroyWindow();
+    PostQuitMessage(nExitCode);
+}
+
+bool CMainDlg::CanClose()
+{
+    if (m_bSent || Item(IDC_MESSAGE).GetWindowText().empty())
+        return true;
+    return MessageBox(WSTR("Your message has not been sent.\r\nClose anyway?"), L"Confirm",
+                      MB_ICONQUESTION | MB_OKCANCEL) == IDOK;
+}
+
+void CMainDlg::SetStatus(const WString& strText)
+{
+    const CWindow status = Item(IDC_STATUS);
+    status.SetWindowText(strText);
+    status.Invalidate();
+    Trace("%s\n", WideToAnsi(strText).c_str());
+}
+
+// Cancel, the message box, the recipient controls and the other buttons stay
+// usable while a request runs.
+void CMainDlg::EnableControls(bool bEnable)
+{
+    for (int nId : kRequestButtons)
+        Item(nId).Invalidate();
+    Item(IDC_SEND).EnableWindow(bEnable);
+    Item(IDC_SAVE_IN_MEMORY).EnableWindow(bEnable);
+    Item(IDC_TEST_PORT).EnableWindow(bEnable);
+    Item(IDC_REFRESH).EnableWindow(bEnable && !IsNumberMode());
+}
+
+// In the order of the enumeration, though the box sorts what is added.
+void CMainDlg::FillPortList()
+{
+    const CComboBox box = PortBox();
+    const std::vector<std::string>& aPorts = m_SerialPort.m_aPorts;
+    for (size_t i = 0; i < aPorts.size(); ++i)
+        box.InsertString(static_cast<int>(i), AnsiToWide(aPorts[i]));
+    const WString strPort = GetSettingsKey().Value("Port").ReadString();
+    if (box.SelectString(strPort) == CB_ERR)
+        box.SetCurSel(0);
+    if (HasPort() && !m_bRequestRunning)
+        EnableControls(true);
+}
+
+void CMainDlg::UpdateCharCount()
+{
+    const CCharCount count = CountChars(Item(IDC_MESSAGE).GetWindowText().size());
+    const CWindow label = Item(IDC_CHAR_COUNT);
+    wchar_t szText[64];
+    swprintf(szText, 64, L"%u characters left in SMS %u", count.nLeft, count.nPart);
+    label.SetWindowText(szText);
+    label.Invalidate();
+    m_bSent = false;
+}
+
+void CMainDlg::ShowError(const WString& strText, int nFocusItem)
+{
+    MessageBox(strText, L"Error", MB_ICONERROR);
+    if (nFocusItem)
+        Item(nFocusItem).SetFocus();
+}
+
+CComboBox CMainDlg::PortBox() const
+{
+    return CComboBox(GetDlgItem(IDC_PORT));
+}
+
+CComboBox CMainDlg::ContactBox() const
+{
+    return CComboBox(GetDlgItem(IDC_CONTACT));
+}
+
+bool CMainDlg::IsNumberMode() const
+{
+    return CButton(GetDlgItem(IDC_RADIO_NUMBER)).IsChecked();
+}
+
+// --- Sending and storing -----------------------------------------------------------
+
+// Every recipient is resolved and checked, and the text too, before anything
+// goes to the phone; each then gets its own request, one after the other.
+void CMainDlg::OnSendOrSave(bool bSave)
+{
+    WString strPort;
+    if (!CheckPort(bSave ? L"Please select the port on which to save." : L"Please select the port on which to send.",
+                   strPort))
+        return;
+    std::vector<CContact> recipients;
+    if (!ParseRecipients(recipients))
+        return;
+    const WString strText = Item(IDC_MESSAGE).GetWindowText();
+    std::string strError;
+    if (!CheckText(strText, strError)) {
+        ShowError(Sentence(strError), IDC_MESSAGE);
+        return;
+    }
+    EnableControls(false);
+    m_bRequestRunning = true;
+    const bool bStarted =
+        bSave ? m_Requests.Save(strPort, recipients, strText) : m_Requests.Send(strPort, recipients, strText);
+    if (!bStarted) {
+        m_bRequestRunning = false;
+        EnableControls(true);
+    }
+}
+
+// Number mode: the recipients box, numbers and phone-book names separated by
+// semicolons. Contact mode: the contact selected in the list, carried as it
+// is (its name may begin with a digit).
+bool CMainDlg::ParseRecipients(std::vector<CContact>& recipients)
+{
+    recipients.clear();
+    std::string strError;
+    if (!IsNumberMode()) {
+        const CContact* pContact = GetSelectedContact();
+        if (!pContact) {
+            ShowError(WSTR("Please select a recipient"), IDC_CONTACT);
+            return false;
+        }
+        if (!CheckNumber(pContact->m_strNumber, strError)) {
+            ShowError(Sentence(strError), IDC_CONTACT);
+            return false;
+        }
+        recipients.push_back(*pContact);
+        return true;
+    }
+    const WString strField = Item(IDC_NUMBER).GetWindowText();
+    if (strField.empty()) {
+        ShowError(WSTR("Please enter the recipients' numbers"), IDC_NUMBER);
+        return false;
+    }
+    if (!ResolveRecipients(strField, m_lstContacts, recipients, strError)) {
+        ShowError(Sentence(strError), IDC_NUMBER);
+        return false;
+    }
+    return true;
+}
+
+// One record of four entries, appended in one read and one write of the list.
+void CMainDlg::AddHistory(const CMsg& msg)
+{
+    WString strDate, strTime;
+    if (!GetDateText(strDate) || !GetTimeText(strTime))
+        return;
+    CSettingsKey& key = GetSettingsKey();
+    std::vector<WString> aHistory;
+    key.ReadList("NewHistory", aHistory);
+    aHistory.push_back(WSTR(" ") + msg.m_strName);
+    aHistory.push_back(WSTR(" ") + msg.m_strNumber);
+    aHistory.push_back(WSTR(" ") + strDate + WSTR(" ") + strTime);
+    aHistory.push_back(WSTR(" ") + msg.m_strText);
+    key.WriteList("NewHistory", aHistory);
+}
+
+// --- Contacts and numbers ----------------------------------------------------------
+
+void CMainDlg::LoadContacts()
+{
+    std::vector<WString> aList;
+    GetSettingsKey().ReadList("Contacts", aList);
+    m_lstContacts = ContactsFromList(aList);
+}
+
+void CMainDlg::FillContactList()
+{
+    const CComboBox box = ContactBox();
+    box.ResetContent();
+    for (size_t i = 0; i < m_lstContacts.size(); ++i)
+        box.SetItemData(box.AddString(m_lstContacts[i].GetDisplayText()), static_cast<LRESULT>(i));
+    if (box.GetCount() == 0)
+        return;
+    if (box.SelectString(GetSettingsKey().Value("Contact").ReadString()) == CB_ERR)
+        box.SetCurSel(0);
+    if (const CContact* pContact = GetSelectedContact())
+        Item(IDC_NUMBER).SetWindowText(pContact->m_strNumber);
+}
+
+// "Contacts" holds what the list holds: a contact without a name under its
+// number, none without a number.
+void CMainDlg::SaveContacts()
+{
+    CSettingsKey& key = GetSettingsKey();
+    key.DeleteValue("Contacts");
+    const std::vector<WString> aList = ContactsToList(m_lstContacts);
+    if (!aList.empty())
+        key.WriteList("Contacts", aList);
+}
+
+void CMainDlg::FillNumberList()
+{
+    std::vector<WString> aNumbers;
+    GetSettingsKey().ReadList("Numbers", aNumbers);
+    const CComboBox box(GetDlgItem(IDC_NUMBER));
+    for (const WString& strNumber : aNumbers)
+        box.AddString(strNumber.substr(1));
+}
+
+// Refresh, like the other request buttons, only while no request runs and a
+// port is known.
+void CMainDlg::UpdateMode()
+{
+    const bool bNumber = IsNumberMode();
+    Item(IDC_NUMBER).EnableWindow(bNumber);
+    Item(IDC_CONTACT).EnableWindow(!bNumber);
+    Item(IDC_REFRESH).EnableWindow(!bNumber && !m_bRequestRunning && HasPort());
+}
+
+void CMainDlg::OnContactSelected()
+{
+    GetSettingsKey().Value("Contact").WriteString(ContactBox().GetWindowText());
+    if (const CContact* pContact = GetSelectedContact())
+        Item(IDC_NUMBER).SetWindowText(pContact->m_strNumber);
+}
+
+const CContact* CMainDlg::GetSelectedContact() const
+{
+    const CComboBox box = ContactBox();
+    const int nSel = box.GetCurSel();
+    if (nSel == CB_ERR)
+        return nullptr;
+    const size_t nIndex = static_cast<size_t>(box.GetItemData(nSel));
+    return nIndex < m_lstContacts.size() ? &m_lstContacts[nIndex] : nullptr;
+}
+
+// The list keeps its contacts until the download has brought the new ones.
+void CMainDlg::OnRefresh()
+{
+    WString strPort;
+    if (!CheckPort(L"Please select the port from which to retrieve the phonebook.", strPort))
+        return;
+    EnableControls(false);
+    m_bRequestRunning = true;
+    m_Requests.DownloadPhonebook(strPort);
+}
+
+void CMainDlg::OnTestPort()
+{
+    WString strPort;
+    if (!CheckPort(L"Please select the port to test.", strPort))
+        return;
+    EnableControls(false);
+    m_bRequestRunning = true;
+    m_Requests.TestPort(strPort);
+}
+
+bool CMainDlg::CheckPort(const wchar_t* pszMissing, WString& strPort)
+{
+    strPort = PortBox().GetWindowText();
+    if (!strPort.empty())
+        return true;
+    ShowError(WString(pszMissing) + kEnablePort);
+    return false;
+}
+
+// --- CPhoneRequestHost -------------------------------------------------------------
+
+void CMainDlg::OnStatus(const WString& strText, bool bTimed)
+{
+    WString strTime;
+    if (bTimed && GetTimeText(strTime))
+        SetStatus(strText + WSTR(" at ") + strTime);
+    else
+        SetStatus(strText);
+}
+
+void CMainDlg::SetTimer(unsigned nId, uint32_t dwMilliseconds)
+{
+    CDialog::SetTimer(nId, dwMilliseconds);
+}
+
+void CMainDlg::KillTimer(unsigned nId)
+{
+    CDialog::KillTimer(nId);
+}
+
+// With no port in the box the request buttons stay disabled: a request would
+// have no port to open.
+void CMainDlg::OnRequestEnded()
+{
+    m_bRequestRunning = false;
+    if (HasPort())
+        EnableControls(true);
+}
+
+WString CMainDlg::GetMessageText(const WString&)
+{
+    return Item(IDC_MESSAGE).GetWindowText();
+}
+
+// Numbers used in Number mode are offered again, the most recent last.
+void CMainDlg::OnMessageStarted(const CMsg& msg)
+{
+    if (!IsNumberMode())
+        return;
+    GetSettingsKey().AddToList("Numbers", WSTR(" ") + msg.m_strNumber, true);
+    const CComboBox box(GetDlgItem(IDC_NUMBER));
+    if (box.SendMessage(CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                        reinterpret_cast<LPARAM>(msg.m_strNumber.c_str())) == CB_ERR)
+        box.AddString(msg.m_strNumber);
+}
+
+void CMainDlg::OnMessageDone(const CMsg& msg)
+{
+    AddHistory(msg);
+    m_bSent = true;
+}
+
+void CMainDlg::OnPhonebook(const std::vector<CContact>& phonebook)
+{
+    m_lstContacts = ContactsFromList(ContactsToList(phonebook));
+    FillContactList();
+    SaveContacts();
+}
+
+void CMainDlg::OnTextRefused(const std::string& strError)
+{
+    ShowError(Sentence(strError));
+}

@@ -1,0 +1,107 @@
+// The program's only top-level window: a modeless, borderless dialog drawn
+// by the skin. It owns the port, the serial worker and the request logic
+// around the modem driver; it routes its controls' commands to the workflows
+// (sending and storing a message, the phone book, the port test, the
+// history, the online services), shows every step on its status line, and
+// decides when the program ends.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "serial/SerialCom.h"
+#include "serial/SerialPortAsync.h"
+#include "skinning/NumberComboBox.h"
+#include "skinning/SkinnedButton.h"
+#include "skinning/SkinnedComboBox.h"
+#include "skinning/SkinnedDialog.h"
+#include "skinning/SkinnedEdit.h"
+#include "skinning/SkinnedRadioButton.h"
+#include "skinning/StaticEx.h"
+#include "ui/Contact.h"
+#include "ui/PhoneRequest.h"
+#include "win/Controls.h"
+#include "win/Dialog.h"
+#include "win/MessageLoop.h"
+
+class CMainDlg : public CDialog, public CMessageFilter, private CPhoneRequestHost {
+public:
+    CMainDlg();
+    // Stops the serial worker (and waits for it) before anything it uses goes.
+    ~CMainDlg() override;
+
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+    bool ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
+
+private:
+    enum { TIMER_HANDSHAKE = CPhoneRequest::TIMER_HANDSHAKE };
+
+    // The frame.
+    void OnInitDialog();
+    void AttachControls();
+    void OnSerialNotify(WPARAM wParam, LPARAM lParam);
+    void OnTimer(UINT_PTR nId);
+    bool OnCommand(int nId, int nCode);
+    void OnCancelRequest();
+    void Close(int nExitCode);
+    bool CanClose();
+    void SetStatus(const WString& strText);
+    void EnableControls(bool bEnable);
+    void FillPortList();
+    void UpdateCharCount();
+    CComboBox PortBox() const;
+    CComboBox ContactBox() const;
+    bool HasPort() const { return PortBox().GetCount() > 0; }
+    bool IsNumberMode() const;
+    void ShowError(const WString& strText, int nFocusItem = 0);
+
+    // Sending and storing (one request per recipient).
+    void OnSendOrSave(bool bSave);
+    bool ParseRecipients(std::vector<CContact>& recipients);
+    void AddHistory(const CMsg& msg);
+
+    // Contacts and numbers.
+    void LoadContacts();
+    void FillContactList();
+    void SaveContacts();
+    void FillNumberList();
+    void UpdateMode();
+    void OnContactSelected();
+    const CContact* GetSelectedContact() const;
+    void OnRefresh();
+    void OnTestPort();
+    bool CheckPort(const wchar_t* pszMissing, WString& strPort);
+
+    // CPhoneRequestHost
+    void OnStatus(const WString& strText, bool bTimed) override;
+    void SetTimer(unsigned nId, uint32_t dwMilliseconds) override;
+    void KillTimer(unsigned nId) override;
+    void OnRequestEnded() override;
+    WString GetMessageText(const WString& strStarted) override;
+    void OnMessageStarted(const CMsg& msg) override;
+    void OnMessageDone(const CMsg& msg) override;
+    void OnPhonebook(const std::vector<CContact>& phonebook) override;
+    void OnTextRefused(const std::string& strError) override;
+
+    CSkinnedDialog m_skin{m_hWnd, SBI_MAIN};  // consulted first for every message
+    std::vector<CContact> m_lstContacts;
+    CSerialPortAsync m_SerialPort;
+    CSerialCom m_SerialCom{&m_SerialPort, &m_hWnd};
+    CPhoneRequest m_Requests{&m_SerialCom, this};
+    bool m_bSent = false;          // the text in the message box has been sent (or stored) whole
+    bool m_bRequestRunning = false;  // from a request's start until its port is closed
+
+    // The controls, in the order they are attached.
+    CSkinnedComboBox m_cbPort{m_hWnd, SBI_MAIN};
+    CSkinnedComboBox m_cbContact{m_hWnd, SBI_MAIN};
+    CNumberComboBox m_cbNumber{m_hWnd, SBI_MAIN};
+    CStaticEx m_aStatics[7] = {{m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN},
+                               {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}};
+    CSkinnedButton m_aButtons[10] = {{m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN},
+                                     {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN},
+                                     {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}};
+    CSkinnedEdit m_edMessage{m_hWnd, SBI_MAIN};
+    CSkinnedRadioButton m_aRadios[2] = {{m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}};
+};
