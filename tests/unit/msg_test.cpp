@@ -154,7 +154,7 @@ TEST(Msg, TheEncodingFollowsWhatTheAlphabetCarries)
     for (const auto& row : rows) {
         CMsg msg(row.text, WString(), WSTR("1"));
         EXPECT_EQ(msg.IsUnicode(), row.bUnicode) << WideToUtf8(row.text);
-        EXPECT_EQ(msg.m_strSeptets.empty() && !row.text.empty(), row.bUnicode);
+        EXPECT_EQ(msg.m_strUnits.empty(), !row.bUnicode);
     }
     // Nothing is dropped or replaced: the code units as typed.
     const WString strMixed = WSTR("Tab\t`\u00E1 ") + kGrin + kZhe;

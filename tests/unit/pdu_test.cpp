@@ -158,23 +158,4 @@ TEST(Pdu, Ucs2Parts)
     EXPECT_TRUE(strPdu.empty());
 }
 
-// The message builds each part in its own encoding.
-TEST(Pdu, TheMessageBuildsItsCurrentPart)
-{
-    std::string strPdu;
-    CMsg gsm(WSTR("Hi"), WString(), WSTR("0123456789"));
-    gsm.m_dwRef = 0xF1;
-    ASSERT_TRUE(gsm.BuildPdu(strPdu));
-    EXPECT_EQ(strPdu, "0011F10A8110325476980000AA02C834");
-
-    CMsg ucs2(WString(71, WChar(0x416)), WString(), WSTR("12"));
-    ucs2.m_dwRef = 9;
-    ASSERT_TRUE(ucs2.BuildPdu(strPdu));
-    EXPECT_EQ(strPdu.substr(0, 30), "0051090281210008AA8C0500030902");
-    EXPECT_EQ(strPdu.size(), 2u * (10 + 140));
-    ucs2.NextPart();
-    ASSERT_TRUE(ucs2.BuildPdu(strPdu));
-    EXPECT_EQ(strPdu, "0051090281210008AA0E050003090202" "0416041604160416");
-}
-
 } // namespace
