@@ -333,9 +333,7 @@ void CModem::AnnouncePart()
     // PDU must never reach the phone all the same.
     if (m_pMsg->IsTooLong())
         throw CSmsException("at most 255 parts", Format("%u parts", m_pMsg->GetTotalParts()));
-    if (!BuildSubmitPdu(m_pMsg->GetPart(), m_pMsg->m_strNumber, m_strPdu, m_pMsg->m_btCurSms,
-                        static_cast<uint8_t>(m_pMsg->GetTotalParts()),
-                        static_cast<uint8_t>(m_pMsg->m_dwRef)))
+    if (!m_pMsg->BuildPdu(m_strPdu))
         throw CSmsException("a number that can be sent", WideToAnsi(m_pMsg->m_strNumber));
     m_nState = ST_PROMPT;
     m_pSerialCom->WriteRaw(Format(IsSave() ? "AT+CMGW=%u\r" : "AT+CMGS=%u\r", GetTpduLength(m_strPdu)));
@@ -352,7 +350,7 @@ void CModem::OnPromptReply(const std::string& strReply)
     Expect(strPrompt, ">");
     if (IsSave())
         m_pSink->OnUploadingMessage();
-    else if (m_pMsg->m_strSeptets.size() <= kSingleSeptets)
+    else if (m_pMsg->GetTotalParts() == 1)
         m_pSink->OnSending();
     else
         m_pSink->OnSendingPart(m_pMsg->m_btCurSms);

@@ -76,18 +76,35 @@ struct CLatinTable {
     }
 };
 
+int LookUp(uint16_t wChar)
+{
+    static const CLatinTable table;
+    return wChar < 0x100 ? table.anCode[wChar] : MapOther(wChar);
+}
+
 } // namespace
+
+bool FitsGsmAlphabet(const WString& strText)
+{
+    for (WChar ch : strText) {
+        const uint16_t wChar = static_cast<uint16_t>(ch);
+        if (wChar == 0)
+            break;
+        if (LookUp(wChar) == kDrop)
+            return false;
+    }
+    return true;
+}
 
 SeptetString TextToGsm(const WString& strText)
 {
-    static const CLatinTable table;
     SeptetString strSeptets;
     strSeptets.reserve(strText.size());
     for (WChar ch : strText) {
         const uint16_t wChar = static_cast<uint16_t>(ch);
         if (wChar == 0)
             break;
-        const int nCode = wChar < 0x100 ? table.anCode[wChar] : MapOther(wChar);
+        const int nCode = LookUp(wChar);
         if (nCode == kDrop)
             continue;
         if (nCode & kExtension)

@@ -11,6 +11,11 @@ typedef std::string SeptetString;
 
 const char kGsmEscape = 0x1B;
 
+// Whether TextToGsm carries every character of the text (read up to its first
+// NUL): substituting '?' or the apostrophe counts as carrying, dropping does
+// not. A text that does not fit is sent in UCS-2 instead.
+bool FitsGsmAlphabet(const WString& strText);
+
 // Converts UTF-16 text, read up to its first NUL, to septets. An extension
 // character becomes the escape septet and its code; a control character other
 // than CR and LF becomes '?'; anything else outside the alphabet is dropped.

@@ -3,13 +3,28 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "base/Text.h"
 #include "sms/GsmAlphabet.h"
 
 const unsigned kSingleSeptets = 160;  // one SMS without user data header
 const unsigned kPartSeptets = 153;    // 160 less the 7 septets of the concatenation header
+const unsigned kSingleUnits = 70;     // UCS-2: 140 octets, two per UTF-16 code unit
+const unsigned kPartUnits = 67;       // 140 less the 6 octets of the concatenation header
 const unsigned kMaxParts = 255;       // part numbers and the total are single octets
+
+// How a message's text goes to the phone. A text goes in the GSM 7-bit
+// alphabet when FitsGsmAlphabet says so; any other goes whole in UCS-2, so
+// that nothing the user typed is lost.
+enum {
+    ENC_GSM7 = 0,
+    ENC_UCS2 = 1,
+};
+int ChooseEncoding(const WString& strText);
+
+// The text as a UCS-2 message carries it: its code units up to the first NUL.
+WString TextToUcs2(const WString& strText);
 
 // The reference counter starts every run at 240, so the first message is 241.
 // Tests restart it here.
@@ -20,19 +35,32 @@ void ResetMsgReferences(uint8_t btCounter = 240);
 // in an escape septet: the extension character it begins moves whole to the
 // next part, because the recipient's phone decodes every part by itself.
 size_t GetPartLength(const SeptetString& strSeptets, size_t nPos);
+// The same for UCS-2 code units: 70 in one SMS, else parts of 67, and a
+// surrogate pair is never split (that part holds 66).
+size_t GetUcs2PartLength(const WString& strUnits, size_t nPos);
 
-// Number of SMS the septets are sent as.
+// Number of SMS the septets, or the UCS-2 code units, are sent as.
 unsigned CountParts(const SeptetString& strSeptets);
+unsigned CountUcs2Parts(const WString& strUnits);
+// Number of SMS a text is sent as, in the encoding it is sent with.
+unsigned CountTextParts(const WString& strText);
 
 class CMsg {
 public:
     CMsg(const WString& strText, const WString& strName, const WString& strNumber);
 
-    // Septets of the part to send next.
+    bool IsUnicode() const { return m_nEncoding == ENC_UCS2; }
+
+    // Septets of the part to send next (a GSM message), or its code units (a
+    // UCS-2 message).
     SeptetString GetPart() const;
+    WString GetUcs2Part() const;
+    // The SMS-SUBMIT PDU of the part to send next, in the message's encoding.
+    // False, with strPdu empty, when the number cannot be encoded.
+    bool BuildPdu(std::string& strPdu) const;
     void NextPart();
-    bool IsComplete() const { return m_dwPos >= m_strSeptets.size(); }
-    unsigned GetTotalParts() const { return CountParts(m_strSeptets); }
+    bool IsComplete() const { return m_dwPos >= GetLength(); }
+    unsigned GetTotalParts() const;
 
     // More parts than a concatenated SMS can number: such a text must be refused.
     bool IsTooLong() const { return GetTotalParts() > kMaxParts; }
@@ -41,18 +69,29 @@ public:
     WString GetDisplayName() const;
 
     uint32_t m_dwRef;
-    SeptetString m_strSeptets;
+    int m_nEncoding;
+    SeptetString m_strSeptets;  // the whole text as septets; empty in UCS-2
+    WString m_strUnits;         // the whole text as UCS-2 code units; empty in GSM
     WString m_strName;
     WString m_strNumber;
     WString m_strText;
     uint8_t m_btCurSms;
-    uint32_t m_dwPos;
+    uint32_t m_dwPos;  // first septet or code unit of the part to send next
+
+private:
+    size_t GetLength() const { return IsUnicode() ? m_strUnits.size() : m_strSeptets.size(); }
 };
 
-// The message-length counter under the message box. It counts UTF-16
-// characters as typed, not septets, so it is a guide, not the part layout.
+// The message-length counter under the message box: what the text will
+// really occupy, in the encoding and with the part boundaries it will be
+// sent with. nLeft is what the last part still holds (septets or UTF-16 code
+// units), nPart the number of that part.
 struct CCharCount {
     unsigned nLeft;
     unsigned nPart;
+    bool bUnicode;
 };
-CCharCount CountChars(size_t nChars);
+CCharCount CountChars(const WString& strText);
+// The counter's label: "%u characters left in SMS %u", with " (Unicode)"
+// after it for a text that goes in UCS-2.
+WString FormatCharCount(const CCharCount& count);

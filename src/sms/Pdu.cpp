@@ -71,7 +71,15 @@ std::string PackSeptets(const SeptetString& strSeptets, bool bFill)
     return strOctets;
 }
 
-bool BuildSubmitPdu(const SeptetString& strSeptets, const WString& strNumber, std::string& strPdu,
+namespace {
+
+const uint8_t kDcsGsm7 = 0x00;  // GSM 7-bit default alphabet, no message class
+const uint8_t kDcsUcs2 = 0x08;  // UCS-2, no message class
+
+// Everything before the user data: the fields up to TP-UDL and, for a part of
+// a concatenated message, the user data header. False when the number cannot
+// be encoded.
+bool BeginSubmitPdu(const WString& strNumber, std::string& strPdu, uint8_t btDcs, size_t nUdl,
                     uint8_t btCurSms, uint8_t btTotalSms, uint8_t btRef)
 {
     strPdu.clear();
@@ -80,26 +88,56 @@ bool BuildSubmitPdu(const SeptetString& strSeptets, const WString& strNumber, st
         return false;
     const bool bHeader = btTotalSms > 1;
     ZASSERT(btCurSms <= btTotalSms);
-    const std::string strOctets = PackSeptets(strSeptets, bHeader);
-    const size_t nSeptets = strSeptets.size() + (bHeader ? 7 : 0);
-
-    strPdu.reserve(32 + 2 * strOctets.size());
     strPdu += "00";                    // the phone's own service centre
     strPdu += bHeader ? "51" : "11";   // SMS-SUBMIT, relative validity, UDHI with header
     AppendHex(strPdu, btRef);          // TP-MR
     AppendHex(strPdu, static_cast<uint8_t>(address.strDigits.size()));
     AppendHex(strPdu, address.btType);
     strPdu += SwapSemiOctets(address.strDigits);
-    strPdu += "0000AA";                // TP-PID, TP-DCS 7-bit, TP-VP 4 days
-    AppendHex(strPdu, static_cast<uint8_t>(nSeptets));
+    strPdu += "00";                    // TP-PID
+    AppendHex(strPdu, btDcs);
+    strPdu += "AA";                    // TP-VP 4 days
+    AppendHex(strPdu, static_cast<uint8_t>(nUdl));
     if (bHeader) {
         strPdu += "050003";            // concatenated SMS, 8-bit reference
         AppendHex(strPdu, btRef);
         AppendHex(strPdu, btTotalSms);
         AppendHex(strPdu, btCurSms);
     }
+    return true;
+}
+
+} // namespace
+
+bool BuildSubmitPdu(const SeptetString& strSeptets, const WString& strNumber, std::string& strPdu,
+                    uint8_t btCurSms, uint8_t btTotalSms, uint8_t btRef)
+{
+    const bool bHeader = btTotalSms > 1;
+    // The header and its fill bit take 7 septets of the user data length.
+    const size_t nSeptets = strSeptets.size() + (bHeader ? 7 : 0);
+    if (!BeginSubmitPdu(strNumber, strPdu, kDcsGsm7, nSeptets, btCurSms, btTotalSms, btRef))
+        return false;
+    const std::string strOctets = PackSeptets(strSeptets, bHeader);
+    strPdu.reserve(strPdu.size() + 2 * strOctets.size());
     for (char bt : strOctets)
         AppendHex(strPdu, static_cast<uint8_t>(bt));
+    TRACE_PAIR("%s\n", strPdu.c_str());
+    return true;
+}
+
+bool BuildUcs2SubmitPdu(const WString& strUnits, const WString& strNumber, std::string& strPdu,
+                        uint8_t btCurSms, uint8_t btTotalSms, uint8_t btRef)
+{
+    // The user data length counts octets: two per code unit, six of header.
+    const size_t nOctets = 2 * strUnits.size() + (btTotalSms > 1 ? 6 : 0);
+    if (!BeginSubmitPdu(strNumber, strPdu, kDcsUcs2, nOctets, btCurSms, btTotalSms, btRef))
+        return false;
+    strPdu.reserve(strPdu.size() + 4 * strUnits.size());
+    for (WChar ch : strUnits) {
+        const uint16_t wUnit = static_cast<uint16_t>(ch);
+        AppendHex(strPdu, static_cast<uint8_t>(wUnit >> 8));
+        AppendHex(strPdu, static_cast<uint8_t>(wUnit & 0xFF));
+    }
     TRACE_PAIR("%s\n", strPdu.c_str());
     return true;
 }

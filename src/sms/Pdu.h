@@ -35,6 +35,11 @@ std::string PackSeptets(const SeptetString& strSeptets, bool bFill);
 bool BuildSubmitPdu(const SeptetString& strSeptets, const WString& strNumber, std::string& strPdu,
                     uint8_t btCurSms, uint8_t btTotalSms, uint8_t btRef);
 
+// Builds one part of a message sent in UCS-2: the UTF-16 code units go
+// big-endian, as they are; otherwise as BuildSubmitPdu.
+bool BuildUcs2SubmitPdu(const WString& strUnits, const WString& strNumber, std::string& strPdu,
+                        uint8_t btCurSms, uint8_t btTotalSms, uint8_t btRef);
+
 // The length for "AT+CMGS=": the octets of the PDU less the SMSC length octet.
 inline unsigned GetTpduLength(const std::string& strPdu)
 {

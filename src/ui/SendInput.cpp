@@ -1,6 +1,5 @@
 #include "ui/SendInput.h"
 
-#include "sms/GsmAlphabet.h"
 #include "sms/Msg.h"
 #include "sms/Pdu.h"
 #include "ui/Recipients.h"
@@ -17,7 +16,7 @@ bool CheckNumber(const WString& strNumber, std::string& strError)
 
 bool CheckText(const WString& strText, std::string& strError)
 {
-    const unsigned nParts = CountParts(TextToGsm(strText));
+    const unsigned nParts = CountTextParts(strText);
     if (nParts <= kMaxParts)
         return true;
     strError = "the text needs " + std::to_string(nParts) + " SMS; at most " + std::to_string(kMaxParts) +

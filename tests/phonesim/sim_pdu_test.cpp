@@ -36,14 +36,19 @@ TEST(SimPdu, Ucs2AndInternational)
     EXPECT_EQ(info.strNumber, "+12345");
     EXPECT_EQ(info.strAlphabet, "ucs2");
     EXPECT_EQ(info.strText, "Ab\xE2\x82\xAC");
+    // A surrogate pair, and surrogates without their partner.
+    ASSERT_TRUE(DecodeSubmit("0011000281210008AA0AD83DDE00DE00D83D0041", info, strError)) << strError;
+    EXPECT_EQ(info.strText, "\xF0\x9F\x98\x80\xEF\xBF\xBD\xEF\xBF\xBD" "A");
 }
 
 // Whatever the program builds, the simulator reads back: number, parts,
-// reference and text (extension characters included).
+// reference and text (extension characters and UCS-2 included).
 TEST(SimPdu, ReadsBackWhatTheProgramBuilds)
 {
     const char* const texts[] = {"Hello", "", "@@@", "{[~]}\\|^\xE2\x82\xAC", "\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F",
-                                 "line\nbreak"};
+                                 "line\nbreak",
+                                 "\xD0\x9F\xD1\x80\xD0\xB8",          // Cyrillic: UCS-2
+                                 "a\xF0\x9F\x98\x80\xE4\xB8\xAD"};  // an emoji and a CJK ideograph
     for (const char* pszText : texts) {
         for (int nRepeat : {1, 40, 90}) {
             std::string strText;
@@ -54,14 +59,14 @@ TEST(SimPdu, ReadsBackWhatTheProgramBuilds)
             std::string strJoined;
             do {
                 std::string strPdu;
-                ASSERT_TRUE(BuildSubmitPdu(msg.GetPart(), msg.m_strNumber, strPdu, msg.m_btCurSms,
-                                           static_cast<uint8_t>(nParts), static_cast<uint8_t>(msg.m_dwRef)));
+                ASSERT_TRUE(msg.BuildPdu(strPdu));
                 CSubmitInfo info;
                 std::string strError;
                 ASSERT_TRUE(DecodeSubmit(strPdu, info, strError)) << strError << " " << strPdu;
                 EXPECT_EQ(info.strNumber, "+4917012345");
                 EXPECT_EQ(info.nTpduOctets, GetTpduLength(strPdu));
                 EXPECT_EQ(info.bConcatenated, nParts > 1);
+                EXPECT_EQ(info.strAlphabet, msg.IsUnicode() ? "ucs2" : "gsm7");
                 if (nParts > 1) {
                     EXPECT_EQ(info.nPart, msg.m_btCurSms);
                     EXPECT_EQ(info.nParts, nParts);

@@ -4,7 +4,7 @@ import tempfile
 import unittest
 
 import zandu
-from zandu import cli, pdu_lines
+from zandu import cli, decode_submit, pdu_lines
 
 
 class PduCommand(unittest.TestCase):
@@ -14,6 +14,13 @@ class PduCommand(unittest.TestCase):
         self.assertEqual(out.stdout, "AT+CMGS=15\n0011F10A8110325476980000AA02C834\n")
         out = cli("pdu", "12345", "Hi")
         self.assertEqual(out.stdout, "AT+CMGS=13\n0011F105812143F50000AA02C834\n")
+
+    def test_a_text_beyond_the_alphabet_goes_in_ucs2(self):
+        out = cli("pdu", "0123456789", "Привет")
+        self.assertEqual(out.returncode, 0, out.stderr)
+        self.assertEqual(out.stdout, "AT+CMGS=25\n0011F10A8110325476980008AA0C041F04400438043204350442\n")
+        msg = decode_submit(pdu_lines(out.stdout)[0][1])
+        self.assertEqual((msg["Coding"], msg["Text"]), ("Unicode_No_Compression", "Привет"))
 
     def test_three_parts_share_the_reference(self):
         pairs = pdu_lines(cli("pdu", "--ref", "7", "12345", "x" * 307).stdout)
@@ -57,6 +64,11 @@ class PduCommand(unittest.TestCase):
         self.assertEqual(out.returncode, 3)
         self.assertIn("256 SMS", out.stderr)
         self.assertEqual(out.stdout, "")
+        # In UCS-2, 67 code units a part.
+        self.assertEqual(cli("pdu", "1", "--file", "-", stdin=("Ж" * (255 * 67)).encode()).returncode, 0)
+        out = cli("pdu", "1", "--file", "-", stdin=("Ж" * (255 * 67 + 1)).encode())
+        self.assertEqual(out.returncode, 3)
+        self.assertIn("256 SMS", out.stderr)
 
     def test_usage_errors(self):
         self.assertEqual(cli().returncode, 2)

@@ -61,6 +61,24 @@ class Send(unittest.TestCase):
         self.assertEqual([c[:8] for c in phone.commands()], ["AT", "ATE0", "AT+CMGF=", "AT+CMGS=", "AT+CMGS=",
                                                              "AT+CMGS="])
 
+    def test_cyrillic_text_in_two_parts(self):
+        text = "Привет, Анна! Встречаемся завтра в 10:00 у главного входа вокзала. Не опаздывай, пожалуйста!"
+        with Phone(port_link("COM5")) as phone:
+            out = cli("send", "--port", "COM5", "--to", "+4917012345", "--text", text)
+        self.assertEqual(out.returncode, 0, out.stderr)
+        self.assertEqual(lines(out.stdout), [
+            "Connecting...", "Handshaking...", "Sending message 1 to +4917012345...",
+            "Sending message 2 to +4917012345...", "Message sent to +4917012345"])
+        pdus = phone.events("pdu")
+        # The simulator's own decoder, then python3-gammu: 67 code units, then the rest.
+        self.assertEqual([(p["length_ok"], p["alphabet"], p["ref"], p["part"], p["parts"]) for p in pdus],
+                         [(True, "ucs2", 241, 1, 2), (True, "ucs2", 241, 2, 2)])
+        self.assertEqual([p["text"] for p in pdus], [text[:67], text[67:]])
+        decoded = [decode_submit(p["pdu"]) for p in pdus]
+        self.assertEqual([(m["Number"], m["Coding"], m["UDH"]["PartNumber"]) for m in decoded],
+                         [("+4917012345", "Unicode_No_Compression", 1), ("+4917012345", "Unicode_No_Compression", 2)])
+        self.assertEqual("".join(m["Text"] for m in decoded), text)
+
     def test_three_recipients_on_one_open_port(self):
         with Phone(port_link("COM5")) as phone:
             out = cli("send", "--trace", "--port", "COM5", "--to", "111; 222;;+333", "--text", "x" * 200)

@@ -119,6 +119,20 @@ TEST_F(Send, ThreePartsCloseOnceAfterTheLast)
     EXPECT_EQ(rig.sink.Count("RequestEnded"), 1u);
 }
 
+TEST_F(Send, Ucs2TextInTwoParts)
+{
+    CMsg msg(WString(71, WChar(0x416)), WString(), WSTR("12345"));  // 71 Cyrillic letters
+    Start(msg);
+    AnswerParts(2);
+    const Strings w = PartWrites();
+    ASSERT_EQ(w.size(), 4u);
+    EXPECT_EQ(w[0], "AT+CMGS=151\r");  // 67 code units after the header: 140 octets
+    EXPECT_EQ(w[2], "AT+CMGS=25\r");
+    EXPECT_EQ(w[3], "0051F105812143F50008AA0E050003F10202" "0416041604160416\x1A");
+    EXPECT_EQ(rig.sink.m_calls, Strings({"Handshaking", "SetTimeout 5000", "KillTimeout", "SendingPart 1",
+                                         "MessageSent", "SendingPart 2", "MessageSent", "RequestEnded"}));
+}
+
 TEST_F(Send, KeepOpenLeavesThePortOpenAndLateReadsAreIgnored)
 {
     rig.sink.m_bKeepOpen = true;

@@ -74,16 +74,6 @@ TEST(Msg, AnEscapeThatFitsStaysInItsPart)
     EXPECT_EQ(PartSizes(msg), (std::vector<size_t>{153, 20}));
 }
 
-TEST(Msg, ExtensionCharactersCountTwiceForPartsButOnceForTheCounter)
-{
-    CMsg msg(Repeat(WSTR("a"), 150) + Repeat(WSTR("]"), 10), WString(), WSTR("1"));
-    EXPECT_EQ(msg.m_strSeptets.size(), 170u);
-    EXPECT_EQ(msg.GetTotalParts(), 2u);
-    const CCharCount count = CountChars(msg.m_strText.size());
-    EXPECT_EQ(count.nLeft, 0u);
-    EXPECT_EQ(count.nPart, 1u);
-}
-
 TEST(Msg, ReferencesRunFrom241To255ThenFrom1)
 {
     ResetMsgReferences();
@@ -134,16 +124,104 @@ TEST(Msg, MoreThan255PartsIsTooLong)
     EXPECT_TRUE(tooLong.IsTooLong());
 }
 
-TEST(CharCounter, Examples)
+// Texts in UCS-2 --------------------------------------------------------------
+
+const WString kZhe = WSTR("\u0416");  // Cyrillic capital letter zhe
+const WString kGrin({WChar(0xD83D), WChar(0xDE00)});  // an emoji: a surrogate pair
+
+std::vector<size_t> Ucs2PartSizes(CMsg& msg)
 {
-    const struct { size_t n; unsigned left, part; } rows[] = {
-        {0, 160, 1}, {1, 159, 1}, {160, 0, 1}, {161, 145, 2}, {306, 0, 2}, {307, 152, 3},
+    std::vector<size_t> sizes;
+    WString strJoined;
+    do {
+        sizes.push_back(msg.GetUcs2Part().size());
+        strJoined += msg.GetUcs2Part();
+        msg.NextPart();
+    } while (!msg.IsComplete());
+    EXPECT_EQ(strJoined, msg.m_strText);
+    return sizes;
+}
+
+TEST(Msg, TheEncodingFollowsWhatTheAlphabetCarries)
+{
+    const struct { WString text; bool bUnicode; } rows[] = {
+        {WString(), false}, {WSTR("Hi"), false}, {WSTR("a\tb`\x7F"), false},  // sent as '?' and '\''
+        {WSTR("[\u20AC]\u00A4\u00A1\u00BF\u00DF\u0394"), false},
+        {WString({'a', 0, 0x416}), false},  // the text ends at its NUL
+        {WSTR("a\u00E1"), true}, {kZhe, true}, {WSTR("\u4E2D"), true}, {kGrin, true},
+        {WSTR("\u03B1"), true},  // Greek small letters are not in the alphabet
     };
     for (const auto& row : rows) {
-        const CCharCount count = CountChars(row.n);
-        EXPECT_EQ(count.nLeft, row.left) << row.n;
-        EXPECT_EQ(count.nPart, row.part) << row.n;
+        CMsg msg(row.text, WString(), WSTR("1"));
+        EXPECT_EQ(msg.IsUnicode(), row.bUnicode) << WideToUtf8(row.text);
+        EXPECT_EQ(msg.m_strUnits.empty(), !row.bUnicode);
     }
+    // Nothing is dropped or replaced: the code units as typed.
+    const WString strMixed = WSTR("Tab\t`\u00E1 ") + kGrin + kZhe;
+    EXPECT_EQ(CMsg(strMixed, WString(), WSTR("1")).m_strUnits, strMixed);
+}
+
+TEST(Msg, Ucs2PartsHold70Or67CodeUnits)
+{
+    const struct { size_t n; std::vector<size_t> parts; } rows[] = {
+        {1, {1}}, {70, {70}}, {71, {67, 4}}, {134, {67, 67}}, {135, {67, 67, 1}},
+        {201, {67, 67, 67}}, {202, {67, 67, 67, 1}},
+    };
+    for (const auto& row : rows) {
+        CMsg msg(Repeat(kZhe, row.n), WString(), WSTR("1"));
+        EXPECT_EQ(msg.GetTotalParts(), row.parts.size()) << row.n;
+        EXPECT_EQ(Ucs2PartSizes(msg), row.parts) << row.n;
+    }
+}
+
+TEST(Msg, ASurrogatePairIsNeverSplit)
+{
+    const struct { WString text; std::vector<size_t> parts; } rows[] = {
+        {Repeat(WSTR("a"), 68) + kGrin, {70}},                      // fits one SMS whole
+        {Repeat(WSTR("a"), 66) + kGrin + WSTR("bbbbb"), {66, 7}},   // would be cut after 67
+        {Repeat(WSTR("a"), 65) + kGrin + WSTR("bbbbb"), {67, 5}},   // ends the part exactly
+        {Repeat(kGrin, 70), {66, 66, 8}},
+    };
+    for (const auto& row : rows) {
+        CMsg msg(row.text, WString(), WSTR("1"));
+        EXPECT_EQ(Ucs2PartSizes(msg), row.parts) << row.text.size();
+    }
+}
+
+TEST(Msg, MoreThan255Ucs2PartsIsTooLong)
+{
+    EXPECT_FALSE(CMsg(Repeat(kZhe, 255 * 67), WString(), WSTR("1")).IsTooLong());
+    CMsg tooLong(Repeat(kZhe, 255 * 67 + 1), WString(), WSTR("1"));
+    EXPECT_EQ(tooLong.GetTotalParts(), 256u);
+    EXPECT_TRUE(tooLong.IsTooLong());
+    EXPECT_EQ(CountTextParts(tooLong.m_strText), 256u);
+}
+
+TEST(CharCounter, WhatTheTextReallyOccupies)
+{
+    const struct { WString text; unsigned left, part; bool bUnicode; } rows[] = {
+        {WString(), 160, 1, false}, {WSTR("x"), 159, 1, false},
+        {Repeat(WSTR("x"), 160), 0, 1, false}, {Repeat(WSTR("x"), 161), 145, 2, false},
+        {Repeat(WSTR("x"), 306), 0, 2, false}, {Repeat(WSTR("x"), 307), 152, 3, false},
+        // 170 septets; with the letters first the cut at 153 would split an
+        // extension character, so the first part holds 152.
+        {Repeat(WSTR("\u20AC"), 10) + Repeat(WSTR("a"), 150), 136, 2, false},
+        {Repeat(WSTR("a"), 150) + Repeat(WSTR("["), 10), 135, 2, false},
+        {Repeat(WSTR("{"), 80), 0, 1, false}, {WSTR("\r\n\t"), 157, 1, false},
+        {Repeat(kZhe, 70), 0, 1, true}, {Repeat(kZhe, 71), 63, 2, true},
+        {Repeat(kZhe, 134), 0, 2, true}, {Repeat(kZhe, 135), 66, 3, true},
+        {WSTR("a") + kZhe, 68, 1, true}, {kGrin, 68, 1, true},
+        {Repeat(WSTR("a"), 66) + kGrin + WSTR("bbbb"), 61, 2, true},
+    };
+    for (const auto& row : rows) {
+        const CCharCount count = CountChars(row.text);
+        EXPECT_EQ(count.nLeft, row.left) << row.text.size();
+        EXPECT_EQ(count.nPart, row.part) << row.text.size();
+        EXPECT_EQ(count.bUnicode, row.bUnicode) << row.text.size();
+        EXPECT_EQ(CountTextParts(row.text), row.part) << row.text.size();
+    }
+    EXPECT_EQ(FormatCharCount(CountChars(WSTR("Hi"))), WSTR("158 characters left in SMS 1"));
+    EXPECT_EQ(FormatCharCount(CountChars(Repeat(kZhe, 71))), WSTR("63 characters left in SMS 2 (Unicode)"));
 }
 
 } // namespace

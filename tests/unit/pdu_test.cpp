@@ -139,4 +139,23 @@ TEST(Pdu, TracesTheFinishedText)
     EXPECT_TRUE(CTraceCapture::Pairs().empty());
 }
 
+// UCS-2: DCS 08, the code units big-endian, TP-UDL in octets.
+TEST(Pdu, Ucs2Parts)
+{
+    const WString strHello = WSTR("\u041F\u0440\u0438\u0432\u0435\u0442");  // Privet in Cyrillic
+    std::string strPdu;
+    ASSERT_TRUE(BuildUcs2SubmitPdu(strHello, WSTR("0123456789"), strPdu, 1, 1, 0xF1));
+    EXPECT_EQ(strPdu, "0011F10A811032547698" "0008AA0C" "041F04400438043204350442");
+    EXPECT_EQ(GetTpduLength(strPdu), 25u);
+
+    const WString strUnits({WChar(0x416), WChar(0xD83D), WChar(0xDE00)});
+    ASSERT_TRUE(BuildUcs2SubmitPdu(strUnits, WSTR("+12345"), strPdu, 2, 2, 0xF2));
+    EXPECT_EQ(strPdu, "0051F205912143F5" "0008AA0C" "050003F20202" "0416D83DDE00");
+    EXPECT_EQ(GetTpduLength(strPdu), 23u);
+
+    strPdu = "untouched";
+    EXPECT_FALSE(BuildUcs2SubmitPdu(strHello, WSTR("12a"), strPdu, 1, 1, 1));
+    EXPECT_TRUE(strPdu.empty());
+}
+
 } // namespace

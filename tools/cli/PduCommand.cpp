@@ -67,11 +67,9 @@ int RunPdu(CArgs& args)
     CMsg msg(strText, WString(), strNumber);
     if (bRef)
         msg.m_dwRef = nRef;
-    const uint8_t btTotal = static_cast<uint8_t>(msg.GetTotalParts());
     do {
         std::string strPdu;
-        BuildSubmitPdu(msg.GetPart(), msg.m_strNumber, strPdu, msg.m_btCurSms, btTotal,
-                       static_cast<uint8_t>(msg.m_dwRef));
+        msg.BuildPdu(strPdu);
         PrintLine("AT+CMGS=" + std::to_string(GetTpduLength(strPdu)));
         PrintLine(strPdu);
         msg.NextPart();

@@ -79,16 +79,20 @@ void AppendUtf8(unsigned cp, std::string& out)
     }
 }
 
+// Big-endian UTF-16 to UTF-8. A surrogate without its partner (a pair split
+// between two parts, say) shows as U+FFFD, so the log stays valid UTF-8.
 std::string Ucs2ToUtf8(const unsigned char* p, size_t n)
 {
     std::string out;
     for (size_t i = 0; i + 1 < n; i += 2) {
         unsigned cp = (p[i] << 8) | p[i + 1];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 3 < n) {
-            const unsigned lo = (p[i + 2] << 8) | p[i + 3];
-            if (lo >= 0xDC00 && lo <= 0xDFFF) {
+        if (cp >= 0xD800 && cp <= 0xDFFF) {
+            const unsigned lo = i + 3 < n ? (p[i + 2] << 8) | p[i + 3] : 0;
+            if (cp <= 0xDBFF && lo >= 0xDC00 && lo <= 0xDFFF) {
                 cp = 0x10000 + ((cp - 0xD800) << 10) + (lo - 0xDC00);
                 i += 2;
+            } else {
+                cp = 0xFFFD;
             }
         }
         AppendUtf8(cp, out);
