@@ -258,11 +258,8 @@ void CMainDlg::FillPortList()
 
 void CMainDlg::UpdateCharCount()
 {
-    const CCharCount count = CountChars(Item(IDC_MESSAGE).GetWindowText().size());
     const CWindow label = Item(IDC_CHAR_COUNT);
-    wchar_t szText[64];
-    swprintf(szText, 64, L"%u characters left in SMS %u", count.nLeft, count.nPart);
-    label.SetWindowText(szText);
+    label.SetWindowText(FormatCharCount(CountChars(Item(IDC_MESSAGE).GetWindowText())));
     label.Invalidate();
     m_bSent = false;
 }

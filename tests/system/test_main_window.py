@@ -22,7 +22,8 @@ COUNTER_CASES = [
     ("x" * 161, "145 characters left in SMS 2"),
     ("x" * 306, "0 characters left in SMS 2"),
     ("x" * 307, "152 characters left in SMS 3"),
-    ("x" * 150 + "\u20ac[]{}~^|\\" + "\u20ac", "136 characters left in SMS 2"),  # 10 extension characters
+    # Extension characters take two septets each: 10 of them and 150 letters are two SMS.
+    ("\u20ac[]{}~^|\\\u20ac" + "x" * 150, "136 characters left in SMS 2"),
     ("\u0414" * 70, "0 characters left in SMS 1 (Unicode)"),
     ("\u0414" * 71, "63 characters left in SMS 2 (Unicode)"),
 ]
