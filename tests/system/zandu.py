@@ -363,11 +363,14 @@ class Program:
         if self.proc.poll() is None:
             self.proc.kill()
             self.proc.wait()
+        self._log.close()
 
     def exit_code(self, timeout=30):
         return self.proc.wait(timeout=timeout)
 
     def debug_strings(self):
+        if self._log.closed:
+            return []
         self._log.seek(0)
         text = self._log.read().decode("utf-8", "replace")
         strings = []
@@ -454,6 +457,10 @@ class Program:
 def settings_set_string(name, value, key=SETTINGS_KEY):
     subprocess.run(wine_reg("add", key, "/v", name, "/d", value, "/f"), stdin=subprocess.DEVNULL,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+
+
+def settings_delete_value(name, key=SETTINGS_KEY):
+    _quiet(wine_reg("delete", key, "/v", name, "/f"))
 
 
 def settings_set_dword(name, value, key=SETTINGS_KEY):

@@ -16,6 +16,7 @@
 //   winprobe items <hwnd> <item id>     a combo box: "sel=<index>", then its items, one per line
 //   winprobe state <hwnd> <item id>     "enabled=<0|1> checked=<BM_GETCHECK>"
 //   winprobe replace <hwnd> <item id> <text>  an edit's whole text replaced as typed (EN_CHANGE follows)
+//   winprobe settext <hwnd> <item id> <text>  WM_SETTEXT (an edit sends no EN_CHANGE for it)
 #include <windows.h>
 #include <commctrl.h>
 
@@ -279,6 +280,14 @@ int wmain(int argc, wchar_t** argv)
         SendMessageW(hWnd, EM_SETSEL, 0, -1);
         SendMessageW(hWnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(argv[4]));
         return 0;
+    }
+    if (strCommand == L"settext" && argc == 5) {
+        HWND hWnd = Target(argc, argv, 3);
+        DWORD_PTR nResult = 0;
+        return hWnd && SendMessageTimeoutW(hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]), SMTO_ABORTIFHUNG,
+                                           5000, &nResult)
+                   ? 0
+                   : 1;
     }
     if (strCommand == L"children") {
         HWND hWnd = Target(argc, argv, 3);

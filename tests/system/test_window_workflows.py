@@ -1,0 +1,220 @@
+"""The workflows of the main window under Wine against the phone simulator:
+sending to typed numbers, names and contacts, the phone book, storing in the
+phone, the port test, every failure the simulator stages, the handshake
+time-out and Cancel; what the phone received is decoded with python3-gammu
+and the settings are read back from the registry."""
+import os
+import tempfile
+import time
+import unittest
+
+import zandu
+from zandu import BUILD, Phone, Program, SavedSettings, decode_submit, port_link, settings_list
+
+MESSAGE, NUMBER_BOX, CONTACT_BOX, PORT_BOX, COUNTER = 1002, 1014, 1007, 1004, 1003
+SEND, SAVE, REFRESH, TEST_PORT, CANCEL = 1006, 1013, 1010, 1015, 1012
+RADIO_NUMBER, RADIO_CONTACT = 1008, 1009
+IDOK = 1
+
+PHONEBOOK = [("+4917012345", "Anna"), ("5550001", "Jürgen Groß"), ("+74951234567", "Анна Петрова"),
+             ("0301234", "2Pac")]
+
+
+def texts(pdus):
+    return [decode_submit(p["pdu"]) for p in pdus]
+
+
+@unittest.skipUnless(BUILD == "windows", "the window runs under Wine")
+class Workflows(unittest.TestCase):
+    def setUp(self):
+        self.settings = SavedSettings().__enter__()
+        self.addCleanup(self.settings.__exit__)
+        for name in ("Numbers", "NewHistory", "Contacts", "Contact"):
+            zandu.settings_delete_value(name)
+        zandu.settings_set_string("Port", "COM5")
+        self.tmp = tempfile.TemporaryDirectory()
+        self.addCleanup(self.tmp.cleanup)
+
+    def phone(self, *options):
+        path = os.path.join(self.tmp.name, "book.txt")
+        with open(path, "w", encoding="utf-8") as f:
+            f.writelines("%s\t%s\n" % entry for entry in PHONEBOOK)
+        return Phone(port_link("COM5"), "--no-echo", "--phonebook-file", path, *options)
+
+    def request(self, program, button, done, timeout=60):
+        """Presses a request button, waits for the status that ends the
+        request and for the buttons to come back; the new status texts."""
+        before = len(program.status_trail())
+        program.click(button)
+        test = done if callable(done) else (lambda t: t.startswith(done))
+        deadline = time.monotonic() + timeout
+        while not any(test(t) for t in program.status_trail()[before:]):
+            self.assertLess(time.monotonic(), deadline, program.status_trail()[before:])
+            time.sleep(0.1)
+        while not program.enabled(SEND):
+            self.assertLess(time.monotonic(), deadline, "the request buttons did not come back")
+            time.sleep(0.1)
+        return program.status_trail()[before:]
+
+    def refused(self, program, button, text):
+        """The button shows an Error box with the text and nothing is sent."""
+        program.click(button)
+        box, shown = program.wait_box("Error")
+        self.assertEqual(shown, text)
+        program.answer_box(box, IDOK)
+
+    def history(self):
+        entries = settings_list("NewHistory") or []
+        return [entries[i:i + 4] for i in range(0, len(entries), 4)]
+
+    def test_sending_to_numbers_names_and_contacts(self):
+        with self.phone() as phone, Program() as program:
+            program.wait_status("Ready")
+            # Refusals first, while the list holds no contact: each with its box, nothing sent.
+            program.click(RADIO_CONTACT)
+            self.refused(program, SEND, "Please select a recipient")
+            program.click(RADIO_NUMBER)
+            program.replace(MESSAGE, "Hi")
+            for field, text in [("", "Please enter the recipients' numbers"),
+                                ("bob", "The name 'bob' doesn't exist in your phone book."),
+                                (" 123", "The name ' 123' doesn't exist in your phone book."),
+                                ("123;12a", None)]:
+                with self.subTest(field=field):
+                    zandu.winprobe("settext", program.hwnd, NUMBER_BOX, field)
+                    program.click(SEND)
+                    box, shown = program.wait_box("Error")
+                    if text:
+                        self.assertEqual(shown, text)
+                    else:
+                        self.assertTrue(shown.startswith("Cannot send to '12a'"), shown)
+                    program.answer_box(box, IDOK)
+            self.assertEqual(phone.commands(), [])
+
+            # The phone book, with its non-ASCII names, into the contact list and "Contacts".
+            program.click(RADIO_CONTACT)
+            trail = self.request(program, REFRESH, "Phonebook downloaded at ")
+            self.assertEqual(trail[:3], ["Connecting...", "Handshaking...", "Downloading phonebook..."])
+            selected, contacts = program.items(CONTACT_BOX)
+            self.assertEqual(sorted(contacts), sorted("%s (%s)" % (n, num) for num, n in PHONEBOOK))
+            self.assertEqual(settings_list("Contacts"), [x for num, n in PHONEBOOK for x in (n, num)])
+
+            # Contact mode: the selected contact itself, even one whose name begins with a digit.
+            self.assertTrue(contacts[selected].startswith("2Pac"))  # first in sorted order
+            self.request(program, SEND, "Message sent to 2Pac (0301234) at ")
+            self.assertEqual(texts(phone.events("pdu"))[-1]["Number"], "0301234")
+            self.assertIsNone(settings_list("Numbers"))
+
+            # Number mode: one typed number, then a name and a number.
+            program.click(RADIO_NUMBER)
+            zandu.winprobe("settext", program.hwnd, NUMBER_BOX, "0123456789")
+            trail = self.request(program, SEND, "Message sent to 0123456789 at ")
+            self.assertEqual(trail[:3], ["Connecting...", "Handshaking...", "Sending message to 0123456789..."])
+            zandu.winprobe("settext", program.hwnd, NUMBER_BOX, "anna;555")
+            self.request(program, SEND, "Message sent to 555 at ")
+            sent = texts(phone.events("pdu"))
+            self.assertEqual([(m["Number"], m["Text"]) for m in sent[-2:]], [("+4917012345", "Hi"), ("555", "Hi")])
+            self.assertIn("Message sent to Anna (+4917012345) at ", " ".join(program.status_trail()))
+
+            # Three recipients, two parts each: one open port, the whole handshake
+            # for each, a reference each, one history record each after its last part.
+            text = "".join("%d" % (i % 10) for i in range(200))
+            program.replace(MESSAGE, text)
+            self.assertEqual(program.text(COUNTER), "106 characters left in SMS 2")
+            records = len(self.history())
+            commands = len(phone.commands())
+            zandu.winprobe("settext", program.hwnd, NUMBER_BOX, "123; 456;;789")
+            trail = self.request(program, SEND, "Message sent to 789 at ")
+            flow = [t.split(" at ")[0] for t in trail if t.startswith(("Sending", "Message sent"))]
+            self.assertEqual(flow, [s % n for n in ("123", "456", "789") for s in (
+                "Sending message 1 to %s...", "Sending message 2 to %s...", "Message sent to %s")])
+            self.assertEqual(phone.commands()[commands:].count("AT"), 3)
+            self.assertEqual(phone.commands()[commands:].count("AT+CMGF=0"), 3)
+            parts = texts(phone.events("pdu"))[-6:]
+            self.assertEqual([(m["Number"], m["UDH"]["PartNumber"], m["UDH"]["AllParts"]) for m in parts],
+                             [(n, p, 2) for n in ("123", "456", "789") for p in (1, 2)])
+            refs = [m["UDH"]["ID8bit"] for m in parts]
+            self.assertEqual(refs[0::2], refs[1::2])
+            self.assertEqual(len(set(refs)), 3)
+            self.assertEqual("".join(m["Text"] for m in parts[:2]), text)
+            history = self.history()
+            self.assertEqual(len(history), records + 3)
+            self.assertEqual([(r[0], r[1], r[3]) for r in history[-3:]],
+                             [(" ", " " + n, " " + text) for n in ("123", "456", "789")])
+
+            # A Russian text goes whole as Unicode, and the counter says so.
+            russian = "Привет! Как дела?"
+            program.replace(MESSAGE, russian)
+            self.assertEqual(program.text(COUNTER), "53 characters left in SMS 1 (Unicode)")
+            zandu.winprobe("settext", program.hwnd, NUMBER_BOX, "0123456789")
+            self.request(program, SEND, "Message sent to 0123456789 at ")
+            last = texts(phone.events("pdu"))[-1]
+            self.assertEqual((last["Text"], last["Coding"]), (russian, "Unicode_No_Compression"))
+
+            # Each typed number once, the most recently used last; no contact's
+            # number from Contact mode.
+            self.assertEqual(settings_list("Numbers"),
+                             [" +4917012345", " 555", " 123", " 456", " 789", " 0123456789"])
+            # Four entries a recipient; a typed number's name entry is one space.
+            self.assertEqual(history[0][:2], [" 2Pac", " 0301234"])
+            self.assertEqual(history[1][:2], [" ", " 0123456789"])
+            self.assertEqual(len(settings_list("NewHistory")) % 4, 0)
+            # Sent whole: closing asks nothing.
+            program.close()
+            self.assertEqual(program.exit_code(), 2)
+
+    def test_storing_failures_time_out_and_cancel(self):
+        # A phone on COM5 while the ports are enumerated; later ones replace it.
+        first = self.phone("--maker", "Acme Mobile")
+        with Program() as program:
+            program.wait_status("Ready")
+            program.replace(MESSAGE, "Stored")
+            zandu.winprobe("settext", program.hwnd, NUMBER_BOX, "0123456789")
+            with first:
+                trail = self.request(program, SAVE, "Message uploaded at ")
+                self.assertEqual(trail[:3], ["Connecting...", "Handshaking...", "Uploading message to phone..."])
+                self.assertEqual(self.history()[-1][:2], [" ", " 0123456789"])
+                self.assertEqual(self.request(program, TEST_PORT, "Device on ")[-1],
+                                 "Device on COM5 is a(n) Acme Mobile")
+            self.failures_time_out_and_cancel(program)
+
+    def failures_time_out_and_cancel(self, program):
+        # Each failure the phone stages ends with its text and gives the buttons back.
+        cases = [(SEND, "AT+CMGS", "Failed to send message"), (SAVE, "AT+CMGW", "Failed to save message"),
+                 (TEST_PORT, "AT+CGMI", "Failed to get model"), (REFRESH, "AT+CPBR", "Failed to download phonebook")]
+        program.replace(MESSAGE, "Hi")
+        records = len(self.history())
+        for button, command, failure in cases:
+            with self.subTest(failure=failure), self.phone("--error", command):
+                if button == REFRESH:
+                    program.click(RADIO_CONTACT)
+                self.assertEqual(self.request(program, button, failure)[-1], failure)
+        program.click(RADIO_NUMBER)
+        self.assertEqual(len(self.history()), records)
+
+        # No answer to AT: the time-out after about 5 s, and the buttons come back.
+        with self.phone("--silent"):
+            started = time.monotonic()
+            trail = self.request(program, SEND, "Error: timed out waiting for data")
+            self.assertGreater(time.monotonic() - started, 5)
+            self.assertEqual(trail[-1], "Error: timed out waiting for data")
+
+        # Cancel in the middle of a two-part message: no record; the next Send works.
+        program.replace(MESSAGE, "y" * 200)
+        with self.phone("--silent-after", "4") as phone:
+            program.click(SEND)
+            program.wait_status("Sending message 1 to 0123456789...")
+            time.sleep(1)
+            program.click(CANCEL)
+            program.wait_status("Canceled")
+            while not program.enabled(SEND):
+                time.sleep(0.1)
+            self.assertEqual(len(phone.events("pdu")), 1)
+        self.assertEqual(len(self.history()), records)
+        with self.phone() as phone:
+            self.request(program, SEND, "Message sent to 0123456789 at ")
+            self.assertEqual(len(phone.events("pdu")), 2)
+        self.assertEqual(len(self.history()), records + 1)
+
+
+if __name__ == "__main__":
+    zandu.main()
