@@ -30,10 +30,11 @@ install_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
 }
 
+# Both take the targets to build; everything when none is named.
 build_host() {
     log "Building the host tree (native, AddressSanitizer + UndefinedBehaviorSanitizer)"
     cmake -S "$ZANDU_ROOT" -B "$HOST_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZANDU_SANITIZE=ON >/dev/null
-    cmake --build "$HOST_BUILD"
+    cmake --build "$HOST_BUILD" ${1:+--target "$@"}
 }
 
 build_windows() {
@@ -41,7 +42,7 @@ build_windows() {
     cmake -S "$ZANDU_ROOT" -B "$WIN_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
           -DCMAKE_TOOLCHAIN_FILE="$ZANDU_ROOT/cmake/mingw-w64-x86_64.cmake" \
           -DZANDU_HOST_BUILD_DIR="$HOST_BUILD" >/dev/null
-    cmake --build "$WIN_BUILD"
+    cmake --build "$WIN_BUILD" ${1:+--target "$@"}
 }
 
 ensure_wineprefix() {

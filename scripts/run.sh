@@ -5,8 +5,9 @@
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 install_packages
-build_host
-build_windows
+# Only what is started: the program and the simulated phone, not the tests.
+build_host phonesim
+build_windows ZanduSMS zandu_skin
 ensure_wineprefix
 ensure_display
 start_wine
@@ -27,7 +28,13 @@ else
         --log "$ZANDU_PORTS/COM5.log" &
     ZANDU_PHONESIM_PID=$!
     trap 'kill "$ZANDU_PHONESIM_PID" 2>/dev/null; stop_wine' EXIT
+    # The program lists the ports it finds at its start: the phone must be there.
+    for _ in $(seq 100); do [ -e "$ZANDU_PORTS/COM5" ] && break; sleep 0.1; done
 fi
+
+# A first start offers the phone's port; a port the user chose is kept.
+wine reg query 'HKLM\Software\Zandu SMS' /v Port >/dev/null 2>&1 </dev/null ||
+    wine reg add 'HKLM\Software\Zandu SMS' /v Port /d COM5 /f >/dev/null 2>&1 </dev/null
 
 log "Starting Zandu SMS"
 wine "$WIN_BUILD/src/ZanduSMS.exe"
