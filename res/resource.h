@@ -49,6 +49,7 @@
 // About dialog.
 #define IDC_ABOUT_OK 1032
 #define IDC_ABOUT_VERSION 1033
+#define IDC_ABOUT_STATS 1034
 
 // Feedback dialog.
 #define IDC_FEEDBACK_SEND 1022

@@ -5,6 +5,7 @@
 #include "base/Util.h"
 #include "res/resource.h"
 #include "sms/Msg.h"
+#include "ui/AboutDlg.h"
 #include "ui/SendInput.h"
 #include "win/AppModule.h"
 #include "win/Reflect.h"
@@ -147,6 +148,9 @@ void CMainDlg::OnTimer(UINT_PTR nId)
 bool CMainDlg::OnCommand(int nId, int nCode)
 {
     switch (nId) {
+    case IDC_ABOUT:
+        CAboutDlg().DoModal(GetActiveWindow());
+        return true;
     case IDCANCEL:  // Esc, or a close request from the system
         Close(IDCANCEL);
         return true;
