@@ -309,8 +309,7 @@ void CMainDlg::OnSendOrSave(bool bSave)
         ShowError(Sentence(strError), IDC_MESSAGE);
         return;
     }
-    EnableControls(false);
-    m_bRequestRunning = true;
+    BeginRequest();
     const bool bStarted =
         bSave ? m_Requests.Save(strPort, recipients, strText) : m_Requests.Send(strPort, recipients, strText);
     if (!bStarted) {
@@ -441,21 +440,27 @@ const CContact* CMainDlg::GetSelectedContact() const
 void CMainDlg::OnRefresh()
 {
     WString strPort;
-    if (!CheckPort(L"Please select the port from which to retrieve the phonebook.", strPort))
-        return;
-    EnableControls(false);
-    m_bRequestRunning = true;
-    m_Requests.DownloadPhonebook(strPort);
+    if (CheckPort(L"Please select the port from which to retrieve the phonebook.", strPort)) {
+        BeginRequest();
+        m_Requests.DownloadPhonebook(strPort);
+    }
 }
 
+// The contact list stays as it is: a port test brings no phone book.
 void CMainDlg::OnTestPort()
 {
     WString strPort;
-    if (!CheckPort(L"Please select the port to test.", strPort))
-        return;
+    if (CheckPort(L"Please select the port to test.", strPort)) {
+        BeginRequest();
+        m_Requests.TestPort(strPort);
+    }
+}
+
+// One request at a time: its buttons are disabled until its port is closed.
+void CMainDlg::BeginRequest()
+{
     EnableControls(false);
     m_bRequestRunning = true;
-    m_Requests.TestPort(strPort);
 }
 
 bool CMainDlg::CheckPort(const wchar_t* pszMissing, WString& strPort)

@@ -73,6 +73,7 @@ private:
     void OnRefresh();
     void OnTestPort();
     bool CheckPort(const wchar_t* pszMissing, WString& strPort);
+    void BeginRequest();
 
     // CPhoneRequestHost
     void OnStatus(const WString& strText, bool bTimed) override;

@@ -132,15 +132,18 @@ def wine_run(*args, timeout=60):
 
 
 def _unescape(text):
+    """Text escaped as the probes print it, or as Wine's debug channel quotes
+    it (\\r, \\n, \\t, \\xNN, \\uNNNN, and a backslash before any other)."""
     out, i = [], 0
     while i < len(text):
         if text[i] == "\\" and i + 1 < len(text):
             c = text[i + 1]
-            if c == "x":
-                out.append(chr(int(text[i + 2:i + 4], 16)))
-                i += 4
+            if c in "xu":
+                digits = 2 if c == "x" else 4
+                out.append(chr(int(text[i + 2:i + 2 + digits], 16)))
+                i += 2 + digits
                 continue
-            out.append({"r": "\r", "n": "\n"}.get(c, c))
+            out.append({"r": "\r", "n": "\n", "t": "\t"}.get(c, c))
             i += 2
             continue
         out.append(text[i])
@@ -307,29 +310,6 @@ def settings_restore(exported, key=SETTINGS_KEY):
 PROGRAM = os.environ.get("ZANDU_PROGRAM", "")
 
 
-def _unescape_debugstr(text):
-    """A string as Wine's debug channel quotes it, back to text."""
-    out, i = [], 0
-    while i < len(text):
-        c = text[i]
-        if c == "\\" and i + 1 < len(text):
-            n = text[i + 1]
-            if n == "x":
-                out.append(chr(int(text[i + 2:i + 4], 16)))
-                i += 4
-                continue
-            if n == "u":
-                out.append(chr(int(text[i + 2:i + 6], 16)))
-                i += 6
-                continue
-            out.append({"n": "\n", "r": "\r", "t": "\t"}.get(n, n))
-            i += 2
-            continue
-        out.append(c)
-        i += 1
-    return "".join(out)
-
-
 class Program:
     """ZanduSMS.exe under Wine, its window driven through winprobe, and its
     debugger output captured: every status text the window shows is traced
@@ -378,7 +358,7 @@ class Program:
             marker = ":debugstr:OutputDebugStringA \""
             at = line.find(marker)
             if at >= 0 and line.endswith("\""):
-                strings.append(_unescape_debugstr(line[at + len(marker):-1]))
+                strings.append(_unescape(line[at + len(marker):-1]))
         return strings
 
     def status_trail(self):
