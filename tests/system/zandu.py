@@ -343,19 +343,14 @@ def online_probe(*steps, timeout=120):
 
 class RefServer:
     """The reference server (tools/refserver) on 127.0.0.1 and a free port,
-    with a database and an update reply file of its own.
+    with a database and an update reply file (the shipped one) of its own."""
 
-    with RefServer() as server: ...; server.url; server.requests(); server.reports()
-    """
-
-    def __init__(self, update_reply=None):
+    def __init__(self):
         self._dir = tempfile.TemporaryDirectory()
         self.db = os.path.join(self._dir.name, "reports.db")
         self.reply_file = os.path.join(self._dir.name, "updatecheck.txt")
-        if update_reply is None:
-            with open(DEFAULT_UPDATE_REPLY, "rb") as f:
-                update_reply = f.read()
-        self.set_update_reply(update_reply)
+        with open(DEFAULT_UPDATE_REPLY, "rb") as f:
+            self.set_update_reply(f.read())
         port_file = os.path.join(self._dir.name, "port")
         self.proc = subprocess.Popen([sys.executable, REFSERVER, "--port", "0", "--port-file", port_file,
                                       "--db", self.db, "--update-reply", self.reply_file],
@@ -368,12 +363,6 @@ class RefServer:
         with open(port_file) as f:
             self.url = "http://127.0.0.1:%d" % int(f.read())
 
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self.stop()
-
     def stop(self):
         if self.proc.poll() is None:
             self.proc.terminate()
@@ -384,29 +373,29 @@ class RefServer:
         with open(self.reply_file, "wb") as f:
             f.write(data)
 
-    def _rows(self, sql):
+    def _execute(self, sql):
+        """The rows of a query as dicts (statements separated by ';' return none)."""
         import sqlite3
-        db = sqlite3.connect(self.db)
+        db = sqlite3.connect(self.db, isolation_level=None)
         db.row_factory = sqlite3.Row
         try:
+            if sql.count(";") > 1:
+                db.executescript(sql)
+                return []
             return [dict(row) for row in db.execute(sql)]
         finally:
             db.close()
 
     def requests(self):
         """Every request so far, oldest first: path, query, user_agent, ..."""
-        return self._rows("SELECT * FROM requests ORDER BY id")
+        return self._execute("SELECT * FROM requests ORDER BY id")
 
     def reports(self):
         """Every stored report, oldest first: msg, email, model, version, query."""
-        return self._rows("SELECT * FROM reports ORDER BY id")
+        return self._execute("SELECT * FROM reports ORDER BY id")
 
     def clear(self):
-        import sqlite3
-        db = sqlite3.connect(self.db)
-        db.executescript("DELETE FROM requests; DELETE FROM reports;")
-        db.commit()
-        db.close()
+        self._execute("DELETE FROM requests; DELETE FROM reports;")
 
 
 REFSERVER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "refserver", "refserver.py")
