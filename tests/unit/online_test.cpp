@@ -104,29 +104,14 @@ TEST(Online, ServerUrl)
 {
     const WString strDefault = GetBuiltInServer();
     ASSERT_TRUE(IsServerUrl(strDefault)) << WideToUtf8(strDefault);
-    const struct {
-        const char* pszSetting;
-        const char* pszBase;  // nullptr: the built-in server
-    } cases[] = {
-        {"http://127.0.0.1:8080", "http://127.0.0.1:8080"},
-        {"http://127.0.0.1:8080/", "http://127.0.0.1:8080"},
-        {"HTTPS://example.org/sms//", "HTTPS://example.org/sms"},
-        {"", nullptr},
-        {"example.org", nullptr},
-        {"ftp://example.org", nullptr},
-        {"http://", nullptr},
-        {"http:///path", nullptr},
-        {"http://a b", nullptr},
-        {"http://h/?x=1", nullptr},
-        {"http://h/#x", nullptr},
-        {" http://h", nullptr},
-    };
-    for (const auto& c : cases) {
-        const WString strBase = c.pszBase ? W(c.pszBase) : strDefault;
-        EXPECT_EQ(MakeServerUrl(W(c.pszSetting), kReportPath), strBase + WSTR("/input.php")) << c.pszSetting;
-    }
-    EXPECT_EQ(MakeServerUrl(W(""), kUpdateCheckPath), strDefault + WSTR("/ZanduSMS/updatecheck.php"));
-    EXPECT_EQ(MakeServerUrl(W(""), kDownloadPath), strDefault + WSTR("/ZanduSMS/download.php"));
+    EXPECT_EQ(MakeServerUrl(W("http://127.0.0.1:8080"), kReportPath), W("http://127.0.0.1:8080/input.php"));
+    EXPECT_EQ(MakeServerUrl(W("HTTPS://example.org/sms//"), kUpdateCheckPath),
+              W("HTTPS://example.org/sms/ZanduSMS/updatecheck.php"));
+    // A malformed setting counts as absent.
+    for (const char* pszSetting : {"", "example.org", "ftp://example.org", "http://", "http:///path", "http://a b",
+                                   "http://h/?x=1", "http://h/#x", " http://h"})
+        EXPECT_EQ(MakeServerUrl(W(pszSetting), kDownloadPath), strDefault + WSTR("/ZanduSMS/download.php"))
+            << pszSetting;
 }
 
 TEST(Online, BodyIsConvertedWhole)

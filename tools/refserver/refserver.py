@@ -91,12 +91,27 @@ class Handler(http.server.BaseHTTPRequestHandler):
     server_version = "ZanduRefServer/1.0"
     protocol_version = "HTTP/1.1"
 
-    def do_GET(self):
+    def _record(self):
         path, _, query = self.path.partition("?")
         now = datetime.datetime.now().isoformat(timespec="milliseconds")
         self.server.store.add("requests", {
             "received": now, "client": self.client_address[0], "method": self.command,
             "path": path, "query": query, "user_agent": self.headers.get("User-Agent", "")})
+        return now, path, query
+
+    def _refuse(self):
+        """Any other method: recorded too, and refused."""
+        self._record()
+        self.close_connection = True  # a body it may carry is not read
+        self.send_response(405)
+        self.send_header("Allow", "GET")
+        self.send_header("Content-Length", "0")
+        self.end_headers()
+
+    do_HEAD = do_POST = do_PUT = do_DELETE = do_OPTIONS = do_PATCH = _refuse
+
+    def do_GET(self):
+        now, path, query = self._record()
         if path == "/ZanduSMS/updatecheck.php":
             try:
                 with open(self.server.update_reply, "rb") as f:
