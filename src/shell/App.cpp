@@ -4,6 +4,7 @@
 
 #include "win/AppModule.h"
 #include "win/MessageLoop.h"
+#include "online/StatsReporting.h"
 #include "base/Trace.h"
 #include "base/Util.h"
 #include "skinning/Skin.h"
@@ -31,6 +32,8 @@ private:
 
 int Run(LPWSTR, int nCmdShow)
 {
+    // Reported trace pairs feed the usage report while the program runs.
+    CStatsReporting stats;
     return RunWith(CSettingsLocation(), GetSkinFolder(), nCmdShow);
 }
 

@@ -439,6 +439,11 @@ def settings_set_string(name, value, key=SETTINGS_KEY):
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
 
 
+def settings_set_value(name, reg_type, data, key=SETTINGS_KEY):
+    """Writes a REG_SZ or REG_DWORD value of the settings key (creating the key)."""
+    assert _quiet(wine_reg("add", key, "/v", name, "/t", reg_type, "/d", str(data), "/f")) == 0
+
+
 def settings_delete_value(name, key=SETTINGS_KEY):
     _quiet(wine_reg("delete", key, "/v", name, "/f"))
 
@@ -476,3 +481,94 @@ class NoPorts:
     def __exit__(self, *exc):
         for key, exported in self.saved:
             settings_restore(exported, key)
+
+
+# The online services ----------------------------------------------------------
+
+def probe_text(text):
+    """A text as an argument of the online probe: ASCII, with \\uXXXX for every
+    other UTF-16 unit and for control characters, \\\\ for a backslash."""
+    units = text.encode("utf-16-le")
+    out = []
+    for i in range(0, len(units), 2):
+        unit = units[i] | units[i + 1] << 8
+        if unit == 0x5C:
+            out.append("\\\\")
+        elif 0x20 <= unit < 0x7F:
+            out.append(chr(unit))
+        else:
+            out.append("\\u%04x" % unit)
+    return "".join(out)
+
+
+def online_probe(*steps, timeout=120):
+    """Runs the online probe (tests/win/fixtures/OnlineProbe.cpp) with the
+    steps; returns (exit code, the JSON object of each output line). Output
+    goes through a file, as winprobe's does."""
+    with tempfile.TemporaryFile() as out:
+        proc = subprocess.run(_command(os.environ["ZANDU_ONLINE_PROBE"], [str(s) for s in steps]),
+                              stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL, timeout=timeout)
+        out.seek(0)
+        text = out.read().decode("utf-8")
+    return proc.returncode, [json.loads(line) for line in text.splitlines() if line.strip()]
+
+
+class RefServer:
+    """The reference server (tools/refserver) on 127.0.0.1 and a free port,
+    with a database and an update reply file (the shipped one) of its own."""
+
+    def __init__(self):
+        self._dir = tempfile.TemporaryDirectory()
+        self.db = os.path.join(self._dir.name, "reports.db")
+        self.reply_file = os.path.join(self._dir.name, "updatecheck.txt")
+        with open(DEFAULT_UPDATE_REPLY, "rb") as f:
+            self.set_update_reply(f.read())
+        port_file = os.path.join(self._dir.name, "port")
+        self.proc = subprocess.Popen([sys.executable, REFSERVER, "--port", "0", "--port-file", port_file,
+                                      "--db", self.db, "--update-reply", self.reply_file],
+                                     stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + 10
+        while not os.path.exists(port_file):
+            if self.proc.poll() is not None or time.monotonic() > deadline:
+                raise RuntimeError("the reference server did not start")
+            time.sleep(0.05)
+        with open(port_file) as f:
+            self.url = "http://127.0.0.1:%d" % int(f.read())
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            self.proc.wait(timeout=10)
+        self._dir.cleanup()
+
+    def set_update_reply(self, data):
+        with open(self.reply_file, "wb") as f:
+            f.write(data)
+
+    def _execute(self, sql):
+        """The rows of a query as dicts (statements separated by ';' return none)."""
+        import sqlite3
+        db = sqlite3.connect(self.db, isolation_level=None)
+        db.row_factory = sqlite3.Row
+        try:
+            if sql.count(";") > 1:
+                db.executescript(sql)
+                return []
+            return [dict(row) for row in db.execute(sql)]
+        finally:
+            db.close()
+
+    def requests(self):
+        """Every request so far, oldest first: path, query, user_agent, ..."""
+        return self._execute("SELECT * FROM requests ORDER BY id")
+
+    def reports(self):
+        """Every stored report, oldest first: msg, email, model, version, query."""
+        return self._execute("SELECT * FROM reports ORDER BY id")
+
+    def clear(self):
+        self._execute("DELETE FROM requests; DELETE FROM reports;")
+
+
+REFSERVER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "refserver", "refserver.py")
+DEFAULT_UPDATE_REPLY = os.path.join(os.path.dirname(REFSERVER), "updatecheck.txt")

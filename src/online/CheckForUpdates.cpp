@@ -1,0 +1,47 @@
+#include "online/CheckForUpdates.h"
+
+#include "online/HttpGet.h"
+#include "online/ServerUrl.h"
+#include "online/UpdateReply.h"
+#include "base/Trace.h"
+#include "base/Util.h"
+
+const wchar_t CCheckForUpdates::kNoticeCaption[] = L"New Version Available";
+
+CCheckForUpdates::CCheckForUpdates() : m_hFinished(CreateManualEvent()), m_bUpdateAvailable(false), m_bDone(false)
+{
+}
+
+CCheckForUpdates::~CCheckForUpdates()
+{
+    if (!m_hThread)
+        return;  // never started
+    WaitForSingleObject(m_hFinished, INFINITE);
+    // The thread itself, which still writes the template's state after Run.
+    WaitForSingleObject(m_hThread, INFINITE);
+}
+
+void CCheckForUpdates::Run()
+{
+    const WString strVersion = GetVersionText();
+    WString strBody;
+    if (HttpGet(GetServerUrl(kUpdateCheckPath), kMaxReplyBytes, strBody)) {
+        const CUpdateReply reply = ReadUpdateReply(strBody, strVersion);
+        m_bUpdateAvailable = reply.bUpdateAvailable;
+        m_strChanges = reply.strChanges;
+    }
+    TRACE_PAIR("Cur: %S, update avail: %s\n", strVersion.c_str(), m_bUpdateAvailable ? "yes" : "no");
+    m_bDone.store(true, std::memory_order_release);
+    SetEvent(m_hFinished);
+}
+
+WString CCheckForUpdates::GetNoticeText() const
+{
+    return L"A new version of Zandu SMS is available with the following updates:\r\n\r\n" + m_strChanges +
+           L"\r\n\r\nGo to download page?";
+}
+
+WString CCheckForUpdates::GetDownloadUrl()
+{
+    return GetServerUrl(kDownloadPath);
+}

@@ -1,0 +1,80 @@
+#include "online/UpdateReply.h"
+
+namespace {
+
+const WChar kPrefix[] = WSTR("CHANGES ");
+const size_t kPrefixLength = sizeof(kPrefix) / sizeof(kPrefix[0]) - 1;
+
+bool IsDigit(WChar ch)
+{
+    return ch >= '0' && ch <= '9';
+}
+
+bool IsWhite(WChar ch)
+{
+    return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n' || ch == '\v' || ch == '\f';
+}
+
+// The decimal number at str[i] up to the next non-digit; false when there is
+// no digit or the number exceeds ullMax.
+bool ReadNumber(const WString& str, size_t i, uint64_t ullMax, uint64_t& ullNumber)
+{
+    ullNumber = 0;
+    const size_t start = i;
+    for (; i < str.size() && IsDigit(str[i]); ++i) {
+        ullNumber = ullNumber * 10 + static_cast<uint64_t>(str[i] - '0');
+        if (ullNumber > ullMax)
+            return false;
+    }
+    return i > start;
+}
+
+WString TrimWhite(const WString& str)
+{
+    size_t first = 0, last = str.size();
+    while (first < last && IsWhite(str[first]))
+        ++first;
+    while (last > first && IsWhite(str[last - 1]))
+        --last;
+    return str.substr(first, last - first);
+}
+
+} // namespace
+
+bool ParseVersion(const WString& strText, uint64_t& ullVersion)
+{
+    ullVersion = 0;
+    for (WChar ch : strText)
+        if (!IsDigit(ch) && ch != '.')
+            return false;
+    const size_t nFirstDot = strText.find('.');
+    if (nFirstDot == WString::npos || nFirstDot == 0)
+        return false;
+    const size_t nSecondDot = strText.find('.', nFirstDot + 2);
+    if (nSecondDot == WString::npos || nSecondDot + 1 >= strText.size())
+        return false;
+    uint64_t ullMajor = 0, ullMinor = 0, ullThird = 0;
+    if (!ReadNumber(strText, 0, 0xFFFFFFFFu, ullMajor) || !ReadNumber(strText, nFirstDot + 1, 0xFFFF, ullMinor) ||
+        !ReadNumber(strText, nSecondDot + 1, 0xFFFF, ullThird))
+        return false;
+    ullVersion = (ullMajor << 32) | (ullMinor << 16) | ullThird;
+    return true;
+}
+
+CUpdateReply ReadUpdateReply(const WString& strBody, const WString& strRunningVersion)
+{
+    CUpdateReply reply;
+    if (strBody.compare(0, kPrefixLength, kPrefix) != 0)
+        return reply;
+    const WString strRest = strBody.substr(kPrefixLength);
+    const size_t nBreak = strRest.find_first_of(WSTR("\r\n"));
+    if (nBreak == WString::npos || nBreak == 0)
+        return reply;
+    uint64_t ullNewest = 0, ullRunning = 0;
+    if (!ParseVersion(strRest.substr(0, nBreak), ullNewest) || !ParseVersion(strRunningVersion, ullRunning) ||
+        ullNewest <= ullRunning)
+        return reply;
+    reply.bUpdateAvailable = true;
+    reply.strChanges = TrimWhite(strRest.substr(nBreak + 1));
+    return reply;
+}

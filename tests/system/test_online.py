@@ -1,0 +1,263 @@
+"""The online services under Wine through the online probe: HTTP GET against
+misbehaving servers of the test's own, the update check and the reports
+against the reference server (tools/refserver), which decodes what arrives."""
+import http.server
+import socket
+import threading
+import time
+import unittest
+import urllib.parse
+
+import zandu
+from zandu import BUILD, RefServer, online_probe, probe_text
+
+VERSION = "1.0.0"  # the probe carries the program's version information
+# HttpGet gives up connecting, sending and each wait for the answer after
+# 5 s, and reading a body after 10 s in all; with room for a slow machine.
+TIMEOUT_MS, READ_LIMIT_MS, SLACK_MS = 5000, 10000, 3000
+
+DIGITS = bytes(48 + i % 10 for i in range(100000))
+SPLIT = b"a" * 1023 + "é".encode() + b"b" * 1021 + "😀".encode() + b"\0z"  # é and 😀 across reads of 1024
+BODIES = {"/3000": (200, DIGITS[:3000]), "/100000": (200, DIGITS), "/split": (200, SPLIT),
+          "/latin1": (200, b"caf\xe9 cr\xe8me"), "/missing": (404, b"<html>Not here</html>")}
+
+
+class Misbehaving(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+
+    def do_GET(self):
+        self.server.paths.append(self.path)
+        trickle = self.path == "/trickle"  # one byte a second of a promised 100000
+        status, body = (200, b"") if trickle else BODIES.get(self.path.split("?")[0], (404, b""))
+        self.send_response(status)
+        self.send_header("Content-Length", str(100000 if trickle else len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+        for _ in range(60 if trickle else 0):
+            try:
+                self.wfile.write(b"x")
+                self.wfile.flush()
+            except OSError:
+                return
+            time.sleep(1)
+
+    def log_message(self, *args):
+        pass
+
+
+class Listener:
+    """A bare TCP listener that records the first line of each request (with
+    its time) and then drops the connection, or holds it without answering."""
+
+    def __init__(self, hold):
+        self.hold, self.lines, self._held = hold, [], []
+        self.sock = socket.create_server(("127.0.0.1", 0))
+        self.url = "http://127.0.0.1:%d" % self.sock.getsockname()[1]
+        threading.Thread(target=self._serve, daemon=True).start()
+
+    def _serve(self):
+        while True:
+            try:
+                conn, _ = self.sock.accept()
+            except OSError:
+                return
+            self.lines.append((time.monotonic(), conn.makefile("rb").readline().decode("latin-1").strip()))
+            if self.hold:
+                self._held.append(conn)
+            else:
+                conn.close()
+
+    def close(self):
+        self.sock.close()
+        for conn in self._held:
+            conn.close()
+
+
+def run(*steps):
+    code, out = online_probe(*steps)
+    assert code == 0, out
+    return out
+
+
+def point_at(url):
+    zandu.settings_set_value("Server", "REG_SZ", url)
+
+
+@unittest.skipUnless(BUILD == "windows", "WinInet runs under Wine")
+class HttpGet(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Misbehaving)
+        cls.server.paths = []
+        cls.url = "http://127.0.0.1:%d" % cls.server.server_address[1]
+        threading.Thread(target=cls.server.serve_forever, daemon=True).start()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.server.shutdown()
+        cls.server.server_close()
+
+    def test_bodies(self):
+        with socket.create_server(("127.0.0.1", 0)) as sock:
+            refused = "http://127.0.0.1:%d/" % sock.getsockname()[1]
+        cases = [  # (max bytes, URL, result, body)
+            (65535, refused, False, ""),
+            (65535, "http://zandu-sms.invalid/", False, ""),
+            (65535, self.url + "/missing", True, "<html>Not here</html>"),
+            (0, self.url + "/3000?zero", True, ""),
+            (65535, self.url + "/3000", True, DIGITS[:3000].decode()),
+            (65535, self.url + "/split", True, SPLIT.decode()),
+            (65535, self.url + "/latin1", True, "café crème"),  # not UTF-8: the ANSI code page
+        ]
+        out = run(*("get=%d,%s" % (size, url) for size, url, _, _ in cases), "get=65535,%s/100000" % self.url)
+        for (size, url, ok, body), got in zip(cases, out):
+            self.assertEqual((got["ok"], got["body"]), (ok, body), url)
+        self.assertIn("/3000?zero", self.server.paths)  # maxBytes 0 still sends the request
+        # Reading stops after the first read that reaches 65535 bytes (reads bring at most 1024).
+        body = out[-1]["body"]
+        self.assertTrue(65535 <= len(body) < 65535 + 1024, len(body))
+        self.assertEqual(body, DIGITS[:len(body)].decode())
+
+    def test_servers_that_stall_are_given_up_within_the_time_outs(self):
+        silent = Listener(hold=True)
+        try:
+            out = run("get=65535,%s/" % silent.url, "get=65535,%s/trickle" % self.url)
+        finally:
+            silent.close()
+        self.assertEqual(len(silent.lines), 1)
+        self.assertEqual((out[0]["ok"], out[0]["body"]), (False, ""))
+        self.assertLess(out[0]["ms"], TIMEOUT_MS + SLACK_MS)
+        # A trickling body ends with what came within the reading limit.
+        self.assertTrue(out[1]["ok"])
+        self.assertRegex(out[1]["body"], "^x+$")
+        self.assertLess(out[1]["ms"], READ_LIMIT_MS + SLACK_MS)
+        print("silent server given up after %d ms, trickling body after %d ms" % (out[0]["ms"], out[1]["ms"]))
+
+
+class WithSettings(unittest.TestCase):
+    """Puts the settings key back as it was found."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.saved = zandu.settings_export()
+        for name in ["AllowStats", "Model", "Server"]:
+            zandu.settings_delete_value(name)
+        cls.server = RefServer()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.server.stop()
+        zandu.settings_restore(cls.saved)
+
+    def setUp(self):
+        self.server.clear()
+        point_at(self.server.url)
+
+
+@unittest.skipUnless(BUILD == "windows", "WinInet runs under Wine")
+class UpdateCheck(WithSettings):
+    NOTICE = "A new version of Zandu SMS is available with the following updates:\r\n\r\n%s\r\n\r\nGo to download page?"
+
+    def test_the_reference_server_announces_a_newer_version(self):
+        with open(zandu.DEFAULT_UPDATE_REPLY, encoding="utf-8") as f:
+            shipped = f.read().split("\n", 1)[1].strip()
+        cases = [  # (reply, update, changes)
+            (None, True, shipped),
+            (b"CHANGES 1.0.1\r\n\xc3\xa9 \xd0\x96 \xf0\x9f\x98\x80\r\n", True, "é Ж 😀"),
+            (b"CHANGES 1.0.0\r\nThe same version\r\n", False, ""),
+            (b"<html>Service unavailable</html>", False, ""),
+        ]
+        for reply, update, changes in cases:
+            with self.subTest(reply=reply):
+                if reply is not None:
+                    self.server.set_update_reply(reply)
+                self.server.clear()
+                check, = run("check=30000")
+                self.assertEqual((check["done"], check["update"], check["changes"]), (True, update, changes))
+                self.assertEqual(check["notice"], self.NOTICE % changes)
+                self.assertEqual(check["download"], self.server.url + "/ZanduSMS/download.php")
+                self.assertRegex(check["trace"][0], r"CheckForUpdates\.cpp\( \d+ \) : $")
+                self.assertEqual(check["trace"][1:], ["Cur: 1.0.0, update avail: %s\n" % ("yes" if update else "no")])
+                self.assertEqual([(r["path"], r["query"], r["user_agent"]) for r in self.server.requests()],
+                                 [("/ZanduSMS/updatecheck.php", "", "Zandu SMS")])
+        # The download page the notice offers is there.
+        self.server.clear()
+        page, = run("get=65535," + check["download"])
+        self.assertIn("Zandu SMS", page["body"])
+        self.assertEqual([r["path"] for r in self.server.requests()], ["/ZanduSMS/download.php"])
+
+    def test_without_a_usable_server_setting_the_built_in_server_is_asked(self):
+        for setting in [None, "ftp" + self.server.url[4:], "127.0.0.1"]:
+            if setting is None:
+                zandu.settings_delete_value("Server")
+            else:
+                point_at(setting)
+            check, = run("check=30000")
+            self.assertEqual((check["done"], check["update"]), (True, False))
+            self.assertEqual(check["download"], "http://zandu-sms.invalid/ZanduSMS/download.php")
+        self.assertEqual(self.server.requests(), [])
+
+
+@unittest.skipUnless(BUILD == "windows", "WinInet runs under Wine")
+class Reports(WithSettings):
+    def send(self, *steps):
+        out = run(*steps, "idle=60000")
+        self.assertTrue(out[-1]["ok"], "the queue did not empty")
+        return out, self.server.reports()
+
+    def test_feedback_arrives_as_typed(self):
+        reports = [  # (e-mail, model, message)
+            ("", "", ""),
+            ("user@example.org", "Nokia 6310i", "Hello world,\r\nsecond line\r\n"),
+            ("", "", "Café crème — 100% sûr"),
+            ("", "Моторола", "Привет, как дела?"),
+            ("a&b=c@example.org", "", "Emoji 😀🎉 and a typed &#1089; + &amp;"),
+        ]
+        out, stored = self.send(*(arg for report in reports for arg in ["report", *map(probe_text, report)]))
+        self.assertEqual(stored[0]["query"], "msg=&email=&model=&version=" + VERSION)
+        self.assertEqual([(r["email"], r["model"], r["msg"], r["version"]) for r in stored],
+                         [(*report, VERSION) for report in reports])
+        # Each request is traced when queued and when it went through.
+        urls = ["%s/input.php?%s\n" % (self.server.url, r["query"]) for r in stored]
+        for word in ["GETting ", "GETed "]:
+            self.assertEqual([line[len(word):] for line in out[-1]["trace"] if line.startswith(word)], urls)
+
+    def test_statistics_go_only_when_allowed(self):
+        zandu.settings_set_value("Model", "REG_SZ", "Siemens S55")
+        out, stored = self.send("stats", "trace", "report", "", "", "feedback")
+        self.assertEqual([r["msg"] for r in stored], ["feedback"])
+
+        self.server.clear()
+        zandu.settings_set_value("AllowStats", "REG_DWORD", 1)
+        out, stored = self.send("stats", "trace")
+        self.assertRegex(out[0]["location"], r"OnlineProbe\.cpp\( \d+ \) : $")
+        self.assertEqual([(r["msg"], r["email"], r["model"], r["version"]) for r in stored],
+                         [(out[0]["location"] + "Failed to send SMS\n", "", "Siemens S55", VERSION)])
+
+    def test_reports_to_a_failing_server_are_each_tried_once_in_order(self):
+        dropping = Listener(hold=False)
+        point_at(dropping.url)
+        try:
+            self.send(*(arg for n in range(20) for arg in ["report", "", "", "report %d" % n]))
+        finally:
+            dropping.close()
+        sent = [urllib.parse.parse_qs(urllib.parse.urlsplit(line.split()[1]).query)["msg"][0]
+                for _, line in dropping.lines]
+        self.assertEqual(sent, ["report %d" % n for n in range(20)])
+
+    def test_exit_waits_for_a_stalled_request_no_longer_than_the_time_outs(self):
+        silent = Listener(hold=True)
+        point_at(silent.url)
+        try:
+            code, _ = online_probe("report", "", "", "last words", "sleep=500")
+            ended = time.monotonic()
+        finally:
+            silent.close()
+        self.assertEqual((code, len(silent.lines)), (0, 1))
+        waited = ended - silent.lines[0][0]
+        self.assertLess(waited * 1000, TIMEOUT_MS + SLACK_MS)
+        print("the probe ended %.1f s after its stalled request began" % waited)
+
+
+if __name__ == "__main__":
+    zandu.main()
