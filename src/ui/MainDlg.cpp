@@ -6,6 +6,7 @@
 #include "res/resource.h"
 #include "sms/Msg.h"
 #include "ui/AboutDlg.h"
+#include "ui/FeedbackDlg.h"
 #include "ui/SendInput.h"
 #include "win/AppModule.h"
 #include "win/Reflect.h"
@@ -150,6 +151,10 @@ bool CMainDlg::OnCommand(int nId, int nCode)
     switch (nId) {
     case IDC_ABOUT:
         CAboutDlg().DoModal(GetActiveWindow());
+        return true;
+    case IDC_FEEDBACK:
+        if (nCode == BN_CLICKED)
+            CFeedbackDlg().DoModal(GetActiveWindow());
         return true;
     case IDCANCEL:  // Esc, or a close request from the system
         Close(IDCANCEL);
