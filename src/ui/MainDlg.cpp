@@ -5,6 +5,7 @@
 #include "base/Util.h"
 #include "res/resource.h"
 #include "sms/Msg.h"
+#include "ui/HistoryDlg.h"
 #include "ui/SendInput.h"
 #include "win/AppModule.h"
 #include "win/Reflect.h"
@@ -174,6 +175,10 @@ bool CMainDlg::OnCommand(int nId, int nCode)
     case IDC_CANCEL_REQUEST:
         if (nCode == BN_CLICKED)
             m_Requests.Cancel();
+        return true;
+    case IDC_HISTORY:
+        if (nCode == BN_CLICKED)
+            OnHistory();
         return true;
     case IDC_RADIO_NUMBER:
         if (nCode != BN_CLICKED)
@@ -452,6 +457,15 @@ void CMainDlg::OnTestPort()
     EnableControls(false);
     m_bRequestRunning = true;
     m_Requests.TestPort(strPort);
+}
+
+// Modal over the active window, or over this one when none of the program's
+// windows is active.
+void CMainDlg::OnHistory()
+{
+    const HWND hActive = ::GetActiveWindow();
+    CHistoryDlg dlg;
+    dlg.DoModal(hActive ? hActive : m_hWnd);
 }
 
 bool CMainDlg::CheckPort(const wchar_t* pszMissing, WString& strPort)
