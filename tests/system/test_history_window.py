@@ -1,7 +1,7 @@
 """The History window of the program under Wine: the records of "NewHistory"
 newest first, the selected one's recipient, time and whole text, the three
-ways it closes, a value with stray elements, and how long it takes to open
-with ten thousand records (printed)."""
+ways it closes, values with stray elements or of another type, and how long
+it takes to open with ten thousand records (printed)."""
 import time
 import unittest
 
@@ -100,7 +100,14 @@ class HistoryWindow(unittest.TestCase):
                     self.assertTrue(program.has_window())
                     window = None
 
-            # The value is read at every opening.
+            # The value is read at every opening; one of another type is no history.
+            zandu.settings_set_string("NewHistory", "x")
+            window, _ = self.open(program)
+            self.assertEqual(self.rows(window, 1), (0, -1, []))
+            self.assertEqual(self.fields(window), ("", "", ""))
+            self.assertEqual(winprobe("key", window, VK_ESCAPE)[0], 0)
+            self.assertTrue(self.closed(window))
+
             big = [("" if i % 2 else "Name %d" % i, "+49%08d" % i,
                     "04/03/2026 %02d:%02d:%02d" % (i // 3600, i // 60 % 60, i % 60),
                     "Message %d\nof the test" % i) for i in range(BIG)]
