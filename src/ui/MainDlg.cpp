@@ -7,6 +7,7 @@
 #include "sms/Msg.h"
 #include "ui/AboutDlg.h"
 #include "ui/FeedbackDlg.h"
+#include "ui/HistoryDlg.h"
 #include "ui/SendInput.h"
 #include "win/AppModule.h"
 #include "win/Reflect.h"
@@ -183,6 +184,10 @@ bool CMainDlg::OnCommand(int nId, int nCode)
     case IDC_CANCEL_REQUEST:
         if (nCode == BN_CLICKED)
             m_Requests.Cancel();
+        return true;
+    case IDC_HISTORY:
+        if (nCode == BN_CLICKED)
+            OnHistory();
         return true;
     case IDC_RADIO_NUMBER:
         if (nCode != BN_CLICKED)
@@ -466,6 +471,15 @@ void CMainDlg::BeginRequest()
 {
     EnableControls(false);
     m_bRequestRunning = true;
+}
+
+// Modal over the active window, or over this one when none of the program's
+// windows is active.
+void CMainDlg::OnHistory()
+{
+    const HWND hActive = ::GetActiveWindow();
+    CHistoryDlg dlg;
+    dlg.DoModal(hActive ? hActive : m_hWnd);
 }
 
 bool CMainDlg::CheckPort(const wchar_t* pszMissing, WString& strPort)

@@ -72,6 +72,7 @@ private:
     const CContact* GetSelectedContact() const;
     void OnRefresh();
     void OnTestPort();
+    void OnHistory();
     bool CheckPort(const wchar_t* pszMissing, WString& strPort);
     void BeginRequest();
 

@@ -59,8 +59,21 @@ public:
         column.iSubItem = nColumn;
         return static_cast<int>(SendMessage(LVM_INSERTCOLUMNW, nColumn, reinterpret_cast<LPARAM>(&column)));
     }
+    // Width of a text in the list's font, in pixels.
+    int GetStringWidth(const WString& str) const
+    {
+        return static_cast<int>(SendMessage(LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(str.c_str())));
+    }
     void SetItemCount(int nCount) const { SendMessage(LVM_SETITEMCOUNT, nCount, LVSICF_NOINVALIDATEALL); }
     int GetNextSelected() const { return static_cast<int>(SendMessage(LVM_GETNEXTITEM, -1, LVNI_SELECTED)); }
+    // Selects and focuses a row; LVN_ITEMCHANGED follows.
+    void SelectItem(int nItem) const
+    {
+        LVITEMW item = {};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessage(LVM_SETITEMSTATE, nItem, reinterpret_cast<LPARAM>(&item));
+    }
     void SetExtendedStyle(DWORD dwStyle) const { SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, dwStyle, dwStyle); }
     void SetColors(COLORREF crText, COLORREF crBack) const
     {

@@ -470,17 +470,25 @@ SERIALCOMM_KEY = r"HKLM\HARDWARE\DEVICEMAP\SERIALCOMM"
 
 class NoPorts:
     """No COM port for the program to find while the block runs: the print
-    spooler's ports and the serial device map are emptied and put back."""
+    spooler's ports and the serial device map are emptied and put back. Only
+    their values go: the device map is a volatile key, which an import
+    cannot create again once it has been deleted."""
 
     def __enter__(self):
         self.saved = [(key, settings_export(key)) for key in (SPOOLER_PORTS_KEY, SERIALCOMM_KEY)]
         for key, _ in self.saved:
-            settings_delete(key)
+            _quiet(wine_reg("delete", key, "/va", "/f"))
         return self
 
     def __exit__(self, *exc):
-        for key, exported in self.saved:
-            settings_restore(exported, key)
+        for _, exported in self.saved:
+            if exported is None:
+                continue
+            with tempfile.TemporaryDirectory() as tmp:
+                path = os.path.join(tmp, "ports.reg")
+                with open(path, "w", encoding="utf-16") as f:
+                    f.write(exported)
+                assert _quiet(wine_reg("import", _wine_path(path))) == 0
 
 
 # The online services ----------------------------------------------------------

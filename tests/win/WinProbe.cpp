@@ -17,6 +17,11 @@
 //   winprobe state <hwnd> <item id>     "enabled=<0|1> checked=<BM_GETCHECK>"
 //   winprobe replace <hwnd> <item id> <text>  an edit's whole text replaced as typed (EN_CHANGE follows)
 //   winprobe settext <hwnd> <item id> <text>  WM_SETTEXT (an edit sends no EN_CHANGE for it)
+//   winprobe open <hwnd> <item id> <title> <timeout ms>  clicks a dialog item and waits until a
+//                                       window of that title of the same process is shown and answers
+//                                       messages -> "<hwnd> <milliseconds from the click>"
+//   winprobe rows <hwnd> <item id> <max>  a list view: "count=<n> sel=<index>", then up to max rows,
+//                                       their columns separated by tabs
 #include <windows.h>
 #include <commctrl.h>
 
@@ -203,6 +208,109 @@ int Layout(int argc, wchar_t** argv)
     return 0;
 }
 
+// A list view's messages carry pointers that are not marshalled to another
+// process, so the item and its text buffer are placed in the list's own
+// process and read back from there.
+class CRemoteItem {
+public:
+    explicit CRemoteItem(HWND hList) : m_hList(hList)
+    {
+        DWORD dwPid = 0;
+        GetWindowThreadProcessId(hList, &dwPid);
+        m_hProcess = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, dwPid);
+        if (m_hProcess)
+            m_pRemote = static_cast<BYTE*>(VirtualAllocEx(m_hProcess, nullptr, sizeof(LVITEMW) + kTextBytes,
+                                                          MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    }
+    ~CRemoteItem()
+    {
+        if (m_pRemote)
+            VirtualFreeEx(m_hProcess, m_pRemote, 0, MEM_RELEASE);
+        if (m_hProcess)
+            CloseHandle(m_hProcess);
+    }
+    bool IsValid() const { return m_pRemote != nullptr; }
+
+    std::wstring Text(int nRow, int nColumn) const
+    {
+        LVITEMW item = {};
+        item.iSubItem = nColumn;
+        item.pszText = reinterpret_cast<wchar_t*>(m_pRemote + sizeof(LVITEMW));
+        item.cchTextMax = kTextBytes / sizeof(wchar_t);
+        std::vector<wchar_t> buf(kTextBytes / sizeof(wchar_t) + 1, L'\0');
+        if (!WriteProcessMemory(m_hProcess, m_pRemote, &item, sizeof(item), nullptr))
+            return std::wstring();
+        SendMessageW(m_hList, LVM_GETITEMTEXTW, nRow, reinterpret_cast<LPARAM>(m_pRemote));
+        ReadProcessMemory(m_hProcess, item.pszText, buf.data(), kTextBytes, nullptr);
+        return buf.data();
+    }
+
+private:
+    static const size_t kTextBytes = 8192;
+    HWND m_hList;
+    HANDLE m_hProcess = nullptr;
+    BYTE* m_pRemote = nullptr;
+};
+
+// Times a window's opening from inside one probe process, so that the figure
+// holds no process start: from the click until the new window is visible and
+// its thread, done with its initialisation, answers a message.
+int Open(int argc, wchar_t** argv)
+{
+    if (argc != 6)
+        return 2;
+    HWND hItem = Target(argc, argv, 3);
+    DWORD dwPid = 0;
+    GetWindowThreadProcessId(hItem, &dwPid);
+    wchar_t szPid[16];
+    swprintf(szPid, 16, L"%lu", dwPid);
+    const DWORD dwTimeout = wcstoul(argv[5], nullptr, 10);
+    LARGE_INTEGER liFreq, liStart, liEnd;
+    QueryPerformanceFrequency(&liFreq);
+    QueryPerformanceCounter(&liStart);
+    if (!hItem || !PostMessageW(hItem, BM_CLICK, 0, 0))
+        return 1;
+    const DWORD dwStart = GetTickCount();
+    for (;;) {
+        for (HWND h : TopLevel(szPid, argv[4])) {
+            DWORD_PTR dwResult = 0;
+            if (IsWindowVisible(h) && SendMessageTimeoutW(h, WM_NULL, 0, 0, SMTO_BLOCK, dwTimeout, &dwResult)) {
+                QueryPerformanceCounter(&liEnd);
+                std::printf("%llx\t%.1f\n", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(h)),
+                            1000.0 * static_cast<double>(liEnd.QuadPart - liStart.QuadPart) /
+                                static_cast<double>(liFreq.QuadPart));
+                return 0;
+            }
+        }
+        if (GetTickCount() - dwStart > dwTimeout)
+            return 1;
+        Sleep(1);
+    }
+}
+
+int Rows(int argc, wchar_t** argv)
+{
+    if (argc != 5)
+        return 2;
+    HWND hList = Target(argc, argv, 3);
+    const CRemoteItem remote(hList);
+    if (!hList || !remote.IsValid())
+        return 1;
+    const int nCount = static_cast<int>(SendMessageW(hList, LVM_GETITEMCOUNT, 0, 0));
+    const int nSel = static_cast<int>(SendMessageW(hList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    const HWND hHeader = reinterpret_cast<HWND>(SendMessageW(hList, LVM_GETHEADER, 0, 0));
+    const int nColumns = static_cast<int>(SendMessageW(hHeader, HDM_GETITEMCOUNT, 0, 0));
+    std::printf("count=%d sel=%d\n", nCount, nSel);
+    const int nMax = _wtoi(argv[4]);
+    for (int nRow = 0; nRow < nCount && nRow < nMax; ++nRow) {
+        std::string strRow;
+        for (int nColumn = 0; nColumn < nColumns; ++nColumn)
+            strRow += (nColumn ? "\t" : "") + OneLine(remote.Text(nRow, nColumn));
+        std::printf("%s\n", strRow.c_str());
+    }
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -218,6 +326,10 @@ int wmain(int argc, wchar_t** argv)
         return List(argc, argv);
     if (strCommand == L"layout")
         return Layout(argc, argv);
+    if (strCommand == L"rows")
+        return Rows(argc, argv);
+    if (strCommand == L"open")
+        return Open(argc, argv);
     if (strCommand == L"text") {
         HWND hWnd = Target(argc, argv, 3);
         if (!hWnd)

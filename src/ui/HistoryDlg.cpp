@@ -1,0 +1,173 @@
+#include "ui/HistoryDlg.h"
+
+#include <algorithm>
+
+#include "base/Settings.h"
+#include "res/resource.h"
+#include "skinning/Skin.h"
+#include "win/Reflect.h"
+
+namespace {
+
+enum { COLUMN_RECIPIENT, COLUMN_TIME };
+
+// The time column is as wide as the newest time needs, within these shares
+// of the list's width (in percent); the recipient takes the rest.
+const int kTimeColumnPercent = 45;     // without any record
+const int kTimeColumnMaxPercent = 60;
+const int kCellMargins = 16;           // the list's padding on both sides of a cell's text
+
+// A row that became selected or unselected; focus and other states do not
+// change what the fields show.
+bool IsSelectionChange(const NMLISTVIEW& change)
+{
+    return (change.uChanged & LVIF_STATE) && ((change.uNewState ^ change.uOldState) & LVIS_SELECTED);
+}
+
+void CopyCell(const WString& strText, NMLVDISPINFOW& info)
+{
+    if (info.item.pszText && info.item.cchTextMax > 0)
+        lstrcpynW(info.item.pszText, strText.c_str(), info.item.cchTextMax);
+}
+
+} // namespace
+
+CHistoryDlg::CHistoryDlg() : CDialog(IDD_HISTORY) {}
+
+bool CHistoryDlg::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult)
+{
+    if (m_skin.ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult))
+        return true;
+    switch (uMsg) {
+    case WM_INITDIALOG:
+        OnInitDialog();
+        lResult = TRUE;  // the system focuses the list, the first control
+        return true;
+    case WM_UPDATEUISTATE:  // focus rectangles and accelerator underlines never switch on
+    case WM_ERASEBKGND:     // the skin painted in WM_PAINT is the whole background
+        lResult = 0;
+        return true;
+    case WM_COMMAND:
+        if (OnCommand(LOWORD(wParam), HIWORD(wParam))) {
+            lResult = 0;
+            return true;
+        }
+        break;
+    case WM_NOTIFY:
+        if (OnNotify(*reinterpret_cast<NMHDR*>(lParam))) {
+            lResult = 0;
+            return true;
+        }
+        break;
+    }
+    return ReflectNotification(hWnd, uMsg, wParam, lParam, lResult);
+}
+
+// The records are read once, when the window opens; the list asks for the
+// text of the rows it shows, so opening costs the same for ten records or
+// ten thousand.
+void CHistoryDlg::OnInitDialog()
+{
+    SetWindowText(WSTR("History"));
+    CenterWindow(::GetWindow(m_hWnd, GW_OWNER));
+    AttachControls();
+    std::vector<WString> aList;
+    GetSettingsKey().ReadList("NewHistory", aList);
+    m_aRecords = HistoryFromList(aList);
+    InitList();
+}
+
+void CHistoryDlg::AttachControls()
+{
+    const int aStatics[] = {IDC_HISTORY_RECIPIENT_LABEL, IDC_HISTORY_TIME_LABEL};
+    for (size_t i = 0; i < sizeof(aStatics) / sizeof(aStatics[0]); ++i)
+        m_aStatics[i].Attach(GetDlgItem(aStatics[i]));
+    const int aEdits[] = {IDC_HISTORY_RECIPIENT, IDC_HISTORY_TIME, IDC_HISTORY_TEXT};
+    for (size_t i = 0; i < sizeof(aEdits) / sizeof(aEdits[0]); ++i)
+        m_aEdits[i].Attach(GetDlgItem(aEdits[i]));
+    m_btnOk.Attach(GetDlgItem(IDC_HISTORY_OK));
+}
+
+// A virtual list in the skin's field colours; the newest record is selected,
+// so its text shows at once.
+void CHistoryDlg::InitList()
+{
+    const CListView list = List();
+    const CSkin& skin = GetSkin();
+    list.SetColors(skin.GetColor(SKC_EDIT_TEXT), skin.GetColor(SKC_EDIT_BG));
+    list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
+    const int cxList = list.GetClientRect().right - GetSystemMetrics(SM_CXVSCROLL);
+    int cxTime = cxList * kTimeColumnPercent / 100;
+    if (!m_aRecords.empty())
+        cxTime = std::min(list.GetStringWidth(m_aRecords.back().m_strTime) + kCellMargins,
+                          cxList * kTimeColumnMaxPercent / 100);
+    list.InsertColumn(COLUMN_RECIPIENT, L"Recipient", cxList - cxTime);
+    list.InsertColumn(COLUMN_TIME, L"Time", cxTime);
+    list.SetItemCount(static_cast<int>(m_aRecords.size()));
+    if (!m_aRecords.empty())
+        list.SelectItem(0);
+}
+
+bool CHistoryDlg::OnCommand(int nId, int nCode)
+{
+    switch (nId) {
+    case IDOK:      // Enter
+    case IDCANCEL:  // Esc, or a close request from the system
+        EndDialog(nId);
+        return true;
+    case IDC_HISTORY_OK:
+        if (nCode == BN_CLICKED)
+            EndDialog(IDOK);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CHistoryDlg::OnNotify(NMHDR& hdr)
+{
+    if (hdr.idFrom != IDC_HISTORY_LIST)
+        return false;
+    switch (hdr.code) {
+    case LVN_GETDISPINFOW:
+        OnGetDispInfo(reinterpret_cast<NMLVDISPINFOW&>(hdr));
+        return true;
+    case LVN_ITEMCHANGED:
+        if (IsSelectionChange(reinterpret_cast<const NMLISTVIEW&>(hdr)))
+            ShowSelected();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CHistoryDlg::OnGetDispInfo(NMLVDISPINFOW& info) const
+{
+    const CHistoryRecord* pRecord = RecordOfRow(info.item.iItem);
+    if (!pRecord || !(info.item.mask & LVIF_TEXT))
+        return;
+    CopyCell(info.item.iSubItem == COLUMN_TIME ? pRecord->m_strTime : pRecord->GetDisplayName(), info);
+}
+
+// No selection leaves the fields empty.
+void CHistoryDlg::ShowSelected()
+{
+    const CHistoryRecord* pRecord = RecordOfRow(List().GetNextSelected());
+    const CHistoryRecord none;
+    const CHistoryRecord& record = pRecord ? *pRecord : none;
+    Item(IDC_HISTORY_RECIPIENT).SetWindowText(record.GetDisplayName());
+    Item(IDC_HISTORY_TIME).SetWindowText(record.m_strTime);
+    Item(IDC_HISTORY_TEXT).SetWindowText(WithCrLf(record.m_strText));
+}
+
+const CHistoryRecord* CHistoryDlg::RecordOfRow(int nRow) const
+{
+    if (nRow < 0 || static_cast<size_t>(nRow) >= m_aRecords.size())
+        return nullptr;
+    return &m_aRecords[m_aRecords.size() - 1 - static_cast<size_t>(nRow)];
+}
+
+CListView CHistoryDlg::List() const
+{
+    return CListView(GetDlgItem(IDC_HISTORY_LIST));
+}

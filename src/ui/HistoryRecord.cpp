@@ -1,0 +1,53 @@
+#include "ui/HistoryRecord.h"
+
+namespace {
+
+const size_t kRecordElements = 4;
+
+// Every element carries one leading character (a space) that keeps an empty
+// content in its place.
+WString Content(const WString& strElement)
+{
+    return strElement.empty() ? WString() : strElement.substr(1);
+}
+
+} // namespace
+
+WString CHistoryRecord::GetDisplayName() const
+{
+    if (m_strName.empty())
+        return m_strNumber;
+    return m_strName + WSTR(" (") + m_strNumber + WSTR(")");
+}
+
+std::vector<CHistoryRecord> HistoryFromList(const std::vector<WString>& aList)
+{
+    std::vector<CHistoryRecord> records;
+    records.reserve(aList.size() / kRecordElements);
+    for (size_t i = 0; i + kRecordElements <= aList.size(); i += kRecordElements) {
+        CHistoryRecord record;
+        record.m_strName = Content(aList[i]);
+        record.m_strNumber = Content(aList[i + 1]);
+        record.m_strTime = Content(aList[i + 2]);
+        record.m_strText = Content(aList[i + 3]);
+        records.push_back(std::move(record));
+    }
+    return records;
+}
+
+WString WithCrLf(const WString& strText)
+{
+    WString str;
+    str.reserve(strText.size() + strText.size() / 8);
+    for (size_t i = 0; i < strText.size(); ++i) {
+        const WChar ch = strText[i];
+        if (ch == '\r' || ch == '\n') {
+            str += WSTR("\r\n");
+            if (ch == '\r' && i + 1 < strText.size() && strText[i + 1] == '\n')
+                ++i;
+        } else {
+            str += ch;
+        }
+    }
+    return str;
+}

@@ -1,0 +1,128 @@
+"""The History window of the program under Wine: the records of "NewHistory"
+newest first, the selected one's recipient, time and whole text, the three
+ways it closes, values with stray elements or of another type, and how long
+it takes to open with ten thousand records (printed)."""
+import time
+import unittest
+
+import zandu
+from zandu import BUILD, Program, SavedSettings, winprobe
+
+HISTORY_BUTTON = 57665
+LIST, TEXT, OK, RECIPIENT, TIME = 1022, 1023, 1025, 1028, 1029
+VK_RETURN, VK_ESCAPE, VK_END, VK_HOME, VK_UP, VK_DOWN = 0x0D, 0x1B, 0x23, 0x24, 0x26, 0x28
+
+# (name, number, time, text) as sent, oldest first.
+RECORDS = [
+    ("", "0123456789", "01/03/2026 09:15:00", "Typed as a number"),
+    ("Anna", "+4917012345", "02/03/2026 10:30:00", "Line one\r\nLine two\r\n\r\nLast"),
+    ("Борис", "555", "03/03/2026 11:45:00", "Bare\nline feeds\n"),
+]
+# What the list and the fields show, newest first: recipient, time, text.
+SHOWN = [
+    ("Борис (555)", "03/03/2026 11:45:00", "Bare\r\nline feeds\r\n"),
+    ("Anna (+4917012345)", "02/03/2026 10:30:00", "Line one\r\nLine two\r\n\r\nLast"),
+    ("0123456789", "01/03/2026 09:15:00", "Typed as a number"),
+]
+# Keys pressed in the list and the row each leaves selected.
+KEYS = [(VK_DOWN, 1), (VK_DOWN, 2), (VK_DOWN, 2), (VK_HOME, 0), (VK_END, 2), (VK_UP, 1)]
+BIG = 10000
+
+
+def elements(records):
+    return [" " + entry for record in records for entry in record]
+
+
+def one_line(text):
+    """A text as winprobe prints it."""
+    return text.replace("\r", "\\r").replace("\n", "\\n").replace("\t", "\\t")
+
+
+def poll(read, expected, timeout=10):
+    """Reads until the expected value comes (posted input is handled in its own time)."""
+    deadline = time.monotonic() + timeout
+    while True:
+        got = read()
+        if got == expected or time.monotonic() > deadline:
+            return got
+        time.sleep(0.1)
+
+
+@unittest.skipUnless(BUILD == "windows", "the window runs under Wine")
+class HistoryWindow(unittest.TestCase):
+    def setUp(self):
+        self.settings = SavedSettings().__enter__()
+        self.addCleanup(self.settings.__exit__)
+
+    def open(self, program):
+        """Clicks History... from one winprobe process: (hwnd, milliseconds from
+        the click until the window is shown and done with its initialisation)."""
+        code, out = winprobe("open", program.hwnd, HISTORY_BUTTON, "History", 20000)
+        self.assertEqual(code, 0, "no History window")
+        window, ms = out[0].split("\t")
+        return window, float(ms)
+
+    def rows(self, window, most):
+        """(count, selected row, [(recipient, time)]) of the list."""
+        code, out = winprobe("rows", window, LIST, most)
+        self.assertEqual(code, 0)
+        fields = dict(kv.split("=") for kv in out[0].split())
+        return int(fields["count"]), int(fields["sel"]), [tuple(row.split("\t")) for row in out[1:]]
+
+    def fields(self, window):
+        return tuple((winprobe("text", window, item)[1] or [""])[0] for item in (RECIPIENT, TIME, TEXT))
+
+    def closed(self, window):
+        return poll(lambda: winprobe("rect", window)[0] == 1, True)
+
+    def test_records_selection_closing_and_ten_thousand(self):
+        # Two stray elements after the last whole record are no record.
+        zandu.settings_set_list("NewHistory", elements(RECORDS) + [" stray", " half"])
+        shown = [(r, t, one_line(x)) for r, t, x in SHOWN]
+        with Program() as program:
+            program.wait_status("Ready")
+            window, ms_small = self.open(program)
+            # The newest is selected as the window opens.
+            self.assertEqual(self.rows(window, 10), (3, 0, [s[:2] for s in shown]))
+            self.assertEqual(poll(lambda: self.fields(window), shown[0]), shown[0])
+            for key, row in KEYS:
+                with self.subTest(key=key, row=row):
+                    self.assertEqual(winprobe("key", window, key)[0], 0)
+                    self.assertEqual(poll(lambda: self.fields(window), shown[row]), shown[row])
+                    self.assertEqual(self.rows(window, 0)[1], row)
+
+            # Esc, Enter and OK close it; the main window goes on.
+            for verb, arg in (("key", VK_ESCAPE), ("key", VK_RETURN), ("click", OK)):
+                with self.subTest(close=(verb, arg)):
+                    window = window or self.open(program)[0]
+                    self.assertEqual(winprobe(verb, window, arg)[0], 0)
+                    self.assertTrue(self.closed(window))
+                    self.assertTrue(program.has_window())
+                    window = None
+
+            # The value is read at every opening; one of another type is no history.
+            zandu.settings_set_string("NewHistory", "x")
+            window, _ = self.open(program)
+            self.assertEqual(self.rows(window, 1), (0, -1, []))
+            self.assertEqual(self.fields(window), ("", "", ""))
+            self.assertEqual(winprobe("key", window, VK_ESCAPE)[0], 0)
+            self.assertTrue(self.closed(window))
+
+            big = [("" if i % 2 else "Name %d" % i, "+49%08d" % i,
+                    "04/03/2026 %02d:%02d:%02d" % (i // 3600, i // 60 % 60, i % 60),
+                    "Message %d\nof the test" % i) for i in range(BIG)]
+            zandu.settings_set_list("NewHistory", elements(big))
+            window, ms_big = self.open(program)
+            newest = ("+49%08d" % (BIG - 1), big[-1][2])
+            self.assertEqual(self.rows(window, 1), (BIG, 0, [newest]))
+            self.assertEqual(self.fields(window), newest + (one_line("Message %d\r\nof the test" % (BIG - 1)),))
+            print("\nHistory window shown and ready %.1f ms after the click with %d records (%.1f ms with %d)"
+                  % (ms_big, BIG, ms_small, len(RECORDS)))
+            self.assertEqual(winprobe("key", window, VK_ESCAPE)[0], 0)
+            self.assertTrue(self.closed(window))
+            program.close()
+            self.assertEqual(program.exit_code(), 2)
+
+
+if __name__ == "__main__":
+    zandu.main()
