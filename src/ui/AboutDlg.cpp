@@ -27,6 +27,7 @@ bool CAboutDlg::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM
 void CAboutDlg::OnInitDialog()
 {
     CenterWindow(GetParent());
+    SetWindowText(WSTR("About Zandu SMS"));  // no caption shows it; it names the window for the system
     m_btnOk.Attach(GetDlgItem(IDC_ABOUT_OK));
     m_stVersion.Attach(GetDlgItem(IDC_ABOUT_VERSION));
     m_stVersion.SetWindowText(WSTR("Zandu SMS v") + GetVersionText());

@@ -38,6 +38,7 @@ bool CFeedbackDlg::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPA
 void CFeedbackDlg::OnInitDialog()
 {
     CenterWindow(GetParent());
+    SetWindowText(WSTR("Send Feedback"));  // no caption shows it; it names the window for the system
     m_btnSend.Attach(GetDlgItem(IDC_FEEDBACK_SEND));
     m_btnCancel.Attach(GetDlgItem(IDC_FEEDBACK_CANCEL));
     m_edEmail.Attach(GetDlgItem(IDC_FEEDBACK_EMAIL));

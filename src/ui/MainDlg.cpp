@@ -6,6 +6,7 @@
 #include "res/resource.h"
 #include "sms/Msg.h"
 #include "ui/AboutDlg.h"
+#include "ui/DontAskMsgBox.h"
 #include "ui/FeedbackDlg.h"
 #include "ui/HistoryDlg.h"
 #include "ui/SendInput.h"
@@ -38,6 +39,7 @@ CMainDlg::~CMainDlg()
     if (IsWindow())
         DestroyWindow();
     m_SerialCom.Stop();
+    m_pUpdateCheck.reset();  // waits for a check in progress
     // Announcements posted after the window went are nobody's now.
     MSG msg;
     while (PeekMessageW(&msg, nullptr, WM_SERIAL_NOTIFY, WM_SERIAL_NOTIFY, PM_REMOVE))
@@ -108,6 +110,7 @@ void CMainDlg::OnInitDialog()
     FillContactList();
     m_SerialCom.Start(THREAD_PRIORITY_NORMAL);
     FillNumberList();
+    StartUpdateCheck();
 }
 
 void CMainDlg::AttachControls()
@@ -145,6 +148,34 @@ void CMainDlg::OnTimer(UINT_PTR nId)
 {
     if (nId == TIMER_HANDSHAKE)
         m_Requests.OnTimer(TIMER_HANDSHAKE);
+    else if (nId == TIMER_UPDATE_CHECK)
+        OnUpdateCheckTimer();
+}
+
+// Once per start, unless the user said "Don't ask again".
+void CMainDlg::StartUpdateCheck()
+{
+    if (!GetSettingsKey().Value("AllowCheck").ReadBool(true))
+        return;
+    m_pUpdateCheck = std::make_unique<CCheckForUpdates>();
+    m_pUpdateCheck->Start(THREAD_PRIORITY_NORMAL);
+    CDialog::SetTimer(TIMER_UPDATE_CHECK, 1000);
+}
+
+// The notice is shown at most once: the timer stops at the first tick that
+// finds the check over.
+void CMainDlg::OnUpdateCheckTimer()
+{
+    if (!m_pUpdateCheck || !m_pUpdateCheck->IsDone())
+        return;
+    CDialog::KillTimer(TIMER_UPDATE_CHECK);
+    CSettingsValue allowCheck = GetSettingsKey().Value("AllowCheck");
+    if (!m_pUpdateCheck->IsUpdateAvailable() || !allowCheck.ReadBool(true))
+        return;
+    CDontAskMsgBox box;
+    if (box.DoModal(m_hWnd, m_pUpdateCheck->GetNoticeText(), CCheckForUpdates::kNoticeCaption) == IDYES)
+        ShellOpen(CCheckForUpdates::GetDownloadUrl());
+    allowCheck.WriteBool(!box.m_bDontAsk);
 }
 
 bool CMainDlg::OnCommand(int nId, int nCode)

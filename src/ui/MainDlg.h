@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "online/CheckForUpdates.h"
 #include "serial/SerialCom.h"
 #include "serial/SerialPortAsync.h"
 #include "skinning/NumberComboBox.h"
@@ -36,13 +37,18 @@ public:
     bool ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
 
 private:
-    enum { TIMER_HANDSHAKE = CPhoneRequest::TIMER_HANDSHAKE };
+    enum {
+        TIMER_UPDATE_CHECK = 33,  // polls the update check once a second until it is over
+        TIMER_HANDSHAKE = CPhoneRequest::TIMER_HANDSHAKE,
+    };
 
     // The frame.
     void OnInitDialog();
     void AttachControls();
     void OnSerialNotify(WPARAM wParam, LPARAM lParam);
     void OnTimer(UINT_PTR nId);
+    void StartUpdateCheck();
+    void OnUpdateCheckTimer();
     bool OnCommand(int nId, int nCode);
     void OnCancelRequest();
     void Close(int nExitCode);
@@ -94,6 +100,7 @@ private:
     CPhoneRequest m_Requests{&m_SerialCom, this};
     bool m_bSent = false;          // the text in the message box has been sent (or stored) whole
     bool m_bRequestRunning = false;  // from a request's start until its port is closed
+    std::unique_ptr<CCheckForUpdates> m_pUpdateCheck;  // only when "AllowCheck" is on
 
     // The controls, in the order they are attached.
     CSkinnedComboBox m_cbPort{m_hWnd, SBI_MAIN};

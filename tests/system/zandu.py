@@ -577,6 +577,12 @@ class RefServer:
     def clear(self):
         self._execute("DELETE FROM requests; DELETE FROM reports;")
 
+    def changes(self):
+        """The changes text of the update reply, as the notice shows it."""
+        with open(self.reply_file, "rb") as f:
+            reply = f.read().decode("utf-8")
+        return reply.split("\n", 1)[1].strip() if "\n" in reply else ""
+
 
 REFSERVER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "refserver", "refserver.py")
 DEFAULT_UPDATE_REPLY = os.path.join(os.path.dirname(REFSERVER), "updatecheck.txt")

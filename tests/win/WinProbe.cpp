@@ -17,6 +17,7 @@
 //   winprobe state <hwnd> <item id>     "enabled=<0|1> checked=<BM_GETCHECK>"
 //   winprobe replace <hwnd> <item id> <text>  an edit's whole text replaced as typed (EN_CHANGE follows)
 //   winprobe settext <hwnd> <item id> <text>  WM_SETTEXT (an edit sends no EN_CHANGE for it)
+//   winprobe focus <hwnd> <item id>     the dialog moves the focus to its item (WM_NEXTDLGCTL)
 //   winprobe open <hwnd> <item id> <title> <timeout ms>  clicks a dialog item and waits until a
 //                                       window of that title of the same process is shown and answers
 //                                       messages -> "<hwnd> <milliseconds from the click>"
@@ -398,6 +399,15 @@ int wmain(int argc, wchar_t** argv)
         DWORD_PTR nResult = 0;
         return hWnd && SendMessageTimeoutW(hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]), SMTO_ABORTIFHUNG,
                                            5000, &nResult)
+                   ? 0
+                   : 1;
+    }
+    if (strCommand == L"focus" && argc == 4) {
+        HWND hDialog = Target(argc, argv, 99);
+        HWND hItem = Target(argc, argv, 3);
+        DWORD_PTR nResult = 0;
+        return hDialog && hItem && SendMessageTimeoutW(hDialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(hItem), TRUE,
+                                                       SMTO_ABORTIFHUNG, 5000, &nResult)
                    ? 0
                    : 1;
     }

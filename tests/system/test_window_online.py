@@ -1,0 +1,185 @@
+"""The online services as the window offers them, against the reference
+server: the update notice and its "Don't ask again", the download page opened
+through the shell (a browser hook of the Wine prefix records it), no check at
+all once switched off, the About box with the statistics switch, the Feedback
+dialog's keys and its report, and a failed send reported as statistics."""
+import os
+import stat
+import tempfile
+import time
+import unittest
+
+import zandu
+from zandu import BUILD, Phone, Program, RefServer, SavedSettings, port_link, winprobe
+
+IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
+ABOUT, FEEDBACK, SEND, NUMBER_BOX, MESSAGE = 1021, 1022, 1006, 1014, 1002
+ABOUT_VERSION, ABOUT_STATS = 1033, 1034
+FB_SEND, FB_EMAIL, FB_TEXT, FB_MODEL = 1022, 1035, 1036, 1038
+VK_RETURN, VK_ESCAPE = 0x0D, 0x1B
+BROWSERS_KEY = r"HKCU\Software\Wine\WineBrowser"
+NOTICE = ("A new version of Zandu SMS is available with the following updates:\\r\\n\\r\\n%s"
+          "\\r\\n\\r\\nGo to download page?")
+
+
+def dword(name):
+    text = zandu.settings_export() or ""
+    row = [r for r in text.replace("\r\n", "\n").split("\n") if r.startswith('"%s"=dword:' % name)]
+    return int(row[0].split(":")[1], 16) if row else None
+
+
+@unittest.skipUnless(BUILD == "windows", "the window runs under Wine")
+class WindowOnline(unittest.TestCase):
+    def setUp(self):
+        self.settings = SavedSettings().__enter__()
+        self.addCleanup(self.settings.__exit__)
+        self.browsers = zandu.settings_export(BROWSERS_KEY)
+        self.addCleanup(zandu.settings_restore, self.browsers, BROWSERS_KEY)
+        self.server = RefServer()
+        self.addCleanup(self.server.stop)
+        zandu.settings_set_string("Server", self.server.url)
+        zandu.settings_set_string("Port", "COM5")
+        for name in ("AllowCheck", "AllowStats", "Model"):
+            zandu.settings_delete_value(name)
+        # The shell opens web pages with winebrowser, which runs this instead of a browser.
+        self.tmp = tempfile.TemporaryDirectory()
+        self.addCleanup(self.tmp.cleanup)
+        self.opened = os.path.join(self.tmp.name, "opened.txt")
+        browser = os.path.join(self.tmp.name, "browser.sh")
+        with open(browser, "w") as f:
+            f.write('#!/bin/sh\nprintf "%%s\\n" "$1" >> "%s"\n' % self.opened)
+        os.chmod(browser, os.stat(browser).st_mode | stat.S_IXUSR)
+        zandu.settings_set_string("Browsers", browser, key=BROWSERS_KEY)
+
+    def opened_urls(self, wait=0):
+        deadline = time.monotonic() + wait
+        while True:
+            if os.path.exists(self.opened):
+                with open(self.opened) as f:
+                    return f.read().split()
+            if time.monotonic() >= deadline:
+                return []
+            time.sleep(0.2)
+
+    def notice(self, program):
+        box, text = program.wait_box("New Version Available", 30000)
+        return box, text
+
+    def test_update_notice_and_dont_ask_again(self):
+        changes = self.server.changes()
+        # Yes with "Don't ask again" ticked: the download page, and no more checks.
+        with Program() as program:
+            box, text = self.notice(program)
+            self.assertEqual(text, NOTICE % changes.replace("\r", "\\r").replace("\n", "\\n"))
+            winprobe("click", box, 0)  # the check box
+            time.sleep(0.5)
+            program.answer_box(box, IDYES)
+            self.assertEqual(self.opened_urls(wait=20), [self.server.url + "/ZanduSMS/download.php"])
+            self.assertEqual(dword("AllowCheck"), 0)
+            self.assertEqual([r["path"] for r in self.server.requests()], ["/ZanduSMS/updatecheck.php"])
+            self.assertIn("Cur: 1.0.0, update avail: yes\n", program.debug_strings())
+        # The next start asks nothing at all.
+        with Program() as program:
+            program.wait_status("Ready")
+            time.sleep(3)
+            self.assertEqual(len(self.server.requests()), 1)
+            self.assertFalse([s for s in program.debug_strings() if s.startswith("Cur: ")])
+        # Switched on again, No without the tick: no page, and the check stays on.
+        zandu.settings_set_dword("AllowCheck", 1)
+        with Program() as program:
+            box, _ = self.notice(program)
+            program.answer_box(box, IDNO)
+            time.sleep(1)
+            self.assertEqual(dword("AllowCheck"), 1)
+            self.assertEqual(len(self.opened_urls()), 1)
+
+    def test_about_feedback_and_statistics(self):
+        zandu.settings_set_dword("AllowCheck", 0)
+        zandu.settings_set_string("Model", "Acme 3000")
+        with Phone(port_link("COM5"), "--no-echo", "--error", "AT+CMGS") as phone, Program() as program:
+            program.wait_status("Ready")
+            # About: the version, and the statistics switched on by the user.
+            program.click(ABOUT)
+            code, out = winprobe("wait", program.exe_name, "About Zandu SMS", "#32770", 20000)
+            about = out[0]
+            self.assertRegex(winprobe("text", about, ABOUT_VERSION)[1][0], r"^Zandu SMS v\d+\.\d+\.\d+$")
+            self.assertIsNone(dword("AllowStats"))
+            winprobe("click", about, ABOUT_STATS)
+            time.sleep(0.5)
+            self.assertEqual(dword("AllowStats"), 1)
+            winprobe("key", about, VK_ESCAPE)
+            self.wait_gone(program, "About Zandu SMS")
+
+            # Feedback: Escape sends nothing.
+            feedback = self.open_feedback(program)
+            program_text = winprobe("text", feedback, FB_MODEL)[1]
+            self.assertEqual(program_text, ["Acme 3000"])
+            winprobe("replace", feedback, FB_TEXT, "not to be sent")
+            winprobe("key", feedback, VK_ESCAPE)
+            self.wait_gone(program, "Send Feedback")
+
+            # Enter in the e-mail field moves on and sends nothing; in the
+            # feedback field it is a line break. Send thanks the user.
+            feedback = self.open_feedback(program)
+            winprobe("replace", feedback, FB_EMAIL, "me@example.com")
+            self.focus(feedback, FB_EMAIL)
+            winprobe("key", feedback, VK_RETURN)
+            time.sleep(0.5)
+            self.assertTrue(self.is_open(program, "Send Feedback"))
+            self.focus(feedback, FB_TEXT)
+            winprobe("replace", feedback, FB_TEXT, "Line one")
+            winprobe("key", feedback, VK_RETURN)
+            time.sleep(0.5)
+            winprobe("click", feedback, FB_SEND)
+            box, thanks = program.wait_box("Zandu SMS")
+            self.assertEqual(thanks, "Thank you for your input!")
+            program.answer_box(box, IDOK)
+            self.wait_gone(program, "Send Feedback")
+
+            # A send the phone refuses, reported as statistics now they are on.
+            program.replace(MESSAGE, "Hi")
+            zandu.winprobe("settext", program.hwnd, NUMBER_BOX, "0123456789")
+            program.click(SEND)
+            program.wait_status("Failed to send message")
+            reports = self.wait_reports(lambda r: any(x["msg"].endswith("Failed to send SMS\n") for x in r))
+
+        feedback_reports = [r for r in reports if r["email"] == "me@example.com"]
+        self.assertEqual(len(feedback_reports), 1)
+        self.assertTrue(feedback_reports[0]["msg"].startswith("Line one\r\n"), feedback_reports[0]["msg"])
+        self.assertEqual(feedback_reports[0]["model"], "Acme 3000")
+        self.assertFalse([r for r in reports if "not to be sent" in r["msg"]])
+        failed = [r for r in reports if r["msg"].endswith("Failed to send SMS\n")]
+        self.assertEqual(len(failed), 1)
+        self.assertRegex(failed[0]["msg"], r"^\S+\( \d+ \) : Failed to send SMS\n$")
+        self.assertEqual((failed[0]["email"], failed[0]["model"]), ("", "Acme 3000"))
+
+    def open_feedback(self, program):
+        program.click(FEEDBACK)
+        code, out = winprobe("wait", program.exe_name, "Send Feedback", "#32770", 20000)
+        self.assertEqual(code, 0)
+        return out[0]
+
+    def focus(self, dialog, item):
+        # As Tab does: the field's text is then selected.
+        winprobe("focus", dialog, item)
+
+    def is_open(self, program, title):
+        return any(w[3] == title and w[1] for w in zandu.top_level_windows(program.exe_name))
+
+    def wait_gone(self, program, title):
+        deadline = time.monotonic() + 20
+        while self.is_open(program, title):
+            self.assertLess(time.monotonic(), deadline, "%s did not close" % title)
+            time.sleep(0.1)
+
+    def wait_reports(self, done, timeout=30):
+        deadline = time.monotonic() + timeout
+        while True:
+            reports = self.server.reports()
+            if done(reports) or time.monotonic() > deadline:
+                return reports
+            time.sleep(0.2)
+
+
+if __name__ == "__main__":
+    zandu.main()
