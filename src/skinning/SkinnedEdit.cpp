@@ -1,12 +1,52 @@
 #include "skinning/SkinnedEdit.h"
 
-// PLACEHOLDER until the skinned drawing lands: the control draws as the system draws it.
+namespace {
+
+// Styles whose edit grows a scroll bar (ES_MULTILINE among them): the frame
+// then encloses the scroll bar.
+const DWORD kScrollingStyles = 0x0115;
+// A single-line frame is the text's height plus this.
+const int kLineFramePadding = 6;
+
+} // namespace
+
 bool CSkinnedEdit::Attach(HWND hWnd)
 {
-    return CSkinnedControl::Attach(hWnd);
+    if (!CSkinnedControl::Attach(hWnd))
+        return false;
+    ModifyStyleEx(WS_EX_CLIENTEDGE, 0);
+    SendMessage(EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(2, 2));
+    return true;
 }
 
-bool CSkinnedEdit::ProcessWindowMessage(HWND, UINT, WPARAM, LPARAM, LRESULT&)
+bool CSkinnedEdit::ProcessWindowMessage(HWND, UINT uMsg, WPARAM, LPARAM, LRESULT& lResult)
 {
-    return false;
+    if (uMsg == WM_PAINT) {
+        OnPaint();
+        lResult = 0;
+        return true;
+    }
+    return HandleHover(uMsg, lResult);
+}
+
+void CSkinnedEdit::OnPaint()
+{
+    const CPaintDC dc(m_hWnd);
+    RECT rcFrame = GetClientRect();
+    InflateRect(&rcFrame, 1, 1);
+    if (GetStyle() & kScrollingStyles) {
+        rcFrame.right += GetSystemMetrics(SM_CYVSCROLL);
+    } else {
+        const CSelectObject font(dc, GetFont());
+        SIZE size = {};
+        GetTextExtentPoint32W(dc, L"|", 1, &size);
+        rcFrame.bottom = rcFrame.top + size.cy + kLineFramePadding;
+    }
+    {
+        const CRgnHandle hClip(CreateRectRgnIndirect(&rcFrame));
+        SelectClipRgn(dc, hClip);
+        PaintPrevious(dc);
+        SelectClipRgn(dc, nullptr);
+    }
+    FrameRect(dc, rcFrame, GetBorderColor(m_bHover));
 }
