@@ -8,6 +8,24 @@ const DWORD kScrollingStyles = 0x0115;
 // A single-line frame is the text's height plus this.
 const int kLineFramePadding = 6;
 
+// The DC of the whole window, its scroll bar included.
+class CWholeWindowDC {
+public:
+    explicit CWholeWindowDC(HWND hWnd) : m_hWnd(hWnd), m_hDC(GetWindowDC(hWnd)) {}
+    ~CWholeWindowDC()
+    {
+        if (m_hDC)
+            ReleaseDC(m_hWnd, m_hDC);
+    }
+    CWholeWindowDC(const CWholeWindowDC&) = delete;
+    CWholeWindowDC& operator=(const CWholeWindowDC&) = delete;
+    operator HDC() const { return m_hDC; }
+
+private:
+    HWND m_hWnd;
+    HDC m_hDC;
+};
+
 } // namespace
 
 bool CSkinnedEdit::Attach(HWND hWnd)
@@ -29,24 +47,25 @@ bool CSkinnedEdit::ProcessWindowMessage(HWND, UINT uMsg, WPARAM, LPARAM, LRESULT
     return HandleHover(uMsg, lResult);
 }
 
+// The frame is the window's outer ring of pixels (the 2-pixel margins keep
+// the text clear of it): a frame one pixel outside the control would lie on
+// the dialog, which does not let its children draw there.
 void CSkinnedEdit::OnPaint()
 {
-    const CPaintDC dc(m_hWnd);
-    RECT rcFrame = GetClientRect();
-    InflateRect(&rcFrame, 1, 1);
-    if (GetStyle() & kScrollingStyles) {
-        rcFrame.right += GetSystemMetrics(SM_CYVSCROLL);
-    } else {
-        const CSelectObject font(dc, GetFont());
-        SIZE size = {};
-        GetTextExtentPoint32W(dc, L"|", 1, &size);
-        rcFrame.bottom = rcFrame.top + size.cy + kLineFramePadding;
-    }
+    RECT rcFrame = GetWindowRect();
+    OffsetRect(&rcFrame, -rcFrame.left, -rcFrame.top);
     {
+        const CPaintDC dc(m_hWnd);
+        if (!(GetStyle() & kScrollingStyles)) {
+            const CSelectObject font(dc, GetFont());
+            SIZE size = {};
+            GetTextExtentPoint32W(dc, L"|", 1, &size);
+            rcFrame.bottom = rcFrame.top + size.cy + kLineFramePadding;
+        }
         const CRgnHandle hClip(CreateRectRgnIndirect(&rcFrame));
         SelectClipRgn(dc, hClip);
         PaintPrevious(dc);
         SelectClipRgn(dc, nullptr);
     }
-    FrameRect(dc, rcFrame, GetBorderColor(m_bHover));
+    FrameRect(CWholeWindowDC(m_hWnd), rcFrame, GetBorderColor(m_bHover));
 }
