@@ -67,7 +67,7 @@ void CSkinnedDialog::ApplyShape()
         wnd.SetWindowPos(nullptr, 0, 0, std::max(nWidth, bitmap.GetWidth()), std::max(nHeight, bitmap.GetHeight()),
                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     // The window owns the region from here on.
-    //SetWindowRgn(m_hWnd, bitmap.CreateRegion(), FALSE);
+    SetWindowRgn(m_hWnd, bitmap.CreateRegion(), FALSE);
 
     wnd.ModifyStyleEx(0, WS_EX_LAYERED);
     SetLayeredWindowAttributes(m_hWnd, 0, static_cast<BYTE>(GetSkin().GetAlpha() * 255 / 100), LWA_ALPHA);
