@@ -136,7 +136,12 @@ class Compositor:
                                      stderr=subprocess.PIPE)
         time.sleep(0.5)
         if self.proc.poll() is not None:
-            raise RuntimeError("xcompmgr did not start: %r" % self.proc.stderr.read())
+            error = self.proc.stderr.read().decode("utf-8", "replace")
+            self.proc.stderr.close()
+            self.proc = None
+            # A desktop that composites already needs no second one.
+            if "composite manager" not in error:
+                raise RuntimeError("xcompmgr did not start: %r" % error)
 
     def __enter__(self):
         return self
@@ -145,10 +150,13 @@ class Compositor:
         self.stop()
 
     def stop(self):
+        if self.proc is None:
+            return
         if self.proc.poll() is None:
             self.proc.terminate()
             self.proc.wait(timeout=10)
         self.proc.stderr.close()
+        self.proc = None
 
 
 # Skin bitmaps --------------------------------------------------------------
