@@ -13,7 +13,8 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}  # no Mono or Gecko
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 
 ZANDU_PACKAGES=(cmake ninja-build g++ googletest g++-mingw-w64-x86-64-posix
-                wine wine64 xvfb xauth python3 python3-gammu)
+                wine wine64 xvfb xauth python3 python3-gammu
+                xdotool imagemagick xcompmgr)
 
 log() { printf '\n== %s\n' "$*"; }
 

@@ -4,6 +4,7 @@
 // next key.
 #pragma once
 
+#include "skinning/NumberCompletion.h"
 #include "skinning/SkinnedComboBox.h"
 
 class CNumberComboBox : public CSkinnedComboBox {
@@ -24,7 +25,10 @@ private:
     };
 
     void OnEditUpdate();
+    CEditSel GetEditSel() const;
+    void SetEditSel(CEditSel sel) const;
 
     bool m_bAutoComplete = true;
+    bool m_bCompleting = false;  // the box's own changes are not completed again
     CEdit m_wndEdit{m_bAutoComplete};
 };

@@ -30,6 +30,17 @@ public:
     // Width x height pixels 0xAARRGGBB, the bottom row first; null before a load.
     const uint32_t* GetBits() const { return m_pBits; }
 
+    // Blends the part (xSrc, ySrc, nSrcWidth, nSrcHeight) of the bitmap with
+    // its per-pixel alpha onto hDC at (x, y) in the size (nWidth, nHeight).
+    // An argument of -1 takes its default: positions 0, sizes the bitmap's.
+    void Draw(HDC hDC, int x = -1, int y = -1, int nWidth = -1, int nHeight = -1, int xSrc = -1, int ySrc = -1,
+              int nSrcWidth = -1, int nSrcHeight = -1) const;
+
+    // The window outline: every pixel that is not 0, pixel (x, y) of the
+    // image at point (x, y). Empty before a load. The caller owns the region
+    // until SetWindowRgn takes it.
+    HRGN CreateRegion() const;
+
 private:
     CBitmapHandle m_hBitmap;
     BITMAPINFO m_bmi;

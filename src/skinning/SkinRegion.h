@@ -4,6 +4,7 @@
 // pixel at a fraction of the cost.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

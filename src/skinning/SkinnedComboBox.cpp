@@ -1,7 +1,75 @@
 #include "skinning/SkinnedComboBox.h"
 
-// PLACEHOLDER until the skinned drawing lands: the control draws as the system draws it.
-bool CSkinnedComboBox::ProcessWindowMessage(HWND, UINT, WPARAM, LPARAM, LRESULT&)
+#include "win/MemPaintDC.h"
+
+bool CSkinnedComboBox::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM, LRESULT& lResult)
 {
-    return false;
+    switch (uMsg) {
+    case WM_PAINT:
+        OnPaint();
+        lResult = 0;
+        return true;
+    case WM_COMMAND:
+        // The drop-down list changed the selection: the new text is drawn
+        // over the skin. The command still goes on to the control.
+        if (HIWORD(wParam) == 1)
+            Invalidate();
+        lResult = 0;
+        break;
+    default:
+        break;
+    }
+    return HandleHover(uMsg, lResult);
+}
+
+bool CSkinnedComboBox::IsDroppedDown() const
+{
+    return SendMessage(CB_GETDROPPEDSTATE) != FALSE;
+}
+
+void CSkinnedComboBox::OnPaint()
+{
+    const CMemPaintDC dc(m_hWnd);
+    const CSkin& skin = GetSkin();
+    PaintParentBackground(dc);
+
+    RECT rcInner = dc.ClientRect();
+    InflateRect(&rcInner, -GetSystemMetrics(SM_CXEDGE), -GetSystemMetrics(SM_CYEDGE));
+    const int nArrowWidth = GetSystemMetrics(SM_CXVSCROLL);
+    const bool bEnabled = IsWindowEnabled();
+    {
+        const RECT rcFace = {rcInner.left, rcInner.top, rcInner.right - nArrowWidth, rcInner.bottom};
+        const CRgnHandle hClip(CreateRectRgnIndirect(&rcFace));
+        SelectClipRgn(dc, hClip);
+        PaintPrevious(dc);
+        // The control frames its text in the system's window colour, a
+        // white line on a dark skin: the field's own colour goes there.
+        FrameRect(dc, rcFace, skin.GetColor(bEnabled ? SKC_EDIT_BG : SKC_EDIT_BG_DISABLED));
+        SelectClipRgn(dc, nullptr);
+    }
+    const bool bDropped = IsDroppedDown();
+    const COLORREF border = GetBorderColor(m_bHover || bDropped);
+    RECT rcFrame = rcInner;
+    InflateRect(&rcFrame, 1, 1);
+    FrameRect(dc, rcFrame, border);
+
+    RECT rcArrow = rcInner;
+    rcArrow.left = rcInner.right - nArrowWidth;
+    FillRect(dc, rcArrow, skin.GetColor(!bEnabled || bDropped ? SKC_EDIT_BG_DISABLED : SKC_EDIT_BG));
+    RECT rcArrowFrame = rcArrow;
+    rcArrowFrame.top -= 1;
+    rcArrowFrame.right += 1;
+    rcArrowFrame.bottom += 1;
+    FrameRect(dc, rcArrowFrame, border);
+    PaintArrow(dc, rcArrowFrame, skin.GetColor(SKC_BORDER));
+}
+
+void CSkinnedComboBox::PaintArrow(HDC hDC, const RECT& rcArea, COLORREF color)
+{
+    const int x = (rcArea.left + rcArea.right) / 2;
+    const int y = (rcArea.top + rcArea.bottom) / 2;
+    const POINT aTriangle[] = {{x - 3, y - 2}, {x + 4, y - 2}, {x, y + 2}};
+    const CRgnHandle hTriangle(CreatePolygonRgn(aTriangle, 3, WINDING));
+    const CBrushHandle hBrush(CreateSolidBrush(color));
+    FillRgn(hDC, hTriangle, hBrush);
 }

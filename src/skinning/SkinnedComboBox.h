@@ -11,6 +11,10 @@ public:
 
     bool ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
 
+protected:
+    bool IsDroppedDown() const;
+
 private:
     void OnPaint();
+    static void PaintArrow(HDC hDC, const RECT& rcArea, COLORREF color);
 };

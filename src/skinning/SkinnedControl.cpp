@@ -1,3 +1,73 @@
 #include "skinning/SkinnedControl.h"
 
-// PLACEHOLDER until the skinned drawing lands.
+#include <commctrl.h>
+
+void CSkinnedControl::PaintParentBackground(HDC hDC) const
+{
+    RECT rc = GetWindowRect();
+    MapWindowPoints(nullptr, m_hWndParent, reinterpret_cast<POINT*>(&rc), 2);
+    // Only the part that lies on the bitmap: a blend that reaches beyond it
+    // would draw nothing at all.
+    const CSkinBitmap& bitmap = GetSkin().GetBitmap(m_nBitmap);
+    const RECT rcBitmap = {0, 0, bitmap.GetWidth(), bitmap.GetHeight()};
+    RECT rcPart;
+    if (!IntersectRect(&rcPart, &rc, &rcBitmap))
+        return;
+    const int nWidth = rcPart.right - rcPart.left;
+    const int nHeight = rcPart.bottom - rcPart.top;
+    bitmap.Draw(hDC, rcPart.left - rc.left, rcPart.top - rc.top, nWidth, nHeight, rcPart.left, rcPart.top, nWidth,
+                nHeight);
+}
+
+bool CSkinnedControl::HandleHover(UINT uMsg, LRESULT& lResult)
+{
+    switch (uMsg) {
+    case WM_MOUSEMOVE:
+        if (!m_bTracking) {
+            TRACKMOUSEEVENT tme = {sizeof(tme), TME_HOVER | TME_LEAVE, m_hWnd, 1};
+            m_bTracking = _TrackMouseEvent(&tme) != FALSE;
+        }
+        return false;
+    case WM_MOUSEHOVER:
+        m_bHover = true;
+        Invalidate();
+        lResult = 0;
+        return true;
+    case WM_MOUSELEAVE:
+        m_bTracking = false;
+        m_bHover = false;
+        Invalidate();
+        lResult = 0;
+        return true;
+    default:
+        return false;
+    }
+}
+
+COLORREF CSkinnedControl::GetBorderColor(bool bHover) const
+{
+    const CSkin& skin = GetSkin();
+    if (!IsWindowEnabled())
+        return skin.GetColor(skin.IsBorderHover() ? SKC_EDIT_BG_DISABLED : SKC_BORDER);
+    return skin.GetColor(bHover || !skin.IsBorderHover() ? SKC_BORDER : SKC_EDIT_BG);
+}
+
+void CSkinnedControl::FrameRect(HDC hDC, const RECT& rc, COLORREF color)
+{
+    const CBrushHandle hBrush(CreateSolidBrush(color));
+    ::FrameRect(hDC, &rc, hBrush);
+}
+
+void CSkinnedControl::FillRect(HDC hDC, const RECT& rc, COLORREF color)
+{
+    // An opaque ExtTextOutW without text fills with the background colour
+    // and needs no brush.
+    const COLORREF oldColor = SetBkColor(hDC, color);
+    ExtTextOutW(hDC, 0, 0, ETO_OPAQUE, &rc, nullptr, 0, nullptr);
+    SetBkColor(hDC, oldColor);
+}
+
+void CSkinnedControl::PaintPrevious(HDC hDC)
+{
+    DefWindowProc(WM_PAINT, reinterpret_cast<WPARAM>(hDC), 0);
+}

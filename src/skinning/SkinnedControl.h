@@ -31,6 +31,12 @@ protected:
     // enabled control shows its frame only while the mouse is on it.
     COLORREF GetBorderColor(bool bHover) const;
 
+    // A one-pixel frame, and an opaque fill, in a colour.
+    static void FrameRect(HDC hDC, const RECT& rc, COLORREF color);
+    static void FillRect(HDC hDC, const RECT& rc, COLORREF color);
+    // The control's own drawing, into hDC (WM_PAINT with the DC).
+    void PaintPrevious(HDC hDC);
+
     const HWND& m_hWndParent;
     SkinBitmapIndex m_nBitmap;
     bool m_bHover = false;

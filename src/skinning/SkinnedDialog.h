@@ -25,7 +25,8 @@ private:
     void ApplyShape();
     void OnPaint();
     HBRUSH OnCtlColorStatic(HDC hDC, HWND hControl);
-    HBRUSH Brush(SkinColor nSlot);
+    // The brush of EditBg, or of EditBgDisabled.
+    HBRUSH Brush(bool bDisabled);
 
     const HWND& m_hWnd;
     SkinBitmapIndex m_nBitmap;

@@ -1,12 +1,71 @@
 #include "skinning/SkinnedEdit.h"
 
-// PLACEHOLDER until the skinned drawing lands: the control draws as the system draws it.
+namespace {
+
+// Styles whose edit grows a scroll bar (ES_MULTILINE among them): the frame
+// then encloses the scroll bar.
+const DWORD kScrollingStyles = 0x0115;
+// A single-line frame is the text's height plus this.
+const int kLineFramePadding = 6;
+
+// The DC of the whole window, its scroll bar included.
+class CWholeWindowDC {
+public:
+    explicit CWholeWindowDC(HWND hWnd) : m_hWnd(hWnd), m_hDC(GetWindowDC(hWnd)) {}
+    ~CWholeWindowDC()
+    {
+        if (m_hDC)
+            ReleaseDC(m_hWnd, m_hDC);
+    }
+    CWholeWindowDC(const CWholeWindowDC&) = delete;
+    CWholeWindowDC& operator=(const CWholeWindowDC&) = delete;
+    operator HDC() const { return m_hDC; }
+
+private:
+    HWND m_hWnd;
+    HDC m_hDC;
+};
+
+} // namespace
+
 bool CSkinnedEdit::Attach(HWND hWnd)
 {
-    return CSkinnedControl::Attach(hWnd);
+    if (!CSkinnedControl::Attach(hWnd))
+        return false;
+    ModifyStyleEx(WS_EX_CLIENTEDGE, 0);
+    SendMessage(EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(2, 2));
+    return true;
 }
 
-bool CSkinnedEdit::ProcessWindowMessage(HWND, UINT, WPARAM, LPARAM, LRESULT&)
+bool CSkinnedEdit::ProcessWindowMessage(HWND, UINT uMsg, WPARAM, LPARAM, LRESULT& lResult)
 {
-    return false;
+    if (uMsg == WM_PAINT) {
+        OnPaint();
+        lResult = 0;
+        return true;
+    }
+    return HandleHover(uMsg, lResult);
+}
+
+// The frame is the window's outer ring of pixels (the 2-pixel margins keep
+// the text clear of it): a frame one pixel outside the control would lie on
+// the dialog, which does not let its children draw there.
+void CSkinnedEdit::OnPaint()
+{
+    RECT rcFrame = GetWindowRect();
+    OffsetRect(&rcFrame, -rcFrame.left, -rcFrame.top);
+    {
+        const CPaintDC dc(m_hWnd);
+        if (!(GetStyle() & kScrollingStyles)) {
+            const CSelectObject font(dc, GetFont());
+            SIZE size = {};
+            GetTextExtentPoint32W(dc, L"|", 1, &size);
+            rcFrame.bottom = rcFrame.top + size.cy + kLineFramePadding;
+        }
+        const CRgnHandle hClip(CreateRectRgnIndirect(&rcFrame));
+        SelectClipRgn(dc, hClip);
+        PaintPrevious(dc);
+        SelectClipRgn(dc, nullptr);
+    }
+    FrameRect(CWholeWindowDC(m_hWnd), rcFrame, GetBorderColor(m_bHover));
 }

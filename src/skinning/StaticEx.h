@@ -9,9 +9,17 @@ class CStaticEx : public CSkinnedControl {
 public:
     using CSkinnedControl::CSkinnedControl;
 
+    // A group box is made transparent for the dialog's painting: it only
+    // draws its frame and caption, and the controls inside it stand on the
+    // dialog's image, which the dialog paints beneath it.
+    bool Attach(HWND hWnd);
+
     bool ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
 
 private:
+    bool IsButton() const;
+    // Whether the button is of this type (BS_GROUPBOX).
+    bool IsStyleSet(DWORD dwType) const;
     void OnPaintGroupBox();
     void OnPaintStatic();
 };

@@ -2,10 +2,10 @@
 dialog as the templates come out under Wine, and the layout the skin was
 drawn from is the templates' current one."""
 import os
-import struct
 import unittest
 
 import zandu
+from screen import read_bmp
 from zandu import BUILD, winprobe
 
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
@@ -23,23 +23,6 @@ def read_layout():
             elif line and not line.startswith("#"):
                 current.append(line)
     return sections
-
-
-def read_bmp(path):
-    """(width, height, bits per pixel, compression, pixel rows top row first)."""
-    with open(path, "rb") as f:
-        data = f.read()
-    assert data[:2] == b"BM", path
-    offset = struct.unpack_from("<I", data, 10)[0]
-    _, width, height, _, bits, compression = struct.unpack_from("<IiiHHI", data, 14)
-    rows = []
-    if bits == 32:
-        for r in range(abs(height)):
-            start = offset + r * width * 4
-            rows.append(struct.unpack_from("<%dI" % width, data, start))
-        if height > 0:
-            rows.reverse()
-    return width, abs(height), bits, compression, rows
 
 
 @unittest.skipUnless(BUILD == "windows", "measures the dialogs under Wine")

@@ -10,7 +10,8 @@
 //   winprobe click <hwnd> <item id>     BM_CLICK on a dialog item (posted)
 //   winprobe key <hwnd> <virtual key>   key press posted to the focused window of hwnd's thread
 //   winprobe close <hwnd>               WM_CLOSE (posted)
-//   winprobe rect <hwnd>                window rectangle: left top width height
+//   winprobe rect <hwnd> [item id]      window rectangle: left top width height
+//   winprobe sel <hwnd> [item id]       edit selection of a combo box: start end
 //   winprobe children <hwnd>            id class left top width height visible text (client coordinates)
 //   winprobe layout <module> <dialog id>  creates the dialog hidden, prints "dialog W H" and its children
 //   winprobe items <hwnd> <item id>     a combo box: "sel=<index>", then its items, one per line
@@ -410,6 +411,17 @@ int wmain(int argc, wchar_t** argv)
                                                        SMTO_ABORTIFHUNG, 5000, &nResult)
                    ? 0
                    : 1;
+    }
+    if (strCommand == L"sel") {
+        // The packed result, not the pointer form: pointers into this
+        // process mean nothing to the target.
+        HWND hWnd = Target(argc, argv, 3);
+        DWORD_PTR nSel = 0;
+        if (!hWnd || !SendMessageTimeoutW(hWnd, CB_GETEDITSEL, 0, 0, SMTO_ABORTIFHUNG, 2000, &nSel) ||
+            static_cast<LRESULT>(nSel) == CB_ERR)
+            return 1;
+        std::printf("%u\t%u\n", LOWORD(nSel), HIWORD(nSel));
+        return 0;
     }
     if (strCommand == L"children") {
         HWND hWnd = Target(argc, argv, 3);

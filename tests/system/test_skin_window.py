@@ -1,0 +1,155 @@
+"""The skin on a real window under Wine, seen the way a user sees it: the
+main dialog's template in the skin gallery (tests/win/fixtures/SkinGallery.cpp),
+screenshots of the X display checked pixel by pixel, and real mouse moves and
+key presses through the X server."""
+import os
+import shutil
+import tempfile
+import unittest
+
+import zandu
+from screen import (Compositor, Screenshot, blend, drag, move_mouse, near, press, read_bmp, rgb, click,
+                    wait_until, window_rect)
+from zandu import BUILD, start_program, winprobe
+
+ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
+GALLERY = os.environ.get("ZANDU_SKIN_GALLERY", "")
+
+# Colours no pixel of the default skin's bitmap has, so that each one tells
+# what drew it.
+COLORS = {"StaticText": "00FF00", "Border": "FF0000", "ButtonBg": "0000FF", "ButtonBgDisabled": "FFFF00",
+          "TextDisabled": "FF00FF", "EditBg": "444444", "EditText": "AAAAAA"}
+TITLE = (250, 15)  # a point of the title row, clear of every control
+SEND, TEST_PORT, CANCEL, REFRESH, STATUS, NUMBER = 1006, 1015, 1012, 1010, 1011, 1014
+
+
+@unittest.skipUnless(BUILD == "windows", "the windows run under Wine only")
+class SkinWindow(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        width, height, _, _, cls.bitmap = read_bmp(os.path.join(ROOT, "skin", "zandu.bmp"))
+        cls.size = (width, height)
+        cls.compositor = Compositor()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.compositor.stop()
+
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix="zandu_skin_")
+        self.proc = None
+        move_mouse(0, 0)
+
+    def tearDown(self):
+        if self.proc and self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+    def start(self, alpha):
+        """The gallery with the test's colours and opacity; its window handle."""
+        for name in ["zandu.bmp", "history.bmp", "about.bmp", "feedback.bmp"]:
+            shutil.copy(os.path.join(ROOT, "skin", name), self.folder)
+        with open(os.path.join(self.folder, "colors.ini"), "w", encoding="ascii") as f:
+            f.write("[Colors]\n%s\n[Misc]\nEnableBorderHover=yes\nAlpha=%d\n"
+                    % ("\n".join("%s=%s" % kv for kv in COLORS.items()), alpha))
+        self.proc = start_program(GALLERY, "Z:" + self.folder.replace("/", "\\"))
+        code, lines = winprobe("wait", os.path.basename(GALLERY), "Skin Gallery", "*", 30000)
+        self.assertEqual(code, 0, "the gallery did not appear")
+        self.hwnd = lines[0]
+        self.left, self.top, _, _ = window_rect(self.hwnd)
+        x, y = TITLE
+        self.assertTrue(wait_until(lambda: Screenshot().pixel(self.left + x, self.top + y)
+                                   != self.desktop(Screenshot(), y)), "the window was not drawn")
+        return self.hwnd
+
+    def desktop(self, shot, y):
+        """The desktop just left of the window, in row y of the window."""
+        return shot.pixel(self.left - 1, self.top + y)
+
+    def stop(self):
+        self.assertEqual(winprobe("key", self.hwnd, 0x1B)[0], 0)  # Esc
+        self.assertEqual(self.proc.wait(timeout=30), 2)
+
+    def skin_pixel(self, x, y):
+        """The bitmap's colour at (x, y) and its alpha."""
+        value = self.bitmap[y][x]
+        return ((value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF), value >> 24
+
+    def count(self, item, color):
+        """How many pixels of a control show exactly this colour."""
+        left, top, width, height = window_rect(self.hwnd, item)
+        return Screenshot().pixels(left, top, width, height).count(rgb(color))
+
+    def face(self, item, shot):
+        """A pixel of a push button's face, clear of its rounded corner and caption."""
+        left, top, _, _ = window_rect(self.hwnd, item)
+        return shot.pixel(left + 4, top + 10)
+
+    def outline(self, item, shot):
+        """The middle of a push button's top edge."""
+        left, top, width, _ = window_rect(self.hwnd, item)
+        return shot.pixel(left + width // 2, top)
+
+    def test_shape_colours_hover_completion_and_drag(self):
+        self.start(alpha=100)
+        width, _ = self.size
+        # The status line's text in StaticText (and the controls drawn).
+        self.assertTrue(wait_until(lambda: self.count(STATUS, COLORS["StaticText"]) > 10))
+        shot = Screenshot()
+        # The outline: the bitmap's cut-out corner shows the desktop; its
+        # opaque top edge shows the bitmap exactly (opacity 100).
+        self.assertEqual(self.skin_pixel(0, 0)[1], 0)
+        self.assertEqual(shot.pixel(self.left, self.top), self.desktop(shot, 0))
+        self.assertNotEqual(self.desktop(shot, 0), (0, 0, 0))  # what a rectangular window would show
+        color, alpha = self.skin_pixel(width // 2, 0)
+        self.assertEqual(alpha, 0xFF)
+        self.assertEqual(shot.pixel(self.left + width // 2, self.top), color)
+
+        # Faces: enabled in ButtonBg, disabled in ButtonBgDisabled; with
+        # border hover on, no outline until the mouse is on the button.
+        self.assertEqual(self.face(CANCEL, shot), rgb(COLORS["ButtonBg"]))
+        for disabled in [SEND, TEST_PORT]:
+            self.assertEqual(self.face(disabled, shot), rgb(COLORS["ButtonBgDisabled"]), disabled)
+        self.assertGreater(self.count(SEND, COLORS["TextDisabled"]), 5)
+        self.assertEqual(self.outline(REFRESH, shot), rgb(COLORS["ButtonBg"]))
+        left, top, _, _ = window_rect(self.hwnd, REFRESH)
+        move_mouse(left + 20, top + 10)
+        self.assertTrue(wait_until(lambda: self.outline(REFRESH, Screenshot()) == rgb(COLORS["Border"])),
+                        "no outline under the mouse")
+        self.assertEqual(self.outline(CANCEL, Screenshot()), rgb(COLORS["ButtonBg"]))
+        move_mouse(0, 0)
+        self.assertTrue(wait_until(lambda: self.outline(REFRESH, Screenshot()) == rgb(COLORS["ButtonBg"])),
+                        "the outline stayed after the mouse left")
+
+        # Completion in the number box (its list holds 12345), real keys.
+        left, top, width, height = window_rect(self.hwnd, NUMBER)
+        click(left + width // 3, top + height // 2)
+        for keys, text, selection in [(["1", "2"], "12345", "2\t5"), (["BackSpace"], "12", "2\t2"),
+                                      (["3"], "12345", "3\t5")]:
+            press(*keys)
+            self.assertTrue(wait_until(lambda: winprobe("text", self.hwnd, NUMBER)[1] == [text]),
+                            "after %s: %r" % (keys, winprobe("text", self.hwnd, NUMBER)[1]))
+            self.assertEqual(winprobe("sel", self.hwnd, NUMBER)[1], [selection], keys)
+
+        # Pressing on the background (the title row) drags the window.
+        drag(self.left + TITLE[0], self.top + TITLE[1], 60, 40)
+        self.assertTrue(wait_until(lambda: window_rect(self.hwnd)[:2] == (self.left + 60, self.top + 40)),
+                        window_rect(self.hwnd))
+        self.stop()
+
+    def test_the_opacity_follows_alpha(self):
+        self.start(alpha=50)
+        x, y = TITLE
+        color, alpha = self.skin_pixel(x, y)
+        self.assertEqual(alpha, 0xFF)
+        shot = Screenshot()
+        expected = blend(color, 50 * 255 // 100, self.desktop(shot, y))
+        shown = shot.pixel(self.left + x, self.top + y)
+        self.assertTrue(near(shown, expected), "%r shown, %r expected" % (shown, expected))
+        self.assertFalse(near(shown, color))
+        self.stop()
+
+
+if __name__ == "__main__":
+    zandu.main()
