@@ -1,7 +1,8 @@
-"""The skin on a real window under Wine, seen the way a user sees it: the
-main dialog's template in the skin gallery (tests/win/fixtures/SkinGallery.cpp),
-screenshots of the X display checked pixel by pixel, and real mouse moves and
-key presses through the X server."""
+"""The skin on the program's main window under Wine, seen the way a user sees
+it: screenshots of the X display checked pixel by pixel, and real mouse moves
+and key presses through the X server. The program runs from a folder of its
+own with a skin in the test's colours, on a machine without COM ports, so
+that its request buttons are disabled."""
 import os
 import shutil
 import tempfile
@@ -10,17 +11,16 @@ import unittest
 import zandu
 from screen import (Compositor, Screenshot, blend, drag, move_mouse, near, press, read_bmp, rgb, click,
                     wait_until, window_rect)
-from zandu import BUILD, start_program, winprobe
+from zandu import BUILD, PROGRAM, NoPorts, SavedSettings, start_program, winprobe
 
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
-GALLERY = os.environ.get("ZANDU_SKIN_GALLERY", "")
 
 # Colours no pixel of the default skin's bitmap has, so that each one tells
 # what drew it.
 COLORS = {"StaticText": "00FF00", "Border": "FF0000", "ButtonBg": "0000FF", "ButtonBgDisabled": "FFFF00",
           "TextDisabled": "FF00FF", "EditBg": "444444", "EditText": "AAAAAA"}
 TITLE = (250, 15)  # a point of the title row, clear of every control
-SEND, TEST_PORT, CANCEL, REFRESH, STATUS, NUMBER = 1006, 1015, 1012, 1010, 1011, 1014
+SEND, TEST_PORT, CANCEL, HISTORY, STATUS, NUMBER = 1006, 1015, 1012, 57665, 1011, 1014
 
 
 @unittest.skipUnless(BUILD == "windows", "the windows run under Wine only")
@@ -36,7 +36,19 @@ class SkinWindow(unittest.TestCase):
         cls.compositor.stop()
 
     def setUp(self):
-        self.folder = tempfile.mkdtemp(prefix="zandu_skin_")
+        self.folder = tempfile.mkdtemp(prefix="zandu_skin_", dir=os.path.dirname(PROGRAM))
+        self.addCleanup(shutil.rmtree, self.folder, True)
+        self.exe_name = "ZanduSkin%d.exe" % os.getpid()
+        shutil.copy(PROGRAM, os.path.join(self.folder, self.exe_name))
+        os.mkdir(os.path.join(self.folder, "skin"))
+        settings = SavedSettings().__enter__()
+        self.addCleanup(settings.__exit__)
+        zandu.settings_delete_value("Contacts")
+        zandu.settings_set_string("Port", "COM5")
+        zandu.settings_set_list("Numbers", [" 12345", " 4711", " 98765"])
+        zandu.settings_set_dword("AllowCheck", 0)
+        ports = NoPorts().__enter__()
+        self.addCleanup(ports.__exit__)
         self.proc = None
         move_mouse(0, 0)
 
@@ -44,18 +56,18 @@ class SkinWindow(unittest.TestCase):
         if self.proc and self.proc.poll() is None:
             self.proc.kill()
             self.proc.wait()
-        shutil.rmtree(self.folder, ignore_errors=True)
 
     def start(self, alpha):
-        """The gallery with the test's colours and opacity; its window handle."""
+        """The program with the test's colours and opacity; its window handle."""
+        skin = os.path.join(self.folder, "skin")
         for name in ["zandu.bmp", "history.bmp", "about.bmp", "feedback.bmp"]:
-            shutil.copy(os.path.join(ROOT, "skin", name), self.folder)
-        with open(os.path.join(self.folder, "colors.ini"), "w", encoding="ascii") as f:
+            shutil.copy(os.path.join(ROOT, "skin", name), skin)
+        with open(os.path.join(skin, "colors.ini"), "w", encoding="ascii") as f:
             f.write("[Colors]\n%s\n[Misc]\nEnableBorderHover=yes\nAlpha=%d\n"
                     % ("\n".join("%s=%s" % kv for kv in COLORS.items()), alpha))
-        self.proc = start_program(GALLERY, "Z:" + self.folder.replace("/", "\\"))
-        code, lines = winprobe("wait", os.path.basename(GALLERY), "Skin Gallery", "*", 30000)
-        self.assertEqual(code, 0, "the gallery did not appear")
+        self.proc = start_program(os.path.join(self.folder, self.exe_name))
+        code, lines = winprobe("wait", self.exe_name, "Zandu SMS", "#32770", 30000)
+        self.assertEqual(code, 0, "the window did not appear")
         self.hwnd = lines[0]
         self.left, self.top, _, _ = window_rect(self.hwnd)
         x, y = TITLE
@@ -95,6 +107,7 @@ class SkinWindow(unittest.TestCase):
         self.start(alpha=100)
         width, _ = self.size
         # The status line's text in StaticText (and the controls drawn).
+        self.assertTrue(wait_until(lambda: winprobe("text", self.hwnd, STATUS)[1] == ["Ready"]))
         self.assertTrue(wait_until(lambda: self.count(STATUS, COLORS["StaticText"]) > 10))
         shot = Screenshot()
         # The outline: the bitmap's cut-out corner shows the desktop; its
@@ -106,23 +119,23 @@ class SkinWindow(unittest.TestCase):
         self.assertEqual(alpha, 0xFF)
         self.assertEqual(shot.pixel(self.left + width // 2, self.top), color)
 
-        # Faces: enabled in ButtonBg, disabled in ButtonBgDisabled; with
-        # border hover on, no outline until the mouse is on the button.
+        # Faces: enabled in ButtonBg, disabled (no port) in ButtonBgDisabled;
+        # with border hover on, no outline until the mouse is on the button.
         self.assertEqual(self.face(CANCEL, shot), rgb(COLORS["ButtonBg"]))
         for disabled in [SEND, TEST_PORT]:
             self.assertEqual(self.face(disabled, shot), rgb(COLORS["ButtonBgDisabled"]), disabled)
         self.assertGreater(self.count(SEND, COLORS["TextDisabled"]), 5)
-        self.assertEqual(self.outline(REFRESH, shot), rgb(COLORS["ButtonBg"]))
-        left, top, _, _ = window_rect(self.hwnd, REFRESH)
+        self.assertEqual(self.outline(HISTORY, shot), rgb(COLORS["ButtonBg"]))
+        left, top, _, _ = window_rect(self.hwnd, HISTORY)
         move_mouse(left + 20, top + 10)
-        self.assertTrue(wait_until(lambda: self.outline(REFRESH, Screenshot()) == rgb(COLORS["Border"])),
+        self.assertTrue(wait_until(lambda: self.outline(HISTORY, Screenshot()) == rgb(COLORS["Border"])),
                         "no outline under the mouse")
         self.assertEqual(self.outline(CANCEL, Screenshot()), rgb(COLORS["ButtonBg"]))
         move_mouse(0, 0)
-        self.assertTrue(wait_until(lambda: self.outline(REFRESH, Screenshot()) == rgb(COLORS["ButtonBg"])),
+        self.assertTrue(wait_until(lambda: self.outline(HISTORY, Screenshot()) == rgb(COLORS["ButtonBg"])),
                         "the outline stayed after the mouse left")
 
-        # Completion in the number box (its list holds 12345), real keys.
+        # Completion in the number box (its list holds 12345 from "Numbers"), real keys.
         left, top, width, height = window_rect(self.hwnd, NUMBER)
         click(left + width // 3, top + height // 2)
         for keys, text, selection in [(["1", "2"], "12345", "2\t5"), (["BackSpace"], "12", "2\t2"),

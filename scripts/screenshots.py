@@ -1,0 +1,102 @@
+#!/usr/bin/env python3
+"""Takes the README's pictures of the program's windows under Wine: the main
+window after a phone-book download and a send, the History dialog, the About
+box, the Feedback dialog and the update notice. Run through
+scripts/screenshots.sh, which builds what it needs and starts the display,
+the Wine server and the phone simulator's port links; the pictures go to
+docs/. The settings of the Wine prefix are put back as they were."""
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+sys.path.insert(0, os.path.join(ROOT, "tests", "system"))
+
+import zandu  # noqa: E402
+from screen import Compositor, window_rect  # noqa: E402
+from zandu import Phone, Program, RefServer, SavedSettings, port_link, winprobe  # noqa: E402
+
+DOCS = os.path.join(ROOT, "docs")
+PHONEBOOK = [("+4917012345", "Anna Schmidt"), ("+442079460000", "Ben Carter"), ("5550001", "Jürgen Groß"),
+             ("+74951234567", "Анна Петрова")]
+MESSAGE = "Meeting moved to 10:30 tomorrow, room 4. See you there!"
+
+
+def shoot(hwnd, name):
+    """The window's rectangle of the display, as docs/<name>."""
+    time.sleep(1)  # the last paint and the compositor's fade
+    left, top, width, height = window_rect(hwnd)
+    subprocess.run(["import", "-silent", "-window", "root", "-crop", "%dx%d+%d+%d" % (width, height, left, top),
+                    "+repage", os.path.join(DOCS, name)], check=True, timeout=60)
+    print("docs/%s" % name)
+
+
+def wait_window(program, title):
+    code, out = winprobe("wait", program.exe_name, title, "#32770", 30000)
+    if code != 0:
+        raise RuntimeError("no window %r" % title)
+    return out[0]
+
+
+def main_window_and_dialogs(book):
+    with Phone(port_link("COM5"), "--phonebook-file", book), Program() as program:
+        program.wait_status("Ready")
+        program.click(1009)  # Contact
+        program.click(1010)  # Refresh
+        program.wait_status(lambda t: t.startswith("Phonebook downloaded"))
+        program.click(1008)  # Number
+        winprobe("settext", program.hwnd, 1014, "Anna Schmidt; 0123456789")
+        program.replace(1002, MESSAGE)
+        program.click(1006)
+        program.wait_status(lambda t: t.startswith("Message sent to 0123456789"))
+        program.replace(1002, "Running late, start without me.")
+        shoot(program.hwnd, "main-window.png")
+
+        program.click(57665)
+        history = wait_window(program, "History")
+        shoot(history, "history.png")
+        winprobe("key", history, 0x1B)
+
+        program.click(1021)
+        about = wait_window(program, "About Zandu SMS")
+        shoot(about, "about.png")
+        winprobe("key", about, 0x1B)
+
+        program.click(1022)
+        feedback = wait_window(program, "Send Feedback")
+        winprobe("replace", feedback, 1035, "me@example.com")
+        winprobe("replace", feedback, 1036, "Works well with my phone. Could it keep drafts?")
+        shoot(feedback, "feedback.png")
+        winprobe("key", feedback, 0x1B)
+
+
+def update_notice():
+    server = RefServer()
+    try:
+        zandu.settings_set_string("Server", server.url)
+        zandu.settings_delete_value("AllowCheck")
+        with Program() as program:
+            box, _ = program.wait_box("New Version Available", 30000)
+            shoot(box, "update-notice.png")
+            program.answer_box(box, 7)  # No
+    finally:
+        server.stop()
+
+
+def main():
+    with SavedSettings(), Compositor(), tempfile.TemporaryDirectory() as tmp:
+        for name in ("Numbers", "NewHistory", "Contacts", "Contact"):
+            zandu.settings_delete_value(name)
+        zandu.settings_set_string("Port", "COM5")
+        zandu.settings_set_dword("AllowCheck", 0)
+        book = os.path.join(tmp, "book.txt")
+        with open(book, "w", encoding="utf-8") as f:
+            f.writelines("%s\t%s\n" % entry for entry in PHONEBOOK)
+        main_window_and_dialogs(book)
+        update_notice()
+
+
+if __name__ == "__main__":
+    main()
