@@ -40,15 +40,18 @@ void CSkinnedRadioButton::OnPaint()
     InflateRect(&rcCircle, -2, -2);
     const CPenHandle hPen(CreatePen(PS_SOLID, 1, skin.GetColor(SKC_BORDER)));
     const CSelectObject pen(dc, hPen);
+    // A check box is drawn as a square, a radio button as a circle.
+    const DWORD dwType = GetStyle() & BS_TYPEMASK;
+    const auto Shape = dwType == BS_CHECKBOX || dwType == BS_AUTOCHECKBOX ? Rectangle : Ellipse;
     {
         const CBrushHandle hFill(CreateSolidBrush(skin.GetColor(SKC_EDIT_BG)));
         const CSelectObject brush(dc, hFill);
-        Ellipse(dc, rcCircle.left, rcCircle.top, rcCircle.right, rcCircle.bottom);
+        Shape(dc, rcCircle.left, rcCircle.top, rcCircle.right, rcCircle.bottom);
     }
     if (SendMessage(BM_GETCHECK) == BST_CHECKED) {
         InflateRect(&rcCircle, -3, -3);
         const CBrushHandle hDot(CreateSolidBrush(skin.GetColor(SKC_BORDER)));
         const CSelectObject brush(dc, hDot);
-        Ellipse(dc, rcCircle.left, rcCircle.top, rcCircle.right, rcCircle.bottom);
+        Shape(dc, rcCircle.left, rcCircle.top, rcCircle.right, rcCircle.bottom);
     }
 }

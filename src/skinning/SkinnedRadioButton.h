@@ -1,5 +1,6 @@
 // An auto radio button: its caption in StaticText, a circle of EditBg in a
-// Border ring, and a Border dot when checked.
+// Border ring, and a Border dot when checked. A check box is drawn the same
+// way with squares.
 #pragma once
 
 #include "skinning/SkinnedControl.h"

@@ -31,6 +31,7 @@ void CAboutDlg::OnInitDialog()
     m_btnOk.Attach(GetDlgItem(IDC_ABOUT_OK));
     m_stVersion.Attach(GetDlgItem(IDC_ABOUT_VERSION));
     m_stVersion.SetWindowText(WSTR("Zandu SMS v") + GetVersionText());
+    m_chkStats.Attach(GetDlgItem(IDC_ABOUT_STATS));
     CButton(GetDlgItem(IDC_ABOUT_STATS)).SetCheck(GetSettingsKey().Value("AllowStats").ReadBool(false));
 }
 

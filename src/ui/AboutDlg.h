@@ -4,6 +4,7 @@
 
 #include "skinning/SkinnedButton.h"
 #include "skinning/SkinnedDialog.h"
+#include "skinning/SkinnedRadioButton.h"
 #include "skinning/StaticEx.h"
 #include "win/Dialog.h"
 
@@ -20,4 +21,5 @@ private:
     CSkinnedDialog m_skin{m_hWnd, SBI_ABOUT};
     CSkinnedButton m_btnOk{m_hWnd, SBI_ABOUT};
     CStaticEx m_stVersion{m_hWnd, SBI_ABOUT};
+    CSkinnedRadioButton m_chkStats{m_hWnd, SBI_ABOUT};
 };

@@ -348,28 +348,37 @@ class Program:
     def exit_code(self, timeout=30):
         return self.proc.wait(timeout=timeout)
 
-    def debug_strings(self):
+    def debug_output(self):
+        """(thread id, text) of every debugger output string so far."""
         if self._log.closed:
             return []
         self._log.seek(0)
         text = self._log.read().decode("utf-8", "replace")
+        marker = ":warn:debugstr:OutputDebugStringA \""
         strings = []
         for line in text.split("\n"):
-            marker = ":debugstr:OutputDebugStringA \""
             at = line.find(marker)
-            if at >= 0 and line.endswith("\""):
-                strings.append(_unescape(line[at + len(marker):-1]))
+            if at < 0:
+                continue
+            body = line[at + len(marker):]
+            # Wine cuts a long string short: "text"...
+            body = body[:-4] if body.endswith("\"...") else body[:-1] if body.endswith("\"") else body
+            strings.append((line[:at], _unescape(body)))
         return strings
+
+    def debug_strings(self):
+        return [text for _, text in self.debug_output()]
 
     def status_trail(self):
         """The status texts in the order shown. A trace pair (a location line,
-        then its message) is no status text."""
-        trail, skip = [], False
-        for s in self.debug_strings():
-            if skip:
-                skip = False
+        then its message from the same thread) is no status text; threads
+        write at the same time, so pairs are told apart by thread."""
+        trail, open_pair = [], set()
+        for thread, s in self.debug_output():
+            if thread in open_pair:
+                open_pair.discard(thread)
             elif s.endswith(" ) : "):
-                skip = True
+                open_pair.add(thread)
             else:
                 trail.append(s[:-1] if s.endswith("\n") else s)
         return trail
