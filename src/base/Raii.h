@@ -115,10 +115,15 @@ private:
     CCriticalSection& m_cs;
 };
 
-// The DC of a window (or of the screen, for a null window), released at the end.
+// The DC of a window's client area (or of the screen, for a null window), or
+// with bWhole of the whole window, frame and scroll bars included; released
+// at the end.
 class CWindowDC {
 public:
-    explicit CWindowDC(HWND hWnd = nullptr) : m_hWnd(hWnd), m_hDC(GetDC(hWnd)) {}
+    explicit CWindowDC(HWND hWnd = nullptr, bool bWhole = false)
+        : m_hWnd(hWnd), m_hDC(bWhole ? GetWindowDC(hWnd) : GetDC(hWnd))
+    {
+    }
     ~CWindowDC()
     {
         if (m_hDC)

@@ -4,8 +4,7 @@
 
 void CSkinnedControl::PaintParentBackground(HDC hDC) const
 {
-    RECT rc = GetWindowRect();
-    MapWindowPoints(nullptr, m_hWndParent, reinterpret_cast<POINT*>(&rc), 2);
+    const RECT rc = GetRectIn(m_hWndParent);
     // Only the part that lies on the bitmap: a blend that reaches beyond it
     // would draw nothing at all.
     const CSkinBitmap& bitmap = GetSkin().GetBitmap(m_nBitmap);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/Util.h"
+
 namespace {
 
 // WS_CAPTION, WS_SYSMENU, WS_THICKFRAME, WS_MINIMIZEBOX, WS_MAXIMIZEBOX and
@@ -10,9 +12,7 @@ const DWORD kFrameStyles = 0x00CF0080;
 
 bool IsEditClass(HWND hWnd)
 {
-    wchar_t szClass[16] = {};
-    GetClassNameW(hWnd, szClass, 16);
-    return _wcsicmp(szClass, L"edit") == 0;
+    return _wcsicmp(GetWindowClass(hWnd).c_str(), L"edit") == 0;
 }
 
 } // namespace

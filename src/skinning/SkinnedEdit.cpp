@@ -8,24 +8,6 @@ const DWORD kScrollingStyles = 0x0115;
 // A single-line frame is the text's height plus this.
 const int kLineFramePadding = 6;
 
-// The DC of the whole window, its scroll bar included.
-class CWholeWindowDC {
-public:
-    explicit CWholeWindowDC(HWND hWnd) : m_hWnd(hWnd), m_hDC(GetWindowDC(hWnd)) {}
-    ~CWholeWindowDC()
-    {
-        if (m_hDC)
-            ReleaseDC(m_hWnd, m_hDC);
-    }
-    CWholeWindowDC(const CWholeWindowDC&) = delete;
-    CWholeWindowDC& operator=(const CWholeWindowDC&) = delete;
-    operator HDC() const { return m_hDC; }
-
-private:
-    HWND m_hWnd;
-    HDC m_hDC;
-};
-
 } // namespace
 
 bool CSkinnedEdit::Attach(HWND hWnd)
@@ -67,5 +49,5 @@ void CSkinnedEdit::OnPaint()
         PaintPrevious(dc);
         SelectClipRgn(dc, nullptr);
     }
-    FrameRect(CWholeWindowDC(m_hWnd), rcFrame, GetBorderColor(m_bHover));
+    FrameRect(CWindowDC(m_hWnd, true), rcFrame, GetBorderColor(m_bHover));
 }

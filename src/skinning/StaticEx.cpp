@@ -1,6 +1,7 @@
 #include "skinning/StaticEx.h"
 
 #include "base/Trace.h"
+#include "base/Util.h"
 #include "win/MemPaintDC.h"
 
 namespace {
@@ -35,9 +36,7 @@ bool CStaticEx::ProcessWindowMessage(HWND, UINT uMsg, WPARAM, LPARAM, LRESULT& l
 
 bool CStaticEx::IsButton() const
 {
-    wchar_t szClass[16] = {};
-    GetClassNameW(m_hWnd, szClass, 16);
-    return _wcsicmp(szClass, L"button") == 0;
+    return _wcsicmp(GetWindowClass(m_hWnd).c_str(), L"button") == 0;
 }
 
 bool CStaticEx::IsStyleSet(DWORD dwType) const

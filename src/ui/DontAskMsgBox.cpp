@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/Util.h"
 #include "win/Controls.h"
 
 namespace {
@@ -17,18 +18,9 @@ const int kCheckMark = 26;        // the check mark and its margin, beside the t
 // The box waiting for its window on this thread; the hook is this thread's too.
 thread_local CDontAskMsgBox* t_pWaiting = nullptr;
 
-RECT ClientRectOf(HWND hParent, HWND hChild)
-{
-    RECT rc = {};
-    GetWindowRect(hChild, &rc);
-    MapWindowPoints(nullptr, hParent, reinterpret_cast<POINT*>(&rc), 2);
-    return rc;
-}
-
 bool IsDialogWindow(HWND hWnd)
 {
-    wchar_t szClass[16] = {};
-    return GetClassNameW(hWnd, szClass, 16) && wcscmp(szClass, kDialogClass) == 0;
+    return GetWindowClass(hWnd) == kDialogClass;
 }
 
 SIZE TextSize(HWND hWnd, HFONT hFont, const wchar_t* pszText)
@@ -98,8 +90,8 @@ void CDontAskMsgBox::AddCheckBox()
     const CWindow text = Item(kTextItem);
     if (!hYes || !text.m_hWnd)
         return;
-    const RECT rcYes = ClientRectOf(m_hWnd, hYes);
-    const LONG nGap = hNo ? ClientRectOf(m_hWnd, hNo).left - rcYes.right : kDefaultGap;
+    const RECT rcYes = CWindow(hYes).GetRectIn(m_hWnd);
+    const LONG nGap = hNo ? CWindow(hNo).GetRectIn(m_hWnd).left - rcYes.right : kDefaultGap;
     const LONG cyGap = nGap >= 0 ? nGap : kDefaultGap;
     const HFONT hFont = text.GetFont();
     const SIZE size = TextSize(m_hWnd, hFont, kDontAsk);

@@ -71,6 +71,13 @@ public:
         ::GetWindowRect(m_hWnd, &rc);
         return rc;
     }
+    // The window's rectangle in the client coordinates of another (its parent).
+    RECT GetRectIn(HWND hOther) const
+    {
+        RECT rc = GetWindowRect();
+        ::MapWindowPoints(nullptr, hOther, reinterpret_cast<POINT*>(&rc), 2);
+        return rc;
+    }
     BOOL SetWindowPos(HWND hAfter, int x, int y, int cx, int cy, UINT uFlags) const
     {
         return ::SetWindowPos(m_hWnd, hAfter, x, y, cx, cy, uFlags);
