@@ -243,6 +243,18 @@ def _quiet(cmd):
                           stderr=subprocess.DEVNULL).returncode
 
 
+def _reg_write(*args):
+    """A 'reg' command that writes the test prefix's registry. Wine's reg.exe
+    now and then fails for no reason of the test's (seen on a busy machine),
+    so it is tried again before the test fails with what it said."""
+    for attempt in range(3):
+        proc = subprocess.run(wine_reg(*args), stdin=subprocess.DEVNULL, capture_output=True)
+        if proc.returncode == 0:
+            return
+        time.sleep(0.5)
+    raise AssertionError("reg %s: exit %d: %r" % (" ".join(args), proc.returncode, proc.stdout + proc.stderr))
+
+
 def _wine_path(path):
     return "Z:" + path.replace("/", "\\")
 
@@ -286,7 +298,7 @@ def settings_set_list(name, elements, key=SETTINGS_KEY):
         # Version 5 files carry UTF-16 (REGEDIT4 ones would widen each byte).
         with open(path, "w", encoding="utf-16", newline="\r\n") as f:
             f.write('Windows Registry Editor Version 5.00\n\n[%s\\%s]\n"%s"=hex(7):%s\n' % (root, sub, name, hexed))
-        assert _quiet(wine_reg("import", _wine_path(path))) == 0
+        _reg_write("import", _wine_path(path))
 
 
 def settings_delete(key=SETTINGS_KEY):
@@ -302,7 +314,7 @@ def settings_restore(exported, key=SETTINGS_KEY):
         path = os.path.join(tmp, "saved.reg")
         with open(path, "w", encoding="utf-16") as f:
             f.write(exported)
-        assert _quiet(wine_reg("import", _wine_path(path))) == 0
+        _reg_write("import", _wine_path(path))
 
 
 # The window program ------------------------------------------------------------
@@ -443,14 +455,13 @@ class Program:
         return any(w[3] == self.TITLE for w in top_level_windows(self.exe_name))
 
 
-def settings_set_string(name, value, key=SETTINGS_KEY):
-    subprocess.run(wine_reg("add", key, "/v", name, "/d", value, "/f"), stdin=subprocess.DEVNULL,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
-
-
 def settings_set_value(name, reg_type, data, key=SETTINGS_KEY):
     """Writes a REG_SZ or REG_DWORD value of the settings key (creating the key)."""
-    assert _quiet(wine_reg("add", key, "/v", name, "/t", reg_type, "/d", str(data), "/f")) == 0
+    _reg_write("add", key, "/v", name, "/t", reg_type, "/d", str(data), "/f")
+
+
+def settings_set_string(name, value, key=SETTINGS_KEY):
+    settings_set_value(name, "REG_SZ", value, key)
 
 
 def settings_delete_value(name, key=SETTINGS_KEY):
@@ -458,8 +469,7 @@ def settings_delete_value(name, key=SETTINGS_KEY):
 
 
 def settings_set_dword(name, value, key=SETTINGS_KEY):
-    subprocess.run(wine_reg("add", key, "/v", name, "/t", "REG_DWORD", "/d", str(value), "/f"),
-                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+    settings_set_value(name, "REG_DWORD", value, key)
 
 
 class SavedSettings:
@@ -497,7 +507,7 @@ class NoPorts:
                 path = os.path.join(tmp, "ports.reg")
                 with open(path, "w", encoding="utf-16") as f:
                     f.write(exported)
-                assert _quiet(wine_reg("import", _wine_path(path))) == 0
+                _reg_write("import", _wine_path(path))
 
 
 # The online services ----------------------------------------------------------
