@@ -9,9 +9,9 @@ import unittest
 import urllib.parse
 
 import zandu
-from zandu import BUILD, RefServer, online_probe, probe_text
+from zandu import BUILD, VERSION, RefServer, online_probe, probe_text
 
-VERSION = "1.0.0"  # the probe carries the program's version information
+NEXT_VERSION = "%s.%s.%d" % (*VERSION.split(".")[:2], int(VERSION.split(".")[2]) + 1)
 # HttpGet gives up connecting, sending and each wait for the answer after
 # 5 s, and reading a body after 10 s in all; with room for a slow machine.
 TIMEOUT_MS, READ_LIMIT_MS, SLACK_MS = 5000, 10000, 3000
@@ -163,8 +163,8 @@ class UpdateCheck(WithSettings):
             shipped = f.read().split("\n", 1)[1].strip()
         cases = [  # (reply, update, changes)
             (None, True, shipped),
-            (b"CHANGES 1.0.1\r\n\xc3\xa9 \xd0\x96 \xf0\x9f\x98\x80\r\n", True, "é Ж 😀"),
-            (b"CHANGES 1.0.0\r\nThe same version\r\n", False, ""),
+            (b"CHANGES %s\r\n\xc3\xa9 \xd0\x96 \xf0\x9f\x98\x80\r\n" % NEXT_VERSION.encode(), True, "é Ж 😀"),
+            (b"CHANGES %s\r\nThe same version\r\n" % VERSION.encode(), False, ""),
             (b"<html>Service unavailable</html>", False, ""),
         ]
         for reply, update, changes in cases:
@@ -177,7 +177,7 @@ class UpdateCheck(WithSettings):
                 self.assertEqual(check["notice"], self.NOTICE % changes)
                 self.assertEqual(check["download"], self.server.url + "/ZanduSMS/download.php")
                 self.assertRegex(check["trace"][0], r"CheckForUpdates\.cpp\( \d+ \) : $")
-                self.assertEqual(check["trace"][1:], ["Cur: 1.0.0, update avail: %s\n" % ("yes" if update else "no")])
+                self.assertEqual(check["trace"][1:], ["Cur: %s, update avail: %s\n" % (VERSION, "yes" if update else "no")])
                 self.assertEqual([(r["path"], r["query"], r["user_agent"]) for r in self.server.requests()],
                                  [("/ZanduSMS/updatecheck.php", "", "Zandu SMS")])
         # The download page the notice offers is there.

@@ -9,6 +9,8 @@ import time
 import unittest
 
 BUILD = os.environ.get("ZANDU_BUILD", "host")
+# The project's version, which the executables' version information carries.
+VERSION = os.environ.get("ZANDU_VERSION", "0.0.0")
 
 # What a test script returns when none of its tests could run in this build,
 # so that ctest reports it as skipped rather than passed.
