@@ -1,0 +1,16 @@
+# The JSON library (header-only) as the target zandu_json. The cross
+# compiler does not search the host's /usr/include, and must not see the rest
+# of it, so the target's include folder holds the library's headers alone: a
+# link to them in the build tree (a copy where links cannot be made).
+find_path(ZANDU_JSON_INCLUDE nlohmann/json.hpp PATHS /usr/include NO_CMAKE_FIND_ROOT_PATH
+          DOC "Folder that holds nlohmann/json.hpp")
+if(NOT ZANDU_JSON_INCLUDE)
+  message(FATAL_ERROR "nlohmann/json.hpp not found (Debian: nlohmann-json3-dev)")
+endif()
+set(ZANDU_JSON_ONLY ${CMAKE_BINARY_DIR}/json-include)
+if(NOT EXISTS ${ZANDU_JSON_ONLY}/nlohmann/json.hpp)
+  file(MAKE_DIRECTORY ${ZANDU_JSON_ONLY})
+  file(CREATE_LINK ${ZANDU_JSON_INCLUDE}/nlohmann ${ZANDU_JSON_ONLY}/nlohmann COPY_ON_ERROR SYMBOLIC)
+endif()
+add_library(zandu_json INTERFACE)
+target_include_directories(zandu_json SYSTEM INTERFACE ${ZANDU_JSON_ONLY})
