@@ -71,8 +71,9 @@ CReceivedPart MakePart(const CDeliverSms& sms)
     part.strKey = GetPduKey(sms.strHex);
     part.time = sms.time;
     part.strText = sms.strText;
+    // A line that is not even text is kept as the text it shows as.
     if (!sms.bDecoded)
-        part.strPdu = sms.strHex;
+        part.strPdu = IsValidUtf8(sms.strHex) ? sms.strHex : WideToUtf8(Utf8ToWide(sms.strHex));
     return part;
 }
 
