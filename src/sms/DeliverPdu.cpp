@@ -113,7 +113,7 @@ bool Decode(const std::string& strOctets, CDeliverSms& sms)
     CPduReader reader(strOctets);
     CSmsAddress smsc;
     if (!reader.ServiceCentre(smsc)) {
-        AddNote(sms.strNote, "service-centre address longer than the PDU");
+        AddNote(sms.strNote, "service-centre address malformed or cut off");
         return false;
     }
     sms.strSmsc = smsc.strText;

@@ -48,7 +48,7 @@ bool Decode(const std::string& strOctets, CStatusReport& report)
     CSmsAddress smsc;
     uint8_t btFirst = 0;
     if (!reader.ServiceCentre(smsc) || !reader.Octet(btFirst)) {
-        AddNote(report.strNote, "PDU ends in the service-centre address");
+        AddNote(report.strNote, "service-centre address malformed or cut off");
         return false;
     }
     report.strSmsc = smsc.strText;

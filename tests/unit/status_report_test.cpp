@@ -2,6 +2,7 @@
 // about, references repeating every 256 messages.
 #include <gtest/gtest.h>
 
+#include "sms/PduReader.h"
 #include "sms/ReportMatch.h"
 #include "sms/StatusReport.h"
 
@@ -29,6 +30,12 @@ TEST(StatusReport, DecodesEveryField)
     // Optional parameters after the status are allowed and not needed.
     EXPECT_TRUE(DecodeStatusReport(Report("0001" "00")).bDecoded);
     EXPECT_EQ(WideToUtf8(DecodeStatusReport(Report("00", "07", "0A81103254769" "8")).strRecipient), "0123456789");
+    // A listing holds reports among the received and the stored messages.
+    EXPECT_EQ(GetListedPduType(Report("00")), 2);
+    EXPECT_EQ(GetListedPduType("0791947101670000000A81103254769800004250714130900002C834"), 0);
+    EXPECT_EQ(GetListedPduType("0011F10A8110325476980000AA02C834"), 1);
+    for (const char* psz : {"", "00", "0791947101670000", "zz"})
+        EXPECT_EQ(GetListedPduType(psz), -1) << psz;
 }
 
 TEST(StatusReport, StatusClassesAndReasons)
