@@ -113,3 +113,65 @@ SeptetString TextToGsm(const WString& strText)
     }
     return strSeptets;
 }
+
+namespace {
+
+const uint16_t kUnmapped = 0xFFFF;
+const uint16_t kPageBreak = 0x000C;  // the extension table's only control character
+
+// Septet to character for the main table and the extension table, built once
+// from the sending tables: a septet that several characters are sent as (the
+// apostrophe and the grave accent; '?' and the control characters) reads as
+// the character that is its own code.
+struct CReverseTables {
+    uint16_t awMain[0x80];
+    uint16_t awExtension[0x80];
+
+    CReverseTables()
+    {
+        for (int i = 0; i < 0x80; ++i)
+            awMain[i] = awExtension[i] = kUnmapped;
+        for (int c = 0; c < 0x100; ++c)
+            Enter(static_cast<uint16_t>(c), LookUp(static_cast<uint16_t>(c)));
+        for (const CMapping& m : kMappings)
+            Enter(m.wChar, m.nCode);
+        awExtension[0x0A] = kPageBreak;
+    }
+
+    void Enter(uint16_t wChar, int nCode)
+    {
+        if (nCode == kDrop)
+            return;
+        uint16_t& wSlot = (nCode & kExtension) ? awExtension[nCode & 0x7F] : awMain[nCode & 0x7F];
+        if (wSlot == kUnmapped || wChar == (nCode & 0x7F))
+            wSlot = wChar;
+    }
+};
+
+} // namespace
+
+WString GsmToText(const SeptetString& strSeptets)
+{
+    static const CReverseTables tables;
+    WString strText;
+    strText.reserve(strSeptets.size());
+    for (size_t i = 0; i < strSeptets.size(); ++i) {
+        const uint8_t btCode = static_cast<uint8_t>(strSeptets[i]) & 0x7F;
+        if (btCode != kGsmEscape) {
+            strText += static_cast<WChar>(tables.awMain[btCode]);
+            continue;
+        }
+        if (i + 1 == strSeptets.size()) {
+            strText += WChar(' ');
+            break;
+        }
+        const uint8_t btNext = static_cast<uint8_t>(strSeptets[++i]) & 0x7F;
+        if (btNext == kGsmEscape)
+            strText += WChar(' ');
+        else if (tables.awExtension[btNext] != kUnmapped)
+            strText += static_cast<WChar>(tables.awExtension[btNext]);
+        else
+            strText += static_cast<WChar>(tables.awMain[btNext]);
+    }
+    return strText;
+}

@@ -20,3 +20,11 @@ bool FitsGsmAlphabet(const WString& strText);
 // character becomes the escape septet and its code; a control character other
 // than CR and LF becomes '?'; anything else outside the alphabet is dropped.
 SeptetString TextToGsm(const WString& strText);
+
+// The reverse, for received messages: septets (values above 0x7F are read
+// without their high bit) to UTF-16, through the same tables. After the
+// escape septet comes a character of the extension table, 0x0A being the
+// page break (a form feed); an escape followed by a code the table lacks
+// reads as the main table's character for that code, and a second escape or
+// an escape at the end reads as a space, as receiving phones show them.
+WString GsmToText(const SeptetString& strSeptets);

@@ -151,8 +151,8 @@ bool CMsg::BuildPdu(std::string& strPdu) const
     const uint8_t btTotal = static_cast<uint8_t>(GetTotalParts());
     const uint8_t btRef = static_cast<uint8_t>(m_dwRef);
     if (IsUnicode())
-        return BuildUcs2SubmitPdu(GetUcs2Part(), m_strNumber, strPdu, m_btCurSms, btTotal, btRef);
-    return BuildSubmitPdu(GetPart(), m_strNumber, strPdu, m_btCurSms, btTotal, btRef);
+        return BuildUcs2SubmitPdu(GetUcs2Part(), m_strNumber, strPdu, m_btCurSms, btTotal, btRef, m_bStatusReport);
+    return BuildSubmitPdu(GetPart(), m_strNumber, strPdu, m_btCurSms, btTotal, btRef, m_bStatusReport);
 }
 
 void CMsg::NextPart()

@@ -77,6 +77,7 @@ public:
     WString m_strText;
     uint8_t m_btCurSms;
     uint32_t m_dwPos;  // first septet or code unit of the part to send next
+    bool m_bStatusReport = false;  // every part asks for a delivery report (TP-SRR)
 
 private:
     size_t GetLength() const { return IsUnicode() ? m_strUnits.size() : m_strSeptets.size(); }

@@ -80,7 +80,7 @@ const uint8_t kDcsUcs2 = 0x08;  // UCS-2, no message class
 // a concatenated message, the user data header. False when the number cannot
 // be encoded.
 bool BeginSubmitPdu(const WString& strNumber, std::string& strPdu, uint8_t btDcs, size_t nUdl,
-                    uint8_t btCurSms, uint8_t btTotalSms, uint8_t btRef)
+                    uint8_t btCurSms, uint8_t btTotalSms, uint8_t btRef, bool bStatusReport)
 {
     strPdu.clear();
     CAddress address;
@@ -89,7 +89,8 @@ bool BeginSubmitPdu(const WString& strNumber, std::string& strPdu, uint8_t btDcs
     const bool bHeader = btTotalSms > 1;
     ZASSERT(btCurSms <= btTotalSms);
     strPdu += "00";                    // the phone's own service centre
-    strPdu += bHeader ? "51" : "11";   // SMS-SUBMIT, relative validity, UDHI with header
+    // SMS-SUBMIT with a relative validity period; UDHI with a header, TP-SRR for a report.
+    AppendHex(strPdu, static_cast<uint8_t>(0x11 | (bHeader ? 0x40 : 0) | (bStatusReport ? 0x20 : 0)));
     AppendHex(strPdu, btRef);          // TP-MR
     AppendHex(strPdu, static_cast<uint8_t>(address.strDigits.size()));
     AppendHex(strPdu, address.btType);
@@ -110,12 +111,12 @@ bool BeginSubmitPdu(const WString& strNumber, std::string& strPdu, uint8_t btDcs
 } // namespace
 
 bool BuildSubmitPdu(const SeptetString& strSeptets, const WString& strNumber, std::string& strPdu,
-                    uint8_t btCurSms, uint8_t btTotalSms, uint8_t btRef)
+                    uint8_t btCurSms, uint8_t btTotalSms, uint8_t btRef, bool bStatusReport)
 {
     const bool bHeader = btTotalSms > 1;
     // The header and its fill bit take 7 septets of the user data length.
     const size_t nSeptets = strSeptets.size() + (bHeader ? 7 : 0);
-    if (!BeginSubmitPdu(strNumber, strPdu, kDcsGsm7, nSeptets, btCurSms, btTotalSms, btRef))
+    if (!BeginSubmitPdu(strNumber, strPdu, kDcsGsm7, nSeptets, btCurSms, btTotalSms, btRef, bStatusReport))
         return false;
     const std::string strOctets = PackSeptets(strSeptets, bHeader);
     strPdu.reserve(strPdu.size() + 2 * strOctets.size());
@@ -126,11 +127,11 @@ bool BuildSubmitPdu(const SeptetString& strSeptets, const WString& strNumber, st
 }
 
 bool BuildUcs2SubmitPdu(const WString& strUnits, const WString& strNumber, std::string& strPdu,
-                        uint8_t btCurSms, uint8_t btTotalSms, uint8_t btRef)
+                        uint8_t btCurSms, uint8_t btTotalSms, uint8_t btRef, bool bStatusReport)
 {
     // The user data length counts octets: two per code unit, six of header.
     const size_t nOctets = 2 * strUnits.size() + (btTotalSms > 1 ? 6 : 0);
-    if (!BeginSubmitPdu(strNumber, strPdu, kDcsUcs2, nOctets, btCurSms, btTotalSms, btRef))
+    if (!BeginSubmitPdu(strNumber, strPdu, kDcsUcs2, nOctets, btCurSms, btTotalSms, btRef, bStatusReport))
         return false;
     strPdu.reserve(strPdu.size() + 4 * strUnits.size());
     for (WChar ch : strUnits) {

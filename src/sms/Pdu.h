@@ -31,14 +31,16 @@ inline bool IsValidNumber(const WString& strNumber)
 std::string PackSeptets(const SeptetString& strSeptets, bool bFill);
 
 // Builds one part; a concatenation header is written when btTotalSms > 1.
+// bStatusReport sets TP-SRR, asking the service centre for a delivery report
+// (first octet 0x31, 0x71 with a header); nothing else changes.
 // False, with strPdu empty, when the number cannot be encoded.
 bool BuildSubmitPdu(const SeptetString& strSeptets, const WString& strNumber, std::string& strPdu,
-                    uint8_t btCurSms, uint8_t btTotalSms, uint8_t btRef);
+                    uint8_t btCurSms, uint8_t btTotalSms, uint8_t btRef, bool bStatusReport = false);
 
 // Builds one part of a message sent in UCS-2: the UTF-16 code units go
 // big-endian, as they are; otherwise as BuildSubmitPdu.
 bool BuildUcs2SubmitPdu(const WString& strUnits, const WString& strNumber, std::string& strPdu,
-                        uint8_t btCurSms, uint8_t btTotalSms, uint8_t btRef);
+                        uint8_t btCurSms, uint8_t btTotalSms, uint8_t btRef, bool bStatusReport = false);
 
 // The length for "AT+CMGS=": the octets of the PDU less the SMSC length octet.
 inline unsigned GetTpduLength(const std::string& strPdu)

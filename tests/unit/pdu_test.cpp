@@ -159,3 +159,32 @@ TEST(Pdu, Ucs2Parts)
 }
 
 } // namespace
+
+// A delivery report asked for: TP-SRR (0x20) in the first octet, 31 for a
+// single SMS and 71 for a part with a header; every other octet as without.
+TEST(Pdu, StatusReportRequest)
+{
+    const SeptetString hi = TextToGsm(WSTR("Hi"));
+    const WString units = WSTR("\u041F\u0440");
+    std::string strWith;
+    std::string strWithout;
+    for (uint8_t btTotal : {1, 2}) {
+        ASSERT_TRUE(BuildSubmitPdu(hi, WSTR("+4917012345"), strWith, 1, btTotal, 0xF1, true));
+        ASSERT_TRUE(BuildSubmitPdu(hi, WSTR("+4917012345"), strWithout, 1, btTotal, 0xF1));
+        EXPECT_EQ(strWith.substr(0, 4), btTotal == 1 ? "0031" : "0071");
+        EXPECT_EQ(strWith.substr(4), strWithout.substr(4));
+        ASSERT_TRUE(BuildUcs2SubmitPdu(units, WSTR("0123"), strWith, btTotal, btTotal, 7, true));
+        ASSERT_TRUE(BuildUcs2SubmitPdu(units, WSTR("0123"), strWithout, btTotal, btTotal, 7, false));
+        EXPECT_EQ(strWith.substr(0, 4), btTotal == 1 ? "0031" : "0071");
+        EXPECT_EQ(strWith.substr(4), strWithout.substr(4));
+    }
+    EXPECT_EQ(Build(hi, WSTR("0123456789"), 1, 1, 0xF1), "0011F10A8110325476980000AA02C834");
+
+    // Every part of a message that asks for one.
+    CMsg msg(WString(200, WChar('x')), WString(), WSTR("12345"));
+    msg.m_bStatusReport = true;
+    for (int nPart = 0; nPart < 2; ++nPart, msg.NextPart()) {
+        ASSERT_TRUE(msg.BuildPdu(strWith));
+        EXPECT_EQ(strWith.substr(0, 4), "0071");
+    }
+}

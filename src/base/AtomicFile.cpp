@@ -1,0 +1,201 @@
+#include "base/AtomicFile.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+
+#include "base/Raii.h"
+#include "base/Util.h"
+#else
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+const WChar kTempSuffix[] = WSTR(".tmp");
+
+#if defined(_WIN32)
+
+std::string ErrorText(const char* pszStep, DWORD dwError)
+{
+    return std::string(pszStep) + ": " + TrimWhite(WideToUtf8(GetSystemErrorText(dwError))) + " (error " +
+           std::to_string(dwError) + ")";
+}
+
+bool WriteAndFlush(const WString& strPath, const std::string& strData, std::string& strError)
+{
+    CFileHandle hFile(CreateFileW(strPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!hFile) {
+        strError = ErrorText("cannot create the file", GetLastError());
+        return false;
+    }
+    DWORD dwWritten = 0;
+    if (!WriteFile(hFile, strData.data(), static_cast<DWORD>(strData.size()), &dwWritten, nullptr) ||
+        dwWritten != strData.size()) {
+        strError = ErrorText("cannot write the file", GetLastError());
+        return false;
+    }
+    if (!FlushFileBuffers(hFile)) {
+        strError = ErrorText("cannot flush the file", GetLastError());
+        return false;
+    }
+    return true;
+}
+
+#else
+
+std::string ErrorText(const char* pszStep, int nErrno)
+{
+    return std::string(pszStep) + ": " + std::strerror(nErrno);
+}
+
+bool WriteAndFlush(const std::string& strPath, const std::string& strData, std::string& strError)
+{
+    const int fd = open(strPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        strError = ErrorText("cannot create the file", errno);
+        return false;
+    }
+    size_t nDone = 0;
+    while (nDone < strData.size()) {
+        const ssize_t n = write(fd, strData.data() + nDone, strData.size() - nDone);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            strError = ErrorText("cannot write the file", errno);
+            close(fd);
+            return false;
+        }
+        nDone += static_cast<size_t>(n);
+    }
+    if (fsync(fd) != 0) {
+        strError = ErrorText("cannot flush the file", errno);
+        close(fd);
+        return false;
+    }
+    if (close(fd) != 0) {
+        strError = ErrorText("cannot close the file", errno);
+        return false;
+    }
+    return true;
+}
+
+#endif
+
+} // namespace
+
+#if defined(_WIN32)
+
+EFileRead ReadWholeFile(const WString& strPath, std::string& strData, std::string& strError)
+{
+    strData.clear();
+    CFileHandle hFile(CreateFileW(strPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!hFile) {
+        const DWORD dwError = GetLastError();
+        if (dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND)
+            return FILE_READ_MISSING;
+        strError = ErrorText("cannot open the file", dwError);
+        return FILE_READ_FAILED;
+    }
+    char buffer[65536];
+    DWORD dwRead = 0;
+    while (ReadFile(hFile, buffer, sizeof(buffer), &dwRead, nullptr)) {
+        if (dwRead == 0)
+            return FILE_READ_OK;
+        strData.append(buffer, dwRead);
+    }
+    strError = ErrorText("cannot read the file", GetLastError());
+    return FILE_READ_FAILED;
+}
+
+bool WriteFileAtomically(const WString& strPath, const std::string& strData, std::string& strError)
+{
+    const WString strTemp = strPath + kTempSuffix;
+    if (!WriteAndFlush(strTemp, strData, strError)) {
+        DeleteFileW(strTemp.c_str());
+        return false;
+    }
+    if (!MoveFileExW(strTemp.c_str(), strPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        strError = ErrorText("cannot replace the file", GetLastError());
+        DeleteFileW(strTemp.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool RenameFileNoReplace(const WString& strFrom, const WString& strTo, bool& bTaken, std::string& strError)
+{
+    bTaken = false;
+    if (MoveFileExW(strFrom.c_str(), strTo.c_str(), MOVEFILE_WRITE_THROUGH))
+        return true;
+    const DWORD dwError = GetLastError();
+    bTaken = dwError == ERROR_ALREADY_EXISTS || dwError == ERROR_FILE_EXISTS;
+    strError = ErrorText("cannot rename the file", dwError);
+    return false;
+}
+
+#else
+
+EFileRead ReadWholeFile(const WString& strPath, std::string& strData, std::string& strError)
+{
+    strData.clear();
+    const int fd = open(WideToUtf8(strPath).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return FILE_READ_MISSING;
+        strError = ErrorText("cannot open the file", errno);
+        return FILE_READ_FAILED;
+    }
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = read(fd, buffer, sizeof(buffer));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            strError = ErrorText("cannot read the file", errno);
+            close(fd);
+            return FILE_READ_FAILED;
+        }
+        if (n == 0)
+            break;
+        strData.append(buffer, static_cast<size_t>(n));
+    }
+    close(fd);
+    return FILE_READ_OK;
+}
+
+bool WriteFileAtomically(const WString& strPath, const std::string& strData, std::string& strError)
+{
+    const std::string strFile = WideToUtf8(strPath);
+    const std::string strTemp = WideToUtf8(strPath + kTempSuffix);
+    if (!WriteAndFlush(strTemp, strData, strError)) {
+        unlink(strTemp.c_str());
+        return false;
+    }
+    if (rename(strTemp.c_str(), strFile.c_str()) != 0) {
+        strError = ErrorText("cannot replace the file", errno);
+        unlink(strTemp.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool RenameFileNoReplace(const WString& strFrom, const WString& strTo, bool& bTaken, std::string& strError)
+{
+    // A hard link fails when the name is taken, where rename would replace it.
+    bTaken = false;
+    const std::string strOld = WideToUtf8(strFrom);
+    if (link(strOld.c_str(), WideToUtf8(strTo).c_str()) != 0) {
+        bTaken = errno == EEXIST;
+        strError = ErrorText("cannot rename the file", errno);
+        return false;
+    }
+    unlink(strOld.c_str());
+    return true;
+}
+
+#endif

@@ -1,0 +1,23 @@
+// Whole-file reads and writes for the program's own data files: a write never
+// leaves a truncated file behind, whenever the program or the system stops.
+// The only platform-specific code of the data files is here.
+#pragma once
+
+#include <string>
+
+#include "base/Text.h"
+
+enum EFileRead {
+    FILE_READ_OK,
+    FILE_READ_MISSING,  // no such file (a first run)
+    FILE_READ_FAILED,   // it exists but cannot be read; strError says why
+};
+EFileRead ReadWholeFile(const WString& strPath, std::string& strData, std::string& strError);
+
+// Writes "<path>.tmp" beside the file, flushes it to the disk and puts it in
+// the file's place in one step: afterwards the file is either the old one or
+// the new one. False, with the file as it was, when any step fails.
+bool WriteFileAtomically(const WString& strPath, const std::string& strData, std::string& strError);
+
+// Renames a file unless the new name is taken (then bTaken is set).
+bool RenameFileNoReplace(const WString& strFrom, const WString& strTo, bool& bTaken, std::string& strError);

@@ -1,0 +1,186 @@
+#include "sms/InboxFile.h"
+
+#include <nlohmann/json.hpp>
+
+#include "base/AtomicFile.h"
+
+namespace {
+
+typedef nlohmann::ordered_json CJson;
+
+const char kFormat[] = "Zandu SMS inbox";
+const int kMaxDamagedCopies = 100;
+
+std::string Utf8(const WString& str)
+{
+    return WideToUtf8(str);
+}
+
+CJson PartToJson(const CReceivedPart& part)
+{
+    CJson json;
+    json["part"] = part.nPart;
+    json["key"] = part.strKey;
+    json["time"] = part.time.Format();
+    json["text"] = Utf8(part.strText);
+    if (!part.strPdu.empty())
+        json["pdu"] = part.strPdu;
+    return json;
+}
+
+CJson MessageToJson(const CReceivedMsg& msg)
+{
+    CJson json;
+    json["sender"] = Utf8(msg.strSender);
+    json["time"] = msg.time.Format();
+    json["encoding"] = GetAlphabetName(msg.alphabet);
+    json["text"] = Utf8(msg.GetText());
+    if (!msg.bDecoded)
+        json["decoded"] = false;
+    if (msg.bConcatenated) {
+        json["reference"] = msg.nRef;
+        json["reference_bits"] = msg.b16BitRef ? 16 : 8;
+        json["total"] = msg.nTotal;
+    }
+    if (!msg.strNote.empty())
+        json["note"] = msg.strNote;
+    CJson parts = CJson::array();
+    for (const CReceivedPart& part : msg.parts)
+        parts.push_back(PartToJson(part));
+    json["parts"] = parts;
+    return json;
+}
+
+// Throws (a JSON type error or std::runtime_error) for a field that is not
+// what a written file holds.
+CSmsTime TimeFromJson(const CJson& json)
+{
+    CSmsTime time;
+    const std::string str = json.value("time", std::string());
+    if (!str.empty() && !CSmsTime::Parse(str, time))
+        throw std::runtime_error("invalid time \"" + str + "\"");
+    return time;
+}
+
+unsigned Number(const CJson& json, const char* pszKey, unsigned nMin, unsigned nMax)
+{
+    const unsigned n = json.at(pszKey).get<unsigned>();
+    if (n < nMin || n > nMax)
+        throw std::runtime_error(std::string("\"") + pszKey + "\" out of range");
+    return n;
+}
+
+CReceivedMsg MessageFromJson(const CJson& json)
+{
+    CReceivedMsg msg;
+    msg.bDecoded = json.value("decoded", true);
+    msg.strSender = Utf8ToWide(json.at("sender").get<std::string>());
+    msg.time = TimeFromJson(json);
+    if (!ParseAlphabetName(json.at("encoding").get<std::string>(), msg.alphabet))
+        throw std::runtime_error("unknown encoding");
+    msg.bConcatenated = json.contains("total");
+    if (msg.bConcatenated) {
+        msg.b16BitRef = Number(json, "reference_bits", 8, 16) == 16;
+        msg.nRef = Number(json, "reference", 0, msg.b16BitRef ? 65535 : 255);
+        msg.nTotal = Number(json, "total", 1, 255);
+    }
+    msg.strNote = json.value("note", std::string());
+    for (const CJson& jsonPart : json.at("parts")) {
+        CReceivedPart part;
+        part.nPart = Number(jsonPart, "part", 1, 255);
+        part.strKey = jsonPart.at("key").get<std::string>();
+        part.time = TimeFromJson(jsonPart);
+        part.strText = Utf8ToWide(jsonPart.at("text").get<std::string>());
+        part.strPdu = jsonPart.value("pdu", std::string());
+        msg.parts.push_back(part);
+    }
+    return msg;
+}
+
+// Moves a damaged file aside under the first free name of "<path>.damaged",
+// "<path>.damaged2", ...
+bool KeepDamaged(const WString& strPath, WString& strKeptAs, std::string& strError)
+{
+    for (int n = 1; n <= kMaxDamagedCopies; ++n) {
+        strKeptAs = strPath + Utf8ToWide(".damaged" + (n > 1 ? std::to_string(n) : std::string()));
+        bool bTaken = false;
+        if (RenameFileNoReplace(strPath, strKeptAs, bTaken, strError))
+            return true;
+        if (!bTaken)
+            return false;
+    }
+    strError = "too many damaged copies beside it";
+    return false;
+}
+
+} // namespace
+
+std::string FormatInbox(const CInbox& inbox)
+{
+    CJson json;
+    json["format"] = kFormat;
+    json["version"] = kInboxFileVersion;
+    CJson messages = CJson::array();
+    for (const CReceivedMsg& msg : inbox.GetMessages())
+        messages.push_back(MessageToJson(msg));
+    json["messages"] = messages;
+    return json.dump(1, ' ', false, CJson::error_handler_t::replace) + "\n";
+}
+
+bool ParseInbox(const std::string& strJson, CInbox& inbox, std::string& strError)
+{
+    CInbox parsed;
+    size_t nMessage = 0;  // 1-based while the messages are read
+    try {
+        const CJson json = CJson::parse(strJson);
+        if (json.at("format").get<std::string>() != kFormat)
+            throw std::runtime_error("not an inbox file");
+        if (json.at("version").get<int>() > kInboxFileVersion)
+            throw std::runtime_error("written by a newer version of the program");
+        for (const CJson& jsonMsg : json.at("messages")) {
+            ++nMessage;
+            if (!parsed.Restore(MessageFromJson(jsonMsg)))
+                throw std::runtime_error("parts out of order, beyond the total or stored twice");
+        }
+    } catch (const std::exception& e) {
+        strError = nMessage ? "message " + std::to_string(nMessage) + ": " + e.what() : e.what();
+        return false;
+    }
+    inbox = parsed;
+    return true;
+}
+
+CInboxLoad LoadInbox(const WString& strPath, CInbox& inbox)
+{
+    CInboxLoad load;
+    inbox = CInbox();
+    std::string strData;
+    std::string strError;
+    switch (ReadWholeFile(strPath, strData, strError)) {
+    case FILE_READ_MISSING:
+        return load;
+    case FILE_READ_FAILED:
+        load.result = INBOX_FAILED;
+        load.strReport = "The inbox file cannot be read: " + strError;
+        return load;
+    default:
+        break;
+    }
+    if (ParseInbox(strData, inbox, strError))
+        return load;
+    const std::string strWhy = strError;
+    if (!KeepDamaged(strPath, load.strKeptAs, strError)) {
+        load.result = INBOX_FAILED;
+        load.strReport = "The inbox file is damaged (" + strWhy + ") and cannot be kept aside: " + strError;
+        return load;
+    }
+    load.result = INBOX_DAMAGED;
+    load.strReport = "The inbox file was damaged (" + strWhy + "); it was kept as " + Utf8(load.strKeptAs) +
+                     " and a new one is started.";
+    return load;
+}
+
+bool SaveInbox(const WString& strPath, const CInbox& inbox, std::string& strError)
+{
+    return WriteFileAtomically(strPath, FormatInbox(inbox), strError);
+}

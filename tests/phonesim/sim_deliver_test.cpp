@@ -1,0 +1,172 @@
+// The messages and status reports the simulator holds for the program, read
+// back by the program's own decoders (python3-gammu reads them too:
+// tests/system/test_sim_incoming.py), and the file they come from.
+#include <gtest/gtest.h>
+
+#include "SimDeliver.h"
+#include "SimIncoming.h"
+#include "sms/Inbox.h"
+#include "sms/StatusReport.h"
+
+namespace {
+
+std::string Repeat(const std::string& strUnit, int n)
+{
+    std::string str;
+    for (int i = 0; i < n; ++i)
+        str += strUnit;
+    return str;
+}
+
+CIncomingSpec Spec(const char* pszSender, const std::string& strText, const char* pszEncoding,
+                   const char* pszTime = "2024-05-17T14:03:09+02:00")
+{
+    CIncomingSpec spec;
+    spec.strSender = pszSender;
+    spec.strText = strText;
+    spec.strEncoding = pszEncoding;
+    EXPECT_TRUE(ParseSimTime(pszTime, spec.time)) << pszTime;
+    return spec;
+}
+
+std::vector<CReceivedMsg> ReadBack(const CIncomingSpec& spec, size_t nParts)
+{
+    std::vector<std::string> pdus;
+    std::string strError;
+    EXPECT_TRUE(EncodeIncoming(spec, pdus, strError)) << strError;
+    EXPECT_EQ(pdus.size(), nParts) << spec.strText;
+    std::vector<CDeliverSms> listed;
+    for (const std::string& strPdu : pdus) {
+        listed.push_back(DecodeDeliverPdu(strPdu));
+        EXPECT_TRUE(listed.back().bDecoded) << strPdu << ": " << listed.back().strNote;
+    }
+    return JoinParts(listed);
+}
+
+TEST(SimDeliver, MessagesReadBackByTheProgramsDecoder)
+{
+    const std::string strEmoji = "\xF0\x9F\x98\x80";
+    CIncomingSpec sixteen = Spec("+4917012345", Repeat("{Long} ", 50), "gsm7");
+    sixteen.b16BitRef = true;
+    sixteen.nRef = 0x1234;
+    const struct {
+        CIncomingSpec spec;
+        size_t nParts;
+        const char* pszText;  // when not the spec's text
+        EAlphabet alphabet;
+    } cases[] = {
+        {Spec("+4917012345", "Price 5\xE2\x82\xAC [a] ~|^\\ @\xC2\xA3$ \xC3\xA8 \xCE\xA9\n\f", "gsm7"), 1, nullptr,
+         ALPHABET_GSM7},
+        {Spec("0123456789", "", "gsm7", "2024-02-29T23:59:59-05:30"), 1, nullptr, ALPHABET_GSM7},
+        {Spec("Zandu", "Code 1234", "gsm7"), 1, nullptr, ALPHABET_GSM7},
+        {Spec("+4917012345", Repeat("\xD0\xB6" + strEmoji, 60), "ucs2"), 3, nullptr, ALPHABET_UCS2},
+        {Spec("+4917012345", Repeat("x", 153) + "[" + Repeat("y", 10), "gsm7"), 2, nullptr, ALPHABET_GSM7},
+        {sixteen, 3, nullptr, ALPHABET_GSM7},
+        {Spec("+4917012345", std::string("\x00\x01\xFF", 3), "8bit"), 1, "0001FF", ALPHABET_8BIT},
+    };
+    for (const auto& c : cases) {
+        const std::vector<CReceivedMsg> messages = ReadBack(c.spec, c.nParts);
+        ASSERT_EQ(messages.size(), 1u) << c.spec.strText;
+        const CReceivedMsg& msg = messages[0];
+        EXPECT_EQ(WideToUtf8(msg.GetText()), c.pszText ? c.pszText : c.spec.strText);
+        EXPECT_EQ(WideToUtf8(msg.strSender), c.spec.strSender);
+        EXPECT_EQ(msg.alphabet, c.alphabet);
+        EXPECT_TRUE(msg.IsComplete());
+        EXPECT_EQ(msg.nTotal, c.nParts);
+        EXPECT_EQ(msg.b16BitRef, c.spec.b16BitRef);
+        EXPECT_EQ(msg.nRef, c.nParts > 1 ? c.spec.nRef : 0u);
+    }
+    EXPECT_EQ(ReadBack(cases[0].spec, 1)[0].time.Format(), "2024-05-17T14:03:09+02:00");
+    EXPECT_EQ(ReadBack(cases[1].spec, 1)[0].time.Format(), "2024-02-29T23:59:59-05:30");
+}
+
+TEST(SimDeliver, PartsTheFileLeavesOutOrReorders)
+{
+    CIncomingSpec spec = Spec("+4917012345", Repeat("a", 153) + Repeat("b", 153) + "c", "gsm7");
+    spec.parts = {3, 1};
+    const std::vector<CReceivedMsg> messages = ReadBack(spec, 2);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(WideToUtf8(messages[0].GetText()), Repeat("a", 153) + "[part 2 of 3 missing]c");
+}
+
+TEST(SimDeliver, StatusReports)
+{
+    CReportSpec spec;
+    spec.nMr = 241;
+    spec.strRecipient = "+4917012345";
+    ASSERT_TRUE(ParseSimTime("2024-05-17T14:03:09+02:00", spec.scts));
+    ASSERT_TRUE(ParseSimTime("2024-05-17T14:03:20-01:15", spec.discharge));
+    for (unsigned nStatus : {0x00u, 0x21u, 0x46u, 0x62u}) {
+        spec.nStatus = nStatus;
+        const CStatusReport report = DecodeStatusReport(EncodeStatusReport(spec));
+        ASSERT_TRUE(report.bDecoded) << report.strNote;
+        EXPECT_EQ(report.nMr, 241u);
+        EXPECT_EQ(WideToUtf8(report.strRecipient), "+4917012345");
+        EXPECT_EQ(report.scts.Format(), "2024-05-17T14:03:09+02:00");
+        EXPECT_EQ(report.discharge.Format(), "2024-05-17T14:03:20-01:15");
+        EXPECT_EQ(report.btStatus, nStatus);
+        EXPECT_EQ(WideToUtf8(report.strSmsc), "+491710760000");
+    }
+}
+
+TEST(SimDeliver, WhatCannotBeEncodedIsRefused)
+{
+    CIncomingSpec partBeyond = Spec("+4917012345", "short", "gsm7");
+    partBeyond.parts = {1, 2};
+    const CIncomingSpec refused[] = {
+        Spec("+4917012345", "\xD0\xB6", "gsm7"),        // Cyrillic is not in the GSM alphabet
+        Spec("+4917012345", "abc", "utf-7"),
+        Spec("+4917012345", "\xC3", "ucs2"),            // not UTF-8
+        Spec("Zandu Mobile Co", "abc", "gsm7"),         // an alphanumeric sender of 15 septets
+        Spec("", "abc", "gsm7"),                        // no sender
+        Spec("+4917012345", Repeat("x", 153 * 255 + 1), "gsm7"),
+        partBeyond,
+    };
+    for (const CIncomingSpec& spec : refused) {
+        std::vector<std::string> pdus;
+        std::string strError;
+        EXPECT_FALSE(EncodeIncoming(spec, pdus, strError)) << spec.strSender << " " << spec.strText.substr(0, 9);
+        EXPECT_FALSE(strError.empty());
+        EXPECT_TRUE(pdus.empty());
+    }
+}
+
+TEST(SimIncoming, TheFile)
+{
+    std::vector<CIncomingSpec> messages;
+    std::string strError;
+    ASSERT_TRUE(ParseIncoming(R"({"messages": [
+        {"sender": "+4917012345", "time": "2024-05-17T14:03:09+02:00", "text": "Hello"},
+        {"sender": "Zandu", "time": "2024-05-17T14:05:00-05:30", "text": "Hi", "encoding": "ucs2",
+         "reference": 300, "reference_bits": 16, "parts": [1], "storage": "ME", "read": true}]})",
+                              messages, strError))
+        << strError;
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].strEncoding, "gsm7");
+    EXPECT_EQ(messages[0].nRef, 1u);
+    EXPECT_FALSE(messages[0].b16BitRef);
+    EXPECT_EQ(messages[0].strStorage, "SM");
+    EXPECT_EQ(messages[1].time.nZoneQuarters, -22);
+    EXPECT_EQ(messages[1].nRef, 300u);
+    EXPECT_TRUE(messages[1].b16BitRef);
+    EXPECT_EQ(messages[1].parts, std::vector<unsigned>{1});
+    EXPECT_EQ(messages[1].strStorage, "ME");
+    EXPECT_TRUE(messages[1].bRead);
+
+    const char* const bad[] = {
+        "", "{}", R"({"messages": [{"sender": "1", "text": "a"}]})",
+        R"({"messages": [{"sender": "1", "time": "2024-05-17 14:03:09", "text": "a"}]})",
+        R"({"messages": [{"sender": "1", "time": "2024-05-17T14:03:09+02:00", "text": "a", "reference": 256}]})",
+        R"({"messages": [{"sender": "1", "time": "2024-05-17T14:03:09+02:00", "text": "a", "reference_bits": 7}]})",
+        R"({"messages": [{"sender": "1", "time": "2024-05-17T14:03:09+02:00", "text": "a", "parts": [2]}]})",
+        R"({"messages": [{"sender": "1", "time": "2024-05-17T14:03:09+02:00", "text": 5}]})",
+    };
+    for (const char* psz : bad) {
+        EXPECT_FALSE(ParseIncoming(psz, messages, strError)) << psz;
+        EXPECT_FALSE(strError.empty());
+        EXPECT_TRUE(messages.empty());
+    }
+    EXPECT_FALSE(LoadIncoming("/nonexistent/incoming.json", messages, strError));
+}
+
+} // namespace
