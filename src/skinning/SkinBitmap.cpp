@@ -4,18 +4,26 @@
 #include <cstring>
 #include <vector>
 
+#include "skinning/BmpFile.h"
 #include "skinning/SkinRegion.h"
 
 namespace {
 
-const uint32_t kWhiteKey = 0x00FFFFFF;
-const LONG kMaxSide = 16384;  // far beyond any dialog; keeps the pixel count in range
-
-// Room for a header and the largest colour table GetDIBits may write.
-struct CDibInfo {
-    BITMAPINFOHEADER header;
-    RGBQUAD aColors[256];
-};
+// The whole file; false when it cannot be read or is larger than any bitmap
+// the reader takes, so that no file makes the program allocate without bound.
+bool ReadWholeFile(const WString& strPath, std::vector<uint8_t>& bytes)
+{
+    const CFileHandle hFile(CreateFileW(strPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size = {};
+    if (!hFile || !GetFileSizeEx(hFile, &size) || size.QuadPart < 0 ||
+        static_cast<unsigned long long>(size.QuadPart) > kMaxBmpFileSize)
+        return false;
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD nRead = 0;
+    return bytes.empty() ||
+           (ReadFile(hFile, bytes.data(), static_cast<DWORD>(bytes.size()), &nRead, nullptr) && nRead == bytes.size());
+}
 
 // The runs united one by one, for a system that refuses them all at once; a
 // run that cannot be added leaves the region with those added before it.
@@ -41,59 +49,26 @@ CSkinBitmap::~CSkinBitmap() = default;
 
 bool CSkinBitmap::Load(const WString& strPath)
 {
-    const CBitmapHandle loaded(static_cast<HBITMAP>(
-        LoadImageW(nullptr, strPath.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION | LR_DEFAULTSIZE)));
-    if (!loaded)
+    std::vector<uint8_t> bytes;
+    CBmpFile file;
+    if (!ReadWholeFile(strPath, bytes) || !file.Read(bytes.data(), bytes.size()))
         return false;
-    const CWindowDC dc;
-    CDibInfo info = {};
-    info.header.biSize = sizeof(BITMAPINFOHEADER);
-    if (GetDIBits(dc, loaded, 0, 0, nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS) < 1)
-        return false;
-    const bool bHasAlpha = info.header.biBitCount == 32;
-    const LONG nWidth = info.header.biWidth;
-    const LONG nHeight = info.header.biHeight < 0 ? -info.header.biHeight : info.header.biHeight;
-    if (nWidth <= 0 || nHeight <= 0 || nWidth > kMaxSide || nHeight > kMaxSide)
-        return false;
-
-    // All rows as 32-bit pixels, in the file's own row order.
-    const bool bTopDown = info.header.biHeight < 0;
-    info.header.biBitCount = 32;
-    info.header.biCompression = BI_RGB;
-    info.header.biSizeImage = 0;
-    info.header.biClrUsed = 0;
-    info.header.biClrImportant = 0;
-    std::vector<uint32_t> pixels(static_cast<size_t>(nWidth) * static_cast<size_t>(nHeight));
-    if (GetDIBits(dc, loaded, 0, static_cast<UINT>(nHeight), pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
-                  DIB_RGB_COLORS) != nHeight ||
-        info.header.biBitCount != 32)
-        return false;
-
-    // The object holds its rows bottom-up whatever the file's order.
     BITMAPINFO bmi = {};
-    bmi.bmiHeader = info.header;
-    bmi.bmiHeader.biHeight = nHeight;
+    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bmi.bmiHeader.biWidth = file.nWidth;
+    bmi.bmiHeader.biHeight = file.nHeight;  // bottom-up, as the pixels are
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    bmi.bmiHeader.biCompression = BI_RGB;
     void* pvBits = nullptr;
-    CBitmapHandle hSection(CreateDIBSection(dc, &bmi, DIB_RGB_COLORS, &pvBits, nullptr, 0));
+    CBitmapHandle hSection(CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &pvBits, nullptr, 0));
     if (!hSection || !pvBits)
         return false;
-    uint32_t* pBits = static_cast<uint32_t*>(pvBits);
-    for (LONG y = 0; y < nHeight; ++y) {
-        const uint32_t* pRow = &pixels[static_cast<size_t>(bTopDown ? nHeight - 1 - y : y) * nWidth];
-        uint32_t* pOut = pBits + static_cast<size_t>(y) * nWidth;
-        for (LONG x = 0; x < nWidth; ++x) {
-            const uint32_t nPixel = pRow[x];
-            if (nPixel == kWhiteKey)
-                pOut[x] = 0;
-            else
-                pOut[x] = bHasAlpha ? nPixel : (nPixel | 0xFF000000u);
-        }
-    }
-    GdiFlush();
+    std::memcpy(pvBits, file.pixels.data(), file.pixels.size() * sizeof(uint32_t));
 
     m_hBitmap = std::move(hSection);
     m_bmi = bmi;
-    m_pBits = pBits;
+    m_pBits = static_cast<uint32_t*>(pvBits);
     return true;
 }
 

@@ -16,11 +16,11 @@ public:
     CSkinBitmap(const CSkinBitmap&) = delete;
     CSkinBitmap& operator=(const CSkinBitmap&) = delete;
 
-    // Loads a .bmp file. Pixels that are exactly 0x00FFFFFF (white without
-    // alpha) become 0, fully transparent. A file without an alpha channel
-    // (fewer than 32 bits per pixel) is opaque except for its pure white
-    // pixels, which stay transparent; a 32-bit file keeps its own alpha.
-    // On failure the bitmap held before is kept.
+    // Loads a .bmp file that CBmpFile reads (any other fails the load), with
+    // its rules: pixels that are exactly 0x00FFFFFF (white without alpha)
+    // become 0, fully transparent; a file without an alpha channel is opaque
+    // except for its pure white pixels, which stay transparent; a 32-bit file
+    // keeps its own alpha. On failure the bitmap held before is kept.
     bool Load(const WString& strPath);
 
     HBITMAP GetHandle() const { return m_hBitmap.Get(); }
