@@ -5,9 +5,11 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "base/Raii.h"
 #include "base/Text.h"
+#include "skinning/SkinRegion.h"
 
 class CSkinBitmap {
 public:
@@ -40,6 +42,11 @@ public:
     // image at point (x, y). Empty before a load. The caller owns the region
     // until SetWindowRgn takes it.
     HRGN CreateRegion() const;
+    // The outline of the runs, built from batches of at most nRunsPerBatch
+    // rectangles, each handed to the system in one call, and united. When
+    // the system refuses a batch or a union, the region holds the runs
+    // united before it.
+    static HRGN CreateRegionInBatches(const std::vector<CPixelRun>& runs, size_t nRunsPerBatch);
 
 private:
     CBitmapHandle m_hBitmap;

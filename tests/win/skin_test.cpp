@@ -329,6 +329,21 @@ TEST_F(SkinTest, TheReaderGivesThePixelsOfTheSystemLoader)
     }
 }
 
+TEST(SkinBitmap, TheOutlineBuiltInBatchesIsTheSame)
+{
+    CSkinBitmap bitmap;
+    ASSERT_TRUE(bitmap.Load(GetSkinFolder() + L"zandu.bmp"));
+    const CRgnHandle hWhole(bitmap.CreateRegion());
+    RECT box = {};
+    ASSERT_EQ(GetRgnBox(hWhole, &box), COMPLEXREGION);
+    EXPECT_EQ(box.right, bitmap.GetWidth());
+    const std::vector<CPixelRun> runs = FindOpaqueRuns(bitmap.GetBits(), bitmap.GetWidth(), bitmap.GetHeight());
+    for (size_t nRunsPerBatch : {1, 7, 100000}) {
+        const CRgnHandle hBatched(CSkinBitmap::CreateRegionInBatches(runs, nRunsPerBatch));
+        EXPECT_TRUE(EqualRgn(hWhole, hBatched)) << nRunsPerBatch;
+    }
+}
+
 TEST(Skin, OneProcessWideSkin)
 {
     EXPECT_EQ(&GetSkin(), &GetSkin());
