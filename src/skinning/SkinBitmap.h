@@ -5,9 +5,11 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "base/Raii.h"
 #include "base/Text.h"
+#include "skinning/SkinRegion.h"
 
 class CSkinBitmap {
 public:
@@ -16,11 +18,11 @@ public:
     CSkinBitmap(const CSkinBitmap&) = delete;
     CSkinBitmap& operator=(const CSkinBitmap&) = delete;
 
-    // Loads a .bmp file. Pixels that are exactly 0x00FFFFFF (white without
-    // alpha) become 0, fully transparent. A file without an alpha channel
-    // (fewer than 32 bits per pixel) is opaque except for its pure white
-    // pixels, which stay transparent; a 32-bit file keeps its own alpha.
-    // On failure the bitmap held before is kept.
+    // Loads a .bmp file that CBmpFile reads (any other fails the load), with
+    // its rules: pixels that are exactly 0x00FFFFFF (white without alpha)
+    // become 0, fully transparent; a file without an alpha channel is opaque
+    // except for its pure white pixels, which stay transparent; a 32-bit file
+    // keeps its own alpha. On failure the bitmap held before is kept.
     bool Load(const WString& strPath);
 
     HBITMAP GetHandle() const { return m_hBitmap.Get(); }
@@ -40,6 +42,11 @@ public:
     // image at point (x, y). Empty before a load. The caller owns the region
     // until SetWindowRgn takes it.
     HRGN CreateRegion() const;
+    // The outline of the runs, built from batches of at most nRunsPerBatch
+    // rectangles, each handed to the system in one call, and united. When
+    // the system refuses a batch or a union, the region holds the runs
+    // united before it.
+    static HRGN CreateRegionInBatches(const std::vector<CPixelRun>& runs, size_t nRunsPerBatch);
 
 private:
     CBitmapHandle m_hBitmap;

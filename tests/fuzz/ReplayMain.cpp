@@ -2,8 +2,11 @@
 // over a fixed batch of inputs derived from the seeds (byte flips, cuts,
 // splices, random bytes), so every test run exercises the parser under the
 // sanitizers. A crash or sanitizer report fails the test.
+//
+//   <name>_replay SEED_FOLDER [GENERATED_INPUTS]     default: 20000 generated inputs
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <dirent.h>
 #include <fstream>
 #include <iterator>
@@ -67,9 +70,9 @@ int main(int argc, char** argv)
     for (const std::string& seed : seeds)
         Run(seed);
     std::mt19937 rnd(20261207);
-    const int kGenerated = 20000;
-    for (int i = 0; i < kGenerated; ++i)
+    const int nGenerated = argc > 2 ? std::atoi(argv[2]) : 20000;
+    for (int i = 0; i < nGenerated; ++i)
         Run(Mutate(seeds, rnd));
-    std::printf("%zu seeds and %d generated inputs ran cleanly\n", seeds.size(), kGenerated);
+    std::printf("%zu seeds and %d generated inputs ran cleanly\n", seeds.size(), nGenerated);
     return 0;
 }

@@ -2,6 +2,7 @@
 the exit codes, and the main window that appears only when start-up succeeds."""
 import os
 import shutil
+import struct
 import subprocess
 import tempfile
 import time
@@ -12,6 +13,13 @@ from zandu import BUILD, start_program, top_level_windows, wine_reg, winprobe
 
 PROGRAM = os.environ.get("ZANDU_PROGRAM", "")
 SKIN_FILES = ["colors.ini", "zandu.bmp", "history.bmp", "about.bmp", "feedback.bmp"]
+
+
+def bmp24(width, height):
+    """A grey 24-bit bitmap file of that size."""
+    stride = (width * 3 + 3) & ~3
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, stride * height, 2835, 2835, 0, 0)
+    return struct.pack("<2sIHHI", b"BM", 54 + stride * height, 0, 0, 54) + info + b"\x80" * (stride * height)
 
 
 @unittest.skipUnless(BUILD == "windows", "the window program runs under Wine only")
@@ -43,10 +51,13 @@ class StartUp(unittest.TestCase):
         self.proc = None
 
     def tearDown(self):
+        self.tearDownProcess()
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+    def tearDownProcess(self):
         if self.proc and self.proc.poll() is None:
             self.proc.kill()
             self.proc.wait()
-        shutil.rmtree(self.folder, ignore_errors=True)
 
     def wait_window(self, title, window_class="*", timeout_ms=30000):
         code, lines = winprobe("wait", self.exe_name, title, window_class, timeout_ms)
@@ -56,23 +67,41 @@ class StartUp(unittest.TestCase):
     def main_windows(self):
         return [w for w in top_level_windows(self.exe_name) if w[3] == "Zandu SMS"]
 
-    def test_a_missing_skin_bitmap_shows_the_error_box_and_exits_with_0(self):
-        for missing in ["about.bmp", "history.bmp"]:
-            with self.subTest(missing=missing):
-                os.rename(os.path.join(self.folder, "skin", missing), os.path.join(self.folder, missing))
-                self.proc = start_program(self.exe)
-                box = self.wait_window("Error", "#32770")
-                self.assertEqual(winprobe("text", box)[1], ["Error"])
-                self.assertEqual(winprobe("text", box, 0xFFFF)[1], ["Couldn't load skin!"])
-                self.assertEqual(self.main_windows(), [])
-                self.assertEqual(winprobe("close", box)[0], 0)
-                # Until the process has ended, no main window may appear.
-                deadline = time.time() + 30
-                while self.proc.poll() is None and time.time() < deadline:
+    def test_a_skin_that_cannot_be_loaded_shows_the_error_box_and_exits_with_0(self):
+        # Each case spoils one file of the skin (None: removes it); the file is put back after it.
+        cases = [
+            ("about.bmp missing", "about.bmp", None),
+            ("history.bmp missing", "history.bmp", None),
+            ("zandu.bmp cut to 200 bytes", "zandu.bmp", lambda data: data[:200]),  # headers without pixels
+            ("zandu.bmp of 5000 x 10", "zandu.bmp", lambda data: bmp24(5000, 10)),  # wider than a skin may be
+        ]
+        for case, name, spoil in cases:
+            with self.subTest(case=case):
+                path = os.path.join(self.folder, "skin", name)
+                with open(path, "rb") as f:
+                    original = f.read()
+                if spoil:
+                    with open(path, "wb") as f:
+                        f.write(spoil(original))
+                else:
+                    os.remove(path)
+                try:
+                    self.proc = start_program(self.exe)
+                    box = self.wait_window("Error", "#32770")
+                    self.assertEqual(winprobe("text", box)[1], ["Error"])
+                    self.assertEqual(winprobe("text", box, 0xFFFF)[1], ["Couldn't load skin!"])
                     self.assertEqual(self.main_windows(), [])
-                    time.sleep(0.1)
-                self.assertEqual(self.proc.wait(timeout=30), 0)
-                os.rename(os.path.join(self.folder, missing), os.path.join(self.folder, "skin", missing))
+                    self.assertEqual(winprobe("close", box)[0], 0)
+                    # Until the process has ended, no main window may appear.
+                    deadline = time.time() + 30
+                    while self.proc.poll() is None and time.time() < deadline:
+                        self.assertEqual(self.main_windows(), [])
+                        time.sleep(0.1)
+                    self.assertEqual(self.proc.wait(timeout=30), 0)
+                finally:
+                    self.tearDownProcess()
+                    with open(path, "wb") as f:
+                        f.write(original)
 
     def test_escape_ends_the_program_with_2(self):
         self.proc = start_program(self.exe)

@@ -5,11 +5,17 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
+#include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "base/Util.h"
+#include "skinning/BmpFile.h"
 #include "skinning/Skin.h"
+#include "support/BmpWriter.h"
 
 namespace {
 
@@ -24,34 +30,9 @@ std::string Narrow(const std::wstring& str)
 // dropped), rows given top row first and stored bottom-up.
 void WriteBmp(const std::wstring& strPath, int nWidth, int nHeight, int nBits, const std::vector<uint32_t>& pixels)
 {
-    const int nStride = ((nWidth * nBits / 8) + 3) & ~3;
-    BITMAPFILEHEADER file = {};
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof(info);
-    info.biWidth = nWidth;
-    info.biHeight = nHeight;
-    info.biPlanes = 1;
-    info.biBitCount = static_cast<WORD>(nBits);
-    info.biCompression = BI_RGB;
-    info.biSizeImage = static_cast<DWORD>(nStride * nHeight);
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(info);
-    file.bfSize = file.bfOffBits + info.biSizeImage;
-    std::vector<char> rows;
-    for (int r = 0; r < nHeight; ++r) {
-        const int y = nHeight - 1 - r;
-        std::vector<char> row(nStride, 0);
-        for (int x = 0; x < nWidth; ++x) {
-            const uint32_t p = pixels[y * nWidth + x];
-            for (int b = 0; b < nBits / 8; ++b)
-                row[x * nBits / 8 + b] = static_cast<char>((p >> (8 * b)) & 0xFF);
-        }
-        rows.insert(rows.end(), row.begin(), row.end());
-    }
+    const std::vector<uint8_t> bytes = MakeBmp({nWidth, nHeight, static_cast<unsigned>(nBits)}, pixels);
     std::ofstream out(Narrow(strPath), std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&file), sizeof(file));
-    out.write(reinterpret_cast<const char*>(&info), sizeof(info));
-    out.write(rows.data(), static_cast<std::streamsize>(rows.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 class SkinTest : public ::testing::Test {
@@ -253,6 +234,114 @@ TEST_F(SkinTest, AFailedLoadKeepsTheBitmapHeldBefore)
     EXPECT_FALSE(bitmap.Load(m_strFolder + L"absent.bmp"));
     EXPECT_EQ(bitmap.GetHandle(), hBefore);
     EXPECT_EQ(bitmap.GetWidth(), 2);
+}
+
+// The pixels the system's loader gives for a file, bottom row first, with
+// the skin's rules applied as the program did when it loaded its bitmaps
+// through the system; empty when the system refuses the file.
+std::vector<uint32_t> SystemLoaderPixels(const std::wstring& strPath)
+{
+    const CBitmapHandle loaded(static_cast<HBITMAP>(LoadImageW(
+        nullptr, strPath.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION | LR_DEFAULTSIZE)));
+    struct {
+        BITMAPINFOHEADER header;
+        RGBQUAD aColors[256];
+    } info = {};
+    info.header.biSize = sizeof(BITMAPINFOHEADER);
+    const CWindowDC dc;
+    if (!loaded || GetDIBits(dc, loaded, 0, 0, nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS) < 1)
+        return {};
+    const bool bAlpha = info.header.biBitCount == 32;
+    const LONG nWidth = info.header.biWidth, nHeight = std::abs(info.header.biHeight);
+    info.header.biHeight = nHeight;
+    info.header.biBitCount = 32;
+    info.header.biCompression = BI_RGB;
+    info.header.biSizeImage = 0;
+    info.header.biClrUsed = 0;
+    std::vector<uint32_t> pixels(static_cast<size_t>(nWidth) * nHeight);
+    if (GetDIBits(dc, loaded, 0, nHeight, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS) !=
+        nHeight)
+        return {};
+    for (uint32_t& nPixel : pixels)
+        nPixel = nPixel == 0x00FFFFFF ? 0 : bAlpha ? nPixel : (nPixel | 0xFF000000u);
+    return pixels;
+}
+
+TEST_F(SkinTest, TheReaderGivesThePixelsOfTheSystemLoader)
+{
+    // What the reader makes of bytes against what the system's loader makes
+    // of systemBytes, in the bits compared.
+    const std::wstring strPath = m_strFolder + L"one.bmp";
+    const auto Compare = [&](const std::string& strName, const std::vector<uint8_t>& bytes,
+                             const std::vector<uint8_t>& systemBytes, uint32_t nCompared) {
+        CBmpFile file;
+        EXPECT_TRUE(file.Read(bytes.data(), bytes.size())) << strName;
+        std::ofstream(Narrow(strPath), std::ios::binary)
+            .write(reinterpret_cast<const char*>(systemBytes.data()), static_cast<std::streamsize>(systemBytes.size()));
+        std::vector<uint32_t> expected = SystemLoaderPixels(strPath);
+        ASSERT_EQ(file.pixels.size(), expected.size()) << strName;
+        for (size_t i = 0; i < expected.size(); ++i)
+            EXPECT_EQ(file.pixels[i] & nCompared, expected[i] & nCompared) << strName << ", pixel " << i;
+    };
+    for (const wchar_t* pszFile : kBitmapFiles) {
+        std::ifstream in(Narrow(GetSkinFolder() + pszFile), std::ios::binary);
+        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        Compare(Narrow(pszFile), bytes, bytes, ~0u);
+    }
+
+    std::mt19937 rnd(7);
+    std::vector<uint32_t> palette(256);
+    for (uint32_t& nColor : palette)
+        nColor = rnd() & 0xFFFFFF;
+    palette[1] = 0xFFFFFF;
+    const std::vector<uint32_t> palette16(palette.begin(), palette.begin() + 16);
+    const std::vector<uint32_t> palette100(palette.begin(), palette.begin() + 100);
+    // Random pixels, some of them white. Wine's loader turns 5-6-5 into
+    // 5-5-5, so there the last bit of green is not compared.
+    const struct {
+        const char* pszName;
+        CBmpSpec spec;
+        uint32_t nValueMask, nWhite, nCompared;
+    } aLayouts[] = {
+        {"1 bit", {13, 5, 1, 0, 40, {}, {0x102030, 0xFFFFFF}}, 1, 1, ~0u},
+        {"4 bits", {13, 5, 4, 0, 40, {}, palette16}, 0xF, 1, ~0u},
+        {"8 bits", {13, 5, 8, 0, 40, {}, palette}, 0xFF, 1, ~0u},
+        {"8 bits, a short colour table", {13, 5, 8, 0, 40, {}, palette100}, 0xFF, 1, ~0u},
+        {"16 bits 5-5-5", {13, 5, 16}, 0xFFFF, 0x7FFF, ~0u},
+        {"16 bits 5-6-5", {13, 5, 16, 3, 40, {0xF800, 0x07E0, 0x001F}}, 0xFFFF, 0xFFFF, 0xFFFFF8FF},
+        {"24 bits", {13, 5, 24}, 0xFFFFFF, 0xFFFFFF, ~0u},
+        {"24 bits top-down", {13, -5, 24}, 0xFFFFFF, 0xFFFFFF, ~0u},
+        {"32 bits", {13, 5, 32}, ~0u, 0x00FFFFFF, ~0u},
+        {"32 bits top-down", {13, -5, 32}, ~0u, 0x00FFFFFF, ~0u},
+        {"32 bits, masks in a V5 header", {13, 5, 32, 3, 124, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}}, ~0u,
+         0x00FFFFFF, ~0u},
+    };
+    for (const auto& layout : aLayouts) {
+        std::vector<uint32_t> values(65);
+        for (uint32_t& nValue : values)
+            nValue = rnd() & layout.nValueMask;
+        values[0] = values[17] = values[64] = layout.nWhite;
+        // Wine's loader gives a blank picture for a top-down file: it gets
+        // the same picture stored bottom-up.
+        CBmpSpec bottomUp = layout.spec;
+        bottomUp.nHeight = std::abs(bottomUp.nHeight);
+        Compare(layout.pszName, MakeBmp(layout.spec, values), MakeBmp(bottomUp, values), layout.nCompared);
+    }
+}
+
+TEST(SkinBitmap, TheOutlineBuiltInBatchesIsTheSame)
+{
+    CSkinBitmap bitmap;
+    ASSERT_TRUE(bitmap.Load(GetSkinFolder() + L"zandu.bmp"));
+    const CRgnHandle hWhole(bitmap.CreateRegion());
+    RECT box = {};
+    ASSERT_EQ(GetRgnBox(hWhole, &box), COMPLEXREGION);
+    EXPECT_EQ(box.right, bitmap.GetWidth());
+    const std::vector<CPixelRun> runs = FindOpaqueRuns(bitmap.GetBits(), bitmap.GetWidth(), bitmap.GetHeight());
+    for (size_t nRunsPerBatch : {1, 7, 100000}) {
+        const CRgnHandle hBatched(CSkinBitmap::CreateRegionInBatches(runs, nRunsPerBatch));
+        EXPECT_TRUE(EqualRgn(hWhole, hBatched)) << nRunsPerBatch;
+    }
 }
 
 TEST(Skin, OneProcessWideSkin)
