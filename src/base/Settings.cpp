@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/MultiSz.h"
+#include "base/Util.h"
 
 namespace {
 
@@ -19,22 +20,10 @@ bool IsStringType(DWORD dwType)
 // Copies every value of hFrom into hTo (the settings key has no subkeys).
 void CopyValues(HKEY hFrom, HKEY hTo)
 {
-    DWORD dwMaxName = 0, dwMaxData = 0;
-    if (RegQueryInfoKeyW(hFrom, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &dwMaxName,
-                         &dwMaxData, nullptr, nullptr) != ERROR_SUCCESS)
-        return;
-    std::vector<wchar_t> name(dwMaxName + 1);
-    std::vector<BYTE> data(dwMaxData + 1);
-    for (DWORD i = 0;; ++i) {
-        DWORD cchName = static_cast<DWORD>(name.size());
-        DWORD cbData = static_cast<DWORD>(data.size());
-        DWORD dwType = 0;
-        const LONG lResult = RegEnumValueW(hFrom, i, name.data(), &cchName, nullptr, &dwType, data.data(), &cbData);
-        if (lResult == ERROR_NO_MORE_ITEMS)
-            break;
-        if (lResult == ERROR_SUCCESS)
-            RegSetValueExW(hTo, name.data(), 0, dwType, data.data(), cbData);
-    }
+    EnumRegValues(hFrom, [hTo](const CEnumValue& value) {
+        RegSetValueExW(hTo, value.strName.c_str(), 0, value.dwType, value.data.data(),
+                       static_cast<DWORD>(value.data.size()));
+    });
 }
 
 } // namespace

@@ -13,6 +13,23 @@ DWORD WaitForEventsArray(DWORD dwNumEvents, const HANDLE* phEvents, bool bWaitAl
     return WaitForMultipleObjects(dwNumEvents, phEvents, bWaitAll ? TRUE : FALSE, dwMilliseconds);
 }
 
+DWORD EnumRegValues(HKEY hKey, const FnOnValue& fnOnValue)
+{
+    DWORD dwMaxName = 0, dwMaxData = 0;
+    RegQueryInfoKeyW(hKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &dwMaxName, &dwMaxData,
+                     nullptr, nullptr);
+    const auto fnEnum = [hKey](uint32_t nIndex, wchar_t* pszName, uint32_t& cchName, uint32_t& dwType,
+                               uint8_t* pbData, uint32_t& cbData) {
+        DWORD cch = cchName, dwRegType = 0, cb = cbData;
+        const LONG lResult = RegEnumValueW(hKey, nIndex, pszName, &cch, nullptr, &dwRegType, pbData, &cb);
+        cchName = cch;
+        dwType = dwRegType;
+        cbData = cb;
+        return static_cast<uint32_t>(lResult);
+    };
+    return EnumValues(fnEnum, dwMaxName, dwMaxData, fnOnValue);
+}
+
 bool ShellOpen(const WString& strTarget)
 {
     SHELLEXECUTEINFOW info = {};

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "base/Text.h"
+#include "base/ValueEnum.h"
 
 // WaitForMultipleObjects over the handles given; the count follows from them.
 DWORD WaitForEventsArray(DWORD dwNumEvents, const HANDLE* phEvents, bool bWaitAll, DWORD dwMilliseconds);
@@ -14,6 +15,10 @@ DWORD WaitForEvents(bool bWaitAll, DWORD dwMilliseconds, THandles... hEvents)
     const HANDLE ahEvents[] = {hEvents...};
     return WaitForEventsArray(sizeof...(hEvents), ahEvents, bWaitAll, dwMilliseconds);
 }
+
+// Every value of an open key, by RegEnumValueW under the rules of EnumValues:
+// ERROR_SUCCESS when all were seen, else the error that ended the walk.
+DWORD EnumRegValues(HKEY hKey, const FnOnValue& fnOnValue);
 
 // Opens a document or URL with the shell's "open" verb.
 bool ShellOpen(const WString& strTarget);
