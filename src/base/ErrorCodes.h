@@ -1,7 +1,7 @@
 // The Win32 error codes and registry types that the portable logic passes
 // through: the settings and the files are Win32 on the program's side and
-// fakes in the host tests, and both speak these numbers. Settings.cpp checks
-// that they are the system's.
+// fakes in the host tests, and both speak these numbers. SettingsListKey.cpp
+// checks that they are the system's.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,7 @@
 #include "base/Util.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 #include <shlwapi.h>
 
 #include <vector>
@@ -67,6 +68,21 @@ WString GetModuleFolder()
 WString GetSkinFolder()
 {
     return GetModuleFolder() + L"skin\\";
+}
+
+DWORD GetAppDataFolder(WString& strFolder)
+{
+    strFolder.clear();
+    wchar_t szPath[MAX_PATH] = {};
+    const HRESULT hr =
+        SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, szPath);
+    if (FAILED(hr))
+        return HRESULT_FACILITY(hr) == FACILITY_WIN32 ? HRESULT_CODE(hr) : ERROR_PATH_NOT_FOUND;
+    const WString strPath = WString(szPath) + L"\\Zandu SMS";
+    if (!CreateDirectoryW(strPath.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+        return GetLastError();
+    strFolder = strPath + L"\\";
+    return ERROR_SUCCESS;
 }
 
 WString GetVersionText()

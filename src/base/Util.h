@@ -26,6 +26,10 @@ bool ShellOpen(const WString& strTarget);
 WString GetModulePath();
 WString GetModuleFolder();  // ends in a backslash
 WString GetSkinFolder();    // the "skin" folder beside the executable, with its backslash
+// The program's folder in the user's roaming application data folder
+// (%APPDATA%\Zandu SMS\, with its backslash), created when it is missing.
+// ERROR_SUCCESS, or why it could not be had.
+DWORD GetAppDataFolder(WString& strFolder);
 
 // "major.minor.build" of the executable's file version; empty without one.
 WString GetVersionText();
