@@ -66,6 +66,9 @@ uint32_t CListStore::ReadData(const WString& strName, uint32_t& dwType, std::vec
 {
     uint32_t cbData = 0;
     uint32_t dwError = m_key.QueryValue(strName, dwType, nullptr, cbData);
+    data.clear();
+    if (dwError != kErrorSuccess || cbData == 0)
+        return dwError;
     for (int nTry = 0; dwError == kErrorSuccess && nTry < kReadTries; ++nTry) {
         data.assign(cbData, 0);
         uint32_t cbRead = cbData;
