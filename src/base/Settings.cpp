@@ -1,8 +1,6 @@
 #include "base/Settings.h"
 
-#include <algorithm>
-
-#include "base/MultiSz.h"
+#include "base/Util.h"
 
 namespace {
 
@@ -19,22 +17,10 @@ bool IsStringType(DWORD dwType)
 // Copies every value of hFrom into hTo (the settings key has no subkeys).
 void CopyValues(HKEY hFrom, HKEY hTo)
 {
-    DWORD dwMaxName = 0, dwMaxData = 0;
-    if (RegQueryInfoKeyW(hFrom, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &dwMaxName,
-                         &dwMaxData, nullptr, nullptr) != ERROR_SUCCESS)
-        return;
-    std::vector<wchar_t> name(dwMaxName + 1);
-    std::vector<BYTE> data(dwMaxData + 1);
-    for (DWORD i = 0;; ++i) {
-        DWORD cchName = static_cast<DWORD>(name.size());
-        DWORD cbData = static_cast<DWORD>(data.size());
-        DWORD dwType = 0;
-        const LONG lResult = RegEnumValueW(hFrom, i, name.data(), &cchName, nullptr, &dwType, data.data(), &cbData);
-        if (lResult == ERROR_NO_MORE_ITEMS)
-            break;
-        if (lResult == ERROR_SUCCESS)
-            RegSetValueExW(hTo, name.data(), 0, dwType, data.data(), cbData);
-    }
+    EnumRegValues(hFrom, [hTo](const CEnumValue& value) {
+        RegSetValueExW(hTo, value.strName.c_str(), 0, value.dwType, value.data.data(),
+                       static_cast<DWORD>(value.data.size()));
+    });
 }
 
 } // namespace
@@ -145,55 +131,6 @@ LONG CSettingsKey::OpenForReading(const CSettingsLocation& location)
 void CSettingsKey::SetHandle(HKEY hKey)
 {
     m_hKey.Reset(hKey);
-}
-
-void CSettingsKey::ReadList(const char* pszName, std::vector<WString>& aList) const
-{
-    aList.clear();
-    const WString strName = Widen(pszName);
-    DWORD dwType = 0, cbSize = 0;
-    if (RegQueryValueExW(m_hKey, strName.c_str(), nullptr, &dwType, nullptr, &cbSize) != ERROR_SUCCESS ||
-        dwType != REG_MULTI_SZ || cbSize < 6)
-        return;
-    std::vector<BYTE> data(cbSize);
-    DWORD cbRead = cbSize;
-    if (RegQueryValueExW(m_hKey, strName.c_str(), nullptr, &dwType, data.data(), &cbRead) != ERROR_SUCCESS ||
-        dwType != REG_MULTI_SZ)
-        return;
-    DecodeMultiSz(data.data(), std::min<size_t>(cbRead, data.size()), aList);
-}
-
-LONG CSettingsKey::WriteList(const char* pszName, const std::vector<WString>& aList)
-{
-    const std::vector<uint8_t> data = EncodeMultiSz(aList);
-    return RegSetValueExW(m_hKey, Widen(pszName).c_str(), 0, REG_MULTI_SZ, data.data(),
-                          static_cast<DWORD>(data.size()));
-}
-
-void CSettingsKey::RemoveFromList(const char* pszName, const WString& strValue)
-{
-    std::vector<WString> aList;
-    ReadList(pszName, aList);
-    const auto itEnd = std::remove(aList.begin(), aList.end(), strValue);
-    if (itEnd == aList.end())
-        return;
-    aList.erase(itEnd, aList.end());
-    WriteList(pszName, aList);
-}
-
-void CSettingsKey::AddToList(const char* pszName, const WString& strValue, bool bUnique)
-{
-    if (bUnique)
-        RemoveFromList(pszName, strValue);
-    std::vector<WString> aList;
-    ReadList(pszName, aList);
-    aList.push_back(strValue);
-    WriteList(pszName, aList);
-}
-
-LONG CSettingsKey::DeleteValue(const char* pszName)
-{
-    return RegDeleteValueW(m_hKey, Widen(pszName).c_str());
 }
 
 CSettingsKey& GetSettingsKey()

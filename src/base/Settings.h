@@ -72,19 +72,6 @@ public:
 
     CSettingsValue Value(const char* pszName) { return CSettingsValue(*this, pszName); }
 
-    // List values (REG_MULTI_SZ, oldest element first). ReadList replaces the
-    // array's contents; a malformed value reads as an empty list.
-    void ReadList(const char* pszName, std::vector<WString>& aList) const;
-    // Removes every element equal to strValue (case-sensitive); the value is
-    // rewritten only when something was removed.
-    void RemoveFromList(const char* pszName, const WString& strValue);
-    // Appends strValue; with bUnique equal elements are removed first, so an
-    // element already present moves to the end.
-    void AddToList(const char* pszName, const WString& strValue, bool bUnique);
-    LONG WriteList(const char* pszName, const std::vector<WString>& aList);
-
-    LONG DeleteValue(const char* pszName);
-
 private:
     CRegKey m_hKey;
 };

@@ -1,6 +1,7 @@
 #include "base/Util.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 #include <shlwapi.h>
 
 #include <vector>
@@ -11,6 +12,23 @@ DWORD WaitForEventsArray(DWORD dwNumEvents, const HANDLE* phEvents, bool bWaitAl
 {
     ZASSERT(dwNumEvents > 0);
     return WaitForMultipleObjects(dwNumEvents, phEvents, bWaitAll ? TRUE : FALSE, dwMilliseconds);
+}
+
+DWORD EnumRegValues(HKEY hKey, const FnOnValue& fnOnValue)
+{
+    DWORD dwMaxName = 0, dwMaxData = 0;
+    RegQueryInfoKeyW(hKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &dwMaxName, &dwMaxData,
+                     nullptr, nullptr);
+    const auto fnEnum = [hKey](uint32_t nIndex, wchar_t* pszName, uint32_t& cchName, uint32_t& dwType,
+                               uint8_t* pbData, uint32_t& cbData) {
+        DWORD cch = cchName, dwRegType = 0, cb = cbData;
+        const LONG lResult = RegEnumValueW(hKey, nIndex, pszName, &cch, nullptr, &dwRegType, pbData, &cb);
+        cchName = cch;
+        dwType = dwRegType;
+        cbData = cb;
+        return static_cast<uint32_t>(lResult);
+    };
+    return EnumValues(fnEnum, dwMaxName, dwMaxData, fnOnValue);
 }
 
 bool ShellOpen(const WString& strTarget)
@@ -50,6 +68,21 @@ WString GetModuleFolder()
 WString GetSkinFolder()
 {
     return GetModuleFolder() + L"skin\\";
+}
+
+DWORD GetAppDataFolder(WString& strFolder)
+{
+    strFolder.clear();
+    wchar_t szPath[MAX_PATH] = {};
+    const HRESULT hr =
+        SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, szPath);
+    if (FAILED(hr))
+        return HRESULT_FACILITY(hr) == FACILITY_WIN32 ? HRESULT_CODE(hr) : ERROR_PATH_NOT_FOUND;
+    const WString strPath = WString(szPath) + L"\\Zandu SMS";
+    if (!CreateDirectoryW(strPath.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+        return GetLastError();
+    strFolder = strPath + L"\\";
+    return ERROR_SUCCESS;
 }
 
 WString GetVersionText()

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "base/Text.h"
+#include "base/ValueEnum.h"
 
 // WaitForMultipleObjects over the handles given; the count follows from them.
 DWORD WaitForEventsArray(DWORD dwNumEvents, const HANDLE* phEvents, bool bWaitAll, DWORD dwMilliseconds);
@@ -15,12 +16,20 @@ DWORD WaitForEvents(bool bWaitAll, DWORD dwMilliseconds, THandles... hEvents)
     return WaitForEventsArray(sizeof...(hEvents), ahEvents, bWaitAll, dwMilliseconds);
 }
 
+// Every value of an open key, by RegEnumValueW under the rules of EnumValues:
+// ERROR_SUCCESS when all were seen, else the error that ended the walk.
+DWORD EnumRegValues(HKEY hKey, const FnOnValue& fnOnValue);
+
 // Opens a document or URL with the shell's "open" verb.
 bool ShellOpen(const WString& strTarget);
 
 WString GetModulePath();
 WString GetModuleFolder();  // ends in a backslash
 WString GetSkinFolder();    // the "skin" folder beside the executable, with its backslash
+// The program's folder in the user's roaming application data folder
+// (%APPDATA%\Zandu SMS\, with its backslash), created when it is missing.
+// ERROR_SUCCESS, or why it could not be had.
+DWORD GetAppDataFolder(WString& strFolder);
 
 // "major.minor.build" of the executable's file version; empty without one.
 WString GetVersionText();

@@ -2,6 +2,7 @@
 
 #include <winspool.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "serial/PortList.h"
@@ -49,19 +50,13 @@ std::vector<WString> GetSerialDevices()
         ERROR_SUCCESS)
         return names;
     const CRegKey hKey(hOpened);
-    for (DWORD i = 0;; ++i) {
-        wchar_t szValue[256];
-        DWORD cchValue = 256;
-        wchar_t szData[64] = {};
-        DWORD cbData = sizeof(szData) - sizeof(wchar_t);  // always leaves a terminator
-        DWORD dwType = 0;
-        const LONG lResult = RegEnumValueW(hKey, i, szValue, &cchValue, nullptr, &dwType,
-                                           reinterpret_cast<BYTE*>(szData), &cbData);
-        if (lResult == ERROR_NO_MORE_ITEMS)
-            break;
-        if (lResult == ERROR_SUCCESS && dwType == REG_SZ)
-            names.push_back(szData);  // a malformed (overlong) value is skipped
-    }
+    EnumRegValues(hKey, [&names](const CEnumValue& value) {
+        if (value.dwType != REG_SZ)
+            return;
+        WString strName(value.data.size() / sizeof(wchar_t), L'\0');
+        std::copy_n(value.data.data(), strName.size() * sizeof(wchar_t), reinterpret_cast<uint8_t*>(&strName[0]));
+        names.push_back(strName.substr(0, strName.find(L'\0')));  // up to its terminator, if it has one
+    });
     return names;
 }
 

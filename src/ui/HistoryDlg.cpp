@@ -2,9 +2,11 @@
 
 #include <algorithm>
 
-#include "base/Settings.h"
+#include "base/AppDataFolder.h"
+#include "base/SettingsListKey.h"
 #include "res/resource.h"
 #include "skinning/Skin.h"
+#include "ui/HistoryStore.h"
 #include "win/Reflect.h"
 
 namespace {
@@ -71,9 +73,9 @@ void CHistoryDlg::OnInitDialog()
     SetWindowText(WSTR("History"));
     CenterWindow(::GetWindow(m_hWnd, GW_OWNER));
     AttachControls();
-    std::vector<WString> aList;
-    GetSettingsKey().ReadList("NewHistory", aList);
-    m_aRecords = HistoryFromList(aList);
+    CSettingsListKey key;
+    CAppDataFolder folder;
+    m_aRecords = CHistoryStore(key, folder).Read();
     InitList();
 }
 

@@ -2,8 +2,6 @@
 
 namespace {
 
-const size_t kRecordElements = 4;
-
 // Every element carries one leading character (a space) that keeps an empty
 // content in its place.
 WString Content(const WString& strElement)
@@ -23,8 +21,8 @@ WString CHistoryRecord::GetDisplayName() const
 std::vector<CHistoryRecord> HistoryFromList(const std::vector<WString>& aList)
 {
     std::vector<CHistoryRecord> records;
-    records.reserve(aList.size() / kRecordElements);
-    for (size_t i = 0; i + kRecordElements <= aList.size(); i += kRecordElements) {
+    records.reserve(aList.size() / kHistoryRecordElements);
+    for (size_t i = 0; i + kHistoryRecordElements <= aList.size(); i += kHistoryRecordElements) {
         CHistoryRecord record;
         record.m_strName = Content(aList[i]);
         record.m_strNumber = Content(aList[i + 1]);
@@ -33,6 +31,12 @@ std::vector<CHistoryRecord> HistoryFromList(const std::vector<WString>& aList)
         records.push_back(std::move(record));
     }
     return records;
+}
+
+std::vector<WString> HistoryToList(const CHistoryRecord& record)
+{
+    return {WSTR(" ") + record.m_strName, WSTR(" ") + record.m_strNumber, WSTR(" ") + record.m_strTime,
+            WSTR(" ") + record.m_strText};
 }
 
 WString WithCrLf(const WString& strText)

@@ -1,7 +1,7 @@
-// One message of the history as the list value "NewHistory" keeps it, and
-// the reading of that value into records.
+// One message of the history, and its form in the history's list value.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "base/Text.h"
@@ -17,10 +17,16 @@ public:
     WString m_strText;    // as typed, line breaks included
 };
 
-// The records of "NewHistory", oldest first: four elements a record (name,
-// number, time, text), each after a leading space that is dropped. Whole
-// records only: elements left over after the last whole record are ignored.
+// A record is four elements of the list value (name, number, time, text),
+// each after a leading space, which keeps an empty name in its place.
+const size_t kHistoryRecordElements = 4;
+
+// The records of the list, oldest first, each element's leading space
+// dropped. Whole records only: elements left over after the last whole
+// record are ignored.
 std::vector<CHistoryRecord> HistoryFromList(const std::vector<WString>& aList);
+// The four elements of one record, each after its leading space.
+std::vector<WString> HistoryToList(const CHistoryRecord& record);
 
 // The text with every line break (CR LF, a lone LF, a lone CR) as CR LF, the
 // only one a multi-line edit shows as a break.

@@ -1,14 +1,19 @@
 #include "ui/MainDlg.h"
 
+#include "base/AppDataFolder.h"
 #include "base/Settings.h"
+#include "base/SettingsListKey.h"
 #include "base/Trace.h"
 #include "base/Util.h"
 #include "res/resource.h"
 #include "sms/Msg.h"
 #include "ui/AboutDlg.h"
+#include "ui/ContactStore.h"
 #include "ui/DontAskMsgBox.h"
 #include "ui/FeedbackDlg.h"
 #include "ui/HistoryDlg.h"
+#include "ui/HistoryStore.h"
+#include "ui/NumberList.h"
 #include "ui/SendInput.h"
 #include "win/AppModule.h"
 #include "win/Reflect.h"
@@ -118,8 +123,8 @@ void CMainDlg::AttachControls()
     m_cbPort.Attach(GetDlgItem(IDC_PORT));
     m_cbContact.Attach(GetDlgItem(IDC_CONTACT));
     m_cbNumber.Attach(GetDlgItem(IDC_NUMBER));
-    const int aStatics[] = {IDC_CHAR_COUNT,   IDC_STATUS,      IDC_PORT_LABEL,     IDC_GROUP_STATUS,
-                            IDC_GROUP_PORT,   IDC_GROUP_RECIPIENTS, IDC_GROUP_MESSAGE};
+    const int aStatics[] = {IDC_CHAR_COUNT,   IDC_STATUS,     IDC_STATUS_NOTE,      IDC_PORT_LABEL,
+                            IDC_GROUP_STATUS, IDC_GROUP_PORT, IDC_GROUP_RECIPIENTS, IDC_GROUP_MESSAGE};
     for (size_t i = 0; i < sizeof(aStatics) / sizeof(aStatics[0]); ++i)
         m_aStatics[i].Attach(GetDlgItem(aStatics[i]));
     const int aButtons[] = {IDC_CANCEL_REQUEST, IDC_TEST_PORT, IDC_REFRESH, IDC_HISTORY, IDC_SEND,
@@ -275,6 +280,23 @@ void CMainDlg::SetStatus(const WString& strText)
     Trace("%s\n", WideToAnsi(strText).c_str());
 }
 
+// A list that could not be stored: said on the line under the status, so the
+// status beside it ("Message sent to ...") still tells what did happen. It
+// stays until the next request begins.
+void CMainDlg::ShowStoreFailure(const WString& strWhat, uint32_t dwError)
+{
+    ShowStatusNote(DescribeStoreFailure(strWhat, dwError, GetSystemErrorText(dwError)));
+}
+
+void CMainDlg::ShowStatusNote(const WString& strText)
+{
+    const CWindow note = Item(IDC_STATUS_NOTE);
+    note.SetWindowText(strText);
+    note.Invalidate();
+    if (!strText.empty())
+        Trace("%s\n", WideToAnsi(strText).c_str());
+}
+
 // Cancel, the message box, the recipient controls and the other buttons stay
 // usable while a request runs.
 void CMainDlg::EnableControls(bool bEnable)
@@ -391,29 +413,34 @@ bool CMainDlg::ParseRecipients(std::vector<CContact>& recipients)
     return true;
 }
 
-// One record of four entries, appended in one read and one write of the list.
+// Older records go to the archive as the history fills; a history that could
+// not be updated is left as it was.
 void CMainDlg::AddHistory(const CMsg& msg)
 {
     WString strDate, strTime;
     if (!GetDateText(strDate) || !GetTimeText(strTime))
         return;
-    CSettingsKey& key = GetSettingsKey();
-    std::vector<WString> aHistory;
-    key.ReadList("NewHistory", aHistory);
-    aHistory.push_back(WSTR(" ") + msg.m_strName);
-    aHistory.push_back(WSTR(" ") + msg.m_strNumber);
-    aHistory.push_back(WSTR(" ") + strDate + WSTR(" ") + strTime);
-    aHistory.push_back(WSTR(" ") + msg.m_strText);
-    key.WriteList("NewHistory", aHistory);
+    CHistoryRecord record;
+    record.m_strName = msg.m_strName;
+    record.m_strNumber = msg.m_strNumber;
+    record.m_strTime = strDate + WSTR(" ") + strTime;
+    record.m_strText = msg.m_strText;
+    CSettingsListKey key;
+    CAppDataFolder folder;
+    uint32_t dwArchiveError = 0;
+    const uint32_t dwError = CHistoryStore(key, folder).Append(record, dwArchiveError);
+    if (dwError != ERROR_SUCCESS)
+        ShowStoreFailure(WSTR("update the history"), dwError);
+    else if (dwArchiveError != ERROR_SUCCESS)
+        ShowStoreFailure(WSTR("archive the oldest history"), dwArchiveError);
 }
 
 // --- Contacts and numbers ----------------------------------------------------------
 
 void CMainDlg::LoadContacts()
 {
-    std::vector<WString> aList;
-    GetSettingsKey().ReadList("Contacts", aList);
-    m_lstContacts = ContactsFromList(aList);
+    CSettingsListKey key;
+    m_lstContacts = CContactStore(key).Load();
 }
 
 void CMainDlg::FillContactList()
@@ -430,24 +457,20 @@ void CMainDlg::FillContactList()
         Item(IDC_NUMBER).SetWindowText(pContact->m_strNumber);
 }
 
-// "Contacts" holds what the list holds: a contact without a name under its
-// number, none without a number.
 void CMainDlg::SaveContacts()
 {
-    CSettingsKey& key = GetSettingsKey();
-    key.DeleteValue("Contacts");
-    const std::vector<WString> aList = ContactsToList(m_lstContacts);
-    if (!aList.empty())
-        key.WriteList("Contacts", aList);
+    CSettingsListKey key;
+    const uint32_t dwError = CContactStore(key).Save(m_lstContacts);
+    if (dwError != ERROR_SUCCESS)
+        ShowStoreFailure(WSTR("save the phone book"), dwError);
 }
 
 void CMainDlg::FillNumberList()
 {
-    std::vector<WString> aNumbers;
-    GetSettingsKey().ReadList("Numbers", aNumbers);
+    CSettingsListKey key;
     const CComboBox box(GetDlgItem(IDC_NUMBER));
-    for (const WString& strNumber : aNumbers)
-        box.AddString(strNumber.substr(1));
+    for (const WString& strNumber : CNumberList(key).Read())
+        box.AddString(strNumber);
 }
 
 // Refresh, like the other request buttons, only while no request runs and a
@@ -500,6 +523,7 @@ void CMainDlg::OnTestPort()
 // One request at a time: its buttons are disabled until its port is closed.
 void CMainDlg::BeginRequest()
 {
+    ShowStatusNote(WString());
     EnableControls(false);
     m_bRequestRunning = true;
 }
@@ -562,7 +586,10 @@ void CMainDlg::OnMessageStarted(const CMsg& msg)
 {
     if (!IsNumberMode())
         return;
-    GetSettingsKey().AddToList("Numbers", WSTR(" ") + msg.m_strNumber, true);
+    CSettingsListKey key;
+    const uint32_t dwError = CNumberList(key).Add(msg.m_strNumber);
+    if (dwError != ERROR_SUCCESS)
+        ShowStoreFailure(WSTR("save the number"), dwError);
     const CComboBox box(GetDlgItem(IDC_NUMBER));
     if (box.SendMessage(CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                         reinterpret_cast<LPARAM>(msg.m_strNumber.c_str())) == CB_ERR)

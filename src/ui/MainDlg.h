@@ -54,6 +54,8 @@ private:
     void Close(int nExitCode);
     bool CanClose();
     void SetStatus(const WString& strText);
+    void ShowStoreFailure(const WString& strWhat, uint32_t dwError);
+    void ShowStatusNote(const WString& strText);
     void EnableControls(bool bEnable);
     void FillPortList();
     void UpdateCharCount();
@@ -106,8 +108,8 @@ private:
     CSkinnedComboBox m_cbPort{m_hWnd, SBI_MAIN};
     CSkinnedComboBox m_cbContact{m_hWnd, SBI_MAIN};
     CNumberComboBox m_cbNumber{m_hWnd, SBI_MAIN};
-    CStaticEx m_aStatics[7] = {{m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN},
-                               {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}};
+    CStaticEx m_aStatics[8] = {{m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN},
+                               {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}};
     CSkinnedButton m_aButtons[10] = {{m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN},
                                      {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN},
                                      {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}};

@@ -94,6 +94,16 @@ class Phonebook(unittest.TestCase):
         self.assertEqual(phone.commands()[-2:], ["AT+CPBR=1,20", "AT+CPBR=21,30"])
         self.assertIsNone(settings_list("Contacts"))  # as the window stores an empty phone book
 
+    def test_a_phone_book_that_cannot_be_stored(self):
+        # Another process holds the settings' lock longer than the tool waits for it.
+        settings_set_list("Contacts", ["Old", "1"])
+        with zandu.SettingsLock(12000), Phone(port_link("COM5")):
+            out = cli("phonebook", "--port", "COM5", "--save")
+        self.assertEqual(out.returncode, 6, out.stderr)
+        self.assertEqual(lines(out.stdout)[-1], "Phonebook downloaded")
+        self.assertIn("cannot store the phone book in the settings (error 258): ", out.stderr)
+        self.assertEqual(settings_list("Contacts"), ["Old", "1"])
+
     def test_the_makers_name(self):
         with Phone(port_link("COM12"), "--maker", "ACME Mobile 3000") as phone:
             out = cli("test-port", "--port", "COM12")

@@ -11,7 +11,7 @@ import unittest
 import zandu
 from zandu import BUILD, Phone, Program, SavedSettings, decode_submit, port_link, settings_list
 
-MESSAGE, NUMBER_BOX, CONTACT_BOX, PORT_BOX, COUNTER = 1002, 1014, 1007, 1004, 1003
+MESSAGE, NUMBER_BOX, CONTACT_BOX, PORT_BOX, COUNTER, STATUS, STATUS_NOTE = 1002, 1014, 1007, 1004, 1003, 1011, 1020
 SEND, SAVE, REFRESH, TEST_PORT, CANCEL = 1006, 1013, 1010, 1015, 1012
 RADIO_NUMBER, RADIO_CONTACT = 1008, 1009
 IDOK = 1
@@ -214,6 +214,17 @@ class Workflows(unittest.TestCase):
             self.request(program, SEND, "Message sent to 0123456789 at ")
             self.assertEqual(len(phone.events("pdu")), 2)
         self.assertEqual(len(self.history()), records + 1)
+
+        # A history that lacks its final zero is not overwritten by the next
+        # send: it stays byte for byte, and the status line says so under the
+        # sent text.
+        damaged = "".join(" %s\0" % e for e in ("", "555", "01/03/2026 09:15:00", "Kept")).encode("utf-16-le")
+        zandu.settings_set_raw("NewHistory", 7, damaged)
+        with self.phone():
+            self.request(program, SEND, "Message sent to 0123456789 at ")
+        self.assertEqual(zandu.settings_raw("NewHistory"), (7, damaged))
+        self.assertTrue(program.text(STATUS).startswith("Message sent to 0123456789 at "))
+        self.assertEqual(program.text(STATUS_NOTE), "Could not update the history: the stored value is damaged")
 
 
 if __name__ == "__main__":

@@ -271,35 +271,51 @@ def settings_export(key=SETTINGS_KEY):
             return f.read().decode("utf-16")
 
 
-def settings_list(name, key=SETTINGS_KEY):
-    """The elements of a REG_MULTI_SZ value of the settings key; None when absent."""
+def settings_raw(name, key=SETTINGS_KEY):
+    """(type, bytes) of a value of the settings key stored as hex (REG_MULTI_SZ,
+    REG_BINARY, ...), as 'reg export' shows it; None when absent."""
     text = settings_export(key)
     if text is None:
         return None
-    prefix = '"%s"=hex(7):' % name
+    prefix = '"%s"=hex' % name
     rows = text.replace("\r\n", "\n").split("\n")
     for i, row in enumerate(rows):
         if row.startswith(prefix):
-            value = row[len(prefix):]
+            kind, value = row[len(prefix):].split(":", 1)
             while value.endswith("\\"):  # continued on the next line
                 i += 1
                 value = value[:-1] + rows[i].strip()
-            data = bytes(int(b, 16) for b in value.split(",") if b)
-            return [s for s in data.decode("utf-16-le").split("\0") if s]
+            reg_type = int(kind.strip("()"), 16) if kind else 3
+            return reg_type, bytes(int(b, 16) for b in value.split(",") if b)
     return None
+
+
+def settings_list(name, key=SETTINGS_KEY):
+    """The elements of a REG_MULTI_SZ value of the settings key; None when absent."""
+    raw = settings_raw(name, key)
+    if raw is None or raw[0] != 7:
+        return None
+    return [s for s in raw[1].decode("utf-16-le").split("\0") if s]
 
 
 def settings_set_list(name, elements, key=SETTINGS_KEY):
     """Writes a REG_MULTI_SZ value (creating the key) through a .reg file."""
     data = "".join(e + "\0" for e in elements) + "\0"
-    hexed = ",".join("%02x" % b for b in data.encode("utf-16-le"))
+    settings_set_raw(name, 7, data.encode("utf-16-le"), key)
+
+
+def settings_set_raw(name, reg_type, data, key=SETTINGS_KEY):
+    """Writes exactly these bytes as a value of the given type (7: REG_MULTI_SZ)
+    through a .reg file, which adds no missing terminator."""
+    hexed = ",".join("%02x" % b for b in data)
     root, sub = key.split("\\", 1)
     root = {"HKLM": "HKEY_LOCAL_MACHINE", "HKCU": "HKEY_CURRENT_USER"}[root]
     with tempfile.TemporaryDirectory() as tmp:
         path = os.path.join(tmp, "set.reg")
         # Version 5 files carry UTF-16 (REGEDIT4 ones would widen each byte).
         with open(path, "w", encoding="utf-16", newline="\r\n") as f:
-            f.write('Windows Registry Editor Version 5.00\n\n[%s\\%s]\n"%s"=hex(7):%s\n' % (root, sub, name, hexed))
+            f.write('Windows Registry Editor Version 5.00\n\n[%s\\%s]\n"%s"=hex(%x):%s\n'
+                    % (root, sub, name, reg_type, hexed))
         _reg_write("import", _wine_path(path))
 
 
@@ -472,6 +488,34 @@ def settings_delete_value(name, key=SETTINGS_KEY):
 
 def settings_set_dword(name, value, key=SETTINGS_KEY):
     settings_set_value(name, "REG_DWORD", value, key)
+
+
+class SettingsLock:
+    """The program's settings lock, held by another process (winprobe) from the
+    start of the block for the given time; the block's end waits for its end."""
+
+    NAME = r"Local\Zandu SMS settings"
+
+    def __init__(self, ms):
+        self.ms = ms
+
+    def __enter__(self):
+        self.out = tempfile.TemporaryFile()
+        self.proc = subprocess.Popen(_command(os.environ["ZANDU_WINPROBE"], ["hold", self.NAME, str(self.ms)]),
+                                     stdin=subprocess.DEVNULL, stdout=self.out, stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + 30
+        while b"held" not in self._output():
+            assert self.proc.poll() is None and time.monotonic() < deadline, "the lock was not taken"
+            time.sleep(0.1)
+        return self
+
+    def _output(self):
+        self.out.seek(0)
+        return self.out.read()
+
+    def __exit__(self, *exc):
+        self.proc.wait(timeout=self.ms / 1000 + 30)
+        self.out.close()
 
 
 class SavedSettings:

@@ -24,6 +24,7 @@
 //                                       messages -> "<hwnd> <milliseconds from the click>"
 //   winprobe rows <hwnd> <item id> <max>  a list view: "count=<n> sel=<index>", then up to max rows,
 //                                       their columns separated by tabs
+//   winprobe hold <mutex name> <ms>     owns the named mutex for that long: "held" once it does
 #include <windows.h>
 #include <commctrl.h>
 
@@ -421,6 +422,17 @@ int wmain(int argc, wchar_t** argv)
             static_cast<LRESULT>(nSel) == CB_ERR)
             return 1;
         std::printf("%u\t%u\n", LOWORD(nSel), HIWORD(nSel));
+        return 0;
+    }
+    if (strCommand == L"hold" && argc == 4) {
+        const HANDLE hMutex = CreateMutexW(nullptr, FALSE, argv[2]);
+        if (!hMutex || WaitForSingleObject(hMutex, 10000) != WAIT_OBJECT_0)
+            return 1;
+        std::printf("held\n");
+        std::fflush(stdout);
+        Sleep(static_cast<DWORD>(_wtoi(argv[3])));
+        ReleaseMutex(hMutex);
+        CloseHandle(hMutex);
         return 0;
     }
     if (strCommand == L"children") {

@@ -1,14 +1,23 @@
-// The settings accessors against the real registry, in a scratch key that
-// each test creates and removes: what the registry holds after each write,
-// and what each read makes of stored data, malformed data included.
+// The settings accessors and the list stores against the real registry, in a
+// scratch key that each test creates and removes: what the registry holds
+// after each write, and what each read makes of stored data, malformed data
+// included.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <future>
 #include <string>
 #include <vector>
 
+#include "base/ErrorCodes.h"
+#include "base/ListStore.h"
 #include "base/Settings.h"
+#include "base/SettingsListKey.h"
+#include "support/FakeListKey.h"
+#include "ui/ContactStore.h"
+#include "ui/HistoryStore.h"
+#include "ui/NumberList.h"
 
 namespace {
 
@@ -81,15 +90,19 @@ protected:
         raw.data.resize(cb);
         return raw;
     }
-    CList List(const char* pszName)
+    CList List(const wchar_t* pszName) { return m_lists.Read(pszName); }
+    uint32_t Append(const wchar_t* pszName, const WString& strElement)
     {
-        CList aList{L"stale"};
-        m_key.ReadList(pszName, aList);
-        return aList;
+        return m_lists.Update(pszName, [&](CList& aList) {
+            aList.push_back(strElement);
+            return true;
+        });
     }
 
     HKEY m_hScratch = nullptr;
     CSettingsKey m_key;
+    CSettingsListKey m_listKey{m_key};
+    CListStore m_lists{m_listKey};
 };
 
 TEST_F(SettingsTest, ReadStringGivesTheTextOrEmptyOnAnyFailure)
@@ -163,106 +176,131 @@ TEST_F(SettingsTest, WriteBoolStoresADwordOfOneOrZero)
 TEST_F(SettingsTest, ListsOfFourAndSixBytes)
 {
     Put(L"Numbers", REG_MULTI_SZ, Utf16("x|"));  // 4 bytes
-    EXPECT_TRUE(List("Numbers").empty());
+    EXPECT_TRUE(List(L"Numbers").empty());
     Put(L"Numbers", REG_MULTI_SZ, Utf16("x||"));  // 6 bytes
-    EXPECT_EQ(List("Numbers"), CList{L"x"});
+    EXPECT_EQ(List(L"Numbers"), CList{L"x"});
 }
 
-TEST_F(SettingsTest, MalformedListsReadAsEmpty)
+TEST_F(SettingsTest, MalformedListsReadAsEmptyAndAreNotWrittenOver)
 {
-    EXPECT_TRUE(List("Numbers").empty());  // absent
+    EXPECT_TRUE(List(L"Numbers").empty());  // absent
     std::vector<BYTE> odd = Utf16(" 1| 2||");
     odd.push_back(0);
-    Put(L"Numbers", REG_MULTI_SZ, odd);
-    EXPECT_TRUE(List("Numbers").empty());
-    Put(L"Numbers", REG_MULTI_SZ, Utf16(" 1| 2|"));  // the final zero is missing
-    EXPECT_TRUE(List("Numbers").empty());
-    Put(L"Numbers", REG_MULTI_SZ, Utf16(" 1| 2"));
-    EXPECT_TRUE(List("Numbers").empty());
-    Put(L"Numbers", REG_SZ, Utf16(" 1| 2||"));  // wrong type
-    EXPECT_TRUE(List("Numbers").empty());
-    Put(L"Numbers", REG_BINARY, Utf16(" 1| 2||"));
-    EXPECT_TRUE(List("Numbers").empty());
+    const struct {
+        DWORD dwType;
+        std::vector<BYTE> data;
+    } aCases[] = {
+        {REG_MULTI_SZ, odd},
+        {REG_MULTI_SZ, Utf16(" 1| 2|")},  // the final zero is missing
+        {REG_MULTI_SZ, Utf16(" 1| 2")},
+        {REG_SZ, Utf16(" 1| 2||")},  // wrong type
+        {REG_BINARY, Utf16(" 1| 2||")},
+    };
+    for (const auto& c : aCases) {
+        Put(L"Numbers", c.dwType, c.data);
+        EXPECT_TRUE(List(L"Numbers").empty());
+        EXPECT_EQ(CNumberList(m_listKey).Add(L"3"), kErrorInvalidData);
+        EXPECT_EQ(Get(L"Numbers").data, c.data);
+    }
 }
 
 TEST_F(SettingsTest, AnEmptyElementInTheMiddleIsSkippedAndTheRestKept)
 {
     Put(L"Numbers", REG_MULTI_SZ, Utf16(" 1|| 2||"));
-    EXPECT_EQ(List("Numbers"), (CList{L" 1", L" 2"}));
-    m_key.AddToList("Numbers", L" 3", false);
+    EXPECT_EQ(List(L"Numbers"), (CList{L" 1", L" 2"}));
+    EXPECT_EQ(Append(L"Numbers", L" 3"), kErrorSuccess);
     EXPECT_EQ(Get(L"Numbers").data, Utf16(" 1| 2| 3||"));
 }
 
-TEST_F(SettingsTest, AddUniqueMovesTheElementToTheEnd)
+TEST_F(SettingsTest, ANumberAddedAgainMovesToTheEndEqualMeaningCaseSensitive)
 {
-    m_key.AddToList("Numbers", L" 0123", true);
-    m_key.AddToList("Numbers", L" 555", true);
-    m_key.AddToList("Numbers", L" 0123", true);
+    CNumberList numbers(m_listKey);
+    numbers.Add(L"0123");
+    numbers.Add(L"555");
+    numbers.Add(L"0123");
     const CRaw raw = Get(L"Numbers");
     EXPECT_EQ(raw.dwType, static_cast<DWORD>(REG_MULTI_SZ));
     EXPECT_EQ(raw.data, Utf16(" 555| 0123||"));
-    EXPECT_EQ(List("Numbers"), (CList{L" 555", L" 0123"}));
+    EXPECT_EQ(numbers.Read(), (CList{L"555", L"0123"}));
+    Put(L"Numbers", REG_MULTI_SZ, Utf16(" a| b| A| a||"));
+    numbers.Add(L"a");
+    EXPECT_EQ(Get(L"Numbers").data, Utf16(" b| A| a||"));
 }
 
-TEST_F(SettingsTest, AddWithoutUniqueKeepsEqualElements)
+TEST_F(SettingsTest, HistoryRecordsKeepEqualElements)
 {
+    CHistoryRecord record;
+    record.m_strNumber = L"0123";
+    record.m_strTime = L"01.02.2026 10:00";
+    record.m_strText = L"Hi\r\nthere";
     const CList aRecord = {L" ", L" 0123", L" 01.02.2026 10:00", L" Hi\r\nthere"};
-    for (int nRecord = 0; nRecord < 2; ++nRecord) {
-        for (const WString& str : aRecord)
-            m_key.AddToList("NewHistory", str, false);
-    }
-    const CList aList = List("NewHistory");
+    CFakeDataFolder folder;
+    uint32_t dwArchiveError = 0;
+    for (int nRecord = 0; nRecord < 2; ++nRecord)
+        EXPECT_EQ(CHistoryStore(m_listKey, folder).Append(record, dwArchiveError), kErrorSuccess);
+    const CList aList = List(L"NewHistory");
     ASSERT_EQ(aList.size(), 8u);
     EXPECT_EQ(CList(aList.begin(), aList.begin() + 4), aRecord);
     EXPECT_EQ(CList(aList.begin() + 4, aList.end()), aRecord);
 }
 
-TEST_F(SettingsTest, RemoveTakesEveryEqualElementCaseSensitively)
-{
-    Put(L"Numbers", REG_MULTI_SZ, Utf16("a|b|A|a||"));
-    m_key.RemoveFromList("Numbers", L"a");
-    EXPECT_EQ(Get(L"Numbers").data, Utf16("b|A||"));
-}
-
-TEST_F(SettingsTest, RemoveRewritesOnlyWhenSomethingWasRemoved)
+TEST_F(SettingsTest, AChangeThatFindsNothingToChangeWritesNothing)
 {
     const std::vector<BYTE> stored = Utf16("a||b||");  // reads as a, b
     Put(L"Numbers", REG_MULTI_SZ, stored);
-    m_key.RemoveFromList("Numbers", L"zzz");
+    EXPECT_EQ(m_lists.Update(L"Numbers", [](CList&) { return false; }), kErrorSuccess);
     EXPECT_EQ(Get(L"Numbers").data, stored);
-    m_key.RemoveFromList("Numbers", L"a");
-    EXPECT_EQ(Get(L"Numbers").data, Utf16("b||"));
-    m_key.RemoveFromList("Absent", L"a");
-    EXPECT_FALSE(Get(L"Absent").bPresent);
 }
 
-TEST_F(SettingsTest, RemovingTheLastElementStoresOneZero)
+TEST_F(SettingsTest, AnEmptiedListStoresOneZero)
 {
-    m_key.AddToList("Numbers", L" 0123", true);
-    m_key.RemoveFromList("Numbers", L" 0123");
+    Append(L"Numbers", L" 0123");
+    m_lists.Update(L"Numbers", [](CList& aList) {
+        aList.clear();
+        return true;
+    });
     const CRaw raw = Get(L"Numbers");
     EXPECT_TRUE(raw.bPresent);
     EXPECT_EQ(raw.data, Utf16("|"));
-    EXPECT_TRUE(List("Numbers").empty());
+    EXPECT_TRUE(List(L"Numbers").empty());
+    EXPECT_EQ(Append(L"Numbers", L" 1"), kErrorSuccess);  // an empty list is no damaged one
 }
 
 TEST_F(SettingsTest, WritingAnEmptyElementEndsTheStoredList)
 {
-    m_key.WriteList("Contacts", {L"Ann", L"", L"0123"});
+    m_lists.Replace(L"Contacts", {L"Ann", L"", L"0123"});
     EXPECT_EQ(Get(L"Contacts").data, Utf16("Ann||"));
-    m_key.AddToList("Contacts", L"", false);
-    EXPECT_EQ(List("Contacts"), CList{L"Ann"});
+    Append(L"Contacts", L"");
+    EXPECT_EQ(List(L"Contacts"), CList{L"Ann"});
 }
 
-TEST_F(SettingsTest, ContactsAreRewrittenAsNameNumberPairs)
+TEST_F(SettingsTest, ContactsAreReplacedAsNameNumberPairs)
 {
     Put(L"Contacts", REG_MULTI_SZ, Utf16("Ann|0123|Bob||"));
-    EXPECT_EQ(List("Contacts"), (CList{L"Ann", L"0123", L"Bob"}));  // the contact list pairs them
-    // A download replaces the list: delete, then name and number of each contact.
-    EXPECT_EQ(m_key.DeleteValue("Contacts"), ERROR_SUCCESS);
-    for (const wchar_t* psz : {L"Ann", L"0123", L"Ann", L"0123"})
-        m_key.AddToList("Contacts", psz, false);
+    CContactStore contacts(m_listKey);
+    ASSERT_EQ(contacts.Load().size(), 1u);  // the third element has no partner
+    EXPECT_EQ(contacts.Save({{L"Ann", L"0123"}, {L"Ann", L"0123"}}), kErrorSuccess);
     EXPECT_EQ(Get(L"Contacts").data, Utf16("Ann|0123|Ann|0123||"));
+    EXPECT_EQ(contacts.Save({}), kErrorSuccess);
+    EXPECT_FALSE(Get(L"Contacts").bPresent);
+}
+
+// One lock for every holder in the session: another thread (standing for
+// another process) waits for it and gives up after its time.
+TEST_F(SettingsTest, TheListsLockIsOneForAll)
+{
+    ASSERT_EQ(m_listKey.Lock(0), kErrorSuccess);
+    auto other = [this](uint32_t dwTimeoutMs) {
+        CSettingsListKey key(m_key);
+        const uint32_t dwError = key.Lock(dwTimeoutMs);
+        if (dwError == kErrorSuccess)
+            key.Unlock();
+        return dwError;
+    };
+    EXPECT_EQ(std::async(std::launch::async, other, 100).get(), kErrorWaitTimeout);
+    m_listKey.Unlock();
+    EXPECT_EQ(std::async(std::launch::async, other, 100).get(), kErrorSuccess);
+    EXPECT_EQ(std::wstring(CSettingsListKey::kMutexName), L"Local\\Zandu SMS settings");
 }
 
 TEST_F(SettingsTest, ValueNamesAreWidenedFromTheAnsiCodePage)
@@ -354,13 +392,13 @@ TEST_F(SettingsOpenTest, ARefusedMachineKeyFallsBackToTheUsersKeyAndCopiesItsVal
                                                      reinterpret_cast<const BYTE*>(&dwOff) + 4), hMachine);
     RefuseMachineWrites();
     ASSERT_EQ(m_opened.Open(m_location), ERROR_SUCCESS);
-    CList aNumbers;
-    m_opened.ReadList("Numbers", aNumbers);
-    EXPECT_EQ(aNumbers, (CList{L" 0123", L" 555"}));
+    CSettingsListKey opened(m_opened);
+    CNumberList numbers(opened);
+    EXPECT_EQ(numbers.Read(), (CList{L"0123", L"555"}));
     EXPECT_EQ(m_opened.Value("Port").ReadString(), L"COM7");
     EXPECT_FALSE(m_opened.Value("AllowCheck").ReadBool(true));
     // Writes go to the user's key; the machine's stays as it was.
-    m_opened.AddToList("Numbers", L" 0123", true);
+    numbers.Add(L"0123");
     EXPECT_EQ(GetUserValue(L"Numbers").data, Utf16(" 555| 0123||"));
     EXPECT_EQ(Get(L"Numbers", hMachine).data, Utf16(" 0123| 555||"));
     RegCloseKey(hMachine);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "base/AppDataFolder.h"
 #include "base/Util.h"
 
 namespace {
@@ -44,6 +45,29 @@ TEST(Util, ModuleFolderAndSkinFolder)
     EXPECT_EQ(path.compare(0, folder.size(), folder), 0);
     EXPECT_EQ(path.find(L'\\', folder.size()), WString::npos);  // only the file name follows
     EXPECT_EQ(GetSkinFolder(), folder + L"skin\\");
+}
+
+// The program's own folder under the user's roaming application data, made
+// when missing; files there grow at their end.
+TEST(Util, AppDataFolderAndAppending)
+{
+    WString folder;
+    ASSERT_EQ(GetAppDataFolder(folder), static_cast<DWORD>(ERROR_SUCCESS));
+    wchar_t szAppData[MAX_PATH] = {};
+    ASSERT_NE(GetEnvironmentVariableW(L"APPDATA", szAppData, MAX_PATH), 0u);
+    EXPECT_EQ(folder, WString(szAppData) + L"\\Zandu SMS\\");
+    const WString path = folder + L"append-test.txt";
+    DeleteFileW(path.c_str());
+    CAppDataFolder data;
+    EXPECT_EQ(data.AppendToFile(L"append-test.txt", "one\r\n"), static_cast<uint32_t>(ERROR_SUCCESS));
+    EXPECT_EQ(data.AppendToFile(L"append-test.txt", "two \xD0\x90\r\n"), static_cast<uint32_t>(ERROR_SUCCESS));
+    FILE* pFile = _wfopen(path.c_str(), L"rb");
+    ASSERT_NE(pFile, nullptr);
+    char szRead[64] = {};
+    const size_t nRead = fread(szRead, 1, sizeof(szRead), pFile);
+    fclose(pFile);
+    EXPECT_EQ(std::string(szRead, nRead), "one\r\ntwo \xD0\x90\r\n");
+    EXPECT_TRUE(DeleteFileW(path.c_str()));
 }
 
 TEST(Util, WaitForEventsReturnsTheFirstSignalledHandle)

@@ -12,8 +12,10 @@
 #include "ui/Contact.h"
 
 #if defined(_WIN32)
+#include "ui/ContactStore.h"
 #include "ui/Session.h"
 #include "base/Settings.h"
+#include "base/SettingsListKey.h"
 #include "base/Util.h"
 #endif
 
@@ -140,26 +142,27 @@ private:
 std::vector<CContact> LoadStoredContacts()
 {
     CSettingsKey key;
-    std::vector<WString> aList;
-    if (key.OpenForReading() == ERROR_SUCCESS)
-        key.ReadList("Contacts", aList);
-    return ContactsFromList(aList);
+    if (key.OpenForReading() != ERROR_SUCCESS)
+        return std::vector<CContact>();
+    CSettingsListKey listKey(key);
+    return CContactStore(listKey).Load();
 }
 
-// As the window stores a downloaded phone book: "Contacts" replaced as a whole.
+// As the window stores a downloaded phone book: "Contacts" replaced as a
+// whole, under the lock the window takes too.
 bool StoreContacts(const std::vector<CContact>& contacts)
 {
     CSettingsKey& key = GetSettingsKey();
     LONG lResult = key.Open();
     if (lResult == ERROR_SUCCESS) {
-        const std::vector<WString> aList = ContactsToList(contacts);
-        lResult = aList.empty() ? key.DeleteValue("Contacts") : key.WriteList("Contacts", aList);
-        if (lResult == ERROR_FILE_NOT_FOUND && aList.empty())
-            lResult = ERROR_SUCCESS;  // there was nothing to delete
+        CSettingsListKey listKey(key);
+        lResult = static_cast<LONG>(CContactStore(listKey).Save(contacts));
     }
     if (lResult == ERROR_SUCCESS)
         return true;
-    PrintError("cannot store the phone book in the settings (error " + std::to_string(lResult) + ")");
+    const std::string strReason = WideToUtf8(GetSystemErrorText(static_cast<DWORD>(lResult)));
+    PrintError("cannot store the phone book in the settings (error " + std::to_string(lResult) + "): " +
+               TrimWhite(strReason));
     return false;
 }
 

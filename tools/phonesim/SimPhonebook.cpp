@@ -7,8 +7,10 @@
 
 namespace {
 
+// A letter a-f right after a hex escape would extend it: such a letter is
+// an escape too ("\x61" is the "a" that ends "Mar\xC3\xAD\x61").
 const char* const kNames[] = {
-    "Anna",       "J\xC3\xBCrgen Gro\xC3\x9F", "Zo\xC3\xAB",  "\xC5\x81ukasz",  "Ana Mar\xC3\xAD""a",
+    "Anna",       "J\xC3\xBCrgen Gro\xC3\x9F", "Zo\xC3\xAB",  "\xC5\x81ukasz",  "Ana Mar\xC3\xAD\x61",
     "S\xC3\xB8ren", "Dr. \"Bob\" Smith",      "\xCE\x94\xCE\xB7\xCE\xBC\xCE\xAE\xCF\x84\xCF\x81\xCE\xB7\xCF\x82",
     "\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD", "\xE7\x8E\x8B\xE4\xBC\x9F", "Back\\slash", "Emoji \xF0\x9F\x98\x80",
 };

@@ -235,9 +235,10 @@ def draw_main(layout):
     c = window(width, height, "ZANDU SMS")
     for group in (1017, 1018, 1019, 1016):
         group_panel(c, layout[group])
-    # The status line reads like a small display.
+    # The status line and the note under it read like a small display.
     x, y, w, h = layout[1011]
-    c.round_rect(x - 5, y - 6, x + w + 4, y + h + 6, 3, rgb(DISPLAY))
+    bottom = layout[1020][1] + layout[1020][3]
+    c.round_rect(x - 5, y - 4, x + w + 4, bottom + 3, 3, rgb(DISPLAY))
     # A separator above the row of buttons at the bottom.
     bottom_row = layout[1021][1]
     c.rect(CORNER, bottom_row - 6, width - CORNER, bottom_row - 5, rgb(PANEL_EDGE))

@@ -1,0 +1,119 @@
+#include "base/ListStore.h"
+
+#include <algorithm>
+
+#include "base/ErrorCodes.h"
+#include "base/MultiSz.h"
+
+namespace {
+
+// Held from a change's read to its write; released on every way out.
+class CListLock {
+public:
+    explicit CListLock(CListKey& key) : m_key(key), m_dwError(key.Lock(CListStore::kLockTimeoutMs)) {}
+    ~CListLock()
+    {
+        if (m_dwError == kErrorSuccess)
+            m_key.Unlock();
+    }
+    CListLock(const CListLock&) = delete;
+    CListLock& operator=(const CListLock&) = delete;
+
+    uint32_t GetError() const { return m_dwError; }
+
+private:
+    CListKey& m_key;
+    const uint32_t m_dwError;
+};
+
+// The empty list as it is stored (one zero character), and as a registry
+// editor may store it (no data, or two zeros).
+bool IsOnlyZeros(const std::vector<uint8_t>& data)
+{
+    return data.size() % 2 == 0 && std::all_of(data.begin(), data.end(), [](uint8_t b) { return b == 0; });
+}
+
+} // namespace
+
+std::vector<WString> CListStore::Read(const WString& strName) const
+{
+    std::vector<WString> aList;
+    if (ReadWhole(strName, aList) != kErrorSuccess)
+        aList.clear();
+    return aList;
+}
+
+uint32_t CListStore::ReadWhole(const WString& strName, std::vector<WString>& aList) const
+{
+    aList.clear();
+    uint32_t dwType = 0;
+    std::vector<uint8_t> data;
+    const uint32_t dwError = ReadData(strName, dwType, data);
+    if (dwError == kErrorFileNotFound)
+        return kErrorSuccess;
+    if (dwError != kErrorSuccess)
+        return dwError;
+    if (dwType != kRegMultiSz)
+        return kErrorInvalidData;
+    if (DecodeMultiSz(data.data(), data.size(), aList) || IsOnlyZeros(data))
+        return kErrorSuccess;
+    return kErrorInvalidData;
+}
+
+// The size is asked first; a value that grew before its data were read
+// answers kErrorMoreData with its new size, and is read again with that.
+uint32_t CListStore::ReadData(const WString& strName, uint32_t& dwType, std::vector<uint8_t>& data) const
+{
+    uint32_t cbData = 0;
+    uint32_t dwError = m_key.QueryValue(strName, dwType, nullptr, cbData);
+    data.clear();
+    if (dwError != kErrorSuccess || cbData == 0)
+        return dwError;
+    for (int nTry = 0; dwError == kErrorSuccess && nTry < kReadTries; ++nTry) {
+        data.assign(cbData, 0);
+        uint32_t cbRead = cbData;
+        dwError = m_key.QueryValue(strName, dwType, data.data(), cbRead);
+        if (dwError == kErrorSuccess) {
+            data.resize(std::min(cbRead, cbData));
+            return kErrorSuccess;
+        }
+        if (dwError == kErrorMoreData && cbRead > cbData) {
+            cbData = cbRead;
+            dwError = kErrorSuccess;
+        }
+    }
+    return dwError == kErrorSuccess ? kErrorMoreData : dwError;
+}
+
+uint32_t CListStore::Update(const WString& strName, const FnChange& fnChange)
+{
+    const CListLock lock(m_key);
+    if (lock.GetError() != kErrorSuccess)
+        return lock.GetError();
+    std::vector<WString> aList;
+    const uint32_t dwError = ReadWhole(strName, aList);
+    if (dwError != kErrorSuccess)
+        return dwError;
+    if (!fnChange(aList))
+        return kErrorSuccess;
+    return m_key.SetMultiSz(strName, EncodeMultiSz(aList));
+}
+
+uint32_t CListStore::Replace(const WString& strName, const std::vector<WString>& aList)
+{
+    const CListLock lock(m_key);
+    if (lock.GetError() != kErrorSuccess)
+        return lock.GetError();
+    if (!aList.empty())
+        return m_key.SetMultiSz(strName, EncodeMultiSz(aList));
+    const uint32_t dwError = m_key.DeleteValue(strName);
+    return dwError == kErrorFileNotFound ? kErrorSuccess : dwError;  // nothing was stored: nothing to delete
+}
+
+WString DescribeStoreFailure(const WString& strWhat, uint32_t dwError, const WString& strSystemText)
+{
+    WString strReason = dwError == kErrorInvalidData ? WSTR("the stored value is damaged") : strSystemText;
+    while (!strReason.empty() && (strReason.back() == '\r' || strReason.back() == '\n' || strReason.back() == ' '))
+        strReason.pop_back();
+    return WSTR("Could not ") + strWhat + WSTR(": ") + strReason;
+}

@@ -1,0 +1,57 @@
+#include "base/SettingsListKey.h"
+
+#include "base/ErrorCodes.h"
+
+static_assert(kErrorFileNotFound == ERROR_FILE_NOT_FOUND && kErrorAccessDenied == ERROR_ACCESS_DENIED &&
+                  kErrorInvalidData == ERROR_INVALID_DATA && kErrorMoreData == ERROR_MORE_DATA &&
+                  kErrorWaitTimeout == WAIT_TIMEOUT && kErrorNoMoreItems == ERROR_NO_MORE_ITEMS &&
+                  kRegMultiSz == REG_MULTI_SZ,
+              "the portable error codes are the system's");
+
+// Local: one lock per user session, where the settings' users run.
+const wchar_t CSettingsListKey::kMutexName[] = L"Local\\Zandu SMS settings";
+
+uint32_t CSettingsListKey::QueryValue(const WString& strName, uint32_t& dwType, uint8_t* pbData, uint32_t& cbData)
+{
+    DWORD dwRegType = 0, cbRegData = cbData;
+    const LONG lResult = RegQueryValueExW(m_key.GetHandle(), strName.c_str(), nullptr, &dwRegType, pbData, &cbRegData);
+    dwType = dwRegType;
+    cbData = cbRegData;
+    return static_cast<uint32_t>(lResult);
+}
+
+uint32_t CSettingsListKey::SetMultiSz(const WString& strName, const std::vector<uint8_t>& data)
+{
+    return static_cast<uint32_t>(RegSetValueExW(m_key.GetHandle(), strName.c_str(), 0, REG_MULTI_SZ, data.data(),
+                                                static_cast<DWORD>(data.size())));
+}
+
+uint32_t CSettingsListKey::DeleteValue(const WString& strName)
+{
+    return static_cast<uint32_t>(RegDeleteValueW(m_key.GetHandle(), strName.c_str()));
+}
+
+// A holder that ended without releasing the lock leaves it abandoned: each
+// registry write is whole, so the next holder may go on.
+uint32_t CSettingsListKey::Lock(uint32_t dwTimeoutMs)
+{
+    if (!m_hMutex) {
+        m_hMutex.Reset(CreateMutexW(nullptr, FALSE, kMutexName));
+        if (!m_hMutex)
+            return GetLastError();
+    }
+    switch (WaitForSingleObject(m_hMutex, dwTimeoutMs)) {
+    case WAIT_OBJECT_0:
+    case WAIT_ABANDONED:
+        return ERROR_SUCCESS;
+    case WAIT_TIMEOUT:
+        return WAIT_TIMEOUT;
+    default:
+        return GetLastError();
+    }
+}
+
+void CSettingsListKey::Unlock()
+{
+    ReleaseMutex(m_hMutex);
+}

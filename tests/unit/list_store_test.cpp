@@ -1,0 +1,268 @@
+// The list values of the settings through their stores, against a key in
+// memory: a value that grew while it was read is read whole, a damaged value
+// is never written over, two writers at once both keep their change, every
+// failure is returned, the history and the numbers keep their limits (the
+// history's oldest records going to the archive first), and the phone book
+// is replaced in one write.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <future>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "base/ListStore.h"
+#include "support/FakeListKey.h"
+#include "ui/ContactStore.h"
+#include "ui/HistoryStore.h"
+#include "ui/NumberList.h"
+
+namespace {
+
+typedef std::vector<std::string> Strings;
+
+const WString kHistory = WSTR("NewHistory");
+const WString kNumbers = WSTR("Numbers");
+
+// UTF-16LE bytes of an ASCII text in which '|' stands for a zero character.
+std::vector<uint8_t> Utf16(const std::string& strText)
+{
+    std::vector<uint8_t> data;
+    for (char ch : strText) {
+        data.push_back(ch == '|' ? 0 : static_cast<uint8_t>(ch));
+        data.push_back(0);
+    }
+    return data;
+}
+
+Strings Utf8(const std::vector<WString>& aList)
+{
+    Strings out;
+    for (const WString& str : aList)
+        out.push_back(WideToUtf8(str));
+    return out;
+}
+
+CListStore::FnChange Appending(const char* pszElement)
+{
+    return [pszElement](std::vector<WString>& aList) {
+        aList.push_back(Utf8ToWide(pszElement));
+        return true;
+    };
+}
+
+CHistoryRecord Record(int n, const char* pszText = "Hi")
+{
+    CHistoryRecord record;
+    record.m_strNumber = Utf8ToWide(std::to_string(n));
+    record.m_strTime = WSTR("01.02.2026 10:00");
+    record.m_strText = Utf8ToWide(pszText);
+    return record;
+}
+
+TEST(ListStore, AValueThatGrewIsReadAgainWhole)
+{
+    for (int nGrowths : {1, int(CListStore::kReadTries) - 1, int(CListStore::kReadTries)}) {
+        CFakeListKey key;
+        key.Put(kNumbers, Utf16(" 1||"));
+        std::string strStored = " 1|";
+        int nRead = 0;
+        key.m_fnBeforeRead = [&] {  // another process appends between the size and the data
+            if (nRead++ < nGrowths)
+                key.Put(kNumbers, Utf16((strStored += " " + std::to_string(nRead + 1) + "|") + "|"));
+        };
+        CListStore store(key);
+        const uint32_t dwError = store.Update(kNumbers, Appending(" new"));
+        if (nGrowths < CListStore::kReadTries) {
+            EXPECT_EQ(dwError, kErrorSuccess);
+            EXPECT_EQ(key.Get(kNumbers), Utf16(strStored + " new||")) << nGrowths;
+        } else {  // it never held still: nothing is written
+            EXPECT_EQ(dwError, kErrorMoreData);
+            EXPECT_EQ(key.m_log, Strings());
+        }
+    }
+}
+
+TEST(ListStore, ADamagedValueIsNeverWrittenOverAnEmptyOneIs)
+{
+    const struct {
+        const char* pszCase;
+        uint32_t dwType;
+        std::vector<uint8_t> data;
+        bool bDamaged;
+    } aCases[] = {
+        {"no final zero", kRegMultiSz, Utf16(" 1| 2|"), true},
+        {"no zero at all", kRegMultiSz, Utf16(" 1"), true},
+        {"one character and its zero", kRegMultiSz, Utf16("x|"), true},
+        {"odd length", kRegMultiSz, {' ', 0, '1', 0, 0, 0, 0, 0, 0}, true},
+        {"another type", 1 /* REG_SZ */, Utf16(" 1||"), true},
+        {"binary", 3 /* REG_BINARY */, Utf16(" 1||"), true},
+        {"no data", kRegMultiSz, {}, false},
+        {"one zero", kRegMultiSz, Utf16("|"), false},
+        {"two zeros", kRegMultiSz, Utf16("||"), false},
+    };
+    for (const auto& c : aCases) {
+        CFakeListKey key;
+        key.Put(kNumbers, c.data, c.dwType);
+        CListStore store(key);
+        EXPECT_EQ(store.Update(kNumbers, Appending(" 3")), c.bDamaged ? kErrorInvalidData : kErrorSuccess)
+            << c.pszCase;
+        EXPECT_EQ(key.Get(kNumbers), c.bDamaged ? c.data : Utf16(" 3||")) << c.pszCase;
+        EXPECT_EQ(key.m_log.size(), c.bDamaged ? 0u : 1u) << c.pszCase;
+    }
+    // What cannot be read whole shows as nothing.
+    CFakeListKey key;
+    key.Put(kHistory, Utf16(" | 1| t| x|"));
+    EXPECT_TRUE(CListStore(key).Read(kHistory).empty());
+}
+
+TEST(ListStore, TwoWritersAtOnceBothKeepTheirChange)
+{
+    CFakeListKey key;
+    CListStore window(key), console(key);
+    std::future<uint32_t> other;
+    // The other writer's turn comes between this one's read and its write; it
+    // waits for the lock, so it reads what this one wrote.
+    key.m_fnBeforeWrite = [&] {
+        other = std::async(std::launch::async, [&] { return console.Update(kNumbers, Appending(" 2")); });
+        other.wait_for(std::chrono::milliseconds(300));
+    };
+    EXPECT_EQ(window.Update(kNumbers, Appending(" 1")), kErrorSuccess);
+    EXPECT_EQ(other.get(), kErrorSuccess);
+    EXPECT_EQ(Utf8(window.Read(kNumbers)), (Strings{" 1", " 2"}));
+}
+
+TEST(ListStore, FailuresAreReportedAndLeaveTheValue)
+{
+    CFakeListKey key;
+    key.Put(kNumbers, Utf16(" 1||"));
+    CListStore store(key);
+    key.m_dwWriteError = kErrorAccessDenied;
+    EXPECT_EQ(store.Update(kNumbers, Appending(" 2")), kErrorAccessDenied);
+    EXPECT_EQ(store.Replace(kNumbers, {WSTR(" 2")}), kErrorAccessDenied);
+    key.m_dwWriteError = kErrorSuccess;
+    // Another process holds the lock for longer than the wait (cut short here).
+    key.m_dwMaxWaitMs = 50;
+    std::promise<void> held, done;
+    std::thread holder([&] {
+        key.m_lock.lock();
+        held.set_value();
+        done.get_future().wait();
+        key.m_lock.unlock();
+    });
+    held.get_future().wait();
+    EXPECT_EQ(store.Update(kNumbers, Appending(" 2")), kErrorWaitTimeout);
+    EXPECT_EQ(key.m_dwLastTimeoutMs, 5000u);
+    done.set_value();
+    holder.join();
+    EXPECT_EQ(key.Get(kNumbers), Utf16(" 1||"));
+    EXPECT_EQ(key.m_log, (Strings{"set Numbers", "set Numbers"}));  // the two refused writes
+}
+
+TEST(ListStore, FailureTexts)
+{
+    EXPECT_EQ(WideToUtf8(DescribeStoreFailure(WSTR("update the history"), kErrorInvalidData, WSTR("Invalid\r\n"))),
+              "Could not update the history: the stored value is damaged");
+    EXPECT_EQ(WideToUtf8(DescribeStoreFailure(WSTR("save the number"), kErrorAccessDenied,
+                                              WSTR("Access is denied.\r\n"))),
+              "Could not save the number: Access is denied.");
+}
+
+TEST(ContactStore, ThePhoneBookIsReplacedInOneWrite)
+{
+    CFakeListKey key;
+    key.Put(WSTR("Contacts"), Utf16("Old|1||"));
+    CContactStore store(key);
+    EXPECT_EQ(store.Save({{WSTR("Ann"), WSTR("0123")}, {WString(), WSTR("555")}}), kErrorSuccess);
+    EXPECT_EQ(key.Get(WSTR("Contacts")), Utf16("Ann|0123|555|555||"));
+    EXPECT_EQ(store.Load().size(), 2u);
+    key.m_dwWriteError = kErrorAccessDenied;  // a failed write keeps the phone book before it
+    EXPECT_EQ(store.Save({{WSTR("Bob"), WSTR("7")}}), kErrorAccessDenied);
+    EXPECT_EQ(key.Get(WSTR("Contacts")), Utf16("Ann|0123|555|555||"));
+    key.m_dwWriteError = kErrorSuccess;
+    EXPECT_EQ(store.Save({}), kErrorSuccess);  // an empty phone book: no value
+    EXPECT_FALSE(key.Has(WSTR("Contacts")));
+    EXPECT_EQ(store.Save({}), kErrorSuccess);
+    EXPECT_EQ(key.m_log, (Strings{"set Contacts", "set Contacts", "delete Contacts", "delete Contacts"}));
+}
+
+TEST(NumberList, EachNumberOnceTheHundredMostRecentlyUsed)
+{
+    CFakeListKey key;
+    CNumberList numbers(key);
+    for (int n = 0; n < CNumberList::kMaxNumbers + 5; ++n)
+        ASSERT_EQ(numbers.Add(Utf8ToWide(std::to_string(n))), kErrorSuccess);
+    EXPECT_EQ(numbers.Add(WSTR("50")), kErrorSuccess);
+    const Strings aNumbers = Utf8(numbers.Read());
+    ASSERT_EQ(aNumbers.size(), size_t(CNumberList::kMaxNumbers));
+    EXPECT_EQ(aNumbers.front(), "5");
+    EXPECT_EQ(aNumbers[44], "49");
+    EXPECT_EQ(aNumbers[45], "51");
+    EXPECT_EQ(aNumbers.back(), "50");
+    EXPECT_EQ(CListStore(key).Read(kNumbers).back(), WSTR(" 50"));  // stored after a space
+}
+
+TEST(HistoryStore, RecordsAreAppendedWholeAndOnlyToWholeRecords)
+{
+    CFakeListKey key;
+    CFakeDataFolder folder;
+    CHistoryStore history(key, folder);
+    uint32_t dwArchiveError = 1;
+    CHistoryRecord record = Record(555, "a\r\nb");
+    record.m_strName = WSTR("Ann");
+    EXPECT_EQ(history.Append(Record(123), dwArchiveError), kErrorSuccess);
+    EXPECT_EQ(dwArchiveError, kErrorSuccess);
+    EXPECT_EQ(history.Append(record, dwArchiveError), kErrorSuccess);
+    EXPECT_EQ(key.Get(kHistory), Utf16(" | 123| 01.02.2026 10:00| Hi| Ann| 555| 01.02.2026 10:00| a\r\nb||"));
+    EXPECT_EQ(history.Read().back().GetDisplayName(), WSTR("Ann (555)"));
+    // Elements beyond the last whole record: an append would shift every later record.
+    key.Put(kHistory, Utf16(" | 1| t| x| stray||"));
+    EXPECT_EQ(history.Append(Record(2), dwArchiveError), kErrorInvalidData);
+    EXPECT_EQ(key.Get(kHistory), Utf16(" | 1| t| x| stray||"));
+}
+
+TEST(HistoryStore, TheNewestTenThousandStayTheOldestGoToTheArchiveFirst)
+{
+    const size_t nMax = CHistoryStore::kMaxRecords;
+    const struct {
+        size_t nBefore;          // records stored before the append
+        uint32_t dwFolderError;  // what the archive answers
+        size_t nArchived;
+    } aCases[] = {{nMax - 1, 0, 0}, {nMax, 0, 1}, {nMax + 3, 0, 4}, {nMax, kErrorAccessDenied, 0}};
+    for (const auto& c : aCases) {
+        CFakeListKey key;
+        CFakeDataFolder folder;
+        folder.m_dwError = c.dwFolderError;
+        std::vector<WString> aList;
+        for (size_t i = 0; i < c.nBefore; ++i) {
+            const std::vector<WString> aRecord = HistoryToList(Record(static_cast<int>(i)));
+            aList.insert(aList.end(), aRecord.begin(), aRecord.end());
+        }
+        ASSERT_EQ(CListStore(key).Replace(kHistory, aList), kErrorSuccess);
+        CHistoryStore history(key, folder);
+        uint32_t dwArchiveError = 0;
+        EXPECT_EQ(history.Append(Record(-1), dwArchiveError), kErrorSuccess);
+        EXPECT_EQ(dwArchiveError, c.dwFolderError);
+        const std::vector<CHistoryRecord> records = history.Read();
+        EXPECT_EQ(records.size(), c.dwFolderError ? c.nBefore + 1 : std::min(c.nBefore + 1, nMax)) << c.nBefore;
+        EXPECT_EQ(records.front().m_strNumber, Utf8ToWide(std::to_string(c.nArchived)));
+        EXPECT_EQ(records.back().m_strNumber, WSTR("-1"));
+        std::string strArchived;
+        for (size_t i = 0; i < c.nArchived; ++i)
+            strArchived += FormatHistoryArchive({Record(static_cast<int>(i))});
+        EXPECT_EQ(folder.m_files[CHistoryStore::kArchiveFile], strArchived) << c.nBefore;
+    }
+}
+
+TEST(HistoryStore, TheArchiveFormat)
+{
+    CHistoryRecord record = Record(555, "Line one\r\nLine two\n\nLast\r");
+    record.m_strName = Utf8ToWide("Анна");
+    EXPECT_EQ(FormatHistoryArchive({Record(123), record}),
+              "Name: \r\nNumber: 123\r\nTime: 01.02.2026 10:00\r\nText: Hi\r\n\r\n"
+              "Name: Анна\r\nNumber: 555\r\nTime: 01.02.2026 10:00\r\n"
+              "Text: Line one\r\n\tLine two\r\n\t\r\n\tLast\r\n\t\r\n\r\n");
+}
+
+} // namespace
