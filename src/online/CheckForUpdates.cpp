@@ -14,18 +14,24 @@ CCheckForUpdates::CCheckForUpdates() : m_hFinished(CreateManualEvent()), m_bUpda
 
 CCheckForUpdates::~CCheckForUpdates()
 {
-    if (!m_hThread)
-        return;  // never started
-    WaitForSingleObject(m_hFinished, INFINITE);
+    Stop(GetTickCount64() + kHttpExitWaitMs);
+}
+
+void CCheckForUpdates::Stop(ULONGLONG ullDeadline)
+{
     // The thread itself, which still writes the template's state after Run.
-    WaitForSingleObject(m_hThread, INFINITE);
+    if (m_hThread)
+        JoinAborting(m_hThread, m_abort, ullDeadline);
 }
 
 void CCheckForUpdates::Run()
 {
     const WString strVersion = GetVersionText();
     WString strBody;
-    if (HttpGet(GetServerUrl(kUpdateCheckPath), kMaxReplyBytes, strBody)) {
+    DWORD dwStatus = 0;
+    // An error page is no reply, whatever it says.
+    if (HttpGet(GetServerUrl(kUpdateCheckPath), kMaxReplyBytes, strBody, dwStatus, &m_abort) &&
+        IsHttpSuccess(dwStatus)) {
         const CUpdateReply reply = ReadUpdateReply(strBody, strVersion);
         m_bUpdateAvailable = reply.bUpdateAvailable;
         m_strChanges = reply.strChanges;

@@ -12,12 +12,17 @@
 #include "base/Raii.h"
 #include "base/Text.h"
 #include "base/Thread.h"
+#include "online/HttpGet.h"
 
 class CCheckForUpdates : public CThread<CCheckForUpdates> {
 public:
     CCheckForUpdates();
-    // Waits for a check in progress to end (at most the request's time-outs).
+    // Stops the check as Stop does, if nobody did.
     ~CCheckForUpdates() override;
+
+    // Ends the check: a request in progress may go on until ullDeadline (a
+    // GetTickCount64 time) and is then aborted, which means no update.
+    void Stop(ULONGLONG ullDeadline);
 
     // Worker thread (CThread).
     void Run();
@@ -43,4 +48,5 @@ private:
     bool m_bUpdateAvailable;
     // Published after the two results above (release), read before them (acquire).
     std::atomic<bool> m_bDone;
+    CHttpAbort m_abort;  // ends the request at exit
 };

@@ -77,29 +77,173 @@ std::string ReadBody(HINTERNET hRequest, uint32_t maxBytes)
     return strBytes;
 }
 
+DWORD QueryStatus(HINTERNET hRequest)
+{
+    DWORD dwStatus = 0, dwSize = sizeof(dwStatus);
+    if (!HttpQueryInfoW(hRequest, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &dwStatus, &dwSize, nullptr))
+        return 0;
+    return dwStatus;
+}
+
 } // namespace
 
-bool HttpGet(const WString& strUrl, uint32_t maxBytes, WString& strBody)
+// One request and what it brought, shared by the worker that waits for it
+// and the thread that makes it, so that either may be the last to let go.
+struct CHttpCall {
+    CHttpCall(const WString& strUrlIn, uint32_t maxBytesIn)
+        : strUrl(strUrlIn), maxBytes(maxBytesIn), hDone(CreateManualEvent())
+    {
+    }
+
+    // Registers the handle the request's calls run on; false once aborted.
+    bool Attach(HINTERNET h)
+    {
+        CLock lock(csRequest);
+        hRequest = h;
+        return !bAborted;
+    }
+    // True when an abort closed the handle, which must then not be closed again.
+    bool Detach()
+    {
+        CLock lock(csRequest);
+        hRequest = nullptr;
+        return bAborted && bClosed;
+    }
+    void Abort()
+    {
+        CLock lock(csRequest);
+        bAborted = true;
+        if (hRequest && !bClosed)
+            bClosed = InternetCloseHandle(hRequest) != FALSE;
+    }
+
+    const WString strUrl;
+    const uint32_t maxBytes;
+    // Written by the thread that makes the request, before it sets hDone.
+    bool bOk = false;
+    DWORD dwStatus = 0;
+    WString strBody;
+    CHandle hDone;
+
+private:
+    CCriticalSection csRequest;  // guards the three below
+    HINTERNET hRequest = nullptr;
+    bool bAborted = false;
+    bool bClosed = false;
+};
+
+namespace {
+
+void MakeRequest(CHttpCall& call)
 {
-    strBody.clear();
     CUrlParts parts;
-    if (!CrackUrl(strUrl, parts))
-        return false;
+    if (!CrackUrl(call.strUrl, parts))
+        return;
     CInternetHandle hInternet(InternetOpenW(L"Zandu SMS", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
     if (!hInternet)
-        return false;
+        return;
     SetTimeouts(hInternet);
     CInternetHandle hConnect(InternetConnectW(hInternet, parts.strHost.c_str(), parts.nPort, nullptr, nullptr,
                                               INTERNET_SERVICE_HTTP, 0, 0));
     if (!hConnect)
-        return false;
+        return;
     CInternetHandle hRequest(HttpOpenRequestW(hConnect, L"GET", parts.strObject.c_str(), nullptr, nullptr, nullptr,
                                               kRequestFlags | (parts.bSecure ? INTERNET_FLAG_SECURE : 0), 0));
     if (!hRequest)
-        return false;
-    SetTimeouts(hRequest);
-    if (!HttpSendRequestW(hRequest, nullptr, 0, nullptr, 0))
-        return false;
-    strBody = DecodeHttpBody(ReadBody(hRequest, maxBytes));
-    return true;
+        return;
+    if (call.Attach(hRequest)) {
+        SetTimeouts(hRequest);
+        if (HttpSendRequestW(hRequest, nullptr, 0, nullptr, 0)) {
+            call.dwStatus = QueryStatus(hRequest);
+            call.strBody = DecodeHttpBody(ReadBody(hRequest, call.maxBytes));
+            call.bOk = true;
+        }
+    }
+    if (call.Detach())
+        hRequest.Release();
+}
+
+DWORD WINAPI CallProc(LPVOID pParam)
+{
+    const std::unique_ptr<std::shared_ptr<CHttpCall>> ppCall(static_cast<std::shared_ptr<CHttpCall>*>(pParam));
+    MakeRequest(**ppCall);
+    SetEvent((*ppCall)->hDone);
+    return 0;
+}
+
+// Makes the request on a thread of its own, so that the caller can stop
+// waiting for it, and waits for it or the abort; false when the abort came
+// first.
+bool WaitForCall(const std::shared_ptr<CHttpCall>& pCall, HANDLE hAborted)
+{
+    std::unique_ptr<std::shared_ptr<CHttpCall>> ppCall(new std::shared_ptr<CHttpCall>(pCall));
+    CHandle hThread(CreateThread(nullptr, 0, &CallProc, ppCall.get(), 0, nullptr));
+    if (!hThread) {
+        MakeRequest(*pCall);  // then only closing its handle can end it early
+        return true;
+    }
+    ppCall.release();  // the thread's now
+    const HANDLE ahEvents[] = {pCall->hDone.Get(), hAborted};
+    return WaitForMultipleObjects(2, ahEvents, FALSE, INFINITE) == WAIT_OBJECT_0;
+}
+
+} // namespace
+
+CHttpAbort::CHttpAbort() : m_hAborted(CreateManualEvent()) {}
+
+CHttpAbort::~CHttpAbort() = default;
+
+void CHttpAbort::Abort()
+{
+    SetEvent(m_hAborted);
+    CLock lock(m_cs);
+    if (m_pCall)
+        m_pCall->Abort();
+}
+
+bool CHttpAbort::Begin(const std::shared_ptr<CHttpCall>& pCall)
+{
+    CLock lock(m_cs);
+    m_pCall = pCall;
+    return !IsAborted();
+}
+
+void CHttpAbort::End()
+{
+    CLock lock(m_cs);
+    m_pCall.reset();
+}
+
+bool HttpGet(const WString& strUrl, uint32_t maxBytes, WString& strBody)
+{
+    DWORD dwStatus = 0;
+    return HttpGet(strUrl, maxBytes, strBody, dwStatus, nullptr);
+}
+
+bool HttpGet(const WString& strUrl, uint32_t maxBytes, WString& strBody, DWORD& dwStatus, CHttpAbort* pAbort)
+{
+    strBody.clear();
+    dwStatus = 0;
+    const std::shared_ptr<CHttpCall> pCall = std::make_shared<CHttpCall>(strUrl, maxBytes);
+    if (!pAbort) {
+        MakeRequest(*pCall);
+    } else {
+        const bool bStarted = pAbort->Begin(pCall);
+        const bool bDone = bStarted && WaitForCall(pCall, pAbort->m_hAborted);
+        pAbort->End();
+        if (!bDone || pAbort->IsAborted())
+            return false;
+    }
+    dwStatus = pCall->dwStatus;
+    strBody = pCall->strBody;
+    return pCall->bOk;
+}
+
+void JoinAborting(HANDLE hThread, CHttpAbort& abort, ULONGLONG ullDeadline)
+{
+    const ULONGLONG ullNow = GetTickCount64();
+    const DWORD dwWait = ullDeadline > ullNow ? static_cast<DWORD>(ullDeadline - ullNow) : 0;
+    if (WaitForSingleObject(hThread, dwWait) == WAIT_TIMEOUT)
+        abort.Abort();
+    WaitForSingleObject(hThread, INFINITE);
 }

@@ -1,6 +1,8 @@
 // The request URL of a feedback or usage report.
 #pragma once
 
+#include <cstddef>
+
 #include "base/Text.h"
 
 // A text as a query value. Characters U+0000-U+00FF are single bytes: a space
@@ -13,7 +15,24 @@
 // goes as the reference "&#38;".
 WString UrlEncode(const WString& strText);
 
-// strEndpoint "?msg=" msg "&email=" email "&model=" model "&version=" version,
-// the first three encoded, the version (digits and dots) as it is.
-WString MakeReportUrl(const WString& strEndpoint, const WString& strEmail, const WString& strModel,
-                      const WString& strMsg, const WString& strVersion);
+// "msg=" msg "&email=" email "&model=" model "&version=" version, the first
+// three encoded, the version (digits and dots) as it is. It holds no space.
+WString MakeReportQuery(const WString& strEmail, const WString& strModel, const WString& strMsg,
+                        const WString& strVersion);
+// strEndpoint "?" strQuery.
+WString MakeReportUrl(const WString& strEndpoint, const WString& strQuery);
+
+// The request line that asks for strUrl, "GET <path and query> HTTP/1.1",
+// in bytes (without its line break).
+size_t GetRequestLineSize(const WString& strUrl);
+
+// Web servers commonly refuse request lines of more than 8 KB (8,190 bytes
+// is a usual limit); a report's line stays within this.
+const size_t kMaxReportRequestLine = 8000;
+
+// How many characters, taken off the end of the message (then of the model,
+// then of the e-mail address, should the message alone not do), bring the
+// report's request line within kMaxReportRequestLine bytes; 0 when it is
+// within already. A surrogate pair is one character.
+size_t CountCharsOverRequestLine(const WString& strEndpoint, const WString& strEmail, const WString& strModel,
+                                 const WString& strMsg, const WString& strVersion);

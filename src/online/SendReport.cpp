@@ -1,15 +1,21 @@
 #include "online/SendReport.h"
 
-#include "online/HttpGet.h"
+#include <atomic>
+
+#include "online/PendingFeedback.h"
 #include "online/ReportUrl.h"
 #include "online/ServerUrl.h"
 #include "base/Settings.h"
 #include "base/Trace.h"
 #include "base/Util.h"
 
-CSendReport::CSendReport()
-    : m_hQueued(CreateManualEvent()), m_hIdle(CreateManualEvent()), m_hStop(CreateManualEvent()),
-      m_hStopped(CreateManualEvent())
+namespace {
+
+std::atomic<CSendReport*> g_pSender(nullptr);
+
+} // namespace
+
+CSendReport::CSendReport() : m_hQueued(CreateManualEvent()), m_hIdle(CreateManualEvent()), m_hStop(CreateManualEvent())
 {
     SetEvent(m_hIdle);
     Start(THREAD_PRIORITY_NORMAL);
@@ -17,30 +23,47 @@ CSendReport::CSendReport()
 
 CSendReport::~CSendReport()
 {
-    SetEvent(m_hStop);
-    if (!m_hThread)
-        return;
-    WaitForSingleObject(m_hStopped, INFINITE);
-    // The thread itself, which still writes the template's state after Run.
-    WaitForSingleObject(m_hThread, INFINITE);
+    Stop(GetTickCount64() + kHttpExitWaitMs);
+    CSendReport* pThis = this;
+    g_pSender.compare_exchange_strong(pThis, nullptr);
 }
 
 void CSendReport::QueueReport(const WString& strEmail, const WString& strModel, const WString& strMsg)
 {
-    CLock lock(m_csQueue);
-    const WString strUrl = MakeReportUrl(GetServerUrl(kReportPath), strEmail, strModel, strMsg, GetVersionText());
+    CReport report;
+    report.strQuery = MakeReportQuery(strEmail, strModel, strMsg, GetVersionText());
+    report.bFeedback = true;
     // A plain pair: a reported one would queue a report from within a report.
-    TRACE_PAIR("GETting %S\n", strUrl.c_str());
-    m_listUrls.push_back(strUrl);
-    ResetEvent(m_hIdle);
-    SetEvent(m_hQueued);
+    TRACE_PAIR("GETting %S\n", MakeReportUrl(GetServerUrl(kReportPath), report.strQuery).c_str());
+    // Kept before the worker can see it, so that nothing the user typed is
+    // lost, whenever the program ends.
+    CPendingFeedback::Keep(report);
+    Queue(report);
 }
 
 void CSendReport::SendStats(const WString& strText)
 {
     if (!GetSettingsKey().Value("AllowStats").ReadBool(false))
         return;
-    QueueReport(WString(), GetSettingsKey().Value("Model").ReadString(), strText);
+    CReport report;
+    report.strQuery = MakeReportQuery(WString(), GetSettingsKey().Value("Model").ReadString(), strText,
+                                      GetVersionText());
+    TRACE_PAIR("GETting %S\n", MakeReportUrl(GetServerUrl(kReportPath), report.strQuery).c_str());
+    Queue(report);
+}
+
+void CSendReport::QueueKept(const std::vector<CReport>& reports)
+{
+    for (const CReport& report : reports)
+        Queue(report);
+}
+
+void CSendReport::Queue(const CReport& report)
+{
+    CLock lock(m_csQueue);
+    PushReport(m_queue, report);
+    ResetEvent(m_hIdle);
+    SetEvent(m_hQueued);
 }
 
 bool CSendReport::WaitUntilIdle(DWORD dwMilliseconds)
@@ -48,17 +71,22 @@ bool CSendReport::WaitUntilIdle(DWORD dwMilliseconds)
     return WaitForSingleObject(m_hIdle, dwMilliseconds) == WAIT_OBJECT_0;
 }
 
+void CSendReport::Stop(ULONGLONG ullDeadline)
+{
+    SetEvent(m_hStop);
+    if (m_hThread)
+        JoinAborting(m_hThread, m_abort, ullDeadline);
+}
+
 void CSendReport::Run()
 {
     m_csQueue.Enter();
     while (!IsStopping()) {
-        if (!m_listUrls.empty()) {
-            const WString strUrl = m_listUrls.front();
-            m_listUrls.pop_front();
+        if (!m_queue.empty()) {
+            const CReport report = m_queue.front();
+            m_queue.pop_front();
             m_csQueue.Leave();
-            WString strBody;
-            if (HttpGet(strUrl, 0, strBody))
-                TRACE_PAIR("GETed %S\n", strUrl.c_str());
+            Send(report);
         } else {
             ResetEvent(m_hQueued);
             SetEvent(m_hIdle);
@@ -68,11 +96,43 @@ void CSendReport::Run()
         m_csQueue.Enter();
     }
     m_csQueue.Leave();
-    SetEvent(m_hStopped);
+}
+
+// A request aborted at exit counts as a start that could not send the report.
+void CSendReport::Send(CReport report)
+{
+    const WString strUrl = MakeReportUrl(GetServerUrl(kReportPath), report.strQuery);
+    WString strBody;
+    DWORD dwStatus = 0;
+    const bool bSent = HttpGet(strUrl, 0, strBody, dwStatus, &m_abort) && IsHttpSuccess(dwStatus);
+    if (bSent)
+        TRACE_PAIR("GETed %S\n", strUrl.c_str());
+    else
+        TRACE_PAIR("GET failed (status %lu): %S\n", static_cast<unsigned long>(dwStatus), strUrl.c_str());
+    if (!report.bFeedback)
+        return;
+    if (!bSent && KeepAfterFailure(report))
+        CPendingFeedback::Keep(report);
+    else
+        CPendingFeedback::Remove(report.strQuery);
 }
 
 CSendReport& GetReportSender()
 {
     static CSendReport sender;
+    g_pSender = &sender;
     return sender;
+}
+
+void QueuePendingFeedback()
+{
+    const std::vector<CReport> reports = CPendingFeedback::Load();
+    if (!reports.empty())
+        GetReportSender().QueueKept(reports);
+}
+
+void StopReportSender(ULONGLONG ullDeadline)
+{
+    if (CSendReport* pSender = g_pSender.load())
+        pSender->Stop(ullDeadline);
 }

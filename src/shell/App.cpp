@@ -4,6 +4,8 @@
 
 #include "win/AppModule.h"
 #include "win/MessageLoop.h"
+#include "online/HttpGet.h"
+#include "online/SendReport.h"
 #include "online/StatsReporting.h"
 #include "base/Trace.h"
 #include "base/Util.h"
@@ -57,7 +59,14 @@ int RunWith(const CSettingsLocation& location, const WString& strSkinFolder, int
         return 0;
     }
     pDialog->ShowWindow(nCmdShow);
+    // Feedback that earlier starts could not send.
+    QueuePendingFeedback();
     const int nResult = pLoop->Loop().Run();
+    // The window is gone. Requests to the server get a little time together
+    // from the close to end, then they are aborted: no server holds the exit.
+    const ULONGLONG ullDeadline = pDialog->GetCloseTime() + kHttpExitWaitMs;
+    pDialog->StopUpdateCheck(ullDeadline);
+    StopReportSender(ullDeadline);
     // The loop leaves the map before the window's object goes, then the loop itself.
     GetAppModule().RemoveMessageLoop();
     pDialog.reset();

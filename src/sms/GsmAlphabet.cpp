@@ -82,6 +82,12 @@ int LookUp(uint16_t wChar)
     return wChar < 0x100 ? table.anCode[wChar] : MapOther(wChar);
 }
 
+// Control characters the alphabet has no code for: TextToGsm would send them as '?'.
+bool IsSubstitutedControl(uint16_t wChar)
+{
+    return (wChar < 0x20 && wChar != '\n' && wChar != '\r') || wChar == 0x7F;
+}
+
 } // namespace
 
 bool FitsGsmAlphabet(const WString& strText)
@@ -90,7 +96,7 @@ bool FitsGsmAlphabet(const WString& strText)
         const uint16_t wChar = static_cast<uint16_t>(ch);
         if (wChar == 0)
             break;
-        if (LookUp(wChar) == kDrop)
+        if (IsSubstitutedControl(wChar) || LookUp(wChar) == kDrop)
             return false;
     }
     return true;

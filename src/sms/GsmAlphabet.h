@@ -12,8 +12,10 @@ typedef std::string SeptetString;
 const char kGsmEscape = 0x1B;
 
 // Whether TextToGsm carries every character of the text (read up to its first
-// NUL): substituting '?' or the apostrophe counts as carrying, dropping does
-// not. A text that does not fit is sent in UCS-2 instead.
+// NUL): sending the grave accent as the apostrophe counts as carrying;
+// dropping a character does not, and neither does turning a control character
+// other than CR and LF into '?' (a TAB is as much typed text as a letter). A
+// text that does not fit is sent in UCS-2 instead, which carries everything.
 bool FitsGsmAlphabet(const WString& strText);
 
 // Converts UTF-16 text, read up to its first NUL, to septets. An extension

@@ -1,15 +1,21 @@
 #include "ui/FeedbackDlg.h"
 
+#include <string>
+
 #include "base/Settings.h"
+#include "base/Util.h"
+#include "online/ReportUrl.h"
 #include "online/SendReport.h"
+#include "online/ServerUrl.h"
 #include "res/resource.h"
 
 namespace {
 
-// Every character may take a dozen bytes in the request's URL; these keep a
-// report within what web servers accept in one request line.
+// An e-mail address has at most 254 characters. The feedback itself has no
+// limit of its own, which would cut what is pasted without a word: what
+// bounds a report is its encoded size, checked when it is sent.
 const WPARAM kMaxFieldChars = 256;
-const WPARAM kMaxFeedbackChars = 4000;
+const WPARAM kNoLimit = 0;
 
 } // namespace
 
@@ -46,7 +52,7 @@ void CFeedbackDlg::OnInitDialog()
     m_edModel.Attach(GetDlgItem(IDC_FEEDBACK_MODEL));
     m_edEmail.SendMessage(EM_LIMITTEXT, kMaxFieldChars);
     m_edModel.SendMessage(EM_LIMITTEXT, kMaxFieldChars);
-    m_edFeedback.SendMessage(EM_LIMITTEXT, kMaxFeedbackChars);
+    m_edFeedback.SendMessage(EM_LIMITTEXT, kNoLimit);
     m_edModel.SetWindowText(GetSettingsKey().Value("Model").ReadString());
 }
 
@@ -74,11 +80,24 @@ bool CFeedbackDlg::OnCommand(int nId, int nCode)
     }
 }
 
-// Nothing is checked: empty fields go as empty values, and the model typed
-// here is for this report only.
+// Empty fields go as empty values, and the model typed here is for this
+// report only. A report whose request line servers would refuse is not
+// sent: the user shortens it, nothing typed is lost.
 void CFeedbackDlg::OnSend()
 {
-    GetReportSender().QueueReport(m_edEmail.GetWindowText(), m_edModel.GetWindowText(), m_edFeedback.GetWindowText());
+    const WString strEmail = m_edEmail.GetWindowText();
+    const WString strModel = m_edModel.GetWindowText();
+    const WString strMsg = m_edFeedback.GetWindowText();
+    const size_t nOver =
+        CountCharsOverRequestLine(GetServerUrl(kReportPath), strEmail, strModel, strMsg, GetVersionText());
+    if (nOver > 0) {
+        const std::string strText =
+            "Your message is too long to send; please shorten it by " + std::to_string(nOver) + " characters";
+        MessageBox(Utf8ToWide(strText), L"Zandu SMS", MB_ICONWARNING | MB_OK);
+        ::SetFocus(m_edFeedback);
+        return;
+    }
+    GetReportSender().QueueReport(strEmail, strModel, strMsg);
     MessageBox(WSTR("Thank you for your input!"), L"Zandu SMS", MB_ICONINFORMATION | MB_OK);
     EndDialog(IDC_FEEDBACK_SEND);
 }

@@ -44,7 +44,7 @@ CMainDlg::~CMainDlg()
     if (IsWindow())
         DestroyWindow();
     m_SerialCom.Stop();
-    m_pUpdateCheck.reset();  // waits for a check in progress
+    m_pUpdateCheck.reset();  // stops a check still running, as at exit
     // Announcements posted after the window went are nobody's now.
     MSG msg;
     while (PeekMessageW(&msg, nullptr, WM_SERIAL_NOTIFY, WM_SERIAL_NOTIFY, PM_REMOVE))
@@ -167,6 +167,17 @@ void CMainDlg::StartUpdateCheck()
     CDialog::SetTimer(TIMER_UPDATE_CHECK, 1000);
 }
 
+ULONGLONG CMainDlg::GetCloseTime() const
+{
+    return m_ullCloseTime ? m_ullCloseTime : GetTickCount64();
+}
+
+void CMainDlg::StopUpdateCheck(ULONGLONG ullDeadline)
+{
+    if (m_pUpdateCheck)
+        m_pUpdateCheck->Stop(ullDeadline);
+}
+
 // The notice is shown at most once: the timer stops at the first tick that
 // finds the check over.
 void CMainDlg::OnUpdateCheckTimer()
@@ -260,6 +271,9 @@ void CMainDlg::Close(int nExitCode)
 {
     if (!CanClose())
         return;
+    // Hiding the window may take a while (Wine without a window manager
+    // waits 2 s for it): the exit's time counts from here.
+    m_ullCloseTime = GetTickCount64();
     DestroyWindow();
     PostQuitMessage(nExitCode);
 }

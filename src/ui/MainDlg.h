@@ -33,6 +33,13 @@ public:
     // Stops the serial worker (and waits for it) before anything it uses goes.
     ~CMainDlg() override;
 
+    // When the user closed the window (GetTickCount64), or now when the
+    // window has not been closed: exit's waits count from there.
+    ULONGLONG GetCloseTime() const;
+    // At exit, once the window is gone: a check in progress may go on until
+    // ullDeadline (a GetTickCount64 time) and is then aborted.
+    void StopUpdateCheck(ULONGLONG ullDeadline);
+
     BOOL PreTranslateMessage(MSG* pMsg) override;
     bool ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
 
@@ -102,6 +109,7 @@ private:
     CPhoneRequest m_Requests{&m_SerialCom, this};
     bool m_bSent = false;          // the text in the message box has been sent (or stored) whole
     bool m_bRequestRunning = false;  // from a request's start until its port is closed
+    ULONGLONG m_ullCloseTime = 0;    // 0 until the window is closed
     std::unique_ptr<CCheckForUpdates> m_pUpdateCheck;  // only when "AllowCheck" is on
 
     // The controls, in the order they are attached.

@@ -1,5 +1,7 @@
 #include "ui/SendInput.h"
 
+#include <cstdint>
+
 #include "sms/Msg.h"
 #include "sms/Pdu.h"
 #include "ui/Recipients.h"
@@ -14,8 +16,37 @@ bool CheckNumber(const WString& strNumber, std::string& strError)
     return false;
 }
 
+namespace {
+
+// The position, in characters from 1 (a surrogate pair is one), of the first
+// NUL in the text; 0 when there is none.
+size_t FindNul(const WString& strText)
+{
+    size_t nPosition = 0;
+    uint16_t wPrevious = 0;
+    for (WChar ch : strText) {
+        const uint16_t wUnit = static_cast<uint16_t>(ch);
+        const bool bSecondHalf = wUnit >= 0xDC00 && wUnit <= 0xDFFF && wPrevious >= 0xD800 && wPrevious <= 0xDBFF;
+        wPrevious = bSecondHalf ? 0 : wUnit;
+        if (bSecondHalf)
+            continue;  // of the character counted before
+        ++nPosition;
+        if (wUnit == 0)
+            return nPosition;
+    }
+    return 0;
+}
+
+} // namespace
+
 bool CheckText(const WString& strText, std::string& strError)
 {
+    // A NUL would end the text where the phone is concerned: sending the part
+    // before it would drop the rest without a word.
+    if (const size_t nNul = FindNul(strText)) {
+        strError = "the text holds a NUL character at position " + std::to_string(nNul);
+        return false;
+    }
     const unsigned nParts = CountTextParts(strText);
     if (nParts <= kMaxParts)
         return true;

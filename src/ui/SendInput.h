@@ -10,8 +10,9 @@
 
 // A number the PDU can carry (IsValidNumber); else false with the reason.
 bool CheckNumber(const WString& strNumber, std::string& strError);
-// A text of at most 255 parts (as CMsg::IsTooLong, without drawing a
-// message reference); else false with the reason.
+// A text without NUL (else the reason names the first one's position, in
+// characters from 1) and of at most 255 parts (as CMsg::IsTooLong, without
+// drawing a message reference); else false with the reason.
 bool CheckText(const WString& strText, std::string& strError);
 
 // Whether the recipients field names anyone from the phone book, so that the

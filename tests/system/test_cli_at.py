@@ -60,7 +60,11 @@ class AtCommand(unittest.TestCase):
     def test_usage(self):
         self.assertEqual(cli("at", "AT").returncode, 2)
         self.assertEqual(cli("at", "--port", "COM5").returncode, 2)
-        self.assertEqual(cli("at", "--port", "COM5", "--timeout", "0", "AT").returncode, 2)
+        self.assertEqual(cli("at", "--port", "COM5", "--timeout", "x", "AT").returncode, 2)
+        for value in ["0", "3601", "4294967297"]:  # out of range: refused before the port is opened
+            out = cli("at", "--port", "COM5", "--timeout", value, "AT")
+            self.assertEqual((out.returncode, out.stdout), (3, ""), value)
+            self.assertIn("--timeout must be 1 to 3600", out.stderr)
 
 
 @unittest.skipUnless(BUILD == "host", "the host build has no serial port")

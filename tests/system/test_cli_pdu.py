@@ -38,6 +38,11 @@ class PduCommand(unittest.TestCase):
             out = cli("pdu", "--file", path, "0123456789")
             self.assertEqual(out.stdout, "AT+CMGS=15\n0011F10A8110325476980000AA02C834\n")
             with open(path, "wb") as f:
+                f.write(b"Hi\0")
+            out = cli("pdu", "--file", path, "0123456789")
+            self.assertEqual((out.returncode, out.stdout), (3, ""))
+            self.assertIn("the text holds a NUL character at position 3", out.stderr)
+            with open(path, "wb") as f:
                 f.write(b"H\xffi")
             out = cli("pdu", "0123456789", "--file", path)
             self.assertEqual(out.returncode, 3)
@@ -76,9 +81,15 @@ class PduCommand(unittest.TestCase):
         self.assertEqual(cli("pdu", "12345").returncode, 2)
         self.assertEqual(cli("pdu", "12345", "Hi", "extra").returncode, 2)
         self.assertEqual(cli("pdu", "--bogus", "12345", "Hi").returncode, 2)
-        for ref in ["0", "256", "x", ""]:
+        for ref in ["x", "", "1x"]:
             self.assertEqual(cli("pdu", "--ref", ref, "12345", "Hi").returncode, 2, ref)
         self.assertEqual(cli("pdu", "12345", "--ref").returncode, 2)
+
+    def test_references_out_of_range(self):
+        for ref in ["0", "256", "4294967297", "-1"]:
+            out = cli("pdu", "--ref", ref, "12345", "Hi")
+            self.assertEqual((out.returncode, out.stdout), (3, ""), ref)
+            self.assertIn("--ref must be 1 to 255", out.stderr)
 
     def test_a_text_that_looks_like_an_option(self):
         out = cli("pdu", "12345", "--", "-Hi")

@@ -19,7 +19,8 @@ TIMEOUT_MS, READ_LIMIT_MS, SLACK_MS = 5000, 10000, 3000
 DIGITS = bytes(48 + i % 10 for i in range(100000))
 SPLIT = b"a" * 1023 + "é".encode() + b"b" * 1021 + "😀".encode() + b"\0z"  # é and 😀 across reads of 1024
 BODIES = {"/3000": (200, DIGITS[:3000]), "/100000": (200, DIGITS), "/split": (200, SPLIT),
-          "/latin1": (200, b"caf\xe9 cr\xe8me"), "/missing": (404, b"<html>Not here</html>")}
+          "/latin1": (200, b"caf\xe9 cr\xe8me"), "/missing": (404, b"<html>Not here</html>"),
+          "/ZanduSMS/updatecheck.php": (503, b"CHANGES 9.0.0\r\nAn error page that reads like a reply\r\n")}
 
 
 class Misbehaving(http.server.BaseHTTPRequestHandler):
@@ -100,23 +101,30 @@ class HttpGet(unittest.TestCase):
     def test_bodies(self):
         with socket.create_server(("127.0.0.1", 0)) as sock:
             refused = "http://127.0.0.1:%d/" % sock.getsockname()[1]
-        cases = [  # (max bytes, URL, result, body)
-            (65535, refused, False, ""),
-            (65535, "http://zandu-sms.invalid/", False, ""),
-            (65535, self.url + "/missing", True, "<html>Not here</html>"),
-            (0, self.url + "/3000?zero", True, ""),
-            (65535, self.url + "/3000", True, DIGITS[:3000].decode()),
-            (65535, self.url + "/split", True, SPLIT.decode()),
-            (65535, self.url + "/latin1", True, "café crème"),  # not UTF-8: the ANSI code page
+        cases = [  # (max bytes, URL, result, status, body)
+            (65535, refused, False, 0, ""),
+            (65535, "http://zandu-sms.invalid/", False, 0, ""),
+            (65535, self.url + "/missing", True, 404, "<html>Not here</html>"),
+            (0, self.url + "/3000?zero", True, 200, ""),
+            (65535, self.url + "/3000", True, 200, DIGITS[:3000].decode()),
+            (65535, self.url + "/split", True, 200, SPLIT.decode()),
+            (65535, self.url + "/latin1", True, 200, "café crème"),  # not UTF-8: the ANSI code page
         ]
-        out = run(*("get=%d,%s" % (size, url) for size, url, _, _ in cases), "get=65535,%s/100000" % self.url)
-        for (size, url, ok, body), got in zip(cases, out):
-            self.assertEqual((got["ok"], got["body"]), (ok, body), url)
+        out = run(*("get=%d,%s" % (size, url) for size, url, _, _, _ in cases), "get=65535,%s/100000" % self.url)
+        for (size, url, ok, status, body), got in zip(cases, out):
+            self.assertEqual((got["ok"], got["status"], got["body"]), (ok, status, body), url)
         self.assertIn("/3000?zero", self.server.paths)  # maxBytes 0 still sends the request
         # Reading stops after the first read that reaches 65535 bytes (reads bring at most 1024).
         body = out[-1]["body"]
         self.assertTrue(65535 <= len(body) < 65535 + 1024, len(body))
         self.assertEqual(body, DIGITS[:len(body)].decode())
+
+    def test_an_error_page_is_no_update(self):
+        with zandu.SavedSettings():
+            point_at(self.url)
+            check, = run("check=30000")
+        self.assertEqual((check["done"], check["update"]), (True, False))
+        self.assertIn("/ZanduSMS/updatecheck.php", self.server.paths)
 
     def test_servers_that_stall_are_given_up_within_the_time_outs(self):
         silent = Listener(hold=True)

@@ -2,10 +2,15 @@
 server: the update notice and its "Don't ask again", the download page opened
 through the shell (a browser hook of the Wine prefix records it), no check at
 all once switched off, the About box with the statistics switch, the Feedback
-dialog's keys and its report, and a failed send reported as statistics."""
+dialog's keys, its report and its bound on the request's size, a failed send
+reported as statistics; feedback the server refused or held up kept for the
+next start, and an exit that no server holds up."""
 import os
+import re
+import socket
 import stat
 import tempfile
+import threading
 import time
 import unittest
 
@@ -22,6 +27,45 @@ NOTICE = ("A new version of Zandu SMS is available with the following updates:\\
           "\\r\\n\\r\\nGo to download page?")
 
 
+class TricklingServer:
+    """Answers a feedback report that says "refused" with 414 at once and
+    every other request with a trickle of headers, a byte every 2 s, that
+    never ends while a test waits. Records the request lines."""
+
+    def __init__(self):
+        self.lines, self._stop = [], threading.Event()
+        self.sock = socket.create_server(("127.0.0.1", 0))
+        self.url = "http://127.0.0.1:%d" % self.sock.getsockname()[1]
+        threading.Thread(target=self._accept, daemon=True).start()
+
+    def _accept(self):
+        while True:
+            try:
+                conn, _ = self.sock.accept()
+            except OSError:
+                return
+            threading.Thread(target=self._answer, args=(conn,), daemon=True).start()
+
+    def _answer(self, conn):
+        with conn:
+            line = conn.makefile("rb").readline().decode("latin-1").strip()
+            self.lines.append(line)
+            if "msg=refused" in line:
+                conn.sendall(b"HTTP/1.1 414 URI Too Long\r\nContent-Length: 0\r\n\r\n")
+                return
+            for byte in b"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n":
+                if self._stop.wait(2):
+                    return
+                try:
+                    conn.sendall(bytes([byte]))
+                except OSError:
+                    return
+
+    def close(self):
+        self._stop.set()
+        self.sock.close()
+
+
 def dword(name):
     text = zandu.settings_export() or ""
     row = [r for r in text.replace("\r\n", "\n").split("\n") if r.startswith('"%s"=dword:' % name)]
@@ -35,7 +79,7 @@ class WindowOnline(unittest.TestCase):
         self.addCleanup(self.settings.__exit__)
         self.browsers = zandu.settings_export(BROWSERS_KEY)
         self.addCleanup(zandu.settings_restore, self.browsers, BROWSERS_KEY)
-        self.server = RefServer()
+        self.server = RefServer(max_request_line=8190)  # a usual limit of web servers
         self.addCleanup(self.server.stop)
         zandu.settings_set_string("Server", self.server.url)
         zandu.settings_set_string("Port", "COM5")
@@ -136,6 +180,22 @@ class WindowOnline(unittest.TestCase):
             program.answer_box(box, IDOK)
             self.wait_gone(program, "Send Feedback")
 
+            # 1,000 Cyrillic letters encode to about 13,000 bytes: the dialog
+            # says by how many characters (N) the text is too long and keeps
+            # it. Shortened by N - 1 it is still too long by one; by N it
+            # arrives whole (the server would refuse lines over 8,190 bytes).
+            cyrillic = ("абвгдеёжзийклмнопрстуфхцчшщъыьэюя" * 31)[:1000]
+            feedback = self.open_feedback(program)
+            over = self.too_long(program, feedback, cyrillic)
+            self.assertEqual(self.too_long(program, feedback, cyrillic[:len(cyrillic) - over + 1]), 1)
+            shortened = cyrillic[:len(cyrillic) - over]
+            winprobe("replace", feedback, FB_TEXT, shortened)
+            winprobe("click", feedback, FB_SEND)
+            box, thanks = program.wait_box("Zandu SMS")
+            self.assertEqual(thanks, "Thank you for your input!")
+            program.answer_box(box, IDOK)
+            self.wait_gone(program, "Send Feedback")
+
             # A send the phone refuses, reported as statistics now they are on.
             program.replace(MESSAGE, "Hi")
             zandu.winprobe("settext", program.hwnd, NUMBER_BOX, "0123456789")
@@ -143,6 +203,7 @@ class WindowOnline(unittest.TestCase):
             program.wait_status("Failed to send message")
             reports = self.wait_reports(lambda r: any(x["msg"].endswith("Failed to send SMS\n") for x in r))
 
+        self.assertEqual([r["msg"] for r in reports if r["msg"].startswith("абв")], [shortened])
         feedback_reports = [r for r in reports if r["email"] == "me@example.com"]
         self.assertEqual(len(feedback_reports), 1)
         self.assertTrue(feedback_reports[0]["msg"].startswith("Line one\r\n"), feedback_reports[0]["msg"])
@@ -152,6 +213,60 @@ class WindowOnline(unittest.TestCase):
         self.assertEqual(len(failed), 1)
         self.assertRegex(failed[0]["msg"], r"^\S+\( \d+ \) : Failed to send SMS\n$")
         self.assertEqual((failed[0]["email"], failed[0]["model"]), ("", "Acme 3000"))
+
+    def test_feedback_the_server_failed_is_sent_at_the_next_start_and_no_server_holds_the_exit(self):
+        trickling = TricklingServer()
+        self.addCleanup(trickling.close)
+        zandu.settings_set_string("Server", trickling.url)
+        queries = ["msg=%s&email=&model=&version=1.0.0" % m for m in ("refused", "held+up")]
+        with Program() as program:
+            program.wait_status("Ready")
+            for text in ["refused", "held up"]:
+                feedback = self.open_feedback(program)
+                winprobe("replace", feedback, FB_TEXT, text)
+                winprobe("click", feedback, FB_SEND)
+                box, _ = program.wait_box("Zandu SMS")
+                program.answer_box(box, IDOK)
+                self.wait_gone(program, "Send Feedback")
+            # Refused by the server, then the update check and a report held up.
+            self.wait_for(lambda: sorted(zandu.settings_list("PendingFeedback") or []) ==
+                          ["0 " + queries[1], "1 " + queries[0]])
+            self.wait_for(lambda: any("msg=held+up" in line for line in trickling.lines))
+            self.assertTrue(any("updatecheck.php" in line for line in trickling.lines))
+            program.close()
+            closed = time.monotonic()
+            program.exit_code(timeout=30)
+            took = time.monotonic() - closed
+        print("the process ended %.1f s after the close" % took)
+        self.assertLess(took, 3.0)
+        self.assertEqual(sorted(zandu.settings_list("PendingFeedback")), sorted("1 " + q for q in queries))
+
+        # The next start sends both, and keeps nothing once the server took them.
+        zandu.settings_set_string("Server", self.server.url)
+        zandu.settings_set_dword("AllowCheck", 0)
+        with Program() as program:
+            self.wait_for(lambda: sorted(r["query"] for r in self.server.reports()) == sorted(queries))
+            self.wait_for(lambda: zandu.settings_list("PendingFeedback") is None)
+
+    def too_long(self, program, feedback, text):
+        """Sends a text the dialog refuses: by how many characters it is too
+        long. The dialog stays open with the text."""
+        winprobe("replace", feedback, FB_TEXT, text)
+        winprobe("click", feedback, FB_SEND)
+        box, refusal = program.wait_box("Zandu SMS")
+        match = re.fullmatch(r"Your message is too long to send; please shorten it by (\d+) characters", refusal)
+        self.assertTrue(match, refusal)
+        program.answer_box(box, IDOK)
+        time.sleep(0.5)
+        self.assertTrue(self.is_open(program, "Send Feedback"))
+        self.assertEqual(winprobe("text", feedback, FB_TEXT)[1], [text])
+        return int(match.group(1))
+
+    def wait_for(self, condition, timeout=30):
+        deadline = time.monotonic() + timeout
+        while not condition():
+            self.assertLess(time.monotonic(), deadline, "still not so after %d s" % timeout)
+            time.sleep(0.3)
 
     def open_feedback(self, program):
         program.click(FEEDBACK)

@@ -588,9 +588,10 @@ def online_probe(*steps, timeout=120):
 
 class RefServer:
     """The reference server (tools/refserver) on 127.0.0.1 and a free port,
-    with a database and an update reply file (the shipped one) of its own."""
+    with a database and an update reply file (the shipped one) of its own;
+    max_request_line: its --max-request-line."""
 
-    def __init__(self):
+    def __init__(self, max_request_line=0):
         self._dir = tempfile.TemporaryDirectory()
         self.db = os.path.join(self._dir.name, "reports.db")
         self.reply_file = os.path.join(self._dir.name, "updatecheck.txt")
@@ -598,7 +599,8 @@ class RefServer:
             self.set_update_reply(f.read())
         port_file = os.path.join(self._dir.name, "port")
         self.proc = subprocess.Popen([sys.executable, REFSERVER, "--port", "0", "--port-file", port_file,
-                                      "--db", self.db, "--update-reply", self.reply_file],
+                                      "--db", self.db, "--update-reply", self.reply_file,
+                                      "--max-request-line", str(max_request_line)],
                                      stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         deadline = time.monotonic() + 10
         while not os.path.exists(port_file):

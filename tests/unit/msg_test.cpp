@@ -145,7 +145,10 @@ std::vector<size_t> Ucs2PartSizes(CMsg& msg)
 TEST(Msg, TheEncodingFollowsWhatTheAlphabetCarries)
 {
     const struct { WString text; bool bUnicode; } rows[] = {
-        {WString(), false}, {WSTR("Hi"), false}, {WSTR("a\tb`\x7F"), false},  // sent as '?' and '\''
+        {WString(), false}, {WSTR("Hi"), false}, {WSTR("a`b\r\n"), false},  // ` is sent as '\''
+        // Control characters other than CR and LF would become '?' in the alphabet.
+        {WSTR("a\tb"), true}, {WSTR("\f"), true}, {WSTR("\v"), true}, {WSTR("\x7F"), true},
+        {WString({'a', 0x01}), true}, {WString({0x1B}), true}, {WString({0x1F}), true},
         {WSTR("[\u20AC]\u00A4\u00A1\u00BF\u00DF\u0394"), false},
         {WString({'a', 0, 0x416}), false},  // the text ends at its NUL
         {WSTR("a\u00E1"), true}, {kZhe, true}, {WSTR("\u4E2D"), true}, {kGrin, true},
@@ -207,7 +210,7 @@ TEST(CharCounter, WhatTheTextReallyOccupies)
         // extension character, so the first part holds 152.
         {Repeat(WSTR("\u20AC"), 10) + Repeat(WSTR("a"), 150), 136, 2, false},
         {Repeat(WSTR("a"), 150) + Repeat(WSTR("["), 10), 135, 2, false},
-        {Repeat(WSTR("{"), 80), 0, 1, false}, {WSTR("\r\n\t"), 157, 1, false},
+        {Repeat(WSTR("{"), 80), 0, 1, false}, {WSTR("\r\n"), 158, 1, false}, {WSTR("\r\n\t"), 67, 1, true},
         {Repeat(kZhe, 70), 0, 1, true}, {Repeat(kZhe, 71), 63, 2, true},
         {Repeat(kZhe, 134), 0, 2, true}, {Repeat(kZhe, 135), 66, 3, true},
         {WSTR("a") + kZhe, 68, 1, true}, {kGrin, 68, 1, true},

@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <deque>
+#include <string>
+#include <tuple>
 
 #include "online/HttpBody.h"
+#include "online/ReportQueue.h"
 #include "online/ReportUrl.h"
 #include "online/ServerUrl.h"
 #include "online/UpdateReply.h"
@@ -14,6 +18,14 @@ namespace {
 WString W(const char* pszUtf8)
 {
     return Utf8ToWide(pszUtf8);
+}
+
+WString Repeat(const WString& str, size_t n)
+{
+    WString out;
+    for (size_t i = 0; i < n; ++i)
+        out += str;
+    return out;
 }
 
 TEST(Online, ParseVersion)
@@ -94,10 +106,66 @@ TEST(Online, UrlEncode)
 
 TEST(Online, ReportUrl)
 {
-    EXPECT_EQ(MakeReportUrl(W("http://h/input.php"), W(""), W(""), W(""), W("1.0.0")),
+    EXPECT_EQ(MakeReportUrl(W("http://h/input.php"), MakeReportQuery(W(""), W(""), W(""), W("1.0.0"))),
               W("http://h/input.php?msg=&email=&model=&version=1.0.0"));
-    EXPECT_EQ(MakeReportUrl(W("http://h/input.php"), W("a@b.c"), W("Nokia 6310i"), W("Hi there"), W("1.2.3")),
+    EXPECT_EQ(MakeReportUrl(W("http://h/input.php"), MakeReportQuery(W("a@b.c"), W("Nokia 6310i"), W("Hi there"),
+                                                                     W("1.2.3"))),
               W("http://h/input.php?msg=Hi+there&email=a%40b%2Ec&model=Nokia+6310i&version=1.2.3"));
+    EXPECT_EQ(GetRequestLineSize(W("http://h:80/input.php?msg=a")), std::string("GET /input.php?msg=a HTTP/1.1").size());
+    EXPECT_EQ(GetRequestLineSize(W("http://h")), std::string("GET / HTTP/1.1").size());
+}
+
+// What must go for the request line to stay within 8000 bytes: the fewest
+// characters, from the end of the message, then of the model and e-mail.
+TEST(Online, FeedbackBoundedByItsEncodedSize)
+{
+    const WString strEndpoint = W("http://127.0.0.1:8080/input.php");
+    const size_t nBase = GetRequestLineSize(MakeReportUrl(strEndpoint, MakeReportQuery({}, {}, {}, W("1.0.0"))));
+    const size_t nRoom = kMaxReportRequestLine - nBase;
+    const WString strZhe = W("\u0436"), strGrin = W("\U0001F600");  // 13 and 15 bytes encoded
+    const size_t nZheFit = nRoom / 13;
+    const struct { WString strModel, strMsg; size_t nOver; } cases[] = {
+        {{}, WString(nRoom, 'a'), 0},
+        {{}, WString(nRoom + 1, 'a'), 1},
+        {{}, WString(nRoom - 2, 'a') + strZhe, 1},  // one character, though only 11 bytes too many
+        {{}, Repeat(strZhe, 1000), 1000 - nZheFit},
+        {{}, Repeat(strGrin, 600), 600 - nRoom / 15},  // a surrogate pair is one character
+        {WString(9, 'm'), WString(nRoom - 4, 'a'), 5},
+        {Repeat(strZhe, 700), W("ab"), 2 + 700 - nZheFit},  // the message alone does not do
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CountCharsOverRequestLine(strEndpoint, {}, c.strModel, c.strMsg, W("1.0.0")), c.nOver)
+            << c.strMsg.size();
+    }
+}
+
+TEST(Online, ReportQueueKeepsFeedbackOverStatistics)
+{
+    std::deque<CReport> queue;
+    for (size_t i = 0; i < kMaxQueuedReports; ++i)
+        PushReport(queue, CReport{W(std::to_string(i).c_str()), i % 2 == 1, 0});
+    PushReport(queue, CReport{W("new"), false, 0});  // the oldest statistics report, "0", goes
+    ASSERT_EQ(queue.size(), kMaxQueuedReports);
+    EXPECT_EQ(queue.front().strQuery, W("1"));
+    EXPECT_EQ(queue.back().strQuery, W("new"));
+    std::deque<CReport> feedback(kMaxQueuedReports, CReport{W("q"), true, 0});
+    PushReport(feedback, CReport{W("r"), true, 0});
+    EXPECT_EQ(feedback.size(), kMaxQueuedReports + 1);  // never dropped
+}
+
+TEST(Online, PendingFeedbackGivenUpAfterThreeStarts)
+{
+    CReport report{W("msg=Hi&email=&model=&version=1.0.0"), true, 0};
+    EXPECT_EQ(FormatPendingFeedback(report), W("0 msg=Hi&email=&model=&version=1.0.0"));
+    EXPECT_TRUE(KeepAfterFailure(report));
+    EXPECT_TRUE(KeepAfterFailure(report));
+    CReport read;
+    ASSERT_TRUE(ParsePendingFeedback(FormatPendingFeedback(report), read));
+    EXPECT_EQ((std::make_tuple(read.strQuery, read.bFeedback, read.nFailedStarts)),
+              (std::make_tuple(report.strQuery, true, 2u)));
+    EXPECT_FALSE(KeepAfterFailure(report));  // the third start that could not send it
+    for (const char* psz : {"", "msg=x", "1", "1 ", " msg=x", "x msg=x", "1 msg=a b", "123 msg=x"})
+        EXPECT_FALSE(ParsePendingFeedback(W(psz), read)) << psz;
 }
 
 TEST(Online, ServerUrl)

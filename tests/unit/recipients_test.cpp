@@ -140,4 +140,18 @@ TEST(SendInput, TextsOfAtMost255Parts)
     EXPECT_TRUE(CheckText(WString(), strError));
 }
 
+TEST(SendInput, ATextHoldingNulIsRefusedWithItsPosition)
+{
+    // Counted in characters from 1: an emoji (a surrogate pair) is one.
+    const struct { WString text; size_t nPosition; } rows[] = {
+        {WString(1, 0), 1}, {WString({'a', 0, 'b', 0}), 2}, {WString(22, 'x') + WString(1, 0), 23},
+        {WString({0xD83D, 0xDE00, 'x', 0}), 3}, {WString(255 * 153 + 1, 'x') + WString(1, 0), 255 * 153 + 2},
+    };
+    for (const auto& row : rows) {
+        std::string strError;
+        EXPECT_FALSE(CheckText(row.text, strError)) << row.nPosition;
+        EXPECT_EQ(strError, "the text holds a NUL character at position " + std::to_string(row.nPosition));
+    }
+}
+
 } // namespace

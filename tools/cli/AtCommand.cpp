@@ -159,11 +159,10 @@ int RunAt(CArgs& args)
         PrintError(kUsage);
         return kExitUsage;
     }
-    unsigned long nTimeout = 5;
-    if (bTimeout && (!ParseUnsigned(strTimeout, 3600, nTimeout) || nTimeout == 0)) {
-        PrintError("--timeout takes a number of seconds from 1 to 3600");
-        return kExitUsage;
-    }
+    uint32_t nTimeout = 5;
+    const int nExit = bTimeout ? ParseNumberOption("timeout", strTimeout, 1, 3600, nTimeout) : kExitOk;
+    if (nExit != kExitOk)
+        return nExit;
     return CAtExchange(strPort, static_cast<DWORD>(nTimeout * 1000)).Run(commands);
 }
 

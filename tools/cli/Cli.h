@@ -1,6 +1,7 @@
 // Shared pieces of the console tool: exit codes, argument parsing, output.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,7 @@ enum {
     kExitOk = 0,       // the request succeeded
     kExitFailed = 1,   // the phone refused or answered unexpectedly
     kExitUsage = 2,    // bad command line
-    kExitInput = 3,    // a recipient or text that cannot be sent
+    kExitInput = 3,    // a recipient, text or option value that cannot be used
     kExitPort = 4,     // the port could not be opened or failed
     kExitTimeout = 5,  // no result within the time-out; the request was cancelled
     kExitSettings = 6, // the phone book came, but could not be stored in the settings
@@ -39,7 +40,12 @@ private:
 // (- is standard input); the content is taken as it is, line breaks included.
 bool ReadText(const std::string& strPath, WString& strText, std::string& strError);
 
-bool ParseUnsigned(const std::string& str, unsigned long nMax, unsigned long& nValue);
+// The value of the whole-number option --NAME, which must lie in nMin..nMax.
+// kExitOk with nValue set; otherwise, after the message, kExitUsage for a
+// value that is no decimal number and kExitInput for a number out of the
+// range, however large ("--timeout must be 1 to 86400").
+int ParseNumberOption(const char* pszName, const std::string& strValue, uint32_t nMin, uint32_t nMax,
+                      uint32_t& nValue);
 
 void PrintLine(const std::string& strLine);   // stdout, UTF-8
 void PrintError(const std::string& strLine);  // stderr, prefixed with the tool's name

@@ -94,17 +94,31 @@ bool ReadText(const std::string& strPath, WString& strText, std::string& strErro
     return true;
 }
 
-bool ParseUnsigned(const std::string& str, unsigned long nMax, unsigned long& nValue)
+int ParseNumberOption(const char* pszName, const std::string& strValue, uint32_t nMin, uint32_t nMax,
+                      uint32_t& nValue)
 {
-    if (str.empty() || str.size() > 10)
-        return false;
-    nValue = 0;
-    for (char ch : str) {
-        if (ch < '0' || ch > '9')
-            return false;
-        nValue = nValue * 10 + static_cast<unsigned long>(ch - '0');
+    // A minus sign makes a number too, one below every range. The digits
+    // are gathered in 64 bits and stop growing past the range, so no value
+    // wraps into it.
+    const bool bNegative = strValue.compare(0, 1, "-") == 0;
+    bool bNumber = strValue.size() > (bNegative ? 1u : 0u);
+    uint64_t ullValue = 0;
+    for (size_t i = bNegative ? 1 : 0; i < strValue.size() && bNumber; ++i) {
+        bNumber = strValue[i] >= '0' && strValue[i] <= '9';
+        if (bNumber && ullValue <= nMax)
+            ullValue = ullValue * 10 + static_cast<uint64_t>(strValue[i] - '0');
     }
-    return nValue <= nMax;
+    const std::string strOption = std::string("--") + pszName;
+    if (!bNumber) {
+        PrintError(strOption + " takes a whole number from " + std::to_string(nMin) + " to " + std::to_string(nMax));
+        return kExitUsage;
+    }
+    if (bNegative || ullValue < nMin || ullValue > nMax) {
+        PrintError(strOption + " must be " + std::to_string(nMin) + " to " + std::to_string(nMax));
+        return kExitInput;
+    }
+    nValue = static_cast<uint32_t>(ullValue);
+    return kExitOk;
 }
 
 void PrintLine(const std::string& strLine)

@@ -53,8 +53,9 @@ const char kHelp[] =
     "and sends it as it is, line breaks included.\n"
     "\n"
     "Exit codes: 0 success, 1 the phone refused or failed, 2 bad command line,\n"
-    "3 a recipient or text that cannot be sent, 4 port error or no phone\n"
-    "answering, 5 timed out (cancelled), 6 the phone book could not be saved.\n";
+    "3 a recipient or text that cannot be sent or a number option out of its\n"
+    "range, 4 port error or no phone answering, 5 timed out (cancelled), 6 the\n"
+    "phone book could not be saved.\n";
 
 void TraceToStderr(const char* pszLine)
 {

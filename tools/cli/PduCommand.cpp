@@ -44,11 +44,10 @@ int RunPdu(CArgs& args)
         PrintError(kUsage);
         return kExitUsage;
     }
-    unsigned long nRef = 0;
-    if (bRef && (!ParseUnsigned(strRef, 255, nRef) || nRef == 0)) {
-        PrintError("--ref takes a reference number from 1 to 255");
-        return kExitUsage;
-    }
+    uint32_t nRef = 0;
+    const int nExit = bRef ? ParseNumberOption("ref", strRef, 1, 255, nRef) : kExitOk;
+    if (nExit != kExitOk)
+        return nExit;
     WString strText;
     if (bFile) {
         if (!ReadText(strFile, strText, strError)) {

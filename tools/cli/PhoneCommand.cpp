@@ -23,8 +23,8 @@ namespace {
 
 // The silence of the phone after which a request is cancelled: the longest a
 // network may take to answer AT+CMGS.
-const unsigned long kDefaultTimeout = 120;
-const unsigned long kMaxTimeout = 86400;
+const uint32_t kDefaultTimeout = 120;
+const uint32_t kMaxTimeout = 86400;
 
 const char kSendUsage[] =
     "usage: zandusms-cli send --port NAME --to RECIPIENTS (--text TEXT | --file PATH) [--timeout SECONDS]";
@@ -38,9 +38,9 @@ struct CPhoneArgs {
     uint32_t dwTimeoutMs = kDefaultTimeout * 1000;
 };
 
-// --port and --timeout, then nothing else may be left. False (after the
-// message) on a usage error.
-bool ParsePhoneArgs(CArgs& args, const char* pszUsage, CPhoneArgs& phone)
+// --port and --timeout, then nothing else may be left. kExitOk, or (after
+// the message) the exit code of the error.
+int ParsePhoneArgs(CArgs& args, const char* pszUsage, CPhoneArgs& phone)
 {
     std::string strPort, strTimeout;
     const bool bPort = args.Option("port", strPort);
@@ -49,20 +49,19 @@ bool ParsePhoneArgs(CArgs& args, const char* pszUsage, CPhoneArgs& phone)
     std::string strError;
     if (!args.Positionals(positionals, strError)) {
         PrintError(strError);
-        return false;
+        return kExitUsage;
     }
     if (!bPort || strPort.empty() || !positionals.empty()) {
         PrintError(pszUsage);
-        return false;
+        return kExitUsage;
     }
-    unsigned long nTimeout = kDefaultTimeout;
-    if (bTimeout && (!ParseUnsigned(strTimeout, kMaxTimeout, nTimeout) || nTimeout == 0)) {
-        PrintError("--timeout takes a number of seconds from 1 to " + std::to_string(kMaxTimeout));
-        return false;
-    }
+    uint32_t nTimeout = kDefaultTimeout;
+    const int nExit = bTimeout ? ParseNumberOption("timeout", strTimeout, 1, kMaxTimeout, nTimeout) : kExitOk;
+    if (nExit != kExitOk)
+        return nExit;
     phone.strPort = Utf8ToWide(strPort);
-    phone.dwTimeoutMs = static_cast<uint32_t>(nTimeout * 1000);
-    return true;
+    phone.dwTimeoutMs = nTimeout * 1000;
+    return kExitOk;
 }
 
 struct CMessageArgs {
@@ -73,20 +72,18 @@ struct CMessageArgs {
     std::string strFile;
 };
 
-bool ParseMessageArgs(CArgs& args, const char* pszUsage, CMessageArgs& message)
+int ParseMessageArgs(CArgs& args, const char* pszUsage, CMessageArgs& message)
 {
     std::string strTo;
     const bool bTo = args.Option("to", strTo);
     message.bText = args.Option("text", message.strText);
     const bool bFile = args.Option("file", message.strFile);
-    if (!ParsePhoneArgs(args, pszUsage, message.phone))
-        return false;
     if (!bTo || message.bText == bFile) {
         PrintError(pszUsage);
-        return false;
+        return kExitUsage;
     }
     message.strTo = Utf8ToWide(strTo);
-    return true;
+    return ParsePhoneArgs(args, pszUsage, message.phone);
 }
 
 #if defined(_WIN32)
@@ -169,8 +166,8 @@ bool StoreContacts(const std::vector<CContact>& contacts)
 int RunMessage(CArgs& args, const char* pszUsage, bool bSave)
 {
     CMessageArgs message;
-    if (!ParseMessageArgs(args, pszUsage, message))
-        return kExitUsage;
+    if (const int nExit = ParseMessageArgs(args, pszUsage, message))
+        return nExit;
     WString strText;
     std::string strError;
     if (message.bText)
@@ -215,8 +212,8 @@ int RunStore(CArgs& args)
 int RunTestPort(CArgs& args)
 {
     CPhoneArgs phone;
-    if (!ParsePhoneArgs(args, kTestPortUsage, phone))
-        return kExitUsage;
+    if (const int nExit = ParsePhoneArgs(args, kTestPortUsage, phone))
+        return nExit;
     CConsoleSession console;
     if (!console.Start())
         return kExitPort;
@@ -229,8 +226,8 @@ int RunPhonebook(CArgs& args)
 {
     const bool bSave = args.Flag("save");
     CPhoneArgs phone;
-    if (!ParsePhoneArgs(args, kPhonebookUsage, phone))
-        return kExitUsage;
+    if (const int nExit = ParsePhoneArgs(args, kPhonebookUsage, phone))
+        return nExit;
     CConsoleSession console;
     if (!console.Start())
         return kExitPort;
@@ -255,26 +252,30 @@ int NeedsWindows(const char* pszCommand)
 int RunSend(CArgs& args)
 {
     CMessageArgs message;
-    return ParseMessageArgs(args, kSendUsage, message) ? NeedsWindows("send") : kExitUsage;
+    const int nExit = ParseMessageArgs(args, kSendUsage, message);
+    return nExit ? nExit : NeedsWindows("send");
 }
 
 int RunStore(CArgs& args)
 {
     CMessageArgs message;
-    return ParseMessageArgs(args, kStoreUsage, message) ? NeedsWindows("store") : kExitUsage;
+    const int nExit = ParseMessageArgs(args, kStoreUsage, message);
+    return nExit ? nExit : NeedsWindows("store");
 }
 
 int RunTestPort(CArgs& args)
 {
     CPhoneArgs phone;
-    return ParsePhoneArgs(args, kTestPortUsage, phone) ? NeedsWindows("test-port") : kExitUsage;
+    const int nExit = ParsePhoneArgs(args, kTestPortUsage, phone);
+    return nExit ? nExit : NeedsWindows("test-port");
 }
 
 int RunPhonebook(CArgs& args)
 {
     args.Flag("save");
     CPhoneArgs phone;
-    return ParsePhoneArgs(args, kPhonebookUsage, phone) ? NeedsWindows("phonebook") : kExitUsage;
+    const int nExit = ParsePhoneArgs(args, kPhonebookUsage, phone);
+    return nExit ? nExit : NeedsWindows("phonebook");
 }
 
 #endif

@@ -3,6 +3,7 @@
 
     python3 tools/refserver/refserver.py [--host 127.0.0.1] [--port 8080]
             [--db reports.db] [--update-reply FILE] [--port-file FILE]
+            [--max-request-line N]
     python3 tools/refserver/refserver.py --show [--db reports.db]
 
 It answers the three paths the program uses:
@@ -20,6 +21,10 @@ request came. Reports go to the table "reports", decoded as the program
 encodes them: '+' is a space, %XX is a byte taken as Latin-1, and then each
 numeric character reference &#N; is the character N. --show prints them.
 With --port 0 the system picks a free port; --port-file receives the port.
+--max-request-line N answers a request whose request line (method, path with
+query and version, without the line break) is longer than N bytes with 414, as
+web servers with such a limit do (8190 bytes is a common one); it is recorded
+all the same, and no report is stored.
 """
 import argparse
 import datetime
@@ -110,6 +115,17 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     do_HEAD = do_POST = do_PUT = do_DELETE = do_OPTIONS = do_PATCH = _refuse
 
+    def parse_request(self):
+        if not super().parse_request():
+            return False
+        limit = self.server.max_request_line
+        if limit and len(self.raw_requestline.rstrip(b"\r\n")) > limit:
+            self._record()
+            self.close_connection = True
+            self.send_error(414)
+            return False
+        return True
+
     def do_GET(self):
         now, path, query = self._record()
         if path == "/ZanduSMS/updatecheck.php":
@@ -150,6 +166,8 @@ def main(argv=None):
     parser.add_argument("--db", default="reports.db", help="SQLite database of requests and reports")
     parser.add_argument("--update-reply", default=DEFAULT_REPLY, help="file served as the update reply")
     parser.add_argument("--port-file", help="write the port here once the server listens")
+    parser.add_argument("--max-request-line", type=int, default=0, metavar="N",
+                        help="answer request lines longer than N bytes with 414 (default: no limit)")
     parser.add_argument("--show", action="store_true", help="print the stored reports and exit")
     args = parser.parse_args(argv)
     if args.show:
@@ -159,6 +177,7 @@ def main(argv=None):
     server.daemon_threads = True
     server.store = Store(args.db)
     server.update_reply = args.update_reply
+    server.max_request_line = args.max_request_line
     port = server.server_address[1]
     if args.port_file:
         with open(args.port_file + ".tmp", "w") as f:

@@ -1,0 +1,19 @@
+// The setting "PendingFeedback" (REG_MULTI_SZ, FormatPendingFeedback's
+// elements): the feedback reports the server has not accepted yet, sent
+// again at the next starts. Every read and write of it goes through here.
+#pragma once
+
+#include <vector>
+
+#include "online/ReportQueue.h"
+
+class CPendingFeedback {
+public:
+    // The reports kept; elements of another form are left out.
+    static std::vector<CReport> Load();
+    // Keeps the report with its count of failed starts, in place of an
+    // element of the same query.
+    static void Keep(const CReport& report);
+    // The server took it, or it is given up.
+    static void Remove(const WString& strQuery);
+};
