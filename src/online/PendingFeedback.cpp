@@ -1,51 +1,41 @@
 #include "online/PendingFeedback.h"
 
-#include "base/Raii.h"
-#include "base/Settings.h"
+#include <algorithm>
+
+#include "base/ListStore.h"
+#include "base/SettingsListKey.h"
 
 namespace {
 
-const char kValueName[] = "PendingFeedback";
+const WChar kValueName[] = WSTR("PendingFeedback");
 
 // The window's thread keeps what the user sends, the report worker what it
-// tried: each change is one read and one write of the whole value.
-CCriticalSection& Lock()
+// tried, and another instance may do the same: each change is one locked
+// read-modify-write of the whole value.
+uint32_t Change(const CListStore::FnChange& fnChange)
 {
-    static CCriticalSection cs;
-    return cs;
+    CSettingsListKey key;
+    return CListStore(key).Update(kValueName, fnChange);
 }
 
-// The elements without those of strQuery.
-std::vector<WString> ReadOthers(const WString& strQuery)
+// Drops the elements of strQuery (and those of no known form).
+void RemoveQuery(std::vector<WString>& aList, const WString& strQuery)
 {
-    std::vector<WString> aList, aOthers;
-    GetSettingsKey().ReadList(kValueName, aList);
-    for (const WString& strElement : aList) {
-        CReport report;
-        if (ParsePendingFeedback(strElement, report) && report.strQuery != strQuery)
-            aOthers.push_back(strElement);
-    }
-    return aOthers;
-}
-
-void Write(const std::vector<WString>& aList)
-{
-    CSettingsKey& key = GetSettingsKey();
-    if (aList.empty())
-        key.DeleteValue(kValueName);
-    else
-        key.WriteList(kValueName, aList);
+    aList.erase(std::remove_if(aList.begin(), aList.end(),
+                               [&](const WString& strElement) {
+                                   CReport report;
+                                   return !ParsePendingFeedback(strElement, report) || report.strQuery == strQuery;
+                               }),
+                aList.end());
 }
 
 } // namespace
 
 std::vector<CReport> CPendingFeedback::Load()
 {
-    CLock lock(Lock());
-    std::vector<WString> aList;
-    GetSettingsKey().ReadList(kValueName, aList);
+    CSettingsListKey key;
     std::vector<CReport> reports;
-    for (const WString& strElement : aList) {
+    for (const WString& strElement : CListStore(key).Read(kValueName)) {
         CReport report;
         if (ParsePendingFeedback(strElement, report))
             reports.push_back(report);
@@ -55,14 +45,18 @@ std::vector<CReport> CPendingFeedback::Load()
 
 void CPendingFeedback::Keep(const CReport& report)
 {
-    CLock lock(Lock());
-    std::vector<WString> aList = ReadOthers(report.strQuery);
-    aList.push_back(FormatPendingFeedback(report));
-    Write(aList);
+    Change([&](std::vector<WString>& aList) {
+        RemoveQuery(aList, report.strQuery);
+        aList.push_back(FormatPendingFeedback(report));
+        return true;
+    });
 }
 
 void CPendingFeedback::Remove(const WString& strQuery)
 {
-    CLock lock(Lock());
-    Write(ReadOthers(strQuery));
+    Change([&](std::vector<WString>& aList) {
+        const size_t nBefore = aList.size();
+        RemoveQuery(aList, strQuery);
+        return aList.size() != nBefore;
+    });
 }
