@@ -96,7 +96,7 @@ uint32_t CListStore::Update(const WString& strName, const FnChange& fnChange)
         return dwError;
     if (!fnChange(aList))
         return kErrorSuccess;
-    return Write(strName, aList);
+    return m_key.SetMultiSz(strName, EncodeMultiSz(aList));
 }
 
 uint32_t CListStore::Replace(const WString& strName, const std::vector<WString>& aList)
@@ -104,11 +104,6 @@ uint32_t CListStore::Replace(const WString& strName, const std::vector<WString>&
     const CListLock lock(m_key);
     if (lock.GetError() != kErrorSuccess)
         return lock.GetError();
-    return Write(strName, aList);
-}
-
-uint32_t CListStore::Write(const WString& strName, const std::vector<WString>& aList)
-{
     if (!aList.empty())
         return m_key.SetMultiSz(strName, EncodeMultiSz(aList));
     const uint32_t dwError = m_key.DeleteValue(strName);

@@ -32,17 +32,15 @@ public:
     // a whole list (another type, no final zero, an odd length); else the
     // error of the read.
     uint32_t ReadWhole(const WString& strName, std::vector<WString>& aList) const;
-    // Reads, changes and writes the list while holding the lock (a list left
-    // empty is deleted). Nothing is written when the lock or the whole list
-    // cannot be had (that error is returned) or when fnChange finds nothing
-    // to change.
+    // Reads, changes and writes the list while holding the lock. Nothing is
+    // written when the lock or the whole list cannot be had (that error is
+    // returned) or when fnChange finds nothing to change.
     uint32_t Update(const WString& strName, const FnChange& fnChange);
     // Replaces the value as a whole, in one write under the lock (an empty
     // list deletes it): what was there before is never deleted first.
     uint32_t Replace(const WString& strName, const std::vector<WString>& aList);
 
 private:
-    uint32_t Write(const WString& strName, const std::vector<WString>& aList);
     uint32_t ReadData(const WString& strName, uint32_t& dwType, std::vector<uint8_t>& data) const;
 
     CListKey& m_key;

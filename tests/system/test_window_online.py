@@ -246,7 +246,7 @@ class WindowOnline(unittest.TestCase):
         zandu.settings_set_dword("AllowCheck", 0)
         with Program() as program:
             self.wait_for(lambda: sorted(r["query"] for r in self.server.reports()) == sorted(queries))
-            self.wait_for(lambda: zandu.settings_list("PendingFeedback") is None)
+            self.wait_for(lambda: not zandu.settings_list("PendingFeedback"))
 
     def too_long(self, program, feedback, text):
         """Sends a text the dialog refuses: by how many characters it is too
