@@ -146,8 +146,8 @@ void CMainDlg::OnSerialNotify(WPARAM wParam, LPARAM lParam)
 
 void CMainDlg::OnTimer(UINT_PTR nId)
 {
-    if (nId == TIMER_HANDSHAKE)
-        m_Requests.OnTimer(TIMER_HANDSHAKE);
+    if (nId == TIMER_DIALOGUE)
+        m_Requests.OnTimer(TIMER_DIALOGUE);
     else if (nId == TIMER_UPDATE_CHECK)
         OnUpdateCheckTimer();
 }

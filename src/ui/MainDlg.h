@@ -39,7 +39,7 @@ public:
 private:
     enum {
         TIMER_UPDATE_CHECK = 33,  // polls the update check once a second until it is over
-        TIMER_HANDSHAKE = CPhoneRequest::TIMER_HANDSHAKE,
+        TIMER_DIALOGUE = CPhoneRequest::TIMER_DIALOGUE,
     };
 
     // The frame.

@@ -14,14 +14,13 @@
 #if defined(_WIN32)
 #include "ui/Session.h"
 #include "base/Settings.h"
-#include "base/Util.h"
 #endif
 
 namespace {
 
-// The silence of the phone after which a request is cancelled: the longest a
-// network may take to answer AT+CMGS.
-const unsigned long kDefaultTimeout = 120;
+// The wait for each answer of the phone after the handshake, after which a
+// request is cancelled: the longest a network may take to answer AT+CMGS.
+const unsigned long kDefaultTimeout = 60;
 const unsigned long kMaxTimeout = 86400;
 
 const char kSendUsage[] =
@@ -119,7 +118,6 @@ public:
         ::SetTimer(m_session.GetWindow(), nId, dwMilliseconds, nullptr);
     }
     void KillTimer(unsigned nId) override { ::KillTimer(m_session.GetWindow(), nId); }
-    std::string GetErrorText(uint32_t dwError) override { return WideToUtf8(GetSystemErrorText(dwError)); }
 
     void OnOperationComplete(std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError) override
     {
@@ -188,8 +186,7 @@ int RunMessage(CArgs& args, const char* pszUsage, bool bSave)
     CConsoleSession console;
     if (!console.Start())
         return kExitPort;
-    CConsoleRequest request(console.Queue(), &console, message.phone.strPort, message.phone.dwTimeoutMs,
-                            CSerialCom::kOpenPauseMs);
+    CConsoleRequest request(console.Queue(), &console, message.phone.strPort, message.phone.dwTimeoutMs);
     if (bSave)
         request.Save(recipients, strText);
     else
@@ -217,7 +214,7 @@ int RunTestPort(CArgs& args)
     CConsoleSession console;
     if (!console.Start())
         return kExitPort;
-    CConsoleRequest request(console.Queue(), &console, phone.strPort, phone.dwTimeoutMs, CSerialCom::kOpenPauseMs);
+    CConsoleRequest request(console.Queue(), &console, phone.strPort, phone.dwTimeoutMs);
     request.TestPort();
     return console.Run(request);
 }
@@ -231,7 +228,7 @@ int RunPhonebook(CArgs& args)
     CConsoleSession console;
     if (!console.Start())
         return kExitPort;
-    CConsoleRequest request(console.Queue(), &console, phone.strPort, phone.dwTimeoutMs, CSerialCom::kOpenPauseMs);
+    CConsoleRequest request(console.Queue(), &console, phone.strPort, phone.dwTimeoutMs);
     request.DownloadPhonebook();
     const int nExit = console.Run(request);
     if (nExit == kExitOk && bSave && !StoreContacts(request.GetPhonebook()))
