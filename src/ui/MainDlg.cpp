@@ -38,12 +38,8 @@ CMainDlg::~CMainDlg()
 {
     if (IsWindow())
         DestroyWindow();
-    m_SerialCom.Stop();
+    m_SerialCom.Stop();  // in case the window never existed: then it never ran
     m_pUpdateCheck.reset();  // waits for a check in progress
-    // Announcements posted after the window went are nobody's now.
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, WM_SERIAL_NOTIFY, WM_SERIAL_NOTIFY, PM_REMOVE))
-        TakeAnnouncement(msg.wParam, msg.lParam);
 }
 
 BOOL CMainDlg::PreTranslateMessage(MSG* pMsg)
@@ -75,6 +71,7 @@ bool CMainDlg::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM 
     case WM_DESTROY:
         if (CMessageLoop* pLoop = GetAppModule().GetMessageLoop())
             pLoop->RemoveMessageFilter(this);
+        StopSerialWorker();
         return false;
     case WM_COMMAND:
         if (OnCommand(LOWORD(wParam), HIWORD(wParam))) {
@@ -108,7 +105,7 @@ void CMainDlg::OnInitDialog()
     }
     LoadContacts();
     FillContactList();
-    m_SerialCom.Start(THREAD_PRIORITY_NORMAL);
+    m_SerialCom.Start(m_hWnd, THREAD_PRIORITY_NORMAL);
     FillNumberList();
     StartUpdateCheck();
 }
@@ -142,6 +139,16 @@ void CMainDlg::OnSerialNotify(WPARAM wParam, LPARAM lParam)
         FillPortList();
         SetStatus(WSTR("Ready"));
     }
+}
+
+// The worker announces to this window: it is stopped, and what it has
+// announced is freed, while the window is still there to be posted to.
+void CMainDlg::StopSerialWorker()
+{
+    m_SerialCom.Stop();
+    MSG msg;
+    while (PeekMessageW(&msg, m_hWnd, WM_SERIAL_NOTIFY, WM_SERIAL_NOTIFY, PM_REMOVE))
+        TakeAnnouncement(msg.wParam, msg.lParam);
 }
 
 void CMainDlg::OnTimer(UINT_PTR nId)

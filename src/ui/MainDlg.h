@@ -30,7 +30,7 @@
 class CMainDlg : public CDialog, public CMessageFilter, private CPhoneRequestHost {
 public:
     CMainDlg();
-    // Stops the serial worker (and waits for it) before anything it uses goes.
+    // The window goes first, and with it the serial worker (see WM_DESTROY).
     ~CMainDlg() override;
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
@@ -46,6 +46,7 @@ private:
     void OnInitDialog();
     void AttachControls();
     void OnSerialNotify(WPARAM wParam, LPARAM lParam);
+    void StopSerialWorker();
     void OnTimer(UINT_PTR nId);
     void StartUpdateCheck();
     void OnUpdateCheckTimer();
@@ -96,7 +97,7 @@ private:
     CSkinnedDialog m_skin{m_hWnd, SBI_MAIN};  // consulted first for every message
     std::vector<CContact> m_lstContacts;
     CSerialPortAsync m_SerialPort;
-    CSerialCom m_SerialCom{&m_SerialPort, &m_hWnd};
+    CSerialCom m_SerialCom{&m_SerialPort};
     CPhoneRequest m_Requests{&m_SerialCom, this};
     bool m_bSent = false;          // the text in the message box has been sent (or stored) whole
     bool m_bRequestRunning = false;  // from a request's start until its port is closed
