@@ -237,6 +237,7 @@ bool CMainDlg::OnCommand(int nId, int nCode)
         if (nCode != BN_CLICKED)
             return false;
         UpdateMode();
+        ShowContactNumber();
         return true;
     case IDC_PORT:
         if (nCode != CBN_SELCHANGE)
@@ -266,9 +267,11 @@ void CMainDlg::Close(int nExitCode)
     PostQuitMessage(nExitCode);
 }
 
+// A text is lost unless it went to every recipient, and a request still
+// running may be on its way with it.
 bool CMainDlg::CanClose()
 {
-    if (m_bSent || Item(IDC_MESSAGE).GetWindowText().empty())
+    if ((m_bSent && !m_bRequestRunning) || Item(IDC_MESSAGE).GetWindowText().empty())
         return true;
     return MessageBox(WSTR("Your message has not been sent.\r\nClose anyway?"), L"Confirm",
                       MB_ICONQUESTION | MB_OKCANCEL) == IDOK;
@@ -301,9 +304,10 @@ void CMainDlg::FillPortList()
     const std::vector<std::string>& aPorts = m_SerialPort.m_aPorts;
     for (size_t i = 0; i < aPorts.size(); ++i)
         box.InsertString(static_cast<int>(i), AnsiToWide(aPorts[i]));
+    // Exactly the port stored (in any case), lest "COM1" select COM12.
     const WString strPort = GetSettingsKey().Value("Port").ReadString();
-    if (box.SelectString(strPort) == CB_ERR)
-        box.SetCurSel(0);
+    const int nFound = strPort.empty() ? CB_ERR : box.FindStringExact(strPort);
+    box.SetCurSel(nFound == CB_ERR ? 0 : nFound);
     if (HasPort() && !m_bRequestRunning)
         EnableControls(true);
 }
@@ -358,6 +362,7 @@ void CMainDlg::OnSendOrSave(bool bSave)
         return;
     }
     BeginRequest();
+    m_bSent = false;  // until every recipient has it
     const bool bStarted =
         bSave ? m_Requests.Save(strPort, recipients, strText) : m_Requests.Send(strPort, recipients, strText);
     if (!bStarted) {
@@ -433,6 +438,15 @@ void CMainDlg::FillContactList()
         return;
     if (box.SelectString(GetSettingsKey().Value("Contact").ReadString()) == CB_ERR)
         box.SetCurSel(0);
+    if (!IsNumberMode())
+        ShowContactNumber();
+}
+
+// In Contact mode the disabled recipients box shows the number the message
+// goes to; in Number mode it holds what the user typed, which nothing else
+// may replace.
+void CMainDlg::ShowContactNumber()
+{
     if (const CContact* pContact = GetSelectedContact())
         Item(IDC_NUMBER).SetWindowText(pContact->m_strNumber);
 }
@@ -470,8 +484,7 @@ void CMainDlg::UpdateMode()
 void CMainDlg::OnContactSelected()
 {
     GetSettingsKey().Value("Contact").WriteString(ContactBox().GetWindowText());
-    if (const CContact* pContact = GetSelectedContact())
-        Item(IDC_NUMBER).SetWindowText(pContact->m_strNumber);
+    ShowContactNumber();
 }
 
 const CContact* CMainDlg::GetSelectedContact() const
@@ -579,7 +592,7 @@ void CMainDlg::OnMessageStarted(const CMsg& msg)
 void CMainDlg::OnMessageDone(const CMsg& msg)
 {
     AddHistory(msg);
-    m_bSent = true;
+    m_bSent = m_Requests.GetMessagesDone() == m_Requests.GetRecipientCount();
 }
 
 void CMainDlg::OnPhonebook(const std::vector<CContact>& phonebook)

@@ -76,6 +76,7 @@ private:
     void FillNumberList();
     void UpdateMode();
     void OnContactSelected();
+    void ShowContactNumber();
     const CContact* GetSelectedContact() const;
     void OnRefresh();
     void OnTestPort();
