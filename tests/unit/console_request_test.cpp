@@ -161,7 +161,7 @@ TEST_F(Console, PortErrorInTheMiddleOfAMessage)
     request.Send(Numbers({"111"}), WSTR("Hi"));
     Serve([](const std::string& c) { return c.back() == '\x1A' ? std::string() : std::string("-"); });
     ASSERT_TRUE(phone.FailNext(995));  // the read after the PDU: the system's text
-    EXPECT_EQ(host.m_lines.back(), "Error: Error 995");
+    EXPECT_EQ(host.m_lines.back(), "Error: " + TrimWhite(WideToUtf8(CSerialPortException(995).GetErrorText())));
     EXPECT_TRUE(request.IsFinished());
     EXPECT_EQ(request.GetExitCode(), kExitPort);
 }
