@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "base/Trace.h"
+#include "phone/PhoneError.h"
 #include "sms/Msg.h"
 #include "sms/Pdu.h"
 
@@ -28,6 +29,14 @@ bool StartsWith(const std::string& str, const char* pszPrefix)
     return str.compare(0, std::char_traits<char>::length(pszPrefix), pszPrefix) == 0;
 }
 
+// "+CME ERROR: 22", or its verbose form.
+bool IsNotFound(const std::string& strLine)
+{
+    CPhoneError error;
+    return FindPhoneError(strLine, error) && error.nKind == CPhoneError::CME &&
+           (error.bNumeric ? error.nCode == 22 : error.strText == "not found");
+}
+
 std::string Format(const char* pszFormat, unsigned n1, unsigned n2 = 0)
 {
     char sz[64];
@@ -45,6 +54,8 @@ CModem::CModem(CSerialQueue* pSerialCom, CModemSink* pSink)
       m_pMsg(nullptr),
       m_bClosing(false),
       m_bTimerArmed(false),
+      m_dwProgressTimeout(kProgressTimeout),
+      m_nRetries(0),
       m_replyLines(kMaxReplyLine),
       m_nReplyLines(0),
       m_nNextIndex(0),
@@ -95,6 +106,8 @@ void CModem::StartRequest(int nRequest, CMsg* pMsg, const WString& strPort)
     // request, and a handshake timer left from an earlier one must not act.
     m_nState = ST_OPENING;
     m_bClosing = false;
+    m_nRetries = 0;
+    m_unsolicited.Reset();
     m_pSerialCom->OpenPort(WideToAnsi(strPort));
 }
 
@@ -114,7 +127,7 @@ void CModem::OnOperationComplete(std::unique_ptr<CSerialOp> op, std::unique_ptr<
     case OP_CLOSE:
         // Whatever comes after the close belongs to no request.
         m_bClosing = true;
-        KillHandshakeTimer();
+        StopTimer();
         m_pSink->OnRequestEnded();
         break;
     case OP_READ:
@@ -133,7 +146,7 @@ void CModem::OnTransportError(int nKind)
     switch (nKind) {
     case OP_CLOSE:
         m_bClosing = true;
-        KillHandshakeTimer();
+        StopTimer();
         m_pSink->OnRequestEnded();
         break;
     case OP_OPEN:
@@ -141,7 +154,7 @@ void CModem::OnTransportError(int nKind)
     case OP_WRITE:
         if (m_bClosing)
             break;
-        KillHandshakeTimer();
+        StopTimer();
         m_pSerialCom->CancelAll();
         Close();
         break;
@@ -159,24 +172,38 @@ void CModem::OnPortOpened()
     m_pSerialCom->CancelAll();
     m_pSerialCom->WriteCommand("AT");
     m_pSerialCom->Read(kReadSize);
-    m_pSink->SetTimeout(kHandshakeTimeout);
-    m_bTimerArmed = true;
+    ArmTimer(kHandshakeTimeout);
 }
 
-void CModem::OnHandshakeTimer()
+void CModem::OnTimer()
 {
-    if (IsAwaitingHandshake()) {
+    m_bTimerArmed = false;
+    m_pSink->KillTimeout();
+    if (m_bClosing)
+        return;
+    switch (m_nState) {
+    case ST_DONE:
+    case ST_OPENING:
+        return;
+    case ST_RETRY_WAIT:
+        try {
+            AnnouncePart();
+        } catch (const CSmsException& e) {
+            Fail(e);
+        }
+        return;
+    default:  // the awaited answer has not come
+        TRACE_PAIR("No answer in state %d\n", m_nState);
         m_pSink->OnTimedOut();
         m_pSerialCom->CancelAll();
         Close();
+        return;
     }
-    m_bTimerArmed = false;
-    m_pSink->KillTimeout();
 }
 
 void CModem::Cancel()
 {
-    KillHandshakeTimer();
+    StopTimer();
     m_pSerialCom->CancelAll();
     Close();
 }
@@ -187,7 +214,15 @@ void CModem::Close()
     m_pSerialCom->ClosePort();
 }
 
-void CModem::KillHandshakeTimer()
+// Also restarts a timer already running: progress gives the next answer
+// the whole time-out.
+void CModem::ArmTimer(uint32_t dwMilliseconds)
+{
+    m_bTimerArmed = true;
+    m_pSink->SetTimeout(dwMilliseconds);
+}
+
+void CModem::StopTimer()
 {
     if (!m_bTimerArmed)
         return;
@@ -209,7 +244,34 @@ void CModem::OnReply(const std::string& strRaw)
 
 void CModem::Dispatch(const std::string& strRaw)
 {
-    const std::string strReply = TrimWhite(strRaw);
+    switch (m_nState) {
+    // Multi-line replies are taken as lines, which may span bursts.
+    case ST_MODEL:
+        OnModelReply(strRaw);
+        return;
+    case ST_PHONEBOOK_RANGE:
+        OnPhonebookRangeReply(strRaw);
+        return;
+    case ST_PHONEBOOK_READ:
+        OnPhonebookReadReply(strRaw);
+        return;
+    case ST_AT:
+    case ST_ECHO_OFF:
+    case ST_PDU_MODE:
+    case ST_PROMPT:
+    case ST_SUBMIT:
+    case ST_CHARSET:
+        break;
+    default:  // ST_DONE, ST_OPENING, ST_RETRY_WAIT: nothing is awaited
+        return;
+    }
+    // The other answers are judged by the whole burst, less what the phone
+    // said on its own; a burst with nothing else in it is no answer yet.
+    const std::string strReply = TrimWhite(m_unsolicited.StripBurst(strRaw));
+    if (strReply.empty()) {
+        ReadAgain();
+        return;
+    }
     switch (m_nState) {
     case ST_AT:
         OnAtReply(strReply);
@@ -226,20 +288,8 @@ void CModem::Dispatch(const std::string& strRaw)
     case ST_SUBMIT:
         OnSubmitReply(strReply);
         break;
-    case ST_CHARSET:
+    default:  // ST_CHARSET
         OnCharsetReply(strReply);
-        break;
-    // Multi-line replies are taken as lines, which may span bursts.
-    case ST_MODEL:
-        OnModelReply(strRaw);
-        break;
-    case ST_PHONEBOOK_RANGE:
-        OnPhonebookRangeReply(strRaw);
-        break;
-    case ST_PHONEBOOK_READ:
-        OnPhonebookReadReply(strRaw);
-        break;
-    default:  // ST_DONE, ST_OPENING: nothing is expected
         break;
     }
 }
@@ -250,7 +300,7 @@ void CModem::Fail(const CSmsException& e)
     TRACE_PAIR("Expected '%s', received '%s'\n", WideToUtf8(e.m_strExpected).c_str(),
                WideToUtf8(e.m_strReceived).c_str());
     m_lastFailure = e;
-    KillHandshakeTimer();
+    StopTimer();
     m_bClosing = true;
     m_pSink->OnRequestFailed();
     Close();
@@ -263,6 +313,7 @@ void CModem::Command(const std::string& strCommand, int nNewState)
     m_nReplyLines = 0;
     m_pSerialCom->WriteCommand(strCommand);
     m_pSerialCom->Read(kReadSize);
+    ArmTimer(m_dwProgressTimeout);
 }
 
 void CModem::ReadAgain()
@@ -272,14 +323,17 @@ void CModem::ReadAgain()
 
 // --- Handshake ---------------------------------------------------------------
 
+// What a cancelled message left behind (its part's late answer, which the
+// purge after the open may have missed) is skipped; the echo alone is
+// followed by the answer.
 void CModem::OnAtReply(const std::string& strReply)
 {
-    if (strReply == "AT") {  // the echo alone; the answer follows
+    const std::string strAnswer = SkipLeftoverAnswers(strReply);
+    if (strAnswer.empty() || strAnswer == "AT") {
         ReadAgain();
         return;
     }
-    if (strReply == "OK" || strReply == "AT\r\r\nOK" || strReply == "OK\r\n\r\nOK") {
-        KillHandshakeTimer();
+    if (strAnswer == "OK" || strAnswer == "AT\r\r\nOK" || strAnswer == "OK\r\n\r\nOK") {
         Command("ATE0", ST_ECHO_OFF);
         return;
     }
@@ -288,11 +342,12 @@ void CModem::OnAtReply(const std::string& strReply)
 
 void CModem::OnEchoOffReply(const std::string& strReply)
 {
-    if (strReply == "ATE0") {
+    const std::string strAnswer = SkipLeftoverAnswers(strReply);
+    if (strAnswer.empty() || strAnswer == "ATE0") {
         ReadAgain();
         return;
     }
-    if (strReply == "OK" || strReply == "ATE0\r\r\nOK" || strReply == "OK\r\n\r\nOK") {
+    if (strAnswer == "OK" || strAnswer == "ATE0\r\r\nOK" || strAnswer == "OK\r\n\r\nOK") {
         StartRequestCommands();
         return;
     }
@@ -338,6 +393,26 @@ void CModem::AnnouncePart()
     m_nState = ST_PROMPT;
     m_pSerialCom->WriteRaw(Format(IsSave() ? "AT+CMGW=%u\r" : "AT+CMGS=%u\r", GetTpduLength(m_strPdu)));
     ReadAgain();
+    ArmTimer(m_dwProgressTimeout);
+}
+
+// A part refused with a transient error (a busy network or phone) is offered
+// again when the timer fires, the same PDU with the same reference; only a
+// refused part is, so nothing reaches the recipient twice. False when the
+// refusal ends the request.
+bool CModem::RetryRefusedPart(const std::string& strReply)
+{
+    CPhoneError error;
+    if (IsSave() || m_nRetries >= kMaxRetries || !FindPhoneError(strReply, error) || !IsTransient(error))
+        return false;
+    const char* pszMeaning = GetPhoneErrorMeaning(error.nKind, error.nCode);
+    const uint32_t dwDelay = kRetryDelays[m_nRetries++];
+    TRACE_PAIR("Part %u refused with '%s'; offered again in %u ms\n", static_cast<unsigned>(m_pMsg->m_btCurSms),
+               strReply.c_str(), static_cast<unsigned>(dwDelay));
+    m_nState = ST_RETRY_WAIT;
+    ArmTimer(dwDelay);
+    m_pSink->OnRetrying(AnsiToWide(pszMeaning ? pszMeaning : error.strText));
+    return true;
 }
 
 void CModem::OnPromptReply(const std::string& strReply)
@@ -347,6 +422,8 @@ void CModem::OnPromptReply(const std::string& strReply)
         ReadAgain();
         return;
     }
+    if (strPrompt != ">" && RetryRefusedPart(strPrompt))
+        return;
     Expect(strPrompt, ">");
     if (IsSave())
         m_pSink->OnUploadingMessage();
@@ -357,6 +434,7 @@ void CModem::OnPromptReply(const std::string& strReply)
     m_nState = ST_SUBMIT;
     m_pSerialCom->WriteRaw(m_strPdu + kCtrlZ);
     ReadAgain();
+    ArmTimer(m_dwProgressTimeout);
 }
 
 void CModem::OnSubmitReply(const std::string& strReply)
@@ -368,9 +446,13 @@ void CModem::OnSubmitReply(const std::string& strReply)
     }
     // The message reference or storage index that follows is not needed.
     const char* pszAck = IsSave() ? "+CMGW: " : "+CMGS: ";
-    if (strAck.compare(0, 7, pszAck) != 0)
+    if (strAck.compare(0, 7, pszAck) != 0) {
+        if (RetryRefusedPart(strAck))
+            return;
         throw CSmsException(pszAck, strAck);
+    }
 
+    m_nRetries = 0;
     m_pMsg->NextPart();
     const bool bComplete = m_pMsg->IsComplete();
     // Set before the owner is told: it may start its next request (on the
@@ -394,7 +476,12 @@ std::vector<std::string> CModem::TakeLines(const std::string& strRaw)
     m_nReplyLines += lines.size();
     if (m_nReplyLines > kMaxReplyLines)
         throw CSmsException("a final result code", lines.empty() ? strRaw : lines.back());
-    return lines;
+    std::vector<std::string> kept;
+    for (std::string& strLine : lines) {
+        if (m_unsolicited.KeepLine(strLine))
+            kept.push_back(std::move(strLine));
+    }
+    return kept;
 }
 
 void CModem::OnModelReply(const std::string& strRaw)
@@ -495,6 +582,11 @@ void CModem::OnPhonebookReadReply(const std::string& strRaw)
             break;
         }
         case FINAL_ERROR:
+            // Many phones answer so for a range without entries.
+            if (IsNotFound(strLine)) {
+                ReadNextBatch();
+                return;
+            }
             throw CSmsException("OK", strLine);
         case FINAL_OK:
             ReadNextBatch();

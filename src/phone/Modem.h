@@ -5,6 +5,13 @@
 // only by queueing operations on a CSerialQueue, and reports through a
 // CModemSink. Every request: open the port, handshake ("AT", "ATE0"), the
 // request's own commands, close the port.
+//
+// One timer watches the whole dialogue: the answer to "AT" is awaited 5 s,
+// every later answer the progress time-out (60 s unless set otherwise). Only
+// an awaited answer re-arms it: a repeated "OK", an echo, a blank line or an
+// unsolicited code does not. Unsolicited codes are ignored in every state.
+// A part the phone refuses for a moment (a busy network, a busy phone) is
+// offered again, the same PDU, after 2 s and then after 5 s.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +22,7 @@
 #include "phone/ModemSink.h"
 #include "phone/PhoneReply.h"
 #include "phone/SmsException.h"
+#include "phone/Unsolicited.h"
 #include "serial/SerialOp.h"
 #include "serial/SerialPortException.h"
 #include "serial/SerialQueue.h"
@@ -45,10 +53,16 @@ public:
         ST_OPENING = 8,          // request made, port open not yet announced
         ST_PHONEBOOK_RANGE = 9,  // "AT+CPBR=?" sent
         ST_PHONEBOOK_READ = 10,  // "AT+CPBR=<first>,<last>" sent
+        ST_RETRY_WAIT = 11,      // a part refused for a moment; offered again when the timer fires
     };
 
     static const uint32_t kReadSize = 512;
     static const uint32_t kHandshakeTimeout = 5000;
+    // The longest a network may take to answer "AT+CMGS".
+    static constexpr uint32_t kProgressTimeout = 60000;
+    // A refused part is offered again at most this often, after these pauses.
+    static constexpr unsigned kMaxRetries = 2;
+    static constexpr uint32_t kRetryDelays[kMaxRetries] = {2000, 5000};
     // Locations read per "AT+CPBR=<first>,<last>": slow phones cope with it.
     static const unsigned kPhonebookBatch = 20;
     // Locations read at most; a phone claiming more is read that far.
@@ -73,10 +87,15 @@ public:
     // with the error).
     void OnOperationComplete(std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError);
 
-    // The handshake timer set through SetTimeout has fired. If the phone has
-    // still not answered "AT": OnTimedOut, and the request is cancelled (its
-    // close announcement ends it). In every case the timer is killed.
-    void OnHandshakeTimer();
+    // The wait for every answer after the one to "AT" (kProgressTimeout
+    // unless set); for the requests made afterwards.
+    void SetProgressTimeout(uint32_t dwMilliseconds) { m_dwProgressTimeout = dwMilliseconds; }
+
+    // The timer set through SetTimeout has fired; it is killed first. When
+    // the phone has not given the awaited answer in time: OnTimedOut, and the
+    // request is cancelled (its close announcement ends it). After a refused
+    // part: the part is offered again.
+    void OnTimer();
     bool IsAwaitingHandshake() const { return m_nState == ST_AT && !m_bClosing; }
 
     // The user's cancel: discard what is queued, abort the transfer in
@@ -100,7 +119,8 @@ private:
     void Dispatch(const std::string& strRaw);
     void Fail(const CSmsException& e);
     void Close();
-    void KillHandshakeTimer();
+    void ArmTimer(uint32_t dwMilliseconds);
+    void StopTimer();
 
     void Command(const std::string& strCommand, int nNewState);
     void ReadAgain();
@@ -113,6 +133,7 @@ private:
     void OnPromptReply(const std::string& strReply);
     void OnSubmitReply(const std::string& strReply);
     void AnnouncePart();
+    bool RetryRefusedPart(const std::string& strReply);
     bool IsSave() const { return m_nRequest == REQ_SAVE; }
 
     void OnModelReply(const std::string& strRaw);
@@ -131,7 +152,10 @@ private:
     CMsg* m_pMsg;
     bool m_bClosing;       // this request's close is queued: ignore the rest
     bool m_bTimerArmed;
+    uint32_t m_dwProgressTimeout;
+    CUnsolicitedFilter m_unsolicited;
     std::string m_strPdu;  // the PDU of the current part
+    unsigned m_nRetries;   // times the current part has been offered again
 
     CReplyLines m_replyLines;        // the reply of a multi-line command
     size_t m_nReplyLines;            // lines taken of it so far

@@ -1,5 +1,5 @@
 // What the modem driver tells its owner: progress, results, failures, and the
-// handshake timer it needs. The main dialog implements it; so does the
+// one timer it needs. The main dialog implements it; so does the
 // console tool. Every call arrives on the thread that drives CModem.
 #pragma once
 
@@ -38,9 +38,13 @@ public:
     virtual void OnUploadingMessage() = 0;
     // The phone's answer to the maker query, without the final result code.
     virtual void OnModel(const WString& strModel) = 0;
-    // The phone did not answer "AT" in time (called through OnHandshakeTimer).
+    // A part was refused for a moment (strMeaning says why, in lower case);
+    // it is offered again when the timer fires.
+    virtual void OnRetrying(const WString& strMeaning) = 0;
+    // The phone did not give the awaited answer in time (called through
+    // CModem::OnTimer); the request is being cancelled.
     virtual void OnTimedOut() = 0;
-    // Arm the handshake timer; when it fires, call CModem::OnHandshakeTimer.
+    // Arm, or re-arm, the driver's timer; when it fires, call CModem::OnTimer.
     virtual void SetTimeout(uint32_t dwMilliseconds) = 0;
     virtual void KillTimeout() = 0;
 };

@@ -178,6 +178,31 @@ std::string SkipLeftoverOk(const std::string& strReply)
     return str;
 }
 
+std::string SkipLeftoverAnswers(const std::string& strReply)
+{
+    const std::string str = TrimWhite(strReply);
+    size_t nPos = 0;
+    bool bAfterAck = false;  // an "OK" now ends the acknowledgement before it
+    while (nPos < str.size()) {
+        size_t nEnd = str.find_first_of("\r\n", nPos);
+        if (nEnd == std::string::npos)
+            nEnd = str.size();
+        const std::string strLine = TrimWhite(str.substr(nPos, nEnd - nPos));
+        size_t nNext = str.find_first_not_of(" \t\r\n\v\f", nEnd);
+        if (nNext == std::string::npos)
+            nNext = str.size();
+        const bool bMore = nNext < str.size();
+        const bool bAck = StartsWith(strLine, "+CMGS:") || StartsWith(strLine, "+CMGW:");
+        const bool bLeftover = bAck || (bAfterAck && strLine == "OK") || StartsWith(strLine, "+CMS ERROR") ||
+                               (bMore && (strLine == "ERROR" || StartsWith(strLine, "+CME ERROR")));
+        if (!bLeftover)
+            break;
+        bAfterAck = bAck;
+        nPos = nNext;
+    }
+    return str.substr(nPos);
+}
+
 bool CReplyLines::Feed(const std::string& strBurst, std::vector<std::string>& lines)
 {
     m_strTail += strBurst;

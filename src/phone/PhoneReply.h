@@ -21,6 +21,14 @@ EFinalResult GetFinalResult(const std::string& strLine);
 // trimmed. "OK\r\n\r\n>" gives ">", "OK" gives an empty text.
 std::string SkipLeftoverOk(const std::string& strReply);
 
+// A burst in the handshake that begins with what a cancelled message left
+// behind: the late acknowledgement of its part ("+CMGS: <mr>" or "+CMGW:
+// <index>", with the "OK" after it) or its late refusal ("+CMS ERROR: <n>",
+// which never answers "AT" or "ATE0"; ERROR or "+CME ERROR: <n>" only when
+// more follows, since they may be the answer). The rest, trimmed: empty when
+// the burst held nothing else, the whole burst when nothing was left over.
+std::string SkipLeftoverAnswers(const std::string& strReply);
+
 // Collects the bursts of one reply and hands out its complete lines, so a
 // line cut by a read boundary (inside a quoted name, inside a UTF-8 sequence,
 // between CR and LF) is seen whole. CR, LF or both end a line; lines are

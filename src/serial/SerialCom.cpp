@@ -5,9 +5,9 @@
 #include "base/Trace.h"
 #include "base/Util.h"
 
-CSerialCom::CSerialCom(CSerialPortAsync* pPort, const HWND* phWndNotify)
+CSerialCom::CSerialCom(CSerialPortAsync* pPort)
     : m_pPort(pPort),
-      m_phWndNotify(phWndNotify),
+      m_hWndNotify(nullptr),
       m_hStop(CreateManualEvent()),
       m_hStopped(CreateManualEvent()),
       m_hQueued(CreateManualEvent()),
@@ -19,6 +19,13 @@ CSerialCom::~CSerialCom()
 {
     if (m_hThread)
         Stop();
+}
+
+bool CSerialCom::Start(HWND hWndNotify, int nPriority)
+{
+    if (!m_hThread)  // a second start is refused by CThread; its window stays
+        m_hWndNotify = hWndNotify;
+    return CThread<CSerialCom>::Start(nPriority);
 }
 
 void CSerialCom::Enqueue(std::unique_ptr<CSerialOp> pOp)
@@ -95,6 +102,7 @@ bool CSerialCom::Perform(CSerialOp& op)
             m_pPort->Open(AnsiToWide(op.GetText()), kBaudRate);
             // A stop ends the pause early; the open is still announced.
             WaitForSingleObject(m_hStop, kOpenPauseMs);
+            m_pPort->PurgeInput();
         }
         return true;
     case OP_CLOSE:
@@ -155,7 +163,7 @@ bool CSerialCom::Transfer(CSerialOp& op)
 // posted, nobody will receive it and both are freed here.
 void CSerialCom::Announce(std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError)
 {
-    const HWND hWnd = *m_phWndNotify;
+    const HWND hWnd = m_hWndNotify;
     if (!hWnd || !PostMessageW(hWnd, WM_SERIAL_NOTIFY, reinterpret_cast<WPARAM>(pOp.get()),
                                reinterpret_cast<LPARAM>(pError.get()))) {
         TRACE_REPORT("Announcement lost: %lu\n", static_cast<unsigned long>(GetLastError()));

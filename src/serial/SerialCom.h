@@ -40,10 +40,12 @@ inline CSerialAnnouncement TakeAnnouncement(WPARAM wParam, LPARAM lParam)
 
 class CSerialCom : public CThread<CSerialCom>, public CSerialQueue {
 public:
-    // phWndNotify is read at every announcement, so the window may be created
-    // after this object.
-    CSerialCom(CSerialPortAsync* pPort, const HWND* phWndNotify);
+    explicit CSerialCom(CSerialPortAsync* pPort);
     ~CSerialCom() override;
+
+    // Starts the worker, which announces to hWndNotify. The window must stay
+    // until Stop has returned: its owner stops the worker before it goes.
+    bool Start(HWND hWndNotify, int nPriority);
 
     // Dialog thread.
     void Enqueue(std::unique_ptr<CSerialOp> pOp) override;
@@ -59,6 +61,8 @@ public:
     void Run();
 
     // The pause after a fresh open, which gives the phone time to settle.
+    // What the phone sent before it ends (a late answer of a request that was
+    // cancelled, a greeting) is discarded after it.
     static const DWORD kOpenPauseMs = 2000;
     static const DWORD kBaudRate = 9600;
 
@@ -73,7 +77,7 @@ private:
     std::deque<std::unique_ptr<CSerialOp>> m_lstOps;
     CCriticalSection m_csOps;  // guards m_lstOps and the setting of m_hQueued/m_hCancel
     CSerialPortAsync* m_pPort;
-    const HWND* m_phWndNotify;
+    HWND m_hWndNotify;  // set before the worker starts, never changed while it runs
     CHandle m_hStop;     // ends the worker
     CHandle m_hStopped;  // set by the worker as its last act
     CHandle m_hQueued;   // an operation is waiting

@@ -112,6 +112,12 @@ void CSerialPortAsync::Close()
     m_hComPort.Reset();
 }
 
+void CSerialPortAsync::PurgeInput()
+{
+    if (!PurgeComm(m_hComPort, PURGE_RXCLEAR))
+        TRACE_PAIR("PurgeComm failed: %lu\n", static_cast<unsigned long>(GetLastError()));
+}
+
 void CSerialPortAsync::Write(const void* pBuf, DWORD dwBytes, OVERLAPPED* pOverlapped)
 {
     Started(WriteFile(m_hComPort, pBuf, dwBytes, &m_dwTransferred, pOverlapped));

@@ -26,6 +26,9 @@ public:
     // the other line settings are kept as the driver reports them.
     void Open(const WString& strPort, DWORD dwBaudRate);
     void Close();
+    // Discards what the phone has sent and nobody has read yet. A failure is
+    // traced only: the dialogue copes with what is left over.
+    void PurgeInput();
     bool IsOpen() const { return static_cast<bool>(m_hComPort); }
 
     // Start a transfer whose completion signals pOverlapped->hEvent; the caller

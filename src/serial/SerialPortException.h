@@ -12,6 +12,10 @@ public:
 
     // The system's text for the code.
     WString GetErrorText() const;
+    // What went wrong, in words for the status line: an open refused because
+    // another program holds the port, or of a port that is not there, says
+    // so with the port's name; anything else is the system's text, trimmed.
+    WString GetReason(bool bOpening, const WString& strPort) const;
 
     uint32_t m_dwError;
 };

@@ -43,12 +43,8 @@ CMainDlg::~CMainDlg()
 {
     if (IsWindow())
         DestroyWindow();
-    m_SerialCom.Stop();
+    m_SerialCom.Stop();  // in case the window never existed: then it never ran
     m_pUpdateCheck.reset();  // stops a check still running, as at exit
-    // Announcements posted after the window went are nobody's now.
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, WM_SERIAL_NOTIFY, WM_SERIAL_NOTIFY, PM_REMOVE))
-        TakeAnnouncement(msg.wParam, msg.lParam);
 }
 
 BOOL CMainDlg::PreTranslateMessage(MSG* pMsg)
@@ -80,6 +76,7 @@ bool CMainDlg::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM 
     case WM_DESTROY:
         if (CMessageLoop* pLoop = GetAppModule().GetMessageLoop())
             pLoop->RemoveMessageFilter(this);
+        StopSerialWorker();
         return false;
     case WM_COMMAND:
         if (OnCommand(LOWORD(wParam), HIWORD(wParam))) {
@@ -113,7 +110,7 @@ void CMainDlg::OnInitDialog()
     }
     LoadContacts();
     FillContactList();
-    m_SerialCom.Start(THREAD_PRIORITY_NORMAL);
+    m_SerialCom.Start(m_hWnd, THREAD_PRIORITY_NORMAL);
     FillNumberList();
     StartUpdateCheck();
 }
@@ -149,10 +146,20 @@ void CMainDlg::OnSerialNotify(WPARAM wParam, LPARAM lParam)
     }
 }
 
+// The worker announces to this window: it is stopped, and what it has
+// announced is freed, while the window is still there to be posted to.
+void CMainDlg::StopSerialWorker()
+{
+    m_SerialCom.Stop();
+    MSG msg;
+    while (PeekMessageW(&msg, m_hWnd, WM_SERIAL_NOTIFY, WM_SERIAL_NOTIFY, PM_REMOVE))
+        TakeAnnouncement(msg.wParam, msg.lParam);
+}
+
 void CMainDlg::OnTimer(UINT_PTR nId)
 {
-    if (nId == TIMER_HANDSHAKE)
-        m_Requests.OnTimer(TIMER_HANDSHAKE);
+    if (nId == TIMER_DIALOGUE)
+        m_Requests.OnTimer(TIMER_DIALOGUE);
     else if (nId == TIMER_UPDATE_CHECK)
         OnUpdateCheckTimer();
 }
@@ -246,6 +253,7 @@ bool CMainDlg::OnCommand(int nId, int nCode)
         if (nCode != BN_CLICKED)
             return false;
         UpdateMode();
+        ShowContactNumber();
         return true;
     case IDC_PORT:
         if (nCode != CBN_SELCHANGE)
@@ -278,9 +286,11 @@ void CMainDlg::Close(int nExitCode)
     PostQuitMessage(nExitCode);
 }
 
+// A text is lost unless it went to every recipient, and a request still
+// running may be on its way with it.
 bool CMainDlg::CanClose()
 {
-    if (m_bSent || Item(IDC_MESSAGE).GetWindowText().empty())
+    if ((m_bSent && !m_bRequestRunning) || Item(IDC_MESSAGE).GetWindowText().empty())
         return true;
     return MessageBox(WSTR("Your message has not been sent.\r\nClose anyway?"), L"Confirm",
                       MB_ICONQUESTION | MB_OKCANCEL) == IDOK;
@@ -330,9 +340,10 @@ void CMainDlg::FillPortList()
     const std::vector<std::string>& aPorts = m_SerialPort.m_aPorts;
     for (size_t i = 0; i < aPorts.size(); ++i)
         box.InsertString(static_cast<int>(i), AnsiToWide(aPorts[i]));
+    // Exactly the port stored (in any case), lest "COM1" select COM12.
     const WString strPort = GetSettingsKey().Value("Port").ReadString();
-    if (box.SelectString(strPort) == CB_ERR)
-        box.SetCurSel(0);
+    const int nFound = strPort.empty() ? CB_ERR : box.FindStringExact(strPort);
+    box.SetCurSel(nFound == CB_ERR ? 0 : nFound);
     if (HasPort() && !m_bRequestRunning)
         EnableControls(true);
 }
@@ -387,6 +398,7 @@ void CMainDlg::OnSendOrSave(bool bSave)
         return;
     }
     BeginRequest();
+    m_bSent = false;  // until every recipient has it
     const bool bStarted =
         bSave ? m_Requests.Save(strPort, recipients, strText) : m_Requests.Send(strPort, recipients, strText);
     if (!bStarted) {
@@ -467,6 +479,15 @@ void CMainDlg::FillContactList()
         return;
     if (box.SelectString(GetSettingsKey().Value("Contact").ReadString()) == CB_ERR)
         box.SetCurSel(0);
+    if (!IsNumberMode())
+        ShowContactNumber();
+}
+
+// In Contact mode the disabled recipients box shows the number the message
+// goes to; in Number mode it holds what the user typed, which nothing else
+// may replace.
+void CMainDlg::ShowContactNumber()
+{
     if (const CContact* pContact = GetSelectedContact())
         Item(IDC_NUMBER).SetWindowText(pContact->m_strNumber);
 }
@@ -500,8 +521,7 @@ void CMainDlg::UpdateMode()
 void CMainDlg::OnContactSelected()
 {
     GetSettingsKey().Value("Contact").WriteString(ContactBox().GetWindowText());
-    if (const CContact* pContact = GetSelectedContact())
-        Item(IDC_NUMBER).SetWindowText(pContact->m_strNumber);
+    ShowContactNumber();
 }
 
 const CContact* CMainDlg::GetSelectedContact() const
@@ -613,7 +633,7 @@ void CMainDlg::OnMessageStarted(const CMsg& msg)
 void CMainDlg::OnMessageDone(const CMsg& msg)
 {
     AddHistory(msg);
-    m_bSent = true;
+    m_bSent = m_Requests.GetMessagesDone() == m_Requests.GetRecipientCount();
 }
 
 void CMainDlg::OnPhonebook(const std::vector<CContact>& phonebook)

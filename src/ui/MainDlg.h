@@ -30,7 +30,7 @@
 class CMainDlg : public CDialog, public CMessageFilter, private CPhoneRequestHost {
 public:
     CMainDlg();
-    // Stops the serial worker (and waits for it) before anything it uses goes.
+    // The window goes first, and with it the serial worker (see WM_DESTROY).
     ~CMainDlg() override;
 
     // When the user closed the window (GetTickCount64), or now when the
@@ -46,13 +46,14 @@ public:
 private:
     enum {
         TIMER_UPDATE_CHECK = 33,  // polls the update check once a second until it is over
-        TIMER_HANDSHAKE = CPhoneRequest::TIMER_HANDSHAKE,
+        TIMER_DIALOGUE = CPhoneRequest::TIMER_DIALOGUE,
     };
 
     // The frame.
     void OnInitDialog();
     void AttachControls();
     void OnSerialNotify(WPARAM wParam, LPARAM lParam);
+    void StopSerialWorker();
     void OnTimer(UINT_PTR nId);
     void StartUpdateCheck();
     void OnUpdateCheckTimer();
@@ -84,6 +85,7 @@ private:
     void FillNumberList();
     void UpdateMode();
     void OnContactSelected();
+    void ShowContactNumber();
     const CContact* GetSelectedContact() const;
     void OnRefresh();
     void OnTestPort();
@@ -105,7 +107,7 @@ private:
     CSkinnedDialog m_skin{m_hWnd, SBI_MAIN};  // consulted first for every message
     std::vector<CContact> m_lstContacts;
     CSerialPortAsync m_SerialPort;
-    CSerialCom m_SerialCom{&m_SerialPort, &m_hWnd};
+    CSerialCom m_SerialCom{&m_SerialPort};
     CPhoneRequest m_Requests{&m_SerialCom, this};
     bool m_bSent = false;          // the text in the message box has been sent (or stored) whole
     bool m_bRequestRunning = false;  // from a request's start until its port is closed

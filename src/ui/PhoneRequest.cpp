@@ -1,6 +1,7 @@
 #include "ui/PhoneRequest.h"
 
 #include "base/Trace.h"
+#include "phone/PhoneError.h"
 #include "ui/SendInput.h"
 
 namespace {
@@ -109,16 +110,17 @@ void CPhoneRequest::OnOperationComplete(std::unique_ptr<CSerialOp> pOp, std::uni
 {
     if (pError) {
         TRACE_REPORT("CSerialPortException: %s\n", WideToAnsi(pError->GetErrorText()).c_str());
-        Status(WSTR("Error"));
-        m_pHost->OnPortError(pError->m_dwError);
+        const WString strReason = pError->GetReason(pOp && pOp->m_nKind == OP_OPEN, m_strPort);
+        Status(WSTR("Error: ") + strReason);
+        m_pHost->OnPortError(pError->m_dwError, strReason);
     }
     m_modem.OnOperationComplete(std::move(pOp), std::move(pError));
 }
 
 void CPhoneRequest::OnTimer(unsigned nId)
 {
-    if (nId == TIMER_HANDSHAKE)
-        m_modem.OnHandshakeTimer();
+    if (nId == TIMER_DIALOGUE)
+        m_modem.OnTimer();
 }
 
 // --- CModemSink ------------------------------------------------------------------
@@ -178,12 +180,17 @@ void CPhoneRequest::OnRequestEnded()
     m_pHost->OnRequestEnded();
 }
 
+// The request's text, then the phone's reason when it gave one: "Failed to
+// send message: network out of order (+CMS ERROR: 38)".
 void CPhoneRequest::OnRequestFailed()
 {
     const int nRequest = m_modem.GetRequest();
     TRACE_REPORT("%s", GetFailureTrace(nRequest));
-    Status(AnsiToWide(CModem::GetFailureText(nRequest)));
-    m_pHost->OnPhoneRefused(m_modem.GetLastFailure());
+    const CSmsException& failure = m_modem.GetLastFailure();
+    const WString strReason = AnsiToWide(DescribePhoneError(WideToAnsi(failure.m_strReceived)));
+    const WString strText = AnsiToWide(CModem::GetFailureText(nRequest));
+    Status(strReason.empty() ? strText : strText + WSTR(": ") + strReason);
+    m_pHost->OnPhoneRefused(failure, strReason);
 }
 
 void CPhoneRequest::OnDownloadingPhonebook()
@@ -213,18 +220,33 @@ void CPhoneRequest::OnModel(const WString& strModel)
     Status(WSTR("Device on ") + m_strPort + WSTR(" is a(n) ") + strModel);
 }
 
+// "Retrying message to 0123 (congestion)", or with the part's number for a
+// message of several.
+void CPhoneRequest::OnRetrying(const WString& strMeaning)
+{
+    const CMsg& msg = *m_messages.back();
+    const WString strPart =
+        msg.GetTotalParts() == 1 ? WString() : AnsiToWide(std::to_string(msg.m_btCurSms)) + WSTR(" ");
+    Status(WSTR("Retrying message ") + strPart + WSTR("to ") + msg.GetDisplayName() + WSTR(" (") + strMeaning +
+           WSTR(")"));
+}
+
 void CPhoneRequest::OnTimedOut()
 {
-    Status(WSTR("Error: timed out waiting for data"));
-    m_pHost->OnNoAnswer();
+    if (m_modem.IsAwaitingHandshake()) {
+        Status(WSTR("Error: timed out waiting for data"));
+        m_pHost->OnNoAnswer();
+    } else {
+        m_pHost->OnNoProgress();
+    }
 }
 
 void CPhoneRequest::SetTimeout(uint32_t dwMilliseconds)
 {
-    m_pHost->SetTimer(TIMER_HANDSHAKE, dwMilliseconds);
+    m_pHost->SetTimer(TIMER_DIALOGUE, dwMilliseconds);
 }
 
 void CPhoneRequest::KillTimeout()
 {
-    m_pHost->KillTimer(TIMER_HANDSHAKE);
+    m_pHost->KillTimer(TIMER_DIALOGUE);
 }

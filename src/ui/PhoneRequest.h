@@ -48,17 +48,23 @@ public:
     virtual void OnPhonebook(const std::vector<CContact>&) {}
 
     // What went wrong, in detail, for a host that shows it. The status line
-    // has already said it in short.
-    virtual void OnPortError(uint32_t /*dwError*/) {}
-    virtual void OnPhoneRefused(const CSmsException&) {}
+    // has already said it, with the reason (strReason; empty when the phone
+    // gave none, as with a bare ERROR).
+    virtual void OnPortError(uint32_t /*dwError*/, const WString& /*strReason*/) {}
+    virtual void OnPhoneRefused(const CSmsException&, const WString& /*strReason*/) {}
     virtual void OnNoAnswer() {}  // no answer to "AT" within the handshake time-out
+    // An answer after the handshake did not come within the progress
+    // time-out; the request is being cancelled. The status line says so.
+    virtual void OnNoProgress() { OnStatus(WSTR("Error: timed out waiting for data"), false); }
     // A later recipient's text cannot be sent (strError says why); the run ends there.
     virtual void OnTextRefused(const std::string& /*strError*/) {}
 };
 
 class CPhoneRequest : private CModemSink {
 public:
-    enum { TIMER_HANDSHAKE = 34 };  // the driver's wait for the answer to "AT"
+    // The driver's one timer: the wait for an answer, or for offering a
+    // refused part again.
+    enum { TIMER_DIALOGUE = 34 };
 
     // Neither is owned; both must outlive this object.
     CPhoneRequest(CSerialQueue* pQueue, CPhoneRequestHost* pHost);
@@ -73,6 +79,10 @@ public:
     bool Save(const WString& strPort, const std::vector<CContact>& recipients, const WString& strText);
     void DownloadPhonebook(const WString& strPort);
     void TestPort(const WString& strPort);
+
+    // The wait for each answer after the handshake (CModem::kProgressTimeout
+    // unless set).
+    void SetProgressTimeout(uint32_t dwMilliseconds) { m_modem.SetProgressTimeout(dwMilliseconds); }
 
     // The user's cancel: the exchange with the phone stops and the port is
     // closed; its announcement ends the request. Also when nothing runs.
@@ -104,6 +114,7 @@ private:
     void OnSending() override;
     void OnUploadingMessage() override;
     void OnModel(const WString& strModel) override;
+    void OnRetrying(const WString& strMeaning) override;
     void OnTimedOut() override;
     void SetTimeout(uint32_t dwMilliseconds) override;
     void KillTimeout() override;

@@ -17,7 +17,7 @@ DWORD Remaining(ULONGLONG ullEnd)
 
 } // namespace
 
-CSession::CSession() : m_hWnd(nullptr), m_com(&m_port, &m_hWnd), m_pHandler(nullptr) {}
+CSession::CSession() : m_hWnd(nullptr), m_com(&m_port), m_pHandler(nullptr) {}
 
 CSession::~CSession()
 {
@@ -44,7 +44,7 @@ bool CSession::Start()
     if (!m_hWnd)
         return false;
     SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    return m_com.Start(THREAD_PRIORITY_NORMAL);
+    return m_com.Start(m_hWnd, THREAD_PRIORITY_NORMAL);
 }
 
 LRESULT CALLBACK CSession::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)

@@ -23,6 +23,12 @@ public:
         return static_cast<int>(SendMessage(CB_SELECTSTRING, static_cast<WPARAM>(-1),
                                             reinterpret_cast<LPARAM>(str.c_str())));
     }
+    // The first item from the top whose whole text is str, in any case; CB_ERR when none.
+    int FindStringExact(const WString& str) const
+    {
+        return static_cast<int>(SendMessage(CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                            reinterpret_cast<LPARAM>(str.c_str())));
+    }
     void ResetContent() const { SendMessage(CB_RESETCONTENT); }
     LRESULT GetItemData(int nIndex) const { return SendMessage(CB_GETITEMDATA, nIndex); }
     int SetItemData(int nIndex, LRESULT lData) const

@@ -1,6 +1,7 @@
 // Fuzz target for everything that reads phone replies: the line splitter,
-// the phone-book, range and model parsers, and the modem driver itself fed
-// with arbitrary bursts in every request.
+// the phone-book, range and model parsers, the unsolicited codes and error
+// reports, and the modem driver itself fed with arbitrary bursts in every
+// request (its timer firing whenever it waits to offer a part again).
 //
 // Input: the first byte chooses the request (bits 0-1: phone book, device
 // test, send, store), whether the handshake and the first command are
@@ -12,7 +13,9 @@
 #include <vector>
 
 #include "../support/ModemHarness.h"
+#include "phone/PhoneError.h"
 #include "phone/PhoneReply.h"
+#include "phone/Unsolicited.h"
 #include "sms/Msg.h"
 
 namespace {
@@ -41,6 +44,11 @@ void FuzzParsers(const std::string& strInput)
             Check(entry.strNumber.size() <= strLine.size() + 1 && entry.strName.size() <= strLine.size());
     }
     GetModelText(lines);
+    Check(SkipLeftoverAnswers(strInput).size() <= strInput.size());
+    Check(DescribePhoneError(strInput).size() <= strInput.size() + 80);
+    CUnsolicitedFilter filter;
+    for (size_t i = 0; i < strInput.size(); i += 11)
+        Check(filter.StripBurst(strInput.substr(i, 11)).size() <= 11);
 }
 
 void FuzzDriver(uint8_t btMode, const std::string& strInput)
@@ -64,6 +72,8 @@ void FuzzDriver(uint8_t btMode, const std::string& strInput)
         if (nEnd == std::string::npos)
             nEnd = strInput.size();
         const std::string strBurst = strInput.substr(nStart, nEnd - nStart).substr(0, CModem::kReadSize);
+        if (rig.modem.GetState() == CModem::ST_RETRY_WAIT && !rig.phone.IsReadPending())
+            rig.modem.OnTimer();
         if (!rig.phone.Reply(strBurst))
             break;
         nStart = nEnd + 1;

@@ -33,11 +33,33 @@ TEST(SimOptions, Behaviours)
     EXPECT_EQ(options.nGapMs, 80u);
 }
 
+TEST(SimOptions, PhonesThatSayMore)
+{
+    CSimOptions options;
+    std::string strError;
+    ASSERT_TRUE(ParseSimOptions({"--unsolicited", "at+cmgs@2=+CMTI: \"SM\",3", "--unsolicited", "*=+CMT: ,3\\n00AA",
+                                 "--unsolicited", "random=RING", "--babble", "echo", "--pdu-delay", "1500",
+                                 "--cpbr-not-found"},
+                                options, strError))
+        << strError;
+    ASSERT_EQ(options.unsolicited.size(), 3u);
+    EXPECT_EQ(options.unsolicited[0].strWhen, "AT+CMGS");
+    EXPECT_EQ(options.unsolicited[0].nOccurrence, 2u);
+    EXPECT_EQ(options.unsolicited[0].strText, "+CMTI: \"SM\",3");
+    EXPECT_EQ(options.unsolicited[1].strText, "+CMT: ,3\r\n00AA");
+    EXPECT_EQ(options.unsolicited[2].strWhen, "RANDOM");
+    EXPECT_EQ(options.nBabble, CSimOptions::BABBLE_ECHO);
+    EXPECT_EQ(options.nPduDelayMs, 1500u);
+    EXPECT_TRUE(options.bEmptyRangeNotFound);
+}
+
 TEST(SimOptions, BadCommandLines)
 {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {"--frobnicate"}, {"--link"}, {"--baud", "fast"}, {"--error", ""}, {"--error", ":5"},
-             {"--error", "AT@0"}, {"--error", "AT:x"}, {"--hangup-after", "0"}, {"--silent-after", "-1"}}) {
+             {"--error", "AT@0"}, {"--error", "AT:x"}, {"--hangup-after", "0"}, {"--silent-after", "-1"},
+             {"--unsolicited", "RING"}, {"--unsolicited", "=RING"}, {"--unsolicited", "AT="},
+             {"--unsolicited", "AT@0=RING"}, {"--babble", "loud"}, {"--pdu-delay", "soon"}}) {
         CSimOptions options;
         std::string strError;
         EXPECT_FALSE(ParseSimOptions(args, options, strError)) << args[0];

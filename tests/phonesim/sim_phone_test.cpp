@@ -161,7 +161,8 @@ TEST_F(CPhoneTest, StoringAMessageGivesItsIndex)
 TEST_F(CPhoneTest, ChosenErrors)
 {
     m_options.bEcho = false;
-    m_options.fails = {{"AT+CMGS", -1, 2}, {"PDU", 500, 1}, {"ATE0", -1, 0}};
+    m_options.fails = {{"AT+CMGS", -1, 2}, {"PDU", 500, 1}, {"ATE0", -1, 0}, {"AT+CGMI", 10, 0}};
+    EXPECT_EQ(Reply("AT+CGMI\r"), "\r\n+CME ERROR: 10\r\n");  // not an SMS command
     EXPECT_EQ(Reply("ATE0\r"), "\r\nERROR\r\n");
     EXPECT_EQ(Reply("ATE0\r"), "\r\nERROR\r\n");
     EXPECT_EQ(Reply("AT+CMGS=13\r"), "\r\n> ");
@@ -183,6 +184,32 @@ TEST_F(CPhoneTest, SilenceAfterTheNthCommandStillLogs)
     m_options.nSilentAfter = 0;
     Make();
     EXPECT_EQ(Reply("AT\r"), "");
+}
+
+TEST_F(CPhoneTest, UnsolicitedLinesAfterTheEchoBeforeTheAnswer)
+{
+    m_options.unsolicited = {{"*", 0, "RING"}, {"AT+CMGS", 2, "+CMT: ,3\r\n0011AA"}};
+    EXPECT_EQ(Reply("AT\r"), "AT\r\r\nRING\r\n\r\nOK\r\n");
+    EXPECT_EQ(Reply("ATE0\r"), "ATE0\r\r\nRING\r\n\r\nOK\r\n");
+    EXPECT_EQ(Reply("AT+CMGS=13\r\x1B"), "\r\nRING\r\n\r\n> \r\nOK\r\n");
+    EXPECT_EQ(Reply("AT+CMGS=13\r\x1B"), "\r\nRING\r\n\r\n+CMT: ,3\r\n0011AA\r\n\r\n> \r\nOK\r\n");
+}
+
+TEST_F(CPhoneTest, ABabblingPhoneRepeatsInsteadOfAnswering)
+{
+    m_options.nSilentAfter = 1;
+    m_options.nGapMs = 120;
+    for (auto babble : {std::make_pair(CSimOptions::BABBLE_OK, "\r\nOK\r\n"), std::make_pair(CSimOptions::BABBLE_ECHO, "ATE0\r"),
+                        std::make_pair(CSimOptions::BABBLE_BLANK, "\r\n")}) {
+        m_options.nBabble = babble.first;
+        Make();
+        EXPECT_EQ(Reply("AT\r"), "AT\r\r\nOK\r\n");
+        const std::vector<CSimAction> actions = Send("ATE0\r");
+        EXPECT_TRUE(Of(actions, CSimAction::SEND).empty());
+        ASSERT_EQ(Of(actions, CSimAction::REPEAT), std::vector<std::string>({babble.second}));
+        for (const CSimAction& action : actions)
+            EXPECT_TRUE(action.nKind != CSimAction::REPEAT || action.nDelayMs == 120u);
+    }
 }
 
 TEST_F(CPhoneTest, HangupOnTheNthCommand)

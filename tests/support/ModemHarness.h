@@ -79,6 +79,7 @@ public:
     void OnSending() override { Note("Sending"); }
     void OnUploadingMessage() override { Note("UploadingMessage"); }
     void OnModel(const WString& strModel) override { Note("Model " + WideToUtf8(strModel)); }
+    void OnRetrying(const WString& strMeaning) override { Note("Retrying " + WideToUtf8(strMeaning)); }
     void OnTimedOut() override { Note("TimedOut"); }
     void SetTimeout(uint32_t dwMilliseconds) override { Note("SetTimeout " + std::to_string(dwMilliseconds)); }
     void KillTimeout() override { Note("KillTimeout"); }
@@ -89,6 +90,27 @@ public:
         for (const std::string& s : m_calls)
             n += s == strCall;
         return n;
+    }
+    // The calls without those of the timer.
+    std::vector<std::string> Events() const
+    {
+        std::vector<std::string> events;
+        for (const std::string& s : m_calls) {
+            if (s.compare(0, 10, "SetTimeout") != 0 && s != "KillTimeout")
+                events.push_back(s);
+        }
+        return events;
+    }
+    // The period of the timer now running; 0 when none runs.
+    uint32_t Timer() const
+    {
+        for (auto it = m_calls.rbegin(); it != m_calls.rend(); ++it) {
+            if (*it == "KillTimeout")
+                return 0;
+            if (it->compare(0, 11, "SetTimeout ") == 0)
+                return static_cast<uint32_t>(std::stoul(it->substr(11)));
+        }
+        return 0;
     }
 
     std::vector<std::string> m_calls;
@@ -189,6 +211,14 @@ public:
         if (strCommand == "AT+CPBR=1,2\r\n")
             return "\r\n+CPBR: 1,\"5551234\",129,\"Anna\"\r\n+CPBR: 2,\"4930\",145,\"Bob\"\r\n\r\nOK\r\n";
         return "\r\nOK\r\n";
+    }
+
+    size_t Count(const std::string& strWrite) const
+    {
+        size_t n = 0;
+        for (const std::string& s : m_writes)
+            n += s == strWrite;
+        return n;
     }
 
     std::vector<std::string> m_writes;  // every write the phone received

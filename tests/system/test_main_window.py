@@ -82,6 +82,19 @@ class MainWindow(unittest.TestCase):
             program.close()  # nothing typed: no question
             self.assertEqual(program.exit_code(), 2)
 
+    def test_the_stored_port_is_matched_exactly(self):
+        # "COM1" never selects COM12: with COM1 gone the first port is
+        # selected; the match ignores the letters' case only.
+        with NoPorts("COM1"), Phone(port_link("COM5")), Phone(port_link("COM12")):
+            for stored, expected in (("COM1", "COM5"), ("com12", "COM12")):
+                zandu.settings_set_string("Port", stored)
+                with Program() as program:
+                    program.wait_status("Ready")
+                    selected, ports = program.items(PORT_BOX)
+                    self.assertEqual((ports[0], ports[-1]), ("COM5", "COM12"))
+                    self.assertNotIn("COM1", ports)
+                    self.assertEqual(ports[selected], expected)
+
     def test_without_any_port_the_requests_stay_disabled(self):
         with NoPorts(), Program() as program:
             self.assertEqual(program.wait_status("Ready")[:2], ["Enumerating COM ports...", "Ready"])

@@ -57,6 +57,18 @@ class Exchange(unittest.TestCase):
         self.assertEqual(out[3].text, "\r\nOK\r\n")
         self.assertEqual(phone.commands(), ["AT"])
 
+    def test_what_came_before_the_pause_after_the_open_ended_is_discarded(self):
+        # A message cancelled after its PDU: the phone answers it 1 s later,
+        # while the port is closed and opened again. The pause after the open
+        # ends with a purge, so the next command reads its own answer.
+        with Phone(port_link("COM5"), "--no-echo", "--pdu-delay", "1000") as phone:
+            out = anns(probe("open=COM5", "wait=1,5000", "write=AT+CMGS=15\\r", "read=512", "wait=2,5000",
+                             "write=0011F10A8110325476980000AA02C834\\x1A", "close", "wait=2,3000",
+                             "open=COM5", "write=AT\\r\\n", "read=512", "wait=3,6000"))
+            self.assertEqual([p.get("mr") for p in phone.events("pdu")], [1])  # the phone took the PDU
+        self.assertEqual([(a.op, a.err) for a in out[-3:]], [(OP_OPEN, 0), (OP_WRITE, 0), (OP_READ, 0)], out)
+        self.assertEqual(out[-1].text, "\r\nOK\r\n")
+
     def test_port_held_by_another_program(self):
         # The simulator refuses every open of its port, as a port in use does;
         # the announcement carries the code the system gives for that.

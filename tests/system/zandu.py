@@ -472,6 +472,21 @@ class Program:
     def has_window(self):
         return any(w[3] == self.TITLE for w in top_level_windows(self.exe_name))
 
+    def request(self, button, done, timeout=60):
+        """Presses a request button, waits for a status that begins with done
+        (a text or a tuple of them) and for the buttons to come back; the
+        status texts shown meanwhile."""
+        before = len(self.status_trail())
+        self.click(button)
+        deadline = time.monotonic() + timeout
+        while not any(t.startswith(done) for t in self.status_trail()[before:]):
+            assert time.monotonic() < deadline, self.status_trail()[before:]
+            time.sleep(0.1)
+        while not self.enabled(1006):  # Send
+            assert time.monotonic() < deadline, "the request buttons did not come back"
+            time.sleep(0.1)
+        return self.status_trail()[before:]
+
 
 def settings_set_value(name, reg_type, data, key=SETTINGS_KEY):
     """Writes a REG_SZ or REG_DWORD value of the settings key (creating the key)."""
@@ -534,15 +549,28 @@ SERIALCOMM_KEY = r"HKLM\HARDWARE\DEVICEMAP\SERIALCOMM"
 
 
 class NoPorts:
-    """No COM port for the program to find while the block runs: the print
-    spooler's ports and the serial device map are emptied and put back. Only
-    their values go: the device map is a volatile key, which an import
-    cannot create again once it has been deleted."""
+    """No COM port for the program to find while the block runs (or only the
+    named ones gone: NoPorts("COM1")): the print spooler's ports and the
+    serial device map are emptied and put back. Only their values go: the
+    device map is a volatile key, which an import cannot create again once it
+    has been deleted."""
+
+    def __init__(self, *names):
+        self.names = names
 
     def __enter__(self):
         self.saved = [(key, settings_export(key)) for key in (SPOOLER_PORTS_KEY, SERIALCOMM_KEY)]
-        for key, _ in self.saved:
-            _quiet(wine_reg("delete", key, "/va", "/f"))
+        for key, exported in self.saved:
+            if not self.names:
+                _quiet(wine_reg("delete", key, "/va", "/f"))
+                continue
+            # The spooler names a port in the value's name ("COM1:"), the device map in its data.
+            for row in (exported or "").splitlines():
+                if "=" not in row or not row.startswith('"'):
+                    continue
+                name, data = (part.strip('"').replace("\\\\", "\\") for part in row.split("=", 1))
+                if name.rstrip(":") in self.names or data in self.names:
+                    _quiet(wine_reg("delete", key, "/v", name, "/f"))
         return self
 
     def __exit__(self, *exc):

@@ -1,6 +1,6 @@
 // The console tool's requests with a scripted phone: the status lines a
 // script reads, the exit codes, several recipients on one open port, and the
-// two time-outs.
+// two time-outs, and the phone's reason for a refusal.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -23,10 +23,6 @@ public:
         ++m_nStarts[nId];
     }
     void KillTimer(unsigned nId) override { m_timers.erase(nId); }
-    std::string GetErrorText(uint32_t dwError) override
-    {
-        return dwError == 2 ? "The system cannot find the file specified.\r\n" : "Error " + std::to_string(dwError);
-    }
 
     bool IsRunning(unsigned nId) const { return m_timers.count(nId) != 0; }
     std::string Errors() const
@@ -46,7 +42,7 @@ public:
 struct Console : ::testing::Test {
     CFakeSerialQueue queue;
     CFakeHost host;
-    CConsoleRequest request{&queue, &host, WSTR("COM5"), 120000, 2000};
+    CConsoleRequest request{&queue, &host, WSTR("COM5"), 120000};
     CPhoneLink phone{queue, [this](std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError) {
                          request.OnOperationComplete(std::move(pOp), std::move(pError));
                      }};
@@ -128,11 +124,12 @@ TEST_F(Console, RefusalEndsTheRunWithExitOne)
     Serve([](const std::string& c) {
         return c.compare(0, 8, "AT+CMGS=") == 0 ? std::string("\r\n+CMS ERROR: 500\r\n") : std::string("-");
     });
-    EXPECT_EQ(host.m_lines, Strings({"Connecting...", "Handshaking...", "Failed to send message"}));
+    EXPECT_EQ(host.m_lines,
+              Strings({"Connecting...", "Handshaking...", "Failed to send message: unknown error (+CMS ERROR: 500)"}));
     EXPECT_EQ(request.GetExitCode(), kExitFailed);
     EXPECT_TRUE(request.IsFinished());
     ASSERT_EQ(host.m_errors.size(), 1u);
-    EXPECT_EQ(host.m_errors[0], "the phone answered '+CMS ERROR: 500' instead of '>'");
+    EXPECT_EQ(host.m_errors[0], "unknown error (+CMS ERROR: 500): the phone answered '+CMS ERROR: 500' instead of '>'");
     EXPECT_EQ(queue.Count("open COM5"), 1u);  // the second recipient is not served
 }
 
@@ -152,19 +149,19 @@ TEST_F(Console, PortErrorShowsErrorAndEndsWithExitFour)
 {
     request.Send(Numbers({"111"}), WSTR("Hi"));
     ASSERT_TRUE(phone.FailNext(2));  // the open
-    EXPECT_EQ(host.m_lines, Strings({"Connecting...", "Error"}));
+    EXPECT_EQ(host.m_lines, Strings({"Connecting...", "Error: the port COM5 was not found"}));
     EXPECT_TRUE(request.IsFinished());
     EXPECT_EQ(request.GetExitCode(), kExitPort);
     ASSERT_EQ(host.m_errors.size(), 1u);
-    EXPECT_EQ(host.m_errors[0], "COM5: The system cannot find the file specified. (error 2)");
+    EXPECT_EQ(host.m_errors[0], "COM5: the port COM5 was not found (error 2)");
 }
 
 TEST_F(Console, PortErrorInTheMiddleOfAMessage)
 {
     request.Send(Numbers({"111"}), WSTR("Hi"));
     Serve([](const std::string& c) { return c.back() == '\x1A' ? std::string() : std::string("-"); });
-    ASSERT_TRUE(phone.FailNext(995));  // the read after the PDU
-    EXPECT_EQ(host.m_lines.back(), "Error");
+    ASSERT_TRUE(phone.FailNext(995));  // the read after the PDU: the system's text
+    EXPECT_EQ(host.m_lines.back(), "Error: " + TrimWhite(WideToUtf8(CSerialPortException(995).GetErrorText())));
     EXPECT_TRUE(request.IsFinished());
     EXPECT_EQ(request.GetExitCode(), kExitPort);
 }
@@ -173,33 +170,23 @@ TEST_F(Console, NoAnswerToAtIsTheHandshakeTimeOut)
 {
     request.TestPort();
     EXPECT_TRUE(phone.IsReadPending());
-    ASSERT_TRUE(host.IsRunning(CConsoleRequest::TIMER_HANDSHAKE));
-    EXPECT_EQ(host.m_timers[CConsoleRequest::TIMER_HANDSHAKE], 5000u);
-    request.OnTimer(CConsoleRequest::TIMER_HANDSHAKE);
+    ASSERT_TRUE(host.IsRunning(CConsoleRequest::TIMER_DIALOGUE));
+    EXPECT_EQ(host.m_timers[CConsoleRequest::TIMER_DIALOGUE], 5000u);
+    request.OnTimer(CConsoleRequest::TIMER_DIALOGUE);
     phone.Run();  // the close
     EXPECT_EQ(host.m_lines, Strings({"Connecting...", "Handshaking...", "Error: timed out waiting for data"}));
     EXPECT_EQ(request.GetExitCode(), kExitPort);
     EXPECT_TRUE(request.IsFinished());
-    EXPECT_FALSE(host.IsRunning(CConsoleRequest::TIMER_HANDSHAKE));
+    EXPECT_FALSE(host.IsRunning(CConsoleRequest::TIMER_DIALOGUE));
     EXPECT_NE(host.Errors().find("no answer to AT on COM5 within 5 s"), std::string::npos);
-}
-
-TEST_F(Console, HandshakeTimerAfterTheAnswerDoesNothing)
-{
-    request.TestPort();
-    phone.Reply("\r\nOK\r\n");
-    request.OnTimer(CConsoleRequest::TIMER_HANDSHAKE);
-    Serve();
-    EXPECT_EQ(host.m_lines, Strings({"Connecting...", "Handshaking...", "Device on COM5 is a(n) Acme Mobile"}));
-    EXPECT_EQ(request.GetExitCode(), kExitOk);
 }
 
 TEST_F(Console, SilenceAfterTheHandshakeIsCancelledByTheTimeOut)
 {
     request.Send(Numbers({"111"}), WSTR("Hi"));
     Serve([](const std::string& c) { return c.compare(0, 8, "AT+CMGS=") == 0 ? std::string() : std::string("-"); });
-    EXPECT_EQ(host.m_timers[CConsoleRequest::TIMER_DEADLINE], 120000u);
-    request.OnTimer(CConsoleRequest::TIMER_DEADLINE);
+    EXPECT_EQ(host.m_timers[CConsoleRequest::TIMER_DIALOGUE], 120000u);  // the tool's --timeout
+    request.OnTimer(CConsoleRequest::TIMER_DIALOGUE);
     EXPECT_FALSE(request.IsFinished());  // until the close is announced
     phone.Run();
     EXPECT_EQ(host.m_lines, Strings({"Connecting...", "Handshaking...", "Canceled"}));
@@ -212,27 +199,35 @@ TEST_F(Console, SilenceAfterTheHandshakeIsCancelledByTheTimeOut)
     EXPECT_TRUE(host.m_timers.empty());
 }
 
-TEST_F(Console, EveryReplyRestartsTheTimeOut)
+// A phone that keeps sending what is no answer (a repeated OK, its echo,
+// blank lines, unsolicited codes) does not hold the tool: only the answers
+// it owes restart the time-out.
+TEST_F(Console, OnlyAnswersRestartTheTimeOut)
 {
     request.Send(Numbers({"111"}), WSTR("Hi"));
-    EXPECT_EQ(host.m_nStarts[CConsoleRequest::TIMER_DEADLINE], 1u);
-    EXPECT_EQ(host.m_timers[CConsoleRequest::TIMER_DEADLINE], 122000u);  // the pause after the open is ours
-    phone.Run();  // the open
-    EXPECT_EQ(host.m_nStarts[CConsoleRequest::TIMER_DEADLINE], 2u);
-    EXPECT_EQ(host.m_timers[CConsoleRequest::TIMER_DEADLINE], 120000u);
+    EXPECT_FALSE(host.IsRunning(CConsoleRequest::TIMER_DIALOGUE));  // not before the open
+    phone.Run();
+    EXPECT_EQ(host.m_timers[CConsoleRequest::TIMER_DIALOGUE], 5000u);
     phone.Reply("\r\nOK\r\n");
     phone.Reply("\r\nOK\r\n");
-    EXPECT_EQ(host.m_nStarts[CConsoleRequest::TIMER_DEADLINE], 4u);
+    phone.Reply("\r\nOK\r\n");  // AT+CMGS=15 sent
+    const unsigned nStarts = host.m_nStarts[CConsoleRequest::TIMER_DIALOGUE];
+    EXPECT_EQ(host.m_timers[CConsoleRequest::TIMER_DIALOGUE], 120000u);
+    for (const char* burst : {"\r\nOK\r\n", "\r\n", "\r\n+CMTI: \"SM\",3\r\n", "\r\nOK\r\n"})
+        ASSERT_TRUE(phone.Reply(burst)) << burst;
+    EXPECT_EQ(host.m_nStarts[CConsoleRequest::TIMER_DIALOGUE], nStarts);
+    phone.Reply("\r\n> ");  // progress: the PDU is sent
+    EXPECT_EQ(host.m_nStarts[CConsoleRequest::TIMER_DIALOGUE], nStarts + 1);
 }
 
 TEST_F(Console, APortThatNeverClosesIsGivenUp)
 {
     request.TestPort();
-    phone.Run();
-    request.OnTimer(CConsoleRequest::TIMER_DEADLINE);
+    phone.Reply("\r\nOK\r\n");
+    request.OnTimer(CConsoleRequest::TIMER_DIALOGUE);
     EXPECT_FALSE(request.IsFinished());
-    EXPECT_EQ(host.m_timers[CConsoleRequest::TIMER_DEADLINE], CConsoleRequest::kCloseGraceMs);
-    request.OnTimer(CConsoleRequest::TIMER_DEADLINE);  // the close is never announced
+    EXPECT_EQ(host.m_timers[CConsoleRequest::TIMER_CLOSE], CConsoleRequest::kCloseGraceMs);
+    request.OnTimer(CConsoleRequest::TIMER_CLOSE);  // the close is never announced
     EXPECT_TRUE(request.IsFinished());
     EXPECT_EQ(request.GetExitCode(), kExitTimeout);
     EXPECT_EQ(host.m_lines.back(), "Canceled");
@@ -271,7 +266,7 @@ TEST_F(Console, FailedPhonebookPrintsNoEntries)
         return "-";
     });
     EXPECT_EQ(host.m_lines, Strings({"Connecting...", "Handshaking...", "Downloading phonebook...",
-                                     "Failed to download phonebook"}));
+                                     "Failed to download phonebook: invalid index (+CME ERROR: 21)"}));
     EXPECT_EQ(request.GetExitCode(), kExitFailed);
 }
 

@@ -42,7 +42,8 @@ TEST_F(Handshake, AtTableAcceptedRows)
         EXPECT_EQ(r.phone.m_writes, Strings({"AT\r\n", "ATE0\r\n"})) << reply;
         EXPECT_EQ(r.modem.GetState(), CModem::ST_ECHO_OFF) << reply;
         EXPECT_FALSE(r.modem.IsAwaitingHandshake());
-        EXPECT_EQ(r.sink.m_calls, Strings({"Handshaking", "SetTimeout 5000", "KillTimeout"})) << reply;
+        // The answer is progress: the next one gets the progress time-out.
+        EXPECT_EQ(r.sink.m_calls, Strings({"Handshaking", "SetTimeout 5000", "SetTimeout 60000"})) << reply;
     }
 }
 
@@ -121,12 +122,12 @@ TEST_F(Handshake, FailureInTheFirstStepKillsTheTimerBeforeTelling)
     EXPECT_EQ(rig.modem.GetRequest(), CModem::REQ_DEVICE_TEST);
 }
 
-TEST_F(Handshake, TimerActsOnlyWhileTheAtIsUnanswered)
+TEST_F(Handshake, TimerEndsTheRequestWhileTheAtIsUnanswered)
 {
     StartSend();
     rig.phone.Run();
-    rig.modem.OnHandshakeTimer();
-    EXPECT_EQ(rig.sink.m_calls, Strings({"Handshaking", "SetTimeout 5000", "TimedOut", "KillTimeout"}));
+    rig.modem.OnTimer();
+    EXPECT_EQ(rig.sink.m_calls, Strings({"Handshaking", "SetTimeout 5000", "KillTimeout", "TimedOut"}));
     EXPECT_EQ(rig.queue.m_log.back(), "close");
     EXPECT_EQ(rig.queue.m_log[rig.queue.m_log.size() - 2], "cancel");
     EXPECT_FALSE(rig.phone.IsReadPending());  // the read was aborted, the close announced
@@ -134,29 +135,89 @@ TEST_F(Handshake, TimerActsOnlyWhileTheAtIsUnanswered)
     EXPECT_EQ(rig.sink.Count("RequestFailed"), 0u);
 }
 
-TEST_F(Handshake, TimerDoesNothingOnceAtIsAnswered)
+TEST_F(Handshake, OnceAtIsAnsweredTheTimerWaitsForTheNextAnswer)
 {
     StartSend();
     rig.phone.Reply("OK");  // now waiting for the answer to ATE0, which never comes
-    const size_t nOps = rig.queue.m_log.size();
+    EXPECT_FALSE(rig.modem.IsAwaitingHandshake());
+    EXPECT_EQ(rig.sink.Timer(), CModem::kProgressTimeout);
     rig.sink.m_calls.clear();
-    rig.modem.OnHandshakeTimer();
-    EXPECT_EQ(rig.sink.m_calls, Strings({"KillTimeout"}));
-    EXPECT_EQ(rig.queue.m_log.size(), nOps);
-    EXPECT_TRUE(rig.phone.IsReadPending());
+    rig.modem.OnTimer();
+    const Strings tail(rig.queue.m_log.end() - 2, rig.queue.m_log.end());
+    EXPECT_EQ(tail, Strings({"cancel", "close"}));
+    EXPECT_FALSE(rig.phone.IsReadPending());
+    EXPECT_EQ(rig.sink.m_calls, Strings({"KillTimeout", "TimedOut", "RequestEnded"}));
+}
+
+// Only an awaited answer gives the next one the whole progress time-out: a
+// repeated OK, an echo, a blank line or an unsolicited code does not.
+TEST_F(Handshake, OnlyAwaitedAnswersRestartTheTimer)
+{
+    rig.modem.SetProgressTimeout(7000);
+    StartSend();
+    const struct {
+        const char* pszBurst;
+        bool bProgress;
+    } steps[] = {
+        {"AT\r", false},       {"\r\nRING\r\n", false}, {"\r\nOK\r\n", true},  // AT
+        {"ATE0\r", false},     {"\r\n", false},           {"\r\nOK\r\n", true},  // ATE0
+        {"\r\n", false},       {"\r\nOK\r\n", true},                              // AT+CMGF=0
+        {"\r\nOK\r\n", false}, {"\r\n+CMTI: \"SM\",1\r\n", false}, {"\r\n> ", true},  // AT+CMGS
+        {"\r\nOK\r\n", false}, {"\r\n+CREG: 1\r\n", false},  // the PDU
+    };
+    for (const auto& step : steps) {
+        const size_t nArmed = rig.sink.Count("SetTimeout 7000");
+        ASSERT_TRUE(rig.phone.Reply(step.pszBurst)) << step.pszBurst;
+        EXPECT_EQ(rig.sink.Count("SetTimeout 7000"), nArmed + step.bProgress) << step.pszBurst;
+        EXPECT_EQ(rig.sink.Count("KillTimeout"), 0u);
+    }
+    EXPECT_EQ(rig.sink.Timer(), 7000u);
+    rig.phone.Reply("\r\n+CMGS: 3\r\n\r\nOK\r\n");
+    EXPECT_EQ(rig.sink.Events().back(), "RequestEnded");
+    EXPECT_EQ(rig.sink.Timer(), 0u);  // killed with the close
+}
+
+// In every state after the handshake, of every request: no awaited answer
+// within the time-out ends the request as the handshake's time-out does.
+TEST_F(Handshake, NoAnswerInAnyLaterStateEndsTheRequest)
+{
+    for (int nRequest : {CModem::REQ_SEND, CModem::REQ_SAVE, CModem::REQ_PHONEBOOK, CModem::REQ_DEVICE_TEST}) {
+        for (size_t nAnswered = 1;; ++nAnswered) {
+            CModemRig r;
+            CMsg two(WString(161, WChar('x')), WString(), WSTR("12345"));
+            switch (nRequest) {
+            case CModem::REQ_SEND: r.modem.RequestSend(&two, WSTR("COM5")); break;
+            case CModem::REQ_SAVE: r.modem.RequestSave(&two, WSTR("COM5")); break;
+            case CModem::REQ_PHONEBOOK: r.modem.RequestPhonebook(WSTR("COM5")); break;
+            default: r.modem.RequestDeviceTest(WSTR("COM5")); break;
+            }
+            for (size_t i = 0; i < nAnswered && r.phone.IsReadPending(); ++i)
+                r.phone.Reply(CPhoneLink::Answer(r.phone.m_writes.back()));
+            if (!r.phone.IsReadPending())
+                break;  // every answer came: done
+            const std::string strWaiting = r.phone.m_writes.back();
+            ASSERT_EQ(r.sink.Timer(), CModem::kProgressTimeout) << strWaiting;
+            r.modem.OnTimer();
+            EXPECT_FALSE(r.phone.IsReadPending()) << strWaiting;
+            EXPECT_EQ(r.queue.m_log.back(), "close") << strWaiting;
+            const Strings events = r.sink.Events();
+            EXPECT_EQ(Strings(events.end() - 2, events.end()), Strings({"TimedOut", "RequestEnded"})) << strWaiting;
+            EXPECT_EQ(r.sink.Count("RequestFailed"), 0u);
+        }
+    }
 }
 
 TEST_F(Handshake, TimerDoesNothingBeforeTheOpenOrAfterAFailure)
 {
     StartSend();  // open queued, not yet announced
-    rig.modem.OnHandshakeTimer();
+    rig.modem.OnTimer();
     EXPECT_EQ(rig.sink.m_calls, Strings({"KillTimeout"}));
     EXPECT_EQ(rig.queue.m_log.size(), 1u);
 
     rig.phone.Reply("ERROR");  // fails in the first step; the state stays there
     rig.sink.m_calls.clear();
     const size_t nOps = rig.queue.m_log.size();
-    rig.modem.OnHandshakeTimer();
+    rig.modem.OnTimer();
     EXPECT_EQ(rig.sink.m_calls, Strings({"KillTimeout"}));
     EXPECT_EQ(rig.queue.m_log.size(), nOps);
 }
@@ -184,7 +245,7 @@ TEST_F(Handshake, TransportErrorOfAWriteDropsTheReadQueuedAfterIt)
     ASSERT_TRUE(rig.phone.FailNext(31));
     EXPECT_FALSE(rig.phone.IsReadPending());
     EXPECT_EQ(rig.queue.Count("close"), 1u);
-    EXPECT_EQ(rig.sink.m_calls, Strings({"RequestEnded"}));
+    EXPECT_EQ(rig.sink.m_calls, Strings({"KillTimeout", "RequestEnded"}));
 }
 
 TEST_F(Handshake, TransportErrorInTheFirstStepKillsTheTimer)
@@ -194,7 +255,7 @@ TEST_F(Handshake, TransportErrorInTheFirstStepKillsTheTimer)
     ASSERT_TRUE(rig.phone.FailNext(1167));  // the read: the device went away
     EXPECT_EQ(rig.sink.m_calls, Strings({"Handshaking", "SetTimeout 5000", "KillTimeout", "RequestEnded"}));
     rig.sink.m_calls.clear();
-    rig.modem.OnHandshakeTimer();  // a late tick must not cancel anything
+    rig.modem.OnTimer();  // a late tick must not cancel anything
     EXPECT_EQ(rig.sink.m_calls, Strings({"KillTimeout"}));
 }
 

@@ -2,6 +2,8 @@
 // part numbers and notifications the owner gets, and when the port closes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "sms/Msg.h"
 #include "support/ModemHarness.h"
 #include "support/TraceCapture.h"
@@ -57,8 +59,8 @@ TEST_F(Send, SingleMessageExactBytes)
     AnswerParts(1);
     EXPECT_EQ(rig.phone.m_strWritten,
               "AT\r\nATE0\r\nAT+CMGF=0\r\nAT+CMGS=15\r0011F10A8110325476980000AA02C834\x1A");
-    EXPECT_EQ(rig.sink.m_calls,
-              Strings({"Handshaking", "SetTimeout 5000", "KillTimeout", "Sending", "MessageSent",
+    EXPECT_EQ(rig.sink.Events(),
+              Strings({"Handshaking", "Sending", "MessageSent",
                        "RequestEnded"}));
     EXPECT_EQ(rig.queue.Count("close"), 1u);
     EXPECT_EQ(rig.queue.m_log.back(), "close");
@@ -91,8 +93,8 @@ TEST_F(Send, TwoPartsOf153And8Septets)
         EXPECT_EQ(pdu.back(), '\x1A');
         EXPECT_EQ(pdu.find_first_of("\r\n"), std::string::npos);
     }
-    EXPECT_EQ(rig.sink.m_calls,
-              Strings({"Handshaking", "SetTimeout 5000", "KillTimeout", "SendingPart 1", "MessageSent",
+    EXPECT_EQ(rig.sink.Events(),
+              Strings({"Handshaking", "SendingPart 1", "MessageSent",
                        "SendingPart 2", "MessageSent", "RequestEnded"}));
     EXPECT_EQ(rig.phone.m_strWritten.find("AT+CMGF=0"), rig.phone.m_strWritten.rfind("AT+CMGF=0"));
 }
@@ -103,7 +105,7 @@ TEST_F(Send, ThreePartsCloseOnceAfterTheLast)
     Start(msg);
     for (unsigned nPart = 1; nPart <= 3; ++nPart) {
         ASSERT_TRUE(rig.phone.Reply(kPrompt));
-        EXPECT_EQ(rig.sink.m_calls.back(), "SendingPart " + std::to_string(nPart));
+        EXPECT_EQ(rig.sink.Events().back(), "SendingPart " + std::to_string(nPart));
         EXPECT_EQ(rig.queue.Count("close"), 0u);
         ASSERT_TRUE(rig.phone.Reply(kAck));
     }
@@ -129,7 +131,7 @@ TEST_F(Send, Ucs2TextInTwoParts)
     EXPECT_EQ(w[0], "AT+CMGS=151\r");  // 67 code units after the header: 140 octets
     EXPECT_EQ(w[2], "AT+CMGS=25\r");
     EXPECT_EQ(w[3], "0051F105812143F50008AA0E050003F10202" "0416041604160416\x1A");
-    EXPECT_EQ(rig.sink.m_calls, Strings({"Handshaking", "SetTimeout 5000", "KillTimeout", "SendingPart 1",
+    EXPECT_EQ(rig.sink.Events(), Strings({"Handshaking", "SendingPart 1",
                                          "MessageSent", "SendingPart 2", "MessageSent", "RequestEnded"}));
 }
 
@@ -206,7 +208,7 @@ TEST_F(Send, LateOkThenPromptInOneBurstIsThePrompt)
     rig.phone.Reply(kPrompt);
     rig.phone.Reply("\r\n+CMGS: 17\r\n");  // the final OK comes later
     rig.phone.Reply("\r\nOK\r\n\r\n> ");   // ... together with the next prompt
-    EXPECT_EQ(rig.sink.m_calls.back(), "SendingPart 2");
+    EXPECT_EQ(rig.sink.Events().back(), "SendingPart 2");
     rig.phone.Reply("\r\nOK\r\n\r\n+CMGS: 18\r\n");  // a leftover OK before the acknowledgement
     EXPECT_EQ(rig.sink.Count("MessageSent"), 2u);
     EXPECT_EQ(rig.sink.Count("RequestFailed"), 0u);
@@ -241,7 +243,7 @@ TEST_F(Send, PhoneErrorsFailTheRequestAndStopTheParts)
         {0, "\r\n+CMS ERROR: 304\r\n", nullptr},
         {0, "\r\nOK\r\n\r\nERROR\r\n", nullptr},
         {0, "\r\n>> ", nullptr},
-        {0, kPrompt, "\r\n+CMS ERROR: 38\r\n"},
+        {0, kPrompt, "\r\n+CMS ERROR: 500\r\n"},
         {0, kPrompt, "\r\n+CMGS 17\r\n"},
         {0, kPrompt, "\r\n+cmgs: 17\r\n"},
         {1, kPrompt, "\r\nERROR\r\n"},
@@ -270,9 +272,125 @@ TEST_F(Send, PhoneErrorsFailTheRequestAndStopTheParts)
     }
 }
 
+// --- A part refused for a moment ---------------------------------------------
+
+// The same PDU, with the same reference, after 2 s and then after 5 s; a
+// third refusal ends the request. The timer that paces it is the driver's one.
+TEST_F(Send, TransientRefusalsAreRetriedTwiceWithTheSamePdu)
+{
+    struct Case {
+        const char* pszRefusal;
+        bool bAtThePrompt;  // refusing "AT+CMGS=" instead of the PDU
+        unsigned nRefusals;
+        const char* pszMeaning;
+    } cases[] = {
+        {"\r\n+CMS ERROR: 42\r\n", false, 1, "congestion"},
+        {"\r\n+CMS ERROR: 38\r\n", false, 2, "network out of order"},
+        {"\r\n+CMS ERROR: 41\r\n", true, 1, "temporary failure"},
+        {"\r\n+CMS ERROR: 47\r\n", false, 1, "resources unavailable"},
+        {"\r\n+CMS ERROR: 331\r\n", true, 2, "no network service"},
+        {"\r\n+CMS ERROR: 332\r\n", false, 1, "network timeout"},
+        {"\r\n+CME ERROR: 515\r\n", true, 1, "please wait, initialisation or command processing in progress"},
+        {"\r\n+CMS ERROR: 38\r\n", false, 3, nullptr},  // the third time ends it
+    };
+    for (const Case& c : cases) {
+        CModemRig r;
+        CMsg msg(WSTR("Hi"), WString(), WSTR("0123456789"));
+        r.modem.RequestSend(&msg, WSTR("COM5"));
+        r.Handshake();
+        r.phone.Reply("OK");
+        std::vector<uint32_t> delays;
+        for (unsigned i = 0; i < c.nRefusals; ++i) {
+            if (!c.bAtThePrompt)
+                r.phone.Reply(kPrompt);
+            r.phone.Reply(c.pszRefusal);
+            if (r.modem.GetState() != CModem::ST_RETRY_WAIT)
+                break;
+            EXPECT_FALSE(r.phone.IsReadPending());  // nothing is sent during the pause
+            delays.push_back(r.sink.Timer());
+            r.modem.OnTimer();
+        }
+        const std::string strWhat = std::string(c.pszRefusal) + " x" + std::to_string(c.nRefusals);
+        const std::vector<uint32_t> kDelays = {2000, 5000};
+        EXPECT_EQ(delays, std::vector<uint32_t>(kDelays.begin(), kDelays.begin() + std::min(c.nRefusals, 2u)))
+            << strWhat;
+        if (!c.pszMeaning) {
+            EXPECT_EQ(r.sink.Count("RequestFailed"), 1u) << strWhat;
+            EXPECT_EQ(WideToAnsi(r.modem.GetLastFailure().m_strReceived), "+CMS ERROR: 38");
+            EXPECT_EQ(r.queue.Count("close"), 1u);
+            continue;
+        }
+        r.phone.Reply(kPrompt);
+        r.phone.Reply(kAck);
+        EXPECT_EQ(r.sink.Count("Retrying " + std::string(c.pszMeaning)), c.nRefusals) << strWhat;
+        EXPECT_EQ(r.sink.Count("MessageSent"), 1u) << strWhat;
+        EXPECT_EQ(r.sink.Count("RequestFailed"), 0u) << strWhat;
+        // Every offer of the part was the same, and each was announced again.
+        const std::string strPdu = r.phone.m_writes.back();
+        EXPECT_EQ(strPdu.back(), '\x1A');
+        EXPECT_EQ(r.phone.Count(strPdu), c.bAtThePrompt ? 1u : c.nRefusals + 1) << strWhat;
+        EXPECT_EQ(r.phone.Count("AT+CMGS=15\r"), c.nRefusals + 1) << strWhat;
+    }
+}
+
+TEST_F(Send, OtherRefusalsAndStoringAreNotRetried)
+{
+    for (const char* pszRefusal : {"\r\n+CMS ERROR: 500\r\n", "\r\n+CMS ERROR: 21\r\n", "\r\nERROR\r\n",
+                                   "\r\n+CME ERROR: 38\r\n", "\r\n+CMS ERROR: congestion\r\n"}) {
+        CModemRig r;
+        CMsg msg(WSTR("Hi"), WString(), WSTR("0123456789"));
+        r.modem.RequestSend(&msg, WSTR("COM5"));
+        r.Handshake();
+        r.phone.Reply("OK");
+        r.phone.Reply(kPrompt);
+        r.phone.Reply(pszRefusal);
+        EXPECT_EQ(r.sink.Count("RequestFailed"), 1u) << pszRefusal;
+        EXPECT_EQ(r.phone.Count("AT+CMGS=15\r"), 1u) << pszRefusal;
+    }
+    CMsg msg(WSTR("Hi"), WString(), WSTR("12345"));
+    Start(msg, true);
+    rig.phone.Reply(kPrompt);
+    rig.phone.Reply("\r\n+CMS ERROR: 42\r\n");
+    EXPECT_EQ(rig.sink.Count("RequestFailed"), 1u);
+}
+
+// Each part may be refused twice; the parts before it stay sent.
+TEST_F(Send, EachPartHasRetriesOfItsOwn)
+{
+    CMsg msg(Text(161), WString(), WSTR("12345"));
+    Start(msg);
+    for (int nPart = 0; nPart < 2; ++nPart) {
+        for (int i = 0; i < 2; ++i) {
+            rig.phone.Reply(kPrompt);
+            rig.phone.Reply("\r\n+CMS ERROR: 42\r\n");
+            rig.modem.OnTimer();
+        }
+        rig.phone.Reply(kPrompt);
+        rig.phone.Reply(kAck);
+    }
+    EXPECT_EQ(rig.sink.Count("MessageSent"), 2u);
+    EXPECT_EQ(rig.sink.Count("Retrying congestion"), 4u);
+    EXPECT_EQ(rig.sink.Events().back(), "RequestEnded");
+}
+
+TEST_F(Send, CancelDuringThePauseEndsTheRequest)
+{
+    CMsg msg(WSTR("Hi"), WString(), WSTR("0123456789"));
+    Start(msg);
+    rig.phone.Reply(kPrompt);
+    rig.phone.Reply("\r\n+CMS ERROR: 42\r\n");
+    rig.modem.Cancel();
+    EXPECT_EQ(rig.sink.Timer(), 0u);
+    rig.phone.Run();
+    rig.modem.OnTimer();  // a tick that was on its way
+    EXPECT_EQ(rig.phone.Count("AT+CMGS=15\r"), 1u);
+    EXPECT_EQ(rig.sink.Events().back(), "RequestEnded");
+    EXPECT_EQ(rig.queue.Count("close"), 1u);
+}
+
 TEST_F(Send, PduModeRefusedFails)
 {
-    CMsg msg(WSTR("Hi"), WString(), WSTR("12345"));
+    CMsg msg(WSTR("Hi"), WString(), WSTR("0123456789"));
     rig.modem.RequestSend(&msg, WSTR("COM5"));
     rig.Handshake();
     rig.phone.Reply("\r\nERROR\r\n");
@@ -308,8 +426,8 @@ TEST_F(Send, StoreOnePart)
     AnswerParts(1, kStored);
     EXPECT_EQ(rig.phone.m_strWritten,
               "AT\r\nATE0\r\nAT+CMGF=0\r\nAT+CMGW=15\r0011F10A8110325476980000AA02C834\x1A");
-    EXPECT_EQ(rig.sink.m_calls,
-              Strings({"Handshaking", "SetTimeout 5000", "KillTimeout", "UploadingMessage", "MessageUploaded",
+    EXPECT_EQ(rig.sink.Events(),
+              Strings({"Handshaking", "UploadingMessage", "MessageUploaded",
                        "RequestEnded"}));
     EXPECT_EQ(rig.modem.GetRequest(), CModem::REQ_SAVE);
 }

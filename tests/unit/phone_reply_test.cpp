@@ -1,7 +1,9 @@
 // The parsers of phone replies, on well-formed, real-world and odd input.
 #include <gtest/gtest.h>
 
+#include "phone/PhoneError.h"
 #include "phone/PhoneReply.h"
+#include "phone/Unsolicited.h"
 
 namespace {
 
@@ -27,6 +29,90 @@ TEST(PhoneReply, LeftoverOkBeforeTheAnswer)
     EXPECT_EQ(SkipLeftoverOk("OK>"), "OK>");            // not a line of its own
     EXPECT_EQ(SkipLeftoverOk("OKAY\r\n>"), "OKAY\r\n>");
     EXPECT_EQ(SkipLeftoverOk("ok\r\n>"), "ok\r\n>");
+}
+
+TEST(PhoneReply, LeftoverAnswersBeforeTheHandshakesAnswer)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"\r\n+CMGS: 7\r\n\r\nOK\r\n", ""},
+        {"+CMGS: 7\r\n\r\nOK\r\nAT\r\r\nOK\r\n", "AT\r\r\nOK"},
+        {"+CMGW: 2\r\nOK\r\n\r\nOK\r\n\r\nOK", "OK\r\n\r\nOK"},
+        {"+CMS ERROR: 42", ""},
+        {"ERROR\r\n\r\nOK", "OK"},
+        {"+CME ERROR: 3\r\nOK", "OK"},
+        // The answer itself stays as it came.
+        {"ERROR", "ERROR"},
+        {"+CME ERROR: 515", "+CME ERROR: 515"},
+        {"OK\r\nOK", "OK\r\nOK"},
+        {"AT\r\r\nOK", "AT\r\r\nOK"},
+        {"+CMGS: 7\r\nERROR", "ERROR"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SkipLeftoverAnswers(c.first), c.second) << c.first;
+}
+
+TEST(PhoneReply, UnsolicitedLinesTakenOutOfABurst)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"AT\r\r\n+CREG: 1\r\n\r\nOK\r\n", "AT\r\r\nOK\r\n"},
+        {"\r\n+CMTI: \"SM\",3\r\n\r\n> ", "\r\n> "},
+        {"RING\r\n\r\nRING\r\n\r\nOK\r\n", "\r\nOK\r\n"},
+        {"\r\n+CMGS: 4\r\n\r\n+CDSI: \"SR\",2\r\n", "\r\n+CMGS: 4\r\n"},
+        {"\r\n+CMT: ,5\r\n0011AA\r\n\r\nOK\r\n", "\r\nOK\r\n"},
+        {"\r\n^RSSI:9\r\n", ""},
+        {"\r\n+CMTI: \"SM\",3", "\r\n+CMTI: \"SM\",3"},  // not finished: not recognised
+        {"\r\nRINGS\r\n+CPIN: READY\r\n", "\r\nRINGS\r\n+CPIN: READY\r\n"},
+    };
+    for (const auto& c : cases) {
+        CUnsolicitedFilter filter;
+        EXPECT_EQ(filter.StripBurst(c.first), c.second) << c.first;
+    }
+    CUnsolicitedFilter filter;  // the PDU line of "+CDS:" in the next burst
+    EXPECT_EQ(filter.StripBurst("\r\n+CDS: 25\r\n"), "");
+    EXPECT_EQ(filter.StripBurst("0006D60B91\r\n\r\nOK\r\n"), "\r\nOK\r\n");
+    EXPECT_FALSE(filter.KeepLine("NO CARRIER"));
+    EXPECT_TRUE(filter.KeepLine("+CPBR: 1,\"1\",129,\"RING\""));
+}
+
+TEST(PhoneError, ReportsAndTheirMeanings)
+{
+    // The codes phones really send, each with a meaning.
+    for (unsigned n : {21u, 27u, 28u, 38u, 41u, 42u, 47u, 50u, 69u, 96u, 111u, 304u, 305u, 310u, 311u, 312u, 313u,
+                       314u, 315u, 316u, 317u, 318u, 320u, 321u, 322u, 330u, 331u, 332u, 500u, 512u, 513u, 514u, 515u})
+        EXPECT_NE(GetPhoneErrorMeaning(CPhoneError::CMS, n), nullptr) << n;
+    for (unsigned n : {3u, 4u, 10u, 11u, 12u, 13u, 14u, 20u, 21u, 22u, 30u, 31u, 100u, 515u})
+        EXPECT_NE(GetPhoneErrorMeaning(CPhoneError::CME, n), nullptr) << n;
+
+    const std::pair<const char*, const char*> cases[] = {
+        {"+CMS ERROR: 38", "network out of order (+CMS ERROR: 38)"},
+        {"\r\n+CMS ERROR: 042\r\n", "congestion (+CMS ERROR: 42)"},
+        {"+CMS ERROR: 304", "invalid PDU mode parameter (+CMS ERROR: 304)"},
+        {"+CME ERROR: 10", "SIM not inserted (+CME ERROR: 10)"},
+        {"+CMGS: 1\r\n+CME ERROR: 515", "please wait, initialisation or command processing in progress (+CME ERROR: 515)"},
+        {"+CMS ERROR: 999", "+CMS ERROR: 999"},
+        {"+CME ERROR: SIM not inserted", "SIM not inserted"},
+        {"ERROR", ""},
+        {"+CMS ERROR:", ""},
+        {"OK", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DescribePhoneError(c.first), c.second) << c.first;
+}
+
+TEST(PhoneError, TransientOnesOnly)
+{
+    for (const char* psz : {"+CMS ERROR: 38", "+CMS ERROR: 41", "+CMS ERROR: 42", "+CMS ERROR: 47",
+                            "+CMS ERROR: 331", "+CMS ERROR: 332", "+CME ERROR: 515"}) {
+        CPhoneError error;
+        ASSERT_TRUE(FindPhoneError(psz, error)) << psz;
+        EXPECT_TRUE(IsTransient(error)) << psz;
+    }
+    for (const char* psz : {"+CMS ERROR: 500", "+CMS ERROR: 304", "+CME ERROR: 38", "+CMS ERROR: 515",
+                            "+CMS ERROR: congestion", "+CME ERROR: 22"}) {
+        CPhoneError error;
+        ASSERT_TRUE(FindPhoneError(psz, error)) << psz;
+        EXPECT_FALSE(IsTransient(error)) << psz;
+    }
 }
 
 TEST(PhoneReply, LinesAcrossBursts)

@@ -90,6 +90,75 @@ TEST_F(Request, PhonebookHandedOverWholeOrNotAtAll)
     EXPECT_EQ(WideToUtf8(host.m_phonebook[0].m_strName), "Kept");
 }
 
+// The request's text, then why: the phone's error and its meaning, or the
+// port's trouble in words.
+TEST_F(Request, FailuresSayWhy)
+{
+    struct Case {
+        const char* pszRefusal;  // the answer to AT+CMGS=
+        const char* pszStatus;
+    } cases[] = {
+        {"\r\n+CMS ERROR: 304\r\n", "Failed to send message: invalid PDU mode parameter (+CMS ERROR: 304)"},
+        {"\r\n+CME ERROR: 10\r\n", "Failed to send message: SIM not inserted (+CME ERROR: 10)"},
+        {"\r\n+CMS ERROR: 601\r\n", "Failed to send message: +CMS ERROR: 601"},
+        {"\r\n+CMS ERROR: SMSC address unknown\r\n", "Failed to send message: SMSC address unknown"},
+        {"\r\nERROR\r\n", "Failed to send message"},
+        {"\r\nNONSENSE\r\n", "Failed to send message"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(request.Send(WSTR("COM5"), two, WSTR("Hi")));
+        phone.Serve([&c](const std::string& s) { return s.compare(0, 8, "AT+CMGS=") == 0 ? c.pszRefusal : "-"; });
+        EXPECT_EQ(host.m_status.back(), c.pszStatus);
+    }
+
+    // Three times "network out of order": twice offered again, then given up.
+    host.m_strBox = WString(161, 'x');  // two parts
+    ASSERT_TRUE(request.Send(WSTR("COM5"), two, WString()));
+    for (int nRefusals = 0; nRefusals < 3; ++nRefusals) {
+        phone.Serve([](const std::string& s) { return s.back() == '\x1A' ? "\r\n+CMS ERROR: 38\r\n" : "-"; });
+        request.OnTimer(CPhoneRequest::TIMER_DIALOGUE);
+    }
+    const Strings expected = {"Retrying message 1 to 111 (network out of order)",
+                              "Sending message 1 to 111...",
+                              "Retrying message 1 to 111 (network out of order)",
+                              "Sending message 1 to 111...",
+                              "Failed to send message: network out of order (+CMS ERROR: 38)"};
+    EXPECT_EQ(Strings(host.m_status.end() - 5, host.m_status.end()), expected);
+
+    // Otherwise the system's text.
+    const auto systemText = [](uint32_t dwError) {
+        return "Error: " + TrimWhite(WideToUtf8(CSerialPortException(dwError).GetErrorText()));
+    };
+    const std::pair<uint32_t, std::string> ports[] = {
+        {5, "Error: the port COM5 is in use by another program"},
+        {32, "Error: the port COM5 is in use by another program"},
+        {2, "Error: the port COM5 was not found"},
+        {31, systemText(31)},
+    };
+    for (const auto& port : ports) {
+        request.TestPort(WSTR("COM5"));
+        phone.FailNext(port.first);
+        EXPECT_EQ(host.m_status.back(), port.second);
+    }
+    request.TestPort(WSTR("COM5"));
+    phone.Reply("OK");
+    phone.FailNext(5);  // a write refused: no open
+    EXPECT_EQ(host.m_status.back(), systemText(5));
+}
+
+TEST_F(Request, RetryOfAMessageOfOneSmsAndTheProgressTimeOut)
+{
+    ASSERT_TRUE(request.Send(WSTR("COM5"), {CContact(WSTR("Anna"), WSTR("0123"))}, WSTR("Hi")));
+    phone.Serve([](const std::string& s) { return s.back() == '\x1A' ? "\r\n+CMS ERROR: 42\r\n" : "-"; });
+    EXPECT_EQ(host.m_status.back(), "Retrying message to Anna (0123) (congestion)");
+    request.OnTimer(CPhoneRequest::TIMER_DIALOGUE);
+    phone.Reply("\r\n> ");  // the part offered again, and no answer to it
+    request.OnTimer(CPhoneRequest::TIMER_DIALOGUE);
+    phone.Run();
+    EXPECT_EQ(host.m_status.back(), "Error: timed out waiting for data");
+    EXPECT_EQ(host.m_events.back(), "ended");
+}
+
 TEST_F(Request, CancelWhileIdleStillClosesThePort)
 {
     request.Cancel();

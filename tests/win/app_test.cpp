@@ -5,13 +5,17 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "res/resource.h"
 #include "shell/App.h"
+#include "skinning/Skin.h"
+#include "ui/MainDlg.h"
 #include "win/AppModule.h"
 #include "base/Util.h"
 #include "support/TraceCapture.h"
@@ -179,6 +183,47 @@ TEST_F(AppTest, EscapeThroughTheMessageFilterEndsWithTwo)
     EXPECT_EQ(nResult, 2);
     ASSERT_NE(hSeen, nullptr);
     EXPECT_FALSE(IsWindow(hSeen));  // no window of the program outlives the loop
+}
+
+// The serial worker lists the ports when the window starts; here it is held
+// just before (in its trace) until the window has been destroyed, or for a
+// second at most. What it announces then must reach the window, not be lost:
+// the worker is stopped while the window is still there.
+HANDLE g_hListing = nullptr;  // the worker is about to list the ports
+HANDLE g_hGo = nullptr;       // the window has been destroyed
+
+void HoldTheListing(const char* pszLine)
+{
+    if (std::string(pszLine) != "Enumerating ports...\n")
+        return;
+    SetEvent(g_hListing);
+    WaitForSingleObject(g_hGo, 1000);
+}
+
+TEST_F(AppTest, TheSerialWorkerIsStoppedBeforeTheWindowGoes)
+{
+    ASSERT_EQ(GetSettingsKey().Open(m_location), ERROR_SUCCESS);
+    GetSettingsKey().Value("AllowCheck").WriteBool(false);
+    ASSERT_TRUE(GetSkin().LoadSkin(GetSkinFolder()));
+    g_hListing = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    g_hGo = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    CTraceCapture capture;
+    SetTraceOutput(&HoldTheListing);
+    {
+        CMainDlg dlg;
+        ASSERT_TRUE(dlg.Create(nullptr));  // never shown
+        ASSERT_EQ(WaitForSingleObject(g_hListing, 10000), WAIT_OBJECT_0);
+        EXPECT_TRUE(dlg.DestroyWindow());
+        SetEvent(g_hGo);
+    }
+    std::vector<std::string> lost;
+    for (const std::string& strPair : CTraceCapture::Pairs()) {
+        if (strPair.find("Announcement lost") != std::string::npos)
+            lost.push_back(strPair);
+    }
+    EXPECT_EQ(lost, std::vector<std::string>());
+    CloseHandle(g_hListing);
+    CloseHandle(g_hGo);
 }
 
 } // namespace

@@ -28,10 +28,10 @@ std::string Seconds(uint32_t dwMilliseconds)
 } // namespace
 
 CConsoleRequest::CConsoleRequest(CSerialQueue* pQueue, CConsoleHost* pHost, const WString& strPort,
-                                 uint32_t dwTimeoutMs, uint32_t dwOpenPauseMs)
-    : m_request(pQueue, this), m_pHost(pHost), m_strPort(strPort), m_dwTimeoutMs(dwTimeoutMs),
-      m_dwOpenPauseMs(dwOpenPauseMs)
+                                 uint32_t dwTimeoutMs)
+    : m_request(pQueue, this), m_pHost(pHost), m_strPort(strPort), m_dwTimeoutMs(dwTimeoutMs)
 {
+    m_request.SetProgressTimeout(dwTimeoutMs);
 }
 
 void CConsoleRequest::Send(const std::vector<CContact>& recipients, const WString& strText)
@@ -47,7 +47,6 @@ void CConsoleRequest::Save(const std::vector<CContact>& recipients, const WStrin
 void CConsoleRequest::StartMessages(const std::vector<CContact>& recipients, const WString& strText, bool bSave)
 {
     m_bMessages = true;
-    RestartDeadline(m_dwOpenPauseMs);
     const bool bStarted =
         bSave ? m_request.Save(m_strPort, recipients, strText) : m_request.Send(m_strPort, recipients, strText);
     if (!bStarted)
@@ -56,57 +55,32 @@ void CConsoleRequest::StartMessages(const std::vector<CContact>& recipients, con
 
 void CConsoleRequest::DownloadPhonebook()
 {
-    RestartDeadline(m_dwOpenPauseMs);
     m_request.DownloadPhonebook(m_strPort);
 }
 
 void CConsoleRequest::TestPort()
 {
-    RestartDeadline(m_dwOpenPauseMs);
     m_request.TestPort(m_strPort);
 }
 
 void CConsoleRequest::OnOperationComplete(std::unique_ptr<CSerialOp> pOp,
                                           std::unique_ptr<CSerialPortException> pError)
 {
-    // The phone's silence is measured from the open and from each reply.
-    if (!pError && pOp && !m_bCanceled &&
-        (pOp->m_nKind == OP_OPEN || (pOp->m_nKind == OP_READ && !pOp->GetText().empty())))
-        RestartDeadline();
     m_request.OnOperationComplete(std::move(pOp), std::move(pError));
 }
 
+// A port that does not even close within kCloseGraceMs of a time-out is
+// given up.
 void CConsoleRequest::OnTimer(unsigned nId)
 {
-    if (nId == TIMER_DEADLINE)
-        OnDeadline();
-    else
+    if (nId != TIMER_CLOSE) {
         m_request.OnTimer(nId);
-}
-
-// The phone has gone silent: cancel as the window's Cancel button does. The
-// close announcement ends the request; a port that does not even close in
-// kCloseGraceMs is given up.
-void CConsoleRequest::OnDeadline()
-{
-    if (m_bFinished)
-        return;
-    if (m_bCanceled) {
-        m_pHost->PrintError("the port did not close within " + Seconds(kCloseGraceMs) + "; giving up");
-        Finish();
         return;
     }
-    m_bCanceled = true;
-    Note(kExitTimeout);
-    m_request.Cancel();
-    m_pHost->PrintError("timed out: no answer from the phone for " + Seconds(m_dwTimeoutMs) +
-                        "; the request was cancelled");
-    m_pHost->SetTimer(TIMER_DEADLINE, kCloseGraceMs);
-}
-
-void CConsoleRequest::RestartDeadline(uint32_t dwExtraMs)
-{
-    m_pHost->SetTimer(TIMER_DEADLINE, m_dwTimeoutMs + dwExtraMs);
+    if (m_bFinished)
+        return;
+    m_pHost->PrintError("the port did not close within " + Seconds(kCloseGraceMs) + "; giving up");
+    Finish();
 }
 
 int CConsoleRequest::GetExitCode() const
@@ -129,8 +103,8 @@ void CConsoleRequest::Finish()
     if (m_bFinished)
         return;
     m_bFinished = true;
-    m_pHost->KillTimer(TIMER_DEADLINE);
-    m_pHost->KillTimer(TIMER_HANDSHAKE);
+    m_pHost->KillTimer(TIMER_CLOSE);
+    m_pHost->KillTimer(TIMER_DIALOGUE);
 }
 
 // --- CPhoneRequestHost -------------------------------------------------------------
@@ -166,18 +140,32 @@ void CConsoleRequest::OnPhonebook(const std::vector<CContact>& phonebook)
                            OneLine(WideToUtf8(contact.m_strNumber), false));
 }
 
-void CConsoleRequest::OnPortError(uint32_t dwError)
+// The window's reason (the system's text, or what it means for an open),
+// with the code.
+void CConsoleRequest::OnPortError(uint32_t dwError, const WString& strReason)
 {
-    m_pHost->PrintError(WideToUtf8(m_strPort) + ": " + TrimWhite(m_pHost->GetErrorText(dwError)) + " (error " +
-                        std::to_string(dwError) + ")");
+    m_pHost->PrintError(WideToUtf8(m_strPort) + ": " + WideToUtf8(strReason) + " (error " + std::to_string(dwError) +
+                        ")");
     Note(kExitPort);
 }
 
-void CConsoleRequest::OnPhoneRefused(const CSmsException& e)
+void CConsoleRequest::OnPhoneRefused(const CSmsException& e, const WString& strReason)
 {
-    m_pHost->PrintError("the phone answered '" + OneLine(WideToUtf8(e.m_strReceived), true) + "' instead of '" +
+    m_pHost->PrintError((strReason.empty() ? std::string() : WideToUtf8(strReason) + ": ") + "the phone answered '" +
+                        OneLine(WideToUtf8(e.m_strReceived), true) + "' instead of '" +
                         OneLine(WideToUtf8(e.m_strExpected), true) + "'");
     Note(kExitFailed);
+}
+
+// Cancelled as the window's Cancel button does it (the driver has cancelled
+// the exchange and queued the close, whose announcement ends the request).
+void CConsoleRequest::OnNoProgress()
+{
+    Note(kExitTimeout);
+    OnStatus(WSTR("Canceled"), false);
+    m_pHost->PrintError("timed out: no answer from the phone for " + Seconds(m_dwTimeoutMs) +
+                        "; the request was cancelled");
+    m_pHost->SetTimer(TIMER_CLOSE, kCloseGraceMs);
 }
 
 void CConsoleRequest::OnNoAnswer()

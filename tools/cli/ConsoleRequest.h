@@ -2,9 +2,9 @@
 // device test), carried out by the request logic the main window uses: the
 // same status texts, the same handshake time-out, several recipients on one
 // open port. The console adds what a script needs: an exit code, the phone
-// book as text, details of a failure on standard error, and a time-out that
-// cancels a request the phone has stopped answering, as the window's Cancel
-// does.
+// book as text, details of a failure on standard error, and its own wording
+// of the progress time-out: the request is cancelled, as the window's Cancel
+// does it.
 //
 // No Win32 here: the surroundings (output, window timers) come through
 // CConsoleHost, the port through CSerialQueue, so the whole console side runs
@@ -33,24 +33,20 @@ public:
     // Starts, or restarts, timer nId; OnTimer(nId) follows after dwMilliseconds.
     virtual void SetTimer(unsigned nId, uint32_t dwMilliseconds) = 0;
     virtual void KillTimer(unsigned nId) = 0;
-    // The system's text for a port error code.
-    virtual std::string GetErrorText(uint32_t dwError) = 0;
 };
 
 class CConsoleRequest : private CPhoneRequestHost {
 public:
     enum {
-        TIMER_HANDSHAKE = CPhoneRequest::TIMER_HANDSHAKE,  // the driver's 5 s wait for the answer to "AT"
-        TIMER_DEADLINE = 35,                               // the phone's silence the tool puts up with
+        TIMER_DIALOGUE = CPhoneRequest::TIMER_DIALOGUE,  // the driver's wait for each answer
+        TIMER_CLOSE = 35,                                // after a time-out, the wait for the port to close
     };
     // After a cancel, the wait for the port to close before giving up.
     static constexpr uint32_t kCloseGraceMs = 5000;
 
-    // dwTimeoutMs: a request is cancelled when the phone has sent nothing for
-    // that long since the port opened or since its last reply. The open itself
-    // may take dwOpenPauseMs more (the worker's pause after a fresh open).
-    CConsoleRequest(CSerialQueue* pQueue, CConsoleHost* pHost, const WString& strPort, uint32_t dwTimeoutMs,
-                    uint32_t dwOpenPauseMs = 0);
+    // dwTimeoutMs: the progress time-out, the wait for each answer after the
+    // handshake; a request the phone does not answer in time is cancelled.
+    CConsoleRequest(CSerialQueue* pQueue, CConsoleHost* pHost, const WString& strPort, uint32_t dwTimeoutMs);
 
     CConsoleRequest(const CConsoleRequest&) = delete;
     CConsoleRequest& operator=(const CConsoleRequest&) = delete;
@@ -83,13 +79,12 @@ private:
     void KillTimer(unsigned nId) override;
     void OnRequestEnded() override;
     void OnPhonebook(const std::vector<CContact>& phonebook) override;
-    void OnPortError(uint32_t dwError) override;
-    void OnPhoneRefused(const CSmsException& e) override;
+    void OnPortError(uint32_t dwError, const WString& strReason) override;
+    void OnPhoneRefused(const CSmsException& e, const WString& strReason) override;
     void OnNoAnswer() override;
+    void OnNoProgress() override;
 
     void StartMessages(const std::vector<CContact>& recipients, const WString& strText, bool bSave);
-    void OnDeadline();
-    void RestartDeadline(uint32_t dwExtraMs = 0);
     void Note(int nExitCode);
     void Finish();
 
@@ -97,11 +92,9 @@ private:
     CConsoleHost* m_pHost;
     WString m_strPort;
     uint32_t m_dwTimeoutMs;
-    uint32_t m_dwOpenPauseMs;
 
     bool m_bMessages = false;  // a send or store, not a phone book or device test
     std::vector<CContact> m_phonebook;
     int m_nFailure = 0;  // the first failure's exit code
-    bool m_bCanceled = false;
     bool m_bFinished = false;
 };

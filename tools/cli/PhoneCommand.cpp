@@ -21,9 +21,9 @@
 
 namespace {
 
-// The silence of the phone after which a request is cancelled: the longest a
-// network may take to answer AT+CMGS.
-const uint32_t kDefaultTimeout = 120;
+// The wait for each answer of the phone after the handshake, after which a
+// request is cancelled: the longest a network may take to answer AT+CMGS.
+const uint32_t kDefaultTimeout = 60;
 const uint32_t kMaxTimeout = 86400;
 
 const char kSendUsage[] =
@@ -118,7 +118,6 @@ public:
         ::SetTimer(m_session.GetWindow(), nId, dwMilliseconds, nullptr);
     }
     void KillTimer(unsigned nId) override { ::KillTimer(m_session.GetWindow(), nId); }
-    std::string GetErrorText(uint32_t dwError) override { return WideToUtf8(GetSystemErrorText(dwError)); }
 
     void OnOperationComplete(std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError) override
     {
@@ -188,8 +187,7 @@ int RunMessage(CArgs& args, const char* pszUsage, bool bSave)
     CConsoleSession console;
     if (!console.Start())
         return kExitPort;
-    CConsoleRequest request(console.Queue(), &console, message.phone.strPort, message.phone.dwTimeoutMs,
-                            CSerialCom::kOpenPauseMs);
+    CConsoleRequest request(console.Queue(), &console, message.phone.strPort, message.phone.dwTimeoutMs);
     if (bSave)
         request.Save(recipients, strText);
     else
@@ -217,7 +215,7 @@ int RunTestPort(CArgs& args)
     CConsoleSession console;
     if (!console.Start())
         return kExitPort;
-    CConsoleRequest request(console.Queue(), &console, phone.strPort, phone.dwTimeoutMs, CSerialCom::kOpenPauseMs);
+    CConsoleRequest request(console.Queue(), &console, phone.strPort, phone.dwTimeoutMs);
     request.TestPort();
     return console.Run(request);
 }
@@ -231,7 +229,7 @@ int RunPhonebook(CArgs& args)
     CConsoleSession console;
     if (!console.Start())
         return kExitPort;
-    CConsoleRequest request(console.Queue(), &console, phone.strPort, phone.dwTimeoutMs, CSerialCom::kOpenPauseMs);
+    CConsoleRequest request(console.Queue(), &console, phone.strPort, phone.dwTimeoutMs);
     request.DownloadPhonebook();
     const int nExit = console.Run(request);
     if (nExit == kExitOk && bSave && !StoreContacts(request.GetPhonebook()))

@@ -219,6 +219,11 @@ private:
                 m_bHungUp = true;
                 m_out.clear();
                 break;
+            case CSimAction::REPEAT:
+                m_strRepeat = action.strData;
+                m_repeatEvery = std::chrono::milliseconds(action.nDelayMs ? action.nDelayMs : 1);
+                m_nextRepeat = Clock::now() + m_repeatEvery;
+                break;
             }
         }
     }
@@ -226,6 +231,14 @@ private:
     // Whether the head burst may be written now; else when it may.
     bool WantOutput(Clock::time_point now, int& nTimeout)
     {
+        if (m_out.empty() && !m_strRepeat.empty()) {
+            if (now < m_nextRepeat) {
+                Shorten(nTimeout, m_nextRepeat - now);
+                return false;
+            }
+            m_out.push_back(CBurst{m_strRepeat, 0});
+            m_nextRepeat = now + m_repeatEvery;
+        }
         if (m_out.empty())
             return false;
         CBurst& burst = m_out.front();
@@ -294,6 +307,9 @@ private:
     Clock::time_point m_nextRead{};
     Clock::time_point m_nextWrite{};
     std::deque<CBurst> m_out;
+    std::string m_strRepeat;  // babble: sent again and again while nothing else is
+    Clock::duration m_repeatEvery{};
+    Clock::time_point m_nextRepeat{};
     std::ofstream m_log;
     bool m_bHungUp = false;
 };

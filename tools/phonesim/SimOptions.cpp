@@ -26,10 +26,22 @@ const char kSimHelp[] =
     "  --late-ok             send the final result code in a burst of its own\n"
     "  --error CMD[:CODE][@N]  answer CMD (AT, ATE0, AT+CMGF, AT+CMGS, AT+CSCS, ...,\n"
     "                        or PDU for the reply to a PDU) with ERROR, or with\n"
-    "                        \"+CMS ERROR: CODE\"; with @N only its N-th time.\n"
+    "                        \"+CMS ERROR: CODE\" (SMS commands and PDU) or\n"
+    "                        \"+CME ERROR: CODE\" (others); with @N only its N-th\n"
+    "                        time.\n"
     "                        May be given several times.\n"
     "  --silent              never answer, not even with the echo\n"
     "  --silent-after N      answer N commands, then nothing\n"
+    "  --babble ok|echo|blank  while silent, repeat OK, the echo of the command\n"
+    "                        not answered, or a blank line every --gap MS\n"
+    "  --unsolicited WHEN=LINE  send LINE on its own before the reply to WHEN: a\n"
+    "                        command as for --error (AT+CMGS: before the \"> \"\n"
+    "                        prompt; PDU: before +CMGS:), with @N only its N-th\n"
+    "                        time; * before every reply; random before about\n"
+    "                        every other one. \\n in LINE starts a second line\n"
+    "                        (+CMT: and its PDU). May be given several times.\n"
+    "  --pdu-delay MS        answer each PDU MS later (the answer still comes when\n"
+    "                        the port has been closed meanwhile)\n"
     "  --hangup-after N      disconnect when the N-th command arrives\n"
     "  --hangup-in-pdu N     disconnect in the middle of the N-th PDU\n"
     "  --busy                the port is in use by another program: opening it fails\n"
@@ -41,6 +53,8 @@ const char kSimHelp[] =
     "                        line is an empty location; lines starting with # are\n"
     "                        comments\n"
     "  --phonebook-size N    the number of locations (default: as many as given)\n"
+    "  --cpbr-not-found      answer AT+CPBR over locations that are all empty with\n"
+    "                        +CME ERROR: 22 (not found), as many phones do\n"
     "\n"
     "Commands: AT, ATE0, ATE1, AT+CMGF=0, AT+CMGS=<n> (\"> \", hex PDU, Ctrl-Z;\n"
     "ESC aborts), AT+CMGW=<n>, AT+CGMI, AT+CSCS (IRA, GSM, UCS2, UTF-8), AT+CPBS,\n"
@@ -84,6 +98,38 @@ bool ParseFailRule(const std::string& strArg, CFailRule& rule)
     for (char& ch : str)
         ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
     rule.strCommand = str;
+    return true;
+}
+
+bool ParseUnsolicitedRule(const std::string& strArg, CUnsolicitedRule& rule)
+{
+    const size_t nEq = strArg.find('=');
+    if (nEq == std::string::npos || nEq == 0 || nEq + 1 == strArg.size())
+        return false;
+    std::string strWhen = strArg.substr(0, nEq);
+    const size_t nAt = strWhen.rfind('@');
+    if (nAt != std::string::npos) {
+        unsigned long n = 0;
+        if (!ParseNumber(strWhen.substr(nAt + 1), 100000, n) || n == 0)
+            return false;
+        rule.nOccurrence = static_cast<unsigned>(n);
+        strWhen.erase(nAt);
+    }
+    if (strWhen.empty())
+        return false;
+    for (char& ch : strWhen)
+        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    rule.strWhen = strWhen;
+    rule.strText.clear();
+    const std::string strText = strArg.substr(nEq + 1);
+    for (size_t i = 0; i < strText.size(); ++i) {
+        if (strText.compare(i, 2, "\\n") == 0) {
+            rule.strText += "\r\n";
+            ++i;
+        } else {
+            rule.strText += strText[i];
+        }
+    }
     return true;
 }
 
@@ -145,7 +191,35 @@ bool ParseSimOptions(const std::vector<std::string>& args, CSimOptions& options,
                 return false;
             }
             options.fails.push_back(rule);
-        } else if (strArg == "--silent")
+        } else if (strArg == "--unsolicited") {
+            CUnsolicitedRule rule;
+            if (!value())
+                return false;
+            if (!ParseUnsolicitedRule(strValue, rule)) {
+                strError = "--unsolicited takes WHEN[@N]=LINE, for example AT+CMGS=+CMTI: \"SM\",3";
+                return false;
+            }
+            options.unsolicited.push_back(rule);
+        } else if (strArg == "--babble") {
+            if (!value())
+                return false;
+            if (strValue == "ok")
+                options.nBabble = CSimOptions::BABBLE_OK;
+            else if (strValue == "echo")
+                options.nBabble = CSimOptions::BABBLE_ECHO;
+            else if (strValue == "blank")
+                options.nBabble = CSimOptions::BABBLE_BLANK;
+            else {
+                strError = "--babble takes ok, echo or blank";
+                return false;
+            }
+        } else if (strArg == "--pdu-delay") {
+            if (!number(600000, n))
+                return false;
+            options.nPduDelayMs = static_cast<unsigned>(n);
+        } else if (strArg == "--cpbr-not-found")
+            options.bEmptyRangeNotFound = true;
+        else if (strArg == "--silent")
             options.nSilentAfter = 0;
         else if (strArg == "--silent-after") {
             if (!number(1000000, n))

@@ -11,6 +11,13 @@ struct CFailRule {
     unsigned nOccurrence = 0;  // only the n-th time (1-based); 0: every time
 };
 
+// A line the phone sends on its own, before the reply to a command.
+struct CUnsolicitedRule {
+    std::string strWhen;       // a command as for CFailRule, "*" (every reply) or "RANDOM" (about every other)
+    unsigned nOccurrence = 0;  // only before the n-th reply to that command (1-based); 0: every time
+    std::string strText;       // the line; "\\n" in the option separates the lines of a code with a PDU line
+};
+
 struct CSimOptions {
     std::string strLink;  // symbolic link to the pty slave
     std::string strLog;   // JSON-lines log
@@ -20,6 +27,12 @@ struct CSimOptions {
     bool bSplitEcho = false;
     bool bLateOk = false;
     std::vector<CFailRule> fails;
+    std::vector<CUnsolicitedRule> unsolicited;
+    // While silent, repeated every nGapMs: "OK", the echo of the command not
+    // answered, or a blank line.
+    enum EBabble { BABBLE_NONE, BABBLE_OK, BABBLE_ECHO, BABBLE_BLANK } nBabble = BABBLE_NONE;
+    unsigned nPduDelayMs = 0;  // the answer to a PDU comes this much later
+    bool bEmptyRangeNotFound = false;  // AT+CPBR over a range without entries: +CME ERROR: 22
     int nSilentAfter = -1;   // answer this many commands, then nothing; -1: always answer
     int nHangupAfter = -1;   // hang up when this command (1-based) arrives
     int nHangupInPdu = -1;   // hang up in the middle of this PDU (1-based)

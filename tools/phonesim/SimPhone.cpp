@@ -62,6 +62,26 @@ std::string Visible(const std::string& str)
     return out;
 }
 
+// The commands of 3GPP TS 27.005 report their errors as +CMS ERROR, the
+// others as +CME ERROR.
+bool IsSmsCommand(const std::string& strName)
+{
+    static const char* const kSms[] = {"PDU",     "AT+CSMS", "AT+CPMS", "AT+CMGF", "AT+CSCA", "AT+CSMP", "AT+CSDH",
+                                       "AT+CSCB", "AT+CSAS", "AT+CRES", "AT+CNMI", "AT+CMGL", "AT+CMGR", "AT+CNMA",
+                                       "AT+CMGS", "AT+CMSS", "AT+CMGW", "AT+CMGD", "AT+CMGC", "AT+CMMS"};
+    for (const char* psz : kSms) {
+        if (strName == psz)
+            return true;
+    }
+    return false;
+}
+
+// The command's name: up to '=' or '?', in upper case.
+std::string CommandName(const std::string& strLine)
+{
+    return Upper(strLine.substr(0, strLine.find_first_of("=?")));
+}
+
 } // namespace
 
 CSimPhone::CSimPhone(const CSimOptions& options, const CSimPhonebook& phonebook)
@@ -116,25 +136,26 @@ void CSimPhone::OnCommandLine(std::vector<CSimAction>& actions)
         return;
     }
     CReply reply;
+    reply.strCommand = strLine + "\r";
     if (m_bEcho)
-        reply.strEcho = strLine + "\r";
+        reply.strEcho = reply.strCommand;
     if (bTooLong)
         reply.strFinal = "ERROR";
     else
         Execute(strLine, reply);
+    AddUnsolicited(CommandName(strLine), reply);
     Emit(reply, actions);
 }
 
 void CSimPhone::Execute(const std::string& strLine, CReply& reply)
 {
-    const std::string strUpper = Upper(strLine);
-    if (strUpper.compare(0, 2, "AT") != 0) {
+    const std::string strName = CommandName(strLine);
+    if (strName.compare(0, 2, "AT") != 0) {
         reply.strFinal = "ERROR";
         return;
     }
-    // The command's name: up to '=' or '?'; its arguments after '='.
-    const size_t nEnd = strUpper.find_first_of("=?");
-    const std::string strName = strUpper.substr(0, nEnd);
+    // The arguments after '='.
+    const size_t nEnd = strLine.find_first_of("=?");
     const std::string strTail = nEnd == std::string::npos ? std::string() : strLine.substr(nEnd);
     const std::string strArgs = strTail.size() > 1 && strTail[0] == '=' ? strTail.substr(1) : std::string();
     if (FindFailure(strName, reply.strFinal))
@@ -240,6 +261,20 @@ void CSimPhone::ExecutePhonebook(const std::string& strName, const std::string& 
     // Empty locations are skipped.
     for (auto it = m_phonebook.m_entries.lower_bound(nFirst); it != m_phonebook.m_entries.end() && it->first <= nLast; ++it)
         reply.info.push_back(FormatEntry(it->first, it->second, m_charset));
+    if (reply.info.empty() && m_options.bEmptyRangeNotFound)
+        reply.strFinal = "+CME ERROR: 22";  // not found
+}
+
+void CSimPhone::AddUnsolicited(const std::string& strName, CReply& reply)
+{
+    const unsigned nCount = m_counts[strName];
+    for (const CUnsolicitedRule& rule : m_options.unsolicited) {
+        bool bNow = rule.strWhen == "*" || (rule.strWhen == strName && (!rule.nOccurrence || rule.nOccurrence == nCount));
+        if (rule.strWhen == "RANDOM")
+            bNow = m_random() % 2 == 0;
+        if (bNow)
+            reply.strUnsolicited += "\r\n" + rule.strText + "\r\n";
+    }
 }
 
 bool CSimPhone::FindFailure(const std::string& strName, std::string& strFinal)
@@ -248,7 +283,9 @@ bool CSimPhone::FindFailure(const std::string& strName, std::string& strFinal)
     for (const CFailRule& rule : m_options.fails) {
         if (rule.strCommand != strName || (rule.nOccurrence && rule.nOccurrence != nCount))
             continue;
-        strFinal = rule.nCode < 0 ? "ERROR" : "+CMS ERROR: " + std::to_string(rule.nCode);
+        strFinal = rule.nCode < 0                ? std::string("ERROR")
+                   : IsSmsCommand(strName) ? "+CMS ERROR: " + std::to_string(rule.nCode)
+                                           : "+CME ERROR: " + std::to_string(rule.nCode);
         return true;
     }
     return false;
@@ -303,6 +340,7 @@ void CSimPhone::OnPduEnd(std::vector<CSimAction>& actions)
     }
 
     CReply reply;
+    reply.strCommand = m_strPdu;
     if (m_bEcho)
         reply.strEcho = m_strPdu;
     if (FindFailure("PDU", reply.strFinal)) {
@@ -330,21 +368,32 @@ void CSimPhone::OnPduEnd(std::vector<CSimAction>& actions)
                                                   info.strNumber + ": " + OneLine(info.strText)});
     }
     Log(fields.Text(), actions);
-    Emit(reply, actions);
+    AddUnsolicited("PDU", reply);
+    Emit(reply, actions, m_options.nPduDelayMs);
 }
 
 // Verbose result codes: information text and the final code each framed by
 // CR LF. The bursts follow the options: the echo alone, the final code alone.
-void CSimPhone::Emit(const CReply& reply, std::vector<CSimAction>& actions)
+// A silent phone may babble instead.
+void CSimPhone::Emit(const CReply& reply, std::vector<CSimAction>& actions, unsigned nFirstDelayMs)
 {
-    if (m_bSilent)
+    if (m_bSilent) {
+        if (m_options.nBabble != CSimOptions::BABBLE_NONE) {
+            const std::string strBabble = m_options.nBabble == CSimOptions::BABBLE_OK   ? std::string("\r\nOK\r\n")
+                                          : m_options.nBabble == CSimOptions::BABBLE_BLANK ? std::string("\r\n")
+                                                                                          : reply.strCommand;
+            actions.push_back({CSimAction::REPEAT, strBabble, m_options.nGapMs});
+            Log(CJsonFields().Add("event", "babble").Add("text", strBabble).Text(), actions);
+        }
         return;
+    }
     std::vector<std::string> bursts;
     std::string strBurst = reply.strEcho;
     if (m_options.bSplitEcho && !strBurst.empty()) {
         bursts.push_back(strBurst);
         strBurst.clear();
     }
+    strBurst += reply.strUnsolicited;
     if (!reply.info.empty()) {
         strBurst += "\r\n";
         for (const std::string& strInfo : reply.info)
@@ -362,7 +411,7 @@ void CSimPhone::Emit(const CReply& reply, std::vector<CSimAction>& actions)
         bursts.push_back(strBurst);
     std::string strAll;
     for (size_t i = 0; i < bursts.size(); ++i) {
-        actions.push_back({CSimAction::SEND, bursts[i], i == 0 ? 0u : m_options.nGapMs});
+        actions.push_back({CSimAction::SEND, bursts[i], i == 0 ? nFirstDelayMs : m_options.nGapMs});
         strAll += bursts[i];
     }
     if (!strAll.empty()) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@ struct CSimAction {
         HANGUP,  // disconnect now; nothing more is sent
         LOG,     // one log object's fields (JSON, without braces)
         PRINT,   // one line for the person watching
+        REPEAT,  // from now on, strData every nDelayMs (replaces an earlier one)
     };
     EKind nKind;
     std::string strData;
@@ -36,6 +38,8 @@ private:
         std::vector<std::string> info;  // information text lines
         std::string strFinal;           // "OK", "ERROR", "+CMS ERROR: n", ... or empty
         std::string strRaw;             // sent as it is after the information text (the prompt)
+        std::string strUnsolicited;     // lines sent on the phone's own before the answer, framed
+        std::string strCommand;         // what is answered, as its echo would be
     };
 
     void OnCommandLine(std::vector<CSimAction>& actions);
@@ -44,7 +48,8 @@ private:
     void Execute(const std::string& strLine, CReply& reply);
     void ExecutePhonebook(const std::string& strName, const std::string& strArgs, CReply& reply);
     bool FindFailure(const std::string& strName, std::string& strFinal);
-    void Emit(const CReply& reply, std::vector<CSimAction>& actions);
+    void AddUnsolicited(const std::string& strName, CReply& reply);
+    void Emit(const CReply& reply, std::vector<CSimAction>& actions, unsigned nFirstDelayMs = 0);
     void Log(const std::string& strFields, std::vector<CSimAction>& actions);
     void Hangup(const char* pszWhere, std::vector<CSimAction>& actions);
 
@@ -58,6 +63,7 @@ private:
     bool m_bLineTooLong = false;
     unsigned m_nCommands = 0;   // command lines received
     std::map<std::string, unsigned> m_counts;  // per command name, for --error @N
+    std::minstd_rand m_random;  // for --unsolicited random: the same choices every run
 
     // The PDU that follows "AT+CMGS=<n>" or "AT+CMGW=<n>".
     bool m_bInPdu = false;

@@ -1,0 +1,29 @@
+// Unsolicited result codes: what a phone reports on its own (a message or a
+// status report received, a call, the network registration, a vendor's status
+// line). They may come at any moment, also between a command and its answer,
+// and are never the answer the driver awaits.
+#pragma once
+
+#include <string>
+
+// A complete line (trimmed) that is a known unsolicited result code.
+bool IsUnsolicited(const std::string& strLine);
+
+// Takes the unsolicited lines out of what the phone sends, line by line,
+// and writes each one to the trace. A code that delivers a message in PDU
+// mode ("+CMT:", "+CDS:", "+CBM:") is followed by a line of hex, which goes
+// with it, also when it comes in the next burst.
+class CUnsolicitedFilter {
+public:
+    void Reset() { m_bBodyPending = false; }
+
+    // A burst without the complete unsolicited lines in it, each taken out
+    // with the line breaks around it, so that "AT\r\r\n+CREG: 1\r\n\r\nOK\r\n"
+    // gives "AT\r\r\nOK\r\n". An unfinished line is never taken out.
+    std::string StripBurst(const std::string& strBurst);
+    // For replies taken line by line: false for a line to be ignored.
+    bool KeepLine(const std::string& strLine);
+
+private:
+    bool m_bBodyPending = false;  // the next line is the PDU of the code before it
+};
