@@ -457,6 +457,14 @@ class Program:
         return any(w[3] == self.TITLE for w in top_level_windows(self.exe_name))
 
 
+def cpu_seconds(pid):
+    """The CPU time (user and system) a Linux process has used so far; a
+    program under Wine is one such process."""
+    with open("/proc/%d/stat" % pid) as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
 def settings_set_value(name, reg_type, data, key=SETTINGS_KEY):
     """Writes a REG_SZ or REG_DWORD value of the settings key (creating the key)."""
     _reg_write("add", key, "/v", name, "/t", reg_type, "/d", str(data), "/f")
