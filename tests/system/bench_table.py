@@ -145,7 +145,7 @@ def window_send(program, recipients, text, timeout=600):
     # The statuses after the click, told by their time: the trail of a
     # log that is being written may count a line cut short differently.
     def since():
-        return [(t, s) for t, s in program.timed_status_trail() if t >= clicked]
+        return [(t, s) for t, s in program.timed_status_trail() if t is not None and t >= clicked]
 
     def done():
         new = since()
@@ -165,16 +165,16 @@ def cli_send(recipients, text, timeout=600):
            "--to", "; ".join(recipients), "--text", text]
     started = time.monotonic()
     proc = subprocess.Popen(cmd, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-    lines = []
+    lines, last = [], "Message sent to %s" % recipients[-1]
     # Up to the last line, not to the end of the output: a Wine service
     # started meanwhile would hold the pipe open.
     for raw in proc.stdout:
         lines.append((time.monotonic(), raw.decode("utf-8", "replace").rstrip("\r\n")))
-        if lines[-1][1] == "Message sent to %s" % recipients[-1] or lines[-1][1].startswith(("Failed", "Error", "Canceled")):
+        if lines[-1][1] == last or lines[-1][1].startswith(("Failed", "Error", "Canceled")):
             break
     code = proc.wait(timeout=timeout)
     ended = time.monotonic()
-    if code != 0 or not lines or lines[-1][1] != "Message sent to %s" % recipients[-1]:
+    if code != 0 or not lines or lines[-1][1] != last:
         raise RuntimeError("zandusms-cli send: exit %d, %r" % (code, lines[-3:]))
     first = next(t for t, s in lines if s == "Connecting...")
     return lines[-1][0] - first, ended - started
@@ -230,7 +230,6 @@ def measure_startup(table, runs):
 
 def measure_sends(table, runs):
     """Every send case through the window and the console tool, side by side."""
-    results = {}
     rss_after_100 = []
     with Phone(port_link("COM5"), *PHONE) as phone, Program(timestamps=True) as program:
         program.wait_status("Ready")
@@ -249,7 +248,6 @@ def measure_sends(table, runs):
                 cli_req.append(request)
                 cli_all.append(whole)
                 cbounds.append(bound(phone.events()[mark:]))
-            results[label] = (window, wbounds, cli_req, cbounds, cli_all)
             table.add("%s, window (Send click to the last \"Message sent\")" % label, window, "s", wbounds)
             table.add("%s, zandusms-cli (\"Connecting...\" to its last line)" % label, cli_req, "s", cbounds)
             table.add("%s, zandusms-cli, whole command" % label, cli_all, "s", cbounds)

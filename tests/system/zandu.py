@@ -1,6 +1,7 @@
 """Shared helpers of the system tests: where the executables are and how to run them."""
 import json
 import os
+import re
 import signal
 import subprocess
 import tempfile
@@ -382,9 +383,11 @@ class Program:
             # Wine cuts a long string short: "text"...
             body = body[:-4] if body.endswith("\"...") else body[:-1] if body.endswith("\"") else body
             head, stamp = line[:at], None
-            if self.timestamps and ":" in head:
-                stamp, head = head.split(":", 1)
-                stamp = float(stamp)
+            # Lines of two threads written at once may leave a stamp before
+            # another line's stamp, or a line without one.
+            stamped = re.match(r"\s*(\d+\.\d+):(?:\s*\d+\.\d+:)*(.*)$", head) if self.timestamps else None
+            if stamped:
+                stamp, head = float(stamped.group(1)), stamped.group(2)
             strings.append((stamp, head, _unescape(body)))
         return strings
 
