@@ -132,7 +132,7 @@ class SkinWindow(unittest.TestCase):
         self.assertTrue(wait_until(lambda: self.outline(HISTORY, Screenshot()) == rgb(COLORS["Border"])),
                         "no outline under the mouse")
         # A pointer resting on a control wakes nothing up (a hover timer that
-        # kept firing cost 6 % of a core).
+        # kept firing cost about 4 % of a core).
         used = zandu.cpu_seconds(self.proc.pid)
         time.sleep(3)
         used = zandu.cpu_seconds(self.proc.pid) - used
