@@ -1,6 +1,6 @@
 // An auto radio button: its caption in StaticText, a circle of EditBg in a
-// Border ring, and a Border dot when checked. A check box is drawn the same
-// way with squares.
+// Border ring, and a StaticText dot when checked. A check box is drawn the
+// same way with squares.
 #pragma once
 
 #include "skinning/SkinnedControl.h"
@@ -12,5 +12,8 @@ public:
     bool ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
 
 private:
+    using ShapeFunc = BOOL(WINAPI*)(HDC, int, int, int, int);
+
     void OnPaint();
+    static void PaintMark(HDC hDC, RECT rcShape, ShapeFunc Shape);
 };

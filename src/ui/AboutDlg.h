@@ -16,6 +16,7 @@ public:
 
 private:
     void OnInitDialog();
+    void FitCredits() const;
     bool OnCommand(int nId, int nCode);
 
     CSkinnedDialog m_skin{m_hWnd, SBI_ABOUT};
