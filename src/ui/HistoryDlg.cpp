@@ -5,7 +5,6 @@
 #include "base/AppDataFolder.h"
 #include "base/SettingsListKey.h"
 #include "res/resource.h"
-#include "skinning/Skin.h"
 #include "ui/HistoryStore.h"
 #include "win/Reflect.h"
 
@@ -88,15 +87,14 @@ void CHistoryDlg::AttachControls()
     for (size_t i = 0; i < sizeof(aEdits) / sizeof(aEdits[0]); ++i)
         m_aEdits[i].Attach(GetDlgItem(aEdits[i]));
     m_btnOk.Attach(GetDlgItem(IDC_HISTORY_OK));
+    m_list.Attach(GetDlgItem(IDC_HISTORY_LIST));
 }
 
-// A virtual list in the skin's field colours; the newest record is selected,
-// so its text shows at once.
+// A virtual list (its colours come with the skinned list view); the newest
+// record is selected, so its text shows at once.
 void CHistoryDlg::InitList()
 {
     const CListView list = List();
-    const CSkin& skin = GetSkin();
-    list.SetColors(skin.GetColor(SKC_EDIT_TEXT), skin.GetColor(SKC_EDIT_BG));
     list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
     const int cxList = list.GetClientRect().right - GetSystemMetrics(SM_CXVSCROLL);
     int cxTime = cxList * kTimeColumnPercent / 100;

@@ -11,6 +11,7 @@
 #include "skinning/SkinnedButton.h"
 #include "skinning/SkinnedDialog.h"
 #include "skinning/SkinnedEdit.h"
+#include "skinning/SkinnedListView.h"
 #include "skinning/StaticEx.h"
 #include "ui/HistoryRecord.h"
 #include "win/Controls.h"
@@ -41,4 +42,5 @@ private:
     CStaticEx m_aStatics[2] = {{m_hWnd, SBI_HISTORY}, {m_hWnd, SBI_HISTORY}};
     CSkinnedEdit m_aEdits[3] = {{m_hWnd, SBI_HISTORY}, {m_hWnd, SBI_HISTORY}, {m_hWnd, SBI_HISTORY}};
     CSkinnedButton m_btnOk{m_hWnd, SBI_HISTORY};
+    CSkinnedListView m_list{m_hWnd, SBI_HISTORY};
 };

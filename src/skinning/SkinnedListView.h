@@ -1,0 +1,31 @@
+// A report list view in the skin's colours: rows in EditText on EditBg, the
+// selected row the other way round in StaticText, the header skinned, and a
+// one-pixel frame that follows the fields' rules (Border; with border hover,
+// only while the mouse is on the list). The dialog must reflect the list's
+// notifications to it (see win/Reflect.h): the rows' colours are set in the
+// list's custom-draw notification.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "skinning/SkinnedControl.h"
+#include "skinning/SkinnedHeader.h"
+
+class CSkinnedListView : public CSkinnedControl {
+public:
+    CSkinnedListView(const HWND& hWndParent, SkinBitmapIndex nBitmap)
+        : CSkinnedControl(hWndParent, nBitmap), m_header(hWndParent, nBitmap)
+    {
+    }
+
+    bool Attach(HWND hWnd);
+
+    bool ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
+
+private:
+    LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw) const;
+    void PaintFrame() const;
+
+    CSkinnedHeader m_header;
+};
