@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 enum {
     OP_READ = 0,
@@ -31,4 +32,8 @@ public:
     int m_nKind;
     std::unique_ptr<uint8_t[]> pbtBuf;  // read: bytes received, then zeros; write: bytes to send;
     uint32_t dwSizeBuf;                 // open: the port name with its terminating zero
+    // Enumerate: the ports found, in the order of the port list (PortList).
+    // The list travels with the announcement: nothing of the worker's is
+    // read by the dialog thread.
+    std::vector<std::string> m_aPorts;
 };

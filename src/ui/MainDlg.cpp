@@ -139,9 +139,12 @@ void CMainDlg::OnSerialNotify(WPARAM wParam, LPARAM lParam)
 {
     CSerialAnnouncement ann = TakeAnnouncement(wParam, lParam);
     const bool bPortList = ann.pOp && ann.pOp->m_nKind == OP_ENUM_PORTS;
+    std::vector<std::string> aPorts;
+    if (bPortList)
+        aPorts.swap(ann.pOp->m_aPorts);
     m_Requests.OnOperationComplete(std::move(ann.pOp), std::move(ann.pError));
     if (bPortList) {
-        FillPortList();
+        FillPortList(aPorts);
         SetStatus(WSTR("Ready"));
     }
 }
@@ -334,10 +337,9 @@ void CMainDlg::EnableControls(bool bEnable)
 }
 
 // In the order of the enumeration, though the box sorts what is added.
-void CMainDlg::FillPortList()
+void CMainDlg::FillPortList(const std::vector<std::string>& aPorts)
 {
     const CComboBox box = PortBox();
-    const std::vector<std::string>& aPorts = m_SerialPort.m_aPorts;
     for (size_t i = 0; i < aPorts.size(); ++i)
         box.InsertString(static_cast<int>(i), AnsiToWide(aPorts[i]));
     // Exactly the port stored (in any case), lest "COM1" select COM12.

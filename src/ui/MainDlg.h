@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "online/CheckForUpdates.h"
@@ -65,7 +66,7 @@ private:
     void ShowStoreFailure(const WString& strWhat, uint32_t dwError);
     void ShowStatusNote(const WString& strText);
     void EnableControls(bool bEnable);
-    void FillPortList();
+    void FillPortList(const std::vector<std::string>& aPorts);
     void UpdateCharCount();
     CComboBox PortBox() const;
     CComboBox ContactBox() const;

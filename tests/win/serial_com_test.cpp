@@ -84,7 +84,8 @@ TEST(SerialCom, EnumerationIsAnnouncedAndListsNoMissingPort)
     EXPECT_EQ(ann.pOp->m_nKind, OP_ENUM_PORTS);
     EXPECT_FALSE(ann.pError);
     EXPECT_TRUE(HasLine("Enumerating ports...\n"));
-    for (const std::string& strPort : session.Port().m_aPorts) {
+    const std::vector<std::string>& aPorts = ann.pOp->m_aPorts;
+    for (const std::string& strPort : aPorts) {
         EXPECT_EQ(strPort.compare(0, 3, "COM"), 0) << strPort;
         EXPECT_EQ(strPort.find(':'), std::string::npos) << strPort;
         const WString strPath = GetDevicePath(AnsiToWide(strPort));
@@ -93,7 +94,7 @@ TEST(SerialCom, EnumerationIsAnnouncedAndListsNoMissingPort)
         if (h != INVALID_HANDLE_VALUE)
             CloseHandle(h);
     }
-    EXPECT_EQ(std::count(session.Port().m_aPorts.begin(), session.Port().m_aPorts.end(), kMissingPort), 0);
+    EXPECT_EQ(std::count(aPorts.begin(), aPorts.end(), kMissingPort), 0);
 }
 
 } // namespace
