@@ -80,8 +80,8 @@ void CSerialCom::Run()
 
 bool CSerialCom::Perform(CSerialOp& op)
 {
-    switch (op.m_nKind) {
-    case OP_OPEN:
+    switch (op.m_eKind) {
+    case EOpKind::OP_OPEN:
         TRACE_PAIR("Opening...\n");
         if (!m_pPort->IsOpen()) {
             m_pPort->Open(AnsiToWide(op.GetText()), kBaudRate);
@@ -90,16 +90,16 @@ bool CSerialCom::Perform(CSerialOp& op)
             m_pPort->PurgeInput();
         }
         return true;
-    case OP_CLOSE:
+    case EOpKind::OP_CLOSE:
         TRACE_PAIR("Closing...\n");
         m_pPort->Close();
         return true;
-    case OP_ENUM_PORTS:
+    case EOpKind::OP_ENUM_PORTS:
         TRACE_PAIR("Enumerating ports...\n");
         op.m_aPorts = CSerialPortAsync::EnumeratePorts();
         return true;
-    case OP_READ:
-    case OP_WRITE:
+    case EOpKind::OP_READ:
+    case EOpKind::OP_WRITE:
         return Transfer(op);
     default:
         ZASSERT(!"unknown operation");
@@ -115,7 +115,7 @@ bool CSerialCom::Transfer(CSerialOp& op)
     OVERLAPPED overlapped = {};
     overlapped.hEvent = hIoEvent;
 
-    if (op.m_nKind == OP_READ) {
+    if (op.m_eKind == EOpKind::OP_READ) {
         if (op.dwSizeBuf)
             std::memset(op.pbtBuf.get(), 0, op.dwSizeBuf);
         m_pPort->Read(op.pbtBuf.get(), op.dwSizeBuf, &overlapped);

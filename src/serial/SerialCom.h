@@ -20,7 +20,7 @@
 #include "base/Thread.h"
 #include "serial/SerialOp.h"
 #include "serial/SerialPortAsync.h"
-#include "serial/SerialQueue.h"
+#include "serial/PortOperations.h"
 
 // The one message a worker posts: a finished port operation.
 const UINT WM_SERIAL_NOTIFY = WM_APP;
@@ -38,7 +38,7 @@ inline CSerialAnnouncement TakeAnnouncement(WPARAM wParam, LPARAM lParam)
     return ann;
 }
 
-class CSerialCom : public CThread<CSerialCom>, public CSerialQueue {
+class CSerialCom : public CThread<CSerialCom>, public CPortOperations {
 public:
     explicit CSerialCom(CSerialPortAsync* pPort);
     ~CSerialCom() override;
