@@ -50,8 +50,8 @@ COLORREF CSkinnedControl::GetBorderColor(bool bHover) const
 {
     const CSkin& skin = GetSkin();
     if (!IsWindowEnabled())
-        return skin.GetColor(skin.IsBorderHover() ? SKC_EDIT_BG_DISABLED : SKC_BORDER);
-    return skin.GetColor(bHover || !skin.IsBorderHover() ? SKC_BORDER : SKC_EDIT_BG);
+        return skin.GetColor(skin.IsBorderHover() ? SkinColor::SKC_EDIT_BG_DISABLED : SkinColor::SKC_BORDER);
+    return skin.GetColor(bHover || !skin.IsBorderHover() ? SkinColor::SKC_BORDER : SkinColor::SKC_EDIT_BG);
 }
 
 void CSkinnedControl::FrameRect(HDC hDC, const RECT& rc, COLORREF color)

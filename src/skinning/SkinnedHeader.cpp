@@ -31,15 +31,15 @@ void CSkinnedHeader::OnPaint()
     const CMemPaintDC dc(m_hWnd);
     const CSkin& skin = GetSkin();
     RECT rc = dc.ClientRect();
-    FillRect(dc, rc, skin.GetColor(SKC_BUTTON_BG));
+    FillRect(dc, rc, skin.GetColor(SkinColor::SKC_BUTTON_BG));
     const CSelectObject font(dc, GetFont());
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, skin.GetColor(SKC_STATIC_TEXT));
+    SetTextColor(dc, skin.GetColor(SkinColor::SKC_STATIC_TEXT));
     const int nCount = static_cast<int>(SendMessage(HDM_GETITEMCOUNT));
     for (int i = 0; i < nCount; ++i)
         PaintItem(dc, i);
     rc.top = rc.bottom - 1;
-    FillRect(dc, rc, skin.GetColor(SKC_BORDER));
+    FillRect(dc, rc, skin.GetColor(SkinColor::SKC_BORDER));
 }
 
 void CSkinnedHeader::PaintItem(HDC hDC, int nItem) const
@@ -54,7 +54,7 @@ void CSkinnedHeader::PaintItem(HDC hDC, int nItem) const
     item.cchTextMax = kMaxCaption;
     SendMessage(HDM_GETITEMW, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item));
     RECT rcLine = {rc.right - 1, rc.top + 2, rc.right, rc.bottom - 2};
-    FillRect(hDC, rcLine, GetSkin().GetColor(SKC_BORDER));
+    FillRect(hDC, rcLine, GetSkin().GetColor(SkinColor::SKC_BORDER));
     rc.left += kCaptionMargin;
     rc.right -= kCaptionMargin;
     DrawTextW(hDC, szText, -1, &rc, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);

@@ -10,9 +10,9 @@ bool CSkinnedListView::Attach(HWND hWnd)
     ModifyStyleEx(WS_EX_CLIENTEDGE | WS_EX_STATICEDGE, 0);
     ModifyStyle(0, WS_BORDER);
     const CSkin& skin = GetSkin();
-    SendMessage(LVM_SETBKCOLOR, 0, static_cast<LPARAM>(skin.GetColor(SKC_EDIT_BG)));
-    SendMessage(LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(skin.GetColor(SKC_EDIT_BG)));
-    SendMessage(LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(skin.GetColor(SKC_EDIT_TEXT)));
+    SendMessage(LVM_SETBKCOLOR, 0, static_cast<LPARAM>(skin.GetColor(SkinColor::SKC_EDIT_BG)));
+    SendMessage(LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(skin.GetColor(SkinColor::SKC_EDIT_BG)));
+    SendMessage(LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(skin.GetColor(SkinColor::SKC_EDIT_TEXT)));
     const HWND hHeader = reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER));
     if (hHeader)
         m_header.Attach(hHeader);
@@ -48,8 +48,8 @@ LRESULT CSkinnedListView::OnCustomDraw(NMLVCUSTOMDRAW& draw) const
     const bool bSelected = SendMessage(LVM_GETITEMSTATE, draw.nmcd.dwItemSpec, LVIS_SELECTED) != 0;
     draw.nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED | CDIS_FOCUS);
     const CSkin& skin = GetSkin();
-    draw.clrText = skin.GetColor(bSelected ? SKC_EDIT_BG : SKC_EDIT_TEXT);
-    draw.clrTextBk = skin.GetColor(bSelected ? SKC_STATIC_TEXT : SKC_EDIT_BG);
+    draw.clrText = skin.GetColor(bSelected ? SkinColor::SKC_EDIT_BG : SkinColor::SKC_EDIT_TEXT);
+    draw.clrTextBk = skin.GetColor(bSelected ? SkinColor::SKC_STATIC_TEXT : SkinColor::SKC_EDIT_BG);
     return CDRF_NEWFONT;
 }
 

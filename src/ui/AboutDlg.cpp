@@ -49,7 +49,7 @@ void CAboutDlg::OnInitDialog()
 // its last word alone on a line. Only text wider than the box still wraps.
 void CAboutDlg::FitCredits() const
 {
-    const CWindow credits = Item(IDC_ABOUT_CREDITS);
+    const CWindow credits = GetDlgItem(IDC_ABOUT_CREDITS);
     const WString strText = credits.GetWindowText();
     const LONG cxBox = GetClientRect().right;
     RECT rcText = {0, 0, cxBox - 2 * kCreditsMargin, 0};

@@ -10,6 +10,7 @@
 
 #include "SimOptions.h"
 #include "SimPhonebook.h"
+#include "SimQuirks.h"
 
 struct CSimAction {
     enum EKind {
@@ -40,6 +41,7 @@ private:
         std::string strRaw;             // sent as it is after the information text (the prompt)
         std::string strUnsolicited;     // lines sent on the phone's own before the answer, framed
         std::string strCommand;         // what is answered, as its echo would be
+        CQuirk quirk;
     };
 
     void OnCommandLine(std::vector<CSimAction>& actions);
@@ -49,6 +51,7 @@ private:
     void ExecutePhonebook(const std::string& strName, const std::string& strArgs, CReply& reply);
     bool FindFailure(const std::string& strName, std::string& strFinal);
     void AddUnsolicited(const std::string& strName, CReply& reply);
+    CQuirk ChooseQuirk(const std::string& strName, std::vector<CSimAction>& actions);
     void Emit(const CReply& reply, std::vector<CSimAction>& actions, unsigned nFirstDelayMs = 0);
     void Log(const std::string& strFields, std::vector<CSimAction>& actions);
     void Hangup(const char* pszWhere, std::vector<CSimAction>& actions);
@@ -64,6 +67,7 @@ private:
     unsigned m_nCommands = 0;   // command lines received
     std::map<std::string, unsigned> m_counts;  // per command name, for --error @N
     std::minstd_rand m_random;  // for --unsolicited random: the same choices every run
+    CSimQuirks m_quirks;
 
     // The PDU that follows "AT+CMGS=<n>" or "AT+CMGW=<n>".
     bool m_bInPdu = false;
