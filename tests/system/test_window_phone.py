@@ -124,7 +124,7 @@ class PhoneDialogue(unittest.TestCase):
         # Number mode chosen and a number typed while the phone book comes:
         # the box keeps it, and Send goes there.
         program.click(RADIO_CONTACT)
-        with self.phone("--late-ok", "--gap", "300") as phone:
+        with self.phone("--late-ok", "--gap", "1000") as phone:  # long enough for a loaded machine
             before = len(program.status_trail())
             program.click(REFRESH)
             program.click(RADIO_NUMBER)
