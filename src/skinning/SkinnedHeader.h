@@ -9,8 +9,6 @@
 
 class CSkinnedHeader : public CSkinnedControl {
 public:
-    using CSkinnedControl::CSkinnedControl;
-
     bool ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
 
 private:

@@ -2,10 +2,8 @@
 
 #include "win/Reflect.h"
 
-bool CSkinnedListView::Attach(HWND hWnd)
+void CSkinnedListView::OnAttached()
 {
-    if (!CSkinnedControl::Attach(hWnd))
-        return false;
     // One pixel of frame, whatever edge the template or the system gave it.
     ModifyStyleEx(WS_EX_CLIENTEDGE | WS_EX_STATICEDGE, 0);
     ModifyStyle(0, WS_BORDER);
@@ -15,8 +13,7 @@ bool CSkinnedListView::Attach(HWND hWnd)
     SendMessage(LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(skin.GetColor(SkinColor::SKC_EDIT_TEXT)));
     const HWND hHeader = reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER));
     if (hHeader)
-        m_header.Attach(hHeader);
-    return true;
+        m_header.Attach(hHeader, m_nBitmap);
 }
 
 bool CSkinnedListView::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult)

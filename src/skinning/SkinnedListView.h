@@ -2,8 +2,8 @@
 // selected row the other way round in StaticText, the header skinned, and a
 // one-pixel frame that follows the fields' rules (Border; with border hover,
 // only while the mouse is on the list). The dialog must reflect the list's
-// notifications to it (see win/Reflect.h): the rows' colours are set in the
-// list's custom-draw notification.
+// notifications to it (see win/Reflect.h, as CSkinnedDlg does): the rows'
+// colours are set in the list's custom-draw notification.
 #pragma once
 
 #include <windows.h>
@@ -14,14 +14,11 @@
 
 class CSkinnedListView : public CSkinnedControl {
 public:
-    CSkinnedListView(const HWND& hWndParent, SkinBitmapIndex nBitmap)
-        : CSkinnedControl(hWndParent, nBitmap), m_header(hWndParent, nBitmap)
-    {
-    }
-
-    bool Attach(HWND hWnd);
-
     bool ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
+
+protected:
+    // Its frame, its colours and its header.
+    void OnAttached() override;
 
 private:
     LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw) const;

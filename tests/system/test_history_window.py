@@ -9,7 +9,7 @@ import unittest
 
 import zandu
 from screen import Screenshot, luminance, rgb, window_rect
-from zandu import BUILD, Program, SavedSettings, winprobe
+from zandu import BUILD, Program, winprobe
 
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 
@@ -56,8 +56,7 @@ def poll(read, expected, timeout=10):
 @unittest.skipUnless(BUILD == "windows", "the window runs under Wine")
 class HistoryWindow(unittest.TestCase):
     def setUp(self):
-        self.settings = SavedSettings().__enter__()
-        self.addCleanup(self.settings.__exit__)
+        zandu.keep_settings(self)
 
     def open(self, program):
         """Clicks History... from one winprobe process: (hwnd, milliseconds from
