@@ -51,6 +51,7 @@
 #define IDC_ABOUT_OK 1032
 #define IDC_ABOUT_VERSION 1033
 #define IDC_ABOUT_STATS 1034
+#define IDC_ABOUT_CREDITS 1039
 
 // Feedback dialog.
 #define IDC_FEEDBACK_SEND 1022

@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Takes the README's pictures of the program's windows under Wine: the main
-window after a phone-book download and a send, the History dialog, the About
+window after a phone-book download and a send, in Contact mode with a
+contact selected (so that both radio buttons' states and the contact list
+show), the History dialog, the About
 box, the Feedback dialog and the update notice. Run through
 scripts/screenshots.sh, which builds what it needs and starts the display,
 the Wine server and the phone simulator's port links; the pictures go to
@@ -15,7 +17,7 @@ ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)),
 sys.path.insert(0, os.path.join(ROOT, "tests", "system"))
 
 import zandu  # noqa: E402
-from screen import Compositor, window_rect  # noqa: E402
+from screen import Compositor, wait_until, window_rect  # noqa: E402
 from zandu import Phone, Program, RefServer, SavedSettings, port_link, winprobe  # noqa: E402
 
 DOCS = os.path.join(ROOT, "docs")
@@ -24,10 +26,24 @@ PHONEBOOK = [("+4917012345", "Anna Schmidt"), ("+442079460000", "Ben Carter"), (
 MESSAGE = "Meeting moved to 10:30 tomorrow, room 4. See you there!"
 
 
-def shoot(hwnd, name):
-    """The window's rectangle of the display, as docs/<name>."""
-    time.sleep(1)  # the last paint and the compositor's fade
+def client_rect(hwnd):
+    """(left, top, width, height) on the screen of a framed window's client
+    area, from where its first child lies in it and on the screen."""
     left, top, width, height = window_rect(hwnd)
+    item, _, x, y = winprobe("children", hwnd)[1][0].split("\t")[:4]
+    child_left, child_top, _, _ = window_rect(hwnd, int(item))
+    client_left, client_top = child_left - int(x), child_top - int(y)
+    border = client_left - left
+    return client_left, client_top, width - 2 * border, top + height - border - client_top
+
+
+def shoot(hwnd, name, framed=False):
+    """The window's rectangle of the display, as docs/<name>. Of a framed
+    window (a message box) only the client area: on a display without a
+    window manager Wine leaves the caption and frame undrawn, and their
+    rectangle would show the windows and desktop around the box."""
+    time.sleep(1)  # the last paint and the compositor's fade
+    left, top, width, height = client_rect(hwnd) if framed else window_rect(hwnd)
     subprocess.run(["import", "-silent", "-window", "root", "-crop", "%dx%d+%d+%d" % (width, height, left, top),
                     "+repage", os.path.join(DOCS, name)], check=True, timeout=60)
     print("docs/%s" % name)
@@ -52,6 +68,10 @@ def main_window_and_dialogs(book):
         program.click(1006)
         program.wait_status(lambda t: t.startswith("Message sent to 0123456789"))
         program.replace(1002, "Running late, start without me.")
+        program.click(1009)  # Contact: the stored contact is selected
+        if not wait_until(lambda: winprobe("state", program.hwnd, 1009)[1] == ["enabled=1 checked=1"]
+                          and program.items(1007)[0] >= 0):
+            raise RuntimeError("Contact mode without a selected contact")
         shoot(program.hwnd, "main-window.png")
 
         program.click(57665)
@@ -79,7 +99,7 @@ def update_notice():
         zandu.settings_delete_value("AllowCheck")
         with Program() as program:
             box, _ = program.wait_box("New Version Available", 30000)
-            shoot(box, "update-notice.png")
+            shoot(box, "update-notice.png", framed=True)
             program.answer_box(box, 7)  # No
     finally:
         server.stop()

@@ -4,6 +4,7 @@
 #include "skinning/SkinnedButton.h"
 #include "skinning/SkinnedComboBox.h"
 #include "skinning/SkinnedEdit.h"
+#include "skinning/SkinnedListView.h"
 #include "skinning/SkinnedRadioButton.h"
 #include "skinning/StaticEx.h"
 #include "win/Reflect.h"
@@ -20,6 +21,7 @@ std::unique_ptr<CSkinnedControl> MakeControl(EControlKind eKind)
     case EControlKind::NumberBox: return std::make_unique<CNumberComboBox>();
     case EControlKind::RadioButton: return std::make_unique<CSkinnedRadioButton>();
     case EControlKind::CheckBox: return std::make_unique<CSkinnedRadioButton>(CSkinnedRadioButton::EMode::CheckBox);
+    case EControlKind::ListView: return std::make_unique<CSkinnedListView>();
     }
     return nullptr;
 }

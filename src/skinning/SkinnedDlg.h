@@ -26,6 +26,7 @@ enum class EControlKind {
     NumberBox,    // CNumberComboBox: a combo box that completes numbers
     RadioButton,  // CSkinnedRadioButton
     CheckBox,     // CSkinnedRadioButton in check-box mode
+    ListView,     // CSkinnedListView: a report list view and its header
 };
 
 struct CControlSpec {

@@ -46,10 +46,21 @@ void CSkinnedRadioButton::OnPaint()
         const CSelectObject brush(dc, hFill);
         Shape(dc, rcCircle.left, rcCircle.top, rcCircle.right, rcCircle.bottom);
     }
-    if (SendMessage(BM_GETCHECK) == BST_CHECKED) {
-        InflateRect(&rcCircle, -3, -3);
-        const CBrushHandle hDot(CreateSolidBrush(skin.GetColor(SkinColor::SKC_BORDER)));
-        const CSelectObject brush(dc, hDot);
-        Shape(dc, rcCircle.left, rcCircle.top, rcCircle.right, rcCircle.bottom);
-    }
+    if (SendMessage(BM_GETCHECK) == BST_CHECKED)
+        PaintMark(dc, rcCircle, Shape);
+}
+
+// The mark of the checked state in the text colour, outline and all: in the
+// ring's colour it would stand out from the circle's fill no more than the
+// ring does, which in the default skin is hardly at all.
+void CSkinnedRadioButton::PaintMark(HDC hDC, RECT rcShape, ShapeFunc Shape)
+{
+    const int nInset = std::max<int>(2, (rcShape.right - rcShape.left) / 4);
+    InflateRect(&rcShape, -nInset, -nInset);
+    const COLORREF color = GetSkin().GetColor(SkinColor::SKC_STATIC_TEXT);
+    const CPenHandle hPen(CreatePen(PS_SOLID, 1, color));
+    const CSelectObject pen(hDC, hPen);
+    const CBrushHandle hBrush(CreateSolidBrush(color));
+    const CSelectObject brush(hDC, hBrush);
+    Shape(hDC, rcShape.left, rcShape.top, rcShape.right, rcShape.bottom);
 }

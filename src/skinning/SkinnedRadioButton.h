@@ -1,6 +1,6 @@
 // An auto radio button: its caption in StaticText, a circle of EditBg in a
-// Border ring, and a Border dot when checked. In check-box mode (the About
-// box's switch) the same drawing is made of squares.
+// Border ring, and a StaticText dot when checked. In check-box mode (the
+// About box's switch) the same drawing is made of squares.
 #pragma once
 
 #include "skinning/SkinnedControl.h"
@@ -14,7 +14,10 @@ public:
     bool ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
 
 private:
+    using ShapeFunc = BOOL(WINAPI*)(HDC, int, int, int, int);
+
     void OnPaint();
+    static void PaintMark(HDC hDC, RECT rcShape, ShapeFunc Shape);
 
     EMode m_eMode;
 };

@@ -10,6 +10,7 @@ public:
 
 private:
     void OnInitDialog() override;
+    void FitCredits() const;
     bool OnClicked(int nId) override;
     bool OnCommand(int nId, int nCode) override;
 };

@@ -5,7 +5,6 @@
 #include "base/AppDataFolder.h"
 #include "base/SettingsListKey.h"
 #include "res/resource.h"
-#include "skinning/Skin.h"
 #include "ui/HistoryStore.h"
 
 namespace {
@@ -19,8 +18,8 @@ const int kTimeColumnPercent = 45;     // without any record
 const int kTimeColumnMaxPercent = 60;
 const int kCellMargins = 16;           // the list's padding on both sides of a cell's text
 
-// The list keeps the system's drawing, in the skin's colours.
 constexpr CControlSpec kControls[] = {
+    {IDC_HISTORY_LIST, EControlKind::ListView},
     {IDC_HISTORY_RECIPIENT_LABEL, EControlKind::Static},
     {IDC_HISTORY_TIME_LABEL, EControlKind::Static},
     {IDC_HISTORY_RECIPIENT, EControlKind::Edit},
@@ -59,13 +58,11 @@ void CHistoryDlg::OnInitDialog()
     InitList();
 }
 
-// A virtual list in the skin's field colours; the newest record is selected,
-// so its text shows at once.
+// A virtual list (its colours come with the skinned list view); the newest
+// record is selected, so its text shows at once.
 void CHistoryDlg::InitList()
 {
     const CListView list = List();
-    const CSkin& skin = GetSkin();
-    list.SetColors(skin.GetColor(SkinColor::SKC_EDIT_TEXT), skin.GetColor(SkinColor::SKC_EDIT_BG));
     list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
     const int cxList = list.GetClientRect().right - GetSystemMetrics(SM_CXVSCROLL);
     int cxTime = cxList * kTimeColumnPercent / 100;

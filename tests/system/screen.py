@@ -36,6 +36,18 @@ def blend(top, alpha, bottom):
     return tuple((t * alpha + b * (255 - alpha)) // 255 for t, b in zip(top, bottom))
 
 
+def luminance(color):
+    """The relative luminance of an (r, g, b) colour, 0 to 1, as WCAG 2 defines it."""
+    linear = [v / 12.92 if v <= 0.03928 else ((v + 0.055) / 1.055) ** 2.4 for v in (c / 255 for c in color)]
+    return 0.2126 * linear[0] + 0.7152 * linear[1] + 0.0722 * linear[2]
+
+
+def contrast(a, b):
+    """The contrast ratio of two colours, 1 to 21 (WCAG 2; 3 is its least for graphics)."""
+    high, low = sorted((luminance(a), luminance(b)), reverse=True)
+    return (high + 0.05) / (low + 0.05)
+
+
 class Screenshot:
     """The whole display at the moment of construction."""
 

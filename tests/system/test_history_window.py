@@ -1,12 +1,17 @@
 """The History window of the program under Wine: the records of "NewHistory"
 newest first, the selected one's recipient, time and whole text, the three
 ways it closes, values with stray elements or of another type, and how long
-it takes to open with ten thousand records (printed)."""
+it takes to open with ten thousand records (printed), and its list in the
+skin's colours on the display."""
+import os
 import time
 import unittest
 
 import zandu
+from screen import Screenshot, luminance, rgb, window_rect
 from zandu import BUILD, Program, winprobe
+
+ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 
 HISTORY_BUTTON = 57665
 LIST, TEXT, OK, RECIPIENT, TIME = 1022, 1023, 1025, 1028, 1029
@@ -121,6 +126,30 @@ class HistoryWindow(unittest.TestCase):
             self.assertTrue(self.closed(window))
             program.close()
             self.assertEqual(program.exit_code(), 2)
+
+    def test_the_list_is_drawn_in_the_skin_colours(self):
+        # The build's default skin; without a compositor the window is opaque.
+        with open(os.path.join(ROOT, "skin", "colors.ini"), encoding="ascii") as f:
+            colors = dict(line.strip().split("=") for line in f if line[:1].isupper() and "=" in line)
+        brightest = max(luminance(rgb(colors[key])) for key in ("EditText", "StaticText", "Border", "EditBg"))
+        zandu.settings_set_list("NewHistory", elements(RECORDS))
+        with Program() as program:
+            program.wait_status("Ready")
+            window, _ = self.open(program)
+            time.sleep(1)  # its first paint
+            left, top, width, height = window_rect(window, LIST)
+            shot = Screenshot()
+            rows = [shot.pixels(left, y, width, 1) for y in range(top, top + height)]
+            # Header, frame and rows: no surface brighter than the skin's colours.
+            bright = [(x, y) for y, row in enumerate(rows) for x, pixel in enumerate(row)
+                      if luminance(pixel) > brightest + 0.01]
+            self.assertEqual(bright[:5], [], "%d pixels brighter than the skin" % len(bright))
+            # The selected row: a band in the text colour (light on the dark rows).
+            band = [row for row in rows if row.count(rgb(colors["StaticText"])) > width // 2]
+            self.assertGreaterEqual(len(band), 8)
+            self.assertEqual(winprobe("key", window, VK_ESCAPE)[0], 0)
+            self.assertTrue(self.closed(window))
+            program.close()
 
 
 if __name__ == "__main__":

@@ -8,10 +8,11 @@ import shutil
 import tempfile
 import time
 import unittest
+from collections import Counter
 
 import zandu
-from screen import (Compositor, Screenshot, blend, drag, move_mouse, near, press, read_bmp, rgb, click,
-                    wait_until, window_rect)
+from screen import (Compositor, Screenshot, blend, contrast, drag, move_mouse, near, press, read_bmp, rgb,
+                    click, wait_until, window_rect)
 from zandu import BUILD, PROGRAM, NoPorts, start_program, winprobe
 
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
@@ -22,6 +23,7 @@ COLORS = {"StaticText": "00FF00", "Border": "FF0000", "ButtonBg": "0000FF", "But
           "TextDisabled": "FF00FF", "EditBg": "444444", "EditText": "AAAAAA"}
 TITLE = (250, 15)  # a point of the title row, clear of every control
 SEND, TEST_PORT, CANCEL, HISTORY, STATUS, NUMBER = 1006, 1015, 1012, 57665, 1011, 1014
+RADIO_NUMBER, RADIO_CONTACT, ABOUT, ABOUT_STATS = 1008, 1009, 1021, 1034
 
 
 @unittest.skipUnless(BUILD == "windows", "the windows run under Wine only")
@@ -57,14 +59,14 @@ class SkinWindow(unittest.TestCase):
             self.proc.kill()
             self.proc.wait()
 
-    def start(self, alpha):
-        """The program with the test's colours and opacity; its window handle."""
+    def start(self, alpha, colors=COLORS):
+        """The program with these colours (none: the defaults) and opacity; its window handle."""
         skin = os.path.join(self.folder, "skin")
         for name in ["zandu.bmp", "history.bmp", "about.bmp", "feedback.bmp"]:
             shutil.copy(os.path.join(ROOT, "skin", name), skin)
         with open(os.path.join(skin, "colors.ini"), "w", encoding="ascii") as f:
             f.write("[Colors]\n%s\n[Misc]\nEnableBorderHover=yes\nAlpha=%d\n"
-                    % ("\n".join("%s=%s" % kv for kv in COLORS.items()), alpha))
+                    % ("\n".join("%s=%s" % kv for kv in colors.items()), alpha))
         self.proc = start_program(os.path.join(self.folder, self.exe_name))
         code, lines = winprobe("wait", self.exe_name, "Zandu SMS", "#32770", 30000)
         self.assertEqual(code, 0, "the window did not appear")
@@ -155,6 +157,75 @@ class SkinWindow(unittest.TestCase):
         drag(self.left + TITLE[0], self.top + TITLE[1], 60, 40)
         self.assertTrue(wait_until(lambda: window_rect(self.hwnd)[:2] == (self.left + 60, self.top + 40)),
                         window_rect(self.hwnd))
+        self.stop()
+
+    def changed(self, hwnd, item, before):
+        """A screenshot once the item no longer looks as in before."""
+        left, top, width, height = window_rect(hwnd, item)
+        shot = wait_until(lambda: (lambda s: s if s.pixels(left, top, width, height)
+                                   != before.pixels(left, top, width, height) else None)(Screenshot()))
+        self.assertTrue(shot, "item %d was not drawn again" % item)
+        return shot
+
+    def mark(self, hwnd, item, checked, unchecked):
+        """The checked mark of a radio button or check box between two screenshots:
+        how many pixels of its circle (the square as high as the control at its
+        left) change, and the contrast of the mark's colour to the circle's fill."""
+        left, top, _, side = window_rect(hwnd, item)
+        square = [(left + x, top + y) for y in range(side) for x in range(side)]
+        changed = [p for p in square if checked.pixel(*p) != unchecked.pixel(*p)]
+        if not changed:
+            return 0, 1.0
+        dot = Counter(checked.pixel(*p) for p in changed).most_common(1)[0][0]
+        fill = Counter(unchecked.pixel(*p) for p in changed).most_common(1)[0][0]
+        return len(changed), contrast(dot, fill)
+
+    def text_lines(self, hwnd, item, bitmap):
+        """The rows of text of a label of a dialog drawn over its skin bitmap at
+        full opacity: runs of screen rows where the label differs from the bitmap."""
+        left, top, width, height = window_rect(hwnd, item)
+        origin_left, origin_top, _, _ = window_rect(hwnd)
+        shot, lines, inside = Screenshot(), 0, False
+        for y in range(top, top + height):
+            value = lambda x: bitmap[y - origin_top][x - origin_left] & 0xFFFFFF
+            ink = any(shot.pixel(x, y) != rgb("%06X" % value(x)) for x in range(left, left + width))
+            lines += ink and not inside
+            inside = ink
+        return lines
+
+    def assert_mark(self, window, item, checked, unchecked):
+        """The checked one shows a mark of clear contrast to the circle or box."""
+        pixels, ratio = self.mark(window, item, checked, unchecked)
+        self.assertGreaterEqual(pixels, 12, item)
+        self.assertGreaterEqual(ratio, 3.0, item)
+
+    def test_checked_marks_and_the_about_text_in_the_default_skin(self):
+        hwnd = self.start(alpha=100, colors={})
+        checked = lambda window, item: winprobe("state", window, item)[1] == ["enabled=1 checked=1"]
+        self.assertTrue(checked(hwnd, RADIO_NUMBER))
+        number = Screenshot()
+        self.assertEqual(winprobe("click", hwnd, RADIO_CONTACT)[0], 0)
+        self.assertTrue(wait_until(lambda: checked(hwnd, RADIO_CONTACT)))
+        contact = self.changed(hwnd, RADIO_CONTACT, number)
+        self.assert_mark(hwnd, RADIO_NUMBER, number, contact)
+        self.assert_mark(hwnd, RADIO_CONTACT, contact, number)
+
+        self.assertEqual(winprobe("click", hwnd, ABOUT)[0], 0)
+        code, lines = winprobe("wait", self.exe_name, "About Zandu SMS", "#32770", 30000)
+        self.assertEqual(code, 0, "no About box")
+        about = lines[0]
+        time.sleep(1)  # its first paint
+        stats_off = Screenshot()
+        self.assertEqual(winprobe("click", about, ABOUT_STATS)[0], 0)
+        self.assertTrue(wait_until(lambda: checked(about, ABOUT_STATS)))
+        self.assert_mark(about, ABOUT_STATS, self.changed(about, ABOUT_STATS, stats_off), stats_off)
+        # The credits in two lines, one per sentence: no word left alone on a line.
+        credits = [line.split("\t")[0] for line in winprobe("children", about)[1] if "Sends SMS" in line]
+        self.assertEqual(len(credits), 1)
+        bitmap = read_bmp(os.path.join(ROOT, "skin", "about.bmp"))[4]
+        self.assertEqual(self.text_lines(about, int(credits[0]), bitmap), 2)
+        self.assertEqual(winprobe("key", about, 0x1B)[0], 0)
+        self.assertTrue(wait_until(lambda: winprobe("rect", about)[0] == 1))
         self.stop()
 
     def test_the_opacity_follows_alpha(self):
