@@ -260,12 +260,3 @@ bool HttpGet(const WString& strUrl, uint32_t maxBytes, WString& strBody, DWORD& 
     strBody = pCall->strBody;
     return pCall->bOk;
 }
-
-void JoinAborting(HANDLE hThread, CHttpAbort& abort, ULONGLONG ullDeadline)
-{
-    const ULONGLONG ullNow = GetTickCount64();
-    const DWORD dwWait = ullDeadline > ullNow ? static_cast<DWORD>(ullDeadline - ullNow) : 0;
-    if (WaitForSingleObject(hThread, dwWait) == WAIT_TIMEOUT)
-        abort.Abort();
-    WaitForSingleObject(hThread, INFINITE);
-}

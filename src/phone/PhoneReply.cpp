@@ -164,10 +164,10 @@ std::string DecodeEscapes(const std::string& str)
 EFinalResult GetFinalResult(const std::string& strLine)
 {
     if (strLine == "OK")
-        return FINAL_OK;
+        return EFinalResult::FINAL_OK;
     if (strLine == "ERROR" || StartsWith(strLine, "+CME ERROR") || StartsWith(strLine, "+CMS ERROR"))
-        return FINAL_ERROR;
-    return FINAL_NONE;
+        return EFinalResult::FINAL_ERROR;
+    return EFinalResult::FINAL_NONE;
 }
 
 std::string SkipLeftoverOk(const std::string& strReply)

@@ -22,16 +22,19 @@ bool CSkinnedControl::HandleHover(UINT uMsg, LRESULT& lResult)
 {
     switch (uMsg) {
     case WM_MOUSEMOVE:
+        // The first move marks the control hovered; only the leaving is
+        // tracked. A hover request would arm a timer of its hover time that
+        // some systems keep firing while the pointer rests on the control,
+        // and at 1 ms that alone costs several percent of a core.
         if (!m_bTracking) {
-            TRACKMOUSEEVENT tme = {sizeof(tme), TME_HOVER | TME_LEAVE, m_hWnd, 1};
+            TRACKMOUSEEVENT tme = {sizeof(tme), TME_LEAVE, m_hWnd, HOVER_DEFAULT};
             m_bTracking = _TrackMouseEvent(&tme) != FALSE;
         }
+        if (m_bTracking && !m_bHover) {
+            m_bHover = true;
+            Invalidate();
+        }
         return false;
-    case WM_MOUSEHOVER:
-        m_bHover = true;
-        Invalidate();
-        lResult = 0;
-        return true;
     case WM_MOUSELEAVE:
         m_bTracking = false;
         m_bHover = false;
@@ -47,8 +50,8 @@ COLORREF CSkinnedControl::GetBorderColor(bool bHover) const
 {
     const CSkin& skin = GetSkin();
     if (!IsWindowEnabled())
-        return skin.GetColor(skin.IsBorderHover() ? SKC_EDIT_BG_DISABLED : SKC_BORDER);
-    return skin.GetColor(bHover || !skin.IsBorderHover() ? SKC_BORDER : SKC_EDIT_BG);
+        return skin.GetColor(skin.IsBorderHover() ? SkinColor::SKC_EDIT_BG_DISABLED : SkinColor::SKC_BORDER);
+    return skin.GetColor(bHover || !skin.IsBorderHover() ? SkinColor::SKC_BORDER : SkinColor::SKC_EDIT_BG);
 }
 
 void CSkinnedControl::FrameRect(HDC hDC, const RECT& rc, COLORREF color)

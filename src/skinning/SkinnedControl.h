@@ -22,9 +22,9 @@ protected:
     // hDC at (0, 0).
     void PaintParentBackground(HDC hDC) const;
 
-    // Hover tracking: WM_MOUSEMOVE arms a hover/leave request (and goes on
-    // to the control); WM_MOUSEHOVER and WM_MOUSELEAVE set m_bHover and
-    // repaint. True when the message is handled here.
+    // Hover tracking: WM_MOUSEMOVE sets m_bHover, repaints once and arms a
+    // leave request (and goes on to the control); WM_MOUSELEAVE clears
+    // m_bHover and repaints. True when the message is handled here.
     bool HandleHover(UINT uMsg, LRESULT& lResult);
 
     // The frame colour of an edit or combo box: with border hover on, an

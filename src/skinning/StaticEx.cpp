@@ -49,7 +49,7 @@ void CStaticEx::OnPaintGroupBox()
     const CPaintDC dc(m_hWnd);
     ZASSERT(IsStyleSet( BS_GROUPBOX ));
     const CSkin& skin = GetSkin();
-    SetTextColor(dc, skin.GetColor(SKC_STATIC_TEXT));
+    SetTextColor(dc, skin.GetColor(SkinColor::SKC_STATIC_TEXT));
     SetBkMode(dc, TRANSPARENT);
     const CSelectObject font(dc, GetFont());
     const WString strText = GetWindowText();
@@ -66,7 +66,7 @@ void CStaticEx::OnPaintGroupBox()
     {
         const CRgnHandle hBox(CreateRectRgnIndirect(&rcBox));
         ExtSelectClipRgn(dc, hBox, RGN_DIFF);
-        FrameRect(dc, rcFrame, skin.GetColor(SKC_GROUP_BOX));
+        FrameRect(dc, rcFrame, skin.GetColor(SkinColor::SKC_GROUP_BOX));
         SelectClipRgn(dc, hBox);
     }
     DrawTextW(dc, strText.c_str(), nLength, &rcCaption, DT_LEFT | DT_NOCLIP);

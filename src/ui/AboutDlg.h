@@ -18,8 +18,8 @@ private:
     void OnInitDialog();
     bool OnCommand(int nId, int nCode);
 
-    CSkinnedDialog m_skin{m_hWnd, SBI_ABOUT};
-    CSkinnedButton m_btnOk{m_hWnd, SBI_ABOUT};
-    CStaticEx m_stVersion{m_hWnd, SBI_ABOUT};
-    CSkinnedRadioButton m_chkStats{m_hWnd, SBI_ABOUT};
+    CSkinnedDialog m_skin{m_hWnd, SkinBitmapIndex::SBI_ABOUT};
+    CSkinnedButton m_btnOk{m_hWnd, SkinBitmapIndex::SBI_ABOUT};
+    CStaticEx m_stVersion{m_hWnd, SkinBitmapIndex::SBI_ABOUT};
+    CSkinnedRadioButton m_chkStats{m_hWnd, SkinBitmapIndex::SBI_ABOUT, CSkinnedRadioButton::EMode::CheckBox};
 };

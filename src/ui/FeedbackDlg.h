@@ -19,10 +19,10 @@ private:
     void OnSend();
     void OnEnter();
 
-    CSkinnedDialog m_skin{m_hWnd, SBI_FEEDBACK};
-    CSkinnedButton m_btnSend{m_hWnd, SBI_FEEDBACK};
-    CSkinnedButton m_btnCancel{m_hWnd, SBI_FEEDBACK};
-    CSkinnedEdit m_edEmail{m_hWnd, SBI_FEEDBACK};
-    CSkinnedEdit m_edFeedback{m_hWnd, SBI_FEEDBACK};
-    CSkinnedEdit m_edModel{m_hWnd, SBI_FEEDBACK};
+    CSkinnedDialog m_skin{m_hWnd, SkinBitmapIndex::SBI_FEEDBACK};
+    CSkinnedButton m_btnSend{m_hWnd, SkinBitmapIndex::SBI_FEEDBACK};
+    CSkinnedButton m_btnCancel{m_hWnd, SkinBitmapIndex::SBI_FEEDBACK};
+    CSkinnedEdit m_edEmail{m_hWnd, SkinBitmapIndex::SBI_FEEDBACK};
+    CSkinnedEdit m_edFeedback{m_hWnd, SkinBitmapIndex::SBI_FEEDBACK};
+    CSkinnedEdit m_edModel{m_hWnd, SkinBitmapIndex::SBI_FEEDBACK};
 };

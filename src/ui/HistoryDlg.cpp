@@ -11,7 +11,8 @@
 
 namespace {
 
-enum { COLUMN_RECIPIENT, COLUMN_TIME };
+const int kColumnRecipient = 0;
+const int kColumnTime = 1;
 
 // The time column is as wide as the newest time needs, within these shares
 // of the list's width (in percent); the recipient takes the rest.
@@ -96,15 +97,15 @@ void CHistoryDlg::InitList()
 {
     const CListView list = List();
     const CSkin& skin = GetSkin();
-    list.SetColors(skin.GetColor(SKC_EDIT_TEXT), skin.GetColor(SKC_EDIT_BG));
+    list.SetColors(skin.GetColor(SkinColor::SKC_EDIT_TEXT), skin.GetColor(SkinColor::SKC_EDIT_BG));
     list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
     const int cxList = list.GetClientRect().right - GetSystemMetrics(SM_CXVSCROLL);
     int cxTime = cxList * kTimeColumnPercent / 100;
     if (!m_aRecords.empty())
         cxTime = std::min(list.GetStringWidth(m_aRecords.back().m_strTime) + kCellMargins,
                           cxList * kTimeColumnMaxPercent / 100);
-    list.InsertColumn(COLUMN_RECIPIENT, L"Recipient", cxList - cxTime);
-    list.InsertColumn(COLUMN_TIME, L"Time", cxTime);
+    list.InsertColumn(kColumnRecipient, L"Recipient", cxList - cxTime);
+    list.InsertColumn(kColumnTime, L"Time", cxTime);
     list.SetItemCount(static_cast<int>(m_aRecords.size()));
     if (!m_aRecords.empty())
         list.SelectItem(0);
@@ -148,7 +149,7 @@ void CHistoryDlg::OnGetDispInfo(NMLVDISPINFOW& info) const
     const CHistoryRecord* pRecord = RecordOfRow(info.item.iItem);
     if (!pRecord || !(info.item.mask & LVIF_TEXT))
         return;
-    CopyCell(info.item.iSubItem == COLUMN_TIME ? pRecord->m_strTime : pRecord->GetDisplayName(), info);
+    CopyCell(info.item.iSubItem == kColumnTime ? pRecord->m_strTime : pRecord->GetDisplayName(), info);
 }
 
 // No selection leaves the fields empty.
@@ -157,9 +158,9 @@ void CHistoryDlg::ShowSelected()
     const CHistoryRecord* pRecord = RecordOfRow(List().GetNextSelected());
     const CHistoryRecord none;
     const CHistoryRecord& record = pRecord ? *pRecord : none;
-    Item(IDC_HISTORY_RECIPIENT).SetWindowText(record.GetDisplayName());
-    Item(IDC_HISTORY_TIME).SetWindowText(record.m_strTime);
-    Item(IDC_HISTORY_TEXT).SetWindowText(WithCrLf(record.m_strText));
+    GetDlgItem(IDC_HISTORY_RECIPIENT).SetWindowText(record.GetDisplayName());
+    GetDlgItem(IDC_HISTORY_TIME).SetWindowText(record.m_strTime);
+    GetDlgItem(IDC_HISTORY_TEXT).SetWindowText(WithCrLf(record.m_strText));
 }
 
 const CHistoryRecord* CHistoryDlg::RecordOfRow(int nRow) const

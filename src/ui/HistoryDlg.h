@@ -34,11 +34,11 @@ private:
     const CHistoryRecord* RecordOfRow(int nRow) const;
     CListView List() const;
 
-    CSkinnedDialog m_skin{m_hWnd, SBI_HISTORY};  // consulted first for every message
+    CSkinnedDialog m_skin{m_hWnd, SkinBitmapIndex::SBI_HISTORY};  // consulted first for every message
     std::vector<CHistoryRecord> m_aRecords;      // oldest first, as stored
 
     // The controls, in the order they are attached.
-    CStaticEx m_aStatics[2] = {{m_hWnd, SBI_HISTORY}, {m_hWnd, SBI_HISTORY}};
-    CSkinnedEdit m_aEdits[3] = {{m_hWnd, SBI_HISTORY}, {m_hWnd, SBI_HISTORY}, {m_hWnd, SBI_HISTORY}};
-    CSkinnedButton m_btnOk{m_hWnd, SBI_HISTORY};
+    CStaticEx m_aStatics[2] = {{m_hWnd, SkinBitmapIndex::SBI_HISTORY}, {m_hWnd, SkinBitmapIndex::SBI_HISTORY}};
+    CSkinnedEdit m_aEdits[3] = {{m_hWnd, SkinBitmapIndex::SBI_HISTORY}, {m_hWnd, SkinBitmapIndex::SBI_HISTORY}, {m_hWnd, SkinBitmapIndex::SBI_HISTORY}};
+    CSkinnedButton m_btnOk{m_hWnd, SkinBitmapIndex::SBI_HISTORY};
 };

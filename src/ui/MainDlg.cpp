@@ -105,8 +105,8 @@ void CMainDlg::OnInitDialog()
     m_SerialCom.EnumeratePorts();
     SetStatus(WSTR("Enumerating COM ports..."));
     for (int nId : kRequestButtons) {
-        Item(nId).Invalidate();
-        Item(nId).EnableWindow(false);
+        GetDlgItem(nId).Invalidate();
+        GetDlgItem(nId).EnableWindow(false);
     }
     LoadContacts();
     FillContactList();
@@ -138,10 +138,13 @@ void CMainDlg::AttachControls()
 void CMainDlg::OnSerialNotify(WPARAM wParam, LPARAM lParam)
 {
     CSerialAnnouncement ann = TakeAnnouncement(wParam, lParam);
-    const bool bPortList = ann.pOp && ann.pOp->m_nKind == OP_ENUM_PORTS;
+    const bool bPortList = ann.pOp && ann.pOp->m_eKind == EOpKind::OP_ENUM_PORTS;
+    std::vector<std::string> aPorts;
+    if (bPortList)
+        aPorts.swap(ann.pOp->m_aPorts);
     m_Requests.OnOperationComplete(std::move(ann.pOp), std::move(ann.pError));
     if (bPortList) {
-        FillPortList();
+        FillPortList(aPorts);
         SetStatus(WSTR("Ready"));
     }
 }
@@ -290,7 +293,7 @@ void CMainDlg::Close(int nExitCode)
 // running may be on its way with it.
 bool CMainDlg::CanClose()
 {
-    if ((m_bSent && !m_bRequestRunning) || Item(IDC_MESSAGE).GetWindowText().empty())
+    if ((m_bSent && !m_bRequestRunning) || GetDlgItem(IDC_MESSAGE).GetWindowText().empty())
         return true;
     return MessageBox(WSTR("Your message has not been sent.\r\nClose anyway?"), L"Confirm",
                       MB_ICONQUESTION | MB_OKCANCEL) == IDOK;
@@ -298,7 +301,7 @@ bool CMainDlg::CanClose()
 
 void CMainDlg::SetStatus(const WString& strText)
 {
-    const CWindow status = Item(IDC_STATUS);
+    const CWindow status = GetDlgItem(IDC_STATUS);
     status.SetWindowText(strText);
     status.Invalidate();
     Trace("%s\n", WideToAnsi(strText).c_str());
@@ -314,7 +317,7 @@ void CMainDlg::ShowStoreFailure(const WString& strWhat, uint32_t dwError)
 
 void CMainDlg::ShowStatusNote(const WString& strText)
 {
-    const CWindow note = Item(IDC_STATUS_NOTE);
+    const CWindow note = GetDlgItem(IDC_STATUS_NOTE);
     note.SetWindowText(strText);
     note.Invalidate();
     if (!strText.empty())
@@ -326,18 +329,17 @@ void CMainDlg::ShowStatusNote(const WString& strText)
 void CMainDlg::EnableControls(bool bEnable)
 {
     for (int nId : kRequestButtons)
-        Item(nId).Invalidate();
-    Item(IDC_SEND).EnableWindow(bEnable);
-    Item(IDC_SAVE_IN_MEMORY).EnableWindow(bEnable);
-    Item(IDC_TEST_PORT).EnableWindow(bEnable);
-    Item(IDC_REFRESH).EnableWindow(bEnable && !IsNumberMode());
+        GetDlgItem(nId).Invalidate();
+    GetDlgItem(IDC_SEND).EnableWindow(bEnable);
+    GetDlgItem(IDC_SAVE_IN_MEMORY).EnableWindow(bEnable);
+    GetDlgItem(IDC_TEST_PORT).EnableWindow(bEnable);
+    GetDlgItem(IDC_REFRESH).EnableWindow(bEnable && !IsNumberMode());
 }
 
 // In the order of the enumeration, though the box sorts what is added.
-void CMainDlg::FillPortList()
+void CMainDlg::FillPortList(const std::vector<std::string>& aPorts)
 {
     const CComboBox box = PortBox();
-    const std::vector<std::string>& aPorts = m_SerialPort.m_aPorts;
     for (size_t i = 0; i < aPorts.size(); ++i)
         box.InsertString(static_cast<int>(i), AnsiToWide(aPorts[i]));
     // Exactly the port stored (in any case), lest "COM1" select COM12.
@@ -350,8 +352,8 @@ void CMainDlg::FillPortList()
 
 void CMainDlg::UpdateCharCount()
 {
-    const CWindow label = Item(IDC_CHAR_COUNT);
-    label.SetWindowText(FormatCharCount(CountChars(Item(IDC_MESSAGE).GetWindowText())));
+    const CWindow label = GetDlgItem(IDC_CHAR_COUNT);
+    label.SetWindowText(FormatCharCount(CountChars(GetDlgItem(IDC_MESSAGE).GetWindowText())));
     label.Invalidate();
     m_bSent = false;
 }
@@ -360,7 +362,7 @@ void CMainDlg::ShowError(const WString& strText, int nFocusItem)
 {
     MessageBox(strText, L"Error", MB_ICONERROR);
     if (nFocusItem)
-        Item(nFocusItem).SetFocus();
+        GetDlgItem(nFocusItem).SetFocus();
 }
 
 CComboBox CMainDlg::PortBox() const
@@ -391,7 +393,7 @@ void CMainDlg::OnSendOrSave(bool bSave)
     std::vector<CContact> recipients;
     if (!ParseRecipients(recipients))
         return;
-    const WString strText = Item(IDC_MESSAGE).GetWindowText();
+    const WString strText = GetDlgItem(IDC_MESSAGE).GetWindowText();
     std::string strError;
     if (!CheckText(strText, strError)) {
         ShowError(Sentence(strError), IDC_MESSAGE);
@@ -427,7 +429,7 @@ bool CMainDlg::ParseRecipients(std::vector<CContact>& recipients)
         recipients.push_back(*pContact);
         return true;
     }
-    const WString strField = Item(IDC_NUMBER).GetWindowText();
+    const WString strField = GetDlgItem(IDC_NUMBER).GetWindowText();
     if (strField.empty()) {
         ShowError(WSTR("Please enter the recipients' numbers"), IDC_NUMBER);
         return false;
@@ -474,7 +476,7 @@ void CMainDlg::FillContactList()
     const CComboBox box = ContactBox();
     box.ResetContent();
     for (size_t i = 0; i < m_lstContacts.size(); ++i)
-        box.SetItemData(box.AddString(m_lstContacts[i].GetDisplayText()), static_cast<LRESULT>(i));
+        box.SetItemData(box.AddString(m_lstContacts[i].GetDisplayName()), static_cast<LRESULT>(i));
     if (box.GetCount() == 0)
         return;
     if (box.SelectString(GetSettingsKey().Value("Contact").ReadString()) == CB_ERR)
@@ -489,7 +491,7 @@ void CMainDlg::FillContactList()
 void CMainDlg::ShowContactNumber()
 {
     if (const CContact* pContact = GetSelectedContact())
-        Item(IDC_NUMBER).SetWindowText(pContact->m_strNumber);
+        GetDlgItem(IDC_NUMBER).SetWindowText(pContact->m_strNumber);
 }
 
 void CMainDlg::SaveContacts()
@@ -513,9 +515,9 @@ void CMainDlg::FillNumberList()
 void CMainDlg::UpdateMode()
 {
     const bool bNumber = IsNumberMode();
-    Item(IDC_NUMBER).EnableWindow(bNumber);
-    Item(IDC_CONTACT).EnableWindow(!bNumber);
-    Item(IDC_REFRESH).EnableWindow(!bNumber && !m_bRequestRunning && HasPort());
+    GetDlgItem(IDC_NUMBER).EnableWindow(bNumber);
+    GetDlgItem(IDC_CONTACT).EnableWindow(!bNumber);
+    GetDlgItem(IDC_REFRESH).EnableWindow(!bNumber && !m_bRequestRunning && HasPort());
 }
 
 void CMainDlg::OnContactSelected()
@@ -610,9 +612,10 @@ void CMainDlg::OnRequestEnded()
         EnableControls(true);
 }
 
-WString CMainDlg::GetMessageText(const WString&)
+bool CMainDlg::GetMessageText(WString& strText)
 {
-    return Item(IDC_MESSAGE).GetWindowText();
+    strText = GetDlgItem(IDC_MESSAGE).GetWindowText();
+    return true;
 }
 
 // Numbers used in Number mode are offered again, the most recent last.

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "online/CheckForUpdates.h"
@@ -44,10 +45,8 @@ public:
     bool ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
 
 private:
-    enum {
-        TIMER_UPDATE_CHECK = 33,  // polls the update check once a second until it is over
-        TIMER_DIALOGUE = CPhoneRequest::TIMER_DIALOGUE,
-    };
+    static constexpr UINT_PTR TIMER_UPDATE_CHECK = 33;  // polls the update check once a second until it is over
+    static constexpr UINT_PTR TIMER_DIALOGUE = CPhoneRequest::TIMER_DIALOGUE;
 
     // The frame.
     void OnInitDialog();
@@ -65,7 +64,7 @@ private:
     void ShowStoreFailure(const WString& strWhat, uint32_t dwError);
     void ShowStatusNote(const WString& strText);
     void EnableControls(bool bEnable);
-    void FillPortList();
+    void FillPortList(const std::vector<std::string>& aPorts);
     void UpdateCharCount();
     CComboBox PortBox() const;
     CComboBox ContactBox() const;
@@ -98,13 +97,13 @@ private:
     void SetTimer(unsigned nId, uint32_t dwMilliseconds) override;
     void KillTimer(unsigned nId) override;
     void OnRequestEnded() override;
-    WString GetMessageText(const WString& strStarted) override;
+    bool GetMessageText(WString& strText) override;
     void OnMessageStarted(const CMsg& msg) override;
     void OnMessageDone(const CMsg& msg) override;
     void OnPhonebook(const std::vector<CContact>& phonebook) override;
     void OnTextRefused(const std::string& strError) override;
 
-    CSkinnedDialog m_skin{m_hWnd, SBI_MAIN};  // consulted first for every message
+    CSkinnedDialog m_skin{m_hWnd, SkinBitmapIndex::SBI_MAIN};  // consulted first for every message
     std::vector<CContact> m_lstContacts;
     CSerialPortAsync m_SerialPort;
     CSerialCom m_SerialCom{&m_SerialPort};
@@ -115,14 +114,14 @@ private:
     std::unique_ptr<CCheckForUpdates> m_pUpdateCheck;  // only when "AllowCheck" is on
 
     // The controls, in the order they are attached.
-    CSkinnedComboBox m_cbPort{m_hWnd, SBI_MAIN};
-    CSkinnedComboBox m_cbContact{m_hWnd, SBI_MAIN};
-    CNumberComboBox m_cbNumber{m_hWnd, SBI_MAIN};
-    CStaticEx m_aStatics[8] = {{m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN},
-                               {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}};
-    CSkinnedButton m_aButtons[10] = {{m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN},
-                                     {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN},
-                                     {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}};
-    CSkinnedEdit m_edMessage{m_hWnd, SBI_MAIN};
-    CSkinnedRadioButton m_aRadios[2] = {{m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}};
+    CSkinnedComboBox m_cbPort{m_hWnd, SkinBitmapIndex::SBI_MAIN};
+    CSkinnedComboBox m_cbContact{m_hWnd, SkinBitmapIndex::SBI_MAIN};
+    CNumberComboBox m_cbNumber{m_hWnd, SkinBitmapIndex::SBI_MAIN};
+    CStaticEx m_aStatics[8] = {{m_hWnd, SkinBitmapIndex::SBI_MAIN}, {m_hWnd, SkinBitmapIndex::SBI_MAIN}, {m_hWnd, SkinBitmapIndex::SBI_MAIN}, {m_hWnd, SkinBitmapIndex::SBI_MAIN},
+                               {m_hWnd, SkinBitmapIndex::SBI_MAIN}, {m_hWnd, SkinBitmapIndex::SBI_MAIN}, {m_hWnd, SkinBitmapIndex::SBI_MAIN}, {m_hWnd, SkinBitmapIndex::SBI_MAIN}};
+    CSkinnedButton m_aButtons[10] = {{m_hWnd, SkinBitmapIndex::SBI_MAIN}, {m_hWnd, SkinBitmapIndex::SBI_MAIN}, {m_hWnd, SkinBitmapIndex::SBI_MAIN}, {m_hWnd, SkinBitmapIndex::SBI_MAIN},
+                                     {m_hWnd, SkinBitmapIndex::SBI_MAIN}, {m_hWnd, SkinBitmapIndex::SBI_MAIN}, {m_hWnd, SkinBitmapIndex::SBI_MAIN}, {m_hWnd, SkinBitmapIndex::SBI_MAIN},
+                                     {m_hWnd, SkinBitmapIndex::SBI_MAIN}, {m_hWnd, SkinBitmapIndex::SBI_MAIN}};
+    CSkinnedEdit m_edMessage{m_hWnd, SkinBitmapIndex::SBI_MAIN};
+    CSkinnedRadioButton m_aRadios[2] = {{m_hWnd, SkinBitmapIndex::SBI_MAIN}, {m_hWnd, SkinBitmapIndex::SBI_MAIN}};
 };

@@ -1,6 +1,7 @@
 """Shared helpers of the system tests: where the executables are and how to run them."""
 import json
 import os
+import re
 import signal
 import subprocess
 import tempfile
@@ -350,11 +351,15 @@ class Program:
 
     TITLE = "Zandu SMS"
 
-    def __init__(self, exe=None):
+    def __init__(self, exe=None, timestamps=False):
+        """timestamps: every debugger output string carries its time, the
+        host's monotonic clock in seconds (see timed_status_trail)."""
         self.exe = exe or PROGRAM
         self.exe_name = os.path.basename(self.exe)
         self._log = tempfile.TemporaryFile()
-        env = dict(os.environ, WINEDEBUG="warn+debugstr")
+        self.timestamps = timestamps
+        env = dict(os.environ, WINEDEBUG="+timestamp,warn+debugstr" if timestamps else "warn+debugstr")
+        self.started = time.monotonic()
         self.proc = subprocess.Popen(_command(self.exe, []), stdin=subprocess.DEVNULL,
                                      stdout=subprocess.DEVNULL, stderr=self._log, env=env)
         code, out = winprobe("wait", self.exe_name, self.TITLE, "#32770", 30000)
@@ -378,8 +383,8 @@ class Program:
     def exit_code(self, timeout=30):
         return self.proc.wait(timeout=timeout)
 
-    def debug_output(self):
-        """(thread id, text) of every debugger output string so far."""
+    def _debug_lines(self):
+        """(time or None, thread id, text) of every debugger output string so far."""
         if self._log.closed:
             return []
         self._log.seek(0)
@@ -393,24 +398,40 @@ class Program:
             body = line[at + len(marker):]
             # Wine cuts a long string short: "text"...
             body = body[:-4] if body.endswith("\"...") else body[:-1] if body.endswith("\"") else body
-            strings.append((line[:at], _unescape(body)))
+            head, stamp = line[:at], None
+            # Lines of two threads written at once may leave a stamp before
+            # another line's stamp, or a line without one.
+            stamped = re.match(r"\s*(\d+\.\d+):(?:\s*\d+\.\d+:)*(.*)$", head) if self.timestamps else None
+            if stamped:
+                stamp, head = float(stamped.group(1)), stamped.group(2)
+            strings.append((stamp, head, _unescape(body)))
         return strings
+
+    def debug_output(self):
+        """(thread id, text) of every debugger output string so far."""
+        return [(thread, text) for _, thread, text in self._debug_lines()]
 
     def debug_strings(self):
         return [text for _, text in self.debug_output()]
 
     def status_trail(self):
-        """The status texts in the order shown. A trace pair (a location line,
-        then its message from the same thread) is no status text; threads
-        write at the same time, so pairs are told apart by thread."""
+        """The status texts in the order shown."""
+        return [text for _, text in self.timed_status_trail()]
+
+    def timed_status_trail(self):
+        """(time, text) of the status texts in the order shown; the time (as
+        time.monotonic() reads it) only when started with timestamps, else
+        None. A trace pair (a location line, then its message from the same
+        thread) is no status text; threads write at the same time, so pairs
+        are told apart by thread."""
         trail, open_pair = [], set()
-        for thread, s in self.debug_output():
+        for stamp, thread, s in self._debug_lines():
             if thread in open_pair:
                 open_pair.discard(thread)
             elif s.endswith(" ) : "):
                 open_pair.add(thread)
             else:
-                trail.append(s[:-1] if s.endswith("\n") else s)
+                trail.append((stamp, s[:-1] if s.endswith("\n") else s))
         return trail
 
     def wait_status(self, predicate, timeout=30):
@@ -486,6 +507,14 @@ class Program:
             assert time.monotonic() < deadline, "the request buttons did not come back"
             time.sleep(0.1)
         return self.status_trail()[before:]
+
+
+def cpu_seconds(pid):
+    """The CPU time (user and system) a Linux process has used so far; a
+    program under Wine is one such process."""
+    with open("/proc/%d/stat" % pid) as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
 def settings_set_value(name, reg_type, data, key=SETTINGS_KEY):

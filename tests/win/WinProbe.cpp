@@ -22,6 +22,12 @@
 //   winprobe open <hwnd> <item id> <title> <timeout ms>  clicks a dialog item and waits until a
 //                                       window of that title of the same process is shown and answers
 //                                       messages -> "<hwnd> <milliseconds from the click>"
+//   winprobe shown <process> <title|*> <class|*> <timeout ms>  waits as open does for a window of
+//                                       the process -> "<hwnd> <seconds>", the moment it answered
+//   winprobe press <hwnd> <item id>     BM_CLICK posted -> "<seconds>", the moment it was posted
+// Moments are the performance counter in seconds: under Wine, the host's
+// monotonic clock, the one its debug channels' time stamps and a script's
+// monotonic time read.
 //   winprobe rows <hwnd> <item id> <max>  a list view: "count=<n> sel=<index>", then up to max rows,
 //                                       their columns separated by tabs
 //   winprobe hold <mutex name> <ms>     owns the named mutex for that long: "held" once it does
@@ -260,9 +266,33 @@ private:
     BYTE* m_pRemote = nullptr;
 };
 
+double Seconds()
+{
+    LARGE_INTEGER liFreq, liNow;
+    QueryPerformanceFrequency(&liFreq);
+    QueryPerformanceCounter(&liNow);
+    return static_cast<double>(liNow.QuadPart) / static_cast<double>(liFreq.QuadPart);
+}
+
+// A visible top-level window of the process whose thread, done with its
+// initialisation, answers a message; nullptr when none came in time.
+HWND WaitShown(const wchar_t* pszProcess, const wchar_t* pszTitle, const wchar_t* pszClass, DWORD dwTimeout)
+{
+    const DWORD dwStart = GetTickCount();
+    for (;;) {
+        for (HWND h : TopLevel(pszProcess, pszTitle, pszClass)) {
+            DWORD_PTR dwResult = 0;
+            if (IsWindowVisible(h) && SendMessageTimeoutW(h, WM_NULL, 0, 0, SMTO_BLOCK, dwTimeout, &dwResult))
+                return h;
+        }
+        if (GetTickCount() - dwStart > dwTimeout)
+            return nullptr;
+        Sleep(1);
+    }
+}
+
 // Times a window's opening from inside one probe process, so that the figure
-// holds no process start: from the click until the new window is visible and
-// its thread, done with its initialisation, answers a message.
+// holds no process start: from the click until the new window is shown.
 int Open(int argc, wchar_t** argv)
 {
     if (argc != 6)
@@ -272,28 +302,26 @@ int Open(int argc, wchar_t** argv)
     GetWindowThreadProcessId(hItem, &dwPid);
     wchar_t szPid[16];
     swprintf(szPid, 16, L"%lu", dwPid);
-    const DWORD dwTimeout = wcstoul(argv[5], nullptr, 10);
-    LARGE_INTEGER liFreq, liStart, liEnd;
-    QueryPerformanceFrequency(&liFreq);
-    QueryPerformanceCounter(&liStart);
+    const double dStart = Seconds();
     if (!hItem || !PostMessageW(hItem, BM_CLICK, 0, 0))
         return 1;
-    const DWORD dwStart = GetTickCount();
-    for (;;) {
-        for (HWND h : TopLevel(szPid, argv[4])) {
-            DWORD_PTR dwResult = 0;
-            if (IsWindowVisible(h) && SendMessageTimeoutW(h, WM_NULL, 0, 0, SMTO_BLOCK, dwTimeout, &dwResult)) {
-                QueryPerformanceCounter(&liEnd);
-                std::printf("%llx\t%.1f\n", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(h)),
-                            1000.0 * static_cast<double>(liEnd.QuadPart - liStart.QuadPart) /
-                                static_cast<double>(liFreq.QuadPart));
-                return 0;
-            }
-        }
-        if (GetTickCount() - dwStart > dwTimeout)
-            return 1;
-        Sleep(1);
-    }
+    const HWND hShown = WaitShown(szPid, argv[4], nullptr, wcstoul(argv[5], nullptr, 10));
+    if (!hShown)
+        return 1;
+    std::printf("%llx\t%.1f\n", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(hShown)),
+                1000.0 * (Seconds() - dStart));
+    return 0;
+}
+
+int Shown(int argc, wchar_t** argv)
+{
+    if (argc != 6)
+        return 2;
+    const HWND hShown = WaitShown(argv[2], argv[3], argv[4], wcstoul(argv[5], nullptr, 10));
+    if (!hShown)
+        return 1;
+    std::printf("%llx\t%.4f\n", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(hShown)), Seconds());
+    return 0;
 }
 
 int Rows(int argc, wchar_t** argv)
@@ -403,6 +431,8 @@ int wmain(int argc, wchar_t** argv)
         return Rows(argc, argv);
     if (strCommand == L"open")
         return Open(argc, argv);
+    if (strCommand == L"shown")
+        return Shown(argc, argv);
     if (strCommand == L"text") {
         HWND hWnd = Target(argc, argv, 3);
         if (!hWnd)
@@ -413,6 +443,13 @@ int wmain(int argc, wchar_t** argv)
     if (strCommand == L"click" && argc == 4) {
         HWND hWnd = Target(argc, argv, 3);
         return hWnd && PostMessageW(hWnd, BM_CLICK, 0, 0) ? 0 : 1;
+    }
+    if (strCommand == L"press" && argc == 4) {
+        HWND hWnd = Target(argc, argv, 3);
+        if (!hWnd || !PostMessageW(hWnd, BM_CLICK, 0, 0))
+            return 1;
+        std::printf("%.4f\n", Seconds());
+        return 0;
     }
     if (strCommand == L"key" && argc == 4) {
         HWND hWnd = Target(argc, argv, 4);

@@ -13,7 +13,7 @@
 
 #if defined(_WIN32)
 #include "ui/ContactStore.h"
-#include "ui/Session.h"
+#include "serial/SerialSession.h"
 #include "base/Settings.h"
 #include "base/SettingsListKey.h"
 #include "base/Util.h"
@@ -100,7 +100,7 @@ public:
         return false;
     }
 
-    CSerialQueue* Queue() { return &m_session.Queue(); }
+    CPortOperations* Queue() { return &m_session.Queue(); }
 
     // Runs the loop until the request has ended; its exit code.
     int Run(CConsoleRequest& request)
@@ -131,7 +131,7 @@ public:
     }
 
 private:
-    CSession m_session;
+    CSerialSession m_session;
     CConsoleRequest* m_pRequest = nullptr;
 };
 

@@ -188,12 +188,17 @@ private:
                 return;
             if (fds[1].revents & POLLIN) {
                 // Paced: one byte per byte time, as a serial line delivers them.
-                const size_t nMax = m_byteTime.count() ? 1 : buf.size();
+                // The first byte after a pause starts a new schedule.
+                if (m_bReadIdle)
+                    m_nextRead = Clock::now();
+                const size_t nMax = m_byteTime.count() ? DueBytes(m_nextRead, buf.size()) : buf.size();
                 const ssize_t n = read(m_line.Master(), buf.data(), nMax);
                 for (ssize_t i = 0; i < n && !m_bHungUp; ++i)
                     Feed(buf[static_cast<size_t>(i)]);
                 if (n > 0 && m_byteTime.count())
-                    m_nextRead = std::max(m_nextRead, Clock::now()) + m_byteTime * n;
+                    m_nextRead += m_byteTime * n;
+                int nPending = 0;
+                m_bReadIdle = ioctl(m_line.Master(), FIONREAD, &nPending) != 0 || nPending == 0;
             }
             if (!m_bHungUp && (fds[1].revents & POLLOUT))
                 WriteSome();
@@ -260,9 +265,21 @@ private:
         return false;
     }
 
+    // Paced bytes keep to a schedule of one per byte time from next. poll()
+    // waits whole milliseconds and may wake late, so the bytes that fell due
+    // meanwhile go at once (one at a time, a 9600-baud line ran at half its
+    // speed); a line idle for longer than kCatchUp earns no credit.
+    size_t DueBytes(Clock::time_point& next, size_t nMax) const
+    {
+        const Clock::time_point now = Clock::now();
+        next = std::max(next, now - kCatchUp);
+        const size_t nDue = now < next ? 1 : 1 + static_cast<size_t>((now - next) / m_byteTime);
+        return std::min(nDue, nMax);
+    }
+
     static void Shorten(int& nTimeout, Clock::duration wait)
     {
-        const int nMs = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(wait).count()) + 1;
+        const int nMs = static_cast<int>((std::chrono::duration_cast<std::chrono::microseconds>(wait).count() + 999) / 1000);
         if (nTimeout < 0 || nMs < nTimeout)
             nTimeout = nMs;
     }
@@ -270,13 +287,12 @@ private:
     void WriteSome()
     {
         CBurst& burst = m_out.front();
-        const size_t nMax = m_byteTime.count() ? 1 : burst.strData.size();
+        const size_t nMax = m_byteTime.count() ? DueBytes(m_nextWrite, burst.strData.size()) : burst.strData.size();
         const ssize_t n = write(m_line.Master(), burst.strData.data(), nMax);
         if (n <= 0)
             return;  // the pty is full: try again when it has room
         burst.strData.erase(0, static_cast<size_t>(n));
-        const Clock::time_point now = Clock::now();
-        m_nextWrite = m_byteTime.count() ? std::max(m_nextWrite, now) + m_byteTime * n : now;
+        m_nextWrite = m_byteTime.count() ? m_nextWrite + m_byteTime * n : Clock::now();
         if (burst.strData.empty())
             m_out.pop_front();
     }
@@ -305,7 +321,9 @@ private:
     Clock::time_point m_start;
     std::chrono::microseconds m_byteTime;
     Clock::time_point m_nextRead{};
+    bool m_bReadIdle = true;
     Clock::time_point m_nextWrite{};
+    static constexpr std::chrono::milliseconds kCatchUp{20};
     std::deque<CBurst> m_out;
     std::string m_strRepeat;  // babble: sent again and again while nothing else is
     Clock::duration m_repeatEvery{};
