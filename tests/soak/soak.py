@@ -16,6 +16,7 @@ once, working set along the way, and how fast the window answers a caller
     soak.py [--messages N] [--recipients N] [--seed S] [--figures FILE]
 """
 import argparse
+import json
 import os
 import re
 import sys
@@ -52,6 +53,17 @@ def text_of_send(j):
     if j % 3 == 2:  # UCS-2
         return "Проверка %d" % j
     return "Soak %d" % j
+
+
+def keep_logs(args, phone, program):
+    """The phone's log and the program's status and trace, for a run that failed."""
+    if not args.figures:
+        return
+    folder = os.path.dirname(args.figures)
+    with open(os.path.join(folder, "phone.log"), "w", encoding="utf-8") as f:
+        f.writelines(json.dumps(e) + "\n" for e in phone.events())
+    with open(os.path.join(folder, "program.log"), "w", encoding="utf-8") as f:
+        f.writelines(repr(s) + "\n" for s in program.debug_strings())
 
 
 def whole_messages(phone):
@@ -149,6 +161,7 @@ def soak(args, figures):
         took = time.monotonic() - started
         quirks = phone.events("quirk")
         whole, fragments = whole_messages(phone)
+        keep_logs(args, phone, program)
     print()
     records = history()
     lost = [n for n in reported if whole.count((n, texts[n])) == 0]
@@ -156,6 +169,11 @@ def soak(args, figures):
     unrecorded = [n for n in reported if records.count((n, texts[n])) != 1]
     failed_recorded = [n for n in failed if any(r[0] == n for r in records)]
     failed_taken = [n for n in failed if any(w[0] == n for w in whole)]
+    for label, found in (("lost", lost), ("duplicated", duplicated), ("recorded wrong", unrecorded),
+                         ("failed but recorded", failed_recorded), ("failed but taken", failed_taken)):
+        for n in found:
+            figures.append("  %s: %s %r: taken whole %d times, %d history records"
+                           % (label, n, texts[n][:20], whole.count((n, texts[n])), records.count((n, texts[n]))))
     kinds = {}
     for q in quirks:
         for k in q["kinds"].split():
