@@ -4,7 +4,7 @@
 
 void CSkinnedControl::PaintParentBackground(HDC hDC) const
 {
-    const RECT rc = GetRectIn(m_hWndParent);
+    const RECT rc = GetRectIn(GetParent());
     // Only the part that lies on the bitmap: a blend that reaches beyond it
     // would draw nothing at all.
     const CSkinBitmap& bitmap = GetSkin().GetBitmap(m_nBitmap);

@@ -9,10 +9,7 @@ class CSkinnedRadioButton : public CSkinnedControl {
 public:
     enum class EMode { RadioButton, CheckBox };
 
-    CSkinnedRadioButton(const HWND& hWndParent, SkinBitmapIndex nBitmap, EMode eMode = EMode::RadioButton)
-        : CSkinnedControl(hWndParent, nBitmap), m_eMode(eMode)
-    {
-    }
+    explicit CSkinnedRadioButton(EMode eMode = EMode::RadioButton) : m_eMode(eMode) {}
 
     bool ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
 

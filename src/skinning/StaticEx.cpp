@@ -13,13 +13,10 @@ const int kCaptionGap = 4;
 
 } // namespace
 
-bool CStaticEx::Attach(HWND hWnd)
+void CStaticEx::OnAttached()
 {
-    if (!CSkinnedControl::Attach(hWnd))
-        return false;
     if (IsButton())
         ModifyStyleEx(0, WS_EX_TRANSPARENT);
-    return true;
 }
 
 bool CStaticEx::ProcessWindowMessage(HWND, UINT uMsg, WPARAM, LPARAM, LRESULT& lResult)

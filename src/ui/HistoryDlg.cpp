@@ -7,7 +7,6 @@
 #include "res/resource.h"
 #include "skinning/Skin.h"
 #include "ui/HistoryStore.h"
-#include "win/Reflect.h"
 
 namespace {
 
@@ -19,6 +18,16 @@ const int kColumnTime = 1;
 const int kTimeColumnPercent = 45;     // without any record
 const int kTimeColumnMaxPercent = 60;
 const int kCellMargins = 16;           // the list's padding on both sides of a cell's text
+
+// The list keeps the system's drawing, in the skin's colours.
+constexpr CControlSpec kControls[] = {
+    {IDC_HISTORY_RECIPIENT_LABEL, EControlKind::Static},
+    {IDC_HISTORY_TIME_LABEL, EControlKind::Static},
+    {IDC_HISTORY_RECIPIENT, EControlKind::Edit},
+    {IDC_HISTORY_TIME, EControlKind::Edit},
+    {IDC_HISTORY_TEXT, EControlKind::Edit},
+    {IDC_HISTORY_OK, EControlKind::Button},
+};
 
 // A row that became selected or unselected; focus and other states do not
 // change what the fields show.
@@ -35,36 +44,7 @@ void CopyCell(const WString& strText, NMLVDISPINFOW& info)
 
 } // namespace
 
-CHistoryDlg::CHistoryDlg() : CDialog(IDD_HISTORY) {}
-
-bool CHistoryDlg::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult)
-{
-    if (m_skin.ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult))
-        return true;
-    switch (uMsg) {
-    case WM_INITDIALOG:
-        OnInitDialog();
-        lResult = TRUE;  // the system focuses the list, the first control
-        return true;
-    case WM_UPDATEUISTATE:  // focus rectangles and accelerator underlines never switch on
-    case WM_ERASEBKGND:     // the skin painted in WM_PAINT is the whole background
-        lResult = 0;
-        return true;
-    case WM_COMMAND:
-        if (OnCommand(LOWORD(wParam), HIWORD(wParam))) {
-            lResult = 0;
-            return true;
-        }
-        break;
-    case WM_NOTIFY:
-        if (OnNotify(*reinterpret_cast<NMHDR*>(lParam))) {
-            lResult = 0;
-            return true;
-        }
-        break;
-    }
-    return ReflectNotification(hWnd, uMsg, wParam, lParam, lResult);
-}
+CHistoryDlg::CHistoryDlg() : CSkinnedDlg(IDD_HISTORY, SkinBitmapIndex::SBI_HISTORY, kControls) {}
 
 // The records are read once, when the window opens; the list asks for the
 // text of the rows it shows, so opening costs the same for ten records or
@@ -73,22 +53,10 @@ void CHistoryDlg::OnInitDialog()
 {
     SetWindowText(WSTR("History"));
     CenterWindow(::GetWindow(m_hWnd, GW_OWNER));
-    AttachControls();
     CSettingsListKey key;
     CAppDataFolder folder;
     m_aRecords = CHistoryStore(key, folder).Read();
     InitList();
-}
-
-void CHistoryDlg::AttachControls()
-{
-    const int aStatics[] = {IDC_HISTORY_RECIPIENT_LABEL, IDC_HISTORY_TIME_LABEL};
-    for (size_t i = 0; i < sizeof(aStatics) / sizeof(aStatics[0]); ++i)
-        m_aStatics[i].Attach(GetDlgItem(aStatics[i]));
-    const int aEdits[] = {IDC_HISTORY_RECIPIENT, IDC_HISTORY_TIME, IDC_HISTORY_TEXT};
-    for (size_t i = 0; i < sizeof(aEdits) / sizeof(aEdits[0]); ++i)
-        m_aEdits[i].Attach(GetDlgItem(aEdits[i]));
-    m_btnOk.Attach(GetDlgItem(IDC_HISTORY_OK));
 }
 
 // A virtual list in the skin's field colours; the newest record is selected,
@@ -111,20 +79,21 @@ void CHistoryDlg::InitList()
         list.SelectItem(0);
 }
 
-bool CHistoryDlg::OnCommand(int nId, int nCode)
+bool CHistoryDlg::OnClicked(int nId)
 {
-    switch (nId) {
-    case IDOK:      // Enter
-    case IDCANCEL:  // Esc, or a close request from the system
-        EndDialog(nId);
-        return true;
-    case IDC_HISTORY_OK:
-        if (nCode == BN_CLICKED)
-            EndDialog(IDOK);
-        return true;
-    default:
+    if (nId != IDC_HISTORY_OK)
         return false;
-    }
+    EndDialog(IDOK);
+    return true;
+}
+
+// Enter, and Esc or a close request from the system, with whatever notification.
+bool CHistoryDlg::OnCommand(int nId, int)
+{
+    if (nId != IDOK && nId != IDCANCEL)
+        return false;
+    EndDialog(nId);
+    return true;
 }
 
 bool CHistoryDlg::OnNotify(NMHDR& hdr)

@@ -16,7 +16,6 @@
 #include "ui/NumberList.h"
 #include "ui/SendInput.h"
 #include "win/AppModule.h"
-#include "win/Reflect.h"
 
 namespace {
 
@@ -24,6 +23,34 @@ const wchar_t kEnablePort[] = L"\r\nIf none are listed, you must enable one in y
 
 // The request buttons: disabled while a request runs or no port is known.
 const int kRequestButtons[] = {IDC_SEND, IDC_SAVE_IN_MEMORY, IDC_REFRESH, IDC_TEST_PORT};
+
+// In the order they are attached.
+constexpr CControlSpec kControls[] = {
+    {IDC_PORT, EControlKind::ComboBox},
+    {IDC_CONTACT, EControlKind::ComboBox},
+    {IDC_NUMBER, EControlKind::NumberBox},
+    {IDC_CHAR_COUNT, EControlKind::Static},
+    {IDC_STATUS, EControlKind::Static},
+    {IDC_STATUS_NOTE, EControlKind::Static},
+    {IDC_PORT_LABEL, EControlKind::Static},
+    {IDC_GROUP_STATUS, EControlKind::Static},
+    {IDC_GROUP_PORT, EControlKind::Static},
+    {IDC_GROUP_RECIPIENTS, EControlKind::Static},
+    {IDC_GROUP_MESSAGE, EControlKind::Static},
+    {IDC_CANCEL_REQUEST, EControlKind::Button},
+    {IDC_TEST_PORT, EControlKind::Button},
+    {IDC_REFRESH, EControlKind::Button},
+    {IDC_HISTORY, EControlKind::Button},
+    {IDC_SEND, EControlKind::Button},
+    {IDC_SAVE_IN_MEMORY, EControlKind::Button},
+    {IDC_ABOUT, EControlKind::Button},
+    {IDC_FEEDBACK, EControlKind::Button},
+    {IDC_CLOSE, EControlKind::Button},
+    {IDC_MINIMIZE, EControlKind::Button},
+    {IDC_MESSAGE, EControlKind::Edit},
+    {IDC_RADIO_NUMBER, EControlKind::RadioButton},
+    {IDC_RADIO_CONTACT, EControlKind::RadioButton},
+};
 
 // The texts of the input checks are shared with the console tool, which
 // prints them in lower case after its name; a message box begins a sentence.
@@ -37,7 +64,7 @@ WString Sentence(const std::string& strText)
 
 } // namespace
 
-CMainDlg::CMainDlg() : CDialog(IDD_MAIN) {}
+CMainDlg::CMainDlg() : CSkinnedDlg(IDD_MAIN, SkinBitmapIndex::SBI_MAIN, kControls) {}
 
 CMainDlg::~CMainDlg()
 {
@@ -52,40 +79,21 @@ BOOL CMainDlg::PreTranslateMessage(MSG* pMsg)
     return m_hWnd && IsDialogMessageW(m_hWnd, pMsg);
 }
 
-bool CMainDlg::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult)
+bool CMainDlg::OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult)
 {
-    if (m_skin.ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult))
-        return true;
-    switch (uMsg) {
-    case WM_SERIAL_NOTIFY:
-        OnSerialNotify(wParam, lParam);
-        lResult = 0;
-        return true;
-    case WM_TIMER:
-        OnTimer(wParam);
-        lResult = 0;
-        return true;
-    case WM_INITDIALOG:
-        OnInitDialog();
-        lResult = TRUE;  // the system sets the default focus
-        return true;
-    case WM_UPDATEUISTATE:  // focus rectangles and accelerator underlines never switch on
-    case WM_ERASEBKGND:     // the skin painted in WM_PAINT is the whole background
-        lResult = 0;
-        return true;
-    case WM_DESTROY:
-        if (CMessageLoop* pLoop = GetAppModule().GetMessageLoop())
-            pLoop->RemoveMessageFilter(this);
-        StopSerialWorker();
+    if (uMsg != WM_SERIAL_NOTIFY)
         return false;
-    case WM_COMMAND:
-        if (OnCommand(LOWORD(wParam), HIWORD(wParam))) {
-            lResult = 0;
-            return true;
-        }
-        break;
-    }
-    return ReflectNotification(hWnd, uMsg, wParam, lParam, lResult);
+    OnSerialNotify(wParam, lParam);
+    lResult = 0;
+    return true;
+}
+
+// The worker announces to this window: it stops before the window goes.
+void CMainDlg::OnDestroy()
+{
+    if (CMessageLoop* pLoop = GetAppModule().GetMessageLoop())
+        pLoop->RemoveMessageFilter(this);
+    StopSerialWorker();
 }
 
 // --- The frame ---------------------------------------------------------------------
@@ -98,7 +106,6 @@ void CMainDlg::OnInitDialog()
     SetWindowText(WSTR("Zandu SMS"));
     if (CMessageLoop* pLoop = GetAppModule().GetMessageLoop())
         pLoop->AddMessageFilter(this);
-    AttachControls();
     UpdateCharCount();
     CButton(GetDlgItem(IDC_RADIO_NUMBER)).SetCheck(true);
     UpdateMode();
@@ -113,24 +120,6 @@ void CMainDlg::OnInitDialog()
     m_SerialCom.Start(m_hWnd, THREAD_PRIORITY_NORMAL);
     FillNumberList();
     StartUpdateCheck();
-}
-
-void CMainDlg::AttachControls()
-{
-    m_cbPort.Attach(GetDlgItem(IDC_PORT));
-    m_cbContact.Attach(GetDlgItem(IDC_CONTACT));
-    m_cbNumber.Attach(GetDlgItem(IDC_NUMBER));
-    const int aStatics[] = {IDC_CHAR_COUNT,   IDC_STATUS,     IDC_STATUS_NOTE,      IDC_PORT_LABEL,
-                            IDC_GROUP_STATUS, IDC_GROUP_PORT, IDC_GROUP_RECIPIENTS, IDC_GROUP_MESSAGE};
-    for (size_t i = 0; i < sizeof(aStatics) / sizeof(aStatics[0]); ++i)
-        m_aStatics[i].Attach(GetDlgItem(aStatics[i]));
-    const int aButtons[] = {IDC_CANCEL_REQUEST, IDC_TEST_PORT, IDC_REFRESH, IDC_HISTORY, IDC_SEND,
-                            IDC_SAVE_IN_MEMORY, IDC_ABOUT,     IDC_FEEDBACK, IDC_CLOSE,  IDC_MINIMIZE};
-    for (size_t i = 0; i < sizeof(aButtons) / sizeof(aButtons[0]); ++i)
-        m_aButtons[i].Attach(GetDlgItem(aButtons[i]));
-    m_edMessage.Attach(GetDlgItem(IDC_MESSAGE));
-    m_aRadios[0].Attach(GetDlgItem(IDC_RADIO_NUMBER));
-    m_aRadios[1].Attach(GetDlgItem(IDC_RADIO_CONTACT));
 }
 
 // A finished port operation: its failure is shown, a port list fills the
@@ -159,12 +148,13 @@ void CMainDlg::StopSerialWorker()
         TakeAnnouncement(msg.wParam, msg.lParam);
 }
 
-void CMainDlg::OnTimer(UINT_PTR nId)
+bool CMainDlg::OnTimer(UINT_PTR nId)
 {
     if (nId == TIMER_DIALOGUE)
         m_Requests.OnTimer(TIMER_DIALOGUE);
     else if (nId == TIMER_UPDATE_CHECK)
         OnUpdateCheckTimer();
+    return true;
 }
 
 // Once per start, unless the user said "Don't ask again".
@@ -204,59 +194,55 @@ void CMainDlg::OnUpdateCheckTimer()
     allowCheck.WriteBool(!box.m_bDontAsk);
 }
 
-bool CMainDlg::OnCommand(int nId, int nCode)
+bool CMainDlg::OnClicked(int nId)
 {
     switch (nId) {
     case IDC_ABOUT:
         CAboutDlg().DoModal(GetActiveWindow());
         return true;
     case IDC_FEEDBACK:
-        if (nCode == BN_CLICKED)
-            CFeedbackDlg().DoModal(GetActiveWindow());
-        return true;
-    case IDCANCEL:  // Esc, or a close request from the system
-        Close(IDCANCEL);
+        CFeedbackDlg().DoModal(GetActiveWindow());
         return true;
     case IDC_CLOSE:
-        if (nCode == BN_CLICKED)
-            Close(0);
+        Close(0);
         return true;
     case IDC_MINIMIZE:
-        if (nCode == BN_CLICKED)
-            ShowWindow(SW_MINIMIZE);
+        ShowWindow(SW_MINIMIZE);
         return true;
     case IDC_SEND:
     case IDC_SAVE_IN_MEMORY:
-        if (nCode == BN_CLICKED)
-            OnSendOrSave(nId == IDC_SAVE_IN_MEMORY);
+        OnSendOrSave(nId == IDC_SAVE_IN_MEMORY);
         return true;
     case IDC_REFRESH:
-        if (nCode == BN_CLICKED)
-            OnRefresh();
+        OnRefresh();
         return true;
     case IDC_TEST_PORT:
-        if (nCode == BN_CLICKED)
-            OnTestPort();
+        OnTestPort();
         return true;
     case IDC_CANCEL_REQUEST:
-        if (nCode == BN_CLICKED)
-            m_Requests.Cancel();
+        m_Requests.Cancel();
         return true;
     case IDC_HISTORY:
-        if (nCode == BN_CLICKED)
-            OnHistory();
+        OnHistory();
         return true;
     case IDC_RADIO_NUMBER:
-        if (nCode != BN_CLICKED)
-            return false;
         GetSettingsKey().Value("NumRadio").WriteBool(true);
         UpdateMode();
         return true;
     case IDC_RADIO_CONTACT:
-        if (nCode != BN_CLICKED)
-            return false;
         UpdateMode();
         ShowContactNumber();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CMainDlg::OnCommand(int nId, int nCode)
+{
+    switch (nId) {
+    case IDCANCEL:  // Esc, or a close request from the system, with whatever notification
+        Close(IDCANCEL);
         return true;
     case IDC_PORT:
         if (nCode != CBN_SELCHANGE)

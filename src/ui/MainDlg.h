@@ -15,23 +15,16 @@
 #include "online/CheckForUpdates.h"
 #include "serial/SerialCom.h"
 #include "serial/SerialPortAsync.h"
-#include "skinning/NumberComboBox.h"
-#include "skinning/SkinnedButton.h"
-#include "skinning/SkinnedComboBox.h"
-#include "skinning/SkinnedDialog.h"
-#include "skinning/SkinnedEdit.h"
-#include "skinning/SkinnedRadioButton.h"
-#include "skinning/StaticEx.h"
+#include "skinning/SkinnedDlg.h"
 #include "ui/Contact.h"
 #include "ui/PhoneRequest.h"
 #include "win/Controls.h"
-#include "win/Dialog.h"
 #include "win/MessageLoop.h"
 
-class CMainDlg : public CDialog, public CMessageFilter, private CPhoneRequestHost {
+class CMainDlg : public CSkinnedDlg, public CMessageFilter, private CPhoneRequestHost {
 public:
     CMainDlg();
-    // The window goes first, and with it the serial worker (see WM_DESTROY).
+    // The window goes first, and with it the serial worker (see OnDestroy).
     ~CMainDlg() override;
 
     // When the user closed the window (GetTickCount64), or now when the
@@ -42,21 +35,22 @@ public:
     void StopUpdateCheck(ULONGLONG ullDeadline);
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
-    bool ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
 
 private:
     static constexpr UINT_PTR TIMER_UPDATE_CHECK = 33;  // polls the update check once a second until it is over
     static constexpr UINT_PTR TIMER_DIALOGUE = CPhoneRequest::TIMER_DIALOGUE;
 
     // The frame.
-    void OnInitDialog();
-    void AttachControls();
+    void OnInitDialog() override;
+    bool OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
+    void OnDestroy() override;
     void OnSerialNotify(WPARAM wParam, LPARAM lParam);
     void StopSerialWorker();
-    void OnTimer(UINT_PTR nId);
+    bool OnTimer(UINT_PTR nId) override;
     void StartUpdateCheck();
     void OnUpdateCheckTimer();
-    bool OnCommand(int nId, int nCode);
+    bool OnClicked(int nId) override;
+    bool OnCommand(int nId, int nCode) override;
     void OnCancelRequest();
     void Close(int nExitCode);
     bool CanClose();
@@ -103,7 +97,6 @@ private:
     void OnPhonebook(const std::vector<CContact>& phonebook) override;
     void OnTextRefused(const std::string& strError) override;
 
-    CSkinnedDialog m_skin{m_hWnd, SkinBitmapIndex::SBI_MAIN};  // consulted first for every message
     std::vector<CContact> m_lstContacts;
     CSerialPortAsync m_SerialPort;
     CSerialCom m_SerialCom{&m_SerialPort};
@@ -112,16 +105,4 @@ private:
     bool m_bRequestRunning = false;  // from a request's start until its port is closed
     ULONGLONG m_ullCloseTime = 0;    // 0 until the window is closed
     std::unique_ptr<CCheckForUpdates> m_pUpdateCheck;  // only when "AllowCheck" is on
-
-    // The controls, in the order they are attached.
-    CSkinnedComboBox m_cbPort{m_hWnd, SkinBitmapIndex::SBI_MAIN};
-    CSkinnedComboBox m_cbContact{m_hWnd, SkinBitmapIndex::SBI_MAIN};
-    CNumberComboBox m_cbNumber{m_hWnd, SkinBitmapIndex::SBI_MAIN};
-    CStaticEx m_aStatics[8] = {{m_hWnd, SkinBitmapIndex::SBI_MAIN}, {m_hWnd, SkinBitmapIndex::SBI_MAIN}, {m_hWnd, SkinBitmapIndex::SBI_MAIN}, {m_hWnd, SkinBitmapIndex::SBI_MAIN},
-                               {m_hWnd, SkinBitmapIndex::SBI_MAIN}, {m_hWnd, SkinBitmapIndex::SBI_MAIN}, {m_hWnd, SkinBitmapIndex::SBI_MAIN}, {m_hWnd, SkinBitmapIndex::SBI_MAIN}};
-    CSkinnedButton m_aButtons[10] = {{m_hWnd, SkinBitmapIndex::SBI_MAIN}, {m_hWnd, SkinBitmapIndex::SBI_MAIN}, {m_hWnd, SkinBitmapIndex::SBI_MAIN}, {m_hWnd, SkinBitmapIndex::SBI_MAIN},
-                                     {m_hWnd, SkinBitmapIndex::SBI_MAIN}, {m_hWnd, SkinBitmapIndex::SBI_MAIN}, {m_hWnd, SkinBitmapIndex::SBI_MAIN}, {m_hWnd, SkinBitmapIndex::SBI_MAIN},
-                                     {m_hWnd, SkinBitmapIndex::SBI_MAIN}, {m_hWnd, SkinBitmapIndex::SBI_MAIN}};
-    CSkinnedEdit m_edMessage{m_hWnd, SkinBitmapIndex::SBI_MAIN};
-    CSkinnedRadioButton m_aRadios[2] = {{m_hWnd, SkinBitmapIndex::SBI_MAIN}, {m_hWnd, SkinBitmapIndex::SBI_MAIN}};
 };

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <deque>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <utility>
@@ -16,6 +17,18 @@
 #include "phone/Modem.h"
 #include "phone/ModemSink.h"
 #include "serial/PortOperations.h"
+
+// What the driver writes before a request's own commands, one write a line:
+// the handshake, then the lines given (the request's first command and
+// what follows it). kSendStart is the same as one text, up to a message's
+// first part: the handshake and the switch to PDU mode.
+inline std::vector<std::string> HandshakeWrites(std::initializer_list<std::string> then = {})
+{
+    std::vector<std::string> writes = {"AT\r\n", "ATE0\r\n"};
+    writes.insert(writes.end(), then);
+    return writes;
+}
+const char kSendStart[] = "AT\r\nATE0\r\nAT+CMGF=0\r\n";
 
 class CFakePortOperations : public CPortOperations {
 public:

@@ -39,7 +39,7 @@ TEST_F(Handshake, AtTableAcceptedRows)
         CModemRig r;
         r.modem.RequestSend(&msg, WSTR("COM5"));
         ASSERT_TRUE(r.phone.Reply(reply)) << reply;
-        EXPECT_EQ(r.phone.m_writes, Strings({"AT\r\n", "ATE0\r\n"})) << reply;
+        EXPECT_EQ(r.phone.m_writes, HandshakeWrites()) << reply;
         EXPECT_EQ(r.modem.GetState(), CModem::EState::ST_ECHO_OFF) << reply;
         EXPECT_FALSE(r.modem.IsAwaitingHandshake());
         // The answer is progress: the next one gets the progress time-out.
@@ -56,9 +56,9 @@ TEST_F(Handshake, EchoSplitFromTheAnswerReadsAgain)
     EXPECT_TRUE(rig.modem.IsAwaitingHandshake());
     rig.phone.Reply("\r\nOK\r\n");
     rig.phone.Reply("ATE0\r");
-    EXPECT_EQ(rig.phone.m_writes, Strings({"AT\r\n", "ATE0\r\n"}));
+    EXPECT_EQ(rig.phone.m_writes, HandshakeWrites());
     rig.phone.Reply("\r\nOK\r\n");
-    EXPECT_EQ(rig.phone.m_writes, Strings({"AT\r\n", "ATE0\r\n", "AT+CMGF=0\r\n"}));
+    EXPECT_EQ(rig.phone.m_writes, HandshakeWrites({"AT+CMGF=0\r\n"}));
 }
 
 TEST_F(Handshake, EchoOffTableAcceptedRowsChooseTheRequestCommand)
@@ -82,7 +82,7 @@ TEST_F(Handshake, EchoOffTableAcceptedRowsChooseTheRequestCommand)
             EXPECT_EQ(r.modem.GetRequest(), c.eRequest);
             r.phone.Reply("OK");
             r.phone.Reply(reply);
-            EXPECT_EQ(r.phone.m_writes, Strings({"AT\r\n", "ATE0\r\n", c.pszCommand})) << reply;
+            EXPECT_EQ(r.phone.m_writes, HandshakeWrites({c.pszCommand})) << reply;
             EXPECT_TRUE(r.phone.IsReadPending());
             EXPECT_EQ(r.sink.Count("RequestFailed"), 0u);
         }
@@ -233,7 +233,7 @@ TEST_F(Handshake, TransportErrorEndsTheRequestAndTheNextOneWorks)
     rig.phone.m_writes.clear();
     StartSend();
     rig.Handshake();
-    EXPECT_EQ(rig.phone.m_writes, Strings({"AT\r\n", "ATE0\r\n", "AT+CMGF=0\r\n"}));
+    EXPECT_EQ(rig.phone.m_writes, HandshakeWrites({"AT+CMGF=0\r\n"}));
 }
 
 TEST_F(Handshake, TransportErrorOfAWriteDropsTheReadQueuedAfterIt)

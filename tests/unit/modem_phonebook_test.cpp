@@ -100,8 +100,8 @@ TEST_F(Phonebook, DownloadsEveryEntryInBatchesOfTwenty)
     EXPECT_EQ(rig.sink.Events().back(), "DownloadingPhonebook");
     phone.Serve();
     EXPECT_EQ(rig.phone.m_writes,
-              Strings({"AT\r\n", "ATE0\r\n", "AT+CSCS=\"UTF-8\"\r\n", "AT+CPBR=?\r\n", "AT+CPBR=1,20\r\n",
-                       "AT+CPBR=21,40\r\n", "AT+CPBR=41,45\r\n"}));
+              HandshakeWrites({"AT+CSCS=\"UTF-8\"\r\n", "AT+CPBR=?\r\n", "AT+CPBR=1,20\r\n", "AT+CPBR=21,40\r\n",
+                               "AT+CPBR=41,45\r\n"}));
     EXPECT_EQ(rig.sink.m_entries,
               Strings({"Anna|5551234", "J\xC3\xBCrgen M\xC3\xBCller|+4915112345",
                        "\xE6\x9D\x8E\xE5\xA8\x9C|+4915112345", "Bob \"The Builder\", Jr.|0301234",

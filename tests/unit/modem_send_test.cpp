@@ -58,7 +58,7 @@ TEST_F(Send, SingleMessageExactBytes)
     Start(msg);
     AnswerParts(1);
     EXPECT_EQ(rig.phone.m_strWritten,
-              "AT\r\nATE0\r\nAT+CMGF=0\r\nAT+CMGS=15\r0011F10A8110325476980000AA02C834\x1A");
+              std::string(kSendStart) + "AT+CMGS=15\r0011F10A8110325476980000AA02C834\x1A");
     EXPECT_EQ(rig.sink.Events(),
               Strings({"Handshaking", "Sending", "MessageSent",
                        "RequestEnded"}));
@@ -196,7 +196,7 @@ TEST_F(Send, SeveralRecipientsOnOneOpenPort)
     EXPECT_NE(w.find("0011F2038122F20000AA02C834\x1A"), std::string::npos);
     EXPECT_NE(w.find("0011F3038133F30000AA02C834\x1A"), std::string::npos);
     size_t nAt = 0;
-    for (size_t k = 0; (k = w.find("AT\r\nATE0\r\nAT+CMGF=0\r\n", k)) != std::string::npos; ++k)
+    for (size_t k = 0; (k = w.find(kSendStart, k)) != std::string::npos; ++k)
         ++nAt;
     EXPECT_EQ(nAt, 3u);
 }
@@ -404,7 +404,7 @@ TEST_F(Send, NumberThatCannotBeEncodedNeverReachesThePhone)
     Start(msg);
     EXPECT_EQ(rig.sink.Count("RequestFailed"), 1u);
     EXPECT_EQ(rig.queue.Count("close"), 1u);
-    EXPECT_EQ(rig.phone.m_strWritten, "AT\r\nATE0\r\nAT+CMGF=0\r\n");
+    EXPECT_EQ(rig.phone.m_strWritten, kSendStart);
     EXPECT_EQ(rig.modem.GetLastFailure().m_strReceived, WSTR("12a45"));
 }
 
@@ -425,7 +425,7 @@ TEST_F(Send, StoreOnePart)
     Start(msg, true);
     AnswerParts(1, kStored);
     EXPECT_EQ(rig.phone.m_strWritten,
-              "AT\r\nATE0\r\nAT+CMGF=0\r\nAT+CMGW=15\r0011F10A8110325476980000AA02C834\x1A");
+              std::string(kSendStart) + "AT+CMGW=15\r0011F10A8110325476980000AA02C834\x1A");
     EXPECT_EQ(rig.sink.Events(),
               Strings({"Handshaking", "UploadingMessage", "MessageUploaded",
                        "RequestEnded"}));

@@ -138,8 +138,7 @@ TEST(Leftovers, TheLateAnswerOfACancelledPartIsSkippedInTheHandshake)
                     strBurst.replace(nEcho, 6, nStep == 0 ? "AT" : "ATE0");
                 rig.phone.Reply(strBurst);
             }
-            const Strings expected = nStep == 0 ? Strings({"AT\r\n", "ATE0\r\n"})
-                                                : Strings({"AT\r\n", "ATE0\r\n", "AT+CMGF=0\r\n"});
+            const Strings expected = nStep == 0 ? HandshakeWrites() : HandshakeWrites({"AT+CMGF=0\r\n"});
             EXPECT_EQ(rig.phone.m_writes, expected) << nStep << " " << bursts[0];
             EXPECT_EQ(rig.sink.Count("RequestFailed"), 0u) << nStep << " " << bursts[0];
             EXPECT_TRUE(rig.phone.IsReadPending());
