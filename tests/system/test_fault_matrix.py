@@ -105,8 +105,7 @@ class FaultMatrix(unittest.TestCase):
             program.wait_status("Ready")
             startup.stop()
             long_text = "".join(chr(ord("a") + i % 26) for i in range(200))  # two parts
-            # (phone options, recipients, text, what the phone takes, what the history gains)
-            # (case, phone options, recipients, text, what the phone takes = what the history gains)
+            # (case, phone options, recipients, text, what the phone takes, what the history gains: None for the same)
             cases = [
                 ("gone between two parts", ["--hangup-after", "5"], "0123456789", long_text,
                  [("0123456789", long_text[:153])], []),

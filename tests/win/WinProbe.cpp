@@ -31,8 +31,13 @@
 //   winprobe rows <hwnd> <item id> <max>  a list view: "count=<n> sel=<index>", then up to max rows,
 //                                       their columns separated by tabs
 //   winprobe hold <mutex name> <ms>     owns the named mutex for that long: "held" once it does
+//   winprobe usage <process>            "handles=<n> gdi=<n> user=<n> working_set_kb=<n> private_kb=<n>"
+//   winprobe responds <hwnd> <ms> <interval ms>  WM_NULL sent every interval for that long:
+//                                       "samples=<n> worst_ms=<x> mean_ms=<y> over_100ms=<n> failed=<n>"
 #include <windows.h>
 #include <commctrl.h>
+#include <psapi.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -313,6 +318,71 @@ int Rows(int argc, wchar_t** argv)
 
 } // namespace
 
+DWORD FindProcess(const wchar_t* pszProcess)
+{
+    DWORD dwFound = 0;
+    HANDLE hSnapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL bMore = Process32FirstW(hSnapshot, &entry); bMore && !dwFound; bMore = Process32NextW(hSnapshot, &entry)) {
+        if (IsProcess(entry.th32ProcessID, pszProcess))
+            dwFound = entry.th32ProcessID;
+    }
+    CloseHandle(hSnapshot);
+    return dwFound;
+}
+
+// What a process holds, to see whether it leaks over a long run.
+int Usage(const wchar_t* pszProcess)
+{
+    const DWORD dwPid = FindProcess(pszProcess);
+    HANDLE hProcess = dwPid ? OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, dwPid) : nullptr;
+    if (!hProcess)
+        return 1;
+    DWORD dwHandles = 0;
+    GetProcessHandleCount(hProcess, &dwHandles);
+    PROCESS_MEMORY_COUNTERS_EX memory = {};
+    memory.cb = sizeof(memory);
+    GetProcessMemoryInfo(hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof(memory));
+    std::printf("handles=%lu gdi=%lu user=%lu working_set_kb=%lu private_kb=%lu\n", dwHandles,
+                GetGuiResources(hProcess, GR_GDIOBJECTS), GetGuiResources(hProcess, GR_USEROBJECTS),
+                static_cast<unsigned long>(memory.WorkingSetSize / 1024),
+                static_cast<unsigned long>(memory.PrivateUsage / 1024));
+    CloseHandle(hProcess);
+    return 0;
+}
+
+// How fast the window's thread answers, as a caller waiting on it sees it.
+int Responds(HWND hWnd, DWORD dwMs, DWORD dwInterval)
+{
+    LARGE_INTEGER freq, start, now;
+    QueryPerformanceFrequency(&freq);
+    QueryPerformanceCounter(&start);
+    unsigned nSamples = 0, nOver = 0, nFailed = 0;
+    double dWorst = 0, dSum = 0;
+    for (now = start; (now.QuadPart - start.QuadPart) * 1000 / freq.QuadPart < dwMs; QueryPerformanceCounter(&now)) {
+        LARGE_INTEGER before, after;
+        DWORD_PTR nResult = 0;
+        QueryPerformanceCounter(&before);
+        const bool bAnswered = SendMessageTimeoutW(hWnd, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &nResult) != 0;
+        QueryPerformanceCounter(&after);
+        const double dMs = static_cast<double>(after.QuadPart - before.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
+        if (!bAnswered) {
+            if (!IsWindow(hWnd))
+                break;
+            ++nFailed;
+        }
+        ++nSamples;
+        dSum += dMs;
+        dWorst = dMs > dWorst ? dMs : dWorst;
+        nOver += dMs > 100.0;
+        Sleep(dwInterval);
+    }
+    std::printf("samples=%u worst_ms=%.1f mean_ms=%.2f over_100ms=%u failed=%u\n", nSamples, dWorst,
+                nSamples ? dSum / nSamples : 0.0, nOver, nFailed);
+    return 0;
+}
+
 int wmain(int argc, wchar_t** argv)
 {
     const INITCOMMONCONTROLSEX icc = {sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
@@ -441,6 +511,10 @@ int wmain(int argc, wchar_t** argv)
         CloseHandle(hMutex);
         return 0;
     }
+    if (strCommand == L"usage")
+        return Usage(argv[2]);
+    if (strCommand == L"responds" && argc == 5)
+        return Responds(ParseHwnd(argv[2]), wcstoul(argv[3], nullptr, 10), wcstoul(argv[4], nullptr, 10));
     if (strCommand == L"children") {
         HWND hWnd = Target(argc, argv, 3);
         if (!hWnd)

@@ -7,7 +7,7 @@ namespace {
 const unsigned kSplitEcho = 200;
 const unsigned kLateOk = 200;
 const unsigned kEchoOn = 300;       // of the replies to AT, the first command after an open
-const unsigned kUnsolicited = 100;
+const unsigned kUnsolicited = 100;  // the result codes 27.005 and 27.007 define as unsolicited
 const unsigned kTransient = 40;     // of the replies to a PDU
 const unsigned kPermanent = 10;
 const unsigned kSilent = 8;
@@ -41,7 +41,7 @@ CQuirk CSimQuirks::Choose(const std::string& strName)
         const unsigned n = m_random() % 3;
         quirk.strUnsolicited = n == 0   ? "+CMTI: \"SM\"," + std::to_string(++m_nIndex)
                                : n == 1 ? std::string("+CREG: 1")
-                                        : std::string("+CSQ: 17,99");
+                                        : std::string("+CIEV: 2,3");
         Add(quirk, "unsolicited");
     }
     const bool bMayFallSilent = strName != "AT" && strName != "AT+CMGS" && strName != "AT+CMGW";
