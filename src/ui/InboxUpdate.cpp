@@ -69,11 +69,11 @@ CListingResult CInboxUpdate::Take(const std::vector<CListedPdu>& pdus, bool bRep
     if (bStored && m_bDelete)
         result.deletes = received;
 
-    std::vector<bool> matched;
+    std::vector<WString> matched;
     std::string strReportError;
     if (ApplyReports(reports, nNow, matched, strReportError)) {
         for (size_t i = 0; i < reports.size(); ++i) {
-            if (matched[i] && m_bDelete && bStored)
+            if (!matched[i].empty() && m_bDelete && bStored)
                 result.deletes.push_back(reportIndexes[i]);
         }
     } else if (result.strError.empty()) {
@@ -89,16 +89,16 @@ std::string CInboxUpdate::TakeReports(const std::vector<CListedPdu>& pdus, int64
         if (pdu.bComplete)
             reports.push_back(DecodeStatusReport(pdu.strHex));
     }
-    std::vector<bool> matched;
+    std::vector<WString> matched;
     std::string strError;
     ApplyReports(reports, nNow, matched, strError);
     return strError;
 }
 
-bool CInboxUpdate::ApplyReports(const std::vector<CStatusReport>& reports, int64_t nNow, std::vector<bool>& matched,
-                                std::string& strError)
+bool CInboxUpdate::ApplyReports(const std::vector<CStatusReport>& reports, int64_t nNow,
+                                std::vector<WString>& matched, std::string& strError)
 {
-    matched.assign(reports.size(), false);
+    matched.assign(reports.size(), WString());
     if (reports.empty())
         return true;
     const uint32_t dwError = CReportStore(m_reportsKey).Apply(reports, nNow, matched);
@@ -109,11 +109,11 @@ bool CInboxUpdate::ApplyReports(const std::vector<CStatusReport>& reports, int64
             continue;
         }
         m_reports.push_back(reports[i]);
-        m_matched.push_back(matched[i]);
+        m_reportKeys.push_back(matched[i]);
     }
     if (dwError == kErrorSuccess)
         return true;
-    matched.assign(reports.size(), false);
+    matched.assign(reports.size(), WString());
     strError = "the delivery reports could not be stored (error " + std::to_string(dwError) + ")";
     return false;
 }

@@ -41,8 +41,8 @@ public:
     const std::vector<CDeliverSms>& GetReceived() const { return m_received; }
     // The reports of this run's listings that were decoded, in the order listed.
     const std::vector<CStatusReport>& GetReports() const { return m_reports; }
-    // Whether each of them was matched to a message sent.
-    const std::vector<bool>& GetReportsMatched() const { return m_matched; }
+    // The delivery key of the message each of them is about; empty when none.
+    const std::vector<WString>& GetReportKeys() const { return m_reportKeys; }
     const CInbox& GetInbox() const { return m_inbox; }
     // A damaged inbox file put aside, for the user; empty otherwise.
     const std::string& GetLoadNote() const { return m_strLoadNote; }
@@ -50,7 +50,7 @@ public:
 private:
     bool LoadOnce(std::string& strError);
     // Applies the reports; false with the reason when they could not be stored.
-    bool ApplyReports(const std::vector<CStatusReport>& reports, int64_t nNow, std::vector<bool>& matched,
+    bool ApplyReports(const std::vector<CStatusReport>& reports, int64_t nNow, std::vector<WString>& keys,
                       std::string& strError);
 
     WString m_strPath;
@@ -63,5 +63,5 @@ private:
     CInbox m_inbox;
     std::vector<CDeliverSms> m_received;
     std::vector<CStatusReport> m_reports;
-    std::vector<bool> m_matched;
+    std::vector<WString> m_reportKeys;
 };

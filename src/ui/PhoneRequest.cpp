@@ -74,9 +74,10 @@ void CPhoneRequest::TestPort(const WString& strPort)
     m_modem.RequestDeviceTest(strPort);
 }
 
-void CPhoneRequest::ReadMessages(const WString& strPort)
+void CPhoneRequest::ReadMessages(const WString& strPort, bool bReportsOnly)
 {
     Reset(strPort);
+    m_bReportsOnly = bReportsOnly;
     Status(WSTR("Connecting..."));
     m_modem.RequestReadMessages(strPort);
 }
@@ -274,7 +275,7 @@ void CPhoneRequest::OnReadingMessages()
 
 std::vector<unsigned> CPhoneRequest::OnMessagesListed(const std::vector<CListedPdu>& pdus)
 {
-    const bool bReportsOnly = m_modem.GetRequest() != CModem::REQ_READ_MESSAGES;
+    const bool bReportsOnly = m_bReportsOnly || m_modem.GetRequest() != CModem::REQ_READ_MESSAGES;
     const CListingResult result = m_pHost->OnMessagesListed(pdus, bReportsOnly);
     m_nNewMessages += result.nNew;
     if (!result.strError.empty()) {

@@ -93,8 +93,9 @@ public:
     bool Save(const WString& strPort, const std::vector<CContact>& recipients, const WString& strText);
     void DownloadPhonebook(const WString& strPort);
     void TestPort(const WString& strPort);
-    // Reads the phone's received messages and reports (OnMessagesListed).
-    void ReadMessages(const WString& strPort);
+    // Reads the phone's received messages and reports (OnMessagesListed);
+    // bReportsOnly: the listings are for the reports alone.
+    void ReadMessages(const WString& strPort, bool bReportsOnly = false);
     // For the next Send: every part asks for a delivery report (bRequest),
     // and the first recipient's request lists the phone's memory for the
     // reports awaited before its message (bReadPending).
@@ -174,6 +175,7 @@ private:
 
     bool m_bReportRequested = false;
     bool m_bReadPending = false;
+    bool m_bReportsOnly = false;
     std::vector<unsigned> m_partRefs;
     size_t m_nNewMessages = 0;
     std::string m_strStoreError;  // why what the phone listed was not stored

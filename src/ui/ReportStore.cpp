@@ -134,9 +134,9 @@ bool CReportStore::HasPending(int64_t nNow) const
     return false;
 }
 
-uint32_t CReportStore::Apply(const std::vector<CStatusReport>& reports, int64_t nNow, std::vector<bool>& matched)
+uint32_t CReportStore::Apply(const std::vector<CStatusReport>& reports, int64_t nNow, std::vector<WString>& matched)
 {
-    matched.assign(reports.size(), false);
+    matched.assign(reports.size(), WString());
     return m_list.Update(kValue, [&](std::vector<WString>& aList) {
         // The parts that can be read, with their places in the list.
         std::vector<CSentPart> parts;
@@ -155,7 +155,7 @@ uint32_t CReportStore::Apply(const std::vector<CStatusReport>& reports, int64_t 
             const int nPart = FindReportedPart(parts, reports[i], nNow);
             if (nPart < 0)
                 continue;
-            matched[i] = true;
+            matched[i] = keys[static_cast<size_t>(nPart)];
             if (ApplyReport(parts[static_cast<size_t>(nPart)], reports[i])) {
                 aList[places[static_cast<size_t>(nPart)]] = FormatPart(keys[static_cast<size_t>(nPart)],
                                                                        parts[static_cast<size_t>(nPart)]);

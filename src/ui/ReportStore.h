@@ -39,10 +39,11 @@ public:
     std::map<WString, std::vector<CSentPart>> Read() const;
     // Whether some part awaits its report and is recent enough to get one matched.
     bool HasPending(int64_t nNow) const;
-    // Matches the reports (FindReportedPart) and applies them. matched[i]
-    // tells whether report i settled or advanced a part of a message; the
-    // error of the change, kErrorSuccess when nothing needed changing.
-    uint32_t Apply(const std::vector<CStatusReport>& reports, int64_t nNow, std::vector<bool>& matched);
+    // Matches the reports (FindReportedPart) and applies them. keys[i] is
+    // the delivery key of the message report i is about, empty when it
+    // matched none; the error of the change, kErrorSuccess when nothing
+    // needed changing.
+    uint32_t Apply(const std::vector<CStatusReport>& reports, int64_t nNow, std::vector<WString>& keys);
 
 private:
     CListStore m_list;
