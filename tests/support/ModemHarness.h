@@ -83,6 +83,22 @@ public:
     void OnTimedOut() override { Note("TimedOut"); }
     void SetTimeout(uint32_t dwMilliseconds) override { Note("SetTimeout " + std::to_string(dwMilliseconds)); }
     void KillTimeout() override { Note("KillTimeout"); }
+    void OnReadingMessages() override { Note("ReadingMessages"); }
+    std::vector<unsigned> OnMessagesListed(const std::vector<CListedPdu>& pdus) override
+    {
+        Note("Listed");
+        std::vector<unsigned> deletes;
+        for (const CListedPdu& pdu : pdus) {
+            if (m_bDeleteListed && pdu.bComplete)
+                deletes.push_back(pdu.nIndex);
+        }
+        return deletes;
+    }
+    void OnMessagesRead() override { Note("MessagesRead"); }
+    void OnReportsArrived(const std::vector<CListedPdu>& reports) override
+    {
+        Note("ReportsArrived " + std::to_string(reports.size()));
+    }
 
     size_t Count(const std::string& strCall) const
     {
@@ -116,6 +132,7 @@ public:
     std::vector<std::string> m_calls;
     std::vector<std::string> m_entries;  // "name|number"
     bool m_bKeepOpen = false;
+    bool m_bDeleteListed = false;  // OnMessagesListed asks to delete every PDU listed whole
     std::function<bool()> m_onMessageSent;  // replaces m_bKeepOpen when set
 
 private:
