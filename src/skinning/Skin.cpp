@@ -21,7 +21,7 @@ struct CBitmapFile {
 };
 
 // The order of loading; the first failure ends it.
-const CBitmapFile kBitmapFiles[SBI_COUNT] = {
+const CBitmapFile kBitmapFiles[] = {
     {SBI_MAIN, L"zandu.bmp"},
     {SBI_HISTORY, L"history.bmp"},
     {SBI_FEEDBACK, L"feedback.bmp"},
@@ -51,6 +51,7 @@ bool CSkin::LoadSkin(const WString& strFolder)
         if (!m_aBitmaps[file.nIndex].Load(strFolder + file.pszFile))
             return false;
     }
+    m_bHasInbox = m_aBitmaps[SBI_INBOX].Load(strFolder + L"inbox.bmp");
     return true;
 }
 

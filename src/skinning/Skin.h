@@ -16,6 +16,7 @@ enum SkinBitmapIndex {
     SBI_HISTORY,   // history.bmp: the History dialog
     SBI_ABOUT,     // about.bmp: the About dialog
     SBI_FEEDBACK,  // feedback.bmp: the Feedback dialog
+    SBI_INBOX,     // inbox.bmp: the Inbox dialog; history.bmp when a skin has none
     SBI_COUNT
 };
 
@@ -29,6 +30,9 @@ public:
     // Reads colors.ini (a missing file, section or key gives its default),
     // creates the font, then loads zandu.bmp, history.bmp, feedback.bmp and
     // about.bmp in that order. False at the first bitmap that fails to load.
+    // Then inbox.bmp, which a skin made before the Inbox lacks: without it
+    // (or when it cannot be read) the Inbox, sized as the History, takes
+    // history.bmp.
     bool LoadSkin();
     bool LoadSkin(const WString& strFolder);  // strFolder ends in a backslash
 
@@ -36,7 +40,10 @@ public:
     HFONT GetFont() const { return m_hFont.Get(); }
     bool IsBorderHover() const { return m_bBorderHover; }
     uint8_t GetAlpha() const { return m_btAlpha; }  // opacity in percent, 0 to 100
-    const CSkinBitmap& GetBitmap(SkinBitmapIndex nIndex) const { return m_aBitmaps[nIndex]; }
+    const CSkinBitmap& GetBitmap(SkinBitmapIndex nIndex) const
+    {
+        return nIndex == SBI_INBOX && !m_bHasInbox ? m_aBitmaps[SBI_HISTORY] : m_aBitmaps[nIndex];
+    }
 
 private:
     void ReadColors(const WString& strIni);
@@ -47,6 +54,7 @@ private:
     COLORREF m_aColors[SKC_COUNT];
     CFontHandle m_hFont;
     bool m_bBorderHover;
+    bool m_bHasInbox = false;
     uint8_t m_btAlpha;
 };
 

@@ -7,6 +7,7 @@
 #include "res/resource.h"
 #include "skinning/Skin.h"
 #include "ui/HistoryStore.h"
+#include "ui/ReportStore.h"
 #include "win/Reflect.h"
 
 namespace {
@@ -76,15 +77,16 @@ void CHistoryDlg::OnInitDialog()
     CSettingsListKey key;
     CAppDataFolder folder;
     m_aRecords = CHistoryStore(key, folder).Read();
+    m_reports = CReportStore(key).Read();
     InitList();
 }
 
 void CHistoryDlg::AttachControls()
 {
-    const int aStatics[] = {IDC_HISTORY_RECIPIENT_LABEL, IDC_HISTORY_TIME_LABEL};
+    const int aStatics[] = {IDC_HISTORY_RECIPIENT_LABEL, IDC_HISTORY_TIME_LABEL, IDC_HISTORY_STATE_LABEL};
     for (size_t i = 0; i < sizeof(aStatics) / sizeof(aStatics[0]); ++i)
         m_aStatics[i].Attach(GetDlgItem(aStatics[i]));
-    const int aEdits[] = {IDC_HISTORY_RECIPIENT, IDC_HISTORY_TIME, IDC_HISTORY_TEXT};
+    const int aEdits[] = {IDC_HISTORY_RECIPIENT, IDC_HISTORY_TIME, IDC_HISTORY_STATE, IDC_HISTORY_TEXT};
     for (size_t i = 0; i < sizeof(aEdits) / sizeof(aEdits[0]); ++i)
         m_aEdits[i].Attach(GetDlgItem(aEdits[i]));
     m_btnOk.Attach(GetDlgItem(IDC_HISTORY_OK));
@@ -159,6 +161,10 @@ void CHistoryDlg::ShowSelected()
     const CHistoryRecord& record = pRecord ? *pRecord : none;
     Item(IDC_HISTORY_RECIPIENT).SetWindowText(record.GetDisplayName());
     Item(IDC_HISTORY_TIME).SetWindowText(record.m_strTime);
+    Item(IDC_HISTORY_STATE)
+        .SetWindowText(pRecord ? DescribeRecordDelivery(m_reports, GetDeliveryKey(record.m_strNumber, record.m_strTime,
+                                                                                   record.m_strText))
+                               : WString());
     Item(IDC_HISTORY_TEXT).SetWindowText(WithCrLf(record.m_strText));
 }
 

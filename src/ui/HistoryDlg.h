@@ -1,17 +1,20 @@
 // The History window: the messages recorded in "NewHistory", newest first,
-// in a list of recipients and times; the selected one's recipient, time and
-// whole text are shown beside the list. Modal, skinned with history.bmp.
+// in a list of recipients and times; the selected one's recipient, time,
+// delivery state and whole text are shown beside the list. Modal, skinned
+// with history.bmp.
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
 
+#include <map>
 #include <vector>
 
 #include "skinning/SkinnedButton.h"
 #include "skinning/SkinnedDialog.h"
 #include "skinning/SkinnedEdit.h"
 #include "skinning/StaticEx.h"
+#include "sms/ReportMatch.h"
 #include "ui/HistoryRecord.h"
 #include "win/Controls.h"
 #include "win/Dialog.h"
@@ -36,9 +39,11 @@ private:
 
     CSkinnedDialog m_skin{m_hWnd, SBI_HISTORY};  // consulted first for every message
     std::vector<CHistoryRecord> m_aRecords;      // oldest first, as stored
+    std::map<WString, std::vector<CSentPart>> m_reports;  // the parts awaiting or given reports, by delivery key
 
     // The controls, in the order they are attached.
-    CStaticEx m_aStatics[2] = {{m_hWnd, SBI_HISTORY}, {m_hWnd, SBI_HISTORY}};
-    CSkinnedEdit m_aEdits[3] = {{m_hWnd, SBI_HISTORY}, {m_hWnd, SBI_HISTORY}, {m_hWnd, SBI_HISTORY}};
+    CStaticEx m_aStatics[3] = {{m_hWnd, SBI_HISTORY}, {m_hWnd, SBI_HISTORY}, {m_hWnd, SBI_HISTORY}};
+    CSkinnedEdit m_aEdits[4] = {{m_hWnd, SBI_HISTORY}, {m_hWnd, SBI_HISTORY}, {m_hWnd, SBI_HISTORY},
+                                {m_hWnd, SBI_HISTORY}};
     CSkinnedButton m_btnOk{m_hWnd, SBI_HISTORY};
 };

@@ -21,13 +21,18 @@
 #include "skinning/SkinnedEdit.h"
 #include "skinning/SkinnedRadioButton.h"
 #include "skinning/StaticEx.h"
+#include "base/SettingsListKey.h"
 #include "ui/Contact.h"
+#include "ui/InboxDlg.h"
+#include "ui/InboxUpdate.h"
 #include "ui/PhoneRequest.h"
 #include "win/Controls.h"
 #include "win/Dialog.h"
 #include "win/MessageLoop.h"
 
-class CMainDlg : public CDialog, public CMessageFilter, private CPhoneRequestHost {
+class CInboxDlg;
+
+class CMainDlg : public CDialog, public CMessageFilter, private CPhoneRequestHost, private CInboxHost {
 public:
     CMainDlg();
     // The window goes first, and with it the serial worker (see WM_DESTROY).
@@ -77,6 +82,9 @@ private:
     void OnSendOrSave(bool bSave);
     bool ParseRecipients(std::vector<CContact>& recipients);
     void AddHistory(const CMsg& msg);
+    // The store of what the phone lists, for a request that reads its memory.
+    void StartUpdate(bool bDelete);
+    void OnInbox();
 
     // Contacts and numbers.
     void LoadContacts();
@@ -103,6 +111,14 @@ private:
     void OnMessageDone(const CMsg& msg) override;
     void OnPhonebook(const std::vector<CContact>& phonebook) override;
     void OnTextRefused(const std::string& strError) override;
+    CListingResult OnMessagesListed(const std::vector<CListedPdu>& pdus, bool bReportsOnly) override;
+    std::string OnReportsArrived(const std::vector<CListedPdu>& reports) override;
+
+    // CInboxHost
+    bool OnInboxRefresh() override;
+    void OnInboxCancel() override;
+    bool IsRequestRunning() const override { return m_bRequestRunning; }
+    const std::vector<CContact>& GetContacts() const override { return m_lstContacts; }
 
     CSkinnedDialog m_skin{m_hWnd, SBI_MAIN};  // consulted first for every message
     std::vector<CContact> m_lstContacts;
@@ -113,6 +129,9 @@ private:
     bool m_bRequestRunning = false;  // from a request's start until its port is closed
     ULONGLONG m_ullCloseTime = 0;    // 0 until the window is closed
     std::unique_ptr<CCheckForUpdates> m_pUpdateCheck;  // only when "AllowCheck" is on
+    CSettingsListKey m_reportsKey;                  // the "Reports" list
+    std::unique_ptr<CInboxUpdate> m_pUpdate;        // of the request that reads the phone's memory
+    CInboxDlg* m_pInbox = nullptr;                  // while the Inbox is open
 
     // The controls, in the order they are attached.
     CSkinnedComboBox m_cbPort{m_hWnd, SBI_MAIN};
@@ -124,5 +143,6 @@ private:
                                      {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN},
                                      {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}};
     CSkinnedEdit m_edMessage{m_hWnd, SBI_MAIN};
-    CSkinnedRadioButton m_aRadios[2] = {{m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}};
+    CSkinnedRadioButton m_aRadios[3] = {{m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}};
+    CSkinnedButton m_btnInbox{m_hWnd, SBI_MAIN};
 };

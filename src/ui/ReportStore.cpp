@@ -106,6 +106,12 @@ WString DescribeDelivery(const CDeliverySummary& summary)
     }
 }
 
+WString DescribeRecordDelivery(const std::map<WString, std::vector<CSentPart>>& parts, const WString& strKey)
+{
+    const auto it = parts.find(strKey);
+    return DescribeDelivery(it == parts.end() ? CDeliverySummary() : SummarizeDelivery(it->second));
+}
+
 uint32_t CReportStore::Add(const WString& strKey, const std::vector<CSentPart>& parts)
 {
     return m_list.Update(kValue, [&](std::vector<WString>& aList) {

@@ -24,6 +24,10 @@ WString GetDeliveryKey(const WString& strNumber, const WString& strTime, const W
 // "Sent", "Pending", "Delivered 2026-12-08 10:15:09+01:00", "Not delivered: recipient busy".
 WString DescribeDelivery(const CDeliverySummary& summary);
 
+// The state of one history record: "Sent" when its message asked for no
+// report (or its parts are not kept), else DescribeDelivery of its parts.
+WString DescribeRecordDelivery(const std::map<WString, std::vector<CSentPart>>& parts, const WString& strKey);
+
 class CReportStore {
 public:
     // The value keeps the parts of this many messages' parts at most, the
