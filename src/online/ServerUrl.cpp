@@ -1,5 +1,7 @@
 #include "online/ServerUrl.h"
 
+#include <cstdint>
+
 #if defined(_WIN32)
 #include "base/Settings.h"
 #endif
@@ -30,6 +32,21 @@ bool StartsWithNoCase(const WString& str, const char* pszPrefix, size_t& nLength
     return true;
 }
 
+// A port after the host, when there is one, is 1 to 65535: WinInet takes
+// nothing else, and every request would fail instead of going to the
+// built-in server.
+bool HasValidPort(const WString& strUrl, size_t nHost)
+{
+    const size_t nColon = strUrl.find_first_of(WSTR(":/"), nHost);
+    if (nColon == WString::npos || strUrl[nColon] == '/')
+        return true;
+    uint32_t dwPort = 0;
+    size_t i = nColon + 1;
+    for (; i < strUrl.size() && strUrl[i] >= '0' && strUrl[i] <= '9' && dwPort <= 65535; ++i)
+        dwPort = dwPort * 10 + static_cast<uint32_t>(strUrl[i] - '0');
+    return i > nColon + 1 && dwPort >= 1 && dwPort <= 65535 && (i == strUrl.size() || strUrl[i] == '/');
+}
+
 } // namespace
 
 WString GetBuiltInServer()
@@ -48,7 +65,7 @@ bool IsServerUrl(const WString& strUrl)
     for (WChar ch : strUrl)
         if (ch <= ' ' || ch == 0x7F || ch == '?' || ch == '#')
             return false;
-    return true;
+    return HasValidPort(strUrl, nScheme);
 }
 
 WString MakeServerUrl(const WString& strSetting, const WString& strPath)

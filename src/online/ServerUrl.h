@@ -14,7 +14,7 @@ extern const WChar kReportPath[];       // "/input.php"
 WString GetBuiltInServer();
 
 // True for "http://" or "https://" (any case) followed by a host, optionally a
-// port and a path; no query, fragment, blank or control character.
+// port (1 to 65535) and a path; no query, fragment, blank or control character.
 bool IsServerUrl(const WString& strUrl);
 
 // The path on strSetting when that is a server URL, otherwise on the built-in

@@ -173,11 +173,13 @@ TEST(Online, ServerUrl)
     const WString strDefault = GetBuiltInServer();
     ASSERT_TRUE(IsServerUrl(strDefault)) << WideToUtf8(strDefault);
     EXPECT_EQ(MakeServerUrl(W("http://127.0.0.1:8080"), kReportPath), W("http://127.0.0.1:8080/input.php"));
+    EXPECT_EQ(MakeServerUrl(W("http://h:65535/p"), kReportPath), W("http://h:65535/p/input.php"));
     EXPECT_EQ(MakeServerUrl(W("HTTPS://example.org/sms//"), kUpdateCheckPath),
               W("HTTPS://example.org/sms/ZanduSMS/updatecheck.php"));
     // A malformed setting counts as absent.
     for (const char* pszSetting : {"", "example.org", "ftp://example.org", "http://", "http:///path", "http://a b",
-                                   "http://h/?x=1", "http://h/#x", " http://h"})
+                                   "http://h/?x=1", "http://h/#x", " http://h", "http://h:", "http://h:x/p",
+                                   "http://h:0", "http://h:65536", "http://h:99999999999/p"})
         EXPECT_EQ(MakeServerUrl(W(pszSetting), kDownloadPath), strDefault + WSTR("/ZanduSMS/download.php"))
             << pszSetting;
 }
