@@ -293,6 +293,9 @@ void CModem::Dispatch(const std::string& strRaw)
     case ST_DELETE:
         OnDeleteReply(strRaw);
         return;
+    case ST_RESTORE_STORAGE:
+        OnRestoreStorageReply(strRaw);
+        return;
     case ST_AT:
     case ST_ECHO_OFF:
     case ST_PDU_MODE:
@@ -425,6 +428,7 @@ void CModem::OnPduModeReply(const std::string& strReply)
         m_pSink->OnReadingMessages();
         m_bStoragesKnown = false;
         m_storages.clear();
+        m_strSelected.clear();
         Command("AT+CPMS?", ST_STORAGES);
     } else if (m_nRequest == REQ_SEND && m_bReadReports) {
         m_bReadReports = false;
@@ -696,6 +700,7 @@ void CModem::OnStoragesReply(const std::string& strRaw)
             std::vector<CStorageStatus> storages;
             if (ParseStorageStatus(strLine, storages)) {
                 m_storages = GetStoragesToRead(storages);
+                m_strSelected = storages.front().strName;
                 m_bStoragesKnown = true;
             }
             break;
@@ -720,9 +725,7 @@ void CModem::OnStoragesReply(const std::string& strRaw)
 void CModem::ReadNextStorage()
 {
     if (m_nStorage >= m_storages.size()) {
-        m_pSink->OnMessagesRead();
-        m_nState = ST_DONE;
-        Close();
+        FinishReading();
         return;
     }
     const std::string& strStorage = m_storages[m_nStorage++];
@@ -809,4 +812,32 @@ void CModem::FinishListing()
     } else {
         ReadNextStorage();
     }
+}
+
+// The phone is left with the memory it had selected: the listing of a send
+// (for its reports) lists that one.
+void CModem::FinishReading()
+{
+    const bool bChanged = !m_storages.empty() && !m_storages.back().empty() && m_storages.back() != m_strSelected;
+    if (bChanged && !m_strSelected.empty() && m_nState != ST_RESTORE_STORAGE) {
+        Command("AT+CPMS=\"" + m_strSelected + "\"", ST_RESTORE_STORAGE);
+        return;
+    }
+    m_pSink->OnMessagesRead();
+    m_nState = ST_DONE;
+    Close();
+}
+
+void CModem::OnRestoreStorageReply(const std::string& strRaw)
+{
+    for (const std::string& strLine : TakeLines(strRaw)) {
+        const EFinalResult result = GetFinalResult(strLine);
+        if (result == FINAL_NONE)
+            continue;
+        if (result == FINAL_ERROR)
+            TRACE_PAIR("The phone refused its memory '%s' again: '%s'\n", m_strSelected.c_str(), strLine.c_str());
+        FinishReading();
+        return;
+    }
+    ReadAgain();
 }

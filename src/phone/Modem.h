@@ -1,6 +1,7 @@
 // The modem driver: a state machine that turns a request (send a message,
-// store it in the phone, download the phone book, identify the phone) into an
-// AT dialogue with the phone. It runs on the thread that owns it and advances
+// store it in the phone, download the phone book, identify the phone, read
+// the messages and delivery reports it holds) into an AT dialogue with the
+// phone. It runs on the thread that owns it and advances
 // one step per announcement of a finished port operation; it touches the port
 // only by queueing operations on a CSerialQueue, and reports through a
 // CModemSink. Every request: open the port, handshake ("AT", "ATE0"), the
@@ -61,6 +62,7 @@ public:
         ST_LIST = 14,            // "AT+CMGL=4" sent
         ST_DELETE = 15,          // "AT+CMGD=<index>" sent
         ST_REPORT_MODE = 16,     // "AT+CNMI=2,1,0,2,0" sent
+        ST_RESTORE_STORAGE = 17, // "AT+CPMS=\"<mem>\"" sent for the memory the phone had selected
     };
 
     static const uint32_t kReadSize = 512;
@@ -177,6 +179,8 @@ private:
     // After the listing and its deletions: the send goes on, the reading
     // goes on with the next memory.
     void FinishListing();
+    void FinishReading();
+    void OnRestoreStorageReply(const std::string& strRaw);
     void PassOnReports();
 
     CSerialQueue* m_pSerialCom;
@@ -204,6 +208,7 @@ private:
     std::vector<std::string> m_storages;  // to list; "" is the memory selected
     size_t m_nStorage = 0;                // the next of them
     bool m_bStoragesKnown = false;
+    std::string m_strSelected;            // the memory the phone had selected before the listings
     CMessageListing m_listing;
     std::vector<unsigned> m_deletes;      // the indexes still to delete
 

@@ -95,9 +95,11 @@ public:
         return deletes;
     }
     void OnMessagesRead() override { Note("MessagesRead"); }
+    // Kept apart from the calls: the codes that bring them are otherwise
+    // ignored in every state.
     void OnReportsArrived(const std::vector<CListedPdu>& reports) override
     {
-        Note("ReportsArrived " + std::to_string(reports.size()));
+        m_reports.insert(m_reports.end(), reports.begin(), reports.end());
     }
 
     size_t Count(const std::string& strCall) const
@@ -132,7 +134,8 @@ public:
     std::vector<std::string> m_calls;
     std::vector<std::string> m_entries;  // "name|number"
     bool m_bKeepOpen = false;
-    bool m_bDeleteListed = false;  // OnMessagesListed asks to delete every PDU listed whole
+    bool m_bDeleteListed = false;
+    std::vector<CListedPdu> m_reports;  // passed on by the phone ("+CDS:")  // OnMessagesListed asks to delete every PDU listed whole
     std::function<bool()> m_onMessageSent;  // replaces m_bKeepOpen when set
 
 private:

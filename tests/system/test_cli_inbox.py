@@ -24,7 +24,7 @@ class Inbox(unittest.TestCase):
             self.assertEqual([(m["sender"], m["time"], m["text"]) for m in printed], expected)
             self.assertEqual([m["encoding"] for m in printed], ["gsm7", "ucs2"])
             self.assertEqual(phone.commands(), ["AT", "ATE0", "AT+CMGF=0", "AT+CPMS?", 'AT+CPMS="SM"', "AT+CMGL=4",
-                                                'AT+CPMS="ME"', "AT+CMGL=4"])
+                                                'AT+CPMS="ME"', "AT+CMGL=4", 'AT+CPMS="SM"'])
 
             # Read again: the same messages, none new, none stored twice.
             out = cli("inbox", "--port", "COM5")

@@ -114,9 +114,10 @@ TEST_F(Reading, EveryMemoryIsListedAndWhatWasStoredDeleted)
     replies["AT+CMGL=4"] = "\r\n" + Listed(1, kHi) + Listed(4, kYo) + "+CMGL: 5,1,,20\r\n\r\nOK\r\n";
     request.ReadMessages(WSTR("COM5"));
     Serve();
-    // The entry without its PDU line is neither stored nor deleted.
+    // The entry without its PDU line is neither stored nor deleted; the
+    // phone is left with the memory it had selected.
     EXPECT_EQ(Commands(), (Strings{"AT", "ATE0", "AT+CMGF=0", "AT+CPMS?", "AT+CPMS=\"SM\"", "AT+CMGL=4",
-                                   "AT+CMGD=1", "AT+CMGD=4", "AT+CPMS=\"ME\""}));
+                                   "AT+CMGD=1", "AT+CMGD=4", "AT+CPMS=\"ME\"", "AT+CPMS=\"SM\""}));
     EXPECT_EQ(host.m_status.back(), "2 new messages at T");
     ASSERT_EQ(host.m_update.GetInbox().GetMessages().size(), 2u);
     EXPECT_EQ(WideToUtf8(host.m_update.GetInbox().GetMessages()[1].GetText()), "Yo");
