@@ -89,27 +89,72 @@ EOF
 # are started here, detached from any pipe: started by a test, they would
 # inherit its output pipe and keep the test runner waiting for its end.
 start_wine() {
-    wineserver -p 2>/dev/null || true  # an interrupted run may have left one running
-    wine cmd /c exit >/dev/null 2>&1 </dev/null
+    wine_up
     trap 'stop_wine' EXIT
 }
 
+wine_up() {
+    wineserver -p 2>/dev/null || true  # an interrupted run may have left one running
+    wine cmd /c exit >/dev/null 2>&1 </dev/null
+}
+
+ZANDU_XVFB_PIDS=()
+ZANDU_LANE_PREFIXES=()
+
 stop_wine() {
+    local prefix pid
     wineserver -k 2>/dev/null || true
-    [ -n "${ZANDU_XVFB_PID:-}" ] && kill "$ZANDU_XVFB_PID" 2>/dev/null || true
+    for prefix in "${ZANDU_LANE_PREFIXES[@]}"; do WINEPREFIX=$prefix wineserver -k 2>/dev/null || true; done
+    for pid in "${ZANDU_XVFB_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
 }
 
 # Starts Xvfb on a free display unless one is given; stopped when the script exits.
 ensure_display() {
     [ -n "${DISPLAY:-}" ] && return 0
+    start_xvfb
+    export DISPLAY=$ZANDU_NEW_DISPLAY
+}
+
+# Starts Xvfb on a free display and names it in ZANDU_NEW_DISPLAY.
+start_xvfb() {
     local n=91
     while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
     Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    ZANDU_XVFB_PID=$!
+    ZANDU_XVFB_PIDS+=($!)
     trap 'stop_wine' EXIT
-    export DISPLAY=":$n"
+    ZANDU_NEW_DISPLAY=":$n"
     local i
     for i in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.1; done
     echo "Xvfb did not start" >&2
     return 1
+}
+
+# The Windows tests run in ZANDU_LANES lanes at once, as build/windows/
+# lane-run.sh describes: lane 0 is the tree's prefix, ports and display (set
+# up as for one lane), lane N > 0 gets a copy of the prefix in laneN/, its own
+# port links and its own Xvfb. Writes the resource file that hands the lanes
+# out to ctest. Run after ensure_wineprefix and ensure_display, before Wine
+# starts in the tree's prefix (a prefix is copied while no server uses it).
+ZANDU_LANES=${ZANDU_LANES:-2}
+start_lanes() {
+    local lane dir groups='{"id": "0", "slots": 1}' displays=$DISPLAY
+    for lane in $(seq 1 $((ZANDU_LANES - 1))); do
+        dir=$WIN_BUILD/lane$lane
+        if [ ! -f "$dir/wineprefix/system.reg" ]; then
+            log "Copying the Wine prefix for test lane $lane"
+            wineserver -k 2>/dev/null || true
+            rm -rf "$dir/wineprefix"
+            mkdir -p "$dir"
+            cp -a "$WINEPREFIX" "$dir/wineprefix"
+        fi
+        start_xvfb
+        displays+=" $ZANDU_NEW_DISPLAY"
+        ZANDU_LANE_PREFIXES+=("$dir/wineprefix")
+        (export WINEPREFIX=$dir/wineprefix DISPLAY=$ZANDU_NEW_DISPLAY; ZANDU_PORTS=$dir/ports; wine_up; map_ports)
+        groups+=", {\"id\": \"$lane\", \"slots\": 1}"
+    done
+    export ZANDU_LANE_DISPLAYS=$displays
+    start_wine
+    map_ports
+    printf '{"version": {"major": 1, "minor": 0}, "local": [{"lanes": [%s]}]}\n' "$groups" > "$WIN_BUILD/lanes.json"
 }

@@ -11,7 +11,6 @@ ctest --test-dir "$HOST_BUILD" --output-on-failure -j2
 build_windows
 ensure_wineprefix
 ensure_display
-log "Windows tests under Wine"
-start_wine
-map_ports
-ctest --test-dir "$WIN_BUILD" --output-on-failure
+log "Windows tests under Wine, in $ZANDU_LANES lanes"
+start_lanes
+ctest --test-dir "$WIN_BUILD" --output-on-failure -j"$ZANDU_LANES" --resource-spec-file "$WIN_BUILD/lanes.json"

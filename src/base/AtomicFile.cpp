@@ -97,19 +97,19 @@ EFileRead ReadWholeFile(const WString& strPath, std::string& strData, std::strin
     if (!hFile) {
         const DWORD dwError = GetLastError();
         if (dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND)
-            return FILE_READ_MISSING;
+            return EFileRead::FILE_READ_MISSING;
         strError = ErrorText("cannot open the file", dwError);
-        return FILE_READ_FAILED;
+        return EFileRead::FILE_READ_FAILED;
     }
     char buffer[65536];
     DWORD dwRead = 0;
     while (ReadFile(hFile, buffer, sizeof(buffer), &dwRead, nullptr)) {
         if (dwRead == 0)
-            return FILE_READ_OK;
+            return EFileRead::FILE_READ_OK;
         strData.append(buffer, dwRead);
     }
     strError = ErrorText("cannot read the file", GetLastError());
-    return FILE_READ_FAILED;
+    return EFileRead::FILE_READ_FAILED;
 }
 
 bool WriteFileAtomically(const WString& strPath, const std::string& strData, std::string& strError)
@@ -146,9 +146,9 @@ EFileRead ReadWholeFile(const WString& strPath, std::string& strData, std::strin
     const int fd = open(WideToUtf8(strPath).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT)
-            return FILE_READ_MISSING;
+            return EFileRead::FILE_READ_MISSING;
         strError = ErrorText("cannot open the file", errno);
-        return FILE_READ_FAILED;
+        return EFileRead::FILE_READ_FAILED;
     }
     char buffer[65536];
     for (;;) {
@@ -158,14 +158,14 @@ EFileRead ReadWholeFile(const WString& strPath, std::string& strData, std::strin
         if (n < 0) {
             strError = ErrorText("cannot read the file", errno);
             close(fd);
-            return FILE_READ_FAILED;
+            return EFileRead::FILE_READ_FAILED;
         }
         if (n == 0)
             break;
         strData.append(buffer, static_cast<size_t>(n));
     }
     close(fd);
-    return FILE_READ_OK;
+    return EFileRead::FILE_READ_OK;
 }
 
 bool WriteFileAtomically(const WString& strPath, const std::string& strData, std::string& strError)

@@ -7,7 +7,7 @@
 
 #include "base/Text.h"
 
-enum EFileRead {
+enum class EFileRead {
     FILE_READ_OK,
     FILE_READ_MISSING,  // no such file (a first run)
     FILE_READ_FAILED,   // it exists but cannot be read; strError says why

@@ -15,10 +15,8 @@
 
 class CListStore {
 public:
-    enum {
-        kLockTimeoutMs = 5000,  // longer means another process hangs: the change fails rather than the window
-        kReadTries = 5,         // reads of a value that keeps growing
-    };
+    static constexpr uint32_t kLockTimeoutMs = 5000;  // longer means another process hangs: the change fails rather than the window
+    static constexpr int kReadTries = 5;              // reads of a value that keeps growing
     // Changes the list in place; false when there is nothing to write.
     typedef std::function<bool(std::vector<WString>& aList)> FnChange;
 

@@ -1,6 +1,10 @@
 // The worker-thread template: runs T::Run once on a thread of its own, at the
-// priority the caller chooses, and says whether that thread is still running.
-// Queues, stopping and waiting for the end are each worker's own business.
+// priority the caller chooses, says whether that thread is still running,
+// and owns the worker's end: a stop request that Run waits on, and the join.
+//
+// A worker whose Run uses its own members stops in its own destructor
+// (Stop, or RequestStop and Join): by the time this template's destructor
+// runs, they are gone. The template's destructor joins as a last resort.
 #pragma once
 
 #include <windows.h>
@@ -13,8 +17,8 @@
 template <class T>
 class CThread {
 public:
-    CThread() : m_bActive(false) {}
-    virtual ~CThread() {}
+    CThread() : m_bActive(false), m_hStop(CreateManualEvent()) {}
+    virtual ~CThread() { Stop(); }
 
     CThread(const CThread&) = delete;
     CThread& operator=(const CThread&) = delete;
@@ -44,7 +48,28 @@ public:
 
     bool IsActive() const { return m_bActive; }
 
+    // Any thread. Sets the event Run waits on (GetStopEvent); a worker that
+    // has not started yet leaves Run at once when it does.
+    void RequestStop() { SetEvent(m_hStop); }
+    // Waits for the thread to end, at most dwLimitMs: true when it has ended
+    // (or never started), false when the limit passed first. The thread, not
+    // a flag of Run's: the thread still writes the active flag after Run.
+    bool Join(DWORD dwLimitMs = INFINITE) const
+    {
+        return !m_hThread || WaitForSingleObject(m_hThread, dwLimitMs) == WAIT_OBJECT_0;
+    }
+    // RequestStop, then Join without limit.
+    void Stop()
+    {
+        RequestStop();
+        Join();
+    }
+
 protected:
+    // For Run: the stop request, to wait on beside the worker's own events.
+    HANDLE GetStopEvent() const { return m_hStop; }
+    bool IsStopRequested() const { return WaitForSingleObject(m_hStop, 0) == WAIT_OBJECT_0; }
+
     CHandle m_hThread;
     // Written by the starting thread and by the worker as its last act.
     std::atomic<bool> m_bActive;
@@ -60,4 +85,6 @@ private:
         pThis->m_bActive = false;
         return 0;
     }
+
+    CHandle m_hStop;  // manual reset: once requested, every later wait sees it
 };

@@ -8,20 +8,11 @@
 
 const wchar_t CCheckForUpdates::kNoticeCaption[] = L"New Version Available";
 
-CCheckForUpdates::CCheckForUpdates() : m_hFinished(CreateManualEvent()), m_bUpdateAvailable(false), m_bDone(false)
-{
-}
+CCheckForUpdates::CCheckForUpdates() : m_bUpdateAvailable(false), m_bDone(false) {}
 
 CCheckForUpdates::~CCheckForUpdates()
 {
     Stop(GetTickCount64() + kHttpExitWaitMs);
-}
-
-void CCheckForUpdates::Stop(ULONGLONG ullDeadline)
-{
-    // The thread itself, which still writes the template's state after Run.
-    if (m_hThread)
-        JoinAborting(m_hThread, m_abort, ullDeadline);
 }
 
 void CCheckForUpdates::Run()
@@ -38,7 +29,6 @@ void CCheckForUpdates::Run()
     }
     TRACE_PAIR("Cur: %S, update avail: %s\n", strVersion.c_str(), m_bUpdateAvailable ? "yes" : "no");
     m_bDone.store(true, std::memory_order_release);
-    SetEvent(m_hFinished);
 }
 
 WString CCheckForUpdates::GetNoticeText() const

@@ -11,18 +11,15 @@
 
 #include "base/Raii.h"
 #include "base/Text.h"
-#include "base/Thread.h"
-#include "online/HttpGet.h"
+#include "online/HttpWorker.h"
 
-class CCheckForUpdates : public CThread<CCheckForUpdates> {
+class CCheckForUpdates : public CHttpWorker<CCheckForUpdates> {
 public:
     CCheckForUpdates();
-    // Stops the check as Stop does, if nobody did.
+    // Stops the check as Stop(deadline) does, if nobody did. Stop
+    // (CHttpWorker) aborts a request that goes on past the deadline, which
+    // means no update.
     ~CCheckForUpdates() override;
-
-    // Ends the check: a request in progress may go on until ullDeadline (a
-    // GetTickCount64 time) and is then aborted, which means no update.
-    void Stop(ULONGLONG ullDeadline);
 
     // Worker thread (CThread).
     void Run();
@@ -43,10 +40,8 @@ public:
     static const uint32_t kMaxReplyBytes = 0xFFFF;
 
 private:
-    CHandle m_hFinished;  // set when the check is over
     WString m_strChanges;
     bool m_bUpdateAvailable;
     // Published after the two results above (release), read before them (acquire).
     std::atomic<bool> m_bDone;
-    CHttpAbort m_abort;  // ends the request at exit
 };

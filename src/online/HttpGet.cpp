@@ -1,6 +1,7 @@
 #include "online/HttpGet.h"
 
 #include <string>
+#include <vector>
 
 #include "online/HttpBody.h"
 #include "online/InternetHandle.h"
@@ -77,8 +78,29 @@ std::string ReadBody(HINTERNET hRequest, uint32_t maxBytes)
     return strBytes;
 }
 
+// Bytes that are no HTTP reply WinInet takes for HTTP/0.9 and gives the
+// status 200, with a status line of its own and no header field: a reply
+// counts only with a status line and at least one header field (every web
+// server sends some: Date, Content-Length, Server, ...).
+bool IsHttpReply(HINTERNET hRequest)
+{
+    DWORD dwSize = 0;
+    HttpQueryInfoW(hRequest, HTTP_QUERY_RAW_HEADERS_CRLF, nullptr, &dwSize, nullptr);
+    if (dwSize == 0)
+        return false;
+    std::vector<wchar_t> buf(dwSize / sizeof(wchar_t) + 1, L'\0');
+    if (!HttpQueryInfoW(hRequest, HTTP_QUERY_RAW_HEADERS_CRLF, buf.data(), &dwSize, nullptr))
+        return false;
+    const std::wstring strHeaders = buf.data();
+    const size_t nLineEnd = strHeaders.find(L"\r\n");
+    return strHeaders.compare(0, 5, L"HTTP/") == 0 && nLineEnd != std::wstring::npos &&
+           strHeaders.find_first_not_of(L"\r\n", nLineEnd) != std::wstring::npos;
+}
+
 DWORD QueryStatus(HINTERNET hRequest)
 {
+    if (!IsHttpReply(hRequest))
+        return 0;
     DWORD dwStatus = 0, dwSize = sizeof(dwStatus);
     if (!HttpQueryInfoW(hRequest, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &dwStatus, &dwSize, nullptr))
         return 0;
@@ -237,13 +259,4 @@ bool HttpGet(const WString& strUrl, uint32_t maxBytes, WString& strBody, DWORD& 
     dwStatus = pCall->dwStatus;
     strBody = pCall->strBody;
     return pCall->bOk;
-}
-
-void JoinAborting(HANDLE hThread, CHttpAbort& abort, ULONGLONG ullDeadline)
-{
-    const ULONGLONG ullNow = GetTickCount64();
-    const DWORD dwWait = ullDeadline > ullNow ? static_cast<DWORD>(ullDeadline - ullNow) : 0;
-    if (WaitForSingleObject(hThread, dwWait) == WAIT_TIMEOUT)
-        abort.Abort();
-    WaitForSingleObject(hThread, INFINITE);
 }

@@ -68,9 +68,3 @@ inline bool IsHttpSuccess(DWORD dwStatus)
 {
     return dwStatus >= 200 && dwStatus <= 299;
 }
-
-// For the owner of a worker that makes requests through abort, at exit:
-// waits for the worker's thread until ullDeadline (a GetTickCount64 time),
-// then aborts its request and waits for the thread, which no request holds
-// any longer.
-void JoinAborting(HANDLE hThread, CHttpAbort& abort, ULONGLONG ullDeadline);

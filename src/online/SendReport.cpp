@@ -15,7 +15,7 @@ std::atomic<CSendReport*> g_pSender(nullptr);
 
 } // namespace
 
-CSendReport::CSendReport() : m_hQueued(CreateManualEvent()), m_hIdle(CreateManualEvent()), m_hStop(CreateManualEvent())
+CSendReport::CSendReport() : m_hQueued(CreateManualEvent()), m_hIdle(CreateManualEvent())
 {
     SetEvent(m_hIdle);
     Start(THREAD_PRIORITY_NORMAL);
@@ -71,17 +71,10 @@ bool CSendReport::WaitUntilIdle(DWORD dwMilliseconds)
     return WaitForSingleObject(m_hIdle, dwMilliseconds) == WAIT_OBJECT_0;
 }
 
-void CSendReport::Stop(ULONGLONG ullDeadline)
-{
-    SetEvent(m_hStop);
-    if (m_hThread)
-        JoinAborting(m_hThread, m_abort, ullDeadline);
-}
-
 void CSendReport::Run()
 {
     m_csQueue.Enter();
-    while (!IsStopping()) {
+    while (!IsStopRequested()) {
         if (!m_queue.empty()) {
             const CReport report = m_queue.front();
             m_queue.pop_front();
@@ -91,7 +84,7 @@ void CSendReport::Run()
             ResetEvent(m_hQueued);
             SetEvent(m_hIdle);
             m_csQueue.Leave();
-            WaitForEvents(false, INFINITE, m_hQueued.Get(), m_hStop.Get());
+            WaitForEvents(false, INFINITE, m_hQueued.Get(), GetStopEvent());
         }
         m_csQueue.Enter();
     }

@@ -12,15 +12,16 @@
 
 #include "base/Raii.h"
 #include "base/Text.h"
-#include "base/Thread.h"
-#include "online/HttpGet.h"
+#include "online/HttpWorker.h"
 #include "online/ReportQueue.h"
 
-class CSendReport : public CThread<CSendReport> {
+class CSendReport : public CHttpWorker<CSendReport> {
 public:
     // Starts the worker.
     CSendReport();
-    // Stops the worker as Stop does, if nobody did.
+    // Stops the worker as Stop(deadline) does, if nobody did. Stop
+    // (CHttpWorker) leaves the reports still queued unsent (feedback stays
+    // kept for the next start).
     ~CSendReport() override;
 
     // Any thread. Queues one feedback report: the message with the sender's
@@ -37,16 +38,10 @@ public:
     // reports out before they go on (tests, console programs).
     bool WaitUntilIdle(DWORD dwMilliseconds);
 
-    // Ends the worker: a request in progress may go on until ullDeadline (a
-    // GetTickCount64 time) and is then aborted; reports still queued stay
-    // unsent (feedback stays kept for the next start).
-    void Stop(ULONGLONG ullDeadline);
-
     // Worker thread (CThread).
     void Run();
 
 private:
-    bool IsStopping() const { return WaitForSingleObject(m_hStop, 0) == WAIT_OBJECT_0; }
     void Queue(const CReport& report);
     void Send(CReport report);
 
@@ -54,8 +49,6 @@ private:
     CCriticalSection m_csQueue;   // guards m_queue and the events' setting and resetting
     CHandle m_hQueued;   // a report waits; reset by the worker when it finds none
     CHandle m_hIdle;     // nothing waits and no request is in progress
-    CHandle m_hStop;     // ends the worker
-    CHttpAbort m_abort;  // ends the request in progress at exit
 };
 
 // The process's one report sender, created (and its worker started) on first use.
@@ -63,5 +56,5 @@ CSendReport& GetReportSender();
 // At start: the feedback that earlier starts could not send goes again
 // (the report sender is created only when there is some).
 void QueuePendingFeedback();
-// Stops the report sender as CSendReport::Stop does, if it was ever created.
+// Stops the report sender as CSendReport::Stop(deadline) does, if it was ever created.
 void StopReportSender(ULONGLONG ullDeadline);

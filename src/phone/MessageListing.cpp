@@ -99,7 +99,7 @@ bool CMessageListing::Feed(const std::string& strLine)
     }
     if (!m_bWaiting)
         return false;
-    if (GetFinalResult(strLine) != FINAL_NONE || StartsWith(strLine, "+")) {
+    if (GetFinalResult(strLine) != EFinalResult::FINAL_NONE || StartsWith(strLine, "+")) {
         Close("no PDU line after the header");
         return false;
     }

@@ -34,7 +34,7 @@ bool StartsWith(const std::string& str, const char* pszPrefix)
 bool IsNotFound(const std::string& strLine)
 {
     CPhoneError error;
-    return FindPhoneError(strLine, error) && error.nKind == CPhoneError::CME &&
+    return FindPhoneError(strLine, error) && error.eKind == CPhoneError::EKind::CME &&
            (error.bNumeric ? error.nCode == 22 : error.strText == "not found");
 }
 
@@ -49,11 +49,11 @@ std::string Format(const char* pszFormat, unsigned n1, unsigned n2 = 0)
 
 const char CModem::kReportMode[] = "AT+CNMI=2,1,0,2,0";
 
-CModem::CModem(CSerialQueue* pSerialCom, CModemSink* pSink)
+CModem::CModem(CPortOperations* pSerialCom, CModemSink* pSink)
     : m_pSerialCom(pSerialCom),
       m_pSink(pSink),
-      m_nState(ST_DONE),
-      m_nRequest(REQ_SEND),
+      m_eState(EState::ST_DONE),
+      m_eRequest(ERequest::REQ_SEND),
       m_pMsg(nullptr),
       m_bClosing(false),
       m_bTimerArmed(false),
@@ -69,51 +69,51 @@ CModem::CModem(CSerialQueue* pSerialCom, CModemSink* pSink)
 
 void CModem::RequestSend(CMsg* pMsg, const WString& strPort)
 {
-    StartRequest(REQ_SEND, pMsg, strPort);
+    StartRequest(ERequest::REQ_SEND, pMsg, strPort);
 }
 
 void CModem::RequestSave(CMsg* pMsg, const WString& strPort)
 {
-    StartRequest(REQ_SAVE, pMsg, strPort);
+    StartRequest(ERequest::REQ_SAVE, pMsg, strPort);
 }
 
 void CModem::RequestPhonebook(const WString& strPort)
 {
-    StartRequest(REQ_PHONEBOOK, nullptr, strPort);
+    StartRequest(ERequest::REQ_PHONEBOOK, nullptr, strPort);
 }
 
 void CModem::RequestDeviceTest(const WString& strPort)
 {
-    StartRequest(REQ_DEVICE_TEST, nullptr, strPort);
+    StartRequest(ERequest::REQ_DEVICE_TEST, nullptr, strPort);
 }
 
 void CModem::RequestReadMessages(const WString& strPort)
 {
-    StartRequest(REQ_READ_MESSAGES, nullptr, strPort);
+    StartRequest(ERequest::REQ_READ_MESSAGES, nullptr, strPort);
 }
 
-const char* CModem::GetFailureText(int nRequest)
+const char* CModem::GetFailureText(ERequest eRequest)
 {
-    switch (nRequest) {
-    case REQ_PHONEBOOK: return "Failed to download phonebook";
-    case REQ_SAVE: return "Failed to save message";
-    case REQ_DEVICE_TEST: return "Failed to get model";
-    case REQ_READ_MESSAGES: return "Failed to read messages";
+    switch (eRequest) {
+    case ERequest::REQ_PHONEBOOK: return "Failed to download phonebook";
+    case ERequest::REQ_SAVE: return "Failed to save message";
+    case ERequest::REQ_DEVICE_TEST: return "Failed to get model";
+    case ERequest::REQ_READ_MESSAGES: return "Failed to read messages";
     default: return "Failed to send message";
     }
 }
 
-void CModem::StartRequest(int nRequest, CMsg* pMsg, const WString& strPort)
+void CModem::StartRequest(ERequest eRequest, CMsg* pMsg, const WString& strPort)
 {
     // One request at a time: the next one starts once this one has finished
     // (or from inside OnMessageSent/OnMessageUploaded after its last part).
-    ZASSERT(m_nState == ST_DONE || m_bClosing);
-    m_nRequest = nRequest;
+    ZASSERT(m_eState == EState::ST_DONE || m_bClosing);
+    m_eRequest = eRequest;
     if (pMsg)
         m_pMsg = pMsg;
     // Until the open is announced nothing from the phone belongs to this
     // request, and a handshake timer left from an earlier one must not act.
-    m_nState = ST_OPENING;
+    m_eState = EState::ST_OPENING;
     m_bClosing = false;
     m_nRetries = 0;
     m_bListingReports = false;
@@ -127,20 +127,20 @@ void CModem::OnOperationComplete(std::unique_ptr<CSerialOp> op, std::unique_ptr<
     if (!op)
         return;
     if (error) {
-        OnTransportError(op->m_nKind);
+        OnTransportError(op->m_eKind);
         return;
     }
-    switch (op->m_nKind) {
-    case OP_OPEN:
+    switch (op->m_eKind) {
+    case EOpKind::OP_OPEN:
         OnPortOpened();
         break;
-    case OP_CLOSE:
+    case EOpKind::OP_CLOSE:
         // Whatever comes after the close belongs to no request.
         m_bClosing = true;
         StopTimer();
         m_pSink->OnRequestEnded();
         break;
-    case OP_READ:
+    case EOpKind::OP_READ:
         OnReply(op->GetText());
         break;
     default:  // writes and the port list need nothing from the driver
@@ -151,17 +151,17 @@ void CModem::OnOperationComplete(std::unique_ptr<CSerialOp> op, std::unique_ptr<
 // The owner has shown the port's error. The request ends as every request
 // does, with a close whose announcement calls OnRequestEnded, and the worker
 // keeps running, so the next request works.
-void CModem::OnTransportError(int nKind)
+void CModem::OnTransportError(EOpKind eKind)
 {
-    switch (nKind) {
-    case OP_CLOSE:
+    switch (eKind) {
+    case EOpKind::OP_CLOSE:
         m_bClosing = true;
         StopTimer();
         m_pSink->OnRequestEnded();
         break;
-    case OP_OPEN:
-    case OP_READ:
-    case OP_WRITE:
+    case EOpKind::OP_OPEN:
+    case EOpKind::OP_READ:
+    case EOpKind::OP_WRITE:
         if (m_bClosing)
             break;
         StopTimer();
@@ -178,7 +178,7 @@ void CModem::OnPortOpened()
     if (m_bClosing)  // cancelled while the port was being opened
         return;
     m_pSink->OnHandshaking();
-    m_nState = ST_AT;
+    m_eState = EState::ST_AT;
     m_pSerialCom->CancelAll();
     m_pSerialCom->WriteCommand("AT");
     m_pSerialCom->Read(kReadSize);
@@ -191,11 +191,11 @@ void CModem::OnTimer()
     m_pSink->KillTimeout();
     if (m_bClosing)
         return;
-    switch (m_nState) {
-    case ST_DONE:
-    case ST_OPENING:
+    switch (m_eState) {
+    case EState::ST_DONE:
+    case EState::ST_OPENING:
         return;
-    case ST_RETRY_WAIT:
+    case EState::ST_RETRY_WAIT:
         try {
             AnnouncePart();
         } catch (const CSmsException& e) {
@@ -203,7 +203,7 @@ void CModem::OnTimer()
         }
         return;
     default:  // the awaited answer has not come
-        TRACE_PAIR("No answer in state %d\n", m_nState);
+        TRACE_PAIR("No answer in state %d\n", static_cast<int>(m_eState));
         m_pSink->OnTimedOut();
         m_pSerialCom->CancelAll();
         Close();
@@ -267,41 +267,41 @@ void CModem::PassOnReports()
 
 void CModem::Dispatch(const std::string& strRaw)
 {
-    switch (m_nState) {
+    switch (m_eState) {
     // Multi-line replies are taken as lines, which may span bursts.
-    case ST_MODEL:
+    case EState::ST_MODEL:
         OnModelReply(strRaw);
         return;
-    case ST_PHONEBOOK_RANGE:
+    case EState::ST_PHONEBOOK_RANGE:
         OnPhonebookRangeReply(strRaw);
         return;
-    case ST_PHONEBOOK_READ:
+    case EState::ST_PHONEBOOK_READ:
         OnPhonebookReadReply(strRaw);
         return;
-    case ST_REPORT_MODE:
+    case EState::ST_REPORT_MODE:
         OnReportModeReply(strRaw);
         return;
-    case ST_STORAGES:
+    case EState::ST_STORAGES:
         OnStoragesReply(strRaw);
         return;
-    case ST_SELECT_STORAGE:
+    case EState::ST_SELECT_STORAGE:
         OnSelectStorageReply(strRaw);
         return;
-    case ST_LIST:
+    case EState::ST_LIST:
         OnListReply(strRaw);
         return;
-    case ST_DELETE:
+    case EState::ST_DELETE:
         OnDeleteReply(strRaw);
         return;
-    case ST_RESTORE_STORAGE:
+    case EState::ST_RESTORE_STORAGE:
         OnRestoreStorageReply(strRaw);
         return;
-    case ST_AT:
-    case ST_ECHO_OFF:
-    case ST_PDU_MODE:
-    case ST_PROMPT:
-    case ST_SUBMIT:
-    case ST_CHARSET:
+    case EState::ST_AT:
+    case EState::ST_ECHO_OFF:
+    case EState::ST_PDU_MODE:
+    case EState::ST_PROMPT:
+    case EState::ST_SUBMIT:
+    case EState::ST_CHARSET:
         break;
     default:  // ST_DONE, ST_OPENING, ST_RETRY_WAIT: nothing is awaited
         return;
@@ -313,20 +313,20 @@ void CModem::Dispatch(const std::string& strRaw)
         ReadAgain();
         return;
     }
-    switch (m_nState) {
-    case ST_AT:
+    switch (m_eState) {
+    case EState::ST_AT:
         OnAtReply(strReply);
         break;
-    case ST_ECHO_OFF:
+    case EState::ST_ECHO_OFF:
         OnEchoOffReply(strReply);
         break;
-    case ST_PDU_MODE:
+    case EState::ST_PDU_MODE:
         OnPduModeReply(strReply);
         break;
-    case ST_PROMPT:
+    case EState::ST_PROMPT:
         OnPromptReply(strReply);
         break;
-    case ST_SUBMIT:
+    case EState::ST_SUBMIT:
         OnSubmitReply(strReply);
         break;
     default:  // ST_CHARSET
@@ -347,9 +347,9 @@ void CModem::Fail(const CSmsException& e)
     Close();
 }
 
-void CModem::Command(const std::string& strCommand, int nNewState)
+void CModem::Command(const std::string& strCommand, EState eNewState)
 {
-    m_nState = nNewState;
+    m_eState = eNewState;
     m_replyLines.Clear();
     m_nReplyLines = 0;
     m_pSerialCom->WriteCommand(strCommand);
@@ -375,7 +375,7 @@ void CModem::OnAtReply(const std::string& strReply)
         return;
     }
     if (strAnswer == "OK" || strAnswer == "AT\r\r\nOK" || strAnswer == "OK\r\n\r\nOK") {
-        Command("ATE0", ST_ECHO_OFF);
+        Command("ATE0", EState::ST_ECHO_OFF);
         return;
     }
     throw CSmsException("OK", strReply);
@@ -397,24 +397,24 @@ void CModem::OnEchoOffReply(const std::string& strReply)
 
 void CModem::StartRequestCommands()
 {
-    switch (m_nRequest) {
-    case REQ_PHONEBOOK:
-        Command("AT+CSCS=\"UTF-8\"", ST_CHARSET);
+    switch (m_eRequest) {
+    case ERequest::REQ_PHONEBOOK:
+        Command("AT+CSCS=\"UTF-8\"", EState::ST_CHARSET);
         break;
-    case REQ_DEVICE_TEST:
+    case ERequest::REQ_DEVICE_TEST:
         m_modelLines.clear();
-        Command("AT+CGMI", ST_MODEL);
+        Command("AT+CGMI", EState::ST_MODEL);
         break;
-    case REQ_SEND:
+    case ERequest::REQ_SEND:
         // Only a message that asks for reports changes where the phone puts them.
         if (m_pMsg && m_pMsg->m_bStatusReport) {
-            Command(kReportMode, ST_REPORT_MODE);
+            Command(kReportMode, EState::ST_REPORT_MODE);
             break;
         }
-        Command("AT+CMGF=0", ST_PDU_MODE);
+        Command("AT+CMGF=0", EState::ST_PDU_MODE);
         break;
     default:  // REQ_SAVE, REQ_READ_MESSAGES
-        Command("AT+CMGF=0", ST_PDU_MODE);
+        Command("AT+CMGF=0", EState::ST_PDU_MODE);
         break;
     }
 }
@@ -424,13 +424,13 @@ void CModem::StartRequestCommands()
 void CModem::OnPduModeReply(const std::string& strReply)
 {
     Expect(strReply, "OK");
-    if (m_nRequest == REQ_READ_MESSAGES) {
+    if (m_eRequest == ERequest::REQ_READ_MESSAGES) {
         m_pSink->OnReadingMessages();
         m_bStoragesKnown = false;
         m_storages.clear();
         m_strSelected.clear();
-        Command("AT+CPMS?", ST_STORAGES);
-    } else if (m_nRequest == REQ_SEND && m_bReadReports) {
+        Command("AT+CPMS?", EState::ST_STORAGES);
+    } else if (m_eRequest == ERequest::REQ_SEND && m_bReadReports) {
         m_bReadReports = false;
         m_bListingReports = true;
         ListMessages();
@@ -451,7 +451,7 @@ void CModem::AnnouncePart()
         throw CSmsException("at most 255 parts", Format("%u parts", m_pMsg->GetTotalParts()));
     if (!m_pMsg->BuildPdu(m_strPdu))
         throw CSmsException("a number that can be sent", WideToAnsi(m_pMsg->m_strNumber));
-    m_nState = ST_PROMPT;
+    m_eState = EState::ST_PROMPT;
     m_pSerialCom->WriteRaw(Format(IsSave() ? "AT+CMGW=%u\r" : "AT+CMGS=%u\r", GetTpduLength(m_strPdu)));
     ReadAgain();
     ArmTimer(m_dwProgressTimeout);
@@ -466,11 +466,11 @@ bool CModem::RetryRefusedPart(const std::string& strReply)
     CPhoneError error;
     if (IsSave() || m_nRetries >= kMaxRetries || !FindPhoneError(strReply, error) || !IsTransient(error))
         return false;
-    const char* pszMeaning = GetPhoneErrorMeaning(error.nKind, error.nCode);
+    const char* pszMeaning = GetPhoneErrorMeaning(error.eKind, error.nCode);
     const uint32_t dwDelay = kRetryDelays[m_nRetries++];
     TRACE_PAIR("Part %u refused with '%s'; offered again in %u ms\n", static_cast<unsigned>(m_pMsg->m_btCurSms),
                strReply.c_str(), static_cast<unsigned>(dwDelay));
-    m_nState = ST_RETRY_WAIT;
+    m_eState = EState::ST_RETRY_WAIT;
     ArmTimer(dwDelay);
     m_pSink->OnRetrying(AnsiToWide(pszMeaning ? pszMeaning : error.strText));
     return true;
@@ -492,7 +492,7 @@ void CModem::OnPromptReply(const std::string& strReply)
         m_pSink->OnSending();
     else
         m_pSink->OnSendingPart(m_pMsg->m_btCurSms);
-    m_nState = ST_SUBMIT;
+    m_eState = EState::ST_SUBMIT;
     m_pSerialCom->WriteRaw(m_strPdu + kCtrlZ);
     ReadAgain();
     ArmTimer(m_dwProgressTimeout);
@@ -521,7 +521,7 @@ void CModem::OnSubmitReply(const std::string& strReply)
     // Set before the owner is told: it may start its next request (on the
     // open port) from inside the call, and that one must not be disturbed.
     if (bComplete)
-        m_nState = ST_DONE;
+        m_eState = EState::ST_DONE;
     const bool bKeepOpen = IsSave() ? m_pSink->OnMessageUploaded() : m_pSink->OnMessageSent();
     if (!bComplete)
         AnnouncePart();
@@ -551,16 +551,16 @@ void CModem::OnModelReply(const std::string& strRaw)
 {
     for (const std::string& strLine : TakeLines(strRaw)) {
         switch (GetFinalResult(strLine)) {
-        case FINAL_NONE:
+        case EFinalResult::FINAL_NONE:
             m_modelLines.push_back(strLine);
             break;
-        case FINAL_ERROR:
+        case EFinalResult::FINAL_ERROR:
             throw CSmsException("OK", strLine);
-        case FINAL_OK: {
+        case EFinalResult::FINAL_OK: {
             const std::string strModel = GetModelText(m_modelLines);
             if (strModel.empty())
                 throw CSmsException("the maker's name", strLine);
-            m_nState = ST_DONE;
+            m_eState = EState::ST_DONE;
             Close();
             m_pSink->OnModel(AnsiToWide(strModel));
             return;
@@ -577,14 +577,14 @@ void CModem::OnCharsetReply(const std::string& strReply)
     Expect(strReply, "OK");
     m_pSink->OnDownloadingPhonebook();
     m_bRangeKnown = false;
-    Command("AT+CPBR=?", ST_PHONEBOOK_RANGE);
+    Command("AT+CPBR=?", EState::ST_PHONEBOOK_RANGE);
 }
 
 void CModem::OnPhonebookRangeReply(const std::string& strRaw)
 {
     for (const std::string& strLine : TakeLines(strRaw)) {
         switch (GetFinalResult(strLine)) {
-        case FINAL_NONE: {
+        case EFinalResult::FINAL_NONE: {
             if (!StartsWith(strLine, kCpbr))
                 break;  // an unsolicited code
             unsigned nFirst = 0;
@@ -601,9 +601,9 @@ void CModem::OnPhonebookRangeReply(const std::string& strRaw)
             m_bRangeKnown = true;
             break;
         }
-        case FINAL_ERROR:
+        case EFinalResult::FINAL_ERROR:
             throw CSmsException("OK", strLine);
-        case FINAL_OK:
+        case EFinalResult::FINAL_OK:
             if (!m_bRangeKnown)
                 throw CSmsException("+CPBR: (<first>-<last>)", strLine);
             ReadNextBatch();
@@ -624,14 +624,14 @@ void CModem::ReadNextBatch()
     const unsigned nLast =
         m_nLastIndex - nFirst >= kPhonebookBatch ? nFirst + kPhonebookBatch - 1 : m_nLastIndex;
     m_nNextIndex = nLast + 1;
-    Command(Format("AT+CPBR=%u,%u", nFirst, nLast), ST_PHONEBOOK_READ);
+    Command(Format("AT+CPBR=%u,%u", nFirst, nLast), EState::ST_PHONEBOOK_READ);
 }
 
 void CModem::OnPhonebookReadReply(const std::string& strRaw)
 {
     for (const std::string& strLine : TakeLines(strRaw)) {
         switch (GetFinalResult(strLine)) {
-        case FINAL_NONE: {
+        case EFinalResult::FINAL_NONE: {
             if (!StartsWith(strLine, kCpbr))
                 break;
             // One odd entry does not cost the rest of the phone book.
@@ -644,14 +644,14 @@ void CModem::OnPhonebookReadReply(const std::string& strRaw)
                 m_pSink->OnPhonebookEntry(entry.strName, entry.strNumber);
             break;
         }
-        case FINAL_ERROR:
+        case EFinalResult::FINAL_ERROR:
             // Many phones answer so for a range without entries.
             if (IsNotFound(strLine)) {
                 ReadNextBatch();
                 return;
             }
             throw CSmsException("OK", strLine);
-        case FINAL_OK:
+        case EFinalResult::FINAL_OK:
             ReadNextBatch();
             return;
         }
@@ -662,7 +662,7 @@ void CModem::OnPhonebookReadReply(const std::string& strRaw)
 void CModem::FinishPhonebook()
 {
     m_pSink->OnPhonebookDownloaded();
-    m_nState = ST_DONE;
+    m_eState = EState::ST_DONE;
     Close();
 }
 
@@ -674,11 +674,11 @@ void CModem::OnReportModeReply(const std::string& strRaw)
 {
     for (const std::string& strLine : TakeLines(strRaw)) {
         const EFinalResult result = GetFinalResult(strLine);
-        if (result == FINAL_NONE)
+        if (result == EFinalResult::FINAL_NONE)
             continue;
-        if (result == FINAL_ERROR)
+        if (result == EFinalResult::FINAL_ERROR)
             TRACE_PAIR("The phone refused '%s': '%s'\n", kReportMode, strLine.c_str());
-        Command("AT+CMGF=0", ST_PDU_MODE);
+        Command("AT+CMGF=0", EState::ST_PDU_MODE);
         return;
     }
     ReadAgain();
@@ -688,7 +688,7 @@ void CModem::ListMessages()
 {
     m_listing = CMessageListing();
     m_deletes.clear();
-    Command("AT+CMGL=4", ST_LIST);
+    Command("AT+CMGL=4", EState::ST_LIST);
 }
 
 // A phone without "+CPMS" is listed in the memory it has selected.
@@ -696,7 +696,7 @@ void CModem::OnStoragesReply(const std::string& strRaw)
 {
     for (const std::string& strLine : TakeLines(strRaw)) {
         switch (GetFinalResult(strLine)) {
-        case FINAL_NONE: {
+        case EFinalResult::FINAL_NONE: {
             std::vector<CStorageStatus> storages;
             if (ParseStorageStatus(strLine, storages)) {
                 m_storages = GetStoragesToRead(storages);
@@ -705,13 +705,13 @@ void CModem::OnStoragesReply(const std::string& strRaw)
             }
             break;
         }
-        case FINAL_ERROR:
+        case EFinalResult::FINAL_ERROR:
             TRACE_PAIR("No memories from '+CPMS?': '%s'\n", strLine.c_str());
             m_storages.assign(1, std::string());
             m_nStorage = 0;
             ReadNextStorage();
             return;
-        case FINAL_OK:
+        case EFinalResult::FINAL_OK:
             if (!m_bStoragesKnown)
                 m_storages.assign(1, std::string());
             m_nStorage = 0;
@@ -732,7 +732,7 @@ void CModem::ReadNextStorage()
     if (strStorage.empty())
         ListMessages();
     else
-        Command("AT+CPMS=\"" + strStorage + "\"", ST_SELECT_STORAGE);
+        Command("AT+CPMS=\"" + strStorage + "\"", EState::ST_SELECT_STORAGE);
 }
 
 // A memory the phone named but will not select is passed over.
@@ -740,14 +740,14 @@ void CModem::OnSelectStorageReply(const std::string& strRaw)
 {
     for (const std::string& strLine : TakeLines(strRaw)) {
         switch (GetFinalResult(strLine)) {
-        case FINAL_NONE:
+        case EFinalResult::FINAL_NONE:
             break;
-        case FINAL_ERROR:
+        case EFinalResult::FINAL_ERROR:
             TRACE_PAIR("The phone refused the memory '%s': '%s'\n", m_storages[m_nStorage - 1].c_str(),
                        strLine.c_str());
             ReadNextStorage();
             return;
-        case FINAL_OK:
+        case EFinalResult::FINAL_OK:
             ListMessages();
             return;
         }
@@ -759,16 +759,16 @@ void CModem::OnListReply(const std::string& strRaw)
 {
     for (const std::string& strLine : TakeLines(strRaw, kMaxListingLines)) {
         switch (GetFinalResult(strLine)) {
-        case FINAL_NONE:
+        case EFinalResult::FINAL_NONE:
             m_listing.Feed(strLine);
             break;
-        case FINAL_ERROR:
+        case EFinalResult::FINAL_ERROR:
             if (!m_bListingReports)
                 throw CSmsException("OK", strLine);
             TRACE_PAIR("The phone refused to list its messages: '%s'\n", strLine.c_str());
             FinishListing();
             return;
-        case FINAL_OK:
+        case EFinalResult::FINAL_OK:
             m_listing.Finish();
             m_deletes = m_pSink->OnMessagesListed(m_listing.GetPdus());
             DeleteNext();
@@ -786,7 +786,7 @@ void CModem::DeleteNext()
     }
     const unsigned nIndex = m_deletes.front();
     m_deletes.erase(m_deletes.begin());
-    Command(Format("AT+CMGD=%u", nIndex), ST_DELETE);
+    Command(Format("AT+CMGD=%u", nIndex), EState::ST_DELETE);
 }
 
 // A message the phone will not delete stays there, stored all the same.
@@ -794,9 +794,9 @@ void CModem::OnDeleteReply(const std::string& strRaw)
 {
     for (const std::string& strLine : TakeLines(strRaw)) {
         const EFinalResult result = GetFinalResult(strLine);
-        if (result == FINAL_NONE)
+        if (result == EFinalResult::FINAL_NONE)
             continue;
-        if (result == FINAL_ERROR)
+        if (result == EFinalResult::FINAL_ERROR)
             TRACE_PAIR("The phone did not delete a message: '%s'\n", strLine.c_str());
         DeleteNext();
         return;
@@ -819,12 +819,12 @@ void CModem::FinishListing()
 void CModem::FinishReading()
 {
     const bool bChanged = !m_storages.empty() && !m_storages.back().empty() && m_storages.back() != m_strSelected;
-    if (bChanged && !m_strSelected.empty() && m_nState != ST_RESTORE_STORAGE) {
-        Command("AT+CPMS=\"" + m_strSelected + "\"", ST_RESTORE_STORAGE);
+    if (bChanged && !m_strSelected.empty() && m_eState != EState::ST_RESTORE_STORAGE) {
+        Command("AT+CPMS=\"" + m_strSelected + "\"", EState::ST_RESTORE_STORAGE);
         return;
     }
     m_pSink->OnMessagesRead();
-    m_nState = ST_DONE;
+    m_eState = EState::ST_DONE;
     Close();
 }
 
@@ -832,9 +832,9 @@ void CModem::OnRestoreStorageReply(const std::string& strRaw)
 {
     for (const std::string& strLine : TakeLines(strRaw)) {
         const EFinalResult result = GetFinalResult(strLine);
-        if (result == FINAL_NONE)
+        if (result == EFinalResult::FINAL_NONE)
             continue;
-        if (result == FINAL_ERROR)
+        if (result == EFinalResult::FINAL_ERROR)
             TRACE_PAIR("The phone refused its memory '%s' again: '%s'\n", m_strSelected.c_str(), strLine.c_str());
         FinishReading();
         return;

@@ -3,7 +3,7 @@
 // the messages and delivery reports it holds) into an AT dialogue with the
 // phone. It runs on the thread that owns it and advances
 // one step per announcement of a finished port operation; it touches the port
-// only by queueing operations on a CSerialQueue, and reports through a
+// only by queueing operations on a CPortOperations, and reports through a
 // CModemSink. Every request: open the port, handshake ("AT", "ATE0"), the
 // request's own commands, close the port.
 //
@@ -27,7 +27,7 @@
 #include "phone/Unsolicited.h"
 #include "serial/SerialOp.h"
 #include "serial/SerialPortException.h"
-#include "serial/SerialQueue.h"
+#include "serial/PortOperations.h"
 #include "base/Text.h"
 
 class CMsg;
@@ -35,7 +35,7 @@ class CMsg;
 class CModem {
 public:
     // Request kinds; the owner words a failure by them.
-    enum {
+    enum class ERequest {
         REQ_PHONEBOOK = 0,
         REQ_SEND = 1,
         REQ_SAVE = 2,
@@ -44,7 +44,7 @@ public:
     };
 
     // Dialogue states; "sent" means queued on the command exchange.
-    enum {
+    enum class EState {
         ST_AT = 0,               // port open announced, "AT" sent
         ST_ECHO_OFF = 1,         // "ATE0" sent
         ST_PDU_MODE = 2,         // "AT+CMGF=0" sent
@@ -83,7 +83,7 @@ public:
     static const char kReportMode[];
 
     // Neither is owned; both must outlive the driver.
-    CModem(CSerialQueue* pSerialCom, CModemSink* pSink);
+    CModem(CPortOperations* pSerialCom, CModemSink* pSink);
 
     CModem(const CModem&) = delete;
     CModem& operator=(const CModem&) = delete;
@@ -119,24 +119,24 @@ public:
     // request is cancelled (its close announcement ends it). After a refused
     // part: the part is offered again.
     void OnTimer();
-    bool IsAwaitingHandshake() const { return m_nState == ST_AT && !m_bClosing; }
+    bool IsAwaitingHandshake() const { return m_eState == EState::ST_AT && !m_bClosing; }
 
     // The user's cancel: discard what is queued, abort the transfer in
     // progress and close the port. Announcements that come in after it are
     // ignored; the close announcement calls OnRequestEnded.
     void Cancel();
 
-    int GetRequest() const { return m_nRequest; }
+    ERequest GetRequest() const { return m_eRequest; }
     // The status text of a failed request of the given kind.
-    static const char* GetFailureText(int nRequest);
-    int GetState() const { return m_nState; }
+    static const char* GetFailureText(ERequest eRequest);
+    EState GetState() const { return m_eState; }
     // What the phone answered instead of the expected reply, for the last
     // failed request (diagnostics; the owner shows only the request's text).
     const CSmsException& GetLastFailure() const { return m_lastFailure; }
 
 private:
-    void StartRequest(int nRequest, CMsg* pMsg, const WString& strPort);
-    void OnTransportError(int nKind);
+    void StartRequest(ERequest eRequest, CMsg* pMsg, const WString& strPort);
+    void OnTransportError(EOpKind eKind);
     void OnPortOpened();
     void OnReply(const std::string& strRaw);
     void Dispatch(const std::string& strRaw);
@@ -145,7 +145,7 @@ private:
     void ArmTimer(uint32_t dwMilliseconds);
     void StopTimer();
 
-    void Command(const std::string& strCommand, int nNewState);
+    void Command(const std::string& strCommand, EState eNewState);
     void ReadAgain();
 
     void OnAtReply(const std::string& strReply);
@@ -157,7 +157,7 @@ private:
     void OnSubmitReply(const std::string& strReply);
     void AnnouncePart();
     bool RetryRefusedPart(const std::string& strReply);
-    bool IsSave() const { return m_nRequest == REQ_SAVE; }
+    bool IsSave() const { return m_eRequest == ERequest::REQ_SAVE; }
 
     void OnModelReply(const std::string& strRaw);
     void OnCharsetReply(const std::string& strReply);
@@ -183,10 +183,10 @@ private:
     void OnRestoreStorageReply(const std::string& strRaw);
     void PassOnReports();
 
-    CSerialQueue* m_pSerialCom;
+    CPortOperations* m_pSerialCom;
     CModemSink* m_pSink;
-    int m_nState;
-    int m_nRequest;
+    EState m_eState;
+    ERequest m_eRequest;
     CMsg* m_pMsg;
     bool m_bClosing;       // this request's close is queued: ignore the rest
     bool m_bTimerArmed;

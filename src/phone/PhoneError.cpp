@@ -173,7 +173,7 @@ bool FindPhoneError(const std::string& strReply, CPhoneError& error)
         const bool bCms = strLine.compare(0, kCms.size(), kCms) == 0;
         if (bCms || strLine.compare(0, kCme.size(), kCme) == 0) {
             error = CPhoneError();
-            error.nKind = bCms ? CPhoneError::CMS : CPhoneError::CME;
+            error.eKind = bCms ? CPhoneError::EKind::CMS : CPhoneError::EKind::CME;
             error.strText = TrimWhite(strLine.substr(kCms.size()));
             error.bNumeric = ParseCode(error.strText, error.nCode);
             return true;
@@ -183,16 +183,16 @@ bool FindPhoneError(const std::string& strReply, CPhoneError& error)
     return false;
 }
 
-const char* GetPhoneErrorMeaning(CPhoneError::EKind nKind, unsigned nCode)
+const char* GetPhoneErrorMeaning(CPhoneError::EKind eKind, unsigned nCode)
 {
-    return nKind == CPhoneError::CMS ? Lookup(kCmsMeanings, nCode) : Lookup(kCmeMeanings, nCode);
+    return eKind == CPhoneError::EKind::CMS ? Lookup(kCmsMeanings, nCode) : Lookup(kCmeMeanings, nCode);
 }
 
 bool IsTransient(const CPhoneError& error)
 {
     if (!error.bNumeric)
         return false;
-    return error.nKind == CPhoneError::CMS ? Holds(kTransientCms, error.nCode) : Holds(kTransientCme, error.nCode);
+    return error.eKind == CPhoneError::EKind::CMS ? Holds(kTransientCms, error.nCode) : Holds(kTransientCme, error.nCode);
 }
 
 std::string DescribePhoneError(const std::string& strReply)
@@ -202,8 +202,8 @@ std::string DescribePhoneError(const std::string& strReply)
         return std::string();
     if (!error.bNumeric)
         return error.strText;
-    const std::string strReport = (error.nKind == CPhoneError::CMS ? "+CMS ERROR: " : "+CME ERROR: ") +
+    const std::string strReport = (error.eKind == CPhoneError::EKind::CMS ? "+CMS ERROR: " : "+CME ERROR: ") +
                                   std::to_string(error.nCode);
-    const char* pszMeaning = GetPhoneErrorMeaning(error.nKind, error.nCode);
+    const char* pszMeaning = GetPhoneErrorMeaning(error.eKind, error.nCode);
     return pszMeaning ? std::string(pszMeaning) + " (" + strReport + ")" : strReport;
 }

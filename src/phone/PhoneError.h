@@ -7,8 +7,8 @@
 #include <string>
 
 struct CPhoneError {
-    enum EKind { CMS, CME };
-    EKind nKind = CMS;
+    enum class EKind { CMS, CME };
+    EKind eKind = EKind::CMS;
     bool bNumeric = false;
     unsigned nCode = 0;
     std::string strText;  // after the colon, trimmed: "38", or a verbose text
@@ -19,7 +19,7 @@ bool FindPhoneError(const std::string& strReply, CPhoneError& error);
 
 // The short meaning of a numeric code, in lower case ("network out of
 // order"); null for a code the table does not hold.
-const char* GetPhoneErrorMeaning(CPhoneError::EKind nKind, unsigned nCode);
+const char* GetPhoneErrorMeaning(CPhoneError::EKind eKind, unsigned nCode);
 
 // The network or the phone is busy for a moment: the same part may be
 // offered again a little later.

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "sms/PduReader.h"
+
 namespace {
 
 bool StartsWith(const std::string& str, const char* pszPrefix)
@@ -126,17 +128,6 @@ private:
 const char kCpbr[] = "+CPBR:";
 const unsigned kInternational = 145;
 
-int HexValue(char ch)
-{
-    if (ch >= '0' && ch <= '9')
-        return ch - '0';
-    if (ch >= 'A' && ch <= 'F')
-        return ch - 'A' + 10;
-    if (ch >= 'a' && ch <= 'f')
-        return ch - 'a' + 10;
-    return -1;
-}
-
 // A quoted string constant of 3GPP TS 27.007 writes a character it cannot
 // hold as a backslash and two hex digits: a quote is \22, a backslash \5C.
 // A backslash not followed by two hex digits stands for itself. A decoded
@@ -146,8 +137,8 @@ std::string DecodeEscapes(const std::string& str)
     std::string out;
     out.reserve(str.size());
     for (size_t i = 0; i < str.size(); ++i) {
-        const int nHigh = str[i] == '\\' && i + 2 < str.size() ? HexValue(str[i + 1]) : -1;
-        const int nLow = nHigh >= 0 ? HexValue(str[i + 2]) : -1;
+        const int nHigh = str[i] == '\\' && i + 2 < str.size() ? HexDigitValue(str[i + 1]) : -1;
+        const int nLow = nHigh >= 0 ? HexDigitValue(str[i + 2]) : -1;
         if (nLow < 0) {
             out += str[i];
             continue;
@@ -164,10 +155,10 @@ std::string DecodeEscapes(const std::string& str)
 EFinalResult GetFinalResult(const std::string& strLine)
 {
     if (strLine == "OK")
-        return FINAL_OK;
+        return EFinalResult::FINAL_OK;
     if (strLine == "ERROR" || StartsWith(strLine, "+CME ERROR") || StartsWith(strLine, "+CMS ERROR"))
-        return FINAL_ERROR;
-    return FINAL_NONE;
+        return EFinalResult::FINAL_ERROR;
+    return EFinalResult::FINAL_NONE;
 }
 
 std::string SkipLeftoverOk(const std::string& strReply)

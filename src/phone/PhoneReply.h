@@ -9,7 +9,7 @@
 #include "base/Text.h"
 
 // Final result codes that end the reply to a command.
-enum EFinalResult {
+enum class EFinalResult {
     FINAL_NONE,   // an information line, not the end of the reply
     FINAL_OK,     // "OK"
     FINAL_ERROR,  // "ERROR", "+CME ERROR: <n>", "+CMS ERROR: <n>"

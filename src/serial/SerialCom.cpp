@@ -8,8 +8,6 @@
 CSerialCom::CSerialCom(CSerialPortAsync* pPort)
     : m_pPort(pPort),
       m_hWndNotify(nullptr),
-      m_hStop(CreateManualEvent()),
-      m_hStopped(CreateManualEvent()),
       m_hQueued(CreateManualEvent()),
       m_hCancel(CreateManualEvent())
 {
@@ -17,8 +15,7 @@ CSerialCom::CSerialCom(CSerialPortAsync* pPort)
 
 CSerialCom::~CSerialCom()
 {
-    if (m_hThread)
-        Stop();
+    Stop();
 }
 
 bool CSerialCom::Start(HWND hWndNotify, int nPriority)
@@ -42,17 +39,6 @@ void CSerialCom::CancelAll()
     SetEvent(m_hCancel);
 }
 
-void CSerialCom::Stop()
-{
-    SetEvent(m_hStop);
-    if (!m_hThread)
-        return;
-    WaitForSingleObject(m_hStopped, INFINITE);
-    // The thread still writes its active flag after Run; the object may be
-    // destroyed only once the thread has ended.
-    WaitForSingleObject(m_hThread, INFINITE);
-}
-
 // The cancel event is cleared under the queue's lock at the moment an
 // operation is taken: a CancelAll before that has already discarded the
 // operation, and one after it aborts exactly this operation. Clearing it
@@ -72,7 +58,7 @@ std::unique_ptr<CSerialOp> CSerialCom::TakeNext()
             }
             ResetEvent(m_hQueued);
         }
-        WaitForEvents(false, INFINITE, m_hStop.Get(), m_hQueued.Get());
+        WaitForEvents(false, INFINITE, GetStopEvent(), m_hQueued.Get());
     }
 }
 
@@ -90,31 +76,30 @@ void CSerialCom::Run()
         if (bAnnounce)
             Announce(std::move(pOp), std::move(pError));
     }
-    SetEvent(m_hStopped);
 }
 
 bool CSerialCom::Perform(CSerialOp& op)
 {
-    switch (op.m_nKind) {
-    case OP_OPEN:
+    switch (op.m_eKind) {
+    case EOpKind::OP_OPEN:
         TRACE_PAIR("Opening...\n");
         if (!m_pPort->IsOpen()) {
             m_pPort->Open(AnsiToWide(op.GetText()), kBaudRate);
             // A stop ends the pause early; the open is still announced.
-            WaitForSingleObject(m_hStop, kOpenPauseMs);
+            WaitForSingleObject(GetStopEvent(), kOpenPauseMs);
             m_pPort->PurgeInput();
         }
         return true;
-    case OP_CLOSE:
+    case EOpKind::OP_CLOSE:
         TRACE_PAIR("Closing...\n");
         m_pPort->Close();
         return true;
-    case OP_ENUM_PORTS:
+    case EOpKind::OP_ENUM_PORTS:
         TRACE_PAIR("Enumerating ports...\n");
-        m_pPort->EnumeratePorts();
+        op.m_aPorts = CSerialPortAsync::EnumeratePorts();
         return true;
-    case OP_READ:
-    case OP_WRITE:
+    case EOpKind::OP_READ:
+    case EOpKind::OP_WRITE:
         return Transfer(op);
     default:
         ZASSERT(!"unknown operation");
@@ -130,7 +115,7 @@ bool CSerialCom::Transfer(CSerialOp& op)
     OVERLAPPED overlapped = {};
     overlapped.hEvent = hIoEvent;
 
-    if (op.m_nKind == OP_READ) {
+    if (op.m_eKind == EOpKind::OP_READ) {
         if (op.dwSizeBuf)
             std::memset(op.pbtBuf.get(), 0, op.dwSizeBuf);
         m_pPort->Read(op.pbtBuf.get(), op.dwSizeBuf, &overlapped);
@@ -138,7 +123,7 @@ bool CSerialCom::Transfer(CSerialOp& op)
         m_pPort->Write(op.pbtBuf.get(), op.dwSizeBuf, &overlapped);
     }
 
-    const DWORD dwRet = WaitForEvents(false, INFINITE, m_hStop.Get(), m_hCancel.Get(), hIoEvent.Get());
+    const DWORD dwRet = WaitForEvents(false, INFINITE, GetStopEvent(), m_hCancel.Get(), hIoEvent.Get());
     if (dwRet == WAIT_OBJECT_0 || dwRet == WAIT_OBJECT_0 + 1) {
         if (dwRet == WAIT_OBJECT_0)
             ZASSERT(IsCanceled());

@@ -20,7 +20,7 @@
 #include "base/Thread.h"
 #include "serial/SerialOp.h"
 #include "serial/SerialPortAsync.h"
-#include "serial/SerialQueue.h"
+#include "serial/PortOperations.h"
 
 // The one message a worker posts: a finished port operation.
 const UINT WM_SERIAL_NOTIFY = WM_APP;
@@ -38,7 +38,7 @@ inline CSerialAnnouncement TakeAnnouncement(WPARAM wParam, LPARAM lParam)
     return ann;
 }
 
-class CSerialCom : public CThread<CSerialCom>, public CSerialQueue {
+class CSerialCom : public CThread<CSerialCom>, public CPortOperations {
 public:
     explicit CSerialCom(CSerialPortAsync* pPort);
     ~CSerialCom() override;
@@ -53,9 +53,8 @@ public:
     // at this moment; an open, close or enumeration in progress runs to its end
     // and is announced. Operations queued afterwards are performed normally.
     void CancelAll() override;
-    // Ends the worker and waits for its thread to end. Operations queued
-    // afterwards are never performed.
-    void Stop();
+    // Stop (CThread) ends the worker and waits for its thread to end.
+    // Operations queued afterwards are never performed.
 
     // Worker thread (CThread).
     void Run();
@@ -67,7 +66,7 @@ public:
     static const DWORD kBaudRate = 9600;
 
 private:
-    bool IsCanceled() const { return WaitForSingleObject(m_hStop, 0) == WAIT_OBJECT_0; }
+    bool IsCanceled() const { return IsStopRequested(); }
     std::unique_ptr<CSerialOp> TakeNext();
     // Performs one operation; false when it was aborted and is not announced.
     bool Perform(CSerialOp& op);
@@ -78,8 +77,6 @@ private:
     CCriticalSection m_csOps;  // guards m_lstOps and the setting of m_hQueued/m_hCancel
     CSerialPortAsync* m_pPort;
     HWND m_hWndNotify;  // set before the worker starts, never changed while it runs
-    CHandle m_hStop;     // ends the worker
-    CHandle m_hStopped;  // set by the worker as its last act
     CHandle m_hQueued;   // an operation is waiting
     CHandle m_hCancel;   // aborts the read or write in progress
 };

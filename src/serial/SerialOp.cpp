@@ -2,13 +2,13 @@
 
 #include <cstring>
 
-CSerialOp::CSerialOp(int nKind, uint32_t dwSize)
-    : m_nKind(nKind), pbtBuf(dwSize ? new uint8_t[dwSize]() : nullptr), dwSizeBuf(dwSize)
+CSerialOp::CSerialOp(EOpKind eKind, uint32_t dwSize)
+    : m_eKind(eKind), pbtBuf(dwSize ? new uint8_t[dwSize]() : nullptr), dwSizeBuf(dwSize)
 {
 }
 
-CSerialOp::CSerialOp(int nKind, const std::string& strData)
-    : CSerialOp(nKind, static_cast<uint32_t>(strData.size()))
+CSerialOp::CSerialOp(EOpKind eKind, const std::string& strData)
+    : CSerialOp(eKind, static_cast<uint32_t>(strData.size()))
 {
     if (!strData.empty())
         std::memcpy(pbtBuf.get(), strData.data(), strData.size());

@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
-enum {
+// What an operation does.
+enum class EOpKind {
     OP_READ = 0,
     OP_WRITE = 1,
     OP_OPEN = 2,
@@ -17,9 +19,9 @@ enum {
 class CSerialOp {
 public:
     // A zero-filled buffer of dwSizeBuf bytes (none for close and enumerate).
-    CSerialOp(int nKind, uint32_t dwSizeBuf);
+    CSerialOp(EOpKind eKind, uint32_t dwSizeBuf);
     // A buffer holding a copy of the bytes given.
-    CSerialOp(int nKind, const std::string& strData);
+    CSerialOp(EOpKind eKind, const std::string& strData);
     virtual ~CSerialOp() {}
 
     CSerialOp(const CSerialOp&) = delete;
@@ -28,7 +30,11 @@ public:
     // The bytes of the buffer up to the first zero byte: the text of a read.
     std::string GetText() const;
 
-    int m_nKind;
+    EOpKind m_eKind;
     std::unique_ptr<uint8_t[]> pbtBuf;  // read: bytes received, then zeros; write: bytes to send;
     uint32_t dwSizeBuf;                 // open: the port name with its terminating zero
+    // Enumerate: the ports found, in the order of the port list (PortList).
+    // The list travels with the announcement: nothing of the worker's is
+    // read by the dialog thread.
+    std::vector<std::string> m_aPorts;
 };

@@ -179,7 +179,7 @@ void CSerialPortAsync::SetTimeouts(DWORD dwReadInterval, DWORD dwReadTotalConsta
         ThrowLastError();
 }
 
-void CSerialPortAsync::EnumeratePorts()
+std::vector<std::string> CSerialPortAsync::EnumeratePorts()
 {
-    m_aPorts = MakePortList(GetSpoolerPorts(), GetSerialDevices(), IsMissing);
+    return MakePortList(GetSpoolerPorts(), GetSerialDevices(), IsMissing);
 }

@@ -1,6 +1,6 @@
-// One COM port opened for overlapped I/O, and the list of ports found by the
-// last enumeration. It has no thread of its own: every operation runs on the
-// worker of CSerialCom. Failures of Win32 calls are thrown as
+// One COM port opened for overlapped I/O, and the enumeration of the ports.
+// It has no thread of its own: every operation runs on the worker of
+// CSerialCom. Failures of Win32 calls are thrown as
 // CSerialPortException with the GetLastError code.
 #pragma once
 
@@ -45,12 +45,8 @@ public:
     void SetTimeouts(DWORD dwReadInterval, DWORD dwReadTotalConstant, DWORD dwReadTotalMultiplier,
                      DWORD dwWriteTotalConstant, DWORD dwWriteTotalMultiplier);
 
-    // Refreshes m_aPorts from the print spooler and the serial device map.
-    void EnumeratePorts();
-
-    // Written by the worker during an enumeration; read by the dialog thread
-    // only after the enumeration has been announced.
-    std::vector<std::string> m_aPorts;
+    // The ports the print spooler and the serial device map know now.
+    static std::vector<std::string> EnumeratePorts();
 
 private:
     void Started(BOOL bDone);

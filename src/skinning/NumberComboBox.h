@@ -9,8 +9,6 @@
 
 class CNumberComboBox : public CSkinnedComboBox {
 public:
-    using CSkinnedComboBox::CSkinnedComboBox;
-
     bool ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
 
 private:

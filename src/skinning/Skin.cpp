@@ -22,10 +22,10 @@ struct CBitmapFile {
 
 // The order of loading; the first failure ends it.
 const CBitmapFile kBitmapFiles[] = {
-    {SBI_MAIN, L"zandu.bmp"},
-    {SBI_HISTORY, L"history.bmp"},
-    {SBI_FEEDBACK, L"feedback.bmp"},
-    {SBI_ABOUT, L"about.bmp"},
+    {SkinBitmapIndex::SBI_MAIN, L"zandu.bmp"},
+    {SkinBitmapIndex::SBI_HISTORY, L"history.bmp"},
+    {SkinBitmapIndex::SBI_FEEDBACK, L"feedback.bmp"},
+    {SkinBitmapIndex::SBI_ABOUT, L"about.bmp"},
 };
 
 } // namespace
@@ -48,16 +48,16 @@ bool CSkin::LoadSkin(const WString& strFolder)
     CreateSkinFont(strIni);
     ReadMisc(strIni);
     for (const CBitmapFile& file : kBitmapFiles) {
-        if (!m_aBitmaps[file.nIndex].Load(strFolder + file.pszFile))
+        if (!m_aBitmaps[static_cast<size_t>(file.nIndex)].Load(strFolder + file.pszFile))
             return false;
     }
-    m_bHasInbox = m_aBitmaps[SBI_INBOX].Load(strFolder + L"inbox.bmp");
+    m_bHasInbox = m_aBitmaps[static_cast<size_t>(SkinBitmapIndex::SBI_INBOX)].Load(strFolder + L"inbox.bmp");
     return true;
 }
 
 void CSkin::ReadColors(const WString& strIni)
 {
-    for (int i = 0; i < SKC_COUNT; ++i) {
+    for (size_t i = 0; i < kSkinColorCount; ++i) {
         const SkinColor nSlot = static_cast<SkinColor>(i);
         m_aColors[i] = ParseSkinColor(ReadIni(strIni, L"Colors", GetSkinColorKey(nSlot), GetSkinColorDefault(nSlot)));
     }

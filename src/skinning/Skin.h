@@ -11,14 +11,15 @@
 #include "skinning/SkinConfig.h"
 
 // Slots of the skin bitmaps and the dialog each is the background of.
-enum SkinBitmapIndex {
+enum class SkinBitmapIndex {
     SBI_MAIN,      // zandu.bmp: the main dialog
     SBI_HISTORY,   // history.bmp: the History dialog
     SBI_ABOUT,     // about.bmp: the About dialog
     SBI_FEEDBACK,  // feedback.bmp: the Feedback dialog
     SBI_INBOX,     // inbox.bmp: the Inbox dialog; history.bmp when a skin has none
-    SBI_COUNT
 };
+const size_t kSkinBitmapCount = 5;
+static_assert(static_cast<size_t>(SkinBitmapIndex::SBI_INBOX) + 1 == kSkinBitmapCount, "one count per bitmap");
 
 class CSkin {
 public:
@@ -36,13 +37,15 @@ public:
     bool LoadSkin();
     bool LoadSkin(const WString& strFolder);  // strFolder ends in a backslash
 
-    COLORREF GetColor(SkinColor nSlot) const { return m_aColors[nSlot]; }
+    COLORREF GetColor(SkinColor nSlot) const { return m_aColors[static_cast<size_t>(nSlot)]; }
     HFONT GetFont() const { return m_hFont.Get(); }
     bool IsBorderHover() const { return m_bBorderHover; }
     uint8_t GetAlpha() const { return m_btAlpha; }  // opacity in percent, 0 to 100
     const CSkinBitmap& GetBitmap(SkinBitmapIndex nIndex) const
     {
-        return nIndex == SBI_INBOX && !m_bHasInbox ? m_aBitmaps[SBI_HISTORY] : m_aBitmaps[nIndex];
+        if (nIndex == SkinBitmapIndex::SBI_INBOX && !m_bHasInbox)
+            nIndex = SkinBitmapIndex::SBI_HISTORY;
+        return m_aBitmaps[static_cast<size_t>(nIndex)];
     }
 
 private:
@@ -50,8 +53,8 @@ private:
     void CreateSkinFont(const WString& strIni);
     void ReadMisc(const WString& strIni);
 
-    CSkinBitmap m_aBitmaps[SBI_COUNT];
-    COLORREF m_aColors[SKC_COUNT];
+    CSkinBitmap m_aBitmaps[kSkinBitmapCount];
+    COLORREF m_aColors[kSkinColorCount];
     CFontHandle m_hFont;
     bool m_bBorderHover;
     bool m_bHasInbox = false;

@@ -7,7 +7,7 @@ struct CColorKey {
     const WChar* pszDefault;
 };
 
-const CColorKey kColorKeys[SKC_COUNT] = {
+const CColorKey kColorKeys[kSkinColorCount] = {
     {WSTR("EditText"), WSTR("AAAAAA")},
     {WSTR("StaticText"), WSTR("AAAAAA")},
     {WSTR("TextDisabled"), WSTR("606060")},
@@ -59,12 +59,12 @@ const WChar kSkinDefaultAlpha[] = WSTR("98");
 
 const WChar* GetSkinColorKey(SkinColor nSlot)
 {
-    return kColorKeys[nSlot].pszKey;
+    return kColorKeys[static_cast<size_t>(nSlot)].pszKey;
 }
 
 const WChar* GetSkinColorDefault(SkinColor nSlot)
 {
-    return kColorKeys[nSlot].pszDefault;
+    return kColorKeys[static_cast<size_t>(nSlot)].pszDefault;
 }
 
 uint32_t ParseSkinNumber(const WString& strText, unsigned nBase)

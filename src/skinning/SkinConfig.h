@@ -2,12 +2,13 @@
 // that every rule is tested natively.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "base/Text.h"
 
 // Colour slots of the skin, in the order their keys are read.
-enum SkinColor {
+enum class SkinColor {
     SKC_EDIT_TEXT,
     SKC_STATIC_TEXT,
     SKC_TEXT_DISABLED,
@@ -17,8 +18,9 @@ enum SkinColor {
     SKC_BUTTON_BG,
     SKC_BUTTON_BG_DISABLED,
     SKC_GROUP_BOX,
-    SKC_COUNT
 };
+const size_t kSkinColorCount = 9;
+static_assert(static_cast<size_t>(SkinColor::SKC_GROUP_BOX) + 1 == kSkinColorCount, "one count per slot");
 
 // Key of a slot in the "Colors" section and its default as RRGGBB text.
 const WChar* GetSkinColorKey(SkinColor nSlot);

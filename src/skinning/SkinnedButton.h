@@ -7,8 +7,6 @@
 
 class CSkinnedButton : public CSkinnedControl {
 public:
-    using CSkinnedControl::CSkinnedControl;
-
     bool ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
 
 private:

@@ -44,7 +44,7 @@ void CSkinnedComboBox::OnPaint()
         PaintPrevious(dc);
         // The control frames its text in the system's window colour, a
         // white line on a dark skin: the field's own colour goes there.
-        FrameRect(dc, rcFace, skin.GetColor(bEnabled ? SKC_EDIT_BG : SKC_EDIT_BG_DISABLED));
+        FrameRect(dc, rcFace, skin.GetColor(bEnabled ? SkinColor::SKC_EDIT_BG : SkinColor::SKC_EDIT_BG_DISABLED));
         SelectClipRgn(dc, nullptr);
     }
     const bool bDropped = IsDroppedDown();
@@ -55,13 +55,13 @@ void CSkinnedComboBox::OnPaint()
 
     RECT rcArrow = rcInner;
     rcArrow.left = rcInner.right - nArrowWidth;
-    FillRect(dc, rcArrow, skin.GetColor(!bEnabled || bDropped ? SKC_EDIT_BG_DISABLED : SKC_EDIT_BG));
+    FillRect(dc, rcArrow, skin.GetColor(!bEnabled || bDropped ? SkinColor::SKC_EDIT_BG_DISABLED : SkinColor::SKC_EDIT_BG));
     RECT rcArrowFrame = rcArrow;
     rcArrowFrame.top -= 1;
     rcArrowFrame.right += 1;
     rcArrowFrame.bottom += 1;
     FrameRect(dc, rcArrowFrame, border);
-    PaintArrow(dc, rcArrowFrame, skin.GetColor(SKC_BORDER));
+    PaintArrow(dc, rcArrowFrame, skin.GetColor(SkinColor::SKC_BORDER));
 }
 
 void CSkinnedComboBox::PaintArrow(HDC hDC, const RECT& rcArea, COLORREF color)

@@ -7,8 +7,6 @@
 
 class CSkinnedComboBox : public CSkinnedControl {
 public:
-    using CSkinnedControl::CSkinnedControl;
-
     bool ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
 
 protected:

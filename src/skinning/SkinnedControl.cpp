@@ -4,7 +4,7 @@
 
 void CSkinnedControl::PaintParentBackground(HDC hDC) const
 {
-    const RECT rc = GetRectIn(m_hWndParent);
+    const RECT rc = GetRectIn(GetParent());
     // Only the part that lies on the bitmap: a blend that reaches beyond it
     // would draw nothing at all.
     const CSkinBitmap& bitmap = GetSkin().GetBitmap(m_nBitmap);
@@ -50,8 +50,8 @@ COLORREF CSkinnedControl::GetBorderColor(bool bHover) const
 {
     const CSkin& skin = GetSkin();
     if (!IsWindowEnabled())
-        return skin.GetColor(skin.IsBorderHover() ? SKC_EDIT_BG_DISABLED : SKC_BORDER);
-    return skin.GetColor(bHover || !skin.IsBorderHover() ? SKC_BORDER : SKC_EDIT_BG);
+        return skin.GetColor(skin.IsBorderHover() ? SkinColor::SKC_EDIT_BG_DISABLED : SkinColor::SKC_BORDER);
+    return skin.GetColor(bHover || !skin.IsBorderHover() ? SkinColor::SKC_BORDER : SkinColor::SKC_EDIT_BG);
 }
 
 void CSkinnedControl::FrameRect(HDC hDC, const RECT& rc, COLORREF color)

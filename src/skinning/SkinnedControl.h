@@ -11,13 +11,23 @@
 
 class CSkinnedControl : public CSubclassedWindow {
 public:
-    // hWndParent: the owning dialog's window-handle member, read when
-    // drawing; nBitmap: the dialog's skin bitmap.
-    CSkinnedControl(const HWND& hWndParent, SkinBitmapIndex nBitmap) : m_hWndParent(hWndParent), m_nBitmap(nBitmap) {}
+    // Subclasses a control of a dialog skinned with nBitmap; it is drawn over
+    // the part of that bitmap behind it in its parent.
+    bool Attach(HWND hWnd, SkinBitmapIndex nBitmap)
+    {
+        m_nBitmap = nBitmap;
+        if (!CSubclassedWindow::Attach(hWnd))
+            return false;
+        OnAttached();
+        return true;
+    }
 
     bool IsHovering() const { return m_bHover; }
 
 protected:
+    // The control's own set-up, once it is attached.
+    virtual void OnAttached() {}
+
     // Alpha-blends the part of the dialog's bitmap behind the control onto
     // hDC at (0, 0).
     void PaintParentBackground(HDC hDC) const;
@@ -37,8 +47,7 @@ protected:
     // The control's own drawing, into hDC (WM_PAINT with the DC).
     void PaintPrevious(HDC hDC);
 
-    const HWND& m_hWndParent;
-    SkinBitmapIndex m_nBitmap;
+    SkinBitmapIndex m_nBitmap = SkinBitmapIndex::SBI_MAIN;
     bool m_bHover = false;
     bool m_bTracking = false;
 };

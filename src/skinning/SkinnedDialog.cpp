@@ -6,9 +6,8 @@
 
 namespace {
 
-// WS_CAPTION, WS_SYSMENU, WS_THICKFRAME, WS_MINIMIZEBOX, WS_MAXIMIZEBOX and
-// DS_MODALFRAME: everything that gives a dialog a frame.
-const DWORD kFrameStyles = 0x00CF0080;
+// Everything that gives a dialog a frame.
+const DWORD kFrameStyles = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | DS_MODALFRAME;
 
 bool IsEditClass(HWND hWnd)
 {
@@ -33,8 +32,8 @@ bool CSkinnedDialog::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORSCROLLBAR: {
         const HDC hDC = reinterpret_cast<HDC>(wParam);
-        SetTextColor(hDC, skin.GetColor(SKC_EDIT_TEXT));
-        SetBkColor(hDC, skin.GetColor(SKC_EDIT_BG));
+        SetTextColor(hDC, skin.GetColor(SkinColor::SKC_EDIT_TEXT));
+        SetBkColor(hDC, skin.GetColor(SkinColor::SKC_EDIT_BG));
         lResult = reinterpret_cast<LRESULT>(Brush(false));
         return true;
     }
@@ -86,13 +85,13 @@ void CSkinnedDialog::OnPaint()
 HBRUSH CSkinnedDialog::OnCtlColorStatic(HDC hDC, HWND hControl)
 {
     const CSkin& skin = GetSkin();
-    SetTextColor(hDC, skin.GetColor(SKC_STATIC_TEXT));
+    SetTextColor(hDC, skin.GetColor(SkinColor::SKC_STATIC_TEXT));
     if (!IsWindowEnabled(hControl)) {
-        SetBkColor(hDC, skin.GetColor(SKC_EDIT_BG_DISABLED));
+        SetBkColor(hDC, skin.GetColor(SkinColor::SKC_EDIT_BG_DISABLED));
         SetBkMode(hDC, OPAQUE);
         return Brush(true);
     }
-    SetBkColor(hDC, skin.GetColor(SKC_EDIT_BG));
+    SetBkColor(hDC, skin.GetColor(SkinColor::SKC_EDIT_BG));
     SetBkMode(hDC, TRANSPARENT);
     // A read-only edit gets the field's background; a label lets the
     // skin's image show through.
@@ -103,6 +102,6 @@ HBRUSH CSkinnedDialog::Brush(bool bDisabled)
 {
     CBrushHandle& hBrush = bDisabled ? m_hEditBgDisabled : m_hEditBg;
     if (!hBrush)
-        hBrush.Reset(CreateSolidBrush(GetSkin().GetColor(bDisabled ? SKC_EDIT_BG_DISABLED : SKC_EDIT_BG)));
+        hBrush.Reset(CreateSolidBrush(GetSkin().GetColor(bDisabled ? SkinColor::SKC_EDIT_BG_DISABLED : SkinColor::SKC_EDIT_BG)));
     return hBrush;
 }

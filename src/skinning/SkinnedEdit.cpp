@@ -10,13 +10,10 @@ const int kLineFramePadding = 6;
 
 } // namespace
 
-bool CSkinnedEdit::Attach(HWND hWnd)
+void CSkinnedEdit::OnAttached()
 {
-    if (!CSkinnedControl::Attach(hWnd))
-        return false;
     ModifyStyleEx(WS_EX_CLIENTEDGE, 0);
     SendMessage(EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(2, 2));
-    return true;
 }
 
 bool CSkinnedEdit::ProcessWindowMessage(HWND, UINT uMsg, WPARAM, LPARAM, LRESULT& lResult)

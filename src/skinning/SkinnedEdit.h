@@ -7,10 +7,11 @@
 
 class CSkinnedEdit : public CSkinnedControl {
 public:
-    using CSkinnedControl::CSkinnedControl;
-
-    bool Attach(HWND hWnd);
     bool ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
+
+protected:
+    // Its own frame replaces the sunken edge.
+    void OnAttached() override;
 
 private:
     void OnPaint();

@@ -28,7 +28,7 @@ void CSkinnedRadioButton::OnPaint()
         const CSelectObject font(dc, GetFont());
         const WString strText = GetWindowText();
         SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, skin.GetColor(SKC_STATIC_TEXT));
+        SetTextColor(dc, skin.GetColor(SkinColor::SKC_STATIC_TEXT));
         const CRgnHandle hClip(CreateRectRgnIndirect(&rcText));
         SelectClipRgn(dc, hClip);
         DrawTextW(dc, strText.c_str(), static_cast<int>(strText.size()), &rcText, DT_SINGLELINE | DT_VCENTER);
@@ -38,19 +38,17 @@ void CSkinnedRadioButton::OnPaint()
     const int nSide = std::min<int>(rcClient.bottom - rcClient.top, std::max(nBox, GetSystemMetrics(SM_CYSMSIZE)));
     RECT rcCircle = {rcClient.left, rcClient.top, rcClient.left + nSide, rcClient.top + nSide};
     InflateRect(&rcCircle, -2, -2);
-    const CPenHandle hPen(CreatePen(PS_SOLID, 1, skin.GetColor(SKC_BORDER)));
+    const CPenHandle hPen(CreatePen(PS_SOLID, 1, skin.GetColor(SkinColor::SKC_BORDER)));
     const CSelectObject pen(dc, hPen);
-    // A check box is drawn as a square, a radio button as a circle.
-    const DWORD dwType = GetStyle() & BS_TYPEMASK;
-    const auto Shape = dwType == BS_CHECKBOX || dwType == BS_AUTOCHECKBOX ? Rectangle : Ellipse;
+    const auto Shape = m_eMode == EMode::CheckBox ? Rectangle : Ellipse;
     {
-        const CBrushHandle hFill(CreateSolidBrush(skin.GetColor(SKC_EDIT_BG)));
+        const CBrushHandle hFill(CreateSolidBrush(skin.GetColor(SkinColor::SKC_EDIT_BG)));
         const CSelectObject brush(dc, hFill);
         Shape(dc, rcCircle.left, rcCircle.top, rcCircle.right, rcCircle.bottom);
     }
     if (SendMessage(BM_GETCHECK) == BST_CHECKED) {
         InflateRect(&rcCircle, -3, -3);
-        const CBrushHandle hDot(CreateSolidBrush(skin.GetColor(SKC_BORDER)));
+        const CBrushHandle hDot(CreateSolidBrush(skin.GetColor(SkinColor::SKC_BORDER)));
         const CSelectObject brush(dc, hDot);
         Shape(dc, rcCircle.left, rcCircle.top, rcCircle.right, rcCircle.bottom);
     }

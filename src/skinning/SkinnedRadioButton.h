@@ -1,16 +1,20 @@
 // An auto radio button: its caption in StaticText, a circle of EditBg in a
-// Border ring, and a Border dot when checked. A check box is drawn the same
-// way with squares.
+// Border ring, and a Border dot when checked. In check-box mode (the About
+// box's switch) the same drawing is made of squares.
 #pragma once
 
 #include "skinning/SkinnedControl.h"
 
 class CSkinnedRadioButton : public CSkinnedControl {
 public:
-    using CSkinnedControl::CSkinnedControl;
+    enum class EMode { RadioButton, CheckBox };
+
+    explicit CSkinnedRadioButton(EMode eMode = EMode::RadioButton) : m_eMode(eMode) {}
 
     bool ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
 
 private:
     void OnPaint();
+
+    EMode m_eMode;
 };

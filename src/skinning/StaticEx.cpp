@@ -13,13 +13,10 @@ const int kCaptionGap = 4;
 
 } // namespace
 
-bool CStaticEx::Attach(HWND hWnd)
+void CStaticEx::OnAttached()
 {
-    if (!CSkinnedControl::Attach(hWnd))
-        return false;
     if (IsButton())
         ModifyStyleEx(0, WS_EX_TRANSPARENT);
-    return true;
 }
 
 bool CStaticEx::ProcessWindowMessage(HWND, UINT uMsg, WPARAM, LPARAM, LRESULT& lResult)
@@ -49,7 +46,7 @@ void CStaticEx::OnPaintGroupBox()
     const CPaintDC dc(m_hWnd);
     ZASSERT(IsStyleSet( BS_GROUPBOX ));
     const CSkin& skin = GetSkin();
-    SetTextColor(dc, skin.GetColor(SKC_STATIC_TEXT));
+    SetTextColor(dc, skin.GetColor(SkinColor::SKC_STATIC_TEXT));
     SetBkMode(dc, TRANSPARENT);
     const CSelectObject font(dc, GetFont());
     const WString strText = GetWindowText();
@@ -66,7 +63,7 @@ void CStaticEx::OnPaintGroupBox()
     {
         const CRgnHandle hBox(CreateRectRgnIndirect(&rcBox));
         ExtSelectClipRgn(dc, hBox, RGN_DIFF);
-        FrameRect(dc, rcFrame, skin.GetColor(SKC_GROUP_BOX));
+        FrameRect(dc, rcFrame, skin.GetColor(SkinColor::SKC_GROUP_BOX));
         SelectClipRgn(dc, hBox);
     }
     DrawTextW(dc, strText.c_str(), nLength, &rcCaption, DT_LEFT | DT_NOCLIP);

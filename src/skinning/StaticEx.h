@@ -7,14 +7,13 @@
 
 class CStaticEx : public CSkinnedControl {
 public:
-    using CSkinnedControl::CSkinnedControl;
+    bool ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
 
+protected:
     // A group box is made transparent for the dialog's painting: it only
     // draws its frame and caption, and the controls inside it stand on the
     // dialog's image, which the dialog paints beneath it.
-    bool Attach(HWND hWnd);
-
-    bool ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
+    void OnAttached() override;
 
 private:
     bool IsButton() const;

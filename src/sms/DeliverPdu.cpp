@@ -78,7 +78,7 @@ WString Ucs2Text(const std::string& strOctets, std::string& strNotes)
 // overrun the data.
 bool ReadUserData(uint8_t btUdl, const std::string& strData, uint8_t btFirst, CDeliverSms& sms)
 {
-    const bool bSeptets = sms.coding.alphabet == ALPHABET_GSM7 && !sms.coding.bCompressed;
+    const bool bSeptets = sms.coding.alphabet == EAlphabet::ALPHABET_GSM7 && !sms.coding.bCompressed;
     const size_t nOctets = bSeptets ? (btUdl * 7u + 7) / 8 : btUdl;
     if (strData.size() < nOctets) {
         AddNote(sms.strNote, "user data shorter than its length");
@@ -100,7 +100,7 @@ bool ReadUserData(uint8_t btUdl, const std::string& strData, uint8_t btFirst, CD
         SeptetString strSeptets;
         UnpackSeptets(strUserData, btUdl, strSeptets);
         sms.strText = GsmToText(strSeptets.substr((nHeaderOctets * 8 + 6) / 7));
-    } else if (sms.coding.alphabet == ALPHABET_UCS2 && !sms.coding.bCompressed) {
+    } else if (sms.coding.alphabet == EAlphabet::ALPHABET_UCS2 && !sms.coding.bCompressed) {
         sms.strText = Ucs2Text(strUserData.substr(nHeaderOctets), sms.strNote);
     } else {
         sms.strText = Utf8ToWide(OctetsToHex(strUserData.substr(nHeaderOctets)));
@@ -152,15 +152,15 @@ bool Decode(const std::string& strOctets, CDeliverSms& sms)
 const char* GetAlphabetName(EAlphabet alphabet)
 {
     switch (alphabet) {
-    case ALPHABET_8BIT: return "8bit";
-    case ALPHABET_UCS2: return "ucs2";
+    case EAlphabet::ALPHABET_8BIT: return "8bit";
+    case EAlphabet::ALPHABET_UCS2: return "ucs2";
     default: return "gsm7";
     }
 }
 
 bool ParseAlphabetName(const std::string& strName, EAlphabet& alphabet)
 {
-    for (EAlphabet a : {ALPHABET_GSM7, ALPHABET_8BIT, ALPHABET_UCS2}) {
+    for (EAlphabet a : {EAlphabet::ALPHABET_GSM7, EAlphabet::ALPHABET_8BIT, EAlphabet::ALPHABET_UCS2}) {
         if (strName == GetAlphabetName(a)) {
             alphabet = a;
             return true;
@@ -178,22 +178,22 @@ CDataCoding ReadDataCoding(uint8_t btDcs)
         if (btDcs & 0x10)
             coding.nClass = btDcs & 0x03;
         switch ((btDcs >> 2) & 0x03) {
-        case 1: coding.alphabet = ALPHABET_8BIT; break;
-        case 2: coding.alphabet = ALPHABET_UCS2; break;
+        case 1: coding.alphabet = EAlphabet::ALPHABET_8BIT; break;
+        case 2: coding.alphabet = EAlphabet::ALPHABET_UCS2; break;
         case 3: coding.strNote = "reserved alphabet in data coding " + HexByte(btDcs) + ", read as GSM 7-bit"; break;
         default: break;
         }
         if (coding.bCompressed) {
-            coding.alphabet = ALPHABET_8BIT;
+            coding.alphabet = EAlphabet::ALPHABET_8BIT;
             coding.strNote = "compressed text, shown as hex";
         }
     } else if (btGroup <= 0x0B) {
         coding.strNote = "unknown data coding " + HexByte(btDcs) + ", read as GSM 7-bit";
     } else if (btGroup <= 0x0E) {
-        coding.alphabet = btGroup == 0x0E ? ALPHABET_UCS2 : ALPHABET_GSM7;
+        coding.alphabet = btGroup == 0x0E ? EAlphabet::ALPHABET_UCS2 : EAlphabet::ALPHABET_GSM7;
         coding.strNote = "message waiting indication";
     } else {
-        coding.alphabet = (btDcs & 0x04) ? ALPHABET_8BIT : ALPHABET_GSM7;
+        coding.alphabet = (btDcs & 0x04) ? EAlphabet::ALPHABET_8BIT : EAlphabet::ALPHABET_GSM7;
         coding.nClass = btDcs & 0x03;
     }
     if (coding.nClass == 0) {

@@ -8,7 +8,7 @@
 #include "base/Text.h"
 #include "sms/SmsTime.h"
 
-enum EAlphabet {
+enum class EAlphabet {
     ALPHABET_GSM7,  // GSM 7-bit default alphabet with its extension table
     ALPHABET_8BIT,  // data, shown as hex
     ALPHABET_UCS2,  // UTF-16 big-endian
@@ -19,7 +19,7 @@ bool ParseAlphabetName(const std::string& strName, EAlphabet& alphabet);
 
 // What the data coding scheme (TP-DCS) says about the user data.
 struct CDataCoding {
-    EAlphabet alphabet = ALPHABET_GSM7;
+    EAlphabet alphabet = EAlphabet::ALPHABET_GSM7;
     int nClass = -1;           // message class 0-3; -1 without one
     bool bCompressed = false;  // compressed text is not expanded: shown as hex
     std::string strNote;       // what a reader should know; empty for plain text

@@ -123,13 +123,13 @@ CInbox::EAdded CInbox::Add(const CDeliverSms& sms)
 {
     const CReceivedPart part = MakePart(sms);
     if (!m_keys.insert(part.strKey).second)
-        return ADDED_DUPLICATE;
+        return EAdded::ADDED_DUPLICATE;
     const bool bConcatenated = sms.bDecoded && sms.concat.bPresent && sms.concat.nTotal > 1;
     if (bConcatenated) {
         if (CReceivedMsg* pMsg = FindPartner(sms)) {
             InsertPart(*pMsg, part);
             AddNote(pMsg->strNote, sms.strNote);
-            return ADDED_JOINED;
+            return EAdded::ADDED_JOINED;
         }
     }
     CReceivedMsg msg;
@@ -146,7 +146,7 @@ CInbox::EAdded CInbox::Add(const CDeliverSms& sms)
     msg.parts.push_back(part);
     msg.strNote = sms.strNote;
     m_messages.push_back(msg);
-    return ADDED_NEW;
+    return EAdded::ADDED_NEW;
 }
 
 bool CInbox::Restore(const CReceivedMsg& msg)

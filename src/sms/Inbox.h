@@ -27,7 +27,7 @@ struct CReceivedMsg {
     bool bDecoded = true;  // false: one PDU that could not be decoded, kept in its part
     WString strSender;
     CSmsTime time;         // the service-centre time of its first part present
-    EAlphabet alphabet = ALPHABET_GSM7;
+    EAlphabet alphabet = EAlphabet::ALPHABET_GSM7;
     bool bConcatenated = false;
     bool b16BitRef = false;
     unsigned nRef = 0;
@@ -44,7 +44,7 @@ struct CReceivedMsg {
 
 class CInbox {
 public:
-    enum EAdded {
+    enum class EAdded {
         ADDED_NEW,        // a message of its own
         ADDED_JOINED,     // a part of a message the inbox holds
         ADDED_DUPLICATE,  // a PDU the inbox holds already: nothing changed

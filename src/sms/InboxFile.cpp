@@ -162,10 +162,10 @@ CInboxLoad LoadInbox(const WString& strPath, CInbox& inbox)
     std::string strData;
     std::string strError;
     switch (ReadWholeFile(strPath, strData, strError)) {
-    case FILE_READ_MISSING:
+    case EFileRead::FILE_READ_MISSING:
         return load;
-    case FILE_READ_FAILED:
-        load.result = INBOX_FAILED;
+    case EFileRead::FILE_READ_FAILED:
+        load.result = EInboxLoad::INBOX_FAILED;
         load.strReport = "The inbox file cannot be read: " + strError;
         return load;
     default:
@@ -175,11 +175,11 @@ CInboxLoad LoadInbox(const WString& strPath, CInbox& inbox)
         return load;
     const std::string strWhy = strError;
     if (!KeepDamaged(strPath, load.strKeptAs, strError)) {
-        load.result = INBOX_FAILED;
+        load.result = EInboxLoad::INBOX_FAILED;
         load.strReport = "The inbox file is damaged (" + strWhy + ") and cannot be kept aside: " + strError;
         return load;
     }
-    load.result = INBOX_DAMAGED;
+    load.result = EInboxLoad::INBOX_DAMAGED;
     load.strReport = "The inbox file was damaged (" + strWhy + "); it was kept as " + Utf8(load.strKeptAs) +
                      " and a new one is started.";
     return load;

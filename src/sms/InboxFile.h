@@ -20,13 +20,13 @@ std::string FormatInboxMessage(const CReceivedMsg& msg);
 // that is not such a file whole: no message is dropped without a word.
 bool ParseInbox(const std::string& strJson, CInbox& inbox, std::string& strError);
 
-enum EInboxLoad {
+enum class EInboxLoad {
     INBOX_LOADED,   // read, or there is no file yet: an empty inbox
     INBOX_DAMAGED,  // not an inbox file: renamed to strKeptAs and reported; the inbox starts empty
     INBOX_FAILED,   // it cannot be read or kept: writing it now would lose it, so do not
 };
 struct CInboxLoad {
-    EInboxLoad result = INBOX_LOADED;
+    EInboxLoad result = EInboxLoad::INBOX_LOADED;
     std::string strReport;  // what went wrong, for the user
     WString strKeptAs;
 };

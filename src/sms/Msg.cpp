@@ -85,9 +85,9 @@ CLayout LayUcs2(const WString& strUnits)
 
 } // namespace
 
-int ChooseEncoding(const WString& strText)
+EEncoding ChooseEncoding(const WString& strText)
 {
-    return FitsGsmAlphabet(strText) ? ENC_GSM7 : ENC_UCS2;
+    return FitsGsmAlphabet(strText) ? EEncoding::ENC_GSM7 : EEncoding::ENC_UCS2;
 }
 
 WString TextToUcs2(const WString& strText)
@@ -122,9 +122,9 @@ unsigned CountUcs2Parts(const WString& strUnits)
 
 CMsg::CMsg(const WString& strText, const WString& strName, const WString& strNumber)
     : m_dwRef(NextReference()),
-      m_nEncoding(ChooseEncoding(strText)),
-      m_strSeptets(m_nEncoding == ENC_GSM7 ? TextToGsm(strText) : SeptetString()),
-      m_strUnits(m_nEncoding == ENC_UCS2 ? TextToUcs2(strText) : WString()),
+      m_eEncoding(ChooseEncoding(strText)),
+      m_strSeptets(m_eEncoding == EEncoding::ENC_GSM7 ? TextToGsm(strText) : SeptetString()),
+      m_strUnits(m_eEncoding == EEncoding::ENC_UCS2 ? TextToUcs2(strText) : WString()),
       m_strName(strName),
       m_strNumber(strNumber),
       m_strText(strText),
@@ -171,16 +171,21 @@ unsigned CMsg::GetTotalParts() const
     return IsUnicode() ? CountUcs2Parts(m_strUnits) : CountParts(m_strSeptets);
 }
 
+WString FormatDisplayName(const WString& strName, const WString& strNumber)
+{
+    if (strName.empty())
+        return strNumber;
+    return strName + WSTR(" (") + strNumber + WSTR(")");
+}
+
 WString CMsg::GetDisplayName() const
 {
-    if (m_strName.empty())
-        return m_strNumber;
-    return m_strName + WSTR(" (") + m_strNumber + WSTR(")");
+    return FormatDisplayName(m_strName, m_strNumber);
 }
 
 CCharCount CountChars(const WString& strText)
 {
-    const bool bUnicode = ChooseEncoding(strText) == ENC_UCS2;
+    const bool bUnicode = ChooseEncoding(strText) == EEncoding::ENC_UCS2;
     const CLayout layout = bUnicode ? LayUcs2(TextToUcs2(strText)) : LayGsm(TextToGsm(strText));
     const CCapacity& capacity = bUnicode ? kUcs2Capacity : kGsmCapacity;
     const size_t nCapacity = layout.nParts == 1 ? capacity.nSingle : capacity.nPart;

@@ -17,11 +17,11 @@ const unsigned kMaxParts = 255;       // part numbers and the total are single o
 // How a message's text goes to the phone. A text goes in the GSM 7-bit
 // alphabet when FitsGsmAlphabet says so; any other goes whole in UCS-2, so
 // that nothing the user typed is lost.
-enum {
+enum class EEncoding {
     ENC_GSM7 = 0,
     ENC_UCS2 = 1,
 };
-int ChooseEncoding(const WString& strText);
+EEncoding ChooseEncoding(const WString& strText);
 
 // The text as a UCS-2 message carries it: its code units up to the first NUL.
 WString TextToUcs2(const WString& strText);
@@ -45,11 +45,15 @@ unsigned CountUcs2Parts(const WString& strUnits);
 // Number of SMS a text is sent as, in the encoding it is sent with.
 unsigned CountTextParts(const WString& strText);
 
+// A recipient as the window names it: "Name (number)", or the number alone
+// when there is no name.
+WString FormatDisplayName(const WString& strName, const WString& strNumber);
+
 class CMsg {
 public:
     CMsg(const WString& strText, const WString& strName, const WString& strNumber);
 
-    bool IsUnicode() const { return m_nEncoding == ENC_UCS2; }
+    bool IsUnicode() const { return m_eEncoding == EEncoding::ENC_UCS2; }
 
     // Septets of the part to send next (a GSM message), or its code units (a
     // UCS-2 message).
@@ -69,7 +73,7 @@ public:
     WString GetDisplayName() const;
 
     uint32_t m_dwRef;
-    int m_nEncoding;
+    EEncoding m_eEncoding;
     SeptetString m_strSeptets;  // the whole text as septets; empty in UCS-2
     WString m_strUnits;         // the whole text as UCS-2 code units; empty in GSM
     WString m_strName;

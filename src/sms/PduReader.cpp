@@ -8,17 +8,6 @@ const uint8_t kTypeOfNumberMask = 0x70;
 const uint8_t kInternational = 0x10;
 const uint8_t kAlphanumeric = 0x50;
 
-int HexDigit(char ch)
-{
-    if (ch >= '0' && ch <= '9')
-        return ch - '0';
-    if (ch >= 'A' && ch <= 'F')
-        return ch - 'A' + 10;
-    if (ch >= 'a' && ch <= 'f')
-        return ch - 'a' + 10;
-    return -1;
-}
-
 // The semi-octets of an address, low half first, up to nDigits of them; an
 // F ends the number early (the filler of an odd count).
 WString SemiOctets(const std::string& strOctets, size_t nDigits)
@@ -50,6 +39,17 @@ WString AddressText(uint8_t btType, const std::string& strDigits, size_t nSemiOc
 
 } // namespace
 
+int HexDigitValue(char ch)
+{
+    if (ch >= '0' && ch <= '9')
+        return ch - '0';
+    if (ch >= 'A' && ch <= 'F')
+        return ch - 'A' + 10;
+    if (ch >= 'a' && ch <= 'f')
+        return ch - 'a' + 10;
+    return -1;
+}
+
 bool HexToOctets(const std::string& strHex, std::string& strOctets)
 {
     strOctets.clear();
@@ -57,8 +57,8 @@ bool HexToOctets(const std::string& strHex, std::string& strOctets)
         return false;
     strOctets.reserve(strHex.size() / 2);
     for (size_t i = 0; i < strHex.size(); i += 2) {
-        const int nHigh = HexDigit(strHex[i]);
-        const int nLow = HexDigit(strHex[i + 1]);
+        const int nHigh = HexDigitValue(strHex[i]);
+        const int nLow = HexDigitValue(strHex[i + 1]);
         if (nHigh < 0 || nLow < 0) {
             strOctets.clear();
             return false;

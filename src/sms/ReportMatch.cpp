@@ -62,7 +62,7 @@ int FindReportedPart(const std::vector<CSentPart>& parts, const CStatusReport& r
     int nFound = -1;
     for (size_t i = 0; i < parts.size(); ++i) {
         const CSentPart& part = parts[i];
-        if (part.state != PART_PENDING || part.nRef != report.nMr || nNow - part.nSentAt > kReportMaxAge ||
+        if (part.state != EPartDelivery::PART_PENDING || part.nRef != report.nMr || nNow - part.nSentAt > kReportMaxAge ||
             !IsSameNumber(part.strNumber, report.strRecipient))
             continue;
         if (nFound < 0 || part.nSentAt >= parts[static_cast<size_t>(nFound)].nSentAt)
@@ -75,7 +75,7 @@ bool ApplyReport(CSentPart& part, const CStatusReport& report)
 {
     if (!report.bDecoded || !IsFinalStatus(report.btStatus))
         return false;
-    part.state = ClassifyStatus(report.btStatus) == REPORT_DELIVERED ? PART_DELIVERED : PART_FAILED;
+    part.state = ClassifyStatus(report.btStatus) == EReportClass::REPORT_DELIVERED ? EPartDelivery::PART_DELIVERED : EPartDelivery::PART_FAILED;
     part.btStatus = report.btStatus;
     part.discharge = report.discharge;
     return true;
@@ -86,21 +86,21 @@ CDeliverySummary SummarizeDelivery(const std::vector<CSentPart>& parts)
     CDeliverySummary summary;
     if (parts.empty())
         return summary;
-    summary.state = DELIVERY_DELIVERED;
+    summary.state = EMessageDelivery::DELIVERY_DELIVERED;
     for (const CSentPart& part : parts) {
-        if (part.state == PART_FAILED) {
-            summary.state = DELIVERY_FAILED;
+        if (part.state == EPartDelivery::PART_FAILED) {
+            summary.state = EMessageDelivery::DELIVERY_FAILED;
             summary.strReason = GetStatusReason(part.btStatus);
             summary.time = part.discharge;
             return summary;
         }
-        if (part.state == PART_PENDING)
-            summary.state = DELIVERY_PENDING;
+        if (part.state == EPartDelivery::PART_PENDING)
+            summary.state = EMessageDelivery::DELIVERY_PENDING;
         else if (part.discharge.bValid &&
                  (!summary.time.bValid || part.discharge.ToUnixTime() > summary.time.ToUnixTime()))
             summary.time = part.discharge;
     }
-    if (summary.state == DELIVERY_PENDING)
+    if (summary.state == EMessageDelivery::DELIVERY_PENDING)
         summary.time = CSmsTime();
     return summary;
 }

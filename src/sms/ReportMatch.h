@@ -10,7 +10,7 @@
 #include "sms/SmsTime.h"
 #include "sms/StatusReport.h"
 
-enum EPartDelivery {
+enum class EPartDelivery {
     PART_PENDING,    // a report was asked for; no final one has come
     PART_DELIVERED,
     PART_FAILED,
@@ -21,7 +21,7 @@ struct CSentPart {
     WString strNumber;      // the recipient as it was sent to
     unsigned nRef = 0;      // the reference of the phone's "+CMGS: <mr>", which it may have chosen itself
     int64_t nSentAt = 0;    // seconds since 1970-01-01 UTC
-    EPartDelivery state = PART_PENDING;
+    EPartDelivery state = EPartDelivery::PART_PENDING;
     uint8_t btStatus = 0;   // TP-ST of the report that settled it
     CSmsTime discharge;     // and its time
 };
@@ -49,14 +49,14 @@ int FindReportedPart(const std::vector<CSentPart>& parts, const CStatusReport& r
 bool ApplyReport(CSentPart& part, const CStatusReport& report);
 
 // What a message's parts say together.
-enum EMessageDelivery {
+enum class EMessageDelivery {
     DELIVERY_NOT_REQUESTED,  // no part asked for a report: "Sent"
     DELIVERY_PENDING,        // some part has no final report yet
     DELIVERY_DELIVERED,      // every part delivered
     DELIVERY_FAILED,         // some part failed, whatever the others did
 };
 struct CDeliverySummary {
-    EMessageDelivery state = DELIVERY_NOT_REQUESTED;
+    EMessageDelivery state = EMessageDelivery::DELIVERY_NOT_REQUESTED;
     CSmsTime time;           // delivered: the last part's delivery time
     std::string strReason;   // failed: the reason of the first part that failed
 };

@@ -79,12 +79,12 @@ bool Decode(const std::string& strOctets, CStatusReport& report)
 EReportClass ClassifyStatus(uint8_t btStatus)
 {
     if (btStatus & 0x80)
-        return REPORT_FAILED;
+        return EReportClass::REPORT_FAILED;
     switch (btStatus >> 5) {
-    case 0: return REPORT_DELIVERED;
-    case 1: return REPORT_TRYING;
-    case 2: return REPORT_FAILED;
-    default: return REPORT_GAVE_UP;
+    case 0: return EReportClass::REPORT_DELIVERED;
+    case 1: return EReportClass::REPORT_TRYING;
+    case 2: return EReportClass::REPORT_FAILED;
+    default: return EReportClass::REPORT_GAVE_UP;
     }
 }
 

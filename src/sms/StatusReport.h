@@ -9,7 +9,7 @@
 #include "sms/SmsTime.h"
 
 // The four kinds of TP-ST.
-enum EReportClass {
+enum class EReportClass {
     REPORT_DELIVERED,  // the transaction completed: received, forwarded or replaced
     REPORT_TRYING,     // a temporary error; the service centre still tries
     REPORT_FAILED,     // a permanent error; it stopped trying
@@ -22,7 +22,7 @@ EReportClass ClassifyStatus(uint8_t btStatus);
 // Whether the service centre will say more about the message.
 inline bool IsFinalStatus(uint8_t btStatus)
 {
-    return ClassifyStatus(btStatus) != REPORT_TRYING;
+    return ClassifyStatus(btStatus) != EReportClass::REPORT_TRYING;
 }
 // A short reason for the defined values ("recipient busy", "validity
 // period expired"); "status 0x4C" for reserved and service-centre values.

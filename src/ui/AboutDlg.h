@@ -2,24 +2,14 @@
 // user's switch for the usage statistics (off until the user turns it on).
 #pragma once
 
-#include "skinning/SkinnedButton.h"
-#include "skinning/SkinnedDialog.h"
-#include "skinning/SkinnedRadioButton.h"
-#include "skinning/StaticEx.h"
-#include "win/Dialog.h"
+#include "skinning/SkinnedDlg.h"
 
-class CAboutDlg : public CDialog {
+class CAboutDlg : public CSkinnedDlg {
 public:
     CAboutDlg();
 
-    bool ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
-
 private:
-    void OnInitDialog();
-    bool OnCommand(int nId, int nCode);
-
-    CSkinnedDialog m_skin{m_hWnd, SBI_ABOUT};
-    CSkinnedButton m_btnOk{m_hWnd, SBI_ABOUT};
-    CStaticEx m_stVersion{m_hWnd, SBI_ABOUT};
-    CSkinnedRadioButton m_chkStats{m_hWnd, SBI_ABOUT};
+    void OnInitDialog() override;
+    bool OnClicked(int nId) override;
+    bool OnCommand(int nId, int nCode) override;
 };

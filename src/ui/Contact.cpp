@@ -1,5 +1,7 @@
 #include "ui/Contact.h"
 
+#include "sms/Msg.h"
+
 namespace {
 
 WChar FoldAscii(WChar ch)
@@ -20,9 +22,9 @@ bool EqualFoldingAscii(const WString& str1, const WString& str2)
 
 } // namespace
 
-WString CContact::GetDisplayText() const
+WString CContact::GetDisplayName() const
 {
-    return m_strName + WSTR(" (") + m_strNumber + WSTR(")");
+    return FormatDisplayName(m_strName, m_strNumber);
 }
 
 std::vector<CContact> ContactsFromList(const std::vector<WString>& aList)

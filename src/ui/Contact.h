@@ -11,8 +11,8 @@ public:
     CContact() {}
     CContact(const WString& strName, const WString& strNumber) : m_strName(strName), m_strNumber(strNumber) {}
 
-    // "Name (number)", as the contact list shows it.
-    WString GetDisplayText() const;
+    // "Name (number)", as the contact list shows it (FormatDisplayName).
+    WString GetDisplayName() const;
 
     WString m_strName;    // as the phone gave it
     WString m_strNumber;  // as the phone gave it

@@ -87,7 +87,7 @@ void CDontAskMsgBox::AddCheckBox()
 {
     const HWND hYes = GetDlgItem(IDYES);
     const HWND hNo = GetDlgItem(IDNO);
-    const CWindow text = Item(kTextItem);
+    const CWindow text = GetDlgItem(kTextItem);
     if (!hYes || !text.m_hWnd)
         return;
     const RECT rcYes = CWindow(hYes).GetRectIn(m_hWnd);

@@ -17,58 +17,46 @@ namespace {
 const WPARAM kMaxFieldChars = 256;
 const WPARAM kNoLimit = 0;
 
+constexpr CControlSpec kControls[] = {
+    {IDC_FEEDBACK_SEND, EControlKind::Button},
+    {IDC_FEEDBACK_CANCEL, EControlKind::Button},
+    {IDC_FEEDBACK_EMAIL, EControlKind::Edit},
+    {IDC_FEEDBACK_TEXT, EControlKind::Edit},
+    {IDC_FEEDBACK_MODEL, EControlKind::Edit},
+};
+
 } // namespace
 
-CFeedbackDlg::CFeedbackDlg() : CDialog(IDD_FEEDBACK) {}
-
-bool CFeedbackDlg::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult)
-{
-    if (m_skin.ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult))
-        return true;
-    switch (uMsg) {
-    case WM_INITDIALOG:
-        OnInitDialog();
-        lResult = TRUE;
-        return true;
-    case WM_UPDATEUISTATE:  // keyboard cues never switch on
-        lResult = 0;
-        return true;
-    case WM_COMMAND:
-        lResult = 0;
-        return OnCommand(LOWORD(wParam), HIWORD(wParam));
-    default:
-        return false;
-    }
-}
+CFeedbackDlg::CFeedbackDlg() : CSkinnedDlg(IDD_FEEDBACK, SkinBitmapIndex::SBI_FEEDBACK, kControls) {}
 
 void CFeedbackDlg::OnInitDialog()
 {
     CenterWindow(GetParent());
     SetWindowText(WSTR("Send Feedback"));  // no caption shows it; it names the window for the system
-    m_btnSend.Attach(GetDlgItem(IDC_FEEDBACK_SEND));
-    m_btnCancel.Attach(GetDlgItem(IDC_FEEDBACK_CANCEL));
-    m_edEmail.Attach(GetDlgItem(IDC_FEEDBACK_EMAIL));
-    m_edFeedback.Attach(GetDlgItem(IDC_FEEDBACK_TEXT));
-    m_edModel.Attach(GetDlgItem(IDC_FEEDBACK_MODEL));
-    m_edEmail.SendMessage(EM_LIMITTEXT, kMaxFieldChars);
-    m_edModel.SendMessage(EM_LIMITTEXT, kMaxFieldChars);
-    m_edFeedback.SendMessage(EM_LIMITTEXT, kNoLimit);
-    m_edModel.SetWindowText(GetSettingsKey().Value("Model").ReadString());
+    GetDlgItem(IDC_FEEDBACK_EMAIL).SendMessage(EM_LIMITTEXT, kMaxFieldChars);
+    GetDlgItem(IDC_FEEDBACK_MODEL).SendMessage(EM_LIMITTEXT, kMaxFieldChars);
+    GetDlgItem(IDC_FEEDBACK_TEXT).SendMessage(EM_LIMITTEXT, kNoLimit);
+    GetDlgItem(IDC_FEEDBACK_MODEL).SetWindowText(GetSettingsKey().Value("Model").ReadString());
 }
 
-bool CFeedbackDlg::OnCommand(int nId, int nCode)
+bool CFeedbackDlg::OnClicked(int nId)
 {
     switch (nId) {
     case IDC_FEEDBACK_SEND:
-        if (nCode != BN_CLICKED)
-            return false;
         OnSend();
         return true;
     case IDC_FEEDBACK_CANCEL:
-        if (nCode != BN_CLICKED)
-            return false;
         EndDialog(IDC_FEEDBACK_CANCEL);
         return true;
+    default:
+        return false;
+    }
+}
+
+// Enter and Esc, with whatever notification.
+bool CFeedbackDlg::OnCommand(int nId, int)
+{
+    switch (nId) {
     case IDOK:
         OnEnter();
         return true;
@@ -85,16 +73,16 @@ bool CFeedbackDlg::OnCommand(int nId, int nCode)
 // sent: the user shortens it, nothing typed is lost.
 void CFeedbackDlg::OnSend()
 {
-    const WString strEmail = m_edEmail.GetWindowText();
-    const WString strModel = m_edModel.GetWindowText();
-    const WString strMsg = m_edFeedback.GetWindowText();
+    const WString strEmail = GetDlgItem(IDC_FEEDBACK_EMAIL).GetWindowText();
+    const WString strModel = GetDlgItem(IDC_FEEDBACK_MODEL).GetWindowText();
+    const WString strMsg = GetDlgItem(IDC_FEEDBACK_TEXT).GetWindowText();
     const size_t nOver =
         CountCharsOverRequestLine(GetServerUrl(kReportPath), strEmail, strModel, strMsg, GetVersionText());
     if (nOver > 0) {
         const std::string strText =
             "Your message is too long to send; please shorten it by " + std::to_string(nOver) + " characters";
         MessageBox(Utf8ToWide(strText), L"Zandu SMS", MB_ICONWARNING | MB_OK);
-        ::SetFocus(m_edFeedback);
+        GetDlgItem(IDC_FEEDBACK_TEXT).SetFocus();
         return;
     }
     GetReportSender().QueueReport(strEmail, strModel, strMsg);
@@ -107,6 +95,6 @@ void CFeedbackDlg::OnSend()
 void CFeedbackDlg::OnEnter()
 {
     const HWND hFocus = ::GetFocus();
-    if (hFocus == m_edEmail || hFocus == m_edModel)
+    if (hFocus == GetDlgItem(IDC_FEEDBACK_EMAIL) || hFocus == GetDlgItem(IDC_FEEDBACK_MODEL))
         ::SetFocus(GetNextDlgTabItem(m_hWnd, hFocus, FALSE));
 }

@@ -2,27 +2,16 @@
 // and phone model, queued for the maker's server.
 #pragma once
 
-#include "skinning/SkinnedButton.h"
-#include "skinning/SkinnedDialog.h"
-#include "skinning/SkinnedEdit.h"
-#include "win/Dialog.h"
+#include "skinning/SkinnedDlg.h"
 
-class CFeedbackDlg : public CDialog {
+class CFeedbackDlg : public CSkinnedDlg {
 public:
     CFeedbackDlg();
 
-    bool ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
-
 private:
-    void OnInitDialog();
-    bool OnCommand(int nId, int nCode);
+    void OnInitDialog() override;
+    bool OnClicked(int nId) override;
+    bool OnCommand(int nId, int nCode) override;
     void OnSend();
     void OnEnter();
-
-    CSkinnedDialog m_skin{m_hWnd, SBI_FEEDBACK};
-    CSkinnedButton m_btnSend{m_hWnd, SBI_FEEDBACK};
-    CSkinnedButton m_btnCancel{m_hWnd, SBI_FEEDBACK};
-    CSkinnedEdit m_edEmail{m_hWnd, SBI_FEEDBACK};
-    CSkinnedEdit m_edFeedback{m_hWnd, SBI_FEEDBACK};
-    CSkinnedEdit m_edModel{m_hWnd, SBI_FEEDBACK};
 };

@@ -8,17 +8,29 @@
 #include "skinning/Skin.h"
 #include "ui/HistoryStore.h"
 #include "ui/ReportStore.h"
-#include "win/Reflect.h"
 
 namespace {
 
-enum { COLUMN_RECIPIENT, COLUMN_TIME };
+const int kColumnRecipient = 0;
+const int kColumnTime = 1;
 
 // The time column is as wide as the newest time needs, within these shares
 // of the list's width (in percent); the recipient takes the rest.
 const int kTimeColumnPercent = 45;     // without any record
 const int kTimeColumnMaxPercent = 60;
 const int kCellMargins = 16;           // the list's padding on both sides of a cell's text
+
+// The list keeps the system's drawing, in the skin's colours.
+constexpr CControlSpec kControls[] = {
+    {IDC_HISTORY_RECIPIENT_LABEL, EControlKind::Static},
+    {IDC_HISTORY_TIME_LABEL, EControlKind::Static},
+    {IDC_HISTORY_STATE_LABEL, EControlKind::Static},
+    {IDC_HISTORY_RECIPIENT, EControlKind::Edit},
+    {IDC_HISTORY_TIME, EControlKind::Edit},
+    {IDC_HISTORY_STATE, EControlKind::Edit},
+    {IDC_HISTORY_TEXT, EControlKind::Edit},
+    {IDC_HISTORY_OK, EControlKind::Button},
+};
 
 // A row that became selected or unselected; focus and other states do not
 // change what the fields show.
@@ -35,36 +47,7 @@ void CopyCell(const WString& strText, NMLVDISPINFOW& info)
 
 } // namespace
 
-CHistoryDlg::CHistoryDlg() : CDialog(IDD_HISTORY) {}
-
-bool CHistoryDlg::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult)
-{
-    if (m_skin.ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult))
-        return true;
-    switch (uMsg) {
-    case WM_INITDIALOG:
-        OnInitDialog();
-        lResult = TRUE;  // the system focuses the list, the first control
-        return true;
-    case WM_UPDATEUISTATE:  // focus rectangles and accelerator underlines never switch on
-    case WM_ERASEBKGND:     // the skin painted in WM_PAINT is the whole background
-        lResult = 0;
-        return true;
-    case WM_COMMAND:
-        if (OnCommand(LOWORD(wParam), HIWORD(wParam))) {
-            lResult = 0;
-            return true;
-        }
-        break;
-    case WM_NOTIFY:
-        if (OnNotify(*reinterpret_cast<NMHDR*>(lParam))) {
-            lResult = 0;
-            return true;
-        }
-        break;
-    }
-    return ReflectNotification(hWnd, uMsg, wParam, lParam, lResult);
-}
+CHistoryDlg::CHistoryDlg() : CSkinnedDlg(IDD_HISTORY, SkinBitmapIndex::SBI_HISTORY, kControls) {}
 
 // The records are read once, when the window opens; the list asks for the
 // text of the rows it shows, so opening costs the same for ten records or
@@ -73,23 +56,11 @@ void CHistoryDlg::OnInitDialog()
 {
     SetWindowText(WSTR("History"));
     CenterWindow(::GetWindow(m_hWnd, GW_OWNER));
-    AttachControls();
     CSettingsListKey key;
     CAppDataFolder folder;
     m_aRecords = CHistoryStore(key, folder).Read();
     m_reports = CReportStore(key).Read();
     InitList();
-}
-
-void CHistoryDlg::AttachControls()
-{
-    const int aStatics[] = {IDC_HISTORY_RECIPIENT_LABEL, IDC_HISTORY_TIME_LABEL, IDC_HISTORY_STATE_LABEL};
-    for (size_t i = 0; i < sizeof(aStatics) / sizeof(aStatics[0]); ++i)
-        m_aStatics[i].Attach(GetDlgItem(aStatics[i]));
-    const int aEdits[] = {IDC_HISTORY_RECIPIENT, IDC_HISTORY_TIME, IDC_HISTORY_STATE, IDC_HISTORY_TEXT};
-    for (size_t i = 0; i < sizeof(aEdits) / sizeof(aEdits[0]); ++i)
-        m_aEdits[i].Attach(GetDlgItem(aEdits[i]));
-    m_btnOk.Attach(GetDlgItem(IDC_HISTORY_OK));
 }
 
 // A virtual list in the skin's field colours; the newest record is selected,
@@ -98,34 +69,35 @@ void CHistoryDlg::InitList()
 {
     const CListView list = List();
     const CSkin& skin = GetSkin();
-    list.SetColors(skin.GetColor(SKC_EDIT_TEXT), skin.GetColor(SKC_EDIT_BG));
+    list.SetColors(skin.GetColor(SkinColor::SKC_EDIT_TEXT), skin.GetColor(SkinColor::SKC_EDIT_BG));
     list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
     const int cxList = list.GetClientRect().right - GetSystemMetrics(SM_CXVSCROLL);
     int cxTime = cxList * kTimeColumnPercent / 100;
     if (!m_aRecords.empty())
         cxTime = std::min(list.GetStringWidth(m_aRecords.back().m_strTime) + kCellMargins,
                           cxList * kTimeColumnMaxPercent / 100);
-    list.InsertColumn(COLUMN_RECIPIENT, L"Recipient", cxList - cxTime);
-    list.InsertColumn(COLUMN_TIME, L"Time", cxTime);
+    list.InsertColumn(kColumnRecipient, L"Recipient", cxList - cxTime);
+    list.InsertColumn(kColumnTime, L"Time", cxTime);
     list.SetItemCount(static_cast<int>(m_aRecords.size()));
     if (!m_aRecords.empty())
         list.SelectItem(0);
 }
 
-bool CHistoryDlg::OnCommand(int nId, int nCode)
+bool CHistoryDlg::OnClicked(int nId)
 {
-    switch (nId) {
-    case IDOK:      // Enter
-    case IDCANCEL:  // Esc, or a close request from the system
-        EndDialog(nId);
-        return true;
-    case IDC_HISTORY_OK:
-        if (nCode == BN_CLICKED)
-            EndDialog(IDOK);
-        return true;
-    default:
+    if (nId != IDC_HISTORY_OK)
         return false;
-    }
+    EndDialog(IDOK);
+    return true;
+}
+
+// Enter, and Esc or a close request from the system, with whatever notification.
+bool CHistoryDlg::OnCommand(int nId, int)
+{
+    if (nId != IDOK && nId != IDCANCEL)
+        return false;
+    EndDialog(nId);
+    return true;
 }
 
 bool CHistoryDlg::OnNotify(NMHDR& hdr)
@@ -150,7 +122,7 @@ void CHistoryDlg::OnGetDispInfo(NMLVDISPINFOW& info) const
     const CHistoryRecord* pRecord = RecordOfRow(info.item.iItem);
     if (!pRecord || !(info.item.mask & LVIF_TEXT))
         return;
-    CopyCell(info.item.iSubItem == COLUMN_TIME ? pRecord->m_strTime : pRecord->GetDisplayName(), info);
+    CopyCell(info.item.iSubItem == kColumnTime ? pRecord->m_strTime : pRecord->GetDisplayName(), info);
 }
 
 // No selection leaves the fields empty.
@@ -159,13 +131,13 @@ void CHistoryDlg::ShowSelected()
     const CHistoryRecord* pRecord = RecordOfRow(List().GetNextSelected());
     const CHistoryRecord none;
     const CHistoryRecord& record = pRecord ? *pRecord : none;
-    Item(IDC_HISTORY_RECIPIENT).SetWindowText(record.GetDisplayName());
-    Item(IDC_HISTORY_TIME).SetWindowText(record.m_strTime);
-    Item(IDC_HISTORY_STATE)
+    GetDlgItem(IDC_HISTORY_RECIPIENT).SetWindowText(record.GetDisplayName());
+    GetDlgItem(IDC_HISTORY_TIME).SetWindowText(record.m_strTime);
+    GetDlgItem(IDC_HISTORY_STATE)
         .SetWindowText(pRecord ? DescribeRecordDelivery(m_reports, GetDeliveryKey(record.m_strNumber, record.m_strTime,
                                                                                    record.m_strText))
                                : WString());
-    Item(IDC_HISTORY_TEXT).SetWindowText(WithCrLf(record.m_strText));
+    GetDlgItem(IDC_HISTORY_TEXT).SetWindowText(WithCrLf(record.m_strText));
 }
 
 const CHistoryRecord* CHistoryDlg::RecordOfRow(int nRow) const

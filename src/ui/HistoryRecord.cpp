@@ -1,5 +1,7 @@
 #include "ui/HistoryRecord.h"
 
+#include "sms/Msg.h"
+
 namespace {
 
 // Every element carries one leading character (a space) that keeps an empty
@@ -13,9 +15,7 @@ WString Content(const WString& strElement)
 
 WString CHistoryRecord::GetDisplayName() const
 {
-    if (m_strName.empty())
-        return m_strNumber;
-    return m_strName + WSTR(" (") + m_strNumber + WSTR(")");
+    return FormatDisplayName(m_strName, m_strNumber);
 }
 
 std::vector<CHistoryRecord> HistoryFromList(const std::vector<WString>& aList)

@@ -5,6 +5,7 @@
 // after it has been appended to the archive, so none is lost.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -15,7 +16,7 @@
 
 class CHistoryStore {
 public:
-    enum { kMaxRecords = 10000 };
+    static constexpr size_t kMaxRecords = 10000;
     static const WChar kArchiveFile[];  // "history-archive.txt"
 
     CHistoryStore(CListKey& key, CDataFolder& folder) : m_list(key), m_folder(folder) {}

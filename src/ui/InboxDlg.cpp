@@ -6,11 +6,24 @@
 #include "res/resource.h"
 #include "skinning/Skin.h"
 #include "ui/HistoryRecord.h"
-#include "win/Reflect.h"
 
 namespace {
 
-enum { COLUMN_SENDER, COLUMN_TIME };
+const int kColumnSender = 0;
+const int kColumnTime = 1;
+
+// The list keeps the system's drawing, in the skin's colours.
+constexpr CControlSpec kControls[] = {
+    {IDC_INBOX_SENDER_LABEL, EControlKind::Static},
+    {IDC_INBOX_TIME_LABEL, EControlKind::Static},
+    {IDC_INBOX_STATUS, EControlKind::Static},
+    {IDC_INBOX_SENDER, EControlKind::Edit},
+    {IDC_INBOX_TIME, EControlKind::Edit},
+    {IDC_INBOX_TEXT, EControlKind::Edit},
+    {IDC_INBOX_DELETE, EControlKind::CheckBox},
+    {IDC_INBOX_REFRESH, EControlKind::Button},
+    {IDC_INBOX_OK, EControlKind::Button},
+};
 
 const int kTimeColumnPercent = 55;  // of the list's width; the sender takes the rest
 
@@ -28,68 +41,25 @@ void CopyCell(const WString& strText, NMLVDISPINFOW& info)
 } // namespace
 
 CInboxDlg::CInboxDlg(CInboxHost& host, const WString& strInboxPath)
-    : CDialog(IDD_INBOX), m_host(host), m_strPath(strInboxPath)
+    : CSkinnedDlg(IDD_INBOX, SkinBitmapIndex::SBI_INBOX, kControls), m_host(host), m_strPath(strInboxPath)
 {
-}
-
-bool CInboxDlg::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult)
-{
-    if (m_skin.ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult))
-        return true;
-    switch (uMsg) {
-    case WM_INITDIALOG:
-        OnInitDialog();
-        lResult = TRUE;
-        return true;
-    case WM_UPDATEUISTATE:
-    case WM_ERASEBKGND:
-        lResult = 0;
-        return true;
-    case WM_COMMAND:
-        if (OnCommand(LOWORD(wParam), HIWORD(wParam))) {
-            lResult = 0;
-            return true;
-        }
-        break;
-    case WM_NOTIFY:
-        if (OnNotify(*reinterpret_cast<NMHDR*>(lParam))) {
-            lResult = 0;
-            return true;
-        }
-        break;
-    }
-    return ReflectNotification(hWnd, uMsg, wParam, lParam, lResult);
 }
 
 void CInboxDlg::OnInitDialog()
 {
     SetWindowText(WSTR("Inbox"));
     CenterWindow(::GetWindow(m_hWnd, GW_OWNER));
-    AttachControls();
     CButton(GetDlgItem(IDC_INBOX_DELETE)).SetCheck(GetSettingsKey().Value("DeleteAfterDownload").ReadBool(false));
     const CListView list = List();
     const CSkin& skin = GetSkin();
-    list.SetColors(skin.GetColor(SKC_EDIT_TEXT), skin.GetColor(SKC_EDIT_BG));
+    list.SetColors(skin.GetColor(SkinColor::SKC_EDIT_TEXT), skin.GetColor(SkinColor::SKC_EDIT_BG));
     list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
     const int cxList = list.GetClientRect().right - GetSystemMetrics(SM_CXVSCROLL);
     const int cxTime = cxList * kTimeColumnPercent / 100;
-    list.InsertColumn(COLUMN_SENDER, L"From", cxList - cxTime);
-    list.InsertColumn(COLUMN_TIME, L"Time", cxTime);
+    list.InsertColumn(kColumnSender, L"From", cxList - cxTime);
+    list.InsertColumn(kColumnTime, L"Time", cxTime);
     Fill();
     UpdateRefresh();
-}
-
-void CInboxDlg::AttachControls()
-{
-    const int aStatics[] = {IDC_INBOX_SENDER_LABEL, IDC_INBOX_TIME_LABEL, IDC_INBOX_STATUS};
-    for (size_t i = 0; i < sizeof(aStatics) / sizeof(aStatics[0]); ++i)
-        m_aStatics[i].Attach(GetDlgItem(aStatics[i]));
-    const int aEdits[] = {IDC_INBOX_SENDER, IDC_INBOX_TIME, IDC_INBOX_TEXT};
-    for (size_t i = 0; i < sizeof(aEdits) / sizeof(aEdits[0]); ++i)
-        m_aEdits[i].Attach(GetDlgItem(aEdits[i]));
-    m_aButtons[0].Attach(GetDlgItem(IDC_INBOX_REFRESH));
-    m_aButtons[1].Attach(GetDlgItem(IDC_INBOX_OK));
-    m_chkDelete.Attach(GetDlgItem(IDC_INBOX_DELETE));
 }
 
 // The file is read whenever the list is filled, so the console tool's
@@ -112,14 +82,14 @@ void CInboxDlg::Fill()
 // under this one), and only a reading of this window's can be cancelled.
 void CInboxDlg::UpdateRefresh()
 {
-    const CWindow button = Item(IDC_INBOX_REFRESH);
+    const CWindow button = GetDlgItem(IDC_INBOX_REFRESH);
     button.SetWindowText(m_host.IsRequestRunning() ? WSTR("Cancel") : WSTR("Refresh"));
     button.Invalidate();
 }
 
 void CInboxDlg::ShowStatus(const WString& strText)
 {
-    const CWindow status = Item(IDC_INBOX_STATUS);
+    const CWindow status = GetDlgItem(IDC_INBOX_STATUS);
     status.SetWindowText(strText);
     status.Invalidate();
 }
@@ -130,20 +100,13 @@ void CInboxDlg::OnRequestEnded()
     UpdateRefresh();
 }
 
-bool CInboxDlg::OnCommand(int nId, int nCode)
+bool CInboxDlg::OnClicked(int nId)
 {
     switch (nId) {
-    case IDOK:
-    case IDCANCEL:
-        EndDialog(nId);
-        return true;
     case IDC_INBOX_OK:
-        if (nCode == BN_CLICKED)
-            EndDialog(IDOK);
+        EndDialog(IDOK);
         return true;
     case IDC_INBOX_REFRESH:
-        if (nCode != BN_CLICKED)
-            return true;
         if (m_host.IsRequestRunning())
             m_host.OnInboxCancel();
         else
@@ -151,13 +114,20 @@ bool CInboxDlg::OnCommand(int nId, int nCode)
         UpdateRefresh();
         return true;
     case IDC_INBOX_DELETE:
-        if (nCode != BN_CLICKED)
-            return false;
         GetSettingsKey().Value("DeleteAfterDownload").WriteBool(CButton(GetDlgItem(IDC_INBOX_DELETE)).IsChecked());
         return true;
     default:
         return false;
     }
+}
+
+// Enter and Esc, with whatever notification.
+bool CInboxDlg::OnCommand(int nId, int)
+{
+    if (nId != IDOK && nId != IDCANCEL)
+        return false;
+    EndDialog(nId);
+    return true;
 }
 
 bool CInboxDlg::OnNotify(NMHDR& hdr)
@@ -183,7 +153,7 @@ void CInboxDlg::OnGetDispInfo(NMLVDISPINFOW& info) const
         !(info.item.mask & LVIF_TEXT))
         return;
     const CReceivedMsg& msg = m_list.GetMessage(static_cast<size_t>(info.item.iItem));
-    CopyCell(info.item.iSubItem == COLUMN_TIME ? CInboxList::GetTimeText(msg.time)
+    CopyCell(info.item.iSubItem == kColumnTime ? CInboxList::GetTimeText(msg.time)
                                                : CInboxList::GetSenderName(msg.strSender, m_host.GetContacts()),
              info);
 }
@@ -194,13 +164,13 @@ void CInboxDlg::ShowSelected()
     const bool bAny = nRow >= 0 && static_cast<size_t>(nRow) < m_list.GetCount();
     const CReceivedMsg none;
     const CReceivedMsg& msg = bAny ? m_list.GetMessage(static_cast<size_t>(nRow)) : none;
-    Item(IDC_INBOX_SENDER).SetWindowText(bAny ? CInboxList::GetSenderText(msg.strSender, m_host.GetContacts())
+    GetDlgItem(IDC_INBOX_SENDER).SetWindowText(bAny ? CInboxList::GetSenderText(msg.strSender, m_host.GetContacts())
                                               : WString());
-    Item(IDC_INBOX_TIME).SetWindowText(CInboxList::GetTimeText(msg.time));
+    GetDlgItem(IDC_INBOX_TIME).SetWindowText(CInboxList::GetTimeText(msg.time));
     WString strText = bAny ? msg.GetText() : WString();
     if (bAny && !msg.strNote.empty())
         strText += WSTR("\n[") + Utf8ToWide(msg.strNote) + WSTR("]");
-    Item(IDC_INBOX_TEXT).SetWindowText(WithCrLf(strText));
+    GetDlgItem(IDC_INBOX_TEXT).SetWindowText(WithCrLf(strText));
 }
 
 CListView CInboxDlg::List() const

@@ -10,15 +10,10 @@
 
 #include <vector>
 
-#include "skinning/SkinnedButton.h"
-#include "skinning/SkinnedDialog.h"
-#include "skinning/SkinnedEdit.h"
-#include "skinning/SkinnedRadioButton.h"
-#include "skinning/StaticEx.h"
+#include "skinning/SkinnedDlg.h"
 #include "ui/Contact.h"
 #include "ui/InboxList.h"
 #include "win/Controls.h"
-#include "win/Dialog.h"
 
 // What the Inbox needs of the main window.
 class CInboxHost {
@@ -31,11 +26,9 @@ public:
     virtual const std::vector<CContact>& GetContacts() const = 0;
 };
 
-class CInboxDlg : public CDialog {
+class CInboxDlg : public CSkinnedDlg {
 public:
     CInboxDlg(CInboxHost& host, const WString& strInboxPath);
-
-    bool ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
 
     // The main window's status text, shown under the message too.
     void ShowStatus(const WString& strText);
@@ -43,12 +36,12 @@ public:
     void OnRequestEnded();
 
 private:
-    void OnInitDialog();
-    void AttachControls();
+    void OnInitDialog() override;
+    bool OnClicked(int nId) override;
+    bool OnCommand(int nId, int nCode) override;
+    bool OnNotify(NMHDR& hdr) override;
     void Fill();
     void UpdateRefresh();
-    bool OnCommand(int nId, int nCode);
-    bool OnNotify(NMHDR& hdr);
     void OnGetDispInfo(NMLVDISPINFOW& info) const;
     void ShowSelected();
     CListView List() const;
@@ -56,10 +49,4 @@ private:
     CInboxHost& m_host;
     WString m_strPath;
     CInboxList m_list;
-
-    CSkinnedDialog m_skin{m_hWnd, SBI_INBOX};  // consulted first for every message
-    CStaticEx m_aStatics[3] = {{m_hWnd, SBI_INBOX}, {m_hWnd, SBI_INBOX}, {m_hWnd, SBI_INBOX}};
-    CSkinnedEdit m_aEdits[3] = {{m_hWnd, SBI_INBOX}, {m_hWnd, SBI_INBOX}, {m_hWnd, SBI_INBOX}};
-    CSkinnedButton m_aButtons[2] = {{m_hWnd, SBI_INBOX}, {m_hWnd, SBI_INBOX}};
-    CSkinnedRadioButton m_chkDelete{m_hWnd, SBI_INBOX};
 };

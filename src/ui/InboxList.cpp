@@ -9,7 +9,7 @@ void CInboxList::Load(const WString& strPath)
 {
     CInbox inbox;
     const CInboxLoad load = LoadInbox(strPath, inbox);
-    m_strLoadError = load.result == INBOX_LOADED ? std::string() : load.strReport;
+    m_strLoadError = load.result == EInboxLoad::INBOX_LOADED ? std::string() : load.strReport;
     m_messages = inbox.GetMessages();
     // Messages without a time stamp last; among equal times, the one stored last first.
     std::reverse(m_messages.begin(), m_messages.end());

@@ -24,10 +24,10 @@ bool CInboxUpdate::LoadOnce(std::string& strError)
     if (!m_bLoaded) {
         m_bLoaded = true;
         const CInboxLoad load = LoadInbox(m_strPath, m_inbox);
-        m_bLoadFailed = load.result == INBOX_FAILED;
+        m_bLoadFailed = load.result == EInboxLoad::INBOX_FAILED;
         if (m_bLoadFailed)
             m_strLoadError = load.strReport;
-        else if (load.result == INBOX_DAMAGED)
+        else if (load.result == EInboxLoad::INBOX_DAMAGED)
             m_strLoadNote = load.strReport;
     }
     strError = m_strLoadError;
@@ -58,8 +58,8 @@ CListingResult CInboxUpdate::Take(const std::vector<CListedPdu>& pdus, bool bRep
         const CDeliverSms sms = DecodeDeliverPdu(pdu.strHex);
         m_received.push_back(sms);
         const CInbox::EAdded added = m_inbox.Add(sms);
-        result.nNew += added == CInbox::ADDED_NEW;
-        bChanged = bChanged || added != CInbox::ADDED_DUPLICATE;
+        result.nNew += added == CInbox::EAdded::ADDED_NEW;
+        bChanged = bChanged || added != CInbox::EAdded::ADDED_DUPLICATE;
         received.push_back(pdu.nIndex);
     }
     std::string strSaveError;

@@ -20,7 +20,6 @@
 #include "ui/ReportStore.h"
 #include "ui/SendInput.h"
 #include "win/AppModule.h"
-#include "win/Reflect.h"
 
 namespace {
 
@@ -28,6 +27,36 @@ const wchar_t kEnablePort[] = L"\r\nIf none are listed, you must enable one in y
 
 // The request buttons: disabled while a request runs or no port is known.
 const int kRequestButtons[] = {IDC_SEND, IDC_SAVE_IN_MEMORY, IDC_REFRESH, IDC_TEST_PORT};
+
+// In the order they are attached.
+constexpr CControlSpec kControls[] = {
+    {IDC_PORT, EControlKind::ComboBox},
+    {IDC_CONTACT, EControlKind::ComboBox},
+    {IDC_NUMBER, EControlKind::NumberBox},
+    {IDC_CHAR_COUNT, EControlKind::Static},
+    {IDC_STATUS, EControlKind::Static},
+    {IDC_STATUS_NOTE, EControlKind::Static},
+    {IDC_PORT_LABEL, EControlKind::Static},
+    {IDC_GROUP_STATUS, EControlKind::Static},
+    {IDC_GROUP_PORT, EControlKind::Static},
+    {IDC_GROUP_RECIPIENTS, EControlKind::Static},
+    {IDC_GROUP_MESSAGE, EControlKind::Static},
+    {IDC_CANCEL_REQUEST, EControlKind::Button},
+    {IDC_TEST_PORT, EControlKind::Button},
+    {IDC_REFRESH, EControlKind::Button},
+    {IDC_HISTORY, EControlKind::Button},
+    {IDC_SEND, EControlKind::Button},
+    {IDC_SAVE_IN_MEMORY, EControlKind::Button},
+    {IDC_ABOUT, EControlKind::Button},
+    {IDC_FEEDBACK, EControlKind::Button},
+    {IDC_CLOSE, EControlKind::Button},
+    {IDC_MINIMIZE, EControlKind::Button},
+    {IDC_MESSAGE, EControlKind::Edit},
+    {IDC_RADIO_NUMBER, EControlKind::RadioButton},
+    {IDC_RADIO_CONTACT, EControlKind::RadioButton},
+    {IDC_DELIVERY_REPORT, EControlKind::CheckBox},
+    {IDC_INBOX, EControlKind::Button},
+};
 
 // The texts of the input checks are shared with the console tool, which
 // prints them in lower case after its name; a message box begins a sentence.
@@ -41,7 +70,7 @@ WString Sentence(const std::string& strText)
 
 } // namespace
 
-CMainDlg::CMainDlg() : CDialog(IDD_MAIN) {}
+CMainDlg::CMainDlg() : CSkinnedDlg(IDD_MAIN, SkinBitmapIndex::SBI_MAIN, kControls) {}
 
 CMainDlg::~CMainDlg()
 {
@@ -56,40 +85,21 @@ BOOL CMainDlg::PreTranslateMessage(MSG* pMsg)
     return m_hWnd && IsDialogMessageW(m_hWnd, pMsg);
 }
 
-bool CMainDlg::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult)
+bool CMainDlg::OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult)
 {
-    if (m_skin.ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult))
-        return true;
-    switch (uMsg) {
-    case WM_SERIAL_NOTIFY:
-        OnSerialNotify(wParam, lParam);
-        lResult = 0;
-        return true;
-    case WM_TIMER:
-        OnTimer(wParam);
-        lResult = 0;
-        return true;
-    case WM_INITDIALOG:
-        OnInitDialog();
-        lResult = TRUE;  // the system sets the default focus
-        return true;
-    case WM_UPDATEUISTATE:  // focus rectangles and accelerator underlines never switch on
-    case WM_ERASEBKGND:     // the skin painted in WM_PAINT is the whole background
-        lResult = 0;
-        return true;
-    case WM_DESTROY:
-        if (CMessageLoop* pLoop = GetAppModule().GetMessageLoop())
-            pLoop->RemoveMessageFilter(this);
-        StopSerialWorker();
+    if (uMsg != WM_SERIAL_NOTIFY)
         return false;
-    case WM_COMMAND:
-        if (OnCommand(LOWORD(wParam), HIWORD(wParam))) {
-            lResult = 0;
-            return true;
-        }
-        break;
-    }
-    return ReflectNotification(hWnd, uMsg, wParam, lParam, lResult);
+    OnSerialNotify(wParam, lParam);
+    lResult = 0;
+    return true;
+}
+
+// The worker announces to this window: it stops before the window goes.
+void CMainDlg::OnDestroy()
+{
+    if (CMessageLoop* pLoop = GetAppModule().GetMessageLoop())
+        pLoop->RemoveMessageFilter(this);
+    StopSerialWorker();
 }
 
 // --- The frame ---------------------------------------------------------------------
@@ -102,7 +112,6 @@ void CMainDlg::OnInitDialog()
     SetWindowText(WSTR("Zandu SMS"));
     if (CMessageLoop* pLoop = GetAppModule().GetMessageLoop())
         pLoop->AddMessageFilter(this);
-    AttachControls();
     UpdateCharCount();
     CButton(GetDlgItem(IDC_RADIO_NUMBER)).SetCheck(true);
     CButton(GetDlgItem(IDC_DELIVERY_REPORT)).SetCheck(GetSettingsKey().Value("DeliveryReport").ReadBool(false));
@@ -110,8 +119,8 @@ void CMainDlg::OnInitDialog()
     m_SerialCom.EnumeratePorts();
     SetStatus(WSTR("Enumerating COM ports..."));
     for (int nId : kRequestButtons) {
-        Item(nId).Invalidate();
-        Item(nId).EnableWindow(false);
+        GetDlgItem(nId).Invalidate();
+        GetDlgItem(nId).EnableWindow(false);
     }
     LoadContacts();
     FillContactList();
@@ -120,35 +129,18 @@ void CMainDlg::OnInitDialog()
     StartUpdateCheck();
 }
 
-void CMainDlg::AttachControls()
-{
-    m_cbPort.Attach(GetDlgItem(IDC_PORT));
-    m_cbContact.Attach(GetDlgItem(IDC_CONTACT));
-    m_cbNumber.Attach(GetDlgItem(IDC_NUMBER));
-    const int aStatics[] = {IDC_CHAR_COUNT,   IDC_STATUS,     IDC_STATUS_NOTE,      IDC_PORT_LABEL,
-                            IDC_GROUP_STATUS, IDC_GROUP_PORT, IDC_GROUP_RECIPIENTS, IDC_GROUP_MESSAGE};
-    for (size_t i = 0; i < sizeof(aStatics) / sizeof(aStatics[0]); ++i)
-        m_aStatics[i].Attach(GetDlgItem(aStatics[i]));
-    const int aButtons[] = {IDC_CANCEL_REQUEST, IDC_TEST_PORT, IDC_REFRESH, IDC_HISTORY, IDC_SEND,
-                            IDC_SAVE_IN_MEMORY, IDC_ABOUT,     IDC_FEEDBACK, IDC_CLOSE,  IDC_MINIMIZE};
-    for (size_t i = 0; i < sizeof(aButtons) / sizeof(aButtons[0]); ++i)
-        m_aButtons[i].Attach(GetDlgItem(aButtons[i]));
-    m_edMessage.Attach(GetDlgItem(IDC_MESSAGE));
-    m_aRadios[0].Attach(GetDlgItem(IDC_RADIO_NUMBER));
-    m_aRadios[1].Attach(GetDlgItem(IDC_RADIO_CONTACT));
-    m_aRadios[2].Attach(GetDlgItem(IDC_DELIVERY_REPORT));
-    m_btnInbox.Attach(GetDlgItem(IDC_INBOX));
-}
-
 // A finished port operation: its failure is shown, a port list fills the
 // port box, and the request logic takes the step that follows.
 void CMainDlg::OnSerialNotify(WPARAM wParam, LPARAM lParam)
 {
     CSerialAnnouncement ann = TakeAnnouncement(wParam, lParam);
-    const bool bPortList = ann.pOp && ann.pOp->m_nKind == OP_ENUM_PORTS;
+    const bool bPortList = ann.pOp && ann.pOp->m_eKind == EOpKind::OP_ENUM_PORTS;
+    std::vector<std::string> aPorts;
+    if (bPortList)
+        aPorts.swap(ann.pOp->m_aPorts);
     m_Requests.OnOperationComplete(std::move(ann.pOp), std::move(ann.pError));
     if (bPortList) {
-        FillPortList();
+        FillPortList(aPorts);
         SetStatus(WSTR("Ready"));
     }
 }
@@ -163,12 +155,13 @@ void CMainDlg::StopSerialWorker()
         TakeAnnouncement(msg.wParam, msg.lParam);
 }
 
-void CMainDlg::OnTimer(UINT_PTR nId)
+bool CMainDlg::OnTimer(UINT_PTR nId)
 {
     if (nId == TIMER_DIALOGUE)
         m_Requests.OnTimer(TIMER_DIALOGUE);
     else if (nId == TIMER_UPDATE_CHECK)
         OnUpdateCheckTimer();
+    return true;
 }
 
 // Once per start, unless the user said "Don't ask again".
@@ -208,68 +201,61 @@ void CMainDlg::OnUpdateCheckTimer()
     allowCheck.WriteBool(!box.m_bDontAsk);
 }
 
-bool CMainDlg::OnCommand(int nId, int nCode)
+bool CMainDlg::OnClicked(int nId)
 {
     switch (nId) {
     case IDC_ABOUT:
         CAboutDlg().DoModal(GetActiveWindow());
         return true;
     case IDC_FEEDBACK:
-        if (nCode == BN_CLICKED)
-            CFeedbackDlg().DoModal(GetActiveWindow());
-        return true;
-    case IDCANCEL:  // Esc, or a close request from the system
-        Close(IDCANCEL);
+        CFeedbackDlg().DoModal(GetActiveWindow());
         return true;
     case IDC_CLOSE:
-        if (nCode == BN_CLICKED)
-            Close(0);
+        Close(0);
         return true;
     case IDC_MINIMIZE:
-        if (nCode == BN_CLICKED)
-            ShowWindow(SW_MINIMIZE);
+        ShowWindow(SW_MINIMIZE);
         return true;
     case IDC_SEND:
     case IDC_SAVE_IN_MEMORY:
-        if (nCode == BN_CLICKED)
-            OnSendOrSave(nId == IDC_SAVE_IN_MEMORY);
+        OnSendOrSave(nId == IDC_SAVE_IN_MEMORY);
         return true;
     case IDC_REFRESH:
-        if (nCode == BN_CLICKED)
-            OnRefresh();
+        OnRefresh();
         return true;
     case IDC_TEST_PORT:
-        if (nCode == BN_CLICKED)
-            OnTestPort();
+        OnTestPort();
         return true;
     case IDC_CANCEL_REQUEST:
-        if (nCode == BN_CLICKED)
-            m_Requests.Cancel();
+        m_Requests.Cancel();
         return true;
     case IDC_HISTORY:
-        if (nCode == BN_CLICKED)
-            OnHistory();
+        OnHistory();
         return true;
     case IDC_INBOX:
-        if (nCode == BN_CLICKED)
-            OnInbox();
+        OnInbox();
         return true;
     case IDC_DELIVERY_REPORT:
-        if (nCode != BN_CLICKED)
-            return false;
         GetSettingsKey().Value("DeliveryReport").WriteBool(CButton(GetDlgItem(IDC_DELIVERY_REPORT)).IsChecked());
         return true;
     case IDC_RADIO_NUMBER:
-        if (nCode != BN_CLICKED)
-            return false;
         GetSettingsKey().Value("NumRadio").WriteBool(true);
         UpdateMode();
         return true;
     case IDC_RADIO_CONTACT:
-        if (nCode != BN_CLICKED)
-            return false;
         UpdateMode();
         ShowContactNumber();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CMainDlg::OnCommand(int nId, int nCode)
+{
+    switch (nId) {
+    case IDCANCEL:  // Esc, or a close request from the system, with whatever notification
+        Close(IDCANCEL);
         return true;
     case IDC_PORT:
         if (nCode != CBN_SELCHANGE)
@@ -306,7 +292,7 @@ void CMainDlg::Close(int nExitCode)
 // running may be on its way with it.
 bool CMainDlg::CanClose()
 {
-    if ((m_bSent && !m_bRequestRunning) || Item(IDC_MESSAGE).GetWindowText().empty())
+    if ((m_bSent && !m_bRequestRunning) || GetDlgItem(IDC_MESSAGE).GetWindowText().empty())
         return true;
     return MessageBox(WSTR("Your message has not been sent.\r\nClose anyway?"), L"Confirm",
                       MB_ICONQUESTION | MB_OKCANCEL) == IDOK;
@@ -314,7 +300,7 @@ bool CMainDlg::CanClose()
 
 void CMainDlg::SetStatus(const WString& strText)
 {
-    const CWindow status = Item(IDC_STATUS);
+    const CWindow status = GetDlgItem(IDC_STATUS);
     status.SetWindowText(strText);
     status.Invalidate();
     Trace("%s\n", WideToAnsi(strText).c_str());
@@ -330,7 +316,7 @@ void CMainDlg::ShowStoreFailure(const WString& strWhat, uint32_t dwError)
 
 void CMainDlg::ShowStatusNote(const WString& strText)
 {
-    const CWindow note = Item(IDC_STATUS_NOTE);
+    const CWindow note = GetDlgItem(IDC_STATUS_NOTE);
     note.SetWindowText(strText);
     note.Invalidate();
     if (!strText.empty())
@@ -342,18 +328,17 @@ void CMainDlg::ShowStatusNote(const WString& strText)
 void CMainDlg::EnableControls(bool bEnable)
 {
     for (int nId : kRequestButtons)
-        Item(nId).Invalidate();
-    Item(IDC_SEND).EnableWindow(bEnable);
-    Item(IDC_SAVE_IN_MEMORY).EnableWindow(bEnable);
-    Item(IDC_TEST_PORT).EnableWindow(bEnable);
-    Item(IDC_REFRESH).EnableWindow(bEnable && !IsNumberMode());
+        GetDlgItem(nId).Invalidate();
+    GetDlgItem(IDC_SEND).EnableWindow(bEnable);
+    GetDlgItem(IDC_SAVE_IN_MEMORY).EnableWindow(bEnable);
+    GetDlgItem(IDC_TEST_PORT).EnableWindow(bEnable);
+    GetDlgItem(IDC_REFRESH).EnableWindow(bEnable && !IsNumberMode());
 }
 
 // In the order of the enumeration, though the box sorts what is added.
-void CMainDlg::FillPortList()
+void CMainDlg::FillPortList(const std::vector<std::string>& aPorts)
 {
     const CComboBox box = PortBox();
-    const std::vector<std::string>& aPorts = m_SerialPort.m_aPorts;
     for (size_t i = 0; i < aPorts.size(); ++i)
         box.InsertString(static_cast<int>(i), AnsiToWide(aPorts[i]));
     // Exactly the port stored (in any case), lest "COM1" select COM12.
@@ -366,8 +351,8 @@ void CMainDlg::FillPortList()
 
 void CMainDlg::UpdateCharCount()
 {
-    const CWindow label = Item(IDC_CHAR_COUNT);
-    label.SetWindowText(FormatCharCount(CountChars(Item(IDC_MESSAGE).GetWindowText())));
+    const CWindow label = GetDlgItem(IDC_CHAR_COUNT);
+    label.SetWindowText(FormatCharCount(CountChars(GetDlgItem(IDC_MESSAGE).GetWindowText())));
     label.Invalidate();
     m_bSent = false;
 }
@@ -376,7 +361,7 @@ void CMainDlg::ShowError(const WString& strText, int nFocusItem)
 {
     MessageBox(strText, L"Error", MB_ICONERROR);
     if (nFocusItem)
-        Item(nFocusItem).SetFocus();
+        GetDlgItem(nFocusItem).SetFocus();
 }
 
 CComboBox CMainDlg::PortBox() const
@@ -407,7 +392,7 @@ void CMainDlg::OnSendOrSave(bool bSave)
     std::vector<CContact> recipients;
     if (!ParseRecipients(recipients))
         return;
-    const WString strText = Item(IDC_MESSAGE).GetWindowText();
+    const WString strText = GetDlgItem(IDC_MESSAGE).GetWindowText();
     std::string strError;
     if (!CheckText(strText, strError)) {
         ShowError(Sentence(strError), IDC_MESSAGE);
@@ -447,7 +432,7 @@ bool CMainDlg::ParseRecipients(std::vector<CContact>& recipients)
         recipients.push_back(*pContact);
         return true;
     }
-    const WString strField = Item(IDC_NUMBER).GetWindowText();
+    const WString strField = GetDlgItem(IDC_NUMBER).GetWindowText();
     if (strField.empty()) {
         ShowError(WSTR("Please enter the recipients' numbers"), IDC_NUMBER);
         return false;
@@ -508,7 +493,7 @@ void CMainDlg::FillContactList()
     const CComboBox box = ContactBox();
     box.ResetContent();
     for (size_t i = 0; i < m_lstContacts.size(); ++i)
-        box.SetItemData(box.AddString(m_lstContacts[i].GetDisplayText()), static_cast<LRESULT>(i));
+        box.SetItemData(box.AddString(m_lstContacts[i].GetDisplayName()), static_cast<LRESULT>(i));
     if (box.GetCount() == 0)
         return;
     if (box.SelectString(GetSettingsKey().Value("Contact").ReadString()) == CB_ERR)
@@ -523,7 +508,7 @@ void CMainDlg::FillContactList()
 void CMainDlg::ShowContactNumber()
 {
     if (const CContact* pContact = GetSelectedContact())
-        Item(IDC_NUMBER).SetWindowText(pContact->m_strNumber);
+        GetDlgItem(IDC_NUMBER).SetWindowText(pContact->m_strNumber);
 }
 
 void CMainDlg::SaveContacts()
@@ -547,9 +532,9 @@ void CMainDlg::FillNumberList()
 void CMainDlg::UpdateMode()
 {
     const bool bNumber = IsNumberMode();
-    Item(IDC_NUMBER).EnableWindow(bNumber);
-    Item(IDC_CONTACT).EnableWindow(!bNumber);
-    Item(IDC_REFRESH).EnableWindow(!bNumber && !m_bRequestRunning && HasPort());
+    GetDlgItem(IDC_NUMBER).EnableWindow(bNumber);
+    GetDlgItem(IDC_CONTACT).EnableWindow(!bNumber);
+    GetDlgItem(IDC_REFRESH).EnableWindow(!bNumber && !m_bRequestRunning && HasPort());
 }
 
 void CMainDlg::OnContactSelected()
@@ -667,9 +652,10 @@ void CMainDlg::OnRequestEnded()
         m_pInbox->OnRequestEnded();
 }
 
-WString CMainDlg::GetMessageText(const WString&)
+bool CMainDlg::GetMessageText(WString& strText)
 {
-    return Item(IDC_MESSAGE).GetWindowText();
+    strText = GetDlgItem(IDC_MESSAGE).GetWindowText();
+    return true;
 }
 
 // Numbers used in Number mode are offered again, the most recent last.

@@ -9,33 +9,27 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "online/CheckForUpdates.h"
 #include "serial/SerialCom.h"
 #include "serial/SerialPortAsync.h"
-#include "skinning/NumberComboBox.h"
-#include "skinning/SkinnedButton.h"
-#include "skinning/SkinnedComboBox.h"
-#include "skinning/SkinnedDialog.h"
-#include "skinning/SkinnedEdit.h"
-#include "skinning/SkinnedRadioButton.h"
-#include "skinning/StaticEx.h"
+#include "skinning/SkinnedDlg.h"
 #include "base/SettingsListKey.h"
 #include "ui/Contact.h"
 #include "ui/InboxDlg.h"
 #include "ui/InboxUpdate.h"
 #include "ui/PhoneRequest.h"
 #include "win/Controls.h"
-#include "win/Dialog.h"
 #include "win/MessageLoop.h"
 
 class CInboxDlg;
 
-class CMainDlg : public CDialog, public CMessageFilter, private CPhoneRequestHost, private CInboxHost {
+class CMainDlg : public CSkinnedDlg, public CMessageFilter, private CPhoneRequestHost, private CInboxHost {
 public:
     CMainDlg();
-    // The window goes first, and with it the serial worker (see WM_DESTROY).
+    // The window goes first, and with it the serial worker (see OnDestroy).
     ~CMainDlg() override;
 
     // When the user closed the window (GetTickCount64), or now when the
@@ -46,23 +40,22 @@ public:
     void StopUpdateCheck(ULONGLONG ullDeadline);
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
-    bool ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
 
 private:
-    enum {
-        TIMER_UPDATE_CHECK = 33,  // polls the update check once a second until it is over
-        TIMER_DIALOGUE = CPhoneRequest::TIMER_DIALOGUE,
-    };
+    static constexpr UINT_PTR TIMER_UPDATE_CHECK = 33;  // polls the update check once a second until it is over
+    static constexpr UINT_PTR TIMER_DIALOGUE = CPhoneRequest::TIMER_DIALOGUE;
 
     // The frame.
-    void OnInitDialog();
-    void AttachControls();
+    void OnInitDialog() override;
+    bool OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
+    void OnDestroy() override;
     void OnSerialNotify(WPARAM wParam, LPARAM lParam);
     void StopSerialWorker();
-    void OnTimer(UINT_PTR nId);
+    bool OnTimer(UINT_PTR nId) override;
     void StartUpdateCheck();
     void OnUpdateCheckTimer();
-    bool OnCommand(int nId, int nCode);
+    bool OnClicked(int nId) override;
+    bool OnCommand(int nId, int nCode) override;
     void OnCancelRequest();
     void Close(int nExitCode);
     bool CanClose();
@@ -70,7 +63,7 @@ private:
     void ShowStoreFailure(const WString& strWhat, uint32_t dwError);
     void ShowStatusNote(const WString& strText);
     void EnableControls(bool bEnable);
-    void FillPortList();
+    void FillPortList(const std::vector<std::string>& aPorts);
     void UpdateCharCount();
     CComboBox PortBox() const;
     CComboBox ContactBox() const;
@@ -106,7 +99,7 @@ private:
     void SetTimer(unsigned nId, uint32_t dwMilliseconds) override;
     void KillTimer(unsigned nId) override;
     void OnRequestEnded() override;
-    WString GetMessageText(const WString& strStarted) override;
+    bool GetMessageText(WString& strText) override;
     void OnMessageStarted(const CMsg& msg) override;
     void OnMessageDone(const CMsg& msg) override;
     void OnPhonebook(const std::vector<CContact>& phonebook) override;
@@ -120,7 +113,6 @@ private:
     bool IsRequestRunning() const override { return m_bRequestRunning; }
     const std::vector<CContact>& GetContacts() const override { return m_lstContacts; }
 
-    CSkinnedDialog m_skin{m_hWnd, SBI_MAIN};  // consulted first for every message
     std::vector<CContact> m_lstContacts;
     CSerialPortAsync m_SerialPort;
     CSerialCom m_SerialCom{&m_SerialPort};
@@ -132,17 +124,4 @@ private:
     CSettingsListKey m_reportsKey;                  // the "Reports" list
     std::unique_ptr<CInboxUpdate> m_pUpdate;        // of the request that reads the phone's memory
     CInboxDlg* m_pInbox = nullptr;                  // while the Inbox is open
-
-    // The controls, in the order they are attached.
-    CSkinnedComboBox m_cbPort{m_hWnd, SBI_MAIN};
-    CSkinnedComboBox m_cbContact{m_hWnd, SBI_MAIN};
-    CNumberComboBox m_cbNumber{m_hWnd, SBI_MAIN};
-    CStaticEx m_aStatics[8] = {{m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN},
-                               {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}};
-    CSkinnedButton m_aButtons[10] = {{m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN},
-                                     {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN},
-                                     {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}};
-    CSkinnedEdit m_edMessage{m_hWnd, SBI_MAIN};
-    CSkinnedRadioButton m_aRadios[3] = {{m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}, {m_hWnd, SBI_MAIN}};
-    CSkinnedButton m_btnInbox{m_hWnd, SBI_MAIN};
 };

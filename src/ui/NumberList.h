@@ -2,6 +2,7 @@
 // each once, the most recently used last, the newest kMaxNumbers kept.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -9,7 +10,7 @@
 
 class CNumberList {
 public:
-    enum { kMaxNumbers = 100 };
+    static constexpr size_t kMaxNumbers = 100;
 
     explicit CNumberList(CListKey& key) : m_list(key) {}
 

@@ -7,20 +7,20 @@
 namespace {
 
 // The reported trace of a request the phone refused, by request kind.
-const char* GetFailureTrace(int nRequest)
+const char* GetFailureTrace(CModem::ERequest eRequest)
 {
-    switch (nRequest) {
-    case CModem::REQ_PHONEBOOK: return "Failed to download phonebook\n";
-    case CModem::REQ_SAVE: return "Failed to save message\n";
-    case CModem::REQ_DEVICE_TEST: return "Failed to get model\n";
-    case CModem::REQ_READ_MESSAGES: return "Failed to read messages\n";
+    switch (eRequest) {
+    case CModem::ERequest::REQ_PHONEBOOK: return "Failed to download phonebook\n";
+    case CModem::ERequest::REQ_SAVE: return "Failed to save message\n";
+    case CModem::ERequest::REQ_DEVICE_TEST: return "Failed to get model\n";
+    case CModem::ERequest::REQ_READ_MESSAGES: return "Failed to read messages\n";
     default: return "Failed to send SMS\n";
     }
 }
 
 } // namespace
 
-CPhoneRequest::CPhoneRequest(CSerialQueue* pQueue, CPhoneRequestHost* pHost) : m_modem(pQueue, this), m_pHost(pHost)
+CPhoneRequest::CPhoneRequest(CPortOperations* pQueue, CPhoneRequestHost* pHost) : m_modem(pQueue, this), m_pHost(pHost)
 {
 }
 
@@ -88,7 +88,8 @@ bool CPhoneRequest::SendNext()
 {
     if (m_nNext >= m_recipients.size())
         return false;
-    const WString strText = m_pHost->GetMessageText(m_strText);
+    WString strText = m_strText;
+    m_pHost->GetMessageText(strText);
     std::string strError;
     if (!CheckText(strText, strError)) {
         m_nNext = m_recipients.size();
@@ -126,7 +127,7 @@ void CPhoneRequest::OnOperationComplete(std::unique_ptr<CSerialOp> pOp, std::uni
 {
     if (pError) {
         TRACE_REPORT("CSerialPortException: %s\n", WideToAnsi(pError->GetErrorText()).c_str());
-        const WString strReason = pError->GetReason(pOp && pOp->m_nKind == OP_OPEN, m_strPort);
+        const WString strReason = pError->GetReason(pOp && pOp->m_eKind == EOpKind::OP_OPEN, m_strPort);
         Status(WSTR("Error: ") + strReason);
         m_pHost->OnPortError(pError->m_dwError, strReason);
     }
@@ -201,11 +202,11 @@ void CPhoneRequest::OnRequestEnded()
 // send message: network out of order (+CMS ERROR: 38)".
 void CPhoneRequest::OnRequestFailed()
 {
-    const int nRequest = m_modem.GetRequest();
-    TRACE_REPORT("%s", GetFailureTrace(nRequest));
+    const CModem::ERequest eRequest = m_modem.GetRequest();
+    TRACE_REPORT("%s", GetFailureTrace(eRequest));
     const CSmsException& failure = m_modem.GetLastFailure();
     const WString strReason = AnsiToWide(DescribePhoneError(WideToAnsi(failure.m_strReceived)));
-    const WString strText = AnsiToWide(CModem::GetFailureText(nRequest));
+    const WString strText = AnsiToWide(CModem::GetFailureText(eRequest));
     Status(strReason.empty() ? strText : strText + WSTR(": ") + strReason);
     m_pHost->OnPhoneRefused(failure, strReason);
 }
@@ -275,7 +276,7 @@ void CPhoneRequest::OnReadingMessages()
 
 std::vector<unsigned> CPhoneRequest::OnMessagesListed(const std::vector<CListedPdu>& pdus)
 {
-    const bool bReportsOnly = m_bReportsOnly || m_modem.GetRequest() != CModem::REQ_READ_MESSAGES;
+    const bool bReportsOnly = m_bReportsOnly || m_modem.GetRequest() != CModem::ERequest::REQ_READ_MESSAGES;
     const CListingResult result = m_pHost->OnMessagesListed(pdus, bReportsOnly);
     m_nNewMessages += result.nNew;
     if (!result.strError.empty()) {

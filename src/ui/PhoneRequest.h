@@ -7,7 +7,7 @@
 //
 // No Win32 here: the surroundings (status line, timers, what a recipient's
 // message leaves behind) come through CPhoneRequestHost and the port through
-// CSerialQueue, so the whole request logic runs in the host tests too.
+// CPortOperations, so the whole request logic runs in the host tests too.
 #pragma once
 
 #include <cstdint>
@@ -19,7 +19,7 @@
 #include "phone/ModemSink.h"
 #include "serial/SerialOp.h"
 #include "serial/SerialPortException.h"
-#include "serial/SerialQueue.h"
+#include "serial/PortOperations.h"
 #include "sms/Msg.h"
 #include "ui/Contact.h"
 #include "ui/InboxUpdate.h"
@@ -37,10 +37,10 @@ public:
     // The port has been closed: the request is over, whatever its outcome.
     virtual void OnRequestEnded() = 0;
 
-    // The text for the recipient whose turn it is. The window reads its
-    // message box again for every recipient; by default the text the run
-    // started with.
-    virtual WString GetMessageText(const WString& strStarted) { return strStarted; }
+    // The text for the recipient whose turn it is, when the host has a newer
+    // one than the run started with: the window reads its message box again
+    // for every recipient. False keeps the text the run started with.
+    virtual bool GetMessageText(WString& /*strText*/) { return false; }
     // A recipient's message is handed to the phone.
     virtual void OnMessageStarted(const CMsg&) {}
     // A recipient's whole message has been sent (or stored in the phone).
@@ -78,10 +78,10 @@ class CPhoneRequest : private CModemSink {
 public:
     // The driver's one timer: the wait for an answer, or for offering a
     // refused part again.
-    enum { TIMER_DIALOGUE = 34 };
+    static constexpr unsigned TIMER_DIALOGUE = 34;
 
     // Neither is owned; both must outlive this object.
-    CPhoneRequest(CSerialQueue* pQueue, CPhoneRequestHost* pHost);
+    CPhoneRequest(CPortOperations* pQueue, CPhoneRequestHost* pHost);
 
     CPhoneRequest(const CPhoneRequest&) = delete;
     CPhoneRequest& operator=(const CPhoneRequest&) = delete;

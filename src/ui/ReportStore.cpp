@@ -43,7 +43,7 @@ bool ParsePart(const WString& strElement, CStoredPart& stored)
     const std::vector<WString> fields = Split(strElement);
     int64_t nRef = 0, nSent = 0, nState = 0, nStatus = 0;
     if (fields.size() < 7 || fields[0].empty() || !ParseInt(fields[2], 255, nRef) ||
-        !ParseInt(fields[3], INT64_C(1) << 40, nSent) || !ParseInt(fields[4], PART_FAILED, nState) ||
+        !ParseInt(fields[3], INT64_C(1) << 40, nSent) || !ParseInt(fields[4], static_cast<int64_t>(EPartDelivery::PART_FAILED), nState) ||
         !ParseInt(fields[5], 255, nStatus))
         return false;
     stored.strKey = fields[0];
@@ -60,7 +60,7 @@ WString FormatPart(const WString& strKey, const CSentPart& part)
 {
     const WString strTab(1, kSeparator);
     return strKey + strTab + part.strNumber + strTab + AnsiToWide(std::to_string(part.nRef)) + strTab +
-           AnsiToWide(std::to_string(part.nSentAt)) + strTab + AnsiToWide(std::to_string(part.state)) + strTab +
+           AnsiToWide(std::to_string(part.nSentAt)) + strTab + AnsiToWide(std::to_string(static_cast<int>(part.state))) + strTab +
            AnsiToWide(std::to_string(part.btStatus)) + strTab + AnsiToWide(part.discharge.Format());
 }
 
@@ -94,14 +94,14 @@ WString GetDeliveryKey(const WString& strNumber, const WString& strTime, const W
 WString DescribeDelivery(const CDeliverySummary& summary)
 {
     switch (summary.state) {
-    case DELIVERY_PENDING: return WSTR("Pending");
-    case DELIVERY_DELIVERED: {
+    case EMessageDelivery::DELIVERY_PENDING: return WSTR("Pending");
+    case EMessageDelivery::DELIVERY_DELIVERED: {
         std::string strTime = summary.time.Format();
         if (strTime.size() > 10 && strTime[10] == 'T')
             strTime[10] = ' ';
         return strTime.empty() ? WString(WSTR("Delivered")) : WSTR("Delivered ") + AnsiToWide(strTime);
     }
-    case DELIVERY_FAILED: return WSTR("Not delivered: ") + Utf8ToWide(summary.strReason);
+    case EMessageDelivery::DELIVERY_FAILED: return WSTR("Not delivered: ") + Utf8ToWide(summary.strReason);
     default: return WSTR("Sent");
     }
 }
@@ -134,7 +134,7 @@ std::map<WString, std::vector<CSentPart>> CReportStore::Read() const
 bool CReportStore::HasPending(int64_t nNow) const
 {
     for (const CStoredPart& stored : ParseParts(m_list.Read(kValue))) {
-        if (stored.part.state == PART_PENDING && nNow - stored.part.nSentAt <= kReportMaxAge)
+        if (stored.part.state == EPartDelivery::PART_PENDING && nNow - stored.part.nSentAt <= kReportMaxAge)
             return true;
     }
     return false;

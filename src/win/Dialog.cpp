@@ -59,6 +59,33 @@ void CDialog::CenterWindow(HWND hOver) const
     SetWindowPos(nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+bool CDialog::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult)
+{
+    switch (uMsg) {
+    case WM_INITDIALOG:
+        OnInitDialog();
+        lResult = TRUE;
+        return true;
+    case WM_COMMAND: {
+        const int nId = LOWORD(wParam);
+        const int nCode = HIWORD(wParam);
+        lResult = 0;
+        return (nCode == BN_CLICKED && OnClicked(nId)) || OnCommand(nId, nCode);
+    }
+    case WM_NOTIFY:
+        lResult = 0;
+        return OnNotify(*reinterpret_cast<NMHDR*>(lParam));
+    case WM_TIMER:
+        lResult = 0;
+        return OnTimer(wParam);
+    case WM_DESTROY:
+        OnDestroy();
+        return false;
+    default:
+        return OnMessage(uMsg, wParam, lParam, lResult);
+    }
+}
+
 INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     if (uMsg == WM_INITDIALOG) {

@@ -30,8 +30,7 @@ public:
     operator HWND() const { return m_hWnd; }
     bool IsWindow() const { return m_hWnd && ::IsWindow(m_hWnd); }
 
-    HWND GetDlgItem(int nId) const { return ::GetDlgItem(m_hWnd, nId); }
-    CWindow Item(int nId) const { return CWindow(::GetDlgItem(m_hWnd, nId)); }
+    CWindow GetDlgItem(int nId) const { return CWindow(::GetDlgItem(m_hWnd, nId)); }
     HWND GetParent() const { return ::GetParent(m_hWnd); }
     int GetDlgCtrlId() const { return ::GetDlgCtrlID(m_hWnd); }
 

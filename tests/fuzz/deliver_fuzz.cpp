@@ -31,9 +31,9 @@ bool IsUpperHex(const std::string& str)
 // A decoded text goes back into its encoding.
 void CheckText(const CDeliverSms& sms)
 {
-    if (sms.coding.alphabet == ALPHABET_8BIT) {
+    if (sms.coding.alphabet == EAlphabet::ALPHABET_8BIT) {
         Check(IsUpperHex(WideToUtf8(sms.strText)));
-    } else if (sms.coding.alphabet == ALPHABET_UCS2) {
+    } else if (sms.coding.alphabet == EAlphabet::ALPHABET_UCS2) {
         Check(sms.strText.size() <= 128);  // at most 255 octets of user data
     } else if (sms.strText.find(WChar('\f')) == WString::npos) {  // the page break is sent as '?'
         Check(GsmToText(TextToGsm(sms.strText)) == sms.strText);
@@ -59,8 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     // Every PDU is kept: once as a message, the second time as the duplicate it is.
     CInbox inbox;
-    Check(inbox.Add(sms) == CInbox::ADDED_NEW);
-    Check(inbox.Add(sms) == CInbox::ADDED_DUPLICATE);
+    Check(inbox.Add(sms) == CInbox::EAdded::ADDED_NEW);
+    Check(inbox.Add(sms) == CInbox::EAdded::ADDED_DUPLICATE);
     Check(inbox.GetMessages().size() == 1 && inbox.GetMessages()[0].parts.size() == 1);
     inbox.GetMessages()[0].GetText();
     if (!(data[0] & 2))

@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             continue;
         }
         const CInbox::EAdded added = inbox.Add(DecodeDeliverPdu(pdu.strHex));
-        (added == CInbox::ADDED_DUPLICATE ? nDuplicates : nAdded) += 1;
+        (added == CInbox::EAdded::ADDED_DUPLICATE ? nDuplicates : nAdded) += 1;
     }
     // Every PDU is a part of a message, or the duplicate of one.
     size_t nParts = 0;

@@ -35,7 +35,7 @@ void FuzzParsers(const std::string& strInput)
     for (size_t i = 0; i < strInput.size(); i += 7)
         reply.Feed(strInput.substr(i, 7), lines);
     for (const std::string& strLine : lines) {
-        Check(GetFinalResult(strLine) <= FINAL_ERROR);
+        Check(GetFinalResult(strLine) <= EFinalResult::FINAL_ERROR);
         Check(SkipLeftoverOk(strLine).size() <= strLine.size());
         unsigned nFirst = 0;
         unsigned nLast = 0;
@@ -85,7 +85,7 @@ void FuzzDriver(uint8_t btMode, const std::string& strInput)
         if (nEnd == std::string::npos)
             nEnd = strInput.size();
         const std::string strBurst = strInput.substr(nStart, nEnd - nStart).substr(0, CModem::kReadSize);
-        if (rig.modem.GetState() == CModem::ST_RETRY_WAIT && !rig.phone.IsReadPending())
+        if (rig.modem.GetState() == CModem::EState::ST_RETRY_WAIT && !rig.phone.IsReadPending())
             rig.modem.OnTimer();
         if (!rig.phone.Reply(strBurst))
             break;

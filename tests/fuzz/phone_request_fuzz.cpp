@@ -29,7 +29,7 @@ const int kMaxIdleFirings = 16;
 
 class CFuzzHost : public CPhoneRequestHost {
 public:
-    explicit CFuzzHost(const CFakeSerialQueue& queue) : m_queue(queue) {}
+    explicit CFuzzHost(const CFakePortOperations& queue) : m_queue(queue) {}
 
     void OnStatus(const WString&, bool) override {}
     void SetTimer(unsigned, uint32_t) override
@@ -74,7 +74,7 @@ public:
     size_t m_nDone = 0;
 
 private:
-    const CFakeSerialQueue& m_queue;
+    const CFakePortOperations& m_queue;
     bool m_bStarted = false;
     bool m_bLastByBurst = false;
     size_t m_nWritesAtStart = 0;
@@ -82,7 +82,7 @@ private:
 };
 
 struct CRig {
-    CFakeSerialQueue queue;
+    CFakePortOperations queue;
     CFuzzHost host{queue};
     CPhoneRequest request{&queue, &host};
     CPhoneLink phone{queue, [this](std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError) {

@@ -48,9 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         CSentPart& part = parts[static_cast<size_t>(nFound)];
         Check(report.bDecoded && part.nRef == report.nMr);
         Check(ApplyReport(part, report) == IsFinalStatus(report.btStatus));
-        Check(FindReportedPart(parts, report, nNow) != nFound || part.state == PART_PENDING);
+        Check(FindReportedPart(parts, report, nNow) != nFound || part.state == EPartDelivery::PART_PENDING);
     }
     const CDeliverySummary summary = SummarizeDelivery(parts);
-    Check(summary.state != DELIVERY_NOT_REQUESTED);
+    Check(summary.state != EMessageDelivery::DELIVERY_NOT_REQUESTED);
     return 0;
 }

@@ -56,13 +56,13 @@ TEST(SimDeliver, MessagesReadBackByTheProgramsDecoder)
         EAlphabet alphabet;
     } cases[] = {
         {Spec("+4917012345", "Price 5\xE2\x82\xAC [a] ~|^\\ @\xC2\xA3$ \xC3\xA8 \xCE\xA9\n\f", "gsm7"), 1, nullptr,
-         ALPHABET_GSM7},
-        {Spec("0123456789", "", "gsm7", "2024-02-29T23:59:59-05:30"), 1, nullptr, ALPHABET_GSM7},
-        {Spec("Zandu", "Code 1234", "gsm7"), 1, nullptr, ALPHABET_GSM7},
-        {Spec("+4917012345", Repeat("\xD0\xB6" + strEmoji, 60), "ucs2"), 3, nullptr, ALPHABET_UCS2},
-        {Spec("+4917012345", Repeat("x", 153) + "[" + Repeat("y", 10), "gsm7"), 2, nullptr, ALPHABET_GSM7},
-        {sixteen, 3, nullptr, ALPHABET_GSM7},
-        {Spec("+4917012345", std::string("\x00\x01\xFF", 3), "8bit"), 1, "0001FF", ALPHABET_8BIT},
+         EAlphabet::ALPHABET_GSM7},
+        {Spec("0123456789", "", "gsm7", "2024-02-29T23:59:59-05:30"), 1, nullptr, EAlphabet::ALPHABET_GSM7},
+        {Spec("Zandu", "Code 1234", "gsm7"), 1, nullptr, EAlphabet::ALPHABET_GSM7},
+        {Spec("+4917012345", Repeat("\xD0\xB6" + strEmoji, 60), "ucs2"), 3, nullptr, EAlphabet::ALPHABET_UCS2},
+        {Spec("+4917012345", Repeat("x", 153) + "[" + Repeat("y", 10), "gsm7"), 2, nullptr, EAlphabet::ALPHABET_GSM7},
+        {sixteen, 3, nullptr, EAlphabet::ALPHABET_GSM7},
+        {Spec("+4917012345", std::string("\x00\x01\xFF", 3), "8bit"), 1, "0001FF", EAlphabet::ALPHABET_8BIT},
     };
     for (const auto& c : cases) {
         const std::vector<CReceivedMsg> messages = ReadBack(c.spec, c.nParts);

@@ -59,7 +59,8 @@ TEST(SimOptions, BadCommandLines)
              {"--frobnicate"}, {"--link"}, {"--baud", "fast"}, {"--error", ""}, {"--error", ":5"},
              {"--error", "AT@0"}, {"--error", "AT:x"}, {"--hangup-after", "0"}, {"--silent-after", "-1"},
              {"--unsolicited", "RING"}, {"--unsolicited", "=RING"}, {"--unsolicited", "AT="},
-             {"--unsolicited", "AT@0=RING"}, {"--babble", "loud"}, {"--pdu-delay", "soon"}}) {
+             {"--unsolicited", "AT@0=RING"}, {"--babble", "loud"}, {"--pdu-delay", "soon"},
+             {"--random-quirks", "0"}, {"--noise", "much"}}) {
         CSimOptions options;
         std::string strError;
         EXPECT_FALSE(ParseSimOptions(args, options, strError)) << args[0];

@@ -237,6 +237,41 @@ TEST_F(CPhoneTest, HangupInTheMiddleOfAMessage)
     EXPECT_TRUE(Send("F50000AA02C834\x1A").empty());
 }
 
+TEST_F(CPhoneTest, RandomQuirksAreRepeatableAndAPduRefusedOrUnansweredIsNotTaken)
+{
+    m_options.bEcho = false;
+    m_options.nQuirkSeed = 7;
+    std::string strLog[2];
+    for (std::string& strRun : strLog) {
+        Make();
+        for (int i = 0; i < 400; ++i)
+            for (const std::string& s : Of(Send("AT\rATE0\rAT+CMGS=13\r0011F105812143F50000AA02C834\x1A"), CSimAction::LOG))
+                strRun += s + "\n";
+    }
+    EXPECT_EQ(strLog[0], strLog[1]);
+    for (const char* pszKind : {"split-echo", "late-ok", "echo-on", "unsolicited", "transient", "permanent", "silent"})
+        EXPECT_NE(strLog[0].find(pszKind), std::string::npos) << pszKind;
+    // Every PDU is either taken (a reference given) or answered with an error or nothing, never both.
+    size_t nPdus = 0;
+    for (size_t nAt = strLog[0].find("\"event\":\"pdu\""); nAt != std::string::npos;
+         nAt = strLog[0].find("\"event\":\"pdu\"", nAt + 1), ++nPdus) {
+        const std::string strLine = strLog[0].substr(nAt, strLog[0].find('\n', nAt) - nAt);
+        EXPECT_NE(strLine.find("\"mr\":") == std::string::npos, strLine.find("\"reply\":") == std::string::npos) << strLine;
+    }
+    EXPECT_EQ(nPdus, 400u);
+}
+
+TEST_F(CPhoneTest, NoiseBeforeTheFirstAnswerOnly)
+{
+    m_options.bEcho = false;
+    m_options.nNoiseBytes = 100000;
+    const Bursts bursts = BurstsOf("AT\r");
+    ASSERT_EQ(bursts.size(), 2u);
+    EXPECT_EQ(bursts[0].first.size(), 100000u);
+    EXPECT_EQ(bursts[1].first, "\r\nOK\r\n");
+    EXPECT_EQ(Reply("AT\r"), "\r\nOK\r\n");
+}
+
 TEST_F(CPhoneTest, PhoneBookSelectionAndSize)
 {
     m_options.bEcho = false;

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <deque>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <utility>
@@ -15,9 +16,21 @@
 
 #include "phone/Modem.h"
 #include "phone/ModemSink.h"
-#include "serial/SerialQueue.h"
+#include "serial/PortOperations.h"
 
-class CFakeSerialQueue : public CSerialQueue {
+// What the driver writes before a request's own commands, one write a line:
+// the handshake, then the lines given (the request's first command and
+// what follows it). kSendStart is the same as one text, up to a message's
+// first part: the handshake and the switch to PDU mode.
+inline std::vector<std::string> HandshakeWrites(std::initializer_list<std::string> then = {})
+{
+    std::vector<std::string> writes = {"AT\r\n", "ATE0\r\n"};
+    writes.insert(writes.end(), then);
+    return writes;
+}
+const char kSendStart[] = "AT\r\nATE0\r\nAT+CMGF=0\r\n";
+
+class CFakePortOperations : public CPortOperations {
 public:
     void Enqueue(std::unique_ptr<CSerialOp> pOp) override
     {
@@ -32,11 +45,11 @@ public:
 
     static std::string Describe(const CSerialOp& op)
     {
-        switch (op.m_nKind) {
-        case OP_READ: return "read " + std::to_string(op.dwSizeBuf);
-        case OP_WRITE: return "write " + std::string(reinterpret_cast<const char*>(op.pbtBuf.get()), op.dwSizeBuf);
-        case OP_OPEN: return "open " + op.GetText();
-        case OP_CLOSE: return "close";
+        switch (op.m_eKind) {
+        case EOpKind::OP_READ: return "read " + std::to_string(op.dwSizeBuf);
+        case EOpKind::OP_WRITE: return "write " + std::string(reinterpret_cast<const char*>(op.pbtBuf.get()), op.dwSizeBuf);
+        case EOpKind::OP_OPEN: return "open " + op.GetText();
+        case EOpKind::OP_CLOSE: return "close";
         default: return "enum";
         }
     }
@@ -146,7 +159,7 @@ class CPhoneLink {
 public:
     typedef std::function<void(std::unique_ptr<CSerialOp>, std::unique_ptr<CSerialPortException>)> FnAnnounce;
 
-    CPhoneLink(CFakeSerialQueue& queue, CModem& modem)
+    CPhoneLink(CFakePortOperations& queue, CModem& modem)
         : m_queue(queue),
           m_announce([&modem](std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError) {
               modem.OnOperationComplete(std::move(pOp), std::move(pError));
@@ -154,15 +167,15 @@ public:
     {
     }
     // For an owner that sees every announcement before its driver does.
-    CPhoneLink(CFakeSerialQueue& queue, FnAnnounce announce) : m_queue(queue), m_announce(std::move(announce)) {}
+    CPhoneLink(CFakePortOperations& queue, FnAnnounce announce) : m_queue(queue), m_announce(std::move(announce)) {}
 
     // Performs queued operations up to the next read, which stays queued for
     // Reply: opens and closes succeed, written bytes reach the phone.
     void Run()
     {
-        while (!m_queue.m_queue.empty() && m_queue.m_queue.front()->m_nKind != OP_READ) {
+        while (!m_queue.m_queue.empty() && m_queue.m_queue.front()->m_eKind != EOpKind::OP_READ) {
             std::unique_ptr<CSerialOp> op = Take();
-            if (op->m_nKind == OP_WRITE) {
+            if (op->m_eKind == EOpKind::OP_WRITE) {
                 m_writes.emplace_back(reinterpret_cast<const char*>(op->pbtBuf.get()), op->dwSizeBuf);
                 m_strWritten += m_writes.back();
             }
@@ -252,14 +265,14 @@ private:
         return op;
     }
 
-    CFakeSerialQueue& m_queue;
+    CFakePortOperations& m_queue;
     FnAnnounce m_announce;
 };
 
 // The three together, with a phone that is handed a request and the
 // handshake answered.
 struct CModemRig {
-    CFakeSerialQueue queue;
+    CFakePortOperations queue;
     CRecordingSink sink;
     CModem modem{&queue, &sink};
     CPhoneLink phone{queue, modem};

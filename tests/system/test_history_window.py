@@ -6,7 +6,7 @@ import time
 import unittest
 
 import zandu
-from zandu import BUILD, Program, SavedSettings, winprobe
+from zandu import BUILD, Program, winprobe
 
 HISTORY_BUTTON = 57665
 LIST, TEXT, OK, RECIPIENT, TIME = 1022, 1023, 1025, 1028, 1029
@@ -51,8 +51,7 @@ def poll(read, expected, timeout=10):
 @unittest.skipUnless(BUILD == "windows", "the window runs under Wine")
 class HistoryWindow(unittest.TestCase):
     def setUp(self):
-        self.settings = SavedSettings().__enter__()
-        self.addCleanup(self.settings.__exit__)
+        zandu.keep_settings(self)
 
     def open(self, program):
         """Clicks History... from one winprobe process: (hwnd, milliseconds from

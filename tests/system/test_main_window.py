@@ -7,7 +7,7 @@ import unittest
 
 import zandu
 from screen import click, press, window_rect
-from zandu import BUILD, NoPorts, Phone, Program, SavedSettings, port_link, remove_link
+from zandu import BUILD, NoPorts, Phone, Program, port_link, remove_link
 
 IDOK, IDCANCEL = 1, 2
 PORT_BOX, MESSAGE, COUNTER, CLOSE, CANCEL = 1004, 1002, 1003, 1027, 1012
@@ -33,8 +33,7 @@ COUNTER_CASES = [
 @unittest.skipUnless(BUILD == "windows", "the window runs under Wine")
 class MainWindow(unittest.TestCase):
     def setUp(self):
-        self.settings = SavedSettings().__enter__()
-        self.addCleanup(self.settings.__exit__)
+        zandu.keep_settings(self)
 
     def test_start_counter_and_closing(self):
         zandu.settings_set_string("Port", "COM5")

@@ -12,7 +12,7 @@ import unittest
 import zandu
 from screen import (Compositor, Screenshot, blend, drag, move_mouse, near, press, read_bmp, rgb, click,
                     wait_until, window_rect)
-from zandu import BUILD, PROGRAM, NoPorts, SavedSettings, start_program, winprobe
+from zandu import BUILD, PROGRAM, NoPorts, start_program, winprobe
 
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 
@@ -42,8 +42,7 @@ class SkinWindow(unittest.TestCase):
         self.exe_name = "ZanduSkin%d.exe" % os.getpid()
         shutil.copy(PROGRAM, os.path.join(self.folder, self.exe_name))
         os.mkdir(os.path.join(self.folder, "skin"))
-        settings = SavedSettings().__enter__()
-        self.addCleanup(settings.__exit__)
+        zandu.keep_settings(self)
         zandu.settings_delete_value("Contacts")
         zandu.settings_set_string("Port", "COM5")
         zandu.settings_set_list("Numbers", [" 12345", " 4711", " 98765"])

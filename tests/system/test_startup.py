@@ -1,6 +1,7 @@
 """Start-up and shutdown of ZanduSMS.exe under Wine: the skin failure box,
 the exit codes, and the main window that appears only when start-up succeeds."""
 import os
+import random
 import shutil
 import struct
 import subprocess
@@ -74,6 +75,8 @@ class StartUp(unittest.TestCase):
             ("history.bmp missing", "history.bmp", None),
             ("zandu.bmp cut to 200 bytes", "zandu.bmp", lambda data: data[:200]),  # headers without pixels
             ("zandu.bmp of 5000 x 10", "zandu.bmp", lambda data: bmp24(5000, 10)),  # wider than a skin may be
+            ("zandu.bmp of random bytes", "zandu.bmp", lambda data: random.Random(3).randbytes(len(data))),
+            ("history.bmp without its pixels' end", "history.bmp", lambda data: data[:len(data) // 2]),
         ]
         for case, name, spoil in cases:
             with self.subTest(case=case):
@@ -102,6 +105,15 @@ class StartUp(unittest.TestCase):
                     self.tearDownProcess()
                     with open(path, "wb") as f:
                         f.write(original)
+
+    def test_a_colors_ini_of_random_bytes_gives_the_default_look(self):
+        with open(os.path.join(self.folder, "skin", "colors.ini"), "wb") as f:
+            f.write(random.Random(4).randbytes(4096))
+        self.proc = start_program(self.exe)
+        window = self.wait_window("Zandu SMS", "#32770")
+        self.assertTrue([w for w in self.main_windows() if w[1]], "the main window is not visible")
+        self.assertEqual(winprobe("close", window)[0], 0)
+        self.assertEqual(self.proc.wait(timeout=30), 2)
 
     def test_escape_ends_the_program_with_2(self):
         self.proc = start_program(self.exe)

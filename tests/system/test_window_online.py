@@ -15,7 +15,7 @@ import time
 import unittest
 
 import zandu
-from zandu import BUILD, VERSION, Phone, Program, RefServer, SavedSettings, port_link, winprobe
+from zandu import BUILD, VERSION, Phone, Program, RefServer, port_link, winprobe
 
 IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
 ABOUT, FEEDBACK, SEND, NUMBER_BOX, MESSAGE = 1021, 1022, 1006, 1014, 1002
@@ -75,8 +75,7 @@ def dword(name):
 @unittest.skipUnless(BUILD == "windows", "the window runs under Wine")
 class WindowOnline(unittest.TestCase):
     def setUp(self):
-        self.settings = SavedSettings().__enter__()
-        self.addCleanup(self.settings.__exit__)
+        zandu.keep_settings(self)
         self.browsers = zandu.settings_export(BROWSERS_KEY)
         self.addCleanup(zandu.settings_restore, self.browsers, BROWSERS_KEY)
         self.server = RefServer(max_request_line=8190)  # a usual limit of web servers

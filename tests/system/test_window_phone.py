@@ -10,7 +10,7 @@ import time
 import unittest
 
 import zandu
-from zandu import BUILD, Phone, Program, SavedSettings, decode_submit, port_link, settings_list
+from zandu import BUILD, Phone, Program, decode_submit, port_link, settings_list
 
 MESSAGE, NUMBER_BOX, CONTACT_BOX = 1002, 1014, 1007
 SEND, REFRESH, CANCEL, CLOSE = 1006, 1010, 1012, 1027
@@ -30,11 +30,7 @@ def wait_for(test, timeout=30):
 @unittest.skipUnless(BUILD == "windows", "the window runs under Wine")
 class PhoneDialogue(unittest.TestCase):
     def setUp(self):
-        self.settings = SavedSettings().__enter__()
-        self.addCleanup(self.settings.__exit__)
-        for name in ("Numbers", "NewHistory", "Contacts", "Contact"):
-            zandu.settings_delete_value(name)
-        zandu.settings_set_string("Port", "COM5")
+        zandu.fresh_window_settings(self)
         self.tmp = tempfile.TemporaryDirectory()
         self.addCleanup(self.tmp.cleanup)
         self.book = os.path.join(self.tmp.name, "book.txt")
@@ -124,7 +120,7 @@ class PhoneDialogue(unittest.TestCase):
         # Number mode chosen and a number typed while the phone book comes:
         # the box keeps it, and Send goes there.
         program.click(RADIO_CONTACT)
-        with self.phone("--late-ok", "--gap", "300") as phone:
+        with self.phone("--late-ok", "--gap", "1000") as phone:  # long enough for a loaded machine
             before = len(program.status_trail())
             program.click(REFRESH)
             program.click(RADIO_NUMBER)

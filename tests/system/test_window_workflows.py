@@ -9,7 +9,7 @@ import time
 import unittest
 
 import zandu
-from zandu import BUILD, Phone, Program, SavedSettings, decode_submit, port_link, settings_list
+from zandu import BUILD, Phone, Program, decode_submit, port_link, settings_list
 
 MESSAGE, NUMBER_BOX, CONTACT_BOX, PORT_BOX, COUNTER, STATUS, STATUS_NOTE = 1002, 1014, 1007, 1004, 1003, 1011, 1020
 SEND, SAVE, REFRESH, TEST_PORT, CANCEL = 1006, 1013, 1010, 1015, 1012
@@ -27,11 +27,7 @@ def texts(pdus):
 @unittest.skipUnless(BUILD == "windows", "the window runs under Wine")
 class Workflows(unittest.TestCase):
     def setUp(self):
-        self.settings = SavedSettings().__enter__()
-        self.addCleanup(self.settings.__exit__)
-        for name in ("Numbers", "NewHistory", "Contacts", "Contact"):
-            zandu.settings_delete_value(name)
-        zandu.settings_set_string("Port", "COM5")
+        zandu.fresh_window_settings(self)
         self.tmp = tempfile.TemporaryDirectory()
         self.addCleanup(self.tmp.cleanup)
 

@@ -573,6 +573,20 @@ class SavedSettings:
         settings_restore(self.saved)
 
 
+def keep_settings(test):
+    """The settings key is put back as it is now when the test ends."""
+    test.addCleanup(SavedSettings().__enter__().__exit__)
+
+
+def fresh_window_settings(test):
+    """For a test of the window with a phone on COM5: the settings are kept,
+    and the numbers, history and contacts start empty."""
+    keep_settings(test)
+    for name in ("Numbers", "NewHistory", "Contacts", "Contact"):
+        settings_delete_value(name)
+    settings_set_string("Port", "COM5")
+
+
 SPOOLER_PORTS_KEY = r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\Ports"
 SERIALCOMM_KEY = r"HKLM\HARDWARE\DEVICEMAP\SERIALCOMM"
 

@@ -40,7 +40,7 @@ public:
 };
 
 struct Console : ::testing::Test {
-    CFakeSerialQueue queue;
+    CFakePortOperations queue;
     CFakeHost host;
     CConsoleRequest request{&queue, &host, WSTR("COM5"), 120000};
     CPhoneLink phone{queue, [this](std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError) {

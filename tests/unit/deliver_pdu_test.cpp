@@ -30,19 +30,19 @@ const CSingle kSingles[] = {
     {"gsm7_extension",
      "0791947101670000000A9194711032540000425071413090002950797A5CD6816A9B3268C30B6F7CA00D4ABC498136BD0D7043D9BC40"
      "8080600022144015",
-     "+4917012345", "Price: 5\xE2\x82\xAC [a] {b} ~|^\\ @\xC2\xA3$\xC2\xA5 \xC3\xA8\xC3\xA9 \xCE\xA9", ALPHABET_GSM7, -1},
+     "+4917012345", "Price: 5\xE2\x82\xAC [a] {b} ~|^\\ @\xC2\xA3$\xC2\xA5 \xC3\xA8\xC3\xA9 \xCE\xA9", EAlphabet::ALPHABET_GSM7, -1},
     {"ucs2_emoji",
      "0791947101670000000A91947110325400084250714130900022041F044004380432043504420020D83DDE000020043C04380440002"
      "0D83CDF890021",
      "+4917012345",
      "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xF0\x9F\x98\x80 \xD0\xBC\xD0\xB8\xD1\x80 \xF0\x9F\x8E\x89!",
-     ALPHABET_UCS2, -1},
+     EAlphabet::ALPHABET_UCS2, -1},
     {"national_sender", "0791947101670000000A81103254769800004250714130900002C834", "0123456789", "Hi",
-     ALPHABET_GSM7, -1},
+     EAlphabet::ALPHABET_GSM7, -1},
     {"alphanumeric_sender", "0791947101670000000AD0DAB09B5C0700004250714130900009C337B90C8AC96634", "Zandu",
-     "Code 1234", ALPHABET_GSM7, -1},
+     "Code 1234", EAlphabet::ALPHABET_GSM7, -1},
     {"eight_bit", "0791947101670000000A91947110325400F542507141309000040001FFFE", "+4917012345", "0001FFFE",
-     ALPHABET_8BIT, 1},
+     EAlphabet::ALPHABET_8BIT, 1},
 };
 
 TEST(DeliverPdu, SingleMessagesOfAnIndependentEncoder)
@@ -272,9 +272,9 @@ TEST(DeliverPdu, WhatCannotBeDecodedIsKeptWithANote)
         EXPECT_EQ(sms.strHex.size(), strHex.size()) << strHex;
         // Kept, never dropped: the inbox holds it as its PDU.
         CInbox inbox;
-        EXPECT_EQ(inbox.Add(sms), CInbox::ADDED_NEW);
+        EXPECT_EQ(inbox.Add(sms), CInbox::EAdded::ADDED_NEW);
         EXPECT_EQ(U8(inbox.GetMessages()[0].GetText()), sms.strHex);
-        EXPECT_EQ(inbox.Add(sms), CInbox::ADDED_DUPLICATE);
+        EXPECT_EQ(inbox.Add(sms), CInbox::EAdded::ADDED_DUPLICATE);
     }
 }
 
@@ -286,12 +286,12 @@ TEST(DeliverPdu, DataCodingSchemes)
         int nClass;
         bool bNote;
     } const cases[] = {
-        {0x00, ALPHABET_GSM7, -1, false}, {0x04, ALPHABET_8BIT, -1, false}, {0x08, ALPHABET_UCS2, -1, false},
-        {0x10, ALPHABET_GSM7, 0, true},   {0x11, ALPHABET_GSM7, 1, false},  {0x1A, ALPHABET_UCS2, 2, false},
-        {0x15, ALPHABET_8BIT, 1, false},  {0x48, ALPHABET_UCS2, -1, false}, {0x0C, ALPHABET_GSM7, -1, true},
-        {0x20, ALPHABET_8BIT, -1, true},  {0x80, ALPHABET_GSM7, -1, true},  {0xB4, ALPHABET_GSM7, -1, true},
-        {0xC8, ALPHABET_GSM7, -1, true},  {0xD0, ALPHABET_GSM7, -1, true},  {0xE0, ALPHABET_UCS2, -1, true},
-        {0xF0, ALPHABET_GSM7, 0, true},   {0xF2, ALPHABET_GSM7, 2, false},  {0xF5, ALPHABET_8BIT, 1, false},
+        {0x00, EAlphabet::ALPHABET_GSM7, -1, false}, {0x04, EAlphabet::ALPHABET_8BIT, -1, false}, {0x08, EAlphabet::ALPHABET_UCS2, -1, false},
+        {0x10, EAlphabet::ALPHABET_GSM7, 0, true},   {0x11, EAlphabet::ALPHABET_GSM7, 1, false},  {0x1A, EAlphabet::ALPHABET_UCS2, 2, false},
+        {0x15, EAlphabet::ALPHABET_8BIT, 1, false},  {0x48, EAlphabet::ALPHABET_UCS2, -1, false}, {0x0C, EAlphabet::ALPHABET_GSM7, -1, true},
+        {0x20, EAlphabet::ALPHABET_8BIT, -1, true},  {0x80, EAlphabet::ALPHABET_GSM7, -1, true},  {0xB4, EAlphabet::ALPHABET_GSM7, -1, true},
+        {0xC8, EAlphabet::ALPHABET_GSM7, -1, true},  {0xD0, EAlphabet::ALPHABET_GSM7, -1, true},  {0xE0, EAlphabet::ALPHABET_UCS2, -1, true},
+        {0xF0, EAlphabet::ALPHABET_GSM7, 0, true},   {0xF2, EAlphabet::ALPHABET_GSM7, 2, false},  {0xF5, EAlphabet::ALPHABET_8BIT, 1, false},
     };
     for (const auto& c : cases) {
         const CDataCoding coding = ReadDataCoding(c.btDcs);

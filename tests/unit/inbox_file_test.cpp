@@ -94,17 +94,17 @@ TEST(InboxFile, WhatIsStoredReadsBackAndIsStoredOnce)
 
     CInbox inbox;
     const CInboxLoad load = LoadInbox(strPath, inbox);
-    ASSERT_EQ(load.result, INBOX_LOADED) << load.strReport;
+    ASSERT_EQ(load.result, EInboxLoad::INBOX_LOADED) << load.strReport;
     EXPECT_EQ(FormatInbox(inbox), ReadFile(folder / "inbox.json"));
     const std::vector<CReceivedMsg>& messages = inbox.GetMessages();
     ASSERT_EQ(messages.size(), 5u);
     EXPECT_EQ(WideToUtf8(messages[0].GetText()),
               "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xF0\x9F\x98\x80 \xD0\xBC\xD0\xB8\xD1\x80 "
               "\xF0\x9F\x8E\x89!");
-    EXPECT_EQ(messages[0].alphabet, ALPHABET_UCS2);
+    EXPECT_EQ(messages[0].alphabet, EAlphabet::ALPHABET_UCS2);
     EXPECT_EQ(messages[0].time.Format(), "2024-05-17T14:03:09+00:00");
     EXPECT_EQ(WideToUtf8(messages[1].strSender), "Zandu");
-    EXPECT_EQ(messages[2].alphabet, ALPHABET_8BIT);
+    EXPECT_EQ(messages[2].alphabet, EAlphabet::ALPHABET_8BIT);
     EXPECT_FALSE(messages[3].bDecoded);
     EXPECT_EQ(messages[3].parts[0].strPdu, kOthers[3]);
     EXPECT_FALSE(messages[3].strNote.empty());
@@ -113,9 +113,9 @@ TEST(InboxFile, WhatIsStoredReadsBackAndIsStoredOnce)
 
     // The phone lists everything again, now with the part that was missing.
     for (const char* psz : kOthers)
-        EXPECT_EQ(inbox.Add(DecodeDeliverPdu(psz)), CInbox::ADDED_DUPLICATE);
-    EXPECT_EQ(inbox.Add(DecodeDeliverPdu(kPart1)), CInbox::ADDED_DUPLICATE);
-    EXPECT_EQ(inbox.Add(DecodeDeliverPdu(kPart2)), CInbox::ADDED_JOINED);
+        EXPECT_EQ(inbox.Add(DecodeDeliverPdu(psz)), CInbox::EAdded::ADDED_DUPLICATE);
+    EXPECT_EQ(inbox.Add(DecodeDeliverPdu(kPart1)), CInbox::EAdded::ADDED_DUPLICATE);
+    EXPECT_EQ(inbox.Add(DecodeDeliverPdu(kPart2)), CInbox::EAdded::ADDED_JOINED);
     EXPECT_EQ(FormatInbox(inbox), FormatInbox(Listed(true)));
     EXPECT_TRUE(inbox.GetMessages()[4].IsComplete());
 }
@@ -152,7 +152,7 @@ TEST(InboxFile, ADamagedFileIsKeptAsideAndReported)
         CInbox inbox;
         inbox.Add(DecodeDeliverPdu(kPart1));
         const CInboxLoad load = LoadInbox(strPath, inbox);
-        EXPECT_EQ(load.result, INBOX_DAMAGED) << str;
+        EXPECT_EQ(load.result, EInboxLoad::INBOX_DAMAGED) << str;
         EXPECT_TRUE(inbox.GetMessages().empty());
         EXPECT_EQ(load.strKeptAs, strPath + WSTR(".damaged"));
         EXPECT_EQ(ReadFile(folder / "inbox.json.damaged"), str);
@@ -161,7 +161,7 @@ TEST(InboxFile, ADamagedFileIsKeptAsideAndReported)
 
         // A second damaged file does not replace the first.
         WriteFile(folder / "inbox.json", str + " ");
-        EXPECT_EQ(LoadInbox(strPath, inbox).result, INBOX_DAMAGED);
+        EXPECT_EQ(LoadInbox(strPath, inbox).result, EInboxLoad::INBOX_DAMAGED);
         EXPECT_EQ(ReadFile(folder / "inbox.json.damaged"), str);
         EXPECT_EQ(ReadFile(folder / "inbox.json.damaged2"), str + " ");
     }
@@ -173,13 +173,13 @@ TEST(InboxFile, NoFileAndFilesThatCannotBeReadOrWritten)
     CInbox inbox;
     inbox.Add(DecodeDeliverPdu(kPart1));
     CInboxLoad load = LoadInbox(PathText(folder / "inbox.json"), inbox);
-    EXPECT_EQ(load.result, INBOX_LOADED);
+    EXPECT_EQ(load.result, EInboxLoad::INBOX_LOADED);
     EXPECT_TRUE(inbox.GetMessages().empty());
 
     // A folder where the file should be: it is neither read nor moved, nor written over.
     fs::create_directory(folder / "taken.json");
     load = LoadInbox(PathText(folder / "taken.json"), inbox);
-    EXPECT_EQ(load.result, INBOX_FAILED);
+    EXPECT_EQ(load.result, EInboxLoad::INBOX_FAILED);
     EXPECT_FALSE(load.strReport.empty());
     EXPECT_TRUE(fs::is_directory(folder / "taken.json"));
     std::string strError;

@@ -191,7 +191,7 @@ TEST(NumberList, EachNumberOnceTheHundredMostRecentlyUsed)
 {
     CFakeListKey key;
     CNumberList numbers(key);
-    for (int n = 0; n < CNumberList::kMaxNumbers + 5; ++n)
+    for (size_t n = 0; n < CNumberList::kMaxNumbers + 5; ++n)
         ASSERT_EQ(numbers.Add(Utf8ToWide(std::to_string(n))), kErrorSuccess);
     EXPECT_EQ(numbers.Add(WSTR("50")), kErrorSuccess);
     const Strings aNumbers = Utf8(numbers.Read());

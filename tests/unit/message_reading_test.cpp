@@ -66,7 +66,7 @@ public:
 struct Reading : ::testing::Test {
     fs::path folder = fs::temp_directory_path() / ("zandu-reading-" + std::to_string(std::rand()));
     CFakeListKey key;
-    CFakeSerialQueue queue;
+    CFakePortOperations queue;
     CReadingHost host{folder / "inbox.json", key};
     CPhoneRequest request{&queue, &host};
     CPhoneLink phone{queue, [this](std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError) {
@@ -191,7 +191,7 @@ TEST_F(Reading, AReportThePhonePassesOnWhileThePortIsOpenIsTaken)
     CReportStore(key).Add(WSTR("k"), {part});
     replies["AT+CMGF=0"] = "\r\n+CDS: 24\r\n" + std::string(kReport7) + "\r\n\r\nOK\r\n";
     SendTo("0123456789");
-    EXPECT_EQ(CReportStore(key).Read()[WSTR("k")][0].state, PART_DELIVERED);
+    EXPECT_EQ(CReportStore(key).Read()[WSTR("k")][0].state, EPartDelivery::PART_DELIVERED);
     EXPECT_EQ(Commands().size(), 5u);
 }
 

@@ -39,8 +39,8 @@ TEST_F(Handshake, AtTableAcceptedRows)
         CModemRig r;
         r.modem.RequestSend(&msg, WSTR("COM5"));
         ASSERT_TRUE(r.phone.Reply(reply)) << reply;
-        EXPECT_EQ(r.phone.m_writes, Strings({"AT\r\n", "ATE0\r\n"})) << reply;
-        EXPECT_EQ(r.modem.GetState(), CModem::ST_ECHO_OFF) << reply;
+        EXPECT_EQ(r.phone.m_writes, HandshakeWrites()) << reply;
+        EXPECT_EQ(r.modem.GetState(), CModem::EState::ST_ECHO_OFF) << reply;
         EXPECT_FALSE(r.modem.IsAwaitingHandshake());
         // The answer is progress: the next one gets the progress time-out.
         EXPECT_EQ(r.sink.m_calls, Strings({"Handshaking", "SetTimeout 5000", "SetTimeout 60000"})) << reply;
@@ -56,33 +56,33 @@ TEST_F(Handshake, EchoSplitFromTheAnswerReadsAgain)
     EXPECT_TRUE(rig.modem.IsAwaitingHandshake());
     rig.phone.Reply("\r\nOK\r\n");
     rig.phone.Reply("ATE0\r");
-    EXPECT_EQ(rig.phone.m_writes, Strings({"AT\r\n", "ATE0\r\n"}));
+    EXPECT_EQ(rig.phone.m_writes, HandshakeWrites());
     rig.phone.Reply("\r\nOK\r\n");
-    EXPECT_EQ(rig.phone.m_writes, Strings({"AT\r\n", "ATE0\r\n", "AT+CMGF=0\r\n"}));
+    EXPECT_EQ(rig.phone.m_writes, HandshakeWrites({"AT+CMGF=0\r\n"}));
 }
 
 TEST_F(Handshake, EchoOffTableAcceptedRowsChooseTheRequestCommand)
 {
     struct Case {
-        int nRequest;
+        CModem::ERequest eRequest;
         const char* pszCommand;
-    } cases[] = {{CModem::REQ_SEND, "AT+CMGF=0\r\n"},
-                 {CModem::REQ_SAVE, "AT+CMGF=0\r\n"},
-                 {CModem::REQ_PHONEBOOK, "AT+CSCS=\"UTF-8\"\r\n"},
-                 {CModem::REQ_DEVICE_TEST, "AT+CGMI\r\n"}};
+    } cases[] = {{CModem::ERequest::REQ_SEND, "AT+CMGF=0\r\n"},
+                 {CModem::ERequest::REQ_SAVE, "AT+CMGF=0\r\n"},
+                 {CModem::ERequest::REQ_PHONEBOOK, "AT+CSCS=\"UTF-8\"\r\n"},
+                 {CModem::ERequest::REQ_DEVICE_TEST, "AT+CGMI\r\n"}};
     for (const Case& c : cases) {
         for (const char* reply : {"\r\nOK\r\n", "ATE0\r\r\nOK\r\n", "OK\r\n\r\nOK"}) {
             CModemRig r;
-            switch (c.nRequest) {
-            case CModem::REQ_SEND: r.modem.RequestSend(&msg, WSTR("COM5")); break;
-            case CModem::REQ_SAVE: r.modem.RequestSave(&msg, WSTR("COM5")); break;
-            case CModem::REQ_PHONEBOOK: r.modem.RequestPhonebook(WSTR("COM5")); break;
+            switch (c.eRequest) {
+            case CModem::ERequest::REQ_SEND: r.modem.RequestSend(&msg, WSTR("COM5")); break;
+            case CModem::ERequest::REQ_SAVE: r.modem.RequestSave(&msg, WSTR("COM5")); break;
+            case CModem::ERequest::REQ_PHONEBOOK: r.modem.RequestPhonebook(WSTR("COM5")); break;
             default: r.modem.RequestDeviceTest(WSTR("COM5")); break;
             }
-            EXPECT_EQ(r.modem.GetRequest(), c.nRequest);
+            EXPECT_EQ(r.modem.GetRequest(), c.eRequest);
             r.phone.Reply("OK");
             r.phone.Reply(reply);
-            EXPECT_EQ(r.phone.m_writes, Strings({"AT\r\n", "ATE0\r\n", c.pszCommand})) << reply;
+            EXPECT_EQ(r.phone.m_writes, HandshakeWrites({c.pszCommand})) << reply;
             EXPECT_TRUE(r.phone.IsReadPending());
             EXPECT_EQ(r.sink.Count("RequestFailed"), 0u);
         }
@@ -119,7 +119,7 @@ TEST_F(Handshake, FailureInTheFirstStepKillsTheTimerBeforeTelling)
     rig.phone.Reply("\r\nERROR\r\n");
     EXPECT_EQ(rig.sink.m_calls,
               Strings({"Handshaking", "SetTimeout 5000", "KillTimeout", "RequestFailed", "RequestEnded"}));
-    EXPECT_EQ(rig.modem.GetRequest(), CModem::REQ_DEVICE_TEST);
+    EXPECT_EQ(rig.modem.GetRequest(), CModem::ERequest::REQ_DEVICE_TEST);
 }
 
 TEST_F(Handshake, TimerEndsTheRequestWhileTheAtIsUnanswered)
@@ -181,14 +181,14 @@ TEST_F(Handshake, OnlyAwaitedAnswersRestartTheTimer)
 // within the time-out ends the request as the handshake's time-out does.
 TEST_F(Handshake, NoAnswerInAnyLaterStateEndsTheRequest)
 {
-    for (int nRequest : {CModem::REQ_SEND, CModem::REQ_SAVE, CModem::REQ_PHONEBOOK, CModem::REQ_DEVICE_TEST}) {
+    for (CModem::ERequest eRequest : {CModem::ERequest::REQ_SEND, CModem::ERequest::REQ_SAVE, CModem::ERequest::REQ_PHONEBOOK, CModem::ERequest::REQ_DEVICE_TEST}) {
         for (size_t nAnswered = 1;; ++nAnswered) {
             CModemRig r;
             CMsg two(WString(161, WChar('x')), WString(), WSTR("12345"));
-            switch (nRequest) {
-            case CModem::REQ_SEND: r.modem.RequestSend(&two, WSTR("COM5")); break;
-            case CModem::REQ_SAVE: r.modem.RequestSave(&two, WSTR("COM5")); break;
-            case CModem::REQ_PHONEBOOK: r.modem.RequestPhonebook(WSTR("COM5")); break;
+            switch (eRequest) {
+            case CModem::ERequest::REQ_SEND: r.modem.RequestSend(&two, WSTR("COM5")); break;
+            case CModem::ERequest::REQ_SAVE: r.modem.RequestSave(&two, WSTR("COM5")); break;
+            case CModem::ERequest::REQ_PHONEBOOK: r.modem.RequestPhonebook(WSTR("COM5")); break;
             default: r.modem.RequestDeviceTest(WSTR("COM5")); break;
             }
             for (size_t i = 0; i < nAnswered && r.phone.IsReadPending(); ++i)
@@ -233,7 +233,7 @@ TEST_F(Handshake, TransportErrorEndsTheRequestAndTheNextOneWorks)
     rig.phone.m_writes.clear();
     StartSend();
     rig.Handshake();
-    EXPECT_EQ(rig.phone.m_writes, Strings({"AT\r\n", "ATE0\r\n", "AT+CMGF=0\r\n"}));
+    EXPECT_EQ(rig.phone.m_writes, HandshakeWrites({"AT+CMGF=0\r\n"}));
 }
 
 TEST_F(Handshake, TransportErrorOfAWriteDropsTheReadQueuedAfterIt)
@@ -275,7 +275,7 @@ TEST_F(Handshake, CancelDuringTheOpenIsNotUndone)
     StartSend();
     rig.modem.Cancel();  // the open is already in progress: it is still announced
     rig.queue.m_log.clear();
-    rig.queue.m_queue.emplace_front(new CSerialOp(OP_OPEN, std::string("COM5", 5)));
+    rig.queue.m_queue.emplace_front(new CSerialOp(EOpKind::OP_OPEN, std::string("COM5", 5)));
     rig.phone.Run();
     EXPECT_TRUE(rig.phone.m_writes.empty());  // no "AT" after the cancel
     EXPECT_EQ(rig.queue.m_log, Strings());
@@ -288,7 +288,7 @@ TEST_F(Handshake, CancelIgnoresABurstAlreadyOnItsWay)
     rig.phone.Reply("OK");
     rig.phone.Reply("OK");
     rig.phone.Reply("OK");  // "AT+CMGS=15\r" sent, waiting for the prompt
-    std::unique_ptr<CSerialOp> late(new CSerialOp(OP_READ, std::string("> ")));
+    std::unique_ptr<CSerialOp> late(new CSerialOp(EOpKind::OP_READ, std::string("> ")));
     rig.modem.Cancel();
     rig.phone.Run();
     rig.modem.OnOperationComplete(std::move(late), nullptr);
@@ -308,10 +308,10 @@ TEST_F(Handshake, CancelWithoutARequestStillEndsWithTheClose)
 
 TEST_F(Handshake, FailureTextsByRequest)
 {
-    EXPECT_STREQ(CModem::GetFailureText(CModem::REQ_PHONEBOOK), "Failed to download phonebook");
-    EXPECT_STREQ(CModem::GetFailureText(CModem::REQ_SEND), "Failed to send message");
-    EXPECT_STREQ(CModem::GetFailureText(CModem::REQ_SAVE), "Failed to save message");
-    EXPECT_STREQ(CModem::GetFailureText(CModem::REQ_DEVICE_TEST), "Failed to get model");
+    EXPECT_STREQ(CModem::GetFailureText(CModem::ERequest::REQ_PHONEBOOK), "Failed to download phonebook");
+    EXPECT_STREQ(CModem::GetFailureText(CModem::ERequest::REQ_SEND), "Failed to send message");
+    EXPECT_STREQ(CModem::GetFailureText(CModem::ERequest::REQ_SAVE), "Failed to save message");
+    EXPECT_STREQ(CModem::GetFailureText(CModem::ERequest::REQ_DEVICE_TEST), "Failed to get model");
 }
 
 TEST_F(Handshake, RequestWhileAnotherRunsIsReported)
@@ -321,14 +321,14 @@ TEST_F(Handshake, RequestWhileAnotherRunsIsReported)
     rig.phone.Reply("OK");
     EXPECT_TRUE(CTraceCapture::Pairs().empty());
     rig.modem.RequestDeviceTest(WSTR("COM5"));
-    EXPECT_TRUE(CTraceCapture::HasReported("m_nState == ST_DONE || m_bClosing\n"));
+    EXPECT_TRUE(CTraceCapture::HasReported("m_eState == EState::ST_DONE || m_bClosing\n"));
 }
 
 TEST_F(Handshake, WritesAndThePortListNeedNothing)
 {
-    rig.modem.OnOperationComplete(std::make_unique<CSerialOp>(OP_ENUM_PORTS, 0u), nullptr);
-    rig.modem.OnOperationComplete(std::make_unique<CSerialOp>(OP_WRITE, std::string("AT\r\n")), nullptr);
-    rig.modem.OnOperationComplete(std::make_unique<CSerialOp>(OP_ENUM_PORTS, 0u),
+    rig.modem.OnOperationComplete(std::make_unique<CSerialOp>(EOpKind::OP_ENUM_PORTS, 0u), nullptr);
+    rig.modem.OnOperationComplete(std::make_unique<CSerialOp>(EOpKind::OP_WRITE, std::string("AT\r\n")), nullptr);
+    rig.modem.OnOperationComplete(std::make_unique<CSerialOp>(EOpKind::OP_ENUM_PORTS, 0u),
                                   std::make_unique<CSerialPortException>(5));
     EXPECT_TRUE(rig.queue.m_log.empty());
     EXPECT_TRUE(rig.sink.m_calls.empty());

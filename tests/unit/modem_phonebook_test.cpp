@@ -100,8 +100,8 @@ TEST_F(Phonebook, DownloadsEveryEntryInBatchesOfTwenty)
     EXPECT_EQ(rig.sink.Events().back(), "DownloadingPhonebook");
     phone.Serve();
     EXPECT_EQ(rig.phone.m_writes,
-              Strings({"AT\r\n", "ATE0\r\n", "AT+CSCS=\"UTF-8\"\r\n", "AT+CPBR=?\r\n", "AT+CPBR=1,20\r\n",
-                       "AT+CPBR=21,40\r\n", "AT+CPBR=41,45\r\n"}));
+              HandshakeWrites({"AT+CSCS=\"UTF-8\"\r\n", "AT+CPBR=?\r\n", "AT+CPBR=1,20\r\n", "AT+CPBR=21,40\r\n",
+                               "AT+CPBR=41,45\r\n"}));
     EXPECT_EQ(rig.sink.m_entries,
               Strings({"Anna|5551234", "J\xC3\xBCrgen M\xC3\xBCller|+4915112345",
                        "\xE6\x9D\x8E\xE5\xA8\x9C|+4915112345", "Bob \"The Builder\", Jr.|0301234",
@@ -109,7 +109,7 @@ TEST_F(Phonebook, DownloadsEveryEntryInBatchesOfTwenty)
     const Strings events = rig.sink.Events();
     EXPECT_EQ(Strings(events.end() - 2, events.end()), Strings({"PhonebookDownloaded", "RequestEnded"}));
     EXPECT_EQ(rig.queue.Count("close"), 1u);
-    EXPECT_EQ(rig.modem.GetState(), CModem::ST_DONE);
+    EXPECT_EQ(rig.modem.GetState(), CModem::EState::ST_DONE);
 }
 
 TEST_F(Phonebook, ThreeHundredEntriesSpanningManyReads)
@@ -254,7 +254,7 @@ TEST_F(Phonebook, FailuresEndWithTheFailureAndAClose)
         EXPECT_EQ(r.sink.Count("PhonebookDownloaded"), 0u) << c.pszReply;
         EXPECT_EQ(r.sink.m_calls.back(), "RequestEnded") << c.pszReply;
         EXPECT_EQ(r.queue.Count("close"), 1u);
-        EXPECT_EQ(r.modem.GetRequest(), CModem::REQ_PHONEBOOK);
+        EXPECT_EQ(r.modem.GetRequest(), CModem::ERequest::REQ_PHONEBOOK);
         EXPECT_FALSE(r.phone.IsReadPending());
     }
 }
@@ -359,7 +359,7 @@ TEST_F(DeviceTest, ErrorsAndEmptyAnswersFail)
         EXPECT_EQ(r.sink.Count("RequestFailed"), 1u) << pszReply;
         for (const std::string& call : r.sink.m_calls)
             EXPECT_NE(call.substr(0, 5), "Model") << pszReply;
-        EXPECT_EQ(r.modem.GetRequest(), CModem::REQ_DEVICE_TEST);
+        EXPECT_EQ(r.modem.GetRequest(), CModem::ERequest::REQ_DEVICE_TEST);
         EXPECT_EQ(r.queue.Count("close"), 1u);
     }
 }

@@ -58,13 +58,13 @@ TEST_F(Send, SingleMessageExactBytes)
     Start(msg);
     AnswerParts(1);
     EXPECT_EQ(rig.phone.m_strWritten,
-              "AT\r\nATE0\r\nAT+CMGF=0\r\nAT+CMGS=15\r0011F10A8110325476980000AA02C834\x1A");
+              std::string(kSendStart) + "AT+CMGS=15\r0011F10A8110325476980000AA02C834\x1A");
     EXPECT_EQ(rig.sink.Events(),
               Strings({"Handshaking", "Sending", "MessageSent",
                        "RequestEnded"}));
     EXPECT_EQ(rig.queue.Count("close"), 1u);
     EXPECT_EQ(rig.queue.m_log.back(), "close");
-    EXPECT_EQ(rig.modem.GetState(), CModem::ST_DONE);
+    EXPECT_EQ(rig.modem.GetState(), CModem::EState::ST_DONE);
 }
 
 TEST_F(Send, InternationalNumberAndEmptyText)
@@ -142,11 +142,11 @@ TEST_F(Send, KeepOpenLeavesThePortOpenAndLateReadsAreIgnored)
     Start(msg);
     AnswerParts(2);
     EXPECT_EQ(rig.queue.Count("close"), 0u);
-    EXPECT_EQ(rig.modem.GetState(), CModem::ST_DONE);
+    EXPECT_EQ(rig.modem.GetState(), CModem::EState::ST_DONE);
     // A late burst in the finished state: no command, no notification.
     const size_t nOps = rig.queue.m_log.size();
     const size_t nCalls = rig.sink.m_calls.size();
-    rig.modem.OnOperationComplete(std::make_unique<CSerialOp>(OP_READ, std::string("\r\nOK\r\n")), nullptr);
+    rig.modem.OnOperationComplete(std::make_unique<CSerialOp>(EOpKind::OP_READ, std::string("\r\nOK\r\n")), nullptr);
     EXPECT_EQ(rig.queue.m_log.size(), nOps);
     EXPECT_EQ(rig.sink.m_calls.size(), nCalls);
 }
@@ -171,7 +171,7 @@ TEST_F(Send, SeveralRecipientsOnOneOpenPort)
     std::vector<CMsg*> pending = {&second, &third};
     rig.sink.m_onMessageSent = [&] {
         CModem& modem = rig.modem;
-        if (rig.modem.GetState() != CModem::ST_DONE)
+        if (rig.modem.GetState() != CModem::EState::ST_DONE)
             return false;  // not the last part yet
         if (pending.empty())
             return false;
@@ -196,7 +196,7 @@ TEST_F(Send, SeveralRecipientsOnOneOpenPort)
     EXPECT_NE(w.find("0011F2038122F20000AA02C834\x1A"), std::string::npos);
     EXPECT_NE(w.find("0011F3038133F30000AA02C834\x1A"), std::string::npos);
     size_t nAt = 0;
-    for (size_t k = 0; (k = w.find("AT\r\nATE0\r\nAT+CMGF=0\r\n", k)) != std::string::npos; ++k)
+    for (size_t k = 0; (k = w.find(kSendStart, k)) != std::string::npos; ++k)
         ++nAt;
     EXPECT_EQ(nAt, 3u);
 }
@@ -267,7 +267,7 @@ TEST_F(Send, PhoneErrorsFailTheRequestAndStopTheParts)
         EXPECT_EQ(r.sink.m_calls.back(), "RequestEnded") << strWhat;
         EXPECT_EQ(r.queue.Count("close"), 1u) << strWhat;
         EXPECT_FALSE(r.phone.IsReadPending()) << strWhat;
-        EXPECT_EQ(r.modem.GetRequest(), CModem::REQ_SEND);
+        EXPECT_EQ(r.modem.GetRequest(), CModem::ERequest::REQ_SEND);
         EXPECT_EQ(msg.m_btCurSms, c.nPartsAcked + 1);  // nothing retried, nothing skipped
     }
 }
@@ -304,7 +304,7 @@ TEST_F(Send, TransientRefusalsAreRetriedTwiceWithTheSamePdu)
             if (!c.bAtThePrompt)
                 r.phone.Reply(kPrompt);
             r.phone.Reply(c.pszRefusal);
-            if (r.modem.GetState() != CModem::ST_RETRY_WAIT)
+            if (r.modem.GetState() != CModem::EState::ST_RETRY_WAIT)
                 break;
             EXPECT_FALSE(r.phone.IsReadPending());  // nothing is sent during the pause
             delays.push_back(r.sink.Timer());
@@ -404,7 +404,7 @@ TEST_F(Send, NumberThatCannotBeEncodedNeverReachesThePhone)
     Start(msg);
     EXPECT_EQ(rig.sink.Count("RequestFailed"), 1u);
     EXPECT_EQ(rig.queue.Count("close"), 1u);
-    EXPECT_EQ(rig.phone.m_strWritten, "AT\r\nATE0\r\nAT+CMGF=0\r\n");
+    EXPECT_EQ(rig.phone.m_strWritten, kSendStart);
     EXPECT_EQ(rig.modem.GetLastFailure().m_strReceived, WSTR("12a45"));
 }
 
@@ -425,11 +425,11 @@ TEST_F(Send, StoreOnePart)
     Start(msg, true);
     AnswerParts(1, kStored);
     EXPECT_EQ(rig.phone.m_strWritten,
-              "AT\r\nATE0\r\nAT+CMGF=0\r\nAT+CMGW=15\r0011F10A8110325476980000AA02C834\x1A");
+              std::string(kSendStart) + "AT+CMGW=15\r0011F10A8110325476980000AA02C834\x1A");
     EXPECT_EQ(rig.sink.Events(),
               Strings({"Handshaking", "UploadingMessage", "MessageUploaded",
                        "RequestEnded"}));
-    EXPECT_EQ(rig.modem.GetRequest(), CModem::REQ_SAVE);
+    EXPECT_EQ(rig.modem.GetRequest(), CModem::ERequest::REQ_SAVE);
 }
 
 TEST_F(Send, StoreThreePartsWithTheKeepOpenRule)
@@ -467,7 +467,7 @@ TEST_F(Send, StoreFailures)
         r.phone.Reply(pszReply);
         EXPECT_EQ(r.sink.Count("RequestFailed"), 1u) << pszReply;
         EXPECT_EQ(r.sink.Count("MessageUploaded"), 0u) << pszReply;
-        EXPECT_EQ(r.modem.GetRequest(), CModem::REQ_SAVE);
+        EXPECT_EQ(r.modem.GetRequest(), CModem::ERequest::REQ_SAVE);
         EXPECT_EQ(r.queue.Count("close"), 1u);
     }
 }

@@ -39,14 +39,14 @@ struct CRun {
 
 // A request against the usual phone, with the code sent before or after
 // every answer (none for an empty code).
-CRun RunRequest(int nRequest, const std::string& strCode, EWhere nWhere)
+CRun RunRequest(CModem::ERequest eRequest, const std::string& strCode, EWhere nWhere)
 {
     ResetMsgReferences();
     CModemRig rig;
     CMsg msg(WString(161, WChar('x')), WString(), WSTR("12345"));  // two parts
-    switch (nRequest) {
-    case CModem::REQ_SEND: rig.modem.RequestSend(&msg, WSTR("COM5")); break;
-    case CModem::REQ_PHONEBOOK: rig.modem.RequestPhonebook(WSTR("COM5")); break;
+    switch (eRequest) {
+    case CModem::ERequest::REQ_SEND: rig.modem.RequestSend(&msg, WSTR("COM5")); break;
+    case CModem::ERequest::REQ_PHONEBOOK: rig.modem.RequestPhonebook(WSTR("COM5")); break;
     default: rig.modem.RequestDeviceTest(WSTR("COM5")); break;
     }
     while (rig.phone.IsReadPending() && rig.phone.m_writes.size() < 20) {
@@ -60,15 +60,15 @@ CRun RunRequest(int nRequest, const std::string& strCode, EWhere nWhere)
 
 TEST(Unsolicited, IgnoredInEveryStateOfEveryRequest)
 {
-    for (int nRequest : {CModem::REQ_SEND, CModem::REQ_PHONEBOOK, CModem::REQ_DEVICE_TEST}) {
-        const CRun plain = RunRequest(nRequest, std::string(), ALONE);
+    for (CModem::ERequest eRequest : {CModem::ERequest::REQ_SEND, CModem::ERequest::REQ_PHONEBOOK, CModem::ERequest::REQ_DEVICE_TEST}) {
+        const CRun plain = RunRequest(eRequest, std::string(), ALONE);
         ASSERT_EQ(plain.events.back(), "RequestEnded");
         ASSERT_EQ(std::count(plain.events.begin(), plain.events.end(), "RequestFailed"), 0);
         for (const char* pszCode : kCodes) {
             for (EWhere nWhere : {ALONE, BEFORE, AFTER}) {
-                const CRun run = RunRequest(nRequest, pszCode, nWhere);
-                EXPECT_EQ(run.writes, plain.writes) << nRequest << " " << nWhere << " " << pszCode;
-                EXPECT_EQ(run.events, plain.events) << nRequest << " " << nWhere << " " << pszCode;
+                const CRun run = RunRequest(eRequest, pszCode, nWhere);
+                EXPECT_EQ(run.writes, plain.writes) << static_cast<int>(eRequest) << " " << nWhere << " " << pszCode;
+                EXPECT_EQ(run.events, plain.events) << static_cast<int>(eRequest) << " " << nWhere << " " << pszCode;
             }
         }
     }
@@ -77,7 +77,7 @@ TEST(Unsolicited, IgnoredInEveryStateOfEveryRequest)
 TEST(Unsolicited, EachIgnoredLineIsTraced)
 {
     CTraceCapture trace;
-    RunRequest(CModem::REQ_DEVICE_TEST, "\r\n+CMT: ,3\r\n0011AB\r\n", ALONE);
+    RunRequest(CModem::ERequest::REQ_DEVICE_TEST, "\r\n+CMT: ,3\r\n0011AB\r\n", ALONE);
     const Strings lines = CTraceCapture::Lines();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "Ignored the unsolicited '+CMT: ,3'\n"), 3);
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "Ignored the message of an unsolicited code: '0011AB'\n"), 3);
@@ -138,8 +138,7 @@ TEST(Leftovers, TheLateAnswerOfACancelledPartIsSkippedInTheHandshake)
                     strBurst.replace(nEcho, 6, nStep == 0 ? "AT" : "ATE0");
                 rig.phone.Reply(strBurst);
             }
-            const Strings expected = nStep == 0 ? Strings({"AT\r\n", "ATE0\r\n"})
-                                                : Strings({"AT\r\n", "ATE0\r\n", "AT+CMGF=0\r\n"});
+            const Strings expected = nStep == 0 ? HandshakeWrites() : HandshakeWrites({"AT+CMGF=0\r\n"});
             EXPECT_EQ(rig.phone.m_writes, expected) << nStep << " " << bursts[0];
             EXPECT_EQ(rig.sink.Count("RequestFailed"), 0u) << nStep << " " << bursts[0];
             EXPECT_TRUE(rig.phone.IsReadPending());

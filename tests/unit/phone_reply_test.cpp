@@ -11,12 +11,12 @@ typedef std::vector<std::string> Strings;
 
 TEST(PhoneReply, FinalResultCodes)
 {
-    EXPECT_EQ(GetFinalResult("OK"), FINAL_OK);
-    EXPECT_EQ(GetFinalResult("ERROR"), FINAL_ERROR);
-    EXPECT_EQ(GetFinalResult("+CME ERROR: 21"), FINAL_ERROR);
-    EXPECT_EQ(GetFinalResult("+CMS ERROR: 500"), FINAL_ERROR);
+    EXPECT_EQ(GetFinalResult("OK"), EFinalResult::FINAL_OK);
+    EXPECT_EQ(GetFinalResult("ERROR"), EFinalResult::FINAL_ERROR);
+    EXPECT_EQ(GetFinalResult("+CME ERROR: 21"), EFinalResult::FINAL_ERROR);
+    EXPECT_EQ(GetFinalResult("+CMS ERROR: 500"), EFinalResult::FINAL_ERROR);
     for (const char* psz : {"ok", "OK ", "OKAY", "+CPBR: 1,\"OK\",129,\"OK\"", "", "ERRORS?", "RING"})
-        EXPECT_EQ(GetFinalResult(psz), FINAL_NONE) << psz;
+        EXPECT_EQ(GetFinalResult(psz), EFinalResult::FINAL_NONE) << psz;
 }
 
 TEST(PhoneReply, LeftoverOkBeforeTheAnswer)
@@ -79,9 +79,9 @@ TEST(PhoneError, ReportsAndTheirMeanings)
     // The codes phones really send, each with a meaning.
     for (unsigned n : {21u, 27u, 28u, 38u, 41u, 42u, 47u, 50u, 69u, 96u, 111u, 304u, 305u, 310u, 311u, 312u, 313u,
                        314u, 315u, 316u, 317u, 318u, 320u, 321u, 322u, 330u, 331u, 332u, 500u, 512u, 513u, 514u, 515u})
-        EXPECT_NE(GetPhoneErrorMeaning(CPhoneError::CMS, n), nullptr) << n;
+        EXPECT_NE(GetPhoneErrorMeaning(CPhoneError::EKind::CMS, n), nullptr) << n;
     for (unsigned n : {3u, 4u, 10u, 11u, 12u, 13u, 14u, 20u, 21u, 22u, 30u, 31u, 100u, 515u})
-        EXPECT_NE(GetPhoneErrorMeaning(CPhoneError::CME, n), nullptr) << n;
+        EXPECT_NE(GetPhoneErrorMeaning(CPhoneError::EKind::CME, n), nullptr) << n;
 
     const std::pair<const char*, const char*> cases[] = {
         {"+CMS ERROR: 38", "network out of order (+CMS ERROR: 38)"},

@@ -19,7 +19,11 @@ public:
     void SetTimer(unsigned, uint32_t) override {}
     void KillTimer(unsigned) override {}
     void OnRequestEnded() override { m_events.push_back("ended"); }
-    WString GetMessageText(const WString&) override { return m_strBox; }
+    bool GetMessageText(WString& strText) override
+    {
+        strText = m_strBox;
+        return true;
+    }
     void OnMessageStarted(const CMsg& msg) override { m_events.push_back("started " + WideToUtf8(msg.m_strNumber)); }
     void OnMessageDone(const CMsg& msg) override
     {
@@ -37,7 +41,7 @@ public:
 };
 
 struct Request : ::testing::Test {
-    CFakeSerialQueue queue;
+    CFakePortOperations queue;
     CWindowLikeHost host;
     CPhoneRequest request{&queue, &host};
     CPhoneLink phone{queue, [this](std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError) {

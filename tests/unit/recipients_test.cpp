@@ -60,7 +60,7 @@ TEST(Contacts, NamesMatchFoldingOnlyAToZ)
     EXPECT_EQ(FindContact(book, WSTR("Ann")), nullptr);
     EXPECT_EQ(FindContact(book, WSTR("Anna ")), nullptr);
     EXPECT_EQ(FindContact({}, WSTR("Anna")), nullptr);
-    EXPECT_EQ(book[1].GetDisplayText(), WSTR("\u00C9mile (+33 1 23)"));
+    EXPECT_EQ(book[1].GetDisplayName(), WSTR("\u00C9mile (+33 1 23)"));
 }
 
 TEST(Contacts, StoredAsNameNumberPairs)

@@ -40,12 +40,12 @@ TEST(SkinConfig, BitsAboveTheColourAreIgnored)
 
 TEST(SkinConfig, DefaultColoursAreTheDarkPalette)
 {
-    EXPECT_EQ(ParseSkinColor(GetSkinColorDefault(SKC_EDIT_TEXT)), 0x00AAAAAAu);
-    EXPECT_EQ(ParseSkinColor(GetSkinColorDefault(SKC_TEXT_DISABLED)), 0x00606060u);
-    EXPECT_EQ(ParseSkinColor(GetSkinColorDefault(SKC_BORDER)), 0x00222222u);
-    EXPECT_EQ(ParseSkinColor(GetSkinColorDefault(SKC_EDIT_BG_DISABLED)), 0x003A3A3Au);
-    EXPECT_EQ(WString(GetSkinColorKey(SKC_BUTTON_BG_DISABLED)), WSTR("ButtonBgDisabled"));
-    EXPECT_EQ(WString(GetSkinColorKey(SKC_GROUP_BOX)), WSTR("GroupBox"));
+    EXPECT_EQ(ParseSkinColor(GetSkinColorDefault(SkinColor::SKC_EDIT_TEXT)), 0x00AAAAAAu);
+    EXPECT_EQ(ParseSkinColor(GetSkinColorDefault(SkinColor::SKC_TEXT_DISABLED)), 0x00606060u);
+    EXPECT_EQ(ParseSkinColor(GetSkinColorDefault(SkinColor::SKC_BORDER)), 0x00222222u);
+    EXPECT_EQ(ParseSkinColor(GetSkinColorDefault(SkinColor::SKC_EDIT_BG_DISABLED)), 0x003A3A3Au);
+    EXPECT_EQ(WString(GetSkinColorKey(SkinColor::SKC_BUTTON_BG_DISABLED)), WSTR("ButtonBgDisabled"));
+    EXPECT_EQ(WString(GetSkinColorKey(SkinColor::SKC_GROUP_BOX)), WSTR("GroupBox"));
 }
 
 TEST(SkinConfig, BorderHoverIsYesOneOrTrueInAnyCase)

@@ -45,30 +45,30 @@ TEST(StatusReport, StatusClassesAndReasons)
         EReportClass cls;
         const char* pszReason;
     } const cases[] = {
-        {0x00, REPORT_DELIVERED, "delivered"},
-        {0x01, REPORT_DELIVERED, "forwarded, delivery not confirmed"},
-        {0x02, REPORT_DELIVERED, "replaced by the service centre"},
-        {0x1F, REPORT_DELIVERED, "status 0x1F"},
-        {0x20, REPORT_TRYING, "network congestion"},
-        {0x21, REPORT_TRYING, "recipient busy"},
-        {0x25, REPORT_TRYING, "error in the recipient's phone"},
-        {0x30, REPORT_TRYING, "status 0x30"},
-        {0x40, REPORT_FAILED, "remote procedure error"},
-        {0x41, REPORT_FAILED, "incompatible destination"},
-        {0x46, REPORT_FAILED, "validity period expired"},
-        {0x49, REPORT_FAILED, "message does not exist"},
-        {0x5A, REPORT_FAILED, "status 0x5A"},
-        {0x60, REPORT_GAVE_UP, "network congestion"},
-        {0x62, REPORT_GAVE_UP, "no response from the recipient"},
-        {0x65, REPORT_GAVE_UP, "error in the recipient's phone"},
-        {0x7F, REPORT_GAVE_UP, "status 0x7F"},
-        {0x80, REPORT_FAILED, "status 0x80"},
-        {0xFF, REPORT_FAILED, "status 0xFF"},
+        {0x00, EReportClass::REPORT_DELIVERED, "delivered"},
+        {0x01, EReportClass::REPORT_DELIVERED, "forwarded, delivery not confirmed"},
+        {0x02, EReportClass::REPORT_DELIVERED, "replaced by the service centre"},
+        {0x1F, EReportClass::REPORT_DELIVERED, "status 0x1F"},
+        {0x20, EReportClass::REPORT_TRYING, "network congestion"},
+        {0x21, EReportClass::REPORT_TRYING, "recipient busy"},
+        {0x25, EReportClass::REPORT_TRYING, "error in the recipient's phone"},
+        {0x30, EReportClass::REPORT_TRYING, "status 0x30"},
+        {0x40, EReportClass::REPORT_FAILED, "remote procedure error"},
+        {0x41, EReportClass::REPORT_FAILED, "incompatible destination"},
+        {0x46, EReportClass::REPORT_FAILED, "validity period expired"},
+        {0x49, EReportClass::REPORT_FAILED, "message does not exist"},
+        {0x5A, EReportClass::REPORT_FAILED, "status 0x5A"},
+        {0x60, EReportClass::REPORT_GAVE_UP, "network congestion"},
+        {0x62, EReportClass::REPORT_GAVE_UP, "no response from the recipient"},
+        {0x65, EReportClass::REPORT_GAVE_UP, "error in the recipient's phone"},
+        {0x7F, EReportClass::REPORT_GAVE_UP, "status 0x7F"},
+        {0x80, EReportClass::REPORT_FAILED, "status 0x80"},
+        {0xFF, EReportClass::REPORT_FAILED, "status 0xFF"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ClassifyStatus(c.btStatus), c.cls) << int(c.btStatus);
         EXPECT_EQ(GetStatusReason(c.btStatus), c.pszReason) << int(c.btStatus);
-        EXPECT_EQ(IsFinalStatus(c.btStatus), c.cls != REPORT_TRYING) << int(c.btStatus);
+        EXPECT_EQ(IsFinalStatus(c.btStatus), c.cls != EReportClass::REPORT_TRYING) << int(c.btStatus);
         char szStatus[3];
         std::snprintf(szStatus, sizeof(szStatus), "%02X", c.btStatus);
         EXPECT_EQ(DecodeStatusReport(Report(szStatus)).btStatus, c.btStatus);
@@ -143,7 +143,7 @@ TEST(ReportMatch, TheLatestPendingPartWithThatReferenceWithinAWeek)
     EXPECT_EQ(nFound, 512 + 0xF1);
     // That one settled, the next report with that reference finds the one a round earlier.
     EXPECT_TRUE(ApplyReport(parts[static_cast<size_t>(nFound)], report));
-    EXPECT_EQ(parts[static_cast<size_t>(nFound)].state, PART_DELIVERED);
+    EXPECT_EQ(parts[static_cast<size_t>(nFound)].state, EPartDelivery::PART_DELIVERED);
     EXPECT_EQ(FindReportedPart(parts, report, kNow), 256 + 0xF1);
     // Sent 8 days before: too old to be sure.
     parts[256 + 0xF1].nSentAt = kNow - 8 * kDay;
@@ -161,21 +161,21 @@ TEST(ReportMatch, TheLatestPendingPartWithThatReferenceWithinAWeek)
 TEST(ReportMatch, AMessageIsDeliveredWhenEveryPartIs)
 {
     std::vector<CSentPart> parts = {Sent("+4917012345", 1, 60), Sent("+4917012345", 2, 60)};
-    EXPECT_EQ(SummarizeDelivery({}).state, DELIVERY_NOT_REQUESTED);
-    EXPECT_EQ(SummarizeDelivery(parts).state, DELIVERY_PENDING);
+    EXPECT_EQ(SummarizeDelivery({}).state, EMessageDelivery::DELIVERY_NOT_REQUESTED);
+    EXPECT_EQ(SummarizeDelivery(parts).state, EMessageDelivery::DELIVERY_PENDING);
     // Still trying: nothing changes.
     EXPECT_FALSE(ApplyReport(parts[0], DecodeStatusReport(Report("21", "01"))));
-    EXPECT_EQ(parts[0].state, PART_PENDING);
+    EXPECT_EQ(parts[0].state, EPartDelivery::PART_PENDING);
     EXPECT_TRUE(ApplyReport(parts[0], DecodeStatusReport(Report("00", "01"))));
-    EXPECT_EQ(SummarizeDelivery(parts).state, DELIVERY_PENDING);
+    EXPECT_EQ(SummarizeDelivery(parts).state, EMessageDelivery::DELIVERY_PENDING);
     EXPECT_TRUE(ApplyReport(parts[1], DecodeStatusReport(Report("00", "02"))));
     const CDeliverySummary delivered = SummarizeDelivery(parts);
-    EXPECT_EQ(delivered.state, DELIVERY_DELIVERED);
+    EXPECT_EQ(delivered.state, EMessageDelivery::DELIVERY_DELIVERED);
     EXPECT_EQ(delivered.time.Format(), "2024-05-17T14:13:09+01:00");
     // One part that failed fails the message, with its reason.
     EXPECT_TRUE(ApplyReport(parts[1], DecodeStatusReport(Report("46", "02"))));
     const CDeliverySummary failed = SummarizeDelivery(parts);
-    EXPECT_EQ(failed.state, DELIVERY_FAILED);
+    EXPECT_EQ(failed.state, EMessageDelivery::DELIVERY_FAILED);
     EXPECT_EQ(failed.strReason, "validity period expired");
     EXPECT_TRUE(ApplyReport(parts[1], DecodeStatusReport(Report("62", "02"))));
     EXPECT_EQ(SummarizeDelivery(parts).strReason, "no response from the recipient");

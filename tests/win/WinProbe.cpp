@@ -39,6 +39,8 @@
 #include <string>
 #include <vector>
 
+#include "support/WindowFinder.h"
+
 namespace {
 
 std::string Utf8(const std::wstring& str)
@@ -70,22 +72,12 @@ std::string OneLine(const std::wstring& str)
 
 std::wstring TextOf(HWND hWnd)
 {
-    // WM_GETTEXT reaches windows of other processes; GetWindowText may not.
-    DWORD_PTR nLen = 0;
-    if (!SendMessageTimeoutW(hWnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &nLen))
-        return std::wstring();
-    std::vector<wchar_t> buf(nLen + 1, L'\0');
-    DWORD_PTR nGot = 0;
-    SendMessageTimeoutW(hWnd, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()), SMTO_ABORTIFHUNG, 2000,
-                        &nGot);
-    return buf.data();
+    return test::WindowText(hWnd);
 }
 
 std::wstring ClassOf(HWND hWnd)
 {
-    wchar_t sz[256] = {};
-    GetClassNameW(hWnd, sz, 256);
-    return sz;
+    return test::WindowClass(hWnd);
 }
 
 HWND ParseHwnd(const wchar_t* psz)
@@ -111,34 +103,14 @@ bool IsProcess(DWORD dwPid, const wchar_t* pszProcess)
     return _wcsicmp(pszName ? pszName + 1 : szPath, pszProcess) == 0;
 }
 
-struct CFind {
-    const wchar_t* pszProcess;
-    const wchar_t* pszTitle;
-    const wchar_t* pszClass;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectTopLevel(HWND hWnd, LPARAM lParam)
-{
-    CFind& find = *reinterpret_cast<CFind*>(lParam);
-    DWORD dwPid = 0;
-    GetWindowThreadProcessId(hWnd, &dwPid);
-    if (!IsProcess(dwPid, find.pszProcess))
-        return TRUE;
-    if (find.pszClass && wcscmp(find.pszClass, L"*") != 0 && _wcsicmp(ClassOf(hWnd).c_str(), find.pszClass) != 0)
-        return TRUE;
-    if (find.pszTitle && wcscmp(find.pszTitle, L"*") != 0 && TextOf(hWnd) != find.pszTitle)
-        return TRUE;
-    find.found.push_back(hWnd);
-    return TRUE;
-}
-
 std::vector<HWND> TopLevel(const wchar_t* pszProcess, const wchar_t* pszTitle = nullptr,
                            const wchar_t* pszClass = nullptr)
 {
-    CFind find = {pszProcess, pszTitle, pszClass, {}};
-    EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&find));
-    return find.found;
+    test::CWindowQuery query;
+    query.fnProcess = [pszProcess](DWORD dwPid) { return IsProcess(dwPid, pszProcess); };
+    query.pszTitle = pszTitle;
+    query.pszClass = pszClass;
+    return test::FindTopLevelWindows(query);
 }
 
 void PrintChild(HWND hParent, HWND hChild)
@@ -166,18 +138,15 @@ int Wait(int argc, wchar_t** argv)
 {
     if (argc != 6)
         return 2;
-    const DWORD dwTimeout = wcstoul(argv[5], nullptr, 10);
-    const DWORD dwStart = GetTickCount();
-    for (;;) {
-        const std::vector<HWND> found = TopLevel(argv[2], argv[3], argv[4]);
-        if (!found.empty()) {
-            std::printf("%llx\n", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(found[0])));
-            return 0;
-        }
-        if (GetTickCount() - dwStart > dwTimeout)
-            return 1;
-        Sleep(50);
-    }
+    test::CWindowQuery query;
+    query.fnProcess = [argv](DWORD dwPid) { return IsProcess(dwPid, argv[2]); };
+    query.pszTitle = argv[3];
+    query.pszClass = argv[4];
+    const HWND hWnd = test::WaitForWindow(query, wcstoul(argv[5], nullptr, 10));
+    if (!hWnd)
+        return 1;
+    std::printf("%llx\n", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(hWnd)));
+    return 0;
 }
 
 int List(int argc, wchar_t** argv)
@@ -455,7 +424,7 @@ int wmain(int argc, wchar_t** argv)
         // process mean nothing to the target.
         HWND hWnd = Target(argc, argv, 3);
         DWORD_PTR nSel = 0;
-        if (!hWnd || !SendMessageTimeoutW(hWnd, CB_GETEDITSEL, 0, 0, SMTO_ABORTIFHUNG, 2000, &nSel) ||
+        if (!hWnd || !SendMessageTimeoutW(hWnd, CB_GETEDITSEL, 0, 0, SMTO_ABORTIFHUNG, 10000, &nSel) ||
             static_cast<LRESULT>(nSel) == CB_ERR)
             return 1;
         std::printf("%u\t%u\n", LOWORD(nSel), HIWORD(nSel));

@@ -19,51 +19,25 @@
 #include "win/AppModule.h"
 #include "base/Util.h"
 #include "support/TraceCapture.h"
+#include "support/WindowFinder.h"
 
 namespace {
 
 const wchar_t kScratch[] = L"Software\\Zandu SMS Test App";
 
-struct CFound {
-    HWND hWnd = nullptr;
-    const wchar_t* pszTitle;
-    const wchar_t* pszClass;
-};
-
-BOOL CALLBACK FindOwnWindow(HWND hWnd, LPARAM lParam)
-{
-    CFound& found = *reinterpret_cast<CFound*>(lParam);
-    DWORD dwPid = 0;
-    GetWindowThreadProcessId(hWnd, &dwPid);
-    wchar_t szTitle[256] = {}, szClass[256] = {};
-    GetWindowTextW(hWnd, szTitle, 256);
-    GetClassNameW(hWnd, szClass, 256);
-    if (dwPid == GetCurrentProcessId() && IsWindowVisible(hWnd) && wcscmp(szTitle, found.pszTitle) == 0 &&
-        wcscmp(szClass, found.pszClass) == 0) {
-        found.hWnd = hWnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 HWND WaitForWindow(const wchar_t* pszTitle, DWORD dwTimeout = 20000)
 {
-    for (DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < dwTimeout; Sleep(20)) {
-        CFound found;
-        found.pszTitle = pszTitle;
-        found.pszClass = L"#32770";
-        EnumWindows(FindOwnWindow, reinterpret_cast<LPARAM>(&found));
-        if (found.hWnd)
-            return found.hWnd;
-    }
-    return nullptr;
+    test::CWindowQuery query;
+    query.fnProcess = [](DWORD dwPid) { return dwPid == GetCurrentProcessId(); };
+    query.pszTitle = pszTitle;
+    query.pszClass = L"#32770";
+    query.bVisibleOnly = true;
+    return test::WaitForWindow(query, dwTimeout);
 }
 
 std::wstring TextOf(HWND hWnd)
 {
-    wchar_t sz[256] = {};
-    GetWindowTextW(hWnd, sz, 256);
-    return sz;
+    return test::WindowText(hWnd);
 }
 
 // Runs start-up on this thread while fnUser acts on another; a user that

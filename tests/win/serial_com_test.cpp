@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-#include "ui/Session.h"
+#include "serial/SerialSession.h"
 #include "serial/PortList.h"
 #include "support/TraceCapture.h"
 
@@ -40,19 +40,19 @@ TEST(SerialPortAsync, OpeningAMissingPortThrowsFileNotFound)
 TEST(SerialCom, MissingPortIsAnnouncedWithItsErrorAndStaysClosed)
 {
     CTraceCapture capture;
-    CSession session;
+    CSerialSession session;
     ASSERT_TRUE(session.Start());
     session.Queue().OpenPort(kMissingPort);
     session.Queue().ClosePort();
     CAnnouncement open, close;
     ASSERT_TRUE(session.Wait(3000, open));
     ASSERT_TRUE(session.Wait(3000, close));
-    EXPECT_EQ(open.pOp->m_nKind, OP_OPEN);
+    EXPECT_EQ(open.pOp->m_eKind, EOpKind::OP_OPEN);
     ASSERT_TRUE(open.pError);
     EXPECT_EQ(open.pError->m_dwError, static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
     // No pause after a failed open.
     EXPECT_LT(close.ullTick - open.ullTick, 1000u);
-    EXPECT_EQ(close.pOp->m_nKind, OP_CLOSE);
+    EXPECT_EQ(close.pOp->m_eKind, EOpKind::OP_CLOSE);
     EXPECT_FALSE(close.pError);
     EXPECT_FALSE(session.Port().IsOpen());
     EXPECT_TRUE(HasLine("Opening...\n"));
@@ -61,7 +61,7 @@ TEST(SerialCom, MissingPortIsAnnouncedWithItsErrorAndStaysClosed)
 
 TEST(SerialCom, StopWithAnEmptyQueueReturnsAndLaterOperationsAreNeverPerformed)
 {
-    CSession session;
+    CSerialSession session;
     ASSERT_TRUE(session.Start());
     const ULONGLONG ullStart = GetTickCount64();
     session.Com().Stop();
@@ -76,15 +76,16 @@ TEST(SerialCom, StopWithAnEmptyQueueReturnsAndLaterOperationsAreNeverPerformed)
 TEST(SerialCom, EnumerationIsAnnouncedAndListsNoMissingPort)
 {
     CTraceCapture capture;
-    CSession session;
+    CSerialSession session;
     ASSERT_TRUE(session.Start());
     session.Queue().EnumeratePorts();
     CAnnouncement ann;
     ASSERT_TRUE(session.Wait(10000, ann));
-    EXPECT_EQ(ann.pOp->m_nKind, OP_ENUM_PORTS);
+    EXPECT_EQ(ann.pOp->m_eKind, EOpKind::OP_ENUM_PORTS);
     EXPECT_FALSE(ann.pError);
     EXPECT_TRUE(HasLine("Enumerating ports...\n"));
-    for (const std::string& strPort : session.Port().m_aPorts) {
+    const std::vector<std::string>& aPorts = ann.pOp->m_aPorts;
+    for (const std::string& strPort : aPorts) {
         EXPECT_EQ(strPort.compare(0, 3, "COM"), 0) << strPort;
         EXPECT_EQ(strPort.find(':'), std::string::npos) << strPort;
         const WString strPath = GetDevicePath(AnsiToWide(strPort));
@@ -93,7 +94,7 @@ TEST(SerialCom, EnumerationIsAnnouncedAndListsNoMissingPort)
         if (h != INVALID_HANDLE_VALUE)
             CloseHandle(h);
     }
-    EXPECT_EQ(std::count(session.Port().m_aPorts.begin(), session.Port().m_aPorts.end(), kMissingPort), 0);
+    EXPECT_EQ(std::count(aPorts.begin(), aPorts.end(), kMissingPort), 0);
 }
 
 } // namespace

@@ -91,15 +91,15 @@ TEST_F(SkinTest, WithoutColorsIniEveryValueIsItsDefault)
 {
     CSkin skin;
     ASSERT_TRUE(skin.LoadSkin(m_strFolder));
-    EXPECT_EQ(skin.GetColor(SKC_EDIT_TEXT), RGB(0xAA, 0xAA, 0xAA));
-    EXPECT_EQ(skin.GetColor(SKC_STATIC_TEXT), RGB(0xAA, 0xAA, 0xAA));
-    EXPECT_EQ(skin.GetColor(SKC_TEXT_DISABLED), RGB(0x60, 0x60, 0x60));
-    EXPECT_EQ(skin.GetColor(SKC_BORDER), RGB(0x22, 0x22, 0x22));
-    EXPECT_EQ(skin.GetColor(SKC_EDIT_BG), RGB(0x44, 0x44, 0x44));
-    EXPECT_EQ(skin.GetColor(SKC_EDIT_BG_DISABLED), RGB(0x3A, 0x3A, 0x3A));
-    EXPECT_EQ(skin.GetColor(SKC_BUTTON_BG), RGB(0x44, 0x44, 0x44));
-    EXPECT_EQ(skin.GetColor(SKC_BUTTON_BG_DISABLED), RGB(0x3A, 0x3A, 0x3A));
-    EXPECT_EQ(skin.GetColor(SKC_GROUP_BOX), RGB(0xAA, 0xAA, 0xAA));
+    EXPECT_EQ(skin.GetColor(SkinColor::SKC_EDIT_TEXT), RGB(0xAA, 0xAA, 0xAA));
+    EXPECT_EQ(skin.GetColor(SkinColor::SKC_STATIC_TEXT), RGB(0xAA, 0xAA, 0xAA));
+    EXPECT_EQ(skin.GetColor(SkinColor::SKC_TEXT_DISABLED), RGB(0x60, 0x60, 0x60));
+    EXPECT_EQ(skin.GetColor(SkinColor::SKC_BORDER), RGB(0x22, 0x22, 0x22));
+    EXPECT_EQ(skin.GetColor(SkinColor::SKC_EDIT_BG), RGB(0x44, 0x44, 0x44));
+    EXPECT_EQ(skin.GetColor(SkinColor::SKC_EDIT_BG_DISABLED), RGB(0x3A, 0x3A, 0x3A));
+    EXPECT_EQ(skin.GetColor(SkinColor::SKC_BUTTON_BG), RGB(0x44, 0x44, 0x44));
+    EXPECT_EQ(skin.GetColor(SkinColor::SKC_BUTTON_BG_DISABLED), RGB(0x3A, 0x3A, 0x3A));
+    EXPECT_EQ(skin.GetColor(SkinColor::SKC_GROUP_BOX), RGB(0xAA, 0xAA, 0xAA));
     const LOGFONTW lf = FontOf(skin);
     EXPECT_STREQ(lf.lfFaceName, L"Verdana");
     EXPECT_EQ(lf.lfHeight, -MulDiv(7, PixelsPerInch(), 72));
@@ -115,11 +115,11 @@ TEST_F(SkinTest, ColorsIniValuesAreConverted)
              "[Misc]\r\nEnableBorderHover=no\r\nAlpha=150\r\n");
     CSkin skin;
     ASSERT_TRUE(skin.LoadSkin(m_strFolder));
-    EXPECT_EQ(skin.GetColor(SKC_BORDER), 0x000000FFu);
-    EXPECT_EQ(skin.GetColor(SKC_EDIT_BG), 0x000000FFu);
-    EXPECT_EQ(skin.GetColor(SKC_GROUP_BOX), 0x0000FF00u);
-    EXPECT_EQ(skin.GetColor(SKC_STATIC_TEXT), 0u);  // not a number: black
-    EXPECT_EQ(skin.GetColor(SKC_EDIT_TEXT), RGB(0xAA, 0xAA, 0xAA));  // absent: default
+    EXPECT_EQ(skin.GetColor(SkinColor::SKC_BORDER), 0x000000FFu);
+    EXPECT_EQ(skin.GetColor(SkinColor::SKC_EDIT_BG), 0x000000FFu);
+    EXPECT_EQ(skin.GetColor(SkinColor::SKC_GROUP_BOX), 0x0000FF00u);
+    EXPECT_EQ(skin.GetColor(SkinColor::SKC_STATIC_TEXT), 0u);  // not a number: black
+    EXPECT_EQ(skin.GetColor(SkinColor::SKC_EDIT_TEXT), RGB(0xAA, 0xAA, 0xAA));  // absent: default
     const LOGFONTW lf = FontOf(skin);
     EXPECT_STREQ(lf.lfFaceName, L"Courier New");
     EXPECT_EQ(lf.lfHeight, -MulDiv(12, PixelsPerInch(), 72));
@@ -180,10 +180,10 @@ TEST_F(SkinTest, LoadingStopsAtTheFirstFailureInFileOrder)
     DeleteFileW((m_strFolder + L"feedback.bmp").c_str());
     CSkin skin;
     EXPECT_FALSE(skin.LoadSkin(m_strFolder));
-    EXPECT_NE(skin.GetBitmap(SBI_MAIN).GetHandle(), nullptr);
-    EXPECT_NE(skin.GetBitmap(SBI_HISTORY).GetHandle(), nullptr);
-    EXPECT_EQ(skin.GetBitmap(SBI_FEEDBACK).GetHandle(), nullptr);
-    EXPECT_EQ(skin.GetBitmap(SBI_ABOUT).GetHandle(), nullptr);
+    EXPECT_NE(skin.GetBitmap(SkinBitmapIndex::SBI_MAIN).GetHandle(), nullptr);
+    EXPECT_NE(skin.GetBitmap(SkinBitmapIndex::SBI_HISTORY).GetHandle(), nullptr);
+    EXPECT_EQ(skin.GetBitmap(SkinBitmapIndex::SBI_FEEDBACK).GetHandle(), nullptr);
+    EXPECT_EQ(skin.GetBitmap(SkinBitmapIndex::SBI_ABOUT).GetHandle(), nullptr);
 }
 
 TEST_F(SkinTest, ABitmapIsIndexedByItsDialog)
@@ -192,9 +192,9 @@ TEST_F(SkinTest, ABitmapIsIndexedByItsDialog)
     WriteBmp(m_strFolder + L"feedback.bmp", 1, 4, 32, {1, 2, 3, 4});
     CSkin skin;
     ASSERT_TRUE(skin.LoadSkin(m_strFolder));
-    EXPECT_EQ(skin.GetBitmap(SBI_ABOUT).GetWidth(), 3);
-    EXPECT_EQ(skin.GetBitmap(SBI_FEEDBACK).GetHeight(), 4);
-    EXPECT_EQ(skin.GetBitmap(SBI_MAIN).GetWidth(), 2);
+    EXPECT_EQ(skin.GetBitmap(SkinBitmapIndex::SBI_ABOUT).GetWidth(), 3);
+    EXPECT_EQ(skin.GetBitmap(SkinBitmapIndex::SBI_FEEDBACK).GetHeight(), 4);
+    EXPECT_EQ(skin.GetBitmap(SkinBitmapIndex::SBI_MAIN).GetWidth(), 2);
 }
 
 // A skin made before the Inbox has no inbox.bmp: it loads, and the Inbox
@@ -211,7 +211,7 @@ TEST_F(SkinTest, TheInboxBitmapIsOptionalAndFallsBackToTheHistorys)
             std::ofstream(Narrow(strInbox), std::ios::binary) << pszInbox;
         CSkin skin;
         ASSERT_TRUE(skin.LoadSkin(m_strFolder)) << pszInbox;
-        EXPECT_EQ(skin.GetBitmap(SBI_INBOX).GetWidth(), std::string(pszInbox) == "own" ? 7 : 5) << pszInbox;
+        EXPECT_EQ(skin.GetBitmap(SkinBitmapIndex::SBI_INBOX).GetWidth(), std::string(pszInbox) == "own" ? 7 : 5) << pszInbox;
     }
 }
 

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 #include "support/TraceCapture.h"
 #include "base/Thread.h"
 
@@ -76,6 +78,63 @@ TEST(Thread, ASecondStartIsRefusedAndReported)
     EXPECT_TRUE(CTraceCapture::HasReported("!m_hThread\n"));
     EXPECT_EQ(worker.Thread(), hFirst);
     EXPECT_FALSE(worker.IsActive());
+}
+
+// Waits for the stop request only.
+class CStoppableWorker : public CThread<CStoppableWorker> {
+public:
+    void Run()
+    {
+        WaitForSingleObject(GetStopEvent(), INFINITE);
+        m_bStopped = IsStopRequested();
+    }
+    std::atomic<bool> m_bStopped{false};
+};
+
+// Uses nothing of its own, so the template's destructor may be the one that joins.
+class CLingeringWorker : public CThread<CLingeringWorker> {
+public:
+    void Run()
+    {
+        WaitForSingleObject(GetStopEvent(), INFINITE);
+        Sleep(200);
+    }
+    HANDLE Thread() const { return m_hThread; }
+};
+
+TEST(Thread, RequestStopEndsRunAndJoinWaitsWithinItsLimit)
+{
+    CStoppableWorker worker;
+    EXPECT_TRUE(worker.Join(0));  // nothing started, nothing to wait for
+    ASSERT_TRUE(worker.Start(THREAD_PRIORITY_NORMAL));
+    EXPECT_FALSE(worker.Join(50));
+    EXPECT_TRUE(worker.IsActive());
+    worker.RequestStop();
+    EXPECT_TRUE(worker.Join(5000));
+    EXPECT_TRUE(worker.m_bStopped);
+    EXPECT_FALSE(worker.IsActive());
+}
+
+TEST(Thread, AStopRequestedBeforeTheStartEndsRunAtOnce)
+{
+    CStoppableWorker worker;
+    worker.RequestStop();
+    ASSERT_TRUE(worker.Start(THREAD_PRIORITY_NORMAL));
+    EXPECT_TRUE(worker.Join(5000));
+    EXPECT_TRUE(worker.m_bStopped);
+}
+
+TEST(Thread, TheDestructorStopsAndJoins)
+{
+    HANDLE hThread = nullptr;
+    {
+        CLingeringWorker worker;
+        ASSERT_TRUE(worker.Start(THREAD_PRIORITY_NORMAL));
+        ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), worker.Thread(), GetCurrentProcess(), &hThread, SYNCHRONIZE,
+                                    FALSE, 0));
+    }
+    EXPECT_EQ(WaitForSingleObject(hThread, 0), WAIT_OBJECT_0);
+    CloseHandle(hThread);
 }
 
 } // namespace

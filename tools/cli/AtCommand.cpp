@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/Session.h"
+#include "serial/SerialSession.h"
 
 namespace {
 
@@ -116,7 +116,7 @@ private:
                 PrintError("port " + m_strPort + " failed: " + ErrorText(*ann.pError));
                 return kExitPort;
             }
-            if (ann.pOp->m_nKind != OP_READ)
+            if (ann.pOp->m_eKind != EOpKind::OP_READ)
                 continue;
             const std::string strBurst = ann.pOp->GetText();
             PrintLine("< " + Escape(strBurst));
@@ -137,7 +137,7 @@ private:
         }
     }
 
-    CSession m_session;
+    CSerialSession m_session;
     std::string m_strPort;
     DWORD m_dwTimeoutMs;
 };

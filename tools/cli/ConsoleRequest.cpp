@@ -30,7 +30,7 @@ std::string Seconds(uint32_t dwMilliseconds)
 
 } // namespace
 
-CConsoleRequest::CConsoleRequest(CSerialQueue* pQueue, CConsoleHost* pHost, const WString& strPort,
+CConsoleRequest::CConsoleRequest(CPortOperations* pQueue, CConsoleHost* pHost, const WString& strPort,
                                  uint32_t dwTimeoutMs)
     : m_request(pQueue, this), m_pHost(pHost), m_strPort(strPort), m_dwTimeoutMs(dwTimeoutMs)
 {

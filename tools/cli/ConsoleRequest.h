@@ -7,7 +7,7 @@
 // does it.
 //
 // No Win32 here: the surroundings (output, window timers) come through
-// CConsoleHost, the port through CSerialQueue, so the whole console side runs
+// CConsoleHost, the port through CPortOperations, so the whole console side runs
 // in the host tests too.
 #pragma once
 
@@ -19,8 +19,8 @@
 #include "base/Text.h"
 #include "serial/SerialOp.h"
 #include "serial/SerialPortException.h"
-#include "serial/SerialQueue.h"
 #include "base/ListKey.h"
+#include "serial/PortOperations.h"
 #include "ui/Contact.h"
 #include "ui/InboxUpdate.h"
 #include "ui/PhoneRequest.h"
@@ -39,16 +39,14 @@ public:
 
 class CConsoleRequest : private CPhoneRequestHost {
 public:
-    enum {
-        TIMER_DIALOGUE = CPhoneRequest::TIMER_DIALOGUE,  // the driver's wait for each answer
-        TIMER_CLOSE = 35,                                // after a time-out, the wait for the port to close
-    };
+    static constexpr unsigned TIMER_DIALOGUE = CPhoneRequest::TIMER_DIALOGUE;  // the driver's wait for each answer
+    static constexpr unsigned TIMER_CLOSE = 35;  // after a time-out, the wait for the port to close
     // After a cancel, the wait for the port to close before giving up.
     static constexpr uint32_t kCloseGraceMs = 5000;
 
     // dwTimeoutMs: the progress time-out, the wait for each answer after the
     // handshake; a request the phone does not answer in time is cancelled.
-    CConsoleRequest(CSerialQueue* pQueue, CConsoleHost* pHost, const WString& strPort, uint32_t dwTimeoutMs);
+    CConsoleRequest(CPortOperations* pQueue, CConsoleHost* pHost, const WString& strPort, uint32_t dwTimeoutMs);
 
     CConsoleRequest(const CConsoleRequest&) = delete;
     CConsoleRequest& operator=(const CConsoleRequest&) = delete;

@@ -18,7 +18,7 @@
 #include "sms/InboxFile.h"
 #include "ui/ContactStore.h"
 #include "ui/ReportStore.h"
-#include "ui/Session.h"
+#include "serial/SerialSession.h"
 #include "base/Settings.h"
 #include "base/SettingsListKey.h"
 #include "base/Util.h"
@@ -114,20 +114,20 @@ std::string ReportLine(const CStatusReport& report, const WString& strKey)
 {
     CDeliverySummary summary;
     switch (ClassifyStatus(report.btStatus)) {
-    case REPORT_DELIVERED:
-        summary.state = DELIVERY_DELIVERED;
+    case EReportClass::REPORT_DELIVERED:
+        summary.state = EMessageDelivery::DELIVERY_DELIVERED;
         summary.time = report.discharge;
         break;
-    case REPORT_TRYING:
-        summary.state = DELIVERY_PENDING;
+    case EReportClass::REPORT_TRYING:
+        summary.state = EMessageDelivery::DELIVERY_PENDING;
         break;
     default:
-        summary.state = DELIVERY_FAILED;
+        summary.state = EMessageDelivery::DELIVERY_FAILED;
         summary.strReason = GetStatusReason(report.btStatus);
         break;
     }
     std::string strState = WideToUtf8(DescribeDelivery(summary));
-    if (summary.state == DELIVERY_PENDING)
+    if (summary.state == EMessageDelivery::DELIVERY_PENDING)
         strState += ": " + GetStatusReason(report.btStatus);
     // The key holds the time the message was sent between its number and its hash.
     const std::string strUtf8Key = WideToUtf8(strKey);
@@ -149,7 +149,7 @@ public:
         return false;
     }
 
-    CSerialQueue* Queue() { return &m_session.Queue(); }
+    CPortOperations* Queue() { return &m_session.Queue(); }
 
     // Runs the loop until the request has ended; its exit code.
     int Run(CConsoleRequest& request)
@@ -186,7 +186,7 @@ public:
     }
 
 private:
-    CSession m_session;
+    CSerialSession m_session;
     CConsoleRequest* m_pRequest = nullptr;
     bool m_bQuiet = false;
 };

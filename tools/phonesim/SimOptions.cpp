@@ -46,6 +46,12 @@ const char kSimHelp[] =
     "  --hangup-in-pdu N     disconnect in the middle of the N-th PDU\n"
     "  --busy                the port is in use by another program: opening it fails\n"
     "  --maker TEXT          the answer to AT+CGMI (default PhoneSim)\n"
+    "  --random-quirks SEED  misbehave at random, the same way for the same SEED:\n"
+    "                        split echoes, late OKs, echo on again at AT,\n"
+    "                        unsolicited lines, transient and permanent +CMS\n"
+    "                        ERROR for a PDU, now and then no answer at all (a\n"
+    "                        PDU not answered is not taken); logged as quirk\n"
+    "  --noise BYTES         send BYTES of line noise before the first answer\n"
     "\n"
     "Phone book (\"SM\"; AT+CPBS, AT+CPBR; names in the AT+CSCS character set):\n"
     "  --phonebook N         N generated entries (default 5)\n"
@@ -249,6 +255,16 @@ bool ParseSimOptions(const std::vector<std::string>& args, CSimOptions& options,
                 return false;
             }
             options.nHangupInPdu = static_cast<int>(n);
+        } else if (strArg == "--random-quirks") {
+            if (!number(999999999, n) || n == 0) {
+                strError = "--random-quirks takes a seed from 1";
+                return false;
+            }
+            options.nQuirkSeed = static_cast<unsigned>(n);
+        } else if (strArg == "--noise") {
+            if (!number(100000000, n))
+                return false;
+            options.nNoiseBytes = static_cast<unsigned>(n);
         } else if (strArg == "--busy")
             options.bBusy = true;
         else if (strArg == "--maker") {

@@ -37,6 +37,10 @@ struct CSimOptions {
     int nHangupAfter = -1;   // hang up when this command (1-based) arrives
     int nHangupInPdu = -1;   // hang up in the middle of this PDU (1-based)
     bool bBusy = false;
+    // Stress: quirks chosen at random from this seed (0: none); bytes of
+    // line noise before the answer to the first command.
+    unsigned nQuirkSeed = 0;
+    unsigned nNoiseBytes = 0;
     std::string strMaker = "PhoneSim";
     unsigned nPhonebook = 5;
     std::string strPhonebookFile;

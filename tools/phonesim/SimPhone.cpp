@@ -107,7 +107,8 @@ CSimPhone::CSimPhone(const CSimOptions& options, const CSimPhonebook& phonebook,
       m_phonebook(phonebook),
       m_store(store),
       m_bEcho(options.bEcho),
-      m_bSilent(options.nSilentAfter == 0)
+      m_bSilent(options.nSilentAfter == 0),
+      m_quirks(options.nQuirkSeed)
 {
 }
 
@@ -157,7 +158,14 @@ void CSimPhone::OnCommandLine(std::vector<CSimAction>& actions)
         Hangup("command", actions);
         return;
     }
+    if (m_nCommands == 1 && m_options.nNoiseBytes) {
+        actions.push_back({CSimAction::SEND, m_quirks.Noise(m_options.nNoiseBytes), 0});
+        Log(CJsonFields().Add("event", "noise").Add("bytes", m_options.nNoiseBytes).Text(), actions);
+    }
     CReply reply;
+    reply.quirk = ChooseQuirk(CommandName(strLine), actions);
+    if (reply.quirk.bEchoOn)
+        m_bEcho = true;
     reply.strCommand = strLine + "\r";
     if (m_bEcho)
         reply.strEcho = reply.strCommand;
@@ -166,7 +174,18 @@ void CSimPhone::OnCommandLine(std::vector<CSimAction>& actions)
     else
         Execute(strLine, reply);
     AddUnsolicited(CommandName(strLine), reply);
-    Emit(reply, actions);
+    if (!reply.quirk.bSilent)
+        Emit(reply, actions);
+}
+
+CQuirk CSimPhone::ChooseQuirk(const std::string& strName, std::vector<CSimAction>& actions)
+{
+    if (!m_options.nQuirkSeed)
+        return CQuirk();
+    CQuirk quirk = m_quirks.Choose(strName);
+    if (!quirk.strKinds.empty())
+        Log(CJsonFields().Add("event", "quirk").Add("command", strName).Add("kinds", quirk.strKinds).Text(), actions);
+    return quirk;
 }
 
 void CSimPhone::Execute(const std::string& strLine, CReply& reply)
@@ -425,6 +444,8 @@ void CSimPhone::AddUnsolicited(const std::string& strName, CReply& reply)
         if (bNow)
             reply.strUnsolicited += "\r\n" + rule.strText + "\r\n";
     }
+    if (!reply.quirk.strUnsolicited.empty())
+        reply.strUnsolicited += "\r\n" + reply.quirk.strUnsolicited + "\r\n";
 }
 
 bool CSimPhone::FindFailure(const std::string& strName, std::string& strFinal)
@@ -490,6 +511,7 @@ void CSimPhone::OnPduEnd(std::vector<CSimAction>& actions)
     }
 
     CReply reply;
+    reply.quirk = ChooseQuirk("PDU", actions);
     reply.strCommand = m_strPdu;
     if (m_bEcho)
         reply.strEcho = m_strPdu;
@@ -497,6 +519,10 @@ void CSimPhone::OnPduEnd(std::vector<CSimAction>& actions)
         fields.Add("reply", reply.strFinal);
     } else if (!bLengthOk || !bValid) {
         reply.strFinal = "+CMS ERROR: 304";  // invalid PDU mode parameter
+        fields.Add("reply", reply.strFinal);
+    } else if (reply.quirk.bSilent || !reply.quirk.strFinal.empty()) {
+        // Not taken: a silent phone has not passed the message on either.
+        reply.strFinal = reply.quirk.strFinal;
         fields.Add("reply", reply.strFinal);
     } else if (m_strPduCommand == "AT+CMGS") {
         m_nMr = (m_nMr + 1) % 256;
@@ -521,7 +547,8 @@ void CSimPhone::OnPduEnd(std::vector<CSimAction>& actions)
     AddUnsolicited("PDU", reply);
     if (reply.strFinal == "OK" && m_strPduCommand == "AT+CMGS" && AsksForReport(m_strPdu))
         ReportOn(info, actions);
-    Emit(reply, actions, m_options.nPduDelayMs);
+    if (!reply.quirk.bSilent)
+        Emit(reply, actions, m_options.nPduDelayMs);
 }
 
 // Verbose result codes: information text and the final code each framed by
@@ -541,7 +568,7 @@ void CSimPhone::Emit(const CReply& reply, std::vector<CSimAction>& actions, unsi
     }
     std::vector<std::string> bursts;
     std::string strBurst = reply.strEcho;
-    if (m_options.bSplitEcho && !strBurst.empty()) {
+    if ((m_options.bSplitEcho || reply.quirk.bSplitEcho) && !strBurst.empty()) {
         bursts.push_back(strBurst);
         strBurst.clear();
     }
@@ -553,7 +580,7 @@ void CSimPhone::Emit(const CReply& reply, std::vector<CSimAction>& actions, unsi
     }
     strBurst += reply.strRaw;
     if (!reply.strFinal.empty()) {
-        if (m_options.bLateOk && !strBurst.empty()) {
+        if ((m_options.bLateOk || reply.quirk.bLateOk) && !strBurst.empty()) {
             bursts.push_back(strBurst);
             strBurst.clear();
         }

@@ -12,6 +12,7 @@
 #include "SimOptions.h"
 #include "SimPdu.h"
 #include "SimPhonebook.h"
+#include "SimQuirks.h"
 #include "SimStore.h"
 
 struct CSimAction {
@@ -46,6 +47,7 @@ private:
         std::string strRaw;             // sent as it is after the information text (the prompt)
         std::string strUnsolicited;     // lines sent on the phone's own before the answer, framed
         std::string strCommand;         // what is answered, as its echo would be
+        CQuirk quirk;
     };
 
     void OnCommandLine(std::vector<CSimAction>& actions);
@@ -60,6 +62,7 @@ private:
     void ReportOn(const CSubmitInfo& info, std::vector<CSimAction>& actions);
     bool FindFailure(const std::string& strName, std::string& strFinal);
     void AddUnsolicited(const std::string& strName, CReply& reply);
+    CQuirk ChooseQuirk(const std::string& strName, std::vector<CSimAction>& actions);
     void Emit(const CReply& reply, std::vector<CSimAction>& actions, unsigned nFirstDelayMs = 0);
     void Log(const std::string& strFields, std::vector<CSimAction>& actions);
     void Hangup(const char* pszWhere, std::vector<CSimAction>& actions);
@@ -81,6 +84,7 @@ private:
     unsigned m_nCommands = 0;   // command lines received
     std::map<std::string, unsigned> m_counts;  // per command name, for --error @N
     std::minstd_rand m_random;  // for --unsolicited random: the same choices every run
+    CSimQuirks m_quirks;
 
     // The PDU that follows "AT+CMGS=<n>" or "AT+CMGW=<n>".
     bool m_bInPdu = false;

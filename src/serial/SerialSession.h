@@ -1,10 +1,10 @@
-// A console program's stand-in for the main dialog: the port, the serial
-// worker, a message-only window that receives the worker's announcements, and
-// a message loop with a time-out. zandusms-cli builds its port commands on it,
-// and test programs drive the serial layer with it; a request plugs in as a
+// The serial worker for a program without a dialog: the port, the worker, a
+// message-only window that receives the worker's announcements, and a message
+// loop with a time-out. zandusms-cli builds its port commands on it, and test
+// programs drive the serial layer with it; a request plugs in as a
 // CSessionHandler.
 //
-//   CSession session;
+//   CSerialSession session;
 //   if (!session.Start()) ...;
 //   session.Queue().OpenPort("COM5");
 //   CAnnouncement ann;
@@ -41,19 +41,19 @@ public:
     virtual void OnTimer(UINT_PTR /*nId*/) {}
 };
 
-class CSession {
+class CSerialSession {
 public:
-    CSession();
+    CSerialSession();
     // Stops the worker and frees every announcement nobody received.
-    ~CSession();
+    ~CSerialSession();
 
-    CSession(const CSession&) = delete;
-    CSession& operator=(const CSession&) = delete;
+    CSerialSession(const CSerialSession&) = delete;
+    CSerialSession& operator=(const CSerialSession&) = delete;
 
     // Creates the window and starts the worker; false (with GetLastError) on failure.
     bool Start();
 
-    CSerialQueue& Queue() { return m_com; }
+    CPortOperations& Queue() { return m_com; }
     CSerialCom& Com() { return m_com; }
     CSerialPortAsync& Port() { return m_port; }
     HWND GetWindow() const { return m_hWnd; }

@@ -1,4 +1,4 @@
-#include "ui/Session.h"
+#include "serial/SerialSession.h"
 
 namespace {
 
@@ -17,9 +17,9 @@ DWORD Remaining(ULONGLONG ullEnd)
 
 } // namespace
 
-CSession::CSession() : m_hWnd(nullptr), m_com(&m_port), m_pHandler(nullptr) {}
+CSerialSession::CSerialSession() : m_hWnd(nullptr), m_com(&m_port), m_pHandler(nullptr) {}
 
-CSession::~CSession()
+CSerialSession::~CSerialSession()
 {
     m_com.Stop();
     if (m_hWnd) {
@@ -30,11 +30,11 @@ CSession::~CSession()
     }
 }
 
-bool CSession::Start()
+bool CSerialSession::Start()
 {
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = &CSession::WindowProc;
+    wc.lpfnWndProc = &CSerialSession::WindowProc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = kWindowClass;
     if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
@@ -47,9 +47,9 @@ bool CSession::Start()
     return m_com.Start(m_hWnd, THREAD_PRIORITY_NORMAL);
 }
 
-LRESULT CALLBACK CSession::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+LRESULT CALLBACK CSerialSession::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
-    CSession* pThis = reinterpret_cast<CSession*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+    CSerialSession* pThis = reinterpret_cast<CSerialSession*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
     if (pThis && uMsg == WM_SERIAL_NOTIFY) {
         CSerialAnnouncement taken = TakeAnnouncement(wParam, lParam);
         if (pThis->m_pHandler) {
@@ -70,7 +70,7 @@ LRESULT CALLBACK CSession::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARA
     return DefWindowProcW(hWnd, uMsg, wParam, lParam);
 }
 
-void CSession::PumpOnce(DWORD dwMs)
+void CSerialSession::PumpOnce(DWORD dwMs)
 {
     MSG msg;
     bool bAny = false;
@@ -83,7 +83,7 @@ void CSession::PumpOnce(DWORD dwMs)
         MsgWaitForMultipleObjects(0, nullptr, FALSE, dwMs, QS_ALLINPUT);
 }
 
-bool CSession::Wait(DWORD dwTimeoutMs, CAnnouncement& ann)
+bool CSerialSession::Wait(DWORD dwTimeoutMs, CAnnouncement& ann)
 {
     const ULONGLONG ullEnd = Now() + dwTimeoutMs;
     for (;;) {
@@ -99,7 +99,7 @@ bool CSession::Wait(DWORD dwTimeoutMs, CAnnouncement& ann)
     }
 }
 
-void CSession::Pump(DWORD dwMs)
+void CSerialSession::Pump(DWORD dwMs)
 {
     const ULONGLONG ullEnd = Now() + dwMs;
     DWORD dwLeft;
@@ -109,7 +109,7 @@ void CSession::Pump(DWORD dwMs)
     } while (dwLeft > 0);
 }
 
-bool CSession::Run(CSessionHandler& handler, const std::function<bool()>& fnDone, DWORD dwTimeoutMs)
+bool CSerialSession::Run(CSessionHandler& handler, const std::function<bool()>& fnDone, DWORD dwTimeoutMs)
 {
     const ULONGLONG ullEnd = Now() + dwTimeoutMs;
     m_pHandler = &handler;

@@ -1,0 +1,33 @@
+// The port operations the modem driver queues: open, write, read, close,
+// enumerate, each announced back when done. CSerialCom performs them on a
+// worker thread with a real port; tests use a recording fake, so the
+// driver's logic runs without threads or Windows.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "serial/SerialOp.h"
+
+class CPortOperations {
+public:
+    virtual ~CPortOperations() {}
+
+    // Operations are performed in the order queued, and each finished one is
+    // announced back to the dialog thread, which then owns it.
+    virtual void Enqueue(std::unique_ptr<CSerialOp> pOp) = 0;
+    // Discards every queued operation and aborts a read or write in progress
+    // (which is then not announced).
+    virtual void CancelAll() = 0;
+
+    void WriteCommand(const std::string& strCommand) { WriteRaw(strCommand + "\r\n"); }
+    void WriteRaw(const std::string& strData) { Enqueue(std::make_unique<CSerialOp>(EOpKind::OP_WRITE, strData)); }
+    void OpenPort(const std::string& strPort)
+    {
+        Enqueue(std::make_unique<CSerialOp>(EOpKind::OP_OPEN, std::string(strPort.c_str(), strPort.size() + 1)));
+    }
+    void ClosePort() { Enqueue(std::make_unique<CSerialOp>(EOpKind::OP_CLOSE, 0u)); }
+    void EnumeratePorts() { Enqueue(std::make_unique<CSerialOp>(EOpKind::OP_ENUM_PORTS, 0u)); }
+    void Read(uint32_t dwBytes) { Enqueue(std::make_unique<CSerialOp>(EOpKind::OP_READ, dwBytes)); }
+};

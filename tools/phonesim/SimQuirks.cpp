@@ -1,0 +1,67 @@
+#include "SimQuirks.h"
+
+namespace {
+
+// Per thousand replies. A silence costs the test driver a Cancel and a new
+// Send, so it is rarer than the quirks a phone shows every day.
+const unsigned kSplitEcho = 200;
+const unsigned kLateOk = 200;
+const unsigned kEchoOn = 300;       // of the replies to AT, the first command after an open
+const unsigned kUnsolicited = 100;
+const unsigned kTransient = 40;     // of the replies to a PDU
+const unsigned kPermanent = 10;
+const unsigned kSilent = 8;
+
+const char* const kTransientCodes[] = {"+CMS ERROR: 42", "+CMS ERROR: 38", "+CMS ERROR: 331"};
+const char* const kPermanentCodes[] = {"+CMS ERROR: 500", "+CMS ERROR: 21", "+CMS ERROR: 96"};
+
+} // namespace
+
+void CSimQuirks::Add(CQuirk& quirk, const char* pszKind)
+{
+    quirk.strKinds += (quirk.strKinds.empty() ? "" : " ") + std::string(pszKind);
+}
+
+CQuirk CSimQuirks::Choose(const std::string& strName)
+{
+    CQuirk quirk;
+    if (strName == "AT" && Chance(kEchoOn)) {
+        quirk.bEchoOn = true;
+        Add(quirk, "echo-on");
+    }
+    if (Chance(kSplitEcho)) {
+        quirk.bSplitEcho = true;
+        Add(quirk, "split-echo");
+    }
+    if (Chance(kLateOk)) {
+        quirk.bLateOk = true;
+        Add(quirk, "late-ok");
+    }
+    if (Chance(kUnsolicited)) {
+        const unsigned n = m_random() % 3;
+        quirk.strUnsolicited = n == 0   ? "+CMTI: \"SM\"," + std::to_string(++m_nIndex)
+                               : n == 1 ? std::string("+CREG: 1")
+                                        : std::string("+CSQ: 17,99");
+        Add(quirk, "unsolicited");
+    }
+    const bool bMayFallSilent = strName != "AT" && strName != "AT+CMGS" && strName != "AT+CMGW";
+    if (bMayFallSilent && Chance(kSilent)) {
+        quirk.bSilent = true;
+        Add(quirk, "silent");
+    } else if (strName == "PDU" && Chance(kTransient)) {
+        quirk.strFinal = kTransientCodes[m_random() % 3];
+        Add(quirk, "transient");
+    } else if (strName == "PDU" && Chance(kPermanent)) {
+        quirk.strFinal = kPermanentCodes[m_random() % 3];
+        Add(quirk, "permanent");
+    }
+    return quirk;
+}
+
+std::string CSimQuirks::Noise(size_t nBytes)
+{
+    std::string str(nBytes, '\0');
+    for (char& ch : str)
+        ch = static_cast<char>(m_random());
+    return str;
+}
