@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Takes the README's pictures of the program's windows under Wine: the main
-window after a phone-book download and a send, in Contact mode with a
-contact selected (so that both radio buttons' states and the contact list
-show), the History dialog, the About
+window after a phone-book download and sends asking for delivery reports,
+in Contact mode with a contact selected (so that both radio buttons' states
+and the contact list show), the History dialog with delivery states, the
+Inbox with the simulated phone's messages, the About
 box, the Feedback dialog and the update notice. Run through
 scripts/screenshots.sh, which builds what it needs and starts the display,
 the Wine server and the phone simulator's port links; the pictures go to
@@ -18,7 +19,7 @@ sys.path.insert(0, os.path.join(ROOT, "tests", "system"))
 
 import zandu  # noqa: E402
 from screen import Compositor, wait_until, window_rect  # noqa: E402
-from zandu import Phone, Program, RefServer, SavedSettings, port_link, winprobe  # noqa: E402
+from zandu import Phone, Program, RefServer, SavedInbox, SavedSettings, port_link, winprobe  # noqa: E402
 
 DOCS = os.path.join(ROOT, "docs")
 PHONEBOOK = [("+4917012345", "Anna Schmidt"), ("+442079460000", "Ben Carter"), ("5550001", "Jürgen Groß"),
@@ -56,8 +57,21 @@ def wait_window(program, title):
     return out[0]
 
 
+def send(program, recipients, text):
+    before = len(program.status_trail())
+    winprobe("settext", program.hwnd, 1014, recipients)
+    program.replace(1002, text)
+    program.click(1006)
+    while not any(t.startswith(("Message sent to 0123456789", "Failed", "Error"))
+                  for t in program.status_trail()[before:]):
+        time.sleep(0.1)
+    while not program.enabled(1006):
+        time.sleep(0.1)
+
+
 def main_window_and_dialogs(book):
-    with Phone(port_link("COM5"), "--phonebook-file", book), Program() as program:
+    messages = os.path.join(ROOT, "tools", "phonesim", "sample-messages.json")
+    with Phone(port_link("COM5"), "--phonebook-file", book, "--messages", messages), Program() as program:
         program.wait_status("Ready")
         program.click(1009)  # Contact
         program.click(1010)  # Refresh
@@ -67,7 +81,11 @@ def main_window_and_dialogs(book):
         program.replace(1002, MESSAGE)
         program.click(1006)
         program.wait_status(lambda t: t.startswith("Message sent to 0123456789"))
-        program.replace(1002, "Running late, start without me.")
+        # With reports asked for: the next send reads the first one's report.
+        program.click(1040)  # Request delivery report
+        send(program, "0123456789", "Running late, start without me.")
+        send(program, "0123456789", "Start at 10:45 then.")
+        program.replace(1002, "See you there.")
         program.click(1009)  # Contact: the stored contact is selected
         if not wait_until(lambda: winprobe("state", program.hwnd, 1009)[1] == ["enabled=1 checked=1"]
                           and program.items(1007)[0] >= 0):
@@ -76,8 +94,18 @@ def main_window_and_dialogs(book):
 
         program.click(57665)
         history = wait_window(program, "History")
+        winprobe("focus", history, 1022)
+        winprobe("key", history, 0x28)  # the delivered one
         shoot(history, "history.png")
         winprobe("key", history, 0x1B)
+
+        program.click(1041)
+        inbox = wait_window(program, "Inbox")
+        winprobe("click", inbox, 1056)  # Refresh
+        program.wait_status(lambda t: " new message" in t)
+        time.sleep(1)
+        shoot(inbox, "inbox.png")
+        winprobe("key", inbox, 0x1B)
 
         program.click(1021)
         about = wait_window(program, "About Zandu SMS")
@@ -106,8 +134,8 @@ def update_notice():
 
 
 def main():
-    with SavedSettings(), Compositor(), tempfile.TemporaryDirectory() as tmp:
-        for name in ("Numbers", "NewHistory", "Contacts", "Contact"):
+    with SavedSettings(), SavedInbox(), Compositor(), tempfile.TemporaryDirectory() as tmp:
+        for name in ("Numbers", "NewHistory", "Contacts", "Contact", "Reports", "DeliveryReport"):
             zandu.settings_delete_value(name)
         zandu.settings_set_string("Port", "COM5")
         zandu.settings_set_dword("AllowCheck", 0)

@@ -17,5 +17,6 @@ export ZANDU_WINE_RUN=$WIN_BUILD/wine-run.sh
 export ZANDU_PROGRAM=$WIN_BUILD/src/ZanduSMS.exe
 export ZANDU_WINPROBE=$WIN_BUILD/tests/win/winprobe.exe
 export ZANDU_PORTS_DIR=$ZANDU_PORTS
+export ZANDU_WINEPREFIX=$WINEPREFIX
 export ZANDU_PHONESIM=$HOST_BUILD/tools/phonesim/phonesim
 python3 "$ZANDU_ROOT/scripts/screenshots.py"

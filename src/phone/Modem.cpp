@@ -1,6 +1,7 @@
 #include "phone/Modem.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "base/Trace.h"
@@ -46,6 +47,8 @@ std::string Format(const char* pszFormat, unsigned n1, unsigned n2 = 0)
 
 } // namespace
 
+const char CModem::kReportMode[] = "AT+CNMI=2,1,0,2,0";
+
 CModem::CModem(CPortOperations* pSerialCom, CModemSink* pSink)
     : m_pSerialCom(pSerialCom),
       m_pSink(pSink),
@@ -84,12 +87,18 @@ void CModem::RequestDeviceTest(const WString& strPort)
     StartRequest(ERequest::REQ_DEVICE_TEST, nullptr, strPort);
 }
 
+void CModem::RequestReadMessages(const WString& strPort)
+{
+    StartRequest(ERequest::REQ_READ_MESSAGES, nullptr, strPort);
+}
+
 const char* CModem::GetFailureText(ERequest eRequest)
 {
     switch (eRequest) {
     case ERequest::REQ_PHONEBOOK: return "Failed to download phonebook";
     case ERequest::REQ_SAVE: return "Failed to save message";
     case ERequest::REQ_DEVICE_TEST: return "Failed to get model";
+    case ERequest::REQ_READ_MESSAGES: return "Failed to read messages";
     default: return "Failed to send message";
     }
 }
@@ -107,6 +116,7 @@ void CModem::StartRequest(ERequest eRequest, CMsg* pMsg, const WString& strPort)
     m_eState = EState::ST_OPENING;
     m_bClosing = false;
     m_nRetries = 0;
+    m_bListingReports = false;
     m_unsolicited.Reset();
     m_pSerialCom->OpenPort(WideToAnsi(strPort));
 }
@@ -240,6 +250,19 @@ void CModem::OnReply(const std::string& strRaw)
     } catch (const CSmsException& e) {
         Fail(e);
     }
+    PassOnReports();
+}
+
+void CModem::PassOnReports()
+{
+    const std::vector<std::string> lines = m_unsolicited.TakeReportLines();
+    if (lines.empty())
+        return;
+    CMessageListing reports;
+    for (const std::string& strLine : lines)
+        reports.Feed(strLine);
+    reports.Finish();
+    m_pSink->OnReportsArrived(reports.GetPdus());
 }
 
 void CModem::Dispatch(const std::string& strRaw)
@@ -254,6 +277,24 @@ void CModem::Dispatch(const std::string& strRaw)
         return;
     case EState::ST_PHONEBOOK_READ:
         OnPhonebookReadReply(strRaw);
+        return;
+    case EState::ST_REPORT_MODE:
+        OnReportModeReply(strRaw);
+        return;
+    case EState::ST_STORAGES:
+        OnStoragesReply(strRaw);
+        return;
+    case EState::ST_SELECT_STORAGE:
+        OnSelectStorageReply(strRaw);
+        return;
+    case EState::ST_LIST:
+        OnListReply(strRaw);
+        return;
+    case EState::ST_DELETE:
+        OnDeleteReply(strRaw);
+        return;
+    case EState::ST_RESTORE_STORAGE:
+        OnRestoreStorageReply(strRaw);
         return;
     case EState::ST_AT:
     case EState::ST_ECHO_OFF:
@@ -364,7 +405,15 @@ void CModem::StartRequestCommands()
         m_modelLines.clear();
         Command("AT+CGMI", EState::ST_MODEL);
         break;
-    default:  // REQ_SEND, REQ_SAVE
+    case ERequest::REQ_SEND:
+        // Only a message that asks for reports changes where the phone puts them.
+        if (m_pMsg && m_pMsg->m_bStatusReport) {
+            Command(kReportMode, EState::ST_REPORT_MODE);
+            break;
+        }
+        Command("AT+CMGF=0", EState::ST_PDU_MODE);
+        break;
+    default:  // REQ_SAVE, REQ_READ_MESSAGES
         Command("AT+CMGF=0", EState::ST_PDU_MODE);
         break;
     }
@@ -375,7 +424,19 @@ void CModem::StartRequestCommands()
 void CModem::OnPduModeReply(const std::string& strReply)
 {
     Expect(strReply, "OK");
-    AnnouncePart();
+    if (m_eRequest == ERequest::REQ_READ_MESSAGES) {
+        m_pSink->OnReadingMessages();
+        m_bStoragesKnown = false;
+        m_storages.clear();
+        m_strSelected.clear();
+        Command("AT+CPMS?", EState::ST_STORAGES);
+    } else if (m_eRequest == ERequest::REQ_SEND && m_bReadReports) {
+        m_bReadReports = false;
+        m_bListingReports = true;
+        ListMessages();
+    } else {
+        AnnouncePart();
+    }
 }
 
 // Builds the current part's PDU and announces it with its TPDU length.
@@ -444,13 +505,15 @@ void CModem::OnSubmitReply(const std::string& strReply)
         ReadAgain();
         return;
     }
-    // The message reference or storage index that follows is not needed.
+    // The storage index that follows "+CMGW: " is not needed; the message
+    // reference is, for the delivery report that may come.
     const char* pszAck = IsSave() ? "+CMGW: " : "+CMGS: ";
     if (strAck.compare(0, 7, pszAck) != 0) {
         if (RetryRefusedPart(strAck))
             return;
         throw CSmsException(pszAck, strAck);
     }
+    m_nLastRef = static_cast<unsigned>(std::strtoul(strAck.c_str() + 7, nullptr, 10)) & 0xFF;
 
     m_nRetries = 0;
     m_pMsg->NextPart();
@@ -468,13 +531,13 @@ void CModem::OnSubmitReply(const std::string& strReply)
 
 // --- Device test ----------------------------------------------------------------
 
-std::vector<std::string> CModem::TakeLines(const std::string& strRaw)
+std::vector<std::string> CModem::TakeLines(const std::string& strRaw, size_t nMaxLines)
 {
     std::vector<std::string> lines;
     if (!m_replyLines.Feed(strRaw, lines))
         throw CSmsException("a line of at most 2048 characters", strRaw);
     m_nReplyLines += lines.size();
-    if (m_nReplyLines > kMaxReplyLines)
+    if (m_nReplyLines > (nMaxLines ? nMaxLines : kMaxReplyLines))
         throw CSmsException("a final result code", lines.empty() ? strRaw : lines.back());
     std::vector<std::string> kept;
     for (std::string& strLine : lines) {
@@ -601,4 +664,180 @@ void CModem::FinishPhonebook()
     m_pSink->OnPhonebookDownloaded();
     m_eState = EState::ST_DONE;
     Close();
+}
+
+// --- Received messages and delivery reports ----------------------------------
+
+// A phone that does not keep reports as asked keeps its own way: the send
+// goes on whatever the answer.
+void CModem::OnReportModeReply(const std::string& strRaw)
+{
+    for (const std::string& strLine : TakeLines(strRaw)) {
+        const EFinalResult result = GetFinalResult(strLine);
+        if (result == EFinalResult::FINAL_NONE)
+            continue;
+        if (result == EFinalResult::FINAL_ERROR)
+            TRACE_PAIR("The phone refused '%s': '%s'\n", kReportMode, strLine.c_str());
+        Command("AT+CMGF=0", EState::ST_PDU_MODE);
+        return;
+    }
+    ReadAgain();
+}
+
+void CModem::ListMessages()
+{
+    m_listing = CMessageListing();
+    m_deletes.clear();
+    Command("AT+CMGL=4", EState::ST_LIST);
+}
+
+// A phone without "+CPMS" is listed in the memory it has selected.
+void CModem::OnStoragesReply(const std::string& strRaw)
+{
+    for (const std::string& strLine : TakeLines(strRaw)) {
+        switch (GetFinalResult(strLine)) {
+        case EFinalResult::FINAL_NONE: {
+            std::vector<CStorageStatus> storages;
+            if (ParseStorageStatus(strLine, storages)) {
+                m_storages = GetStoragesToRead(storages);
+                m_strSelected = storages.front().strName;
+                m_bStoragesKnown = true;
+            }
+            break;
+        }
+        case EFinalResult::FINAL_ERROR:
+            TRACE_PAIR("No memories from '+CPMS?': '%s'\n", strLine.c_str());
+            m_storages.assign(1, std::string());
+            m_nStorage = 0;
+            ReadNextStorage();
+            return;
+        case EFinalResult::FINAL_OK:
+            if (!m_bStoragesKnown)
+                m_storages.assign(1, std::string());
+            m_nStorage = 0;
+            ReadNextStorage();
+            return;
+        }
+    }
+    ReadAgain();
+}
+
+void CModem::ReadNextStorage()
+{
+    if (m_nStorage >= m_storages.size()) {
+        FinishReading();
+        return;
+    }
+    const std::string& strStorage = m_storages[m_nStorage++];
+    if (strStorage.empty())
+        ListMessages();
+    else
+        Command("AT+CPMS=\"" + strStorage + "\"", EState::ST_SELECT_STORAGE);
+}
+
+// A memory the phone named but will not select is passed over.
+void CModem::OnSelectStorageReply(const std::string& strRaw)
+{
+    for (const std::string& strLine : TakeLines(strRaw)) {
+        switch (GetFinalResult(strLine)) {
+        case EFinalResult::FINAL_NONE:
+            break;
+        case EFinalResult::FINAL_ERROR:
+            TRACE_PAIR("The phone refused the memory '%s': '%s'\n", m_storages[m_nStorage - 1].c_str(),
+                       strLine.c_str());
+            ReadNextStorage();
+            return;
+        case EFinalResult::FINAL_OK:
+            ListMessages();
+            return;
+        }
+    }
+    ReadAgain();
+}
+
+void CModem::OnListReply(const std::string& strRaw)
+{
+    for (const std::string& strLine : TakeLines(strRaw, kMaxListingLines)) {
+        switch (GetFinalResult(strLine)) {
+        case EFinalResult::FINAL_NONE:
+            m_listing.Feed(strLine);
+            break;
+        case EFinalResult::FINAL_ERROR:
+            if (!m_bListingReports)
+                throw CSmsException("OK", strLine);
+            TRACE_PAIR("The phone refused to list its messages: '%s'\n", strLine.c_str());
+            FinishListing();
+            return;
+        case EFinalResult::FINAL_OK:
+            m_listing.Finish();
+            m_deletes = m_pSink->OnMessagesListed(m_listing.GetPdus());
+            DeleteNext();
+            return;
+        }
+    }
+    ReadAgain();
+}
+
+void CModem::DeleteNext()
+{
+    if (m_deletes.empty()) {
+        FinishListing();
+        return;
+    }
+    const unsigned nIndex = m_deletes.front();
+    m_deletes.erase(m_deletes.begin());
+    Command(Format("AT+CMGD=%u", nIndex), EState::ST_DELETE);
+}
+
+// A message the phone will not delete stays there, stored all the same.
+void CModem::OnDeleteReply(const std::string& strRaw)
+{
+    for (const std::string& strLine : TakeLines(strRaw)) {
+        const EFinalResult result = GetFinalResult(strLine);
+        if (result == EFinalResult::FINAL_NONE)
+            continue;
+        if (result == EFinalResult::FINAL_ERROR)
+            TRACE_PAIR("The phone did not delete a message: '%s'\n", strLine.c_str());
+        DeleteNext();
+        return;
+    }
+    ReadAgain();
+}
+
+void CModem::FinishListing()
+{
+    if (m_bListingReports) {
+        m_bListingReports = false;
+        AnnouncePart();
+    } else {
+        ReadNextStorage();
+    }
+}
+
+// The phone is left with the memory it had selected: the listing of a send
+// (for its reports) lists that one.
+void CModem::FinishReading()
+{
+    const bool bChanged = !m_storages.empty() && !m_storages.back().empty() && m_storages.back() != m_strSelected;
+    if (bChanged && !m_strSelected.empty() && m_eState != EState::ST_RESTORE_STORAGE) {
+        Command("AT+CPMS=\"" + m_strSelected + "\"", EState::ST_RESTORE_STORAGE);
+        return;
+    }
+    m_pSink->OnMessagesRead();
+    m_eState = EState::ST_DONE;
+    Close();
+}
+
+void CModem::OnRestoreStorageReply(const std::string& strRaw)
+{
+    for (const std::string& strLine : TakeLines(strRaw)) {
+        const EFinalResult result = GetFinalResult(strLine);
+        if (result == EFinalResult::FINAL_NONE)
+            continue;
+        if (result == EFinalResult::FINAL_ERROR)
+            TRACE_PAIR("The phone refused its memory '%s' again: '%s'\n", m_strSelected.c_str(), strLine.c_str());
+        FinishReading();
+        return;
+    }
+    ReadAgain();
 }

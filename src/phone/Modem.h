@@ -1,6 +1,7 @@
 // The modem driver: a state machine that turns a request (send a message,
-// store it in the phone, download the phone book, identify the phone) into an
-// AT dialogue with the phone. It runs on the thread that owns it and advances
+// store it in the phone, download the phone book, identify the phone, read
+// the messages and delivery reports it holds) into an AT dialogue with the
+// phone. It runs on the thread that owns it and advances
 // one step per announcement of a finished port operation; it touches the port
 // only by queueing operations on a CPortOperations, and reports through a
 // CModemSink. Every request: open the port, handshake ("AT", "ATE0"), the
@@ -19,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "phone/MessageListing.h"
 #include "phone/ModemSink.h"
 #include "phone/PhoneReply.h"
 #include "phone/SmsException.h"
@@ -38,6 +40,7 @@ public:
         REQ_SEND = 1,
         REQ_SAVE = 2,
         REQ_DEVICE_TEST = 3,
+        REQ_READ_MESSAGES = 4,
     };
 
     // Dialogue states; "sent" means queued on the command exchange.
@@ -54,6 +57,12 @@ public:
         ST_PHONEBOOK_RANGE = 9,  // "AT+CPBR=?" sent
         ST_PHONEBOOK_READ = 10,  // "AT+CPBR=<first>,<last>" sent
         ST_RETRY_WAIT = 11,      // a part refused for a moment; offered again when the timer fires
+        ST_STORAGES = 12,        // "AT+CPMS?" sent
+        ST_SELECT_STORAGE = 13,  // "AT+CPMS=\"<mem>\"" sent
+        ST_LIST = 14,            // "AT+CMGL=4" sent
+        ST_DELETE = 15,          // "AT+CMGD=<index>" sent
+        ST_REPORT_MODE = 16,     // "AT+CNMI=2,1,0,2,0" sent
+        ST_RESTORE_STORAGE = 17, // "AT+CPMS=\"<mem>\"" sent for the memory the phone had selected
     };
 
     static const uint32_t kReadSize = 512;
@@ -67,6 +76,11 @@ public:
     static const unsigned kPhonebookBatch = 20;
     // Locations read at most; a phone claiming more is read that far.
     static const unsigned kMaxPhonebookLocations = 10000;
+    // Lines of one "AT+CMGL" listing at most: two per stored message of
+    // memories far larger than phones have, and unsolicited codes.
+    static const size_t kMaxListingLines = 2 * 1000 + 16;
+    // Asks the phone to keep delivery reports and announce them ("+CDSI").
+    static const char kReportMode[];
 
     // Neither is owned; both must outlive the driver.
     CModem(CPortOperations* pSerialCom, CModemSink* pSink);
@@ -82,6 +96,15 @@ public:
     void RequestSave(CMsg* pMsg, const WString& strPort);
     void RequestPhonebook(const WString& strPort);
     void RequestDeviceTest(const WString& strPort);
+    // Lists the received messages and reports of every memory the phone
+    // uses; the sink says which to delete once it has stored them.
+    void RequestReadMessages(const WString& strPort);
+    // The next send lists what the phone holds ("AT+CMGL=4") before its first
+    // part, for the delivery reports the sink awaits; a refusal does not
+    // stop the send.
+    void SetReadReports(bool bRead) { m_bReadReports = bRead; }
+    // The reference the phone gave the last part it acknowledged ("+CMGS: <mr>").
+    unsigned GetLastReference() const { return m_nLastRef; }
 
     // Every announcement of the command exchange, success or failure (then
     // with the error).
@@ -143,7 +166,22 @@ private:
     void ReadNextBatch();
     void FinishPhonebook();
     // The complete lines the burst finishes; throws when they grow unbounded.
-    std::vector<std::string> TakeLines(const std::string& strRaw);
+    std::vector<std::string> TakeLines(const std::string& strRaw, size_t nMaxLines = 0);
+
+    void OnReportModeReply(const std::string& strRaw);
+    void ListMessages();
+    void OnStoragesReply(const std::string& strRaw);
+    void ReadNextStorage();
+    void OnSelectStorageReply(const std::string& strRaw);
+    void OnListReply(const std::string& strRaw);
+    void DeleteNext();
+    void OnDeleteReply(const std::string& strRaw);
+    // After the listing and its deletions: the send goes on, the reading
+    // goes on with the next memory.
+    void FinishListing();
+    void FinishReading();
+    void OnRestoreStorageReply(const std::string& strRaw);
+    void PassOnReports();
 
     CPortOperations* m_pSerialCom;
     CModemSink* m_pSink;
@@ -163,6 +201,16 @@ private:
     unsigned m_nNextIndex;           // phone-book location to read next
     unsigned m_nLastIndex;           // last phone-book location to read
     bool m_bRangeKnown;
+
+    bool m_bReadReports = false;       // the next send lists the phone's memory first
+    bool m_bListingReports = false;    // the listing of a send, for its reports only
+    unsigned m_nLastRef = 0;
+    std::vector<std::string> m_storages;  // to list; "" is the memory selected
+    size_t m_nStorage = 0;                // the next of them
+    bool m_bStoragesKnown = false;
+    std::string m_strSelected;            // the memory the phone had selected before the listings
+    CMessageListing m_listing;
+    std::vector<unsigned> m_deletes;      // the indexes still to delete
 
     CSmsException m_lastFailure;
 };

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "base/Text.h"
+#include "phone/MessageListing.h"
 
 class CModemSink {
 public:
@@ -47,4 +49,15 @@ public:
     // Arm, or re-arm, the driver's timer; when it fires, call CModem::OnTimer.
     virtual void SetTimeout(uint32_t dwMilliseconds) = 0;
     virtual void KillTimeout() = 0;
+
+    // Reading the phone's messages: the memories are being listed.
+    virtual void OnReadingMessages() {}
+    // What one "AT+CMGL" listed (of a send: for its delivery reports). The
+    // result: the indexes to delete from that memory, which the owner must
+    // have stored first.
+    virtual std::vector<unsigned> OnMessagesListed(const std::vector<CListedPdu>& /*pdus*/) { return {}; }
+    // Every memory has been listed; the port is being closed.
+    virtual void OnMessagesRead() {}
+    // Status reports the phone passed on by itself ("+CDS:") while the port was open.
+    virtual void OnReportsArrived(const std::vector<CListedPdu>& /*reports*/) {}
 };

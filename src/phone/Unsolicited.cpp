@@ -52,6 +52,13 @@ bool CUnsolicitedFilter::KeepLine(const std::string& strLine)
 {
     if (m_bBodyPending) {
         m_bBodyPending = false;
+        if (m_bReportPending) {
+            m_bReportPending = false;
+            m_reportLines.push_back(m_strReportHeader);
+            m_reportLines.push_back(strLine);
+            TRACE_PAIR("Took the status report of an unsolicited code: '%s'\n", strLine.c_str());
+            return false;
+        }
         TRACE_PAIR("Ignored the message of an unsolicited code: '%s'\n", strLine.c_str());
         return false;
     }
@@ -59,7 +66,17 @@ bool CUnsolicitedFilter::KeepLine(const std::string& strLine)
         return true;
     TRACE_PAIR("Ignored the unsolicited '%s'\n", strLine.c_str());
     m_bBodyPending = HasPduLine(strLine);
+    m_bReportPending = StartsWith(strLine, "+CDS:");
+    if (m_bReportPending)
+        m_strReportHeader = strLine;
     return false;
+}
+
+std::vector<std::string> CUnsolicitedFilter::TakeReportLines()
+{
+    std::vector<std::string> lines;
+    lines.swap(m_reportLines);
+    return lines;
 }
 
 std::string CUnsolicitedFilter::StripBurst(const std::string& strBurst)

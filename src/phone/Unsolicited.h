@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // A complete line (trimmed) that is a known unsolicited result code.
 bool IsUnsolicited(const std::string& strLine);
@@ -15,7 +16,11 @@ bool IsUnsolicited(const std::string& strLine);
 // with it, also when it comes in the next burst.
 class CUnsolicitedFilter {
 public:
-    void Reset() { m_bBodyPending = false; }
+    void Reset()
+    {
+        m_bBodyPending = false;
+        m_bReportPending = false;
+    }
 
     // A burst without the complete unsolicited lines in it, each taken out
     // with the line breaks around it, so that "AT\r\r\n+CREG: 1\r\n\r\nOK\r\n"
@@ -24,6 +29,14 @@ public:
     // For replies taken line by line: false for a line to be ignored.
     bool KeepLine(const std::string& strLine);
 
+    // The "+CDS:" lines taken out since the last call, each followed by its
+    // PDU line (a code whose PDU line is still to come waits for it): status
+    // reports the phone passed on.
+    std::vector<std::string> TakeReportLines();
+
 private:
-    bool m_bBodyPending = false;  // the next line is the PDU of the code before it
+    bool m_bBodyPending = false;    // the next line is the PDU of the code before it
+    bool m_bReportPending = false;  // and that code was "+CDS:"
+    std::string m_strReportHeader;
+    std::vector<std::string> m_reportLines;
 };

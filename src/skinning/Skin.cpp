@@ -21,7 +21,7 @@ struct CBitmapFile {
 };
 
 // The order of loading; the first failure ends it.
-const CBitmapFile kBitmapFiles[kSkinBitmapCount] = {
+const CBitmapFile kBitmapFiles[] = {
     {SkinBitmapIndex::SBI_MAIN, L"zandu.bmp"},
     {SkinBitmapIndex::SBI_HISTORY, L"history.bmp"},
     {SkinBitmapIndex::SBI_FEEDBACK, L"feedback.bmp"},
@@ -51,6 +51,7 @@ bool CSkin::LoadSkin(const WString& strFolder)
         if (!m_aBitmaps[static_cast<size_t>(file.nIndex)].Load(strFolder + file.pszFile))
             return false;
     }
+    m_bHasInbox = m_aBitmaps[static_cast<size_t>(SkinBitmapIndex::SBI_INBOX)].Load(strFolder + L"inbox.bmp");
     return true;
 }
 

@@ -16,9 +16,10 @@ enum class SkinBitmapIndex {
     SBI_HISTORY,   // history.bmp: the History dialog
     SBI_ABOUT,     // about.bmp: the About dialog
     SBI_FEEDBACK,  // feedback.bmp: the Feedback dialog
+    SBI_INBOX,     // inbox.bmp: the Inbox dialog; history.bmp when a skin has none
 };
-const size_t kSkinBitmapCount = 4;
-static_assert(static_cast<size_t>(SkinBitmapIndex::SBI_FEEDBACK) + 1 == kSkinBitmapCount, "one count per bitmap");
+const size_t kSkinBitmapCount = 5;
+static_assert(static_cast<size_t>(SkinBitmapIndex::SBI_INBOX) + 1 == kSkinBitmapCount, "one count per bitmap");
 
 class CSkin {
 public:
@@ -30,6 +31,9 @@ public:
     // Reads colors.ini (a missing file, section or key gives its default),
     // creates the font, then loads zandu.bmp, history.bmp, feedback.bmp and
     // about.bmp in that order. False at the first bitmap that fails to load.
+    // Then inbox.bmp, which a skin made before the Inbox lacks: without it
+    // (or when it cannot be read) the Inbox, sized as the History, takes
+    // history.bmp.
     bool LoadSkin();
     bool LoadSkin(const WString& strFolder);  // strFolder ends in a backslash
 
@@ -37,7 +41,12 @@ public:
     HFONT GetFont() const { return m_hFont.Get(); }
     bool IsBorderHover() const { return m_bBorderHover; }
     uint8_t GetAlpha() const { return m_btAlpha; }  // opacity in percent, 0 to 100
-    const CSkinBitmap& GetBitmap(SkinBitmapIndex nIndex) const { return m_aBitmaps[static_cast<size_t>(nIndex)]; }
+    const CSkinBitmap& GetBitmap(SkinBitmapIndex nIndex) const
+    {
+        if (nIndex == SkinBitmapIndex::SBI_INBOX && !m_bHasInbox)
+            nIndex = SkinBitmapIndex::SBI_HISTORY;
+        return m_aBitmaps[static_cast<size_t>(nIndex)];
+    }
 
 private:
     void ReadColors(const WString& strIni);
@@ -48,6 +57,7 @@ private:
     COLORREF m_aColors[kSkinColorCount];
     CFontHandle m_hFont;
     bool m_bBorderHover;
+    bool m_bHasInbox = false;
     uint8_t m_btAlpha;
 };
 

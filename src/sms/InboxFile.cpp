@@ -127,6 +127,11 @@ std::string FormatInbox(const CInbox& inbox)
     return json.dump(1, ' ', false, CJson::error_handler_t::replace) + "\n";
 }
 
+std::string FormatInboxMessage(const CReceivedMsg& msg)
+{
+    return MessageToJson(msg).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
 bool ParseInbox(const std::string& strJson, CInbox& inbox, std::string& strError)
 {
     CInbox parsed;

@@ -14,6 +14,8 @@ const int kInboxFileVersion = 1;
 // text and its parts (part number, key, time, text; the PDU of one that
 // could not be decoded).
 std::string FormatInbox(const CInbox& inbox);
+// One message as the file holds it, on one line (the console's JSON lines).
+std::string FormatInboxMessage(const CReceivedMsg& msg);
 // The reverse. False, with the inbox untouched and the reason, for a text
 // that is not such a file whole: no message is dropped without a word.
 bool ParseInbox(const std::string& strJson, CInbox& inbox, std::string& strError);

@@ -6,6 +6,7 @@
 #include "base/SettingsListKey.h"
 #include "res/resource.h"
 #include "ui/HistoryStore.h"
+#include "ui/ReportStore.h"
 
 namespace {
 
@@ -22,8 +23,10 @@ constexpr CControlSpec kControls[] = {
     {IDC_HISTORY_LIST, EControlKind::ListView},
     {IDC_HISTORY_RECIPIENT_LABEL, EControlKind::Static},
     {IDC_HISTORY_TIME_LABEL, EControlKind::Static},
+    {IDC_HISTORY_STATE_LABEL, EControlKind::Static},
     {IDC_HISTORY_RECIPIENT, EControlKind::Edit},
     {IDC_HISTORY_TIME, EControlKind::Edit},
+    {IDC_HISTORY_STATE, EControlKind::Edit},
     {IDC_HISTORY_TEXT, EControlKind::Edit},
     {IDC_HISTORY_OK, EControlKind::Button},
 };
@@ -55,6 +58,7 @@ void CHistoryDlg::OnInitDialog()
     CSettingsListKey key;
     CAppDataFolder folder;
     m_aRecords = CHistoryStore(key, folder).Read();
+    m_reports = CReportStore(key).Read();
     InitList();
 }
 
@@ -126,6 +130,10 @@ void CHistoryDlg::ShowSelected()
     const CHistoryRecord& record = pRecord ? *pRecord : none;
     GetDlgItem(IDC_HISTORY_RECIPIENT).SetWindowText(record.GetDisplayName());
     GetDlgItem(IDC_HISTORY_TIME).SetWindowText(record.m_strTime);
+    GetDlgItem(IDC_HISTORY_STATE)
+        .SetWindowText(pRecord ? DescribeRecordDelivery(m_reports, GetDeliveryKey(record.m_strNumber, record.m_strTime,
+                                                                                   record.m_strText))
+                               : WString());
     GetDlgItem(IDC_HISTORY_TEXT).SetWindowText(WithCrLf(record.m_strText));
 }
 

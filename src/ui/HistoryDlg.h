@@ -1,14 +1,17 @@
 // The History window: the messages recorded in "NewHistory", newest first,
-// in a list of recipients and times; the selected one's recipient, time and
-// whole text are shown beside the list. Modal, skinned with history.bmp.
+// in a list of recipients and times; the selected one's recipient, time,
+// delivery state and whole text are shown beside the list. Modal, skinned
+// with history.bmp.
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
 
+#include <map>
 #include <vector>
 
 #include "skinning/SkinnedDlg.h"
+#include "sms/ReportMatch.h"
 #include "ui/HistoryRecord.h"
 #include "win/Controls.h"
 
@@ -29,4 +32,5 @@ private:
     CListView List() const;
 
     std::vector<CHistoryRecord> m_aRecords;  // oldest first, as stored
+    std::map<WString, std::vector<CSentPart>> m_reports;  // the parts awaiting or given reports, by delivery key
 };

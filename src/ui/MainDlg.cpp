@@ -1,5 +1,7 @@
 #include "ui/MainDlg.h"
 
+#include <ctime>
+
 #include "base/AppDataFolder.h"
 #include "base/Settings.h"
 #include "base/SettingsListKey.h"
@@ -13,7 +15,9 @@
 #include "ui/FeedbackDlg.h"
 #include "ui/HistoryDlg.h"
 #include "ui/HistoryStore.h"
+#include "ui/InboxDlg.h"
 #include "ui/NumberList.h"
+#include "ui/ReportStore.h"
 #include "ui/SendInput.h"
 #include "win/AppModule.h"
 
@@ -50,6 +54,8 @@ constexpr CControlSpec kControls[] = {
     {IDC_MESSAGE, EControlKind::Edit},
     {IDC_RADIO_NUMBER, EControlKind::RadioButton},
     {IDC_RADIO_CONTACT, EControlKind::RadioButton},
+    {IDC_DELIVERY_REPORT, EControlKind::CheckBox},
+    {IDC_INBOX, EControlKind::Button},
 };
 
 // The texts of the input checks are shared with the console tool, which
@@ -108,6 +114,7 @@ void CMainDlg::OnInitDialog()
         pLoop->AddMessageFilter(this);
     UpdateCharCount();
     CButton(GetDlgItem(IDC_RADIO_NUMBER)).SetCheck(true);
+    CButton(GetDlgItem(IDC_DELIVERY_REPORT)).SetCheck(GetSettingsKey().Value("DeliveryReport").ReadBool(false));
     UpdateMode();
     m_SerialCom.EnumeratePorts();
     SetStatus(WSTR("Enumerating COM ports..."));
@@ -224,6 +231,12 @@ bool CMainDlg::OnClicked(int nId)
         return true;
     case IDC_HISTORY:
         OnHistory();
+        return true;
+    case IDC_INBOX:
+        OnInbox();
+        return true;
+    case IDC_DELIVERY_REPORT:
+        GetSettingsKey().Value("DeliveryReport").WriteBool(CButton(GetDlgItem(IDC_DELIVERY_REPORT)).IsChecked());
         return true;
     case IDC_RADIO_NUMBER:
         GetSettingsKey().Value("NumRadio").WriteBool(true);
@@ -387,6 +400,10 @@ void CMainDlg::OnSendOrSave(bool bSave)
     }
     BeginRequest();
     m_bSent = false;  // until every recipient has it
+    // Reports asked for cost the user; awaited ones are read before the message.
+    StartUpdate(GetSettingsKey().Value("DeleteAfterDownload").ReadBool(false));
+    m_Requests.SetDeliveryReports(!bSave && GetSettingsKey().Value("DeliveryReport").ReadBool(false),
+                                  !bSave && CReportStore(m_reportsKey).HasPending(std::time(nullptr)));
     const bool bStarted =
         bSave ? m_Requests.Save(strPort, recipients, strText) : m_Requests.Send(strPort, recipients, strText);
     if (!bStarted) {
@@ -439,6 +456,20 @@ void CMainDlg::AddHistory(const CMsg& msg)
     record.m_strNumber = msg.m_strNumber;
     record.m_strTime = strDate + WSTR(" ") + strTime;
     record.m_strText = msg.m_strText;
+    if (msg.m_bStatusReport) {
+        std::vector<CSentPart> parts;
+        for (unsigned nRef : m_Requests.GetPartReferences()) {
+            CSentPart part;
+            part.strNumber = msg.m_strNumber;
+            part.nRef = nRef;
+            part.nSentAt = std::time(nullptr);
+            parts.push_back(part);
+        }
+        const uint32_t dwError = CReportStore(m_reportsKey)
+                                     .Add(GetDeliveryKey(record.m_strNumber, record.m_strTime, record.m_strText), parts);
+        if (dwError != ERROR_SUCCESS)
+            ShowStoreFailure(WSTR("keep the message references for the delivery reports"), dwError);
+    }
     CSettingsListKey key;
     CAppDataFolder folder;
     uint32_t dwArchiveError = 0;
@@ -550,6 +581,27 @@ void CMainDlg::BeginRequest()
     m_bRequestRunning = true;
 }
 
+void CMainDlg::StartUpdate(bool bDelete)
+{
+    WString strFolder;
+    const DWORD dwError = GetAppDataFolder(strFolder);
+    if (dwError != ERROR_SUCCESS)
+        TRACE_PAIR("No data folder for the inbox file (error %lu)\n", static_cast<unsigned long>(dwError));
+    // Without a folder the path is relative and the file cannot be kept: nothing is deleted.
+    m_pUpdate = std::make_unique<CInboxUpdate>(strFolder + WSTR("inbox.json"), m_reportsKey, bDelete);
+}
+
+// Modal over this window; it reads the inbox file whenever a request ends.
+void CMainDlg::OnInbox()
+{
+    WString strFolder;
+    GetAppDataFolder(strFolder);
+    CInboxDlg dlg(*this, strFolder + WSTR("inbox.json"));
+    m_pInbox = &dlg;
+    dlg.DoModal(m_hWnd);
+    m_pInbox = nullptr;
+}
+
 // Modal over the active window, or over this one when none of the program's
 // windows is active.
 void CMainDlg::OnHistory()
@@ -573,10 +625,10 @@ bool CMainDlg::CheckPort(const wchar_t* pszMissing, WString& strPort)
 void CMainDlg::OnStatus(const WString& strText, bool bTimed)
 {
     WString strTime;
-    if (bTimed && GetTimeText(strTime))
-        SetStatus(strText + WSTR(" at ") + strTime);
-    else
-        SetStatus(strText);
+    const WString strStatus = bTimed && GetTimeText(strTime) ? strText + WSTR(" at ") + strTime : strText;
+    SetStatus(strStatus);
+    if (m_pInbox)
+        m_pInbox->ShowStatus(strStatus);
 }
 
 void CMainDlg::SetTimer(unsigned nId, uint32_t dwMilliseconds)
@@ -596,6 +648,8 @@ void CMainDlg::OnRequestEnded()
     m_bRequestRunning = false;
     if (HasPort())
         EnableControls(true);
+    if (m_pInbox)
+        m_pInbox->OnRequestEnded();
 }
 
 bool CMainDlg::GetMessageText(WString& strText)
@@ -635,4 +689,32 @@ void CMainDlg::OnPhonebook(const std::vector<CContact>& phonebook)
 void CMainDlg::OnTextRefused(const std::string& strError)
 {
     ShowError(Sentence(strError));
+}
+
+CListingResult CMainDlg::OnMessagesListed(const std::vector<CListedPdu>& pdus, bool bReportsOnly)
+{
+    return m_pUpdate ? m_pUpdate->Take(pdus, bReportsOnly, std::time(nullptr)) : CListingResult();
+}
+
+std::string CMainDlg::OnReportsArrived(const std::vector<CListedPdu>& reports)
+{
+    return m_pUpdate ? m_pUpdate->TakeReports(reports, std::time(nullptr)) : std::string();
+}
+
+// --- CInboxHost ------------------------------------------------------------------
+
+bool CMainDlg::OnInboxRefresh()
+{
+    WString strPort;
+    if (!CheckPort(L"Please select the port from which to read the messages.", strPort))
+        return false;
+    BeginRequest();
+    StartUpdate(GetSettingsKey().Value("DeleteAfterDownload").ReadBool(false));
+    m_Requests.ReadMessages(strPort);
+    return true;
+}
+
+void CMainDlg::OnInboxCancel()
+{
+    m_Requests.Cancel();
 }

@@ -16,12 +16,17 @@
 #include "serial/SerialCom.h"
 #include "serial/SerialPortAsync.h"
 #include "skinning/SkinnedDlg.h"
+#include "base/SettingsListKey.h"
 #include "ui/Contact.h"
+#include "ui/InboxDlg.h"
+#include "ui/InboxUpdate.h"
 #include "ui/PhoneRequest.h"
 #include "win/Controls.h"
 #include "win/MessageLoop.h"
 
-class CMainDlg : public CSkinnedDlg, public CMessageFilter, private CPhoneRequestHost {
+class CInboxDlg;
+
+class CMainDlg : public CSkinnedDlg, public CMessageFilter, private CPhoneRequestHost, private CInboxHost {
 public:
     CMainDlg();
     // The window goes first, and with it the serial worker (see OnDestroy).
@@ -70,6 +75,9 @@ private:
     void OnSendOrSave(bool bSave);
     bool ParseRecipients(std::vector<CContact>& recipients);
     void AddHistory(const CMsg& msg);
+    // The store of what the phone lists, for a request that reads its memory.
+    void StartUpdate(bool bDelete);
+    void OnInbox();
 
     // Contacts and numbers.
     void LoadContacts();
@@ -96,6 +104,14 @@ private:
     void OnMessageDone(const CMsg& msg) override;
     void OnPhonebook(const std::vector<CContact>& phonebook) override;
     void OnTextRefused(const std::string& strError) override;
+    CListingResult OnMessagesListed(const std::vector<CListedPdu>& pdus, bool bReportsOnly) override;
+    std::string OnReportsArrived(const std::vector<CListedPdu>& reports) override;
+
+    // CInboxHost
+    bool OnInboxRefresh() override;
+    void OnInboxCancel() override;
+    bool IsRequestRunning() const override { return m_bRequestRunning; }
+    const std::vector<CContact>& GetContacts() const override { return m_lstContacts; }
 
     std::vector<CContact> m_lstContacts;
     CSerialPortAsync m_SerialPort;
@@ -105,4 +121,7 @@ private:
     bool m_bRequestRunning = false;  // from a request's start until its port is closed
     ULONGLONG m_ullCloseTime = 0;    // 0 until the window is closed
     std::unique_ptr<CCheckForUpdates> m_pUpdateCheck;  // only when "AllowCheck" is on
+    CSettingsListKey m_reportsKey;                  // the "Reports" list
+    std::unique_ptr<CInboxUpdate> m_pUpdate;        // of the request that reads the phone's memory
+    CInboxDlg* m_pInbox = nullptr;                  // while the Inbox is open
 };

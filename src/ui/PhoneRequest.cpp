@@ -13,6 +13,7 @@ const char* GetFailureTrace(CModem::ERequest eRequest)
     case CModem::ERequest::REQ_PHONEBOOK: return "Failed to download phonebook\n";
     case CModem::ERequest::REQ_SAVE: return "Failed to save message\n";
     case CModem::ERequest::REQ_DEVICE_TEST: return "Failed to get model\n";
+    case CModem::ERequest::REQ_READ_MESSAGES: return "Failed to read messages\n";
     default: return "Failed to send SMS\n";
     }
 }
@@ -31,6 +32,8 @@ void CPhoneRequest::Reset(const WString& strPort)
     m_nDone = 0;
     m_phonebook.clear();
     m_bResult = false;
+    m_nNewMessages = 0;
+    m_strStoreError.clear();
     // The messages of earlier runs are no longer referred to by the driver,
     // which only ever holds the current one.
     if (m_messages.size() > 1)
@@ -71,6 +74,14 @@ void CPhoneRequest::TestPort(const WString& strPort)
     m_modem.RequestDeviceTest(strPort);
 }
 
+void CPhoneRequest::ReadMessages(const WString& strPort, bool bReportsOnly)
+{
+    Reset(strPort);
+    m_bReportsOnly = bReportsOnly;
+    Status(WSTR("Connecting..."));
+    m_modem.RequestReadMessages(strPort);
+}
+
 // Each recipient gets its message when its turn comes, on the port the
 // previous one left open.
 bool CPhoneRequest::SendNext()
@@ -93,10 +104,15 @@ bool CPhoneRequest::SendNext()
         m_messages.erase(m_messages.begin(), m_messages.end() - 1);
     m_messages.push_back(std::make_unique<CMsg>(strText, recipient.m_strName, recipient.m_strNumber));
     CMsg* pMsg = m_messages.back().get();
-    if (m_bSave)
+    m_partRefs.clear();
+    if (m_bSave) {
         m_modem.RequestSave(pMsg, m_strPort);
-    else
+    } else {
+        pMsg->m_bStatusReport = m_bReportRequested;
+        // The reports awaited are read once a run, before its first message.
+        m_modem.SetReadReports(m_bReadPending && m_nNext == 1);
         m_modem.RequestSend(pMsg, m_strPort);
+    }
     m_pHost->OnMessageStarted(*pMsg);
     return true;
 }
@@ -142,6 +158,7 @@ void CPhoneRequest::OnPhonebookDownloaded()
 
 bool CPhoneRequest::OnMessageSent()
 {
+    m_partRefs.push_back(m_modem.GetLastReference());
     return OnMessageDone();
 }
 
@@ -250,4 +267,43 @@ void CPhoneRequest::SetTimeout(uint32_t dwMilliseconds)
 void CPhoneRequest::KillTimeout()
 {
     m_pHost->KillTimer(TIMER_DIALOGUE);
+}
+
+void CPhoneRequest::OnReadingMessages()
+{
+    Status(WSTR("Reading messages from phone..."));
+}
+
+std::vector<unsigned> CPhoneRequest::OnMessagesListed(const std::vector<CListedPdu>& pdus)
+{
+    const bool bReportsOnly = m_bReportsOnly || m_modem.GetRequest() != CModem::ERequest::REQ_READ_MESSAGES;
+    const CListingResult result = m_pHost->OnMessagesListed(pdus, bReportsOnly);
+    m_nNewMessages += result.nNew;
+    if (!result.strError.empty()) {
+        TRACE_REPORT("Could not store what the phone listed\n");
+        TRACE_PAIR("Not stored: %s\n", result.strError.c_str());
+        if (m_strStoreError.empty())
+            m_strStoreError = result.strError;
+    }
+    return result.deletes;
+}
+
+// "2 new messages", or why they could not be stored (nothing was deleted then).
+void CPhoneRequest::OnMessagesRead()
+{
+    m_bResult = true;
+    if (!m_strStoreError.empty()) {
+        Status(WSTR("Could not store the messages: ") + Utf8ToWide(m_strStoreError));
+    } else {
+        const std::string strCount = std::to_string(m_nNewMessages);
+        Status(AnsiToWide(strCount + (m_nNewMessages == 1 ? " new message" : " new messages")), true);
+    }
+    m_pHost->OnMessagesRead(m_nNewMessages);
+}
+
+void CPhoneRequest::OnReportsArrived(const std::vector<CListedPdu>& reports)
+{
+    const std::string strError = m_pHost->OnReportsArrived(reports);
+    if (!strError.empty())
+        TRACE_PAIR("Not stored: %s\n", strError.c_str());
 }

@@ -22,6 +22,7 @@
 #include "serial/PortOperations.h"
 #include "sms/Msg.h"
 #include "ui/Contact.h"
+#include "ui/InboxUpdate.h"
 
 class CPhoneRequestHost {
 public:
@@ -58,6 +59,19 @@ public:
     virtual void OnNoProgress() { OnStatus(WSTR("Error: timed out waiting for data"), false); }
     // A later recipient's text cannot be sent (strError says why); the run ends there.
     virtual void OnTextRefused(const std::string& /*strError*/) {}
+
+    // What one listing of the phone's memory brought (bReportsOnly: the
+    // listing before a send, for the delivery reports): the host stores it
+    // (CInboxUpdate) and says what may be deleted.
+    virtual CListingResult OnMessagesListed(const std::vector<CListedPdu>& /*pdus*/, bool /*bReportsOnly*/)
+    {
+        return CListingResult();
+    }
+    // Reports the phone passed on by itself ("+CDS:"); the reason when they
+    // could not be stored.
+    virtual std::string OnReportsArrived(const std::vector<CListedPdu>& /*reports*/) { return std::string(); }
+    // Every memory has been read; nNew messages were new.
+    virtual void OnMessagesRead(size_t /*nNew*/) {}
 };
 
 class CPhoneRequest : private CModemSink {
@@ -79,6 +93,17 @@ public:
     bool Save(const WString& strPort, const std::vector<CContact>& recipients, const WString& strText);
     void DownloadPhonebook(const WString& strPort);
     void TestPort(const WString& strPort);
+    // Reads the phone's received messages and reports (OnMessagesListed);
+    // bReportsOnly: the listings are for the reports alone.
+    void ReadMessages(const WString& strPort, bool bReportsOnly = false);
+    // For the next Send: every part asks for a delivery report (bRequest),
+    // and the first recipient's request lists the phone's memory for the
+    // reports awaited before its message (bReadPending).
+    void SetDeliveryReports(bool bRequest, bool bReadPending)
+    {
+        m_bReportRequested = bRequest;
+        m_bReadPending = bReadPending;
+    }
 
     // The wait for each answer after the handshake (CModem::kProgressTimeout
     // unless set).
@@ -99,6 +124,8 @@ public:
     bool HasResult() const { return m_bResult; }
     // The message of the recipient being served; null before the first.
     const CMsg* GetCurrentMessage() const { return m_messages.empty() ? nullptr : m_messages.back().get(); }
+    // The references the phone gave the current message's parts, in order.
+    const std::vector<unsigned>& GetPartReferences() const { return m_partRefs; }
 
 private:
     // CModemSink
@@ -118,6 +145,10 @@ private:
     void OnTimedOut() override;
     void SetTimeout(uint32_t dwMilliseconds) override;
     void KillTimeout() override;
+    void OnReadingMessages() override;
+    std::vector<unsigned> OnMessagesListed(const std::vector<CListedPdu>& pdus) override;
+    void OnMessagesRead() override;
+    void OnReportsArrived(const std::vector<CListedPdu>& reports) override;
 
     void Reset(const WString& strPort);
     bool StartMessages(const WString& strPort, const std::vector<CContact>& recipients, const WString& strText,
@@ -140,5 +171,12 @@ private:
     size_t m_nDone = 0;                             // messages sent or stored
 
     std::vector<CContact> m_phonebook;  // the entries of a download in progress
-    bool m_bResult = false;             // the phone book or the maker arrived
+    bool m_bResult = false;             // the phone book, the maker or the messages arrived
+
+    bool m_bReportRequested = false;
+    bool m_bReadPending = false;
+    bool m_bReportsOnly = false;
+    std::vector<unsigned> m_partRefs;
+    size_t m_nNewMessages = 0;
+    std::string m_strStoreError;  // why what the phone listed was not stored
 };

@@ -5,8 +5,10 @@
 //
 // Input: the first byte chooses the request (bits 0-1: phone book, device
 // test, send, store), whether the handshake and the first command are
-// answered for it (bit 2), and a long message (bit 3); the rest is the
-// phone's output, bursts separated by 0xFF (a byte UTF-8 never uses).
+// answered for it (bit 2), a long message (bit 3), and (bit 4) reading the
+// phone's messages instead of the phone book, or a send that asks for
+// delivery reports and lists the awaited ones first; the rest is the phone's
+// output, bursts separated by 0xFF (a byte UTF-8 never uses).
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -55,10 +57,21 @@ void FuzzDriver(uint8_t btMode, const std::string& strInput)
 {
     CModemRig rig;
     CMsg msg((btMode & 8) ? WString(170, WChar('x')) : WString(WSTR("Hello")), WString(), WSTR("12345"));
+    const bool bMessages = (btMode & 16) != 0;
+    rig.sink.m_bDeleteListed = true;
     switch (btMode & 3) {
-    case 0: rig.modem.RequestPhonebook(WSTR("COM5")); break;
+    case 0:
+        if (bMessages)
+            rig.modem.RequestReadMessages(WSTR("COM5"));
+        else
+            rig.modem.RequestPhonebook(WSTR("COM5"));
+        break;
     case 1: rig.modem.RequestDeviceTest(WSTR("COM5")); break;
-    case 2: rig.modem.RequestSend(&msg, WSTR("COM5")); break;
+    case 2:
+        msg.m_bStatusReport = bMessages;
+        rig.modem.SetReadReports(bMessages);
+        rig.modem.RequestSend(&msg, WSTR("COM5"));
+        break;
     default: rig.modem.RequestSave(&msg, WSTR("COM5")); break;
     }
     if (btMode & 4) {
@@ -86,6 +99,8 @@ void FuzzDriver(uint8_t btMode, const std::string& strInput)
         bClosed = strOp == "close";
     }
     Check(rig.sink.Count("RequestEnded") == rig.queue.Count("close"));
+    // Only what was listed whole is deleted.
+    Check(rig.phone.m_strWritten.find("AT+CMGD=") == std::string::npos || rig.sink.Count("Listed") > 0);
     // Every PDU written ends with Ctrl-Z and holds no line break.
     for (const std::string& strWrite : rig.phone.m_writes)
         if (strWrite.find('\x1A') != std::string::npos)

@@ -8,9 +8,12 @@
 // and nothing after it.
 //
 // Input: the first byte chooses the request (bits 0-1: send, store, phone
-// book, device test), the recipients (bits 2-3: 1 to 3) and a text of two
-// parts (bit 4). The rest is bursts separated by 0xFF; a burst of the one
-// byte 0xFE fires the timer, one of 0xFD is the user's Cancel.
+// book, device test), the recipients (bits 2-3: 1 to 3), a text of two
+// parts (bit 4), and (bit 5) a send that asks for delivery reports and
+// lists the awaited ones first, or reading the phone's messages instead of
+// the phone book (the host deletes every message listed whole). The rest is
+// bursts separated by 0xFF; a burst of the one byte 0xFE fires the timer,
+// one of 0xFD is the user's Cancel.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -47,6 +50,15 @@ public:
     void KillTimer(unsigned) override { m_bArmed = false; }
     void OnRequestEnded() override { ++m_nEnded; }
     void OnMessageDone(const CMsg&) override { ++m_nDone; }
+    CListingResult OnMessagesListed(const std::vector<CListedPdu>& pdus, bool) override
+    {
+        CListingResult result;
+        for (const CListedPdu& pdu : pdus) {
+            if (pdu.bComplete)
+                result.deletes.push_back(pdu.nIndex);
+        }
+        return result;
+    }
 
     size_t CountWrites() const
     {
@@ -92,10 +104,19 @@ void Start(CRig& rig, uint8_t btMode)
     for (int i = 0; i <= ((btMode >> 2) & 3) % 3; ++i)
         recipients.emplace_back(i ? WSTR("Anna") : WString(), WSTR("012345") + WString(1, WChar('0' + i)));
     const WString strText = (btMode & 16) ? WString(161, WChar('x')) : WString(WSTR("Hi"));
+    const bool bMessages = (btMode & 32) != 0;
     switch (btMode & 3) {
-    case 0: Check(rig.request.Send(WSTR("COM5"), recipients, strText)); break;
+    case 0:
+        rig.request.SetDeliveryReports(bMessages, bMessages);
+        Check(rig.request.Send(WSTR("COM5"), recipients, strText));
+        break;
     case 1: Check(rig.request.Save(WSTR("COM5"), recipients, strText)); break;
-    case 2: rig.request.DownloadPhonebook(WSTR("COM5")); break;
+    case 2:
+        if (bMessages)
+            rig.request.ReadMessages(WSTR("COM5"));
+        else
+            rig.request.DownloadPhonebook(WSTR("COM5"));
+        break;
     default: rig.request.TestPort(WSTR("COM5")); break;
     }
     rig.phone.Run();

@@ -96,6 +96,24 @@ public:
     void OnTimedOut() override { Note("TimedOut"); }
     void SetTimeout(uint32_t dwMilliseconds) override { Note("SetTimeout " + std::to_string(dwMilliseconds)); }
     void KillTimeout() override { Note("KillTimeout"); }
+    void OnReadingMessages() override { Note("ReadingMessages"); }
+    std::vector<unsigned> OnMessagesListed(const std::vector<CListedPdu>& pdus) override
+    {
+        Note("Listed");
+        std::vector<unsigned> deletes;
+        for (const CListedPdu& pdu : pdus) {
+            if (m_bDeleteListed && pdu.bComplete)
+                deletes.push_back(pdu.nIndex);
+        }
+        return deletes;
+    }
+    void OnMessagesRead() override { Note("MessagesRead"); }
+    // Kept apart from the calls: the codes that bring them are otherwise
+    // ignored in every state.
+    void OnReportsArrived(const std::vector<CListedPdu>& reports) override
+    {
+        m_reports.insert(m_reports.end(), reports.begin(), reports.end());
+    }
 
     size_t Count(const std::string& strCall) const
     {
@@ -129,6 +147,8 @@ public:
     std::vector<std::string> m_calls;
     std::vector<std::string> m_entries;  // "name|number"
     bool m_bKeepOpen = false;
+    bool m_bDeleteListed = false;
+    std::vector<CListedPdu> m_reports;  // passed on by the phone ("+CDS:")  // OnMessagesListed asks to delete every PDU listed whole
     std::function<bool()> m_onMessageSent;  // replaces m_bKeepOpen when set
 
 private:

@@ -724,3 +724,60 @@ class RefServer:
 
 REFSERVER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "refserver", "refserver.py")
 DEFAULT_UPDATE_REPLY = os.path.join(os.path.dirname(REFSERVER), "updatecheck.txt")
+
+
+# The program's data folder and the messages the phone simulator holds ----------
+
+def data_folder():
+    """The program's folder in the test prefix's application data
+    (%APPDATA%\\Zandu SMS), where it keeps inbox.json."""
+    import glob
+    users = os.path.join(os.environ["ZANDU_WINEPREFIX"], "drive_c", "users")
+    roaming = [p for p in glob.glob(os.path.join(users, "*", "AppData", "Roaming"))
+               if os.sep + "Public" + os.sep not in p]
+    return os.path.join(roaming[0], "Zandu SMS")
+
+
+class SavedInbox:
+    """Starts the block without an inbox file and puts the one there was back
+    afterwards; .path is the file, .messages() what it holds."""
+
+    def __enter__(self):
+        self.path = os.path.join(data_folder(), "inbox.json")
+        self.saved = None
+        if os.path.exists(self.path):
+            with open(self.path, "rb") as f:
+                self.saved = f.read()
+            os.unlink(self.path)
+        return self
+
+    def messages(self):
+        with open(self.path, encoding="utf-8") as f:
+            return json.load(f)["messages"]
+
+    def __exit__(self, *exc):
+        if os.path.exists(self.path):
+            os.unlink(self.path)
+        if self.saved is not None:
+            with open(self.path, "wb") as f:
+                f.write(self.saved)
+
+
+def messages_file(folder, messages):
+    """A --messages file of the phone simulator in the folder; its path."""
+    path = os.path.join(folder, "messages.json")
+    with open(path, "w", encoding="utf-8") as f:
+        json.dump({"messages": messages}, f, ensure_ascii=False)
+    return path
+
+
+# Two received messages: one in two parts that the phone keeps in reverse
+# order, with extension characters, and one in UCS-2 with an emoji in the
+# phone's own memory. The texts as the program shows them.
+RECEIVED = [
+    {"sender": "+4917012345", "time": "2024-05-17T14:03:09+02:00", "parts": [2, 1],
+     "text": "The first part of a long message that the phone keeps in two parts, in reverse order, "
+             "with extension characters {like these} and the euro sign € that take two septets each!"},
+    {"sender": "+447700900123", "time": "2024-05-18T09:15:00+00:00", "encoding": "ucs2", "storage": "ME",
+     "text": "Привет! See you at 10 🙂"},
+]

@@ -197,6 +197,24 @@ TEST_F(SkinTest, ABitmapIsIndexedByItsDialog)
     EXPECT_EQ(skin.GetBitmap(SkinBitmapIndex::SBI_MAIN).GetWidth(), 2);
 }
 
+// A skin made before the Inbox has no inbox.bmp: it loads, and the Inbox
+// (the History's size) takes history.bmp; one it has and can read is its own.
+TEST_F(SkinTest, TheInboxBitmapIsOptionalAndFallsBackToTheHistorys)
+{
+    WriteBmp(m_strFolder + L"history.bmp", 5, 1, 32, {1, 2, 3, 4, 5});
+    for (const char* pszInbox : {"", "BM not really a bitmap", "own"}) {
+        const std::wstring strInbox = m_strFolder + L"inbox.bmp";
+        DeleteFileW(strInbox.c_str());
+        if (std::string(pszInbox) == "own")
+            WriteBmp(strInbox, 7, 1, 32, {1, 2, 3, 4, 5, 6, 7});
+        else if (*pszInbox)
+            std::ofstream(Narrow(strInbox), std::ios::binary) << pszInbox;
+        CSkin skin;
+        ASSERT_TRUE(skin.LoadSkin(m_strFolder)) << pszInbox;
+        EXPECT_EQ(skin.GetBitmap(SkinBitmapIndex::SBI_INBOX).GetWidth(), std::string(pszInbox) == "own" ? 7 : 5) << pszInbox;
+    }
+}
+
 TEST_F(SkinTest, AThirtyTwoBitBitmapKeepsItsAlphaAndWhiteWithoutAlphaTurnsTransparent)
 {
     const std::wstring strPath = m_strFolder + L"one.bmp";

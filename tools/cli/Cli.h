@@ -15,7 +15,7 @@ enum {
     kExitInput = 3,    // a recipient, text or option value that cannot be used
     kExitPort = 4,     // the port could not be opened or failed
     kExitTimeout = 5,  // no result within the time-out; the request was cancelled
-    kExitSettings = 6, // the phone book came, but could not be stored in the settings
+    kExitSettings = 6, // the phone book or messages came (or a message went), but could not be stored
 };
 
 // The arguments after the subcommand, UTF-8. Options are --name value or
@@ -57,3 +57,5 @@ int RunSend(CArgs& args);
 int RunStore(CArgs& args);
 int RunTestPort(CArgs& args);
 int RunPhonebook(CArgs& args);
+int RunInbox(CArgs& args);
+int RunReports(CArgs& args);

@@ -17,10 +17,13 @@ const char kHelp[] =
     "Usage: zandusms-cli COMMAND [OPTIONS] ARGUMENTS\n"
     "\n"
     "Commands that talk to the phone (Windows build only):\n"
-    "  send --port NAME --to RECIPIENTS (--text TEXT | --file PATH) [--timeout S]\n"
+    "  send --port NAME --to RECIPIENTS (--text TEXT | --file PATH) [--report]\n"
+    "       [--timeout S]\n"
     "      Send the text to each recipient in turn, on one open port. RECIPIENTS\n"
     "      are separated by semicolons: numbers as typed, or names from the\n"
     "      program's stored phone book (matched ignoring the case of A-Z).\n"
+    "      --report asks for a delivery report of every part and keeps the\n"
+    "      references the phone gives them for \"reports\" and the window.\n"
     "  store --port NAME --to RECIPIENTS (--text TEXT | --file PATH) [--timeout S]\n"
     "      Store the message in the phone's memory instead, one per recipient.\n"
     "  test-port --port NAME [--timeout S]\n"
@@ -28,6 +31,17 @@ const char kHelp[] =
     "  phonebook --port NAME [--save] [--timeout S]\n"
     "      Download the phone's phone book and print one \"NAME<TAB>NUMBER\" line\n"
     "      per entry; --save also stores it as the program's contact list.\n"
+    "  inbox --port NAME [--delete] [--json] [--timeout S]\n"
+    "      Read the messages the phone received (every memory it uses), store\n"
+    "      them in the program's inbox file and print one \"SENDER<TAB>TIME<TAB>\n"
+    "      TEXT\" line per message (parts joined); --json prints a JSON object a\n"
+    "      line instead, and no status texts. --delete deletes from the phone\n"
+    "      what has been stored.\n"
+    "  reports --port NAME [--timeout S]\n"
+    "      Read the delivery reports the phone holds, apply them to the messages\n"
+    "      sent with a report requested and print one \"NUMBER<TAB>REFERENCE<TAB>\n"
+    "      STATE<TAB>SENT\" line per report (SENT: when the message it matched\n"
+    "      was sent, or \"not matched\").\n"
     "  These print the program's status texts, one per line, on standard output\n"
     "  (\"Connecting...\", \"Handshaking...\", \"Message sent to 0123456789\", ...)\n"
     "  and what went wrong on standard error (the phone's error code and its\n"
@@ -58,7 +72,8 @@ const char kHelp[] =
     "Exit codes: 0 success, 1 the phone refused or failed, 2 bad command line,\n"
     "3 a recipient or text that cannot be sent or a number option out of its\n"
     "range, 4 port error or no phone answering, 5 timed out (cancelled), 6 the\n"
-    "phone book could not be saved.\n";
+    "phone book, the messages read or the references of reports could not be\n"
+    "stored.\n";
 
 void TraceToStderr(const char* pszLine)
 {
@@ -90,6 +105,10 @@ int Run(const std::vector<std::string>& argv)
         return RunTestPort(args);
     if (argv[0] == "phonebook")
         return RunPhonebook(args);
+    if (argv[0] == "inbox")
+        return RunInbox(args);
+    if (argv[0] == "reports")
+        return RunReports(args);
     PrintError("unknown command '" + argv[0] + "'; see zandusms-cli --help");
     return kExitUsage;
 }

@@ -1,8 +1,11 @@
 #include "cli/ConsoleRequest.h"
 
 #include <cstdio>
+#include <ctime>
 
+#include "base/ErrorCodes.h"
 #include "cli/Cli.h"
+#include "ui/ReportStore.h"
 
 namespace {
 
@@ -61,6 +64,20 @@ void CConsoleRequest::DownloadPhonebook()
 void CConsoleRequest::TestPort()
 {
     m_request.TestPort(m_strPort);
+}
+
+void CConsoleRequest::ReadMessages(CInboxUpdate& update, bool bReportsOnly)
+{
+    m_pUpdate = &update;
+    m_request.ReadMessages(m_strPort, bReportsOnly);
+}
+
+void CConsoleRequest::RequestReports(CListKey& reportsKey, CInboxUpdate& update, const WString& strTime)
+{
+    m_pReportsKey = &reportsKey;
+    m_pUpdate = &update;
+    m_strTime = strTime;
+    m_request.SetDeliveryReports(true, CReportStore(reportsKey).HasPending(std::time(nullptr)));
 }
 
 void CConsoleRequest::OnOperationComplete(std::unique_ptr<CSerialOp> pOp,
@@ -173,4 +190,47 @@ void CConsoleRequest::OnNoAnswer()
     m_pHost->PrintError("no answer to AT on " + WideToUtf8(m_strPort) + " within " +
                         Seconds(CModem::kHandshakeTimeout) + ": is the phone connected and switched on?");
     Note(kExitPort);
+}
+
+// The references the phone gave the parts, for the reports to come.
+void CConsoleRequest::OnMessageDone(const CMsg& msg)
+{
+    if (!m_pReportsKey)
+        return;
+    std::vector<CSentPart> parts;
+    for (unsigned nRef : m_request.GetPartReferences()) {
+        CSentPart part;
+        part.strNumber = msg.m_strNumber;
+        part.nRef = nRef;
+        part.nSentAt = std::time(nullptr);
+        parts.push_back(part);
+    }
+    const uint32_t dwError =
+        CReportStore(*m_pReportsKey).Add(GetDeliveryKey(msg.m_strNumber, m_strTime, msg.m_strText), parts);
+    if (dwError == kErrorSuccess)
+        return;
+    m_pHost->PrintError("cannot keep the message references for the delivery reports (error " +
+                        std::to_string(dwError) + ")");
+    Note(kExitSettings);
+}
+
+CListingResult CConsoleRequest::OnMessagesListed(const std::vector<CListedPdu>& pdus, bool bReportsOnly)
+{
+    if (!m_pUpdate)
+        return CListingResult();
+    const CListingResult result = m_pUpdate->Take(pdus, bReportsOnly, std::time(nullptr));
+    if (!m_pUpdate->GetLoadNote().empty() && !m_bLoadNoted) {
+        m_bLoadNoted = true;
+        m_pHost->PrintError(m_pUpdate->GetLoadNote());
+    }
+    if (!result.strError.empty()) {
+        m_pHost->PrintError("not stored, nothing deleted: " + result.strError);
+        Note(kExitSettings);
+    }
+    return result;
+}
+
+std::string CConsoleRequest::OnReportsArrived(const std::vector<CListedPdu>& reports)
+{
+    return m_pUpdate ? m_pUpdate->TakeReports(reports, std::time(nullptr)) : std::string();
 }

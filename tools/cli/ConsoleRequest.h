@@ -19,8 +19,10 @@
 #include "base/Text.h"
 #include "serial/SerialOp.h"
 #include "serial/SerialPortException.h"
+#include "base/ListKey.h"
 #include "serial/PortOperations.h"
 #include "ui/Contact.h"
+#include "ui/InboxUpdate.h"
 #include "ui/PhoneRequest.h"
 
 class CConsoleHost {
@@ -56,6 +58,13 @@ public:
     void Save(const std::vector<CContact>& recipients, const WString& strText);
     void DownloadPhonebook();
     void TestPort();
+    // Reads what the phone holds into the update (stored, and deleted when
+    // it says so); bReportsOnly: only the delivery reports are taken.
+    void ReadMessages(CInboxUpdate& update, bool bReportsOnly);
+    // For a Send: every part asks for a delivery report, and each message's
+    // references are kept in the "Reports" list of the key under the time
+    // text strTime; the reports awaited are read first (into the update).
+    void RequestReports(CListKey& reportsKey, CInboxUpdate& update, const WString& strTime);
 
     // What the message loop receives.
     void OnOperationComplete(std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError);
@@ -81,6 +90,9 @@ private:
     void OnPhoneRefused(const CSmsException& e, const WString& strReason) override;
     void OnNoAnswer() override;
     void OnNoProgress() override;
+    void OnMessageDone(const CMsg& msg) override;
+    CListingResult OnMessagesListed(const std::vector<CListedPdu>& pdus, bool bReportsOnly) override;
+    std::string OnReportsArrived(const std::vector<CListedPdu>& reports) override;
 
     void StartMessages(const std::vector<CContact>& recipients, const WString& strText, bool bSave);
     void Note(int nExitCode);
@@ -93,6 +105,10 @@ private:
 
     bool m_bMessages = false;  // a send or store, not a phone book or device test
     std::vector<CContact> m_phonebook;
+    CInboxUpdate* m_pUpdate = nullptr;
+    CListKey* m_pReportsKey = nullptr;
+    WString m_strTime;
+    bool m_bLoadNoted = false;  // a damaged inbox file put aside has been reported
     int m_nFailure = 0;  // the first failure's exit code
     bool m_bFinished = false;
 };

@@ -12,7 +12,12 @@
 #include "ui/Contact.h"
 
 #if defined(_WIN32)
+#include <algorithm>
+#include <memory>
+
+#include "sms/InboxFile.h"
 #include "ui/ContactStore.h"
+#include "ui/ReportStore.h"
 #include "serial/SerialSession.h"
 #include "base/Settings.h"
 #include "base/SettingsListKey.h"
@@ -26,12 +31,14 @@ namespace {
 const uint32_t kDefaultTimeout = 60;
 const uint32_t kMaxTimeout = 86400;
 
-const char kSendUsage[] =
-    "usage: zandusms-cli send --port NAME --to RECIPIENTS (--text TEXT | --file PATH) [--timeout SECONDS]";
+const char kSendUsage[] = "usage: zandusms-cli send --port NAME --to RECIPIENTS (--text TEXT | --file PATH) [--report] "
+                          "[--timeout SECONDS]";
 const char kStoreUsage[] =
     "usage: zandusms-cli store --port NAME --to RECIPIENTS (--text TEXT | --file PATH) [--timeout SECONDS]";
 const char kTestPortUsage[] = "usage: zandusms-cli test-port --port NAME [--timeout SECONDS]";
 const char kPhonebookUsage[] = "usage: zandusms-cli phonebook --port NAME [--save] [--timeout SECONDS]";
+const char kInboxUsage[] = "usage: zandusms-cli inbox --port NAME [--delete] [--json] [--timeout SECONDS]";
+const char kReportsUsage[] = "usage: zandusms-cli reports --port NAME [--timeout SECONDS]";
 
 struct CPhoneArgs {
     WString strPort;
@@ -68,6 +75,7 @@ struct CMessageArgs {
     CPhoneArgs phone;
     WString strTo;
     bool bText = false;  // else --file
+    bool bReport = false;
     std::string strText;
     std::string strFile;
 };
@@ -78,6 +86,7 @@ int ParseMessageArgs(CArgs& args, const char* pszUsage, CMessageArgs& message)
     const bool bTo = args.Option("to", strTo);
     message.bText = args.Option("text", message.strText);
     const bool bFile = args.Option("file", message.strFile);
+    message.bReport = args.Flag("report");
     if (!bTo || message.bText == bFile) {
         PrintError(pszUsage);
         return kExitUsage;
@@ -87,6 +96,46 @@ int ParseMessageArgs(CArgs& args, const char* pszUsage, CMessageArgs& message)
 }
 
 #if defined(_WIN32)
+
+// A message on one line: "SENDER<TAB>TIME<TAB>TEXT", a tab or line break of
+// the text as a blank.
+std::string MessageLine(const CReceivedMsg& msg)
+{
+    std::string strText = WideToUtf8(msg.GetText());
+    for (char& ch : strText) {
+        if (ch == '\t' || ch == '\r' || ch == '\n')
+            ch = ' ';
+    }
+    return WideToUtf8(msg.strSender) + "\t" + msg.time.Format() + "\t" + strText;
+}
+
+// "NUMBER<TAB>REFERENCE<TAB>STATE<TAB>SENT" for a report read from the phone.
+std::string ReportLine(const CStatusReport& report, const WString& strKey)
+{
+    CDeliverySummary summary;
+    switch (ClassifyStatus(report.btStatus)) {
+    case EReportClass::REPORT_DELIVERED:
+        summary.state = EMessageDelivery::DELIVERY_DELIVERED;
+        summary.time = report.discharge;
+        break;
+    case EReportClass::REPORT_TRYING:
+        summary.state = EMessageDelivery::DELIVERY_PENDING;
+        break;
+    default:
+        summary.state = EMessageDelivery::DELIVERY_FAILED;
+        summary.strReason = GetStatusReason(report.btStatus);
+        break;
+    }
+    std::string strState = WideToUtf8(DescribeDelivery(summary));
+    if (summary.state == EMessageDelivery::DELIVERY_PENDING)
+        strState += ": " + GetStatusReason(report.btStatus);
+    // The key holds the time the message was sent between its number and its hash.
+    const std::string strUtf8Key = WideToUtf8(strKey);
+    const size_t nFirst = strUtf8Key.find('|');
+    const std::string strSent =
+        strUtf8Key.empty() ? "not matched" : strUtf8Key.substr(nFirst + 1, strUtf8Key.rfind('|') - nFirst - 1);
+    return WideToUtf8(report.strRecipient) + "\t" + std::to_string(report.nMr) + "\t" + strState + "\t" + strSent;
+}
 
 // The console's stand-in for the main window: the session's message-only
 // window gets the worker's announcements and the request's timers.
@@ -111,7 +160,13 @@ public:
         return request.GetExitCode();
     }
 
-    void PrintLine(const std::string& strLine) override { ::PrintLine(strLine); }
+    void PrintLine(const std::string& strLine) override
+    {
+        if (!m_bQuiet)
+            ::PrintLine(strLine);
+    }
+    // No status texts on standard output (it carries JSON lines).
+    void SetQuiet() { m_bQuiet = true; }
     void PrintError(const std::string& strLine) override { ::PrintError(strLine); }
     void SetTimer(unsigned nId, uint32_t dwMilliseconds) override
     {
@@ -133,7 +188,37 @@ public:
 private:
     CSerialSession m_session;
     CConsoleRequest* m_pRequest = nullptr;
+    bool m_bQuiet = false;
 };
+
+// The inbox file in the program's data folder; empty (after the message) when there is none.
+WString GetInboxPath()
+{
+    WString strFolder;
+    const DWORD dwError = GetAppDataFolder(strFolder);
+    if (dwError == ERROR_SUCCESS)
+        return strFolder + WSTR("inbox.json");
+    PrintError("no folder for the inbox file (error " + std::to_string(dwError) + "): " +
+               TrimWhite(WideToUtf8(GetSystemErrorText(dwError))));
+    return WString();
+}
+
+// The settings key opened for the "Reports" list; false after the message.
+bool OpenReportsKey()
+{
+    const LONG lResult = GetSettingsKey().Open();
+    if (lResult == ERROR_SUCCESS)
+        return true;
+    PrintError("cannot open the settings (error " + std::to_string(lResult) + ")");
+    return false;
+}
+
+// The time text of a message sent now, as the window's history writes it.
+WString GetSentTime()
+{
+    WString strDate, strTime;
+    return GetDateText(strDate) && GetTimeText(strTime) ? strDate + WSTR(" ") + strTime : WString();
+}
 
 std::vector<CContact> LoadStoredContacts()
 {
@@ -188,10 +273,30 @@ int RunMessage(CArgs& args, const char* pszUsage, bool bSave)
     if (!console.Start())
         return kExitPort;
     CConsoleRequest request(console.Queue(), &console, message.phone.strPort, message.phone.dwTimeoutMs);
+    std::unique_ptr<CSettingsListKey> pReportsKey;
+    std::unique_ptr<CInboxUpdate> pUpdate;
+    if (message.bReport && !bSave) {
+        const WString strInbox = GetInboxPath();
+        if (strInbox.empty() || !OpenReportsKey())
+            return kExitSettings;
+        pReportsKey = std::make_unique<CSettingsListKey>(GetSettingsKey());
+        pUpdate = std::make_unique<CInboxUpdate>(strInbox, *pReportsKey, false);
+        request.RequestReports(*pReportsKey, *pUpdate, GetSentTime());
+    }
     if (bSave)
         request.Save(recipients, strText);
     else
         request.Send(recipients, strText);
+    return console.Run(request);
+}
+
+// Reads the phone's memories through an update of the inbox and the reports.
+int RunReading(CConsoleSession& console, const CPhoneArgs& phone, CInboxUpdate& update, bool bReportsOnly)
+{
+    if (!console.Start())
+        return kExitPort;
+    CConsoleRequest request(console.Queue(), &console, phone.strPort, phone.dwTimeoutMs);
+    request.ReadMessages(update, bReportsOnly);
     return console.Run(request);
 }
 
@@ -237,6 +342,48 @@ int RunPhonebook(CArgs& args)
     return nExit;
 }
 
+int RunInbox(CArgs& args)
+{
+    const bool bDelete = args.Flag("delete");
+    const bool bJson = args.Flag("json");
+    CPhoneArgs phone;
+    if (const int nExit = ParsePhoneArgs(args, kInboxUsage, phone))
+        return nExit;
+    const WString strInbox = GetInboxPath();
+    if (strInbox.empty() || !OpenReportsKey())
+        return kExitSettings;
+    CSettingsListKey reportsKey(GetSettingsKey());
+    CInboxUpdate update(strInbox, reportsKey, bDelete);
+    CConsoleSession console;
+    if (bJson)
+        console.SetQuiet();
+    const int nExit = RunReading(console, phone, update, false);
+    // Oldest first, whichever memory the phone lists first.
+    std::vector<CReceivedMsg> messages = JoinParts(update.GetReceived());
+    std::stable_sort(messages.begin(), messages.end(), [](const CReceivedMsg& a, const CReceivedMsg& b) {
+        return a.time.ToUnixTime() < b.time.ToUnixTime();
+    });
+    for (const CReceivedMsg& msg : messages)
+        PrintLine(bJson ? FormatInboxMessage(msg) : MessageLine(msg));
+    return nExit;
+}
+
+int RunReports(CArgs& args)
+{
+    CPhoneArgs phone;
+    if (const int nExit = ParsePhoneArgs(args, kReportsUsage, phone))
+        return nExit;
+    if (!OpenReportsKey())
+        return kExitSettings;
+    CSettingsListKey reportsKey(GetSettingsKey());
+    CInboxUpdate update(WString(), reportsKey, false);
+    CConsoleSession console;
+    const int nExit = RunReading(console, phone, update, true);
+    for (size_t i = 0; i < update.GetReports().size(); ++i)
+        PrintLine(ReportLine(update.GetReports()[i], update.GetReportKeys()[i]));
+    return nExit;
+}
+
 #else  // the host build has no serial port
 
 int NeedsWindows(const char* pszCommand)
@@ -274,6 +421,22 @@ int RunPhonebook(CArgs& args)
     CPhoneArgs phone;
     const int nExit = ParsePhoneArgs(args, kPhonebookUsage, phone);
     return nExit ? nExit : NeedsWindows("phonebook");
+}
+
+int RunInbox(CArgs& args)
+{
+    args.Flag("delete");
+    args.Flag("json");
+    CPhoneArgs phone;
+    const int nExit = ParsePhoneArgs(args, kInboxUsage, phone);
+    return nExit ? nExit : NeedsWindows("inbox");
+}
+
+int RunReports(CArgs& args)
+{
+    CPhoneArgs phone;
+    const int nExit = ParsePhoneArgs(args, kReportsUsage, phone);
+    return nExit ? nExit : NeedsWindows("reports");
 }
 
 #endif

@@ -24,7 +24,9 @@
 #include "SimJson.h"
 #include "SimOptions.h"
 #include "SimPhone.h"
+#include "SimIncoming.h"
 #include "SimPhonebook.h"
+#include "SimStore.h"
 
 namespace {
 
@@ -126,8 +128,8 @@ private:
 
 class CSimulator {
 public:
-    CSimulator(const CSimOptions& options, const CSimPhonebook& phonebook)
-        : m_options(options), m_phone(options, phonebook), m_line(options), m_start(Clock::now()),
+    CSimulator(const CSimOptions& options, const CSimPhonebook& phonebook, CSimStore& store)
+        : m_options(options), m_store(store), m_phone(options, phonebook, store), m_line(options), m_start(Clock::now()),
           m_byteTime(options.nBaud ? std::chrono::microseconds(10000000 / options.nBaud) : std::chrono::microseconds(0))
     {
     }
@@ -156,6 +158,9 @@ public:
         Print("Phone simulator on " + m_line.Slave() +
               (m_options.strLink.empty() ? std::string() : " (" + m_options.strLink + ")") +
               (m_options.bBusy ? ", busy" : "") + "; Ctrl-C stops it");
+        if (!m_options.strMessagesFile.empty())
+            Print("Holding " + std::to_string(m_store.GetPdus().size()) + " received PDUs from " +
+                  m_options.strMessagesFile);
         Loop();
         WriteLog(CJsonFields().Add("event", "stop").Text());
         m_line.Close();
@@ -316,6 +321,7 @@ private:
     }
 
     const CSimOptions& m_options;
+    CSimStore& m_store;
     CSimPhone m_phone;
     CPhoneLine m_line;
     Clock::time_point m_start;
@@ -377,6 +383,13 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "phonesim: %s\n", strError.c_str());
         return 2;
     }
+    CSimStore store;
+    std::vector<CIncomingSpec> messages;
+    if (!options.strMessagesFile.empty() &&
+        (!LoadIncoming(options.strMessagesFile, messages, strError) || !store.Load(messages, strError))) {
+        std::fprintf(stderr, "phonesim: %s\n", strError.c_str());
+        return 2;
+    }
     // A simulator left behind would hold its link: it ends with its parent.
     prctl(PR_SET_PDEATHSIG, SIGTERM);
     if (pipe(g_anStopPipe) != 0)
@@ -385,5 +398,5 @@ int main(int argc, char** argv)
     signal(SIGTERM, OnSignal);
     signal(SIGHUP, OnSignal);
     signal(SIGPIPE, SIG_IGN);
-    return CSimulator(options, phonebook).Run();
+    return CSimulator(options, phonebook, store).Run();
 }

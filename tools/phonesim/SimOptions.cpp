@@ -62,9 +62,21 @@ const char kSimHelp[] =
     "  --cpbr-not-found      answer AT+CPBR over locations that are all empty with\n"
     "                        +CME ERROR: 22 (not found), as many phones do\n"
     "\n"
+    "Stored messages (\"SM\" 30 locations, \"ME\" 100, \"MT\" both; AT+CPMS,\n"
+    "AT+CMGL=<0-4>, AT+CMGD=<index>[,<flag>], AT+CNMI):\n"
+    "  --messages FILE       received messages from a JSON file: {\"messages\": [{\n"
+    "                        \"sender\", \"time\", \"text\", \"encoding\" (gsm7, ucs2,\n"
+    "                        8bit), \"reference\", \"reference_bits\", \"parts\",\n"
+    "                        \"storage\" (SM, ME), \"read\"}]}\n"
+    "  --report-status N     a message submitted with TP-SRR gets a status report\n"
+    "                        with TP-ST N (default 0: delivered), stored in \"SM\"\n"
+    "                        (announced with +CDSI after AT+CNMI=...,2,..; sent as\n"
+    "                        +CDS instead of stored after AT+CNMI=...,1,..)\n"
+    "\n"
     "Commands: AT, ATE0, ATE1, AT+CMGF=0, AT+CMGS=<n> (\"> \", hex PDU, Ctrl-Z;\n"
     "ESC aborts), AT+CMGW=<n>, AT+CGMI, AT+CSCS (IRA, GSM, UCS2, UTF-8), AT+CPBS,\n"
-    "AT+CPBR=? and AT+CPBR=<a>[,<b>]. Anything else is answered with ERROR.\n";
+    "AT+CPBR=? and AT+CPBR=<a>[,<b>], AT+CPMS, AT+CMGL, AT+CMGD, AT+CNMI.\n"
+    "Anything else is answered with ERROR.\n";
 
 namespace {
 
@@ -271,6 +283,14 @@ bool ParseSimOptions(const std::vector<std::string>& args, CSimOptions& options,
             if (!number(10000, n))
                 return false;
             options.nPhonebookSize = static_cast<unsigned>(n);
+        } else if (strArg == "--messages") {
+            if (!value())
+                return false;
+            options.strMessagesFile = strValue;
+        } else if (strArg == "--report-status") {
+            if (!number(255, n))
+                return false;
+            options.nReportStatus = static_cast<unsigned>(n);
         } else if (strArg == "--quiet")
             options.bQuiet = true;
         else if (strArg == "--verbose")

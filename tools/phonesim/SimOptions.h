@@ -45,6 +45,8 @@ struct CSimOptions {
     unsigned nPhonebook = 5;
     std::string strPhonebookFile;
     unsigned nPhonebookSize = 0;  // 0: as many locations as given
+    std::string strMessagesFile;  // received messages the phone holds (JSON)
+    unsigned nReportStatus = 0;   // TP-ST of the reports on messages that ask for one
     bool bQuiet = false;
     bool bVerbose = false;
     bool bHelp = false;

@@ -76,6 +76,24 @@ bool IsSmsCommand(const std::string& strName)
     return false;
 }
 
+// TP-SRR of an SMS-SUBMIT in hex, after its service-centre field.
+bool AsksForReport(const std::string& strHex)
+{
+    auto octet = [&](size_t n, unsigned& v) {
+        return n * 2 + 2 <= strHex.size() && std::sscanf(strHex.substr(n * 2, 2).c_str(), "%2x", &v) == 1;
+    };
+    unsigned nSmsc = 0, nFirst = 0;
+    return octet(0, nSmsc) && octet(1 + nSmsc, nFirst) && (nFirst & 0x20) != 0;
+}
+
+// A storage name of AT+CPMS, quoted or not, in upper case.
+std::string StorageName(std::string str)
+{
+    if (str.size() >= 2 && str.front() == '"' && str.back() == '"')
+        str = str.substr(1, str.size() - 2);
+    return Upper(str);
+}
+
 // The command's name: up to '=' or '?', in upper case.
 std::string CommandName(const std::string& strLine)
 {
@@ -84,8 +102,12 @@ std::string CommandName(const std::string& strLine)
 
 } // namespace
 
-CSimPhone::CSimPhone(const CSimOptions& options, const CSimPhonebook& phonebook)
-    : m_options(options), m_phonebook(phonebook), m_bEcho(options.bEcho), m_bSilent(options.nSilentAfter == 0),
+CSimPhone::CSimPhone(const CSimOptions& options, const CSimPhonebook& phonebook, CSimStore& store)
+    : m_options(options),
+      m_phonebook(phonebook),
+      m_store(store),
+      m_bEcho(options.bEcho),
+      m_bSilent(options.nSilentAfter == 0),
       m_quirks(options.nQuirkSeed)
 {
 }
@@ -242,6 +264,8 @@ void CSimPhone::Execute(const std::string& strLine, CReply& reply)
         ExecutePhonebook(strName, strTail, reply);
         return;
     }
+    if (ExecuteStorage(strName, strTail, reply))
+        return;
     reply.info.clear();
     reply.strFinal = "ERROR";
 }
@@ -284,8 +308,134 @@ void CSimPhone::ExecutePhonebook(const std::string& strName, const std::string& 
         reply.strFinal = "+CME ERROR: 22";  // not found
 }
 
+bool CSimPhone::ExecuteStorage(const std::string& strName, const std::string& strTail, CReply& reply)
+{
+    const std::string strArgs = strTail.size() > 1 && strTail[0] == '=' ? strTail.substr(1) : std::string();
+    auto status = [this](const std::string& strMem) {
+        return std::to_string(m_store.GetUsed(strMem)) + "," + std::to_string(m_store.GetCapacity(strMem));
+    };
+    unsigned n = 0;
+    if (strName == "AT+CPMS") {
+        if (strTail == "?")
+            reply.info.push_back("+CPMS: \"" + m_strMem1 + "\"," + status(m_strMem1) + ",\"ME\"," + status("ME") +
+                                 ",\"SM\"," + status("SM"));
+        else if (strTail == "=?")
+            reply.info.push_back("+CPMS: (\"SM\",\"ME\",\"MT\"),(\"SM\",\"ME\",\"MT\"),(\"SM\",\"ME\",\"MT\")");
+        else
+            SelectStorage(strArgs, reply);
+        return true;
+    }
+    if (strName == "AT+CMGL") {
+        // Without a stat: the unread ones, as 27.005 has it.
+        if (strTail == "=?")
+            reply.info.push_back("+CMGL: (0-4)");
+        else if (strTail.empty() || (ParseUnsigned(strArgs, n) && n <= 4))
+            reply.info = m_store.List(m_strMem1, strTail.empty() ? 0 : n);
+        else
+            reply.strFinal = "+CMS ERROR: 302";  // text-mode stats in PDU mode
+        return true;
+    }
+    if (strName == "AT+CMGD") {
+        const size_t nComma = strArgs.find(',');
+        unsigned nFlag = 0;
+        if (!ParseUnsigned(strArgs.substr(0, nComma), n) ||
+            (nComma != std::string::npos && (!ParseUnsigned(strArgs.substr(nComma + 1), nFlag) || nFlag > 4))) {
+            reply.strFinal = "ERROR";
+        } else if (nFlag == 4) {  // every message of the storage
+            m_store.DeleteAll(m_strMem1);
+        } else if (!m_store.Delete(m_strMem1, n)) {
+            reply.strFinal = "+CMS ERROR: 321";  // invalid memory index
+        }
+        return true;
+    }
+    if (strName == "AT+CNMI") {
+        if (strTail == "?") {
+            reply.info.push_back("+CNMI: " + m_strCnmi);
+        } else if (strTail == "=?") {
+            reply.info.push_back("+CNMI: (0-2),(0-3),(0,2),(0-2),(0,1)");
+        } else {
+            // <mode>,<mt>,<bm>,<ds>,<bfr>: <ds> is what the simulator acts on.
+            std::vector<unsigned> values;
+            size_t nStart = 0;
+            bool bOk = !strArgs.empty();
+            while (bOk) {
+                const size_t nComma = strArgs.find(',', nStart);
+                bOk = ParseUnsigned(strArgs.substr(nStart, nComma - nStart), n) && n <= 3;
+                values.push_back(n);
+                if (nComma == std::string::npos)
+                    break;
+                nStart = nComma + 1;
+            }
+            if (!bOk || values.size() > 5 || (values.size() >= 4 && values[3] > 2)) {
+                reply.strFinal = "+CMS ERROR: 303";  // operation not supported
+            } else {
+                m_strCnmi = strArgs;
+                m_nReportMode = values.size() >= 4 ? values[3] : 0;
+            }
+        }
+        return true;
+    }
+    return false;
+}
+
+// AT+CPMS=<mem1>[,<mem2>[,<mem3>]]: the listings and deletions go to <mem1>.
+void CSimPhone::SelectStorage(const std::string& strArgs, CReply& reply)
+{
+    std::vector<std::string> names;
+    size_t nStart = 0;
+    for (;;) {
+        const size_t nComma = strArgs.find(',', nStart);
+        names.push_back(StorageName(strArgs.substr(nStart, nComma - nStart)));
+        if (nComma == std::string::npos)
+            break;
+        nStart = nComma + 1;
+    }
+    for (const std::string& strName : names) {
+        if (names.size() > 3 || !CSimStore::IsStorage(strName)) {
+            reply.strFinal = "+CMS ERROR: 302";  // operation not allowed
+            return;
+        }
+    }
+    m_strMem1 = names[0];
+    auto status = [this](const std::string& strMem) {
+        return std::to_string(m_store.GetUsed(strMem)) + "," + std::to_string(m_store.GetCapacity(strMem));
+    };
+    reply.info.push_back("+CPMS: " + status(m_strMem1) + "," + status("ME") + "," + status("SM"));
+}
+
+// The network's report on a message that asked for one: stored in "SM" and
+// announced with "+CDSI:" (<ds> 2) or quietly (<ds> 0), or passed on with
+// "+CDS:" (<ds> 1). It comes before the phone's next reply.
+void CSimPhone::ReportOn(const CSubmitInfo& info, std::vector<CSimAction>& actions)
+{
+    CReportSpec spec;
+    spec.nMr = m_nMr;
+    spec.strRecipient = info.strNumber;
+    spec.scts = CurrentSimTime();
+    spec.discharge = spec.scts;
+    spec.nStatus = m_options.nReportStatus;
+    const std::string strHex = EncodeStatusReport(spec);
+    CJsonFields fields;
+    fields.Add("event", "report").Add("mr", m_nMr).Add("number", info.strNumber).Add("status", spec.nStatus);
+    unsigned nOctets = 0;
+    GetTpduOctets(strHex, nOctets);
+    unsigned nIndex = 0;
+    if (m_nReportMode == 1) {
+        m_strPendingUrc += "\r\n+CDS: " + std::to_string(nOctets) + "\r\n" + strHex + "\r\n";
+    } else if (m_store.Add("SM", strHex, 0, nIndex)) {
+        fields.Add("storage", "SM").Add("index", nIndex);
+        if (m_nReportMode == 2)
+            m_strPendingUrc += "\r\n+CDSI: \"SM\"," + std::to_string(nIndex) + "\r\n";
+    }
+    Log(fields.Text(), actions);
+    actions.push_back({CSimAction::PRINT, "Delivery report on message " + std::to_string(m_nMessages) + " (ref " +
+                                              std::to_string(m_nMr) + "), status " + std::to_string(spec.nStatus)});
+}
+
 void CSimPhone::AddUnsolicited(const std::string& strName, CReply& reply)
 {
+    reply.strUnsolicited += m_strPendingUrc;
+    m_strPendingUrc.clear();
     const unsigned nCount = m_counts[strName];
     for (const CUnsolicitedRule& rule : m_options.unsolicited) {
         bool bNow = rule.strWhen == "*" || (rule.strWhen == strName && (!rule.nOccurrence || rule.nOccurrence == nCount));
@@ -395,6 +545,8 @@ void CSimPhone::OnPduEnd(std::vector<CSimAction>& actions)
     }
     Log(fields.Text(), actions);
     AddUnsolicited("PDU", reply);
+    if (reply.strFinal == "OK" && m_strPduCommand == "AT+CMGS" && AsksForReport(m_strPdu))
+        ReportOn(info, actions);
     if (!reply.quirk.bSilent)
         Emit(reply, actions, m_options.nPduDelayMs);
 }

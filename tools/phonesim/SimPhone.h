@@ -8,9 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "SimDeliver.h"
 #include "SimOptions.h"
+#include "SimPdu.h"
 #include "SimPhonebook.h"
 #include "SimQuirks.h"
+#include "SimStore.h"
 
 struct CSimAction {
     enum EKind {
@@ -27,7 +30,10 @@ struct CSimAction {
 
 class CSimPhone {
 public:
-    CSimPhone(const CSimOptions& options, const CSimPhonebook& phonebook);
+    // The store holds the messages of --messages; it must outlive the phone.
+    CSimPhone(const CSimOptions& options, const CSimPhonebook& phonebook, CSimStore& store);
+    CSimPhone(const CSimOptions& options, const CSimPhonebook& phonebook)
+        : CSimPhone(options, phonebook, m_ownStore) {}
 
     // One received byte; what the phone does in answer is appended.
     void Receive(char ch, std::vector<CSimAction>& actions);
@@ -49,6 +55,11 @@ private:
     void OnPduEnd(std::vector<CSimAction>& actions);
     void Execute(const std::string& strLine, CReply& reply);
     void ExecutePhonebook(const std::string& strName, const std::string& strArgs, CReply& reply);
+    // AT+CPMS, AT+CMGL, AT+CMGD, AT+CNMI; false for another command.
+    bool ExecuteStorage(const std::string& strName, const std::string& strTail, CReply& reply);
+    void SelectStorage(const std::string& strArgs, CReply& reply);
+    // A submitted message that asked for a report gets one from the network.
+    void ReportOn(const CSubmitInfo& info, std::vector<CSimAction>& actions);
     bool FindFailure(const std::string& strName, std::string& strFinal);
     void AddUnsolicited(const std::string& strName, CReply& reply);
     CQuirk ChooseQuirk(const std::string& strName, std::vector<CSimAction>& actions);
@@ -56,8 +67,14 @@ private:
     void Log(const std::string& strFields, std::vector<CSimAction>& actions);
     void Hangup(const char* pszWhere, std::vector<CSimAction>& actions);
 
+    CSimStore m_ownStore;  // declared first: the delegating constructor refers to it
     const CSimOptions& m_options;
     const CSimPhonebook& m_phonebook;
+    CSimStore& m_store;
+    std::string m_strMem1 = "SM";  // the storage AT+CMGL and AT+CMGD work on
+    unsigned m_nReportMode = 0;    // <ds> of AT+CNMI: 0 store quietly, 1 "+CDS:", 2 store and "+CDSI:"
+    std::string m_strCnmi = "0,0,0,0,0";
+    std::string m_strPendingUrc;   // announced before the next reply
     bool m_bEcho;
     bool m_bHungUp = false;
     bool m_bSilent = false;

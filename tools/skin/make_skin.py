@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Draws the default skin of Zandu SMS.
 
-Writes skin/colors.ini, the four dialog bitmaps skin/zandu.bmp, history.bmp,
-about.bmp and feedback.bmp (32 bits per pixel with alpha, bottom-up rows,
+Writes skin/colors.ini, the five dialog bitmaps skin/zandu.bmp, history.bmp,
+about.bmp, feedback.bmp and inbox.bmp (32 bits per pixel with alpha, bottom-up rows,
 premultiplied colours as AlphaBlend expects, pixels outside the outline
 exactly 0 so that the window region leaves them out), the program icon
 res/ZanduSMS.ico, and PNG renderings in docs/ for the README.
@@ -64,6 +64,7 @@ GLYPHS = {
     "S": ".####|#....|#....|.###.|....#|....#|####.",
     "T": "#####|..#..|..#..|..#..|..#..|..#..|..#..",
     "U": "#...#|#...#|#...#|#...#|#...#|#...#|.###.",
+    "X": "#...#|#...#|.#.#.|..#..|.#.#.|#...#|#...#",
     "Y": "#...#|#...#|.#.#.|..#..|..#..|..#..|..#..",
     "Z": "#####|....#|...#.|..#..|.#...|#....|#####",
     " ": ".....|.....|.....|.....|.....|.....|.....",
@@ -257,6 +258,19 @@ def draw_history(layout):
     return c
 
 
+def draw_inbox(layout):
+    width, height = layout["size"]
+    c = window(width, height, "INBOX")
+    lx, ly, lw, lh = layout[1050]
+    cx, cy, cw, ch = layout[1057]
+    panel(c, lx - 4, ly - 4, lx + lw + 4, cy + ch + 4)
+    tx, ty, tw, th = layout[1055]
+    sx, sy, sw, sh = layout[1059]
+    rx = layout[1051][0]
+    panel(c, rx - 4, ly - 4, tx + tw + 4, sy + sh + 4)
+    return c
+
+
 def draw_about(layout):
     width, height = layout["size"]
     c = window(width, height)
@@ -406,15 +420,18 @@ def main():
     history = draw_history(layouts[221])
     about = draw_about(layouts[100])
     feedback = draw_feedback(layouts[223])
-    for name, canvas in (("zandu", main_dlg), ("history", history), ("about", about), ("feedback", feedback)):
+    inbox = draw_inbox(layouts[224])
+    for name, canvas in (("zandu", main_dlg), ("history", history), ("about", about), ("feedback", feedback),
+                         ("inbox", inbox)):
         write_bmp(os.path.join(skin, name + ".bmp"), canvas)
     write_ico(os.path.join(ROOT, "res", "ZanduSMS.ico"), [draw_icon(48), draw_icon(32), draw_icon(16)])
 
-    # docs/skin.png: the four bitmaps; docs/skin-layout.png: where the main dialog's controls sit.
+    # docs/skin.png: the five bitmaps; docs/skin-layout.png: where the main dialog's controls sit.
     gap = 24
     column = gap + max(main_dlg.width, feedback.width) + gap
     placed = [(gap, gap, main_dlg), (gap, 2 * gap + main_dlg.height, feedback),
-              (column, gap, history), (column, 2 * gap + history.height, about)]
+              (column, gap, history), (column, 2 * gap + history.height, about),
+              (column, 3 * gap + history.height + about.height, inbox)]
     width = max(x + c.width for x, _, c in placed) + gap
     height = max(y + c.height for _, y, c in placed) + gap
     preview(os.path.join(docs, "skin.png"), placed, width, height)

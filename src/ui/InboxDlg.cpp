@@ -1,0 +1,179 @@
+#include "ui/InboxDlg.h"
+
+#include <algorithm>
+
+#include "base/Settings.h"
+#include "res/resource.h"
+#include "skinning/Skin.h"
+#include "ui/HistoryRecord.h"
+
+namespace {
+
+const int kColumnSender = 0;
+const int kColumnTime = 1;
+
+// The list keeps the system's drawing, in the skin's colours.
+constexpr CControlSpec kControls[] = {
+    {IDC_INBOX_SENDER_LABEL, EControlKind::Static},
+    {IDC_INBOX_TIME_LABEL, EControlKind::Static},
+    {IDC_INBOX_STATUS, EControlKind::Static},
+    {IDC_INBOX_SENDER, EControlKind::Edit},
+    {IDC_INBOX_TIME, EControlKind::Edit},
+    {IDC_INBOX_TEXT, EControlKind::Edit},
+    {IDC_INBOX_DELETE, EControlKind::CheckBox},
+    {IDC_INBOX_REFRESH, EControlKind::Button},
+    {IDC_INBOX_OK, EControlKind::Button},
+};
+
+const int kTimeColumnPercent = 55;  // of the list's width; the sender takes the rest
+
+bool IsSelectionChange(const NMLISTVIEW& change)
+{
+    return (change.uChanged & LVIF_STATE) && ((change.uNewState ^ change.uOldState) & LVIS_SELECTED);
+}
+
+void CopyCell(const WString& strText, NMLVDISPINFOW& info)
+{
+    if (info.item.pszText && info.item.cchTextMax > 0)
+        lstrcpynW(info.item.pszText, strText.c_str(), info.item.cchTextMax);
+}
+
+} // namespace
+
+CInboxDlg::CInboxDlg(CInboxHost& host, const WString& strInboxPath)
+    : CSkinnedDlg(IDD_INBOX, SkinBitmapIndex::SBI_INBOX, kControls), m_host(host), m_strPath(strInboxPath)
+{
+}
+
+void CInboxDlg::OnInitDialog()
+{
+    SetWindowText(WSTR("Inbox"));
+    CenterWindow(::GetWindow(m_hWnd, GW_OWNER));
+    CButton(GetDlgItem(IDC_INBOX_DELETE)).SetCheck(GetSettingsKey().Value("DeleteAfterDownload").ReadBool(false));
+    const CListView list = List();
+    const CSkin& skin = GetSkin();
+    list.SetColors(skin.GetColor(SkinColor::SKC_EDIT_TEXT), skin.GetColor(SkinColor::SKC_EDIT_BG));
+    list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
+    const int cxList = list.GetClientRect().right - GetSystemMetrics(SM_CXVSCROLL);
+    const int cxTime = cxList * kTimeColumnPercent / 100;
+    list.InsertColumn(kColumnSender, L"From", cxList - cxTime);
+    list.InsertColumn(kColumnTime, L"Time", cxTime);
+    Fill();
+    UpdateRefresh();
+}
+
+// The file is read whenever the list is filled, so the console tool's
+// downloads show too; the newest message is selected.
+void CInboxDlg::Fill()
+{
+    m_list.Load(m_strPath);
+    if (!m_list.GetLoadError().empty())
+        ShowStatus(Utf8ToWide(m_list.GetLoadError()));
+    const CListView list = List();
+    list.SetItemCount(static_cast<int>(m_list.GetCount()));
+    list.Invalidate();
+    if (m_list.GetCount())
+        list.SelectItem(0);
+    else
+        ShowSelected();
+}
+
+// While a request runs the button cancels it (the main window is disabled
+// under this one), and only a reading of this window's can be cancelled.
+void CInboxDlg::UpdateRefresh()
+{
+    const CWindow button = GetDlgItem(IDC_INBOX_REFRESH);
+    button.SetWindowText(m_host.IsRequestRunning() ? WSTR("Cancel") : WSTR("Refresh"));
+    button.Invalidate();
+}
+
+void CInboxDlg::ShowStatus(const WString& strText)
+{
+    const CWindow status = GetDlgItem(IDC_INBOX_STATUS);
+    status.SetWindowText(strText);
+    status.Invalidate();
+}
+
+void CInboxDlg::OnRequestEnded()
+{
+    Fill();
+    UpdateRefresh();
+}
+
+bool CInboxDlg::OnClicked(int nId)
+{
+    switch (nId) {
+    case IDC_INBOX_OK:
+        EndDialog(IDOK);
+        return true;
+    case IDC_INBOX_REFRESH:
+        if (m_host.IsRequestRunning())
+            m_host.OnInboxCancel();
+        else
+            m_host.OnInboxRefresh();
+        UpdateRefresh();
+        return true;
+    case IDC_INBOX_DELETE:
+        GetSettingsKey().Value("DeleteAfterDownload").WriteBool(CButton(GetDlgItem(IDC_INBOX_DELETE)).IsChecked());
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Enter and Esc, with whatever notification.
+bool CInboxDlg::OnCommand(int nId, int)
+{
+    if (nId != IDOK && nId != IDCANCEL)
+        return false;
+    EndDialog(nId);
+    return true;
+}
+
+bool CInboxDlg::OnNotify(NMHDR& hdr)
+{
+    if (hdr.idFrom != IDC_INBOX_LIST)
+        return false;
+    switch (hdr.code) {
+    case LVN_GETDISPINFOW:
+        OnGetDispInfo(reinterpret_cast<NMLVDISPINFOW&>(hdr));
+        return true;
+    case LVN_ITEMCHANGED:
+        if (IsSelectionChange(reinterpret_cast<const NMLISTVIEW&>(hdr)))
+            ShowSelected();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CInboxDlg::OnGetDispInfo(NMLVDISPINFOW& info) const
+{
+    if (info.item.iItem < 0 || static_cast<size_t>(info.item.iItem) >= m_list.GetCount() ||
+        !(info.item.mask & LVIF_TEXT))
+        return;
+    const CReceivedMsg& msg = m_list.GetMessage(static_cast<size_t>(info.item.iItem));
+    CopyCell(info.item.iSubItem == kColumnTime ? CInboxList::GetTimeText(msg.time)
+                                               : CInboxList::GetSenderName(msg.strSender, m_host.GetContacts()),
+             info);
+}
+
+void CInboxDlg::ShowSelected()
+{
+    const int nRow = List().GetNextSelected();
+    const bool bAny = nRow >= 0 && static_cast<size_t>(nRow) < m_list.GetCount();
+    const CReceivedMsg none;
+    const CReceivedMsg& msg = bAny ? m_list.GetMessage(static_cast<size_t>(nRow)) : none;
+    GetDlgItem(IDC_INBOX_SENDER).SetWindowText(bAny ? CInboxList::GetSenderText(msg.strSender, m_host.GetContacts())
+                                              : WString());
+    GetDlgItem(IDC_INBOX_TIME).SetWindowText(CInboxList::GetTimeText(msg.time));
+    WString strText = bAny ? msg.GetText() : WString();
+    if (bAny && !msg.strNote.empty())
+        strText += WSTR("\n[") + Utf8ToWide(msg.strNote) + WSTR("]");
+    GetDlgItem(IDC_INBOX_TEXT).SetWindowText(WithCrLf(strText));
+}
+
+CListView CInboxDlg::List() const
+{
+    return CListView(GetDlgItem(IDC_INBOX_LIST));
+}

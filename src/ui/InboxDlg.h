@@ -1,0 +1,52 @@
+// The Inbox window: the received messages of the inbox file, newest first,
+// in a list of senders and times; the selected one's sender, time and whole
+// text are shown beside the list. Refresh asks the main window to read the
+// phone's messages, as a request like the others; while it runs the button
+// cancels it. Modal, skinned with inbox.bmp.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <vector>
+
+#include "skinning/SkinnedDlg.h"
+#include "ui/Contact.h"
+#include "ui/InboxList.h"
+#include "win/Controls.h"
+
+// What the Inbox needs of the main window.
+class CInboxHost {
+public:
+    virtual ~CInboxHost() {}
+    // Starts reading the phone's messages; false when none was started.
+    virtual bool OnInboxRefresh() = 0;
+    virtual void OnInboxCancel() = 0;
+    virtual bool IsRequestRunning() const = 0;
+    virtual const std::vector<CContact>& GetContacts() const = 0;
+};
+
+class CInboxDlg : public CSkinnedDlg {
+public:
+    CInboxDlg(CInboxHost& host, const WString& strInboxPath);
+
+    // The main window's status text, shown under the message too.
+    void ShowStatus(const WString& strText);
+    // The request has ended: the list is read again.
+    void OnRequestEnded();
+
+private:
+    void OnInitDialog() override;
+    bool OnClicked(int nId) override;
+    bool OnCommand(int nId, int nCode) override;
+    bool OnNotify(NMHDR& hdr) override;
+    void Fill();
+    void UpdateRefresh();
+    void OnGetDispInfo(NMLVDISPINFOW& info) const;
+    void ShowSelected();
+    CListView List() const;
+
+    CInboxHost& m_host;
+    WString m_strPath;
+    CInboxList m_list;
+};

@@ -1,0 +1,134 @@
+"""Received messages and delivery reports in the window under Wine, against
+the phone simulator: the Inbox's Refresh shows the phone's messages joined
+and decoded, newest first, with the phone book's names; they come back from
+the inbox file after a restart; "Delete from phone after download" leaves
+the phone's memory empty. A message sent with "Request delivery report"
+becomes "Delivered ..." in the History after the next request."""
+import tempfile
+import time
+import unittest
+
+import zandu
+from zandu import (BUILD, RECEIVED, Phone, Program, SavedInbox, SavedSettings, cli, messages_file, port_link,
+                   winprobe)
+
+MESSAGE, NUMBER_BOX, SEND, HISTORY_BUTTON = 1002, 1014, 1006, 57665
+DELIVERY_REPORT, INBOX_BUTTON = 1040, 1041
+HISTORY_STATE = 1042
+LIST, SENDER, TIME, TEXT, REFRESH, DELETE = 1050, 1052, 1054, 1055, 1056, 1057
+VK_ESCAPE = 0x1B
+ENDED = ("Message sent", "Failed", "Error")
+
+
+def wait_for(test, timeout=30):
+    deadline = time.monotonic() + timeout
+    while not test():
+        assert time.monotonic() < deadline, "waited in vain"
+        time.sleep(0.1)
+
+
+def text(window, item):
+    return (winprobe("text", window, item)[1] or [""])[0]
+
+
+@unittest.skipUnless(BUILD == "windows", "the window runs under Wine")
+class InboxWindow(unittest.TestCase):
+    def setUp(self):
+        self.settings = SavedSettings().__enter__()
+        self.addCleanup(self.settings.__exit__)
+        self.inbox = SavedInbox().__enter__()
+        self.addCleanup(self.inbox.__exit__)
+        for name in ("NewHistory", "Reports", "DeliveryReport", "DeleteAfterDownload"):
+            zandu.settings_delete_value(name)
+        zandu.settings_set_string("Port", "COM5")
+        zandu.settings_set_list("Contacts", ["Anna", "+4917012345"])
+        self.tmp = tempfile.TemporaryDirectory()
+        self.addCleanup(self.tmp.cleanup)
+
+    def open_inbox(self, program):
+        code, out = winprobe("open", program.hwnd, INBOX_BUTTON, "Inbox", 20000)
+        self.assertEqual(code, 0, "no Inbox window")
+        return out[0].split("\t")[0]
+
+    def rows(self, window):
+        code, out = winprobe("rows", window, LIST, 10)
+        self.assertEqual(code, 0)
+        return [tuple(row.split("\t")) for row in out[1:]]
+
+    def refresh(self, program, window):
+        before = len(program.status_trail())
+        self.assertEqual(winprobe("click", window, REFRESH)[0], 0)
+        wait_for(lambda: any(t.startswith(("Reading messages", "Failed", "Error"))
+                             for t in program.status_trail()[before:]))
+        wait_for(lambda: text(window, REFRESH) == "Refresh")
+        return program.status_trail()[before:]
+
+    def test_refresh_restart_and_delete(self):
+        shown = [("+447700900123", "2024-05-18 09:15:00+00:00"), ("Anna", "2024-05-17 14:03:09+02:00")]
+        with Phone(port_link("COM5"), "--messages", messages_file(self.tmp.name, RECEIVED)) as phone:
+            with Program() as program:
+                program.wait_status("Ready")
+                window = self.open_inbox(program)
+                self.assertEqual(self.rows(window), [])
+                trail = self.refresh(program, window)
+                self.assertEqual(trail[:3], ["Connecting...", "Handshaking...", "Reading messages from phone..."])
+                self.assertTrue(trail[-1].startswith("2 new messages at "), trail)
+                self.assertEqual(self.rows(window), shown)
+                self.assertEqual(text(window, TEXT), RECEIVED[1]["text"])
+                winprobe("focus", window, LIST)
+                self.assertEqual(winprobe("key", window, 0x28)[0], 0)  # down: the older one
+                wait_for(lambda: text(window, SENDER) == "Anna (+4917012345)")
+                self.assertEqual(text(window, TEXT), RECEIVED[0]["text"])
+                self.assertFalse(any(c.startswith("AT+CMGD") for c in phone.commands()))
+
+                self.assertEqual(winprobe("click", window, DELETE)[0], 0)
+                self.assertTrue(self.refresh(program, window)[-1].startswith("0 new messages at "))
+                self.assertEqual(len([c for c in phone.commands() if c.startswith("AT+CMGD=")]), 3)
+                self.assertIn('"DeleteAfterDownload"=dword:00000001', zandu.settings_export())
+                self.assertEqual(self.rows(window), shown)
+                winprobe("key", window, VK_ESCAPE)
+            listing = cli("at", "--port", "COM5", "AT+CMGF=0", 'AT+CPMS="MT"', "AT+CMGL=4")
+            self.assertEqual(listing.returncode, 0, listing.stderr)
+            self.assertNotIn("+CMGL:", listing.stdout)
+
+        # Without the phone: the messages come from the inbox file.
+        with Program() as program:
+            program.wait_status("Ready")
+            window = self.open_inbox(program)
+            self.assertEqual(self.rows(window), shown)
+            self.assertTrue(winprobe("state", window, DELETE)[1][0].endswith("checked=1"))
+
+    def test_delivered_after_the_next_request(self):
+        with Phone(port_link("COM5"), "--no-echo") as phone, Program() as program:
+            program.wait_status("Ready")
+            program.click(DELIVERY_REPORT)
+            zandu.winprobe("settext", program.hwnd, NUMBER_BOX, "0123456789")
+            program.replace(MESSAGE, "Did it arrive?")
+            program.request(SEND, ENDED)
+            self.assertEqual(phone.commands(), ["AT", "ATE0", "AT+CNMI=2,1,0,2,0", "AT+CMGF=0", "AT+CMGS=26"])
+            self.assertEqual(phone.events("pdu")[0]["pdu"][2:4], "31")
+            self.assertEqual(self.history_state(program), "Pending")
+
+            # The next send reads the report first and settles the record.
+            program.click(DELIVERY_REPORT)
+            before = len(phone.commands())
+            program.request(SEND, ENDED)
+            self.assertEqual(phone.commands()[before:], ["AT", "ATE0", "AT+CMGF=0", "AT+CMGL=4", "AT+CMGS=26"])
+            self.assertEqual(self.history_state(program, row=1)[:10], "Delivered ")
+            self.assertEqual(self.history_state(program), "Sent")
+
+    def history_state(self, program, row=0):
+        code, out = winprobe("open", program.hwnd, HISTORY_BUTTON, "History", 20000)
+        self.assertEqual(code, 0)
+        window = out[0].split("\t")[0]
+        for _ in range(row):
+            winprobe("key", window, 0x28)
+        time.sleep(0.3)
+        state = text(window, HISTORY_STATE)
+        winprobe("key", window, VK_ESCAPE)
+        wait_for(lambda: winprobe("rect", window)[0] == 1)
+        return state
+
+
+if __name__ == "__main__":
+    zandu.main()
