@@ -278,7 +278,7 @@ def draw_about(layout):
     size = 48
     c.bubble((width - size) / 2.0, vy - size - 6, size, ACCENT_LIGHT, ACCENT_DARK)
     # A fading rule between the version and the credits.
-    credits_top = min(item[3] for item in layout["items"] if item[0] == -1)
+    credits_top = layout[1039][1]  # the credits (IDC_ABOUT_CREDITS)
     rule_y = (vy + vh + credits_top) // 2
     for x in range(40, width - 40):
         fade = 1.0 - abs((x - width / 2.0) / (width / 2.0 - 40))
