@@ -31,22 +31,9 @@ constexpr CControlSpec kControls[] = {
     {IDC_HISTORY_OK, EControlKind::Button},
 };
 
-// A row that became selected or unselected; focus and other states do not
-// change what the fields show.
-bool IsSelectionChange(const NMLISTVIEW& change)
-{
-    return (change.uChanged & LVIF_STATE) && ((change.uNewState ^ change.uOldState) & LVIS_SELECTED);
-}
-
-void CopyCell(const WString& strText, NMLVDISPINFOW& info)
-{
-    if (info.item.pszText && info.item.cchTextMax > 0)
-        lstrcpynW(info.item.pszText, strText.c_str(), info.item.cchTextMax);
-}
-
 } // namespace
 
-CHistoryDlg::CHistoryDlg() : CSkinnedDlg(IDD_HISTORY, SkinBitmapIndex::SBI_HISTORY, kControls) {}
+CHistoryDlg::CHistoryDlg() : CListDetailDlg(IDD_HISTORY, SkinBitmapIndex::SBI_HISTORY, kControls, IDC_HISTORY_LIST) {}
 
 // The records are read once, when the window opens; the list asks for the
 // text of the rows it shows, so opening costs the same for ten records or
@@ -88,32 +75,6 @@ bool CHistoryDlg::OnClicked(int nId)
     return true;
 }
 
-// Enter, and Esc or a close request from the system, with whatever notification.
-bool CHistoryDlg::OnCommand(int nId, int)
-{
-    if (nId != IDOK && nId != IDCANCEL)
-        return false;
-    EndDialog(nId);
-    return true;
-}
-
-bool CHistoryDlg::OnNotify(NMHDR& hdr)
-{
-    if (hdr.idFrom != IDC_HISTORY_LIST)
-        return false;
-    switch (hdr.code) {
-    case LVN_GETDISPINFOW:
-        OnGetDispInfo(reinterpret_cast<NMLVDISPINFOW&>(hdr));
-        return true;
-    case LVN_ITEMCHANGED:
-        if (IsSelectionChange(reinterpret_cast<const NMLISTVIEW&>(hdr)))
-            ShowSelected();
-        return true;
-    default:
-        return false;
-    }
-}
-
 void CHistoryDlg::OnGetDispInfo(NMLVDISPINFOW& info) const
 {
     const CHistoryRecord* pRecord = RecordOfRow(info.item.iItem);
@@ -142,9 +103,4 @@ const CHistoryRecord* CHistoryDlg::RecordOfRow(int nRow) const
     if (nRow < 0 || static_cast<size_t>(nRow) >= m_aRecords.size())
         return nullptr;
     return &m_aRecords[m_aRecords.size() - 1 - static_cast<size_t>(nRow)];
-}
-
-CListView CHistoryDlg::List() const
-{
-    return CListView(GetDlgItem(IDC_HISTORY_LIST));
 }

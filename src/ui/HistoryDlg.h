@@ -10,12 +10,12 @@
 #include <map>
 #include <vector>
 
-#include "skinning/SkinnedDlg.h"
 #include "sms/ReportMatch.h"
 #include "ui/HistoryRecord.h"
+#include "ui/ListDetailDlg.h"
 #include "win/Controls.h"
 
-class CHistoryDlg : public CSkinnedDlg {
+class CHistoryDlg : public CListDetailDlg {
 public:
     CHistoryDlg();
 
@@ -23,13 +23,10 @@ private:
     void OnInitDialog() override;
     void InitList();
     bool OnClicked(int nId) override;
-    bool OnCommand(int nId, int nCode) override;
-    bool OnNotify(NMHDR& hdr) override;
-    void OnGetDispInfo(NMLVDISPINFOW& info) const;
-    void ShowSelected();
+    void OnGetDispInfo(NMLVDISPINFOW& info) const override;
+    void ShowSelected() override;
     // The record a row shows: the list holds the records the other way round.
     const CHistoryRecord* RecordOfRow(int nRow) const;
-    CListView List() const;
 
     std::vector<CHistoryRecord> m_aRecords;  // oldest first, as stored
     std::map<WString, std::vector<CSentPart>> m_reports;  // the parts awaiting or given reports, by delivery key

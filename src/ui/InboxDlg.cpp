@@ -4,7 +4,6 @@
 
 #include "base/Settings.h"
 #include "res/resource.h"
-#include "skinning/Skin.h"
 #include "ui/HistoryRecord.h"
 
 namespace {
@@ -12,8 +11,8 @@ namespace {
 const int kColumnSender = 0;
 const int kColumnTime = 1;
 
-// The list keeps the system's drawing, in the skin's colours.
 constexpr CControlSpec kControls[] = {
+    {IDC_INBOX_LIST, EControlKind::ListView},
     {IDC_INBOX_SENDER_LABEL, EControlKind::Static},
     {IDC_INBOX_TIME_LABEL, EControlKind::Static},
     {IDC_INBOX_STATUS, EControlKind::Static},
@@ -27,21 +26,10 @@ constexpr CControlSpec kControls[] = {
 
 const int kTimeColumnPercent = 55;  // of the list's width; the sender takes the rest
 
-bool IsSelectionChange(const NMLISTVIEW& change)
-{
-    return (change.uChanged & LVIF_STATE) && ((change.uNewState ^ change.uOldState) & LVIS_SELECTED);
-}
-
-void CopyCell(const WString& strText, NMLVDISPINFOW& info)
-{
-    if (info.item.pszText && info.item.cchTextMax > 0)
-        lstrcpynW(info.item.pszText, strText.c_str(), info.item.cchTextMax);
-}
-
 } // namespace
 
 CInboxDlg::CInboxDlg(CInboxHost& host, const WString& strInboxPath)
-    : CSkinnedDlg(IDD_INBOX, SkinBitmapIndex::SBI_INBOX, kControls), m_host(host), m_strPath(strInboxPath)
+    : CListDetailDlg(IDD_INBOX, SkinBitmapIndex::SBI_INBOX, kControls, IDC_INBOX_LIST), m_host(host), m_strPath(strInboxPath)
 {
 }
 
@@ -51,8 +39,6 @@ void CInboxDlg::OnInitDialog()
     CenterWindow(::GetWindow(m_hWnd, GW_OWNER));
     CButton(GetDlgItem(IDC_INBOX_DELETE)).SetCheck(GetSettingsKey().Value("DeleteAfterDownload").ReadBool(false));
     const CListView list = List();
-    const CSkin& skin = GetSkin();
-    list.SetColors(skin.GetColor(SkinColor::SKC_EDIT_TEXT), skin.GetColor(SkinColor::SKC_EDIT_BG));
     list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
     const int cxList = list.GetClientRect().right - GetSystemMetrics(SM_CXVSCROLL);
     const int cxTime = cxList * kTimeColumnPercent / 100;
@@ -121,32 +107,6 @@ bool CInboxDlg::OnClicked(int nId)
     }
 }
 
-// Enter and Esc, with whatever notification.
-bool CInboxDlg::OnCommand(int nId, int)
-{
-    if (nId != IDOK && nId != IDCANCEL)
-        return false;
-    EndDialog(nId);
-    return true;
-}
-
-bool CInboxDlg::OnNotify(NMHDR& hdr)
-{
-    if (hdr.idFrom != IDC_INBOX_LIST)
-        return false;
-    switch (hdr.code) {
-    case LVN_GETDISPINFOW:
-        OnGetDispInfo(reinterpret_cast<NMLVDISPINFOW&>(hdr));
-        return true;
-    case LVN_ITEMCHANGED:
-        if (IsSelectionChange(reinterpret_cast<const NMLISTVIEW&>(hdr)))
-            ShowSelected();
-        return true;
-    default:
-        return false;
-    }
-}
-
 void CInboxDlg::OnGetDispInfo(NMLVDISPINFOW& info) const
 {
     if (info.item.iItem < 0 || static_cast<size_t>(info.item.iItem) >= m_list.GetCount() ||
@@ -171,9 +131,4 @@ void CInboxDlg::ShowSelected()
     if (bAny && !msg.strNote.empty())
         strText += WSTR("\n[") + Utf8ToWide(msg.strNote) + WSTR("]");
     GetDlgItem(IDC_INBOX_TEXT).SetWindowText(WithCrLf(strText));
-}
-
-CListView CInboxDlg::List() const
-{
-    return CListView(GetDlgItem(IDC_INBOX_LIST));
 }

@@ -10,9 +10,9 @@
 
 #include <vector>
 
-#include "skinning/SkinnedDlg.h"
 #include "ui/Contact.h"
 #include "ui/InboxList.h"
+#include "ui/ListDetailDlg.h"
 #include "win/Controls.h"
 
 // What the Inbox needs of the main window.
@@ -26,7 +26,7 @@ public:
     virtual const std::vector<CContact>& GetContacts() const = 0;
 };
 
-class CInboxDlg : public CSkinnedDlg {
+class CInboxDlg : public CListDetailDlg {
 public:
     CInboxDlg(CInboxHost& host, const WString& strInboxPath);
 
@@ -38,13 +38,10 @@ public:
 private:
     void OnInitDialog() override;
     bool OnClicked(int nId) override;
-    bool OnCommand(int nId, int nCode) override;
-    bool OnNotify(NMHDR& hdr) override;
     void Fill();
     void UpdateRefresh();
-    void OnGetDispInfo(NMLVDISPINFOW& info) const;
-    void ShowSelected();
-    CListView List() const;
+    void OnGetDispInfo(NMLVDISPINFOW& info) const override;
+    void ShowSelected() override;
 
     CInboxHost& m_host;
     WString m_strPath;
