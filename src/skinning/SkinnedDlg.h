@@ -29,7 +29,7 @@ enum class EControlKind {
     ListView,     // CSkinnedListView: a report list view and its header
 };
 
-struct CControlSpec {
+struct CControlItem {
     int nId;
     EControlKind eKind;
 };
@@ -40,7 +40,7 @@ public:
     // attached (at WM_INITDIALOG, before OnInitDialog); a table that lives
     // as long as the dialog.
     template <size_t N>
-    CSkinnedDlg(UINT nTemplate, SkinBitmapIndex nBitmap, const CControlSpec (&aControls)[N])
+    CSkinnedDlg(UINT nTemplate, SkinBitmapIndex nBitmap, const CControlItem (&aControls)[N])
         : CDialog(nTemplate), m_nBitmap(nBitmap), m_pControls(aControls), m_nControls(N)
     {
     }
@@ -51,7 +51,7 @@ private:
     void AttachControls();
 
     SkinBitmapIndex m_nBitmap;
-    const CControlSpec* m_pControls;
+    const CControlItem* m_pControls;
     size_t m_nControls;
     CSkinnedDialog m_skin{m_hWnd, m_nBitmap};
     std::vector<std::unique_ptr<CSkinnedControl>> m_controls;

@@ -11,7 +11,7 @@ namespace {
 
 const int kCreditsMargin = 16;  // the least room between the credits and the box's sides
 
-constexpr CControlSpec kControls[] = {
+constexpr CControlItem kControls[] = {
     {IDC_ABOUT_OK, EControlKind::Button},
     {IDC_ABOUT_VERSION, EControlKind::Static},
     {IDC_ABOUT_STATS, EControlKind::CheckBox},

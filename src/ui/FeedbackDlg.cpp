@@ -17,7 +17,7 @@ namespace {
 const WPARAM kMaxFieldChars = 256;
 const WPARAM kNoLimit = 0;
 
-constexpr CControlSpec kControls[] = {
+constexpr CControlItem kControls[] = {
     {IDC_FEEDBACK_SEND, EControlKind::Button},
     {IDC_FEEDBACK_CANCEL, EControlKind::Button},
     {IDC_FEEDBACK_EMAIL, EControlKind::Edit},

@@ -19,7 +19,7 @@ const int kTimeColumnPercent = 45;     // without any record
 const int kTimeColumnMaxPercent = 60;
 const int kCellMargins = 16;           // the list's padding on both sides of a cell's text
 
-constexpr CControlSpec kControls[] = {
+constexpr CControlItem kControls[] = {
     {IDC_HISTORY_LIST, EControlKind::ListView},
     {IDC_HISTORY_RECIPIENT_LABEL, EControlKind::Static},
     {IDC_HISTORY_TIME_LABEL, EControlKind::Static},

@@ -11,7 +11,7 @@ namespace {
 const int kColumnSender = 0;
 const int kColumnTime = 1;
 
-constexpr CControlSpec kControls[] = {
+constexpr CControlItem kControls[] = {
     {IDC_INBOX_LIST, EControlKind::ListView},
     {IDC_INBOX_SENDER_LABEL, EControlKind::Static},
     {IDC_INBOX_TIME_LABEL, EControlKind::Static},

@@ -14,7 +14,7 @@
 class CListDetailDlg : public CSkinnedDlg {
 public:
     template <size_t N>
-    CListDetailDlg(UINT nTemplate, SkinBitmapIndex nBitmap, const CControlSpec (&aControls)[N], int nListId)
+    CListDetailDlg(UINT nTemplate, SkinBitmapIndex nBitmap, const CControlItem (&aControls)[N], int nListId)
         : CSkinnedDlg(nTemplate, nBitmap, aControls), m_nListId(nListId)
     {
     }

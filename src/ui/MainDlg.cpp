@@ -29,7 +29,7 @@ const wchar_t kEnablePort[] = L"\r\nIf none are listed, you must enable one in y
 const int kRequestButtons[] = {IDC_SEND, IDC_SAVE_IN_MEMORY, IDC_REFRESH, IDC_TEST_PORT};
 
 // In the order they are attached.
-constexpr CControlSpec kControls[] = {
+constexpr CControlItem kControls[] = {
     {IDC_PORT, EControlKind::ComboBox},
     {IDC_CONTACT, EControlKind::ComboBox},
     {IDC_NUMBER, EControlKind::NumberBox},

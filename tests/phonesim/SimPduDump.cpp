@@ -15,20 +15,20 @@
 int main(int argc, char** argv)
 {
     if (argc == 5 && std::string(argv[1]) == "--report") {
-        CReportSpec spec;
-        spec.nMr = static_cast<unsigned>(std::strtoul(argv[2], nullptr, 0));
-        spec.strRecipient = argv[3];
-        spec.nStatus = static_cast<unsigned>(std::strtoul(argv[4], nullptr, 0));
-        ParseSimTime("2024-05-17T14:03:09+02:00", spec.scts);
-        ParseSimTime("2024-05-17T14:03:20+02:00", spec.discharge);
-        std::printf("%s\n", EncodeStatusReport(spec).c_str());
+        CReportPlan plan;
+        plan.nMr = static_cast<unsigned>(std::strtoul(argv[2], nullptr, 0));
+        plan.strRecipient = argv[3];
+        plan.nStatus = static_cast<unsigned>(std::strtoul(argv[4], nullptr, 0));
+        ParseSimTime("2024-05-17T14:03:09+02:00", plan.scts);
+        ParseSimTime("2024-05-17T14:03:20+02:00", plan.discharge);
+        std::printf("%s\n", EncodeStatusReport(plan).c_str());
         return 0;
     }
     if (argc != 2) {
         std::fprintf(stderr, "usage: sim_pdu_dump FILE | --report MR NUMBER STATUS\n");
         return 2;
     }
-    std::vector<CIncomingSpec> messages;
+    std::vector<CIncomingPlan> messages;
     std::string strError;
     if (!LoadIncoming(argv[1], messages, strError)) {
         std::fprintf(stderr, "%s\n", strError.c_str());

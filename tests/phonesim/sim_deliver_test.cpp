@@ -18,23 +18,23 @@ std::string Repeat(const std::string& strUnit, int n)
     return str;
 }
 
-CIncomingSpec Spec(const char* pszSender, const std::string& strText, const char* pszEncoding,
+CIncomingPlan Plan(const char* pszSender, const std::string& strText, const char* pszEncoding,
                    const char* pszTime = "2024-05-17T14:03:09+02:00")
 {
-    CIncomingSpec spec;
-    spec.strSender = pszSender;
-    spec.strText = strText;
-    spec.strEncoding = pszEncoding;
-    EXPECT_TRUE(ParseSimTime(pszTime, spec.time)) << pszTime;
-    return spec;
+    CIncomingPlan plan;
+    plan.strSender = pszSender;
+    plan.strText = strText;
+    plan.strEncoding = pszEncoding;
+    EXPECT_TRUE(ParseSimTime(pszTime, plan.time)) << pszTime;
+    return plan;
 }
 
-std::vector<CReceivedMsg> ReadBack(const CIncomingSpec& spec, size_t nParts)
+std::vector<CReceivedMsg> ReadBack(const CIncomingPlan& plan, size_t nParts)
 {
     std::vector<std::string> pdus;
     std::string strError;
-    EXPECT_TRUE(EncodeIncoming(spec, pdus, strError)) << strError;
-    EXPECT_EQ(pdus.size(), nParts) << spec.strText;
+    EXPECT_TRUE(EncodeIncoming(plan, pdus, strError)) << strError;
+    EXPECT_EQ(pdus.size(), nParts) << plan.strText;
     std::vector<CDeliverSms> listed;
     for (const std::string& strPdu : pdus) {
         listed.push_back(DecodeDeliverPdu(strPdu));
@@ -46,59 +46,59 @@ std::vector<CReceivedMsg> ReadBack(const CIncomingSpec& spec, size_t nParts)
 TEST(SimDeliver, MessagesReadBackByTheProgramsDecoder)
 {
     const std::string strEmoji = "\xF0\x9F\x98\x80";
-    CIncomingSpec sixteen = Spec("+4917012345", Repeat("{Long} ", 50), "gsm7");
+    CIncomingPlan sixteen = Plan("+4917012345", Repeat("{Long} ", 50), "gsm7");
     sixteen.b16BitRef = true;
     sixteen.nRef = 0x1234;
     const struct {
-        CIncomingSpec spec;
+        CIncomingPlan plan;
         size_t nParts;
-        const char* pszText;  // when not the spec's text
+        const char* pszText;  // when not the plan's text
         EAlphabet alphabet;
     } cases[] = {
-        {Spec("+4917012345", "Price 5\xE2\x82\xAC [a] ~|^\\ @\xC2\xA3$ \xC3\xA8 \xCE\xA9\n\f", "gsm7"), 1, nullptr,
+        {Plan("+4917012345", "Price 5\xE2\x82\xAC [a] ~|^\\ @\xC2\xA3$ \xC3\xA8 \xCE\xA9\n\f", "gsm7"), 1, nullptr,
          EAlphabet::ALPHABET_GSM7},
-        {Spec("0123456789", "", "gsm7", "2024-02-29T23:59:59-05:30"), 1, nullptr, EAlphabet::ALPHABET_GSM7},
-        {Spec("Zandu", "Code 1234", "gsm7"), 1, nullptr, EAlphabet::ALPHABET_GSM7},
-        {Spec("+4917012345", Repeat("\xD0\xB6" + strEmoji, 60), "ucs2"), 3, nullptr, EAlphabet::ALPHABET_UCS2},
-        {Spec("+4917012345", Repeat("x", 153) + "[" + Repeat("y", 10), "gsm7"), 2, nullptr, EAlphabet::ALPHABET_GSM7},
+        {Plan("0123456789", "", "gsm7", "2024-02-29T23:59:59-05:30"), 1, nullptr, EAlphabet::ALPHABET_GSM7},
+        {Plan("Zandu", "Code 1234", "gsm7"), 1, nullptr, EAlphabet::ALPHABET_GSM7},
+        {Plan("+4917012345", Repeat("\xD0\xB6" + strEmoji, 60), "ucs2"), 3, nullptr, EAlphabet::ALPHABET_UCS2},
+        {Plan("+4917012345", Repeat("x", 153) + "[" + Repeat("y", 10), "gsm7"), 2, nullptr, EAlphabet::ALPHABET_GSM7},
         {sixteen, 3, nullptr, EAlphabet::ALPHABET_GSM7},
-        {Spec("+4917012345", std::string("\x00\x01\xFF", 3), "8bit"), 1, "0001FF", EAlphabet::ALPHABET_8BIT},
+        {Plan("+4917012345", std::string("\x00\x01\xFF", 3), "8bit"), 1, "0001FF", EAlphabet::ALPHABET_8BIT},
     };
     for (const auto& c : cases) {
-        const std::vector<CReceivedMsg> messages = ReadBack(c.spec, c.nParts);
-        ASSERT_EQ(messages.size(), 1u) << c.spec.strText;
+        const std::vector<CReceivedMsg> messages = ReadBack(c.plan, c.nParts);
+        ASSERT_EQ(messages.size(), 1u) << c.plan.strText;
         const CReceivedMsg& msg = messages[0];
-        EXPECT_EQ(WideToUtf8(msg.GetText()), c.pszText ? c.pszText : c.spec.strText);
-        EXPECT_EQ(WideToUtf8(msg.strSender), c.spec.strSender);
+        EXPECT_EQ(WideToUtf8(msg.GetText()), c.pszText ? c.pszText : c.plan.strText);
+        EXPECT_EQ(WideToUtf8(msg.strSender), c.plan.strSender);
         EXPECT_EQ(msg.alphabet, c.alphabet);
         EXPECT_TRUE(msg.IsComplete());
         EXPECT_EQ(msg.nTotal, c.nParts);
-        EXPECT_EQ(msg.b16BitRef, c.spec.b16BitRef);
-        EXPECT_EQ(msg.nRef, c.nParts > 1 ? c.spec.nRef : 0u);
+        EXPECT_EQ(msg.b16BitRef, c.plan.b16BitRef);
+        EXPECT_EQ(msg.nRef, c.nParts > 1 ? c.plan.nRef : 0u);
     }
-    EXPECT_EQ(ReadBack(cases[0].spec, 1)[0].time.Format(), "2024-05-17T14:03:09+02:00");
-    EXPECT_EQ(ReadBack(cases[1].spec, 1)[0].time.Format(), "2024-02-29T23:59:59-05:30");
+    EXPECT_EQ(ReadBack(cases[0].plan, 1)[0].time.Format(), "2024-05-17T14:03:09+02:00");
+    EXPECT_EQ(ReadBack(cases[1].plan, 1)[0].time.Format(), "2024-02-29T23:59:59-05:30");
 }
 
 TEST(SimDeliver, PartsTheFileLeavesOutOrReorders)
 {
-    CIncomingSpec spec = Spec("+4917012345", Repeat("a", 153) + Repeat("b", 153) + "c", "gsm7");
-    spec.parts = {3, 1};
-    const std::vector<CReceivedMsg> messages = ReadBack(spec, 2);
+    CIncomingPlan plan = Plan("+4917012345", Repeat("a", 153) + Repeat("b", 153) + "c", "gsm7");
+    plan.parts = {3, 1};
+    const std::vector<CReceivedMsg> messages = ReadBack(plan, 2);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(WideToUtf8(messages[0].GetText()), Repeat("a", 153) + "[part 2 of 3 missing]c");
 }
 
 TEST(SimDeliver, StatusReports)
 {
-    CReportSpec spec;
-    spec.nMr = 241;
-    spec.strRecipient = "+4917012345";
-    ASSERT_TRUE(ParseSimTime("2024-05-17T14:03:09+02:00", spec.scts));
-    ASSERT_TRUE(ParseSimTime("2024-05-17T14:03:20-01:15", spec.discharge));
+    CReportPlan plan;
+    plan.nMr = 241;
+    plan.strRecipient = "+4917012345";
+    ASSERT_TRUE(ParseSimTime("2024-05-17T14:03:09+02:00", plan.scts));
+    ASSERT_TRUE(ParseSimTime("2024-05-17T14:03:20-01:15", plan.discharge));
     for (unsigned nStatus : {0x00u, 0x21u, 0x46u, 0x62u}) {
-        spec.nStatus = nStatus;
-        const CStatusReport report = DecodeStatusReport(EncodeStatusReport(spec));
+        plan.nStatus = nStatus;
+        const CStatusReport report = DecodeStatusReport(EncodeStatusReport(plan));
         ASSERT_TRUE(report.bDecoded) << report.strNote;
         EXPECT_EQ(report.nMr, 241u);
         EXPECT_EQ(WideToUtf8(report.strRecipient), "+4917012345");
@@ -111,21 +111,21 @@ TEST(SimDeliver, StatusReports)
 
 TEST(SimDeliver, WhatCannotBeEncodedIsRefused)
 {
-    CIncomingSpec partBeyond = Spec("+4917012345", "short", "gsm7");
+    CIncomingPlan partBeyond = Plan("+4917012345", "short", "gsm7");
     partBeyond.parts = {1, 2};
-    const CIncomingSpec refused[] = {
-        Spec("+4917012345", "\xD0\xB6", "gsm7"),        // Cyrillic is not in the GSM alphabet
-        Spec("+4917012345", "abc", "utf-7"),
-        Spec("+4917012345", "\xC3", "ucs2"),            // not UTF-8
-        Spec("Zandu Mobile Co", "abc", "gsm7"),         // an alphanumeric sender of 15 septets
-        Spec("", "abc", "gsm7"),                        // no sender
-        Spec("+4917012345", Repeat("x", 153 * 255 + 1), "gsm7"),
+    const CIncomingPlan refused[] = {
+        Plan("+4917012345", "\xD0\xB6", "gsm7"),        // Cyrillic is not in the GSM alphabet
+        Plan("+4917012345", "abc", "utf-7"),
+        Plan("+4917012345", "\xC3", "ucs2"),            // not UTF-8
+        Plan("Zandu Mobile Co", "abc", "gsm7"),         // an alphanumeric sender of 15 septets
+        Plan("", "abc", "gsm7"),                        // no sender
+        Plan("+4917012345", Repeat("x", 153 * 255 + 1), "gsm7"),
         partBeyond,
     };
-    for (const CIncomingSpec& spec : refused) {
+    for (const CIncomingPlan& plan : refused) {
         std::vector<std::string> pdus;
         std::string strError;
-        EXPECT_FALSE(EncodeIncoming(spec, pdus, strError)) << spec.strSender << " " << spec.strText.substr(0, 9);
+        EXPECT_FALSE(EncodeIncoming(plan, pdus, strError)) << plan.strSender << " " << plan.strText.substr(0, 9);
         EXPECT_FALSE(strError.empty());
         EXPECT_TRUE(pdus.empty());
     }
@@ -133,7 +133,7 @@ TEST(SimDeliver, WhatCannotBeEncodedIsRefused)
 
 TEST(SimIncoming, TheFile)
 {
-    std::vector<CIncomingSpec> messages;
+    std::vector<CIncomingPlan> messages;
     std::string strError;
     ASSERT_TRUE(ParseIncoming(R"({"messages": [
         {"sender": "+4917012345", "time": "2024-05-17T14:03:09+02:00", "text": "Hello"},

@@ -14,7 +14,7 @@ class CStoreTest : public ::testing::Test {
 protected:
     CStoreTest()
     {
-        CIncomingSpec a, b, c;
+        CIncomingPlan a, b, c;
         a.strText = "one";
         b.strText = "two";
         c.strText = "three";

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-struct CBmpSpec {
-    CBmpSpec(int nWidth_, int nHeight_, unsigned nBits_, uint32_t nCompression_ = 0, uint32_t nHeaderSize_ = 40,
+struct CBmpFormat {
+    CBmpFormat(int nWidth_, int nHeight_, unsigned nBits_, uint32_t nCompression_ = 0, uint32_t nHeaderSize_ = 40,
              std::vector<uint32_t> masks_ = {}, std::vector<uint32_t> palette_ = {})
         : nWidth(nWidth_), nHeight(nHeight_), nBits(nBits_), nCompression(nCompression_), nHeaderSize(nHeaderSize_),
           masks(std::move(masks_)), palette(std::move(palette_))
@@ -31,38 +31,38 @@ inline void PutLe(std::vector<uint8_t>& out, uint32_t nValue, unsigned nBytes)
 
 // values: the raw pixels, top row first: colour indices, 16-bit words,
 // 0xRRGGBB, or 32-bit words.
-inline std::vector<uint8_t> MakeBmp(const CBmpSpec& spec, const std::vector<uint32_t>& values)
+inline std::vector<uint8_t> MakeBmp(const CBmpFormat& format, const std::vector<uint32_t>& values)
 {
-    const int nRows = spec.nHeight < 0 ? -spec.nHeight : spec.nHeight;
-    const size_t nStride = (static_cast<size_t>(spec.nWidth) * spec.nBits + 31) / 32 * 4;
-    const bool bMasksAfter = spec.nCompression == 3 && spec.nHeaderSize == 40;
+    const int nRows = format.nHeight < 0 ? -format.nHeight : format.nHeight;
+    const size_t nStride = (static_cast<size_t>(format.nWidth) * format.nBits + 31) / 32 * 4;
+    const bool bMasksAfter = format.nCompression == 3 && format.nHeaderSize == 40;
     const uint32_t nOffBits =
-        static_cast<uint32_t>(14 + spec.nHeaderSize + (bMasksAfter ? 12 : 0) + 4 * spec.palette.size());
+        static_cast<uint32_t>(14 + format.nHeaderSize + (bMasksAfter ? 12 : 0) + 4 * format.palette.size());
     std::vector<uint8_t> out = {'B', 'M'};
     PutLe(out, nOffBits + static_cast<uint32_t>(nStride * nRows), 4);
     PutLe(out, 0, 4);
     PutLe(out, nOffBits, 4);
-    for (uint32_t nField : {spec.nHeaderSize, static_cast<uint32_t>(spec.nWidth), static_cast<uint32_t>(spec.nHeight)})
+    for (uint32_t nField : {format.nHeaderSize, static_cast<uint32_t>(format.nWidth), static_cast<uint32_t>(format.nHeight)})
         PutLe(out, nField, 4);
     PutLe(out, 1, 2);
-    PutLe(out, spec.nBits, 2);
-    for (uint32_t nField : {spec.nCompression, static_cast<uint32_t>(nStride * nRows), 2835u, 2835u,
-                            static_cast<uint32_t>(spec.palette.size()), 0u})
+    PutLe(out, format.nBits, 2);
+    for (uint32_t nField : {format.nCompression, static_cast<uint32_t>(nStride * nRows), 2835u, 2835u,
+                            static_cast<uint32_t>(format.palette.size()), 0u})
         PutLe(out, nField, 4);
-    for (size_t i = 0; i < spec.masks.size() && (bMasksAfter ? i < 3 : 40 + 4 * i < spec.nHeaderSize); ++i)
-        PutLe(out, spec.masks[i], 4);
-    out.resize(14 + spec.nHeaderSize + (bMasksAfter ? 12 : 0), 0);
-    for (uint32_t nColor : spec.palette)
+    for (size_t i = 0; i < format.masks.size() && (bMasksAfter ? i < 3 : 40 + 4 * i < format.nHeaderSize); ++i)
+        PutLe(out, format.masks[i], 4);
+    out.resize(14 + format.nHeaderSize + (bMasksAfter ? 12 : 0), 0);
+    for (uint32_t nColor : format.palette)
         PutLe(out, nColor, 4);
     for (int r = 0; r < nRows; ++r) {
-        const int y = spec.nHeight < 0 ? r : nRows - 1 - r;
+        const int y = format.nHeight < 0 ? r : nRows - 1 - r;
         std::vector<uint8_t> row(nStride, 0);
-        for (int x = 0; x < spec.nWidth; ++x) {
-            const uint32_t nValue = values[static_cast<size_t>(y) * spec.nWidth + x];
-            const size_t nBit = static_cast<size_t>(x) * spec.nBits;
-            if (spec.nBits < 8)
-                row[nBit / 8] |= static_cast<uint8_t>(nValue << (8 - spec.nBits - nBit % 8));
-            for (unsigned b = 0; b < spec.nBits / 8; ++b)
+        for (int x = 0; x < format.nWidth; ++x) {
+            const uint32_t nValue = values[static_cast<size_t>(y) * format.nWidth + x];
+            const size_t nBit = static_cast<size_t>(x) * format.nBits;
+            if (format.nBits < 8)
+                row[nBit / 8] |= static_cast<uint8_t>(nValue << (8 - format.nBits - nBit % 8));
+            for (unsigned b = 0; b < format.nBits / 8; ++b)
                 row[nBit / 8 + b] = static_cast<uint8_t>(nValue >> (8 * b));
         }
         out.insert(out.end(), row.begin(), row.end());

@@ -8,8 +8,6 @@ every PDU it took, the registry every history record. One program start per
 group. (Broken skins are in test_startup.py.)"""
 import os
 import random
-import socket
-import threading
 import time
 import unittest
 
@@ -38,46 +36,19 @@ def stored(name):
     return rows[at:end + 1]
 
 
-class BadServer:
+class BadServer(zandu.MisbehavingServer):
     """A web server that answers the update check with a body of 10 MB,
     a feedback report saying "garbage" with bytes that are no HTTP, and any
-    other with a byte a second. Records the request lines."""
+    other with a byte a second."""
 
-    def __init__(self):
-        self.lines, self._stop = [], threading.Event()
-        self.sock = socket.create_server(("127.0.0.1", 0))
-        self.url = "http://127.0.0.1:%d" % self.sock.getsockname()[1]
-        threading.Thread(target=self._accept, daemon=True).start()
-
-    def _accept(self):
-        while True:
-            try:
-                conn, _ = self.sock.accept()
-            except OSError:
-                return
-            threading.Thread(target=self._answer, args=(conn,), daemon=True).start()
-
-    def _answer(self, conn):
-        with conn:
-            line = conn.makefile("rb").readline().decode("latin-1").strip()
-            self.lines.append(line)
-            try:
-                if "updatecheck" in line:
-                    body = b"1.0.1\r\n" + b"x" * (10 << 20)
-                    conn.sendall(b"HTTP/1.1 200 OK\r\nContent-Length: %d\r\n\r\n" % len(body) + body)
-                elif "msg=garbage" in line:
-                    conn.sendall(random.Random(1).randbytes(5000))
-                else:
-                    for byte in b"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n":
-                        if self._stop.wait(1):
-                            return
-                        conn.sendall(bytes([byte]))
-            except OSError:
-                pass
-
-    def close(self):
-        self._stop.set()
-        self.sock.close()
+    def answer(self, conn, line):
+        if "updatecheck" in line:
+            body = b"1.0.1\r\n" + b"x" * (10 << 20)
+            conn.sendall(b"HTTP/1.1 200 OK\r\nContent-Length: %d\r\n\r\n" % len(body) + body)
+        elif "msg=garbage" in line:
+            conn.sendall(random.Random(1).randbytes(5000))
+        else:
+            self.trickle(conn, b"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n", 1)
 
 
 @unittest.skipUnless(BUILD == "windows", "the window runs under Wine")

@@ -59,34 +59,34 @@ class IncomingMessages(unittest.TestCase):
         for number, pdu in zip(words[0::2], words[1::2]):
             pdus.setdefault(int(number) - 1, []).append(binascii.unhexlify(pdu))
         self.assertEqual([len(pdus[i]) for i in range(len(MESSAGES))], [1, 1, 1, 4, 2, 1])
-        for i, spec in enumerate(MESSAGES):
+        for i, plan in enumerate(MESSAGES):
             texts = []
             for octets in pdus[i]:
                 msg = gammu.DecodePDU(octets, SMSC=True)
                 self.assertEqual(msg["Type"], "Deliver")
-                self.assertEqual(msg["Number"], spec["sender"])
+                self.assertEqual(msg["Number"], plan["sender"])
                 self.assertEqual(msg["SMSC"]["Number"], "+491710760000")
-                self.assertEqual(msg["DateTime"].isoformat(), spec["time"][:19])  # it drops the zone
+                self.assertEqual(msg["DateTime"].isoformat(), plan["time"][:19])  # it drops the zone
                 udh = msg["UDH"]
-                if len(pdus[i]) > 1 or spec is MESSAGES[4]:
-                    self.assertEqual(udh["AllParts"], 3 if spec is MESSAGES[4] else len(pdus[i]))
-                    key = "ID16bit" if spec.get("reference_bits") == 16 else "ID8bit"
-                    self.assertEqual(udh[key], spec["reference"])
+                if len(pdus[i]) > 1 or plan is MESSAGES[4]:
+                    self.assertEqual(udh["AllParts"], 3 if plan is MESSAGES[4] else len(pdus[i]))
+                    key = "ID16bit" if plan.get("reference_bits") == 16 else "ID8bit"
+                    self.assertEqual(udh[key], plan["reference"])
                 else:
                     self.assertEqual(udh["Type"], "NoUDH")
-                coding = spec.get("encoding", "gsm7")
+                coding = plan.get("encoding", "gsm7")
                 if coding == "ucs2":
                     texts.append((udh["PartNumber"], ucs2_text(octets)))
                 elif coding == "8bit":
-                    self.assertEqual(msg["Text"], spec["text"].encode("utf-8"))
+                    self.assertEqual(msg["Text"], plan["text"].encode("utf-8"))
                 else:
                     texts.append((udh.get("PartNumber", 1), msg["Text"].split("\0")[0]))
-            if spec is MESSAGES[4]:
+            if plan is MESSAGES[4]:
                 self.assertEqual([n for n, _ in texts], [3, 1])
                 self.assertTrue(EMOJI.startswith(texts[1][1]))
                 self.assertTrue(EMOJI.endswith(texts[0][1]))
             elif texts:
-                self.assertEqual("".join(t for _, t in sorted(texts)), spec["text"])
+                self.assertEqual("".join(t for _, t in sorted(texts)), plan["text"])
 
     def test_status_reports(self):
         for status, kind in [(0x00, "Delivered"), (0x21, "Pending"), (0x46, "Failed"), (0x62, "Failed")]:

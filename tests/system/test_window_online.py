@@ -7,10 +7,8 @@ reported as statistics; feedback the server refused or held up kept for the
 next start, and an exit that no server holds up."""
 import os
 import re
-import socket
 import stat
 import tempfile
-import threading
 import time
 import unittest
 
@@ -27,43 +25,16 @@ NOTICE = ("A new version of Zandu SMS is available with the following updates:\\
           "\\r\\n\\r\\nGo to download page?")
 
 
-class TricklingServer:
+class TricklingServer(zandu.MisbehavingServer):
     """Answers a feedback report that says "refused" with 414 at once and
     every other request with a trickle of headers, a byte every 2 s, that
-    never ends while a test waits. Records the request lines."""
+    never ends while a test waits."""
 
-    def __init__(self):
-        self.lines, self._stop = [], threading.Event()
-        self.sock = socket.create_server(("127.0.0.1", 0))
-        self.url = "http://127.0.0.1:%d" % self.sock.getsockname()[1]
-        threading.Thread(target=self._accept, daemon=True).start()
-
-    def _accept(self):
-        while True:
-            try:
-                conn, _ = self.sock.accept()
-            except OSError:
-                return
-            threading.Thread(target=self._answer, args=(conn,), daemon=True).start()
-
-    def _answer(self, conn):
-        with conn:
-            line = conn.makefile("rb").readline().decode("latin-1").strip()
-            self.lines.append(line)
-            if "msg=refused" in line:
-                conn.sendall(b"HTTP/1.1 414 URI Too Long\r\nContent-Length: 0\r\n\r\n")
-                return
-            for byte in b"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n":
-                if self._stop.wait(2):
-                    return
-                try:
-                    conn.sendall(bytes([byte]))
-                except OSError:
-                    return
-
-    def close(self):
-        self._stop.set()
-        self.sock.close()
+    def answer(self, conn, line):
+        if "msg=refused" in line:
+            conn.sendall(b"HTTP/1.1 414 URI Too Long\r\nContent-Length: 0\r\n\r\n")
+        else:
+            self.trickle(conn, b"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n", 2)
 
 
 def dword(name):

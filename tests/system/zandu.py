@@ -3,9 +3,11 @@ import json
 import os
 import re
 import signal
+import socket
 import subprocess
 import tempfile
 import sys
+import threading
 import time
 import unittest
 
@@ -655,6 +657,49 @@ def online_probe(*steps, timeout=120):
         out.seek(0)
         text = out.read().decode("utf-8")
     return proc.returncode, [json.loads(line) for line in text.splitlines() if line.strip()]
+
+
+class MisbehavingServer:
+    """A web server on 127.0.0.1 and a free port that answers each request as
+    a subclass's answer(conn, request_line) says, one thread a connection.
+    Records the request lines; trickle() sends slowly until close()."""
+
+    def __init__(self):
+        self.lines, self._stop = [], threading.Event()
+        self.sock = socket.create_server(("127.0.0.1", 0))
+        self.url = "http://127.0.0.1:%d" % self.sock.getsockname()[1]
+        threading.Thread(target=self._accept, daemon=True).start()
+
+    def _accept(self):
+        while True:
+            try:
+                conn, _ = self.sock.accept()
+            except OSError:
+                return
+            threading.Thread(target=self._serve, args=(conn,), daemon=True).start()
+
+    def _serve(self, conn):
+        with conn:
+            line = conn.makefile("rb").readline().decode("latin-1").strip()
+            self.lines.append(line)
+            try:
+                self.answer(conn, line)
+            except OSError:
+                pass
+
+    def answer(self, conn, line):
+        raise NotImplementedError
+
+    def trickle(self, conn, data, seconds):
+        """Sends data a byte every so many seconds, until close()."""
+        for byte in data:
+            if self._stop.wait(seconds):
+                return
+            conn.sendall(bytes([byte]))
+
+    def close(self):
+        self._stop.set()
+        self.sock.close()
 
 
 class RefServer:

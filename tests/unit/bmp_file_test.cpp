@@ -40,7 +40,7 @@ TEST(BmpFile, EveryLayoutIsReadAsTheSkinUsesIt)
 {
     const struct {
         const char* pszName;
-        CBmpSpec spec;
+        CBmpFormat format;
         Pixels values;
         const char* pszPixels;
     } aCases[] = {
@@ -74,7 +74,7 @@ TEST(BmpFile, EveryLayoutIsReadAsTheSkinUsesIt)
          "2x1: FF000000 00000000"},
     };
     for (const auto& c : aCases)
-        EXPECT_EQ(Read(MakeBmp(c.spec, c.values)), c.pszPixels) << c.pszName;
+        EXPECT_EQ(Read(MakeBmp(c.format, c.values)), c.pszPixels) << c.pszName;
 }
 
 Bytes With(Bytes bytes, size_t nOffset, uint32_t nValue, int nSize = 4)

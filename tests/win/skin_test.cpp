@@ -318,7 +318,7 @@ TEST_F(SkinTest, TheReaderGivesThePixelsOfTheSystemLoader)
     // 5-5-5, so there the last bit of green is not compared.
     const struct {
         const char* pszName;
-        CBmpSpec spec;
+        CBmpFormat format;
         uint32_t nValueMask, nWhite, nCompared;
     } aLayouts[] = {
         {"1 bit", {13, 5, 1, 0, 40, {}, {0x102030, 0xFFFFFF}}, 1, 1, ~0u},
@@ -341,9 +341,9 @@ TEST_F(SkinTest, TheReaderGivesThePixelsOfTheSystemLoader)
         values[0] = values[17] = values[64] = layout.nWhite;
         // Wine's loader gives a blank picture for a top-down file: it gets
         // the same picture stored bottom-up.
-        CBmpSpec bottomUp = layout.spec;
+        CBmpFormat bottomUp = layout.format;
         bottomUp.nHeight = std::abs(bottomUp.nHeight);
-        Compare(layout.pszName, MakeBmp(layout.spec, values), MakeBmp(bottomUp, values), layout.nCompared);
+        Compare(layout.pszName, MakeBmp(layout.format, values), MakeBmp(bottomUp, values), layout.nCompared);
     }
 }
 

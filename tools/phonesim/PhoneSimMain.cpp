@@ -384,7 +384,7 @@ int main(int argc, char** argv)
         return 2;
     }
     CSimStore store;
-    std::vector<CIncomingSpec> messages;
+    std::vector<CIncomingPlan> messages;
     if (!options.strMessagesFile.empty() &&
         (!LoadIncoming(options.strMessagesFile, messages, strError) || !store.Load(messages, strError))) {
         std::fprintf(stderr, "phonesim: %s\n", strError.c_str());

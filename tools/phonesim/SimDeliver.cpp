@@ -66,28 +66,28 @@ bool SplitUtf8(const std::string& str, std::vector<std::string>& chars, std::vec
 // The text as units that must stay together in one part (an extension
 // character's two septets, a surrogate pair's four octets), and each unit's
 // septets or octets.
-bool EncodeUnits(const CIncomingSpec& spec, std::vector<std::string>& units, std::string& strError)
+bool EncodeUnits(const CIncomingPlan& plan, std::vector<std::string>& units, std::string& strError)
 {
-    if (spec.strEncoding == "8bit") {
-        for (char ch : spec.strText)
+    if (plan.strEncoding == "8bit") {
+        for (char ch : plan.strText)
             units.push_back(std::string(1, ch));
         return true;
     }
     std::vector<std::string> chars;
     std::vector<unsigned> codePoints;
-    if (!SplitUtf8(spec.strText, chars, codePoints)) {
+    if (!SplitUtf8(plan.strText, chars, codePoints)) {
         strError = "the text is not UTF-8";
         return false;
     }
     static const CGsmEncoder encoder;
     for (size_t i = 0; i < chars.size(); ++i) {
         std::string strUnit;
-        if (spec.strEncoding == "gsm7") {
+        if (plan.strEncoding == "gsm7") {
             if (!encoder.Find(chars[i], strUnit)) {
                 strError = "\"" + chars[i] + "\" is not in the GSM alphabet";
                 return false;
             }
-        } else if (spec.strEncoding == "ucs2") {
+        } else if (plan.strEncoding == "ucs2") {
             unsigned cp = codePoints[i];
             if (cp >= 0x10000) {
                 cp -= 0x10000;
@@ -99,7 +99,7 @@ bool EncodeUnits(const CIncomingSpec& spec, std::vector<std::string>& units, std
             strUnit += static_cast<char>(cp >> 8);
             strUnit += static_cast<char>(cp & 0xFF);
         } else {
-            strError = "unknown encoding \"" + spec.strEncoding + "\" (gsm7, ucs2, 8bit)";
+            strError = "unknown encoding \"" + plan.strEncoding + "\" (gsm7, ucs2, 8bit)";
             return false;
         }
         units.push_back(strUnit);
@@ -108,23 +108,23 @@ bool EncodeUnits(const CIncomingSpec& spec, std::vector<std::string>& units, std
 }
 
 // Capacities in septets (GSM) or octets: one SMS, and a part behind the header.
-void GetCapacity(const CIncomingSpec& spec, size_t& nSingle, size_t& nPart)
+void GetCapacity(const CIncomingPlan& plan, size_t& nSingle, size_t& nPart)
 {
-    const bool bGsm = spec.strEncoding == "gsm7";
+    const bool bGsm = plan.strEncoding == "gsm7";
     nSingle = bGsm ? 160 : 140;
     if (bGsm)
-        nPart = spec.b16BitRef ? 152 : 153;
-    else if (spec.strEncoding == "ucs2")
-        nPart = spec.b16BitRef ? 132 : 134;
+        nPart = plan.b16BitRef ? 152 : 153;
+    else if (plan.strEncoding == "ucs2")
+        nPart = plan.b16BitRef ? 132 : 134;
     else
-        nPart = spec.b16BitRef ? 133 : 134;
+        nPart = plan.b16BitRef ? 133 : 134;
 }
 
-std::vector<std::string> SplitParts(const CIncomingSpec& spec, const std::vector<std::string>& units)
+std::vector<std::string> SplitParts(const CIncomingPlan& plan, const std::vector<std::string>& units)
 {
     size_t nSingle = 0;
     size_t nPart = 0;
-    GetCapacity(spec, nSingle, nPart);
+    GetCapacity(plan, nSingle, nPart);
     size_t nTotal = 0;
     for (const std::string& unit : units)
         nTotal += unit.size();
@@ -212,7 +212,7 @@ bool AddressField(const std::string& strAddress, std::string& strField, std::str
         strField += SwappedDigits(strDigits);
         return true;
     }
-    CIncomingSpec text;
+    CIncomingPlan text;
     text.strText = strAddress;
     std::vector<std::string> units;
     if (!EncodeUnits(text, units, strError))
@@ -253,29 +253,29 @@ std::string Timestamp(const CSimTime& t)
     return str;
 }
 
-std::string Header(const CIncomingSpec& spec, size_t nTotal, size_t nPart)
+std::string Header(const CIncomingPlan& plan, size_t nTotal, size_t nPart)
 {
     std::string str;
-    if (spec.b16BitRef) {
+    if (plan.b16BitRef) {
         str.assign("\x06\x08\x04", 3);  // header length, IEI, element length
-        str += static_cast<char>((spec.nRef >> 8) & 0xFF);
+        str += static_cast<char>((plan.nRef >> 8) & 0xFF);
     } else {
         str.assign("\x05\x00\x03", 3);
     }
-    str += static_cast<char>(spec.nRef & 0xFF);
+    str += static_cast<char>(plan.nRef & 0xFF);
     str += static_cast<char>(nTotal);
     str += static_cast<char>(nPart);
     return str;
 }
 
-std::string Deliver(const CIncomingSpec& spec, const std::string& strOriginator, const std::string& strPart,
+std::string Deliver(const CIncomingPlan& plan, const std::string& strOriginator, const std::string& strPart,
                     size_t nTotal, size_t nPart)
 {
     const bool bHeader = nTotal > 1;
-    const std::string strHeader = bHeader ? Header(spec, nTotal, nPart) : std::string();
+    const std::string strHeader = bHeader ? Header(plan, nTotal, nPart) : std::string();
     std::string strUserData = strHeader;
     size_t nUdl = 0;
-    if (spec.strEncoding == "gsm7") {
+    if (plan.strEncoding == "gsm7") {
         const size_t nHeaderSeptets = (strHeader.size() * 8 + 6) / 7;
         strUserData += Pack(strPart, static_cast<unsigned>(nHeaderSeptets * 7 - strHeader.size() * 8));
         nUdl = nHeaderSeptets + strPart.size();
@@ -283,12 +283,12 @@ std::string Deliver(const CIncomingSpec& spec, const std::string& strOriginator,
         strUserData += strPart;
         nUdl = strUserData.size();
     }
-    std::string str = ServiceCentre(spec.strSmsc);
+    std::string str = ServiceCentre(plan.strSmsc);
     AppendHex(str, bHeader ? 0x44 : 0x04);  // SMS-DELIVER, no more messages waiting, UDHI
     str += strOriginator;
     str += "00";  // TP-PID
-    AppendHex(str, spec.strEncoding == "gsm7" ? 0x00 : spec.strEncoding == "ucs2" ? 0x08 : 0x04);
-    str += Timestamp(spec.time);
+    AppendHex(str, plan.strEncoding == "gsm7" ? 0x00 : plan.strEncoding == "ucs2" ? 0x08 : 0x04);
+    str += Timestamp(plan.time);
     AppendHex(str, static_cast<unsigned>(nUdl));
     return str + Hex(strUserData);
 }
@@ -315,19 +315,19 @@ bool ParseSimTime(const std::string& str, CSimTime& time)
     return true;
 }
 
-bool EncodeIncoming(const CIncomingSpec& spec, std::vector<std::string>& pdus, std::string& strError)
+bool EncodeIncoming(const CIncomingPlan& plan, std::vector<std::string>& pdus, std::string& strError)
 {
     pdus.clear();
     std::string strOriginator;
     std::vector<std::string> units;
-    if (!AddressField(spec.strSender, strOriginator, strError) || !EncodeUnits(spec, units, strError))
+    if (!AddressField(plan.strSender, strOriginator, strError) || !EncodeUnits(plan, units, strError))
         return false;
-    const std::vector<std::string> parts = SplitParts(spec, units);
+    const std::vector<std::string> parts = SplitParts(plan, units);
     if (parts.size() > kMaxParts) {
         strError = "more than 255 parts";
         return false;
     }
-    std::vector<unsigned> order = spec.parts;
+    std::vector<unsigned> order = plan.parts;
     if (order.empty())
         for (size_t i = 1; i <= parts.size(); ++i)
             order.push_back(static_cast<unsigned>(i));
@@ -338,23 +338,23 @@ bool EncodeIncoming(const CIncomingSpec& spec, std::vector<std::string>& pdus, s
             pdus.clear();
             return false;
         }
-        pdus.push_back(Deliver(spec, strOriginator, parts[nPart - 1], parts.size(), nPart));
+        pdus.push_back(Deliver(plan, strOriginator, parts[nPart - 1], parts.size(), nPart));
     }
     return true;
 }
 
-std::string EncodeStatusReport(const CReportSpec& spec)
+std::string EncodeStatusReport(const CReportPlan& plan)
 {
     std::string strRecipient;
     std::string strError;
-    if (!AddressField(spec.strRecipient, strRecipient, strError))
+    if (!AddressField(plan.strRecipient, strRecipient, strError))
         strRecipient = "0081";  // an empty number: the report still reads
-    std::string str = ServiceCentre(spec.strSmsc);
+    std::string str = ServiceCentre(plan.strSmsc);
     str += "06";  // SMS-STATUS-REPORT, no more messages waiting
-    AppendHex(str, spec.nMr);
+    AppendHex(str, plan.nMr);
     str += strRecipient;
-    str += Timestamp(spec.scts);
-    str += Timestamp(spec.discharge);
-    AppendHex(str, spec.nStatus);
+    str += Timestamp(plan.scts);
+    str += Timestamp(plan.discharge);
+    AppendHex(str, plan.nStatus);
     return str;
 }

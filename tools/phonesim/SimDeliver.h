@@ -21,7 +21,7 @@ struct CSimTime {
 bool ParseSimTime(const std::string& str, CSimTime& time);
 
 // One message the phone received.
-struct CIncomingSpec {
+struct CIncomingPlan {
     // Digits, with '+' first for an international number; anything else is
     // an alphanumeric sender (at most 11 characters of the GSM alphabet).
     std::string strSender = "+4917012345";
@@ -43,10 +43,10 @@ struct CIncomingSpec {
 // extension character or a surrogate pair. False with the reason for a GSM
 // text with a character outside the alphabet, a sender that cannot be
 // encoded, a part number the message lacks, or more than 255 parts.
-bool EncodeIncoming(const CIncomingSpec& spec, std::vector<std::string>& pdus, std::string& strError);
+bool EncodeIncoming(const CIncomingPlan& plan, std::vector<std::string>& pdus, std::string& strError);
 
 // A status report about a submitted message.
-struct CReportSpec {
+struct CReportPlan {
     unsigned nMr = 0;
     std::string strRecipient;  // as the phone received it in the SMS-SUBMIT
     CSimTime scts;             // when the network took the message
@@ -54,4 +54,4 @@ struct CReportSpec {
     unsigned nStatus = 0;      // TP-ST: 0 delivered, or the failure chosen
     std::string strSmsc = "+491710760000";
 };
-std::string EncodeStatusReport(const CReportSpec& spec);
+std::string EncodeStatusReport(const CReportPlan& plan);

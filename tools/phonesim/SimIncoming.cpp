@@ -8,34 +8,34 @@
 
 namespace {
 
-CIncomingSpec MessageFromJson(const nlohmann::json& json, size_t nIndex)
+CIncomingPlan MessageFromJson(const nlohmann::json& json, size_t nIndex)
 {
-    CIncomingSpec spec;
-    spec.strSender = json.at("sender").get<std::string>();
-    if (!ParseSimTime(json.at("time").get<std::string>(), spec.time))
+    CIncomingPlan plan;
+    plan.strSender = json.at("sender").get<std::string>();
+    if (!ParseSimTime(json.at("time").get<std::string>(), plan.time))
         throw std::runtime_error("\"time\" is not like 2024-05-17T14:03:09+02:00");
-    spec.strText = json.at("text").get<std::string>();
-    spec.strEncoding = json.value("encoding", spec.strEncoding);
-    spec.nRef = json.value("reference", static_cast<unsigned>(nIndex + 1));
+    plan.strText = json.at("text").get<std::string>();
+    plan.strEncoding = json.value("encoding", plan.strEncoding);
+    plan.nRef = json.value("reference", static_cast<unsigned>(nIndex + 1));
     const unsigned nBits = json.value("reference_bits", 8u);
     if (nBits != 8 && nBits != 16)
         throw std::runtime_error("\"reference_bits\" is 8 or 16");
-    spec.b16BitRef = nBits == 16;
-    if (spec.nRef > (spec.b16BitRef ? 0xFFFFu : 0xFFu))
+    plan.b16BitRef = nBits == 16;
+    if (plan.nRef > (plan.b16BitRef ? 0xFFFFu : 0xFFu))
         throw std::runtime_error("\"reference\" does not fit its bits");
-    spec.parts = json.value("parts", spec.parts);
-    spec.strStorage = json.value("storage", spec.strStorage);
-    spec.bRead = json.value("read", spec.bRead);
+    plan.parts = json.value("parts", plan.parts);
+    plan.strStorage = json.value("storage", plan.strStorage);
+    plan.bRead = json.value("read", plan.bRead);
     std::vector<std::string> pdus;
     std::string strError;
-    if (!EncodeIncoming(spec, pdus, strError))
+    if (!EncodeIncoming(plan, pdus, strError))
         throw std::runtime_error(strError);
-    return spec;
+    return plan;
 }
 
 } // namespace
 
-bool ParseIncoming(const std::string& strJson, std::vector<CIncomingSpec>& messages, std::string& strError)
+bool ParseIncoming(const std::string& strJson, std::vector<CIncomingPlan>& messages, std::string& strError)
 {
     messages.clear();
     size_t nIndex = 0;
@@ -53,7 +53,7 @@ bool ParseIncoming(const std::string& strJson, std::vector<CIncomingSpec>& messa
     return true;
 }
 
-bool LoadIncoming(const std::string& strPath, std::vector<CIncomingSpec>& messages, std::string& strError)
+bool LoadIncoming(const std::string& strPath, std::vector<CIncomingPlan>& messages, std::string& strError)
 {
     std::ifstream file(strPath, std::ios::binary);
     if (!file) {

@@ -4,7 +4,7 @@
 //                  "text": "Hello", "encoding": "gsm7", "reference": 7,
 //                  "reference_bits": 8, "parts": [3, 1], "storage": "SM", "read": false}]}
 //
-// "sender", "time" and "text" are required; the rest as CIncomingSpec's
+// "sender", "time" and "text" are required; the rest as CIncomingPlan's
 // defaults, the reference being the message's place in the file (1, 2, ...).
 #pragma once
 
@@ -15,5 +15,5 @@
 
 // False with the reason (which message, which field) for anything else,
 // and for a message that cannot be encoded.
-bool ParseIncoming(const std::string& strJson, std::vector<CIncomingSpec>& messages, std::string& strError);
-bool LoadIncoming(const std::string& strPath, std::vector<CIncomingSpec>& messages, std::string& strError);
+bool ParseIncoming(const std::string& strJson, std::vector<CIncomingPlan>& messages, std::string& strError);
+bool LoadIncoming(const std::string& strPath, std::vector<CIncomingPlan>& messages, std::string& strError);

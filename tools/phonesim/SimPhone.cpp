@@ -408,15 +408,15 @@ void CSimPhone::SelectStorage(const std::string& strArgs, CReply& reply)
 // "+CDS:" (<ds> 1). It comes before the phone's next reply.
 void CSimPhone::ReportOn(const CSubmitInfo& info, std::vector<CSimAction>& actions)
 {
-    CReportSpec spec;
-    spec.nMr = m_nMr;
-    spec.strRecipient = info.strNumber;
-    spec.scts = CurrentSimTime();
-    spec.discharge = spec.scts;
-    spec.nStatus = m_options.nReportStatus;
-    const std::string strHex = EncodeStatusReport(spec);
+    CReportPlan plan;
+    plan.nMr = m_nMr;
+    plan.strRecipient = info.strNumber;
+    plan.scts = CurrentSimTime();
+    plan.discharge = plan.scts;
+    plan.nStatus = m_options.nReportStatus;
+    const std::string strHex = EncodeStatusReport(plan);
     CJsonFields fields;
-    fields.Add("event", "report").Add("mr", m_nMr).Add("number", info.strNumber).Add("status", spec.nStatus);
+    fields.Add("event", "report").Add("mr", m_nMr).Add("number", info.strNumber).Add("status", plan.nStatus);
     unsigned nOctets = 0;
     GetTpduOctets(strHex, nOctets);
     unsigned nIndex = 0;
@@ -429,7 +429,7 @@ void CSimPhone::ReportOn(const CSubmitInfo& info, std::vector<CSimAction>& actio
     }
     Log(fields.Text(), actions);
     actions.push_back({CSimAction::PRINT, "Delivery report on message " + std::to_string(m_nMessages) + " (ref " +
-                                              std::to_string(m_nMr) + "), status " + std::to_string(spec.nStatus)});
+                                              std::to_string(m_nMr) + "), status " + std::to_string(plan.nStatus)});
 }
 
 void CSimPhone::AddUnsolicited(const std::string& strName, CReply& reply)

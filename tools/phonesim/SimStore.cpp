@@ -5,7 +5,7 @@
 
 #include "SimPdu.h"
 
-bool CSimStore::Load(const std::vector<CIncomingSpec>& messages, std::string& strError)
+bool CSimStore::Load(const std::vector<CIncomingPlan>& messages, std::string& strError)
 {
     for (size_t i = 0; i < messages.size(); ++i) {
         std::vector<std::string> pdus;

@@ -25,7 +25,7 @@ public:
 
     // Every part of every message, in the file's order; false with the
     // reason when a storage overflows or a message cannot be encoded.
-    bool Load(const std::vector<CIncomingSpec>& messages, std::string& strError);
+    bool Load(const std::vector<CIncomingPlan>& messages, std::string& strError);
     // A PDU put in the first free location; false when the storage is full.
     bool Add(const std::string& strStorage, const std::string& strHex, unsigned nStat, unsigned& nIndex);
 
