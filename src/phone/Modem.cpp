@@ -1,95 +1,44 @@
 #include "phone/Modem.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <memory>
-
 #include "base/Trace.h"
+#include "phone/DeviceTestJob.h"
 #include "phone/PhoneError.h"
-#include "sms/Msg.h"
-#include "sms/Pdu.h"
-
-namespace {
-
-const char kCtrlZ = '\x1A';
-const char kCpbr[] = "+CPBR:";
-// A reply line longer than this is babble, not an answer.
-const size_t kMaxReplyLine = 2048;
-// Lines one multi-line reply may have: a phone-book batch with room for
-// several numbers per location and unsolicited codes in between.
-const size_t kMaxReplyLines = CModem::kPhonebookBatch * 8 + 16;
-
-void Expect(const std::string& strReply, const char* pszExpected)
-{
-    if (strReply != pszExpected)
-        throw CSmsException(pszExpected, strReply);
-}
-
-bool StartsWith(const std::string& str, const char* pszPrefix)
-{
-    return str.compare(0, std::char_traits<char>::length(pszPrefix), pszPrefix) == 0;
-}
-
-// "+CME ERROR: 22", or its verbose form.
-bool IsNotFound(const std::string& strLine)
-{
-    CPhoneError error;
-    return FindPhoneError(strLine, error) && error.eKind == CPhoneError::EKind::CME &&
-           (error.bNumeric ? error.nCode == 22 : error.strText == "not found");
-}
-
-std::string Format(const char* pszFormat, unsigned n1, unsigned n2 = 0)
-{
-    char sz[64];
-    std::snprintf(sz, sizeof(sz), pszFormat, n1, n2);
-    return sz;
-}
-
-} // namespace
-
-const char CModem::kReportMode[] = "AT+CNMI=2,1,0,2,0";
+#include "phone/PhonebookJob.h"
+#include "phone/ReadMessagesJob.h"
+#include "phone/SendJob.h"
 
 CModem::CModem(CPortOperations* pSerialCom, CModemSink* pSink)
-    : m_pSerialCom(pSerialCom),
-      m_pSink(pSink),
-      m_eState(EState::ST_DONE),
-      m_eRequest(ERequest::REQ_SEND),
-      m_pMsg(nullptr),
-      m_bClosing(false),
-      m_bTimerArmed(false),
-      m_dwProgressTimeout(kProgressTimeout),
-      m_nRetries(0),
-      m_replyLines(kMaxReplyLine),
-      m_nReplyLines(0),
-      m_nNextIndex(0),
-      m_nLastIndex(0),
-      m_bRangeKnown(false)
+    : m_pSerialCom(pSerialCom), m_pSink(pSink), m_channel(pSerialCom, pSink)
 {
 }
+
+CModem::~CModem() = default;
 
 void CModem::RequestSend(CMsg* pMsg, const WString& strPort)
 {
-    StartRequest(ERequest::REQ_SEND, pMsg, strPort);
+    const bool bList = m_bReadReports;
+    m_bReadReports = false;
+    StartRequest(ERequest::REQ_SEND, std::make_unique<CSendJob>(Link(), *pMsg, false, bList, m_nLastRef), strPort);
 }
 
 void CModem::RequestSave(CMsg* pMsg, const WString& strPort)
 {
-    StartRequest(ERequest::REQ_SAVE, pMsg, strPort);
+    StartRequest(ERequest::REQ_SAVE, std::make_unique<CSendJob>(Link(), *pMsg, true, false, m_nLastRef), strPort);
 }
 
 void CModem::RequestPhonebook(const WString& strPort)
 {
-    StartRequest(ERequest::REQ_PHONEBOOK, nullptr, strPort);
+    StartRequest(ERequest::REQ_PHONEBOOK, std::make_unique<CPhonebookJob>(Link()), strPort);
 }
 
 void CModem::RequestDeviceTest(const WString& strPort)
 {
-    StartRequest(ERequest::REQ_DEVICE_TEST, nullptr, strPort);
+    StartRequest(ERequest::REQ_DEVICE_TEST, std::make_unique<CDeviceTestJob>(Link(), m_device), strPort);
 }
 
 void CModem::RequestReadMessages(const WString& strPort)
 {
-    StartRequest(ERequest::REQ_READ_MESSAGES, nullptr, strPort);
+    StartRequest(ERequest::REQ_READ_MESSAGES, std::make_unique<CReadMessagesJob>(Link()), strPort);
 }
 
 const char* CModem::GetFailureText(ERequest eRequest)
@@ -103,21 +52,23 @@ const char* CModem::GetFailureText(ERequest eRequest)
     }
 }
 
-void CModem::StartRequest(ERequest eRequest, CMsg* pMsg, const WString& strPort)
+void CModem::StartRequest(ERequest eRequest, std::unique_ptr<CModemJob> pJob, const WString& strPort)
 {
     // One request at a time: the next one starts once this one has finished
     // (or from inside OnMessageSent/OnMessageUploaded after its last part).
     ZASSERT(m_eState == EState::ST_DONE || m_bClosing);
     m_eRequest = eRequest;
-    if (pMsg)
-        m_pMsg = pMsg;
+    // The job before may be in the middle of the call that made this request.
+    if (m_pJob)
+        m_retired.push_back(std::move(m_pJob));
+    m_pJob = std::move(pJob);
     // Until the open is announced nothing from the phone belongs to this
     // request, and a handshake timer left from an earlier one must not act.
     m_eState = EState::ST_OPENING;
     m_bClosing = false;
     m_nRetries = 0;
-    m_bListingReports = false;
-    m_unsolicited.Reset();
+    m_pin.Forget();
+    m_channel.Reader().ResetCodes();
     m_pSerialCom->OpenPort(WideToAnsi(strPort));
 }
 
@@ -126,49 +77,33 @@ void CModem::OnOperationComplete(std::unique_ptr<CSerialOp> op, std::unique_ptr<
     ZASSERT(op);
     if (!op)
         return;
+    m_retired.clear();
+    if (op->m_eKind == EOpKind::OP_READ)
+        m_channel.OnReadDone();
+    if (op->m_eKind == EOpKind::OP_CLOSE) {  // failed or not: whatever comes after it belongs to no request
+        m_bClosing = true;
+        m_channel.StopTimer();
+        m_pSink->OnRequestEnded();
+        return;
+    }
+    // The owner has shown the port's error. The request ends as every request
+    // does, with a close whose announcement calls OnRequestEnded, and the
+    // worker keeps running, so the next request works.
     if (error) {
-        OnTransportError(op->m_eKind);
+        if (!m_bClosing && op->m_eKind != EOpKind::OP_ENUM_PORTS && IsAwaitingSubmit())
+            m_pSink->OnNotConfirmed();
+        if (!m_bClosing && op->m_eKind != EOpKind::OP_ENUM_PORTS)
+            End();
         return;
     }
     switch (op->m_eKind) {
     case EOpKind::OP_OPEN:
-        OnPortOpened();
-        break;
-    case EOpKind::OP_CLOSE:
-        // Whatever comes after the close belongs to no request.
-        m_bClosing = true;
-        StopTimer();
-        m_pSink->OnRequestEnded();
+        m_channel.WhenWritable([this] { OnPortOpened(); });  // the answer before may not be over
         break;
     case EOpKind::OP_READ:
-        OnReply(op->GetText());
+        OnRead(op->GetData());
         break;
     default:  // writes and the port list need nothing from the driver
-        break;
-    }
-}
-
-// The owner has shown the port's error. The request ends as every request
-// does, with a close whose announcement calls OnRequestEnded, and the worker
-// keeps running, so the next request works.
-void CModem::OnTransportError(EOpKind eKind)
-{
-    switch (eKind) {
-    case EOpKind::OP_CLOSE:
-        m_bClosing = true;
-        StopTimer();
-        m_pSink->OnRequestEnded();
-        break;
-    case EOpKind::OP_OPEN:
-    case EOpKind::OP_READ:
-    case EOpKind::OP_WRITE:
-        if (m_bClosing)
-            break;
-        StopTimer();
-        m_pSerialCom->CancelAll();
-        Close();
-        break;
-    default:
         break;
     }
 }
@@ -179,160 +114,221 @@ void CModem::OnPortOpened()
         return;
     m_pSink->OnHandshaking();
     m_eState = EState::ST_AT;
-    m_pSerialCom->CancelAll();
-    m_pSerialCom->WriteCommand("AT");
-    m_pSerialCom->Read(kReadSize);
-    ArmTimer(kHandshakeTimeout);
+    m_channel.CancelAll();
+    m_channel.Send("AT\r\n", "AT", kHandshakeTimeout, false);
 }
 
 void CModem::OnTimer()
 {
-    m_bTimerArmed = false;
+    m_channel.OnTimerFired();
     m_pSink->KillTimeout();
+    m_retired.clear();
     if (m_bClosing)
         return;
-    switch (m_eState) {
-    case EState::ST_DONE:
-    case EState::ST_OPENING:
+    if (m_channel.IsFinalPending()) {
+        m_channel.GoOnWithoutFinal();
+    } else if (m_eState == EState::ST_DONE || m_eState == EState::ST_OPENING) {
         return;
-    case EState::ST_RETRY_WAIT:
-        try {
-            AnnouncePart();
-        } catch (const CSmsException& e) {
-            Fail(e);
-        }
-        return;
-    default:  // the awaited answer has not come
+    } else if (m_eState == EState::ST_RETRY_WAIT) {
+        m_eState = EState::ST_JOB;
+        m_bRepeating = true;
+        Guarded([this] { m_pJob->RepeatStep(); });
+    } else if (m_channel.IsIdle()) {  // a pause is over
+        Guarded([this] { m_eState == EState::ST_PIN ? m_pin.OnPause() : m_pJob->OnPause(); });
+    } else {
         TRACE_PAIR("No answer in state %d\n", static_cast<int>(m_eState));
+        if (IsAwaitingSubmit()) {
+            NotConfirmed();
+            return;
+        }
         m_pSink->OnTimedOut();
-        m_pSerialCom->CancelAll();
-        Close();
-        return;
+        End();
     }
+}
+
+void CModem::EnterPin(const std::string& strPin)
+{
+    if (m_eState == EState::ST_PIN && m_pin.IsAwaitingUser() && !m_bClosing)
+        Guarded([&] { m_pin.EnterPin(strPin); });
+}
+
+void CModem::DeclinePin()
+{
+    if (m_eState != EState::ST_PIN || !m_pin.IsAwaitingUser() || m_bClosing)
+        return;
+    m_eState = EState::ST_JOB;
+    Guarded([this] { m_pJob->OnPinDeclined(); });
 }
 
 void CModem::Cancel()
 {
-    StopTimer();
-    m_pSerialCom->CancelAll();
+    if (!m_bClosing && IsAwaitingSubmit())
+        m_pSink->OnNotConfirmed();
+    End();
+}
+
+// Drops what is queued and the transfer in progress, then closes.
+void CModem::End()
+{
+    m_channel.StopTimer();
+    m_channel.CancelAll();
     Close();
 }
 
 void CModem::Close()
 {
     m_bClosing = true;
-    m_pSerialCom->ClosePort();
+    m_pin.Forget();
+    m_channel.Close();
 }
 
-// Also restarts a timer already running: progress gives the next answer
-// the whole time-out.
-void CModem::ArmTimer(uint32_t dwMilliseconds)
-{
-    m_bTimerArmed = true;
-    m_pSink->SetTimeout(dwMilliseconds);
-}
+// --- What the phone says ---------------------------------------------------------
 
-void CModem::StopTimer()
-{
-    if (!m_bTimerArmed)
-        return;
-    m_bTimerArmed = false;
-    m_pSink->KillTimeout();
-}
-
-void CModem::OnReply(const std::string& strRaw)
+void CModem::OnRead(const std::string& strData)
 {
     // A burst that was on its way when the request was cancelled or failed.
-    if (m_bClosing)
+    if (m_bClosing || (!m_channel.IsFinalPending() && !IsAwaitingAnswer()))
         return;
+    m_handshake.OnRead();
+    Guarded([&] {
+        const unsigned long nWrites = m_channel.GetWrites();
+        Dispatch(m_channel.Reader().Take(strData));
+        if (m_channel.GetWrites() == nWrites && m_eState == EState::ST_JOB && !m_bClosing &&
+            !m_channel.IsFinalPending() && m_channel.Reader().TakePrompt())
+            m_pJob->OnPrompt();
+    });
+    const std::vector<CListedPdu> reports = m_channel.Reader().TakeReports();
+    if (!reports.empty())
+        m_pSink->OnReportsArrived(reports);
+    if (!m_bClosing)
+        m_channel.ReadAgainIf(IsAwaitingAnswer());
+}
+
+// Line by line, until a step writes again (what came before cannot answer
+// it) or the request ends.
+void CModem::Dispatch(const std::vector<std::string>& lines)
+{
+    const unsigned long nWrites = m_channel.GetWrites();
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (m_channel.GetWrites() != nWrites || m_bClosing || m_eState == EState::ST_RETRY_WAIT || m_channel.IsIdle()) {
+            TRACE_PAIR("Passed over %u lines that came before the last command\n", static_cast<unsigned>(lines.size() - i));
+            return;
+        }
+        const std::string& strLine = lines[i];
+        if (m_channel.IsFinalPending()) {
+            if (GetFinalResult(strLine) != EFinalResult::FINAL_NONE)
+                m_channel.ReleaseFinal();
+        } else if (m_eState == EState::ST_AT || m_eState == EState::ST_ECHO_OFF) {
+            OnHandshakeLine(strLine, i + 1 < lines.size() || m_channel.Reader().HasTail());
+        } else if (m_eState == EState::ST_PIN) {
+            if (m_pin.OnLine(strLine))
+                ResumeAfterPin();
+        } else if (m_eState == EState::ST_JOB) {
+            OnJobLine(strLine);
+        }
+    }
+}
+
+void CModem::OnHandshakeLine(const std::string& strLine, bool bMore)
+{
+    if (!m_handshake.OnLine(strLine, bMore))
+        return;
+    if (m_eState == EState::ST_AT) {
+        m_eState = EState::ST_ECHO_OFF;
+        Command("ATE0");
+    } else {
+        m_eState = EState::ST_JOB;
+        m_pJob->Start();
+    }
+}
+
+// A refusal for the SIM's PIN, or for a SIM busy for a moment, is the
+// session's; the rest is the job's. The prompt may have a line of the
+// phone's own after it.
+void CModem::OnJobLine(const std::string& strLine)
+{
+    const EFinalResult result = GetFinalResult(strLine);
+    CPhoneError error;
+    if (result == EFinalResult::FINAL_ERROR && FindPhoneError(strLine, error)) {
+        if (IsPinRequired(error)) {
+            m_channel.SetPduPending(false);
+            m_eState = EState::ST_PIN;
+            m_pin.Start(strLine);
+            return;
+        }
+        if (IsSimNotReady(error) && m_pJob->RetriesWhenNotReady() && RetryLater(strLine))
+            return;
+    }
+    if (strLine == ">") {
+        m_pJob->OnPrompt();
+        return;
+    }
+    if (result == EFinalResult::FINAL_NONE && m_channel.CountLine() > m_pJob->GetMaxLines())
+        throw CSmsException("a final result code", strLine);
+    m_pJob->OnLine(strLine);
+}
+
+void CModem::ResumeAfterPin()
+{
+    m_eState = EState::ST_JOB;
+    m_pJob->OnPinAccepted();
+    m_bRepeating = true;
+    m_pJob->RepeatStep();
+    m_bRepeating = false;
+}
+
+bool CModem::IsAwaitingAnswer() const
+{
+    if (m_bClosing || m_channel.IsIdle())
+        return false;
+    return m_eState == EState::ST_AT || m_eState == EState::ST_ECHO_OFF || m_eState == EState::ST_JOB ||
+           m_eState == EState::ST_PIN;
+}
+
+bool CModem::IsAwaitingSubmit() const
+{
+    return m_eState == EState::ST_JOB && m_pJob && m_pJob->IsAwaitingSubmit() && !m_channel.IsFinalPending();
+}
+
+// --- CModemLink ------------------------------------------------------------------
+
+void CModem::Command(const std::string& strCommand)
+{
+    if (!m_bRepeating)
+        m_nRetries = 0;
+    if (m_eState != EState::ST_PIN)  // the PIN's questions are no step of the job
+        m_strLastCommand = strCommand;
+    m_channel.Send(strCommand + "\r\n", strCommand, m_dwProgressTimeout, false);
+}
+
+bool CModem::RetryLater(const std::string& strRefusal)
+{
+    if (m_nRetries >= kMaxRetries)
+        return false;
+    const uint32_t dwDelay = kRetryDelays[m_nRetries++];
+    TRACE_PAIR("Refused with '%s'; tried again in %u ms\n", strRefusal.c_str(), static_cast<unsigned>(dwDelay));
+    m_eState = EState::ST_RETRY_WAIT;
+    m_channel.ArmTimer(dwDelay);
+    return true;
+}
+
+void CModem::NotConfirmed()
+{
+    TRACE_PAIR("The phone did not say whether the message was sent\n");
+    m_pSink->OnNotConfirmed();
+    End();
+}
+
+// --- Failures ------------------------------------------------------------------------
+
+void CModem::Guarded(const std::function<void()>& fnStep)
+{
     try {
-        Dispatch(strRaw);
+        fnStep();
     } catch (const CSmsException& e) {
         Fail(e);
     }
-    PassOnReports();
-}
-
-void CModem::PassOnReports()
-{
-    const std::vector<std::string> lines = m_unsolicited.TakeReportLines();
-    if (lines.empty())
-        return;
-    CMessageListing reports;
-    for (const std::string& strLine : lines)
-        reports.Feed(strLine);
-    reports.Finish();
-    m_pSink->OnReportsArrived(reports.GetPdus());
-}
-
-void CModem::Dispatch(const std::string& strRaw)
-{
-    switch (m_eState) {
-    // Multi-line replies are taken as lines, which may span bursts.
-    case EState::ST_MODEL:
-        OnModelReply(strRaw);
-        return;
-    case EState::ST_PHONEBOOK_RANGE:
-        OnPhonebookRangeReply(strRaw);
-        return;
-    case EState::ST_PHONEBOOK_READ:
-        OnPhonebookReadReply(strRaw);
-        return;
-    case EState::ST_REPORT_MODE:
-        OnReportModeReply(strRaw);
-        return;
-    case EState::ST_STORAGES:
-        OnStoragesReply(strRaw);
-        return;
-    case EState::ST_SELECT_STORAGE:
-        OnSelectStorageReply(strRaw);
-        return;
-    case EState::ST_LIST:
-        OnListReply(strRaw);
-        return;
-    case EState::ST_DELETE:
-        OnDeleteReply(strRaw);
-        return;
-    case EState::ST_RESTORE_STORAGE:
-        OnRestoreStorageReply(strRaw);
-        return;
-    case EState::ST_AT:
-    case EState::ST_ECHO_OFF:
-    case EState::ST_PDU_MODE:
-    case EState::ST_PROMPT:
-    case EState::ST_SUBMIT:
-    case EState::ST_CHARSET:
-        break;
-    default:  // ST_DONE, ST_OPENING, ST_RETRY_WAIT: nothing is awaited
-        return;
-    }
-    // The other answers are judged by the whole burst, less what the phone
-    // said on its own; a burst with nothing else in it is no answer yet.
-    const std::string strReply = TrimWhite(m_unsolicited.StripBurst(strRaw));
-    if (strReply.empty()) {
-        ReadAgain();
-        return;
-    }
-    switch (m_eState) {
-    case EState::ST_AT:
-        OnAtReply(strReply);
-        break;
-    case EState::ST_ECHO_OFF:
-        OnEchoOffReply(strReply);
-        break;
-    case EState::ST_PDU_MODE:
-        OnPduModeReply(strReply);
-        break;
-    case EState::ST_PROMPT:
-        OnPromptReply(strReply);
-        break;
-    case EState::ST_SUBMIT:
-        OnSubmitReply(strReply);
-        break;
-    default:  // ST_CHARSET
-        OnCharsetReply(strReply);
-        break;
-    }
+    m_bRepeating = false;
 }
 
 void CModem::Fail(const CSmsException& e)
@@ -341,503 +337,8 @@ void CModem::Fail(const CSmsException& e)
     TRACE_PAIR("Expected '%s', received '%s'\n", WideToUtf8(e.m_strExpected).c_str(),
                WideToUtf8(e.m_strReceived).c_str());
     m_lastFailure = e;
-    StopTimer();
+    m_channel.StopTimer();
     m_bClosing = true;
     m_pSink->OnRequestFailed();
     Close();
-}
-
-void CModem::Command(const std::string& strCommand, EState eNewState)
-{
-    m_eState = eNewState;
-    m_replyLines.Clear();
-    m_nReplyLines = 0;
-    m_pSerialCom->WriteCommand(strCommand);
-    m_pSerialCom->Read(kReadSize);
-    ArmTimer(m_dwProgressTimeout);
-}
-
-void CModem::ReadAgain()
-{
-    m_pSerialCom->Read(kReadSize);
-}
-
-// --- Handshake ---------------------------------------------------------------
-
-// What a cancelled message left behind (its part's late answer, which the
-// purge after the open may have missed) is skipped; the echo alone is
-// followed by the answer.
-void CModem::OnAtReply(const std::string& strReply)
-{
-    const std::string strAnswer = SkipLeftoverAnswers(strReply);
-    if (strAnswer.empty() || strAnswer == "AT") {
-        ReadAgain();
-        return;
-    }
-    if (strAnswer == "OK" || strAnswer == "AT\r\r\nOK" || strAnswer == "OK\r\n\r\nOK") {
-        Command("ATE0", EState::ST_ECHO_OFF);
-        return;
-    }
-    throw CSmsException("OK", strReply);
-}
-
-void CModem::OnEchoOffReply(const std::string& strReply)
-{
-    const std::string strAnswer = SkipLeftoverAnswers(strReply);
-    if (strAnswer.empty() || strAnswer == "ATE0") {
-        ReadAgain();
-        return;
-    }
-    if (strAnswer == "OK" || strAnswer == "ATE0\r\r\nOK" || strAnswer == "OK\r\n\r\nOK") {
-        StartRequestCommands();
-        return;
-    }
-    throw CSmsException("OK", strReply);
-}
-
-void CModem::StartRequestCommands()
-{
-    switch (m_eRequest) {
-    case ERequest::REQ_PHONEBOOK:
-        Command("AT+CSCS=\"UTF-8\"", EState::ST_CHARSET);
-        break;
-    case ERequest::REQ_DEVICE_TEST:
-        m_modelLines.clear();
-        Command("AT+CGMI", EState::ST_MODEL);
-        break;
-    case ERequest::REQ_SEND:
-        // Only a message that asks for reports changes where the phone puts them.
-        if (m_pMsg && m_pMsg->m_bStatusReport) {
-            Command(kReportMode, EState::ST_REPORT_MODE);
-            break;
-        }
-        Command("AT+CMGF=0", EState::ST_PDU_MODE);
-        break;
-    default:  // REQ_SAVE, REQ_READ_MESSAGES
-        Command("AT+CMGF=0", EState::ST_PDU_MODE);
-        break;
-    }
-}
-
-// --- Sending and storing a message, part by part ------------------------------
-
-void CModem::OnPduModeReply(const std::string& strReply)
-{
-    Expect(strReply, "OK");
-    if (m_eRequest == ERequest::REQ_READ_MESSAGES) {
-        m_pSink->OnReadingMessages();
-        m_bStoragesKnown = false;
-        m_storages.clear();
-        m_strSelected.clear();
-        Command("AT+CPMS?", EState::ST_STORAGES);
-    } else if (m_eRequest == ERequest::REQ_SEND && m_bReadReports) {
-        m_bReadReports = false;
-        m_bListingReports = true;
-        ListMessages();
-    } else {
-        AnnouncePart();
-    }
-}
-
-// Builds the current part's PDU and announces it with its TPDU length.
-void CModem::AnnouncePart()
-{
-    ZASSERT(m_pMsg);
-    if (!m_pMsg)
-        throw CSmsException("a message", "");
-    // The window refuses such texts and numbers before it asks; a garbled
-    // PDU must never reach the phone all the same.
-    if (m_pMsg->IsTooLong())
-        throw CSmsException("at most 255 parts", Format("%u parts", m_pMsg->GetTotalParts()));
-    if (!m_pMsg->BuildPdu(m_strPdu))
-        throw CSmsException("a number that can be sent", WideToAnsi(m_pMsg->m_strNumber));
-    m_eState = EState::ST_PROMPT;
-    m_pSerialCom->WriteRaw(Format(IsSave() ? "AT+CMGW=%u\r" : "AT+CMGS=%u\r", GetTpduLength(m_strPdu)));
-    ReadAgain();
-    ArmTimer(m_dwProgressTimeout);
-}
-
-// A part refused with a transient error (a busy network or phone) is offered
-// again when the timer fires, the same PDU with the same reference; only a
-// refused part is, so nothing reaches the recipient twice. False when the
-// refusal ends the request.
-bool CModem::RetryRefusedPart(const std::string& strReply)
-{
-    CPhoneError error;
-    if (IsSave() || m_nRetries >= kMaxRetries || !FindPhoneError(strReply, error) || !IsTransient(error))
-        return false;
-    const char* pszMeaning = GetPhoneErrorMeaning(error.eKind, error.nCode);
-    const uint32_t dwDelay = kRetryDelays[m_nRetries++];
-    TRACE_PAIR("Part %u refused with '%s'; offered again in %u ms\n", static_cast<unsigned>(m_pMsg->m_btCurSms),
-               strReply.c_str(), static_cast<unsigned>(dwDelay));
-    m_eState = EState::ST_RETRY_WAIT;
-    ArmTimer(dwDelay);
-    m_pSink->OnRetrying(AnsiToWide(pszMeaning ? pszMeaning : error.strText));
-    return true;
-}
-
-void CModem::OnPromptReply(const std::string& strReply)
-{
-    const std::string strPrompt = SkipLeftoverOk(strReply);
-    if (strPrompt.empty()) {  // the late "OK" of the previous part alone
-        ReadAgain();
-        return;
-    }
-    if (strPrompt != ">" && RetryRefusedPart(strPrompt))
-        return;
-    Expect(strPrompt, ">");
-    if (IsSave())
-        m_pSink->OnUploadingMessage();
-    else if (m_pMsg->GetTotalParts() == 1)
-        m_pSink->OnSending();
-    else
-        m_pSink->OnSendingPart(m_pMsg->m_btCurSms);
-    m_eState = EState::ST_SUBMIT;
-    m_pSerialCom->WriteRaw(m_strPdu + kCtrlZ);
-    ReadAgain();
-    ArmTimer(m_dwProgressTimeout);
-}
-
-void CModem::OnSubmitReply(const std::string& strReply)
-{
-    const std::string strAck = SkipLeftoverOk(strReply);
-    if (strAck.empty()) {
-        ReadAgain();
-        return;
-    }
-    // The storage index that follows "+CMGW: " is not needed; the message
-    // reference is, for the delivery report that may come.
-    const char* pszAck = IsSave() ? "+CMGW: " : "+CMGS: ";
-    if (strAck.compare(0, 7, pszAck) != 0) {
-        if (RetryRefusedPart(strAck))
-            return;
-        throw CSmsException(pszAck, strAck);
-    }
-    m_nLastRef = static_cast<unsigned>(std::strtoul(strAck.c_str() + 7, nullptr, 10)) & 0xFF;
-
-    m_nRetries = 0;
-    m_pMsg->NextPart();
-    const bool bComplete = m_pMsg->IsComplete();
-    // Set before the owner is told: it may start its next request (on the
-    // open port) from inside the call, and that one must not be disturbed.
-    if (bComplete)
-        m_eState = EState::ST_DONE;
-    const bool bKeepOpen = IsSave() ? m_pSink->OnMessageUploaded() : m_pSink->OnMessageSent();
-    if (!bComplete)
-        AnnouncePart();
-    else if (!bKeepOpen)
-        Close();
-}
-
-// --- Device test ----------------------------------------------------------------
-
-std::vector<std::string> CModem::TakeLines(const std::string& strRaw, size_t nMaxLines)
-{
-    std::vector<std::string> lines;
-    if (!m_replyLines.Feed(strRaw, lines))
-        throw CSmsException("a line of at most 2048 characters", strRaw);
-    m_nReplyLines += lines.size();
-    if (m_nReplyLines > (nMaxLines ? nMaxLines : kMaxReplyLines))
-        throw CSmsException("a final result code", lines.empty() ? strRaw : lines.back());
-    std::vector<std::string> kept;
-    for (std::string& strLine : lines) {
-        if (m_unsolicited.KeepLine(strLine))
-            kept.push_back(std::move(strLine));
-    }
-    return kept;
-}
-
-void CModem::OnModelReply(const std::string& strRaw)
-{
-    for (const std::string& strLine : TakeLines(strRaw)) {
-        switch (GetFinalResult(strLine)) {
-        case EFinalResult::FINAL_NONE:
-            m_modelLines.push_back(strLine);
-            break;
-        case EFinalResult::FINAL_ERROR:
-            throw CSmsException("OK", strLine);
-        case EFinalResult::FINAL_OK: {
-            const std::string strModel = GetModelText(m_modelLines);
-            if (strModel.empty())
-                throw CSmsException("the maker's name", strLine);
-            m_eState = EState::ST_DONE;
-            Close();
-            m_pSink->OnModel(AnsiToWide(strModel));
-            return;
-        }
-        }
-    }
-    ReadAgain();  // the final result code is still to come
-}
-
-// --- Phone-book download --------------------------------------------------------
-
-void CModem::OnCharsetReply(const std::string& strReply)
-{
-    Expect(strReply, "OK");
-    m_pSink->OnDownloadingPhonebook();
-    m_bRangeKnown = false;
-    Command("AT+CPBR=?", EState::ST_PHONEBOOK_RANGE);
-}
-
-void CModem::OnPhonebookRangeReply(const std::string& strRaw)
-{
-    for (const std::string& strLine : TakeLines(strRaw)) {
-        switch (GetFinalResult(strLine)) {
-        case EFinalResult::FINAL_NONE: {
-            if (!StartsWith(strLine, kCpbr))
-                break;  // an unsolicited code
-            unsigned nFirst = 0;
-            unsigned nLast = 0;
-            if (!ParsePhonebookRange(strLine, nFirst, nLast))
-                throw CSmsException("+CPBR: (<first>-<last>)", strLine);
-            if (nLast - nFirst >= kMaxPhonebookLocations) {
-                TRACE_PAIR("Reading the first %u of %u locations\n", kMaxPhonebookLocations,
-                           nLast - nFirst + 1);
-                nLast = nFirst + kMaxPhonebookLocations - 1;
-            }
-            m_nNextIndex = nFirst;
-            m_nLastIndex = nLast;
-            m_bRangeKnown = true;
-            break;
-        }
-        case EFinalResult::FINAL_ERROR:
-            throw CSmsException("OK", strLine);
-        case EFinalResult::FINAL_OK:
-            if (!m_bRangeKnown)
-                throw CSmsException("+CPBR: (<first>-<last>)", strLine);
-            ReadNextBatch();
-            return;
-        }
-    }
-    ReadAgain();
-}
-
-void CModem::ReadNextBatch()
-{
-    // A phone without locations reports (0-0).
-    if (m_nLastIndex == 0 || m_nNextIndex > m_nLastIndex) {
-        FinishPhonebook();
-        return;
-    }
-    const unsigned nFirst = m_nNextIndex;
-    const unsigned nLast =
-        m_nLastIndex - nFirst >= kPhonebookBatch ? nFirst + kPhonebookBatch - 1 : m_nLastIndex;
-    m_nNextIndex = nLast + 1;
-    Command(Format("AT+CPBR=%u,%u", nFirst, nLast), EState::ST_PHONEBOOK_READ);
-}
-
-void CModem::OnPhonebookReadReply(const std::string& strRaw)
-{
-    for (const std::string& strLine : TakeLines(strRaw)) {
-        switch (GetFinalResult(strLine)) {
-        case EFinalResult::FINAL_NONE: {
-            if (!StartsWith(strLine, kCpbr))
-                break;
-            // One odd entry does not cost the rest of the phone book.
-            CPhonebookEntry entry;
-            if (!ParsePhonebookEntry(strLine, entry)) {
-                TRACE_PAIR("Skipped the phone-book line '%s'\n", strLine.c_str());
-                break;
-            }
-            if (!entry.strNumber.empty())
-                m_pSink->OnPhonebookEntry(entry.strName, entry.strNumber);
-            break;
-        }
-        case EFinalResult::FINAL_ERROR:
-            // Many phones answer so for a range without entries.
-            if (IsNotFound(strLine)) {
-                ReadNextBatch();
-                return;
-            }
-            throw CSmsException("OK", strLine);
-        case EFinalResult::FINAL_OK:
-            ReadNextBatch();
-            return;
-        }
-    }
-    ReadAgain();
-}
-
-void CModem::FinishPhonebook()
-{
-    m_pSink->OnPhonebookDownloaded();
-    m_eState = EState::ST_DONE;
-    Close();
-}
-
-// --- Received messages and delivery reports ----------------------------------
-
-// A phone that does not keep reports as asked keeps its own way: the send
-// goes on whatever the answer.
-void CModem::OnReportModeReply(const std::string& strRaw)
-{
-    for (const std::string& strLine : TakeLines(strRaw)) {
-        const EFinalResult result = GetFinalResult(strLine);
-        if (result == EFinalResult::FINAL_NONE)
-            continue;
-        if (result == EFinalResult::FINAL_ERROR)
-            TRACE_PAIR("The phone refused '%s': '%s'\n", kReportMode, strLine.c_str());
-        Command("AT+CMGF=0", EState::ST_PDU_MODE);
-        return;
-    }
-    ReadAgain();
-}
-
-void CModem::ListMessages()
-{
-    m_listing = CMessageListing();
-    m_deletes.clear();
-    Command("AT+CMGL=4", EState::ST_LIST);
-}
-
-// A phone without "+CPMS" is listed in the memory it has selected.
-void CModem::OnStoragesReply(const std::string& strRaw)
-{
-    for (const std::string& strLine : TakeLines(strRaw)) {
-        switch (GetFinalResult(strLine)) {
-        case EFinalResult::FINAL_NONE: {
-            std::vector<CStorageStatus> storages;
-            if (ParseStorageStatus(strLine, storages)) {
-                m_storages = GetStoragesToRead(storages);
-                m_strSelected = storages.front().strName;
-                m_bStoragesKnown = true;
-            }
-            break;
-        }
-        case EFinalResult::FINAL_ERROR:
-            TRACE_PAIR("No memories from '+CPMS?': '%s'\n", strLine.c_str());
-            m_storages.assign(1, std::string());
-            m_nStorage = 0;
-            ReadNextStorage();
-            return;
-        case EFinalResult::FINAL_OK:
-            if (!m_bStoragesKnown)
-                m_storages.assign(1, std::string());
-            m_nStorage = 0;
-            ReadNextStorage();
-            return;
-        }
-    }
-    ReadAgain();
-}
-
-void CModem::ReadNextStorage()
-{
-    if (m_nStorage >= m_storages.size()) {
-        FinishReading();
-        return;
-    }
-    const std::string& strStorage = m_storages[m_nStorage++];
-    if (strStorage.empty())
-        ListMessages();
-    else
-        Command("AT+CPMS=\"" + strStorage + "\"", EState::ST_SELECT_STORAGE);
-}
-
-// A memory the phone named but will not select is passed over.
-void CModem::OnSelectStorageReply(const std::string& strRaw)
-{
-    for (const std::string& strLine : TakeLines(strRaw)) {
-        switch (GetFinalResult(strLine)) {
-        case EFinalResult::FINAL_NONE:
-            break;
-        case EFinalResult::FINAL_ERROR:
-            TRACE_PAIR("The phone refused the memory '%s': '%s'\n", m_storages[m_nStorage - 1].c_str(),
-                       strLine.c_str());
-            ReadNextStorage();
-            return;
-        case EFinalResult::FINAL_OK:
-            ListMessages();
-            return;
-        }
-    }
-    ReadAgain();
-}
-
-void CModem::OnListReply(const std::string& strRaw)
-{
-    for (const std::string& strLine : TakeLines(strRaw, kMaxListingLines)) {
-        switch (GetFinalResult(strLine)) {
-        case EFinalResult::FINAL_NONE:
-            m_listing.Feed(strLine);
-            break;
-        case EFinalResult::FINAL_ERROR:
-            if (!m_bListingReports)
-                throw CSmsException("OK", strLine);
-            TRACE_PAIR("The phone refused to list its messages: '%s'\n", strLine.c_str());
-            FinishListing();
-            return;
-        case EFinalResult::FINAL_OK:
-            m_listing.Finish();
-            m_deletes = m_pSink->OnMessagesListed(m_listing.GetPdus());
-            DeleteNext();
-            return;
-        }
-    }
-    ReadAgain();
-}
-
-void CModem::DeleteNext()
-{
-    if (m_deletes.empty()) {
-        FinishListing();
-        return;
-    }
-    const unsigned nIndex = m_deletes.front();
-    m_deletes.erase(m_deletes.begin());
-    Command(Format("AT+CMGD=%u", nIndex), EState::ST_DELETE);
-}
-
-// A message the phone will not delete stays there, stored all the same.
-void CModem::OnDeleteReply(const std::string& strRaw)
-{
-    for (const std::string& strLine : TakeLines(strRaw)) {
-        const EFinalResult result = GetFinalResult(strLine);
-        if (result == EFinalResult::FINAL_NONE)
-            continue;
-        if (result == EFinalResult::FINAL_ERROR)
-            TRACE_PAIR("The phone did not delete a message: '%s'\n", strLine.c_str());
-        DeleteNext();
-        return;
-    }
-    ReadAgain();
-}
-
-void CModem::FinishListing()
-{
-    if (m_bListingReports) {
-        m_bListingReports = false;
-        AnnouncePart();
-    } else {
-        ReadNextStorage();
-    }
-}
-
-// The phone is left with the memory it had selected: the listing of a send
-// (for its reports) lists that one.
-void CModem::FinishReading()
-{
-    const bool bChanged = !m_storages.empty() && !m_storages.back().empty() && m_storages.back() != m_strSelected;
-    if (bChanged && !m_strSelected.empty() && m_eState != EState::ST_RESTORE_STORAGE) {
-        Command("AT+CPMS=\"" + m_strSelected + "\"", EState::ST_RESTORE_STORAGE);
-        return;
-    }
-    m_pSink->OnMessagesRead();
-    m_eState = EState::ST_DONE;
-    Close();
-}
-
-void CModem::OnRestoreStorageReply(const std::string& strRaw)
-{
-    for (const std::string& strLine : TakeLines(strRaw)) {
-        const EFinalResult result = GetFinalResult(strLine);
-        if (result == EFinalResult::FINAL_NONE)
-            continue;
-        if (result == EFinalResult::FINAL_ERROR)
-            TRACE_PAIR("The phone refused its memory '%s' again: '%s'\n", m_strSelected.c_str(), strLine.c_str());
-        FinishReading();
-        return;
-    }
-    ReadAgain();
 }

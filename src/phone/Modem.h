@@ -1,38 +1,43 @@
-// The modem driver: a state machine that turns a request (send a message,
-// store it in the phone, download the phone book, identify the phone, read
-// the messages and delivery reports it holds) into an AT dialogue with the
-// phone. It runs on the thread that owns it and advances
-// one step per announcement of a finished port operation; it touches the port
-// only by queueing operations on a CPortOperations, and reports through a
-// CModemSink. Every request: open the port, handshake ("AT", "ATE0"), the
-// request's own commands, close the port.
+// The modem driver: a session with the phone on one port that runs one
+// request at a time (send a message, store it in the phone, download the
+// phone book, test the port, read the messages and delivery reports the
+// phone holds). It runs on the thread that owns it and advances one step per
+// announcement of a finished port operation; it touches the port only by
+// queueing operations on a CPortOperations, and reports through a CModemSink.
 //
-// One timer watches the whole dialogue: the answer to "AT" is awaited 5 s,
-// every later answer the progress time-out (60 s unless set otherwise). Only
-// an awaited answer re-arms it: a repeated "OK", an echo, a blank line or an
-// unsolicited code does not. Unsolicited codes are ignored in every state.
-// A part the phone refuses for a moment (a busy network, a busy phone) is
-// offered again, the same PDU, after 2 s and then after 5 s.
+// The session owns what every request shares: the open, the handshake ("AT",
+// "ATE0"), the reading of answers line by line across reads, the unsolicited
+// codes, the one timer, the SIM's PIN, refusals for a moment, ESC for a phone
+// left waiting for a PDU, and the close. A job of its own (CModemJob) holds
+// each request's commands.
+//
+// The timer: the answer to "AT" is awaited 5 s, the phone's answer to a PDU
+// 180 s (a network may take minutes), every other answer the progress
+// time-out (60 s unless set otherwise). Only an awaited answer re-arms it: a
+// repeated "OK", an echo, a blank line or an unsolicited code does not.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "phone/MessageListing.h"
+#include "base/Text.h"
+#include "phone/CommandChannel.h"
+#include "phone/DeviceInfo.h"
+#include "phone/Handshake.h"
+#include "phone/ModemJob.h"
 #include "phone/ModemSink.h"
-#include "phone/PhoneReply.h"
+#include "phone/PinStep.h"
 #include "phone/SmsException.h"
-#include "phone/Unsolicited.h"
+#include "serial/PortOperations.h"
 #include "serial/SerialOp.h"
 #include "serial/SerialPortException.h"
-#include "serial/PortOperations.h"
-#include "base/Text.h"
 
 class CMsg;
 
-class CModem {
+class CModem : private CModemLink {
 public:
     // Request kinds; the owner words a failure by them.
     enum class ERequest {
@@ -43,47 +48,33 @@ public:
         REQ_READ_MESSAGES = 4,
     };
 
-    // Dialogue states; "sent" means queued on the command exchange.
+    // What the session is doing.
     enum class EState {
-        ST_AT = 0,               // port open announced, "AT" sent
-        ST_ECHO_OFF = 1,         // "ATE0" sent
-        ST_PDU_MODE = 2,         // "AT+CMGF=0" sent
-        ST_PROMPT = 3,           // "AT+CMGS=<len>\r" or "AT+CMGW=<len>\r" sent
-        ST_SUBMIT = 4,           // a PDU and Ctrl-Z sent
-        ST_CHARSET = 5,          // "AT+CSCS=\"UTF-8\"" sent
-        ST_MODEL = 6,            // "AT+CGMI" sent
-        ST_DONE = 7,             // finished; read announcements are ignored
-        ST_OPENING = 8,          // request made, port open not yet announced
-        ST_PHONEBOOK_RANGE = 9,  // "AT+CPBR=?" sent
-        ST_PHONEBOOK_READ = 10,  // "AT+CPBR=<first>,<last>" sent
-        ST_RETRY_WAIT = 11,      // a part refused for a moment; offered again when the timer fires
-        ST_STORAGES = 12,        // "AT+CPMS?" sent
-        ST_SELECT_STORAGE = 13,  // "AT+CPMS=\"<mem>\"" sent
-        ST_LIST = 14,            // "AT+CMGL=4" sent
-        ST_DELETE = 15,          // "AT+CMGD=<index>" sent
-        ST_REPORT_MODE = 16,     // "AT+CNMI=2,1,0,2,0" sent
-        ST_RESTORE_STORAGE = 17, // "AT+CPMS=\"<mem>\"" sent for the memory the phone had selected
+        ST_OPENING,     // request made, port open not yet announced
+        ST_AT,          // port open announced, "AT" sent
+        ST_ECHO_OFF,    // "ATE0" sent
+        ST_JOB,         // the request's own commands
+        ST_PIN,         // the SIM's PIN is being given
+        ST_RETRY_WAIT,  // a step refused for a moment; repeated when the timer fires
+        ST_DONE,        // finished; read announcements are ignored
     };
 
-    static const uint32_t kReadSize = 512;
+    static const uint32_t kReadSize = CCommandChannel::kReadSize;
     static const uint32_t kHandshakeTimeout = 5000;
-    // The longest a network may take to answer "AT+CMGS".
     static constexpr uint32_t kProgressTimeout = 60000;
-    // A refused part is offered again at most this often, after these pauses.
+    // The longest the network's answer to a PDU is awaited.
+    static constexpr uint32_t kSubmitTimeout = 180000;
+    // The longest the final result code after "+CMGS: <mr>" is awaited.
+    static constexpr uint32_t kFinalTimeout = 5000;
+    // A refused step is repeated at most this often, after these pauses.
     static constexpr unsigned kMaxRetries = 2;
     static constexpr uint32_t kRetryDelays[kMaxRetries] = {2000, 5000};
-    // Locations read per "AT+CPBR=<first>,<last>": slow phones cope with it.
     static const unsigned kPhonebookBatch = 20;
-    // Locations read at most; a phone claiming more is read that far.
     static const unsigned kMaxPhonebookLocations = 10000;
-    // Lines of one "AT+CMGL" listing at most: two per stored message of
-    // memories far larger than phones have, and unsolicited codes.
-    static const size_t kMaxListingLines = 2 * 1000 + 16;
-    // Asks the phone to keep delivery reports and announce them ("+CDSI").
-    static const char kReportMode[];
 
     // Neither is owned; both must outlive the driver.
     CModem(CPortOperations* pSerialCom, CModemSink* pSink);
+    ~CModem() override;
 
     CModem(const CModem&) = delete;
     CModem& operator=(const CModem&) = delete;
@@ -105,21 +96,27 @@ public:
     void SetReadReports(bool bRead) { m_bReadReports = bRead; }
     // The reference the phone gave the last part it acknowledged ("+CMGS: <mr>").
     unsigned GetLastReference() const { return m_nLastRef; }
+    // What the last port test learnt of the phone.
+    const CDeviceInfo& GetDeviceInfo() const { return m_device; }
 
     // Every announcement of the command exchange, success or failure (then
     // with the error).
     void OnOperationComplete(std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError);
 
-    // The wait for every answer after the one to "AT" (kProgressTimeout
-    // unless set); for the requests made afterwards.
+    // The waits, for the requests made afterwards.
     void SetProgressTimeout(uint32_t dwMilliseconds) { m_dwProgressTimeout = dwMilliseconds; }
+    void SetSubmitTimeout(uint32_t dwMilliseconds) { m_dwSubmitTimeout = dwMilliseconds; }
 
     // The timer set through SetTimeout has fired; it is killed first. When
-    // the phone has not given the awaited answer in time: OnTimedOut, and the
-    // request is cancelled (its close announcement ends it). After a refused
-    // part: the part is offered again.
+    // the phone has not given the awaited answer in time: OnTimedOut (or,
+    // after a PDU, OnNotConfirmed), and the request is cancelled. After a
+    // refusal: the step is repeated.
     void OnTimer();
     bool IsAwaitingHandshake() const { return m_eState == EState::ST_AT && !m_bClosing; }
+
+    // The answer to OnPinRequired: the user's PIN (4 to 8 digits), or none.
+    void EnterPin(const std::string& strPin);
+    void DeclinePin();
 
     // The user's cancel: discard what is queued, abort the transfer in
     // progress and close the port. Announcements that come in after it are
@@ -135,82 +132,62 @@ public:
     const CSmsException& GetLastFailure() const { return m_lastFailure; }
 
 private:
-    void StartRequest(ERequest eRequest, CMsg* pMsg, const WString& strPort);
-    void OnTransportError(EOpKind eKind);
+    // CModemLink
+    CModemLink& Link() { return *this; }
+    CModemSink& Sink() override { return *m_pSink; }
+    void Command(const std::string& strCommand) override;
+    void CommandSecret(const std::string& strCommand) override
+    {
+        m_channel.Send(strCommand + "\r\n", strCommand, m_dwProgressTimeout, true);
+    }
+    void Write(const std::string& strData, uint32_t dwTimeout) override
+    {
+        m_channel.Send(strData, strData, dwTimeout, false);
+    }
+    void RepeatCommand() override { Command(m_strLastCommand); }
+    void Pause(uint32_t dwMilliseconds) override { m_channel.Pause(dwMilliseconds); }
+    uint32_t GetProgressTimeout() const override { return m_dwProgressTimeout; }
+    uint32_t GetSubmitTimeout() const override { return m_dwSubmitTimeout; }
+    void SetPduPending(bool bPending) override { m_channel.SetPduPending(bPending); }
+    void AwaitFinal() override { m_channel.AwaitFinal(kFinalTimeout); }
+    bool RetryLater(const std::string& strRefusal) override;
+    void BeginStep() override { m_nRetries = 0; }
+    void Complete() override { m_eState = EState::ST_DONE; }
+    void Close() override;
+    void NotConfirmed() override;
+
+    void StartRequest(ERequest eRequest, std::unique_ptr<CModemJob> pJob, const WString& strPort);
     void OnPortOpened();
-    void OnReply(const std::string& strRaw);
-    void Dispatch(const std::string& strRaw);
+    void End();
+    void OnRead(const std::string& strData);
+    void Dispatch(const std::vector<std::string>& lines);
+    void OnHandshakeLine(const std::string& strLine, bool bMore);
+    void OnJobLine(const std::string& strLine);
+    void ResumeAfterPin();
+    bool IsAwaitingAnswer() const;
+    bool IsAwaitingSubmit() const;
+    void Guarded(const std::function<void()>& fnStep);
     void Fail(const CSmsException& e);
-    void Close();
-    void ArmTimer(uint32_t dwMilliseconds);
-    void StopTimer();
-
-    void Command(const std::string& strCommand, EState eNewState);
-    void ReadAgain();
-
-    void OnAtReply(const std::string& strReply);
-    void OnEchoOffReply(const std::string& strReply);
-    void StartRequestCommands();
-
-    void OnPduModeReply(const std::string& strReply);
-    void OnPromptReply(const std::string& strReply);
-    void OnSubmitReply(const std::string& strReply);
-    void AnnouncePart();
-    bool RetryRefusedPart(const std::string& strReply);
-    bool IsSave() const { return m_eRequest == ERequest::REQ_SAVE; }
-
-    void OnModelReply(const std::string& strRaw);
-    void OnCharsetReply(const std::string& strReply);
-    void OnPhonebookRangeReply(const std::string& strRaw);
-    void OnPhonebookReadReply(const std::string& strRaw);
-    void ReadNextBatch();
-    void FinishPhonebook();
-    // The complete lines the burst finishes; throws when they grow unbounded.
-    std::vector<std::string> TakeLines(const std::string& strRaw, size_t nMaxLines = 0);
-
-    void OnReportModeReply(const std::string& strRaw);
-    void ListMessages();
-    void OnStoragesReply(const std::string& strRaw);
-    void ReadNextStorage();
-    void OnSelectStorageReply(const std::string& strRaw);
-    void OnListReply(const std::string& strRaw);
-    void DeleteNext();
-    void OnDeleteReply(const std::string& strRaw);
-    // After the listing and its deletions: the send goes on, the reading
-    // goes on with the next memory.
-    void FinishListing();
-    void FinishReading();
-    void OnRestoreStorageReply(const std::string& strRaw);
-    void PassOnReports();
 
     CPortOperations* m_pSerialCom;
     CModemSink* m_pSink;
-    EState m_eState;
-    ERequest m_eRequest;
-    CMsg* m_pMsg;
-    bool m_bClosing;       // this request's close is queued: ignore the rest
-    bool m_bTimerArmed;
-    uint32_t m_dwProgressTimeout;
-    CUnsolicitedFilter m_unsolicited;
-    std::string m_strPdu;  // the PDU of the current part
-    unsigned m_nRetries;   // times the current part has been offered again
+    CCommandChannel m_channel;
+    EState m_eState = EState::ST_DONE;
+    ERequest m_eRequest = ERequest::REQ_SEND;
+    std::unique_ptr<CModemJob> m_pJob;
+    std::vector<std::unique_ptr<CModemJob>> m_retired;  // replaced while one of its calls ran
+    CHandshake m_handshake;
+    CPinStep m_pin{*this};
 
-    CReplyLines m_replyLines;        // the reply of a multi-line command
-    size_t m_nReplyLines;            // lines taken of it so far
-    std::vector<std::string> m_modelLines;
-    unsigned m_nNextIndex;           // phone-book location to read next
-    unsigned m_nLastIndex;           // last phone-book location to read
-    bool m_bRangeKnown;
+    bool m_bClosing = false;    // this request's close is queued: ignore the rest
+    bool m_bRepeating = false;  // a refused step is being repeated
+    uint32_t m_dwProgressTimeout = kProgressTimeout;
+    uint32_t m_dwSubmitTimeout = kSubmitTimeout;
+    unsigned m_nRetries = 0;
+    std::string m_strLastCommand;
 
-    bool m_bReadReports = false;       // the next send lists the phone's memory first
-    bool m_bListingReports = false;    // the listing of a send, for its reports only
+    bool m_bReadReports = false;
     unsigned m_nLastRef = 0;
-    std::vector<std::string> m_storages;  // to list; "" is the memory selected
-    size_t m_nStorage = 0;                // the next of them
-    bool m_bStoragesKnown = false;
-    std::string m_strSelected;            // the memory the phone had selected before the listings
-    CMessageListing m_listing;
-    std::vector<unsigned> m_deletes;      // the indexes still to delete
-
+    CDeviceInfo m_device;
     CSmsException m_lastFailure;
 };

@@ -46,6 +46,13 @@ public:
     // The phone did not give the awaited answer in time (called through
     // CModem::OnTimer); the request is being cancelled.
     virtual void OnTimedOut() = 0;
+    // A part's PDU went out and the request ends before the phone said
+    // whether it was sent (a time-out, a cancel, the port gone, "+CMS ERROR:
+    // 332"): the message may have left. The port is being closed.
+    virtual void OnNotConfirmed() = 0;
+    // The SIM wants its PIN (bRefused: the phone refused the one given): the
+    // owner answers with CModem::EnterPin or DeclinePin, at once or later.
+    virtual void OnPinRequired(bool bRefused) = 0;
     // Arm, or re-arm, the driver's timer; when it fires, call CModem::OnTimer.
     virtual void SetTimeout(uint32_t dwMilliseconds) = 0;
     virtual void KillTimeout() = 0;

@@ -121,8 +121,14 @@ const CMeaning kCmeMeanings[] = {
     {515, "please wait, initialisation or command processing in progress"},
 };
 
-const unsigned kTransientCms[] = {38, 41, 42, 47, 331, 332};
-const unsigned kTransientCme[] = {515};
+// Refusals that leave the message in the phone: the network or the SIM is
+// busy for a moment. 332 (network timeout) is not among them: the network may
+// hold the message already.
+const unsigned kTransientCms[] = {38, 41, 42, 47, 331, 314};
+const unsigned kTransientCme[] = {14, 515};
+// The SIM or the phone is not ready yet, for any command.
+const unsigned kNotReadyCms[] = {314};
+const unsigned kNotReadyCme[] = {14, 515};
 
 template <size_t N>
 const char* Lookup(const CMeaning (&table)[N], unsigned nCode)
@@ -193,6 +199,25 @@ bool IsTransient(const CPhoneError& error)
     if (!error.bNumeric)
         return false;
     return error.eKind == CPhoneError::EKind::CMS ? Holds(kTransientCms, error.nCode) : Holds(kTransientCme, error.nCode);
+}
+
+bool IsSimNotReady(const CPhoneError& error)
+{
+    if (!error.bNumeric)
+        return error.strText == "SIM busy";
+    return error.eKind == CPhoneError::EKind::CMS ? Holds(kNotReadyCms, error.nCode) : Holds(kNotReadyCme, error.nCode);
+}
+
+bool IsPinRequired(const CPhoneError& error)
+{
+    if (!error.bNumeric)
+        return error.strText == "SIM PIN required";
+    return error.nCode == (error.eKind == CPhoneError::EKind::CMS ? 311u : 11u);
+}
+
+bool MayHaveBeenSent(const CPhoneError& error)
+{
+    return error.eKind == CPhoneError::EKind::CMS && (error.bNumeric ? error.nCode == 332 : error.strText == "network timeout");
 }
 
 std::string DescribePhoneError(const std::string& strReply)

@@ -21,9 +21,18 @@ bool FindPhoneError(const std::string& strReply, CPhoneError& error);
 // order"); null for a code the table does not hold.
 const char* GetPhoneErrorMeaning(CPhoneError::EKind eKind, unsigned nCode);
 
-// The network or the phone is busy for a moment: the same part may be
-// offered again a little later.
+// The network, the SIM or the phone is busy for a moment, and the message
+// cannot have left the phone: the same part may be offered again a little
+// later (CMS 38, 41, 42, 47, 331, 314; CME 14, 515).
 bool IsTransient(const CPhoneError& error);
+// The SIM or the phone is not ready yet (CMS 314; CME 14, 515): any command
+// may be given again a little later.
+bool IsSimNotReady(const CPhoneError& error);
+// The SIM wants its PIN (CMS 311, CME 11).
+bool IsPinRequired(const CPhoneError& error);
+// The answer to a PDU that does not say the message stayed in the phone
+// (CMS 332, network timeout): the network may hold it already.
+bool MayHaveBeenSent(const CPhoneError& error);
 
 // Why the phone refused, for the status line: "network out of order (+CMS
 // ERROR: 38)", the report itself for a code without a meaning, a verbose

@@ -156,47 +156,29 @@ EFinalResult GetFinalResult(const std::string& strLine)
 {
     if (strLine == "OK")
         return EFinalResult::FINAL_OK;
-    if (strLine == "ERROR" || StartsWith(strLine, "+CME ERROR") || StartsWith(strLine, "+CMS ERROR"))
+    // Some sticks say "COMMAND NOT SUPPORT" where others say ERROR.
+    if (strLine == "ERROR" || strLine == "COMMAND NOT SUPPORT" || StartsWith(strLine, "+CME ERROR") ||
+        StartsWith(strLine, "+CMS ERROR"))
         return EFinalResult::FINAL_ERROR;
     return EFinalResult::FINAL_NONE;
 }
 
-std::string SkipLeftoverOk(const std::string& strReply)
+bool IsLeftoverAnswer(const std::string& strLine, bool bMore, bool& bAfterAck)
 {
-    std::string str = TrimWhite(strReply);
-    while (StartsWith(str, "OK") && (str.size() == 2 || IsBreak(str[2])))
-        str = TrimWhite(str.substr(2));
-    return str;
-}
-
-std::string SkipLeftoverAnswers(const std::string& strReply)
-{
-    const std::string str = TrimWhite(strReply);
-    size_t nPos = 0;
-    bool bAfterAck = false;  // an "OK" now ends the acknowledgement before it
-    while (nPos < str.size()) {
-        size_t nEnd = str.find_first_of("\r\n", nPos);
-        if (nEnd == std::string::npos)
-            nEnd = str.size();
-        const std::string strLine = TrimWhite(str.substr(nPos, nEnd - nPos));
-        size_t nNext = str.find_first_not_of(" \t\r\n\v\f", nEnd);
-        if (nNext == std::string::npos)
-            nNext = str.size();
-        const bool bMore = nNext < str.size();
-        const bool bAck = StartsWith(strLine, "+CMGS:") || StartsWith(strLine, "+CMGW:");
-        const bool bLeftover = bAck || (bAfterAck && strLine == "OK") || StartsWith(strLine, "+CMS ERROR") ||
-                               (bMore && (strLine == "ERROR" || StartsWith(strLine, "+CME ERROR")));
-        if (!bLeftover)
-            break;
-        bAfterAck = bAck;
-        nPos = nNext;
-    }
-    return str.substr(nPos);
+    const bool bAck = StartsWith(strLine, "+CMGS:") || StartsWith(strLine, "+CMGW:");
+    const bool bLeftover = bAck || (bAfterAck && strLine == "OK") || StartsWith(strLine, "+CMS ERROR") ||
+                           (bMore && (strLine == "ERROR" || StartsWith(strLine, "+CME ERROR")));
+    bAfterAck = bAck;
+    return bLeftover;
 }
 
 bool CReplyLines::Feed(const std::string& strBurst, std::vector<std::string>& lines)
 {
-    m_strTail += strBurst;
+    // A zero byte is line noise, not the end of what came.
+    for (char ch : strBurst) {
+        if (ch != '\0')
+            m_strTail += ch;
+    }
     size_t nStart = 0;
     for (size_t i = 0; i < m_strTail.size(); ++i) {
         if (!IsBreak(m_strTail[i]))
@@ -216,6 +198,14 @@ bool CReplyLines::Feed(const std::string& strBurst, std::vector<std::string>& li
         m_strTail.clear();
         return false;
     }
+    return true;
+}
+
+bool CReplyLines::TakePrompt()
+{
+    if (TrimWhite(m_strTail) != ">")
+        return false;
+    m_strTail.clear();
     return true;
 }
 

@@ -12,27 +12,23 @@
 enum class EFinalResult {
     FINAL_NONE,   // an information line, not the end of the reply
     FINAL_OK,     // "OK"
-    FINAL_ERROR,  // "ERROR", "+CME ERROR: <n>", "+CMS ERROR: <n>"
+    FINAL_ERROR,  // "ERROR", "COMMAND NOT SUPPORT", "+CME ERROR: <n>", "+CMS ERROR: <n>"
 };
 EFinalResult GetFinalResult(const std::string& strLine);
 
-// A burst that starts with the "OK" left over from the previous command
-// (the final code that followed "+CMGS: <mr>" in a later burst): the rest,
-// trimmed. "OK\r\n\r\n>" gives ">", "OK" gives an empty text.
-std::string SkipLeftoverOk(const std::string& strReply);
-
-// A burst in the handshake that begins with what a cancelled message left
-// behind: the late acknowledgement of its part ("+CMGS: <mr>" or "+CMGW:
-// <index>", with the "OK" after it) or its late refusal ("+CMS ERROR: <n>",
-// which never answers "AT" or "ATE0"; ERROR or "+CME ERROR: <n>" only when
-// more follows, since they may be the answer). The rest, trimmed: empty when
-// the burst held nothing else, the whole burst when nothing was left over.
-std::string SkipLeftoverAnswers(const std::string& strReply);
+// A line that what a cancelled message left behind (its part's late answer,
+// which the purge after the open may have missed) gives before the answer to
+// "AT" or "ATE0": its acknowledgement ("+CMGS: <mr>", "+CMGW: <index>") and the
+// "OK" right after it in the same read (bAfterAck carries that from line to
+// line), or its refusal: "+CMS ERROR: <n>", which never answers "AT" or
+// "ATE0", and ERROR or "+CME ERROR: <n>" when more follows (bMore), since
+// alone they may be the answer.
+bool IsLeftoverAnswer(const std::string& strLine, bool bMore, bool& bAfterAck);
 
 // Collects the bursts of one reply and hands out its complete lines, so a
 // line cut by a read boundary (inside a quoted name, inside a UTF-8 sequence,
 // between CR and LF) is seen whole. CR, LF or both end a line; lines are
-// trimmed and empty ones dropped.
+// trimmed and empty ones dropped; zero bytes (line noise) are dropped.
 class CReplyLines {
 public:
     explicit CReplyLines(size_t nMaxLine) : m_nMaxLine(nMaxLine) {}
@@ -44,6 +40,10 @@ public:
     // phone pauses after its final code. False when an unfinished line grows
     // beyond the bound (a phone that babbles without line breaks).
     bool Feed(const std::string& strBurst, std::vector<std::string>& lines);
+    // The phone's prompt for a PDU, "> " at the start of a line, which no
+    // line break follows: true (and it is taken) when the unfinished line is it.
+    bool TakePrompt();
+    bool HasTail() const { return !m_strTail.empty(); }
 
 private:
     size_t m_nMaxLine;

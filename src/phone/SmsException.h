@@ -11,11 +11,14 @@ class CSmsException {
 public:
     CSmsException() {}
     // Both texts are narrow (AT replies), converted with the ANSI code page.
-    CSmsException(const std::string& strExpected, const std::string& strReceived)
-        : m_strExpected(AnsiToWide(strExpected)), m_strReceived(AnsiToWide(strReceived))
+    CSmsException(const std::string& strExpected, const std::string& strReceived,
+                  const std::string& strReason = std::string())
+        : m_strExpected(AnsiToWide(strExpected)), m_strReceived(AnsiToWide(strReceived)),
+          m_strReason(AnsiToWide(strReason))
     {
     }
 
     WString m_strExpected;  // what the driver wanted
     WString m_strReceived;  // the reply that came
+    WString m_strReason;    // why, for the user, when the reply does not say it itself
 };

@@ -5,23 +5,23 @@
 
 namespace {
 
-// Codes a phone may send on its own after the usual set-up, by their start.
-// A line beginning with '^' is a vendor's status report (boot, signal, mode).
+// Codes a phone may send on its own, by their start: after the usual set-up,
+// and the start-up reports of modules (the functionality, the SIM, the
+// signal, a USSD answer, vendor indications). A line beginning with '^' is a
+// vendor's status report (boot, signal, mode). "+CPIN:", "+CSQ:" and the
+// others are an answer when they are what the command asked for.
 const char* const kUnsolicitedPrefixes[] = {
-    "+CMTI:", "+CMT:", "+CDSI:", "+CDS:", "+CBM:", "+CREG:", "+CGREG:", "+CRING:", "+CIEV:", "^",
+    "+CMTI:", "+CMT:", "+CDSI:", "+CDS:", "+CBM:", "+CREG:", "+CGREG:", "+CRING:", "+CIEV:",
+    "+CFUN:", "+CPIN:", "+CSQ:", "+CUSD:", "+QIND:", "+QUSIM:", "^",
 };
-const char* const kUnsolicitedLines[] = {"RING", "NO CARRIER"};
+// Whole lines: a call, and what modules say when they have started.
+const char* const kUnsolicitedLines[] = {"RING", "NO CARRIER", "RDY", "Call Ready", "SMS Ready", "PB DONE", "SMS DONE"};
 // In PDU mode these deliver the message itself in the line that follows.
 const char* const kWithPduLine[] = {"+CMT:", "+CDS:", "+CBM:"};
 
 bool StartsWith(const std::string& str, const char* pszPrefix)
 {
     return str.compare(0, std::char_traits<char>::length(pszPrefix), pszPrefix) == 0;
-}
-
-bool IsBreak(char ch)
-{
-    return ch == '\r' || ch == '\n';
 }
 
 bool HasPduLine(const std::string& strLine)
@@ -62,7 +62,7 @@ bool CUnsolicitedFilter::KeepLine(const std::string& strLine)
         TRACE_PAIR("Ignored the message of an unsolicited code: '%s'\n", strLine.c_str());
         return false;
     }
-    if (!IsUnsolicited(strLine))
+    if (!IsUnsolicited(strLine) || (!m_strAnswerPrefix.empty() && StartsWith(strLine, m_strAnswerPrefix.c_str())))
         return true;
     TRACE_PAIR("Ignored the unsolicited '%s'\n", strLine.c_str());
     m_bBodyPending = HasPduLine(strLine);
@@ -77,34 +77,4 @@ std::vector<std::string> CUnsolicitedFilter::TakeReportLines()
     std::vector<std::string> lines;
     lines.swap(m_reportLines);
     return lines;
-}
-
-std::string CUnsolicitedFilter::StripBurst(const std::string& strBurst)
-{
-    std::string str = strBurst;
-    size_t nPos = 0;
-    while (nPos < str.size()) {
-        if (IsBreak(str[nPos])) {
-            ++nPos;
-            continue;
-        }
-        const size_t nEnd = str.find_first_of("\r\n", nPos);
-        if (nEnd == std::string::npos)
-            break;  // a line the next burst may finish, or a prompt
-        const std::string strLine = TrimWhite(str.substr(nPos, nEnd - nPos));
-        if (strLine.empty() || KeepLine(strLine)) {
-            nPos = nEnd;
-            continue;
-        }
-        // A phone frames the code with a line break before and after it.
-        size_t nFrom = nPos;
-        if (nFrom >= 2 && str.compare(nFrom - 2, 2, "\r\n") == 0)
-            nFrom -= 2;
-        else if (nFrom >= 1 && IsBreak(str[nFrom - 1]))
-            nFrom -= 1;
-        const size_t nTo = nEnd + (str.compare(nEnd, 2, "\r\n") == 0 ? 2 : 1);
-        str.erase(nFrom, nTo - nFrom);
-        nPos = nFrom;
-    }
-    return str;
 }

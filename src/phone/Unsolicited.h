@@ -22,12 +22,11 @@ public:
         m_bReportPending = false;
     }
 
-    // A burst without the complete unsolicited lines in it, each taken out
-    // with the line breaks around it, so that "AT\r\r\n+CREG: 1\r\n\r\nOK\r\n"
-    // gives "AT\r\r\nOK\r\n". An unfinished line is never taken out.
-    std::string StripBurst(const std::string& strBurst);
     // For replies taken line by line: false for a line to be ignored.
     bool KeepLine(const std::string& strLine);
+    // The start of the answer the command just written asks for ("+CPIN:"
+    // for "AT+CPIN?"), which is then no unsolicited code; empty for none.
+    void SetAnswerPrefix(const std::string& strPrefix) { m_strAnswerPrefix = strPrefix; }
 
     // The "+CDS:" lines taken out since the last call, each followed by its
     // PDU line (a code whose PDU line is still to come waits for it): status
@@ -35,6 +34,7 @@ public:
     std::vector<std::string> TakeReportLines();
 
 private:
+    std::string m_strAnswerPrefix;
     bool m_bBodyPending = false;    // the next line is the PDU of the code before it
     bool m_bReportPending = false;  // and that code was "+CDS:"
     std::string m_strReportHeader;

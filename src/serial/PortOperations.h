@@ -23,11 +23,24 @@ public:
 
     void WriteCommand(const std::string& strCommand) { WriteRaw(strCommand + "\r\n"); }
     void WriteRaw(const std::string& strData) { Enqueue(std::make_unique<CSerialOp>(EOpKind::OP_WRITE, strData)); }
+    // Bytes that hold a secret (the SIM's PIN): written as any others, never traced.
+    void WriteSecret(const std::string& strData)
+    {
+        std::unique_ptr<CSerialOp> pOp = std::make_unique<CSerialOp>(EOpKind::OP_WRITE, strData);
+        pOp->m_bSecret = true;
+        Enqueue(std::move(pOp));
+    }
     void OpenPort(const std::string& strPort)
     {
         Enqueue(std::make_unique<CSerialOp>(EOpKind::OP_OPEN, std::string(strPort.c_str(), strPort.size() + 1)));
     }
     void ClosePort() { Enqueue(std::make_unique<CSerialOp>(EOpKind::OP_CLOSE, 0u)); }
     void EnumeratePorts() { Enqueue(std::make_unique<CSerialOp>(EOpKind::OP_ENUM_PORTS, 0u)); }
-    void Read(uint32_t dwBytes) { Enqueue(std::make_unique<CSerialOp>(EOpKind::OP_READ, dwBytes)); }
+    // bSecret: the answer to a secret, whose echo would show it, is not traced.
+    void Read(uint32_t dwBytes, bool bSecret = false)
+    {
+        std::unique_ptr<CSerialOp> pOp = std::make_unique<CSerialOp>(EOpKind::OP_READ, dwBytes);
+        pOp->m_bSecret = bSecret;
+        Enqueue(std::move(pOp));
+    }
 };

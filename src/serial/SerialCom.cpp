@@ -85,6 +85,9 @@ bool CSerialCom::Perform(CSerialOp& op)
         TRACE_PAIR("Opening...\n");
         if (!m_pPort->IsOpen()) {
             m_pPort->Open(AnsiToWide(op.GetText()), kBaudRate);
+            // A phone left waiting for a PDU (by another program, or by a
+            // crash) takes ESC as the end of it; one in command mode ignores it.
+            WriteEscape();
             // A stop ends the pause early; the open is still announced.
             WaitForSingleObject(GetStopEvent(), kOpenPauseMs);
             m_pPort->PurgeInput();
@@ -138,10 +141,40 @@ bool CSerialCom::Transfer(CSerialOp& op)
         throw CSerialPortException(dwError ? dwError : ERROR_INVALID_HANDLE);
     }
     const DWORD dwBytes = m_pPort->GetResult(&overlapped);
-    const std::string strMoved(reinterpret_cast<const char*>(op.pbtBuf.get()),
-                               dwBytes <= op.dwSizeBuf ? dwBytes : op.dwSizeBuf);
+    const uint32_t dwMoved = dwBytes <= op.dwSizeBuf ? dwBytes : op.dwSizeBuf;
+    if (op.m_eKind == EOpKind::OP_READ)
+        op.m_dwTransferred = dwMoved;
+    if (op.m_bSecret) {
+        TRACE_PAIR("Transferred: %u bytes not shown\n", static_cast<unsigned>(dwMoved));
+        return true;
+    }
+    const std::string strMoved(reinterpret_cast<const char*>(op.pbtBuf.get()), dwMoved);
     TRACE_PAIR("Transferred: '%s'\n", TrimWhite(strMoved).c_str());
     return true;
+}
+
+// Waits for the byte to go out (1 s at most, a stop ends it): the pause
+// that follows must come after it.
+void CSerialCom::WriteEscape()
+{
+    const CHandle hIoEvent(CreateManualEvent());
+    if (!hIoEvent)
+        return;
+    static const char kEsc = '\x1B';
+    OVERLAPPED overlapped = {};
+    overlapped.hEvent = hIoEvent;
+    try {
+        m_pPort->Write(&kEsc, 1, &overlapped);
+        const DWORD dwRet = WaitForEvents(false, 1000, GetStopEvent(), hIoEvent.Get());
+        if (dwRet != WAIT_OBJECT_0 + 1) {
+            m_pPort->Cancel(&overlapped);
+            return;
+        }
+        m_pPort->GetResult(&overlapped);
+    } catch (const CSerialPortException& e) {
+        // The request's own first command will meet the port's trouble.
+        TRACE_PAIR("ESC after the open not written: %lu\n", static_cast<unsigned long>(e.m_dwError));
+    }
 }
 
 // The posted message owns what it carries from here on; when it cannot be

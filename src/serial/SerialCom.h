@@ -60,8 +60,9 @@ public:
     void Run();
 
     // The pause after a fresh open, which gives the phone time to settle.
-    // What the phone sent before it ends (a late answer of a request that was
-    // cancelled, a greeting) is discarded after it.
+    // ESC is written before it. What the phone sent before it ends (a late
+    // answer of a request that was cancelled, a greeting, the answer to the
+    // ESC) is discarded after it.
     static const DWORD kOpenPauseMs = 2000;
     static const DWORD kBaudRate = 9600;
 
@@ -71,6 +72,7 @@ private:
     // Performs one operation; false when it was aborted and is not announced.
     bool Perform(CSerialOp& op);
     bool Transfer(CSerialOp& op);
+    void WriteEscape();
     void Announce(std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError);
 
     std::deque<std::unique_ptr<CSerialOp>> m_lstOps;

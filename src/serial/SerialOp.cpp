@@ -12,6 +12,15 @@ CSerialOp::CSerialOp(EOpKind eKind, const std::string& strData)
 {
     if (!strData.empty())
         std::memcpy(pbtBuf.get(), strData.data(), strData.size());
+    m_dwTransferred = static_cast<uint32_t>(strData.size());
+}
+
+std::string CSerialOp::GetData() const
+{
+    if (!pbtBuf)
+        return std::string();
+    const uint32_t dwSize = m_dwTransferred < dwSizeBuf ? m_dwTransferred : dwSizeBuf;
+    return std::string(reinterpret_cast<const char*>(pbtBuf.get()), dwSize);
 }
 
 std::string CSerialOp::GetText() const

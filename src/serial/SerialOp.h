@@ -27,12 +27,16 @@ public:
     CSerialOp(const CSerialOp&) = delete;
     CSerialOp& operator=(const CSerialOp&) = delete;
 
-    // The bytes of the buffer up to the first zero byte: the text of a read.
+    // The bytes of the buffer up to the first zero byte: a port's name.
     std::string GetText() const;
+    // The bytes a read brought, zero bytes (line noise) included.
+    std::string GetData() const;
 
     EOpKind m_eKind;
     std::unique_ptr<uint8_t[]> pbtBuf;  // read: bytes received, then zeros; write: bytes to send;
     uint32_t dwSizeBuf;                 // open: the port name with its terminating zero
+    uint32_t m_dwTransferred = 0;       // read: the bytes that came (a copy's size for data given)
+    bool m_bSecret = false;             // write: the bytes (a PIN) are never traced
     // Enumerate: the ports found, in the order of the port list (PortList).
     // The list travels with the announcement: nothing of the worker's is
     // read by the dialog thread.

@@ -30,6 +30,7 @@ void CPhoneRequest::Reset(const WString& strPort)
     m_recipients.clear();
     m_nNext = 0;
     m_nDone = 0;
+    m_nNotConfirmed = 0;
     m_phonebook.clear();
     m_bResult = false;
     m_nNewMessages = 0;
@@ -117,10 +118,14 @@ bool CPhoneRequest::SendNext()
     return true;
 }
 
+// A cancel after a PDU went out leaves its message not confirmed, which
+// the status line says instead.
 void CPhoneRequest::Cancel()
 {
+    const size_t nNotConfirmed = m_nNotConfirmed;
     m_modem.Cancel();
-    Status(WSTR("Canceled"));
+    if (m_nNotConfirmed == nNotConfirmed)
+        Status(WSTR("Canceled"));
 }
 
 void CPhoneRequest::OnOperationComplete(std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError)
@@ -205,7 +210,9 @@ void CPhoneRequest::OnRequestFailed()
     const CModem::ERequest eRequest = m_modem.GetRequest();
     TRACE_REPORT("%s", GetFailureTrace(eRequest));
     const CSmsException& failure = m_modem.GetLastFailure();
-    const WString strReason = AnsiToWide(DescribePhoneError(WideToAnsi(failure.m_strReceived)));
+    const WString strReason = !failure.m_strReason.empty()
+                                  ? failure.m_strReason
+                                  : AnsiToWide(DescribePhoneError(WideToAnsi(failure.m_strReceived)));
     const WString strText = AnsiToWide(CModem::GetFailureText(eRequest));
     Status(strReason.empty() ? strText : strText + WSTR(": ") + strReason);
     m_pHost->OnPhoneRefused(failure, strReason);
@@ -232,16 +239,21 @@ void CPhoneRequest::OnUploadingMessage()
     Status(WSTR("Uploading message to phone..."));
 }
 
+// "Device on COM5 is a(n) Acme; model: X1; SIM: ready; signal 3 of 5; ...":
+// whether the phone can send, in the words of what it told.
 void CPhoneRequest::OnModel(const WString& strModel)
 {
     m_bResult = true;
-    Status(WSTR("Device on ") + m_strPort + WSTR(" is a(n) ") + strModel);
+    Status(WSTR("Device on ") + m_strPort + WSTR(" is a(n) ") + strModel +
+           AnsiToWide(DescribeDevice(m_modem.GetDeviceInfo())));
 }
 
 // "Retrying message to 0123 (congestion)", or with the part's number for a
 // message of several.
 void CPhoneRequest::OnRetrying(const WString& strMeaning)
 {
+    if (m_messages.empty())
+        return;
     const CMsg& msg = *m_messages.back();
     const WString strPart =
         msg.GetTotalParts() == 1 ? WString() : AnsiToWide(std::to_string(msg.m_btCurSms)) + WSTR(" ");
@@ -257,6 +269,28 @@ void CPhoneRequest::OnTimedOut()
     } else {
         m_pHost->OnNoProgress();
     }
+}
+
+// The run ends here: the message must not be offered again before the user
+// has looked at the phone.
+void CPhoneRequest::OnNotConfirmed()
+{
+    if (m_messages.empty())
+        return;
+    const CMsg& msg = *m_messages.back();
+    ++m_nNotConfirmed;
+    m_nNext = m_recipients.size();
+    TRACE_REPORT("Message not confirmed\n");
+    Status(WSTR("Not confirmed: the phone did not say whether the message to ") + msg.GetDisplayName() +
+           WSTR(" was sent; check the phone before sending it again"));
+    m_pHost->OnMessageNotConfirmed(msg);
+}
+
+void CPhoneRequest::OnPinRequired(bool bRefused)
+{
+    Status(bRefused ? WSTR("The phone refused the PIN") : WSTR("The SIM asks for its PIN"));
+    if (!m_pHost->OnPinRequired(bRefused))
+        m_modem.DeclinePin();
 }
 
 void CPhoneRequest::SetTimeout(uint32_t dwMilliseconds)

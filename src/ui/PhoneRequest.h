@@ -45,6 +45,13 @@ public:
     virtual void OnMessageStarted(const CMsg&) {}
     // A recipient's whole message has been sent (or stored in the phone).
     virtual void OnMessageDone(const CMsg&) {}
+    // A recipient's message may or may not have left: a part's PDU went out
+    // and the phone did not say. The run ends; the status line says so.
+    virtual void OnMessageNotConfirmed(const CMsg&) {}
+    // The SIM wants its PIN (bRefused: the phone refused the last one): true
+    // when the host answers with CPhoneRequest::EnterPin or DeclinePin, now
+    // or later; false when it cannot ask (the request then fails for it).
+    virtual bool OnPinRequired(bool /*bRefused*/) { return false; }
     // The phone book has been downloaded whole; a failed download hands over nothing.
     virtual void OnPhonebook(const std::vector<CContact>&) {}
 
@@ -106,12 +113,16 @@ public:
     }
 
     // The wait for each answer after the handshake (CModem::kProgressTimeout
-    // unless set).
+    // unless set), and for the answer to a PDU (CModem::kSubmitTimeout).
     void SetProgressTimeout(uint32_t dwMilliseconds) { m_modem.SetProgressTimeout(dwMilliseconds); }
+    void SetSubmitTimeout(uint32_t dwMilliseconds) { m_modem.SetSubmitTimeout(dwMilliseconds); }
 
     // The user's cancel: the exchange with the phone stops and the port is
     // closed; its announcement ends the request. Also when nothing runs.
     void Cancel();
+    // The answer to OnPinRequired.
+    void EnterPin(const std::string& strPin) { m_modem.EnterPin(strPin); }
+    void DeclinePin() { m_modem.DeclinePin(); }
 
     // Every announcement of the serial worker, and every timer of this object.
     void OnOperationComplete(std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError);
@@ -120,6 +131,9 @@ public:
     // How the last request went: messages sent or stored, and whether the
     // phone book or the maker arrived.
     size_t GetMessagesDone() const { return m_nDone; }
+    size_t GetMessagesNotConfirmed() const { return m_nNotConfirmed; }
+    // What the last port test learnt of the phone.
+    const CDeviceInfo& GetDeviceInfo() const { return m_modem.GetDeviceInfo(); }
     size_t GetRecipientCount() const { return m_recipients.size(); }
     bool HasResult() const { return m_bResult; }
     // The message of the recipient being served; null before the first.
@@ -143,6 +157,8 @@ private:
     void OnModel(const WString& strModel) override;
     void OnRetrying(const WString& strMeaning) override;
     void OnTimedOut() override;
+    void OnNotConfirmed() override;
+    void OnPinRequired(bool bRefused) override;
     void SetTimeout(uint32_t dwMilliseconds) override;
     void KillTimeout() override;
     void OnReadingMessages() override;
@@ -169,6 +185,7 @@ private:
     bool m_bSave = false;
     std::vector<std::unique_ptr<CMsg>> m_messages;  // one per recipient served
     size_t m_nDone = 0;                             // messages sent or stored
+    size_t m_nNotConfirmed = 0;                     // messages that may have left
 
     std::vector<CContact> m_phonebook;  // the entries of a download in progress
     bool m_bResult = false;             // the phone book, the maker or the messages arrived

@@ -94,6 +94,13 @@ public:
     void OnModel(const WString& strModel) override { Note("Model " + WideToUtf8(strModel)); }
     void OnRetrying(const WString& strMeaning) override { Note("Retrying " + WideToUtf8(strMeaning)); }
     void OnTimedOut() override { Note("TimedOut"); }
+    void OnNotConfirmed() override { Note("NotConfirmed"); }
+    void OnPinRequired(bool bRefused) override
+    {
+        Note(bRefused ? "PinRefused" : "PinRequired");
+        if (m_onPin)
+            m_onPin(bRefused);
+    }
     void SetTimeout(uint32_t dwMilliseconds) override { Note("SetTimeout " + std::to_string(dwMilliseconds)); }
     void KillTimeout() override { Note("KillTimeout"); }
     void OnReadingMessages() override { Note("ReadingMessages"); }
@@ -150,6 +157,7 @@ public:
     bool m_bDeleteListed = false;
     std::vector<CListedPdu> m_reports;  // passed on by the phone ("+CDS:")  // OnMessagesListed asks to delete every PDU listed whole
     std::function<bool()> m_onMessageSent;  // replaces m_bKeepOpen when set
+    std::function<void(bool)> m_onPin;      // answers OnPinRequired
 
 private:
     void Note(const std::string& str) { m_calls.push_back(str); }
@@ -199,6 +207,7 @@ public:
         const size_t n = strBurst.size() < op->dwSizeBuf ? strBurst.size() : op->dwSizeBuf;
         if (n)
             std::memcpy(op->pbtBuf.get(), strBurst.data(), n);
+        op->m_dwTransferred = static_cast<uint32_t>(n);
         m_announce(std::move(op), nullptr);
         Run();
         return n == strBurst.size();

@@ -3,6 +3,9 @@
 // from the owner's (the sink).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+
 #include "sms/Msg.h"
 #include "support/ModemHarness.h"
 #include "support/TraceCapture.h"
@@ -89,26 +92,45 @@ TEST_F(Handshake, EchoOffTableAcceptedRowsChooseTheRequestCommand)
     }
 }
 
-// Exact, case-sensitive comparison after trimming; anything else fails the
-// request with "OK" as the expected text and the reply as received.
-TEST_F(Handshake, UnexpectedRepliesFailTheRequest)
+// A final error code fails the request with "OK" as the expected text and
+// the reply as received; any other line (compared exactly, case-sensitive,
+// after trimming) is passed over, and the answer is still awaited until the
+// time-out. A second "OK" in the same read came before the next command.
+TEST_F(Handshake, RepliesOtherThanOkFailOrArePassedOver)
 {
-    for (const char* reply : {"ERROR", "ok", "OK.", "AT OK", "O K", "OK\r\nOK", "OK\r\n\r\nOK\r\n\r\nOK", "A"}) {
+    const struct {
+        const char* pszReply;
+        bool bFails;
+    } cases[] = {
+        {"ERROR", true}, {"\r\n+CME ERROR: 3\r\n", true}, {"\r\nCOMMAND NOT SUPPORT\r\n", true},
+        {"ok", false}, {"OK.", false}, {"AT OK", false}, {"O K", false}, {"A", false}, {"OK\r\nOK", false},
+    };
+    for (const auto& c : cases) {
         for (int nStep = 0; nStep < 2; ++nStep) {
             CTraceCapture trace;
             CModemRig r;
             r.modem.RequestSend(&msg, WSTR("COM5"));
             if (nStep == 1)
                 r.phone.Reply("OK");
-            r.phone.Reply(reply);
-            EXPECT_EQ(r.sink.Count("RequestFailed"), 1u) << reply;
-            EXPECT_EQ(r.sink.m_calls.back(), "RequestEnded") << reply;
+            r.phone.Reply(c.pszReply);
+            const std::string strWhat = std::string(c.pszReply) + " " + std::to_string(nStep);
+            if (std::string(c.pszReply) == "OK\r\nOK") {
+                EXPECT_EQ(r.phone.m_writes.size(), static_cast<size_t>(nStep + 2)) << strWhat;
+                continue;
+            }
+            EXPECT_EQ(r.phone.m_writes.size(), static_cast<size_t>(nStep + 1)) << strWhat;  // nothing more sent
+            if (!c.bFails) {
+                EXPECT_TRUE(r.phone.IsReadPending()) << strWhat;
+                EXPECT_EQ(r.sink.Count("RequestFailed"), 0u) << strWhat;
+                continue;
+            }
+            EXPECT_EQ(r.sink.Count("RequestFailed"), 1u) << strWhat;
+            EXPECT_EQ(r.sink.m_calls.back(), "RequestEnded") << strWhat;
             EXPECT_EQ(r.queue.Count("close"), 1u);
             EXPECT_FALSE(r.phone.IsReadPending());
-            EXPECT_EQ(r.phone.m_writes.size(), static_cast<size_t>(nStep + 1));  // nothing more sent
             EXPECT_TRUE(CTraceCapture::HasReported("!\"CSmsException\"\n"));
             EXPECT_EQ(r.modem.GetLastFailure().m_strExpected, WSTR("OK"));
-            EXPECT_EQ(WideToAnsi(r.modem.GetLastFailure().m_strReceived), TrimWhite(reply));
+            EXPECT_EQ(WideToAnsi(r.modem.GetLastFailure().m_strReceived), TrimWhite(c.pszReply));
         }
     }
 }
@@ -162,8 +184,8 @@ TEST_F(Handshake, OnlyAwaitedAnswersRestartTheTimer)
         {"AT\r", false},       {"\r\nRING\r\n", false}, {"\r\nOK\r\n", true},  // AT
         {"ATE0\r", false},     {"\r\n", false},           {"\r\nOK\r\n", true},  // ATE0
         {"\r\n", false},       {"\r\nOK\r\n", true},                              // AT+CMGF=0
-        {"\r\nOK\r\n", false}, {"\r\n+CMTI: \"SM\",1\r\n", false}, {"\r\n> ", true},  // AT+CMGS
-        {"\r\nOK\r\n", false}, {"\r\n+CREG: 1\r\n", false},  // the PDU
+        {"\r\nOK\r\n", false}, {"\r\n+CMTI: \"SM\",1\r\n", false}, {"\r\n> ", false},  // AT+CMGS
+        {"\r\nOK\r\n", false}, {"\r\n+CREG: 1\r\n", false},  // the PDU, awaited for the network
     };
     for (const auto& step : steps) {
         const size_t nArmed = rig.sink.Count("SetTimeout 7000");
@@ -171,7 +193,8 @@ TEST_F(Handshake, OnlyAwaitedAnswersRestartTheTimer)
         EXPECT_EQ(rig.sink.Count("SetTimeout 7000"), nArmed + step.bProgress) << step.pszBurst;
         EXPECT_EQ(rig.sink.Count("KillTimeout"), 0u);
     }
-    EXPECT_EQ(rig.sink.Timer(), 7000u);
+    EXPECT_EQ(rig.sink.Count("SetTimeout 180000"), 1u);  // the prompt: the PDU went out
+    EXPECT_EQ(rig.sink.Timer(), CModem::kSubmitTimeout);
     rig.phone.Reply("\r\n+CMGS: 3\r\n\r\nOK\r\n");
     EXPECT_EQ(rig.sink.Events().back(), "RequestEnded");
     EXPECT_EQ(rig.sink.Timer(), 0u);  // killed with the close
@@ -196,12 +219,16 @@ TEST_F(Handshake, NoAnswerInAnyLaterStateEndsTheRequest)
             if (!r.phone.IsReadPending())
                 break;  // every answer came: done
             const std::string strWaiting = r.phone.m_writes.back();
-            ASSERT_EQ(r.sink.Timer(), CModem::kProgressTimeout) << strWaiting;
+            // The network's answer to a PDU may take minutes, and without it
+            // the message is not confirmed, never failed.
+            const bool bPdu = strWaiting.back() == '\x1A' && eRequest == CModem::ERequest::REQ_SEND;
+            ASSERT_EQ(r.sink.Timer(), bPdu ? CModem::kSubmitTimeout : CModem::kProgressTimeout) << strWaiting;
             r.modem.OnTimer();
             EXPECT_FALSE(r.phone.IsReadPending()) << strWaiting;
             EXPECT_EQ(r.queue.m_log.back(), "close") << strWaiting;
             const Strings events = r.sink.Events();
-            EXPECT_EQ(Strings(events.end() - 2, events.end()), Strings({"TimedOut", "RequestEnded"})) << strWaiting;
+            EXPECT_EQ(Strings(events.end() - 2, events.end()),
+                      Strings({bPdu ? "NotConfirmed" : "TimedOut", "RequestEnded"})) << strWaiting;
             EXPECT_EQ(r.sink.Count("RequestFailed"), 0u);
         }
     }
@@ -292,7 +319,8 @@ TEST_F(Handshake, CancelIgnoresABurstAlreadyOnItsWay)
     rig.modem.Cancel();
     rig.phone.Run();
     rig.modem.OnOperationComplete(std::move(late), nullptr);
-    EXPECT_EQ(rig.phone.m_writes.back(), "AT+CMGS=15\r");  // no PDU after the cancel
+    // No PDU after the cancel, and ESC ends the PDU the phone waits for.
+    EXPECT_EQ(rig.phone.m_writes, HandshakeWrites({"AT+CMGF=0\r\n", "AT+CMGS=15\r", "\x1B"}));
     EXPECT_EQ(rig.queue.Count("close"), 1u);
     EXPECT_EQ(rig.sink.Count("RequestEnded"), 1u);
     EXPECT_EQ(rig.sink.Count("Sending"), 0u);
@@ -332,6 +360,129 @@ TEST_F(Handshake, WritesAndThePortListNeedNothing)
                                   std::make_unique<CSerialPortException>(5));
     EXPECT_TRUE(rig.queue.m_log.empty());
     EXPECT_TRUE(rig.sink.m_calls.empty());
+}
+
+} // namespace
+
+namespace {
+
+// A phone whose SIM wants its PIN (1234) before AT+CMGS or AT+CPBR: it
+// answers each command from its script, in turn; the rest as usual.
+struct CPinPhone {
+    CModemRig rig;
+    std::map<std::string, Strings> script;
+
+    // Serves until the driver waits (for the user or a pause) or ends.
+    void Serve()
+    {
+        rig.phone.Serve([this](const std::string& strCommand) {
+            Strings& answers = script[strCommand];
+            if (answers.empty())
+                return std::string("-");
+            const std::string strAnswer = answers.front();
+            answers.erase(answers.begin());
+            return strAnswer;
+        });
+    }
+    size_t Writes(const std::string& strCommand) const { return rig.phone.Count(strCommand); }
+};
+
+const char kPinQuery[] = "AT+CPIN?\r\n";
+const char kLocked[] = "\r\n+CPIN: SIM PIN\r\n\r\nOK\r\n";
+const char kReady[] = "\r\n+CPIN: READY\r\n\r\nOK\r\n";
+
+TEST(Sim, ThePinIsAskedGivenOnceAndTheRefusedStepRepeated)
+{
+    CPinPhone p;
+    p.script["AT+CMGS=15\r"] = {"\r\n+CMS ERROR: 311\r\n"};
+    p.script[kPinQuery] = {kLocked, "\r\n+CME ERROR: 14\r\n", kReady};
+    CMsg msg(WSTR("Hi"), WString(), WSTR("0123456789"));
+    p.rig.modem.RequestSend(&msg, WSTR("COM5"));
+    p.Serve();
+    EXPECT_EQ(p.rig.sink.Events().back(), "PinRequired");
+    EXPECT_EQ(p.rig.sink.Timer(), 0u);  // the user may take long
+    p.rig.modem.EnterPin("1234");
+    p.Serve();  // the PIN taken; the SIM busy a moment
+    EXPECT_EQ(p.rig.sink.Timer(), CPinStep::kPollPause);
+    p.rig.modem.OnTimer();
+    p.Serve();
+    EXPECT_EQ(p.Writes("AT+CPIN=\"1234\"\r\n"), 1u);
+    EXPECT_EQ(p.Writes("AT+CMGS=15\r"), 2u);  // refused, then again
+    EXPECT_EQ(p.rig.sink.Count("MessageSent"), 1u);
+    EXPECT_EQ(p.rig.sink.Events().back(), "RequestEnded");
+}
+
+TEST(Sim, ARefusedPinIsNeverGivenAgain)
+{
+    CPinPhone p;
+    p.script["AT+CPBR=?\r\n"] = {"\r\n+CME ERROR: 11\r\n"};
+    p.script[kPinQuery] = {kLocked, kLocked, kReady};
+    p.script["AT+CPIN=\"1111\"\r\n"] = {"\r\n+CME ERROR: 16\r\n"};
+    p.rig.modem.RequestPhonebook(WSTR("COM5"));
+    p.Serve();
+    p.rig.modem.EnterPin("1111");
+    p.Serve();
+    EXPECT_EQ(p.rig.sink.Events().back(), "PinRefused");
+    p.rig.modem.EnterPin("1111");  // the same again: not written, asked again
+    EXPECT_EQ(p.rig.sink.Count("PinRefused"), 2u);
+    p.rig.modem.EnterPin("12a4");  // no PIN at all
+    EXPECT_EQ(p.rig.sink.Count("PinRefused"), 3u);
+    p.rig.modem.EnterPin("1234");
+    p.Serve();
+    EXPECT_EQ(p.Writes("AT+CPIN=\"1111\"\r\n"), 1u);
+    EXPECT_EQ(p.Writes("AT+CPBR=?\r\n"), 2u);
+    EXPECT_EQ(p.rig.sink.Count("PhonebookDownloaded"), 1u);
+}
+
+// No PIN from the user, a SIM that wants its PUK, a SIM never ready: the
+// request fails, with the reason.
+TEST(Sim, WithoutThePinTheRequestFailsWithTheReason)
+{
+    const struct {
+        Strings queries;  // the answers to AT+CPIN?
+        bool bDecline;
+        const char* pszReason;
+    } cases[] = {
+        {{kLocked}, true, "SIM PIN required"},
+        {{"\r\n+CPIN: SIM PUK\r\n\r\nOK\r\n"}, false, "the SIM is locked: unlock it with its PUK in a phone, then try again"},
+        {{"\r\n+CPIN: PH-SIM PIN\r\n\r\nOK\r\n"}, false, "the SIM wants its PH-SIM PIN"},
+        {{"\r\nERROR\r\n"}, false, "SIM PIN required (+CMS ERROR: 311)"},
+    };
+    for (const auto& c : cases) {
+        CPinPhone p;
+        p.script["AT+CMGS=15\r"] = {"\r\n+CMS ERROR: 311\r\n"};
+        p.script[kPinQuery] = c.queries;
+        CMsg msg(WSTR("Hi"), WString(), WSTR("0123456789"));
+        p.rig.modem.RequestSend(&msg, WSTR("COM5"));
+        p.Serve();
+        if (c.bDecline)
+            p.rig.modem.DeclinePin();
+        p.rig.phone.Run();
+        EXPECT_EQ(p.rig.sink.Count("RequestFailed"), 1u) << c.pszReason;
+        EXPECT_EQ(WideToUtf8(p.rig.modem.GetLastFailure().m_strReason), c.pszReason);
+        EXPECT_EQ(p.rig.sink.Events().back(), "RequestEnded");
+        EXPECT_EQ(p.rig.phone.m_strWritten.find("AT+CPIN=\""), std::string::npos);
+    }
+}
+
+// A SIM busy for a moment after the start delays any request's command, 2 s
+// and then 5 s; a third refusal ends it.
+TEST(Sim, ABusySimDelaysTheCommand)
+{
+    for (unsigned nRefusals : {1u, 2u, 3u}) {
+        CPinPhone p;
+        p.script["AT+CSCS=\"UTF-8\"\r\n"] = Strings(nRefusals, "\r\n+CME ERROR: 14\r\n");
+        p.rig.modem.RequestPhonebook(WSTR("COM5"));
+        std::vector<uint32_t> delays;
+        for (p.Serve(); p.rig.modem.GetState() == CModem::EState::ST_RETRY_WAIT; p.Serve()) {
+            delays.push_back(p.rig.sink.Timer());
+            p.rig.modem.OnTimer();
+        }
+        const std::vector<uint32_t> expected = {2000, 5000};
+        EXPECT_EQ(delays, std::vector<uint32_t>(expected.begin(), expected.begin() + std::min(nRefusals, 2u)));
+        EXPECT_EQ(p.rig.sink.Count("PhonebookDownloaded"), nRefusals < 3 ? 1u : 0u) << nRefusals;
+        EXPECT_EQ(p.rig.sink.Count("RequestFailed"), nRefusals < 3 ? 0u : 1u) << nRefusals;
+    }
 }
 
 } // namespace

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <map>
 
+#include "phone/DeviceInfo.h"
 #include "support/ModemHarness.h"
 
 namespace {
@@ -320,13 +322,19 @@ struct DeviceTest : ::testing::Test {
     }
 };
 
+const Strings kQuestions = {"AT+CGMI\r\n", "AT+CGMM\r\n", "AT+CPIN?\r\n", "AT+CSQ\r\n", "AT+CREG?\r\n", "AT+CSCA?\r\n"};
+
 TEST_F(DeviceTest, MakerAndOkInOneBurst)
 {
     Start();
     rig.phone.Reply("\r\nAcme Mobile\r\n\r\nOK\r\n");
-    EXPECT_EQ(rig.phone.m_writes.back(), "AT+CGMI\r\n");
+    rig.phone.Serve();  // the other questions, answered without information
+    Strings expected = HandshakeWrites();
+    expected.insert(expected.end(), kQuestions.begin(), kQuestions.end());
+    EXPECT_EQ(rig.phone.m_writes, expected);
     EXPECT_EQ(rig.sink.Events(), Strings({"Handshaking", "Model Acme Mobile", "RequestEnded"}));
     EXPECT_EQ(rig.queue.Count("close"), 1u);
+    EXPECT_EQ(DescribeDevice(rig.modem.GetDeviceInfo()), "");
 }
 
 TEST_F(DeviceTest, OkInALaterBurst)
@@ -337,6 +345,7 @@ TEST_F(DeviceTest, OkInALaterBurst)
     rig.phone.Reply("bile\r");
     EXPECT_TRUE(rig.phone.IsReadPending());
     rig.phone.Reply("\n\r\nOK\r\n");
+    rig.phone.Serve();
     EXPECT_EQ(rig.sink.Count("Model Acme Mobile"), 1u);
     EXPECT_EQ(rig.queue.Count("close"), 1u);
 }
@@ -346,7 +355,41 @@ TEST_F(DeviceTest, PrefixAndSeveralLines)
     Start();
     rig.phone.Reply("\r\n+CGMI: Acme\r\n");
     rig.phone.Reply("Mobile Division\r\nOK");
+    rig.phone.Serve();
     EXPECT_EQ(rig.sink.Count("Model Acme Mobile Division"), 1u);
+}
+
+// Whether the phone can send, from questions it may refuse: what it told,
+// in words; a refused question is left out and does not fail the test.
+TEST_F(DeviceTest, WhetherThePhoneCanSend)
+{
+    const struct {
+        Strings answers;  // to AT+CGMM, AT+CPIN?, AT+CSQ, AT+CREG?, AT+CSCA?
+        const char* pszWords;
+    } cases[] = {
+        {{"ZX-1", "+CPIN: READY", "+CSQ: 17,99", "+CREG: 0,1", "+CSCA: \"+4917010\",145"},
+         "; model: ZX-1; SIM: ready; signal 3 of 5; network: registered (home); service centre: +4917010"},
+        {{"+CGMM: ZX-2", "+CPIN: SIM PUK", "+CSQ: 99,99", "+CREG: 2", "+CSCA: \"\",129"},
+         "; model: ZX-2; SIM: PUK required; no signal; network: searching; no service centre number set"},
+        {{"ERROR", "+CME ERROR: 10", "+CSQ: 31,0", "+CREG: 0,5", "COMMAND NOT SUPPORT"},
+         "; SIM: not inserted; signal 5 of 5; network: roaming"},
+        {{"ERROR", "+CPIN: SIM PIN", "+CSQ: 1,0", "+CREG: 0,3", "ERROR"}, "; SIM: PIN required; signal 1 of 5; network: denied"},
+        {{"ERROR", "ERROR", "+CSQ: 77,0", "+CREG: 0,9", "+CSCA: 0049"}, "; service centre: 0049"},
+    };
+    for (const auto& c : cases) {
+        CModemRig r;
+        r.modem.RequestDeviceTest(WSTR("COM5"));
+        r.phone.Serve([&](const std::string& strCommand) {
+            const auto it = std::find(kQuestions.begin() + 1, kQuestions.end(), strCommand);
+            if (it == kQuestions.end())
+                return std::string("-");
+            const std::string& strAnswer = c.answers[static_cast<size_t>(it - kQuestions.begin() - 1)];
+            return GetFinalResult(strAnswer) == EFinalResult::FINAL_ERROR ? "\r\n" + strAnswer + "\r\n"
+                                                                          : "\r\n" + strAnswer + "\r\n\r\nOK\r\n";
+        });
+        EXPECT_EQ(DescribeDevice(r.modem.GetDeviceInfo()), c.pszWords) << c.answers[0];
+        EXPECT_EQ(r.sink.Events(), Strings({"Handshaking", "Model Acme Mobile", "RequestEnded"}));
+    }
 }
 
 TEST_F(DeviceTest, ErrorsAndEmptyAnswersFail)

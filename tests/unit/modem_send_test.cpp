@@ -201,35 +201,137 @@ TEST_F(Send, SeveralRecipientsOnOneOpenPort)
     EXPECT_EQ(nAt, 3u);
 }
 
-TEST_F(Send, LateOkThenPromptInOneBurstIsThePrompt)
-{
-    CMsg msg(Text(161), WString(), WSTR("12345"));
-    Start(msg);
-    rig.phone.Reply(kPrompt);
-    rig.phone.Reply("\r\n+CMGS: 17\r\n");  // the final OK comes later
-    rig.phone.Reply("\r\nOK\r\n\r\n> ");   // ... together with the next prompt
-    EXPECT_EQ(rig.sink.Events().back(), "SendingPart 2");
-    rig.phone.Reply("\r\nOK\r\n\r\n+CMGS: 18\r\n");  // a leftover OK before the acknowledgement
-    EXPECT_EQ(rig.sink.Count("MessageSent"), 2u);
-    EXPECT_EQ(rig.sink.Count("RequestFailed"), 0u);
-    EXPECT_EQ(rig.queue.Count("close"), 1u);
-}
-
-TEST_F(Send, LateOkAloneIsReadAway)
+// The final "OK" of an acknowledgement is awaited before the next command:
+// taken by the next part (or the next recipient's "AT"), every answer after
+// it would be one behind.
+TEST_F(Send, TheFinalOkIsAwaitedBeforeTheNextPart)
 {
     CMsg msg(Text(161), WString(), WSTR("12345"));
     Start(msg);
     rig.phone.Reply(kPrompt);
     rig.phone.Reply("\r\n+CMGS: 17\r\n");
-    const size_t nWrites = rig.phone.m_writes.size();
-    rig.phone.Reply("\r\nOK\r\n");  // in the prompt state
-    EXPECT_EQ(rig.phone.m_writes.size(), nWrites);
-    EXPECT_TRUE(rig.phone.IsReadPending());
-    rig.phone.Reply(kPrompt);
-    rig.phone.Reply("OK");  // in the submit state
-    EXPECT_TRUE(rig.phone.IsReadPending());
-    rig.phone.Reply("+CMGS: 18");
+    EXPECT_EQ(rig.sink.Count("MessageSent"), 1u);  // sent on "+CMGS"
+    EXPECT_EQ(PartWrites().size(), 2u);            // but nothing written yet
+    rig.phone.Reply("\r\nOK\r\n");
+    EXPECT_EQ(PartWrites().back(), "AT+CMGS=25\r");
+    rig.phone.Reply("\r\nOK\r\n\r\n> ");  // a stray OK before the prompt is passed over
+    EXPECT_EQ(rig.sink.Events().back(), "SendingPart 2");
+    rig.phone.Reply("\r\n+CMGS: 18\r\n");
     EXPECT_EQ(rig.sink.Count("MessageSent"), 2u);
+    EXPECT_EQ(rig.sink.Count("RequestFailed"), 0u);
+    EXPECT_EQ(rig.queue.Count("close"), 1u);
+}
+
+// Without it, the next part goes out 5 s later all the same.
+TEST_F(Send, AFinalOkThatNeverComesIsWaitedForFiveSeconds)
+{
+    CMsg msg(Text(161), WString(), WSTR("12345"));
+    Start(msg);
+    rig.phone.Reply(kPrompt);
+    rig.phone.Reply("\r\n+CMGS: 17\r\n");
+    EXPECT_EQ(rig.sink.Timer(), CModem::kFinalTimeout);
+    rig.modem.OnTimer();
+    const Strings tail(rig.queue.m_log.end() - 3, rig.queue.m_log.end());
+    EXPECT_EQ(tail, Strings({"cancel", "write AT+CMGS=25\r", "read 512"}));  // the read that waited, dropped
+    AnswerParts(1);
+    EXPECT_EQ(rig.sink.Count("MessageSent"), 2u);
+}
+
+// What a phone may make of the answer to a PDU: split at any byte, mixed
+// with lines of its own, its echo of the PDU, no blank after the colon, line
+// noise. The part is sent with the reference it was given, and the next
+// recipient's "AT" goes out only after the final "OK".
+TEST(RealPhones, TheAnswerToAPduInAnyNumberOfReads)
+{
+    static const char kNoise[] = "\r\n\0\0#\x7F\0\r\n+CMGS: 17\r\n\r\nOK\r\n";
+    const std::string kPdu = "0011F10A8110325476980000AA02C834";
+    const std::vector<Strings> cases = {
+        {"\r\n+CMG", "S: 17\r\n\r\nOK\r\n"},
+        {"\r\n+CMGS: 1", "7\r\n\r\nOK\r\n"},
+        {"\r\n+CSQ: 17,99\r\n\r\n+CMGS: 17\r\n\r\nOK\r\n"},
+        {"\r\n+CMTI: \"SM\",1\r", "\n\r\n+CMGS: 17\r\n\r\nOK\r\n"},
+        {kPdu + "\x1A\r\n\r\n+CMGS: 17\r\n\r\nOK\r\n"},
+        {"\r\n+CMGS:17\r\n\r\nOK\r\n"},
+        {std::string(kNoise, sizeof(kNoise) - 1)},
+        {"\r\n^RSSI:12\r\n+CMGS: 17\r\n^MODE:5,4\r\nO", "K\r\n"},
+        {"\r\n+CMGS: 17\r\n", "\r\n+CPIN: READY\r\n", "\r\nOK\r\n"},
+    };
+    for (const Strings& bursts : cases) {
+        ResetMsgReferences();
+        CModemRig rig;
+        CMsg first(WSTR("Hi"), WString(), WSTR("0123456789"));
+        CMsg second(WSTR("Hi"), WString(), WSTR("222"));
+        rig.sink.m_onMessageSent = [&] {
+            if (rig.modem.GetLastReference() != 17 || second.m_btCurSms != 1)
+                return false;
+            rig.modem.RequestSend(&second, WSTR("COM5"));
+            return true;
+        };
+        rig.modem.RequestSend(&first, WSTR("COM5"));
+        rig.Handshake();
+        rig.phone.Reply("\r\nOK\r\n");
+        rig.phone.Reply(kPrompt);
+        for (size_t i = 0; i < bursts.size(); ++i) {
+            ASSERT_TRUE(rig.phone.Reply(bursts[i])) << bursts[0];
+            const bool bLast = i + 1 == bursts.size();
+            EXPECT_EQ(rig.phone.m_writes.back() == "AT\r\n", bLast) << bursts[0] << " " << i;
+        }
+        EXPECT_EQ(rig.sink.Count("MessageSent"), 1u) << bursts[0];
+        EXPECT_EQ(rig.sink.Count("RequestFailed"), 0u) << bursts[0];
+        rig.phone.Serve();
+        EXPECT_EQ(rig.sink.Count("MessageSent"), 2u) << bursts[0];
+        EXPECT_EQ(rig.queue.Count("close"), 1u) << bursts[0];
+    }
+}
+
+// ESC ends the PDU a phone may be reading when a request ends between a
+// part's announcement and the phone's answer to its PDU, and only then.
+TEST(RealPhones, APhoneIsNeverLeftAtItsPrompt)
+{
+    enum EEnd { CANCEL, TIME_OUT, PORT_ERROR, BABBLE, REFUSAL };
+    const struct {
+        bool bPduOut;
+        EEnd eEnd;
+        bool bEsc;
+        const char* pszLast;  // the owner's last event before RequestEnded
+    } cases[] = {
+        {false, CANCEL, true, "Handshaking"},       {false, TIME_OUT, true, "TimedOut"},
+        {false, PORT_ERROR, true, "Handshaking"},  {false, BABBLE, true, "RequestFailed"},
+        {false, REFUSAL, false, "RequestFailed"},   {true, CANCEL, true, "NotConfirmed"},
+        {true, TIME_OUT, true, "NotConfirmed"},     {true, PORT_ERROR, true, "NotConfirmed"},
+        {true, BABBLE, true, "RequestFailed"},      {true, REFUSAL, false, "RequestFailed"},
+    };
+    for (const auto& c : cases) {
+        CModemRig rig;
+        CMsg msg(WSTR("Hi"), WString(), WSTR("0123456789"));
+        rig.modem.RequestSend(&msg, WSTR("COM5"));
+        rig.Handshake();
+        rig.phone.Reply("\r\nOK\r\n");  // AT+CMGF=0: "AT+CMGS=15" goes out
+        if (c.bPduOut)
+            rig.phone.Reply(kPrompt);
+        switch (c.eEnd) {
+        case CANCEL: rig.modem.Cancel(); break;
+        case TIME_OUT: rig.modem.OnTimer(); break;
+        case PORT_ERROR: rig.phone.FailNext(1167); break;  // the device went away
+        case BABBLE:  // a line that never ends
+            for (int i = 0; i < 8 && rig.phone.IsReadPending(); ++i)
+                rig.phone.Reply(std::string(CModem::kReadSize, 'x'));
+            break;
+        case REFUSAL: rig.phone.Reply(c.bPduOut ? "\r\n+CMS ERROR: 500\r\n" : "\r\nERROR\r\n"); break;
+        }
+        rig.phone.Run();
+        const std::string strWhat = std::to_string(c.bPduOut) + " " + std::to_string(c.eEnd);
+        EXPECT_EQ(rig.queue.Count("write \x1B"), c.bEsc ? 1u : 0u) << strWhat;
+        ASSERT_GE(rig.queue.m_log.size(), 2u);
+        EXPECT_EQ(rig.queue.m_log.back(), "close") << strWhat;
+        if (c.bEsc) {
+            EXPECT_EQ(rig.queue.m_log[rig.queue.m_log.size() - 2], "write \x1B") << strWhat;
+        }
+        const Strings events = rig.sink.Events();
+        ASSERT_GE(events.size(), 2u) << strWhat;
+        EXPECT_EQ(events.back(), "RequestEnded") << strWhat;
+        EXPECT_EQ(events[events.size() - 2], c.pszLast) << strWhat;
+    }
 }
 
 TEST_F(Send, PhoneErrorsFailTheRequestAndStopTheParts)
@@ -242,10 +344,9 @@ TEST_F(Send, PhoneErrorsFailTheRequestAndStopTheParts)
         {0, "\r\nERROR\r\n", nullptr},
         {0, "\r\n+CMS ERROR: 304\r\n", nullptr},
         {0, "\r\nOK\r\n\r\nERROR\r\n", nullptr},
-        {0, "\r\n>> ", nullptr},
+        {0, "\r\nCOMMAND NOT SUPPORT\r\n", nullptr},
         {0, kPrompt, "\r\n+CMS ERROR: 500\r\n"},
-        {0, kPrompt, "\r\n+CMGS 17\r\n"},
-        {0, kPrompt, "\r\n+cmgs: 17\r\n"},
+        {0, kPrompt, "\r\n+CMGW: 3\r\n"},
         {1, kPrompt, "\r\nERROR\r\n"},
     };
     for (const Case& c : cases) {
@@ -289,7 +390,8 @@ TEST_F(Send, TransientRefusalsAreRetriedTwiceWithTheSamePdu)
         {"\r\n+CMS ERROR: 41\r\n", true, 1, "temporary failure"},
         {"\r\n+CMS ERROR: 47\r\n", false, 1, "resources unavailable"},
         {"\r\n+CMS ERROR: 331\r\n", true, 2, "no network service"},
-        {"\r\n+CMS ERROR: 332\r\n", false, 1, "network timeout"},
+        {"\r\n+CMS ERROR: 314\r\n", false, 2, "SIM busy"},
+        {"\r\n+CME ERROR: 14\r\n", true, 1, "SIM busy"},
         {"\r\n+CME ERROR: 515\r\n", true, 1, "please wait, initialisation or command processing in progress"},
         {"\r\n+CMS ERROR: 38\r\n", false, 3, nullptr},  // the third time ends it
     };

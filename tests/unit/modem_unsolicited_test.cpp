@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 
 #include "sms/Msg.h"
 #include "support/ModemHarness.h"
@@ -37,6 +38,17 @@ struct CRun {
     Strings events;  // what the owner was told
 };
 
+void Start(CModemRig& rig, CModem::ERequest eRequest, CMsg& msg)
+{
+    switch (eRequest) {
+    case CModem::ERequest::REQ_SEND: rig.modem.RequestSend(&msg, WSTR("COM5")); break;
+    case CModem::ERequest::REQ_SAVE: rig.modem.RequestSave(&msg, WSTR("COM5")); break;
+    case CModem::ERequest::REQ_PHONEBOOK: rig.modem.RequestPhonebook(WSTR("COM5")); break;
+    case CModem::ERequest::REQ_READ_MESSAGES: rig.modem.RequestReadMessages(WSTR("COM5")); break;
+    default: rig.modem.RequestDeviceTest(WSTR("COM5")); break;
+    }
+}
+
 // A request against the usual phone, with the code sent before or after
 // every answer (none for an empty code).
 CRun RunRequest(CModem::ERequest eRequest, const std::string& strCode, EWhere nWhere)
@@ -44,16 +56,39 @@ CRun RunRequest(CModem::ERequest eRequest, const std::string& strCode, EWhere nW
     ResetMsgReferences();
     CModemRig rig;
     CMsg msg(WString(161, WChar('x')), WString(), WSTR("12345"));  // two parts
-    switch (eRequest) {
-    case CModem::ERequest::REQ_SEND: rig.modem.RequestSend(&msg, WSTR("COM5")); break;
-    case CModem::ERequest::REQ_PHONEBOOK: rig.modem.RequestPhonebook(WSTR("COM5")); break;
-    default: rig.modem.RequestDeviceTest(WSTR("COM5")); break;
-    }
+    Start(rig, eRequest, msg);
     while (rig.phone.IsReadPending() && rig.phone.m_writes.size() < 20) {
         const std::string strAnswer = CPhoneLink::Answer(rig.phone.m_writes.back());
         if (nWhere == ALONE && !strCode.empty())
             rig.phone.Reply(strCode);
         rig.phone.Reply(nWhere == BEFORE ? strCode + strAnswer : nWhere == AFTER ? strAnswer + strCode : strAnswer);
+    }
+    return CRun{rig.phone.m_writes, rig.sink.Events()};
+}
+
+// The same against a phone that cuts every answer into one to four reads
+// at random points (seeded) and puts vendor reports between its lines.
+CRun RunSplit(CModem::ERequest eRequest, unsigned nSeed)
+{
+    ResetMsgReferences();
+    std::minstd_rand random(nSeed);
+    CModemRig rig;
+    CMsg msg(WString(161, WChar('x')), WString(), WSTR("12345"));
+    Start(rig, eRequest, msg);
+    while (rig.phone.IsReadPending() && rig.phone.m_writes.size() < 20) {
+        std::string strAnswer = CPhoneLink::Answer(rig.phone.m_writes.back());
+        for (size_t nPos = strAnswer.find("\r\n"); nPos != std::string::npos; nPos = strAnswer.find("\r\n", nPos + 2)) {
+            if (random() % 4 == 0)
+                strAnswer.insert(nPos, "\r\n^RSSI:" + std::to_string(random() % 32));
+        }
+        std::vector<size_t> cuts = {0, strAnswer.size()};
+        for (unsigned i = random() % 4; i > 0; --i)
+            cuts.push_back(random() % strAnswer.size());
+        std::sort(cuts.begin(), cuts.end());
+        for (size_t i = 0; i + 1 < cuts.size(); ++i) {
+            if (cuts[i] < cuts[i + 1] && !rig.phone.Reply(strAnswer.substr(cuts[i], cuts[i + 1] - cuts[i])))
+                break;
+        }
     }
     return CRun{rig.phone.m_writes, rig.sink.Events()};
 }
@@ -74,13 +109,29 @@ TEST(Unsolicited, IgnoredInEveryStateOfEveryRequest)
     }
 }
 
+TEST(RealPhones, EveryAnswerSplitAtRandomGivesTheSameOutcome)
+{
+    for (CModem::ERequest eRequest : {CModem::ERequest::REQ_SEND, CModem::ERequest::REQ_SAVE, CModem::ERequest::REQ_PHONEBOOK,
+                                      CModem::ERequest::REQ_DEVICE_TEST, CModem::ERequest::REQ_READ_MESSAGES}) {
+        const CRun plain = RunRequest(eRequest, std::string(), ALONE);
+        ASSERT_EQ(plain.events.back(), "RequestEnded");
+        for (unsigned nSeed = 1; nSeed <= 300; ++nSeed) {
+            const CRun run = RunSplit(eRequest, nSeed);
+            EXPECT_EQ(run.writes, plain.writes) << static_cast<int>(eRequest) << " seed " << nSeed;
+            EXPECT_EQ(run.events, plain.events) << static_cast<int>(eRequest) << " seed " << nSeed;
+        }
+    }
+}
+
 TEST(Unsolicited, EachIgnoredLineIsTraced)
 {
     CTraceCapture trace;
-    RunRequest(CModem::ERequest::REQ_DEVICE_TEST, "\r\n+CMT: ,3\r\n0011AB\r\n", ALONE);
+    const CRun run = RunRequest(CModem::ERequest::REQ_DEVICE_TEST, "\r\n+CMT: ,3\r\n0011AB\r\n", ALONE);
     const Strings lines = CTraceCapture::Lines();
-    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Ignored the unsolicited '+CMT: ,3'\n"), 3);
-    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Ignored the message of an unsolicited code: '0011AB'\n"), 3);
+    const auto nCommands = static_cast<std::ptrdiff_t>(run.writes.size());  // one code before each answer
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Ignored the unsolicited '+CMT: ,3'\n"), nCommands);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Ignored the message of an unsolicited code: '0011AB'\n"),
+              nCommands);
 }
 
 TEST(Unsolicited, ThePduLineMayComeInTheNextBurst)
@@ -98,16 +149,24 @@ TEST(Unsolicited, ThePduLineMayComeInTheNextBurst)
     EXPECT_EQ(rig.sink.Count("RequestFailed"), 0u);
 }
 
-TEST(Unsolicited, AnythingElseStillFails)
+// A line that is neither the awaited answer nor a final result code is
+// passed over (and traced); the answer still comes.
+TEST(Unsolicited, AnythingElseIsPassedOver)
 {
-    for (const char* pszReply : {"\r\n+CMTI \"SM\",3\r\n", "\r\nRINGING\r\n", "\r\n+CPIN: READY\r\n", "\r\n+cmti: 3\r\n"}) {
+    for (const char* pszReply : {"\r\n+CMTI \"SM\",3\r\n", "\r\nRINGING\r\n", "\r\n+cmti: 3\r\n", "\r\n\x7F~\r\n"}) {
+        CTraceCapture trace;
         CModemRig rig;
         CMsg msg(WSTR("Hi"), WString(), WSTR("12345"));
         rig.modem.RequestSend(&msg, WSTR("COM5"));
         rig.Handshake();
         rig.phone.Reply("\r\nOK\r\n");
-        rig.phone.Reply(pszReply);  // instead of the prompt
-        EXPECT_EQ(rig.sink.Count("RequestFailed"), 1u) << pszReply;
+        rig.phone.Reply(pszReply);  // before the prompt
+        EXPECT_EQ(rig.sink.Count("RequestFailed"), 0u) << pszReply;
+        rig.phone.Serve();
+        EXPECT_EQ(rig.sink.Count("MessageSent"), 1u) << pszReply;
+        const Strings lines = CTraceCapture::Lines();
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), "Passed over '" + TrimWhite(pszReply) + "' before the prompt\n"),
+                  1);
     }
 }
 

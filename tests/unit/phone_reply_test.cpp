@@ -15,63 +15,67 @@ TEST(PhoneReply, FinalResultCodes)
     EXPECT_EQ(GetFinalResult("ERROR"), EFinalResult::FINAL_ERROR);
     EXPECT_EQ(GetFinalResult("+CME ERROR: 21"), EFinalResult::FINAL_ERROR);
     EXPECT_EQ(GetFinalResult("+CMS ERROR: 500"), EFinalResult::FINAL_ERROR);
+    EXPECT_EQ(GetFinalResult("COMMAND NOT SUPPORT"), EFinalResult::FINAL_ERROR);
     for (const char* psz : {"ok", "OK ", "OKAY", "+CPBR: 1,\"OK\",129,\"OK\"", "", "ERRORS?", "RING"})
         EXPECT_EQ(GetFinalResult(psz), EFinalResult::FINAL_NONE) << psz;
 }
 
-TEST(PhoneReply, LeftoverOkBeforeTheAnswer)
+// The prompt is "> " at the start of a line no line break follows; a zero
+// byte is noise.
+TEST(PhoneReply, ThePromptAndTheNoise)
 {
-    EXPECT_EQ(SkipLeftoverOk("OK\r\n\r\n> "), ">");
-    EXPECT_EQ(SkipLeftoverOk("\r\nOK\r\n\r\nOK\r\n> "), ">");
-    EXPECT_EQ(SkipLeftoverOk("OK\r\n+CMGS: 5\r\n\r\nOK"), "+CMGS: 5\r\n\r\nOK");
-    EXPECT_EQ(SkipLeftoverOk("\r\nOK\r\n"), "");
-    EXPECT_EQ(SkipLeftoverOk("> "), ">");
-    EXPECT_EQ(SkipLeftoverOk("OK>"), "OK>");            // not a line of its own
-    EXPECT_EQ(SkipLeftoverOk("OKAY\r\n>"), "OKAY\r\n>");
-    EXPECT_EQ(SkipLeftoverOk("ok\r\n>"), "ok\r\n>");
-}
-
-TEST(PhoneReply, LeftoverAnswersBeforeTheHandshakesAnswer)
-{
-    const std::pair<const char*, const char*> cases[] = {
-        {"\r\n+CMGS: 7\r\n\r\nOK\r\n", ""},
-        {"+CMGS: 7\r\n\r\nOK\r\nAT\r\r\nOK\r\n", "AT\r\r\nOK"},
-        {"+CMGW: 2\r\nOK\r\n\r\nOK\r\n\r\nOK", "OK\r\n\r\nOK"},
-        {"+CMS ERROR: 42", ""},
-        {"ERROR\r\n\r\nOK", "OK"},
-        {"+CME ERROR: 3\r\nOK", "OK"},
-        // The answer itself stays as it came.
-        {"ERROR", "ERROR"},
-        {"+CME ERROR: 515", "+CME ERROR: 515"},
-        {"OK\r\nOK", "OK\r\nOK"},
-        {"AT\r\r\nOK", "AT\r\r\nOK"},
-        {"+CMGS: 7\r\nERROR", "ERROR"},
+    const struct {
+        const char* pszBurst;
+        size_t nBytes;
+        Strings lines;
+        bool bPrompt;
+    } cases[] = {
+        {"\r\n> ", 4, {}, true},
+        {"OK\r\n\r\n> ", 8, {"OK"}, true},
+        {"AT+CMGS=15\r\r\n>", 15, {"AT+CMGS=15"}, true},
+        {"> \r\n", 4, {">"}, false},
+        {"OK>", 3, {}, false},
+        {"\r\n>>", 4, {}, false},
+        {"\r\nO\0K\r\n\0", 8, {"OK"}, false},
+        {"\0\0+CMGS: 1\0" "7\r\n", 14, {"+CMGS: 17"}, false},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(SkipLeftoverAnswers(c.first), c.second) << c.first;
+    for (const auto& c : cases) {
+        CReplyLines reply(64);
+        Strings lines;
+        EXPECT_TRUE(reply.Feed(std::string(c.pszBurst, c.nBytes), lines));
+        EXPECT_EQ(lines, c.lines) << c.pszBurst;
+        EXPECT_EQ(reply.TakePrompt(), c.bPrompt) << c.pszBurst;
+    }
 }
 
-TEST(PhoneReply, UnsolicitedLinesTakenOutOfABurst)
+// What a phone says on its own, with modules' start-up lines and vendors'
+// reports; "+CPIN:" and "+CSQ:" are the answer when asked for.
+TEST(PhoneReply, UnsolicitedLinesOfRealModems)
 {
-    const std::pair<const char*, const char*> cases[] = {
-        {"AT\r\r\n+CREG: 1\r\n\r\nOK\r\n", "AT\r\r\nOK\r\n"},
-        {"\r\n+CMTI: \"SM\",3\r\n\r\n> ", "\r\n> "},
-        {"RING\r\n\r\nRING\r\n\r\nOK\r\n", "\r\nOK\r\n"},
-        {"\r\n+CMGS: 4\r\n\r\n+CDSI: \"SR\",2\r\n", "\r\n+CMGS: 4\r\n"},
-        {"\r\n+CMT: ,5\r\n0011AA\r\n\r\nOK\r\n", "\r\nOK\r\n"},
-        {"\r\n^RSSI:9\r\n", ""},
-        {"\r\n+CMTI: \"SM\",3", "\r\n+CMTI: \"SM\",3"},  // not finished: not recognised
-        {"\r\nRINGS\r\n+CPIN: READY\r\n", "\r\nRINGS\r\n+CPIN: READY\r\n"},
+    const struct {
+        const char* pszLine;
+        const char* pszAsked;  // the answer the command asks for
+        bool bKept;
+    } cases[] = {
+        {"+CREG: 1", "", false},        {"RING", "", false},           {"+CDSI: \"SR\",2", "", false},
+        {"^RSSI:9", "", false},         {"^BOOT:1,0,0,0,72", "", false}, {"RDY", "", false},
+        {"+CFUN: 1", "", false},        {"+CPIN: READY", "", false},   {"Call Ready", "", false},
+        {"SMS Ready", "", false},       {"PB DONE", "", false},        {"SMS DONE", "", false},
+        {"+QIND: SMS DONE", "", false}, {"+QUSIM: 1", "", false},      {"+CSQ: 17,99", "", false},
+        {"+CUSD: 0,\"Hi\",15", "", false},
+        {"+CPIN: SIM PIN", "+CPIN:", true}, {"+CSQ: 17,99", "+CSQ:", true}, {"+CREG: 0,1", "+CREG:", true},
+        {"RINGS", "", true},            {"+CMGS: 4", "", true},        {"Ready", "", true},
+        {"+CPBR: 1,\"1\",129,\"RING\"", "", true}, {"+cmti: 3", "", true},
     };
     for (const auto& c : cases) {
         CUnsolicitedFilter filter;
-        EXPECT_EQ(filter.StripBurst(c.first), c.second) << c.first;
+        filter.SetAnswerPrefix(c.pszAsked);
+        EXPECT_EQ(filter.KeepLine(c.pszLine), c.bKept) << c.pszLine;
     }
-    CUnsolicitedFilter filter;  // the PDU line of "+CDS:" in the next burst
-    EXPECT_EQ(filter.StripBurst("\r\n+CDS: 25\r\n"), "");
-    EXPECT_EQ(filter.StripBurst("0006D60B91\r\n\r\nOK\r\n"), "\r\nOK\r\n");
-    EXPECT_FALSE(filter.KeepLine("NO CARRIER"));
-    EXPECT_TRUE(filter.KeepLine("+CPBR: 1,\"1\",129,\"RING\""));
+    CUnsolicitedFilter filter;  // a code's PDU line goes with it
+    EXPECT_FALSE(filter.KeepLine("+CMT: ,5"));
+    EXPECT_FALSE(filter.KeepLine("0011AA"));
+    EXPECT_TRUE(filter.KeepLine("OK"));
 }
 
 TEST(PhoneError, ReportsAndTheirMeanings)
@@ -102,13 +106,14 @@ TEST(PhoneError, ReportsAndTheirMeanings)
 TEST(PhoneError, TransientOnesOnly)
 {
     for (const char* psz : {"+CMS ERROR: 38", "+CMS ERROR: 41", "+CMS ERROR: 42", "+CMS ERROR: 47",
-                            "+CMS ERROR: 331", "+CMS ERROR: 332", "+CME ERROR: 515"}) {
+                            "+CMS ERROR: 331", "+CMS ERROR: 314", "+CME ERROR: 14", "+CME ERROR: 515"}) {
         CPhoneError error;
         ASSERT_TRUE(FindPhoneError(psz, error)) << psz;
         EXPECT_TRUE(IsTransient(error)) << psz;
     }
+    // 332: the network may hold the message already.
     for (const char* psz : {"+CMS ERROR: 500", "+CMS ERROR: 304", "+CME ERROR: 38", "+CMS ERROR: 515",
-                            "+CMS ERROR: congestion", "+CME ERROR: 22"}) {
+                            "+CMS ERROR: congestion", "+CME ERROR: 22", "+CMS ERROR: 332", "+CMS ERROR: 311"}) {
         CPhoneError error;
         ASSERT_TRUE(FindPhoneError(psz, error)) << psz;
         EXPECT_FALSE(IsTransient(error)) << psz;

@@ -159,7 +159,8 @@ TEST_F(Request, RetryOfAMessageOfOneSmsAndTheProgressTimeOut)
     phone.Reply("\r\n> ");  // the part offered again, and no answer to it
     request.OnTimer(CPhoneRequest::TIMER_DIALOGUE);
     phone.Run();
-    EXPECT_EQ(host.m_status.back(), "Error: timed out waiting for data");
+    EXPECT_EQ(host.m_status.back(), "Not confirmed: the phone did not say whether the message to Anna (0123) was "
+                                    "sent; check the phone before sending it again");
     EXPECT_EQ(host.m_events.back(), "ended");
 }
 

@@ -16,6 +16,7 @@ enum {
     kExitPort = 4,     // the port could not be opened or failed
     kExitTimeout = 5,  // no result within the time-out; the request was cancelled
     kExitSettings = 6, // the phone book or messages came (or a message went), but could not be stored
+    kExitNotConfirmed = 7,  // a message went to the phone, which did not say whether it was sent
 };
 
 // The arguments after the subcommand, UTF-8. Options are --name value or

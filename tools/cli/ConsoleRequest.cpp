@@ -192,6 +192,30 @@ void CConsoleRequest::OnNoAnswer()
     Note(kExitPort);
 }
 
+// Whatever else went wrong, this is what the user must know first.
+void CConsoleRequest::OnMessageNotConfirmed(const CMsg& msg)
+{
+    m_nFailure = kExitNotConfirmed;
+    m_pHost->PrintError("not confirmed: " + WideToUtf8(msg.GetDisplayName()) +
+                        " may have received the message; check the phone before sending it again");
+    m_pHost->SetTimer(TIMER_CLOSE, kCloseGraceMs);
+}
+
+// The PIN is given once: one the phone refused is never given again.
+bool CConsoleRequest::OnPinRequired(bool bRefused)
+{
+    if (bRefused) {
+        m_pHost->PrintError("the phone refused the PIN; it is not given again (three wrong PINs lock the SIM)");
+        return false;
+    }
+    if (m_strPin.empty()) {
+        m_pHost->PrintError("the SIM asks for its PIN: give it with --pin-file FILE or ZANDU_SIM_PIN");
+        return false;
+    }
+    m_request.EnterPin(m_strPin);
+    return true;
+}
+
 // The references the phone gave the parts, for the reports to come.
 void CConsoleRequest::OnMessageDone(const CMsg& msg)
 {

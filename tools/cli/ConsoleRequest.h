@@ -66,15 +66,23 @@ public:
     // text strTime; the reports awaited are read first (into the update).
     void RequestReports(CListKey& reportsKey, CInboxUpdate& update, const WString& strTime);
 
+    // The SIM's PIN, given when the phone asks for it; never again once refused.
+    void SetPin(const std::string& strPin) { m_strPin = strPin; }
+    // Also the wait for the phone's answer to a PDU.
+    void SetSubmitTimeout(uint32_t dwMilliseconds) { m_request.SetSubmitTimeout(dwMilliseconds); }
+    // What the port test learnt, once it is over.
+    const CDeviceInfo& GetDeviceInfo() const { return m_request.GetDeviceInfo(); }
+
     // What the message loop receives.
     void OnOperationComplete(std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError);
     void OnTimer(unsigned nId);
 
     // The request has ended (its port is closed) or was given up.
     bool IsFinished() const { return m_bFinished; }
-    // kExitOk only when everything asked for was done; otherwise the first
-    // failure: kExitFailed (the phone refused), kExitPort (a port error, or no
-    // answer to "AT"), kExitTimeout (cancelled by the time-out).
+    // kExitOk only when everything asked for was done; kExitNotConfirmed
+    // when a message may have left; otherwise the first failure: kExitFailed
+    // (the phone refused), kExitPort (a port error, or no answer to "AT"),
+    // kExitTimeout (cancelled by the time-out).
     int GetExitCode() const;
     // The downloaded phone book, complete once the download succeeded.
     const std::vector<CContact>& GetPhonebook() const { return m_phonebook; }
@@ -91,6 +99,8 @@ private:
     void OnNoAnswer() override;
     void OnNoProgress() override;
     void OnMessageDone(const CMsg& msg) override;
+    void OnMessageNotConfirmed(const CMsg& msg) override;
+    bool OnPinRequired(bool bRefused) override;
     CListingResult OnMessagesListed(const std::vector<CListedPdu>& pdus, bool bReportsOnly) override;
     std::string OnReportsArrived(const std::vector<CListedPdu>& reports) override;
 
@@ -109,6 +119,7 @@ private:
     CListKey* m_pReportsKey = nullptr;
     WString m_strTime;
     bool m_bLoadNoted = false;  // a damaged inbox file put aside has been reported
+    std::string m_strPin;
     int m_nFailure = 0;  // the first failure's exit code
     bool m_bFinished = false;
 };

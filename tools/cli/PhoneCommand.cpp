@@ -4,6 +4,9 @@
 #include "cli/Cli.h"
 
 #include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -14,6 +17,8 @@
 #if defined(_WIN32)
 #include <algorithm>
 #include <memory>
+
+#include <nlohmann/json.hpp>
 
 #include "sms/InboxFile.h"
 #include "ui/ContactStore.h"
@@ -31,27 +36,57 @@ namespace {
 const uint32_t kDefaultTimeout = 60;
 const uint32_t kMaxTimeout = 86400;
 
-const char kSendUsage[] = "usage: zandusms-cli send --port NAME --to RECIPIENTS (--text TEXT | --file PATH) [--report] "
-                          "[--timeout SECONDS]";
-const char kStoreUsage[] =
-    "usage: zandusms-cli store --port NAME --to RECIPIENTS (--text TEXT | --file PATH) [--timeout SECONDS]";
-const char kTestPortUsage[] = "usage: zandusms-cli test-port --port NAME [--timeout SECONDS]";
-const char kPhonebookUsage[] = "usage: zandusms-cli phonebook --port NAME [--save] [--timeout SECONDS]";
-const char kInboxUsage[] = "usage: zandusms-cli inbox --port NAME [--delete] [--json] [--timeout SECONDS]";
-const char kReportsUsage[] = "usage: zandusms-cli reports --port NAME [--timeout SECONDS]";
+#define PHONE_OPTIONS " [--timeout SECONDS] [--pin-file FILE]"
+const char kSendUsage[] = "usage: zandusms-cli send --port NAME --to RECIPIENTS (--text TEXT | --file PATH) [--report]"
+                          PHONE_OPTIONS;
+const char kStoreUsage[] = "usage: zandusms-cli store --port NAME --to RECIPIENTS (--text TEXT | --file PATH)" PHONE_OPTIONS;
+const char kTestPortUsage[] = "usage: zandusms-cli test-port --port NAME [--json]" PHONE_OPTIONS;
+const char kPhonebookUsage[] = "usage: zandusms-cli phonebook --port NAME [--save]" PHONE_OPTIONS;
+const char kInboxUsage[] = "usage: zandusms-cli inbox --port NAME [--delete] [--json]" PHONE_OPTIONS;
+const char kReportsUsage[] = "usage: zandusms-cli reports --port NAME" PHONE_OPTIONS;
+// The SIM's PIN, when --pin-file does not give it; never on the command line,
+// where other users of the machine could read it.
+const char kPinVariable[] = "ZANDU_SIM_PIN";
 
 struct CPhoneArgs {
     WString strPort;
     uint32_t dwTimeoutMs = kDefaultTimeout * 1000;
+    bool bTimeout = false;  // given: also the wait for the answer to a PDU
+    std::string strPin;
 };
+
+// The PIN from the file's first line or the environment: 4 to 8 digits.
+int ReadPin(const bool bFile, const std::string& strFile, std::string& strPin)
+{
+    if (bFile) {
+        std::ifstream file(strFile, std::ios::binary);
+        if (!file) {
+            PrintError("cannot read the PIN file " + strFile);
+            return kExitInput;
+        }
+        strPin.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        strPin = TrimWhite(strPin.substr(0, strPin.find_first_of("\r\n")));
+    } else if (const char* psz = std::getenv(kPinVariable)) {
+        strPin = TrimWhite(psz);
+    }
+    if (strPin.empty() || (strPin.size() >= 4 && strPin.size() <= 8 &&
+                           strPin.find_first_not_of("0123456789") == std::string::npos))
+        return kExitOk;
+    strPin.assign(strPin.size(), '\0');
+    strPin.clear();
+    PrintError(std::string("the PIN ") + (bFile ? "in " + strFile : std::string("in ") + kPinVariable) +
+               " must be 4 to 8 digits");
+    return kExitInput;
+}
 
 // --port and --timeout, then nothing else may be left. kExitOk, or (after
 // the message) the exit code of the error.
 int ParsePhoneArgs(CArgs& args, const char* pszUsage, CPhoneArgs& phone)
 {
-    std::string strPort, strTimeout;
+    std::string strPort, strTimeout, strPinFile;
     const bool bPort = args.Option("port", strPort);
     const bool bTimeout = args.Option("timeout", strTimeout);
+    const bool bPinFile = args.Option("pin-file", strPinFile);
     std::vector<std::string> positionals;
     std::string strError;
     if (!args.Positionals(positionals, strError)) {
@@ -68,7 +103,8 @@ int ParsePhoneArgs(CArgs& args, const char* pszUsage, CPhoneArgs& phone)
         return nExit;
     phone.strPort = Utf8ToWide(strPort);
     phone.dwTimeoutMs = nTimeout * 1000;
-    return kExitOk;
+    phone.bTimeout = bTimeout;
+    return ReadPin(bPinFile, strPinFile, phone.strPin);
 }
 
 struct CMessageArgs {
@@ -191,6 +227,33 @@ private:
     bool m_bQuiet = false;
 };
 
+// A request with the phone options of the command line.
+class CPhoneRequestOf : public CConsoleRequest {
+public:
+    CPhoneRequestOf(CConsoleSession& console, const CPhoneArgs& phone)
+        : CConsoleRequest(console.Queue(), &console, phone.strPort, phone.dwTimeoutMs)
+    {
+        if (phone.bTimeout)
+            SetSubmitTimeout(phone.dwTimeoutMs);
+        SetPin(phone.strPin);
+    }
+};
+
+// test-port --json: what the phone told, a field null when it was not told.
+std::string DeviceJson(const WString& strPort, const CDeviceInfo& info)
+{
+    nlohmann::ordered_json json;
+    auto text = [](const std::string& str) { return str.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(str); };
+    json["port"] = WideToUtf8(strPort);
+    json["maker"] = text(info.strMaker);
+    json["model"] = text(info.strModel);
+    json["sim"] = text(info.strSim);
+    json["signal"] = info.nSignal < 0 ? nlohmann::ordered_json() : nlohmann::ordered_json(info.nSignal);
+    json["network"] = text(info.strNetwork);
+    json["service_centre"] = info.bScaKnown ? nlohmann::ordered_json(info.strSca) : nlohmann::ordered_json();
+    return json.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
 // The inbox file in the program's data folder; empty (after the message) when there is none.
 WString GetInboxPath()
 {
@@ -272,7 +335,7 @@ int RunMessage(CArgs& args, const char* pszUsage, bool bSave)
     CConsoleSession console;
     if (!console.Start())
         return kExitPort;
-    CConsoleRequest request(console.Queue(), &console, message.phone.strPort, message.phone.dwTimeoutMs);
+    CPhoneRequestOf request(console, message.phone);
     std::unique_ptr<CSettingsListKey> pReportsKey;
     std::unique_ptr<CInboxUpdate> pUpdate;
     if (message.bReport && !bSave) {
@@ -295,7 +358,7 @@ int RunReading(CConsoleSession& console, const CPhoneArgs& phone, CInboxUpdate& 
 {
     if (!console.Start())
         return kExitPort;
-    CConsoleRequest request(console.Queue(), &console, phone.strPort, phone.dwTimeoutMs);
+    CPhoneRequestOf request(console, phone);
     request.ReadMessages(update, bReportsOnly);
     return console.Run(request);
 }
@@ -314,15 +377,21 @@ int RunStore(CArgs& args)
 
 int RunTestPort(CArgs& args)
 {
+    const bool bJson = args.Flag("json");
     CPhoneArgs phone;
     if (const int nExit = ParsePhoneArgs(args, kTestPortUsage, phone))
         return nExit;
     CConsoleSession console;
+    if (bJson)
+        console.SetQuiet();
     if (!console.Start())
         return kExitPort;
-    CConsoleRequest request(console.Queue(), &console, phone.strPort, phone.dwTimeoutMs);
+    CPhoneRequestOf request(console, phone);
     request.TestPort();
-    return console.Run(request);
+    const int nExit = console.Run(request);
+    if (bJson && nExit == kExitOk)
+        PrintLine(DeviceJson(phone.strPort, request.GetDeviceInfo()));
+    return nExit;
 }
 
 int RunPhonebook(CArgs& args)
@@ -334,7 +403,7 @@ int RunPhonebook(CArgs& args)
     CConsoleSession console;
     if (!console.Start())
         return kExitPort;
-    CConsoleRequest request(console.Queue(), &console, phone.strPort, phone.dwTimeoutMs);
+    CPhoneRequestOf request(console, phone);
     request.DownloadPhonebook();
     const int nExit = console.Run(request);
     if (nExit == kExitOk && bSave && !StoreContacts(request.GetPhonebook()))
@@ -410,6 +479,7 @@ int RunStore(CArgs& args)
 
 int RunTestPort(CArgs& args)
 {
+    args.Flag("json");
     CPhoneArgs phone;
     const int nExit = ParsePhoneArgs(args, kTestPortUsage, phone);
     return nExit ? nExit : NeedsWindows("test-port");
