@@ -40,11 +40,6 @@ HWND WaitForWindow(const wchar_t* pszTitle, DWORD dwTimeout = 20000)
     return test::WaitForWindow(query, dwTimeout);
 }
 
-std::wstring TextOf(HWND hWnd)
-{
-    return test::WindowText(hWnd);
-}
-
 // Runs start-up on this thread while fnUser acts on another; a user that
 // does not finish in time ends the loop with 99 instead of hanging the test.
 int RunWithUser(const CSettingsLocation& location, const WString& strSkin, int nCmdShow,
@@ -54,9 +49,7 @@ int RunWithUser(const CSettingsLocation& location, const WString& strSkin, int n
     std::atomic<bool> bDone{false};
     std::thread user([&] {
         fnUser();
-        for (int i = 0; i < 500 && !bDone; ++i)
-            Sleep(20);
-        if (!bDone)
+        if (!test::WaitUntil([&] { return bDone.load(); }, 10000, 20))
             PostThreadMessageW(dwThread, WM_QUIT, 99, 0);
     });
     const int nResult = RunWith(location, strSkin, nCmdShow);
@@ -91,7 +84,7 @@ protected:
             HWND hBox = WaitForWindow(L"Error");
             if (!hBox)
                 return;
-            m_strBoxText = TextOf(GetDlgItem(hBox, 0xFFFF));
+            m_strBoxText = test::WindowText(GetDlgItem(hBox, 0xFFFF));
             PostMessageW(hBox, WM_COMMAND, IDOK, 0);
         };
     }
