@@ -198,11 +198,17 @@ TEST_F(AppTest, TheSerialWorkerIsStoppedBeforeTheWindowGoes)
     CloseHandle(g_hGo);
 }
 
-// Handlers that throw: a dialog's, a subclassed control's (something that
-// is no std::exception), a message filter's.
-class CThrowingDialog : public CDialog {
+// Handlers that throw: a dialog's and its message filter's, and a
+// subclassed control's (something that is no std::exception).
+class CThrowingDialog : public CDialog, public CMessageFilter {
 public:
     CThrowingDialog() : CDialog(IDD_ABOUT) {}
+    BOOL PreTranslateMessage(MSG* pMsg) override
+    {
+        if (pMsg->message == WM_APP)
+            throw std::logic_error("the filter failed");
+        return FALSE;
+    }
     int m_nClicks = 0;
 
 protected:
@@ -225,16 +231,6 @@ public:
     }
 };
 
-class CThrowingFilter : public CMessageFilter {
-public:
-    BOOL PreTranslateMessage(MSG* pMsg) override
-    {
-        if (pMsg->message == WM_APP)
-            throw std::logic_error("the filter failed");
-        return FALSE;
-    }
-};
-
 // Each exception stops at its boundary with its reported pair (the
 // boundary's location, then the what text), the message gets the system's
 // default, and the window and the loop go on.
@@ -245,9 +241,8 @@ TEST(Boundary, WhatAHandlerThrowsStopsWhereTheSystemCalledIn)
     ASSERT_TRUE(dlg.Create(nullptr));
     CThrowingControl control;
     ASSERT_TRUE(control.Attach(dlg.GetDlgItem(IDC_ABOUT_VERSION)));
-    CThrowingFilter filter;
     CMessageLoop loop;
-    loop.AddMessageFilter(&filter);
+    loop.AddMessageFilter(&dlg);
     int nExit = -1;
     const struct {
         const char* pszBoundary;
