@@ -18,4 +18,4 @@ start_wine
 map_ports
 log "Benchmarks"
 ZANDU_BUILD_DIR=$ZANDU_BUILD ZANDU_PHONESIM=$BENCH_BUILD/host/tools/phonesim/phonesim \
-    python3 "$ZANDU_ROOT/tests/system/bench_table.py" --out "$BENCH_BUILD/bench.md" "$@"
+    python3 "$ZANDU_ROOT/tools/bench/bench_table.py" --out "$BENCH_BUILD/bench.md" "$@"

@@ -18,8 +18,8 @@ ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)),
 sys.path.insert(0, os.path.join(ROOT, "tests", "system"))
 
 import zandu  # noqa: E402
-from screen import Compositor, wait_until, window_rect  # noqa: E402
-from zandu import Phone, Program, RefServer, SavedInbox, SavedSettings, port_link, winprobe  # noqa: E402
+from screen import Compositor, window_rect  # noqa: E402
+from zandu import Phone, Program, RefServer, SavedInbox, SavedSettings, port_link, wait_for, winprobe  # noqa: E402
 
 DOCS = os.path.join(ROOT, "docs")
 PHONEBOOK = [("+4917012345", "Anna Schmidt"), ("+442079460000", "Ben Carter"), ("5550001", "Jürgen Groß"),
@@ -58,15 +58,7 @@ def wait_window(program, title):
 
 
 def send(program, recipients, text):
-    before = len(program.status_trail())
-    winprobe("settext", program.hwnd, 1014, recipients)
-    program.replace(1002, text)
-    program.click(1006)
-    while not any(t.startswith(("Message sent to 0123456789", "Failed", "Error"))
-                  for t in program.status_trail()[before:]):
-        time.sleep(0.1)
-    while not program.enabled(1006):
-        time.sleep(0.1)
+    program.send(recipients, text, ("Message sent to " + recipients, "Failed", "Error"))
 
 
 def main_window_and_dialogs(book):
@@ -87,8 +79,8 @@ def main_window_and_dialogs(book):
         send(program, "0123456789", "Start at 10:45 then.")
         program.replace(1002, "See you there.")
         program.click(1009)  # Contact: the stored contact is selected
-        if not wait_until(lambda: winprobe("state", program.hwnd, 1009)[1] == ["enabled=1 checked=1"]
-                          and program.items(1007)[0] >= 0):
+        if not wait_for(lambda: winprobe("state", program.hwnd, 1009)[1] == ["enabled=1 checked=1"]
+                        and program.items(1007)[0] >= 0, 10, fail=False):
             raise RuntimeError("Contact mode without a selected contact")
         shoot(program.hwnd, "main-window.png")
 

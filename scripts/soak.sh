@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The soak and the load run through the window under Wine (tests/soak/soak.py
+# The soak and the load run through the window under Wine (tools/soak/soak.py
 # says what they check); not part of the test command. Installs and builds
 # what it needs, like test.sh, prints the figures and writes them to
 # build/soak/figures.txt.
@@ -31,4 +31,4 @@ map_ports
 ZANDU_BUILD=windows ZANDU_WINE_RUN="$SOAK/wine-run.sh" ZANDU_PROGRAM="$WIN_BUILD/src/ZanduSMS.exe" \
     ZANDU_WINPROBE="$WIN_BUILD/tests/win/winprobe.exe" ZANDU_PORTS_DIR="$ZANDU_PORTS" \
     ZANDU_PHONESIM="$HOST_BUILD/tools/phonesim/phonesim" \
-    python3 "$ZANDU_ROOT/tests/soak/soak.py" --figures "$SOAK/figures.txt" "$@"
+    python3 "$ZANDU_ROOT/tools/soak/soak.py" --figures "$SOAK/figures.txt" "$@"

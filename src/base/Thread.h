@@ -81,7 +81,7 @@ private:
         ZASSERT(pThis);
         if (!pThis)
             return 0;
-        static_cast<T*>(pThis)->Run();
+        CALL_CATCHING(static_cast<T*>(pThis)->Run());  // a worker that throws ends as if Run returned
         pThis->m_bActive = false;
         return 0;
     }

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdarg>
 #include <cstdio>
+#include <exception>
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -83,6 +84,21 @@ void TraceAssert(const char* pszFile, unsigned nLine, const char* pszExpression)
 {
     TraceReport("%s( %u ) : ", pszFile, nLine);
     TraceReport("%s\n", pszExpression);
+}
+
+void TraceCaught(const char* pszFile, unsigned nLine) noexcept
+{
+    try {
+        try {
+            throw;
+        } catch (const std::exception& e) {
+            TraceAssert(pszFile, nLine, e.what());
+        } catch (...) {
+            TraceAssert(pszFile, nLine, "unknown exception");
+        }
+    } catch (...) {
+        // Out of memory for the trace's texts: nothing more can be said.
+    }
 }
 
 void SetTraceOutput(PfnTraceOutput pfn)

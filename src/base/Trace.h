@@ -3,7 +3,9 @@
 // Trace lines are written in pairs: a location line "%s( %u ) : " with the
 // source file and line, then the message. A plain pair goes to the debugger
 // output only. A reported pair also goes, joined into one text, to the usage
-// report. A failed assertion is a reported pair whose message is the expression.
+// report. A failed assertion is a reported pair whose message is the expression;
+// an exception caught where the system calls into the program is one whose
+// message is the exception's what text.
 #pragma once
 
 #include <string>
@@ -22,6 +24,30 @@ void Trace(const char* pszFormat, ...) ZANDU_PRINTF(1, 2);
 void TraceReport(const char* pszFormat, ...) ZANDU_PRINTF(1, 2);
 
 void TraceAssert(const char* pszFile, unsigned nLine, const char* pszExpression);
+
+// Inside a catch block only: the reported pair of the exception being
+// handled, its what text ("unknown exception" for one not derived from
+// std::exception). Never throws, not even when the trace itself fails.
+void TraceCaught(const char* pszFile, unsigned nLine) noexcept;
+
+// Runs fn where the system calls into the program (a window or dialog
+// procedure, a hook, a message filter, a thread's start): an exception must
+// not unwind through the system's frames, so what escapes fn stops here with
+// its reported pair. False when fn did not complete; the caller then answers
+// the system with its default.
+template <class TFn>
+bool CallCatching(const char* pszFile, unsigned nLine, TFn&& fn) noexcept
+{
+    try {
+        fn();
+        return true;
+    } catch (...) {
+        TraceCaught(pszFile, nLine);
+        return false;
+    }
+}
+
+#define CALL_CATCHING(...) CallCatching(__FILE__, static_cast<unsigned>(__LINE__), [&] { __VA_ARGS__; })
 
 #define TRACE_PAIR(...) (Trace("%s( %u ) : ", __FILE__, static_cast<unsigned>(__LINE__)), Trace(__VA_ARGS__))
 #define TRACE_REPORT(...) \

@@ -5,6 +5,7 @@
 
 #include "online/HttpBody.h"
 #include "online/InternetHandle.h"
+#include "base/Trace.h"
 
 namespace {
 
@@ -188,7 +189,7 @@ void MakeRequest(CHttpCall& call)
 DWORD WINAPI CallProc(LPVOID pParam)
 {
     const std::unique_ptr<std::shared_ptr<CHttpCall>> ppCall(static_cast<std::shared_ptr<CHttpCall>*>(pParam));
-    MakeRequest(**ppCall);
+    CALL_CATCHING(MakeRequest(**ppCall));  // a request that throws has failed, and its waiter is told
     SetEvent((*ppCall)->hDone);
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/Trace.h"
 #include "base/Util.h"
 #include "win/Controls.h"
 
@@ -47,21 +48,24 @@ int CDontAskMsgBox::DoModal(HWND hOwner, const WString& strText, const WString& 
     return nResult;
 }
 
-// The first dialog window created on the thread is the box; windows of
-// another class that the system may create first are let through.
 LRESULT CALLBACK CDontAskMsgBox::CbtProc(int nCode, WPARAM wParam, LPARAM lParam)
 {
     CDontAskMsgBox* pBox = t_pWaiting;
-    if (nCode < 0 || !pBox)
-        return CallNextHookEx(nullptr, nCode, wParam, lParam);
     const LRESULT lResult = CallNextHookEx(nullptr, nCode, wParam, lParam);
-    const HWND hWnd = reinterpret_cast<HWND>(wParam);
-    if (nCode == HCBT_CREATEWND && IsDialogWindow(hWnd)) {
-        t_pWaiting = nullptr;
-        pBox->m_hHook.Reset();
-        pBox->AttachBox(hWnd);
-    }
+    if (nCode == HCBT_CREATEWND && pBox)
+        CALL_CATCHING(pBox->TakeIfBox(reinterpret_cast<HWND>(wParam)));  // a box not taken stays plain
     return lResult;
+}
+
+// The first dialog window created on the thread is the box; windows of
+// another class that the system may create first are let through.
+void CDontAskMsgBox::TakeIfBox(HWND hWnd)
+{
+    if (!IsDialogWindow(hWnd))
+        return;
+    t_pWaiting = nullptr;
+    m_hHook.Reset();
+    AttachBox(hWnd);
 }
 
 bool CDontAskMsgBox::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult)

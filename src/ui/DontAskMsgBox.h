@@ -32,6 +32,7 @@ protected:
 
 private:
     static LRESULT CALLBACK CbtProc(int nCode, WPARAM wParam, LPARAM lParam);
+    void TakeIfBox(HWND hWnd);
     void AddCheckBox();
 
     CHook m_hHook;              // only until the box's window is created

@@ -1,6 +1,7 @@
 #include "win/Dialog.h"
 
 #include "win/AppModule.h"
+#include "base/Trace.h"
 
 namespace {
 
@@ -97,12 +98,15 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM
     CDialog* pThis = static_cast<CDialog*>(FindWindowObject(hWnd));
     if (!pThis)
         return FALSE;  // the messages before WM_INITDIALOG
+    // A handler that throws has not handled its message: the system's dialog
+    // procedure gives it its default, and the window goes on.
     LRESULT lResult = 0;
-    const bool bHandled = pThis->ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult);
+    bool bHandled = false;
+    CALL_CATCHING(bHandled = pThis->ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult));
     if (uMsg == WM_NCDESTROY) {
         UnbindWindowObject(hWnd);
         pThis->m_hWnd = nullptr;
-        pThis->OnFinalMessage();
+        CALL_CATCHING(pThis->OnFinalMessage());
     }
     return bHandled ? Result(hWnd, uMsg, lResult) : FALSE;
 }

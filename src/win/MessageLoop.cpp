@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/Trace.h"
+
 void CMessageLoop::AddMessageFilter(CMessageFilter* pFilter)
 {
     m_aFilters.push_back(pFilter);
@@ -30,9 +32,13 @@ int CMessageLoop::Run()
 
 bool CMessageLoop::PreTranslate(MSG* pMsg)
 {
-    // By index: a filter may remove itself (its window is destroyed) while it runs.
+    // By index: a filter may remove itself (its window is destroyed) while it
+    // runs. One that throws has not taken the message, and the loop goes on.
     for (size_t i = m_aFilters.size(); i-- > 0;) {
-        if (i < m_aFilters.size() && m_aFilters[i]->PreTranslateMessage(pMsg))
+        BOOL bTaken = FALSE;
+        if (i < m_aFilters.size())
+            CALL_CATCHING(bTaken = m_aFilters[i]->PreTranslateMessage(pMsg));
+        if (bTaken)
             return true;
     }
     return false;

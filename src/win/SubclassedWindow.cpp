@@ -1,5 +1,7 @@
 #include "win/SubclassedWindow.h"
 
+#include "base/Trace.h"
+
 bool CSubclassedWindow::Attach(HWND hWnd)
 {
     if (m_hWnd || !::IsWindow(hWnd) || FindWindowObject(hWnd))
@@ -33,13 +35,18 @@ LRESULT CALLBACK CSubclassedWindow::WindowProc(HWND hWnd, UINT uMsg, WPARAM wPar
     CSubclassedWindow* pThis = static_cast<CSubclassedWindow*>(FindWindowObject(hWnd));
     if (!pThis)
         return ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
+    // A handler that throws has not handled its message: the previous
+    // procedure gets it, as it gets every message the object leaves.
     LRESULT lResult = 0;
-    if (uMsg != WM_NCDESTROY && pThis->ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult))
+    bool bHandled = false;
+    if (uMsg != WM_NCDESTROY)
+        CALL_CATCHING(bHandled = pThis->ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult));
+    if (bHandled)
         return lResult;
     const WNDPROC pfnPrevious = pThis->m_pfnPrevious;
     if (uMsg == WM_NCDESTROY) {
         pThis->Detach();
-        pThis->OnFinalMessage();
+        CALL_CATCHING(pThis->OnFinalMessage());
     }
     return CallWindowProcW(pfnPrevious, hWnd, uMsg, wParam, lParam);
 }

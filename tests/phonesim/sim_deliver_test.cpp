@@ -7,16 +7,11 @@
 #include "SimIncoming.h"
 #include "sms/Inbox.h"
 #include "sms/StatusReport.h"
+#include "support/TestText.h"
 
 namespace {
 
-std::string Repeat(const std::string& strUnit, int n)
-{
-    std::string str;
-    for (int i = 0; i < n; ++i)
-        str += strUnit;
-    return str;
-}
+using test::Repeat;
 
 CIncomingPlan Plan(const char* pszSender, const std::string& strText, const char* pszEncoding,
                    const char* pszTime = "2024-05-17T14:03:09+02:00")

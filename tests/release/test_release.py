@@ -8,7 +8,6 @@ import os
 import subprocess
 import sys
 import tempfile
-import time
 import unittest
 import zipfile
 
@@ -124,9 +123,8 @@ class Release(unittest.TestCase):
         command = entry["QuietUninstallString"]
         exe = command[1:command.index('"', 1)]
         self.assertEqual(wine_run(exe, "/S", *options).returncode, 0)
-        deadline = time.monotonic() + 60
-        while time.monotonic() < deadline and (os.path.exists(folder) or reg_values(root + "\\" + UNINSTALL_KEY)):
-            time.sleep(0.2)
+        zandu.wait_for(lambda: not (os.path.exists(folder) or reg_values(root + "\\" + UNINSTALL_KEY)), 60,
+                       interval=0.2, fail=False)
         self.assertFalse(os.path.exists(folder), "left behind: %s" % sorted(files_in(folder)))
         self.assertIsNone(reg_values(root + "\\" + UNINSTALL_KEY))
 

@@ -1,6 +1,6 @@
-// Finding a program's top-level windows and reading their texts, for the
-// test programs that look at windows: winprobe (another process) and the
-// start-up tests (their own process). Windows only.
+// Finding a program's top-level windows, reading their texts and waiting
+// for them, for the test programs that look at windows: winprobe (another
+// process) and the window tests (their own process). Windows only.
 #pragma once
 
 #include <windows.h>
@@ -12,26 +12,45 @@
 
 namespace test {
 
-// A window's text by WM_GETTEXT, which reaches windows of other processes
-// too. A window whose thread is busy (a loaded machine) is asked again until
-// dwLimitMs have passed; an answering window costs no wait at all.
+// The one wait of the window tests: asks fnDone every dwPollMs until it says
+// yes or dwLimitMs have passed; its last answer.
+inline bool WaitUntil(const std::function<bool()>& fnDone, DWORD dwLimitMs, DWORD dwPollMs)
+{
+    const DWORD dwStart = GetTickCount();
+    for (;;) {
+        if (fnDone())
+            return true;
+        if (GetTickCount() - dwStart >= dwLimitMs)
+            return false;
+        Sleep(dwPollMs);
+    }
+}
+
+// One read of a window's text, waiting at most dwTryMs for its thread.
+inline bool ReadWindowText(HWND hWnd, DWORD dwTryMs, std::wstring& strText)
+{
+    DWORD_PTR nLen = 0;
+    if (!SendMessageTimeoutW(hWnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, dwTryMs, &nLen))
+        return false;
+    std::vector<wchar_t> buf(nLen + 1, L'\0');
+    DWORD_PTR nGot = 0;
+    if (!SendMessageTimeoutW(hWnd, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()), SMTO_ABORTIFHUNG,
+                             dwTryMs, &nGot))
+        return false;
+    strText = buf.data();
+    return true;
+}
+
+// The one text reader of the window tests: a window's text by WM_GETTEXT,
+// which reaches windows of other processes too. A window whose thread is
+// busy (a loaded machine) is asked again until dwLimitMs have passed; an
+// answering window costs no wait at all. Empty when the window is gone.
 inline std::wstring WindowText(HWND hWnd, DWORD dwLimitMs = 20000)
 {
     const DWORD kTryMs = 5000;
-    const DWORD dwStart = GetTickCount();
-    for (;;) {
-        DWORD_PTR nLen = 0;
-        if (SendMessageTimeoutW(hWnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kTryMs, &nLen)) {
-            std::vector<wchar_t> buf(nLen + 1, L'\0');
-            DWORD_PTR nGot = 0;
-            if (SendMessageTimeoutW(hWnd, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()),
-                                    SMTO_ABORTIFHUNG, kTryMs, &nGot))
-                return buf.data();
-        }
-        if (!IsWindow(hWnd) || GetTickCount() - dwStart >= dwLimitMs)
-            return std::wstring();
-        Sleep(100);
-    }
+    std::wstring strText;
+    WaitUntil([&] { return ReadWindowText(hWnd, kTryMs, strText) || !IsWindow(hWnd); }, dwLimitMs, 100);
+    return strText;
 }
 
 inline std::wstring WindowClass(HWND hWnd)
@@ -84,15 +103,15 @@ inline std::vector<HWND> FindTopLevelWindows(const CWindowQuery& query)
 // Polls until a matching window exists; null after dwTimeoutMs.
 inline HWND WaitForWindow(const CWindowQuery& query, DWORD dwTimeoutMs)
 {
-    const DWORD dwStart = GetTickCount();
-    for (;;) {
-        const std::vector<HWND> found = FindTopLevelWindows(query);
-        if (!found.empty())
-            return found[0];
-        if (GetTickCount() - dwStart > dwTimeoutMs)
-            return nullptr;
-        Sleep(50);
-    }
+    HWND hFound = nullptr;
+    WaitUntil(
+        [&] {
+            const std::vector<HWND> found = FindTopLevelWindows(query);
+            hFound = found.empty() ? nullptr : found[0];
+            return hFound != nullptr;
+        },
+        dwTimeoutMs, 50);
+    return hFound;
 }
 
 } // namespace test

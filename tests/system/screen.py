@@ -11,13 +11,13 @@ xdotool and xcompmgr (in scripts/lib.sh's package list).
         ...
         left, top, width, height = window_rect(hwnd, 1006)
         move_mouse(left + 5, top + 5)
-        wait_until(lambda: Screenshot().pixel(left, top) == rgb("FF0000"))
+        wait_for(lambda: Screenshot().pixel(left, top) == rgb("FF0000"))  # zandu's
 """
 import struct
 import subprocess
 import time
 
-from zandu import winprobe
+from zandu import Stoppable, winprobe
 
 
 def rgb(text):
@@ -90,16 +90,6 @@ def window_rect(hwnd, item=None):
     return tuple(int(v) for v in lines[0].split("\t"))
 
 
-def wait_until(check, timeout=10, interval=0.1):
-    """Calls check until it returns something true or the time is up; returns its last value."""
-    deadline = time.monotonic() + timeout
-    while True:
-        value = check()
-        if value or time.monotonic() > deadline:
-            return value
-        time.sleep(interval)
-
-
 # Real input, as a user gives it -------------------------------------------
 
 def xdotool(*args):
@@ -135,7 +125,7 @@ def drag(x, y, dx, dy, steps=5):
 
 # Translucency --------------------------------------------------------------
 
-class Compositor:
+class Compositor(Stoppable):
     """xcompmgr on the display for the life of the object: Wine hands a
     window's opacity to the X server as a property that only a compositing
     manager draws. Where no desktop image is set, it paints the desktop
@@ -154,12 +144,6 @@ class Compositor:
             # A desktop that composites already needs no second one.
             if "composite manager" not in error:
                 raise RuntimeError("xcompmgr did not start: %r" % error)
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self.stop()
 
     def stop(self):
         if self.proc is None:

@@ -6,7 +6,6 @@ the update notice's long text, which with the check box must show whole."""
 import os
 import subprocess
 import tempfile
-import time
 import unittest
 
 import zandu
@@ -39,13 +38,10 @@ def children(box):
 
 def checked(box):
     """Whether the check box (item 0) is ticked, once the posted click is handled."""
-    deadline = time.monotonic() + 10
-    while time.monotonic() < deadline:
+    def ticked():
         code, out = winprobe("state", box, 0)
-        if code == 0 and out[0].endswith("checked=1"):
-            return True
-        time.sleep(0.1)
-    return False
+        return code == 0 and out[0].endswith("checked=1")
+    return zandu.wait_for(ticked, 10, fail=False)
 
 
 @unittest.skipUnless(BUILD == "windows", "the box runs under Wine")

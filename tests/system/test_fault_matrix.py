@@ -8,14 +8,14 @@ every PDU it took, the registry every history record. One program start per
 group. (Broken skins are in test_startup.py.)"""
 import os
 import random
-import time
 import unittest
 
 import zandu
-from zandu import BUILD, NoPorts, Phone, Program, SavedSettings, decode_submit, port_link, remove_link, settings_list
+from zandu import (BUILD, NoPorts, Phone, Program, SavedSettings, history_messages, port_link, remove_link,
+                   wait_for)
 
-MESSAGE, NUMBER_BOX, PORT_BOX, STATUS, STATUS_NOTE = 1002, 1014, 1004, 1011, 1020
-SEND, FEEDBACK, FB_SEND, FB_TEXT = 1006, 1022, 1022, 1036
+PORT_BOX, STATUS, STATUS_NOTE = 1004, 1011, 1020
+FEEDBACK, FB_SEND, FB_TEXT = 1022, 1022, 1036
 IDOK = 1
 ENDED = ("Message sent", "Failed", "Error", "Canceled")
 REG_SZ, REG_BINARY, REG_DWORD, REG_MULTI_SZ = 1, 3, 4, 7
@@ -61,15 +61,6 @@ class FaultMatrix(unittest.TestCase):
         zandu.settings_set_string("Port", "COM5")
         zandu.settings_set_dword("AllowCheck", 0)
 
-    def history(self):
-        entries = settings_list("NewHistory") or []
-        return [(entries[i + 1].strip(), entries[i + 3][1:]) for i in range(0, len(entries), 4)]
-
-    def send(self, program, recipients, text):
-        zandu.winprobe("settext", program.hwnd, NUMBER_BOX, recipients)
-        program.replace(MESSAGE, text)
-        return program.request(SEND, ENDED)
-
     def test_the_phone_and_the_port_failing(self):
         startup = Phone(port_link("COM5"))  # COM5 must be there when the ports are listed
         with Program() as program:
@@ -86,32 +77,32 @@ class FaultMatrix(unittest.TestCase):
             ]
             for case, options, recipients, text, pdus, records in cases:
                 with self.subTest(case=case):
-                    before = len(self.history())
+                    before = len(history_messages())
                     with Phone(port_link("COM5"), "--no-echo", *options) as phone:
-                        trail = self.send(program, recipients, text)
+                        trail = program.send(recipients, text, ENDED)
                         self.assertEqual(taken(phone), pdus, trail)
                         hung_up = phone.events("hangup")
-                    self.assertEqual(self.history()[before:], pdus if records is None else records)
+                    self.assertEqual(history_messages()[before:], pdus if records is None else records)
                     if hung_up:
                         self.assertRegex(trail[-1], r"^Error: \S", trail)
                     else:
                         self.assertEqual(trail, ["Connecting...", "Handshaking...", "Failed to send message"])
             # The message cut short goes whole with the next Send, and once.
             with Phone(port_link("COM5"), "--no-echo") as phone:
-                self.assertTrue(self.send(program, "0123456789", long_text)[-1].startswith("Message sent"))
+                self.assertTrue(program.send("0123456789", long_text, ENDED)[-1].startswith("Message sent"))
                 self.assertEqual("".join(t for _, t in taken(phone)), long_text)
-            self.assertEqual(self.history()[-1], ("0123456789", long_text))
+            self.assertEqual(history_messages()[-1], ("0123456789", long_text))
 
             # Ports that cannot be opened: nothing sent, nothing recorded, the buttons back.
-            records = len(self.history())
+            records = len(history_messages())
             with Phone(port_link("COM5"), "--busy") as phone:
-                trail = self.send(program, "444", "Busy")
+                trail = program.send("444", "Busy", ENDED)
                 self.assertEqual(phone.commands(), [])
             self.assertRegex(trail[-1], r"^Error: \S", trail)
             remove_link("COM5")
-            trail = self.send(program, "444", "Gone")
+            trail = program.send("444", "Gone", ENDED)
             self.assertEqual(trail[-1], "Error: the port COM5 was not found")
-            self.assertEqual(len(self.history()), records)
+            self.assertEqual(len(history_messages()), records)
 
     def test_every_setting_of_the_wrong_type_or_malformed(self):
         garbage = random.Random(2).randbytes(301)
@@ -132,7 +123,7 @@ class FaultMatrix(unittest.TestCase):
         with NoPorts("COM1"), Phone(port_link("COM5"), "--no-echo") as phone, Program() as program:
             program.wait_status("Ready")
             self.assertEqual(program.items(PORT_BOX), (0, ["COM5"]))
-            trail = self.send(program, "0123456789", "Defaults")
+            trail = program.send("0123456789", "Defaults", ENDED)
             self.assertEqual(len([t for t in trail if t.startswith("Message sent to 0123456789 at ")]), 1, trail)
             self.assertEqual(taken(phone), [("0123456789", "Defaults")])
             self.assertEqual(program.text(STATUS_NOTE), "Could not update the history: the stored value is damaged")
@@ -154,18 +145,13 @@ class FaultMatrix(unittest.TestCase):
                 zandu.winprobe("click", out[0], FB_SEND)
                 box, _ = program.wait_box("Zandu SMS")
                 program.answer_box(box, IDOK)
-            deadline = time.monotonic() + 30
-            while not any("msg=slow" in line for line in server.lines):
-                self.assertLess(time.monotonic(), deadline, server.lines)
-                time.sleep(0.2)
+            wait_for(lambda: any("msg=slow" in line for line in server.lines), 30, "the slow report",
+                     interval=0.2)
             self.assertTrue(any("updatecheck" in line for line in server.lines))
             self.assertFalse([w for w in zandu.top_level_windows(program.exe_name)
                               if w[3] == "New Version Available"])
             self.assertEqual(program.text(STATUS), "Ready")  # the window answers
-            program.close()
-            closed = time.monotonic()
-            program.exit_code(timeout=30)
-            took = time.monotonic() - closed
+            took = program.close_and_wait()
         print("the process ended %.1f s after the close" % took)
         self.assertLess(took, 3.0)
         pending = zandu.settings_list("PendingFeedback") or []

@@ -9,7 +9,7 @@ import unittest
 
 import zandu
 from screen import Screenshot, luminance, rgb, window_rect
-from zandu import BUILD, Program, winprobe
+from zandu import BUILD, Program, wait_for, window_text, winprobe
 
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 
@@ -43,16 +43,6 @@ def one_line(text):
     return text.replace("\r", "\\r").replace("\n", "\\n").replace("\t", "\\t")
 
 
-def poll(read, expected, timeout=10):
-    """Reads until the expected value comes (posted input is handled in its own time)."""
-    deadline = time.monotonic() + timeout
-    while True:
-        got = read()
-        if got == expected or time.monotonic() > deadline:
-            return got
-        time.sleep(0.1)
-
-
 @unittest.skipUnless(BUILD == "windows", "the window runs under Wine")
 class HistoryWindow(unittest.TestCase):
     def setUp(self):
@@ -74,10 +64,14 @@ class HistoryWindow(unittest.TestCase):
         return int(fields["count"]), int(fields["sel"]), [tuple(row.split("\t")) for row in out[1:]]
 
     def fields(self, window):
-        return tuple((winprobe("text", window, item)[1] or [""])[0] for item in (RECIPIENT, TIME, TEXT))
+        return tuple(window_text(window, item) for item in (RECIPIENT, TIME, TEXT))
+
+    def shown_fields(self, window, expected):
+        """The fields once they show what is expected (posted input is handled in its own time)."""
+        return wait_for(lambda: self.fields(window), 10, until=lambda got: got == expected, fail=False)
 
     def closed(self, window):
-        return poll(lambda: winprobe("rect", window)[0] == 1, True)
+        return wait_for(lambda: winprobe("rect", window)[0] == 1, 10, fail=False)
 
     def test_records_selection_closing_and_ten_thousand(self):
         # Two stray elements after the last whole record are no record.
@@ -88,11 +82,11 @@ class HistoryWindow(unittest.TestCase):
             window, ms_small = self.open(program)
             # The newest is selected as the window opens.
             self.assertEqual(self.rows(window, 10), (3, 0, [s[:2] for s in shown]))
-            self.assertEqual(poll(lambda: self.fields(window), shown[0]), shown[0])
+            self.assertEqual(self.shown_fields(window, shown[0]), shown[0])
             for key, row in KEYS:
                 with self.subTest(key=key, row=row):
                     self.assertEqual(winprobe("key", window, key)[0], 0)
-                    self.assertEqual(poll(lambda: self.fields(window), shown[row]), shown[row])
+                    self.assertEqual(self.shown_fields(window, shown[row]), shown[row])
                     self.assertEqual(self.rows(window, 0)[1], row)
 
             # Esc, Enter and OK close it; the main window goes on.

@@ -10,25 +10,14 @@ import unittest
 
 import zandu
 from zandu import (BUILD, RECEIVED, Phone, Program, SavedInbox, SavedSettings, cli, messages_file, port_link,
-                   winprobe)
+                   wait_for, window_text, winprobe)
 
-MESSAGE, NUMBER_BOX, SEND, HISTORY_BUTTON = 1002, 1014, 1006, 57665
+SEND, HISTORY_BUTTON = 1006, 57665
 DELIVERY_REPORT, INBOX_BUTTON = 1040, 1041
 HISTORY_STATE = 1042
 LIST, SENDER, TIME, TEXT, REFRESH, DELETE = 1050, 1052, 1054, 1055, 1056, 1057
 VK_ESCAPE = 0x1B
 ENDED = ("Message sent", "Failed", "Error")
-
-
-def wait_for(test, timeout=30):
-    deadline = time.monotonic() + timeout
-    while not test():
-        assert time.monotonic() < deadline, "waited in vain"
-        time.sleep(0.1)
-
-
-def text(window, item):
-    return (winprobe("text", window, item)[1] or [""])[0]
 
 
 @unittest.skipUnless(BUILD == "windows", "the window runs under Wine")
@@ -60,7 +49,7 @@ class InboxWindow(unittest.TestCase):
         self.assertEqual(winprobe("click", window, REFRESH)[0], 0)
         wait_for(lambda: any(t.startswith(("Reading messages", "Failed", "Error"))
                              for t in program.status_trail()[before:]))
-        wait_for(lambda: text(window, REFRESH) == "Refresh")
+        wait_for(lambda: window_text(window, REFRESH) == "Refresh")
         return program.status_trail()[before:]
 
     def test_refresh_restart_and_delete(self):
@@ -74,11 +63,11 @@ class InboxWindow(unittest.TestCase):
                 self.assertEqual(trail[:3], ["Connecting...", "Handshaking...", "Reading messages from phone..."])
                 self.assertTrue(trail[-1].startswith("2 new messages at "), trail)
                 self.assertEqual(self.rows(window), shown)
-                self.assertEqual(text(window, TEXT), RECEIVED[1]["text"])
+                self.assertEqual(window_text(window, TEXT), RECEIVED[1]["text"])
                 winprobe("focus", window, LIST)
                 self.assertEqual(winprobe("key", window, 0x28)[0], 0)  # down: the older one
-                wait_for(lambda: text(window, SENDER) == "Anna (+4917012345)")
-                self.assertEqual(text(window, TEXT), RECEIVED[0]["text"])
+                wait_for(lambda: window_text(window, SENDER) == "Anna (+4917012345)")
+                self.assertEqual(window_text(window, TEXT), RECEIVED[0]["text"])
                 self.assertFalse(any(c.startswith("AT+CMGD") for c in phone.commands()))
 
                 self.assertEqual(winprobe("click", window, DELETE)[0], 0)
@@ -102,9 +91,7 @@ class InboxWindow(unittest.TestCase):
         with Phone(port_link("COM5"), "--no-echo") as phone, Program() as program:
             program.wait_status("Ready")
             program.click(DELIVERY_REPORT)
-            zandu.winprobe("settext", program.hwnd, NUMBER_BOX, "0123456789")
-            program.replace(MESSAGE, "Did it arrive?")
-            program.request(SEND, ENDED)
+            program.send("0123456789", "Did it arrive?", ENDED)
             self.assertEqual(phone.commands(), ["AT", "ATE0", "AT+CNMI=2,1,0,2,0", "AT+CMGF=0", "AT+CMGS=26"])
             self.assertEqual(phone.events("pdu")[0]["pdu"][2:4], "31")
             self.assertEqual(self.history_state(program), "Pending")
@@ -124,7 +111,7 @@ class InboxWindow(unittest.TestCase):
         for _ in range(row):
             winprobe("key", window, 0x28)
         time.sleep(0.3)
-        state = text(window, HISTORY_STATE)
+        state = window_text(window, HISTORY_STATE)
         winprobe("key", window, VK_ESCAPE)
         wait_for(lambda: winprobe("rect", window)[0] == 1)
         return state

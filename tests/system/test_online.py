@@ -46,32 +46,17 @@ class Misbehaving(http.server.BaseHTTPRequestHandler):
         pass
 
 
-class Listener:
-    """A bare TCP listener that records the first line of each request (with
-    its time) and then drops the connection, or holds it without answering."""
+class Listener(zandu.MisbehavingServer):
+    """Records the first line of each request and then drops the connection,
+    or holds it without answering."""
 
     def __init__(self, hold):
-        self.hold, self.lines, self._held = hold, [], []
-        self.sock = socket.create_server(("127.0.0.1", 0))
-        self.url = "http://127.0.0.1:%d" % self.sock.getsockname()[1]
-        threading.Thread(target=self._serve, daemon=True).start()
+        super().__init__()
+        self.hold_connections = hold
 
-    def _serve(self):
-        while True:
-            try:
-                conn, _ = self.sock.accept()
-            except OSError:
-                return
-            self.lines.append((time.monotonic(), conn.makefile("rb").readline().decode("latin-1").strip()))
-            if self.hold:
-                self._held.append(conn)
-            else:
-                conn.close()
-
-    def close(self):
-        self.sock.close()
-        for conn in self._held:
-            conn.close()
+    def answer(self, conn, line):
+        if self.hold_connections:
+            self.hold(conn)
 
 
 def run(*steps):
@@ -250,7 +235,7 @@ class Reports(WithSettings):
         finally:
             dropping.close()
         sent = [urllib.parse.parse_qs(urllib.parse.urlsplit(line.split()[1]).query)["msg"][0]
-                for _, line in dropping.lines]
+                for line in dropping.lines]
         self.assertEqual(sent, ["report %d" % n for n in range(20)])
 
     def test_exit_waits_for_a_stalled_request_no_longer_than_the_time_outs(self):
@@ -262,7 +247,7 @@ class Reports(WithSettings):
         finally:
             silent.close()
         self.assertEqual((code, len(silent.lines)), (0, 1))
-        waited = ended - silent.lines[0][0]
+        waited = ended - silent.times[0]
         self.assertLess(waited * 1000, TIMEOUT_MS + SLACK_MS)
         print("the probe ended %.1f s after its stalled request began" % waited)
 

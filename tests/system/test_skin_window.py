@@ -12,8 +12,8 @@ from collections import Counter
 
 import zandu
 from screen import (Compositor, Screenshot, blend, contrast, drag, move_mouse, near, press, read_bmp, rgb,
-                    click, wait_until, window_rect)
-from zandu import BUILD, PROGRAM, NoPorts, start_program, winprobe
+                    click, window_rect)
+from zandu import BUILD, PROGRAM, NoPorts, start_program, wait_for, winprobe
 
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 
@@ -73,8 +73,8 @@ class SkinWindow(unittest.TestCase):
         self.hwnd = lines[0]
         self.left, self.top, _, _ = window_rect(self.hwnd)
         x, y = TITLE
-        self.assertTrue(wait_until(lambda: Screenshot().pixel(self.left + x, self.top + y)
-                                   != self.desktop(Screenshot(), y)), "the window was not drawn")
+        self.assertTrue(wait_for(lambda: Screenshot().pixel(self.left + x, self.top + y)
+                                 != self.desktop(Screenshot(), y), 10, fail=False), "the window was not drawn")
         return self.hwnd
 
     def desktop(self, shot, y):
@@ -109,8 +109,8 @@ class SkinWindow(unittest.TestCase):
         self.start(alpha=100)
         width, _ = self.size
         # The status line's text in StaticText (and the controls drawn).
-        self.assertTrue(wait_until(lambda: winprobe("text", self.hwnd, STATUS)[1] == ["Ready"]))
-        self.assertTrue(wait_until(lambda: self.count(STATUS, COLORS["StaticText"]) > 10))
+        self.assertTrue(wait_for(lambda: winprobe("text", self.hwnd, STATUS)[1] == ["Ready"], 10, fail=False))
+        self.assertTrue(wait_for(lambda: self.count(STATUS, COLORS["StaticText"]) > 10, 10, fail=False))
         shot = Screenshot()
         # The outline: the bitmap's cut-out corner shows the desktop; its
         # opaque top edge shows the bitmap exactly (opacity 100).
@@ -130,7 +130,7 @@ class SkinWindow(unittest.TestCase):
         self.assertEqual(self.outline(HISTORY, shot), rgb(COLORS["ButtonBg"]))
         left, top, _, _ = window_rect(self.hwnd, HISTORY)
         move_mouse(left + 20, top + 10)
-        self.assertTrue(wait_until(lambda: self.outline(HISTORY, Screenshot()) == rgb(COLORS["Border"])),
+        self.assertTrue(wait_for(lambda: self.outline(HISTORY, Screenshot()) == rgb(COLORS["Border"]), 10, fail=False),
                         "no outline under the mouse")
         # A pointer resting on a control wakes nothing up (a hover timer that
         # kept firing cost about 4 % of a core).
@@ -140,7 +140,7 @@ class SkinWindow(unittest.TestCase):
         self.assertLess(used, 0.03, "%.2f s of CPU in 3 s with the pointer at rest" % used)
         self.assertEqual(self.outline(CANCEL, Screenshot()), rgb(COLORS["ButtonBg"]))
         move_mouse(0, 0)
-        self.assertTrue(wait_until(lambda: self.outline(HISTORY, Screenshot()) == rgb(COLORS["ButtonBg"])),
+        self.assertTrue(wait_for(lambda: self.outline(HISTORY, Screenshot()) == rgb(COLORS["ButtonBg"]), 10, fail=False),
                         "the outline stayed after the mouse left")
 
         # Completion in the number box (its list holds 12345 from "Numbers"), real keys.
@@ -149,21 +149,21 @@ class SkinWindow(unittest.TestCase):
         for keys, text, selection in [(["1", "2"], "12345", "2\t5"), (["BackSpace"], "12", "2\t2"),
                                       (["3"], "12345", "3\t5")]:
             press(*keys)
-            self.assertTrue(wait_until(lambda: winprobe("text", self.hwnd, NUMBER)[1] == [text]),
+            self.assertTrue(wait_for(lambda: winprobe("text", self.hwnd, NUMBER)[1] == [text], 10, fail=False),
                             "after %s: %r" % (keys, winprobe("text", self.hwnd, NUMBER)[1]))
             self.assertEqual(winprobe("sel", self.hwnd, NUMBER)[1], [selection], keys)
 
         # Pressing on the background (the title row) drags the window.
         drag(self.left + TITLE[0], self.top + TITLE[1], 60, 40)
-        self.assertTrue(wait_until(lambda: window_rect(self.hwnd)[:2] == (self.left + 60, self.top + 40)),
+        self.assertTrue(wait_for(lambda: window_rect(self.hwnd)[:2] == (self.left + 60, self.top + 40), 10, fail=False),
                         window_rect(self.hwnd))
         self.stop()
 
     def changed(self, hwnd, item, before):
         """A screenshot once the item no longer looks as in before."""
         left, top, width, height = window_rect(hwnd, item)
-        shot = wait_until(lambda: (lambda s: s if s.pixels(left, top, width, height)
-                                   != before.pixels(left, top, width, height) else None)(Screenshot()))
+        shot = wait_for(lambda: (lambda s: s if s.pixels(left, top, width, height)
+                                 != before.pixels(left, top, width, height) else None)(Screenshot()), 10, fail=False)
         self.assertTrue(shot, "item %d was not drawn again" % item)
         return shot
 
@@ -205,7 +205,7 @@ class SkinWindow(unittest.TestCase):
         self.assertTrue(checked(hwnd, RADIO_NUMBER))
         number = Screenshot()
         self.assertEqual(winprobe("click", hwnd, RADIO_CONTACT)[0], 0)
-        self.assertTrue(wait_until(lambda: checked(hwnd, RADIO_CONTACT)))
+        self.assertTrue(wait_for(lambda: checked(hwnd, RADIO_CONTACT), 10, fail=False))
         contact = self.changed(hwnd, RADIO_CONTACT, number)
         self.assert_mark(hwnd, RADIO_NUMBER, number, contact)
         self.assert_mark(hwnd, RADIO_CONTACT, contact, number)
@@ -217,7 +217,7 @@ class SkinWindow(unittest.TestCase):
         time.sleep(1)  # its first paint
         stats_off = Screenshot()
         self.assertEqual(winprobe("click", about, ABOUT_STATS)[0], 0)
-        self.assertTrue(wait_until(lambda: checked(about, ABOUT_STATS)))
+        self.assertTrue(wait_for(lambda: checked(about, ABOUT_STATS), 10, fail=False))
         self.assert_mark(about, ABOUT_STATS, self.changed(about, ABOUT_STATS, stats_off), stats_off)
         # The credits in two lines, one per sentence: no word left alone on a line.
         credits = [line.split("\t")[0] for line in winprobe("children", about)[1] if "Sends SMS" in line]
@@ -225,7 +225,7 @@ class SkinWindow(unittest.TestCase):
         bitmap = read_bmp(os.path.join(ROOT, "skin", "about.bmp"))[4]
         self.assertEqual(self.text_lines(about, int(credits[0]), bitmap), 2)
         self.assertEqual(winprobe("key", about, 0x1B)[0], 0)
-        self.assertTrue(wait_until(lambda: winprobe("rect", about)[0] == 1))
+        self.assertTrue(wait_for(lambda: winprobe("rect", about)[0] == 1, 10, fail=False))
         self.stop()
 
     def test_the_opacity_follows_alpha(self):

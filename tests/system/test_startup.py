@@ -6,7 +6,6 @@ import shutil
 import struct
 import subprocess
 import tempfile
-import time
 import unittest
 
 import zandu
@@ -96,10 +95,9 @@ class StartUp(unittest.TestCase):
                     self.assertEqual(self.main_windows(), [])
                     self.assertEqual(winprobe("close", box)[0], 0)
                     # Until the process has ended, no main window may appear.
-                    deadline = time.time() + 30
-                    while self.proc.poll() is None and time.time() < deadline:
-                        self.assertEqual(self.main_windows(), [])
-                        time.sleep(0.1)
+                    seen = zandu.wait_for(self.main_windows, 30, until=lambda found: found or
+                                          self.proc.poll() is not None, fail=False)
+                    self.assertEqual(seen, [])
                     self.assertEqual(self.proc.wait(timeout=30), 0)
                 finally:
                     self.tearDownProcess()

@@ -13,10 +13,10 @@ import time
 import unittest
 
 import zandu
-from zandu import BUILD, VERSION, Phone, Program, RefServer, port_link, winprobe
+from zandu import BUILD, VERSION, Phone, Program, RefServer, port_link, wait_for, winprobe
 
 IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
-ABOUT, FEEDBACK, SEND, NUMBER_BOX, MESSAGE = 1021, 1022, 1006, 1014, 1002
+ABOUT, FEEDBACK, SEND = 1021, 1022, 1006
 ABOUT_VERSION, ABOUT_STATS = 1033, 1034
 FB_SEND, FB_EMAIL, FB_TEXT, FB_MODEL = 1022, 1035, 1036, 1038
 VK_RETURN, VK_ESCAPE = 0x0D, 0x1B
@@ -66,14 +66,12 @@ class WindowOnline(unittest.TestCase):
         zandu.settings_set_string("Browsers", browser, key=BROWSERS_KEY)
 
     def opened_urls(self, wait=0):
-        deadline = time.monotonic() + wait
-        while True:
+        def read():
             if os.path.exists(self.opened):
                 with open(self.opened) as f:
                     return f.read().split()
-            if time.monotonic() >= deadline:
-                return []
-            time.sleep(0.2)
+            return None
+        return wait_for(read, wait, until=lambda urls: urls is not None, interval=0.2, fail=False) or []
 
     def notice(self, program):
         box, text = program.wait_box("New Version Available", 30000)
@@ -167,8 +165,7 @@ class WindowOnline(unittest.TestCase):
             self.wait_gone(program, "Send Feedback")
 
             # A send the phone refuses, reported as statistics now they are on.
-            program.replace(MESSAGE, "Hi")
-            zandu.winprobe("settext", program.hwnd, NUMBER_BOX, "0123456789")
+            program.compose("0123456789", "Hi")
             program.click(SEND)
             program.wait_status("Failed to send message")
             reports = self.wait_reports(lambda r: any(x["msg"].endswith("Failed to send SMS\n") for x in r))
@@ -199,14 +196,11 @@ class WindowOnline(unittest.TestCase):
                 program.answer_box(box, IDOK)
                 self.wait_gone(program, "Send Feedback")
             # Refused by the server, then the update check and a report held up.
-            self.wait_for(lambda: sorted(zandu.settings_list("PendingFeedback") or []) ==
-                          ["0 " + queries[1], "1 " + queries[0]])
-            self.wait_for(lambda: any("msg=held+up" in line for line in trickling.lines))
+            wait_for(lambda: sorted(zandu.settings_list("PendingFeedback") or []) ==
+                     ["0 " + queries[1], "1 " + queries[0]], interval=0.3)
+            wait_for(lambda: any("msg=held+up" in line for line in trickling.lines), interval=0.3)
             self.assertTrue(any("updatecheck.php" in line for line in trickling.lines))
-            program.close()
-            closed = time.monotonic()
-            program.exit_code(timeout=30)
-            took = time.monotonic() - closed
+            took = program.close_and_wait()
         print("the process ended %.1f s after the close" % took)
         self.assertLess(took, 3.0)
         self.assertEqual(sorted(zandu.settings_list("PendingFeedback")), sorted("1 " + q for q in queries))
@@ -215,8 +209,8 @@ class WindowOnline(unittest.TestCase):
         zandu.settings_set_string("Server", self.server.url)
         zandu.settings_set_dword("AllowCheck", 0)
         with Program() as program:
-            self.wait_for(lambda: sorted(r["query"] for r in self.server.reports()) == sorted(queries))
-            self.wait_for(lambda: not zandu.settings_list("PendingFeedback"))
+            wait_for(lambda: sorted(r["query"] for r in self.server.reports()) == sorted(queries), interval=0.3)
+            wait_for(lambda: not zandu.settings_list("PendingFeedback"), interval=0.3)
 
     def too_long(self, program, feedback, text):
         """Sends a text the dialog refuses: by how many characters it is too
@@ -232,12 +226,6 @@ class WindowOnline(unittest.TestCase):
         self.assertEqual(winprobe("text", feedback, FB_TEXT)[1], [text])
         return int(match.group(1))
 
-    def wait_for(self, condition, timeout=30):
-        deadline = time.monotonic() + timeout
-        while not condition():
-            self.assertLess(time.monotonic(), deadline, "still not so after %d s" % timeout)
-            time.sleep(0.3)
-
     def open_feedback(self, program):
         program.click(FEEDBACK)
         code, out = winprobe("wait", program.exe_name, "Send Feedback", "#32770", 20000)
@@ -252,18 +240,10 @@ class WindowOnline(unittest.TestCase):
         return any(w[3] == title and w[1] for w in zandu.top_level_windows(program.exe_name))
 
     def wait_gone(self, program, title):
-        deadline = time.monotonic() + 20
-        while self.is_open(program, title):
-            self.assertLess(time.monotonic(), deadline, "%s did not close" % title)
-            time.sleep(0.1)
+        wait_for(lambda: not self.is_open(program, title), 20, "%s to close" % title)
 
     def wait_reports(self, done, timeout=30):
-        deadline = time.monotonic() + timeout
-        while True:
-            reports = self.server.reports()
-            if done(reports) or time.monotonic() > deadline:
-                return reports
-            time.sleep(0.2)
+        return wait_for(self.server.reports, timeout, until=done, interval=0.2, fail=False)
 
 
 if __name__ == "__main__":

@@ -10,21 +10,14 @@ import time
 import unittest
 
 import zandu
-from zandu import BUILD, Phone, Program, decode_submit, port_link, settings_list
+from zandu import BUILD, Phone, Program, decode_submit, history_records, port_link, wait_for
 
-MESSAGE, NUMBER_BOX, CONTACT_BOX = 1002, 1014, 1007
+NUMBER_BOX, CONTACT_BOX = 1014, 1007
 SEND, REFRESH, CANCEL, CLOSE = 1006, 1010, 1012, 1027
 RADIO_NUMBER, RADIO_CONTACT = 1008, 1009
 IDCANCEL = 2
 PHONEBOOK = [("+4917012345", "Anna"), ("5550001", "Bob")]
 ENDED = ("Message sent", "Failed", "Error", "Phonebook downloaded")
-
-
-def wait_for(test, timeout=30):
-    deadline = time.monotonic() + timeout
-    while not test():
-        assert time.monotonic() < deadline, "waited in vain"
-        time.sleep(0.1)
 
 
 @unittest.skipUnless(BUILD == "windows", "the window runs under Wine")
@@ -39,15 +32,6 @@ class PhoneDialogue(unittest.TestCase):
 
     def phone(self, *options):
         return Phone(port_link("COM5"), "--no-echo", "--phonebook-file", self.book, *options)
-
-    def history(self):
-        entries = settings_list("NewHistory") or []
-        return [entries[i:i + 4] for i in range(0, len(entries), 4)]
-
-    def send(self, program, recipients, text):
-        zandu.winprobe("settext", program.hwnd, NUMBER_BOX, recipients)
-        program.replace(MESSAGE, text)
-        return program.request(SEND, ENDED)
 
     def test_a_phone_as_real_ones_are(self):
         startup = self.phone()  # COM5 must be there when the ports are listed
@@ -64,10 +48,9 @@ class PhoneDialogue(unittest.TestCase):
 
     def late_answer_after_cancel(self, program):
         # Cancelled after its PDU: the answer comes while the next Send opens the port.
-        records = len(self.history())
+        records = len(history_records())
         with self.phone("--pdu-delay", "1500") as phone:
-            zandu.winprobe("settext", program.hwnd, NUMBER_BOX, "0123456789")
-            program.replace(MESSAGE, "Late")
+            program.compose("0123456789", "Late")
             program.click(SEND)
             wait_for(lambda: phone.events("pdu"))
             program.click(CANCEL)
@@ -77,29 +60,29 @@ class PhoneDialogue(unittest.TestCase):
         self.assertTrue(trail[-1].startswith("Message sent to 0123456789 at "), trail)
         self.assertEqual(len(pdus), 2)  # the cancelled one, and one of the second request
         self.assertEqual(decode_submit(pdus[1]["pdu"])["Text"], "Late")
-        self.assertEqual(len(self.history()), records + 1)
+        self.assertEqual(len(history_records()), records + 1)
 
     def unsolicited_codes(self, program):
-        records = len(self.history())
+        records = len(history_records())
         with self.phone("--unsolicited", 'AT+CMGS=+CMTI: "SM",3', "--unsolicited", 'PDU=+CMTI: "SM",4') as phone:
-            trail = self.send(program, "111;222", "Hi")
+            trail = program.send("111;222", "Hi", ENDED)
             replies = " ".join(r["text"] for r in phone.events("reply"))
             numbers = [decode_submit(p["pdu"])["Number"] for p in phone.events("pdu")]
         self.assertTrue(trail[-1].startswith("Message sent to 222 at "), trail)
         self.assertEqual(replies.count("+CMTI:"), 4)
         self.assertEqual(numbers, ["111", "222"])
-        self.assertEqual([r[1] for r in self.history()[records:]], [" 111", " 222"])
+        self.assertEqual([r[1] for r in history_records()[records:]], [" 111", " 222"])
 
     def refusals_for_a_moment(self, program):
-        records = len(self.history())
+        records = len(history_records())
         with self.phone("--error", "PDU:42@1") as phone:
-            trail = self.send(program, "0123456789", "Retry")
+            trail = program.send("0123456789", "Retry", ENDED)
             pdus = phone.events("pdu")
         self.assertTrue(trail[-1].startswith("Message sent to 0123456789 at "), trail)
         self.assertIn("Retrying message to 0123456789 (congestion)", trail)
         self.assertEqual([p.get("mr") for p in pdus], [None, 1])  # one accepted
         self.assertEqual(pdus[0]["pdu"], pdus[1]["pdu"])  # the same PDU, the same reference
-        self.assertEqual(len(self.history()), records + 1)
+        self.assertEqual(len(history_records()), records + 1)
 
         started = time.monotonic()
         with self.phone(*["--error", "PDU:38@1", "--error", "PDU:38@2", "--error", "PDU:38@3"]) as phone:
@@ -114,7 +97,7 @@ class PhoneDialogue(unittest.TestCase):
             self.assertEqual(len(phone.events("pdu")), 1)
         self.assertEqual(trail[-1], "Failed to send message: unknown error (+CMS ERROR: 500)")
         self.assertFalse([t for t in trail if t.startswith("Retrying")])
-        self.assertEqual(len(self.history()), records + 1)
+        self.assertEqual(len(history_records()), records + 1)
 
     def recipients_box_after_a_download(self, program):
         # Number mode chosen and a number typed while the phone book comes:
@@ -146,7 +129,7 @@ class PhoneDialogue(unittest.TestCase):
 
     def closing_after_a_partial_send(self, program):
         with self.phone("--error", "PDU@2"):
-            trail = self.send(program, "111;222", "Partial")
+            trail = program.send("111;222", "Partial", ENDED)
         self.assertEqual(trail[-1], "Failed to send message")
         program.click(CLOSE)
         box, _ = program.wait_box("Confirm")
@@ -156,7 +139,7 @@ class PhoneDialogue(unittest.TestCase):
 
     def silence_and_closing_during_a_request(self, program):
         with self.phone():
-            self.assertTrue(self.send(program, "0123456789", "Whole")[-1].startswith("Message sent"))
+            self.assertTrue(program.send("0123456789", "Whole", ENDED)[-1].startswith("Message sent"))
         # AT, ATE0 and AT+CMGF=0 answered, AT+CMGS never.
         with self.phone("--silent-after", "3") as phone:
             before = len(program.status_trail())

@@ -9,7 +9,8 @@ import time
 import unittest
 
 import zandu
-from zandu import BUILD, Phone, Program, decode_submit, port_link, settings_list
+from zandu import (BUILD, Phone, Program, decode_submit, history_records, port_link, settings_list,
+                   wait_for)
 
 MESSAGE, NUMBER_BOX, CONTACT_BOX, PORT_BOX, COUNTER, STATUS, STATUS_NOTE = 1002, 1014, 1007, 1004, 1003, 1011, 1020
 SEND, SAVE, REFRESH, TEST_PORT, CANCEL = 1006, 1013, 1010, 1015, 1012
@@ -37,31 +38,12 @@ class Workflows(unittest.TestCase):
             f.writelines("%s\t%s\n" % entry for entry in PHONEBOOK)
         return Phone(port_link("COM5"), "--no-echo", "--phonebook-file", path, *options)
 
-    def request(self, program, button, done, timeout=60):
-        """Presses a request button, waits for the status that ends the
-        request and for the buttons to come back; the new status texts."""
-        before = len(program.status_trail())
-        program.click(button)
-        test = done if callable(done) else (lambda t: t.startswith(done))
-        deadline = time.monotonic() + timeout
-        while not any(test(t) for t in program.status_trail()[before:]):
-            self.assertLess(time.monotonic(), deadline, program.status_trail()[before:])
-            time.sleep(0.1)
-        while not program.enabled(SEND):
-            self.assertLess(time.monotonic(), deadline, "the request buttons did not come back")
-            time.sleep(0.1)
-        return program.status_trail()[before:]
-
     def refused(self, program, button, text):
         """The button shows an Error box with the text and nothing is sent."""
         program.click(button)
         box, shown = program.wait_box("Error")
         self.assertEqual(shown, text)
         program.answer_box(box, IDOK)
-
-    def history(self):
-        entries = settings_list("NewHistory") or []
-        return [entries[i:i + 4] for i in range(0, len(entries), 4)]
 
     def test_sending_to_numbers_names_and_contacts(self):
         with self.phone() as phone, Program() as program:
@@ -88,7 +70,7 @@ class Workflows(unittest.TestCase):
 
             # The phone book, with its non-ASCII names, into the contact list and "Contacts".
             program.click(RADIO_CONTACT)
-            trail = self.request(program, REFRESH, "Phonebook downloaded at ")
+            trail = program.request(REFRESH, "Phonebook downloaded at ")
             self.assertEqual(trail[:3], ["Connecting...", "Handshaking...", "Downloading phonebook..."])
             selected, contacts = program.items(CONTACT_BOX)
             self.assertEqual(sorted(contacts), sorted("%s (%s)" % (n, num) for num, n in PHONEBOOK))
@@ -96,17 +78,17 @@ class Workflows(unittest.TestCase):
 
             # Contact mode: the selected contact itself, even one whose name begins with a digit.
             self.assertTrue(contacts[selected].startswith("2Pac"))  # first in sorted order
-            self.request(program, SEND, "Message sent to 2Pac (0301234) at ")
+            program.request(SEND, "Message sent to 2Pac (0301234) at ")
             self.assertEqual(texts(phone.events("pdu"))[-1]["Number"], "0301234")
             self.assertIsNone(settings_list("Numbers"))
 
             # Number mode: one typed number, then a name and a number.
             program.click(RADIO_NUMBER)
             zandu.winprobe("settext", program.hwnd, NUMBER_BOX, "0123456789")
-            trail = self.request(program, SEND, "Message sent to 0123456789 at ")
+            trail = program.request(SEND, "Message sent to 0123456789 at ")
             self.assertEqual(trail[:3], ["Connecting...", "Handshaking...", "Sending message to 0123456789..."])
             zandu.winprobe("settext", program.hwnd, NUMBER_BOX, "anna;555")
-            self.request(program, SEND, "Message sent to 555 at ")
+            program.request(SEND, "Message sent to 555 at ")
             sent = texts(phone.events("pdu"))
             self.assertEqual([(m["Number"], m["Text"]) for m in sent[-2:]], [("+4917012345", "Hi"), ("555", "Hi")])
             self.assertIn("Message sent to Anna (+4917012345) at ", " ".join(program.status_trail()))
@@ -116,10 +98,10 @@ class Workflows(unittest.TestCase):
             text = "".join("%d" % (i % 10) for i in range(200))
             program.replace(MESSAGE, text)
             self.assertEqual(program.text(COUNTER), "106 characters left in SMS 2")
-            records = len(self.history())
+            records = len(history_records())
             commands = len(phone.commands())
             zandu.winprobe("settext", program.hwnd, NUMBER_BOX, "123; 456;;789")
-            trail = self.request(program, SEND, "Message sent to 789 at ")
+            trail = program.request(SEND, "Message sent to 789 at ")
             flow = [t.split(" at ")[0] for t in trail if t.startswith(("Sending", "Message sent"))]
             self.assertEqual(flow, [s % n for n in ("123", "456", "789") for s in (
                 "Sending message 1 to %s...", "Sending message 2 to %s...", "Message sent to %s")])
@@ -132,7 +114,7 @@ class Workflows(unittest.TestCase):
             self.assertEqual(refs[0::2], refs[1::2])
             self.assertEqual(len(set(refs)), 3)
             self.assertEqual("".join(m["Text"] for m in parts[:2]), text)
-            history = self.history()
+            history = history_records()
             self.assertEqual(len(history), records + 3)
             self.assertEqual([(r[0], r[1], r[3]) for r in history[-3:]],
                              [(" ", " " + n, " " + text) for n in ("123", "456", "789")])
@@ -142,7 +124,7 @@ class Workflows(unittest.TestCase):
             program.replace(MESSAGE, russian)
             self.assertEqual(program.text(COUNTER), "53 characters left in SMS 1 (Unicode)")
             zandu.winprobe("settext", program.hwnd, NUMBER_BOX, "0123456789")
-            self.request(program, SEND, "Message sent to 0123456789 at ")
+            program.request(SEND, "Message sent to 0123456789 at ")
             last = texts(phone.events("pdu"))[-1]
             self.assertEqual((last["Text"], last["Coding"]), (russian, "Unicode_No_Compression"))
 
@@ -166,10 +148,10 @@ class Workflows(unittest.TestCase):
             program.replace(MESSAGE, "Stored")
             zandu.winprobe("settext", program.hwnd, NUMBER_BOX, "0123456789")
             with first:
-                trail = self.request(program, SAVE, "Message uploaded at ")
+                trail = program.request(SAVE, "Message uploaded at ")
                 self.assertEqual(trail[:3], ["Connecting...", "Handshaking...", "Uploading message to phone..."])
-                self.assertEqual(self.history()[-1][:2], [" ", " 0123456789"])
-                self.assertEqual(self.request(program, TEST_PORT, "Device on ")[-1],
+                self.assertEqual(history_records()[-1][:2], [" ", " 0123456789"])
+                self.assertEqual(program.request(TEST_PORT, "Device on ")[-1],
                                  "Device on COM5 is a(n) Acme Mobile")
             self.failures_time_out_and_cancel(program)
 
@@ -178,19 +160,19 @@ class Workflows(unittest.TestCase):
         cases = [(SEND, "AT+CMGS", "Failed to send message"), (SAVE, "AT+CMGW", "Failed to save message"),
                  (TEST_PORT, "AT+CGMI", "Failed to get model"), (REFRESH, "AT+CPBR", "Failed to download phonebook")]
         program.replace(MESSAGE, "Hi")
-        records = len(self.history())
+        records = len(history_records())
         for button, command, failure in cases:
             with self.subTest(failure=failure), self.phone("--error", command):
                 if button == REFRESH:
                     program.click(RADIO_CONTACT)
-                self.assertEqual(self.request(program, button, failure)[-1], failure)
+                self.assertEqual(program.request(button, failure)[-1], failure)
         program.click(RADIO_NUMBER)
-        self.assertEqual(len(self.history()), records)
+        self.assertEqual(len(history_records()), records)
 
         # No answer to AT: the time-out after about 5 s, and the buttons come back.
         with self.phone("--silent"):
             started = time.monotonic()
-            trail = self.request(program, SEND, "Error: timed out waiting for data")
+            trail = program.request(SEND, "Error: timed out waiting for data")
             self.assertGreater(time.monotonic() - started, 5)
             self.assertEqual(trail[-1], "Error: timed out waiting for data")
 
@@ -202,14 +184,13 @@ class Workflows(unittest.TestCase):
             time.sleep(1)
             program.click(CANCEL)
             program.wait_status("Canceled")
-            while not program.enabled(SEND):
-                time.sleep(0.1)
+            wait_for(lambda: program.enabled(SEND), what="the request buttons to come back")
             self.assertEqual(len(phone.events("pdu")), 1)
-        self.assertEqual(len(self.history()), records)
+        self.assertEqual(len(history_records()), records)
         with self.phone() as phone:
-            self.request(program, SEND, "Message sent to 0123456789 at ")
+            program.request(SEND, "Message sent to 0123456789 at ")
             self.assertEqual(len(phone.events("pdu")), 2)
-        self.assertEqual(len(self.history()), records + 1)
+        self.assertEqual(len(history_records()), records + 1)
 
         # A history that lacks its final zero is not overwritten by the next
         # send: it stays byte for byte, and the status line says so under the
@@ -217,7 +198,7 @@ class Workflows(unittest.TestCase):
         damaged = "".join(" %s\0" % e for e in ("", "555", "01/03/2026 09:15:00", "Kept")).encode("utf-16-le")
         zandu.settings_set_raw("NewHistory", 7, damaged)
         with self.phone():
-            self.request(program, SEND, "Message sent to 0123456789 at ")
+            program.request(SEND, "Message sent to 0123456789 at ")
         self.assertEqual(zandu.settings_raw("NewHistory"), (7, damaged))
         self.assertTrue(program.text(STATUS).startswith("Message sent to 0123456789 at "))
         self.assertEqual(program.text(STATUS_NOTE), "Could not update the history: the stored value is damaged")

@@ -29,6 +29,36 @@ def main():
     sys.exit(SKIPPED if result.testsRun and len(result.skipped) == result.testsRun else 0)
 
 
+# Waiting and the life of a helper process -------------------------------------
+
+def wait_for(read, timeout=30, what="the condition", until=bool, interval=0.1, fail=True):
+    """Calls read every interval seconds until what it returns satisfies until
+    (is true, by default), for at most timeout seconds, and returns that
+    value. When the time is up first the test fails ("timed out waiting for
+    <what>" and the last value), or with fail=False the last value comes
+    back for the caller to judge."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = read()
+        if until(value):
+            return value
+        if time.monotonic() > deadline:
+            if fail:
+                raise AssertionError("timed out waiting for %s (last: %r)" % (what, value))
+            return value
+        time.sleep(interval)
+
+
+class Stoppable:
+    """A helper that a with block stops at its end (its stop())."""
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+
+
 def _command(exe, args):
     cmd = [exe, *args]
     if BUILD == "windows":
@@ -70,7 +100,7 @@ def port_link(port):
     return os.path.join(PORTS_DIR, port)
 
 
-class Phone:
+class Phone(Stoppable):
     """The phone simulator on a link, with its JSON-lines log.
 
     with Phone(port_link("COM5"), "--no-echo") as phone: ...; phone.commands()
@@ -87,17 +117,9 @@ class Phone:
         if os.path.lexists(link):
             os.unlink(link)
         self.proc = subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-        deadline = time.monotonic() + 10
-        while not os.path.lexists(link):
-            if self.proc.poll() is not None or time.monotonic() > deadline:
-                raise RuntimeError("phonesim did not start: %r" % (self.proc.stderr.read(),))
-            time.sleep(0.01)
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self.stop()
+        if not wait_for(lambda: os.path.lexists(link) or self.proc.poll() is not None, 10, interval=0.01,
+                        fail=False) or not os.path.lexists(link):
+            raise RuntimeError("phonesim did not start: %r" % (self.proc.stderr.read(),))
 
     def stop(self):
         """Stops the simulator; returns its standard output. The log stays readable."""
@@ -329,8 +351,12 @@ def settings_delete(key=SETTINGS_KEY):
 def settings_restore(exported, key=SETTINGS_KEY):
     """Puts the key back as settings_export found it (None: no key)."""
     settings_delete(key)
-    if exported is None:
-        return
+    if exported is not None:
+        reg_import(exported)
+
+
+def reg_import(exported):
+    """Imports what 'reg export' wrote."""
     with tempfile.TemporaryDirectory() as tmp:
         path = os.path.join(tmp, "saved.reg")
         with open(path, "w", encoding="utf-16") as f:
@@ -343,7 +369,7 @@ def settings_restore(exported, key=SETTINGS_KEY):
 PROGRAM = os.environ.get("ZANDU_PROGRAM", "")
 
 
-class Program:
+class Program(Stoppable):
     """ZanduSMS.exe under Wine, its window driven through winprobe, and its
     debugger output captured: every status text the window shows is traced
     there, so status_trail() is the status line's history.
@@ -352,6 +378,7 @@ class Program:
     """
 
     TITLE = "Zandu SMS"
+    MESSAGE, SEND, NUMBER_BOX = 1002, 1006, 1014  # the items that compose() and request() use
 
     def __init__(self, exe=None, timestamps=False):
         """timestamps: every debugger output string carries its time, the
@@ -370,12 +397,6 @@ class Program:
             raise RuntimeError("the main window did not appear")
         self.hwnd = out[0]
 
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self.stop()
-
     def stop(self):
         if self.proc.poll() is None:
             self.proc.kill()
@@ -384,6 +405,13 @@ class Program:
 
     def exit_code(self, timeout=30):
         return self.proc.wait(timeout=timeout)
+
+    def close_and_wait(self, timeout=30):
+        """Closes the window and waits for the process to end; the seconds that took."""
+        self.close()
+        closed = time.monotonic()
+        self.exit_code(timeout)
+        return time.monotonic() - closed
 
     def _debug_lines(self):
         """(time or None, thread id, text) of every debugger output string so far."""
@@ -440,20 +468,13 @@ class Program:
         """Waits until the status trail holds a text for which predicate (a
         text, or a function) is true; returns the trail."""
         test = predicate if callable(predicate) else (lambda t: t == predicate)
-        deadline = time.monotonic() + timeout
-        while True:
-            trail = self.status_trail()
-            if any(test(t) for t in trail):
-                return trail
-            if time.monotonic() > deadline:
-                raise AssertionError("no status %r in %r" % (predicate, trail))
-            time.sleep(0.1)
+        return wait_for(self.status_trail, timeout, "the status %r" % (predicate,),
+                        until=lambda trail: any(test(t) for t in trail))
 
     def text(self, item=None):
-        args = ["text", self.hwnd] + ([item] if item is not None else [])
-        code, out = winprobe(*args)
-        assert code == 0, "no item %r" % item
-        return out[0] if out else ""
+        text = window_text(self.hwnd, item)
+        assert text is not None, "no item %r" % item
+        return text
 
     def click(self, item):
         assert winprobe("click", self.hwnd, item)[0] == 0
@@ -487,7 +508,7 @@ class Program:
         """A message box of the program: (hwnd, its text)."""
         code, out = winprobe("wait", self.exe_name, title, "#32770", timeout_ms)
         assert code == 0, "no box %r" % title
-        return out[0], winprobe("text", out[0], 0xFFFF)[1][0]
+        return out[0], window_text(out[0], 0xFFFF)
 
     def answer_box(self, box, button):
         assert winprobe("click", box, button)[0] == 0
@@ -502,13 +523,40 @@ class Program:
         before = len(self.status_trail())
         self.click(button)
         deadline = time.monotonic() + timeout
-        while not any(t.startswith(done) for t in self.status_trail()[before:]):
-            assert time.monotonic() < deadline, self.status_trail()[before:]
-            time.sleep(0.1)
-        while not self.enabled(1006):  # Send
-            assert time.monotonic() < deadline, "the request buttons did not come back"
-            time.sleep(0.1)
+        wait_for(lambda: self.status_trail()[before:], timeout, "a status %r" % (done,),
+                 until=lambda trail: any(t.startswith(done) for t in trail))
+        wait_for(lambda: self.enabled(self.SEND), max(deadline - time.monotonic(), 0),
+                 "the request buttons to come back")
         return self.status_trail()[before:]
+
+    def compose(self, recipients, text):
+        """Types the message and sets the recipients box (a text)."""
+        assert winprobe("settext", self.hwnd, self.NUMBER_BOX, recipients)[0] == 0
+        self.replace(self.MESSAGE, text)
+
+    def send(self, recipients, text, done):
+        """Sends the text to the recipients as request() does."""
+        self.compose(recipients, text)
+        return self.request(self.SEND, done)
+
+
+def window_text(hwnd, item=None):
+    """The text of a window, or of its dialog item, as winprobe prints it (on
+    one line); None when there is no such window."""
+    code, out = winprobe("text", hwnd, *([] if item is None else [item]))
+    return (out[0] if out else "") if code == 0 else None
+
+
+def history_records():
+    """The history list, a record of four fields (name, number, time, text,
+    each as stored: behind a space) at a time, oldest first."""
+    entries = settings_list("NewHistory") or []
+    return [entries[i:i + 4] for i in range(0, len(entries), 4)]
+
+
+def history_messages():
+    """(number, text) of each history record, oldest first."""
+    return [(number.strip(), text[1:]) for _, number, _, text in history_records()]
 
 
 def cpu_seconds(pid):
@@ -549,10 +597,7 @@ class SettingsLock:
         self.out = tempfile.TemporaryFile()
         self.proc = subprocess.Popen(_command(os.environ["ZANDU_WINPROBE"], ["hold", self.NAME, str(self.ms)]),
                                      stdin=subprocess.DEVNULL, stdout=self.out, stderr=subprocess.DEVNULL)
-        deadline = time.monotonic() + 30
-        while b"held" not in self._output():
-            assert self.proc.poll() is None and time.monotonic() < deadline, "the lock was not taken"
-            time.sleep(0.1)
+        wait_for(lambda: b"held" in self._output(), 30, "the lock to be taken")
         return self
 
     def _output(self):
@@ -620,13 +665,8 @@ class NoPorts:
 
     def __exit__(self, *exc):
         for _, exported in self.saved:
-            if exported is None:
-                continue
-            with tempfile.TemporaryDirectory() as tmp:
-                path = os.path.join(tmp, "ports.reg")
-                with open(path, "w", encoding="utf-16") as f:
-                    f.write(exported)
-                _reg_write("import", _wine_path(path))
+            if exported is not None:
+                reg_import(exported)
 
 
 # The online services ----------------------------------------------------------
@@ -662,10 +702,11 @@ def online_probe(*steps, timeout=120):
 class MisbehavingServer:
     """A web server on 127.0.0.1 and a free port that answers each request as
     a subclass's answer(conn, request_line) says, one thread a connection.
-    Records the request lines; trickle() sends slowly until close()."""
+    Records the request lines and the moments they came (time.monotonic());
+    trickle() sends slowly and hold() keeps a connection silent until close()."""
 
     def __init__(self):
-        self.lines, self._stop = [], threading.Event()
+        self.lines, self.times, self._stop, self._record = [], [], threading.Event(), threading.Lock()
         self.sock = socket.create_server(("127.0.0.1", 0))
         self.url = "http://127.0.0.1:%d" % self.sock.getsockname()[1]
         threading.Thread(target=self._accept, daemon=True).start()
@@ -681,7 +722,9 @@ class MisbehavingServer:
     def _serve(self, conn):
         with conn:
             line = conn.makefile("rb").readline().decode("latin-1").strip()
-            self.lines.append(line)
+            with self._record:
+                self.times.append(time.monotonic())
+                self.lines.append(line)
             try:
                 self.answer(conn, line)
             except OSError:
@@ -697,12 +740,16 @@ class MisbehavingServer:
                 return
             conn.sendall(bytes([byte]))
 
+    def hold(self, conn):
+        """Answers nothing and keeps the connection open until close()."""
+        self._stop.wait()
+
     def close(self):
         self._stop.set()
         self.sock.close()
 
 
-class RefServer:
+class RefServer(Stoppable):
     """The reference server (tools/refserver) on 127.0.0.1 and a free port,
     with a database and an update reply file (the shipped one) of its own;
     max_request_line: its --max-request-line."""
@@ -718,11 +765,9 @@ class RefServer:
                                       "--db", self.db, "--update-reply", self.reply_file,
                                       "--max-request-line", str(max_request_line)],
                                      stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        deadline = time.monotonic() + 10
-        while not os.path.exists(port_file):
-            if self.proc.poll() is not None or time.monotonic() > deadline:
-                raise RuntimeError("the reference server did not start")
-            time.sleep(0.05)
+        if not wait_for(lambda: os.path.exists(port_file) or self.proc.poll() is not None, 10, interval=0.05,
+                        fail=False) or not os.path.exists(port_file):
+            raise RuntimeError("the reference server did not start")
         with open(port_file) as f:
             self.url = "http://127.0.0.1:%d" % int(f.read())
 

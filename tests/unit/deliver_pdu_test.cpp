@@ -9,6 +9,7 @@
 #include "sms/DeliverPdu.h"
 #include "sms/GsmAlphabet.h"
 #include "sms/Inbox.h"
+#include "support/TestText.h"
 
 namespace {
 
@@ -73,13 +74,7 @@ struct CConcatenated {
     bool b16Bit;
 };
 
-std::string Repeat(const std::string& strUnit, int n)
-{
-    std::string str;
-    for (int i = 0; i < n; ++i)
-        str += strUnit;
-    return str;
-}
+using test::Repeat;
 
 std::string Numbered(const char* pszFormat, int n)
 {

@@ -8,19 +8,13 @@
 #include <random>
 
 #include "sms/InboxFile.h"
+#include "support/TestText.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-WString PathText(const fs::path& path)
-{
-#if defined(_WIN32)
-    return path.wstring();
-#else
-    return path.u16string();
-#endif
-}
+using test::PathText;
 
 class CTempFolder {
 public:

@@ -10,6 +10,7 @@
 
 #include "support/FakeListKey.h"
 #include "support/ModemHarness.h"
+#include "support/TestText.h"
 #include "ui/InboxUpdate.h"
 #include "ui/PhoneRequest.h"
 #include "ui/ReportStore.h"
@@ -31,14 +32,7 @@ std::string Listed(unsigned nIndex, const std::string& strPdu)
            "\r\n";
 }
 
-WString PathText(const fs::path& path)
-{
-#if defined(_WIN32)
-    return path.wstring();
-#else
-    return path.u16string();
-#endif
-}
+using test::PathText;
 
 class CReadingHost : public CPhoneRequestHost {
 public:

@@ -4,17 +4,12 @@
 #include <vector>
 
 #include "sms/Msg.h"
+#include "support/TestText.h"
 #include "support/TraceCapture.h"
 
 namespace {
 
-WString Repeat(const WString& s, size_t n)
-{
-    WString out;
-    for (size_t i = 0; i < n; ++i)
-        out += s;
-    return out;
-}
+using test::Repeat;
 
 std::vector<size_t> PartSizes(CMsg& msg)
 {

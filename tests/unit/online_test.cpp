@@ -12,6 +12,7 @@
 #include "online/ReportUrl.h"
 #include "online/ServerUrl.h"
 #include "online/UpdateReply.h"
+#include "support/TestText.h"
 
 namespace {
 
@@ -20,13 +21,7 @@ WString W(const char* pszUtf8)
     return Utf8ToWide(pszUtf8);
 }
 
-WString Repeat(const WString& str, size_t n)
-{
-    WString out;
-    for (size_t i = 0; i < n; ++i)
-        out += str;
-    return out;
-}
+using test::Repeat;
 
 TEST(Online, ParseVersion)
 {

@@ -75,16 +75,6 @@ std::string OneLine(const std::wstring& str)
     return out;
 }
 
-std::wstring TextOf(HWND hWnd)
-{
-    return test::WindowText(hWnd);
-}
-
-std::wstring ClassOf(HWND hWnd)
-{
-    return test::WindowClass(hWnd);
-}
-
 HWND ParseHwnd(const wchar_t* psz)
 {
     return reinterpret_cast<HWND>(static_cast<uintptr_t>(wcstoull(psz, nullptr, 16)));
@@ -123,9 +113,9 @@ void PrintChild(HWND hParent, HWND hChild)
     RECT rc;
     GetWindowRect(hChild, &rc);
     MapWindowPoints(nullptr, hParent, reinterpret_cast<POINT*>(&rc), 2);
-    std::printf("%d\t%s\t%ld\t%ld\t%ld\t%ld\t%d\t%s\n", GetDlgCtrlID(hChild), Utf8(ClassOf(hChild)).c_str(), rc.left,
-                rc.top, rc.right - rc.left, rc.bottom - rc.top, IsWindowVisible(hChild) ? 1 : 0,
-                OneLine(TextOf(hChild)).c_str());
+    std::printf("%d\t%s\t%ld\t%ld\t%ld\t%ld\t%d\t%s\n", GetDlgCtrlID(hChild),
+                Utf8(test::WindowClass(hChild)).c_str(), rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
+                IsWindowVisible(hChild) ? 1 : 0, OneLine(test::WindowText(hChild)).c_str());
 }
 
 void PrintChildren(HWND hParent)
@@ -160,7 +150,8 @@ int List(int argc, wchar_t** argv)
         return 2;
     for (HWND h : TopLevel(argv[2]))
         std::printf("%llx\t%d\t%s\t%s\n", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(h)),
-                    IsWindowVisible(h) ? 1 : 0, Utf8(ClassOf(h)).c_str(), OneLine(TextOf(h)).c_str());
+                    IsWindowVisible(h) ? 1 : 0, Utf8(test::WindowClass(h)).c_str(),
+                    OneLine(test::WindowText(h)).c_str());
     return 0;
 }
 
@@ -247,17 +238,19 @@ double Seconds()
 // initialisation, answers a message; nullptr when none came in time.
 HWND WaitShown(const wchar_t* pszProcess, const wchar_t* pszTitle, const wchar_t* pszClass, DWORD dwTimeout)
 {
-    const DWORD dwStart = GetTickCount();
-    for (;;) {
+    HWND hShown = nullptr;
+    const auto answers = [&] {
         for (HWND h : TopLevel(pszProcess, pszTitle, pszClass)) {
             DWORD_PTR dwResult = 0;
-            if (IsWindowVisible(h) && SendMessageTimeoutW(h, WM_NULL, 0, 0, SMTO_BLOCK, dwTimeout, &dwResult))
-                return h;
+            if (IsWindowVisible(h) && SendMessageTimeoutW(h, WM_NULL, 0, 0, SMTO_BLOCK, dwTimeout, &dwResult)) {
+                hShown = h;
+                return true;
+            }
         }
-        if (GetTickCount() - dwStart > dwTimeout)
-            return nullptr;
-        Sleep(1);
-    }
+        return false;
+    };
+    test::WaitUntil(answers, dwTimeout, 1);  // polled every millisecond: the moment is the figure
+    return hShown;
 }
 
 // Times a window's opening from inside one probe process, so that the figure
@@ -406,7 +399,7 @@ int wmain(int argc, wchar_t** argv)
         HWND hWnd = Target(argc, argv, 3);
         if (!hWnd)
             return 1;
-        std::printf("%s\n", OneLine(TextOf(hWnd)).c_str());
+        std::printf("%s\n", OneLine(test::WindowText(hWnd)).c_str());
         return 0;
     }
     if (strCommand == L"click" && argc == 4) {

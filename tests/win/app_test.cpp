@@ -1,6 +1,7 @@
 // Start-up in this process: each start-up failure shows its box and writes its
 // reported trace pair; a successful start runs the loop until the window ends
-// it with its exit code. A watcher thread plays the user.
+// it with its exit code. A watcher thread plays the user. And what a handler
+// throws stops where the system called the program.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -17,6 +19,9 @@
 #include "skinning/Skin.h"
 #include "ui/MainDlg.h"
 #include "win/AppModule.h"
+#include "win/Dialog.h"
+#include "win/MessageLoop.h"
+#include "win/SubclassedWindow.h"
 #include "base/Util.h"
 #include "support/TraceCapture.h"
 #include "support/WindowFinder.h"
@@ -35,11 +40,6 @@ HWND WaitForWindow(const wchar_t* pszTitle, DWORD dwTimeout = 20000)
     return test::WaitForWindow(query, dwTimeout);
 }
 
-std::wstring TextOf(HWND hWnd)
-{
-    return test::WindowText(hWnd);
-}
-
 // Runs start-up on this thread while fnUser acts on another; a user that
 // does not finish in time ends the loop with 99 instead of hanging the test.
 int RunWithUser(const CSettingsLocation& location, const WString& strSkin, int nCmdShow,
@@ -49,9 +49,7 @@ int RunWithUser(const CSettingsLocation& location, const WString& strSkin, int n
     std::atomic<bool> bDone{false};
     std::thread user([&] {
         fnUser();
-        for (int i = 0; i < 500 && !bDone; ++i)
-            Sleep(20);
-        if (!bDone)
+        if (!test::WaitUntil([&] { return bDone.load(); }, 10000, 20))
             PostThreadMessageW(dwThread, WM_QUIT, 99, 0);
     });
     const int nResult = RunWith(location, strSkin, nCmdShow);
@@ -86,7 +84,7 @@ protected:
             HWND hBox = WaitForWindow(L"Error");
             if (!hBox)
                 return;
-            m_strBoxText = TextOf(GetDlgItem(hBox, 0xFFFF));
+            m_strBoxText = test::WindowText(GetDlgItem(hBox, 0xFFFF));
             PostMessageW(hBox, WM_COMMAND, IDOK, 0);
         };
     }
@@ -198,6 +196,84 @@ TEST_F(AppTest, TheSerialWorkerIsStoppedBeforeTheWindowGoes)
     EXPECT_EQ(lost, std::vector<std::string>());
     CloseHandle(g_hListing);
     CloseHandle(g_hGo);
+}
+
+// Handlers that throw: a dialog's and its message filter's, and a
+// subclassed control's (something that is no std::exception).
+class CThrowingDialog : public CDialog, public CMessageFilter {
+public:
+    CThrowingDialog() : CDialog(IDD_ABOUT) {}
+    BOOL PreTranslateMessage(MSG* pMsg) override
+    {
+        if (pMsg->message == WM_APP)
+            throw std::logic_error("the filter failed");
+        return FALSE;
+    }
+    int m_nClicks = 0;
+
+protected:
+    bool OnClicked(int nId) override
+    {
+        if (nId == IDC_ABOUT_OK)
+            throw std::runtime_error("the OK handler failed");
+        ++m_nClicks;
+        return true;
+    }
+};
+
+class CThrowingControl : public CSubclassedWindow {
+public:
+    bool ProcessWindowMessage(HWND, UINT uMsg, WPARAM, LPARAM, LRESULT&) override
+    {
+        if (uMsg == WM_SETTEXT)
+            throw 42;
+        return false;
+    }
+};
+
+// Each exception stops at its boundary with its reported pair (the
+// boundary's location, then the what text), the message gets the system's
+// default, and the window and the loop go on.
+TEST(Boundary, WhatAHandlerThrowsStopsWhereTheSystemCalledIn)
+{
+    GetAppModule().Init(GetModuleHandleW(nullptr));
+    CThrowingDialog dlg;
+    ASSERT_TRUE(dlg.Create(nullptr));
+    CThrowingControl control;
+    ASSERT_TRUE(control.Attach(dlg.GetDlgItem(IDC_ABOUT_VERSION)));
+    CMessageLoop loop;
+    loop.AddMessageFilter(&dlg);
+    int nExit = -1;
+    const struct {
+        const char* pszBoundary;
+        std::function<void()> fnThrow;
+        const char* pszWhat;
+    } cases[] = {
+        {"src/win/Dialog.cpp", [&] { dlg.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_ABOUT_OK, BN_CLICKED)); },
+         "the OK handler failed\n"},
+        {"src/win/SubclassedWindow.cpp", [&] { control.SetWindowText(WSTR("Changed")); }, "unknown exception\n"},
+        {"src/win/MessageLoop.cpp",
+         [&] {
+             PostThreadMessageW(GetCurrentThreadId(), WM_APP, 0, 0);
+             PostQuitMessage(3);
+             nExit = loop.Run();
+         },
+         "the filter failed\n"},
+    };
+    CTraceCapture capture;
+    for (const auto& c : cases) {
+        CTraceCapture::Clear();
+        c.fnThrow();
+        const std::vector<std::string> pairs = CTraceCapture::Pairs();
+        ASSERT_EQ(pairs.size(), 1u) << c.pszBoundary;
+        EXPECT_EQ(pairs[0].substr(0, pairs[0].find('(')), c.pszBoundary);
+        EXPECT_TRUE(CTraceCapture::HasReported(c.pszWhat)) << pairs[0];
+    }
+    EXPECT_EQ(control.GetWindowText(), WSTR("Changed"));  // the control's own procedure took it
+    EXPECT_EQ(nExit, 3);
+    dlg.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_ABOUT_STATS, BN_CLICKED));
+    EXPECT_EQ(dlg.m_nClicks, 1);
+    EXPECT_TRUE(dlg.IsWindow());
 }
 
 } // namespace

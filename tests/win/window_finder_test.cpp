@@ -31,8 +31,7 @@ public:
               DestroyWindow(m_hWnd);
           })
     {
-        while (!m_bCreated)
-            Sleep(1);
+        test::WaitUntil([this] { return m_bCreated.load(); }, 10000, 1);
     }
     ~CBusyWindow()
     {

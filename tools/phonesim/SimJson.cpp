@@ -1,92 +1,66 @@
 #include "SimJson.h"
 
-#include <cstdio>
-
 namespace {
 
-// Length of the valid UTF-8 sequence at i, or 0.
-size_t Utf8Length(const std::string& str, size_t i)
+// The library refuses to write text that is no UTF-8; a sequence it
+// refuses is taken byte by byte instead.
+bool IsUtf8(const std::string& str)
 {
-    const unsigned char ch = static_cast<unsigned char>(str[i]);
-    size_t n = 0;
-    unsigned cp = 0;
-    if (ch >= 0xC2 && ch <= 0xDF) {
-        n = 2;
-        cp = ch & 0x1F;
-    } else if (ch >= 0xE0 && ch <= 0xEF) {
-        n = 3;
-        cp = ch & 0x0F;
-    } else if (ch >= 0xF0 && ch <= 0xF4) {
-        n = 4;
-        cp = ch & 0x07;
-    } else {
-        return 0;
+    try {
+        nlohmann::json(str).dump();
+        return true;
+    } catch (const nlohmann::json::type_error&) {
+        return false;
     }
-    if (i + n > str.size())
-        return 0;
-    for (size_t k = 1; k < n; ++k) {
-        const unsigned char cc = static_cast<unsigned char>(str[i + k]);
-        if ((cc & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (cc & 0x3F);
+}
+
+// Valid UTF-8 as it is; any other byte as the code point of its value.
+std::string AsUtf8(const std::string& str)
+{
+    std::string out;
+    for (size_t i = 0; i < str.size();) {
+        const unsigned char ch = static_cast<unsigned char>(str[i]);
+        const size_t n = ch < 0x80 ? 1 : ch >= 0xF0 ? 4 : ch >= 0xE0 ? 3 : 2;
+        if (ch < 0x80 || IsUtf8(str.substr(i, n))) {
+            out.append(str, i, n);
+            i += n;
+            continue;
+        }
+        out += static_cast<char>(0xC0 | (ch >> 6));
+        out += static_cast<char>(0x80 | (ch & 0x3F));
+        ++i;
     }
-    if ((n == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
-        return 0;
-    return n;
+    return out;
 }
 
 } // namespace
 
 std::string JsonString(const std::string& str)
 {
-    std::string out = "\"";
-    for (size_t i = 0; i < str.size(); ++i) {
-        const unsigned char ch = static_cast<unsigned char>(str[i]);
-        char sz[8];
-        if (ch == '"' || ch == '\\') {
-            out += '\\';
-            out += static_cast<char>(ch);
-        } else if (ch == '\n') {
-            out += "\\n";
-        } else if (ch == '\r') {
-            out += "\\r";
-        } else if (ch == '\t') {
-            out += "\\t";
-        } else if (ch < 0x20 || ch == 0x7F) {
-            std::snprintf(sz, sizeof(sz), "\\u%04x", ch);
-            out += sz;
-        } else if (ch < 0x80) {
-            out += static_cast<char>(ch);
-        } else if (const size_t n = Utf8Length(str, i)) {
-            out.append(str, i, n);
-            i += n - 1;
-        } else {
-            std::snprintf(sz, sizeof(sz), "\\u%04x", ch);
-            out += sz;
-        }
-    }
-    return out + "\"";
-}
-
-CJsonFields& CJsonFields::Raw(const char* pszKey, const std::string& strJson)
-{
-    if (!m_str.empty())
-        m_str += ',';
-    m_str += JsonString(pszKey) + ":" + strJson;
-    return *this;
+    const std::string strUtf8 = AsUtf8(str);
+    return nlohmann::json(strUtf8).dump(-1, ' ', strUtf8 != str);
 }
 
 CJsonFields& CJsonFields::Add(const char* pszKey, const std::string& strValue)
 {
-    return Raw(pszKey, JsonString(strValue));
+    m_fields[pszKey] = AsUtf8(strValue);
+    return *this;
 }
 
 CJsonFields& CJsonFields::Add(const char* pszKey, long long nValue)
 {
-    return Raw(pszKey, std::to_string(nValue));
+    m_fields[pszKey] = nValue;
+    return *this;
 }
 
 CJsonFields& CJsonFields::Add(const char* pszKey, bool bValue)
 {
-    return Raw(pszKey, bValue ? "true" : "false");
+    m_fields[pszKey] = bValue;
+    return *this;
+}
+
+std::string CJsonFields::Text() const
+{
+    const std::string strObject = m_fields.dump();
+    return strObject.substr(1, strObject.size() - 2);  // without the braces
 }

@@ -16,6 +16,7 @@ import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+SYSTEM_TESTS = os.path.join(ROOT, "tests", "system")  # zandu.py and screen.py, which drive the program for the tests too
 BUILD = os.environ.get("ZANDU_BUILD_DIR", os.path.join(ROOT, "build"))
 WIN = os.path.join(BUILD, "windows")
 os.environ.setdefault("ZANDU_BUILD", "windows")
@@ -25,18 +26,19 @@ os.environ.setdefault("ZANDU_CLI", os.path.join(WIN, "tools", "cli", "zandusms-c
 os.environ.setdefault("ZANDU_WINPROBE", os.path.join(WIN, "tests", "win", "winprobe.exe"))
 os.environ.setdefault("ZANDU_PORTS_DIR", os.path.join(WIN, "ports"))
 os.environ.setdefault("ZANDU_PHONESIM", os.path.join(BUILD, "bench", "host", "tools", "phonesim", "phonesim"))
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, SYSTEM_TESTS)
 
 import zandu  # noqa: E402
 from screen import move_mouse, window_rect  # noqa: E402
 from zandu import Phone, Program, SavedSettings, cpu_seconds, port_link, winprobe  # noqa: E402
 
-MESSAGE, NUMBER_BOX, SEND, RADIO_NUMBER, HISTORY, HISTORY_OK = 1002, 1014, 1006, 1008, 57665, 1025
+SEND, RADIO_NUMBER, HISTORY, HISTORY_OK = 1006, 1008, 57665, 1025
 REGION_BENCH = os.environ.get("ZANDU_REGION_BENCH", os.path.join(WIN, "tools", "bench", "region_bench.exe"))
 
 BAUD_BYTES_PER_S = 960.0  # 9600 baud, 10 bits a byte
 OPEN_PAUSE_S = 2.0        # the pause after a fresh open of the port
 BURST_GAP_S = 0.05        # the silence that ends a read
+POLL_S = 0.05             # how often the driver looks at the window while it waits
 PHONE = "--baud", "9600"  # the paced phone of the send figures
 
 ONE_PART = "Benchmark: the meeting moves to 10:30 in room 4. Please bring the figures."
@@ -121,22 +123,10 @@ def bound(events, opens=1):
 
 # Driving the window ----------------------------------------------------------
 
-def wait_for(check, timeout, what):
-    deadline = time.monotonic() + timeout
-    while True:
-        value = check()
-        if value:
-            return value
-        if time.monotonic() > deadline:
-            raise RuntimeError("timed out waiting for %s" % what)
-        time.sleep(0.05)
-
-
 def window_send(program, recipients, text, timeout=600):
     """Sends through the window; (seconds from the Send click to the last
     recipient's "Message sent to ...", (time, text) of the statuses since)."""
-    program.replace(MESSAGE, text)
-    assert winprobe("settext", program.hwnd, NUMBER_BOX, "; ".join(recipients))[0] == 0
+    program.compose("; ".join(recipients), text)
     code, out = winprobe("press", program.hwnd, SEND)
     assert code == 0, "no Send button"
     clicked = float(out[0])
@@ -153,8 +143,8 @@ def window_send(program, recipients, text, timeout=600):
         if failed:
             raise RuntimeError("the send failed: %r" % new[-5:])
         return [t for t, s in new if s.startswith(last)]
-    ended = wait_for(done, timeout, "the window's last 'Message sent'")[0]
-    wait_for(lambda: program.enabled(SEND), 60, "the Send button to come back")
+    ended = zandu.wait_for(done, timeout, "the window's last 'Message sent'", interval=POLL_S)[0]
+    zandu.wait_for(lambda: program.enabled(SEND), 60, "the Send button to come back", interval=POLL_S)
     return ended - clicked, since()
 
 
@@ -220,7 +210,8 @@ def measure_startup(table, runs):
                 assert waiter.wait(timeout=90) == 0, "the window was not shown"
                 out.seek(0)
                 shown = float(out.read().decode().split()[1])
-                ready = wait_for(lambda: [t for t, s in program.timed_status_trail() if s == "Ready"], 60, "Ready")[0]
+                ready = zandu.wait_for(lambda: [t for t, s in program.timed_status_trail() if s == "Ready"], 60,
+                                       "Ready", interval=POLL_S)[0]
                 values.append(max(shown, ready) - program.started)
                 time.sleep(2)
                 rss.append(rss_mb(program.proc.pid))
@@ -331,8 +322,9 @@ def measure_history(table, runs, sizes):
                     dialog, ms = out[0].split("\t")
                     opening.append(float(ms))
                     assert winprobe("click", dialog, HISTORY_OK)[0] == 0
-                    wait_for(lambda: not [w for w in zandu.top_level_windows(program.exe_name)
-                                          if w[1] and w[3] == "History"], 60, "the History dialog to close")
+                    zandu.wait_for(lambda: not [w for w in zandu.top_level_windows(program.exe_name)
+                                                if w[1] and w[3] == "History"], 60, "the History dialog to close",
+                                   interval=POLL_S)
                 if size:
                     table.add("History dialog, click to shown with its list, %d records" % size, opening, "ms")
                 else:

@@ -2,7 +2,7 @@
 test: it prints timings). Run from the worktree after scripts/test.sh:
 
     bash -c 'source scripts/lib.sh; ensure_display; start_wine; map_ports;
-             /usr/bin/python3 tests/system/bench_serial.py'
+             /usr/bin/python3 tools/bench/bench_serial.py'
 """
 import os
 import sys
@@ -15,7 +15,7 @@ os.environ.setdefault("ZANDU_WINE_RUN", os.path.join(WIN, "wine-run.sh"))
 os.environ.setdefault("ZANDU_SERIAL_PROBE", os.path.join(WIN, "tests", "win", "serial_probe.exe"))
 os.environ.setdefault("ZANDU_PORTS_DIR", os.path.join(WIN, "ports"))
 os.environ.setdefault("ZANDU_PHONESIM", os.path.join(ROOT, "build", "host", "tools", "phonesim", "phonesim"))
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(ROOT, "tests", "system"))  # zandu.py, the system tests' helpers
 
 from zandu import Announcement, Phone, port_link, probe  # noqa: E402
 

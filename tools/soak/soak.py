@@ -23,11 +23,12 @@ import sys
 import threading
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "system"))
+# zandu.py drives the program for the system tests too.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "system"))
 import zandu  # noqa: E402
-from zandu import Phone, Program, SavedSettings, port_link, settings_list  # noqa: E402
+from zandu import Phone, Program, SavedSettings, history_messages, port_link, settings_list  # noqa: E402
 
-MESSAGE, NUMBER_BOX, SEND, CANCEL = 1002, 1014, 1006, 1012
+SEND, CANCEL = 1006, 1012
 ENDED = ("Failed", "Error", "Canceled")
 PER_SEND = 5
 FIRST_PROBE = 50
@@ -86,11 +87,6 @@ def whole_messages(phone):
     return whole, fragments
 
 
-def history():
-    entries = settings_list("NewHistory") or []
-    return [(entries[i + 1].strip(), entries[i + 3][1:]) for i in range(0, len(entries), 4)]
-
-
 class Driver:
     def __init__(self, program, phone):
         self.program, self.phone = program, phone
@@ -100,8 +96,7 @@ class Driver:
     def send(self, numbers, text):
         """One Send; the numbers the window reported sent, and how it ended."""
         program = self.program
-        zandu.winprobe("settext", program.hwnd, NUMBER_BOX, ";".join(numbers))
-        program.replace(MESSAGE, text)
+        program.compose(";".join(numbers), text)
         silences = len([q for q in self.phone.events("quirk") if "silent" in q["kinds"]])
         before = len(program.status_trail())
         program.click(SEND)
@@ -163,7 +158,7 @@ def soak(args, figures):
         whole, fragments = whole_messages(phone)
         keep_logs(args, phone, program)
     print()
-    records = history()
+    records = history_messages()
     lost = [n for n in reported if whole.count((n, texts[n])) == 0]
     duplicated = [n for n in reported if whole.count((n, texts[n])) > 1]
     unrecorded = [n for n in reported if records.count((n, texts[n])) != 1]
@@ -217,9 +212,8 @@ def load(args, figures):
     zandu.settings_delete_value("Numbers")
     with Phone(port_link("COM5"), "--no-echo") as phone, Program() as program:
         program.wait_status("Ready")
-        records = len(history())
-        zandu.winprobe("settext", program.hwnd, NUMBER_BOX, ";".join(numbers))
-        program.replace(MESSAGE, "Load")
+        records = len(history_messages())
+        program.compose(";".join(numbers), "Load")
         responsiveness = Responsiveness(program.hwnd)
         responsiveness.start()
         memory = [usage(program)["working_set_kb"]]
@@ -240,7 +234,7 @@ def load(args, figures):
         responsiveness.join()
         sent = [t[len("Message sent to "):].rsplit(" at ", 1)[0] for t in trail if t.startswith("Message sent to ")]
         taken = [p["number"] for p in phone.events("pdu") if "mr" in p]
-    new_records = history()[records:]
+    new_records = history_messages()[records:]
     stored_numbers = [n.strip() for n in settings_list("Numbers") or []]
     samples = sum(r["samples"] for r in responsiveness.results)
     worst = max([r["worst_ms"] for r in responsiveness.results] or [0])
