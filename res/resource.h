@@ -12,6 +12,7 @@
 #define IDI_ZANDU 222
 #define IDD_FEEDBACK 223
 #define IDD_INBOX 224
+#define IDD_PIN 225
 
 // Main dialog.
 #define IDC_MESSAGE 1002
@@ -76,3 +77,11 @@
 #define IDC_FEEDBACK_TEXT 1036
 #define IDC_FEEDBACK_CANCEL 1037
 #define IDC_FEEDBACK_MODEL 1038
+
+// SIM PIN dialog.
+#define IDC_PIN_PROMPT 1060
+#define IDC_PIN_EDIT 1061
+#define IDC_PIN_WARNING 1062
+#define IDC_PIN_REFUSED 1063
+#define IDC_PIN_OK 1064
+#define IDC_PIN_CANCEL 1065

@@ -1,5 +1,7 @@
 #include "serial/SerialSession.h"
 
+#include "base/Trace.h"
+
 namespace {
 
 const wchar_t kWindowClass[] = L"ZanduSmsSession";
@@ -53,7 +55,7 @@ LRESULT CALLBACK CSerialSession::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam,
     if (pThis && uMsg == WM_SERIAL_NOTIFY) {
         CSerialAnnouncement taken = TakeAnnouncement(wParam, lParam);
         if (pThis->m_pHandler) {
-            pThis->m_pHandler->OnOperationComplete(std::move(taken.pOp), std::move(taken.pError));
+            CALL_CATCHING(pThis->m_pHandler->OnOperationComplete(std::move(taken.pOp), std::move(taken.pError)));
         } else {
             CAnnouncement ann;
             ann.pOp = std::move(taken.pOp);
@@ -64,7 +66,7 @@ LRESULT CALLBACK CSerialSession::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam,
         return 0;
     }
     if (pThis && uMsg == WM_TIMER && pThis->m_pHandler) {
-        pThis->m_pHandler->OnTimer(wParam);
+        CALL_CATCHING(pThis->m_pHandler->OnTimer(wParam));
         return 0;
     }
     return DefWindowProcW(hWnd, uMsg, wParam, lParam);

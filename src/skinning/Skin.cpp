@@ -52,6 +52,7 @@ bool CSkin::LoadSkin(const WString& strFolder)
             return false;
     }
     m_bHasInbox = m_aBitmaps[static_cast<size_t>(SkinBitmapIndex::SBI_INBOX)].Load(strFolder + L"inbox.bmp");
+    m_bHasPin = m_aBitmaps[static_cast<size_t>(SkinBitmapIndex::SBI_PIN)].Load(strFolder + L"pin.bmp");
     return true;
 }
 

@@ -17,9 +17,10 @@ enum class SkinBitmapIndex {
     SBI_ABOUT,     // about.bmp: the About dialog
     SBI_FEEDBACK,  // feedback.bmp: the Feedback dialog
     SBI_INBOX,     // inbox.bmp: the Inbox dialog; history.bmp when a skin has none
+    SBI_PIN,       // pin.bmp: the SIM PIN dialog; feedback.bmp when a skin has none
 };
-const size_t kSkinBitmapCount = 5;
-static_assert(static_cast<size_t>(SkinBitmapIndex::SBI_INBOX) + 1 == kSkinBitmapCount, "one count per bitmap");
+const size_t kSkinBitmapCount = 6;
+static_assert(static_cast<size_t>(SkinBitmapIndex::SBI_PIN) + 1 == kSkinBitmapCount, "one count per bitmap");
 
 class CSkin {
 public:
@@ -33,7 +34,8 @@ public:
     // about.bmp in that order. False at the first bitmap that fails to load.
     // Then inbox.bmp, which a skin made before the Inbox lacks: without it
     // (or when it cannot be read) the Inbox, sized as the History, takes
-    // history.bmp.
+    // history.bmp; and pin.bmp, without which the SIM PIN dialog, sized as
+    // the Feedback, takes feedback.bmp.
     bool LoadSkin();
     bool LoadSkin(const WString& strFolder);  // strFolder ends in a backslash
 
@@ -45,6 +47,8 @@ public:
     {
         if (nIndex == SkinBitmapIndex::SBI_INBOX && !m_bHasInbox)
             nIndex = SkinBitmapIndex::SBI_HISTORY;
+        if (nIndex == SkinBitmapIndex::SBI_PIN && !m_bHasPin)
+            nIndex = SkinBitmapIndex::SBI_FEEDBACK;
         return m_aBitmaps[static_cast<size_t>(nIndex)];
     }
 
@@ -58,6 +62,7 @@ private:
     CFontHandle m_hFont;
     bool m_bBorderHover;
     bool m_bHasInbox = false;
+    bool m_bHasPin = false;
     uint8_t m_btAlpha;
 };
 

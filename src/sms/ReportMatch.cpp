@@ -94,6 +94,11 @@ CDeliverySummary SummarizeDelivery(const std::vector<CSentPart>& parts)
             summary.time = part.discharge;
             return summary;
         }
+        if (part.state == EPartDelivery::PART_UNCONFIRMED) {
+            summary.state = EMessageDelivery::DELIVERY_UNCONFIRMED;
+            summary.time = CSmsTime();
+            return summary;
+        }
         if (part.state == EPartDelivery::PART_PENDING)
             summary.state = EMessageDelivery::DELIVERY_PENDING;
         else if (part.discharge.bValid &&

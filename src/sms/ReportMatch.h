@@ -14,6 +14,7 @@ enum class EPartDelivery {
     PART_PENDING,    // a report was asked for; no final one has come
     PART_DELIVERED,
     PART_FAILED,
+    PART_UNCONFIRMED,  // its PDU went out and the phone did not say whether it was sent
 };
 
 // One part of a sent message that asked for a delivery report.
@@ -54,6 +55,7 @@ enum class EMessageDelivery {
     DELIVERY_PENDING,        // some part has no final report yet
     DELIVERY_DELIVERED,      // every part delivered
     DELIVERY_FAILED,         // some part failed, whatever the others did
+    DELIVERY_UNCONFIRMED,    // some part may or may not have been sent: "Not confirmed"
 };
 struct CDeliverySummary {
     EMessageDelivery state = EMessageDelivery::DELIVERY_NOT_REQUESTED;

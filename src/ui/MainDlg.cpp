@@ -17,6 +17,7 @@
 #include "ui/HistoryStore.h"
 #include "ui/InboxDlg.h"
 #include "ui/NumberList.h"
+#include "ui/PinDlg.h"
 #include "ui/ReportStore.h"
 #include "ui/SendInput.h"
 #include "win/AppModule.h"
@@ -87,9 +88,12 @@ BOOL CMainDlg::PreTranslateMessage(MSG* pMsg)
 
 bool CMainDlg::OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult)
 {
-    if (uMsg != WM_SERIAL_NOTIFY)
+    if (uMsg == WM_ASK_PIN)
+        AskPin(wParam != 0);
+    else if (uMsg == WM_SERIAL_NOTIFY)
+        OnSerialNotify(wParam, lParam);
+    else
         return false;
-    OnSerialNotify(wParam, lParam);
     lResult = 0;
     return true;
 }
@@ -113,6 +117,7 @@ void CMainDlg::OnInitDialog()
     if (CMessageLoop* pLoop = GetAppModule().GetMessageLoop())
         pLoop->AddMessageFilter(this);
     UpdateCharCount();
+    LayOutStatus(false);
     CButton(GetDlgItem(IDC_RADIO_NUMBER)).SetCheck(true);
     CButton(GetDlgItem(IDC_DELIVERY_REPORT)).SetCheck(GetSettingsKey().Value("DeliveryReport").ReadBool(false));
     UpdateMode();
@@ -319,8 +324,24 @@ void CMainDlg::ShowStatusNote(const WString& strText)
     const CWindow note = GetDlgItem(IDC_STATUS_NOTE);
     note.SetWindowText(strText);
     note.Invalidate();
+    LayOutStatus(!strText.empty());
     if (!strText.empty())
         Trace("%s\n", WideToAnsi(strText).c_str());
+}
+
+// A long status (a port test's words, a message not confirmed) takes both
+// lines of the status display, wrapped, while no note is shown under it.
+void CMainDlg::LayOutStatus(bool bNote)
+{
+    const CWindow status = GetDlgItem(IDC_STATUS);
+    const CWindow note = GetDlgItem(IDC_STATUS_NOTE);
+    const RECT rcStatus = status.GetRectIn(m_hWnd);
+    const RECT rcNote = note.GetRectIn(m_hWnd);
+    const int cy = bNote ? rcNote.top - rcStatus.top : rcNote.bottom - rcStatus.top;
+    status.ModifyStyle(bNote ? 0 : SS_ENDELLIPSIS, bNote ? SS_ENDELLIPSIS : 0);
+    status.SetWindowPos(nullptr, 0, 0, rcStatus.right - rcStatus.left, cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    note.ShowWindow(bNote ? SW_SHOWNA : SW_HIDE);
+    status.Invalidate();
 }
 
 // Cancel, the message box, the recipient controls and the other buttons stay
@@ -446,7 +467,7 @@ bool CMainDlg::ParseRecipients(std::vector<CContact>& recipients)
 
 // Older records go to the archive as the history fills; a history that could
 // not be updated is left as it was.
-void CMainDlg::AddHistory(const CMsg& msg)
+void CMainDlg::AddHistory(const CMsg& msg, bool bNotConfirmed)
 {
     WString strDate, strTime;
     if (!GetDateText(strDate) || !GetTimeText(strTime))
@@ -456,8 +477,8 @@ void CMainDlg::AddHistory(const CMsg& msg)
     record.m_strNumber = msg.m_strNumber;
     record.m_strTime = strDate + WSTR(" ") + strTime;
     record.m_strText = msg.m_strText;
+    std::vector<CSentPart> parts;
     if (msg.m_bStatusReport) {
-        std::vector<CSentPart> parts;
         for (unsigned nRef : m_Requests.GetPartReferences()) {
             CSentPart part;
             part.strNumber = msg.m_strNumber;
@@ -465,6 +486,15 @@ void CMainDlg::AddHistory(const CMsg& msg)
             part.nSentAt = std::time(nullptr);
             parts.push_back(part);
         }
+    }
+    if (bNotConfirmed) {
+        CSentPart part;
+        part.strNumber = msg.m_strNumber;
+        part.nSentAt = std::time(nullptr);
+        part.state = EPartDelivery::PART_UNCONFIRMED;
+        parts.push_back(part);
+    }
+    if (!parts.empty()) {
         const uint32_t dwError = CReportStore(m_reportsKey)
                                      .Add(GetDeliveryKey(record.m_strNumber, record.m_strTime, record.m_strText), parts);
         if (dwError != ERROR_SUCCESS)
@@ -675,8 +705,29 @@ void CMainDlg::OnMessageStarted(const CMsg& msg)
 
 void CMainDlg::OnMessageDone(const CMsg& msg)
 {
-    AddHistory(msg);
+    AddHistory(msg, false);
     m_bSent = m_Requests.GetMessagesDone() == m_Requests.GetRecipientCount();
+}
+
+// Recorded, so that nobody sends it again without looking at the phone.
+void CMainDlg::OnMessageNotConfirmed(const CMsg& msg)
+{
+    AddHistory(msg, true);
+}
+
+bool CMainDlg::OnPinRequired(bool bRefused)
+{
+    PostMessage(WM_ASK_PIN, bRefused ? 1 : 0);
+    return true;
+}
+
+void CMainDlg::AskPin(bool bRefused)
+{
+    CPinDlg dlg(bRefused);
+    if (dlg.DoModal(m_hWnd) == IDOK)
+        m_Requests.EnterPin(dlg.GetPin());
+    else
+        m_Requests.DeclinePin();
 }
 
 void CMainDlg::OnPhonebook(const std::vector<CContact>& phonebook)

@@ -44,6 +44,9 @@ public:
 private:
     static constexpr UINT_PTR TIMER_UPDATE_CHECK = 33;  // polls the update check once a second until it is over
     static constexpr UINT_PTR TIMER_DIALOGUE = CPhoneRequest::TIMER_DIALOGUE;
+    // Posted when the SIM asks for its PIN (wParam: the phone refused the last
+    // one): the question waits until the driver's step is over.
+    static constexpr UINT WM_ASK_PIN = WM_APP + 1;
 
     // The frame.
     void OnInitDialog() override;
@@ -62,6 +65,7 @@ private:
     void SetStatus(const WString& strText);
     void ShowStoreFailure(const WString& strWhat, uint32_t dwError);
     void ShowStatusNote(const WString& strText);
+    void LayOutStatus(bool bNote);
     void EnableControls(bool bEnable);
     void FillPortList(const std::vector<std::string>& aPorts);
     void UpdateCharCount();
@@ -74,7 +78,9 @@ private:
     // Sending and storing (one request per recipient).
     void OnSendOrSave(bool bSave);
     bool ParseRecipients(std::vector<CContact>& recipients);
-    void AddHistory(const CMsg& msg);
+    // bNotConfirmed: the message may or may not have left; its state says so.
+    void AddHistory(const CMsg& msg, bool bNotConfirmed);
+    void AskPin(bool bRefused);
     // The store of what the phone lists, for a request that reads its memory.
     void StartUpdate(bool bDelete);
     void OnInbox();
@@ -102,6 +108,8 @@ private:
     bool GetMessageText(WString& strText) override;
     void OnMessageStarted(const CMsg& msg) override;
     void OnMessageDone(const CMsg& msg) override;
+    void OnMessageNotConfirmed(const CMsg& msg) override;
+    bool OnPinRequired(bool bRefused) override;
     void OnPhonebook(const std::vector<CContact>& phonebook) override;
     void OnTextRefused(const std::string& strError) override;
     CListingResult OnMessagesListed(const std::vector<CListedPdu>& pdus, bool bReportsOnly) override;

@@ -43,7 +43,7 @@ bool ParsePart(const WString& strElement, CStoredPart& stored)
     const std::vector<WString> fields = Split(strElement);
     int64_t nRef = 0, nSent = 0, nState = 0, nStatus = 0;
     if (fields.size() < 7 || fields[0].empty() || !ParseInt(fields[2], 255, nRef) ||
-        !ParseInt(fields[3], INT64_C(1) << 40, nSent) || !ParseInt(fields[4], static_cast<int64_t>(EPartDelivery::PART_FAILED), nState) ||
+        !ParseInt(fields[3], INT64_C(1) << 40, nSent) || !ParseInt(fields[4], static_cast<int64_t>(EPartDelivery::PART_UNCONFIRMED), nState) ||
         !ParseInt(fields[5], 255, nStatus))
         return false;
     stored.strKey = fields[0];
@@ -102,6 +102,7 @@ WString DescribeDelivery(const CDeliverySummary& summary)
         return strTime.empty() ? WString(WSTR("Delivered")) : WSTR("Delivered ") + AnsiToWide(strTime);
     }
     case EMessageDelivery::DELIVERY_FAILED: return WSTR("Not delivered: ") + Utf8ToWide(summary.strReason);
+    case EMessageDelivery::DELIVERY_UNCONFIRMED: return WSTR("Not confirmed");
     default: return WSTR("Sent");
     }
 }

@@ -109,8 +109,10 @@ class Phonebook(unittest.TestCase):
             out = cli("test-port", "--port", "COM12")
         self.assertEqual(out.returncode, 0, out.stderr)
         self.assertEqual(lines(out.stdout), ["Connecting...", "Handshaking...",
-                                             "Device on COM12 is a(n) ACME Mobile 3000"])
-        self.assertEqual(phone.commands(), ["AT", "ATE0", "AT+CGMI"])
+                                             "Device on COM12 is a(n) ACME Mobile 3000; model: PhoneSim 1; SIM: ready; "
+                                             "signal 4 of 5; network: registered (home); service centre: +4917010000"])
+        self.assertEqual(phone.commands(), ["AT", "ATE0", "AT+CGMI", "AT+CGMM", "AT+CPIN?", "AT+CSQ", "AT+CREG?",
+                                            "AT+CSCA?"])
 
 
 if __name__ == "__main__":

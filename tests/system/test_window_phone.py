@@ -2,8 +2,10 @@
 ones do: a late answer after Cancel, unsolicited codes, refusals for a moment
 retried, the phone's error in words, "not found" for empty phone-book ranges,
 a phone gone silent, what the recipients box holds after a download, and the
-closing question. One window start for all of it, the minute of silence
-last."""
+closing question; then real modems: a phone left at its prompt, a prompt that
+comes late, a SIM that wants its PIN, a network that answers after a minute
+and more, and Test Port's words. One window start for each group, the long
+waits last."""
 import os
 import tempfile
 import time
@@ -17,7 +19,18 @@ SEND, REFRESH, CANCEL, CLOSE = 1006, 1010, 1012, 1027
 RADIO_NUMBER, RADIO_CONTACT = 1008, 1009
 IDCANCEL = 2
 PHONEBOOK = [("+4917012345", "Anna"), ("5550001", "Bob")]
-ENDED = ("Message sent", "Failed", "Error", "Phonebook downloaded")
+ENDED = ("Message sent", "Failed", "Error", "Phonebook downloaded", "Not confirmed")
+TEST_PORT = 1015
+PIN_EDIT, PIN_REFUSED, PIN_OK, PIN_CANCEL = 1061, 1063, 1064, 1065
+NOT_CONFIRMED = ("Not confirmed: the phone did not say whether the message to 0123456789 was sent; "
+                 "check the phone before sending it again")
+
+
+def unconfirmed():
+    """The numbers of the messages the History shows as not confirmed: their
+    mark in the "Reports" list (state 3), which the History reads."""
+    parts = [element.split("\t") for element in zandu.settings_list("Reports") or []]
+    return [fields[1] for fields in parts if len(fields) > 4 and fields[4] == "3"]
 
 
 @unittest.skipUnless(BUILD == "windows", "the window runs under Wine")
@@ -46,21 +59,120 @@ class PhoneDialogue(unittest.TestCase):
             self.closing_after_a_partial_send(program)
             self.silence_and_closing_during_a_request(program)
 
+    def test_real_modems(self):
+        startup = self.phone()
+        with Program() as program:
+            program.wait_status("Ready")
+            startup.stop()
+            self.left_at_its_prompt(program)
+            self.cancel_while_the_prompt_is_late(program)
+            self.the_sims_pin(program)
+            self.a_refused_pin_is_never_given_again(program)
+            self.test_port_says_whether_the_phone_can_send(program)
+            self.a_network_that_answers_late(program)
+
+    def sent_pdus(self, phone):
+        return [p for p in phone.events("pdu") if p.get("mr") is not None]
+
+    def left_at_its_prompt(self, program):
+        # Another program, or a crash, left the phone waiting for a PDU.
+        records = len(history_records())
+        with self.phone("--left-at-prompt") as phone:
+            trail = program.send("0123456789", "Found at its prompt", ENDED)
+            self.assertEqual(len(phone.events("abort")), 1)
+            self.assertEqual(len(self.sent_pdus(phone)), 1)
+        self.assertTrue(trail[-1].startswith("Message sent to 0123456789 at "), trail)
+        self.assertEqual(len(history_records()), records + 1)
+
+    def cancel_while_the_prompt_is_late(self, program):
+        with self.phone("--prompt-delay", "3000") as phone:
+            program.compose("0123456789", "Prompt late")
+            before = len(program.status_trail())
+            program.click(SEND)
+            wait_for(lambda: any(c.startswith("AT+CMGS=") for c in phone.commands()))
+            program.click(CANCEL)
+            wait_for(lambda: program.enabled(SEND))
+            self.assertIn("Canceled", program.status_trail()[before:])
+            time.sleep(3)  # the prompt comes to a closed port
+            trail = program.request(SEND, ENDED)
+            self.assertEqual(len(phone.events("abort")), 1)
+            self.assertEqual(len(self.sent_pdus(phone)), 1)
+        self.assertTrue(trail[-1].startswith("Message sent to 0123456789 at "), trail)
+
+    def answer_pin(self, program, pin, refused=False):
+        """Answers the SIM PIN dialog (None: Cancel); it says whether the phone refused the last PIN."""
+        box, _ = program.wait_box("SIM PIN")
+        self.assertEqual(zandu.window_text(box, PIN_REFUSED), "The phone refused the PIN" if refused else "")
+        if pin is not None:
+            self.assertEqual(zandu.winprobe("settext", box, PIN_EDIT, pin)[0], 0)
+        program.answer_box(box, PIN_CANCEL if pin is None else PIN_OK)
+        wait_for(lambda: zandu.window_text(box) is None, what="the dialog to close")
+
+    def pin_request(self, program, button, pins, done):
+        """Presses the button, answers the PIN dialogs in turn; the status trail."""
+        before = len(program.status_trail())
+        program.click(button)
+        for pin, refused in pins:
+            self.answer_pin(program, pin, refused)
+        wait_for(lambda: any(t.startswith(done) for t in program.status_trail()[before:]), 60, "a status %r" % (done,))
+        wait_for(lambda: program.enabled(SEND))
+        return program.status_trail()[before:]
+
+    def the_sims_pin(self, program):
+        with self.phone("--sim-pin", "7391", "--sim-busy", "1500") as phone:
+            program.compose("0123456789", "With the PIN")
+            trail = self.pin_request(program, SEND, [("7391", False)], ENDED)
+            self.assertEqual([c for c in phone.commands() if c.startswith("AT+CPIN=")], ['AT+CPIN="7391"'])
+            self.assertEqual(len(self.sent_pdus(phone)), 1)
+        self.assertTrue(trail[-1].startswith("Message sent to 0123456789 at "), trail)
+        self.assertFalse([s for s in program.debug_strings() if "7391" in s])  # never traced
+
+    def a_refused_pin_is_never_given_again(self, program):
+        with self.phone("--sim-pin", "7391") as phone:
+            program.compose("0123456789", "Wrong PIN")
+            trail = self.pin_request(program, SEND, [("1111", False), ("1111", True), (None, True)], "Failed")
+            self.assertEqual([c for c in phone.commands() if c.startswith("AT+CPIN=")], ['AT+CPIN="1111"'])
+            self.assertFalse(phone.events("pdu"))
+        self.assertEqual(trail[-1], "Failed to send message: SIM PIN required")
+
+    def test_port_says_whether_the_phone_can_send(self, program):
+        with self.phone("--sim-pin", "7391"):
+            trail = self.pin_request(program, TEST_PORT, [(None, False)], "Device on")
+        self.assertEqual(trail[-1], "Device on COM5 is a(n) PhoneSim; model: PhoneSim 1; SIM: PIN required; "
+                                    "signal 4 of 5; network: registered (home)")
+        with self.phone("--signal", "99", "--network", "0", "--sca", ""):
+            trail = program.request(TEST_PORT, "Device on")
+        self.assertEqual(trail[-1], "Device on COM5 is a(n) PhoneSim; model: PhoneSim 1; SIM: ready; no signal; "
+                                    "network: not registered; no service centre number set")
+
+    def a_network_that_answers_late(self, program):
+        records, before = len(history_records()), unconfirmed()
+        with self.phone("--pdu-delay", "75000") as phone:
+            program.compose("0123456789", "Late network")
+            trail = program.request(SEND, ENDED, timeout=150)
+            self.assertEqual(len(self.sent_pdus(phone)), 1)
+        self.assertTrue(trail[-1].startswith("Message sent to 0123456789 at "), trail)
+        self.assertEqual(len(history_records()), records + 1)
+        self.assertEqual(unconfirmed(), before)
+
     def late_answer_after_cancel(self, program):
-        # Cancelled after its PDU: the answer comes while the next Send opens the port.
+        # Cancelled after its PDU: the message may have left, and says so; the
+        # answer comes while the next Send opens the port.
         records = len(history_records())
         with self.phone("--pdu-delay", "1500") as phone:
             program.compose("0123456789", "Late")
             program.click(SEND)
             wait_for(lambda: phone.events("pdu"))
             program.click(CANCEL)
-            wait_for(lambda: "Canceled" in program.status_trail() and program.enabled(SEND))
+            wait_for(lambda: NOT_CONFIRMED in program.status_trail() and program.enabled(SEND))
+            self.assertNotIn("Canceled", program.status_trail())
             trail = program.request(SEND, ENDED)
             pdus = phone.events("pdu")
         self.assertTrue(trail[-1].startswith("Message sent to 0123456789 at "), trail)
         self.assertEqual(len(pdus), 2)  # the cancelled one, and one of the second request
         self.assertEqual(decode_submit(pdus[1]["pdu"])["Text"], "Late")
-        self.assertEqual(len(history_records()), records + 1)
+        self.assertEqual(len(history_records()), records + 2)  # not confirmed, then sent
+        self.assertEqual(unconfirmed(), ["0123456789"])
 
     def unsolicited_codes(self, program):
         records = len(history_records())

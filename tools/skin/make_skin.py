@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Draws the default skin of Zandu SMS.
 
-Writes skin/colors.ini, the five dialog bitmaps skin/zandu.bmp, history.bmp,
-about.bmp, feedback.bmp and inbox.bmp (32 bits per pixel with alpha, bottom-up rows,
+Writes skin/colors.ini, the six dialog bitmaps skin/zandu.bmp, history.bmp,
+about.bmp, feedback.bmp, inbox.bmp and pin.bmp (32 bits per pixel with alpha, bottom-up rows,
 premultiplied colours as AlphaBlend expects, pixels outside the outline
 exactly 0 so that the window region leaves them out), the program icon
 res/ZanduSMS.ico, and PNG renderings in docs/ for the README.
@@ -58,6 +58,7 @@ GLYPHS = {
     "I": ".###.|..#..|..#..|..#..|..#..|..#..|.###.",
     "K": "#...#|#..#.|#.#..|##...|#.#..|#..#.|#...#",
     "M": "#...#|##.##|#.#.#|#.#.#|#...#|#...#|#...#",
+    "P": "####.|#...#|#...#|####.|#....|#....|#....",
     "N": "#...#|##..#|#.#.#|#..##|#...#|#...#|#...#",
     "O": ".###.|#...#|#...#|#...#|#...#|#...#|.###.",
     "R": "####.|#...#|#...#|####.|#.#..|#..#.|#...#",
@@ -408,6 +409,28 @@ Alpha=98
        GROUP_BOX)
 
 
+def draw_pin(layout):
+    width, height = layout["size"]
+    c = window(width, height, "SIM PIN")
+    px, py, pw, ph = layout[1060]
+    wx, wy, ww, wh = layout[1062]
+    right = max(layout[i][0] + layout[i][2] for i in (1060, 1062, 1063)) + 6
+    panel(c, px - 6, py - 7, right, wy + wh + 7)
+    # A padlock, large and faint, beside the form.
+    size = min(56, width - right - 24)
+    if size > 24:
+        x0 = right + (width - right - size) // 2
+        y0 = py
+        body_top = y0 + size * 2 // 5
+        c.round_rect(x0, body_top, x0 + size, y0 + size, 5, rgb(ACCENT_DARK))
+        c.round_rect(x0 + 2, body_top + 2, x0 + size - 2, y0 + size - 2, 4, rgb(ACCENT_LIGHT), 0.6)
+        shackle = size // 5
+        for x in range(x0 + shackle, x0 + size - shackle):  # the shackle: two sides and a bar
+            side = x < x0 + shackle + 5 or x >= x0 + size - shackle - 5
+            c.rect(x, y0, x + 1, body_top if side else y0 + 5, rgb(ACCENT_DARK))
+    return c
+
+
 def main():
     layouts = read_layout()
     skin = os.path.join(ROOT, "skin")
@@ -421,8 +444,9 @@ def main():
     about = draw_about(layouts[100])
     feedback = draw_feedback(layouts[223])
     inbox = draw_inbox(layouts[224])
+    pin = draw_pin(layouts[225])
     for name, canvas in (("zandu", main_dlg), ("history", history), ("about", about), ("feedback", feedback),
-                         ("inbox", inbox)):
+                         ("inbox", inbox), ("pin", pin)):
         write_bmp(os.path.join(skin, name + ".bmp"), canvas)
     write_ico(os.path.join(ROOT, "res", "ZanduSMS.ico"), [draw_icon(48), draw_icon(32), draw_icon(16)])
 
@@ -430,6 +454,7 @@ def main():
     gap = 24
     column = gap + max(main_dlg.width, feedback.width) + gap
     placed = [(gap, gap, main_dlg), (gap, 2 * gap + main_dlg.height, feedback),
+              (gap, 3 * gap + main_dlg.height + feedback.height, pin),
               (column, gap, history), (column, 2 * gap + history.height, about),
               (column, 3 * gap + history.height + about.height, inbox)]
     width = max(x + c.width for x, _, c in placed) + gap
