@@ -53,6 +53,32 @@ TEST(SimOptions, PhonesThatSayMore)
     EXPECT_TRUE(options.bEmptyRangeNotFound);
 }
 
+TEST(SimOptions, ModemFamilies)
+{
+    CSimOptions options;
+    EXPECT_EQ(options.nSimBusyMs, -1);  // not given: the profile decides
+    EXPECT_EQ(options.strSimPuk, "12345678");
+    EXPECT_EQ(options.nProfileSeed, 1u);
+    std::string strError;
+    ASSERT_TRUE(ParseSimOptions({"--left-at-prompt", "--prompt-delay", "800", "--sim-pin", "1234", "--sim-puk",
+                                 "87654321", "--sim-busy", "0", "--split-random", "9", "--model", "Stick 3",
+                                 "--signal", "99", "--network", "5", "--sca", "", "--profile", "module",
+                                 "--profile-seed", "4"},
+                                options, strError))
+        << strError;
+    EXPECT_TRUE(options.bLeftAtPrompt);
+    EXPECT_EQ(options.nPromptDelayMs, 800u);
+    EXPECT_EQ(options.strSimPin + options.strSimPuk, "123487654321");
+    EXPECT_EQ(options.nSimBusyMs, 0);
+    EXPECT_EQ(options.nSplitSeed, 9u);
+    EXPECT_EQ(options.strModel, "Stick 3");
+    EXPECT_EQ(options.nSignal, 99u);
+    EXPECT_EQ(options.nNetwork, 5u);
+    EXPECT_EQ(options.strSca, "");
+    EXPECT_EQ(options.nProfile, PROFILE_MODULE);
+    EXPECT_EQ(options.nProfileSeed, 4u);
+}
+
 TEST(SimOptions, BadCommandLines)
 {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
@@ -60,7 +86,9 @@ TEST(SimOptions, BadCommandLines)
              {"--error", "AT@0"}, {"--error", "AT:x"}, {"--hangup-after", "0"}, {"--silent-after", "-1"},
              {"--unsolicited", "RING"}, {"--unsolicited", "=RING"}, {"--unsolicited", "AT="},
              {"--unsolicited", "AT@0=RING"}, {"--babble", "loud"}, {"--pdu-delay", "soon"},
-             {"--random-quirks", "0"}, {"--noise", "much"}}) {
+             {"--random-quirks", "0"}, {"--noise", "much"}, {"--sim-pin", "123"}, {"--sim-pin", "12a4"},
+             {"--sim-puk", "1234"}, {"--sim-busy", "x"}, {"--split-random", "0"}, {"--signal", "32"},
+             {"--network", "6"}, {"--sca", "+49 170"}, {"--sca", "++49"}, {"--profile", "fax"}, {"--prompt-delay"}}) {
         CSimOptions options;
         std::string strError;
         EXPECT_FALSE(ParseSimOptions(args, options, strError)) << args[0];

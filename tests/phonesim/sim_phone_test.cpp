@@ -1,6 +1,8 @@
 // The simulated phone's answers, bursts and events, byte by byte.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "SimPhone.h"
 
 namespace {
@@ -10,6 +12,7 @@ protected:
     void Make()
     {
         m_pPhone.reset(new CSimPhone(m_options, m_phonebook));
+        m_pPhone->SetClock([this] { return m_nNow; });
     }
     // Everything the phone does in answer to the bytes.
     std::vector<CSimAction> Send(const std::string& strBytes)
@@ -47,10 +50,34 @@ protected:
         return out;
     }
 
+    // The replies to a table of commands, each sent at its time.
+    struct CStep {
+        long long nNow;
+        const char* pszSend;
+        const char* pszReply;
+    };
+    void Expect(const std::vector<CStep>& steps)
+    {
+        for (const CStep& step : steps) {
+            m_nNow = step.nNow;
+            EXPECT_EQ(Reply(step.pszSend), step.pszReply) << "at " << step.nNow << ": " << step.pszSend;
+        }
+    }
+    static std::string Logs(const std::vector<CSimAction>& actions)
+    {
+        std::string out;
+        for (const std::string& s : Of(actions, CSimAction::LOG))
+            out += s + "\n";
+        return out;
+    }
+
     CSimOptions m_options;
     CSimPhonebook m_phonebook;
     std::unique_ptr<CSimPhone> m_pPhone;
+    long long m_nNow = 0;
 };
+
+const char kPdu[] = "0011F105812143F50000AA02C834\x1A";
 
 typedef std::vector<std::pair<std::string, unsigned>> Bursts;
 
@@ -302,6 +329,216 @@ TEST_F(CPhoneTest, PhoneBookEntriesSkipEmptyLocations)
     EXPECT_EQ(Reply("AT+CPBR=a\r"), "\r\nERROR\r\n");
     Send("AT+CSCS=\"IRA\"\r");
     EXPECT_EQ(Reply("AT+CPBR=3\r"), "\r\n+CPBR: 3,\"0301234\",129,\"B?r, Otto\"\r\n\r\nOK\r\n");
+}
+
+TEST_F(CPhoneTest, EscapeInCommandModeDiscardsTheLine)
+{
+    m_options.bEcho = false;
+    const std::vector<CSimAction> actions = Send("AT+CMGS=13\x1B");
+    EXPECT_TRUE(Of(actions, CSimAction::SEND).empty());
+    EXPECT_EQ(Of(actions, CSimAction::LOG), (std::vector<std::string>{"\"event\":\"esc\""}));
+    EXPECT_EQ(Reply("AT\r"), "\r\nOK\r\n");
+}
+
+TEST_F(CPhoneTest, LeftAtThePromptTheCommandsOfAProgramAreSwallowed)
+{
+    m_options.bEcho = false;
+    m_options.bLeftAtPrompt = true;
+    m_options.fails = {{"PDU", 38, 1}};  // the PDU left over is not counted
+    for (auto end : {std::make_pair("\x1B", "\r\nOK\r\n"), std::make_pair("\x1A", "\r\n+CMS ERROR: 304\r\n")}) {
+        Make();
+        const std::vector<CSimAction> actions = Send(std::string("AT\r\nATE0\r\n") + end.first);
+        EXPECT_EQ(Of(actions, CSimAction::SEND), (std::vector<std::string>{end.second}));
+        EXPECT_NE(Logs(actions).find("\"pdu\":\"ATATE0\",\"left_at_prompt\":true"), std::string::npos);
+        EXPECT_EQ(Reply("AT\r"), "\r\nOK\r\n");
+        Send("AT+CMGS=13\r");
+        EXPECT_EQ(Reply(kPdu), "\r\n+CMS ERROR: 38\r\n");
+    }
+}
+
+TEST_F(CPhoneTest, ALatePromptStillComesAfterAnEscape)
+{
+    m_options.nPromptDelayMs = 2500;
+    EXPECT_EQ(BurstsOf("AT+CMGS=13\r"), (Bursts{{"AT+CMGS=13\r", 0}, {"\r\n> ", 2500}}));
+    EXPECT_EQ(BurstsOf("\x1B"), (Bursts{{"\r\nOK\r\n", 0}}));  // in PDU mode before the prompt came
+    Send("ATE0\rAT+CMGW=13\r");
+    EXPECT_EQ(BurstsOf(kPdu), (Bursts{{"\r\n+CMGW: 1\r\n\r\nOK\r\n", 0}}));
+}
+
+TEST_F(CPhoneTest, PinThenPukLockTheSimCommands)
+{
+    m_options.bEcho = false;
+    m_options.strSimPin = "1234";
+    Expect({{0, "AT+CPIN?\r", "\r\n+CPIN: SIM PIN\r\n\r\nOK\r\n"},
+            {0, "AT+CMGS=13\r", "\r\n+CMS ERROR: 311\r\n"},
+            {0, "AT+CSCA?\r", "\r\n+CMS ERROR: 311\r\n"},
+            {0, "AT+CPBR=1\r", "\r\n+CME ERROR: 11\r\n"},
+            {0, "AT+CSQ\r", "\r\n+CSQ: 20,99\r\n\r\nOK\r\n"},
+            {0, "AT+CPIN=\"0000\"\r", "\r\n+CME ERROR: 16\r\n"},
+            {0, "AT+CPIN=1111\r", "\r\n+CME ERROR: 16\r\n"},
+            {0, "AT+CPIN=\"2222\"\r", "\r\n+CME ERROR: 16\r\n"},
+            {0, "AT+CPIN?\r", "\r\n+CPIN: SIM PUK\r\n\r\nOK\r\n"},
+            {0, "AT+CPIN=\"1234\"\r", "\r\n+CME ERROR: 12\r\n"},
+            {0, "AT+CMGL=4\r", "\r\n+CMS ERROR: 316\r\n"},
+            {0, "AT+CPBS?\r", "\r\n+CME ERROR: 12\r\n"},
+            {0, "AT+CPIN=\"11111111\",\"4321\"\r", "\r\n+CME ERROR: 16\r\n"},
+            {0, "AT+CPIN=\"12345678\",\"12\"\r", "\r\nERROR\r\n"},
+            {0, "AT+CPIN=\"12345678\",\"4321\"\r", "\r\nOK\r\n"},
+            {0, "AT+CPIN?\r", "\r\n+CPIN: READY\r\n\r\nOK\r\n"},
+            {0, "AT+CNMI?\r", "\r\n+CNMI: 0,0,0,0,0\r\n\r\nOK\r\n"},
+            {0, "AT+CPIN=\"4321\"\r", "\r\n+CME ERROR: 3\r\n"}});
+    Make();
+    std::string strLog = Logs(Send("AT+CPIN=\"0000\"\rAT+CPIN=\"1234\"\r"));
+    EXPECT_NE(strLog.find("\"event\":\"pin\",\"ok\":false,\"tries_left\":2"), std::string::npos) << strLog;
+    EXPECT_NE(strLog.find("\"event\":\"pin\",\"ok\":true,\"tries_left\":3"), std::string::npos) << strLog;
+    EXPECT_EQ(Reply("AT+CPBS?\r"), "\r\n+CPBS: \"SM\",0,0\r\n\r\nOK\r\n");
+}
+
+TEST_F(CPhoneTest, TheSimIsBusyAfterTheFirstCommandAndEachPin)
+{
+    m_options.bEcho = false;
+    m_options.strSimPin = "1234";
+    m_options.nSimBusyMs = 1000;
+    Expect({{500, "AT\r", "\r\nOK\r\n"},
+            {510, "AT+CPIN?\r", "\r\n+CME ERROR: 14\r\n"},
+            {520, "AT+CMGL=4\r", "\r\n+CMS ERROR: 314\r\n"},
+            {530, "AT+CPBR=1\r", "\r\n+CME ERROR: 14\r\n"},
+            {540, "AT+CGMM\r", "\r\nPhoneSim 1\r\n\r\nOK\r\n"},
+            {1500, "AT+CPIN?\r", "\r\n+CPIN: SIM PIN\r\n\r\nOK\r\n"},
+            {1600, "AT+CPIN=\"1234\"\r", "\r\nOK\r\n"},
+            {2599, "AT+CSCA?\r", "\r\n+CMS ERROR: 314\r\n"},
+            {2600, "AT+CSCA?\r", "\r\n+CSCA: \"+4917010000\",145\r\n\r\nOK\r\n"}});
+}
+
+TEST_F(CPhoneTest, DeviceQuestions)
+{
+    m_options.bEcho = false;
+    Expect({{0, "AT+CGMM\r", "\r\nPhoneSim 1\r\n\r\nOK\r\n"},
+            {0, "AT+CSQ\r", "\r\n+CSQ: 20,99\r\n\r\nOK\r\n"},
+            {0, "AT+CREG?\r", "\r\n+CREG: 0,1\r\n\r\nOK\r\n"},
+            {0, "AT+CSCA?\r", "\r\n+CSCA: \"+4917010000\",145\r\n\r\nOK\r\n"},
+            {0, "AT+CSCA=\"0170\",129\r", "\r\nOK\r\n"},
+            {0, "AT+CSCA?\r", "\r\n+CSCA: \"0170\",129\r\n\r\nOK\r\n"},
+            {0, "AT+CSCA=0170\r", "\r\nERROR\r\n"}});
+    m_options.strModel = "Stick 3";
+    m_options.nSignal = 99;
+    m_options.nNetwork = 5;
+    m_options.strSca = "";
+    Make();
+    Expect({{0, "AT+CGMM\r", "\r\nStick 3\r\n\r\nOK\r\n"},
+            {0, "AT+CSQ\r", "\r\n+CSQ: 99,99\r\n\r\nOK\r\n"},
+            {0, "AT+CREG=1\r", "\r\nOK\r\n"},
+            {0, "AT+CREG?\r", "\r\n+CREG: 1,5\r\n\r\nOK\r\n"},
+            {0, "AT+CSCA?\r", "\r\n+CSCA: \"\",129\r\n\r\nOK\r\n"}});
+}
+
+// Vendor reports anywhere between lines, never after the prompt; without them the plain answer.
+TEST_F(CPhoneTest, StickProfileReportsAtRandomAndDoesNotSupportTheUnknown)
+{
+    std::string strRuns[2];
+    std::map<std::string, int> seen;
+    m_phonebook.Generate(5);
+    const CSimOptions plainOptions = m_options;
+    m_options.nProfile = PROFILE_STICK;
+    for (std::string& strRun : strRuns) {
+        CSimPhone plain(plainOptions, m_phonebook);
+        Make();
+        for (int i = 0; i < 100; ++i) {
+            for (const char* pszSend : {"AT+CMGS=13\r", kPdu, "AT+CPBR=1,5\r"}) {
+                std::vector<CSimAction> plainActions;
+                for (const char* p = pszSend; *p; ++p)
+                    plain.Receive(*p, plainActions);
+                const Bursts bursts = BurstsOf(pszSend);
+                std::string strReply, strStripped;
+                for (const auto& burst : bursts)
+                    strReply += burst.first;
+                strRun += strReply;
+                for (size_t n = 0; n < strReply.size(); ++n) {
+                    const size_t nEnd = strReply.compare(n, 3, "\r\n^") == 0 ? strReply.find("\r\n", n + 2) : n;
+                    if (nEnd == n)
+                        strStripped += strReply[n];
+                    n = nEnd == n ? n : nEnd + 1;
+                }
+                EXPECT_EQ(strStripped, Of(plainActions, CSimAction::SEND).at(0));
+                EXPECT_EQ(strReply.find("> \r\n^"), std::string::npos);
+                seen["before the echo"] += strReply.compare(0, 3, "\r\n^") == 0;
+                seen["after the echo"] += strReply.find("=13\r\r\n^") != std::string::npos;
+                seen["before OK"] += strReply.find("\r\n\r\n^") != std::string::npos;
+                seen["between lines"] += strReply.find("\"\r\n\r\n^") != std::string::npos;
+                seen["after the answer"] += bursts.size() > 1 && bursts.back().first.compare(0, 3, "\r\n^") == 0;
+            }
+        }
+    }
+    EXPECT_EQ(strRuns[0], strRuns[1]);
+    for (const auto& place : seen)
+        EXPECT_GT(place.second, 0) << place.first;
+    for (const char* pszKind : {"^RSSI:", "^MODE:5,4\r\n", ",0,0,0,72\r\n"})
+        EXPECT_NE(strRuns[0].find(pszKind), std::string::npos) << pszKind;
+    EXPECT_NE(Logs(Send("AT\r")).find("\"kinds\":\"vendor-report\",\"profile\":\"stick\",\"text\":\"^"), std::string::npos);
+    m_options.nProfileSeed = 2;
+    m_options.bEcho = false;
+    Make();
+    const std::vector<CSimAction> actions = Send("AT+FOO\r");
+    EXPECT_NE(Of(actions, CSimAction::SEND).front().find("\r\nCOMMAND NOT SUPPORT\r\n"), std::string::npos);
+    EXPECT_NE(Logs(actions).find("\"kinds\":\"not-supported\""), std::string::npos);
+    EXPECT_NE(Reply("AT+CMGF=1\r").find("\r\nERROR\r\n"), std::string::npos);  // known, but not so
+}
+
+TEST_F(CPhoneTest, ModuleProfileStartsUpWhileTheFirstCommandsCome)
+{
+    m_options.nProfile = PROFILE_MODULE;
+    Expect({{0, "AT\r", "\r\nRDY\r\nAT\r\r\n+CFUN: 1\r\n\r\nOK\r\n"},
+            {10, "ATE0\r", "ATE0\r\r\n+CPIN: READY\r\n\r\nCall Ready\r\n\r\nOK\r\n"},
+            {2999, "AT+CPMS?\r", "\r\nSMS Ready\r\n\r\n+CMS ERROR: 314\r\n"},
+            {3000, "AT+CSCA?\r", "\r\n+CSCA: \"+4917010000\",145\r\n\r\nOK\r\n"}});
+    EXPECT_NE(Logs(Send("AT\r")).find("\"event\":\"reply\""), std::string::npos);
+    m_options.nSimBusyMs = 0;  // given, it wins
+    Make();
+    const std::vector<CSimAction> actions = Send("AT+CPMS?\r");
+    EXPECT_EQ(Logs(actions).find("sim_refused"), std::string::npos);
+    EXPECT_NE(Logs(actions).find("\"kinds\":\"start-up\",\"profile\":\"module\",\"text\":\"RDY\""), std::string::npos);
+}
+
+TEST_F(CPhoneTest, PhoneProfileSplitsTheEchoAndSendsOkLate)
+{
+    m_options.nProfile = PROFILE_PHONE;
+    m_options.nGapMs = 300;
+    EXPECT_EQ(BurstsOf("AT+CGMI\r"), (Bursts{{"AT+CGMI\r", 0}, {"\r\nPhoneSim\r\n", 300}, {"\r\nOK\r\n", 300}}));
+    EXPECT_NE(Logs(Send("AT\r")).find("\"command\":\"AT\",\"kinds\":\"split-echo\",\"profile\":\"phone\""),
+              std::string::npos);
+}
+
+// Each burst in 1 to 4 pieces, cut anywhere: inside "+CMGS: n", "OK", CR LF and the prompt.
+TEST_F(CPhoneTest, SplitRandomCutsEveryBurstAndLosesNothing)
+{
+    const CSimOptions plainOptions = m_options;
+    CSimPhone plain(plainOptions, m_phonebook);
+    m_options.nSplitSeed = 5;
+    std::map<std::string, int> seen;
+    for (int i = 0; i < 150; ++i) {
+        for (const char* pszSend : {"AT\r", "AT+CMGS=13\r", kPdu}) {
+            std::vector<CSimAction> plainActions;
+            for (const char* p = pszSend; *p; ++p)
+                plain.Receive(*p, plainActions);
+            const Bursts pieces = BurstsOf(pszSend);
+            std::string strReply;
+            for (size_t n = 0; n < pieces.size(); ++n) {
+                strReply += pieces[n].first;
+                EXPECT_TRUE(n == 0 || (pieces[n].second >= 60 && pieces[n].second <= 150)) << pieces[n].second;
+                const std::string strNext = n + 1 < pieces.size() ? pieces[n + 1].first : std::string();
+                seen["in +CMGS"] += strReply.find("+CMG") != std::string::npos && strReply.back() != '\n' &&
+                                    strNext.find("\r\n\r\nOK") != std::string::npos;
+                seen["in OK"] += strReply.back() == 'O' && strNext.compare(0, 1, "K") == 0;
+                seen["in CR LF"] += strReply.back() == '\r' && strNext.compare(0, 1, "\n") == 0;
+                seen["in the prompt"] += strReply.back() == '>' && strNext == " ";
+            }
+            EXPECT_EQ(strReply, Of(plainActions, CSimAction::SEND).at(0));
+            EXPECT_LE(pieces.size(), 4u);
+            seen["several"] += pieces.size() > 1;
+        }
+    }
+    for (const char* pszPlace : {"in +CMGS", "in OK", "in CR LF", "in the prompt", "several"})
+        EXPECT_GT(seen[pszPlace], 0) << pszPlace;
 }
 
 } // namespace

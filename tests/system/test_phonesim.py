@@ -147,6 +147,24 @@ class PhoneSim(unittest.TestCase):
         pdus = phone.events("pdu")
         self.assertEqual([(p["part"], p["parts"], p["ref"]) for p in pdus[1:]], [(1, 2, 7)])
 
+    def test_late_prompt_after_an_escape_and_answers_in_pieces(self):
+        with Phone(self.link, "--no-echo", "--prompt-delay", "600", "--split-random", "3") as phone:
+            fd = open_port(self.link)
+            sent = time.monotonic()
+            os.write(fd, b"AT+CMGS=13\r")
+            time.sleep(0.1)
+            os.write(fd, b"\x1b")  # before the prompt came
+            waited = time.monotonic() - sent
+            chunks = bursts(fd, quiet=0.4)
+            os.close(fd)
+            self.assertEqual(text(chunks), b"\r\n> \r\nOK\r\n")
+            self.assertGreaterEqual(waited + chunks[0][0], 0.55)
+            self.assertEqual([e["command"] for e in phone.events("abort")], ["AT+CMGS"])
+            # The pieces come in reads of their own, 60 ms or more apart.
+            pieces = sum(e["pieces"] for e in phone.events("reply"))
+            self.assertGreater(pieces, 2)
+            self.assertGreaterEqual(len(chunks), 2)
+
     def test_phonebook_file_and_help(self):
         book = os.path.join(self.tmp.name, "book.txt")
         with open(book, "w", encoding="utf-8") as f:
@@ -162,7 +180,9 @@ class PhoneSim(unittest.TestCase):
         out = subprocess.run([PHONESIM, "--help"], capture_output=True, text=True, timeout=10)
         self.assertEqual(out.returncode, 0)
         for option in ("--link", "--log", "--split-echo", "--late-ok", "--error", "--silent-after",
-                       "--hangup-in-pdu", "--baud", "--phonebook"):
+                       "--hangup-in-pdu", "--baud", "--phonebook", "--left-at-prompt", "--prompt-delay", "--sim-pin",
+                       "--sim-puk", "--sim-busy", "--split-random", "--model", "--signal", "--network", "--sca",
+                       "--profile", "--profile-seed"):
             self.assertIn(option, out.stdout)
         bad = subprocess.run([PHONESIM, "--bogus"], capture_output=True, text=True, timeout=10)
         self.assertEqual(bad.returncode, 2)

@@ -154,6 +154,10 @@ public:
             ready.Add("link", m_options.strLink);
         if (m_options.bBusy)
             ready.Add("busy", true);
+        if (m_options.nProfile != PROFILE_NONE)
+            ready.Add("profile", ProfileName(m_options.nProfile));
+        if (m_options.bLeftAtPrompt)
+            ready.Add("left_at_prompt", true);
         WriteLog(ready.Text());
         Print("Phone simulator on " + m_line.Slave() +
               (m_options.strLink.empty() ? std::string() : " (" + m_options.strLink + ")") +

@@ -52,6 +52,45 @@ const char kSimHelp[] =
     "                        ERROR for a PDU, now and then no answer at all (a\n"
     "                        PDU not answered is not taken); logged as quirk\n"
     "  --noise BYTES         send BYTES of line noise before the first answer\n"
+    "  --split-random SEED   cut every burst at random places (the same for the same\n"
+    "                        SEED) into 1 to 4 pieces, each after a pause of 60 to\n"
+    "                        150 ms: an answer comes in several reads\n"
+    "  --prompt-delay MS     send the \"> \" prompt of AT+CMGS and AT+CMGW MS later;\n"
+    "                        the phone waits for the PDU at once (an ESC meanwhile\n"
+    "                        aborts, and the prompt still comes before its OK)\n"
+    "  --left-at-prompt      start waiting for a PDU, as another program or a crash\n"
+    "                        left the phone after \"> \": everything up to ESC or\n"
+    "                        Ctrl-Z is PDU text (AT commands too); ESC answers OK,\n"
+    "                        Ctrl-Z +CMS ERROR: 304\n"
+    "\n"
+    "SIM and network (AT+CPIN, AT+CSQ, AT+CREG, AT+CSCA, AT+CGMM):\n"
+    "  --sim-pin PIN         the SIM is locked by PIN (4 to 8 digits) until\n"
+    "                        AT+CPIN=\"PIN\"; three wrong ones lock it by its PUK\n"
+    "  --sim-puk PUK         the PUK (8 digits, default 12345678), given with a new\n"
+    "                        PIN: AT+CPIN=\"PUK\",\"NEWPIN\"\n"
+    "                        While locked, the SMS commands answer +CMS ERROR: 311\n"
+    "                        (316 for the PUK), AT+CPBS and AT+CPBR +CME ERROR: 11\n"
+    "                        (12); a wrong PIN or PUK +CME ERROR: 16\n"
+    "  --sim-busy MS         the SIM is busy for MS after the first command and\n"
+    "                        after each PIN accepted: the SMS commands answer +CMS\n"
+    "                        ERROR: 314, AT+CPBS, AT+CPBR and AT+CPIN +CME ERROR: 14\n"
+    "  --model TEXT          the answer to AT+CGMM (default PhoneSim 1)\n"
+    "  --signal N            +CSQ: N,99 (0-31, 99 no signal; default 20)\n"
+    "  --network STAT        +CREG: 0,STAT (0 not registered, 1 home, 2 searching,\n"
+    "                        3 denied, 5 roaming; default 1)\n"
+    "  --sca NUMBER          +CSCA: \"NUMBER\",145 (129 without +; default\n"
+    "                        +4917010000; \"\" for none)\n"
+    "\n"
+    "Modem families (combine with the other options, which win where they differ;\n"
+    "each habit used is logged as a quirk):\n"
+    "  --profile stick       echo on; ^RSSI:, ^MODE: and ^BOOT: reports at random\n"
+    "                        before the echo, between the lines of an answer and\n"
+    "                        after it; unknown commands answer COMMAND NOT SUPPORT\n"
+    "  --profile module      RDY, +CFUN: 1, +CPIN: ..., Call Ready and SMS Ready in\n"
+    "                        the first three answers; the SIM busy for 3000 ms as\n"
+    "                        with --sim-busy 3000\n"
+    "  --profile phone       split echo and late OK, as --split-echo --late-ok\n"
+    "  --profile-seed N      the seed of the stick's reports (default 1)\n"
     "\n"
     "Phone book (\"SM\"; AT+CPBS, AT+CPBR; names in the AT+CSCS character set):\n"
     "  --phonebook N         N generated entries (default 5)\n"
@@ -74,9 +113,10 @@ const char kSimHelp[] =
     "                        +CDS instead of stored after AT+CNMI=...,1,..)\n"
     "\n"
     "Commands: AT, ATE0, ATE1, AT+CMGF=0, AT+CMGS=<n> (\"> \", hex PDU, Ctrl-Z;\n"
-    "ESC aborts), AT+CMGW=<n>, AT+CGMI, AT+CSCS (IRA, GSM, UCS2, UTF-8), AT+CPBS,\n"
-    "AT+CPBR=? and AT+CPBR=<a>[,<b>], AT+CPMS, AT+CMGL, AT+CMGD, AT+CNMI.\n"
-    "Anything else is answered with ERROR.\n";
+    "ESC aborts), AT+CMGW=<n>, AT+CGMI, AT+CGMM, AT+CSQ, AT+CREG, AT+CSCA, AT+CPIN,\n"
+    "AT+CSCS (IRA, GSM, UCS2, UTF-8), AT+CPBS, AT+CPBR=? and AT+CPBR=<a>[,<b>],\n"
+    "AT+CPMS, AT+CMGL, AT+CMGD, AT+CNMI. ESC between commands is ignored and drops\n"
+    "what was typed before it. Anything else is answered with ERROR.\n";
 
 namespace {
 
@@ -151,7 +191,31 @@ bool ParseUnsolicitedRule(const std::string& strArg, CUnsolicitedRule& rule)
     return true;
 }
 
+// nMin to nMax digits, after a '+' when bPlus allows one.
+bool IsDigits(const std::string& str, size_t nMin, size_t nMax, bool bPlus)
+{
+    const size_t nStart = bPlus && !str.empty() && str[0] == '+' ? 1 : 0;
+    const size_t nDigits = str.size() - nStart;
+    if (nDigits < nMin || nDigits > nMax)
+        return false;
+    for (size_t i = nStart; i < str.size(); ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(str[i])))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
+
+const char* ProfileName(ESimProfile nProfile)
+{
+    switch (nProfile) {
+    case PROFILE_STICK: return "stick";
+    case PROFILE_MODULE: return "module";
+    case PROFILE_PHONE: return "phone";
+    default: return "";
+    }
+}
 
 bool ParseSimOptions(const std::vector<std::string>& args, CSimOptions& options, std::string& strError)
 {
@@ -291,6 +355,72 @@ bool ParseSimOptions(const std::vector<std::string>& args, CSimOptions& options,
             if (!number(255, n))
                 return false;
             options.nReportStatus = static_cast<unsigned>(n);
+        } else if (strArg == "--left-at-prompt")
+            options.bLeftAtPrompt = true;
+        else if (strArg == "--prompt-delay") {
+            if (!number(600000, n))
+                return false;
+            options.nPromptDelayMs = static_cast<unsigned>(n);
+        } else if (strArg == "--sim-pin" || strArg == "--sim-puk") {
+            const bool bPin = strArg == "--sim-pin";
+            if (!value())
+                return false;
+            if (bPin ? !IsDigits(strValue, 4, 8, false) : !IsDigits(strValue, 8, 8, false)) {
+                strError = bPin ? "--sim-pin takes 4 to 8 digits" : "--sim-puk takes 8 digits";
+                return false;
+            }
+            (bPin ? options.strSimPin : options.strSimPuk) = strValue;
+        } else if (strArg == "--sim-busy") {
+            if (!number(600000, n))
+                return false;
+            options.nSimBusyMs = static_cast<int>(n);
+        } else if (strArg == "--split-random") {
+            if (!number(999999999, n) || n == 0) {
+                strError = "--split-random takes a seed from 1";
+                return false;
+            }
+            options.nSplitSeed = static_cast<unsigned>(n);
+        } else if (strArg == "--model") {
+            if (!value())
+                return false;
+            options.strModel = strValue;
+        } else if (strArg == "--signal") {
+            if (!number(99, n) || (n > 31 && n != 99)) {
+                strError = "--signal takes 0 to 31, or 99 for no signal";
+                return false;
+            }
+            options.nSignal = static_cast<unsigned>(n);
+        } else if (strArg == "--network") {
+            if (!number(5, n)) {
+                strError = "--network takes a registration state from 0 to 5";
+                return false;
+            }
+            options.nNetwork = static_cast<unsigned>(n);
+        } else if (strArg == "--sca") {
+            if (!value())
+                return false;
+            if (!strValue.empty() && !IsDigits(strValue, 1, 20, true)) {
+                strError = "--sca takes a number of up to 20 digits, + first when international, or \"\"";
+                return false;
+            }
+            options.strSca = strValue;
+        } else if (strArg == "--profile") {
+            if (!value())
+                return false;
+            if (strValue == "stick")
+                options.nProfile = PROFILE_STICK;
+            else if (strValue == "module")
+                options.nProfile = PROFILE_MODULE;
+            else if (strValue == "phone")
+                options.nProfile = PROFILE_PHONE;
+            else {
+                strError = "--profile takes stick, module or phone";
+                return false;
+            }
+        } else if (strArg == "--profile-seed") {
+            if (!number(999999999, n))
+                return false;
+            options.nProfileSeed = static_cast<unsigned>(n);
         } else if (strArg == "--quiet")
             options.bQuiet = true;
         else if (strArg == "--verbose")

@@ -18,6 +18,14 @@ struct CUnsolicitedRule {
     std::string strText;       // the line; "\\n" in the option separates the lines of a code with a PDU line
 };
 
+// Documented habits of a modem family, on top of the other options.
+enum ESimProfile {
+    PROFILE_NONE,
+    PROFILE_STICK,   // a USB stick: vendor reports at any time, "COMMAND NOT SUPPORT"
+    PROFILE_MODULE,  // a GSM module: start-up lines in the first answers, the SIM busy at first
+    PROFILE_PHONE,   // a mobile phone: split echo and late OK
+};
+
 struct CSimOptions {
     std::string strLink;  // symbolic link to the pty slave
     std::string strLog;   // JSON-lines log
@@ -47,12 +55,28 @@ struct CSimOptions {
     unsigned nPhonebookSize = 0;  // 0: as many locations as given
     std::string strMessagesFile;  // received messages the phone holds (JSON)
     unsigned nReportStatus = 0;   // TP-ST of the reports on messages that ask for one
+    // As another program or a crash left it: waiting for a PDU after "> ".
+    bool bLeftAtPrompt = false;
+    unsigned nPromptDelayMs = 0;  // the "> " prompt comes this much later
+    std::string strSimPin;        // empty: the SIM is not locked
+    std::string strSimPuk = "12345678";
+    int nSimBusyMs = -1;          // the SIM busy this long after the first command and each PIN; -1: not given
+    unsigned nSplitSeed = 0;      // every burst cut into pieces at random from this seed; 0: whole
+    std::string strModel = "PhoneSim 1";  // AT+CGMM
+    unsigned nSignal = 20;        // <rssi> of AT+CSQ: 0-31, 99 no signal
+    unsigned nNetwork = 1;        // <stat> of AT+CREG?
+    std::string strSca = "+4917010000";  // AT+CSCA?
+    ESimProfile nProfile = PROFILE_NONE;
+    unsigned nProfileSeed = 1;    // for the stick's vendor reports
     bool bQuiet = false;
     bool bVerbose = false;
     bool bHelp = false;
 };
 
 extern const char kSimHelp[];
+
+// "stick", "module", "phone"; empty for none.
+const char* ProfileName(ESimProfile nProfile);
 
 // False with a message for a bad command line.
 bool ParseSimOptions(const std::vector<std::string>& args, CSimOptions& options, std::string& strError);

@@ -1,6 +1,7 @@
 #include "SimPhone.h"
 
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 
 #include "SimJson.h"
@@ -100,6 +101,39 @@ std::string CommandName(const std::string& strLine)
     return Upper(strLine.substr(0, strLine.find_first_of("=?")));
 }
 
+// The commands the phone knows; others it answers as its profile does.
+bool IsKnownCommand(const std::string& strName)
+{
+    static const char* const kKnown[] = {"AT",      "ATE",     "ATE0",    "ATE1",    "AT+CGMI", "AT+CGMM", "AT+CSQ",
+                                         "AT+CREG", "AT+CSCA", "AT+CPIN", "AT+CMGF", "AT+CSCS", "AT+CMGS", "AT+CMGW",
+                                         "AT+CPBS", "AT+CPBR", "AT+CPMS", "AT+CMGL", "AT+CMGD", "AT+CNMI"};
+    for (const char* psz : kKnown) {
+        if (strName == psz)
+            return true;
+    }
+    return false;
+}
+
+// A line whose PDU follows on the next line: nothing may come between them.
+bool IsPduHead(const std::string& strLine)
+{
+    return strLine.compare(0, 6, "+CMGL:") == 0 || strLine.compare(0, 6, "+CMGR:") == 0;
+}
+
+long long SteadyMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// With the module's habits the SIM is busy at first unless told otherwise.
+unsigned SimBusyMs(const CSimOptions& options)
+{
+    if (options.nSimBusyMs >= 0)
+        return static_cast<unsigned>(options.nSimBusyMs);
+    return options.nProfile == PROFILE_MODULE ? 3000 : 0;
+}
+
 } // namespace
 
 CSimPhone::CSimPhone(const CSimOptions& options, const CSimPhonebook& phonebook, CSimStore& store)
@@ -108,8 +142,19 @@ CSimPhone::CSimPhone(const CSimOptions& options, const CSimPhonebook& phonebook,
       m_store(store),
       m_bEcho(options.bEcho),
       m_bSilent(options.nSilentAfter == 0),
-      m_quirks(options.nQuirkSeed)
+      m_quirks(options.nQuirkSeed),
+      m_splitter(options.nSplitSeed),
+      m_profile(options.nProfile, options.nProfileSeed, options.nSignal),
+      m_card(options.strSimPin, options.strSimPuk, SimBusyMs(options)),
+      m_clock(SteadyMs),
+      m_strSca(options.strSca)
 {
+    if (options.bLeftAtPrompt) {
+        // As after "AT+CMGS=<n>" and "> ", with no length to check against.
+        m_bInPdu = true;
+        m_bLeftPdu = true;
+        m_strPduCommand = "AT+CMGS";
+    }
 }
 
 void CSimPhone::Receive(char ch, std::vector<CSimAction>& actions)
@@ -125,6 +170,11 @@ void CSimPhone::Receive(char ch, std::vector<CSimAction>& actions)
     } else if (ch == '\b') {
         if (!m_strLine.empty())
             m_strLine.pop_back();
+    } else if (ch == kEsc) {
+        // A phone in command mode ignores ESC, and what was typed before it.
+        m_strLine.clear();
+        m_bLineTooLong = false;
+        Log(CJsonFields().Add("event", "esc").Text(), actions);
     } else if (ch == '\n' && m_strLine.empty()) {
         // The LF after a command's CR.
     } else if (m_strLine.size() < kMaxLine) {
@@ -144,6 +194,8 @@ void CSimPhone::OnCommandLine(std::vector<CSimAction>& actions)
         return;  // an empty line is no command
 
     ++m_nCommands;
+    if (m_nCommands == 1)
+        m_card.StartBusy(m_clock());
     if (m_options.nSilentAfter >= 0 && m_nCommands > static_cast<unsigned>(m_options.nSilentAfter))
         m_bSilent = true;
     CJsonFields fields;
@@ -167,12 +219,13 @@ void CSimPhone::OnCommandLine(std::vector<CSimAction>& actions)
     if (reply.quirk.bEchoOn)
         m_bEcho = true;
     reply.strCommand = strLine + "\r";
+    reply.strName = CommandName(strLine);
     if (m_bEcho)
         reply.strEcho = reply.strCommand;
     if (bTooLong)
         reply.strFinal = "ERROR";
     else
-        Execute(strLine, reply);
+        Execute(strLine, reply, actions);
     AddUnsolicited(CommandName(strLine), reply);
     if (!reply.quirk.bSilent)
         Emit(reply, actions);
@@ -188,7 +241,7 @@ CQuirk CSimPhone::ChooseQuirk(const std::string& strName, std::vector<CSimAction
     return quirk;
 }
 
-void CSimPhone::Execute(const std::string& strLine, CReply& reply)
+void CSimPhone::Execute(const std::string& strLine, CReply& reply, std::vector<CSimAction>& actions)
 {
     const std::string strName = CommandName(strLine);
     if (strName.compare(0, 2, "AT") != 0) {
@@ -201,6 +254,12 @@ void CSimPhone::Execute(const std::string& strLine, CReply& reply)
     const std::string strArgs = strTail.size() > 1 && strTail[0] == '=' ? strTail.substr(1) : std::string();
     if (FindFailure(strName, reply.strFinal))
         return;
+    std::string strWhy;
+    reply.strFinal = m_card.Refuse(strName, strTail, m_clock(), strWhy);
+    if (!reply.strFinal.empty()) {
+        Log(CJsonFields().Add("event", "sim_refused").Add("command", strName).Add("why", strWhy).Text(), actions);
+        return;
+    }
 
     reply.strFinal = "OK";
     if (strName == "AT" && strTail.empty())
@@ -264,10 +323,87 @@ void CSimPhone::Execute(const std::string& strLine, CReply& reply)
         ExecutePhonebook(strName, strTail, reply);
         return;
     }
-    if (ExecuteStorage(strName, strTail, reply))
+    if (ExecuteStorage(strName, strTail, reply) || ExecuteDevice(strName, strTail, reply, actions))
         return;
     reply.info.clear();
     reply.strFinal = "ERROR";
+    if (!IsKnownCommand(strName)) {
+        reply.strFinal = m_profile.UnknownCommand();
+        if (reply.strFinal != "ERROR")
+            Log(CJsonFields()
+                    .Add("event", "quirk")
+                    .Add("command", strName)
+                    .Add("kinds", "not-supported")
+                    .Add("profile", m_profile.GetName())
+                    .Text(),
+                actions);
+    }
+}
+
+bool CSimPhone::ExecuteDevice(const std::string& strName, const std::string& strTail, CReply& reply,
+                              std::vector<CSimAction>& actions)
+{
+    const std::string strArgs = strTail.size() > 1 && strTail[0] == '=' ? strTail.substr(1) : std::string();
+    if (strName == "AT+CGMM" && strTail.empty()) {
+        reply.info.push_back(m_options.strModel);
+    } else if (strName == "AT+CSQ" && strTail.empty()) {
+        reply.info.push_back("+CSQ: " + std::to_string(m_options.nSignal) + ",99");
+    } else if (strName == "AT+CSQ" && strTail == "=?") {
+        reply.info.push_back("+CSQ: (0-31,99),(0-7,99)");
+    } else if (strName == "AT+CREG" && strTail == "?") {
+        reply.info.push_back("+CREG: " + std::to_string(m_nCregMode) + "," + std::to_string(m_options.nNetwork));
+    } else if (strName == "AT+CREG" && strTail == "=?") {
+        reply.info.push_back("+CREG: (0-1)");
+    } else if (strName == "AT+CREG" && (strArgs == "0" || strArgs == "1")) {
+        m_nCregMode = static_cast<unsigned>(strArgs[0] - '0');
+    } else if (strName == "AT+CSCA" && strTail == "?") {
+        reply.info.push_back("+CSCA: \"" + m_strSca + "\"," + (m_strSca.compare(0, 1, "+") == 0 ? "145" : "129"));
+    } else if ((strName == "AT+CSCA" || strName == "AT+CPIN") && strTail == "=?") {
+        // OK: neither lists what it takes.
+    } else if (strName == "AT+CSCA" && !strArgs.empty()) {
+        SetServiceCentre(strArgs, reply);
+    } else if (strName == "AT+CPIN" && strTail == "?") {
+        reply.info.push_back(std::string("+CPIN: ") + m_card.GetStateText());
+    } else if (strName == "AT+CPIN" && !strArgs.empty()) {
+        EnterPin(strArgs, reply, actions);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// AT+CSCA="<number>"[,<type>]: type 145 makes the number international.
+void CSimPhone::SetServiceCentre(const std::string& strArgs, CReply& reply)
+{
+    const size_t nComma = strArgs.find(',');
+    std::string strNumber = strArgs.substr(0, nComma);
+    unsigned nType = 0;
+    const bool bQuoted = strNumber.size() >= 2 && strNumber.front() == '"' && strNumber.back() == '"';
+    if (bQuoted)
+        strNumber = strNumber.substr(1, strNumber.size() - 2);
+    const bool bDigits = strNumber.size() <= 21 && strNumber.find_first_not_of("+0123456789") == std::string::npos &&
+                         strNumber.find('+', 1) == std::string::npos;
+    if (!bQuoted || !bDigits ||
+        (nComma != std::string::npos && (!ParseUnsigned(strArgs.substr(nComma + 1), nType) || nType > 255))) {
+        reply.strFinal = "ERROR";
+        return;
+    }
+    if (nType == 145 && strNumber.compare(0, 1, "+") != 0)
+        strNumber = "+" + strNumber;
+    m_strSca = strNumber;
+}
+
+void CSimPhone::EnterPin(const std::string& strArgs, CReply& reply, std::vector<CSimAction>& actions)
+{
+    const CSimCard::CEntry entry = m_card.Enter(strArgs, m_clock());
+    reply.strFinal = entry.strFinal;
+    if (!entry.bChecked)
+        return;
+    CJsonFields fields;
+    fields.Add("event", "pin").Add("ok", entry.bOk).Add("tries_left", entry.nTriesLeft);
+    if (entry.bPuk)
+        fields.Add("puk", true);
+    Log(fields.Text(), actions);
 }
 
 void CSimPhone::ExecutePhonebook(const std::string& strName, const std::string& strTail, CReply& reply)
@@ -470,8 +606,14 @@ void CSimPhone::OnPduByte(char ch, std::vector<CSimAction>& actions)
     }
     if (ch == kEsc) {
         m_bInPdu = false;
-        Log(CJsonFields().Add("event", "abort").Add("command", m_strPduCommand).Add("pdu", m_strPdu).Text(), actions);
+        CJsonFields fields;
+        fields.Add("event", "abort").Add("command", m_strPduCommand).Add("pdu", m_strPdu);
+        if (m_bLeftPdu)
+            fields.Add("left_at_prompt", true);
+        m_bLeftPdu = false;
+        Log(fields.Text(), actions);
         CReply reply;
+        reply.strName = "ESC";
         reply.strFinal = "OK";
         Emit(reply, actions);
         return;
@@ -491,6 +633,10 @@ void CSimPhone::OnPduEnd(std::vector<CSimAction>& actions)
     m_bInPdu = false;
     CJsonFields fields;
     fields.Add("event", "pdu").Add("command", m_strPduCommand).Add("length", m_nPduLength).Add("pdu", m_strPdu);
+    const bool bLeft = m_bLeftPdu;
+    m_bLeftPdu = false;
+    if (bLeft)
+        fields.Add("left_at_prompt", true);
     unsigned nOctets = 0;
     const bool bCounted = GetTpduOctets(m_strPdu, nOctets);
     if (bCounted)
@@ -511,11 +657,17 @@ void CSimPhone::OnPduEnd(std::vector<CSimAction>& actions)
     }
 
     CReply reply;
-    reply.quirk = ChooseQuirk("PDU", actions);
+    if (!bLeft)
+        reply.quirk = ChooseQuirk("PDU", actions);
     reply.strCommand = m_strPdu;
+    reply.strName = "PDU";
     if (m_bEcho)
         reply.strEcho = m_strPdu;
-    if (FindFailure("PDU", reply.strFinal)) {
+    if (bLeft) {
+        // No length was announced: whatever came is no PDU. Not counted for --error PDU@N.
+        reply.strFinal = "+CMS ERROR: 304";
+        fields.Add("reply", reply.strFinal);
+    } else if (FindFailure("PDU", reply.strFinal)) {
         fields.Add("reply", reply.strFinal);
     } else if (!bLengthOk || !bValid) {
         reply.strFinal = "+CMS ERROR: 304";  // invalid PDU mode parameter
@@ -552,8 +704,9 @@ void CSimPhone::OnPduEnd(std::vector<CSimAction>& actions)
 }
 
 // Verbose result codes: information text and the final code each framed by
-// CR LF. The bursts follow the options: the echo alone, the final code alone.
-// A silent phone may babble instead.
+// CR LF. The bursts follow the options: the echo alone, the prompt late, the
+// final code alone, each burst cut in pieces. A silent phone may babble
+// instead.
 void CSimPhone::Emit(const CReply& reply, std::vector<CSimAction>& actions, unsigned nFirstDelayMs)
 {
     if (m_bSilent) {
@@ -566,38 +719,103 @@ void CSimPhone::Emit(const CReply& reply, std::vector<CSimAction>& actions, unsi
         }
         return;
     }
-    std::vector<std::string> bursts;
-    std::string strBurst = reply.strEcho;
-    if ((m_options.bSplitEcho || reply.quirk.bSplitEcho) && !strBurst.empty()) {
-        bursts.push_back(strBurst);
-        strBurst.clear();
-    }
-    strBurst += reply.strUnsolicited;
-    if (!reply.info.empty()) {
-        strBurst += "\r\n";
-        for (const std::string& strInfo : reply.info)
-            strBurst += strInfo + "\r\n";
-    }
-    strBurst += reply.strRaw;
-    if (!reply.strFinal.empty()) {
-        if ((m_options.bLateOk || reply.quirk.bLateOk) && !strBurst.empty()) {
-            bursts.push_back(strBurst);
+    ++m_nAnswers;
+    unsigned nBursts = 0, nPieces = 0;
+    std::string strBurst, strAll;
+    unsigned nDelayMs = 0;
+    for (const CSimPiece& piece : Pieces(reply, nFirstDelayMs, actions)) {
+        if (piece.bBurst && !strBurst.empty()) {
+            Send(strBurst, nDelayMs, actions, nPieces);
             strBurst.clear();
         }
-        strBurst += "\r\n" + reply.strFinal + "\r\n";
+        if (piece.bBurst) {
+            nDelayMs = piece.nDelayMs;
+            ++nBursts;
+        }
+        strBurst += piece.strText;
+        strAll += piece.strText;
     }
     if (!strBurst.empty())
-        bursts.push_back(strBurst);
-    std::string strAll;
-    for (size_t i = 0; i < bursts.size(); ++i) {
-        actions.push_back({CSimAction::SEND, bursts[i], i == 0 ? nFirstDelayMs : m_options.nGapMs});
-        strAll += bursts[i];
-    }
+        Send(strBurst, nDelayMs, actions, nPieces);
     if (!strAll.empty()) {
-        Log(CJsonFields().Add("event", "reply").Add("text", strAll).Add("bursts", static_cast<unsigned>(bursts.size())).Text(),
-            actions);
+        CJsonFields fields;
+        fields.Add("event", "reply").Add("text", strAll).Add("bursts", nBursts);
+        if (m_options.nSplitSeed)
+            fields.Add("pieces", nPieces);
+        Log(fields.Text(), actions);
         if (m_options.bVerbose)
             actions.push_back({CSimAction::PRINT, "< " + Visible(strAll)});
+    }
+}
+
+std::vector<CSimPiece> CSimPhone::Pieces(const CReply& reply, unsigned nFirstDelayMs, std::vector<CSimAction>& actions)
+{
+    const bool bProfile = m_profile.SplitsEchoAndOk();
+    const bool bSplitEcho = m_options.bSplitEcho || reply.quirk.bSplitEcho || bProfile;
+    const bool bLateOk = m_options.bLateOk || reply.quirk.bLateOk || bProfile;
+    std::vector<CSimPiece> pieces;
+    bool bBreak = false;  // a new burst begins with the next piece, nBreakMs later
+    unsigned nBreakMs = 0;
+    auto add = [&](const std::string& strText, bool bOpen) {
+        if (strText.empty())
+            return;
+        CSimPiece piece;
+        piece.strText = strText;
+        piece.bBurst = pieces.empty() || bBreak;
+        piece.nDelayMs = (pieces.empty() ? nFirstDelayMs : 0) + (bBreak ? nBreakMs : 0);
+        piece.bOpen = bOpen;
+        pieces.push_back(piece);
+        bBreak = false;
+    };
+    std::string strKinds;  // the mobile phone's habits used
+    add(reply.strEcho, false);
+    if (bSplitEcho && !pieces.empty()) {
+        bBreak = true;
+        nBreakMs = m_options.nGapMs;
+        strKinds = "split-echo";
+    }
+    add(reply.strUnsolicited, false);
+    for (size_t i = 0; i < reply.info.size(); ++i)
+        add((i == 0 ? "\r\n" : "") + reply.info[i] + "\r\n", IsPduHead(reply.info[i]));
+    if (!reply.strRaw.empty() && m_options.nPromptDelayMs) {
+        bBreak = true;
+        nBreakMs = m_options.nPromptDelayMs;
+    }
+    add(reply.strRaw, true);
+    if (!reply.strFinal.empty() && bLateOk && !pieces.empty() && !bBreak) {
+        bBreak = true;
+        nBreakMs = m_options.nGapMs;
+        strKinds += strKinds.empty() ? "late-ok" : " late-ok";
+    }
+    if (!reply.strFinal.empty())
+        add("\r\n" + reply.strFinal + "\r\n", false);
+
+    auto quirk = [&](const std::string& strKind) {
+        CJsonFields fields;
+        fields.Add("event", "quirk").Add("command", reply.strName).Add("kinds", strKind);
+        fields.Add("profile", m_profile.GetName());
+        return fields;
+    };
+    if (bProfile && !strKinds.empty())
+        Log(quirk(strKinds).Text(), actions);
+    for (const CSimProfileLine& line :
+         m_profile.Decorate(pieces, !reply.strEcho.empty(), m_nAnswers, m_card.GetStateText(), m_options.nGapMs))
+        Log(quirk(line.pszKind).Add("text", line.strLine).Text(), actions);
+    return pieces;
+}
+
+// A burst whole, or with --split-random in pieces, the first after the burst's own pause.
+void CSimPhone::Send(const std::string& strBurst, unsigned nDelayMs, std::vector<CSimAction>& actions,
+                     unsigned& nPieces)
+{
+    if (!m_options.nSplitSeed) {
+        actions.push_back({CSimAction::SEND, strBurst, nDelayMs});
+        ++nPieces;
+        return;
+    }
+    for (const auto& piece : m_splitter.Cut(strBurst)) {
+        actions.push_back({CSimAction::SEND, piece.first, piece.second ? piece.second : nDelayMs});
+        ++nPieces;
     }
 }
 

@@ -1,17 +1,21 @@
 // The simulated phone's AT engine: bytes in, actions out. It knows nothing of
-// time or terminals; the pty program carries out its actions (bursts with
-// pauses between them, the disconnect, log lines, the human printout).
+// terminals, and of time only the clock it is given (for the SIM's busy
+// time); the pty program carries out its actions (bursts with pauses between
+// them, the disconnect, log lines, the human printout).
 #pragma once
 
+#include <functional>
 #include <map>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "SimCard.h"
 #include "SimDeliver.h"
 #include "SimOptions.h"
 #include "SimPdu.h"
 #include "SimPhonebook.h"
+#include "SimProfile.h"
 #include "SimQuirks.h"
 #include "SimStore.h"
 
@@ -39,6 +43,11 @@ public:
     void Receive(char ch, std::vector<CSimAction>& actions);
     bool IsHungUp() const { return m_bHungUp; }
 
+    // Milliseconds on a clock that does not go back; std::chrono::steady_clock
+    // unless a test gives its own.
+    typedef std::function<long long()> CClock;
+    void SetClock(const CClock& clock) { m_clock = clock; }
+
 private:
     struct CReply {
         std::string strEcho;
@@ -47,13 +56,22 @@ private:
         std::string strRaw;             // sent as it is after the information text (the prompt)
         std::string strUnsolicited;     // lines sent on the phone's own before the answer, framed
         std::string strCommand;         // what is answered, as its echo would be
+        std::string strName;            // the command's name, "PDU" or "ESC", for the log
         CQuirk quirk;
     };
 
     void OnCommandLine(std::vector<CSimAction>& actions);
     void OnPduByte(char ch, std::vector<CSimAction>& actions);
     void OnPduEnd(std::vector<CSimAction>& actions);
-    void Execute(const std::string& strLine, CReply& reply);
+    void Execute(const std::string& strLine, CReply& reply, std::vector<CSimAction>& actions);
+    // AT+CGMM, AT+CSQ, AT+CREG, AT+CSCA, AT+CPIN; false for another command.
+    bool ExecuteDevice(const std::string& strName, const std::string& strTail, CReply& reply,
+                       std::vector<CSimAction>& actions);
+    void SetServiceCentre(const std::string& strArgs, CReply& reply);
+    void EnterPin(const std::string& strArgs, CReply& reply, std::vector<CSimAction>& actions);
+    // The reply's pieces with the profile's lines in them, then the bursts.
+    std::vector<CSimPiece> Pieces(const CReply& reply, unsigned nFirstDelayMs, std::vector<CSimAction>& actions);
+    void Send(const std::string& strBurst, unsigned nDelayMs, std::vector<CSimAction>& actions, unsigned& nPieces);
     void ExecutePhonebook(const std::string& strName, const std::string& strArgs, CReply& reply);
     // AT+CPMS, AT+CMGL, AT+CMGD, AT+CNMI; false for another command.
     bool ExecuteStorage(const std::string& strName, const std::string& strTail, CReply& reply);
@@ -85,10 +103,18 @@ private:
     std::map<std::string, unsigned> m_counts;  // per command name, for --error @N
     std::minstd_rand m_random;  // for --unsolicited random: the same choices every run
     CSimQuirks m_quirks;
+    CSimQuirks m_splitter;      // for --split-random
+    CSimProfile m_profile;
+    CSimCard m_card;
+    CClock m_clock;
+    unsigned m_nAnswers = 0;    // answers sent, for the module's start-up lines
+    std::string m_strSca;       // AT+CSCA
+    unsigned m_nCregMode = 0;   // <n> of AT+CREG
 
     // The PDU that follows "AT+CMGS=<n>" or "AT+CMGW=<n>".
     bool m_bInPdu = false;
     std::string m_strPduCommand;
+    bool m_bLeftPdu = false;    // the PDU the phone was left waiting for (--left-at-prompt)
     unsigned m_nPduLength = 0;
     std::string m_strPdu;
     unsigned m_nPdus = 0;

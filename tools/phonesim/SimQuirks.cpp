@@ -1,5 +1,8 @@
 #include "SimQuirks.h"
 
+#include <algorithm>
+#include <set>
+
 namespace {
 
 // Per thousand replies. A silence costs the test driver a Cancel and a new
@@ -64,4 +67,21 @@ std::string CSimQuirks::Noise(size_t nBytes)
     for (char& ch : str)
         ch = static_cast<char>(m_random());
     return str;
+}
+
+std::vector<std::pair<std::string, unsigned>> CSimQuirks::Cut(const std::string& strBurst)
+{
+    const size_t nPieces = std::min<size_t>(1 + m_random() % 4, strBurst.size());
+    std::set<size_t> cuts;  // in order, each inside the burst
+    while (cuts.size() + 1 < nPieces)
+        cuts.insert(1 + m_random() % (strBurst.size() - 1));
+    cuts.insert(strBurst.size());
+    std::vector<std::pair<std::string, unsigned>> pieces;
+    size_t nStart = 0;
+    for (size_t nCut : cuts) {
+        const unsigned nPauseMs = pieces.empty() ? 0 : static_cast<unsigned>(60 + m_random() % 91);
+        pieces.push_back({strBurst.substr(nStart, nCut - nStart), nPauseMs});
+        nStart = nCut;
+    }
+    return pieces;
 }

@@ -4,6 +4,8 @@
 
 #include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 // How one reply departs from the plain answer.
 struct CQuirk {
@@ -30,6 +32,11 @@ public:
     // line ends is six or more bytes in a row, all as chosen, so it does not
     // turn up in the few hundred kilobytes a test sends.
     std::string Noise(size_t nBytes);
+
+    // A burst cut at random places into 1 to 4 pieces, each after the first
+    // with a pause of 60 to 150 ms before it: longer than the 50 ms of
+    // silence that end a read on the program's side.
+    std::vector<std::pair<std::string, unsigned>> Cut(const std::string& strBurst);
 
 private:
     bool Chance(unsigned nPerThousand) { return m_random() % 1000 < nPerThousand; }
