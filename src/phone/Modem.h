@@ -113,6 +113,8 @@ public:
     // refusal: the step is repeated.
     void OnTimer();
     bool IsAwaitingHandshake() const { return m_eState == EState::ST_AT && !m_bClosing; }
+    // The request's close is queued: what comes now belongs to no request.
+    bool IsEnding() const { return m_bClosing; }
 
     // The answer to OnPinRequired: the user's PIN (4 to 8 digits), or none.
     void EnterPin(const std::string& strPin);

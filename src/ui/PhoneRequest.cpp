@@ -128,9 +128,14 @@ void CPhoneRequest::Cancel()
         Status(WSTR("Canceled"));
 }
 
+// A port error after the request has ended (the ESC or the close of a phone
+// that is gone) changes nothing the user must know: the status says how the
+// request ended.
 void CPhoneRequest::OnOperationComplete(std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError)
 {
-    if (pError) {
+    if (pError && m_modem.IsEnding()) {
+        TRACE_PAIR("After the end: %s\n", WideToAnsi(pError->GetErrorText()).c_str());
+    } else if (pError) {
         TRACE_REPORT("CSerialPortException: %s\n", WideToAnsi(pError->GetErrorText()).c_str());
         const WString strReason = pError->GetReason(pOp && pOp->m_eKind == EOpKind::OP_OPEN, m_strPort);
         Status(WSTR("Error: ") + strReason);

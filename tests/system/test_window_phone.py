@@ -68,7 +68,7 @@ class PhoneDialogue(unittest.TestCase):
             self.cancel_while_the_prompt_is_late(program)
             self.the_sims_pin(program)
             self.a_refused_pin_is_never_given_again(program)
-            self.test_port_says_whether_the_phone_can_send(program)
+            self.port_test_says_whether_the_phone_can_send(program)
             self.a_network_that_answers_late(program)
 
     def sent_pdus(self, phone):
@@ -135,7 +135,7 @@ class PhoneDialogue(unittest.TestCase):
             self.assertFalse(phone.events("pdu"))
         self.assertEqual(trail[-1], "Failed to send message: SIM PIN required")
 
-    def test_port_says_whether_the_phone_can_send(self, program):
+    def port_test_says_whether_the_phone_can_send(self, program):
         with self.phone("--sim-pin", "7391"):
             trail = self.pin_request(program, TEST_PORT, [(None, False)], "Device on")
         self.assertEqual(trail[-1], "Device on COM5 is a(n) PhoneSim; model: PhoneSim 1; SIM: PIN required; "
