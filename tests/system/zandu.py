@@ -537,17 +537,18 @@ def settings_set_dword(name, value, key=SETTINGS_KEY):
 
 
 class SettingsLock:
-    """The program's settings lock, held by another process (winprobe) from the
-    start of the block for the given time; the block's end waits for its end."""
+    """The program's settings lock (or another named lock of it), held by
+    another process (winprobe) from the start of the block for the given
+    time; the block's end waits for its end."""
 
     NAME = r"Local\Zandu SMS settings"
 
-    def __init__(self, ms):
-        self.ms = ms
+    def __init__(self, ms, name=NAME):
+        self.ms, self.name = ms, name
 
     def __enter__(self):
         self.out = tempfile.TemporaryFile()
-        self.proc = subprocess.Popen(_command(os.environ["ZANDU_WINPROBE"], ["hold", self.NAME, str(self.ms)]),
+        self.proc = subprocess.Popen(_command(os.environ["ZANDU_WINPROBE"], ["hold", self.name, str(self.ms)]),
                                      stdin=subprocess.DEVNULL, stdout=self.out, stderr=subprocess.DEVNULL)
         deadline = time.monotonic() + 30
         while b"held" not in self._output():
@@ -702,12 +703,91 @@ class MisbehavingServer:
         self.sock.close()
 
 
+class TestCa:
+    """A certificate authority made for the test (openssl), thrown away with
+    the test process: its key lives in a temporary folder, nothing of it is
+    committed, and only the test's Wine prefix ever trusts it (trusted())."""
+
+    def __init__(self, name):
+        self._dir = tempfile.TemporaryDirectory()
+        self.cert = self._path("ca.pem")
+        self._openssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", self._path("ca.key"),
+                      "-out", self.cert, "-days", "2", "-subj", "/CN=" + name,
+                      "-addext", "basicConstraints=critical,CA:TRUE", "-addext", "keyUsage=critical,keyCertSign")
+        der = subprocess.run(["openssl", "x509", "-in", self.cert, "-outform", "DER"], capture_output=True,
+                             check=True).stdout
+        import hashlib
+        import struct
+        self.thumbprint = hashlib.sha1(der).hexdigest().upper()
+        # A serialized certificate store element: the property "certificate" (32), its DER bytes.
+        self.blob = struct.pack("<III", 32, 1, len(der)) + der
+        self._server_pem = None
+
+    def _path(self, name):
+        return os.path.join(self._dir.name, name)
+
+    def _openssl(self, *args):
+        subprocess.run(["openssl", *args], stdin=subprocess.DEVNULL, capture_output=True, check=True)
+
+    def server_pem(self):
+        """A PEM file with a server certificate for localhost signed by this
+        authority, and its key. Wine's check of the name takes no IP address,
+        so the servers are reached as https://localhost."""
+        if self._server_pem is None:
+            key, csr, cert, ext = (self._path(n) for n in ("server.key", "server.csr", "server.pem", "ext.cnf"))
+            with open(ext, "w") as f:
+                f.write("subjectAltName=DNS:localhost\nbasicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\n")
+            self._openssl("req", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", csr, "-subj", "/CN=localhost")
+            self._openssl("x509", "-req", "-in", csr, "-CA", self.cert, "-CAkey", self._path("ca.key"),
+                          "-CAcreateserial", "-out", cert, "-days", "2", "-extfile", ext)
+            self._server_pem = self._path("server-chain.pem")
+            with open(self._server_pem, "w") as out:
+                for part in (cert, key):
+                    with open(part) as f:
+                        out.write(f.read())
+        return self._server_pem
+
+
+# The root store of the Wine prefix's user: Wine's own HKLM root store is a
+# volatile copy of the host's, made again at each start of the Wine server.
+ROOT_STORE_KEY = r"HKCU\Software\Microsoft\SystemCertificates\Root\Certificates"
+_test_cas = {}
+
+
+def test_ca(name="Zandu SMS test CA"):
+    """The test process's authority of that name, made on first use."""
+    if name not in _test_cas:
+        _test_cas[name] = TestCa(name)
+    return _test_cas[name]
+
+
+class TrustedCa:
+    """The test prefix (its lane's) trusts the authority while the block runs."""
+
+    def __init__(self, ca):
+        self.ca = ca
+        self.key = ROOT_STORE_KEY + "\\" + ca.thumbprint
+
+    def __enter__(self):
+        settings_set_raw("Blob", 3, self.ca.blob, key=self.key)
+        return self
+
+    def __exit__(self, *exc):
+        settings_delete(self.key)
+
+
+def trust_test_ca(test):
+    """For a test over https: the test authority trusted until the test ends."""
+    test.addCleanup(TrustedCa(test_ca()).__enter__().__exit__)
+
+
 class RefServer:
     """The reference server (tools/refserver) on 127.0.0.1 and a free port,
     with a database and an update reply file (the shipped one) of its own;
-    max_request_line: its --max-request-line."""
+    max_request_line: its --max-request-line; tls: a TestCa whose server
+    certificate it presents, at https://localhost:<port>."""
 
-    def __init__(self, max_request_line=0):
+    def __init__(self, max_request_line=0, tls=None):
         self._dir = tempfile.TemporaryDirectory()
         self.db = os.path.join(self._dir.name, "reports.db")
         self.reply_file = os.path.join(self._dir.name, "updatecheck.txt")
@@ -716,7 +796,8 @@ class RefServer:
         port_file = os.path.join(self._dir.name, "port")
         self.proc = subprocess.Popen([sys.executable, REFSERVER, "--port", "0", "--port-file", port_file,
                                       "--db", self.db, "--update-reply", self.reply_file,
-                                      "--max-request-line", str(max_request_line)],
+                                      "--max-request-line", str(max_request_line),
+                                      *(["--tls", tls.server_pem()] if tls else [])],
                                      stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         deadline = time.monotonic() + 10
         while not os.path.exists(port_file):
@@ -724,7 +805,7 @@ class RefServer:
                 raise RuntimeError("the reference server did not start")
             time.sleep(0.05)
         with open(port_file) as f:
-            self.url = "http://127.0.0.1:%d" % int(f.read())
+            self.url = ("https://localhost:%d" if tls else "http://127.0.0.1:%d") % int(f.read())
 
     def stop(self):
         if self.proc.poll() is None:
