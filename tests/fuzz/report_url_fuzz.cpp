@@ -8,7 +8,9 @@
 //
 // Input: UTF-16LE units; 0xFFFF separates the message, the e-mail address,
 // the model and the server setting.
+#include <cctype>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -166,10 +168,12 @@ void FuzzReport(const WString& strMsg, const WString& strEmail, const WString& s
     }
 }
 
-// "http://" or "https://" (any case), a host (neither '/' nor ':' in it), a
-// port of 1 to 65535 after a ':' when there is one, and a path after a '/'
-// when there is one; no blank, '?', '#' or control character anywhere.
-bool IsUrlOfServerForm(const WString& strUrl)
+// "http://" or "https://" (any case), a host (an IPv6 address of hex digits,
+// ':' and '.' in brackets, or a name with neither '/' nor ':'), a port of 1
+// to 65535 after a ':' when there is one, and a path after a '/' when there
+// is one; no blank, '?', '#' or control character anywhere. The host is
+// given back, and whether the scheme is https.
+bool IsUrlOfServerForm(const WString& strUrl, WString& strHost, bool& bSecure)
 {
     size_t nHost = 0;
     const WString strLower = [&] {
@@ -184,14 +188,27 @@ bool IsUrlOfServerForm(const WString& strUrl)
         nHost = 8;
     else
         return false;
+    bSecure = nHost == 8;
     for (WChar ch : strUrl)
         if (ch <= ' ' || ch == 0x7F || ch == '?' || ch == '#')
             return false;
     size_t i = nHost;
-    while (i < strUrl.size() && strUrl[i] != '/' && strUrl[i] != ':')
+    if (i < strUrl.size() && strUrl[i] == '[') {
+        const size_t nClose = strUrl.find(']', i);
+        if (nClose == WString::npos || nClose == i + 1)
+            return false;
+        for (++i; i < nClose; ++i)
+            if (!std::isxdigit(static_cast<int>(strUrl[i] < 0x80 ? strUrl[i] : 'x')) && strUrl[i] != ':' &&
+                strUrl[i] != '.')
+                return false;
         ++i;
-    if (i == nHost)
-        return false;
+    } else {
+        while (i < strUrl.size() && strUrl[i] != '/' && strUrl[i] != ':')
+            ++i;
+        if (i == nHost)
+            return false;
+    }
+    strHost = strUrl.substr(nHost, i - nHost);
     if (i < strUrl.size() && strUrl[i] == ':') {
         const size_t nPort = ++i;
         uint32_t dwPort = 0;
@@ -203,11 +220,36 @@ bool IsUrlOfServerForm(const WString& strUrl)
     return i == strUrl.size() || strUrl[i] == '/';
 }
 
+// This machine: localhost in any case, [::1], or 127.0.0.0/8 written as
+// four decimal numbers of 0 to 255 without leading zeros.
+bool IsLoopbackOracle(const WString& strHost)
+{
+    std::string str;
+    for (WChar ch : strHost) {
+        if (ch >= 0x80)
+            return false;
+        str += static_cast<char>(std::tolower(static_cast<int>(ch)));
+    }
+    if (str == "localhost" || str == "[::1]")
+        return true;
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    char szBack[32];
+    if (str.size() > 15 || std::sscanf(str.c_str(), "%3u.%3u.%3u.%3u", &a, &b, &c, &d) != 4)
+        return false;
+    std::snprintf(szBack, sizeof(szBack), "%u.%u.%u.%u", a, b, c, d);
+    return str == szBack && a == 127 && b <= 255 && c <= 255 && d <= 255;
+}
+
 void FuzzServer(const WString& strSetting)
 {
-    const bool bServer = IsServerUrl(strSetting);
-    Check(bServer == IsUrlOfServerForm(strSetting));
-    WString strBase = bServer ? strSetting : GetBuiltInServer();
+    WString strHost;
+    bool bSecure = false;
+    const bool bForm = IsUrlOfServerForm(strSetting, strHost, bSecure);
+    Check(IsServerUrl(strSetting) == bForm);
+    const bool bPermitted = bForm && (bSecure || IsLoopbackOracle(strHost));
+    Check(IsPermittedServer(strSetting) == bPermitted);
+    Check(GetServerRefusal(strSetting).empty() == (bPermitted || !bForm));
+    WString strBase = bPermitted ? strSetting : GetBuiltInServer();
     while (!strBase.empty() && strBase.back() == '/')
         strBase.pop_back();
     Check(MakeServerUrl(strSetting, kReportPath) == strBase + kReportPath);
