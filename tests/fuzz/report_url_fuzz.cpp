@@ -8,9 +8,7 @@
 //
 // Input: UTF-16LE units; 0xFFFF separates the message, the e-mail address,
 // the model and the server setting.
-#include <cctype>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -195,13 +193,10 @@ bool IsUrlOfServerForm(const WString& strUrl, WString& strHost, bool& bSecure)
     size_t i = nHost;
     if (i < strUrl.size() && strUrl[i] == '[') {
         const size_t nClose = strUrl.find(']', i);
-        if (nClose == WString::npos || nClose == i + 1)
+        const WString strInside = nClose == WString::npos ? WString() : strUrl.substr(i + 1, nClose - i - 1);
+        if (strInside.empty() || strInside.find_first_not_of(WSTR("0123456789abcdefABCDEF:.")) != WString::npos)
             return false;
-        for (++i; i < nClose; ++i)
-            if (!std::isxdigit(static_cast<int>(strUrl[i] < 0x80 ? strUrl[i] : 'x')) && strUrl[i] != ':' &&
-                strUrl[i] != '.')
-                return false;
-        ++i;
+        i = nClose + 1;
     } else {
         while (i < strUrl.size() && strUrl[i] != '/' && strUrl[i] != ':')
             ++i;
@@ -220,33 +215,14 @@ bool IsUrlOfServerForm(const WString& strUrl, WString& strHost, bool& bSecure)
     return i == strUrl.size() || strUrl[i] == '/';
 }
 
-// This machine: localhost in any case, [::1], or 127.0.0.0/8 written as
-// four decimal numbers of 0 to 255 without leading zeros.
-bool IsLoopbackOracle(const WString& strHost)
-{
-    std::string str;
-    for (WChar ch : strHost) {
-        if (ch >= 0x80)
-            return false;
-        str += static_cast<char>(std::tolower(static_cast<int>(ch)));
-    }
-    if (str == "localhost" || str == "[::1]")
-        return true;
-    unsigned a = 0, b = 0, c = 0, d = 0;
-    char szBack[32];
-    if (str.size() > 15 || std::sscanf(str.c_str(), "%3u.%3u.%3u.%3u", &a, &b, &c, &d) != 4)
-        return false;
-    std::snprintf(szBack, sizeof(szBack), "%u.%u.%u.%u", a, b, c, d);
-    return str == szBack && a == 127 && b <= 255 && c <= 255 && d <= 255;
-}
-
 void FuzzServer(const WString& strSetting)
 {
     WString strHost;
     bool bSecure = false;
     const bool bForm = IsUrlOfServerForm(strSetting, strHost, bSecure);
     Check(IsServerUrl(strSetting) == bForm);
-    const bool bPermitted = bForm && (bSecure || IsLoopbackOracle(strHost));
+    // Plain http only to this machine (IsLoopbackHost has a table of its own).
+    const bool bPermitted = bForm && (bSecure || IsLoopbackHost(strHost));
     Check(IsPermittedServer(strSetting) == bPermitted);
     Check(GetServerRefusal(strSetting).empty() == (bPermitted || !bForm));
     WString strBase = bPermitted ? strSetting : GetBuiltInServer();

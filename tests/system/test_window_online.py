@@ -4,9 +4,8 @@ page opened through the shell (a browser hook of the Wine prefix records it),
 no check at all once switched off, the About box with the statistics switch,
 the Feedback dialog's keys, its report and its bound on the request's size, a
 failed send reported as statistics; feedback the server refused or held up
-kept for the next start, and an exit that no server holds up; a server whose
-certificate the prefix does not trust, and plain http to another host, given
-nothing."""
+kept for the next start, and an exit that no server holds up; nothing for a
+server of an untrusted certificate or plain http to another host."""
 import os
 import re
 import stat
@@ -51,7 +50,7 @@ class WindowOnline(unittest.TestCase):
         zandu.keep_settings(self)
         self.browsers = zandu.settings_export(BROWSERS_KEY)
         self.addCleanup(zandu.settings_restore, self.browsers, BROWSERS_KEY)
-        zandu.trust_test_ca(self)
+        self.addCleanup(zandu.test_ca().__enter__().__exit__)
         self.server = RefServer(max_request_line=8190, tls=zandu.test_ca())  # a usual limit of web servers
         self.addCleanup(self.server.stop)
         zandu.settings_set_string("Server", self.server.url)

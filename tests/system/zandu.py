@@ -1,9 +1,13 @@
 """Shared helpers of the system tests: where the executables are and how to run them."""
+import functools
+import hashlib
 import json
 import os
 import re
 import signal
 import socket
+import ssl
+import struct
 import subprocess
 import tempfile
 import sys
@@ -537,7 +541,7 @@ def settings_set_dword(name, value, key=SETTINGS_KEY):
 
 
 class SettingsLock:
-    """The program's settings lock (or another named lock of it), held by
+    """The program's settings lock (or another of its named locks), held by
     another process (winprobe) from the start of the block for the given
     time; the block's end waits for its end."""
 
@@ -704,81 +708,47 @@ class MisbehavingServer:
 
 
 class TestCa:
-    """A certificate authority made for the test (openssl), thrown away with
-    the test process: its key lives in a temporary folder, nothing of it is
-    committed, and only the test's Wine prefix ever trusts it (trusted())."""
+    """A certificate authority made for the test process with openssl, thrown
+    away with it (its key lives in a temporary folder, nothing is committed),
+    and server_pem, a certificate for localhost it signed, with its key:
+    Wine's check of the name takes no IP address, so servers are reached as
+    https://localhost. As a context, the test's prefix (its lane's) trusts it
+    while the block runs, in its user's root store: Wine's machine-wide one
+    (HKLM) is a volatile copy of the host's, made again at every start of its
+    server. Nothing else ever trusts it."""
 
     def __init__(self, name):
         self._dir = tempfile.TemporaryDirectory()
-        self.cert = self._path("ca.pem")
-        self._openssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", self._path("ca.key"),
-                      "-out", self.cert, "-days", "2", "-subj", "/CN=" + name,
-                      "-addext", "basicConstraints=critical,CA:TRUE", "-addext", "keyUsage=critical,keyCertSign")
-        der = subprocess.run(["openssl", "x509", "-in", self.cert, "-outform", "DER"], capture_output=True,
-                             check=True).stdout
-        import hashlib
-        import struct
-        self.thumbprint = hashlib.sha1(der).hexdigest().upper()
+        ca, key, self.server_pem = (os.path.join(self._dir.name, n) for n in ("ca.pem", "ca.key", "server.pem"))
+        for args in (["-keyout", key, "-out", ca, "-subj", "/CN=" + name,
+                      "-addext", "basicConstraints=critical,CA:TRUE", "-addext", "keyUsage=critical,keyCertSign"],
+                     ["-keyout", self.server_pem, "-out", self.server_pem + ".crt", "-subj", "/CN=localhost", "-CA", ca,
+                      "-CAkey", key, "-addext", "subjectAltName=DNS:localhost"]):
+            subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", *args],
+                           stdin=subprocess.DEVNULL, capture_output=True, check=True)
+        with open(self.server_pem + ".crt") as f, open(self.server_pem, "a") as out:
+            out.write(f.read())
+        with open(ca) as f:
+            der = ssl.PEM_cert_to_DER_cert(f.read())
+        self.key = ROOT_STORE + "\\" + hashlib.sha1(der).hexdigest().upper()
         # A serialized certificate store element: the property "certificate" (32), its DER bytes.
         self.blob = struct.pack("<III", 32, 1, len(der)) + der
-        self._server_pem = None
-
-    def _path(self, name):
-        return os.path.join(self._dir.name, name)
-
-    def _openssl(self, *args):
-        subprocess.run(["openssl", *args], stdin=subprocess.DEVNULL, capture_output=True, check=True)
-
-    def server_pem(self):
-        """A PEM file with a server certificate for localhost signed by this
-        authority, and its key. Wine's check of the name takes no IP address,
-        so the servers are reached as https://localhost."""
-        if self._server_pem is None:
-            key, csr, cert, ext = (self._path(n) for n in ("server.key", "server.csr", "server.pem", "ext.cnf"))
-            with open(ext, "w") as f:
-                f.write("subjectAltName=DNS:localhost\nbasicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\n")
-            self._openssl("req", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", csr, "-subj", "/CN=localhost")
-            self._openssl("x509", "-req", "-in", csr, "-CA", self.cert, "-CAkey", self._path("ca.key"),
-                          "-CAcreateserial", "-out", cert, "-days", "2", "-extfile", ext)
-            self._server_pem = self._path("server-chain.pem")
-            with open(self._server_pem, "w") as out:
-                for part in (cert, key):
-                    with open(part) as f:
-                        out.write(f.read())
-        return self._server_pem
-
-
-# The root store of the Wine prefix's user: Wine's own HKLM root store is a
-# volatile copy of the host's, made again at each start of the Wine server.
-ROOT_STORE_KEY = r"HKCU\Software\Microsoft\SystemCertificates\Root\Certificates"
-_test_cas = {}
-
-
-def test_ca(name="Zandu SMS test CA"):
-    """The test process's authority of that name, made on first use."""
-    if name not in _test_cas:
-        _test_cas[name] = TestCa(name)
-    return _test_cas[name]
-
-
-class TrustedCa:
-    """The test prefix (its lane's) trusts the authority while the block runs."""
-
-    def __init__(self, ca):
-        self.ca = ca
-        self.key = ROOT_STORE_KEY + "\\" + ca.thumbprint
 
     def __enter__(self):
-        settings_set_raw("Blob", 3, self.ca.blob, key=self.key)
+        settings_set_raw("Blob", 3, self.blob, key=self.key)
         return self
 
     def __exit__(self, *exc):
         settings_delete(self.key)
 
 
-def trust_test_ca(test):
-    """For a test over https: the test authority trusted until the test ends."""
-    test.addCleanup(TrustedCa(test_ca()).__enter__().__exit__)
+ROOT_STORE = r"HKCU\Software\Microsoft\SystemCertificates\Root\Certificates"
+
+
+@functools.lru_cache(maxsize=None)
+def test_ca(name="Zandu SMS test CA"):
+    """The test process's authority of that name, made on first use."""
+    return TestCa(name)
 
 
 class RefServer:
@@ -797,7 +767,7 @@ class RefServer:
         self.proc = subprocess.Popen([sys.executable, REFSERVER, "--port", "0", "--port-file", port_file,
                                       "--db", self.db, "--update-reply", self.reply_file,
                                       "--max-request-line", str(max_request_line),
-                                      *(["--tls", tls.server_pem()] if tls else [])],
+                                      *(["--tls", tls.server_pem] if tls else [])],
                                      stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         deadline = time.monotonic() + 10
         while not os.path.exists(port_file):
