@@ -10,7 +10,7 @@ import unittest
 import urllib.parse
 
 import zandu
-from zandu import BUILD, VERSION, RefServer, online_probe, probe_text, test_ca
+from zandu import BUILD, VERSION, RefServer, online_probe, probe_text, authority
 
 NEXT_VERSION = "%s.%s.%d" % (*VERSION.split(".")[:2], int(VERSION.split(".")[2]) + 1)
 # HttpGet gives up connecting, sending and each wait for the answer after
@@ -165,13 +165,13 @@ class WithSettings(unittest.TestCase):
         cls.saved = zandu.settings_export()
         for name in ["AllowStats", "Model", "Server"]:
             zandu.settings_delete_value(name)
-        test_ca().__enter__()
-        cls.server = RefServer(tls=test_ca())
+        authority().__enter__()
+        cls.server = RefServer(tls=authority())
 
     @classmethod
     def tearDownClass(cls):
         cls.server.stop()
-        test_ca().__exit__()
+        authority().__exit__()
         zandu.settings_restore(cls.saved)
 
     def setUp(self):

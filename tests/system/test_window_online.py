@@ -50,8 +50,8 @@ class WindowOnline(unittest.TestCase):
         zandu.keep_settings(self)
         self.browsers = zandu.settings_export(BROWSERS_KEY)
         self.addCleanup(zandu.settings_restore, self.browsers, BROWSERS_KEY)
-        self.addCleanup(zandu.test_ca().__enter__().__exit__)
-        self.server = RefServer(max_request_line=8190, tls=zandu.test_ca())  # a usual limit of web servers
+        self.addCleanup(zandu.authority().__enter__().__exit__)
+        self.server = RefServer(max_request_line=8190, tls=zandu.authority())  # a usual limit of web servers
         self.addCleanup(self.server.stop)
         zandu.settings_set_string("Server", self.server.url)
         zandu.settings_set_string("Port", "COM5")
@@ -216,7 +216,7 @@ class WindowOnline(unittest.TestCase):
             self.wait_for(lambda: not zandu.settings_list("PendingFeedback"))
 
     def test_a_server_it_cannot_trust_and_plain_http_elsewhere_get_nothing(self):
-        other = RefServer(tls=zandu.test_ca("Zandu SMS other CA"))
+        other = RefServer(tls=zandu.authority("Zandu SMS other CA"))
         self.addCleanup(other.stop)
         plain = RefServer()
         self.addCleanup(plain.stop)

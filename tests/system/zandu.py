@@ -746,7 +746,7 @@ ROOT_STORE = r"HKCU\Software\Microsoft\SystemCertificates\Root\Certificates"
 
 
 @functools.lru_cache(maxsize=None)
-def test_ca(name="Zandu SMS test CA"):
+def authority(name="Zandu SMS test CA"):
     """The test process's authority of that name, made on first use."""
     return TestCa(name)
 
