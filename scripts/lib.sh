@@ -14,7 +14,7 @@ export LANG=C.UTF-8 LC_ALL=C.UTF-8
 
 ZANDU_PACKAGES=(cmake ninja-build g++ googletest g++-mingw-w64-x86-64-posix
                 wine wine64 xvfb xauth python3 python3-gammu
-                xdotool imagemagick xcompmgr nlohmann-json3-dev)
+                xdotool imagemagick xcompmgr nlohmann-json3-dev openssl)
 
 log() { printf '\n== %s\n' "$*"; }
 

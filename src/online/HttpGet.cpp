@@ -6,11 +6,17 @@
 #include "online/HttpBody.h"
 #include "online/InternetHandle.h"
 #include "base/Trace.h"
+#include "online/ServerUrl.h"
 
 namespace {
 
 const DWORD kReadSize = 1024;
-const DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_UI;
+// No redirect is followed: WinInet (Wine's at least) would follow one from
+// https:// to http://, and the server's endpoints are fixed paths that have
+// no need of one. A 3xx is an answer like any other that is no 2xx. No flag
+// that ignores a certificate error is ever set: such an error fails the
+// request.
+const DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTO_REDIRECT;
 
 // Set on the session (whose children inherit them on Windows) and again on
 // the request itself, where every WinInet (Wine's too) honours them.
@@ -160,7 +166,8 @@ namespace {
 void MakeRequest(CHttpCall& call)
 {
     CUrlParts parts;
-    if (!CrackUrl(call.strUrl, parts))
+    // Plain http only to this machine, whoever asks (see ServerUrl).
+    if (!CrackUrl(call.strUrl, parts) || (!parts.bSecure && !IsLoopbackHost(parts.strHost)))
         return;
     CInternetHandle hInternet(InternetOpenW(L"Zandu SMS", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
     if (!hInternet)

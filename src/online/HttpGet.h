@@ -1,6 +1,8 @@
 // The one way the program reaches the network: a blocking HTTP(S) GET on
-// WinInet, direct (no proxy), never from the cache, without any dialog. Call
-// it from worker threads only.
+// WinInet, direct (no proxy), never from the cache, without any dialog,
+// following no redirect. https:// to any host, http:// only to this machine
+// (IsLoopbackHost); a certificate WinInet does not trust fails the request.
+// Call it from worker threads only.
 #pragma once
 
 #include <windows.h>
@@ -29,7 +31,8 @@ const DWORD kHttpExitWaitMs = 2000;
 // converted once at the end (see DecodeHttpBody), so a character split
 // between two reads arrives whole. True when the request was sent and a
 // response arrived, whatever its status and whatever happened while reading;
-// false when the URL could not be opened (strBody stays empty).
+// false when the URL could not be opened or is plain http to another host
+// (strBody stays empty).
 bool HttpGet(const WString& strUrl, uint32_t maxBytes, WString& strBody);
 
 struct CHttpCall;

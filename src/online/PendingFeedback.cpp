@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/ErrorCodes.h"
 #include "base/ListStore.h"
 #include "base/SettingsListKey.h"
 
@@ -43,13 +44,24 @@ std::vector<CReport> CPendingFeedback::Load()
     return reports;
 }
 
-void CPendingFeedback::Keep(const CReport& report)
+bool CPendingFeedback::Find(const WString& strQuery, CReport& report)
 {
-    Change([&](std::vector<WString>& aList) {
-        RemoveQuery(aList, report.strQuery);
-        aList.push_back(FormatPendingFeedback(report));
-        return true;
-    });
+    for (const CReport& kept : Load()) {
+        if (kept.strQuery == strQuery) {
+            report = kept;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CPendingFeedback::Keep(const CReport& report)
+{
+    return Change([&](std::vector<WString>& aList) {
+               RemoveQuery(aList, report.strQuery);
+               aList.push_back(FormatPendingFeedback(report));
+               return true;
+           }) == kErrorSuccess;
 }
 
 void CPendingFeedback::Remove(const WString& strQuery)

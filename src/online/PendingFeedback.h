@@ -11,9 +11,12 @@ class CPendingFeedback {
 public:
     // The reports kept; elements of another form are left out.
     static std::vector<CReport> Load();
+    // The kept report of strQuery with its count of failed starts; false
+    // when it is not kept (any more).
+    static bool Find(const WString& strQuery, CReport& report);
     // Keeps the report with its count of failed starts, in place of an
-    // element of the same query.
-    static void Keep(const CReport& report);
+    // element of the same query; false when that could not be written.
+    static bool Keep(const CReport& report);
     // The server took it, or it is given up.
     static void Remove(const WString& strQuery);
 };

@@ -40,5 +40,6 @@ bool ParsePendingFeedback(const WString& strElement, CReport& report)
     report.strQuery = strElement.substr(nSpace + 1);
     report.bFeedback = true;
     report.nFailedStarts = nCount;
+    report.bKept = true;
     return true;
 }

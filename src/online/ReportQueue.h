@@ -15,6 +15,7 @@ struct CReport {
     WString strQuery;
     bool bFeedback = false;
     unsigned nFailedStarts = 0;
+    bool bKept = false;  // in "PendingFeedback" (read from it, or written there when typed)
 };
 
 // The most reports waiting at once: beyond that the oldest statistics

@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "online/FeedbackLock.h"
 #include "online/PendingFeedback.h"
 #include "online/ReportUrl.h"
 #include "online/ServerUrl.h"
@@ -37,7 +38,7 @@ void CSendReport::QueueReport(const WString& strEmail, const WString& strModel, 
     TRACE_PAIR("GETting %S\n", MakeReportUrl(GetServerUrl(kReportPath), report.strQuery).c_str());
     // Kept before the worker can see it, so that nothing the user typed is
     // lost, whenever the program ends.
-    CPendingFeedback::Keep(report);
+    report.bKept = CPendingFeedback::Keep(report);
     Queue(report);
 }
 
@@ -91,8 +92,7 @@ void CSendReport::Run()
     m_csQueue.Leave();
 }
 
-// A request aborted at exit counts as a start that could not send the report.
-void CSendReport::Send(CReport report)
+bool CSendReport::Request(const CReport& report)
 {
     const WString strUrl = MakeReportUrl(GetServerUrl(kReportPath), report.strQuery);
     WString strBody;
@@ -102,9 +102,24 @@ void CSendReport::Send(CReport report)
         TRACE_PAIR("GETed %S\n", strUrl.c_str());
     else
         TRACE_PAIR("GET failed (status %lu): %S\n", static_cast<unsigned long>(dwStatus), strUrl.c_str());
-    if (!report.bFeedback)
+    return bSent;
+}
+
+// A kept feedback report may wait in another instance's queue too: it is
+// taken under the lock, and sent only while it is still kept, so the one
+// that comes second finds it gone once the server has accepted it. One that
+// could not be kept is known to nobody else. A request aborted at exit
+// counts as a start that could not send the report.
+void CSendReport::Send(CReport report)
+{
+    if (!report.bFeedback) {
+        Request(report);
         return;
-    if (!bSent && KeepAfterFailure(report))
+    }
+    const CFeedbackLock lock(GetStopEvent(), CFeedbackLock::kWaitMs);
+    if (report.bKept && (!lock.IsHeld() || !CPendingFeedback::Find(report.strQuery, report)))
+        return;
+    if (!Request(report) && KeepAfterFailure(report))
         CPendingFeedback::Keep(report);
     else
         CPendingFeedback::Remove(report.strQuery);

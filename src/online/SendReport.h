@@ -2,7 +2,8 @@
 // "/input.php" whose query carries the text. Reports are queued from any
 // thread and sent one after the other by a single worker. A usage report is
 // tried once; a feedback report is kept (CPendingFeedback) until the server
-// accepts it, and tried again at the next starts.
+// accepts it, and tried again at the next starts, by one instance at a time
+// (CFeedbackLock).
 #pragma once
 
 #include <windows.h>
@@ -44,6 +45,8 @@ public:
 private:
     void Queue(const CReport& report);
     void Send(CReport report);
+    // The request and its trace; true when the server accepted the report.
+    bool Request(const CReport& report);
 
     std::deque<CReport> m_queue;  // first in, first out
     CCriticalSection m_csQueue;   // guards m_queue and the events' setting and resetting

@@ -39,7 +39,39 @@ WString TrimWhite(const WString& str)
     return str.substr(first, last - first);
 }
 
+bool IsControl(WChar ch)
+{
+    return ch < 0x20 || (ch >= 0x7F && ch <= 0x9F);
+}
+
+bool IsLowSurrogate(WChar ch)
+{
+    return ch >= 0xDC00 && ch <= 0xDFFF;
+}
+
 } // namespace
+
+WString BoundChanges(const WString& strChanges)
+{
+    WString strClean;
+    for (WChar ch : strChanges)
+        if (!IsControl(ch) || ch == '\r' || ch == '\n')
+            strClean += ch;
+    strClean = TrimWhite(strClean);
+    size_t nLines = 1, nChars = 0;
+    for (size_t i = 0; i < strClean.size(); ++i) {
+        const WChar ch = strClean[i];
+        // The second unit of a surrogate pair or of CR LF continues a character.
+        if (IsLowSurrogate(ch) || (ch == '\n' && i > 0 && strClean[i - 1] == '\r'))
+            continue;
+        const bool bBreak = ch == '\r' || ch == '\n';
+        if ((bBreak && nLines == kMaxChangesLines) || nChars == kMaxChangesChars)
+            return strClean.substr(0, i) + WSTR("...");
+        nLines += bBreak ? 1 : 0;
+        ++nChars;
+    }
+    return strClean;
+}
 
 bool ParseVersion(const WString& strText, uint64_t& ullVersion)
 {
@@ -75,6 +107,6 @@ CUpdateReply ReadUpdateReply(const WString& strBody, const WString& strRunningVe
         ullNewest <= ullRunning)
         return reply;
     reply.bUpdateAvailable = true;
-    reply.strChanges = TrimWhite(strRest.substr(nBreak + 1));
+    reply.strChanges = BoundChanges(strRest.substr(nBreak + 1));
     return reply;
 }

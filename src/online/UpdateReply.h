@@ -16,8 +16,19 @@ bool ParseVersion(const WString& strText, uint64_t& ullVersion);
 
 struct CUpdateReply {
     bool bUpdateAvailable = false;
-    WString strChanges;  // without white space at either end; empty without an update
+    WString strChanges;  // BoundChanges of the list; empty without an update
 };
+
+// What the notice shows of the changes. The reply may be 64 KB of anything:
+// enough to push the notice's buttons (Yes the default) off the screen, or
+// text that moves or hides what is shown. So control characters other than
+// line breaks (C0, DEL, C1) are removed, white space at either end too, and
+// at most kMaxChangesLines lines and kMaxChangesChars characters are kept (a
+// line break is one character, a character beyond U+FFFF one), the rest cut
+// and marked with "..." at the end.
+const size_t kMaxChangesLines = 20;
+const size_t kMaxChangesChars = 2000;
+WString BoundChanges(const WString& strChanges);
 
 // The reply is "CHANGES " (exactly, case and space included), the newest
 // version, a line break (CR or LF; one character is skipped) and the list of

@@ -2,7 +2,7 @@
 
 namespace {
 
-const size_t kMinSuffixDigits = 7;
+const size_t kMinNationalDigits = 7;
 
 struct CDigits {
     std::string str;
@@ -25,21 +25,43 @@ CDigits Reduce(const WString& strNumber)
     return digits;
 }
 
-bool EndsWith(const std::string& str, const std::string& strEnd)
+// The length of the country code an international number begins with: the
+// codes are prefix-free, 1 and 7 of one digit, these of two, all others of
+// three.
+size_t CountryCodeLength(const std::string& str)
 {
-    return strEnd.size() <= str.size() && str.compare(str.size() - strEnd.size(), strEnd.size(), strEnd) == 0;
+    static const char* const kTwoDigitCodes[] = {"20", "27", "30", "31", "32", "33", "34", "36", "39", "40", "41",
+                                                 "43", "44", "45", "46", "47", "48", "49", "51", "52", "53", "54",
+                                                 "55", "56", "57", "58", "60", "61", "62", "63", "64", "65", "66",
+                                                 "81", "82", "84", "86", "90", "91", "92", "93", "94", "95", "98"};
+    if (str.compare(0, 1, "1") == 0 || str.compare(0, 1, "7") == 0)
+        return 1;
+    for (const char* pszCode : kTwoDigitCodes)
+        if (str.compare(0, 2, pszCode) == 0)
+            return 2;
+    return 3;
 }
 
-// Whether the national form ends the other's digits.
-bool IsSuffixForm(const CDigits& other, const CDigits& national)
+// The national digits a national number can stand for: as it is, and without
+// a trunk prefix 0 or 8; only those long enough to tell.
+std::vector<std::string> NationalForms(const std::string& str)
 {
-    if (national.bInternational)
-        return false;
-    const std::string& s = national.str;
-    if (s.size() >= kMinSuffixDigits && EndsWith(other.str, s))
-        return true;
-    const bool bTrunk = s[0] == '0' || s[0] == '8';
-    return bTrunk && s.size() - 1 >= kMinSuffixDigits && EndsWith(other.str, s.substr(1));
+    std::vector<std::string> forms;
+    if (str.size() >= kMinNationalDigits)
+        forms.push_back(str);
+    if (!str.empty() && (str[0] == '0' || str[0] == '8') && str.size() - 1 >= kMinNationalDigits)
+        forms.push_back(str.substr(1));
+    return forms;
+}
+
+std::vector<std::string> NationalDigits(const CDigits& digits)
+{
+    if (!digits.bInternational)
+        return NationalForms(digits.str);
+    const size_t nCode = CountryCodeLength(digits.str);
+    if (digits.str.size() < nCode + kMinNationalDigits)
+        return {};
+    return {digits.str.substr(nCode)};
 }
 
 } // namespace
@@ -52,7 +74,13 @@ bool IsSameNumber(const WString& strA, const WString& strB)
         return false;
     if (a.str == b.str)
         return true;
-    return IsSuffixForm(a, b) || IsSuffixForm(b, a);
+    if (a.bInternational && b.bInternational)
+        return false;
+    for (const std::string& strNationalA : NationalDigits(a))
+        for (const std::string& strNationalB : NationalDigits(b))
+            if (strNationalA == strNationalB)
+                return true;
+    return false;
 }
 
 int FindReportedPart(const std::vector<CSentPart>& parts, const CStatusReport& report, int64_t nNow)

@@ -30,14 +30,19 @@ struct CSentPart {
 // Reports older than this are not matched: references repeat every 255 messages.
 const int64_t kReportMaxAge = 7 * 24 * 3600;
 
-// Whether two forms of a number reach the same phone, as a phone may give a
-// recipient back in another form than it was typed. Only the digits count
-// (a '+', blanks and separators do not), and an international prefix "00"
-// counts as a '+'. Equal digits are the same number. So is a national form
-// whose digits, without a leading trunk prefix 0 or 8 (or as they are), end
-// the international form's digits, when at least 7 digits are compared:
-// "0170 12345", "+49 170 12345" and "004917012345" are one number, while
-// short codes must be equal.
+// Whether two forms of a number can reach the same phone, as a phone may
+// give a recipient back in another form than it was typed, and a sender must
+// not pass for a contact it cannot be. Only the digits count (a '+', blanks
+// and separators do not), and an international prefix "00" counts as a '+'.
+// Equal digits are the same number. Two international numbers must be equal
+// in full. A national number (without a leading trunk prefix 0 or 8, or as it
+// is) matches an international one only when it is exactly the national
+// digits after the country code (ITU-T E.164), and another national number
+// only on the same national digits; at least 7 of them, so short codes must
+// be equal: "0170 12345", "+49 170 12345" and "004917012345" are one number,
+// "+44 99 17012345" is not (it merely ends with the same digits). Which
+// country a national number is in is not known here: "+44 170 12345" can be
+// the same phone as "0170 12345" (for a user in the UK), so it matches.
 bool IsSameNumber(const WString& strA, const WString& strB);
 
 // The part a report is about: among the pending parts with its reference

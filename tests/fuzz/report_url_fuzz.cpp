@@ -166,10 +166,12 @@ void FuzzReport(const WString& strMsg, const WString& strEmail, const WString& s
     }
 }
 
-// "http://" or "https://" (any case), a host (neither '/' nor ':' in it), a
-// port of 1 to 65535 after a ':' when there is one, and a path after a '/'
-// when there is one; no blank, '?', '#' or control character anywhere.
-bool IsUrlOfServerForm(const WString& strUrl)
+// "http://" or "https://" (any case), a host (an IPv6 address of hex digits,
+// ':' and '.' in brackets, or a name with neither '/' nor ':'), a port of 1
+// to 65535 after a ':' when there is one, and a path after a '/' when there
+// is one; no blank, '?', '#' or control character anywhere. The host is
+// given back, and whether the scheme is https.
+bool IsUrlOfServerForm(const WString& strUrl, WString& strHost, bool& bSecure)
 {
     size_t nHost = 0;
     const WString strLower = [&] {
@@ -184,14 +186,24 @@ bool IsUrlOfServerForm(const WString& strUrl)
         nHost = 8;
     else
         return false;
+    bSecure = nHost == 8;
     for (WChar ch : strUrl)
         if (ch <= ' ' || ch == 0x7F || ch == '?' || ch == '#')
             return false;
     size_t i = nHost;
-    while (i < strUrl.size() && strUrl[i] != '/' && strUrl[i] != ':')
-        ++i;
-    if (i == nHost)
-        return false;
+    if (i < strUrl.size() && strUrl[i] == '[') {
+        const size_t nClose = strUrl.find(']', i);
+        const WString strInside = nClose == WString::npos ? WString() : strUrl.substr(i + 1, nClose - i - 1);
+        if (strInside.empty() || strInside.find_first_not_of(WSTR("0123456789abcdefABCDEF:.")) != WString::npos)
+            return false;
+        i = nClose + 1;
+    } else {
+        while (i < strUrl.size() && strUrl[i] != '/' && strUrl[i] != ':')
+            ++i;
+        if (i == nHost)
+            return false;
+    }
+    strHost = strUrl.substr(nHost, i - nHost);
     if (i < strUrl.size() && strUrl[i] == ':') {
         const size_t nPort = ++i;
         uint32_t dwPort = 0;
@@ -205,9 +217,15 @@ bool IsUrlOfServerForm(const WString& strUrl)
 
 void FuzzServer(const WString& strSetting)
 {
-    const bool bServer = IsServerUrl(strSetting);
-    Check(bServer == IsUrlOfServerForm(strSetting));
-    WString strBase = bServer ? strSetting : GetBuiltInServer();
+    WString strHost;
+    bool bSecure = false;
+    const bool bForm = IsUrlOfServerForm(strSetting, strHost, bSecure);
+    Check(IsServerUrl(strSetting) == bForm);
+    // Plain http only to this machine (IsLoopbackHost has a table of its own).
+    const bool bPermitted = bForm && (bSecure || IsLoopbackHost(strHost));
+    Check(IsPermittedServer(strSetting) == bPermitted);
+    Check(GetServerRefusal(strSetting).empty() == (bPermitted || !bForm));
+    WString strBase = bPermitted ? strSetting : GetBuiltInServer();
     while (!strBase.empty() && strBase.back() == '/')
         strBase.pop_back();
     Check(MakeServerUrl(strSetting, kReportPath) == strBase + kReportPath);

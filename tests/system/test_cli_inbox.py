@@ -1,6 +1,7 @@
 """zandusms-cli inbox, reports and send --report against the phone
 simulator (Windows build under Wine): the messages the phone holds joined and
-decoded, kept in the inbox file and deleted from the phone only when asked;
+decoded, kept in the inbox file and deleted from the phone only when asked,
+printed so that no control character reaches the terminal;
 a send that asks for delivery reports (TP-SRR) and the report the phone
 then holds, matched to it."""
 import json
@@ -41,6 +42,17 @@ class Inbox(unittest.TestCase):
             listing = cli("at", "--port", "COM5", "AT+CMGF=0", 'AT+CPMS="MT"', "AT+CMGL=4")
             self.assertNotIn("+CMGL:", listing.stdout)
             self.assertEqual(len(inbox.messages()), 2)
+
+    def test_a_text_that_would_drive_the_terminal_is_escaped(self):
+        text = "\x1b]0;owned\x07\x1b[2J \u009b31m red"
+        held = [{"sender": "+4917012345", "time": "2024-05-17T14:03:09+02:00", "encoding": "ucs2", "text": text}]
+        with tempfile.TemporaryDirectory() as tmp, SavedInbox(), SavedSettings(), \
+                Phone(port_link("COM5"), "--messages", messages_file(tmp, held)):
+            out, out_json = cli("inbox", "--port", "COM5"), cli("inbox", "--port", "COM5", "--json")
+        self.assertEqual(lines(out.stdout)[-1],
+                         "+4917012345\t2024-05-17T14:03:09+02:00\t\\x1B]0;owned\\x07\\x1B[2J \\u009B31m red")
+        self.assertEqual(json.loads(lines(out_json.stdout)[-1])["text"], text)
+        self.assertFalse(set(out.stdout + out_json.stdout) & {"\x1b", "\x07", "\u009b"})
 
 
 @unittest.skipUnless(BUILD == "windows", "the port commands run under Wine")

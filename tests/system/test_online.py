@@ -1,6 +1,7 @@
 """The online services under Wine through the online probe: HTTP GET against
-misbehaving servers of the test's own, the update check and the reports
-against the reference server (tools/refserver), which decodes what arrives."""
+misbehaving servers of the test's own, plain http only to this machine; the
+update check and the reports against the reference server (tools/refserver)
+over https, which decodes what arrives."""
 import http.server
 import socket
 import threading
@@ -9,7 +10,7 @@ import unittest
 import urllib.parse
 
 import zandu
-from zandu import BUILD, VERSION, RefServer, online_probe, probe_text
+from zandu import BUILD, VERSION, RefServer, online_probe, probe_text, authority
 
 NEXT_VERSION = "%s.%s.%d" % (*VERSION.split(".")[:2], int(VERSION.split(".")[2]) + 1)
 # HttpGet gives up connecting, sending and each wait for the answer after
@@ -19,7 +20,7 @@ TIMEOUT_MS, READ_LIMIT_MS, SLACK_MS = 5000, 10000, 3000
 DIGITS = bytes(48 + i % 10 for i in range(100000))
 SPLIT = b"a" * 1023 + "é".encode() + b"b" * 1021 + "😀".encode() + b"\0z"  # é and 😀 across reads of 1024
 BODIES = {"/3000": (200, DIGITS[:3000]), "/100000": (200, DIGITS), "/split": (200, SPLIT),
-          "/latin1": (200, b"caf\xe9 cr\xe8me"), "/missing": (404, b"<html>Not here</html>"),
+          "/latin1": (200, b"caf\xe9 cr\xe8me"), "/missing": (404, b"<html>Not here</html>"), "/redirect": (302, b""),
           "/ZanduSMS/updatecheck.php": (503, b"CHANGES 9.0.0\r\nAn error page that reads like a reply\r\n")}
 
 
@@ -31,6 +32,8 @@ class Misbehaving(http.server.BaseHTTPRequestHandler):
         trickle = self.path == "/trickle"  # one byte a second of a promised 100000
         status, body = (200, b"") if trickle else BODIES.get(self.path.split("?")[0], (404, b""))
         self.send_response(status)
+        if status == 302:
+            self.send_header("Location", "/redirected")
         self.send_header("Content-Length", str(100000 if trickle else len(body)))
         self.end_headers()
         self.wfile.write(body)
@@ -50,8 +53,8 @@ class Listener(zandu.MisbehavingServer):
     """Records the first line of each request and then drops the connection,
     or holds it without answering."""
 
-    def __init__(self, hold):
-        super().__init__()
+    def __init__(self, hold, host="127.0.0.1"):
+        super().__init__(host)
         self.hold_connections = hold
 
     def answer(self, conn, line):
@@ -67,6 +70,16 @@ def run(*steps):
 
 def point_at(url):
     zandu.settings_set_value("Server", "REG_SZ", url)
+
+
+def other_address():
+    """An address of this machine that is not a loopback one, or None."""
+    with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as sock:
+        try:
+            sock.connect(("192.0.2.1", 9))  # sends nothing: only picks the route
+        except OSError:
+            return None
+        return None if sock.getsockname()[0].startswith("127.") else sock.getsockname()[0]
 
 
 @unittest.skipUnless(BUILD == "windows", "WinInet runs under Wine")
@@ -94,11 +107,13 @@ class HttpGet(unittest.TestCase):
             (65535, self.url + "/3000", True, 200, DIGITS[:3000].decode()),
             (65535, self.url + "/split", True, 200, SPLIT.decode()),
             (65535, self.url + "/latin1", True, 200, "café crème"),  # not UTF-8: the ANSI code page
+            (65535, self.url + "/redirect", True, 302, ""),  # not followed
         ]
         out = run(*("get=%d,%s" % (size, url) for size, url, _, _, _ in cases), "get=65535,%s/100000" % self.url)
         for (size, url, ok, status, body), got in zip(cases, out):
             self.assertEqual((got["ok"], got["status"], got["body"]), (ok, status, body), url)
         self.assertIn("/3000?zero", self.server.paths)  # maxBytes 0 still sends the request
+        self.assertNotIn("/redirected", self.server.paths)
         # Reading stops after the first read that reaches 65535 bytes (reads bring at most 1024).
         body = out[-1]["body"]
         self.assertTrue(65535 <= len(body) < 65535 + 1024, len(body))
@@ -135,11 +150,13 @@ class WithSettings(unittest.TestCase):
         cls.saved = zandu.settings_export()
         for name in ["AllowStats", "Model", "Server"]:
             zandu.settings_delete_value(name)
-        cls.server = RefServer()
+        authority().__enter__()
+        cls.server = RefServer(tls=authority())
 
     @classmethod
     def tearDownClass(cls):
         cls.server.stop()
+        authority().__exit__()
         zandu.settings_restore(cls.saved)
 
     def setUp(self):
@@ -180,15 +197,21 @@ class UpdateCheck(WithSettings):
         self.assertEqual([r["path"] for r in self.server.requests()], ["/ZanduSMS/download.php"])
 
     def test_without_a_usable_server_setting_the_built_in_server_is_asked(self):
-        for setting in [None, "ftp" + self.server.url[4:], "127.0.0.1"]:
+        # Plain http to another host is refused, with the reason reported:
+        # one that listens on another address of this machine sees nothing.
+        elsewhere = Listener(hold=False, host=other_address() or "127.0.0.1")
+        self.addCleanup(elsewhere.close)
+        plain = ["http://example.org"] + ([elsewhere.url] if other_address() else [])
+        for setting in [None, "ftp" + self.server.url[5:], "127.0.0.1"] + plain:
             if setting is None:
                 zandu.settings_delete_value("Server")
             else:
                 point_at(setting)
             check, = run("check=30000")
             self.assertEqual((check["done"], check["update"]), (True, False))
-            self.assertEqual(check["download"], "http://zandu-sms.invalid/ZanduSMS/download.php")
-        self.assertEqual(self.server.requests(), [])
+            self.assertEqual(check["download"], "https://zandu-sms.invalid/ZanduSMS/download.php")
+            self.assertEqual(any(" %s not used: " % setting in line for line in check["trace"]), setting in plain)
+        self.assertEqual((self.server.requests(), elsewhere.lines), ([], []))
 
 
 @unittest.skipUnless(BUILD == "windows", "WinInet runs under Wine")
@@ -226,6 +249,21 @@ class Reports(WithSettings):
         self.assertRegex(out[0]["location"], r"OnlineProbe\.cpp\( \d+ \) : $")
         self.assertEqual([(r["msg"], r["email"], r["model"], r["version"]) for r in stored],
                          [(out[0]["location"] + "Failed to send SMS\n", "", "Siemens S55", VERSION)])
+
+    def test_kept_feedback_goes_once_from_two_instances_at_once(self):
+        query = "msg=kept&email=&model=&version=" + VERSION
+        zandu.settings_set_list("PendingFeedback", ["1 " + query])
+        outs, probes = [], [threading.Thread(target=lambda: outs.append(online_probe("kept", "idle=60000")))
+                            for _ in range(2)]
+        # Both start while another holds the lock: each finds the report kept.
+        with zandu.SettingsLock(6000, name=r"Local\Zandu SMS feedback"):
+            for probe in probes:
+                probe.start()
+        for probe in probes:
+            probe.join()
+        self.assertEqual([code for code, _ in outs], [0, 0])
+        self.assertEqual([r["query"] for r in self.server.reports()], [query])
+        self.assertFalse(zandu.settings_list("PendingFeedback"))
 
     def test_reports_to_a_failing_server_are_each_tried_once_in_order(self):
         dropping = Listener(hold=False)

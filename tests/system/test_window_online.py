@@ -1,10 +1,11 @@
 """The online services as the window offers them, against the reference
-server: the update notice and its "Don't ask again", the download page opened
-through the shell (a browser hook of the Wine prefix records it), no check at
-all once switched off, the About box with the statistics switch, the Feedback
-dialog's keys, its report and its bound on the request's size, a failed send
-reported as statistics; feedback the server refused or held up kept for the
-next start, and an exit that no server holds up."""
+server over https: the update notice and its "Don't ask again", the download
+page opened through the shell (a browser hook of the Wine prefix records it),
+no check at all once switched off, the About box with the statistics switch,
+the Feedback dialog's keys, its report and its bound on the request's size, a
+failed send reported as statistics; feedback the server refused or held up
+kept for the next start, and an exit that no server holds up; nothing for a
+server of an untrusted certificate or plain http to another host."""
 import os
 import re
 import stat
@@ -49,7 +50,8 @@ class WindowOnline(unittest.TestCase):
         zandu.keep_settings(self)
         self.browsers = zandu.settings_export(BROWSERS_KEY)
         self.addCleanup(zandu.settings_restore, self.browsers, BROWSERS_KEY)
-        self.server = RefServer(max_request_line=8190)  # a usual limit of web servers
+        self.addCleanup(zandu.authority().__enter__().__exit__)
+        self.server = RefServer(max_request_line=8190, tls=zandu.authority())  # a usual limit of web servers
         self.addCleanup(self.server.stop)
         zandu.settings_set_string("Server", self.server.url)
         zandu.settings_set_string("Port", "COM5")
@@ -189,12 +191,7 @@ class WindowOnline(unittest.TestCase):
         with Program() as program:
             program.wait_status("Ready")
             for text in ["refused", "held up"]:
-                feedback = self.open_feedback(program)
-                winprobe("replace", feedback, FB_TEXT, text)
-                winprobe("click", feedback, FB_SEND)
-                box, _ = program.wait_box("Zandu SMS")
-                program.answer_box(box, IDOK)
-                self.wait_gone(program, "Send Feedback")
+                self.send_feedback(program, text)
             # Refused by the server, then the update check and a report held up.
             wait_for(lambda: sorted(zandu.settings_list("PendingFeedback") or []) ==
                      ["0 " + queries[1], "1 " + queries[0]], interval=0.3)
@@ -211,6 +208,42 @@ class WindowOnline(unittest.TestCase):
         with Program() as program:
             wait_for(lambda: sorted(r["query"] for r in self.server.reports()) == sorted(queries), interval=0.3)
             wait_for(lambda: not zandu.settings_list("PendingFeedback"), interval=0.3)
+
+    def test_a_server_it_cannot_trust_and_plain_http_elsewhere_get_nothing(self):
+        other = RefServer(tls=zandu.authority("Zandu SMS other CA"))
+        self.addCleanup(other.stop)
+        plain = RefServer()
+        self.addCleanup(plain.stop)
+        zandu.settings_set_string("Server", other.url)
+        with Program() as program:
+            # A certificate from another authority: no notice, the feedback kept.
+            self.wait_for(lambda: "Cur: %s, update avail: no\n" % VERSION in program.debug_strings())
+            self.send_feedback(program, "untrusted")
+            self.wait_for(lambda: self.pending() == ["1 msg=untrusted"])
+            # Plain http to another host is not used (the built-in server is); to this machine it is.
+            zandu.settings_set_string("Server", "http://example.org")
+            self.send_feedback(program, "plain")
+            self.wait_for(lambda: self.pending() == ["1 msg=plain", "1 msg=untrusted"])
+            zandu.settings_set_string("Server", plain.url)
+            self.send_feedback(program, "local")
+            self.wait_for(lambda: [r["msg"] for r in plain.reports()] == ["local"])
+            self.assertFalse(self.is_open(program, "New Version Available"))
+            debug = program.debug_strings()
+        self.assertEqual(other.requests(), [])
+        self.assertIn('The "Server" setting http://example.org not used: http:// is only for this machine '
+                      "(127.0.0.0/8, ::1, localhost); another server needs https://\n", debug)
+        self.assertTrue([s for s in debug if s.startswith("GETting https://zandu-sms.invalid/input.php?msg=plain&")])
+
+    def pending(self):
+        return sorted(p.split("&")[0] for p in zandu.settings_list("PendingFeedback") or [])
+
+    def send_feedback(self, program, text):
+        feedback = self.open_feedback(program)
+        winprobe("replace", feedback, FB_TEXT, text)
+        winprobe("click", feedback, FB_SEND)
+        box, _ = program.wait_box("Zandu SMS")
+        program.answer_box(box, IDOK)
+        self.wait_gone(program, "Send Feedback")
 
     def too_long(self, program, feedback, text):
         """Sends a text the dialog refuses: by how many characters it is too

@@ -1,9 +1,13 @@
 """Shared helpers of the system tests: where the executables are and how to run them."""
+import functools
+import hashlib
 import json
 import os
 import re
 import signal
 import socket
+import ssl
+import struct
 import subprocess
 import tempfile
 import sys
@@ -585,17 +589,18 @@ def settings_set_dword(name, value, key=SETTINGS_KEY):
 
 
 class SettingsLock:
-    """The program's settings lock, held by another process (winprobe) from the
-    start of the block for the given time; the block's end waits for its end."""
+    """The program's settings lock (or another of its named locks), held by
+    another process (winprobe) from the start of the block for the given
+    time; the block's end waits for its end."""
 
     NAME = r"Local\Zandu SMS settings"
 
-    def __init__(self, ms):
-        self.ms = ms
+    def __init__(self, ms, name=NAME):
+        self.ms, self.name = ms, name
 
     def __enter__(self):
         self.out = tempfile.TemporaryFile()
-        self.proc = subprocess.Popen(_command(os.environ["ZANDU_WINPROBE"], ["hold", self.NAME, str(self.ms)]),
+        self.proc = subprocess.Popen(_command(os.environ["ZANDU_WINPROBE"], ["hold", self.name, str(self.ms)]),
                                      stdin=subprocess.DEVNULL, stdout=self.out, stderr=subprocess.DEVNULL)
         wait_for(lambda: b"held" in self._output(), 30, "the lock to be taken")
         return self
@@ -700,15 +705,15 @@ def online_probe(*steps, timeout=120):
 
 
 class MisbehavingServer:
-    """A web server on 127.0.0.1 and a free port that answers each request as
+    """A web server on 127.0.0.1 (or another host) and a free port that answers each request as
     a subclass's answer(conn, request_line) says, one thread a connection.
     Records the request lines and the moments they came (time.monotonic());
     trickle() sends slowly and hold() keeps a connection silent until close()."""
 
-    def __init__(self):
+    def __init__(self, host="127.0.0.1"):
         self.lines, self.times, self._stop, self._record = [], [], threading.Event(), threading.Lock()
-        self.sock = socket.create_server(("127.0.0.1", 0))
-        self.url = "http://127.0.0.1:%d" % self.sock.getsockname()[1]
+        self.sock = socket.create_server((host, 0))
+        self.url = "http://%s:%d" % (host, self.sock.getsockname()[1])
         threading.Thread(target=self._accept, daemon=True).start()
 
     def _accept(self):
@@ -749,12 +754,57 @@ class MisbehavingServer:
         self.sock.close()
 
 
+class TestCa:
+    """A certificate authority made for the test process with openssl, thrown
+    away with it (its key lives in a temporary folder, nothing is committed),
+    and server_pem, a certificate for localhost it signed, with its key:
+    Wine's check of the name takes no IP address, so servers are reached as
+    https://localhost. As a context, the test's prefix (its lane's) trusts it
+    while the block runs, in its user's root store: Wine's machine-wide one
+    (HKLM) is a volatile copy of the host's, made again at every start of its
+    server. Nothing else ever trusts it."""
+
+    def __init__(self, name):
+        self._dir = tempfile.TemporaryDirectory()
+        ca, key, self.server_pem = (os.path.join(self._dir.name, n) for n in ("ca.pem", "ca.key", "server.pem"))
+        for args in (["-keyout", key, "-out", ca, "-subj", "/CN=" + name,
+                      "-addext", "basicConstraints=critical,CA:TRUE", "-addext", "keyUsage=critical,keyCertSign"],
+                     ["-keyout", self.server_pem, "-out", self.server_pem + ".crt", "-subj", "/CN=localhost", "-CA", ca,
+                      "-CAkey", key, "-addext", "subjectAltName=DNS:localhost"]):
+            subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", *args],
+                           stdin=subprocess.DEVNULL, capture_output=True, check=True)
+        with open(self.server_pem + ".crt") as f, open(self.server_pem, "a") as out:
+            out.write(f.read())
+        with open(ca) as f:
+            der = ssl.PEM_cert_to_DER_cert(f.read())
+        self.key = ROOT_STORE + "\\" + hashlib.sha1(der).hexdigest().upper()
+        # A serialized certificate store element: the property "certificate" (32), its DER bytes.
+        self.blob = struct.pack("<III", 32, 1, len(der)) + der
+
+    def __enter__(self):
+        settings_set_raw("Blob", 3, self.blob, key=self.key)
+        return self
+
+    def __exit__(self, *exc):
+        settings_delete(self.key)
+
+
+ROOT_STORE = r"HKCU\Software\Microsoft\SystemCertificates\Root\Certificates"
+
+
+@functools.lru_cache(maxsize=None)
+def authority(name="Zandu SMS test CA"):
+    """The test process's authority of that name, made on first use."""
+    return TestCa(name)
+
+
 class RefServer(Stoppable):
     """The reference server (tools/refserver) on 127.0.0.1 and a free port,
     with a database and an update reply file (the shipped one) of its own;
-    max_request_line: its --max-request-line."""
+    max_request_line: its --max-request-line; tls: a TestCa whose server
+    certificate it presents, at https://localhost:<port>."""
 
-    def __init__(self, max_request_line=0):
+    def __init__(self, max_request_line=0, tls=None):
         self._dir = tempfile.TemporaryDirectory()
         self.db = os.path.join(self._dir.name, "reports.db")
         self.reply_file = os.path.join(self._dir.name, "updatecheck.txt")
@@ -763,13 +813,14 @@ class RefServer(Stoppable):
         port_file = os.path.join(self._dir.name, "port")
         self.proc = subprocess.Popen([sys.executable, REFSERVER, "--port", "0", "--port-file", port_file,
                                       "--db", self.db, "--update-reply", self.reply_file,
-                                      "--max-request-line", str(max_request_line)],
+                                      "--max-request-line", str(max_request_line),
+                                      *(["--tls", tls.server_pem] if tls else [])],
                                      stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         if not wait_for(lambda: os.path.exists(port_file) or self.proc.poll() is not None, 10, interval=0.05,
                         fail=False) or not os.path.exists(port_file):
             raise RuntimeError("the reference server did not start")
         with open(port_file) as f:
-            self.url = "http://127.0.0.1:%d" % int(f.read())
+            self.url = ("https://localhost:%d" if tls else "http://127.0.0.1:%d") % int(f.read())
 
     def stop(self):
         if self.proc.poll() is None:

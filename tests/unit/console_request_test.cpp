@@ -301,4 +301,21 @@ TEST_F(Console, EchoAndLateOkInBurstsOfTheirOwn)
     EXPECT_TRUE(request.IsFinished());
 }
 
+// What reaches the terminal of a text from the phone: no control but the tab.
+TEST(ConsoleOutput, ControlsAreEscaped)
+{
+    const struct {
+        const char* pszLine;
+        const char* pszShown;
+    } cases[] = {
+        {"\x1B]0;owned\x07 \x1B[2J\tnext", "\\x1B]0;owned\\x07 \\x1B[2J\tnext"},  // ESC, BEL; the tab stays
+        {"\xC2\x9B" "2J \xC2\x85 \xC2\x80\xC2\x9F", "\\u009B2J \\u0085 \\u0080\\u009F"},  // C1 in UTF-8
+        {"\x01\x1F\r\n", "\\x01\\x1F\\x0D\\x0A"},
+        {"caf\xC3\xA9 \xC2\xA0 \xE2\x82\xAC \x7F \\x1B", "caf\xC3\xA9 \xC2\xA0 \xE2\x82\xAC \x7F \\x1B"},  // kept
+        {"{\"text\":\"\\u001b\xC2\x85\"}", "{\"text\":\"\\u001b\\u0085\"}"},  // JSON stays JSON
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TerminalSafe(c.pszLine), c.pszShown) << c.pszLine;
+}
+
 } // namespace

@@ -77,6 +77,31 @@ TEST(Online, UpdateReply)
     }
 }
 
+// What the notice shows of a reply of 64 KB or one with control characters.
+TEST(Online, ChangesAreCutAndCleaned)
+{
+    WString strLines;
+    for (int i = 1; i <= 30; ++i)
+        strLines += W(("line " + std::to_string(i) + "\r\n").c_str());
+    const WString str20 = strLines.substr(0, strLines.find(W("\r\nline 21")));
+    const WString strLong = Repeat(W("\U0001F600"), 2500);  // one character in two units
+    const struct {
+        WString strChanges;
+        WString strShown;
+    } cases[] = {
+        {strLines, str20 + W("...")},                      // 30 lines: 20
+        {str20, str20},                                    // 20 lines: all
+        {Repeat(W("a\nb\rc\r\n"), 7), Repeat(W("a\nb\rc\r\n"), 6) + W("a\nb...")},  // every break counts
+        {strLong, strLong.substr(0, 4000) + W("...")},     // 2,000 characters
+        {Repeat(W("x"), 2000), Repeat(W("x"), 2000)},
+        {Repeat(W("x"), 1999) + W("\r\ny"), Repeat(W("x"), 1999) + W("\r\n...")},
+        {W("\x1B]0;owned\x07Red\x1B[31m\u009B2J \t\x7F\u0085ok") + WString(1, 0) + W("!\r\nnext"),
+         W("]0;ownedRed[31m2J ok!\r\nnext")},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(BoundChanges(c.strChanges), c.strShown) << WideToUtf8(c.strChanges).substr(0, 80);
+}
+
 TEST(Online, UrlEncode)
 {
     WString strLoneSurrogate = WSTR("a");
@@ -166,17 +191,50 @@ TEST(Online, PendingFeedbackGivenUpAfterThreeStarts)
 TEST(Online, ServerUrl)
 {
     const WString strDefault = GetBuiltInServer();
-    ASSERT_TRUE(IsServerUrl(strDefault)) << WideToUtf8(strDefault);
+    ASSERT_TRUE(IsPermittedServer(strDefault)) << WideToUtf8(strDefault);
+    EXPECT_EQ(strDefault.compare(0, 8, WSTR("https://")), 0) << WideToUtf8(strDefault);
     EXPECT_EQ(MakeServerUrl(W("http://127.0.0.1:8080"), kReportPath), W("http://127.0.0.1:8080/input.php"));
-    EXPECT_EQ(MakeServerUrl(W("http://h:65535/p"), kReportPath), W("http://h:65535/p/input.php"));
+    EXPECT_EQ(MakeServerUrl(W("https://h:65535/p"), kReportPath), W("https://h:65535/p/input.php"));
     EXPECT_EQ(MakeServerUrl(W("HTTPS://example.org/sms//"), kUpdateCheckPath),
               W("HTTPS://example.org/sms/ZanduSMS/updatecheck.php"));
+    EXPECT_EQ(MakeServerUrl(W("http://[::1]:8080/"), kDownloadPath), W("http://[::1]:8080/ZanduSMS/download.php"));
     // A malformed setting counts as absent.
-    for (const char* pszSetting : {"", "example.org", "ftp://example.org", "http://", "http:///path", "http://a b",
-                                   "http://h/?x=1", "http://h/#x", " http://h", "http://h:", "http://h:x/p",
-                                   "http://h:0", "http://h:65536", "http://h:99999999999/p"})
+    for (const char* pszSetting : {"", "example.org", "ftp://example.org", "https://", "https:///path", "https://a b",
+                                   "https://h/?x=1", "https://h/#x", " https://h", "https://h:", "https://h:x/p",
+                                   "https://h:0", "https://h:65536", "https://h:99999999999/p", "http://[::1",
+                                   "http://[]/", "http://[::1]x/", "http://[g::1]/"}) {
+        EXPECT_FALSE(IsServerUrl(W(pszSetting))) << pszSetting;
         EXPECT_EQ(MakeServerUrl(W(pszSetting), kDownloadPath), strDefault + WSTR("/ZanduSMS/download.php"))
             << pszSetting;
+    }
+}
+
+// Plain http goes only to this machine; a refused server counts as absent,
+// with the reason.
+TEST(Online, PlainHttpOnlyToThisMachine)
+{
+    const struct {
+        const char* pszSetting;
+        bool bPermitted;
+    } cases[] = {
+        {"https://example.org", true},      {"https://203.0.113.5:8443/sms", true},
+        {"http://127.0.0.1:8080", true},    {"http://127.255.0.9", true},     {"http://127.0.0.0", true},
+        {"http://localhost:1", true},       {"HTTP://LocalHost/sms", true},    {"http://[::1]:8080", true},
+        {"http://example.org", false},      {"http://example.org:80/", false}, {"http://128.0.0.1", false},
+        {"http://127.0.0.1.example.org", false}, {"http://localhost.example.org/", false},
+        {"http://127.0.0.256", false},      {"http://127.0.0", false},         {"http://127.0.0.01", false},
+        {"http://0177.0.0.1", false},       {"http://127.1", false},           {"http://2130706433", false},
+        {"http://[::2]", false},            {"http://[0:0:0:0:0:0:0:1]", false},  // other spellings: refused
+        {"http://10.0.0.1:8080", false},    {"http://192.168.1.1", false},
+    };
+    for (const auto& c : cases) {
+        const WString strSetting = W(c.pszSetting);
+        ASSERT_TRUE(IsServerUrl(strSetting)) << c.pszSetting;
+        EXPECT_EQ(GetServerRefusal(strSetting).empty(), c.bPermitted) << c.pszSetting;
+        const WString strBase = c.bPermitted ? strSetting : GetBuiltInServer();
+        EXPECT_EQ(MakeServerUrl(strSetting, kReportPath), strBase + kReportPath) << c.pszSetting;
+    }
+    EXPECT_TRUE(IsLoopbackHost(W("::1")));  // the host of [::1] as a URL's parts give it
 }
 
 TEST(Online, BodyIsConvertedWhole)

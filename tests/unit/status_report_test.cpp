@@ -108,6 +108,15 @@ TEST(ReportMatch, FormsOfOneNumber)
         {"+4917012345", "017012345", true},
         {"+17012345", "+4917012345", false},   // two international numbers must be equal
         {"12345", "+4912345", false},          // too few digits to tell
+        // National digits in full, after the country code: no number that merely ends the same.
+        {"0170 1234567", "+44 99 1701234567", false},
+        {"0170 1234567", "+1 701 234 567", false},     // country code 1, national 701234567
+        {"1234567", "+49 170 1234567", false},
+        {"0170 1234567", "+7 1701234567", true},       // country code 7
+        {"0170 1234567", "+44 1701234567", true},      // the same phone for a user in the UK
+        {"0170 1234567", "+420 1701234567", true},     // three digits
+        {"017012345", "17012345", true},               // two national forms
+        {"5551234567", "1234567", false},
         {"12345", "12345", true},
         {"", "", false},
         {"Zandu", "Zandu", false},

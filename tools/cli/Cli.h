@@ -48,6 +48,16 @@ bool ReadText(const std::string& strPath, WString& strText, std::string& strErro
 int ParseNumberOption(const char* pszName, const std::string& strValue, uint32_t nMin, uint32_t nMax,
                       uint32_t& nValue);
 
+// A line of UTF-8 as it may reach a terminal: every C0 control but the tab
+// (the field separator) as \xNN, every C1 control (U+0080-U+009F) as \uNNNN.
+// Texts from the phone or the inbox file (a message, a phone-book name, the
+// maker's answer) could otherwise drive the terminal: move the cursor, set
+// its title, answer back. The tool's own texts hold none of them; its JSON
+// lines hold no C0 control (the JSON writer escapes them), and \uNNNN is
+// JSON's own escape, so they stay JSON meaning the same.
+std::string TerminalSafe(const std::string& strLine);
+
+// Both write TerminalSafe(strLine) and a line break.
 void PrintLine(const std::string& strLine);   // stdout, UTF-8
 void PrintError(const std::string& strLine);  // stderr, prefixed with the tool's name
 

@@ -121,15 +121,37 @@ int ParseNumberOption(const char* pszName, const std::string& strValue, uint32_t
     return kExitOk;
 }
 
+std::string TerminalSafe(const std::string& strLine)
+{
+    std::string strOut;
+    for (size_t i = 0; i < strLine.size(); ++i) {
+        const unsigned char ch = static_cast<unsigned char>(strLine[i]);
+        const unsigned char chNext = i + 1 < strLine.size() ? static_cast<unsigned char>(strLine[i + 1]) : 0;
+        char szEscape[8];
+        if (ch < 0x20 && ch != '\t') {
+            std::snprintf(szEscape, sizeof(szEscape), "\\x%02X", ch);
+        } else if (ch == 0xC2 && chNext >= 0x80 && chNext <= 0x9F) {  // U+0080-U+009F in UTF-8
+            std::snprintf(szEscape, sizeof(szEscape), "\\u%04X", chNext);
+            ++i;
+        } else {
+            strOut += static_cast<char>(ch);
+            continue;
+        }
+        strOut += szEscape;
+    }
+    return strOut;
+}
+
 void PrintLine(const std::string& strLine)
 {
-    std::fwrite(strLine.data(), 1, strLine.size(), stdout);
+    const std::string strSafe = TerminalSafe(strLine);
+    std::fwrite(strSafe.data(), 1, strSafe.size(), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
 }
 
 void PrintError(const std::string& strLine)
 {
-    std::fprintf(stderr, "zandusms-cli: %s\n", strLine.c_str());
+    std::fprintf(stderr, "zandusms-cli: %s\n", TerminalSafe(strLine).c_str());
     std::fflush(stderr);
 }

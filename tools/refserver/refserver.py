@@ -3,7 +3,7 @@
 
     python3 tools/refserver/refserver.py [--host 127.0.0.1] [--port 8080]
             [--db reports.db] [--update-reply FILE] [--port-file FILE]
-            [--max-request-line N]
+            [--max-request-line N] [--tls CERT [--tls-key KEY]]
     python3 tools/refserver/refserver.py --show [--db reports.db]
 
 It answers the three paths the program uses:
@@ -25,6 +25,12 @@ With --port 0 the system picks a free port; --port-file receives the port.
 query and version, without the line break) is longer than N bytes with 414, as
 web servers with such a limit do (8190 bytes is a common one); it is recorded
 all the same, and no report is stored.
+--tls CERT serves https instead of http, presenting the certificate (and its
+chain) in the PEM file CERT, with its private key there too or in --tls-key.
+The program takes plain http only from a server on its own machine; a server
+anywhere else must speak https. The handshake happens on each connection's
+own thread, so a client that never completes it holds nothing else up; one
+that refuses the certificate leaves no request behind.
 """
 import argparse
 import datetime
@@ -32,6 +38,7 @@ import http.server
 import os
 import re
 import sqlite3
+import ssl
 import sys
 import threading
 import urllib.parse
@@ -153,6 +160,21 @@ class Handler(http.server.BaseHTTPRequestHandler):
         sys.stderr.write("%s %s\n" % (self.log_date_time_string(), fmt % args))
 
 
+class Server(http.server.ThreadingHTTPServer):
+    daemon_threads = True
+
+    def finish_request(self, request, client_address):
+        """On the connection's own thread: the TLS handshake first."""
+        if isinstance(request, ssl.SSLSocket):
+            request.do_handshake()
+        super().finish_request(request, client_address)
+
+    def handle_error(self, request, client_address):
+        """A connection that failed (a refused certificate, a client gone)
+        is one line of the log, not a traceback."""
+        sys.stderr.write("%s: connection failed: %s\n" % (client_address[0], sys.exc_info()[1]))
+
+
 def show(db):
     for rid, received, msg, email, model, version in Store(db).reports():
         print("#%d %s  version %s  e-mail %s  model %s" % (rid, received, version, email or "-", model or "-"))
@@ -168,13 +190,18 @@ def main(argv=None):
     parser.add_argument("--port-file", help="write the port here once the server listens")
     parser.add_argument("--max-request-line", type=int, default=0, metavar="N",
                         help="answer request lines longer than N bytes with 414 (default: no limit)")
+    parser.add_argument("--tls", metavar="CERT", help="serve https with the certificate (PEM) in CERT")
+    parser.add_argument("--tls-key", metavar="KEY", help="its private key, when CERT does not hold it")
     parser.add_argument("--show", action="store_true", help="print the stored reports and exit")
     args = parser.parse_args(argv)
     if args.show:
         show(args.db)
         return 0
-    server = http.server.ThreadingHTTPServer((args.host, args.port), Handler)
-    server.daemon_threads = True
+    server = Server((args.host, args.port), Handler)
+    if args.tls:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(args.tls, args.tls_key)
+        server.socket = context.wrap_socket(server.socket, server_side=True, do_handshake_on_connect=False)
     server.store = Store(args.db)
     server.update_reply = args.update_reply
     server.max_request_line = args.max_request_line
@@ -183,7 +210,8 @@ def main(argv=None):
         with open(args.port_file + ".tmp", "w") as f:
             f.write("%d\n" % port)
         os.replace(args.port_file + ".tmp", args.port_file)
-    print("Reference server on http://%s:%d (database %s)" % (args.host, port, os.path.abspath(args.db)), flush=True)
+    print("Reference server on %s://%s:%d (database %s)" % ("https" if args.tls else "http", args.host, port,
+                                                           os.path.abspath(args.db)), flush=True)
     try:
         server.serve_forever()
     except KeyboardInterrupt:
