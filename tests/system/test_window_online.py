@@ -217,16 +217,16 @@ class WindowOnline(unittest.TestCase):
         zandu.settings_set_string("Server", other.url)
         with Program() as program:
             # A certificate from another authority: no notice, the feedback kept.
-            self.wait_for(lambda: "Cur: %s, update avail: no\n" % VERSION in program.debug_strings())
+            wait_for(lambda: "Cur: %s, update avail: no\n" % VERSION in program.debug_strings())
             self.send_feedback(program, "untrusted")
-            self.wait_for(lambda: self.pending() == ["1 msg=untrusted"])
+            wait_for(lambda: self.pending() == ["1 msg=untrusted"])
             # Plain http to another host is not used (the built-in server is); to this machine it is.
             zandu.settings_set_string("Server", "http://example.org")
             self.send_feedback(program, "plain")
-            self.wait_for(lambda: self.pending() == ["1 msg=plain", "1 msg=untrusted"])
+            wait_for(lambda: self.pending() == ["1 msg=plain", "1 msg=untrusted"])
             zandu.settings_set_string("Server", plain.url)
             self.send_feedback(program, "local")
-            self.wait_for(lambda: [r["msg"] for r in plain.reports()] == ["local"])
+            wait_for(lambda: [r["msg"] for r in plain.reports()] == ["local"])
             self.assertFalse(self.is_open(program, "New Version Available"))
             debug = program.debug_strings()
         self.assertEqual(other.requests(), [])
