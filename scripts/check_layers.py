@@ -20,8 +20,9 @@ MAY_INCLUDE = {
     "win": {"base"},
     "skinning": {"base", "win"},
     "phone": {"base", "sms", "serial"},
-    "ui": {"base", "sms", "serial", "online", "win", "skinning", "phone", "res"},
-    "shell": {"base", "sms", "serial", "online", "win", "skinning", "phone", "ui", "res"},
+    "app": {"base", "sms", "serial", "online", "phone"},
+    "ui": {"base", "sms", "serial", "online", "win", "skinning", "phone", "app", "res"},
+    "shell": {"base", "sms", "serial", "online", "win", "skinning", "phone", "app", "ui", "res"},
 }
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"')

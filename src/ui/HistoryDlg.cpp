@@ -5,8 +5,8 @@
 #include "base/AppDataFolder.h"
 #include "base/SettingsListKey.h"
 #include "res/resource.h"
-#include "ui/HistoryStore.h"
-#include "ui/ReportStore.h"
+#include "app/HistoryStore.h"
+#include "app/ReportStore.h"
 
 namespace {
 

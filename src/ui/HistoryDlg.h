@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "sms/ReportMatch.h"
-#include "ui/HistoryRecord.h"
+#include "app/HistoryRecord.h"
 #include "ui/ListDetailDlg.h"
 #include "win/Controls.h"
 

@@ -4,7 +4,7 @@
 
 #include "base/Settings.h"
 #include "res/resource.h"
-#include "ui/HistoryRecord.h"
+#include "app/HistoryRecord.h"
 
 namespace {
 

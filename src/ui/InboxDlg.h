@@ -10,8 +10,8 @@
 
 #include <vector>
 
-#include "ui/Contact.h"
-#include "ui/InboxList.h"
+#include "app/Contact.h"
+#include "app/InboxList.h"
 #include "ui/ListDetailDlg.h"
 #include "win/Controls.h"
 

@@ -17,10 +17,10 @@
 #include "serial/SerialPortAsync.h"
 #include "skinning/SkinnedDlg.h"
 #include "base/SettingsListKey.h"
-#include "ui/Contact.h"
+#include "app/Contact.h"
 #include "ui/InboxDlg.h"
-#include "ui/InboxUpdate.h"
-#include "ui/PhoneRequest.h"
+#include "app/InboxUpdate.h"
+#include "app/PhoneRequest.h"
 #include "win/Controls.h"
 #include "win/MessageLoop.h"
 

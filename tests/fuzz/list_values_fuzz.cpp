@@ -14,9 +14,9 @@
 #include "../support/FakeListKey.h"
 #include "FuzzInput.h"
 #include "base/ErrorCodes.h"
-#include "ui/ContactStore.h"
-#include "ui/HistoryStore.h"
-#include "ui/NumberList.h"
+#include "app/ContactStore.h"
+#include "app/HistoryStore.h"
+#include "app/NumberList.h"
 
 namespace {
 

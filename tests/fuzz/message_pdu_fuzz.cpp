@@ -14,7 +14,7 @@
 #include "SimPdu.h"
 #include "sms/Msg.h"
 #include "sms/Pdu.h"
-#include "ui/SendInput.h"
+#include "app/SendInput.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 
 #include "../support/ModemHarness.h"
 #include "FuzzInput.h"
-#include "ui/PhoneRequest.h"
+#include "app/PhoneRequest.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 
 #include "FuzzInput.h"
 #include "sms/Pdu.h"
-#include "ui/Contact.h"
-#include "ui/Recipients.h"
-#include "ui/SendInput.h"
+#include "app/Contact.h"
+#include "app/Recipients.h"
+#include "app/SendInput.h"
 
 namespace {
 

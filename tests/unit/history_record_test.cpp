@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/HistoryRecord.h"
+#include "app/HistoryRecord.h"
 
 namespace {
 

@@ -14,9 +14,9 @@
 
 #include "base/ListStore.h"
 #include "support/FakeListKey.h"
-#include "ui/ContactStore.h"
-#include "ui/HistoryStore.h"
-#include "ui/NumberList.h"
+#include "app/ContactStore.h"
+#include "app/HistoryStore.h"
+#include "app/NumberList.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include "support/FakeListKey.h"
 #include "support/ModemHarness.h"
 #include "support/TestText.h"
-#include "ui/InboxUpdate.h"
-#include "ui/PhoneRequest.h"
-#include "ui/ReportStore.h"
+#include "app/InboxUpdate.h"
+#include "app/PhoneRequest.h"
+#include "app/ReportStore.h"
 
 namespace {
 

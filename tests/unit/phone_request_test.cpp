@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "support/ModemHarness.h"
-#include "ui/PhoneRequest.h"
+#include "app/PhoneRequest.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 // numbers, the look-up of names, and the stored list value.
 #include <gtest/gtest.h>
 
-#include "ui/SendInput.h"
-#include "ui/Contact.h"
-#include "ui/Recipients.h"
+#include "app/SendInput.h"
+#include "app/Contact.h"
+#include "app/Recipients.h"
 
 namespace {
 

@@ -15,9 +15,9 @@
 #include "base/Settings.h"
 #include "base/SettingsListKey.h"
 #include "support/FakeListKey.h"
-#include "ui/ContactStore.h"
-#include "ui/HistoryStore.h"
-#include "ui/NumberList.h"
+#include "app/ContactStore.h"
+#include "app/HistoryStore.h"
+#include "app/NumberList.h"
 
 namespace {
 

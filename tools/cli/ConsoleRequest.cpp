@@ -5,7 +5,7 @@
 
 #include "base/ErrorCodes.h"
 #include "cli/Cli.h"
-#include "ui/ReportStore.h"
+#include "app/ReportStore.h"
 
 namespace {
 

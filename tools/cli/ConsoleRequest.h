@@ -21,9 +21,9 @@
 #include "serial/SerialPortException.h"
 #include "base/ListKey.h"
 #include "serial/PortOperations.h"
-#include "ui/Contact.h"
-#include "ui/InboxUpdate.h"
-#include "ui/PhoneRequest.h"
+#include "app/Contact.h"
+#include "app/InboxUpdate.h"
+#include "app/PhoneRequest.h"
 
 class CConsoleHost {
 public:

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "cli/Cli.h"
-#include "ui/SendInput.h"
+#include "app/SendInput.h"
 #include "sms/Msg.h"
 #include "sms/Pdu.h"
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "cli/ConsoleRequest.h"
-#include "ui/SendInput.h"
-#include "ui/Contact.h"
+#include "app/SendInput.h"
+#include "app/Contact.h"
 
 #if defined(_WIN32)
 #include <algorithm>
@@ -21,8 +21,8 @@
 #include <nlohmann/json.hpp>
 
 #include "sms/InboxFile.h"
-#include "ui/ContactStore.h"
-#include "ui/ReportStore.h"
+#include "app/ContactStore.h"
+#include "app/ReportStore.h"
 #include "serial/SerialSession.h"
 #include "base/Settings.h"
 #include "base/SettingsListKey.h"

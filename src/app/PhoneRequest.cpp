@@ -1,8 +1,8 @@
-#include "ui/PhoneRequest.h"
+#include "app/PhoneRequest.h"
 
 #include "base/Trace.h"
 #include "phone/PhoneError.h"
-#include "ui/SendInput.h"
+#include "app/SendInput.h"
 
 namespace {
 

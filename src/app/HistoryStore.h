@@ -12,7 +12,7 @@
 
 #include "base/DataFolder.h"
 #include "base/ListStore.h"
-#include "ui/HistoryRecord.h"
+#include "app/HistoryRecord.h"
 
 class CHistoryStore {
 public:

@@ -1,11 +1,11 @@
-#include "ui/InboxUpdate.h"
+#include "app/InboxUpdate.h"
 
 #include "base/ErrorCodes.h"
 #include "base/Trace.h"
 #include "sms/InboxFile.h"
 #include "sms/PduReader.h"
 #include "sms/StatusReport.h"
-#include "ui/ReportStore.h"
+#include "app/ReportStore.h"
 
 namespace {
 

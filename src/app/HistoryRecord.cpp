@@ -1,4 +1,4 @@
-#include "ui/HistoryRecord.h"
+#include "app/HistoryRecord.h"
 
 #include "sms/Msg.h"
 

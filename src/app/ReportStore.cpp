@@ -1,4 +1,4 @@
-#include "ui/ReportStore.h"
+#include "app/ReportStore.h"
 
 #include <cstdio>
 #include <cstdlib>

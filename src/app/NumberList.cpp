@@ -1,4 +1,4 @@
-#include "ui/NumberList.h"
+#include "app/NumberList.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "ui/InboxList.h"
+#include "app/InboxList.h"
 
 #include <algorithm>
 

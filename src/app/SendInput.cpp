@@ -1,10 +1,10 @@
-#include "ui/SendInput.h"
+#include "app/SendInput.h"
 
 #include <cstdint>
 
 #include "sms/Msg.h"
 #include "sms/Pdu.h"
-#include "ui/Recipients.h"
+#include "app/Recipients.h"
 
 bool CheckNumber(const WString& strNumber, std::string& strError)
 {

@@ -7,7 +7,7 @@
 
 #include "base/Text.h"
 #include "sms/Inbox.h"
-#include "ui/Contact.h"
+#include "app/Contact.h"
 
 class CInboxList {
 public:

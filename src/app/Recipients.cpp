@@ -1,4 +1,4 @@
-#include "ui/Recipients.h"
+#include "app/Recipients.h"
 
 std::vector<WString> SplitRecipients(const WString& strText)
 {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/Text.h"
-#include "ui/Contact.h"
+#include "app/Contact.h"
 
 // A number the PDU can carry (IsValidNumber); else false with the reason.
 bool CheckNumber(const WString& strNumber, std::string& strError);

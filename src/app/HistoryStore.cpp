@@ -1,4 +1,4 @@
-#include "ui/HistoryStore.h"
+#include "app/HistoryStore.h"
 
 #include "base/ErrorCodes.h"
 

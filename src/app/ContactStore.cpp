@@ -1,4 +1,4 @@
-#include "ui/ContactStore.h"
+#include "app/ContactStore.h"
 
 namespace {
 

@@ -21,8 +21,8 @@
 #include "serial/SerialPortException.h"
 #include "serial/PortOperations.h"
 #include "sms/Msg.h"
-#include "ui/Contact.h"
-#include "ui/InboxUpdate.h"
+#include "app/Contact.h"
+#include "app/InboxUpdate.h"
 
 class CPhoneRequestHost {
 public:

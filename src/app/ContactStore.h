@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/ListStore.h"
-#include "ui/Contact.h"
+#include "app/Contact.h"
 
 class CContactStore {
 public:

@@ -1,4 +1,4 @@
-#include "ui/Contact.h"
+#include "app/Contact.h"
 
 #include "sms/Msg.h"
 
