@@ -20,44 +20,69 @@ const char* GetFailureTrace(CModem::ERequest eRequest)
 
 } // namespace
 
-CPhoneRequest::CPhoneRequest(CPortOperations* pQueue, CPhoneRequestHost* pHost) : m_modem(pQueue, this), m_pHost(pHost)
+CPhoneRequest::CPhoneRequest(CPortOperations* pQueue, CPhoneRequestHost* pHost, CDialogueTimer* pTimer)
+    : m_modem(pQueue, this, pTimer), m_pHost(pHost)
 {
 }
 
 void CPhoneRequest::Reset(const WString& strPort)
 {
     m_strPort = strPort;
-    m_recipients.clear();
-    m_nNext = 0;
-    m_nDone = 0;
-    m_nNotConfirmed = 0;
+    m_bMessages = false;
     m_phonebook.clear();
     m_bResult = false;
+    m_bReportsOnly = false;
     m_nNewMessages = 0;
     m_strStoreError.clear();
-    // The messages of earlier runs are no longer referred to by the driver,
-    // which only ever holds the current one.
-    if (m_messages.size() > 1)
-        m_messages.erase(m_messages.begin(), m_messages.end() - 1);
 }
 
-bool CPhoneRequest::Send(const WString& strPort, const std::vector<CContact>& recipients, const WString& strText)
+bool CPhoneRequest::Send(const WString& strPort, const std::vector<CSendRecipient>& recipients, const WString& strText)
 {
     return StartMessages(strPort, recipients, strText, false);
 }
 
-bool CPhoneRequest::Save(const WString& strPort, const std::vector<CContact>& recipients, const WString& strText)
+bool CPhoneRequest::Save(const WString& strPort, const std::vector<CSendRecipient>& recipients, const WString& strText)
 {
     return StartMessages(strPort, recipients, strText, true);
 }
 
-bool CPhoneRequest::StartMessages(const WString& strPort, const std::vector<CContact>& recipients,
+namespace {
+
+std::vector<CSendRecipient> AsTyped(const std::vector<CContact>& contacts)
+{
+    std::vector<CSendRecipient> list;
+    for (const CContact& contact : contacts) {
+        CSendRecipient recipient;
+        recipient.strTyped = contact.m_strName.empty() ? contact.m_strNumber : contact.m_strName;
+        recipient.contact = contact;
+        list.push_back(recipient);
+    }
+    return list;
+}
+
+} // namespace
+
+bool CPhoneRequest::Send(const WString& strPort, const std::vector<CContact>& recipients, const WString& strText)
+{
+    return StartMessages(strPort, AsTyped(recipients), strText, false);
+}
+
+bool CPhoneRequest::Save(const WString& strPort, const std::vector<CContact>& recipients, const WString& strText)
+{
+    return StartMessages(strPort, AsTyped(recipients), strText, true);
+}
+
+// The outbox keeps the send from before its first part; one that cannot be
+// kept does not stop it.
+bool CPhoneRequest::StartMessages(const WString& strPort, const std::vector<CSendRecipient>& recipients,
                                   const WString& strText, bool bSave)
 {
     Reset(strPort);
-    m_recipients = recipients;
-    m_strText = strText;
-    m_bSave = bSave;
+    m_bMessages = true;
+    std::string strError;
+    m_run.Start(recipients, strText, bSave, m_pOutbox, strError);
+    if (!strError.empty())
+        m_pHost->OnStoreProblem(WSTR("Could not keep the outbox: ") + Utf8ToWide(strError));
     return SendNext();
 }
 
@@ -87,34 +112,19 @@ void CPhoneRequest::ReadMessages(const WString& strPort, bool bReportsOnly)
 // previous one left open.
 bool CPhoneRequest::SendNext()
 {
-    if (m_nNext >= m_recipients.size())
+    if (!m_run.HasNext())
         return false;
-    WString strText = m_strText;
-    m_pHost->GetMessageText(strText);
-    std::string strError;
-    if (!CheckText(strText, strError)) {
-        m_nNext = m_recipients.size();
-        m_pHost->OnTextRefused(strError);
-        return false;
-    }
-    const CContact& recipient = m_recipients[m_nNext++];
     Status(WSTR("Connecting..."));
-    // The driver holds only the message it is sending: the one before it is
-    // finished with once this one starts.
-    if (m_messages.size() > 1)
-        m_messages.erase(m_messages.begin(), m_messages.end() - 1);
-    m_messages.push_back(std::make_unique<CMsg>(strText, recipient.m_strName, recipient.m_strNumber));
-    CMsg* pMsg = m_messages.back().get();
-    m_partRefs.clear();
-    if (m_bSave) {
-        m_modem.RequestSave(pMsg, m_strPort);
+    CMsg& msg = m_run.StartNext();
+    if (m_run.IsSave()) {
+        m_modem.RequestSave(&msg, m_strPort);
     } else {
-        pMsg->m_bStatusReport = m_bReportRequested;
+        msg.m_bStatusReport = m_bReportRequested;
         // The reports awaited are read once a run, before its first message.
-        m_modem.SetReadReports(m_bReadPending && m_nNext == 1);
-        m_modem.RequestSend(pMsg, m_strPort);
+        m_modem.SetReadReports(m_bReadPending && m_run.GetStarted() == 1);
+        m_modem.RequestSend(&msg, m_strPort);
     }
-    m_pHost->OnMessageStarted(*pMsg);
+    m_pHost->OnMessageStarted(msg);
     return true;
 }
 
@@ -122,10 +132,11 @@ bool CPhoneRequest::SendNext()
 // the status line says instead.
 void CPhoneRequest::Cancel()
 {
-    const size_t nNotConfirmed = m_nNotConfirmed;
+    const size_t nNotConfirmed = GetMessagesNotConfirmed();
     m_modem.Cancel();
-    if (m_nNotConfirmed == nNotConfirmed)
-        Status(WSTR("Canceled"));
+    m_run.Stop();
+    if (GetMessagesNotConfirmed() == nNotConfirmed)
+        Status(WSTR("Canceled") + (m_bMessages ? m_run.DescribeProgress() : WString()));
 }
 
 // A port error after the request has ended (the ESC or the close of a phone
@@ -138,7 +149,8 @@ void CPhoneRequest::OnOperationComplete(std::unique_ptr<CSerialOp> pOp, std::uni
     } else if (pError) {
         TRACE_REPORT("CSerialPortException: %s\n", WideToAnsi(pError->GetErrorText()).c_str());
         const WString strReason = pError->GetReason(pOp && pOp->m_eKind == EOpKind::OP_OPEN, m_strPort);
-        Status(WSTR("Error: ") + strReason);
+        m_run.Stop();
+        Status(WSTR("Error: ") + strReason + (m_bMessages ? m_run.DescribeProgress() : WString()));
         m_pHost->OnPortError(pError->m_dwError, strReason);
     }
     m_modem.OnOperationComplete(std::move(pOp), std::move(pError));
@@ -148,6 +160,14 @@ void CPhoneRequest::OnTimer(unsigned nId)
 {
     if (nId == TIMER_DIALOGUE)
         m_modem.OnTimer();
+}
+
+void CPhoneRequest::Record(const CMsg& msg, bool bNotConfirmed)
+{
+    if (!m_pRecorder)
+        return;
+    for (const CStoreFailure& failure : m_pRecorder->RecordMessage(msg, m_run.GetPartReferences(), bNotConfirmed))
+        m_pHost->OnStoreFailure(failure.strWhat, failure.dwError);
 }
 
 // --- CModemSink ------------------------------------------------------------------
@@ -168,12 +188,13 @@ void CPhoneRequest::OnPhonebookDownloaded()
 
 bool CPhoneRequest::OnMessageSent()
 {
-    m_partRefs.push_back(m_modem.GetLastReference());
+    m_run.OnPartAcknowledged(m_modem.GetLastReference());
     return OnMessageDone();
 }
 
 bool CPhoneRequest::OnMessageUploaded()
 {
+    m_run.OnPartAcknowledged(0);
     return OnMessageDone();
 }
 
@@ -182,16 +203,17 @@ bool CPhoneRequest::OnMessageUploaded()
 // been made: a port left open with nothing to follow would never close.
 bool CPhoneRequest::OnMessageDone()
 {
-    const CMsg& msg = *m_messages.back();
+    const CMsg& msg = *m_run.GetCurrent();
     if (!msg.IsComplete())
         return false;
-    ++m_nDone;
-    if (m_bSave)
+    m_run.OnSent();
+    if (m_run.IsSave())
         Status(WSTR("Message uploaded"), true);
     else
         Status(WSTR("Message sent to ") + msg.GetDisplayName(), true);
+    Record(msg, false);
     m_pHost->OnMessageDone(msg);
-    if (m_bSave)
+    if (m_run.IsSave())
         TRACE_REPORT("Message uploaded\n");
     else
         TRACE_REPORT("Message sent\n");
@@ -205,11 +227,15 @@ void CPhoneRequest::OnHandshaking()
 
 void CPhoneRequest::OnRequestEnded()
 {
+    if (m_bMessages)
+        m_run.OnEnded();
     m_pHost->OnRequestEnded();
 }
 
 // The request's text, then the phone's reason when it gave one: "Failed to
-// send message: network out of order (+CMS ERROR: 38)".
+// download phonebook: SIM busy (+CME ERROR: 14)". A send names its recipient
+// and, of several, how many went: "Failed to send message to 222: unknown
+// error (+CMS ERROR: 500); sent to 1 of 3".
 void CPhoneRequest::OnRequestFailed()
 {
     const CModem::ERequest eRequest = m_modem.GetRequest();
@@ -218,9 +244,22 @@ void CPhoneRequest::OnRequestFailed()
     const WString strReason = !failure.m_strReason.empty()
                                   ? failure.m_strReason
                                   : AnsiToWide(DescribePhoneError(WideToAnsi(failure.m_strReceived)));
-    const WString strText = AnsiToWide(CModem::GetFailureText(eRequest));
-    Status(strReason.empty() ? strText : strText + WSTR(": ") + strReason);
+    if (m_bMessages)
+        m_run.OnFailed(strReason);
+    Status(DescribeFailure(strReason));
     m_pHost->OnPhoneRefused(failure, strReason);
+}
+
+WString CPhoneRequest::DescribeFailure(const WString& strReason) const
+{
+    WString strText = AnsiToWide(CModem::GetFailureText(m_modem.GetRequest()));
+    const CMsg* pMsg = m_run.GetCurrent();
+    const bool bSend = m_bMessages && !m_run.IsSave() && pMsg;
+    if (bSend)
+        strText += WSTR(" to ") + pMsg->GetDisplayName();
+    if (!strReason.empty())
+        strText += WSTR(": ") + strReason;
+    return bSend ? strText + m_run.DescribeProgress() : strText;
 }
 
 void CPhoneRequest::OnDownloadingPhonebook()
@@ -228,15 +267,18 @@ void CPhoneRequest::OnDownloadingPhonebook()
     Status(WSTR("Downloading phonebook..."));
 }
 
+// The PDU goes right after: the outbox has it submitting first.
 void CPhoneRequest::OnSendingPart(uint8_t btPart)
 {
+    m_run.OnSubmitting();
     Status(WSTR("Sending message ") + AnsiToWide(std::to_string(btPart)) + WSTR(" to ") +
-           m_messages.back()->GetDisplayName() + WSTR("..."));
+           m_run.GetCurrent()->GetDisplayName() + WSTR("..."));
 }
 
 void CPhoneRequest::OnSending()
 {
-    Status(WSTR("Sending message to ") + m_messages.back()->GetDisplayName() + WSTR("..."));
+    m_run.OnSubmitting();
+    Status(WSTR("Sending message to ") + m_run.GetCurrent()->GetDisplayName() + WSTR("..."));
 }
 
 void CPhoneRequest::OnUploadingMessage()
@@ -257,9 +299,9 @@ void CPhoneRequest::OnModel(const WString& strModel)
 // message of several.
 void CPhoneRequest::OnRetrying(const WString& strMeaning)
 {
-    if (m_messages.empty())
+    if (!m_run.GetCurrent())
         return;
-    const CMsg& msg = *m_messages.back();
+    const CMsg& msg = *m_run.GetCurrent();
     const WString strPart =
         msg.GetTotalParts() == 1 ? WString() : AnsiToWide(std::to_string(msg.m_btCurSms)) + WSTR(" ");
     Status(WSTR("Retrying message ") + strPart + WSTR("to ") + msg.GetDisplayName() + WSTR(" (") + strMeaning +
@@ -280,14 +322,14 @@ void CPhoneRequest::OnTimedOut()
 // has looked at the phone.
 void CPhoneRequest::OnNotConfirmed()
 {
-    if (m_messages.empty())
+    if (!m_run.GetCurrent())
         return;
-    const CMsg& msg = *m_messages.back();
-    ++m_nNotConfirmed;
-    m_nNext = m_recipients.size();
+    const CMsg& msg = *m_run.GetCurrent();
+    m_run.OnNotConfirmed();
     TRACE_REPORT("Message not confirmed\n");
     Status(WSTR("Not confirmed: the phone did not say whether the message to ") + msg.GetDisplayName() +
            WSTR(" was sent; check the phone before sending it again"));
+    Record(msg, true);
     m_pHost->OnMessageNotConfirmed(msg);
 }
 
@@ -298,16 +340,6 @@ void CPhoneRequest::OnPinRequired(bool bRefused)
         m_modem.DeclinePin();
 }
 
-void CPhoneRequest::SetTimeout(uint32_t dwMilliseconds)
-{
-    m_pHost->SetTimer(TIMER_DIALOGUE, dwMilliseconds);
-}
-
-void CPhoneRequest::KillTimeout()
-{
-    m_pHost->KillTimer(TIMER_DIALOGUE);
-}
-
 void CPhoneRequest::OnReadingMessages()
 {
     Status(WSTR("Reading messages from phone..."));
@@ -316,13 +348,18 @@ void CPhoneRequest::OnReadingMessages()
 std::vector<unsigned> CPhoneRequest::OnMessagesListed(const std::vector<CListedPdu>& pdus)
 {
     const bool bReportsOnly = m_bReportsOnly || m_modem.GetRequest() != CModem::ERequest::REQ_READ_MESSAGES;
-    const CListingResult result = m_pHost->OnMessagesListed(pdus, bReportsOnly);
+    if (!m_pRecorder)
+        return std::vector<unsigned>();
+    const CListingResult result = m_pRecorder->TakeListing(pdus, bReportsOnly);
     m_nNewMessages += result.nNew;
+    if (m_pRecorder->GetInbox() && !m_pRecorder->GetInbox()->GetLoadNote().empty())
+        m_pHost->OnInboxNote(m_pRecorder->GetInbox()->GetLoadNote());
     if (!result.strError.empty()) {
         TRACE_REPORT("Could not store what the phone listed\n");
         TRACE_PAIR("Not stored: %s\n", result.strError.c_str());
         if (m_strStoreError.empty())
             m_strStoreError = result.strError;
+        m_pHost->OnListingNotStored(result.strError);
     }
     return result.deletes;
 }
@@ -342,7 +379,7 @@ void CPhoneRequest::OnMessagesRead()
 
 void CPhoneRequest::OnReportsArrived(const std::vector<CListedPdu>& reports)
 {
-    const std::string strError = m_pHost->OnReportsArrived(reports);
+    const std::string strError = m_pRecorder ? m_pRecorder->TakeReports(reports) : std::string();
     if (!strError.empty())
         TRACE_PAIR("Not stored: %s\n", strError.c_str());
 }

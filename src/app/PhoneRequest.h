@@ -1,28 +1,36 @@
 // The requests a user makes of the phone (send a message, store it in the
-// phone's memory, download the phone book, identify the phone), carried out
-// by the modem driver in one way for the main window and the console tool:
-// the recipients are served one after the other on the port the previous one
-// left open, each with a message (and reference number) of its own and the
-// whole handshake; the status texts and failure texts are the same for both.
+// phone's memory, download the phone book, identify the phone, read its
+// messages), carried out by the modem driver in one way for the main window
+// and the console tool: the recipients are served one after the other on the
+// port the previous one left open, each with a message (and reference
+// number) of its own and the whole handshake; the text is the one given when
+// the send began; the status texts and failure texts are the same for both.
 //
-// No Win32 here: the surroundings (status line, timers, what a recipient's
-// message leaves behind) come through CPhoneRequestHost and the port through
-// CPortOperations, so the whole request logic runs in the host tests too.
+// No Win32 here: the surroundings (status line, what the user is asked) come
+// through CPhoneRequestHost, the driver's timer through a CDialogueTimer, what
+// a request leaves behind through a CRequestRecorder and a COutbox, and the
+// port through CPortOperations, so the whole request logic runs in the host
+// tests too.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <vector>
 
-#include "base/Text.h"
-#include "phone/Modem.h"
-#include "phone/ModemSink.h"
-#include "serial/SerialOp.h"
-#include "serial/SerialPortException.h"
-#include "serial/PortOperations.h"
-#include "sms/Msg.h"
 #include "app/Contact.h"
 #include "app/InboxUpdate.h"
+#include "app/Outbox.h"
+#include "app/RequestRecorder.h"
+#include "app/SendList.h"
+#include "app/SendRun.h"
+#include "base/Text.h"
+#include "phone/DialogueTimer.h"
+#include "phone/Modem.h"
+#include "phone/ModemSink.h"
+#include "serial/PortOperations.h"
+#include "serial/SerialOp.h"
+#include "serial/SerialPortException.h"
+#include "sms/Msg.h"
 
 class CPhoneRequestHost {
 public:
@@ -31,16 +39,9 @@ public:
     // A status text. bTimed: it reports something that has just happened, and
     // the window adds " at " and the time.
     virtual void OnStatus(const WString& strText, bool bTimed) = 0;
-    // Starts, or restarts, timer nId; CPhoneRequest::OnTimer(nId) follows.
-    virtual void SetTimer(unsigned nId, uint32_t dwMilliseconds) = 0;
-    virtual void KillTimer(unsigned nId) = 0;
     // The port has been closed: the request is over, whatever its outcome.
     virtual void OnRequestEnded() = 0;
 
-    // The text for the recipient whose turn it is, when the host has a newer
-    // one than the run started with: the window reads its message box again
-    // for every recipient. False keeps the text the run started with.
-    virtual bool GetMessageText(WString& /*strText*/) { return false; }
     // A recipient's message is handed to the phone.
     virtual void OnMessageStarted(const CMsg&) {}
     // A recipient's whole message has been sent (or stored in the phone).
@@ -48,12 +49,12 @@ public:
     // A recipient's message may or may not have left: a part's PDU went out
     // and the phone did not say. The run ends; the status line says so.
     virtual void OnMessageNotConfirmed(const CMsg&) {}
+    // The phone book has been downloaded whole; a failed download hands over nothing.
+    virtual void OnPhonebook(const std::vector<CContact>&) {}
     // The SIM wants its PIN (bRefused: the phone refused the last one): true
     // when the host answers with CPhoneRequest::EnterPin or DeclinePin, now
     // or later; false when it cannot ask (the request then fails for it).
     virtual bool OnPinRequired(bool /*bRefused*/) { return false; }
-    // The phone book has been downloaded whole; a failed download hands over nothing.
-    virtual void OnPhonebook(const std::vector<CContact>&) {}
 
     // What went wrong, in detail, for a host that shows it. The status line
     // has already said it, with the reason (strReason; empty when the phone
@@ -64,44 +65,48 @@ public:
     // An answer after the handshake did not come within the progress
     // time-out; the request is being cancelled. The status line says so.
     virtual void OnNoProgress() { OnStatus(WSTR("Error: timed out waiting for data"), false); }
-    // A later recipient's text cannot be sent (strError says why); the run ends there.
-    virtual void OnTextRefused(const std::string& /*strError*/) {}
-
-    // What one listing of the phone's memory brought (bReportsOnly: the
-    // listing before a send, for the delivery reports): the host stores it
-    // (CInboxUpdate) and says what may be deleted.
-    virtual CListingResult OnMessagesListed(const std::vector<CListedPdu>& /*pdus*/, bool /*bReportsOnly*/)
-    {
-        return CListingResult();
-    }
-    // Reports the phone passed on by itself ("+CDS:"); the reason when they
-    // could not be stored.
-    virtual std::string OnReportsArrived(const std::vector<CListedPdu>& /*reports*/) { return std::string(); }
+    // What the recorder could not store ("Could not <strWhat>"), or a
+    // whole sentence about what could not be kept.
+    virtual void OnStoreFailure(const WString& /*strWhat*/, uint32_t /*dwError*/) {}
+    virtual void OnStoreProblem(const WString& /*strText*/) {}
+    // A listing the recorder could not store (nothing of it was deleted);
+    // strLoadNote: a damaged inbox file put aside, once.
+    virtual void OnListingNotStored(const std::string& /*strError*/) {}
+    virtual void OnInboxNote(const std::string& /*strLoadNote*/) {}
     // Every memory has been read; nNew messages were new.
     virtual void OnMessagesRead(size_t /*nNew*/) {}
 };
 
 class CPhoneRequest : private CModemSink {
 public:
-    // The driver's one timer: the wait for an answer, or for offering a
-    // refused part again.
+    // The driver's one timer, as the host numbers it: the wait for an
+    // answer, or for offering a refused part again.
     static constexpr unsigned TIMER_DIALOGUE = 34;
 
-    // Neither is owned; both must outlive this object.
-    CPhoneRequest(CPortOperations* pQueue, CPhoneRequestHost* pHost);
+    // None is owned; all must outlive this object.
+    CPhoneRequest(CPortOperations* pQueue, CPhoneRequestHost* pHost, CDialogueTimer* pTimer);
 
     CPhoneRequest(const CPhoneRequest&) = delete;
     CPhoneRequest& operator=(const CPhoneRequest&) = delete;
 
+    // Where what a request leaves behind goes, and where a send's entry is
+    // kept; null: nowhere. Not owned.
+    void SetRecorder(CRequestRecorder* pRecorder) { m_pRecorder = pRecorder; }
+    void SetOutbox(COutbox* pOutbox) { m_pOutbox = pOutbox; }
+
     // The requests, on the named port. Recipients must have been resolved and
-    // checked (ResolveRecipients, CheckText) before; each gets its message
-    // when its turn comes. An empty list starts nothing (false).
+    // checked (ResolveSendList, CheckText) before; the text is the one sent
+    // to each, whatever the host's box holds meanwhile. An empty list starts
+    // nothing (false).
+    bool Send(const WString& strPort, const std::vector<CSendRecipient>& recipients, const WString& strText);
+    bool Save(const WString& strPort, const std::vector<CSendRecipient>& recipients, const WString& strText);
+    // The same for recipients whose typed form is their name or number.
     bool Send(const WString& strPort, const std::vector<CContact>& recipients, const WString& strText);
     bool Save(const WString& strPort, const std::vector<CContact>& recipients, const WString& strText);
     void DownloadPhonebook(const WString& strPort);
     void TestPort(const WString& strPort);
-    // Reads the phone's received messages and reports (OnMessagesListed);
-    // bReportsOnly: the listings are for the reports alone.
+    // Reads the phone's received messages and reports (stored by the
+    // recorder); bReportsOnly: the listings are for the reports alone.
     void ReadMessages(const WString& strPort, bool bReportsOnly = false);
     // For the next Send: every part asks for a delivery report (bRequest),
     // and the first recipient's request lists the phone's memory for the
@@ -124,22 +129,23 @@ public:
     void EnterPin(const std::string& strPin) { m_modem.EnterPin(strPin); }
     void DeclinePin() { m_modem.DeclinePin(); }
 
-    // Every announcement of the serial worker, and every timer of this object.
+    // Every announcement of the serial worker, and the dialogue timer.
     void OnOperationComplete(std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError);
-    void OnTimer(unsigned nId);
+    void OnTimer(unsigned nId = TIMER_DIALOGUE);
 
     // How the last request went: messages sent or stored, and whether the
     // phone book or the maker arrived.
-    size_t GetMessagesDone() const { return m_nDone; }
-    size_t GetMessagesNotConfirmed() const { return m_nNotConfirmed; }
+    size_t GetMessagesDone() const { return m_run.Count(EOutboxState::SENT); }
+    size_t GetMessagesNotConfirmed() const { return m_run.Count(EOutboxState::NOT_CONFIRMED); }
+    size_t GetRecipientCount() const { return m_run.GetCount(); }
+    bool HasResult() const { return m_bResult; }
+    const CSendRun& GetRun() const { return m_run; }
+    // The message of the recipient being served; null before the first.
+    const CMsg* GetCurrentMessage() const { return m_run.GetCurrent(); }
+    // The references the phone gave the current message's parts, in order.
+    const std::vector<unsigned>& GetPartReferences() const { return m_run.GetPartReferences(); }
     // What the last port test learnt of the phone.
     const CDeviceInfo& GetDeviceInfo() const { return m_modem.GetDeviceInfo(); }
-    size_t GetRecipientCount() const { return m_recipients.size(); }
-    bool HasResult() const { return m_bResult; }
-    // The message of the recipient being served; null before the first.
-    const CMsg* GetCurrentMessage() const { return m_messages.empty() ? nullptr : m_messages.back().get(); }
-    // The references the phone gave the current message's parts, in order.
-    const std::vector<unsigned>& GetPartReferences() const { return m_partRefs; }
 
 private:
     // CModemSink
@@ -159,41 +165,36 @@ private:
     void OnTimedOut() override;
     void OnNotConfirmed() override;
     void OnPinRequired(bool bRefused) override;
-    void SetTimeout(uint32_t dwMilliseconds) override;
-    void KillTimeout() override;
     void OnReadingMessages() override;
     std::vector<unsigned> OnMessagesListed(const std::vector<CListedPdu>& pdus) override;
     void OnMessagesRead() override;
     void OnReportsArrived(const std::vector<CListedPdu>& reports) override;
 
     void Reset(const WString& strPort);
-    bool StartMessages(const WString& strPort, const std::vector<CContact>& recipients, const WString& strText,
+    bool StartMessages(const WString& strPort, const std::vector<CSendRecipient>& recipients, const WString& strText,
                        bool bSave);
-    // Hands the next recipient's message to the driver; false when none was
-    // started (all are served, or the text can no longer be sent).
+    // Hands the next recipient's message to the driver; false when none is
+    // left (the port is then closed).
     bool SendNext();
     bool OnMessageDone();
+    void Record(const CMsg& msg, bool bNotConfirmed);
+    WString DescribeFailure(const WString& strReason) const;
     void Status(const WString& strText, bool bTimed = false) { m_pHost->OnStatus(strText, bTimed); }
 
     CModem m_modem;
     CPhoneRequestHost* m_pHost;
+    CRequestRecorder* m_pRecorder = nullptr;
+    COutbox* m_pOutbox = nullptr;
     WString m_strPort;
 
-    std::vector<CContact> m_recipients;
-    size_t m_nNext = 0;  // the recipient to serve next
-    WString m_strText;   // the text the run started with
-    bool m_bSave = false;
-    std::vector<std::unique_ptr<CMsg>> m_messages;  // one per recipient served
-    size_t m_nDone = 0;                             // messages sent or stored
-    size_t m_nNotConfirmed = 0;                     // messages that may have left
-
+    CSendRun m_run;
+    bool m_bMessages = false;           // the request is a send or save
     std::vector<CContact> m_phonebook;  // the entries of a download in progress
     bool m_bResult = false;             // the phone book, the maker or the messages arrived
 
     bool m_bReportRequested = false;
     bool m_bReadPending = false;
     bool m_bReportsOnly = false;
-    std::vector<unsigned> m_partRefs;
     size_t m_nNewMessages = 0;
     std::string m_strStoreError;  // why what the phone listed was not stored
 };

@@ -6,6 +6,7 @@
 #include "online/PendingFeedback.h"
 #include "online/ReportUrl.h"
 #include "online/ServerUrl.h"
+#include "base/AppSettings.h"
 #include "base/Settings.h"
 #include "base/Trace.h"
 #include "base/Util.h"
@@ -44,10 +45,10 @@ void CSendReport::QueueReport(const WString& strEmail, const WString& strModel, 
 
 void CSendReport::SendStats(const WString& strText)
 {
-    if (!GetSettingsKey().Value("AllowStats").ReadBool(false))
+    if (!CAppSettings().Read(EFlag::ALLOW_STATS))
         return;
     CReport report;
-    report.strQuery = MakeReportQuery(WString(), GetSettingsKey().Value("Model").ReadString(), strText,
+    report.strQuery = MakeReportQuery(WString(), CAppSettings().Read(ETextSetting::MODEL), strText,
                                       GetVersionText());
     TRACE_PAIR("GETting %S\n", MakeReportUrl(GetServerUrl(kReportPath), report.strQuery).c_str());
     Queue(report);

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <set>
 
+#include "base/AppSettings.h"
 #include "base/Settings.h"
 #include "base/Trace.h"
 #endif
@@ -194,7 +195,7 @@ void ReportRefusal(const wchar_t* pszWhat, const WString& strUrl)
 
 WString GetServerUrl(const WString& strPath)
 {
-    const WString strSetting = GetSettingsKey().Value("Server").ReadString();
+    const WString strSetting = CAppSettings().Read(ETextSetting::SERVER);
     if (!IsPermittedServer(strSetting)) {
         ReportRefusal(L"The \"Server\" setting", strSetting);
         ReportRefusal(L"The built-in server", GetBuiltInServer());

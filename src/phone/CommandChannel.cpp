@@ -95,7 +95,7 @@ void CCommandChannel::Close()
 void CCommandChannel::ArmTimer(uint32_t dwMilliseconds)
 {
     m_bTimerArmed = true;
-    m_pSink->SetTimeout(dwMilliseconds);
+    m_pTimer->SetTimeout(dwMilliseconds);
 }
 
 void CCommandChannel::StopTimer()
@@ -103,5 +103,5 @@ void CCommandChannel::StopTimer()
     if (!m_bTimerArmed)
         return;
     m_bTimerArmed = false;
-    m_pSink->KillTimeout();
+    m_pTimer->KillTimeout();
 }

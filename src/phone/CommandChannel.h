@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "phone/AnswerReader.h"
-#include "phone/ModemSink.h"
+#include "phone/DialogueTimer.h"
 #include "serial/PortOperations.h"
 
 class CCommandChannel {
@@ -19,7 +19,7 @@ public:
     static const uint32_t kReadSize = 512;
 
     // Neither is owned.
-    CCommandChannel(CPortOperations* pPort, CModemSink* pSink) : m_pPort(pPort), m_pSink(pSink) {}
+    CCommandChannel(CPortOperations* pPort, CDialogueTimer* pTimer) : m_pPort(pPort), m_pTimer(pTimer) {}
 
     // Writes strData (strEcho: what the phone's echo of it is) and reads the
     // answer, awaited dwTimeout; held until the final result code awaited has
@@ -62,7 +62,7 @@ public:
 
 private:
     CPortOperations* m_pPort;
-    CModemSink* m_pSink;
+    CDialogueTimer* m_pTimer;
     CAnswerReader m_reader;
     bool m_bTimerArmed = false;
     bool m_bReadPending = false;

@@ -7,8 +7,8 @@
 #include "phone/ReadMessagesJob.h"
 #include "phone/SendJob.h"
 
-CModem::CModem(CPortOperations* pSerialCom, CModemSink* pSink)
-    : m_pSerialCom(pSerialCom), m_pSink(pSink), m_channel(pSerialCom, pSink)
+CModem::CModem(CPortOperations* pSerialCom, CModemSink* pSink, CDialogueTimer* pTimer)
+    : m_pSerialCom(pSerialCom), m_pSink(pSink), m_pTimer(pTimer), m_channel(pSerialCom, pTimer)
 {
 }
 
@@ -121,7 +121,7 @@ void CModem::OnPortOpened()
 void CModem::OnTimer()
 {
     m_channel.OnTimerFired();
-    m_pSink->KillTimeout();
+    m_pTimer->KillTimeout();
     m_retired.clear();
     if (m_bClosing)
         return;

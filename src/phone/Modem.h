@@ -72,8 +72,8 @@ public:
     static const unsigned kPhonebookBatch = 20;
     static const unsigned kMaxPhonebookLocations = 10000;
 
-    // Neither is owned; both must outlive the driver.
-    CModem(CPortOperations* pSerialCom, CModemSink* pSink);
+    // None is owned; all must outlive the driver.
+    CModem(CPortOperations* pSerialCom, CModemSink* pSink, CDialogueTimer* pTimer);
     ~CModem() override;
 
     CModem(const CModem&) = delete;
@@ -107,7 +107,7 @@ public:
     void SetProgressTimeout(uint32_t dwMilliseconds) { m_dwProgressTimeout = dwMilliseconds; }
     void SetSubmitTimeout(uint32_t dwMilliseconds) { m_dwSubmitTimeout = dwMilliseconds; }
 
-    // The timer set through SetTimeout has fired; it is killed first. When
+    // The dialogue timer has fired; it is killed first. When
     // the phone has not given the awaited answer in time: OnTimedOut (or,
     // after a PDU, OnNotConfirmed), and the request is cancelled. After a
     // refusal: the step is repeated.
@@ -173,6 +173,7 @@ private:
 
     CPortOperations* m_pSerialCom;
     CModemSink* m_pSink;
+    CDialogueTimer* m_pTimer;
     CCommandChannel m_channel;
     EState m_eState = EState::ST_DONE;
     ERequest m_eRequest = ERequest::REQ_SEND;

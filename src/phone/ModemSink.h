@@ -1,6 +1,6 @@
-// What the modem driver tells its owner: progress, results, failures, and the
-// one timer it needs. The main dialog implements it; so does the
-// console tool. Every call arrives on the thread that drives CModem.
+// What the modem driver tells its owner: progress, results and failures. The
+// request logic (CPhoneRequest) implements it. Every call arrives on the
+// thread that drives CModem.
 #pragma once
 
 #include <cstdint>
@@ -53,9 +53,6 @@ public:
     // The SIM wants its PIN (bRefused: the phone refused the one given): the
     // owner answers with CModem::EnterPin or DeclinePin, at once or later.
     virtual void OnPinRequired(bool bRefused) = 0;
-    // Arm, or re-arm, the driver's timer; when it fires, call CModem::OnTimer.
-    virtual void SetTimeout(uint32_t dwMilliseconds) = 0;
-    virtual void KillTimeout() = 0;
 
     // Reading the phone's messages: the memories are being listed.
     virtual void OnReadingMessages() {}

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/AppSettings.h"
 #include "base/Settings.h"
 #include "base/Util.h"
 #include "res/resource.h"
@@ -26,7 +27,7 @@ void CAboutDlg::OnInitDialog()
     CenterWindow(GetParent());
     SetWindowText(WSTR("About Zandu SMS"));  // no caption shows it; it names the window for the system
     GetDlgItem(IDC_ABOUT_VERSION).SetWindowText(WSTR("Zandu SMS v") + GetVersionText());
-    CButton(GetDlgItem(IDC_ABOUT_STATS)).SetCheck(GetSettingsKey().Value("AllowStats").ReadBool(false));
+    CButton(GetDlgItem(IDC_ABOUT_STATS)).SetCheck(CAppSettings().Read(EFlag::ALLOW_STATS));
     FitCredits();
 }
 
@@ -58,7 +59,7 @@ bool CAboutDlg::OnClicked(int nId)
         EndDialog(IDC_ABOUT_OK);
         return true;
     case IDC_ABOUT_STATS:
-        GetSettingsKey().Value("AllowStats").WriteBool(CButton(GetDlgItem(IDC_ABOUT_STATS)).IsChecked());
+        CAppSettings().Write(EFlag::ALLOW_STATS, CButton(GetDlgItem(IDC_ABOUT_STATS)).IsChecked());
         return true;
     default:
         return false;

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "base/AppSettings.h"
 #include "base/Settings.h"
 #include "base/Util.h"
 #include "online/ReportUrl.h"
@@ -36,7 +37,7 @@ void CFeedbackDlg::OnInitDialog()
     GetDlgItem(IDC_FEEDBACK_EMAIL).SendMessage(EM_LIMITTEXT, kMaxFieldChars);
     GetDlgItem(IDC_FEEDBACK_MODEL).SendMessage(EM_LIMITTEXT, kMaxFieldChars);
     GetDlgItem(IDC_FEEDBACK_TEXT).SendMessage(EM_LIMITTEXT, kNoLimit);
-    GetDlgItem(IDC_FEEDBACK_MODEL).SetWindowText(GetSettingsKey().Value("Model").ReadString());
+    GetDlgItem(IDC_FEEDBACK_MODEL).SetWindowText(CAppSettings().Read(ETextSetting::MODEL));
 }
 
 bool CFeedbackDlg::OnClicked(int nId)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/AppSettings.h"
 #include "base/Settings.h"
 #include "res/resource.h"
 #include "app/HistoryRecord.h"
@@ -37,7 +38,7 @@ void CInboxDlg::OnInitDialog()
 {
     SetWindowText(WSTR("Inbox"));
     CenterWindow(::GetWindow(m_hWnd, GW_OWNER));
-    CButton(GetDlgItem(IDC_INBOX_DELETE)).SetCheck(GetSettingsKey().Value("DeleteAfterDownload").ReadBool(false));
+    CButton(GetDlgItem(IDC_INBOX_DELETE)).SetCheck(CAppSettings().Read(EFlag::DELETE_AFTER_DOWNLOAD));
     const CListView list = List();
     list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
     const int cxList = list.GetClientRect().right - GetSystemMetrics(SM_CXVSCROLL);
@@ -100,7 +101,7 @@ bool CInboxDlg::OnClicked(int nId)
         UpdateRefresh();
         return true;
     case IDC_INBOX_DELETE:
-        GetSettingsKey().Value("DeleteAfterDownload").WriteBool(CButton(GetDlgItem(IDC_INBOX_DELETE)).IsChecked());
+        CAppSettings().Write(EFlag::DELETE_AFTER_DOWNLOAD, CButton(GetDlgItem(IDC_INBOX_DELETE)).IsChecked());
         return true;
     default:
         return false;

@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include "base/AppSettings.h"
 #include "base/AppDataFolder.h"
 #include "base/Settings.h"
 #include "base/SettingsListKey.h"
@@ -17,6 +18,7 @@
 #include "app/HistoryStore.h"
 #include "ui/InboxDlg.h"
 #include "app/NumberList.h"
+#include "app/HistoryRecord.h"
 #include "ui/PinDlg.h"
 #include "app/ReportStore.h"
 #include "app/SendInput.h"
@@ -71,7 +73,27 @@ WString Sentence(const std::string& strText)
 
 } // namespace
 
-CMainDlg::CMainDlg() : CSkinnedDlg(IDD_MAIN, SkinBitmapIndex::SBI_MAIN, kControls) {}
+// The history's time: the date and time as the History shows them.
+WString CMainDlg::GetRecordTime()
+{
+    WString strDate, strTime;
+    return GetDateText(strDate) && GetTimeText(strTime) ? strDate + WSTR(" ") + strTime : WString();
+}
+
+WString CMainDlg::GetInboxPath()
+{
+    WString strFolder;
+    const DWORD dwError = GetAppDataFolder(strFolder);
+    if (dwError != ERROR_SUCCESS)
+        TRACE_PAIR("No data folder for the inbox file (error %lu)\n", static_cast<unsigned long>(dwError));
+    return strFolder + WSTR("inbox.json");
+}
+
+CMainDlg::CMainDlg() : CSkinnedDlg(IDD_MAIN, SkinBitmapIndex::SBI_MAIN, kControls)
+{
+    m_recorder.KeepHistory(m_historyKey, m_archive);
+    m_Requests.SetRecorder(&m_recorder);
+}
 
 CMainDlg::~CMainDlg()
 {
@@ -119,19 +141,45 @@ void CMainDlg::OnInitDialog()
     UpdateCharCount();
     LayOutStatus(false);
     CButton(GetDlgItem(IDC_RADIO_NUMBER)).SetCheck(true);
-    CButton(GetDlgItem(IDC_DELIVERY_REPORT)).SetCheck(GetSettingsKey().Value("DeliveryReport").ReadBool(false));
-    UpdateMode();
+    CButton(GetDlgItem(IDC_DELIVERY_REPORT)).SetCheck(CAppSettings().Read(EFlag::DELIVERY_REPORT));
+    UpdateUi();  // no port yet: the request buttons wait for the port list
     m_SerialCom.EnumeratePorts();
     SetStatus(WSTR("Enumerating COM ports..."));
-    for (int nId : kRequestButtons) {
-        GetDlgItem(nId).Invalidate();
-        GetDlgItem(nId).EnableWindow(false);
-    }
     LoadContacts();
     FillContactList();
     m_SerialCom.Start(m_hWnd, THREAD_PRIORITY_NORMAL);
     FillNumberList();
+    RestoreOutbox();
     StartUpdateCheck();
+}
+
+// What a program that is gone (a crash, a kill, a power cut) did not send
+// comes back into the window as it was typed.
+void CMainDlg::RestoreOutbox()
+{
+    WString strFolder;
+    if (GetAppDataFolder(strFolder) != ERROR_SUCCESS)
+        return;
+    m_pOutbox = std::make_unique<COutbox>(strFolder);
+    m_Requests.SetOutbox(m_pOutbox.get());
+    COutboxEntry entry;
+    if (!m_pOutbox->TakeLeft(entry))
+        return;
+    m_left = CLeftOver{entry.strText, {}};
+    for (const COutboxRecipient& r : entry.recipients) {
+        if (r.eState != EOutboxState::WAITING && r.eState != EOutboxState::FAILED)
+            continue;
+        CSendRecipient recipient;
+        recipient.strTyped = r.strTyped;
+        recipient.contact = CContact(r.strName, r.strNumber);
+        recipient.nRef = r.nRef;
+        recipient.nPartsDone = r.nParts;
+        m_left.recipients.push_back(recipient);
+    }
+    GetDlgItem(IDC_MESSAGE).SetWindowText(WithCrLf(entry.strText));
+    UpdateCharCount();
+    GetDlgItem(IDC_NUMBER).SetWindowText(JoinTyped(m_left.recipients));
+    ShowStatusNote(DescribeRestored(entry));
 }
 
 // A finished port operation: its failure is shown, a port list fills the
@@ -163,7 +211,7 @@ void CMainDlg::StopSerialWorker()
 bool CMainDlg::OnTimer(UINT_PTR nId)
 {
     if (nId == TIMER_DIALOGUE)
-        m_Requests.OnTimer(TIMER_DIALOGUE);
+        m_Requests.OnTimer();
     else if (nId == TIMER_UPDATE_CHECK)
         OnUpdateCheckTimer();
     return true;
@@ -172,7 +220,7 @@ bool CMainDlg::OnTimer(UINT_PTR nId)
 // Once per start, unless the user said "Don't ask again".
 void CMainDlg::StartUpdateCheck()
 {
-    if (!GetSettingsKey().Value("AllowCheck").ReadBool(true))
+    if (!CAppSettings().Read(EFlag::ALLOW_CHECK))
         return;
     m_pUpdateCheck = std::make_unique<CCheckForUpdates>();
     m_pUpdateCheck->Start(THREAD_PRIORITY_NORMAL);
@@ -197,13 +245,13 @@ void CMainDlg::OnUpdateCheckTimer()
     if (!m_pUpdateCheck || !m_pUpdateCheck->IsDone())
         return;
     CDialog::KillTimer(TIMER_UPDATE_CHECK);
-    CSettingsValue allowCheck = GetSettingsKey().Value("AllowCheck");
-    if (!m_pUpdateCheck->IsUpdateAvailable() || !allowCheck.ReadBool(true))
+    const CAppSettings settings;
+    if (!m_pUpdateCheck->IsUpdateAvailable() || !settings.Read(EFlag::ALLOW_CHECK))
         return;
     CDontAskMsgBox box;
     if (box.DoModal(m_hWnd, m_pUpdateCheck->GetNoticeText(), CCheckForUpdates::kNoticeCaption) == IDYES)
         ShellOpen(CCheckForUpdates::GetDownloadUrl());
-    allowCheck.WriteBool(!box.m_bDontAsk);
+    settings.Write(EFlag::ALLOW_CHECK, !box.m_bDontAsk);
 }
 
 bool CMainDlg::OnClicked(int nId)
@@ -241,10 +289,9 @@ bool CMainDlg::OnClicked(int nId)
         OnInbox();
         return true;
     case IDC_DELIVERY_REPORT:
-        GetSettingsKey().Value("DeliveryReport").WriteBool(CButton(GetDlgItem(IDC_DELIVERY_REPORT)).IsChecked());
+        CAppSettings().Write(EFlag::DELIVERY_REPORT, CButton(GetDlgItem(IDC_DELIVERY_REPORT)).IsChecked());
         return true;
     case IDC_RADIO_NUMBER:
-        GetSettingsKey().Value("NumRadio").WriteBool(true);
         UpdateMode();
         return true;
     case IDC_RADIO_CONTACT:
@@ -265,7 +312,7 @@ bool CMainDlg::OnCommand(int nId, int nCode)
     case IDC_PORT:
         if (nCode != CBN_SELCHANGE)
             return false;
-        GetSettingsKey().Value("Port").WriteString(PortBox().GetWindowText());
+        CAppSettings().Write(ETextSetting::PORT, PortBox().GetWindowText());
         return true;
     case IDC_CONTACT:
         if (nCode != CBN_SELCHANGE)
@@ -286,6 +333,8 @@ void CMainDlg::Close(int nExitCode)
 {
     if (!CanClose())
         return;
+    if (m_pOutbox)
+        m_pOutbox->End();  // what was not sent, the user let go
     // Hiding the window may take a while (Wine without a window manager
     // waits 2 s for it): the exit's time counts from here.
     m_ullCloseTime = GetTickCount64();
@@ -295,12 +344,19 @@ void CMainDlg::Close(int nExitCode)
 
 // A text is lost unless it went to every recipient, and a request still
 // running may be on its way with it.
+// The question of a partial send names the count.
 bool CMainDlg::CanClose()
 {
     if ((m_bSent && !m_bRequestRunning) || GetDlgItem(IDC_MESSAGE).GetWindowText().empty())
         return true;
-    return MessageBox(WSTR("Your message has not been sent.\r\nClose anyway?"), L"Confirm",
-                      MB_ICONQUESTION | MB_OKCANCEL) == IDOK;
+    const size_t nSent = m_Requests.GetMessagesDone();
+    const size_t nCount = m_Requests.GetRecipientCount();
+    const WString strQuestion =
+        nSent > 0 && nSent < nCount && !m_bRequestRunning
+            ? AnsiToWide("Your message has been sent to " + std::to_string(nSent) + " of " + std::to_string(nCount) +
+                         " recipients; " + std::to_string(m_left.recipients.size()) + " have not got it.")
+            : WString(WSTR("Your message has not been sent."));
+    return MessageBox(strQuestion + WSTR("\r\nClose anyway?"), L"Confirm", MB_ICONQUESTION | MB_OKCANCEL) == IDOK;
 }
 
 void CMainDlg::SetStatus(const WString& strText)
@@ -344,16 +400,21 @@ void CMainDlg::LayOutStatus(bool bNote)
     status.Invalidate();
 }
 
-// Cancel, the message box, the recipient controls and the other buttons stay
-// usable while a request runs.
-void CMainDlg::EnableControls(bool bEnable)
+// Every control's enabled state, from what is going on: a request runs (one
+// at a time), the mode, a port is known. Cancel, the message box and the
+// other buttons stay usable all the time.
+void CMainDlg::UpdateUi()
 {
+    const bool bReady = !m_bRequestRunning && HasPort();
+    const bool bNumber = IsNumberMode();
     for (int nId : kRequestButtons)
         GetDlgItem(nId).Invalidate();
-    GetDlgItem(IDC_SEND).EnableWindow(bEnable);
-    GetDlgItem(IDC_SAVE_IN_MEMORY).EnableWindow(bEnable);
-    GetDlgItem(IDC_TEST_PORT).EnableWindow(bEnable);
-    GetDlgItem(IDC_REFRESH).EnableWindow(bEnable && !IsNumberMode());
+    GetDlgItem(IDC_SEND).EnableWindow(bReady);
+    GetDlgItem(IDC_SAVE_IN_MEMORY).EnableWindow(bReady);
+    GetDlgItem(IDC_TEST_PORT).EnableWindow(bReady);
+    GetDlgItem(IDC_REFRESH).EnableWindow(bReady && !bNumber);
+    GetDlgItem(IDC_NUMBER).EnableWindow(bNumber);
+    GetDlgItem(IDC_CONTACT).EnableWindow(!bNumber);
 }
 
 // In the order of the enumeration, though the box sorts what is added.
@@ -363,11 +424,10 @@ void CMainDlg::FillPortList(const std::vector<std::string>& aPorts)
     for (size_t i = 0; i < aPorts.size(); ++i)
         box.InsertString(static_cast<int>(i), AnsiToWide(aPorts[i]));
     // Exactly the port stored (in any case), lest "COM1" select COM12.
-    const WString strPort = GetSettingsKey().Value("Port").ReadString();
+    const WString strPort = CAppSettings().Read(ETextSetting::PORT);
     const int nFound = strPort.empty() ? CB_ERR : box.FindStringExact(strPort);
     box.SetCurSel(nFound == CB_ERR ? 0 : nFound);
-    if (HasPort() && !m_bRequestRunning)
-        EnableControls(true);
+    UpdateUi();
 }
 
 void CMainDlg::UpdateCharCount()
@@ -410,35 +470,44 @@ void CMainDlg::OnSendOrSave(bool bSave)
     if (!CheckPort(bSave ? L"Please select the port on which to save." : L"Please select the port on which to send.",
                    strPort))
         return;
-    std::vector<CContact> recipients;
-    if (!ParseRecipients(recipients))
+    std::vector<CSendRecipient> recipients;
+    size_t nMerged = 0;
+    if (!ParseRecipients(recipients, nMerged))
         return;
+    // Taken now: what is typed during the send belongs to the next message.
     const WString strText = GetDlgItem(IDC_MESSAGE).GetWindowText();
     std::string strError;
     if (!CheckText(strText, strError)) {
         ShowError(Sentence(strError), IDC_MESSAGE);
         return;
     }
+    GoOnFrom(m_left, strText, recipients);
     BeginRequest();
+    if (nMerged)
+        ShowStatusNote(AnsiToWide(std::to_string(nMerged) + (nMerged == 1 ? " recipient was" : " recipients were") +
+                                  " the same phone as another: each phone gets the message once"));
     m_bSent = false;  // until every recipient has it
+    m_bSending = true;
+    m_strSentText = strText;
     // Reports asked for cost the user; awaited ones are read before the message.
-    StartUpdate(GetSettingsKey().Value("DeleteAfterDownload").ReadBool(false));
-    m_Requests.SetDeliveryReports(!bSave && GetSettingsKey().Value("DeliveryReport").ReadBool(false),
+    StartUpdate(CAppSettings().Read(EFlag::DELETE_AFTER_DOWNLOAD));
+    m_Requests.SetDeliveryReports(!bSave && CAppSettings().Read(EFlag::DELIVERY_REPORT),
                                   !bSave && CReportStore(m_reportsKey).HasPending(std::time(nullptr)));
     const bool bStarted =
         bSave ? m_Requests.Save(strPort, recipients, strText) : m_Requests.Send(strPort, recipients, strText);
     if (!bStarted) {
-        m_bRequestRunning = false;
-        EnableControls(true);
+        m_bRequestRunning = m_bSending = false;
+        UpdateUi();
     }
 }
 
 // Number mode: the recipients box, numbers and phone-book names separated by
 // semicolons. Contact mode: the contact selected in the list, carried as it
 // is (its name may begin with a digit).
-bool CMainDlg::ParseRecipients(std::vector<CContact>& recipients)
+bool CMainDlg::ParseRecipients(std::vector<CSendRecipient>& recipients, size_t& nMerged)
 {
     recipients.clear();
+    nMerged = 0;
     std::string strError;
     if (!IsNumberMode()) {
         const CContact* pContact = GetSelectedContact();
@@ -450,7 +519,10 @@ bool CMainDlg::ParseRecipients(std::vector<CContact>& recipients)
             ShowError(Sentence(strError), IDC_CONTACT);
             return false;
         }
-        recipients.push_back(*pContact);
+        CSendRecipient recipient;
+        recipient.strTyped = pContact->GetDisplayName();
+        recipient.contact = *pContact;
+        recipients.push_back(recipient);
         return true;
     }
     const WString strField = GetDlgItem(IDC_NUMBER).GetWindowText();
@@ -458,56 +530,11 @@ bool CMainDlg::ParseRecipients(std::vector<CContact>& recipients)
         ShowError(WSTR("Please enter the recipients' numbers"), IDC_NUMBER);
         return false;
     }
-    if (!ResolveRecipients(strField, m_lstContacts, recipients, strError)) {
+    if (!ResolveSendList(strField, m_lstContacts, recipients, nMerged, strError)) {
         ShowError(Sentence(strError), IDC_NUMBER);
         return false;
     }
     return true;
-}
-
-// Older records go to the archive as the history fills; a history that could
-// not be updated is left as it was.
-void CMainDlg::AddHistory(const CMsg& msg, bool bNotConfirmed)
-{
-    WString strDate, strTime;
-    if (!GetDateText(strDate) || !GetTimeText(strTime))
-        return;
-    CHistoryRecord record;
-    record.m_strName = msg.m_strName;
-    record.m_strNumber = msg.m_strNumber;
-    record.m_strTime = strDate + WSTR(" ") + strTime;
-    record.m_strText = msg.m_strText;
-    std::vector<CSentPart> parts;
-    if (msg.m_bStatusReport) {
-        for (unsigned nRef : m_Requests.GetPartReferences()) {
-            CSentPart part;
-            part.strNumber = msg.m_strNumber;
-            part.nRef = nRef;
-            part.nSentAt = std::time(nullptr);
-            parts.push_back(part);
-        }
-    }
-    if (bNotConfirmed) {
-        CSentPart part;
-        part.strNumber = msg.m_strNumber;
-        part.nSentAt = std::time(nullptr);
-        part.state = EPartDelivery::PART_UNCONFIRMED;
-        parts.push_back(part);
-    }
-    if (!parts.empty()) {
-        const uint32_t dwError = CReportStore(m_reportsKey)
-                                     .Add(GetDeliveryKey(record.m_strNumber, record.m_strTime, record.m_strText), parts);
-        if (dwError != ERROR_SUCCESS)
-            ShowStoreFailure(WSTR("keep the message references for the delivery reports"), dwError);
-    }
-    CSettingsListKey key;
-    CAppDataFolder folder;
-    uint32_t dwArchiveError = 0;
-    const uint32_t dwError = CHistoryStore(key, folder).Append(record, dwArchiveError);
-    if (dwError != ERROR_SUCCESS)
-        ShowStoreFailure(WSTR("update the history"), dwError);
-    else if (dwArchiveError != ERROR_SUCCESS)
-        ShowStoreFailure(WSTR("archive the oldest history"), dwArchiveError);
 }
 
 // --- Contacts and numbers ----------------------------------------------------------
@@ -526,7 +553,7 @@ void CMainDlg::FillContactList()
         box.SetItemData(box.AddString(m_lstContacts[i].GetDisplayName()), static_cast<LRESULT>(i));
     if (box.GetCount() == 0)
         return;
-    if (box.SelectString(GetSettingsKey().Value("Contact").ReadString()) == CB_ERR)
+    if (box.SelectString(CAppSettings().Read(ETextSetting::CONTACT)) == CB_ERR)
         box.SetCurSel(0);
     if (!IsNumberMode())
         ShowContactNumber();
@@ -561,15 +588,12 @@ void CMainDlg::FillNumberList()
 // port is known.
 void CMainDlg::UpdateMode()
 {
-    const bool bNumber = IsNumberMode();
-    GetDlgItem(IDC_NUMBER).EnableWindow(bNumber);
-    GetDlgItem(IDC_CONTACT).EnableWindow(!bNumber);
-    GetDlgItem(IDC_REFRESH).EnableWindow(!bNumber && !m_bRequestRunning && HasPort());
+    UpdateUi();
 }
 
 void CMainDlg::OnContactSelected()
 {
-    GetSettingsKey().Value("Contact").WriteString(ContactBox().GetWindowText());
+    CAppSettings().Write(ETextSetting::CONTACT, ContactBox().GetWindowText());
     ShowContactNumber();
 }
 
@@ -607,26 +631,21 @@ void CMainDlg::OnTestPort()
 void CMainDlg::BeginRequest()
 {
     ShowStatusNote(WString());
-    EnableControls(false);
     m_bRequestRunning = true;
+    UpdateUi();
 }
 
+// Without a data folder the path is relative and the file cannot be kept:
+// nothing is deleted then.
 void CMainDlg::StartUpdate(bool bDelete)
 {
-    WString strFolder;
-    const DWORD dwError = GetAppDataFolder(strFolder);
-    if (dwError != ERROR_SUCCESS)
-        TRACE_PAIR("No data folder for the inbox file (error %lu)\n", static_cast<unsigned long>(dwError));
-    // Without a folder the path is relative and the file cannot be kept: nothing is deleted.
-    m_pUpdate = std::make_unique<CInboxUpdate>(strFolder + WSTR("inbox.json"), m_reportsKey, bDelete);
+    m_recorder.StartInbox(GetInboxPath(), bDelete);
 }
 
 // Modal over this window; it reads the inbox file whenever a request ends.
 void CMainDlg::OnInbox()
 {
-    WString strFolder;
-    GetAppDataFolder(strFolder);
-    CInboxDlg dlg(*this, strFolder + WSTR("inbox.json"));
+    CInboxDlg dlg(*this, GetInboxPath());
     m_pInbox = &dlg;
     dlg.DoModal(m_hWnd);
     m_pInbox = nullptr;
@@ -661,31 +680,38 @@ void CMainDlg::OnStatus(const WString& strText, bool bTimed)
         m_pInbox->ShowStatus(strStatus);
 }
 
-void CMainDlg::SetTimer(unsigned nId, uint32_t dwMilliseconds)
+void CMainDlg::SetTimeout(uint32_t dwMilliseconds)
 {
-    CDialog::SetTimer(nId, dwMilliseconds);
+    CDialog::SetTimer(TIMER_DIALOGUE, dwMilliseconds);
 }
 
-void CMainDlg::KillTimer(unsigned nId)
+void CMainDlg::KillTimeout()
 {
-    CDialog::KillTimer(nId);
+    CDialog::KillTimer(TIMER_DIALOGUE);
 }
 
-// With no port in the box the request buttons stay disabled: a request would
-// have no port to open.
 void CMainDlg::OnRequestEnded()
 {
     m_bRequestRunning = false;
-    if (HasPort())
-        EnableControls(true);
+    if (m_bSending)
+        OnSendEnded();
+    UpdateUi();
     if (m_pInbox)
         m_pInbox->OnRequestEnded();
 }
 
-bool CMainDlg::GetMessageText(WString& strText)
+// After a failure or Cancel the recipients box keeps only those not served,
+// as they were typed (not the ones not confirmed), for the next Send, which
+// goes on with each message where it stopped.
+void CMainDlg::OnSendEnded()
 {
-    strText = GetDlgItem(IDC_MESSAGE).GetWindowText();
-    return true;
+    m_bSending = false;
+    const CSendRun& run = m_Requests.GetRun();
+    m_left = CLeftOver{m_strSentText, run.GetNotServed()};
+    m_bSent = run.Count(EOutboxState::SENT) == run.GetCount() &&
+              GetDlgItem(IDC_MESSAGE).GetWindowText() == m_strSentText;
+    if (IsNumberMode() && run.Count(EOutboxState::SENT) < run.GetCount())
+        GetDlgItem(IDC_NUMBER).SetWindowText(JoinTyped(m_left.recipients));
 }
 
 // Numbers used in Number mode are offered again, the most recent last.
@@ -703,16 +729,14 @@ void CMainDlg::OnMessageStarted(const CMsg& msg)
         box.AddString(msg.m_strNumber);
 }
 
-void CMainDlg::OnMessageDone(const CMsg& msg)
+void CMainDlg::OnStoreFailure(const WString& strWhat, uint32_t dwError)
 {
-    AddHistory(msg, false);
-    m_bSent = m_Requests.GetMessagesDone() == m_Requests.GetRecipientCount();
+    ShowStoreFailure(strWhat, dwError);
 }
 
-// Recorded, so that nobody sends it again without looking at the phone.
-void CMainDlg::OnMessageNotConfirmed(const CMsg& msg)
+void CMainDlg::OnStoreProblem(const WString& strText)
 {
-    AddHistory(msg, true);
+    ShowStatusNote(strText);
 }
 
 bool CMainDlg::OnPinRequired(bool bRefused)
@@ -737,20 +761,6 @@ void CMainDlg::OnPhonebook(const std::vector<CContact>& phonebook)
     SaveContacts();
 }
 
-void CMainDlg::OnTextRefused(const std::string& strError)
-{
-    ShowError(Sentence(strError));
-}
-
-CListingResult CMainDlg::OnMessagesListed(const std::vector<CListedPdu>& pdus, bool bReportsOnly)
-{
-    return m_pUpdate ? m_pUpdate->Take(pdus, bReportsOnly, std::time(nullptr)) : CListingResult();
-}
-
-std::string CMainDlg::OnReportsArrived(const std::vector<CListedPdu>& reports)
-{
-    return m_pUpdate ? m_pUpdate->TakeReports(reports, std::time(nullptr)) : std::string();
-}
 
 // --- CInboxHost ------------------------------------------------------------------
 
@@ -760,7 +770,7 @@ bool CMainDlg::OnInboxRefresh()
     if (!CheckPort(L"Please select the port from which to read the messages.", strPort))
         return false;
     BeginRequest();
-    StartUpdate(GetSettingsKey().Value("DeleteAfterDownload").ReadBool(false));
+    StartUpdate(CAppSettings().Read(EFlag::DELETE_AFTER_DOWNLOAD));
     m_Requests.ReadMessages(strPort);
     return true;
 }

@@ -16,6 +16,7 @@
 #include "serial/SerialCom.h"
 #include "serial/SerialPortAsync.h"
 #include "skinning/SkinnedDlg.h"
+#include "base/AppDataFolder.h"
 #include "base/SettingsListKey.h"
 #include "app/Contact.h"
 #include "ui/InboxDlg.h"
@@ -26,7 +27,11 @@
 
 class CInboxDlg;
 
-class CMainDlg : public CSkinnedDlg, public CMessageFilter, private CPhoneRequestHost, private CInboxHost {
+class CMainDlg : public CSkinnedDlg,
+                 public CMessageFilter,
+                 private CPhoneRequestHost,
+                 private CDialogueTimer,
+                 private CInboxHost {
 public:
     CMainDlg();
     // The window goes first, and with it the serial worker (see OnDestroy).
@@ -66,7 +71,7 @@ private:
     void ShowStoreFailure(const WString& strWhat, uint32_t dwError);
     void ShowStatusNote(const WString& strText);
     void LayOutStatus(bool bNote);
-    void EnableControls(bool bEnable);
+    void UpdateUi();
     void FillPortList(const std::vector<std::string>& aPorts);
     void UpdateCharCount();
     CComboBox PortBox() const;
@@ -77,10 +82,12 @@ private:
 
     // Sending and storing (one request per recipient).
     void OnSendOrSave(bool bSave);
-    bool ParseRecipients(std::vector<CContact>& recipients);
-    // bNotConfirmed: the message may or may not have left; its state says so.
-    void AddHistory(const CMsg& msg, bool bNotConfirmed);
+    bool ParseRecipients(std::vector<CSendRecipient>& recipients, size_t& nMerged);
+    void OnSendEnded();
+    void RestoreOutbox();
     void AskPin(bool bRefused);
+    static WString GetRecordTime();
+    static WString GetInboxPath();
     // The store of what the phone lists, for a request that reads its memory.
     void StartUpdate(bool bDelete);
     void OnInbox();
@@ -102,18 +109,15 @@ private:
 
     // CPhoneRequestHost
     void OnStatus(const WString& strText, bool bTimed) override;
-    void SetTimer(unsigned nId, uint32_t dwMilliseconds) override;
-    void KillTimer(unsigned nId) override;
     void OnRequestEnded() override;
-    bool GetMessageText(WString& strText) override;
     void OnMessageStarted(const CMsg& msg) override;
-    void OnMessageDone(const CMsg& msg) override;
-    void OnMessageNotConfirmed(const CMsg& msg) override;
     bool OnPinRequired(bool bRefused) override;
     void OnPhonebook(const std::vector<CContact>& phonebook) override;
-    void OnTextRefused(const std::string& strError) override;
-    CListingResult OnMessagesListed(const std::vector<CListedPdu>& pdus, bool bReportsOnly) override;
-    std::string OnReportsArrived(const std::vector<CListedPdu>& reports) override;
+    void OnStoreFailure(const WString& strWhat, uint32_t dwError) override;
+    void OnStoreProblem(const WString& strText) override;
+    // CDialogueTimer
+    void SetTimeout(uint32_t dwMilliseconds) override;
+    void KillTimeout() override;
 
     // CInboxHost
     bool OnInboxRefresh() override;
@@ -124,12 +128,18 @@ private:
     std::vector<CContact> m_lstContacts;
     CSerialPortAsync m_SerialPort;
     CSerialCom m_SerialCom{&m_SerialPort};
-    CPhoneRequest m_Requests{&m_SerialCom, this};
+    CSettingsListKey m_reportsKey;  // the "Reports" list
+    CSettingsListKey m_historyKey;  // "NewHistory"
+    CAppDataFolder m_archive;       // the history's archive
+    CRequestRecorder m_recorder{m_reportsKey, &CMainDlg::GetRecordTime};
+    CPhoneRequest m_Requests{&m_SerialCom, this, this};
+    std::unique_ptr<COutbox> m_pOutbox;  // once the data folder is known
+    CLeftOver m_left;                    // the recipients the last send did not serve
+    WString m_strSentText;               // the text of the send running
     bool m_bSent = false;          // the text in the message box has been sent (or stored) whole
+    bool m_bSending = false;       // the request running is a send or save
     bool m_bRequestRunning = false;  // from a request's start until its port is closed
     ULONGLONG m_ullCloseTime = 0;    // 0 until the window is closed
     std::unique_ptr<CCheckForUpdates> m_pUpdateCheck;  // only when "AllowCheck" is on
-    CSettingsListKey m_reportsKey;                  // the "Reports" list
-    std::unique_ptr<CInboxUpdate> m_pUpdate;        // of the request that reads the phone's memory
     CInboxDlg* m_pInbox = nullptr;                  // while the Inbox is open
 };

@@ -15,10 +15,12 @@
 // bursts separated by 0xFF; a burst of the one byte 0xFE fires the timer,
 // one of 0xFD is the user's Cancel.
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "../support/ModemHarness.h"
+#include "../support/FakeListKey.h"
 #include "FuzzInput.h"
 #include "app/PhoneRequest.h"
 
@@ -27,12 +29,12 @@ namespace {
 // Enough for every retry of every part and recipient to time out once more.
 const int kMaxIdleFirings = 16;
 
-class CFuzzHost : public CPhoneRequestHost {
+class CFuzzHost : public CPhoneRequestHost, public CDialogueTimer {
 public:
     explicit CFuzzHost(const CFakePortOperations& queue) : m_queue(queue) {}
 
     void OnStatus(const WString&, bool) override {}
-    void SetTimer(unsigned, uint32_t) override
+    void SetTimeout(uint32_t) override
     {
         // An answer starts the clock anew with the command it is followed
         // by; a firing, with the part offered again. A refusal for a moment
@@ -47,18 +49,9 @@ public:
         m_nWritesAtStart = nWrites;
         m_nFiringsAtStart = m_nFirings;
     }
-    void KillTimer(unsigned) override { m_bArmed = false; }
+    void KillTimeout() override { m_bArmed = false; }
     void OnRequestEnded() override { ++m_nEnded; }
     void OnMessageDone(const CMsg&) override { ++m_nDone; }
-    CListingResult OnMessagesListed(const std::vector<CListedPdu>& pdus, bool) override
-    {
-        CListingResult result;
-        for (const CListedPdu& pdu : pdus) {
-            if (pdu.bComplete)
-                result.deletes.push_back(pdu.nIndex);
-        }
-        return result;
-    }
 
     size_t CountWrites() const
     {
@@ -84,10 +77,22 @@ private:
 struct CRig {
     CFakePortOperations queue;
     CFuzzHost host{queue};
-    CPhoneRequest request{&queue, &host};
+    CPhoneRequest request{&queue, &host, &host};
+    CFakeListKey key;
+    // What is listed is stored in an inbox file of this input's, and then deleted.
+    CRequestRecorder recorder{key, [] { return WString(WSTR("T")); }};
+    const std::filesystem::path inbox = std::filesystem::temp_directory_path() / "zandu-fuzz-inbox.json";
     CPhoneLink phone{queue, [this](std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError) {
                          request.OnOperationComplete(std::move(pOp), std::move(pError));
                      }};
+
+    CRig()
+    {
+        std::error_code error;
+        std::filesystem::remove(inbox, error);
+        recorder.StartInbox(Utf8ToWide(inbox.string()), true);
+        request.SetRecorder(&recorder);
+    }
 
     void Fire()
     {

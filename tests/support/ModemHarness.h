@@ -66,7 +66,8 @@ public:
     std::vector<std::string> m_log;  // every queueing call, in order
 };
 
-class CRecordingSink : public CModemSink {
+// Records the driver's timer too, in the same order as the calls.
+class CRecordingSink : public CModemSink, public CDialogueTimer {
 public:
     void OnPhonebookEntry(const WString& strName, const WString& strNumber) override
     {
@@ -283,7 +284,7 @@ private:
 struct CModemRig {
     CFakePortOperations queue;
     CRecordingSink sink;
-    CModem modem{&queue, &sink};
+    CModem modem{&queue, &sink, &sink};
     CPhoneLink phone{queue, modem};
 
     void Handshake()

@@ -23,6 +23,7 @@ public:
         ++m_nStarts[nId];
     }
     void KillTimer(unsigned nId) override { m_timers.erase(nId); }
+    void PrintOutcome(const std::string& strLine) override { m_outcomes.push_back(strLine); }
 
     bool IsRunning(unsigned nId) const { return m_timers.count(nId) != 0; }
     std::string Errors() const
@@ -34,6 +35,7 @@ public:
     }
 
     Strings m_lines;
+    Strings m_outcomes;
     Strings m_errors;
     std::map<unsigned, uint32_t> m_timers;  // the running ones
     std::map<unsigned, unsigned> m_nStarts;
@@ -124,8 +126,9 @@ TEST_F(Console, RefusalEndsTheRunWithExitOne)
     Serve([](const std::string& c) {
         return c.compare(0, 8, "AT+CMGS=") == 0 ? std::string("\r\n+CMS ERROR: 500\r\n") : std::string("-");
     });
-    EXPECT_EQ(host.m_lines,
-              Strings({"Connecting...", "Handshaking...", "Failed to send message: unknown error (+CMS ERROR: 500)"}));
+    EXPECT_EQ(host.m_lines, Strings({"Connecting...", "Handshaking...",
+                                     "Failed to send message to 111: unknown error (+CMS ERROR: 500); sent to 0 of 2"}));
+    EXPECT_EQ(host.m_outcomes, Strings({"111: failed: unknown error (+CMS ERROR: 500)", "222: not sent"}));
     EXPECT_EQ(request.GetExitCode(), kExitFailed);
     EXPECT_TRUE(request.IsFinished());
     ASSERT_EQ(host.m_errors.size(), 1u);
@@ -133,16 +136,18 @@ TEST_F(Console, RefusalEndsTheRunWithExitOne)
     EXPECT_EQ(queue.Count("open COM5"), 1u);  // the second recipient is not served
 }
 
-TEST_F(Console, ASecondRecipientFailingStillFailsTheRun)
+// Some sent, some not: a code of its own, and what became of each.
+TEST_F(Console, ASecondRecipientFailingLeavesTheRunPartlySent)
 {
     request.Send(Numbers({"111", "222"}), WSTR("Hi"));
     int nPdus = 0;
     Serve([&nPdus](const std::string& c) {
         return c.back() == '\x1A' && ++nPdus == 2 ? std::string("\r\nERROR\r\n") : std::string("-");
     });
-    EXPECT_EQ(host.m_lines.back(), "Failed to send message");
+    EXPECT_EQ(host.m_lines.back(), "Failed to send message to 222; sent to 1 of 2");
     EXPECT_EQ(host.m_lines[3], "Message sent to 111");
-    EXPECT_EQ(request.GetExitCode(), kExitFailed);
+    EXPECT_EQ(host.m_outcomes, Strings({"111: sent (reference 241)", "222: failed"}));
+    EXPECT_EQ(request.GetExitCode(), kExitPartly);
 }
 
 TEST_F(Console, PortErrorShowsErrorAndEndsWithExitFour)

@@ -12,6 +12,7 @@
 #include "support/ModemHarness.h"
 #include "support/TestText.h"
 #include "app/InboxUpdate.h"
+#include "app/RequestRecorder.h"
 #include "app/PhoneRequest.h"
 #include "app/ReportStore.h"
 
@@ -36,24 +37,19 @@ using test::PathText;
 
 class CReadingHost : public CPhoneRequestHost {
 public:
-    CReadingHost(const fs::path& inbox, CListKey& key) : m_update(PathText(inbox), key, true) {}
+    // What is listed is stored in the inbox file and deleted.
+    CReadingHost(const fs::path& inbox, CListKey& key) : m_recorder(key, [] { return WString(WSTR("T")); })
+    {
+        m_recorder.StartInbox(PathText(inbox), true);
+    }
     void OnStatus(const WString& strText, bool bTimed) override
     {
         m_status.push_back(WideToUtf8(strText) + (bTimed ? " at T" : ""));
     }
-    void SetTimer(unsigned, uint32_t) override {}
-    void KillTimer(unsigned) override {}
     void OnRequestEnded() override {}
-    CListingResult OnMessagesListed(const std::vector<CListedPdu>& pdus, bool bReportsOnly) override
-    {
-        return m_update.Take(pdus, bReportsOnly, std::time(nullptr));
-    }
-    std::string OnReportsArrived(const std::vector<CListedPdu>& reports) override
-    {
-        return m_update.TakeReports(reports, std::time(nullptr));
-    }
+    const CInboxUpdate& Update() const { return *m_recorder.GetInbox(); }
 
-    CInboxUpdate m_update;
+    CRequestRecorder m_recorder;
     Strings m_status;
 };
 
@@ -62,7 +58,8 @@ struct Reading : ::testing::Test {
     CFakeListKey key;
     CFakePortOperations queue;
     CReadingHost host{folder / "inbox.json", key};
-    CPhoneRequest request{&queue, &host};
+    CRecordingSink timer;
+    CPhoneRequest request{&queue, &host, &timer};
     CPhoneLink phone{queue, [this](std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError) {
                          request.OnOperationComplete(std::move(pOp), std::move(pError));
                      }};
@@ -72,6 +69,7 @@ struct Reading : ::testing::Test {
     {
         ResetMsgReferences();
         fs::create_directories(folder);
+        request.SetRecorder(&host.m_recorder);
     }
     void TearDown() override
     {
@@ -113,8 +111,8 @@ TEST_F(Reading, EveryMemoryIsListedAndWhatWasStoredDeleted)
     EXPECT_EQ(Commands(), (Strings{"AT", "ATE0", "AT+CMGF=0", "AT+CPMS?", "AT+CPMS=\"SM\"", "AT+CMGL=4",
                                    "AT+CMGD=1", "AT+CMGD=4", "AT+CPMS=\"ME\"", "AT+CPMS=\"SM\""}));
     EXPECT_EQ(host.m_status.back(), "2 new messages at T");
-    ASSERT_EQ(host.m_update.GetInbox().GetMessages().size(), 2u);
-    EXPECT_EQ(WideToUtf8(host.m_update.GetInbox().GetMessages()[1].GetText()), "Yo");
+    ASSERT_EQ(host.Update().GetInbox().GetMessages().size(), 2u);
+    EXPECT_EQ(WideToUtf8(host.Update().GetInbox().GetMessages()[1].GetText()), "Yo");
     EXPECT_TRUE(fs::exists(folder / "inbox.json"));
 }
 
@@ -173,7 +171,7 @@ TEST_F(Reading, AReportedMessageIsDeliveredAfterTheNextSendListsItsReport)
     const std::vector<CSentPart> parts = CReportStore(key).Read()[WSTR("k")];
     ASSERT_EQ(parts.size(), 1u);
     EXPECT_EQ(WideToUtf8(DescribeDelivery(SummarizeDelivery(parts))), "Delivered 2024-05-12 14:00:50+00:00");
-    EXPECT_TRUE(host.m_update.GetInbox().GetMessages().empty());
+    EXPECT_TRUE(host.Update().GetInbox().GetMessages().empty());
 }
 
 TEST_F(Reading, AReportThePhonePassesOnWhileThePortIsOpenIsTaken)

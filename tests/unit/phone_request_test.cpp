@@ -1,6 +1,7 @@
 // The request logic as the main window drives it: what each recipient's
-// message leaves behind, the text read again at each recipient's turn, which
-// status texts carry the time, and a phone book handed over only when whole.
+// message leaves behind, the text of the Send whatever the box holds later,
+// who is left for the next Send, which status texts carry the time, and a
+// phone book handed over only when whole.
 #include <gtest/gtest.h>
 
 #include "support/ModemHarness.h"
@@ -16,14 +17,7 @@ public:
     {
         m_status.push_back(WideToUtf8(strText) + (bTimed ? " at T" : ""));
     }
-    void SetTimer(unsigned, uint32_t) override {}
-    void KillTimer(unsigned) override {}
     void OnRequestEnded() override { m_events.push_back("ended"); }
-    bool GetMessageText(WString& strText) override
-    {
-        strText = m_strBox;
-        return true;
-    }
     void OnMessageStarted(const CMsg& msg) override { m_events.push_back("started " + WideToUtf8(msg.m_strNumber)); }
     void OnMessageDone(const CMsg& msg) override
     {
@@ -31,7 +25,6 @@ public:
         m_strBox = m_strNextBox;  // the user typed on while the first recipient was served
     }
     void OnPhonebook(const std::vector<CContact>& phonebook) override { m_phonebook = phonebook; }
-    void OnTextRefused(const std::string& strError) override { m_events.push_back("refused " + strError); }
 
     WString m_strBox = WSTR("first");
     WString m_strNextBox = WSTR("second");
@@ -43,7 +36,8 @@ public:
 struct Request : ::testing::Test {
     CFakePortOperations queue;
     CWindowLikeHost host;
-    CPhoneRequest request{&queue, &host};
+    CRecordingSink timer;
+    CPhoneRequest request{&queue, &host, &timer};
     CPhoneLink phone{queue, [this](std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError) {
                          request.OnOperationComplete(std::move(pOp), std::move(pError));
                      }};
@@ -52,30 +46,56 @@ struct Request : ::testing::Test {
     void SetUp() override { ResetMsgReferences(); }
 };
 
-TEST_F(Request, EachRecipientGetsTheTextOfItsTurnAndOneRecordAfterItsLastPart)
+TEST_F(Request, EveryRecipientGetsTheTextOfTheSendAndOneRecordAfterItsLastPart)
 {
-    host.m_strBox = WString(161, 'x');  // two parts
-    host.m_strNextBox = WSTR("second");
-    ASSERT_TRUE(request.Send(WSTR("COM5"), two, WSTR("ignored")));
+    host.m_strNextBox = WSTR("second");  // typed into the box during the send: not sent
+    ASSERT_TRUE(request.Send(WSTR("COM5"), two, WString(161, 'x')));  // two parts
     phone.Serve();
     EXPECT_EQ(host.m_events, Strings({"started 111", "done 111 " + std::string(161, 'x'), "started 222",
-                                      "done 222 second", "ended"}));
+                                      "done 222 " + std::string(161, 'x'), "ended"}));
     EXPECT_EQ(host.m_status.back(), "Message sent to Anna (222) at T");
     EXPECT_EQ(host.m_status[4], "Message sent to 111 at T");
     EXPECT_EQ(request.GetMessagesDone(), 2u);
     EXPECT_EQ(queue.Count("close"), 1u);
 }
 
-TEST_F(Request, ATextThatCanNoLongerBeSentEndsTheRunAndClosesThePort)
+// 222 refused for good: 333 is not reached, both are left for the next
+// Send, as typed; 111 is not. A message cut short after its first part
+// goes on with its second part, under the same reference, not whole again.
+TEST_F(Request, AFailureLeavesTheRestForTheNextSend)
 {
-    host.m_strNextBox = WString(153 * 255 + 1, 'x');  // 256 parts
-    ASSERT_TRUE(request.Send(WSTR("COM5"), two, WString()));
+    const auto typed = [](const char* pszTyped, const char* pszNumber) {
+        CSendRecipient recipient;
+        recipient.strTyped = Utf8ToWide(pszTyped);
+        recipient.contact = CContact(WString(), Utf8ToWide(pszNumber));
+        return recipient;
+    };
+    const std::vector<CSendRecipient> three = {typed("111", "111"), typed("02 22", "0222"), typed("333", "333")};
+    ASSERT_TRUE(request.Send(WSTR("COM5"), three, WString(161, 'y')));
+    int nPdus = 0;
+    phone.Serve([&](const std::string& c) { return c.back() == '\x1A' && ++nPdus == 4 ? "\r\n+CMS ERROR: 500\r\n" : "-"; });
+    EXPECT_EQ(host.m_status.back(), "Failed to send message to 0222: unknown error (+CMS ERROR: 500); sent to 1 of 3");
+    const std::vector<CSendRecipient> rest = request.GetRun().GetNotServed();
+    EXPECT_EQ(WideToUtf8(JoinTyped(rest)), "02 22; 333");
+    ASSERT_EQ(rest[0].nPartsDone, 1u);
+    EXPECT_EQ(request.GetRun().GetOutcome(1).eState, EOutboxState::FAILED);
+    EXPECT_EQ(WideToUtf8(request.GetRun().GetOutcome(1).strReason), "unknown error (+CMS ERROR: 500)");
+    EXPECT_EQ(request.GetRun().GetOutcome(2).eState, EOutboxState::WAITING);
+
+    phone.m_writes.clear();
+    ASSERT_TRUE(request.Send(WSTR("COM5"), rest, WString(161, 'y')));
     phone.Serve();
-    ASSERT_EQ(host.m_events.size(), 4u);
-    EXPECT_EQ(host.m_events[1], "done 111 first");
-    EXPECT_EQ(host.m_events[2].compare(0, 8, "refused "), 0);
-    EXPECT_EQ(host.m_events[3], "ended");  // the port is not left open
-    EXPECT_EQ(queue.Count("open COM5"), 1u);
+    std::vector<std::string> pdus;
+    for (const std::string& w : phone.m_writes) {
+        if (w.back() == '\x1A')
+            pdus.push_back(w.substr(w.find("050003"), 12));  // the concatenation header
+    }
+    // 0222's second part (ref F2, part 2 of 2), then 333's two parts under a reference of their own.
+    ASSERT_EQ(pdus.size(), 3u);
+    EXPECT_EQ(pdus[0], "050003F20202");
+    EXPECT_EQ(pdus[1], "050003F40201");
+    EXPECT_EQ(host.m_status.back(), "Message sent to 333 at T");
+    EXPECT_TRUE(request.GetRun().GetNotServed().empty());
 }
 
 TEST_F(Request, PhonebookHandedOverWholeOrNotAtAll)
@@ -102,22 +122,20 @@ TEST_F(Request, FailuresSayWhy)
         const char* pszRefusal;  // the answer to AT+CMGS=
         const char* pszStatus;
     } cases[] = {
-        {"\r\n+CMS ERROR: 304\r\n", "Failed to send message: invalid PDU mode parameter (+CMS ERROR: 304)"},
-        {"\r\n+CME ERROR: 10\r\n", "Failed to send message: SIM not inserted (+CME ERROR: 10)"},
-        {"\r\n+CMS ERROR: 601\r\n", "Failed to send message: +CMS ERROR: 601"},
-        {"\r\n+CMS ERROR: SMSC address unknown\r\n", "Failed to send message: SMSC address unknown"},
-        {"\r\nERROR\r\n", "Failed to send message"},
-        {"\r\nNONSENSE\r\n", "Failed to send message"},
+        {"\r\n+CMS ERROR: 304\r\n", "Failed to send message to 111: invalid PDU mode parameter (+CMS ERROR: 304)"},
+        {"\r\n+CME ERROR: 10\r\n", "Failed to send message to 111: SIM not inserted (+CME ERROR: 10)"},
+        {"\r\n+CMS ERROR: 601\r\n", "Failed to send message to 111: +CMS ERROR: 601"},
+        {"\r\n+CMS ERROR: SMSC address unknown\r\n", "Failed to send message to 111: SMSC address unknown"},
+        {"\r\nERROR\r\n", "Failed to send message to 111"},
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(request.Send(WSTR("COM5"), two, WSTR("Hi")));
         phone.Serve([&c](const std::string& s) { return s.compare(0, 8, "AT+CMGS=") == 0 ? c.pszRefusal : "-"; });
-        EXPECT_EQ(host.m_status.back(), c.pszStatus);
+        EXPECT_EQ(host.m_status.back(), c.pszStatus + std::string("; sent to 0 of 2"));
     }
 
     // Three times "network out of order": twice offered again, then given up.
-    host.m_strBox = WString(161, 'x');  // two parts
-    ASSERT_TRUE(request.Send(WSTR("COM5"), two, WString()));
+    ASSERT_TRUE(request.Send(WSTR("COM5"), two, WString(161, 'x')));  // two parts
     for (int nRefusals = 0; nRefusals < 3; ++nRefusals) {
         phone.Serve([](const std::string& s) { return s.back() == '\x1A' ? "\r\n+CMS ERROR: 38\r\n" : "-"; });
         request.OnTimer(CPhoneRequest::TIMER_DIALOGUE);
@@ -126,7 +144,7 @@ TEST_F(Request, FailuresSayWhy)
                               "Sending message 1 to 111...",
                               "Retrying message 1 to 111 (network out of order)",
                               "Sending message 1 to 111...",
-                              "Failed to send message: network out of order (+CMS ERROR: 38)"};
+                              "Failed to send message to 111: network out of order (+CMS ERROR: 38); sent to 0 of 2"};
     EXPECT_EQ(Strings(host.m_status.end() - 5, host.m_status.end()), expected);
 
     // Otherwise the system's text.

@@ -17,6 +17,7 @@ enum {
     kExitTimeout = 5,  // no result within the time-out; the request was cancelled
     kExitSettings = 6, // the phone book or messages came (or a message went), but could not be stored
     kExitNotConfirmed = 7,  // a message went to the phone, which did not say whether it was sent
+    kExitPartly = 8,        // some recipients got the message and others not (failed, or not reached)
 };
 
 // The arguments after the subcommand, UTF-8. Options are --name value or

@@ -32,7 +32,7 @@ std::string Seconds(uint32_t dwMilliseconds)
 
 CConsoleRequest::CConsoleRequest(CPortOperations* pQueue, CConsoleHost* pHost, const WString& strPort,
                                  uint32_t dwTimeoutMs)
-    : m_request(pQueue, this), m_pHost(pHost), m_strPort(strPort), m_dwTimeoutMs(dwTimeoutMs)
+    : m_request(pQueue, this, this), m_pHost(pHost), m_strPort(strPort), m_dwTimeoutMs(dwTimeoutMs)
 {
     m_request.SetProgressTimeout(dwTimeoutMs);
 }
@@ -66,17 +66,21 @@ void CConsoleRequest::TestPort()
     m_request.TestPort(m_strPort);
 }
 
-void CConsoleRequest::ReadMessages(CInboxUpdate& update, bool bReportsOnly)
+void CConsoleRequest::ReadMessages(CListKey& reportsKey, const WString& strInboxPath, bool bDelete, bool bReportsOnly)
 {
-    m_pUpdate = &update;
+    m_pRecorder = std::make_unique<CRequestRecorder>(reportsKey, [] { return WString(); });
+    m_pRecorder->StartInbox(strInboxPath, bDelete);
+    m_request.SetRecorder(m_pRecorder.get());
     m_request.ReadMessages(m_strPort, bReportsOnly);
 }
 
-void CConsoleRequest::RequestReports(CListKey& reportsKey, CInboxUpdate& update, const WString& strTime)
+// Nothing else is recorded: the console tool keeps no history.
+void CConsoleRequest::RequestReports(CListKey& reportsKey, const WString& strInboxPath, const WString& strTime)
 {
-    m_pReportsKey = &reportsKey;
-    m_pUpdate = &update;
     m_strTime = strTime;
+    m_pRecorder = std::make_unique<CRequestRecorder>(reportsKey, [this] { return m_strTime; });
+    m_pRecorder->StartInbox(strInboxPath, false);
+    m_request.SetRecorder(m_pRecorder.get());
     m_request.SetDeliveryReports(true, CReportStore(reportsKey).HasPending(std::time(nullptr)));
 }
 
@@ -102,9 +106,14 @@ void CConsoleRequest::OnTimer(unsigned nId)
 
 int CConsoleRequest::GetExitCode() const
 {
+    const size_t nSent = m_request.GetMessagesDone();
+    if (m_bMessages && m_request.GetMessagesNotConfirmed())
+        return kExitNotConfirmed;
+    if (m_bMessages && nSent > 0 && nSent < m_request.GetRecipientCount())
+        return kExitPartly;
     if (m_nFailure != kExitOk)
         return m_nFailure;
-    if (m_bMessages ? m_request.GetMessagesDone() == m_request.GetRecipientCount() : m_request.HasResult())
+    if (m_bMessages ? nSent == m_request.GetRecipientCount() : m_request.HasResult())
         return kExitOk;
     return kExitFailed;  // ended without a result, which only a failure does
 }
@@ -120,6 +129,8 @@ void CConsoleRequest::Finish()
     if (m_bFinished)
         return;
     m_bFinished = true;
+    if (m_bMessages)
+        PrintOutcomes();
     m_pHost->KillTimer(TIMER_CLOSE);
     m_pHost->KillTimer(TIMER_DIALOGUE);
 }
@@ -130,16 +141,6 @@ void CConsoleRequest::Finish()
 void CConsoleRequest::OnStatus(const WString& strText, bool /*bTimed*/)
 {
     m_pHost->PrintLine(WideToUtf8(strText));
-}
-
-void CConsoleRequest::SetTimer(unsigned nId, uint32_t dwMilliseconds)
-{
-    m_pHost->SetTimer(nId, dwMilliseconds);
-}
-
-void CConsoleRequest::KillTimer(unsigned nId)
-{
-    m_pHost->KillTimer(nId);
 }
 
 void CConsoleRequest::OnRequestEnded()
@@ -192,6 +193,29 @@ void CConsoleRequest::OnNoAnswer()
     Note(kExitPort);
 }
 
+// "0123456789: sent (reference 17)", "222: failed: unknown error (+CMS
+// ERROR: 500)", "333: not confirmed", "444: not sent": one line per
+// recipient, in order, for a script to read.
+void CConsoleRequest::PrintOutcomes()
+{
+    const CSendRun& run = m_request.GetRun();
+    for (const CSendRecipient& recipient : run.GetRecipients()) {
+        const COutboxRecipient& outcome = run.GetOutcome(&recipient - run.GetRecipients().data());
+        std::string strLine = WideToUtf8(recipient.contact.GetDisplayName()) + ": ";
+        switch (outcome.eState) {
+        case EOutboxState::SENT:
+            strLine += run.IsSave() ? "stored" : "sent (reference " + std::to_string(outcome.nRef) + ")";
+            break;
+        case EOutboxState::FAILED:
+            strLine += outcome.strReason.empty() ? std::string("failed") : "failed: " + WideToUtf8(outcome.strReason);
+            break;
+        case EOutboxState::NOT_CONFIRMED: strLine += "not confirmed"; break;
+        default: strLine += "not sent"; break;
+        }
+        m_pHost->PrintOutcome(OneLine(strLine, true));
+    }
+}
+
 // Whatever else went wrong, this is what the user must know first.
 void CConsoleRequest::OnMessageNotConfirmed(const CMsg& msg)
 {
@@ -216,45 +240,22 @@ bool CConsoleRequest::OnPinRequired(bool bRefused)
     return true;
 }
 
-// The references the phone gave the parts, for the reports to come.
-void CConsoleRequest::OnMessageDone(const CMsg& msg)
+void CConsoleRequest::OnStoreFailure(const WString& strWhat, uint32_t dwError)
 {
-    if (!m_pReportsKey)
-        return;
-    std::vector<CSentPart> parts;
-    for (unsigned nRef : m_request.GetPartReferences()) {
-        CSentPart part;
-        part.strNumber = msg.m_strNumber;
-        part.nRef = nRef;
-        part.nSentAt = std::time(nullptr);
-        parts.push_back(part);
-    }
-    const uint32_t dwError =
-        CReportStore(*m_pReportsKey).Add(GetDeliveryKey(msg.m_strNumber, m_strTime, msg.m_strText), parts);
-    if (dwError == kErrorSuccess)
-        return;
-    m_pHost->PrintError("cannot keep the message references for the delivery reports (error " +
-                        std::to_string(dwError) + ")");
+    m_pHost->PrintError("cannot " + WideToUtf8(strWhat) + " (error " + std::to_string(dwError) + ")");
     Note(kExitSettings);
 }
 
-CListingResult CConsoleRequest::OnMessagesListed(const std::vector<CListedPdu>& pdus, bool bReportsOnly)
+void CConsoleRequest::OnListingNotStored(const std::string& strError)
 {
-    if (!m_pUpdate)
-        return CListingResult();
-    const CListingResult result = m_pUpdate->Take(pdus, bReportsOnly, std::time(nullptr));
-    if (!m_pUpdate->GetLoadNote().empty() && !m_bLoadNoted) {
-        m_bLoadNoted = true;
-        m_pHost->PrintError(m_pUpdate->GetLoadNote());
-    }
-    if (!result.strError.empty()) {
-        m_pHost->PrintError("not stored, nothing deleted: " + result.strError);
-        Note(kExitSettings);
-    }
-    return result;
+    m_pHost->PrintError("not stored, nothing deleted: " + strError);
+    Note(kExitSettings);
 }
 
-std::string CConsoleRequest::OnReportsArrived(const std::vector<CListedPdu>& reports)
+void CConsoleRequest::OnInboxNote(const std::string& strLoadNote)
 {
-    return m_pUpdate ? m_pUpdate->TakeReports(reports, std::time(nullptr)) : std::string();
+    if (m_bLoadNoted)
+        return;
+    m_bLoadNoted = true;
+    m_pHost->PrintError(strLoadNote);
 }

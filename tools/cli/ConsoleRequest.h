@@ -23,6 +23,7 @@
 #include "serial/PortOperations.h"
 #include "app/Contact.h"
 #include "app/InboxUpdate.h"
+#include "app/RequestRecorder.h"
 #include "app/PhoneRequest.h"
 
 class CConsoleHost {
@@ -35,9 +36,12 @@ public:
     // Starts, or restarts, timer nId; OnTimer(nId) follows after dwMilliseconds.
     virtual void SetTimer(unsigned nId, uint32_t dwMilliseconds) = 0;
     virtual void KillTimer(unsigned nId) = 0;
+    // One line of standard output that says what became of a recipient,
+    // after the request: "0123456789: sent (reference 17)".
+    virtual void PrintOutcome(const std::string& strLine) { PrintLine(strLine); }
 };
 
-class CConsoleRequest : private CPhoneRequestHost {
+class CConsoleRequest : private CPhoneRequestHost, private CDialogueTimer {
 public:
     static constexpr unsigned TIMER_DIALOGUE = CPhoneRequest::TIMER_DIALOGUE;  // the driver's wait for each answer
     static constexpr unsigned TIMER_CLOSE = 35;  // after a time-out, the wait for the port to close
@@ -58,13 +62,16 @@ public:
     void Save(const std::vector<CContact>& recipients, const WString& strText);
     void DownloadPhonebook();
     void TestPort();
-    // Reads what the phone holds into the update (stored, and deleted when
-    // it says so); bReportsOnly: only the delivery reports are taken.
-    void ReadMessages(CInboxUpdate& update, bool bReportsOnly);
+    // Reads what the phone holds into the inbox file at strInboxPath (empty:
+    // none), the reports into the key's "Reports" list; what is stored is
+    // deleted with bDelete. bReportsOnly: only the delivery reports are taken.
+    void ReadMessages(CListKey& reportsKey, const WString& strInboxPath, bool bDelete, bool bReportsOnly);
     // For a Send: every part asks for a delivery report, and each message's
     // references are kept in the "Reports" list of the key under the time
-    // text strTime; the reports awaited are read first (into the update).
-    void RequestReports(CListKey& reportsKey, CInboxUpdate& update, const WString& strTime);
+    // text strTime; the reports awaited are read first.
+    void RequestReports(CListKey& reportsKey, const WString& strInboxPath, const WString& strTime);
+    // What a reading stored; null before one.
+    const CInboxUpdate* GetInbox() const { return m_pRecorder ? m_pRecorder->GetInbox() : nullptr; }
 
     // The SIM's PIN, given when the phone asks for it; never again once refused.
     void SetPin(const std::string& strPin) { m_strPin = strPin; }
@@ -80,8 +87,9 @@ public:
     // The request has ended (its port is closed) or was given up.
     bool IsFinished() const { return m_bFinished; }
     // kExitOk only when everything asked for was done; kExitNotConfirmed
-    // when a message may have left; otherwise the first failure: kExitFailed
-    // (the phone refused), kExitPort (a port error, or no answer to "AT"),
+    // when a message may have left; kExitPartly when some recipients got the
+    // message and others not; otherwise the first failure: kExitFailed (the
+    // phone refused), kExitPort (a port error, or no answer to "AT"),
     // kExitTimeout (cancelled by the time-out).
     int GetExitCode() const;
     // The downloaded phone book, complete once the download succeeded.
@@ -90,23 +98,25 @@ public:
 private:
     // CPhoneRequestHost
     void OnStatus(const WString& strText, bool bTimed) override;
-    void SetTimer(unsigned nId, uint32_t dwMilliseconds) override;
-    void KillTimer(unsigned nId) override;
     void OnRequestEnded() override;
     void OnPhonebook(const std::vector<CContact>& phonebook) override;
     void OnPortError(uint32_t dwError, const WString& strReason) override;
     void OnPhoneRefused(const CSmsException& e, const WString& strReason) override;
     void OnNoAnswer() override;
     void OnNoProgress() override;
-    void OnMessageDone(const CMsg& msg) override;
     void OnMessageNotConfirmed(const CMsg& msg) override;
     bool OnPinRequired(bool bRefused) override;
-    CListingResult OnMessagesListed(const std::vector<CListedPdu>& pdus, bool bReportsOnly) override;
-    std::string OnReportsArrived(const std::vector<CListedPdu>& reports) override;
+    void OnStoreFailure(const WString& strWhat, uint32_t dwError) override;
+    void OnListingNotStored(const std::string& strError) override;
+    void OnInboxNote(const std::string& strLoadNote) override;
+    // CDialogueTimer
+    void SetTimeout(uint32_t dwMilliseconds) override { m_pHost->SetTimer(TIMER_DIALOGUE, dwMilliseconds); }
+    void KillTimeout() override { m_pHost->KillTimer(TIMER_DIALOGUE); }
 
     void StartMessages(const std::vector<CContact>& recipients, const WString& strText, bool bSave);
     void Note(int nExitCode);
     void Finish();
+    void PrintOutcomes();
 
     CPhoneRequest m_request;
     CConsoleHost* m_pHost;
@@ -115,8 +125,7 @@ private:
 
     bool m_bMessages = false;  // a send or store, not a phone book or device test
     std::vector<CContact> m_phonebook;
-    CInboxUpdate* m_pUpdate = nullptr;
-    CListKey* m_pReportsKey = nullptr;
+    std::unique_ptr<CRequestRecorder> m_pRecorder;
     WString m_strTime;
     bool m_bLoadNoted = false;  // a damaged inbox file put aside has been reported
     std::string m_strPin;

@@ -12,10 +12,12 @@
 
 #include "cli/ConsoleRequest.h"
 #include "app/SendInput.h"
+#include "app/SendList.h"
 #include "app/Contact.h"
 
 #if defined(_WIN32)
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 #include <nlohmann/json.hpp>
@@ -326,25 +328,29 @@ int RunMessage(CArgs& args, const char* pszUsage, bool bSave)
     // Only a name needs the phone book: numbers never touch the registry.
     const std::vector<CContact> contacts =
         NamesContacts(message.strTo) ? LoadStoredContacts() : std::vector<CContact>();
-    std::vector<CContact> recipients;
-    if (!ResolveRecipients(message.strTo, contacts, recipients, strError) || !CheckText(strText, strError)) {
+    std::vector<CSendRecipient> list;
+    size_t nMerged = 0;
+    if (!ResolveSendList(message.strTo, contacts, list, nMerged, strError) || !CheckText(strText, strError)) {
         PrintError(strError);
         return kExitInput;
     }
+    if (nMerged)
+        PrintError(std::to_string(nMerged) + " recipient(s) named the same phone as another: each phone gets the message once");
+    std::vector<CContact> recipients;
+    for (const CSendRecipient& recipient : list)
+        recipients.push_back(recipient.contact);
 
     CConsoleSession console;
     if (!console.Start())
         return kExitPort;
     CPhoneRequestOf request(console, message.phone);
     std::unique_ptr<CSettingsListKey> pReportsKey;
-    std::unique_ptr<CInboxUpdate> pUpdate;
     if (message.bReport && !bSave) {
         const WString strInbox = GetInboxPath();
         if (strInbox.empty() || !OpenReportsKey())
             return kExitSettings;
         pReportsKey = std::make_unique<CSettingsListKey>(GetSettingsKey());
-        pUpdate = std::make_unique<CInboxUpdate>(strInbox, *pReportsKey, false);
-        request.RequestReports(*pReportsKey, *pUpdate, GetSentTime());
+        request.RequestReports(*pReportsKey, strInbox, GetSentTime());
     }
     if (bSave)
         request.Save(recipients, strText);
@@ -353,14 +359,22 @@ int RunMessage(CArgs& args, const char* pszUsage, bool bSave)
     return console.Run(request);
 }
 
-// Reads the phone's memories through an update of the inbox and the reports.
-int RunReading(CConsoleSession& console, const CPhoneArgs& phone, CInboxUpdate& update, bool bReportsOnly)
+// Reads the phone's memories into the inbox file at strInbox (empty: none)
+// and the reports; fnRead is given what the reading stored.
+int RunReading(CConsoleSession& console, const CPhoneArgs& phone, const WString& strInbox, bool bDelete,
+               bool bReportsOnly, const std::function<void(const CInboxUpdate&)>& fnRead)
 {
+    if (!OpenReportsKey())
+        return kExitSettings;
+    CSettingsListKey reportsKey(GetSettingsKey());
     if (!console.Start())
         return kExitPort;
     CPhoneRequestOf request(console, phone);
-    request.ReadMessages(update, bReportsOnly);
-    return console.Run(request);
+    request.ReadMessages(reportsKey, strInbox, bDelete, bReportsOnly);
+    const int nExit = console.Run(request);
+    if (request.GetInbox())
+        fnRead(*request.GetInbox());
+    return nExit;
 }
 
 } // namespace
@@ -419,16 +433,16 @@ int RunInbox(CArgs& args)
     if (const int nExit = ParsePhoneArgs(args, kInboxUsage, phone))
         return nExit;
     const WString strInbox = GetInboxPath();
-    if (strInbox.empty() || !OpenReportsKey())
+    if (strInbox.empty())
         return kExitSettings;
-    CSettingsListKey reportsKey(GetSettingsKey());
-    CInboxUpdate update(strInbox, reportsKey, bDelete);
     CConsoleSession console;
     if (bJson)
         console.SetQuiet();
-    const int nExit = RunReading(console, phone, update, false);
+    std::vector<CDeliverSms> received;
+    const int nExit =
+        RunReading(console, phone, strInbox, bDelete, false, [&](const CInboxUpdate& update) { received = update.GetReceived(); });
     // Oldest first, whichever memory the phone lists first.
-    std::vector<CReceivedMsg> messages = JoinParts(update.GetReceived());
+    std::vector<CReceivedMsg> messages = JoinParts(received);
     std::stable_sort(messages.begin(), messages.end(), [](const CReceivedMsg& a, const CReceivedMsg& b) {
         return a.time.ToUnixTime() < b.time.ToUnixTime();
     });
@@ -442,15 +456,11 @@ int RunReports(CArgs& args)
     CPhoneArgs phone;
     if (const int nExit = ParsePhoneArgs(args, kReportsUsage, phone))
         return nExit;
-    if (!OpenReportsKey())
-        return kExitSettings;
-    CSettingsListKey reportsKey(GetSettingsKey());
-    CInboxUpdate update(WString(), reportsKey, false);
     CConsoleSession console;
-    const int nExit = RunReading(console, phone, update, true);
-    for (size_t i = 0; i < update.GetReports().size(); ++i)
-        PrintLine(ReportLine(update.GetReports()[i], update.GetReportKeys()[i]));
-    return nExit;
+    return RunReading(console, phone, WString(), false, true, [](const CInboxUpdate& update) {
+        for (size_t i = 0; i < update.GetReports().size(); ++i)
+            PrintLine(ReportLine(update.GetReports()[i], update.GetReportKeys()[i]));
+    });
 }
 
 #else  // the host build has no serial port

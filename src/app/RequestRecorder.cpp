@@ -1,0 +1,73 @@
+#include "app/RequestRecorder.h"
+
+#include "app/HistoryStore.h"
+#include "app/ReportStore.h"
+#include "base/ErrorCodes.h"
+
+void CRequestRecorder::KeepHistory(CListKey& historyKey, CDataFolder& archive)
+{
+    m_pHistoryKey = &historyKey;
+    m_pArchive = &archive;
+}
+
+void CRequestRecorder::StartInbox(const WString& strInboxPath, bool bDelete)
+{
+    m_pInbox = std::make_unique<CInboxUpdate>(strInboxPath, m_reportsKey, bDelete);
+}
+
+// The parts awaiting reports, and a mark for a message that may not have
+// left, are kept by the message's delivery key, which its history record
+// finds them by.
+std::vector<CStoreFailure> CRequestRecorder::RecordMessage(const CMsg& msg, const std::vector<unsigned>& refs,
+                                                           bool bNotConfirmed)
+{
+    std::vector<CStoreFailure> failures;
+    const WString strTime = m_fnTimeText();
+    if (strTime.empty())
+        return failures;
+    const int64_t nNow = std::time(nullptr);
+    std::vector<CSentPart> parts;
+    for (unsigned nRef : msg.m_bStatusReport ? refs : std::vector<unsigned>()) {
+        CSentPart part;
+        part.strNumber = msg.m_strNumber;
+        part.nRef = nRef;
+        part.nSentAt = nNow;
+        parts.push_back(part);
+    }
+    if (bNotConfirmed) {
+        CSentPart part;
+        part.strNumber = msg.m_strNumber;
+        part.nSentAt = nNow;
+        part.state = EPartDelivery::PART_UNCONFIRMED;
+        parts.push_back(part);
+    }
+    if (!parts.empty()) {
+        const uint32_t dwError = CReportStore(m_reportsKey).Add(GetDeliveryKey(msg.m_strNumber, strTime, msg.m_strText), parts);
+        if (dwError != kErrorSuccess)
+            failures.push_back({WSTR("keep the message references for the delivery reports"), dwError});
+    }
+    if (!m_pHistoryKey)
+        return failures;
+    CHistoryRecord record;
+    record.m_strName = msg.m_strName;
+    record.m_strNumber = msg.m_strNumber;
+    record.m_strTime = strTime;
+    record.m_strText = msg.m_strText;
+    uint32_t dwArchiveError = kErrorSuccess;
+    const uint32_t dwError = CHistoryStore(*m_pHistoryKey, *m_pArchive).Append(record, dwArchiveError);
+    if (dwError != kErrorSuccess)
+        failures.push_back({WSTR("update the history"), dwError});
+    else if (dwArchiveError != kErrorSuccess)
+        failures.push_back({WSTR("archive the oldest history"), dwArchiveError});
+    return failures;
+}
+
+CListingResult CRequestRecorder::TakeListing(const std::vector<CListedPdu>& pdus, bool bReportsOnly)
+{
+    return m_pInbox ? m_pInbox->Take(pdus, bReportsOnly, std::time(nullptr)) : CListingResult();
+}
+
+std::string CRequestRecorder::TakeReports(const std::vector<CListedPdu>& reports)
+{
+    return m_pInbox ? m_pInbox->TakeReports(reports, std::time(nullptr)) : std::string();
+}

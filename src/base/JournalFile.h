@@ -1,0 +1,44 @@
+// A file of lines that are only ever appended, held open by the program that
+// writes it: nobody else may write or delete it meanwhile, and another
+// program can take it over only once its writer is gone (ended, killed,
+// crashed). A line is appended whole; one the program was stopped in the
+// middle of is torn at the file's end, which its reader passes over.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "base/Text.h"
+
+class CJournalFile {
+public:
+    CJournalFile() = default;
+    ~CJournalFile() { Close(); }
+    CJournalFile(const CJournalFile&) = delete;
+    CJournalFile& operator=(const CJournalFile&) = delete;
+
+    // Creates the file, which must not exist yet.
+    bool Create(const WString& strPath, std::string& strError);
+    // Takes over a file left behind; false, with bInUse, while its writer holds it.
+    bool Adopt(const WString& strPath, bool& bInUse, std::string& strError);
+    // bFlush: on the disk before it returns, so that a power cut keeps it.
+    bool Append(const std::string& strLine, bool bFlush, std::string& strError);
+    bool ReadAll(std::string& strData, std::string& strError);
+    // Closes the file and deletes it.
+    bool Remove(std::string& strError);
+    void Close();
+    bool IsOpen() const;
+    const WString& GetPath() const { return m_strPath; }
+
+private:
+#if defined(_WIN32)
+    void* m_hFile = nullptr;
+#else
+    int m_fd = -1;
+#endif
+    WString m_strPath;
+};
+
+// The files of the folder (ending in a path separator) whose names begin
+// with strPrefix and end with strSuffix, as full paths.
+std::vector<WString> FindFiles(const WString& strFolder, const WString& strPrefix, const WString& strSuffix);
