@@ -354,7 +354,8 @@ bool CMainDlg::CanClose()
     const WString strQuestion =
         nSent > 0 && nSent < nCount && !m_bRequestRunning
             ? AnsiToWide("Your message has been sent to " + std::to_string(nSent) + " of " + std::to_string(nCount) +
-                         " recipients; " + std::to_string(m_left.recipients.size()) + " have not got it.")
+                         " recipients; " + std::to_string(nCount - nSent) + (nCount - nSent == 1 ? " has" : " have") +
+                         " not got it.")
             : WString(WSTR("Your message has not been sent."));
     return MessageBox(strQuestion + WSTR("\r\nClose anyway?"), L"Confirm", MB_ICONQUESTION | MB_OKCANCEL) == IDOK;
 }

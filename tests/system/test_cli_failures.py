@@ -30,13 +30,14 @@ class Failures(unittest.TestCase):
 
     def test_refusals_of_each_command(self):
         cases = [
-            (["--error", "AT"], "send", START + ["Failed to send message"], "'ERROR' instead of 'OK'"),
-            (["--error", "ATE0"], "send", START + ["Failed to send message"], "instead of 'OK'"),
-            (["--error", "AT+CMGF"], "send", START + ["Failed to send message"], "'ERROR' instead of 'OK'"),
-            (["--error", "AT+CMGS:500"], "send", START + ["Failed to send message: unknown error (+CMS ERROR: 500)"],
+            (["--error", "AT"], "send", START + ["Failed to send message to 0123456789"], "'ERROR' instead of 'OK'"),
+            (["--error", "ATE0"], "send", START + ["Failed to send message to 0123456789"], "instead of 'OK'"),
+            (["--error", "AT+CMGF"], "send", START + ["Failed to send message to 0123456789"], "'ERROR' instead of 'OK'"),
+            (["--error", "AT+CMGS:500"], "send",
+             START + ["Failed to send message to 0123456789: unknown error (+CMS ERROR: 500)"],
              "unknown error (+CMS ERROR: 500): the phone answered '+CMS ERROR: 500' instead of '>'"),
             (["--error", "PDU:304"], "send", START + ["Sending message to 0123456789...",
-                                                      "Failed to send message: invalid PDU mode parameter (+CMS ERROR: 304)"],
+                                                      "Failed to send message to 0123456789: invalid PDU mode parameter (+CMS ERROR: 304)"],
              "'+CMS ERROR: 304' instead of '+CMGS: '"),
             (["--error", "AT+CMGW"], "store", START + ["Failed to save message"], "'ERROR' instead of '>'"),
             (["--error", "PDU:322"], "store", START + ["Uploading message to phone...",
@@ -54,7 +55,8 @@ class Failures(unittest.TestCase):
         out = self.send(["--error", "PDU@2"], "z" * 400, "send", "111;222")
         self.assertEqual(out.returncode, 1)
         self.assertEqual(lines(out.stdout), START + ["Sending message 1 to 111...", "Sending message 2 to 111...",
-                                                    "Failed to send message"])
+                                                    "Failed to send message to 111; sent to 0 of 2",
+                                                    "111: failed", "222: not sent"])
         self.assertEqual([p.get("mr") for p in out.phone.events("pdu")], [1, None])
         self.assertEqual(out.phone.commands().count("AT"), 1)  # 222 is not served
 
@@ -142,11 +144,11 @@ class Failures(unittest.TestCase):
         finally:
             del os.environ["ZANDU_SIM_PIN"]
         self.assertEqual(out.returncode, 1, out.stdout + out.stderr)
-        self.assertEqual(lines(out.stdout)[-1], "Failed to send message: SIM PIN required")
+        self.assertEqual(lines(out.stdout)[-1], "Failed to send message to 0123456789: SIM PIN required")
         self.assertIn("the phone refused the PIN; it is not given again", out.stderr)
         self.assertEqual([c for c in out.phone.commands() if c.startswith("AT+CPIN=")], ['AT+CPIN="1111"'])
         out = self.send(["--sim-pin", "7391"], "Hi", "send", "0123456789")
-        self.assertEqual((out.returncode, lines(out.stdout)[-1]), (1, "Failed to send message: SIM PIN required"))
+        self.assertEqual((out.returncode, lines(out.stdout)[-1]), (1, "Failed to send message to 0123456789: SIM PIN required"))
         self.assertIn("give it with --pin-file FILE or ZANDU_SIM_PIN", out.stderr)
 
     def test_test_port_in_words_and_as_json(self):

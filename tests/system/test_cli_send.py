@@ -123,7 +123,8 @@ class Send(unittest.TestCase):
         self.assertEqual(lines(out.stdout), ["Connecting...", "Handshaking...", "Uploading message to phone...",
                                              "Uploading message to phone...", "Message uploaded",
                                              "Connecting...", "Handshaking...", "Uploading message to phone...",
-                                             "Uploading message to phone...", "Message uploaded"])
+                                             "Uploading message to phone...", "Message uploaded",
+                                             "12345: stored", "678: stored"])
         pdus = phone.events("pdu")
         self.assertEqual([(p["command"], p["index"]) for p in pdus],
                          [("AT+CMGW", 1), ("AT+CMGW", 2), ("AT+CMGW", 3), ("AT+CMGW", 4)])

@@ -49,6 +49,7 @@ class StartUp(unittest.TestCase):
         for name in SKIN_FILES:
             shutil.copy(os.path.join(os.path.dirname(PROGRAM), "skin", name), os.path.join(self.folder, "skin"))
         self.proc = None
+        zandu.clear_outbox()  # what a killed program of another test left would come back
 
     def tearDown(self):
         self.tearDownProcess()

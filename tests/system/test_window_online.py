@@ -169,7 +169,7 @@ class WindowOnline(unittest.TestCase):
             # A send the phone refuses, reported as statistics now they are on.
             program.compose("0123456789", "Hi")
             program.click(SEND)
-            program.wait_status("Failed to send message")
+            program.wait_status(lambda t: t.startswith("Failed to send message"))
             reports = self.wait_reports(lambda r: any(x["msg"].endswith("Failed to send SMS\n") for x in r))
 
         self.assertEqual([r["msg"] for r in reports if r["msg"].startswith("абв")], [shortened])

@@ -133,7 +133,7 @@ class PhoneDialogue(unittest.TestCase):
             trail = self.pin_request(program, SEND, [("1111", False), ("1111", True), (None, True)], "Failed")
             self.assertEqual([c for c in phone.commands() if c.startswith("AT+CPIN=")], ['AT+CPIN="1111"'])
             self.assertFalse(phone.events("pdu"))
-        self.assertEqual(trail[-1], "Failed to send message: SIM PIN required")
+        self.assertEqual(trail[-1], "Failed to send message to 0123456789: SIM PIN required")
 
     def port_test_says_whether_the_phone_can_send(self, program):
         with self.phone("--sim-pin", "7391"):
@@ -166,6 +166,9 @@ class PhoneDialogue(unittest.TestCase):
             program.click(CANCEL)
             wait_for(lambda: NOT_CONFIRMED in program.status_trail() and program.enabled(SEND))
             self.assertNotIn("Canceled", program.status_trail())
+            # Left out of the recipients box: sending it again is the user's choice.
+            self.assertEqual(program.text(NUMBER_BOX), "")
+            program.compose("0123456789", "Late")
             trail = program.request(SEND, ENDED)
             pdus = phone.events("pdu")
         self.assertTrue(trail[-1].startswith("Message sent to 0123456789 at "), trail)
@@ -200,14 +203,14 @@ class PhoneDialogue(unittest.TestCase):
         with self.phone(*["--error", "PDU:38@1", "--error", "PDU:38@2", "--error", "PDU:38@3"]) as phone:
             trail = program.request(SEND, ENDED)
             self.assertEqual(len(phone.events("pdu")), 3)
-        self.assertEqual(trail[-1], "Failed to send message: network out of order (+CMS ERROR: 38)")
+        self.assertEqual(trail[-1], "Failed to send message to 0123456789: network out of order (+CMS ERROR: 38)")
         self.assertEqual(trail.count("Retrying message to 0123456789 (network out of order)"), 2)
         self.assertGreater(time.monotonic() - started, 7)  # after 2 s, then after 5 s
 
         with self.phone("--error", "PDU:500") as phone:
             trail = program.request(SEND, ENDED)
             self.assertEqual(len(phone.events("pdu")), 1)
-        self.assertEqual(trail[-1], "Failed to send message: unknown error (+CMS ERROR: 500)")
+        self.assertEqual(trail[-1], "Failed to send message to 0123456789: unknown error (+CMS ERROR: 500)")
         self.assertFalse([t for t in trail if t.startswith("Retrying")])
         self.assertEqual(len(history_records()), records + 1)
 
@@ -242,9 +245,10 @@ class PhoneDialogue(unittest.TestCase):
     def closing_after_a_partial_send(self, program):
         with self.phone("--error", "PDU@2"):
             trail = program.send("111;222", "Partial", ENDED)
-        self.assertEqual(trail[-1], "Failed to send message")
+        self.assertEqual(trail[-1], "Failed to send message to 222; sent to 1 of 2")
         program.click(CLOSE)
-        box, _ = program.wait_box("Confirm")
+        box, question = program.wait_box("Confirm")
+        self.assertEqual(question, "Your message has been sent to 1 of 2 recipients; 1 has not got it.\\r\\nClose anyway?")
         program.answer_box(box, IDCANCEL)
         time.sleep(0.5)
         self.assertTrue(program.has_window())

@@ -45,6 +45,63 @@ class Workflows(unittest.TestCase):
         self.assertEqual(shown, text)
         program.answer_box(box, IDOK)
 
+    def sent(self, phone):
+        """(number, text) of each PDU the phone took."""
+        return [(p["number"], p["text"]) for p in phone.events("pdu") if p.get("mr") is not None]
+
+    def test_each_recipient_once(self):
+        zandu.settings_set_list("Contacts", ["Anna", "0123456789"])
+        startup = self.phone()
+        with Program() as program:
+            program.wait_status("Ready")
+            startup.stop()
+            self.the_rest_after_a_refusal(program)
+            self.the_text_frozen_at_send(program)
+            self.one_phone_one_sms(program)
+        self.killed_during_a_send()
+
+    def the_rest_after_a_refusal(self, program):
+        with self.phone("--error", "PDU:500@2") as phone:
+            trail = program.send("111;222;333", "Rest", ("Message sent to 333", "Failed"))
+            self.assertEqual(trail[-1], "Failed to send message to 222: unknown error (+CMS ERROR: 500); sent to 1 of 3")
+            self.assertEqual(program.text(NUMBER_BOX), "222; 333")
+            trail = program.request(SEND, ("Message sent to 333", "Failed"))
+            self.assertEqual(self.sent(phone), [("111", "Rest"), ("222", "Rest"), ("333", "Rest")])
+
+    def the_text_frozen_at_send(self, program):
+        with self.phone("--pdu-delay", "800") as phone:
+            program.compose("444;555;666", "Frozen")
+            program.click(SEND)
+            wait_for(lambda: phone.events("pdu"), what="the first PDU")
+            program.replace(MESSAGE, "The next message")
+            program.wait_status(lambda t: t.startswith("Message sent to 666"))
+            self.assertEqual(self.sent(phone), [("444", "Frozen"), ("555", "Frozen"), ("666", "Frozen")])
+
+    def one_phone_one_sms(self, program):
+        with self.phone() as phone:
+            trail = program.send("Anna; 0123456789", "Once", ("Message sent", "Failed"))
+            self.assertEqual(self.sent(phone), [("0123456789", "Once")])
+        self.assertIn("1 recipient was the same phone as another: each phone gets the message once\n",
+                      program.debug_strings())
+
+    def killed_during_a_send(self):
+        # Killed while the third of five waits for the network's answer.
+        with self.phone("--pdu-delay", "3000") as phone, Program() as program:
+            program.wait_status("Ready")
+            program.compose("111;222;333;444;555", "Five")
+            program.click(SEND)
+            wait_for(lambda: len(phone.events("pdu")) == 3, 60, "the third PDU")
+        self.assertEqual(len(zandu.outbox_files()), 1)
+        with self.phone() as phone, Program(outbox=True) as program:
+            program.wait_status("Ready")
+            note = "Restored a message that was not sent to everyone: sent to 2, waiting 2, not confirmed 1 (333)"
+            wait_for(lambda: program.text(STATUS_NOTE) == note, what="the restored message")
+            self.assertEqual((program.text(NUMBER_BOX), program.text(MESSAGE)), ("444; 555", "Five"))
+            program.request(SEND, "Message sent to 555")
+            self.assertEqual(self.sent(phone), [("444", "Five"), ("555", "Five")])
+            program.close_and_wait()
+        self.assertEqual(zandu.outbox_files(), [])
+
     def test_sending_to_numbers_names_and_contacts(self):
         with self.phone() as phone, Program() as program:
             program.wait_status("Ready")
@@ -165,7 +222,8 @@ class Workflows(unittest.TestCase):
             with self.subTest(failure=failure), self.phone("--error", command):
                 if button == REFRESH:
                     program.click(RADIO_CONTACT)
-                self.assertEqual(program.request(button, failure)[-1], failure)
+                done = failure + " to 0123456789" if button == SEND else failure
+                self.assertEqual(program.request(button, failure)[-1], done)
         program.click(RADIO_NUMBER)
         self.assertEqual(len(history_records()), records)
 
@@ -176,7 +234,8 @@ class Workflows(unittest.TestCase):
             self.assertGreater(time.monotonic() - started, 5)
             self.assertEqual(trail[-1], "Error: timed out waiting for data")
 
-        # Cancel in the middle of a two-part message: no record; the next Send works.
+        # Cancel in the middle of a two-part message: no record; the next Send
+        # goes on with the second part, under the first one's reference.
         program.replace(MESSAGE, "y" * 200)
         with self.phone("--silent-after", "4") as phone:
             program.click(SEND)
@@ -186,10 +245,12 @@ class Workflows(unittest.TestCase):
             program.wait_status("Canceled")
             wait_for(lambda: program.enabled(SEND), what="the request buttons to come back")
             self.assertEqual(len(phone.events("pdu")), 1)
+            first = phone.events("pdu")[0]
         self.assertEqual(len(history_records()), records)
         with self.phone() as phone:
             program.request(SEND, "Message sent to 0123456789 at ")
-            self.assertEqual(len(phone.events("pdu")), 2)
+            pdus = phone.events("pdu")
+        self.assertEqual([(p["ref"], p["part"], p["parts"]) for p in pdus], [(first["ref"], 2, 2)])
         self.assertEqual(len(history_records()), records + 1)
 
         # A history that lacks its final zero is not overwritten by the next

@@ -384,9 +384,13 @@ class Program(Stoppable):
     TITLE = "Zandu SMS"
     MESSAGE, SEND, NUMBER_BOX = 1002, 1006, 1014  # the items that compose() and request() use
 
-    def __init__(self, exe=None, timestamps=False):
+    def __init__(self, exe=None, timestamps=False, outbox=False):
         """timestamps: every debugger output string carries its time, the
-        host's monotonic clock in seconds (see timed_status_trail)."""
+        host's monotonic clock in seconds (see timed_status_trail). outbox:
+        what an earlier program left in the outbox is kept for this one to
+        restore; else it is cleared, as a test's program is killed at its end."""
+        if not outbox:
+            clear_outbox()
         self.exe = exe or PROGRAM
         self.exe_name = os.path.basename(self.exe)
         self._log = tempfile.TemporaryFile()
@@ -877,6 +881,16 @@ def data_folder():
     roaming = [p for p in glob.glob(os.path.join(users, "*", "AppData", "Roaming"))
                if os.sep + "Public" + os.sep not in p]
     return os.path.join(roaming[0], "Zandu SMS")
+
+
+def outbox_files():
+    import glob
+    return sorted(glob.glob(os.path.join(data_folder(), "outbox-*.jsonl")))
+
+
+def clear_outbox():
+    for path in outbox_files():
+        os.unlink(path)
 
 
 class SavedInbox:

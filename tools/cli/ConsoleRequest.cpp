@@ -129,7 +129,8 @@ void CConsoleRequest::Finish()
     if (m_bFinished)
         return;
     m_bFinished = true;
-    if (m_bMessages)
+    // Of one recipient, the last status line says it.
+    if (m_bMessages && m_request.GetRecipientCount() > 1)
         PrintOutcomes();
     m_pHost->KillTimer(TIMER_CLOSE);
     m_pHost->KillTimer(TIMER_DIALOGUE);
