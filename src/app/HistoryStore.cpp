@@ -21,6 +21,26 @@ void AppendField(std::string& strOut, const char* pszLabel, const WString& strFi
     strOut += "\r\n";
 }
 
+// The records that stay, counted from the newest: as many as both limits
+// allow, and the newest at least.
+size_t CountKept(const std::vector<WString>& aList)
+{
+    const size_t nRecords = aList.size() / kHistoryRecordElements;
+    size_t nKept = 0;
+    size_t cbKept = sizeof(uint16_t);  // the list's final zero
+    while (nKept < nRecords && nKept < CHistoryStore::kMaxRecords) {
+        const size_t nFirst = (nRecords - nKept - 1) * kHistoryRecordElements;
+        size_t cbRecord = 0;
+        for (size_t i = nFirst; i < nFirst + kHistoryRecordElements; ++i)
+            cbRecord += (aList[i].size() + 1) * sizeof(uint16_t);
+        if (nKept > 0 && cbKept + cbRecord > CHistoryStore::kMaxBytes)
+            break;
+        cbKept += cbRecord;
+        ++nKept;
+    }
+    return nKept;
+}
+
 } // namespace
 
 const WChar CHistoryStore::kArchiveFile[] = WSTR("history-archive.txt");
@@ -40,10 +60,10 @@ uint32_t CHistoryStore::Append(const CHistoryRecord& record, uint32_t& dwArchive
             return false;  // the records after a stray element would be read askew
         const std::vector<WString> aRecord = HistoryToList(record);
         aList.insert(aList.end(), aRecord.begin(), aRecord.end());
-        const size_t nRecords = aList.size() / kHistoryRecordElements;
-        if (nRecords <= kMaxRecords)
+        const size_t nDropped = aList.size() / kHistoryRecordElements - CountKept(aList);
+        if (nDropped == 0)
             return true;
-        const auto itKept = aList.begin() + static_cast<ptrdiff_t>((nRecords - kMaxRecords) * kHistoryRecordElements);
+        const auto itKept = aList.begin() + static_cast<ptrdiff_t>(nDropped * kHistoryRecordElements);
         const std::vector<WString> aOld(aList.begin(), itKept);
         dwArchiveError = m_folder.AppendToFile(kArchiveFile, FormatHistoryArchive(HistoryFromList(aOld)));
         if (dwArchiveError == kErrorSuccess)
