@@ -136,6 +136,8 @@ public:
     const CDeviceInfo& GetDeviceInfo() const { return m_modem.GetDeviceInfo(); }
     size_t GetRecipientCount() const { return m_recipients.size(); }
     bool HasResult() const { return m_bResult; }
+    // The last request made reads the phone's messages (ReadMessages).
+    bool IsReadingMessages() const { return m_modem.GetRequest() == CModem::ERequest::REQ_READ_MESSAGES; }
     // The message of the recipient being served; null before the first.
     const CMsg* GetCurrentMessage() const { return m_messages.empty() ? nullptr : m_messages.back().get(); }
     // The references the phone gave the current message's parts, in order.
