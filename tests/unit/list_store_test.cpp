@@ -216,6 +216,10 @@ TEST(HistoryStore, RecordsAreAppendedWholeAndOnlyToWholeRecords)
     EXPECT_EQ(history.Append(record, dwArchiveError), kErrorSuccess);
     EXPECT_EQ(key.Get(kHistory), Utf16(" | 123| 01.02.2026 10:00| Hi| Ann| 555| 01.02.2026 10:00| a\r\nb||"));
     EXPECT_EQ(history.Read().back().GetDisplayName(), WSTR("Ann (555)"));
+    // An empty string inside, as another tool may write it, is dropped as the reader skips it.
+    key.Put(kHistory, Utf16(" | 1| t| x|| | 2| t| y||"));
+    EXPECT_EQ(history.Append(Record(3), dwArchiveError), kErrorSuccess);
+    EXPECT_EQ(key.Get(kHistory), Utf16(" | 1| t| x| | 2| t| y| | 3| 01.02.2026 10:00| Hi||"));
     // Elements beyond the last whole record: an append would shift every later record.
     key.Put(kHistory, Utf16(" | 1| t| x| stray||"));
     EXPECT_EQ(history.Append(Record(2), dwArchiveError), kErrorInvalidData);
