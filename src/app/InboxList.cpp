@@ -5,17 +5,39 @@
 #include "sms/InboxFile.h"
 #include "sms/ReportMatch.h"
 
+// Read under the lock, as a change: a damaged file is put aside by one
+// process only.
 void CInboxList::Load(const WString& strPath)
 {
     CInbox inbox;
-    const CInboxLoad load = LoadInbox(strPath, inbox);
-    m_strLoadError = load.result == EInboxLoad::INBOX_LOADED ? std::string() : load.strReport;
+    const CInboxChange change = ChangeInbox(strPath, [](CInbox&) { return false; }, inbox);
+    m_strLoadError = change.strError.empty() ? change.strNote : change.strError;
     m_messages = inbox.GetMessages();
+    m_nNew = 0;
+    m_shownKeys.clear();
+    for (const CReceivedMsg& msg : m_messages) {
+        if (!msg.bNew)
+            continue;
+        ++m_nNew;
+        for (const CReceivedPart& part : msg.parts)
+            m_shownKeys.insert(part.strKey);
+    }
     // Messages without a time stamp last; among equal times, the one stored last first.
     std::reverse(m_messages.begin(), m_messages.end());
     std::stable_sort(m_messages.begin(), m_messages.end(), [](const CReceivedMsg& a, const CReceivedMsg& b) {
         return a.time.ToUnixTime() > b.time.ToUnixTime();
     });
+}
+
+bool CInboxList::MarkShown(const WString& strPath, std::string& strError)
+{
+    if (m_shownKeys.empty())
+        return true;
+    CInbox inbox;
+    const CInboxChange change =
+        ChangeInbox(strPath, [this](CInbox& stored) { return stored.MarkSeen(m_shownKeys); }, inbox);
+    strError = change.strError;
+    return change.bStored;
 }
 
 WString CInboxList::GetSenderName(const WString& strSender, const std::vector<CContact>& contacts)
@@ -39,4 +61,10 @@ WString CInboxList::GetTimeText(const CSmsTime& time)
     if (str.size() > 10 && str[10] == 'T')
         str[10] = ' ';
     return AnsiToWide(str);
+}
+
+WString CInboxList::GetSenderCell(const CReceivedMsg& msg, const std::vector<CContact>& contacts)
+{
+    const WString strName = GetSenderName(msg.strSender, contacts);
+    return msg.bNew ? WSTR("[new] ") + strName : strName;
 }

@@ -1,7 +1,9 @@
 // What the Inbox window lists: the messages of the inbox file, newest first,
-// each sender as its phone-book name when the phone book knows the number.
+// each sender as its phone-book name when the phone book knows the number,
+// and which of them are new: stored since the window last showed them.
 #pragma once
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -11,11 +13,16 @@
 
 class CInboxList {
 public:
-    // Reads the file; a file that cannot be read leaves the list empty, with
-    // the reason in GetLoadError (a damaged one is put aside by LoadInbox).
+    // Reads the file under its lock; a file that cannot be read leaves the
+    // list empty, with the reason in GetLoadError (a damaged one is put aside
+    // by LoadInbox, a newer version's left alone).
     void Load(const WString& strPath);
+    // The new messages loaded are new no longer: the file says so from now on.
+    // False with the reason when it could not be written.
+    bool MarkShown(const WString& strPath, std::string& strError);
 
     size_t GetCount() const { return m_messages.size(); }
+    size_t GetNewCount() const { return m_nNew; }
     const CReceivedMsg& GetMessage(size_t nRow) const { return m_messages[nRow]; }
     const std::string& GetLoadError() const { return m_strLoadError; }
 
@@ -26,8 +33,12 @@ public:
     static WString GetSenderText(const WString& strSender, const std::vector<CContact>& contacts);
     // "2024-05-17 14:03:09+02:00"; empty for a message without a time stamp.
     static WString GetTimeText(const CSmsTime& time);
+    // The list's cell of the sender: a new message's marked "[new] Anna".
+    static WString GetSenderCell(const CReceivedMsg& msg, const std::vector<CContact>& contacts);
 
 private:
     std::vector<CReceivedMsg> m_messages;  // newest first
+    size_t m_nNew = 0;
+    std::set<std::string> m_shownKeys;     // the parts of the new messages loaded
     std::string m_strLoadError;
 };

@@ -19,28 +19,41 @@ CInboxUpdate::CInboxUpdate(const WString& strInboxPath, CListKey& reportsKey, bo
 {
 }
 
-bool CInboxUpdate::LoadOnce(std::string& strError)
+// What was read is kept for the console to print once the file could be
+// read, stored or not.
+bool CInboxUpdate::Store(const std::vector<CDeliverSms>& received, size_t& nNew, std::string& strError)
 {
-    if (!m_bLoaded) {
-        m_bLoaded = true;
-        const CInboxLoad load = LoadInbox(m_strPath, m_inbox);
-        m_bLoadFailed = load.result == EInboxLoad::INBOX_FAILED;
-        if (m_bLoadFailed)
-            m_strLoadError = load.strReport;
-        else if (load.result == EInboxLoad::INBOX_DAMAGED)
-            m_strLoadNote = load.strReport;
+    size_t nAdded = 0;
+    const CInboxChange change = ChangeInbox(
+        m_strPath,
+        [&](CInbox& inbox) {
+            m_received.insert(m_received.end(), received.begin(), received.end());
+            bool bChanged = false;
+            for (const CDeliverSms& sms : received) {
+                const CInbox::EAdded added = inbox.Add(sms);
+                nAdded += added == CInbox::EAdded::ADDED_NEW;
+                bChanged = bChanged || added != CInbox::EAdded::ADDED_DUPLICATE;
+            }
+            return bChanged;
+        },
+        m_inbox);
+    if (!change.strNote.empty() && m_strLoadNote.empty())
+        m_strLoadNote = change.strNote;
+    if (!change.bStored) {
+        strError = change.strError;
+        return false;
     }
-    strError = m_strLoadError;
-    return !m_bLoadFailed;
+    nNew = nAdded;
+    return true;
 }
 
 CListingResult CInboxUpdate::Take(const std::vector<CListedPdu>& pdus, bool bReportsOnly, int64_t nNow)
 {
     CListingResult result;
-    std::vector<unsigned> received;   // indexes of the received messages stored
+    std::vector<unsigned> received;   // indexes of the received messages
+    std::vector<CDeliverSms> decoded;
     std::vector<CStatusReport> reports;
     std::vector<unsigned> reportIndexes;
-    bool bChanged = false;
     for (const CListedPdu& pdu : pdus) {
         // Nothing that was not read whole is stored, so nothing of it is deleted.
         if (!pdu.bComplete)
@@ -51,22 +64,13 @@ CListingResult CInboxUpdate::Take(const std::vector<CListedPdu>& pdus, bool bRep
             reportIndexes.push_back(pdu.nIndex);
             continue;
         }
-        if (nType == kTypeSubmit || !pdu.IsReceived() || bReportsOnly)
+        if (nType == kTypeSubmit || !pdu.IsReceived() || m_strPath.empty())
             continue;
-        if (!LoadOnce(result.strError))
-            continue;
-        const CDeliverSms sms = DecodeDeliverPdu(pdu.strHex);
-        m_received.push_back(sms);
-        const CInbox::EAdded added = m_inbox.Add(sms);
-        result.nNew += added == CInbox::EAdded::ADDED_NEW;
-        bChanged = bChanged || added != CInbox::EAdded::ADDED_DUPLICATE;
+        decoded.push_back(DecodeDeliverPdu(pdu.strHex));
         received.push_back(pdu.nIndex);
     }
-    std::string strSaveError;
-    const bool bStored = result.strError.empty() && (!bChanged || SaveInbox(m_strPath, m_inbox, strSaveError));
-    if (!strSaveError.empty())
-        result.strError = strSaveError;
-    if (bStored && m_bDelete)
+    const bool bStored = decoded.empty() || Store(decoded, result.nNew, result.strError);
+    if (bStored && m_bDelete && !bReportsOnly)
         result.deletes = received;
 
     std::vector<WString> matched;

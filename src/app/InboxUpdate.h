@@ -2,7 +2,9 @@
 // joined into the inbox file, its status reports applied to the messages that
 // asked for them, and the indexes the phone may delete, which are only ever
 // those of what has been stored. The window and the console tool take every
-// listing through it.
+// listing through it. The file is read, changed and written anew for every
+// listing under its lock (ChangeInbox), so what another process stored in
+// the meantime stays.
 #pragma once
 
 #include <cstdint>
@@ -25,14 +27,16 @@ struct CListingResult {
 class CInboxUpdate {
 public:
     // bDelete: what has been stored may be deleted from the phone
-    // ("DeleteAfterDownload"). The key holds the "Reports" list.
+    // ("DeleteAfterDownload"). The key holds the "Reports" list. Without an
+    // inbox path (the console's reports) only the reports are taken.
     CInboxUpdate(const WString& strInboxPath, CListKey& reportsKey, bool bDelete);
 
-    // One listing. bReportsOnly: the listing of a send, whose received
-    // messages stay on the phone for the Inbox to read. The inbox file is
-    // read before the first listing that needs it and written after every
-    // one that changed it; when it cannot be read or written nothing
-    // received is deleted.
+    // One listing. bReportsOnly: the listing of a send, for its reports:
+    // the phone has marked its received messages read, so they are stored
+    // as a reading stores them, new for the Inbox window, but left on the
+    // phone, which keeps the send's dialogue short. The inbox file is read
+    // and written when the listing holds received messages; when it cannot
+    // be read or written nothing received is deleted.
     CListingResult Take(const std::vector<CListedPdu>& pdus, bool bReportsOnly, int64_t nNow);
     // Reports the phone passed on by itself ("+CDS:"): applied, never deleted.
     std::string TakeReports(const std::vector<CListedPdu>& pdus, int64_t nNow);
@@ -48,7 +52,8 @@ public:
     const std::string& GetLoadNote() const { return m_strLoadNote; }
 
 private:
-    bool LoadOnce(std::string& strError);
+    // Stores the received PDUs; false with the reason when they are not stored.
+    bool Store(const std::vector<CDeliverSms>& received, size_t& nNew, std::string& strError);
     // Applies the reports; false with the reason when they could not be stored.
     bool ApplyReports(const std::vector<CStatusReport>& reports, int64_t nNow, std::vector<WString>& keys,
                       std::string& strError);
@@ -56,11 +61,8 @@ private:
     WString m_strPath;
     CListKey& m_reportsKey;
     bool m_bDelete;
-    bool m_bLoaded = false;
-    bool m_bLoadFailed = false;
-    std::string m_strLoadError;
     std::string m_strLoadNote;
-    CInbox m_inbox;
+    CInbox m_inbox;  // as the last listing left the file
     std::vector<CDeliverSms> m_received;
     std::vector<CStatusReport> m_reports;
     std::vector<WString> m_reportKeys;

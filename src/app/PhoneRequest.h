@@ -146,6 +146,8 @@ public:
     const std::vector<unsigned>& GetPartReferences() const { return m_run.GetPartReferences(); }
     // What the last port test learnt of the phone.
     const CDeviceInfo& GetDeviceInfo() const { return m_modem.GetDeviceInfo(); }
+    // The last request made reads the phone's messages (ReadMessages).
+    bool IsReadingMessages() const { return m_modem.GetRequest() == CModem::ERequest::REQ_READ_MESSAGES; }
 
 private:
     // CModemSink

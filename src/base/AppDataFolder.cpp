@@ -5,7 +5,9 @@
 #include "base/Raii.h"
 #include "base/Util.h"
 
-// Appending writes at the file's end whatever another writer did before.
+// Appending writes at the file's end whatever another writer did before; the
+// bytes are flushed to the disk before it returns, since the caller drops
+// its own copy of them next.
 uint32_t CAppDataFolder::AppendToFile(const WString& strFileName, const std::string& strBytes)
 {
     WString strFolder;
@@ -19,5 +21,7 @@ uint32_t CAppDataFolder::AppendToFile(const WString& strFileName, const std::str
     DWORD cbWritten = 0;
     if (!WriteFile(hFile, strBytes.data(), static_cast<DWORD>(strBytes.size()), &cbWritten, nullptr))
         return GetLastError();
-    return cbWritten == strBytes.size() ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
+    if (cbWritten != strBytes.size())
+        return ERROR_WRITE_FAULT;
+    return FlushFileBuffers(hFile) ? ERROR_SUCCESS : GetLastError();
 }

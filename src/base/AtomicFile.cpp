@@ -1,5 +1,7 @@
 #include "base/AtomicFile.h"
 
+#include <atomic>
+
 #if defined(_WIN32)
 #include <windows.h>
 
@@ -14,7 +16,19 @@
 
 namespace {
 
-const WChar kTempSuffix[] = WSTR(".tmp");
+// "<path>.<process>-<n>.tmp": a name of each writer's own, so that two
+// writers at once (another process, another thread) never write into one
+// temporary file and put a mix of both in place.
+WString TempPathOf(const WString& strPath)
+{
+    static std::atomic<unsigned> nWrites{0};
+#if defined(_WIN32)
+    const unsigned long ulProcess = GetCurrentProcessId();
+#else
+    const unsigned long ulProcess = static_cast<unsigned long>(getpid());
+#endif
+    return strPath + Utf8ToWide("." + std::to_string(ulProcess) + "-" + std::to_string(++nWrites) + ".tmp");
+}
 
 #if defined(_WIN32)
 
@@ -114,7 +128,7 @@ EFileRead ReadWholeFile(const WString& strPath, std::string& strData, std::strin
 
 bool WriteFileAtomically(const WString& strPath, const std::string& strData, std::string& strError)
 {
-    const WString strTemp = strPath + kTempSuffix;
+    const WString strTemp = TempPathOf(strPath);
     if (!WriteAndFlush(strTemp, strData, strError)) {
         DeleteFileW(strTemp.c_str());
         return false;
@@ -171,7 +185,7 @@ EFileRead ReadWholeFile(const WString& strPath, std::string& strData, std::strin
 bool WriteFileAtomically(const WString& strPath, const std::string& strData, std::string& strError)
 {
     const std::string strFile = WideToUtf8(strPath);
-    const std::string strTemp = WideToUtf8(strPath + kTempSuffix);
+    const std::string strTemp = WideToUtf8(TempPathOf(strPath));
     if (!WriteAndFlush(strTemp, strData, strError)) {
         unlink(strTemp.c_str());
         return false;

@@ -14,9 +14,10 @@ enum class EFileRead {
 };
 EFileRead ReadWholeFile(const WString& strPath, std::string& strData, std::string& strError);
 
-// Writes "<path>.tmp" beside the file, flushes it to the disk and puts it in
-// the file's place in one step: afterwards the file is either the old one or
-// the new one. False, with the file as it was, when any step fails.
+// Writes a temporary file of this writer's own beside the file
+// ("<path>.<process>-<n>.tmp"), flushes it to the disk and puts it in the
+// file's place in one step: afterwards the file is either the old one or the
+// new one. False, with the file as it was, when any step fails.
 bool WriteFileAtomically(const WString& strPath, const std::string& strData, std::string& strError);
 
 // Renames a file unless the new name is taken (then bTaken is set).

@@ -13,6 +13,7 @@ public:
     virtual ~CDataFolder() {}
 
     // Appends the bytes to the named file of the folder, creating the folder
-    // and the file when needed. kErrorSuccess, or the system's error.
+    // and the file when needed, and flushes them to the disk. kErrorSuccess
+    // once they are there, or the system's error.
     virtual uint32_t AppendToFile(const WString& strFileName, const std::string& strBytes) = 0;
 };

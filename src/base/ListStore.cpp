@@ -99,6 +99,24 @@ uint32_t CListStore::Update(const WString& strName, const FnChange& fnChange)
     return m_key.SetMultiSz(strName, EncodeMultiSz(aList));
 }
 
+uint32_t CListStore::UpdateData(const WString& strName, const FnChangeData& fnChange)
+{
+    const CListLock lock(m_key);
+    if (lock.GetError() != kErrorSuccess)
+        return lock.GetError();
+    uint32_t dwType = kRegMultiSz;
+    std::vector<uint8_t> data;
+    const uint32_t dwError = ReadData(strName, dwType, data);
+    if (dwError != kErrorSuccess && dwError != kErrorFileNotFound)
+        return dwError;
+    if (dwError == kErrorSuccess &&
+        (dwType != kRegMultiSz || (!IsWholeMultiSz(data.data(), data.size()) && !IsOnlyZeros(data))))
+        return kErrorInvalidData;
+    if (!fnChange(data))
+        return kErrorSuccess;
+    return m_key.SetMultiSz(strName, data);
+}
+
 uint32_t CListStore::Replace(const WString& strName, const std::vector<WString>& aList)
 {
     const CListLock lock(m_key);

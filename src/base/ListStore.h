@@ -19,6 +19,9 @@ public:
     static constexpr int kReadTries = 5;              // reads of a value that keeps growing
     // Changes the list in place; false when there is nothing to write.
     typedef std::function<bool(std::vector<WString>& aList)> FnChange;
+    // Changes the data of a whole list as they are stored; false when there
+    // is nothing to write.
+    typedef std::function<bool(std::vector<uint8_t>& data)> FnChangeData;
 
     explicit CListStore(CListKey& key) : m_key(key) {}
 
@@ -34,6 +37,10 @@ public:
     // written when the lock or the whole list cannot be had (that error is
     // returned) or when fnChange finds nothing to change.
     uint32_t Update(const WString& strName, const FnChange& fnChange);
+    // Update for a list too long to split into its elements at every change
+    // (the history): fnChange gets the data of a whole list (ReadWhole's
+    // checks; no data when the value is absent) and must leave a whole list.
+    uint32_t UpdateData(const WString& strName, const FnChangeData& fnChange);
     // Replaces the value as a whole, in one write under the lock (an empty
     // list deletes it): what was there before is never deleted first.
     uint32_t Replace(const WString& strName, const std::vector<WString>& aList);

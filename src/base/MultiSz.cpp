@@ -2,38 +2,50 @@
 
 namespace {
 
+// The lists are read and written whole on every change (the history's are
+// megabytes), so both directions go a string at a time, not a character.
+
 WChar CharAt(const uint8_t* pbData, size_t nIndex)
 {
     return static_cast<WChar>(pbData[2 * nIndex] | (pbData[2 * nIndex + 1] << 8));
 }
 
-void PutChar(std::vector<uint8_t>& abOut, WChar ch)
+bool IsZeroAt(const uint8_t* pbData, size_t nIndex)
 {
-    abOut.push_back(static_cast<uint8_t>(ch & 0xFF));
-    abOut.push_back(static_cast<uint8_t>((ch >> 8) & 0xFF));
+    return pbData[2 * nIndex] == 0 && pbData[2 * nIndex + 1] == 0;
 }
 
 } // namespace
 
+// One character, its zero and the final zero is the shortest list.
+bool IsWholeMultiSz(const uint8_t* pbData, size_t cbData)
+{
+    return pbData && cbData >= 6 && cbData % 2 == 0 && IsZeroAt(pbData, cbData / 2 - 1) &&
+           IsZeroAt(pbData, cbData / 2 - 2);
+}
+
 bool DecodeMultiSz(const uint8_t* pbData, size_t cbData, std::vector<WString>& aList)
 {
     aList.clear();
-    // One character, its zero and the final zero is the shortest list.
-    if (!pbData || cbData < 6 || cbData % 2 != 0)
+    if (!IsWholeMultiSz(pbData, cbData))
         return false;
     const size_t nChars = cbData / 2;
-    if (CharAt(pbData, nChars - 1) != 0 || CharAt(pbData, nChars - 2) != 0)
-        return false;
+    size_t nZeros = 0;
+    for (size_t i = 0; i < nChars; ++i)
+        nZeros += IsZeroAt(pbData, i);
+    aList.reserve(nZeros);
     // The final zero guarantees that every string ends inside the data.
-    WString str;
+    size_t nStart = 0;
     for (size_t i = 0; i < nChars; ++i) {
-        const WChar ch = CharAt(pbData, i);
-        if (ch != 0) {
-            str += ch;
-        } else if (!str.empty()) {
-            aList.push_back(str);
-            str.clear();
+        if (!IsZeroAt(pbData, i))
+            continue;
+        if (i > nStart) {
+            WString str(i - nStart, WChar(0));
+            for (size_t j = nStart; j < i; ++j)
+                str[j - nStart] = CharAt(pbData, j);
+            aList.push_back(std::move(str));
         }
+        nStart = i + 1;
     }
     return true;
 }
@@ -41,24 +53,25 @@ bool DecodeMultiSz(const uint8_t* pbData, size_t cbData, std::vector<WString>& a
 std::vector<uint8_t> EncodeMultiSz(const std::vector<WString>& aList)
 {
     // Every element followed by its zero, then one more zero.
-    WString strBuffer;
+    size_t nChars = 1;
+    for (const WString& str : aList)
+        nChars += str.size() + 1;
+    std::vector<uint8_t> abOut(2 * nChars, 0);
+    uint8_t* pbOut = abOut.data();
     for (const WString& str : aList) {
-        strBuffer += str;
-        strBuffer += WChar(0);
+        for (const WChar ch : str) {
+            *pbOut++ = static_cast<uint8_t>(ch & 0xFF);
+            *pbOut++ = static_cast<uint8_t>((ch >> 8) & 0xFF);
+        }
+        pbOut += 2;
     }
-    strBuffer += WChar(0);
-    // The data runs up to and including the first empty string.
-    size_t nChars = 0;
-    for (;;) {
-        const size_t nEnd = strBuffer.find(WChar(0), nChars);
-        const bool bEmpty = nEnd == nChars;
-        nChars = nEnd + 1;
-        if (bEmpty)
+    // The data runs up to and including the first empty string: a zero at
+    // the start or right after another.
+    for (size_t i = 0; i < nChars; ++i) {
+        if (IsZeroAt(abOut.data(), i) && (i == 0 || IsZeroAt(abOut.data(), i - 1))) {
+            abOut.resize(2 * (i + 1));
             break;
+        }
     }
-    std::vector<uint8_t> abOut;
-    abOut.reserve(2 * nChars);
-    for (size_t i = 0; i < nChars; ++i)
-        PutChar(abOut, strBuffer[i]);
     return abOut;
 }

@@ -16,6 +16,8 @@
 // gives an empty list (the result is then false). Empty strings inside the
 // data are skipped. Never reads outside [pbData, pbData + cbData).
 bool DecodeMultiSz(const uint8_t* pbData, size_t cbData, std::vector<WString>& aList);
+// Whether DecodeMultiSz takes the data as a list, without decoding it.
+bool IsWholeMultiSz(const uint8_t* pbData, size_t cbData);
 
 // Encodes a list for writing. The data ends at the first empty element, which
 // drops it and every element after it; an empty list is one zero character.

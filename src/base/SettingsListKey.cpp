@@ -31,27 +31,12 @@ uint32_t CSettingsListKey::DeleteValue(const WString& strName)
     return static_cast<uint32_t>(RegDeleteValueW(m_key.GetHandle(), strName.c_str()));
 }
 
-// A holder that ended without releasing the lock leaves it abandoned: each
-// registry write is whole, so the next holder may go on.
 uint32_t CSettingsListKey::Lock(uint32_t dwTimeoutMs)
 {
-    if (!m_hMutex) {
-        m_hMutex.Reset(CreateMutexW(nullptr, FALSE, kMutexName));
-        if (!m_hMutex)
-            return GetLastError();
-    }
-    switch (WaitForSingleObject(m_hMutex, dwTimeoutMs)) {
-    case WAIT_OBJECT_0:
-    case WAIT_ABANDONED:
-        return ERROR_SUCCESS;
-    case WAIT_TIMEOUT:
-        return WAIT_TIMEOUT;
-    default:
-        return GetLastError();
-    }
+    return m_lock.Lock(dwTimeoutMs);
 }
 
 void CSettingsListKey::Unlock()
 {
-    ReleaseMutex(m_hMutex);
+    m_lock.Unlock();
 }

@@ -7,7 +7,7 @@
 #include <windows.h>
 
 #include "base/ListKey.h"
-#include "base/Raii.h"
+#include "base/NamedLock.h"
 #include "base/Settings.h"
 
 class CSettingsListKey : public CListKey {
@@ -24,5 +24,5 @@ public:
 
 private:
     CSettingsKey& m_key;
-    CHandle m_hMutex;
+    CNamedLock m_lock{"settings"};  // kMutexName
 };

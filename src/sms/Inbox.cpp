@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "sms/PduReader.h"
+
 namespace {
 
 const int64_t kJoinWindow = 3 * 24 * 3600;
@@ -79,7 +81,7 @@ CReceivedPart MakePart(const CDeliverSms& sms)
 
 } // namespace
 
-std::string GetPduKey(const std::string& strHex)
+std::string GetLegacyPduKey(const std::string& strHex)
 {
     uint64_t qwHash = 14695981039346656037ull;  // FNV-1a
     for (char ch : strHex) {
@@ -90,6 +92,15 @@ std::string GetPduKey(const std::string& strHex)
     char sz[20];
     std::snprintf(sz, sizeof(sz), "%016llx", static_cast<unsigned long long>(qwHash));
     return sz;
+}
+
+// The field is its length in octets and that many octets.
+std::string GetPduKey(const std::string& strHex)
+{
+    const int nHigh = strHex.size() >= 2 ? HexDigitValue(strHex[0]) : -1;
+    const int nLow = strHex.size() >= 2 ? HexDigitValue(strHex[1]) : -1;
+    const size_t nSkip = nHigh < 0 || nLow < 0 ? 0 : 2 + 2 * static_cast<size_t>(nHigh * 16 + nLow);
+    return GetLegacyPduKey(nSkip < strHex.size() ? strHex.substr(nSkip) : strHex);
 }
 
 WString CReceivedMsg::GetText() const
@@ -122,13 +133,14 @@ CReceivedMsg* CInbox::FindPartner(const CDeliverSms& sms)
 CInbox::EAdded CInbox::Add(const CDeliverSms& sms)
 {
     const CReceivedPart part = MakePart(sms);
-    if (!m_keys.insert(part.strKey).second)
+    if (m_keys.count(GetLegacyPduKey(sms.strHex)) || !m_keys.insert(part.strKey).second)
         return EAdded::ADDED_DUPLICATE;
     const bool bConcatenated = sms.bDecoded && sms.concat.bPresent && sms.concat.nTotal > 1;
     if (bConcatenated) {
         if (CReceivedMsg* pMsg = FindPartner(sms)) {
             InsertPart(*pMsg, part);
             AddNote(pMsg->strNote, sms.strNote);
+            pMsg->bNew = true;
             return EAdded::ADDED_JOINED;
         }
     }
@@ -145,8 +157,23 @@ CInbox::EAdded CInbox::Add(const CDeliverSms& sms)
     }
     msg.parts.push_back(part);
     msg.strNote = sms.strNote;
+    msg.bNew = true;
     m_messages.push_back(msg);
     return EAdded::ADDED_NEW;
+}
+
+bool CInbox::MarkSeen(const std::set<std::string>& keys)
+{
+    bool bChanged = false;
+    for (CReceivedMsg& msg : m_messages) {
+        const bool bShown = std::all_of(msg.parts.begin(), msg.parts.end(),
+                                        [&keys](const CReceivedPart& part) { return keys.count(part.strKey) != 0; });
+        if (msg.bNew && bShown) {
+            msg.bNew = false;
+            bChanged = true;
+        }
+    }
+    return bChanged;
 }
 
 bool CInbox::Restore(const CReceivedMsg& msg)

@@ -11,9 +11,14 @@
 #include "sms/SmsTime.h"
 
 // What identifies a listed PDU, so the phone listing it again (or in a
-// second storage) stores nothing twice: a 64-bit hash of its hex text (case
-// does not matter), as 16 hex digits.
+// second storage, or another phone with the same SIM) stores nothing twice:
+// a 64-bit hash of its hex text without the service-centre field (which
+// phones fill in as they like; case does not matter), as 16 hex digits. A
+// text whose field cannot be told is hashed whole.
 std::string GetPduKey(const std::string& strHex);
+// The key of the same PDU as versions before this one made it, of the whole
+// text with its service-centre field: the files they wrote hold such keys.
+std::string GetLegacyPduKey(const std::string& strHex);
 
 struct CReceivedPart {
     unsigned nPart = 1;   // 1 to the message's total
@@ -34,6 +39,7 @@ struct CReceivedMsg {
     unsigned nTotal = 1;
     std::vector<CReceivedPart> parts;  // ascending part numbers, each at most once
     std::string strNote;   // the parts' notes, each once
+    bool bNew = false;     // stored (or a part joined it) since the Inbox window last showed it
 
     bool IsComplete() const { return parts.size() >= nTotal; }
     // The parts' texts in part order, a missing one as "[part 2 of 3 missing]";
@@ -53,7 +59,8 @@ public:
     // and total that lacks its part number and whose time is within 3 days
     // of its own: parts of one message come within hours, while a sender's
     // references repeat after 256 (or 65536) messages. Otherwise, and for a
-    // PDU that could not be decoded, it starts a message.
+    // PDU that could not be decoded, it starts a message. A PDU whose key or
+    // legacy key the inbox holds is a duplicate. What was added is new (bNew).
     EAdded Add(const CDeliverSms& sms);
 
     // A message as the inbox file holds it; false when it has no part,
@@ -64,6 +71,9 @@ public:
     bool HasKey(const std::string& strKey) const { return m_keys.count(strKey) != 0; }
     // In the order they were added.
     const std::vector<CReceivedMsg>& GetMessages() const { return m_messages; }
+    // The messages whose every part has one of these keys (those the Inbox
+    // showed) are no longer new; true when any was.
+    bool MarkSeen(const std::set<std::string>& keys);
 
 private:
     CReceivedMsg* FindPartner(const CDeliverSms& sms);

@@ -3,6 +3,8 @@
 #include <nlohmann/json.hpp>
 
 #include "base/AtomicFile.h"
+#include "base/ErrorCodes.h"
+#include "base/NamedLock.h"
 
 namespace {
 
@@ -10,6 +12,13 @@ typedef nlohmann::ordered_json CJson;
 
 const char kFormat[] = "Zandu SMS inbox";
 const int kMaxDamagedCopies = 100;
+const uint32_t kLockTimeoutMs = 5000;  // as the lists': longer means another process hangs
+
+// Why a text is not an inbox this version can read.
+struct CParseError {
+    std::string strWhat;
+    bool bNewer = false;  // written by a newer version: not damaged, and not this version's to change
+};
 
 std::string Utf8(const WString& str)
 {
@@ -28,7 +37,8 @@ CJson PartToJson(const CReceivedPart& part)
     return json;
 }
 
-CJson MessageToJson(const CReceivedMsg& msg)
+// bState: with what only the file keeps (whether the Inbox has shown it).
+CJson MessageToJson(const CReceivedMsg& msg, bool bState)
 {
     CJson json;
     json["sender"] = Utf8(msg.strSender);
@@ -44,6 +54,8 @@ CJson MessageToJson(const CReceivedMsg& msg)
     }
     if (!msg.strNote.empty())
         json["note"] = msg.strNote;
+    if (bState && msg.bNew)
+        json["new"] = true;
     CJson parts = CJson::array();
     for (const CReceivedPart& part : msg.parts)
         parts.push_back(PartToJson(part));
@@ -85,6 +97,7 @@ CReceivedMsg MessageFromJson(const CJson& json)
         msg.nTotal = Number(json, "total", 1, 255);
     }
     msg.strNote = json.value("note", std::string());
+    msg.bNew = json.value("new", false);
     for (const CJson& jsonPart : json.at("parts")) {
         CReceivedPart part;
         part.nPart = Number(jsonPart, "part", 1, 255);
@@ -113,6 +126,34 @@ bool KeepDamaged(const WString& strPath, WString& strKeptAs, std::string& strErr
     return false;
 }
 
+// The version is read before the messages: a newer version may have changed them.
+bool ParseWhole(const std::string& strJson, CInbox& inbox, CParseError& error)
+{
+    CInbox parsed;
+    size_t nMessage = 0;  // 1-based while the messages are read
+    try {
+        const CJson json = CJson::parse(strJson);
+        if (json.at("format").get<std::string>() != kFormat)
+            throw std::runtime_error("not an inbox file");
+        const int nVersion = json.at("version").get<int>();
+        if (nVersion > kInboxFileVersion) {
+            error.bNewer = true;
+            error.strWhat = "written by a newer version of Zandu SMS (file version " + std::to_string(nVersion) + ")";
+            return false;
+        }
+        for (const CJson& jsonMsg : json.at("messages")) {
+            ++nMessage;
+            if (!parsed.Restore(MessageFromJson(jsonMsg)))
+                throw std::runtime_error("parts out of order, beyond the total or stored twice");
+        }
+    } catch (const std::exception& e) {
+        error.strWhat = nMessage ? "message " + std::to_string(nMessage) + ": " + e.what() : e.what();
+        return false;
+    }
+    inbox = parsed;
+    return true;
+}
+
 } // namespace
 
 std::string FormatInbox(const CInbox& inbox)
@@ -122,37 +163,23 @@ std::string FormatInbox(const CInbox& inbox)
     json["version"] = kInboxFileVersion;
     CJson messages = CJson::array();
     for (const CReceivedMsg& msg : inbox.GetMessages())
-        messages.push_back(MessageToJson(msg));
+        messages.push_back(MessageToJson(msg, true));
     json["messages"] = messages;
     return json.dump(1, ' ', false, CJson::error_handler_t::replace) + "\n";
 }
 
 std::string FormatInboxMessage(const CReceivedMsg& msg)
 {
-    return MessageToJson(msg).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    return MessageToJson(msg, false).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 bool ParseInbox(const std::string& strJson, CInbox& inbox, std::string& strError)
 {
-    CInbox parsed;
-    size_t nMessage = 0;  // 1-based while the messages are read
-    try {
-        const CJson json = CJson::parse(strJson);
-        if (json.at("format").get<std::string>() != kFormat)
-            throw std::runtime_error("not an inbox file");
-        if (json.at("version").get<int>() > kInboxFileVersion)
-            throw std::runtime_error("written by a newer version of the program");
-        for (const CJson& jsonMsg : json.at("messages")) {
-            ++nMessage;
-            if (!parsed.Restore(MessageFromJson(jsonMsg)))
-                throw std::runtime_error("parts out of order, beyond the total or stored twice");
-        }
-    } catch (const std::exception& e) {
-        strError = nMessage ? "message " + std::to_string(nMessage) + ": " + e.what() : e.what();
-        return false;
-    }
-    inbox = parsed;
-    return true;
+    CParseError error;
+    if (ParseWhole(strJson, inbox, error))
+        return true;
+    strError = error.strWhat;
+    return false;
 }
 
 CInboxLoad LoadInbox(const WString& strPath, CInbox& inbox)
@@ -171,9 +198,15 @@ CInboxLoad LoadInbox(const WString& strPath, CInbox& inbox)
     default:
         break;
     }
-    if (ParseInbox(strData, inbox, strError))
+    CParseError error;
+    if (ParseWhole(strData, inbox, error))
         return load;
-    const std::string strWhy = strError;
+    if (error.bNewer) {
+        load.result = EInboxLoad::INBOX_NEWER;
+        load.strReport = "The inbox file was " + error.strWhat + " and is left as it is";
+        return load;
+    }
+    const std::string strWhy = error.strWhat;
     if (!KeepDamaged(strPath, load.strKeptAs, strError)) {
         load.result = EInboxLoad::INBOX_FAILED;
         load.strReport = "The inbox file is damaged (" + strWhy + ") and cannot be kept aside: " + strError;
@@ -188,4 +221,27 @@ CInboxLoad LoadInbox(const WString& strPath, CInbox& inbox)
 bool SaveInbox(const WString& strPath, const CInbox& inbox, std::string& strError)
 {
     return WriteFileAtomically(strPath, FormatInbox(inbox), strError);
+}
+
+CInboxChange ChangeInbox(const WString& strPath, const FnInboxChange& fnChange, CInbox& inbox)
+{
+    CInboxChange change;
+    inbox = CInbox();
+    CNamedLock lock("inbox");
+    const uint32_t dwError = lock.Lock(kLockTimeoutMs);
+    if (dwError != kErrorSuccess) {
+        change.strError = dwError == kErrorWaitTimeout ? "another program kept the inbox file locked"
+                                                       : "the inbox file's lock failed (error " +
+                                                             std::to_string(dwError) + ")";
+        return change;
+    }
+    const CInboxLoad load = LoadInbox(strPath, inbox);
+    if (load.result == EInboxLoad::INBOX_FAILED || load.result == EInboxLoad::INBOX_NEWER) {
+        change.strError = load.strReport;
+        return change;
+    }
+    if (load.result == EInboxLoad::INBOX_DAMAGED)
+        change.strNote = load.strReport;
+    change.bStored = !fnChange(inbox) || SaveInbox(strPath, inbox, change.strError);
+    return change;
 }

@@ -4,6 +4,7 @@
 
 #include "base/AppSettings.h"
 #include "base/Settings.h"
+#include "base/Trace.h"
 #include "res/resource.h"
 #include "app/HistoryRecord.h"
 
@@ -46,7 +47,20 @@ void CInboxDlg::OnInitDialog()
     list.InsertColumn(kColumnSender, L"From", cxList - cxTime);
     list.InsertColumn(kColumnTime, L"Time", cxTime);
     Fill();
+    // What was stored since the Inbox last showed it: by a send, the console
+    // tool, or a reading it was closed during.
+    if (m_list.GetLoadError().empty() && m_list.GetNewCount())
+        ShowStatus(AnsiToWide(std::to_string(m_list.GetNewCount()) +
+                              (m_list.GetNewCount() == 1 ? " new message" : " new messages")));
     UpdateRefresh();
+}
+
+// What the list showed as new is new no longer.
+void CInboxDlg::OnDestroy()
+{
+    std::string strError;
+    if (!m_list.MarkShown(m_strPath, strError))
+        Trace("The inbox file keeps its new messages: %s\n", strError.c_str());
 }
 
 // The file is read whenever the list is filled, so the console tool's
@@ -65,12 +79,15 @@ void CInboxDlg::Fill()
         ShowSelected();
 }
 
-// While a request runs the button cancels it (the main window is disabled
-// under this one), and only a reading of this window's can be cancelled.
+// The main window, with its Cancel, is disabled under this one: while a
+// reading runs the button cancels it, while another request runs (a send
+// the user started before) nothing here may stop or disturb it.
 void CInboxDlg::UpdateRefresh()
 {
     const CWindow button = GetDlgItem(IDC_INBOX_REFRESH);
-    button.SetWindowText(m_host.IsRequestRunning() ? WSTR("Cancel") : WSTR("Refresh"));
+    const bool bReading = m_host.IsReadingMessages();
+    button.SetWindowText(bReading ? WSTR("Cancel") : WSTR("Refresh"));
+    button.EnableWindow(bReading || !m_host.IsRequestRunning());
     button.Invalidate();
 }
 
@@ -94,9 +111,9 @@ bool CInboxDlg::OnClicked(int nId)
         EndDialog(IDOK);
         return true;
     case IDC_INBOX_REFRESH:
-        if (m_host.IsRequestRunning())
+        if (m_host.IsReadingMessages())
             m_host.OnInboxCancel();
-        else
+        else if (!m_host.IsRequestRunning())
             m_host.OnInboxRefresh();
         UpdateRefresh();
         return true;
@@ -115,7 +132,7 @@ void CInboxDlg::OnGetDispInfo(NMLVDISPINFOW& info) const
         return;
     const CReceivedMsg& msg = m_list.GetMessage(static_cast<size_t>(info.item.iItem));
     CopyCell(info.item.iSubItem == kColumnTime ? CInboxList::GetTimeText(msg.time)
-                                               : CInboxList::GetSenderName(msg.strSender, m_host.GetContacts()),
+                                               : CInboxList::GetSenderCell(msg, m_host.GetContacts()),
              info);
 }
 

@@ -1,8 +1,9 @@
 // The Inbox window: the received messages of the inbox file, newest first,
-// in a list of senders and times; the selected one's sender, time and whole
-// text are shown beside the list. Refresh asks the main window to read the
-// phone's messages, as a request like the others; while it runs the button
-// cancels it. Modal, skinned with inbox.bmp.
+// in a list of senders and times, those it has not shown before marked new;
+// the selected one's sender, time and whole text are shown beside the list.
+// Refresh asks the main window to read the phone's messages, as a request
+// like the others; while that reading runs the button cancels it, and while
+// another request runs (a send) it is disabled. Modal, skinned with inbox.bmp.
 #pragma once
 
 #include <windows.h>
@@ -21,8 +22,11 @@ public:
     virtual ~CInboxHost() {}
     // Starts reading the phone's messages; false when none was started.
     virtual bool OnInboxRefresh() = 0;
+    // Cancels the reading of the phone's messages; any other request goes on.
     virtual void OnInboxCancel() = 0;
     virtual bool IsRequestRunning() const = 0;
+    // A request runs, and it reads the phone's messages.
+    virtual bool IsReadingMessages() const = 0;
     virtual const std::vector<CContact>& GetContacts() const = 0;
 };
 
@@ -37,6 +41,7 @@ public:
 
 private:
     void OnInitDialog() override;
+    void OnDestroy() override;
     bool OnClicked(int nId) override;
     void Fill();
     void UpdateRefresh();

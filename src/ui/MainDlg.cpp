@@ -776,7 +776,9 @@ bool CMainDlg::OnInboxRefresh()
     return true;
 }
 
+// A send the user started before opening the Inbox is never the Inbox's to cancel.
 void CMainDlg::OnInboxCancel()
 {
-    m_Requests.Cancel();
+    if (IsReadingMessages())
+        m_Requests.Cancel();
 }

@@ -123,6 +123,7 @@ private:
     bool OnInboxRefresh() override;
     void OnInboxCancel() override;
     bool IsRequestRunning() const override { return m_bRequestRunning; }
+    bool IsReadingMessages() const override { return m_bRequestRunning && m_Requests.IsReadingMessages(); }
     const std::vector<CContact>& GetContacts() const override { return m_lstContacts; }
 
     std::vector<CContact> m_lstContacts;

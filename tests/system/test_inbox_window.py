@@ -3,7 +3,9 @@ the phone simulator: the Inbox's Refresh shows the phone's messages joined
 and decoded, newest first, with the phone book's names; they come back from
 the inbox file after a restart; "Delete from phone after download" leaves
 the phone's memory empty. A message sent with "Request delivery report"
-becomes "Delivered ..." in the History after the next request."""
+becomes "Delivered ..." in the History after the next request, whose listing
+stores the phone's received messages, new in the Inbox; a send running while
+the Inbox is open is not the Inbox's to cancel."""
 import tempfile
 import time
 import unittest
@@ -16,6 +18,7 @@ SEND, HISTORY_BUTTON = 1006, 57665
 DELIVERY_REPORT, INBOX_BUTTON = 1040, 1041
 HISTORY_STATE = 1042
 LIST, SENDER, TIME, TEXT, REFRESH, DELETE = 1050, 1052, 1054, 1055, 1056, 1057
+STATUS = 1059
 VK_ESCAPE = 0x1B
 ENDED = ("Message sent", "Failed", "Error")
 
@@ -54,6 +57,7 @@ class InboxWindow(unittest.TestCase):
 
     def test_refresh_restart_and_delete(self):
         shown = [("+447700900123", "2024-05-18 09:15:00+00:00"), ("Anna", "2024-05-17 14:03:09+02:00")]
+        shown_new = [("[new] " + sender, at) for sender, at in shown]  # until the Inbox is closed
         with Phone(port_link("COM5"), "--messages", messages_file(self.tmp.name, RECEIVED)) as phone:
             with Program() as program:
                 program.wait_status("Ready")
@@ -62,7 +66,7 @@ class InboxWindow(unittest.TestCase):
                 trail = self.refresh(program, window)
                 self.assertEqual(trail[:3], ["Connecting...", "Handshaking...", "Reading messages from phone..."])
                 self.assertTrue(trail[-1].startswith("2 new messages at "), trail)
-                self.assertEqual(self.rows(window), shown)
+                self.assertEqual(self.rows(window), shown_new)
                 self.assertEqual(window_text(window, TEXT), RECEIVED[1]["text"])
                 winprobe("focus", window, LIST)
                 self.assertEqual(winprobe("key", window, 0x28)[0], 0)  # down: the older one
@@ -74,8 +78,9 @@ class InboxWindow(unittest.TestCase):
                 self.assertTrue(self.refresh(program, window)[-1].startswith("0 new messages at "))
                 self.assertEqual(len([c for c in phone.commands() if c.startswith("AT+CMGD=")]), 3)
                 self.assertIn('"DeleteAfterDownload"=dword:00000001', zandu.settings_export())
-                self.assertEqual(self.rows(window), shown)
+                self.assertEqual(self.rows(window), shown_new)
                 winprobe("key", window, VK_ESCAPE)
+                wait_for(lambda: winprobe("rect", window)[0] == 1)
             listing = cli("at", "--port", "COM5", "AT+CMGF=0", 'AT+CPMS="MT"', "AT+CMGL=4")
             self.assertEqual(listing.returncode, 0, listing.stderr)
             self.assertNotIn("+CMGL:", listing.stdout)
@@ -88,7 +93,8 @@ class InboxWindow(unittest.TestCase):
             self.assertTrue(winprobe("state", window, DELETE)[1][0].endswith("checked=1"))
 
     def test_delivered_after_the_next_request(self):
-        with Phone(port_link("COM5"), "--no-echo") as phone, Program() as program:
+        with Phone(port_link("COM5"), "--no-echo", "--pdu-delay", "3000",
+                   "--messages", messages_file(self.tmp.name, RECEIVED)) as phone, Program() as program:
             program.wait_status("Ready")
             program.click(DELIVERY_REPORT)
             program.send("0123456789", "Did it arrive?", ENDED)
@@ -103,6 +109,30 @@ class InboxWindow(unittest.TestCase):
             self.assertEqual(phone.commands()[before:], ["AT", "ATE0", "AT+CMGF=0", "AT+CMGL=4", "AT+CMGS=26"])
             self.assertEqual(self.history_state(program, row=1)[:10], "Delivered ")
             self.assertEqual(self.history_state(program), "Sent")
+
+            # That listing marked the phone's messages read: the Inbox has them, new until it has shown them.
+            anna = ("Anna", "2024-05-17 14:03:09+02:00")
+            window = self.open_inbox(program)
+            self.assertEqual(self.rows(window), [("[new] " + anna[0], anna[1])])
+            self.assertEqual(window_text(window, STATUS), "1 new message")
+            winprobe("key", window, VK_ESCAPE)
+            wait_for(lambda: winprobe("rect", window)[0] == 1)
+
+            # A send runs while the Inbox is open: its button neither cancels nor disturbs it.
+            before = len(program.status_trail())
+            program.click(SEND)
+            wait_for(lambda: any(t.startswith("Sending message") for t in program.status_trail()[before:]))
+            window = self.open_inbox(program)
+            self.assertEqual(self.rows(window), [anna])
+            self.assertEqual(window_text(window, REFRESH), "Refresh")
+            self.assertEqual(winprobe("state", window, REFRESH)[1][0][:9], "enabled=0")
+            winprobe("click", window, REFRESH)
+            wait_for(lambda: any(t.startswith(ENDED + ("Not confirmed", "Canceled"))
+                                 for t in program.status_trail()[before:]))
+            self.assertTrue(program.status_trail()[-1].startswith("Message sent to 0123456789"),
+                            program.status_trail()[before:])
+            wait_for(lambda: winprobe("state", window, REFRESH)[1][0][:9] == "enabled=1")
+            winprobe("key", window, VK_ESCAPE)
 
     def history_state(self, program, row=0):
         code, out = winprobe("open", program.hwnd, HISTORY_BUTTON, "History", 20000)

@@ -1,9 +1,13 @@
 // The inbox file: what is stored reads back the same, a listing seen again
-// stores nothing twice, and a damaged file is kept, never overwritten.
+// (through any phone) stores nothing twice, a damaged file is kept, never
+// overwritten, a newer version's is left alone, and two writers at once both
+// keep what they stored.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <random>
 
@@ -131,7 +135,6 @@ TEST(InboxFile, ADamagedFileIsKeptAsideAndReported)
         "",
         "\xFF\xFE{",
         "[]",
-        replaced("\"version\": 1", "\"version\": 2"),
         replaced("Zandu SMS inbox", "something else"),
         replaced("\"encoding\": \"ucs2\"", "\"encoding\": \"utf-7\""),
         replaced("\"time\": \"2024-05-17T14:03:09+00:00\"", "\"time\": \"yesterday\""),
@@ -182,6 +185,101 @@ TEST(InboxFile, NoFileAndFilesThatCannotBeReadOrWritten)
     EXPECT_TRUE(fs::is_directory(folder / "taken.json"));
     EXPECT_FALSE(SaveInbox(PathText(folder / "missing" / "inbox.json"), Listed(true), strError));
     EXPECT_EQ(folder.Count(), 1u);
+}
+
+} // namespace
+
+namespace {
+
+// The same message through phones that fill the service-centre field each
+// their own way, and as a file of an earlier version keyed it.
+TEST(InboxFile, TheDuplicateKeyLeavesOutTheServiceCentre)
+{
+    const std::string strTpdu = std::string(kOthers[1]).substr(16);
+    const std::string aListed[] = {"00" + strTpdu, "0791447700900123" + strTpdu, "07914477009001F3" + strTpdu};
+    CInbox inbox;
+    EXPECT_EQ(inbox.Add(DecodeDeliverPdu(kOthers[1])), CInbox::EAdded::ADDED_NEW);
+    for (const std::string& strHex : aListed)
+        EXPECT_EQ(inbox.Add(DecodeDeliverPdu(strHex)), CInbox::EAdded::ADDED_DUPLICATE) << strHex;
+    EXPECT_EQ(inbox.GetMessages().size(), 1u);
+
+    std::string strOld = FormatInbox(inbox);
+    const std::string strKey = GetPduKey(kOthers[1]);
+    strOld.replace(strOld.find(strKey), strKey.size(), GetLegacyPduKey(kOthers[1]));
+    CInbox restored;
+    std::string strError;
+    ASSERT_TRUE(ParseInbox(strOld, restored, strError)) << strError;
+    EXPECT_EQ(restored.Add(DecodeDeliverPdu(kOthers[1])), CInbox::EAdded::ADDED_DUPLICATE);
+    EXPECT_EQ(restored.Add(DecodeDeliverPdu(aListed[0])), CInbox::EAdded::ADDED_NEW);  // its key was not kept
+}
+
+// Not damaged, and not this version's: neither moved nor written, and said.
+TEST(InboxFile, AFileOfANewerVersionIsLeftAlone)
+{
+    CTempFolder folder;
+    std::string strNewer = FormatInbox(Listed(false));
+    strNewer.replace(strNewer.find("\"version\": 1"), 12, "\"version\": 2");
+    WriteFile(folder / "inbox.json", strNewer);
+    const WString strPath = PathText(folder / "inbox.json");
+    CInbox inbox;
+    const CInboxLoad load = LoadInbox(strPath, inbox);
+    EXPECT_EQ(load.result, EInboxLoad::INBOX_NEWER);
+    EXPECT_EQ(load.strReport,
+              "The inbox file was written by a newer version of Zandu SMS (file version 2) and is left as it is");
+    EXPECT_TRUE(inbox.GetMessages().empty());
+    bool bCalled = false;
+    const CInboxChange change = ChangeInbox(strPath, [&bCalled](CInbox&) { return bCalled = true; }, inbox);
+    EXPECT_FALSE(change.bStored);
+    EXPECT_FALSE(bCalled);
+    EXPECT_EQ(change.strError, load.strReport);
+    EXPECT_EQ(ReadFile(folder / "inbox.json"), strNewer);
+    EXPECT_EQ(folder.Count(), 1u);
+}
+
+TEST(InboxFile, TwoWritersInterleavedLoseNothing)
+{
+    CTempFolder folder;
+    const WString strPath = PathText(folder / "inbox.json");
+    CInbox inbox, otherInbox;
+    std::future<CInboxChange> other;
+    auto adding = [](const char* pszPdu) {
+        return [pszPdu](CInbox& stored) { return stored.Add(DecodeDeliverPdu(pszPdu)) == CInbox::EAdded::ADDED_NEW; };
+    };
+    // The other writer's turn comes between this one's read and its write; it
+    // waits for the lock, so it reads what this one wrote.
+    const CInboxChange change = ChangeInbox(
+        strPath,
+        [&](CInbox& stored) {
+            other = std::async(std::launch::async, [&] { return ChangeInbox(strPath, adding(kOthers[1]), otherInbox); });
+            other.wait_for(std::chrono::milliseconds(300));
+            return adding(kOthers[0])(stored);
+        },
+        inbox);
+    EXPECT_TRUE(change.bStored) << change.strError;
+    EXPECT_TRUE(other.get().bStored);
+    ASSERT_EQ(LoadInbox(strPath, inbox).result, EInboxLoad::INBOX_LOADED);
+    ASSERT_EQ(inbox.GetMessages().size(), 2u);
+    EXPECT_EQ(inbox.GetMessages()[1].strSender, WSTR("Zandu"));
+    EXPECT_EQ(folder.Count(), 1u);  // each writer's temporary file is gone
+}
+
+// A message is new until the Inbox has shown it whole.
+TEST(InboxFile, NewUntilShown)
+{
+    CInbox inbox;
+    inbox.Add(DecodeDeliverPdu(kPart1));
+    inbox.Add(DecodeDeliverPdu(kOthers[0]));
+    EXPECT_FALSE(inbox.MarkSeen({inbox.GetMessages()[0].parts[0].strKey + "x"}));
+    EXPECT_TRUE(inbox.MarkSeen({inbox.GetMessages()[0].parts[0].strKey}));
+    EXPECT_EQ(inbox.Add(DecodeDeliverPdu(kPart2)), CInbox::EAdded::ADDED_JOINED);  // new again with its part
+    CInbox restored;
+    std::string strError;
+    ASSERT_TRUE(ParseInbox(FormatInbox(inbox), restored, strError)) << strError;
+    EXPECT_TRUE(restored.GetMessages()[0].bNew);
+    EXPECT_TRUE(restored.GetMessages()[1].bNew);
+    EXPECT_EQ(FormatInboxMessage(restored.GetMessages()[1]).find("\"new\""), std::string::npos);
+    EXPECT_TRUE(restored.MarkSeen({restored.GetMessages()[0].parts[0].strKey, restored.GetMessages()[0].parts[1].strKey}));
+    EXPECT_FALSE(restored.GetMessages()[0].bNew);
 }
 
 } // namespace

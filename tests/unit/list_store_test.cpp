@@ -216,6 +216,10 @@ TEST(HistoryStore, RecordsAreAppendedWholeAndOnlyToWholeRecords)
     EXPECT_EQ(history.Append(record, dwArchiveError), kErrorSuccess);
     EXPECT_EQ(key.Get(kHistory), Utf16(" | 123| 01.02.2026 10:00| Hi| Ann| 555| 01.02.2026 10:00| a\r\nb||"));
     EXPECT_EQ(history.Read().back().GetDisplayName(), WSTR("Ann (555)"));
+    // An empty string inside, as another tool may write it, is dropped as the reader skips it.
+    key.Put(kHistory, Utf16(" | 1| t| x|| | 2| t| y||"));
+    EXPECT_EQ(history.Append(Record(3), dwArchiveError), kErrorSuccess);
+    EXPECT_EQ(key.Get(kHistory), Utf16(" | 1| t| x| | 2| t| y| | 3| 01.02.2026 10:00| Hi||"));
     // Elements beyond the last whole record: an append would shift every later record.
     key.Put(kHistory, Utf16(" | 1| t| x| stray||"));
     EXPECT_EQ(history.Append(Record(2), dwArchiveError), kErrorInvalidData);
@@ -252,6 +256,57 @@ TEST(HistoryStore, TheNewestTenThousandStayTheOldestGoToTheArchiveFirst)
         for (size_t i = 0; i < c.nArchived; ++i)
             strArchived += FormatHistoryArchive({Record(static_cast<int>(i))});
         EXPECT_EQ(folder.m_files[CHistoryStore::kArchiveFile], strArchived) << c.nBefore;
+    }
+}
+
+// Long texts: the list keeps as many of the newest records as 4 MiB hold
+// (the newest whatever its size), the oldest going to the archive first.
+TEST(HistoryStore, TheListKeepsToItsBytesToo)
+{
+    const WString strLong(100000, 'x');
+    auto longRecord = [&strLong](int n, const WString& strText) {
+        CHistoryRecord record = Record(n);
+        record.m_strText = strText;
+        return record;
+    };
+    size_t cbLong = 0;  // a long record's elements, each with its zero
+    for (const WString& str : HistoryToList(longRecord(0, strLong)))
+        cbLong += 2 * (str.size() + 1);
+    const size_t nFit = (CHistoryStore::kMaxBytes - 2) / cbLong;
+    const struct {
+        size_t nBefore;      // long records stored before the append
+        size_t cchAppended;  // the text of the record appended
+        uint32_t dwFolderError;
+        size_t nKept;
+    } aCases[] = {
+        {nFit, strLong.size(), 0, nFit},
+        {3, CHistoryStore::kMaxBytes, 0, 1},
+        {nFit, strLong.size(), kErrorAccessDenied, nFit + 1},
+    };
+    for (const auto& c : aCases) {
+        CFakeListKey key;
+        CFakeDataFolder folder;
+        folder.m_dwError = c.dwFolderError;
+        std::vector<WString> aList;
+        for (size_t i = 0; i < c.nBefore; ++i) {
+            const std::vector<WString> aRecord = HistoryToList(longRecord(static_cast<int>(i), strLong));
+            aList.insert(aList.end(), aRecord.begin(), aRecord.end());
+        }
+        ASSERT_EQ(CListStore(key).Replace(kHistory, aList), kErrorSuccess);
+        CHistoryStore history(key, folder);
+        uint32_t dwArchiveError = 0;
+        EXPECT_EQ(history.Append(longRecord(-1, WString(c.cchAppended, 'y')), dwArchiveError), kErrorSuccess);
+        EXPECT_EQ(dwArchiveError, c.dwFolderError);
+        const std::vector<CHistoryRecord> records = history.Read();
+        ASSERT_EQ(records.size(), c.nKept) << c.nBefore;
+        EXPECT_EQ(records.back().m_strNumber, WSTR("-1"));
+        if (c.nKept > 1 && !c.dwFolderError) {
+            EXPECT_LE(key.Get(kHistory).size(), CHistoryStore::kMaxBytes);
+        }
+        std::vector<CHistoryRecord> archived;
+        for (size_t i = 0; i < c.nBefore + 1 - c.nKept; ++i)
+            archived.push_back(longRecord(static_cast<int>(i), strLong));
+        EXPECT_EQ(folder.m_files[CHistoryStore::kArchiveFile], FormatHistoryArchive(archived)) << c.nBefore;
     }
 }
 

@@ -11,6 +11,7 @@
 #include "support/FakeListKey.h"
 #include "support/ModemHarness.h"
 #include "support/TestText.h"
+#include "sms/InboxFile.h"
 #include "app/InboxUpdate.h"
 #include "app/RequestRecorder.h"
 #include "app/PhoneRequest.h"
@@ -160,7 +161,8 @@ TEST_F(Reading, AReportedMessageIsDeliveredAfterTheNextSendListsItsReport)
     ASSERT_TRUE(CReportStore(key).HasPending(std::time(nullptr)));
 
     // The next send lists the report first, even though the phone refuses
-    // to store reports as asked; the received message stays for the Inbox.
+    // to store reports as asked. The phone has marked the received message
+    // read: it is stored, new for the Inbox, and stays on the phone.
     phone.m_writes.clear();
     replies["AT+CNMI=2,1,0,2,0"] = "\r\n+CMS ERROR: 303\r\n";
     replies["AT+CMGL=4"] = "\r\n" + Listed(2, kReport7) + Listed(3, kHi) + "\r\nOK\r\n";
@@ -171,7 +173,41 @@ TEST_F(Reading, AReportedMessageIsDeliveredAfterTheNextSendListsItsReport)
     const std::vector<CSentPart> parts = CReportStore(key).Read()[WSTR("k")];
     ASSERT_EQ(parts.size(), 1u);
     EXPECT_EQ(WideToUtf8(DescribeDelivery(SummarizeDelivery(parts))), "Delivered 2024-05-12 14:00:50+00:00");
-    EXPECT_TRUE(host.Update().GetInbox().GetMessages().empty());
+    CInbox stored;
+    ASSERT_EQ(LoadInbox(PathText(folder / "inbox.json"), stored).result, EInboxLoad::INBOX_LOADED);
+    ASSERT_EQ(stored.GetMessages().size(), 1u);
+    EXPECT_EQ(WideToUtf8(stored.GetMessages()[0].GetText()), "Hi");
+    EXPECT_TRUE(stored.GetMessages()[0].bNew);
+}
+
+// The window and the console tool reading at once, each listing between the
+// other's: the file keeps what both stored, and a file of a newer version is
+// neither written nor is anything deleted.
+TEST_F(Reading, TwoInboxWritersInterleavedLoseNothing)
+{
+    CInboxUpdate console(PathText(folder / "inbox.json"), key, true);
+    auto listing = [](unsigned nIndex, const char* pszPdu) {
+        CListedPdu pdu;
+        pdu.nIndex = nIndex;
+        pdu.nStat = 0;
+        pdu.strHex = pszPdu;
+        pdu.bComplete = true;
+        return std::vector<CListedPdu>{pdu};
+    };
+    const char kHiLater[] = "00040A91947110325400004250214100020002C834";
+    EXPECT_EQ(host.m_recorder.GetInbox()->Take(listing(1, kHi), false, 0).nNew, 1u);
+    EXPECT_EQ(console.Take(listing(1, kYo), false, 0).nNew, 1u);
+    EXPECT_EQ(host.m_recorder.GetInbox()->Take(listing(2, kHiLater), false, 0).nNew, 1u);
+    EXPECT_EQ(host.m_recorder.GetInbox()->Take(listing(1, kYo), false, 0).nNew, 0u);  // the console's, already stored
+    CInbox stored;
+    LoadInbox(PathText(folder / "inbox.json"), stored);
+    EXPECT_EQ(stored.GetMessages().size(), 3u);
+
+    std::ofstream(folder / "inbox.json") << "{\"format\": \"Zandu SMS inbox\", \"version\": 9, \"messages\": 1}";
+    const CListingResult result = console.Take(listing(3, "00040A9194711032540000425021410000000161"), false, 0);
+    EXPECT_TRUE(result.deletes.empty());
+    EXPECT_NE(result.strError.find("newer version"), std::string::npos) << result.strError;
+    EXPECT_FALSE(fs::exists(folder / "inbox.json.damaged"));
 }
 
 TEST_F(Reading, AReportThePhonePassesOnWhileThePortIsOpenIsTaken)

@@ -456,8 +456,13 @@ int RunReports(CArgs& args)
     CPhoneArgs phone;
     if (const int nExit = ParsePhoneArgs(args, kReportsUsage, phone))
         return nExit;
+    // The listing marks the phone's unread messages read: they are stored as
+    // the Inbox would store them, and stay on the phone.
+    const WString strInbox = GetInboxPath();
+    if (strInbox.empty())
+        return kExitSettings;
     CConsoleSession console;
-    return RunReading(console, phone, WString(), false, true, [](const CInboxUpdate& update) {
+    return RunReading(console, phone, strInbox, false, true, [](const CInboxUpdate& update) {
         for (size_t i = 0; i < update.GetReports().size(); ++i)
             PrintLine(ReportLine(update.GetReports()[i], update.GetReportKeys()[i]));
     });
