@@ -92,8 +92,10 @@ bool CheckGroupName(const WString& strGroup, std::string& strError)
         strError = strQuoted + " begins or ends with a blank";
     else if (IsNumberToken(strGroup))
         strError = strQuoted + " is named like a number";
-    else if (strGroup.find(WChar(0)) != WString::npos)
-        strError = "a group name holds a NUL character";
+    else if (std::any_of(strGroup.begin(), strGroup.end(), [](WChar ch) { return ch < 0x20 || ch == 0x7F; }))
+        strError = "a group name holds a line break or another control character";
+    else if (strGroup.find(WSTR(":::")) != WString::npos)
+        strError = strQuoted + " holds ':::', which separates groups in address books' files";
     else
         return true;
     return false;

@@ -197,12 +197,13 @@ bool ReadHeader(const CCsvRecord& first, std::vector<EColumn>& aColumns)
 void AddGroups(const WString& strField, std::vector<WString>& aGroups)
 {
     WString str = strField;
+    const bool bColons = str.find(WSTR(":::")) != WString::npos;
     for (size_t nPos = str.find(WSTR(":::")); nPos != WString::npos; nPos = str.find(WSTR(":::"), nPos))
         str.replace(nPos, 3, WSTR(";"));
     for (const WString& strGroup : SplitGroups(str)) {
         const bool bSeen = std::any_of(aGroups.begin(), aGroups.end(),
                                        [&](const WString& strOld) { return IsSameName(strOld, strGroup); });
-        if (strGroup.compare(0, 2, WSTR("* ")) != 0 && !bSeen)
+        if (!(bColons && strGroup.compare(0, 2, WSTR("* ")) == 0) && !bSeen)
             aGroups.push_back(strGroup);
     }
 }

@@ -11,6 +11,7 @@
 #include "sms/Msg.h"
 #include "ui/AboutDlg.h"
 #include "app/ContactStore.h"
+#include "ui/ContactsDlg.h"
 #include "ui/DontAskMsgBox.h"
 #include "ui/FeedbackDlg.h"
 #include "ui/HistoryDlg.h"
@@ -57,6 +58,7 @@ constexpr CControlItem kControls[] = {
     {IDC_RADIO_CONTACT, EControlKind::RadioButton},
     {IDC_DELIVERY_REPORT, EControlKind::CheckBox},
     {IDC_INBOX, EControlKind::Button},
+    {IDC_CONTACTS, EControlKind::Button},
 };
 
 // The texts of the input checks are shared with the console tool, which
@@ -240,6 +242,9 @@ bool CMainDlg::OnClicked(int nId)
     case IDC_INBOX:
         OnInbox();
         return true;
+    case IDC_CONTACTS:
+        OnContacts();
+        return true;
     case IDC_DELIVERY_REPORT:
         GetSettingsKey().Value("DeliveryReport").WriteBool(CButton(GetDlgItem(IDC_DELIVERY_REPORT)).IsChecked());
         return true;
@@ -420,6 +425,7 @@ void CMainDlg::OnSendOrSave(bool bSave)
         return;
     }
     BeginRequest();
+    ShowStatusNote(m_strRecipientNote);
     m_bSent = false;  // until every recipient has it
     // Reports asked for cost the user; awaited ones are read before the message.
     StartUpdate(GetSettingsKey().Value("DeleteAfterDownload").ReadBool(false));
@@ -439,7 +445,10 @@ void CMainDlg::OnSendOrSave(bool bSave)
 bool CMainDlg::ParseRecipients(std::vector<CContact>& recipients)
 {
     recipients.clear();
+    m_strRecipientNote.clear();
     std::string strError;
+    if (!IsNumberMode() && GetSelectedGroup())
+        return ParseSelectedGroup(recipients);
     if (!IsNumberMode()) {
         const CContact* pContact = GetSelectedContact();
         if (!pContact) {
@@ -458,10 +467,12 @@ bool CMainDlg::ParseRecipients(std::vector<CContact>& recipients)
         ShowError(WSTR("Please enter the recipients' numbers"), IDC_NUMBER);
         return false;
     }
-    if (!ResolveRecipients(strField, m_lstContacts, recipients, strError)) {
+    CResolveNotes notes;
+    if (!ResolveRecipients(strField, m_lstContacts, recipients, strError, &notes)) {
         ShowError(Sentence(strError), IDC_NUMBER);
         return false;
     }
+    m_strRecipientNote = DescribeResolveNotes(notes);
     return true;
 }
 
@@ -524,6 +535,7 @@ void CMainDlg::FillContactList()
     box.ResetContent();
     for (size_t i = 0; i < m_lstContacts.size(); ++i)
         box.SetItemData(box.AddString(m_lstContacts[i].GetDisplayName()), static_cast<LRESULT>(i));
+    AddGroupItems();
     if (box.GetCount() == 0)
         return;
     if (box.SelectString(GetSettingsKey().Value("Contact").ReadString()) == CB_ERR)
@@ -539,6 +551,8 @@ void CMainDlg::ShowContactNumber()
 {
     if (const CContact* pContact = GetSelectedContact())
         GetDlgItem(IDC_NUMBER).SetWindowText(pContact->m_strNumber);
+    else if (const WString* pGroup = GetSelectedGroup())
+        GetDlgItem(IDC_NUMBER).SetWindowText(*pGroup);
 }
 
 void CMainDlg::SaveContacts()
@@ -581,6 +595,67 @@ const CContact* CMainDlg::GetSelectedContact() const
         return nullptr;
     const size_t nIndex = static_cast<size_t>(box.GetItemData(nSel));
     return nIndex < m_lstContacts.size() ? &m_lstContacts[nIndex] : nullptr;
+}
+
+// --- Own contacts and groups -------------------------------------------------------
+
+// Groups follow the contacts in the list, as "Team (group)"; an item's data
+// past the contacts is the group's place in m_aGroupItems.
+void CMainDlg::AddGroupItems()
+{
+    const CComboBox box = ContactBox();
+    m_aGroupItems = ListGroups(m_lstContacts);
+    for (size_t i = 0; i < m_aGroupItems.size(); ++i)
+        box.SetItemData(box.AddString(m_aGroupItems[i] + WSTR(" (group)")),
+                        static_cast<LRESULT>(m_lstContacts.size() + i));
+}
+
+const WString* CMainDlg::GetSelectedGroup() const
+{
+    const CComboBox box = ContactBox();
+    const int nSel = box.GetCurSel();
+    if (nSel == CB_ERR)
+        return nullptr;
+    const size_t nIndex = static_cast<size_t>(box.GetItemData(nSel));
+    return nIndex >= m_lstContacts.size() && nIndex - m_lstContacts.size() < m_aGroupItems.size()
+               ? &m_aGroupItems[nIndex - m_lstContacts.size()]
+               : nullptr;
+}
+
+bool CMainDlg::ParseSelectedGroup(std::vector<CContact>& recipients)
+{
+    std::string strError;
+    CResolveNotes notes;
+    if (!ResolveGroup(*GetSelectedGroup(), m_lstContacts, recipients, strError, &notes)) {
+        ShowError(Sentence(strError), IDC_CONTACT);
+        return false;
+    }
+    m_strRecipientNote = DescribeResolveNotes(notes);
+    return true;
+}
+
+// The list is stored as the window changes it: the main window reads it again.
+void CMainDlg::OnContacts()
+{
+    const HWND hActive = ::GetActiveWindow();
+    CContactsDlg().DoModal(hActive ? hActive : m_hWnd);
+    LoadContacts();
+    FillContactList();
+}
+
+// Send again and Reply: the recipients box in Number mode, and the text when
+// one is given; nothing is sent until Send.
+void CMainDlg::ComposeTo(const WString& strRecipient, const WString* pText)
+{
+    CButton(GetDlgItem(IDC_RADIO_CONTACT)).SetCheck(false);
+    CButton(GetDlgItem(IDC_RADIO_NUMBER)).SetCheck(true);
+    UpdateMode();
+    GetDlgItem(IDC_NUMBER).SetWindowText(strRecipient);
+    if (pText) {
+        GetDlgItem(IDC_MESSAGE).SetWindowText(WithCrLf(*pText));
+        UpdateCharCount();
+    }
+    SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(IDC_MESSAGE).m_hWnd), TRUE);
 }
 
 // The list keeps its contacts until the download has brought the new ones.
@@ -628,8 +703,10 @@ void CMainDlg::OnInbox()
     GetAppDataFolder(strFolder);
     CInboxDlg dlg(*this, strFolder + WSTR("inbox.json"));
     m_pInbox = &dlg;
-    dlg.DoModal(m_hWnd);
+    const INT_PTR nResult = dlg.DoModal(m_hWnd);
     m_pInbox = nullptr;
+    if (nResult == IDC_INBOX_REPLY)
+        ComposeTo(dlg.GetReplyTo(), nullptr);
 }
 
 // Modal over the active window, or over this one when none of the program's
@@ -638,7 +715,8 @@ void CMainDlg::OnHistory()
 {
     const HWND hActive = ::GetActiveWindow();
     CHistoryDlg dlg;
-    dlg.DoModal(hActive ? hActive : m_hWnd);
+    if (dlg.DoModal(hActive ? hActive : m_hWnd) == IDC_HISTORY_AGAIN)
+        ComposeTo(dlg.GetAgain().m_strNumber, &dlg.GetAgain().m_strText);
 }
 
 bool CMainDlg::CheckPort(const wchar_t* pszMissing, WString& strPort)
@@ -730,9 +808,12 @@ void CMainDlg::AskPin(bool bRefused)
         m_Requests.DeclinePin();
 }
 
+// The user's own contacts stay (read again: the Contacts window or the
+// console tool may have changed them meanwhile).
 void CMainDlg::OnPhonebook(const std::vector<CContact>& phonebook)
 {
-    m_lstContacts = ContactsFromList(ContactsToList(phonebook));
+    LoadContacts();
+    m_lstContacts = MergePhonebook(m_lstContacts, ContactsFromList(ContactsToList(phonebook)));
     FillContactList();
     SaveContacts();
 }

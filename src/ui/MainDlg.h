@@ -94,6 +94,11 @@ private:
     void OnContactSelected();
     void ShowContactNumber();
     const CContact* GetSelectedContact() const;
+    void AddGroupItems();
+    const WString* GetSelectedGroup() const;
+    bool ParseSelectedGroup(std::vector<CContact>& recipients);
+    void OnContacts();
+    void ComposeTo(const WString& strRecipient, const WString* pText);
     void OnRefresh();
     void OnTestPort();
     void OnHistory();
@@ -132,4 +137,6 @@ private:
     CSettingsListKey m_reportsKey;                  // the "Reports" list
     std::unique_ptr<CInboxUpdate> m_pUpdate;        // of the request that reads the phone's memory
     CInboxDlg* m_pInbox = nullptr;                  // while the Inbox is open
+    std::vector<WString> m_aGroupItems;             // the groups in the contact list, after the contacts
+    WString m_strRecipientNote;                     // what resolving the recipients merged, for the status
 };

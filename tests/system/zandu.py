@@ -634,7 +634,7 @@ def fresh_window_settings(test):
     """For a test of the window with a phone on COM5: the settings are kept,
     and the numbers, history and contacts start empty."""
     keep_settings(test)
-    for name in ("Numbers", "NewHistory", "Contacts", "Contact"):
+    for name in ("Numbers", "NewHistory", "Contacts", "Contact", "ContactGroups", "OwnContacts"):
         settings_delete_value(name)
     settings_set_string("Port", "COM5")
 

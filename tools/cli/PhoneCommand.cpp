@@ -406,7 +406,8 @@ int RunPhonebook(CArgs& args)
     CPhoneRequestOf request(console, phone);
     request.DownloadPhonebook();
     const int nExit = console.Run(request);
-    if (nExit == kExitOk && bSave && !StoreContacts(request.GetPhonebook()))
+    // The user's own contacts stay, as the window keeps them.
+    if (nExit == kExitOk && bSave && !StoreContacts(MergePhonebook(LoadStoredContacts(), request.GetPhonebook())))
         return kExitSettings;
     return nExit;
 }
