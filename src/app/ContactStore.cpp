@@ -28,6 +28,15 @@ WString Unspaced(const WString& str)
     return str.empty() ? str : str.substr(1);
 }
 
+// A value beside "Contacts" that is not there and stays empty is not
+// touched: a user who never edits gets the very writes of before.
+uint32_t ReplaceBeside(CListStore& list, const WChar* pszValue, const std::vector<WString>& aList)
+{
+    if (aList.empty() && list.Read(pszValue).empty())
+        return kErrorSuccess;
+    return list.Replace(pszValue, aList);
+}
+
 } // namespace
 
 std::vector<CContact> CContactStore::Load() const
@@ -66,9 +75,9 @@ uint32_t CContactStore::Save(const std::vector<CContact>& contacts)
         if (contact.m_bOwn)
             aOwn.insert(aOwn.end(), {strName, strNumber});
     }
-    uint32_t dwError = m_list.Replace(kGroupsValue, aGroups);
+    uint32_t dwError = ReplaceBeside(m_list, kGroupsValue, aGroups);
     if (dwError == kErrorSuccess)
-        dwError = m_list.Replace(kOwnValue, aOwn);
+        dwError = ReplaceBeside(m_list, kOwnValue, aOwn);
     if (dwError == kErrorSuccess)
         dwError = m_list.Replace(kValue, ContactsToList(contacts));
     return dwError;

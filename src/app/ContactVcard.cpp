@@ -1,6 +1,7 @@
 #include "app/ContactVcard.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 

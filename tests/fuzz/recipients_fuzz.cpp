@@ -87,11 +87,12 @@ void FuzzResolve(const WString& strField, const std::vector<WString>& tokens, co
             Check(member.IsInGroup(strToken));
         expected.insert(expected.end(), members.begin(), members.end());
     }
+    // Against those kept: two numbers may each match a third and not each other.
     size_t nKept = 0;
     for (size_t i = 0; i < expected.size(); ++i) {
         bool bSeen = false;
-        for (size_t j = 0; j < i && !bSeen; ++j)
-            bSeen = IsSameNumber(expected[j].m_strNumber, expected[i].m_strNumber);
+        for (size_t j = 0; j < nKept && !bSeen; ++j)
+            bSeen = IsSameNumber(recipients[j].m_strNumber, expected[i].m_strNumber);
         if (bSeen)
             continue;
         Check(nKept < recipients.size() && recipients[nKept].m_strName == expected[i].m_strName &&

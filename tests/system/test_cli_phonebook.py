@@ -126,6 +126,17 @@ class Phonebook(unittest.TestCase):
         self.assertEqual(lines(cli("contacts", "import", vcf, "--dry-run").stdout),
                          ["2 contacts: 0 new, 0 updated, 2 unchanged, 0 refused"])
         self.assertEqual(cli("contacts", "export", vcf, "--group", "Band").returncode, 3)
+        self.assertEqual(lines(cli("contacts", "list", "--json").stdout)[1],
+                         '{"name":"Ben","number":"0301234","groups":[],"origin":"phone"}')
+        # A file no import can read leaves everything as it was, with exit code 3.
+        binary = os.path.join(self.tmp.name, "photo.jpg")
+        with open(binary, "wb") as f:
+            f.write(b"\xff\xd8\xff\xe0\x00\x10JFIF\x00" * 100)
+        before = settings_export()
+        out = cli("contacts", "import", binary)
+        self.assertEqual((out.returncode, out.stdout), (3, ""))
+        self.assertIn("is not UTF-8 or UTF-16 text", out.stderr)
+        self.assertEqual(settings_export(), before)
         with Phone(port_link("COM5")) as phone:
             out = cli("send", "--port", "COM5", "--to", "Team; 0170555", "--text", "Hi")
         self.assertEqual(out.returncode, 0, out.stderr)

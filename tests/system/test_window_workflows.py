@@ -18,8 +18,8 @@ RADIO_NUMBER, RADIO_CONTACT = 1008, 1009
 IDOK = 1
 CONTACTS = 1066
 # The Contacts window.
-C_LIST, C_NAME, C_NUMBER, C_GROUPS, C_NEW, C_SAVE, C_STATUS, C_IMPORT, C_OK = (
-    1072, 1074, 1076, 1078, 1080, 1081, 1083, 1085, 1087)
+C_SEARCH, C_LIST, C_NAME, C_NUMBER, C_GROUPS, C_NEW, C_SAVE, C_DELETE, C_STATUS, C_IMPORT, C_EXPORT, C_OK = (
+    1071, 1072, 1074, 1076, 1078, 1080, 1081, 1082, 1083, 1085, 1086, 1087)
 FILE_NAME = 1148  # the name box of the system's file dialog
 IMPORTED = ("\ufeffName;Mobile;Category\r\nBen;0301299;Team\r\nDora;;Team\r\nEve;+49 170 12345;Team\r\n"
             "Cleo;0170 12345;Team,Choir\r\n")
@@ -162,17 +162,10 @@ class Workflows(unittest.TestCase):
                     ("Cleo", "0170 12345", "Team", "Saved Cleo (0170 12345)"),
                     ("Dan", "555 0101", "Team; Band", "Saved Dan (555 0101)")]:
                 with self.subTest(name=name, number=number, groups=groups):
-                    zandu.winprobe("click", window, C_NEW)
-                    for item, text in ((C_NAME, name), (C_NUMBER, number), (C_GROUPS, groups)):
-                        zandu.winprobe("settext", window, item, text)
-                    zandu.winprobe("click", window, C_SAVE)
-                    wait_for(lambda: zandu.window_text(window, C_STATUS), 10, until=lambda t: t.startswith(status))
+                    self.save_contact(window, name, number, groups, status)
 
             # The import says what it will do; then the list shows it, sorted by name.
-            code, out = zandu.winprobe("open", window, C_IMPORT, "Import Contacts", 30000)
-            dialog = out[0].split("\t")[0]
-            zandu.winprobe("settext", dialog, FILE_NAME, "Z:" + path.replace("/", "\\"))
-            zandu.winprobe("click", dialog, IDOK)
+            self.file_dialog(window, C_IMPORT, "Import Contacts", path)
             box, text = program.wait_box("Import")
             self.assertEqual(text, "4 contacts: 2 new, 1 updated, 1 refused\\r\\nline 3: no number\\r\\n\\r\\nImport them?")
             program.answer_box(box, IDOK)
@@ -180,6 +173,18 @@ class Workflows(unittest.TestCase):
             rows = zandu.winprobe("rows", window, C_LIST, 10)[1]
             self.assertEqual(rows, ["count=4 sel=0", "Ben\t0301299\t", "Cleo\t0170 12345\t", "Dan\t555 0101\t",
                                     "Eve\t+49 170 12345\t"])
+            # A second contact of a name is refused; the search narrows the list;
+            # Export... writes what the group box shows.
+            self.save_contact(window, "ben", "1", "", "A contact named 'Ben' exists already")
+            zandu.winprobe("replace", window, C_SEARCH, "DAN")
+            wait_for(lambda: zandu.winprobe("rows", window, C_LIST, 10)[1], 10,
+                     until=lambda rows: rows == ["count=1 sel=0", "Dan\t555 0101\t"])
+            zandu.winprobe("replace", window, C_SEARCH, "")
+            vcf = os.path.join(self.tmp.name, "all.vcf")
+            self.file_dialog(window, C_EXPORT, "Export", vcf)
+            wait_for(lambda: zandu.window_text(window, C_STATUS), 10, until=lambda t: t.startswith("4 contacts exported"))
+            with open(vcf, encoding="utf-8", newline="") as f:
+                self.assertEqual(f.read().count("BEGIN:VCARD\r\nVERSION:3.0\r\n"), 4)
             zandu.winprobe("click", window, C_OK)
             wait_for(lambda: not program.items(CONTACT_BOX)[1] == [], 10)
             self.assertTrue({"Band (group)", "Choir (group)", "Team (group)"} <= set(program.items(CONTACT_BOX)[1]))
@@ -198,7 +203,34 @@ class Workflows(unittest.TestCase):
             own = ["Cleo", "0170 12345", "Dan", "555 0101", "Ben", "0301299", "Eve", "+49 170 12345"]
             self.assertEqual(settings_list("Contacts"), own + [x for num, n in PHONEBOOK[1:] for x in (n, num)])
             self.assertEqual(settings_list("OwnContacts"), [" " + x for x in own])
+            # A phone entry deleted is gone until the next download.
+            code, out = zandu.winprobe("open", program.hwnd, CONTACTS, "Contacts", 20000)
+            window = out[0].split("\t")[0]
+            zandu.winprobe("replace", window, C_SEARCH, "2pac")
+            wait_for(lambda: zandu.winprobe("rows", window, C_LIST, 10)[1], 10,
+                     until=lambda rows: rows == ["count=1 sel=0", "2Pac\t0301234\tphone"])
+            zandu.winprobe("click", window, C_DELETE)
+            wait_for(lambda: zandu.window_text(window, C_STATUS), 10,
+                     until=lambda t: t == "Deleted 2Pac (0301234): the next phone-book download brings it back")
+            self.assertNotIn("2Pac", settings_list("Contacts"))
+            zandu.winprobe("click", window, C_OK)
             program.click(RADIO_NUMBER)
+
+    def save_contact(self, window, name, number, groups, status):
+        """New, the fields, Save: the status the Contacts window then shows begins with status."""
+        zandu.winprobe("click", window, C_NEW)
+        for item, text in ((C_NAME, name), (C_NUMBER, number), (C_GROUPS, groups)):
+            zandu.winprobe("settext", window, item, text)
+        zandu.winprobe("click", window, C_SAVE)
+        wait_for(lambda: zandu.window_text(window, C_STATUS), 10, until=lambda t: t.startswith(status))
+
+    def file_dialog(self, window, button, title, path):
+        """The button's file dialog given the path (a Linux one, through Wine's Z:)."""
+        code, out = zandu.winprobe("open", window, button, title, 30000)
+        self.assertEqual(code, 0, "no %s dialog" % title)
+        dialog = out[0].split("\t")[0]
+        zandu.winprobe("settext", dialog, FILE_NAME, "Z:" + path.replace("/", "\\"))
+        zandu.winprobe("click", dialog, IDOK)
 
     def test_storing_failures_time_out_and_cancel(self):
         # A phone on COM5 while the ports are enumerated; later ones replace it.

@@ -3,9 +3,12 @@
 // phone book's merge, groups as recipients, and the search boxes' matching.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "support/FakeListKey.h"
 #include "app/ContactImport.h"
 #include "app/ContactStore.h"
+#include "app/ContactVcard.h"
 #include "app/RecordExport.h"
 #include "app/SendInput.h"
 #include "app/TextSearch.h"
@@ -98,6 +101,54 @@ TEST(ContactFiles, RealWorldShapes)
     };
     for (const FileCase& c : cases)
         EXPECT_EQ(Rows(c.strBytes), c.rows) << c.pszShape;
+}
+
+TEST(ContactFiles, WhatTheWindowAndTheImportCheckInAContact)
+{
+    const struct {
+        const char* pszName;
+        const char* pszNumber;
+        std::vector<const char*> groups;
+        const char* pszError;  // its beginning; empty: accepted
+    } cases[] = {
+        {"Anna", "+49 (170) 123-45.6", {"Team", "Choir 2"}, ""},
+        {"", "1", {}, "a contact needs a name"},
+        {"A;B", "1", {}, "the name 'A;B' holds ';'"},
+        {"A\nB", "1", {}, "the name holds a line break"},
+        {"A", "", {}, "no number"},
+        {"A", "*100#", {}, "cannot send to '*100#'"},
+        {"A", "1", {"+49"}, "the group '+49' is named like a number"},
+        {"A", "1", {" Team"}, "the group ' Team' begins or ends with a blank"},
+        {"A", "1", {"a,b"}, "the group 'a,b' holds ';' or ','"},
+        {"A", "1", {"x:::y"}, "the group 'x:::y' holds ':::'"},
+        {"A", "1", {""}, "a group needs a name"},
+    };
+    for (const auto& c : cases) {
+        CContact contact(Utf8ToWide(c.pszName), Utf8ToWide(c.pszNumber));
+        for (const char* psz : c.groups)
+            contact.m_aGroups.push_back(Utf8ToWide(psz));
+        std::string strError;
+        EXPECT_EQ(CheckContact(contact, strError), !*c.pszError) << c.pszName << c.pszError;
+        EXPECT_EQ(strError.substr(0, std::strlen(c.pszError)), c.pszError);
+    }
+    // Groups as typed: cut at ';' and ',', trimmed, each once (A-Z folded).
+    EXPECT_EQ(SplitGroups(WSTR(" Team ;team, Band;;")), std::vector<WString>({WSTR("Team"), WSTR("Band")}));
+}
+
+TEST(ContactFiles, VcardLinesFoldedAtSeventyFiveBytesAndPhotosPassedOver)
+{
+    CContact contact(WString(), WSTR("1"));
+    contact.m_strName = Utf8ToWide(std::string(40, 'a') + "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9");
+    const std::string strCard = FormatContactsVcard({contact});
+    size_t nStart = 0;
+    for (size_t nEnd; (nEnd = strCard.find("\r\n", nStart)) != std::string::npos; nStart = nEnd + 2) {
+        EXPECT_LE(nEnd - nStart, 75u);
+        EXPECT_TRUE(IsValidUtf8(strCard.substr(nStart, nEnd - nStart)));  // never inside a character
+    }
+    EXPECT_EQ(Rows(strCard), Strings({"1|" + WideToUtf8(contact.m_strName) + "|1|"}));
+    EXPECT_EQ(Rows("BEGIN:VCARD\nVERSION:2.1\nFN:P\nPHOTO;ENCODING=BASE64;TYPE=JPEG:/9j/4AAQ\n  SkZJRg==\n\nTEL:5\nEND:VCARD\n"),
+              Strings({"1|P|5|"}));
+    EXPECT_EQ(Rows("\xFF\xFEN\x00"), Strings({"refused: the file begins as UTF-16 text but ends in half a character"}));
 }
 
 std::vector<CContact> Book()

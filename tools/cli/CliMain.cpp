@@ -63,6 +63,7 @@ const char kHelp[] =
     "      PDU line exactly as they are written to the phone. --ref sets the\n"
     "      message reference (1-255; the program starts at 241).\n"
     "\n"
+    "The stored contacts, history and inbox (Windows build only, as the settings):\n"
     "  contacts list [--json]\n"
     "      Print the stored contacts, sorted by name: \"NAME<TAB>NUMBER<TAB>GROUPS\n"
     "      <TAB>ORIGIN\" (groups separated by ';', origin \"phone\" or \"own\"), or\n"
@@ -87,10 +88,10 @@ const char kHelp[] =
     "and sends it as it is, line breaks included.\n"
     "\n"
     "Exit codes: 0 success, 1 the phone refused or failed, 2 bad command line,\n"
-    "3 a recipient or text that cannot be sent or a number option out of its\n"
-    "range, 4 port error or no phone answering, 5 timed out (cancelled), 6 the\n"
-    "phone book, the messages read or the references of reports could not be\n"
-    "stored.\n";
+    "3 a recipient, text or file that cannot be used or a number option out of\n"
+    "its range, 4 port error or no phone answering, 5 timed out (cancelled), 6\n"
+    "the phone book, the contacts, the messages read or the references of\n"
+    "reports could not be stored.\n";
 
 void TraceToStderr(const char* pszLine)
 {
