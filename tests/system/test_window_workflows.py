@@ -82,6 +82,7 @@ class Workflows(unittest.TestCase):
             selected, contacts = program.items(CONTACT_BOX)
             self.assertEqual(sorted(contacts), sorted("%s (%s)" % (n, num) for num, n in PHONEBOOK))
             self.assertEqual(settings_list("Contacts"), [x for num, n in PHONEBOOK for x in (n, num)])
+            self.assertEqual((settings_list("ContactGroups"), settings_list("OwnContacts")), (None, None))
 
             # Contact mode: the selected contact itself, even one whose name begins with a digit.
             self.assertTrue(contacts[selected].startswith("2Pac"))  # first in sorted order
@@ -185,13 +186,22 @@ class Workflows(unittest.TestCase):
             wait_for(lambda: zandu.window_text(window, C_STATUS), 10, until=lambda t: t.startswith("4 contacts exported"))
             with open(vcf, encoding="utf-8", newline="") as f:
                 self.assertEqual(f.read().count("BEGIN:VCARD\r\nVERSION:3.0\r\n"), 4)
+            zandu.settings_set_string("Contact", "Team (group)")  # selected when the list is filled again
             zandu.winprobe("click", window, C_OK)
             wait_for(lambda: not program.items(CONTACT_BOX)[1] == [], 10)
             self.assertTrue({"Band (group)", "Choir (group)", "Team (group)"} <= set(program.items(CONTACT_BOX)[1]))
 
+            # Contact mode: the group selected goes to its members.
+            program.replace(MESSAGE, "Hi team")
+            program.click(RADIO_CONTACT)
+            self.assertEqual(program.text(NUMBER_BOX), "Team")
+            program.request(SEND, ("Message sent to Dan", "Failed", "Error"))
+            self.assertEqual([m["Number"] for m in texts(phone.events("pdu"))], ["0301299", "017012345", "5550101"])
+            program.click(RADIO_NUMBER)
+
             # A group stands for its members, by name; each number once, in order.
             trail = program.send("Team; 0301299", "Hi team", ("Message sent to Dan", "Failed", "Error"))
-            sent = [m["Number"] for m in texts(phone.events("pdu"))]
+            sent = [m["Number"] for m in texts(phone.events("pdu"))[3:]]
             self.assertEqual(sent, ["0301299", "017012345", "5550101"])
             self.assertEqual(program.text(STATUS_NOTE), "2 recipients with the same number as others merged")
             self.assertIn("Message sent to Ben (0301299)", " ".join(trail))
@@ -213,6 +223,14 @@ class Workflows(unittest.TestCase):
             wait_for(lambda: zandu.window_text(window, C_STATUS), 10,
                      until=lambda t: t == "Deleted 2Pac (0301234): the next phone-book download brings it back")
             self.assertNotIn("2Pac", settings_list("Contacts"))
+            # A phone entry edited is the user's own.
+            zandu.winprobe("replace", window, C_SEARCH, "jurgen")
+            wait_for(lambda: zandu.window_text(window, C_NAME), 10, until=lambda t: t == "Jürgen Groß")
+            zandu.winprobe("settext", window, C_NUMBER, "5550002")
+            zandu.winprobe("click", window, C_SAVE)
+            wait_for(lambda: zandu.winprobe("rows", window, C_LIST, 10)[1], 10,
+                     until=lambda rows: rows == ["count=1 sel=0", "Jürgen Groß\t5550002\t"])
+            self.assertEqual(settings_list("OwnContacts")[-2:], [" Jürgen Groß", " 5550002"])
             zandu.winprobe("click", window, C_OK)
             program.click(RADIO_NUMBER)
 

@@ -69,6 +69,11 @@ TEST(ContactFiles, RealWorldShapes)
          "Name,Given Name,Phone 1 - Type,Phone 1 - Value,Group Membership\n"
          "Anna Schmidt,Anna,Mobile,+4917012345,* myContacts ::: Team ::: Choir\n",
          {"2|Anna Schmidt|+4917012345|Team;Choir"}},
+        {"an Outlook export: first, middle and last names, the mobile before another phone",
+         "First Name,Middle Name,Last Name,Business Phone,Mobile Phone,Categories\r\n"
+         "Anna,M.,Schmidt,030 1,+49 170 1,\"Team;Choir\"\r\n",
+         {"2|Anna M. Schmidt|+49 170 1|Team;Choir"}},
+        {"a header and no row", "Name,Phone\r\n", {"refused: the file holds no contact"}},
         {"no header: name, number, groups", "Anna,0123,Team\nBob,0456\n", {"1|Anna|0123|Team", "2|Bob|0456|"}},
         {"UTF-16 with a BOM, little-endian", Utf16("Name\tNumber\nZo\xC3\xAB\t555\n", false), {"2|Zoë|555|"}},
         {"UTF-16 big-endian", Utf16("Name,Phone\nA,1\n", true), {"2|A|1|"}},
@@ -209,6 +214,15 @@ TEST(ContactFiles, AnImportShowsWhatItWillDoAndAnExportComesBackTheSame)
             EXPECT_EQ(PlanImport(book, rows).nUnchanged, expected.size());
         }
     }
+    // The list is full: a new name is refused, a known one still updated.
+    std::vector<CContact> full;
+    for (size_t i = 0; i < CContactStore::kMaxContacts; ++i)
+        full.emplace_back(Utf8ToWide("C" + std::to_string(i)), WSTR("1"));
+    ASSERT_TRUE(ReadContactFile("Name,Number\nNew,2\nC7,3\n", rows, strError));
+    plan = PlanImport(full, rows);
+    EXPECT_EQ(plan.aRefusals, Strings({"line 2: more than 10000 contacts"}));
+    EXPECT_EQ(plan.nUpdated, 1u);
+    EXPECT_EQ(plan.contacts[7].m_strNumber, WSTR("3"));
     EXPECT_EQ(FormatContactsFile(Book(), WSTR("Choir"), false),
               "\xEF\xBB\xBFName,Number,Groups\r\nAnna,+4917012345,\"Team;Choir\"\r\nCleo,0170 12345,Choir\r\n");
 }
