@@ -1,6 +1,9 @@
 #include "app/ContactStore.h"
 
 #include <algorithm>
+#include <functional>
+#include <map>
+#include <utility>
 
 #include "base/ErrorCodes.h"
 #include "sms/ReportMatch.h"
@@ -15,11 +18,6 @@ const WChar kOwnValue[] = WSTR("OwnContacts");
 WString StoredName(const CContact& contact)
 {
     return contact.m_strName.empty() ? contact.m_strNumber : contact.m_strName;
-}
-
-bool IsKeyOf(const CContact& contact, const WString& strName, const WString& strNumber)
-{
-    return contact.m_strName == strName && contact.m_strNumber == strNumber;
 }
 
 // Elements after their leading space.
@@ -42,20 +40,20 @@ uint32_t ReplaceBeside(CListStore& list, const WChar* pszValue, const std::vecto
 std::vector<CContact> CContactStore::Load() const
 {
     std::vector<CContact> contacts = ContactsFromList(m_list.Read(kValue));
+    std::multimap<std::pair<WString, WString>, size_t> byKey;  // a list of thousands is read at every change
+    for (size_t i = 0; i < contacts.size(); ++i)
+        byKey.emplace(std::make_pair(contacts[i].m_strName, contacts[i].m_strNumber), i);
+    auto forEach = [&](const WString& strName, const WString& strNumber, const std::function<void(CContact&)>& fn) {
+        const auto range = byKey.equal_range(std::make_pair(Unspaced(strName), Unspaced(strNumber)));
+        for (auto it = range.first; it != range.second; ++it)
+            fn(contacts[it->second]);
+    };
     const std::vector<WString> aGroups = m_list.Read(kGroupsValue);
-    for (size_t i = 0; i + 2 < aGroups.size(); i += 3) {
-        for (CContact& contact : contacts) {
-            if (IsKeyOf(contact, Unspaced(aGroups[i]), Unspaced(aGroups[i + 1])))
-                contact.m_aGroups = SplitGroups(Unspaced(aGroups[i + 2]));
-        }
-    }
+    for (size_t i = 0; i + 2 < aGroups.size(); i += 3)
+        forEach(aGroups[i], aGroups[i + 1], [&](CContact& c) { c.m_aGroups = SplitGroups(Unspaced(aGroups[i + 2])); });
     const std::vector<WString> aOwn = m_list.Read(kOwnValue);
-    for (size_t i = 0; i + 1 < aOwn.size(); i += 2) {
-        for (CContact& contact : contacts) {
-            if (IsKeyOf(contact, Unspaced(aOwn[i]), Unspaced(aOwn[i + 1])))
-                contact.m_bOwn = true;
-        }
-    }
+    for (size_t i = 0; i + 1 < aOwn.size(); i += 2)
+        forEach(aOwn[i], aOwn[i + 1], [](CContact& c) { c.m_bOwn = true; });
     return contacts;
 }
 

@@ -185,8 +185,11 @@ void CContactsDlg::ShowStatus(const WString& strText)
 bool CContactsDlg::OnClicked(int nId)
 {
     switch (nId) {
-    case IDC_CONTACTS_OK:
-        EndDialog(IDOK);
+    case IDC_CONTACTS_OK:  // also Enter, the default button: in a field of the contact it saves
+        if (IsInFields())
+            OnSave();
+        else
+            EndDialog(IDOK);
         return true;
     case IDC_CONTACTS_NEW:
         OnNew();
@@ -208,6 +211,13 @@ bool CContactsDlg::OnClicked(int nId)
     }
 }
 
+bool CContactsDlg::IsInFields() const
+{
+    const HWND hFocus = ::GetFocus();
+    return hFocus == GetDlgItem(IDC_CONTACTS_NAME) || hFocus == GetDlgItem(IDC_CONTACTS_NUMBER) ||
+           hFocus == GetDlgItem(IDC_CONTACTS_GROUPS);
+}
+
 // Typing in the search box narrows the list; Enter in a field of the
 // contact saves it rather than closing the window.
 bool CContactsDlg::OnCommand(int nId, int nCode)
@@ -222,10 +232,7 @@ bool CContactsDlg::OnCommand(int nId, int nCode)
             Search(WString());
         return true;
     }
-    const HWND hFocus = ::GetFocus();
-    const bool bInFields = hFocus == GetDlgItem(IDC_CONTACTS_NAME) || hFocus == GetDlgItem(IDC_CONTACTS_NUMBER) ||
-                           hFocus == GetDlgItem(IDC_CONTACTS_GROUPS);
-    if (nId == IDOK && bInFields) {
+    if (nId == IDOK && IsInFields()) {
         OnSave();
         return true;
     }
@@ -234,12 +241,9 @@ bool CContactsDlg::OnCommand(int nId, int nCode)
 
 void CContactsDlg::OnNew()
 {
-    const CListView list = List();
-    for (int nRow = list.GetNextSelected(); nRow >= 0; nRow = list.GetNextSelected()) {
-        LVITEMW item = {};
-        item.stateMask = LVIS_SELECTED;
-        list.SendMessage(LVM_SETITEMSTATE, nRow, reinterpret_cast<LPARAM>(&item));
-    }
+    LVITEMW item = {};
+    item.stateMask = LVIS_SELECTED;
+    List().SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));  // every row
     ShowSelected();
     GetDlgItem(IDC_CONTACTS_NAME).SetFocus();
 }

@@ -36,6 +36,7 @@ private:
     void FillGroups();
     void Search(const WString& strSelect);
     const CContact* ContactOfRow(int nRow) const;
+    bool IsInFields() const;
     WString GetGroupShown() const;
     void OnNew();
     void OnSave();
