@@ -425,7 +425,9 @@ class Program(Stoppable):
         text = self._log.read().decode("utf-8", "replace")
         marker = ":warn:debugstr:OutputDebugStringA \""
         strings = []
-        for line in text.split("\n"):
+        # The last line may still be being written: read while partial, a trace
+        # pair's location line would pass for a status text and shift the trail.
+        for line in text.split("\n")[:-1]:
             at = line.find(marker)
             if at < 0:
                 continue
