@@ -3,7 +3,8 @@
 window after a phone-book download and sends asking for delivery reports,
 in Contact mode with a contact selected (so that both radio buttons' states
 and the contact list show), the History dialog with delivery states, the
-Inbox with the simulated phone's messages, the About
+Inbox with the simulated phone's messages, the Contacts window with two own
+contacts in groups beside the phone's, the About
 box, the Feedback dialog and the update notice. Run through
 scripts/screenshots.sh, which builds what it needs and starts the display,
 the Wine server and the phone simulator's port links; the pictures go to
@@ -99,6 +100,18 @@ def main_window_and_dialogs(book):
         shoot(inbox, "inbox.png")
         winprobe("key", inbox, 0x1B)
 
+        program.click(1066)
+        contacts = wait_window(program, "Contacts")
+        for name, number, groups in (("Carla Rossi", "+39 06 1234567", "Team; Choir"), ("Dan Okafor", "0170 5550101",
+                                                                                       "Team")):
+            winprobe("click", contacts, 1080)  # New
+            for item, text in ((1074, name), (1076, number), (1078, groups)):
+                winprobe("settext", contacts, item, text)
+            winprobe("click", contacts, 1081)  # Save
+            wait_for(lambda: zandu.window_text(contacts, 1083).startswith("Saved"), 10)
+        shoot(contacts, "contacts.png")
+        winprobe("key", contacts, 0x1B)
+
         program.click(1021)
         about = wait_window(program, "About Zandu SMS")
         shoot(about, "about.png")
@@ -127,7 +140,8 @@ def update_notice():
 
 def main():
     with SavedSettings(), SavedInbox(), Compositor(), tempfile.TemporaryDirectory() as tmp:
-        for name in ("Numbers", "NewHistory", "Contacts", "Contact", "Reports", "DeliveryReport"):
+        for name in ("Numbers", "NewHistory", "Contacts", "Contact", "Reports", "DeliveryReport", "ContactGroups",
+                     "OwnContacts"):
             zandu.settings_delete_value(name)
         zandu.settings_set_string("Port", "COM5")
         zandu.settings_set_dword("AllowCheck", 0)

@@ -1,6 +1,10 @@
 #include "app/Contact.h"
 
+#include <algorithm>
+
 #include "sms/Msg.h"
+#include "app/Recipients.h"
+#include "app/TextSearch.h"
 
 namespace {
 
@@ -9,15 +13,19 @@ WChar FoldAscii(WChar ch)
     return ch >= 'A' && ch <= 'Z' ? static_cast<WChar>(ch - 'A' + 'a') : ch;
 }
 
-bool EqualFoldingAscii(const WString& str1, const WString& str2)
+bool IsBlank(WChar ch)
 {
-    if (str1.size() != str2.size())
-        return false;
-    for (size_t i = 0; i < str1.size(); ++i) {
-        if (FoldAscii(str1[i]) != FoldAscii(str2[i]))
-            return false;
-    }
-    return true;
+    return ch == ' ' || ch == '\t';
+}
+
+WString TrimBlanks(const WString& str)
+{
+    size_t nStart = 0, nEnd = str.size();
+    while (nStart < nEnd && IsBlank(str[nStart]))
+        ++nStart;
+    while (nEnd > nStart && IsBlank(str[nEnd - 1]))
+        --nEnd;
+    return str.substr(nStart, nEnd - nStart);
 }
 
 } // namespace
@@ -25,6 +33,12 @@ bool EqualFoldingAscii(const WString& str1, const WString& str2)
 WString CContact::GetDisplayName() const
 {
     return FormatDisplayName(m_strName, m_strNumber);
+}
+
+bool CContact::IsInGroup(const WString& strGroup) const
+{
+    return std::any_of(m_aGroups.begin(), m_aGroups.end(),
+                       [&](const WString& strOwn) { return IsSameName(strOwn, strGroup); });
 }
 
 std::vector<CContact> ContactsFromList(const std::vector<WString>& aList)
@@ -47,11 +61,99 @@ std::vector<WString> ContactsToList(const std::vector<CContact>& contacts)
     return aList;
 }
 
+bool IsSameName(const WString& strA, const WString& strB)
+{
+    if (strA.size() != strB.size())
+        return false;
+    for (size_t i = 0; i < strA.size(); ++i) {
+        if (FoldAscii(strA[i]) != FoldAscii(strB[i]))
+            return false;
+    }
+    return true;
+}
+
 const CContact* FindContact(const std::vector<CContact>& contacts, const WString& strName)
 {
     for (const CContact& contact : contacts) {
-        if (EqualFoldingAscii(contact.m_strName, strName))
+        if (IsSameName(contact.m_strName, strName))
             return &contact;
     }
     return nullptr;
+}
+
+bool CheckGroupName(const WString& strGroup, std::string& strError)
+{
+    const std::string strQuoted = "the group '" + WideToUtf8(strGroup) + "'";
+    if (strGroup.empty())
+        strError = "a group needs a name";
+    else if (strGroup.find_first_of(WSTR(";,")) != WString::npos)
+        strError = strQuoted + " holds ';' or ',', which separate recipients and groups";
+    else if (IsBlank(strGroup[0]) || IsBlank(strGroup.back()))
+        strError = strQuoted + " begins or ends with a blank";
+    else if (IsNumberToken(strGroup))
+        strError = strQuoted + " is named like a number";
+    else if (std::any_of(strGroup.begin(), strGroup.end(), [](WChar ch) { return ch < 0x20 || ch == 0x7F; }))
+        strError = "a group name holds a line break or another control character";
+    else if (strGroup.find(WSTR(":::")) != WString::npos)
+        strError = strQuoted + " holds ':::', which separates groups in address books' files";
+    else
+        return true;
+    return false;
+}
+
+std::vector<WString> SplitGroups(const WString& strText)
+{
+    std::vector<WString> aGroups;
+    size_t nStart = 0;
+    while (nStart <= strText.size()) {
+        size_t nEnd = strText.find_first_of(WSTR(";,"), nStart);
+        if (nEnd == WString::npos)
+            nEnd = strText.size();
+        const WString strGroup = TrimBlanks(strText.substr(nStart, nEnd - nStart));
+        const bool bSeen = std::any_of(aGroups.begin(), aGroups.end(),
+                                       [&](const WString& str) { return IsSameName(str, strGroup); });
+        if (!strGroup.empty() && !bSeen)
+            aGroups.push_back(strGroup);
+        nStart = nEnd + 1;
+    }
+    return aGroups;
+}
+
+WString JoinGroups(const std::vector<WString>& aGroups)
+{
+    WString str;
+    for (const WString& strGroup : aGroups)
+        str += (str.empty() ? WString() : WString(WSTR("; "))) + strGroup;
+    return str;
+}
+
+bool IsListedBefore(const WString& strA, const WString& strB)
+{
+    const WString strFoldedA = FoldForSearch(strA), strFoldedB = FoldForSearch(strB);
+    return strFoldedA != strFoldedB ? strFoldedA < strFoldedB : strA < strB;
+}
+
+std::vector<WString> ListGroups(const std::vector<CContact>& contacts)
+{
+    std::vector<WString> aGroups;
+    for (const CContact& contact : contacts) {
+        for (const WString& strGroup : contact.m_aGroups) {
+            if (std::none_of(aGroups.begin(), aGroups.end(), [&](const WString& str) { return IsSameName(str, strGroup); }))
+                aGroups.push_back(strGroup);
+        }
+    }
+    std::sort(aGroups.begin(), aGroups.end(), IsListedBefore);
+    return aGroups;
+}
+
+std::vector<CContact> GroupMembers(const std::vector<CContact>& contacts, const WString& strGroup)
+{
+    std::vector<CContact> members;
+    for (const CContact& contact : contacts) {
+        if (contact.IsInGroup(strGroup))
+            members.push_back(contact);
+    }
+    std::stable_sort(members.begin(), members.end(),
+                     [](const CContact& a, const CContact& b) { return IsListedBefore(a.m_strName, b.m_strName); });
+    return members;
 }

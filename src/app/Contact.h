@@ -1,7 +1,8 @@
-// One phone-book entry, the phone-book list as the settings store it, and
-// the look-up of a name typed as a recipient.
+// One contact, the contact list as the settings store it, and the look-up
+// of a name or a group typed as a recipient.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "base/Text.h"
@@ -13,13 +14,20 @@ public:
 
     // "Name (number)", as the contact list shows it (FormatDisplayName).
     WString GetDisplayName() const;
+    // Whether the contact is in the group, its name compared as FindContact does.
+    bool IsInGroup(const WString& strGroup) const;
 
-    WString m_strName;    // as the phone gave it
-    WString m_strNumber;  // as the phone gave it
+    WString m_strName;    // as the phone gave it or the user typed it
+    WString m_strNumber;  // as the phone gave it or the user typed it
+    std::vector<WString> m_aGroups;  // each once, in the order given
+    // Added or edited in the program: a phone-book download leaves it alone.
+    // False for what the phone gave, which the next download replaces.
+    bool m_bOwn = false;
 };
 
 // The list value "Contacts" holds name, number, name, number, ...; a last
-// name without its number is ignored.
+// name without its number is ignored. Groups and origins are not in it
+// (earlier versions read it as it is): see CContactStore.
 std::vector<CContact> ContactsFromList(const std::vector<WString>& aList);
 // The list value for the contacts. A contact without a name is stored under
 // its number: an empty element cannot be stored (it would end the value and
@@ -30,3 +38,23 @@ std::vector<WString> ContactsToList(const std::vector<CContact>& contacts);
 // only the letters 'A' to 'Z' folded to 'a' to 'z' ('É' and 'é' differ).
 // Null when there is none.
 const CContact* FindContact(const std::vector<CContact>& contacts, const WString& strName);
+// Whether two names are the same name as FindContact compares them.
+bool IsSameName(const WString& strA, const WString& strB);
+
+// Group names: not empty, no ';' or ',' (they separate recipients and
+// groups), no blank at either end, and not named like a number (a token
+// that begins with a digit or '+' is sent to as a number). Else false with
+// the reason.
+bool CheckGroupName(const WString& strGroup, std::string& strError);
+// The groups of a text as the user types them: cut at ';' and ',', blanks
+// around each dropped, empty ones and repeats skipped.
+std::vector<WString> SplitGroups(const WString& strText);
+// "Team; Family".
+WString JoinGroups(const std::vector<WString>& aGroups);
+// Every group of the contacts once, sorted as the Contacts window lists names.
+std::vector<WString> ListGroups(const std::vector<CContact>& contacts);
+// The members of a group in the order of their names (as listed).
+std::vector<CContact> GroupMembers(const std::vector<CContact>& contacts, const WString& strGroup);
+// The order the contacts are listed in: names with case and accents folded
+// (FoldForSearch), then as they are.
+bool IsListedBefore(const WString& strA, const WString& strB);

@@ -1,9 +1,11 @@
 #include "app/SendInput.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "sms/Msg.h"
 #include "sms/Pdu.h"
+#include "sms/ReportMatch.h"
 #include "app/Recipients.h"
 
 bool CheckNumber(const WString& strNumber, std::string& strError)
@@ -64,8 +66,50 @@ bool NamesContacts(const WString& strField)
     return false;
 }
 
+namespace {
+
+// Each number once, the first form kept.
+void MergeSameNumbers(std::vector<CContact>& recipients, CResolveNotes* pNotes)
+{
+    std::vector<CContact> unique;
+    for (const CContact& recipient : recipients) {
+        const bool bSeen = std::any_of(unique.begin(), unique.end(), [&](const CContact& before) {
+            return IsSameNumber(before.m_strNumber, recipient.m_strNumber);
+        });
+        if (!bSeen)
+            unique.push_back(recipient);
+        else if (pNotes)
+            ++pNotes->nMerged;
+    }
+    recipients.swap(unique);
+}
+
+bool CheckNumbers(const std::vector<CContact>& recipients, size_t nFrom, std::string& strError)
+{
+    for (size_t i = nFrom; i < recipients.size(); ++i) {
+        if (!CheckNumber(recipients[i].m_strNumber, strError))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+WString DescribeResolveNotes(const CResolveNotes& notes)
+{
+    WString strNote;
+    if (notes.nMerged)
+        strNote = Utf8ToWide(std::to_string(notes.nMerged)) +
+                  (notes.nMerged == 1 ? WSTR(" recipient with the same number as another merged")
+                                      : WSTR(" recipients with the same number as others merged"));
+    for (const WString& strBoth : notes.aBoth)
+        strNote += (strNote.empty() ? WString() : WString(WSTR("; "))) + WSTR("'") + strBoth +
+                   WSTR("' is a contact and a group: the contact is sent to");
+    return strNote;
+}
+
 bool ResolveRecipients(const WString& strField, const std::vector<CContact>& contacts,
-                       std::vector<CContact>& recipients, std::string& strError)
+                       std::vector<CContact>& recipients, std::string& strError, CResolveNotes* pNotes)
 {
     recipients.clear();
     const std::vector<WString> tokens = SplitRecipients(strField);
@@ -74,16 +118,38 @@ bool ResolveRecipients(const WString& strField, const std::vector<CContact>& con
         return false;
     }
     for (const WString& strToken : tokens) {
+        const size_t nFrom = recipients.size();
         if (IsNumberToken(strToken)) {
             recipients.emplace_back(WString(), strToken);
         } else if (const CContact* pContact = FindContact(contacts, strToken)) {
             recipients.push_back(*pContact);
+            if (pNotes && !GroupMembers(contacts, strToken).empty())
+                pNotes->aBoth.push_back(strToken);
         } else {
-            strError = "The name '" + WideToUtf8(strToken) + "' doesn't exist in your phone book.";
-            return false;
+            const std::vector<CContact> members = GroupMembers(contacts, strToken);
+            if (members.empty()) {
+                strError = "The name '" + WideToUtf8(strToken) + "' doesn't exist in your phone book.";
+                return false;
+            }
+            recipients.insert(recipients.end(), members.begin(), members.end());
         }
-        if (!CheckNumber(recipients.back().m_strNumber, strError))
+        if (!CheckNumbers(recipients, nFrom, strError))
             return false;
     }
+    MergeSameNumbers(recipients, pNotes);
+    return true;
+}
+
+bool ResolveGroup(const WString& strGroup, const std::vector<CContact>& contacts, std::vector<CContact>& recipients,
+                  std::string& strError, CResolveNotes* pNotes)
+{
+    recipients = GroupMembers(contacts, strGroup);
+    if (recipients.empty()) {
+        strError = "The group '" + WideToUtf8(strGroup) + "' has no members.";
+        return false;
+    }
+    if (!CheckNumbers(recipients, 0, strError))
+        return false;
+    MergeSameNumbers(recipients, pNotes);
     return true;
 }

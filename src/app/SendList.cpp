@@ -4,11 +4,30 @@
 #include "app/SendInput.h"
 #include "sms/ReportMatch.h"
 
+namespace {
+
+// Appended unless the same phone as one kept before (counted in nMerged).
+void Keep(const WString& strTyped, const CContact& contact, std::vector<CSendRecipient>& list, CResolveNotes& notes)
+{
+    for (const CSendRecipient& before : list) {
+        if (IsSameNumber(before.contact.m_strNumber, contact.m_strNumber)) {
+            ++notes.nMerged;
+            return;
+        }
+    }
+    CSendRecipient recipient;
+    recipient.strTyped = strTyped;
+    recipient.contact = contact;
+    list.push_back(recipient);
+}
+
+} // namespace
+
 bool ResolveSendList(const WString& strField, const std::vector<CContact>& contacts,
-                     std::vector<CSendRecipient>& list, size_t& nMerged, std::string& strError)
+                     std::vector<CSendRecipient>& list, CResolveNotes& notes, std::string& strError)
 {
     list.clear();
-    nMerged = 0;
+    notes = CResolveNotes();
     const std::vector<WString> tokens = SplitRecipients(strField);
     if (tokens.empty()) {
         std::vector<CContact> none;
@@ -16,21 +35,11 @@ bool ResolveSendList(const WString& strField, const std::vector<CContact>& conta
     }
     for (const WString& strToken : tokens) {
         std::vector<CContact> resolved;
-        if (!ResolveRecipients(strToken, contacts, resolved, strError))
+        if (!ResolveRecipients(strToken, contacts, resolved, strError, &notes))
             return false;
-        for (const CContact& contact : resolved) {
-            bool bSeen = false;
-            for (const CSendRecipient& before : list)
-                bSeen = bSeen || IsSameNumber(before.contact.m_strNumber, contact.m_strNumber);
-            if (bSeen) {
-                ++nMerged;
-                continue;
-            }
-            CSendRecipient recipient;
-            recipient.strTyped = resolved.size() == 1 ? strToken : contact.GetDisplayName();
-            recipient.contact = contact;
-            list.push_back(recipient);
-        }
+        // A group's members go back to the box by name, a single recipient as typed.
+        for (const CContact& contact : resolved)
+            Keep(resolved.size() == 1 ? strToken : contact.GetDisplayName(), contact, list, notes);
     }
     return true;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/Contact.h"
+#include "app/SendInput.h"
 #include "base/Text.h"
 
 struct CSendRecipient {
@@ -20,10 +21,10 @@ struct CSendRecipient {
 
 // The field resolved as ResolveRecipients resolves it, token by token; a
 // recipient that is the same phone as one before it (IsSameNumber) is merged
-// into that one, whose form is kept, and counted in nMerged. False with the
+// into that one, whose form is kept, and counted in the notes. False with the
 // window's message when the field cannot be sent to.
 bool ResolveSendList(const WString& strField, const std::vector<CContact>& contacts,
-                     std::vector<CSendRecipient>& list, size_t& nMerged, std::string& strError);
+                     std::vector<CSendRecipient>& list, CResolveNotes& notes, std::string& strError);
 
 // The typed forms as the recipients box holds them: "222; 333".
 WString JoinTyped(const std::vector<CSendRecipient>& list);

@@ -53,6 +53,7 @@ bool CSkin::LoadSkin(const WString& strFolder)
     }
     m_bHasInbox = m_aBitmaps[static_cast<size_t>(SkinBitmapIndex::SBI_INBOX)].Load(strFolder + L"inbox.bmp");
     m_bHasPin = m_aBitmaps[static_cast<size_t>(SkinBitmapIndex::SBI_PIN)].Load(strFolder + L"pin.bmp");
+    m_bHasContacts = m_aBitmaps[static_cast<size_t>(SkinBitmapIndex::SBI_CONTACTS)].Load(strFolder + L"contacts.bmp");
     return true;
 }
 

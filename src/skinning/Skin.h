@@ -18,9 +18,10 @@ enum class SkinBitmapIndex {
     SBI_FEEDBACK,  // feedback.bmp: the Feedback dialog
     SBI_INBOX,     // inbox.bmp: the Inbox dialog; history.bmp when a skin has none
     SBI_PIN,       // pin.bmp: the SIM PIN dialog; feedback.bmp when a skin has none
+    SBI_CONTACTS,  // contacts.bmp: the Contacts dialog; history.bmp when a skin has none
 };
-const size_t kSkinBitmapCount = 6;
-static_assert(static_cast<size_t>(SkinBitmapIndex::SBI_PIN) + 1 == kSkinBitmapCount, "one count per bitmap");
+const size_t kSkinBitmapCount = 7;
+static_assert(static_cast<size_t>(SkinBitmapIndex::SBI_CONTACTS) + 1 == kSkinBitmapCount, "one count per bitmap");
 
 class CSkin {
 public:
@@ -35,7 +36,8 @@ public:
     // Then inbox.bmp, which a skin made before the Inbox lacks: without it
     // (or when it cannot be read) the Inbox, sized as the History, takes
     // history.bmp; and pin.bmp, without which the SIM PIN dialog, sized as
-    // the Feedback, takes feedback.bmp.
+    // the Feedback, takes feedback.bmp; and contacts.bmp, without which the
+    // Contacts, sized as the History, takes history.bmp.
     bool LoadSkin();
     bool LoadSkin(const WString& strFolder);  // strFolder ends in a backslash
 
@@ -49,6 +51,8 @@ public:
             nIndex = SkinBitmapIndex::SBI_HISTORY;
         if (nIndex == SkinBitmapIndex::SBI_PIN && !m_bHasPin)
             nIndex = SkinBitmapIndex::SBI_FEEDBACK;
+        if (nIndex == SkinBitmapIndex::SBI_CONTACTS && !m_bHasContacts)
+            nIndex = SkinBitmapIndex::SBI_HISTORY;
         return m_aBitmaps[static_cast<size_t>(nIndex)];
     }
 
@@ -63,6 +67,7 @@ private:
     bool m_bBorderHover;
     bool m_bHasInbox = false;
     bool m_bHasPin = false;
+    bool m_bHasContacts = false;
     uint8_t m_btAlpha;
 };
 

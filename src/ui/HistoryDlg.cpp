@@ -1,11 +1,13 @@
 #include "ui/HistoryDlg.h"
 
 #include <algorithm>
+#include <ctime>
 
 #include "base/AppDataFolder.h"
 #include "base/SettingsListKey.h"
 #include "res/resource.h"
 #include "app/HistoryStore.h"
+#include "app/RecordExport.h"
 #include "app/ReportStore.h"
 
 namespace {
@@ -29,6 +31,10 @@ constexpr CControlItem kControls[] = {
     {IDC_HISTORY_STATE, EControlKind::Edit},
     {IDC_HISTORY_TEXT, EControlKind::Edit},
     {IDC_HISTORY_OK, EControlKind::Button},
+    {IDC_HISTORY_SEARCH_LABEL, EControlKind::Static},
+    {IDC_HISTORY_SEARCH, EControlKind::Edit},
+    {IDC_HISTORY_AGAIN, EControlKind::Button},
+    {IDC_HISTORY_EXPORT, EControlKind::Button},
 };
 
 } // namespace
@@ -62,17 +68,63 @@ void CHistoryDlg::InitList()
                           cxList * kTimeColumnMaxPercent / 100);
     list.InsertColumn(kColumnRecipient, L"Recipient", cxList - cxTime);
     list.InsertColumn(kColumnTime, L"Time", cxTime);
-    list.SetItemCount(static_cast<int>(m_aRecords.size()));
-    if (!m_aRecords.empty())
-        list.SelectItem(0);
+    Search();
 }
 
 bool CHistoryDlg::OnClicked(int nId)
 {
-    if (nId != IDC_HISTORY_OK)
+    const CHistoryRecord* pRecord = RecordOfRow(List().GetNextSelected());
+    switch (nId) {
+    case IDC_HISTORY_OK:
+        EndDialog(IDOK);
+        return true;
+    case IDC_HISTORY_AGAIN:
+        if (pRecord) {
+            m_again = *pRecord;
+            EndDialog(IDC_HISTORY_AGAIN);
+        }
+        return true;
+    case IDC_HISTORY_EXPORT:
+        OnExport();
+        return true;
+    default:
         return false;
-    EndDialog(IDOK);
+    }
+}
+
+bool CHistoryDlg::OnCommand(int nId, int nCode)
+{
+    if (nId != IDC_HISTORY_SEARCH)
+        return CListDetailDlg::OnCommand(nId, nCode);
+    if (nCode == EN_CHANGE)
+        Search();
     return true;
+}
+
+// As one types: the records that hold the text, newest first.
+void CHistoryDlg::Search()
+{
+    const WString strQuery = GetDlgItem(IDC_HISTORY_SEARCH).GetWindowText();
+    m_aRows.clear();
+    for (size_t i = m_aRecords.size(); i-- > 0;) {
+        if (HistoryMatches(m_aRecords[i], strQuery))
+            m_aRows.push_back(i);
+    }
+    ShowRows(m_aRows.size());
+}
+
+// The records shown, oldest first, as a spreadsheet reads them.
+void CHistoryDlg::OnExport()
+{
+    WString strPath = WSTR("history.csv");
+    DWORD nFilter = 0;
+    if (!AskExportPath(L"CSV (*.csv)\0*.csv\0", L"csv", strPath, nFilter))
+        return;
+    std::vector<CHistoryRecord> shown;
+    for (size_t i = m_aRows.size(); i-- > 0;)
+        shown.push_back(m_aRecords[m_aRows[i]]);
+    const std::string strData = FormatHistoryCsv(shown, m_reports, GetLocalZoneText(std::time(nullptr)));
+    MessageBox(WriteExport(strPath, strData, shown.size(), L"messages"), L"Export", MB_ICONINFORMATION);
 }
 
 void CHistoryDlg::OnGetDispInfo(NMLVDISPINFOW& info) const
@@ -100,7 +152,7 @@ void CHistoryDlg::ShowSelected()
 
 const CHistoryRecord* CHistoryDlg::RecordOfRow(int nRow) const
 {
-    if (nRow < 0 || static_cast<size_t>(nRow) >= m_aRecords.size())
+    if (nRow < 0 || static_cast<size_t>(nRow) >= m_aRows.size())
         return nullptr;
-    return &m_aRecords[m_aRecords.size() - 1 - static_cast<size_t>(nRow)];
+    return &m_aRecords[m_aRows[static_cast<size_t>(nRow)]];
 }

@@ -1,7 +1,10 @@
 // The History window: the messages recorded in "NewHistory", newest first,
 // in a list of recipients and times; the selected one's recipient, time,
-// delivery state and whole text are shown beside the list. Modal, skinned
-// with history.bmp.
+// delivery state and whole text are shown beside the list. The search box
+// keeps the records whose recipient, name or text holds what it says;
+// Export... writes those shown as CSV; Send again ends the dialog with
+// IDC_HISTORY_AGAIN and the selected record in GetAgain(), for the main
+// window to put in its boxes. Modal, skinned with history.bmp.
 #pragma once
 
 #include <windows.h>
@@ -19,15 +22,22 @@ class CHistoryDlg : public CListDetailDlg {
 public:
     CHistoryDlg();
 
+    const CHistoryRecord& GetAgain() const { return m_again; }
+
 private:
     void OnInitDialog() override;
     void InitList();
     bool OnClicked(int nId) override;
+    bool OnCommand(int nId, int nCode) override;
+    void Search();
+    void OnExport();
     void OnGetDispInfo(NMLVDISPINFOW& info) const override;
     void ShowSelected() override;
     // The record a row shows: the list holds the records the other way round.
     const CHistoryRecord* RecordOfRow(int nRow) const;
 
     std::vector<CHistoryRecord> m_aRecords;  // oldest first, as stored
+    std::vector<size_t> m_aRows;             // the records shown, newest first
+    CHistoryRecord m_again;
     std::map<WString, std::vector<CSentPart>> m_reports;  // the parts awaiting or given reports, by delivery key
 };

@@ -7,6 +7,7 @@
 #include "base/Trace.h"
 #include "res/resource.h"
 #include "app/HistoryRecord.h"
+#include "app/RecordExport.h"
 
 namespace {
 
@@ -24,6 +25,10 @@ constexpr CControlItem kControls[] = {
     {IDC_INBOX_DELETE, EControlKind::CheckBox},
     {IDC_INBOX_REFRESH, EControlKind::Button},
     {IDC_INBOX_OK, EControlKind::Button},
+    {IDC_INBOX_SEARCH_LABEL, EControlKind::Static},
+    {IDC_INBOX_SEARCH, EControlKind::Edit},
+    {IDC_INBOX_REPLY, EControlKind::Button},
+    {IDC_INBOX_EXPORT, EControlKind::Button},
 };
 
 const int kTimeColumnPercent = 55;  // of the list's width; the sender takes the rest
@@ -70,13 +75,48 @@ void CInboxDlg::Fill()
     m_list.Load(m_strPath);
     if (!m_list.GetLoadError().empty())
         ShowStatus(Utf8ToWide(m_list.GetLoadError()));
-    const CListView list = List();
-    list.SetItemCount(static_cast<int>(m_list.GetCount()));
-    list.Invalidate();
-    if (m_list.GetCount())
-        list.SelectItem(0);
-    else
-        ShowSelected();
+    Search();
+}
+
+// As one types: the messages that hold the text, newest first.
+void CInboxDlg::Search()
+{
+    const WString strQuery = GetDlgItem(IDC_INBOX_SEARCH).GetWindowText();
+    m_aRows.clear();
+    for (size_t i = 0; i < m_list.GetCount(); ++i) {
+        if (InboxMatches(m_list.GetMessage(i), m_host.GetContacts(), strQuery))
+            m_aRows.push_back(i);
+    }
+    ShowRows(m_aRows.size());
+}
+
+const CReceivedMsg* CInboxDlg::MessageOfRow(int nRow) const
+{
+    if (nRow < 0 || static_cast<size_t>(nRow) >= m_aRows.size())
+        return nullptr;
+    return &m_list.GetMessage(m_aRows[static_cast<size_t>(nRow)]);
+}
+
+// The messages shown, oldest first.
+void CInboxDlg::OnExport()
+{
+    WString strPath = WSTR("inbox.csv");
+    DWORD nFilter = 0;
+    if (!AskExportPath(L"CSV (*.csv)\0*.csv\0", L"csv", strPath, nFilter))
+        return;
+    std::vector<CReceivedMsg> shown;
+    for (size_t i = m_aRows.size(); i-- > 0;)
+        shown.push_back(m_list.GetMessage(m_aRows[i]));
+    ShowStatus(WriteExport(strPath, FormatInboxCsv(shown, m_host.GetContacts()), shown.size(), L"messages"));
+}
+
+bool CInboxDlg::OnCommand(int nId, int nCode)
+{
+    if (nId != IDC_INBOX_SEARCH)
+        return CListDetailDlg::OnCommand(nId, nCode);
+    if (nCode == EN_CHANGE)
+        Search();
+    return true;
 }
 
 // The main window, with its Cancel, is disabled under this one: while a
@@ -117,6 +157,15 @@ bool CInboxDlg::OnClicked(int nId)
             m_host.OnInboxRefresh();
         UpdateRefresh();
         return true;
+    case IDC_INBOX_REPLY:
+        if (const CReceivedMsg* pMsg = MessageOfRow(List().GetNextSelected())) {
+            m_strReplyTo = pMsg->strSender;
+            EndDialog(IDC_INBOX_REPLY);
+        }
+        return true;
+    case IDC_INBOX_EXPORT:
+        OnExport();
+        return true;
     case IDC_INBOX_DELETE:
         CAppSettings().Write(EFlag::DELETE_AFTER_DOWNLOAD, CButton(GetDlgItem(IDC_INBOX_DELETE)).IsChecked());
         return true;
@@ -127,10 +176,10 @@ bool CInboxDlg::OnClicked(int nId)
 
 void CInboxDlg::OnGetDispInfo(NMLVDISPINFOW& info) const
 {
-    if (info.item.iItem < 0 || static_cast<size_t>(info.item.iItem) >= m_list.GetCount() ||
-        !(info.item.mask & LVIF_TEXT))
+    const CReceivedMsg* pMsg = MessageOfRow(info.item.iItem);
+    if (!pMsg || !(info.item.mask & LVIF_TEXT))
         return;
-    const CReceivedMsg& msg = m_list.GetMessage(static_cast<size_t>(info.item.iItem));
+    const CReceivedMsg& msg = *pMsg;
     CopyCell(info.item.iSubItem == kColumnTime ? CInboxList::GetTimeText(msg.time)
                                                : CInboxList::GetSenderCell(msg, m_host.GetContacts()),
              info);
@@ -138,10 +187,10 @@ void CInboxDlg::OnGetDispInfo(NMLVDISPINFOW& info) const
 
 void CInboxDlg::ShowSelected()
 {
-    const int nRow = List().GetNextSelected();
-    const bool bAny = nRow >= 0 && static_cast<size_t>(nRow) < m_list.GetCount();
+    const CReceivedMsg* pMsg = MessageOfRow(List().GetNextSelected());
+    const bool bAny = pMsg != nullptr;
     const CReceivedMsg none;
-    const CReceivedMsg& msg = bAny ? m_list.GetMessage(static_cast<size_t>(nRow)) : none;
+    const CReceivedMsg& msg = bAny ? *pMsg : none;
     GetDlgItem(IDC_INBOX_SENDER).SetWindowText(bAny ? CInboxList::GetSenderText(msg.strSender, m_host.GetContacts())
                                               : WString());
     GetDlgItem(IDC_INBOX_TIME).SetWindowText(CInboxList::GetTimeText(msg.time));

@@ -3,7 +3,11 @@
 // the selected one's sender, time and whole text are shown beside the list.
 // Refresh asks the main window to read the phone's messages, as a request
 // like the others; while that reading runs the button cancels it, and while
-// another request runs (a send) it is disabled. Modal, skinned with inbox.bmp.
+// another request runs (a send) it is disabled. The search box keeps the
+// messages whose sender, name or text holds what it says; Export... writes
+// those shown as CSV; Reply ends the dialog with IDC_INBOX_REPLY and the
+// selected sender in GetReplyTo(), for the main window to write to. Modal,
+// skinned with inbox.bmp.
 #pragma once
 
 #include <windows.h>
@@ -38,12 +42,17 @@ public:
     void ShowStatus(const WString& strText);
     // The request has ended: the list is read again.
     void OnRequestEnded();
+    const WString& GetReplyTo() const { return m_strReplyTo; }
 
 private:
     void OnInitDialog() override;
     void OnDestroy() override;
     bool OnClicked(int nId) override;
+    bool OnCommand(int nId, int nCode) override;
     void Fill();
+    void Search();
+    void OnExport();
+    const CReceivedMsg* MessageOfRow(int nRow) const;
     void UpdateRefresh();
     void OnGetDispInfo(NMLVDISPINFOW& info) const override;
     void ShowSelected() override;
@@ -51,4 +60,6 @@ private:
     CInboxHost& m_host;
     WString m_strPath;
     CInboxList m_list;
+    std::vector<size_t> m_aRows;  // the messages shown, of m_list
+    WString m_strReplyTo;
 };

@@ -1,5 +1,8 @@
 #include "ui/ListDetailDlg.h"
 
+#include "base/AtomicFile.h"
+#include "win/FileDialog.h"
+
 namespace {
 
 // A row that became selected or unselected; focus and other states do not
@@ -46,4 +49,29 @@ bool CListDetailDlg::OnNotify(NMHDR& hdr)
     default:
         return false;
     }
+}
+
+void CListDetailDlg::ShowRows(size_t nRows)
+{
+    const CListView list = List();
+    list.SetItemCount(static_cast<int>(nRows));
+    list.Invalidate();
+    if (nRows)
+        list.SelectItem(0);
+    ShowSelected();  // the first row may have been selected before, with another record
+}
+
+bool CListDetailDlg::AskExportPath(const wchar_t* pszFilter, const wchar_t* pszExt, WString& strPath,
+                                   DWORD& nFilter) const
+{
+    return AskFileToSave(m_hWnd, L"Export", pszFilter, pszExt, strPath, nFilter);
+}
+
+WString CListDetailDlg::WriteExport(const WString& strPath, const std::string& strData, size_t nCount,
+                                    const wchar_t* pszWhat)
+{
+    std::string strError;
+    if (!WriteFileAtomically(strPath, strData, strError))
+        return WSTR("Could not export to ") + strPath + WSTR(": ") + Utf8ToWide(strError);
+    return Utf8ToWide(std::to_string(nCount)) + WSTR(" ") + pszWhat + WSTR(" exported to ") + strPath;
 }

@@ -1,11 +1,14 @@
-// The base of the History and the Inbox: a modal skinned dialog of a virtual
-// list and, beside it, the selected row's fields. The list asks for the text
-// of the rows it shows, so a dialog of ten rows opens as fast as one of ten
-// thousand; Enter and Esc close it.
+// The base of the History, the Inbox and the Contacts: a modal skinned
+// dialog of a virtual list and, beside it, the selected row's fields. The
+// list asks for the text of the rows it shows, so a dialog of ten rows opens
+// as fast as one of ten thousand; Enter and Esc close it. A search box above
+// the list narrows the rows as one types; Export... writes them to a file.
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
+
+#include <string>
 
 #include "base/Text.h"
 #include "skinning/SkinnedDlg.h"
@@ -27,6 +30,15 @@ protected:
 
     CListView List() const;
     static void CopyCell(const WString& strText, NMLVDISPINFOW& info);
+    // The list now has nRows rows (after a search): the first is selected
+    // and shown, or the fields are emptied.
+    void ShowRows(size_t nRows);
+    // Asks where to save (strPath offers a name); false when cancelled.
+    bool AskExportPath(const wchar_t* pszFilter, const wchar_t* pszExt, WString& strPath, DWORD& nFilter) const;
+    // Writes the file whole; the status text: "3 messages exported to
+    // C:\x.csv", or why it could not be written.
+    static WString WriteExport(const WString& strPath, const std::string& strData, size_t nCount,
+                               const wchar_t* pszWhat);
 
     bool OnCommand(int nId, int nCode) override;
     bool OnNotify(NMHDR& hdr) override;

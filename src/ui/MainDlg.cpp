@@ -12,6 +12,7 @@
 #include "sms/Msg.h"
 #include "ui/AboutDlg.h"
 #include "app/ContactStore.h"
+#include "ui/ContactsDlg.h"
 #include "ui/DontAskMsgBox.h"
 #include "ui/FeedbackDlg.h"
 #include "ui/HistoryDlg.h"
@@ -59,6 +60,7 @@ constexpr CControlItem kControls[] = {
     {IDC_RADIO_CONTACT, EControlKind::RadioButton},
     {IDC_DELIVERY_REPORT, EControlKind::CheckBox},
     {IDC_INBOX, EControlKind::Button},
+    {IDC_CONTACTS, EControlKind::Button},
 };
 
 // The texts of the input checks are shared with the console tool, which
@@ -288,6 +290,9 @@ bool CMainDlg::OnClicked(int nId)
     case IDC_INBOX:
         OnInbox();
         return true;
+    case IDC_CONTACTS:
+        OnContacts();
+        return true;
     case IDC_DELIVERY_REPORT:
         CAppSettings().Write(EFlag::DELIVERY_REPORT, CButton(GetDlgItem(IDC_DELIVERY_REPORT)).IsChecked());
         return true;
@@ -472,8 +477,7 @@ void CMainDlg::OnSendOrSave(bool bSave)
                    strPort))
         return;
     std::vector<CSendRecipient> recipients;
-    size_t nMerged = 0;
-    if (!ParseRecipients(recipients, nMerged))
+    if (!ParseRecipients(recipients))
         return;
     // Taken now: what is typed during the send belongs to the next message.
     const WString strText = GetDlgItem(IDC_MESSAGE).GetWindowText();
@@ -484,9 +488,7 @@ void CMainDlg::OnSendOrSave(bool bSave)
     }
     GoOnFrom(m_left, strText, recipients);
     BeginRequest();
-    if (nMerged)
-        ShowStatusNote(AnsiToWide(std::to_string(nMerged) + (nMerged == 1 ? " recipient was" : " recipients were") +
-                                  " the same phone as another: each phone gets the message once"));
+    ShowStatusNote(m_strRecipientNote);
     m_bSent = false;  // until every recipient has it
     m_bSending = true;
     m_strSentText = strText;
@@ -505,11 +507,13 @@ void CMainDlg::OnSendOrSave(bool bSave)
 // Number mode: the recipients box, numbers and phone-book names separated by
 // semicolons. Contact mode: the contact selected in the list, carried as it
 // is (its name may begin with a digit).
-bool CMainDlg::ParseRecipients(std::vector<CSendRecipient>& recipients, size_t& nMerged)
+bool CMainDlg::ParseRecipients(std::vector<CSendRecipient>& recipients)
 {
     recipients.clear();
-    nMerged = 0;
+    m_strRecipientNote.clear();
     std::string strError;
+    if (!IsNumberMode() && GetSelectedGroup())
+        return ParseSelectedGroup(recipients);
     if (!IsNumberMode()) {
         const CContact* pContact = GetSelectedContact();
         if (!pContact) {
@@ -531,10 +535,12 @@ bool CMainDlg::ParseRecipients(std::vector<CSendRecipient>& recipients, size_t& 
         ShowError(WSTR("Please enter the recipients' numbers"), IDC_NUMBER);
         return false;
     }
-    if (!ResolveSendList(strField, m_lstContacts, recipients, nMerged, strError)) {
+    CResolveNotes notes;
+    if (!ResolveSendList(strField, m_lstContacts, recipients, notes, strError)) {
         ShowError(Sentence(strError), IDC_NUMBER);
         return false;
     }
+    m_strRecipientNote = DescribeResolveNotes(notes);
     return true;
 }
 
@@ -552,6 +558,7 @@ void CMainDlg::FillContactList()
     box.ResetContent();
     for (size_t i = 0; i < m_lstContacts.size(); ++i)
         box.SetItemData(box.AddString(m_lstContacts[i].GetDisplayName()), static_cast<LRESULT>(i));
+    AddGroupItems();
     if (box.GetCount() == 0)
         return;
     if (box.SelectString(CAppSettings().Read(ETextSetting::CONTACT)) == CB_ERR)
@@ -567,6 +574,8 @@ void CMainDlg::ShowContactNumber()
 {
     if (const CContact* pContact = GetSelectedContact())
         GetDlgItem(IDC_NUMBER).SetWindowText(pContact->m_strNumber);
+    else if (const WString* pGroup = GetSelectedGroup())
+        GetDlgItem(IDC_NUMBER).SetWindowText(*pGroup);
 }
 
 void CMainDlg::SaveContacts()
@@ -606,6 +615,75 @@ const CContact* CMainDlg::GetSelectedContact() const
         return nullptr;
     const size_t nIndex = static_cast<size_t>(box.GetItemData(nSel));
     return nIndex < m_lstContacts.size() ? &m_lstContacts[nIndex] : nullptr;
+}
+
+// --- Own contacts and groups -------------------------------------------------------
+
+// Groups follow the contacts in the list, as "Team (group)"; an item's data
+// past the contacts is the group's place in m_aGroupItems.
+void CMainDlg::AddGroupItems()
+{
+    const CComboBox box = ContactBox();
+    m_aGroupItems = ListGroups(m_lstContacts);
+    for (size_t i = 0; i < m_aGroupItems.size(); ++i)
+        box.SetItemData(box.AddString(m_aGroupItems[i] + WSTR(" (group)")),
+                        static_cast<LRESULT>(m_lstContacts.size() + i));
+}
+
+const WString* CMainDlg::GetSelectedGroup() const
+{
+    const CComboBox box = ContactBox();
+    const int nSel = box.GetCurSel();
+    if (nSel == CB_ERR)
+        return nullptr;
+    const size_t nIndex = static_cast<size_t>(box.GetItemData(nSel));
+    return nIndex >= m_lstContacts.size() && nIndex - m_lstContacts.size() < m_aGroupItems.size()
+               ? &m_aGroupItems[nIndex - m_lstContacts.size()]
+               : nullptr;
+}
+
+bool CMainDlg::ParseSelectedGroup(std::vector<CSendRecipient>& recipients)
+{
+    std::string strError;
+    CResolveNotes notes;
+    std::vector<CContact> members;
+    if (!ResolveGroup(*GetSelectedGroup(), m_lstContacts, members, strError, &notes)) {
+        ShowError(Sentence(strError), IDC_CONTACT);
+        return false;
+    }
+    recipients.clear();
+    for (const CContact& member : members) {
+        CSendRecipient recipient;
+        recipient.strTyped = member.GetDisplayName();
+        recipient.contact = member;
+        recipients.push_back(recipient);
+    }
+    m_strRecipientNote = DescribeResolveNotes(notes);
+    return true;
+}
+
+// The list is stored as the window changes it: the main window reads it again.
+void CMainDlg::OnContacts()
+{
+    const HWND hActive = ::GetActiveWindow();
+    CContactsDlg().DoModal(hActive ? hActive : m_hWnd);
+    LoadContacts();
+    FillContactList();
+}
+
+// Send again and Reply: the recipients box in Number mode, and the text when
+// one is given; nothing is sent until Send.
+void CMainDlg::ComposeTo(const WString& strRecipient, const WString* pText)
+{
+    CButton(GetDlgItem(IDC_RADIO_CONTACT)).SetCheck(false);
+    CButton(GetDlgItem(IDC_RADIO_NUMBER)).SetCheck(true);
+    UpdateMode();
+    GetDlgItem(IDC_NUMBER).SetWindowText(strRecipient);
+    if (pText) {
+        GetDlgItem(IDC_MESSAGE).SetWindowText(WithCrLf(*pText));
+        UpdateCharCount();
+    }
+    SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(IDC_MESSAGE).m_hWnd), TRUE);
 }
 
 // The list keeps its contacts until the download has brought the new ones.
@@ -648,8 +726,10 @@ void CMainDlg::OnInbox()
 {
     CInboxDlg dlg(*this, GetInboxPath());
     m_pInbox = &dlg;
-    dlg.DoModal(m_hWnd);
+    const INT_PTR nResult = dlg.DoModal(m_hWnd);
     m_pInbox = nullptr;
+    if (nResult == IDC_INBOX_REPLY)
+        ComposeTo(dlg.GetReplyTo(), nullptr);
 }
 
 // Modal over the active window, or over this one when none of the program's
@@ -658,7 +738,8 @@ void CMainDlg::OnHistory()
 {
     const HWND hActive = ::GetActiveWindow();
     CHistoryDlg dlg;
-    dlg.DoModal(hActive ? hActive : m_hWnd);
+    if (dlg.DoModal(hActive ? hActive : m_hWnd) == IDC_HISTORY_AGAIN)
+        ComposeTo(dlg.GetAgain().m_strNumber, &dlg.GetAgain().m_strText);
 }
 
 bool CMainDlg::CheckPort(const wchar_t* pszMissing, WString& strPort)
@@ -755,9 +836,12 @@ void CMainDlg::AskPin(bool bRefused)
         m_Requests.DeclinePin();
 }
 
+// The user's own contacts stay (read again: the Contacts window or the
+// console tool may have changed them meanwhile).
 void CMainDlg::OnPhonebook(const std::vector<CContact>& phonebook)
 {
-    m_lstContacts = ContactsFromList(ContactsToList(phonebook));
+    LoadContacts();
+    m_lstContacts = MergePhonebook(m_lstContacts, ContactsFromList(ContactsToList(phonebook)));
     FillContactList();
     SaveContacts();
 }

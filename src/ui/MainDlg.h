@@ -82,7 +82,7 @@ private:
 
     // Sending and storing (one request per recipient).
     void OnSendOrSave(bool bSave);
-    bool ParseRecipients(std::vector<CSendRecipient>& recipients, size_t& nMerged);
+    bool ParseRecipients(std::vector<CSendRecipient>& recipients);
     void OnSendEnded();
     void RestoreOutbox();
     void AskPin(bool bRefused);
@@ -101,6 +101,11 @@ private:
     void OnContactSelected();
     void ShowContactNumber();
     const CContact* GetSelectedContact() const;
+    void AddGroupItems();
+    const WString* GetSelectedGroup() const;
+    bool ParseSelectedGroup(std::vector<CSendRecipient>& recipients);
+    void OnContacts();
+    void ComposeTo(const WString& strRecipient, const WString* pText);
     void OnRefresh();
     void OnTestPort();
     void OnHistory();
@@ -143,4 +148,6 @@ private:
     ULONGLONG m_ullCloseTime = 0;    // 0 until the window is closed
     std::unique_ptr<CCheckForUpdates> m_pUpdateCheck;  // only when "AllowCheck" is on
     CInboxDlg* m_pInbox = nullptr;                  // while the Inbox is open
+    std::vector<WString> m_aGroupItems;             // the groups in the contact list, after the contacts
+    WString m_strRecipientNote;                     // what resolving the recipients merged, for the status
 };

@@ -1,17 +1,19 @@
 // The recipients field and the text on arbitrary input, as the window and
 // the console tool check them before anything is sent. The tokens are the
 // field less its semicolons and the blanks after them; a field resolved
-// gives one recipient per token, each with a number the PDU can carry,
-// names looked up with only A-Z folded; a refused one says why.
+// gives per token its number, its contact (names looked up with only A-Z
+// folded) or its group's members, each number once and each a number the
+// PDU can carry; a refused one says why.
 //
 // Input: UTF-16LE units; 0xFFFF separates the field, the text, and then
-// name and number of each contact.
+// name, number and groups (separated by ';') of each contact.
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "FuzzInput.h"
 #include "sms/Pdu.h"
+#include "sms/ReportMatch.h"
 #include "app/Contact.h"
 #include "app/Recipients.h"
 #include "app/SendInput.h"
@@ -48,33 +50,57 @@ void FuzzResolve(const WString& strField, const std::vector<WString>& tokens, co
 {
     std::vector<CContact> recipients;
     std::string strError;
-    if (!ResolveRecipients(strField, contacts, recipients, strError)) {
+    CResolveNotes notes;
+    if (!ResolveRecipients(strField, contacts, recipients, strError, &notes)) {
         Check(!strError.empty());
         return;
     }
-    Check(recipients.size() == tokens.size() && !tokens.empty());
+    Check(!tokens.empty() && !recipients.empty());
     Check(NamesContacts(strField) == [&] {
         for (const WString& strToken : tokens)
             if (!IsNumberToken(strToken))
                 return true;
         return false;
     }());
-    for (size_t i = 0; i < tokens.size(); ++i) {
-        Check(IsValidNumber(recipients[i].m_strNumber));
-        if (IsNumberToken(tokens[i])) {
-            Check(recipients[i].m_strName.empty() && recipients[i].m_strNumber == tokens[i]);
+    // Per token: the number, the first contact of that name (A-Z folded), or
+    // the group's members; then each number once, the first form kept.
+    std::vector<CContact> expected;
+    for (const WString& strToken : tokens) {
+        if (IsNumberToken(strToken)) {
+            expected.emplace_back(WString(), strToken);
             continue;
         }
-        // The first contact of that name, A-Z folded.
         const CContact* pFirst = nullptr;
         for (const CContact& contact : contacts) {
-            if (FoldAz(contact.m_strName) == FoldAz(tokens[i])) {
+            if (FoldAz(contact.m_strName) == FoldAz(strToken)) {
                 pFirst = &contact;
                 break;
             }
         }
-        Check(pFirst && recipients[i].m_strName == pFirst->m_strName && recipients[i].m_strNumber == pFirst->m_strNumber);
+        if (pFirst) {
+            expected.push_back(*pFirst);
+            continue;
+        }
+        const std::vector<CContact> members = GroupMembers(contacts, strToken);
+        Check(!members.empty());
+        for (const CContact& member : members)
+            Check(member.IsInGroup(strToken));
+        expected.insert(expected.end(), members.begin(), members.end());
     }
+    // Against those kept: two numbers may each match a third and not each other.
+    size_t nKept = 0;
+    for (size_t i = 0; i < expected.size(); ++i) {
+        bool bSeen = false;
+        for (size_t j = 0; j < nKept && !bSeen; ++j)
+            bSeen = IsSameNumber(recipients[j].m_strNumber, expected[i].m_strNumber);
+        if (bSeen)
+            continue;
+        Check(nKept < recipients.size() && recipients[nKept].m_strName == expected[i].m_strName &&
+              recipients[nKept].m_strNumber == expected[i].m_strNumber);
+        Check(IsValidNumber(recipients[nKept].m_strNumber));
+        ++nKept;
+    }
+    Check(nKept == recipients.size() && notes.nMerged == expected.size() - nKept);
 }
 
 void FuzzText(const WString& strText)
@@ -98,7 +124,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<CContact> contacts;
     while (!in.Empty() && contacts.size() < 64) {
         const WString strName = in.Units(0xFFFF);
-        contacts.emplace_back(strName, in.Units(0xFFFF));
+        const WString strNumber = in.Units(0xFFFF);
+        contacts.emplace_back(strName, strNumber);
+        contacts.back().m_aGroups = SplitGroups(in.Units(0xFFFF));
     }
     const std::vector<WString> tokens = SplitRecipients(strField);
     FuzzSplit(strField, tokens);

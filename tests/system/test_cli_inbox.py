@@ -1,7 +1,8 @@
 """zandusms-cli inbox, reports and send --report against the phone
 simulator (Windows build under Wine): the messages the phone holds joined and
 decoded, kept in the inbox file and deleted from the phone only when asked,
-printed so that no control character reaches the terminal;
+printed so that no control character reaches the terminal, and exported as
+CSV;
 a send that asks for delivery reports (TP-SRR) and the report the phone
 then holds, matched to it."""
 import json
@@ -42,6 +43,16 @@ class Inbox(unittest.TestCase):
             listing = cli("at", "--port", "COM5", "AT+CMGF=0", 'AT+CPMS="MT"', "AT+CMGL=4")
             self.assertNotIn("+CMGL:", listing.stdout)
             self.assertEqual(len(inbox.messages()), 2)
+
+            # Exported as CSV, oldest first, the sender's contact name beside its number.
+            zandu.settings_set_list("Contacts", ["Anna", "0170 12345"])
+            out = cli("inbox", "export", tmp + "/inbox.csv")
+            self.assertEqual(lines(out.stdout), ["2 messages exported to %s/inbox.csv" % tmp], out.stderr)
+            with open(tmp + "/inbox.csv", encoding="utf-8", newline="") as f:
+                self.assertEqual(f.read(), "\ufeffTime,Number,Name,State,Text\r\n" + "".join(
+                    "%s,%s,%s,received,%s\r\n" % (m["time"].replace("T", " "), m["sender"], name,
+                                                   '"%s"' % m["text"] if "," in m["text"] else m["text"])
+                    for m, name in zip(RECEIVED, ("Anna", ""))))
 
     def test_a_text_that_would_drive_the_terminal_is_escaped(self):
         text = "\x1b]0;owned\x07\x1b[2J \u009b31m red"

@@ -1,14 +1,15 @@
 """zandusms-cli phonebook and test-port against the phone simulator (Windows
 build under Wine): a phone book of a few hundred entries with names in many
 scripts printed exactly as the phone holds them, storing it with --save, and
-the maker's name."""
+the maker's name. The stored contacts: an import tried and done, the list,
+a group's export, sending to a group; the History exported."""
 import os
 import tempfile
 import unittest
 
 import zandu
-from zandu import (BUILD, Phone, cli, lines, port_link, settings_export, settings_list, settings_restore,
-                   settings_set_list)
+from zandu import (BUILD, Phone, cli, decode_submit, lines, port_link, settings_export, settings_list,
+                   settings_restore, settings_set_list)
 
 NAMES = ["Anna", "Jürgen Groß", "Zoë", "Łukasz", "Ana María", "Søren", 'Dr. "Bob" Smith, Jr.',
          "Δημήτρης", "Иван Петров", "王伟", "محمد", "שרה", "Back\\slash", "Emoji 😀 Party", "Ağaç",
@@ -103,6 +104,52 @@ class Phonebook(unittest.TestCase):
         self.assertEqual(lines(out.stdout)[-1], "Phonebook downloaded")
         self.assertIn("cannot store the phone book in the settings (error 258): ", out.stderr)
         self.assertEqual(settings_list("Contacts"), ["Old", "1"])
+
+    def test_contacts_import_list_export_send_and_history_export(self):
+        self.addCleanup(lambda: [zandu.settings_delete_value(n) for n in ("ContactGroups", "OwnContacts", "NewHistory")])
+        settings_set_list("Contacts", ["Anna", "+4917012345", "Ben", "0301234"])
+        settings_set_list("NewHistory", [" Anna", " +4917012345", " 08/12/2026 10:15:02", ' Hi, "you"\nthere',
+                                         " ", " 555", " 09/12/2026 11:00:00", " Two"])
+        path, vcf, csv = (os.path.join(self.tmp.name, n) for n in ("in.csv", "team.vcf", "history.csv"))
+        with open(path, "w", encoding="utf-8-sig", newline="") as f:
+            f.write("First Name;Last Name;Mobile Phone;Categories\r\nAnna;;+4917012345;Team\r\n"
+                    "Cleo;Day;0170 555;Team\r\nDan;;;Team\r\nEve;;12a;\r\n")
+        plan = ["4 contacts: 1 new, 1 updated, 2 refused", "line 4: no number"]
+        out = cli("contacts", "import", path, "--dry-run")
+        self.assertEqual((out.returncode, lines(out.stdout)[:2]), (0, plan), out.stderr)
+        self.assertTrue(lines(out.stdout)[2].startswith("line 5: cannot send to '12a'"))
+        self.assertEqual(settings_list("Contacts"), ["Anna", "+4917012345", "Ben", "0301234"])
+        self.assertEqual(lines(cli("contacts", "import", path).stdout)[:2], plan)
+        self.assertEqual(lines(cli("contacts", "list").stdout), [
+            "Anna\t+4917012345\tTeam\town", "Ben\t0301234\t\tphone", "Cleo Day\t0170 555\tTeam\town"])
+        self.assertEqual(lines(cli("contacts", "export", vcf, "--group", "team").stdout), ["2 contacts exported to " + vcf])
+        self.assertEqual(lines(cli("contacts", "import", vcf, "--dry-run").stdout),
+                         ["2 contacts: 0 new, 0 updated, 2 unchanged, 0 refused"])
+        self.assertEqual(cli("contacts", "export", vcf, "--group", "Band").returncode, 3)
+        self.assertEqual(lines(cli("contacts", "list", "--json").stdout)[1],
+                         '{"name":"Ben","number":"0301234","groups":[],"origin":"phone"}')
+        # A file no import can read leaves everything as it was, with exit code 3.
+        binary = os.path.join(self.tmp.name, "photo.jpg")
+        with open(binary, "wb") as f:
+            f.write(b"\xff\xd8\xff\xe0\x00\x10JFIF\x00" * 100)
+        before = settings_export()
+        out = cli("contacts", "import", binary)
+        self.assertEqual((out.returncode, out.stdout), (3, ""))
+        self.assertIn("is not UTF-8 or UTF-16 text", out.stderr)
+        self.assertEqual(settings_export(), before)
+        with Phone(port_link("COM5")) as phone:
+            out = cli("send", "--port", "COM5", "--to", "Team; 0170555", "--text", "Hi")
+        self.assertEqual(out.returncode, 0, out.stderr)
+        self.assertEqual([decode_submit(p["pdu"])["Number"] for p in phone.events("pdu")], ["+4917012345", "0170555"])
+
+        self.assertEqual(lines(cli("history", "export", csv).stdout), ["2 messages exported to " + csv])
+        with open(csv, "rb") as f:
+            data = f.read().decode("utf-8")
+        zone = data.split("\r\n")[1].split(",")[0][-6:]
+        self.assertRegex(zone, r"^[+-]\d\d:\d\d$")
+        self.assertEqual(data, "\ufeffTime,Number,Name,State,Text\r\n"
+                               '08/12/2026 10:15:02 %s,+4917012345,Anna,Sent,"Hi, ""you""\nthere"\r\n'
+                               "09/12/2026 11:00:00 %s,555,,Sent,Two\r\n" % (zone, zone))
 
     def test_the_makers_name(self):
         with Phone(port_link("COM12"), "--maker", "ACME Mobile 3000") as phone:

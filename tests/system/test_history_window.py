@@ -14,7 +14,8 @@ from zandu import BUILD, Program, wait_for, window_text, winprobe
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 
 HISTORY_BUTTON = 57665
-LIST, TEXT, OK, RECIPIENT, TIME = 1022, 1023, 1025, 1028, 1029
+LIST, TEXT, OK, RECIPIENT, TIME, SEARCH, AGAIN = 1022, 1023, 1025, 1028, 1029, 1044, 1046
+MESSAGE, NUMBER_BOX = 1002, 1014
 VK_RETURN, VK_ESCAPE, VK_END, VK_HOME, VK_UP, VK_DOWN = 0x0D, 0x1B, 0x23, 0x24, 0x26, 0x28
 
 # (name, number, time, text) as sent, oldest first.
@@ -88,6 +89,23 @@ class HistoryWindow(unittest.TestCase):
                     self.assertEqual(winprobe("key", window, key)[0], 0)
                     self.assertEqual(self.shown_fields(window, shown[row]), shown[row])
                     self.assertEqual(self.rows(window, 0)[1], row)
+
+            # The search keeps what holds its text in the recipient, name or
+            # text, case and accents aside; Send again fills the main window.
+            for query, rows in (("ANNA", [1]), ("борис", [0]), ("0123 456", [2]), ("line", [0, 1]), ("", [0, 1, 2]),
+                                ("nobody", [])):
+                with self.subTest(query=query):
+                    self.assertEqual(winprobe("replace", window, SEARCH, query)[0], 0)
+                    expected = [shown[r][:2] for r in rows]
+                    self.assertEqual(wait_for(lambda: self.rows(window, 10)[2], 10, until=lambda got: got == expected,
+                                              fail=False), expected)
+            winprobe("replace", window, SEARCH, "anna")
+            wait_for(lambda: self.fields(window), 10, until=lambda got: got == shown[1])
+            self.assertEqual(winprobe("click", window, AGAIN)[0], 0)
+            self.assertTrue(self.closed(window))
+            self.assertEqual((program.text(NUMBER_BOX), program.text(MESSAGE)), ("+4917012345", shown[1][2]))
+            program.replace(MESSAGE, "")  # nothing to ask about when closing
+            window = None
 
             # Esc, Enter and OK close it; the main window goes on.
             for verb, arg in (("key", VK_ESCAPE), ("key", VK_RETURN), ("click", OK)):

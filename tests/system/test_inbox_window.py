@@ -17,8 +17,9 @@ from zandu import (BUILD, RECEIVED, Phone, Program, SavedInbox, SavedSettings, c
 SEND, HISTORY_BUTTON = 1006, 57665
 DELIVERY_REPORT, INBOX_BUTTON = 1040, 1041
 HISTORY_STATE = 1042
-LIST, SENDER, TIME, TEXT, REFRESH, DELETE = 1050, 1052, 1054, 1055, 1056, 1057
+LIST, SENDER, TIME, TEXT, REFRESH, DELETE, SEARCH, REPLY = 1050, 1052, 1054, 1055, 1056, 1057, 1089, 1090
 STATUS = 1059
+MESSAGE, NUMBER_BOX = 1002, 1014
 VK_ESCAPE = 0x1B
 ENDED = ("Message sent", "Failed", "Error")
 
@@ -91,6 +92,15 @@ class InboxWindow(unittest.TestCase):
             window = self.open_inbox(program)
             self.assertEqual(self.rows(window), shown)
             self.assertTrue(winprobe("state", window, DELETE)[1][0].endswith("checked=1"))
+            # Searched by the sender's name, then Reply: the sender in the
+            # recipients box, the cursor in the text.
+            winprobe("replace", window, SEARCH, "anna")
+            wait_for(lambda: self.rows(window), 10, until=lambda rows: rows == shown[1:])
+            wait_for(lambda: window_text(window, SENDER) == "Anna (+4917012345)")
+            self.assertEqual(winprobe("click", window, REPLY)[0], 0)
+            wait_for(lambda: winprobe("rect", window)[0] == 1)
+            self.assertEqual(program.text(NUMBER_BOX), "+4917012345")
+            self.assertEqual(winprobe("focused", program.hwnd)[1], [str(MESSAGE)])
 
     def test_delivered_after_the_next_request(self):
         with Phone(port_link("COM5"), "--no-echo", "--pdu-delay", "3000",

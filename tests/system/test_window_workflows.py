@@ -16,6 +16,13 @@ MESSAGE, NUMBER_BOX, CONTACT_BOX, PORT_BOX, COUNTER, STATUS, STATUS_NOTE = 1002,
 SEND, SAVE, REFRESH, TEST_PORT, CANCEL = 1006, 1013, 1010, 1015, 1012
 RADIO_NUMBER, RADIO_CONTACT = 1008, 1009
 IDOK = 1
+CONTACTS = 1066
+# The Contacts window.
+C_SEARCH, C_LIST, C_NAME, C_NUMBER, C_GROUPS, C_NEW, C_SAVE, C_DELETE, C_STATUS, C_IMPORT, C_EXPORT, C_OK = (
+    1071, 1072, 1074, 1076, 1078, 1080, 1081, 1082, 1083, 1085, 1086, 1087)
+FILE_NAME = 1148  # the name box of the system's file dialog
+IMPORTED = ("\ufeffName;Mobile;Category\r\nBen;0301299;Team\r\nDora;;Team\r\nEve;+49 170 12345;Team\r\n"
+            "Cleo;0170 12345;Team,Choir\r\n")
 
 PHONEBOOK = [("+4917012345", "Anna"), ("5550001", "Jürgen Groß"), ("+74951234567", "Анна Петрова"),
              ("0301234", "2Pac")]
@@ -79,10 +86,9 @@ class Workflows(unittest.TestCase):
 
     def one_phone_one_sms(self, program):
         with self.phone() as phone:
-            trail = program.send("Anna; 0123456789", "Once", ("Message sent", "Failed"))
+            program.send("Anna; 0123456789", "Once", ("Message sent", "Failed"))
             self.assertEqual(self.sent(phone), [("0123456789", "Once")])
-        self.assertIn("1 recipient was the same phone as another: each phone gets the message once\n",
-                      program.debug_strings())
+        self.assertEqual(program.text(STATUS_NOTE), "1 recipient with the same number as another merged")
 
     def killed_during_a_send(self):
         # Killed while the third of five waits for the network's answer.
@@ -132,6 +138,7 @@ class Workflows(unittest.TestCase):
             selected, contacts = program.items(CONTACT_BOX)
             self.assertEqual(sorted(contacts), sorted("%s (%s)" % (n, num) for num, n in PHONEBOOK))
             self.assertEqual(settings_list("Contacts"), [x for num, n in PHONEBOOK for x in (n, num)])
+            self.assertEqual((settings_list("ContactGroups"), settings_list("OwnContacts")), (None, None))
 
             # Contact mode: the selected contact itself, even one whose name begins with a digit.
             self.assertTrue(contacts[selected].startswith("2Pac"))  # first in sorted order
@@ -196,6 +203,113 @@ class Workflows(unittest.TestCase):
             # Sent whole: closing asks nothing.
             program.close()
             self.assertEqual(program.exit_code(), 2)
+
+    def test_own_contacts_groups_import_and_sending_to_a_group(self):
+        path = os.path.join(self.tmp.name, "contacts.csv")
+        with open(path, "w", encoding="utf-8", newline="") as f:
+            f.write(IMPORTED)
+        with self.phone() as phone, Program() as program:
+            program.wait_status("Ready")
+            code, out = zandu.winprobe("open", program.hwnd, CONTACTS, "Contacts", 20000)
+            self.assertEqual(code, 0, "no Contacts window")
+            window = out[0].split("\t")[0]
+            # Refused with the reason, or saved as the user's own.
+            for name, number, groups, status in [
+                    ("Zed", "12a", "", "Cannot send to '12a'"), ("Zed", "555", "42", "The group '42' is named like a number"),
+                    ("Cleo", "0170 12345", "Team", "Saved Cleo (0170 12345)"),
+                    ("Dan", "555 0101", "Team; Band", "Saved Dan (555 0101)")]:
+                with self.subTest(name=name, number=number, groups=groups):
+                    self.save_contact(window, name, number, groups, status, enter=name == "Dan")
+
+            # The import says what it will do; then the list shows it, sorted by name.
+            self.file_dialog(window, C_IMPORT, "Import Contacts", path)
+            box, text = program.wait_box("Import")
+            self.assertEqual(text, "4 contacts: 2 new, 1 updated, 1 refused\\r\\nline 3: no number\\r\\n\\r\\nImport them?")
+            program.answer_box(box, IDOK)
+            wait_for(lambda: zandu.window_text(window, C_STATUS), 10, until=lambda t: t.startswith("Imported: "))
+            rows = zandu.winprobe("rows", window, C_LIST, 10)[1]
+            self.assertEqual(rows, ["count=4 sel=0", "Ben\t0301299\t", "Cleo\t0170 12345\t", "Dan\t555 0101\t",
+                                    "Eve\t+49 170 12345\t"])
+            # A second contact of a name is refused; the search narrows the list;
+            # Export... writes what the group box shows.
+            self.save_contact(window, "ben", "1", "", "A contact named 'Ben' exists already")
+            zandu.winprobe("replace", window, C_SEARCH, "DAN")
+            wait_for(lambda: zandu.winprobe("rows", window, C_LIST, 10)[1], 10,
+                     until=lambda rows: rows == ["count=1 sel=0", "Dan\t555 0101\t"])
+            zandu.winprobe("replace", window, C_SEARCH, "")
+            vcf = os.path.join(self.tmp.name, "all.vcf")
+            self.file_dialog(window, C_EXPORT, "Export", vcf)
+            wait_for(lambda: zandu.window_text(window, C_STATUS), 10, until=lambda t: t.startswith("4 contacts exported"))
+            with open(vcf, encoding="utf-8", newline="") as f:
+                self.assertEqual(f.read().count("BEGIN:VCARD\r\nVERSION:3.0\r\n"), 4)
+            zandu.settings_set_string("Contact", "Team (group)")  # selected when the list is filled again
+            zandu.winprobe("click", window, C_OK)
+            wait_for(lambda: not program.items(CONTACT_BOX)[1] == [], 10)
+            self.assertTrue({"Band (group)", "Choir (group)", "Team (group)"} <= set(program.items(CONTACT_BOX)[1]))
+
+            # Contact mode: the group selected goes to its members.
+            program.replace(MESSAGE, "Hi team")
+            program.click(RADIO_CONTACT)
+            self.assertEqual(program.text(NUMBER_BOX), "Team")
+            program.request(SEND, ("Message sent to Dan", "Failed", "Error"))
+            self.assertEqual([m["Number"] for m in texts(phone.events("pdu"))], ["0301299", "017012345", "5550101"])
+            program.click(RADIO_NUMBER)
+
+            # A group stands for its members, by name; each number once, in order.
+            trail = program.send("Team; 0301299", "Hi team", ("Message sent to Dan", "Failed", "Error"))
+            sent = [m["Number"] for m in texts(phone.events("pdu"))[3:]]
+            self.assertEqual(sent, ["0301299", "017012345", "5550101"])
+            self.assertEqual(program.text(STATUS_NOTE), "2 recipients with the same number as others merged")
+            self.assertIn("Message sent to Ben (0301299)", " ".join(trail))
+
+            # The phone book replaces what came from the phone; the own contacts
+            # stay, and an entry with an own contact's number (Anna's) is left out.
+            program.click(RADIO_CONTACT)
+            program.request(REFRESH, "Phonebook downloaded at ")
+            own = ["Cleo", "0170 12345", "Dan", "555 0101", "Ben", "0301299", "Eve", "+49 170 12345"]
+            self.assertEqual(settings_list("Contacts"), own + [x for num, n in PHONEBOOK[1:] for x in (n, num)])
+            self.assertEqual(settings_list("OwnContacts"), [" " + x for x in own])
+            # A phone entry deleted is gone until the next download.
+            code, out = zandu.winprobe("open", program.hwnd, CONTACTS, "Contacts", 20000)
+            window = out[0].split("\t")[0]
+            zandu.winprobe("replace", window, C_SEARCH, "2pac")
+            wait_for(lambda: zandu.winprobe("rows", window, C_LIST, 10)[1], 10,
+                     until=lambda rows: rows == ["count=1 sel=0", "2Pac\t0301234\tphone"])
+            zandu.winprobe("click", window, C_DELETE)
+            wait_for(lambda: zandu.window_text(window, C_STATUS), 10,
+                     until=lambda t: t == "Deleted 2Pac (0301234): the next phone-book download brings it back")
+            self.assertNotIn("2Pac", settings_list("Contacts"))
+            # A phone entry edited is the user's own.
+            zandu.winprobe("replace", window, C_SEARCH, "jurgen")
+            wait_for(lambda: zandu.window_text(window, C_NAME), 10, until=lambda t: t == "Jürgen Groß")
+            zandu.winprobe("settext", window, C_NUMBER, "5550002")
+            zandu.winprobe("click", window, C_SAVE)
+            wait_for(lambda: zandu.winprobe("rows", window, C_LIST, 10)[1], 10,
+                     until=lambda rows: rows == ["count=1 sel=0", "Jürgen Groß\t5550002\t"])
+            self.assertEqual(settings_list("OwnContacts")[-2:], [" Jürgen Groß", " 5550002"])
+            zandu.winprobe("click", window, C_OK)
+            program.click(RADIO_NUMBER)
+
+    def save_contact(self, window, name, number, groups, status, enter=False):
+        """New, the fields, Save (or Enter in a field: the window stays): the
+        status the Contacts window then shows begins with status."""
+        zandu.winprobe("click", window, C_NEW)
+        for item, text in ((C_NAME, name), (C_NUMBER, number), (C_GROUPS, groups)):
+            zandu.winprobe("settext", window, item, text)
+        if enter:
+            zandu.winprobe("focus", window, C_GROUPS)
+            zandu.winprobe("key", window, 0x0D)
+        else:
+            zandu.winprobe("click", window, C_SAVE)
+        wait_for(lambda: zandu.window_text(window, C_STATUS), 10, until=lambda t: t.startswith(status))
+
+    def file_dialog(self, window, button, title, path):
+        """The button's file dialog given the path (a Linux one, through Wine's Z:)."""
+        code, out = zandu.winprobe("open", window, button, title, 30000)
+        self.assertEqual(code, 0, "no %s dialog" % title)
+        dialog = out[0].split("\t")[0]
+        zandu.winprobe("settext", dialog, FILE_NAME, "Z:" + path.replace("/", "\\"))
+        zandu.winprobe("click", dialog, IDOK)
 
     def test_storing_failures_time_out_and_cancel(self):
         # A phone on COM5 while the ports are enumerated; later ones replace it.

@@ -19,6 +19,7 @@
 //   winprobe replace <hwnd> <item id> <text>  an edit's whole text replaced as typed (EN_CHANGE follows)
 //   winprobe settext <hwnd> <item id> <text>  WM_SETTEXT (an edit sends no EN_CHANGE for it)
 //   winprobe focus <hwnd> <item id>     the dialog moves the focus to its item (WM_NEXTDLGCTL)
+//   winprobe focused <hwnd>             the item id of the window that has the focus in hwnd's thread
 //   winprobe open <hwnd> <item id> <title> <timeout ms>  clicks a dialog item and waits until a
 //                                       window of that title of the same process is shown and answers
 //                                       messages -> "<hwnd> <milliseconds from the click>"
@@ -481,6 +482,15 @@ int wmain(int argc, wchar_t** argv)
                                                        SMTO_ABORTIFHUNG, 5000, &nResult)
                    ? 0
                    : 1;
+    }
+    if (strCommand == L"focused" && argc == 3) {
+        HWND hWnd = Target(argc, argv, 3);
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof(info);
+        if (!hWnd || !GetGUIThreadInfo(GetWindowThreadProcessId(hWnd, nullptr), &info) || !info.hwndFocus)
+            return 1;
+        std::printf("%d\n", GetDlgCtrlID(info.hwndFocus));
+        return 0;
     }
     if (strCommand == L"sel") {
         // The packed result, not the pointer form: pointers into this

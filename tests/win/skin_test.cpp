@@ -212,6 +212,7 @@ TEST_F(SkinTest, TheInboxBitmapIsOptionalAndFallsBackToTheHistorys)
         CSkin skin;
         ASSERT_TRUE(skin.LoadSkin(m_strFolder)) << pszInbox;
         EXPECT_EQ(skin.GetBitmap(SkinBitmapIndex::SBI_INBOX).GetWidth(), std::string(pszInbox) == "own" ? 7 : 5) << pszInbox;
+        EXPECT_EQ(skin.GetBitmap(SkinBitmapIndex::SBI_CONTACTS).GetWidth(), 5) << "no contacts.bmp: the History's";
     }
 }
 

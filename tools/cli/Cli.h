@@ -71,3 +71,7 @@ int RunTestPort(CArgs& args);
 int RunPhonebook(CArgs& args);
 int RunInbox(CArgs& args);
 int RunReports(CArgs& args);
+// The stored contacts, history and inbox (Windows build only, as the settings).
+int RunContacts(CArgs& args);
+int RunHistory(CArgs& args);      // history export FILE
+int RunInboxExport(CArgs& args);  // inbox export FILE: the arguments after "inbox"

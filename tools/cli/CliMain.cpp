@@ -21,7 +21,8 @@ const char kHelp[] =
     "       [--timeout S]\n"
     "      Send the text to each recipient in turn, on one open port. RECIPIENTS\n"
     "      are separated by semicolons: numbers as typed, or names from the\n"
-    "      program's stored phone book (matched ignoring the case of A-Z).\n"
+    "      program's stored contacts (matched ignoring the case of A-Z) or\n"
+    "      groups, which stand for their members; each number is sent to once.\n"
     "      --report asks for a delivery report of every part and keeps the\n"
     "      references the phone gives them for \"reports\" and the window.\n"
     "  store --port NAME --to RECIPIENTS (--text TEXT | --file PATH) [--timeout S]\n"
@@ -62,6 +63,23 @@ const char kHelp[] =
     "      PDU line exactly as they are written to the phone. --ref sets the\n"
     "      message reference (1-255; the program starts at 241).\n"
     "\n"
+    "The stored contacts, history and inbox (Windows build only, as the settings):\n"
+    "  contacts list [--json]\n"
+    "      Print the stored contacts, sorted by name: \"NAME<TAB>NUMBER<TAB>GROUPS\n"
+    "      <TAB>ORIGIN\" (groups separated by ';', origin \"phone\" or \"own\"), or\n"
+    "      a JSON object a line.\n"
+    "  contacts import FILE [--dry-run]\n"
+    "      Import a CSV or vCard file: print what it does (\"142 contacts: 130 new,\n"
+    "      9 updated, 3 refused\" and a line per refused row), then store it;\n"
+    "      --dry-run stores nothing.\n"
+    "  contacts export FILE [--group G] [--format csv|vcf]\n"
+    "      Write all contacts, or one group's, as CSV (UTF-8 with BOM) or vCard\n"
+    "      3.0 (the default by FILE's extension: .vcf, else CSV).\n"
+    "  history export FILE\n"
+    "  inbox export FILE\n"
+    "      Write the History's records or the inbox file's messages as CSV (UTF-8\n"
+    "      with BOM): time with its zone, number, name, state or \"received\", text.\n"
+    "\n"
     "Options of every command:\n"
     "  --trace       write the diagnostic trace to standard error\n"
     "  --help        show this help\n"
@@ -70,10 +88,10 @@ const char kHelp[] =
     "and sends it as it is, line breaks included.\n"
     "\n"
     "Exit codes: 0 success, 1 the phone refused or failed, 2 bad command line,\n"
-    "3 a recipient or text that cannot be sent or a number option out of its\n"
-    "range, 4 port error or no phone answering, 5 timed out (cancelled), 6 the\n"
-    "phone book, the messages read or the references of reports could not be\n"
-    "stored.\n";
+    "3 a recipient, text or file that cannot be used or a number option out of\n"
+    "its range, 4 port error or no phone answering, 5 timed out (cancelled), 6\n"
+    "the phone book, the contacts, the messages read or the references of\n"
+    "reports could not be stored.\n";
 
 void TraceToStderr(const char* pszLine)
 {
@@ -105,8 +123,14 @@ int Run(const std::vector<std::string>& argv)
         return RunTestPort(args);
     if (argv[0] == "phonebook")
         return RunPhonebook(args);
+    if (argv[0] == "inbox" && argv.size() > 1 && argv[1] == "export")
+        return RunInboxExport(args);
     if (argv[0] == "inbox")
         return RunInbox(args);
+    if (argv[0] == "contacts")
+        return RunContacts(args);
+    if (argv[0] == "history")
+        return RunHistory(args);
     if (argv[0] == "reports")
         return RunReports(args);
     PrintError("unknown command '" + argv[0] + "'; see zandusms-cli --help");

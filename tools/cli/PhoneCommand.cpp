@@ -329,13 +329,13 @@ int RunMessage(CArgs& args, const char* pszUsage, bool bSave)
     const std::vector<CContact> contacts =
         NamesContacts(message.strTo) ? LoadStoredContacts() : std::vector<CContact>();
     std::vector<CSendRecipient> list;
-    size_t nMerged = 0;
-    if (!ResolveSendList(message.strTo, contacts, list, nMerged, strError) || !CheckText(strText, strError)) {
+    CResolveNotes notes;
+    if (!ResolveSendList(message.strTo, contacts, list, notes, strError) || !CheckText(strText, strError)) {
         PrintError(strError);
         return kExitInput;
     }
-    if (nMerged)
-        PrintError(std::to_string(nMerged) + " recipient(s) named the same phone as another: each phone gets the message once");
+    if (const WString strNote = DescribeResolveNotes(notes); !strNote.empty())
+        PrintError(WideToUtf8(strNote));
     std::vector<CContact> recipients;
     for (const CSendRecipient& recipient : list)
         recipients.push_back(recipient.contact);
@@ -420,7 +420,8 @@ int RunPhonebook(CArgs& args)
     CPhoneRequestOf request(console, phone);
     request.DownloadPhonebook();
     const int nExit = console.Run(request);
-    if (nExit == kExitOk && bSave && !StoreContacts(request.GetPhonebook()))
+    // The user's own contacts stay, as the window keeps them.
+    if (nExit == kExitOk && bSave && !StoreContacts(MergePhonebook(LoadStoredContacts(), request.GetPhonebook())))
         return kExitSettings;
     return nExit;
 }

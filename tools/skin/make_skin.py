@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Draws the default skin of Zandu SMS.
 
-Writes skin/colors.ini, the six dialog bitmaps skin/zandu.bmp, history.bmp,
-about.bmp, feedback.bmp, inbox.bmp and pin.bmp (32 bits per pixel with alpha, bottom-up rows,
+Writes skin/colors.ini, the seven dialog bitmaps skin/zandu.bmp, history.bmp,
+about.bmp, feedback.bmp, inbox.bmp, pin.bmp and contacts.bmp (32 bits per pixel with alpha, bottom-up rows,
 premultiplied colours as AlphaBlend expects, pixels outside the outline
 exactly 0 so that the window region leaves them out), the program icon
 res/ZanduSMS.ico, and PNG renderings in docs/ for the README.
@@ -252,7 +252,8 @@ def draw_history(layout):
     width, height = layout["size"]
     c = window(width, height, "HISTORY")
     lx, ly, lw, lh = layout[1022]
-    panel(c, lx - 4, ly - 4, lx + lw + 4, ly + lh + 4)
+    top = layout[1044][1]  # the search box above the list
+    panel(c, lx - 4, top - 4, lx + lw + 4, ly + lh + 4)
     tx, ty, tw, th = layout[1023]
     rx = layout[1030][0]
     panel(c, rx - 4, ly - 4, tx + tw + 4, ty + th + 4)
@@ -264,11 +265,24 @@ def draw_inbox(layout):
     c = window(width, height, "INBOX")
     lx, ly, lw, lh = layout[1050]
     cx, cy, cw, ch = layout[1057]
-    panel(c, lx - 4, ly - 4, lx + lw + 4, cy + ch + 4)
+    top = layout[1089][1]  # the search box above the list
+    panel(c, lx - 4, top - 4, lx + lw + 4, cy + ch + 4)
     tx, ty, tw, th = layout[1055]
     sx, sy, sw, sh = layout[1059]
     rx = layout[1051][0]
     panel(c, rx - 4, ly - 4, tx + tw + 4, sy + sh + 4)
+    return c
+
+
+def draw_contacts(layout):
+    width, height = layout["size"]
+    c = window(width, height, "CONTACTS")
+    sx, sy = layout[1071][:2]
+    gx, gy, gw, gh = layout[1084]
+    panel(c, layout[1070][0] - 4, sy - 4, gx + gw + 4, gy + gh + 4)
+    nx, ny, nw = layout[1074][:3]
+    ty, th = layout[1083][1], layout[1083][3]
+    panel(c, layout[1073][0] - 4, ny - 4, nx + nw + 4, ty + th + 4)
     return c
 
 
@@ -445,18 +459,20 @@ def main():
     feedback = draw_feedback(layouts[223])
     inbox = draw_inbox(layouts[224])
     pin = draw_pin(layouts[225])
+    contacts = draw_contacts(layouts[226])
     for name, canvas in (("zandu", main_dlg), ("history", history), ("about", about), ("feedback", feedback),
-                         ("inbox", inbox), ("pin", pin)):
+                         ("inbox", inbox), ("pin", pin), ("contacts", contacts)):
         write_bmp(os.path.join(skin, name + ".bmp"), canvas)
     write_ico(os.path.join(ROOT, "res", "ZanduSMS.ico"), [draw_icon(48), draw_icon(32), draw_icon(16)])
 
-    # docs/skin.png: the five bitmaps; docs/skin-layout.png: where the main dialog's controls sit.
+    # docs/skin.png: the bitmaps; docs/skin-layout.png: where the main dialog's controls sit.
     gap = 24
     column = gap + max(main_dlg.width, feedback.width) + gap
     placed = [(gap, gap, main_dlg), (gap, 2 * gap + main_dlg.height, feedback),
               (gap, 3 * gap + main_dlg.height + feedback.height, pin),
               (column, gap, history), (column, 2 * gap + history.height, about),
-              (column, 3 * gap + history.height + about.height, inbox)]
+              (column, 3 * gap + history.height + about.height, inbox),
+              (column, 4 * gap + history.height + about.height + inbox.height, contacts)]
     width = max(x + c.width for x, _, c in placed) + gap
     height = max(y + c.height for _, y, c in placed) + gap
     preview(os.path.join(docs, "skin.png"), placed, width, height)

@@ -1,0 +1,420 @@
+#include "app/ContactVcard.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace {
+
+struct CLine {
+    size_t nLine = 0;
+    WString str;
+};
+
+// A logical line: "group.NAME;PARAM=VALUE;...:value".
+struct CProperty {
+    WString strName;                  // upper case, without its group
+    std::vector<WString> aParams;     // upper case, as written ("TYPE=CELL", "CELL", "CHARSET=UTF-8")
+    WString strValue;                 // raw
+};
+
+WString Upper(const WString& str)
+{
+    WString strUpper = str;
+    for (WChar& ch : strUpper)
+        ch = ch >= 'a' && ch <= 'z' ? static_cast<WChar>(ch - 'a' + 'A') : ch;
+    return strUpper;
+}
+
+WString FoldAsciiLower(const WString& str)
+{
+    WString strLower = str;
+    for (WChar& ch : strLower)
+        ch = ch >= 'A' && ch <= 'Z' ? static_cast<WChar>(ch - 'A' + 'a') : ch;
+    return strLower;
+}
+
+WString Trim(const WString& str)
+{
+    const size_t nStart = str.find_first_not_of(WSTR(" \t"));
+    if (nStart == WString::npos)
+        return WString();
+    return str.substr(nStart, str.find_last_not_of(WSTR(" \t")) - nStart + 1);
+}
+
+std::vector<CLine> PhysicalLines(const WString& strText)
+{
+    std::vector<CLine> lines;
+    size_t nLine = 1, nStart = 0;
+    for (size_t i = 0; i <= strText.size(); ++i) {
+        if (i < strText.size() && strText[i] != '\r' && strText[i] != '\n')
+            continue;
+        lines.push_back({nLine++, strText.substr(nStart, i - nStart)});
+        if (i + 1 < strText.size() && strText[i] == '\r' && strText[i + 1] == '\n')
+            ++i;
+        nStart = i + 1;
+    }
+    return lines;
+}
+
+bool IsQuotedPrintable(const WString& strLine)
+{
+    const size_t nColon = strLine.find(':');
+    return Upper(strLine.substr(0, nColon)).find(WSTR("QUOTED-PRINTABLE")) != WString::npos;
+}
+
+// Folded lines (a line that begins with a blank goes on the one before) and
+// the soft line breaks of QUOTED-PRINTABLE (a value that ends with '=').
+std::vector<CLine> LogicalLines(const WString& strText)
+{
+    std::vector<CLine> lines;
+    for (const CLine& line : PhysicalLines(strText)) {
+        const bool bSoftBreak = !lines.empty() && !lines.back().str.empty() && lines.back().str.back() == '=' &&
+                                IsQuotedPrintable(lines.back().str);
+        if (bSoftBreak) {
+            lines.back().str.pop_back();
+            lines.back().str += line.str;
+        } else if (!lines.empty() && !line.str.empty() && (line.str[0] == ' ' || line.str[0] == '\t')) {
+            lines.back().str += line.str.substr(1);
+        } else {
+            lines.push_back(line);
+        }
+    }
+    return lines;
+}
+
+// Cut at the separator outside double quotes.
+std::vector<WString> SplitOutsideQuotes(const WString& str, WChar chSeparator)
+{
+    std::vector<WString> aParts(1);
+    bool bQuoted = false;
+    for (WChar ch : str) {
+        if (ch == '"')
+            bQuoted = !bQuoted;
+        if (ch == chSeparator && !bQuoted)
+            aParts.emplace_back();
+        else
+            aParts.back() += ch;
+    }
+    return aParts;
+}
+
+bool ParseProperty(const WString& strLine, CProperty& property)
+{
+    bool bQuoted = false;
+    size_t nColon = WString::npos;
+    for (size_t i = 0; i < strLine.size() && nColon == WString::npos; ++i) {
+        if (strLine[i] == '"')
+            bQuoted = !bQuoted;
+        else if (strLine[i] == ':' && !bQuoted)
+            nColon = i;
+    }
+    if (nColon == WString::npos)
+        return false;
+    std::vector<WString> aParts = SplitOutsideQuotes(strLine.substr(0, nColon), ';');
+    WString strName = Upper(Trim(aParts[0]));
+    const size_t nDot = strName.rfind('.');
+    property.strName = nDot == WString::npos ? strName : strName.substr(nDot + 1);
+    property.aParams.clear();
+    for (size_t i = 1; i < aParts.size(); ++i)
+        property.aParams.push_back(Upper(Trim(aParts[i])));
+    property.strValue = strLine.substr(nColon + 1);
+    return true;
+}
+
+// The value of a parameter ("CHARSET" of "CHARSET=UTF-8"), quotes dropped.
+WString ParamValue(const CProperty& property, const WChar* pszName)
+{
+    const WString strPrefix = WString(pszName) + WSTR("=");
+    for (const WString& strParam : property.aParams) {
+        if (strParam.compare(0, strPrefix.size(), strPrefix) == 0) {
+            WString strValue = strParam.substr(strPrefix.size());
+            strValue.erase(std::remove(strValue.begin(), strValue.end(), WChar('"')), strValue.end());
+            return strValue;
+        }
+    }
+    return WString();
+}
+
+int HexDigit(WChar ch)
+{
+    if (ch >= '0' && ch <= '9')
+        return ch - '0';
+    if (ch >= 'A' && ch <= 'F')
+        return ch - 'A' + 10;
+    if (ch >= 'a' && ch <= 'f')
+        return ch - 'a' + 10;
+    return -1;
+}
+
+// Windows-1252's letters in 0x80-0x9F; ISO-8859-1 has controls there, which
+// no name holds, so both read alike.
+const uint16_t kCp1252High[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
+                                  0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+
+WString Latin1ToWide(const std::string& strBytes)
+{
+    WString str;
+    for (unsigned char ch : strBytes)
+        str += static_cast<WChar>(ch >= 0x80 && ch < 0xA0 ? kCp1252High[ch - 0x80] : ch);
+    return str;
+}
+
+// The bytes of a QUOTED-PRINTABLE value ("=C3=A9"), the characters of other
+// values as UTF-8, read in the charset. False for a charset not known here.
+bool DecodeValue(const CProperty& property, WString& strValue, std::string& strError)
+{
+    const bool bQp = std::find(property.aParams.begin(), property.aParams.end(), WSTR("QUOTED-PRINTABLE")) !=
+                         property.aParams.end() ||
+                     ParamValue(property, WSTR("ENCODING")) == WSTR("QUOTED-PRINTABLE");
+    const WString strCharset = ParamValue(property, WSTR("CHARSET"));
+    const bool bLatin1 = strCharset == WSTR("ISO-8859-1") || strCharset == WSTR("WINDOWS-1252") ||
+                         strCharset == WSTR("CP1252") || strCharset == WSTR("LATIN1");
+    if (!strCharset.empty() && !bLatin1 && strCharset != WSTR("UTF-8") && strCharset != WSTR("US-ASCII")) {
+        strError = "the charset " + WideToUtf8(strCharset) + " is not supported";
+        return false;
+    }
+    if (!bQp && !bLatin1) {
+        strValue = property.strValue;
+        return true;
+    }
+    std::string strBytes;
+    const WString& str = property.strValue;
+    for (size_t i = 0; i < str.size(); ++i) {
+        const int nHigh = bQp && str[i] == '=' && i + 2 < str.size() ? HexDigit(str[i + 1]) : -1;
+        const int nLow = nHigh >= 0 ? HexDigit(str[i + 2]) : -1;
+        if (nLow >= 0) {
+            strBytes += static_cast<char>(nHigh * 16 + nLow);
+            i += 2;
+        } else if (bLatin1 && static_cast<unsigned>(str[i]) < 0x100) {
+            strBytes += static_cast<char>(str[i]);
+        } else {
+            strBytes += WideToUtf8(WString(1, str[i]));
+        }
+    }
+    strValue = bLatin1 ? Latin1ToWide(strBytes) : IsValidUtf8(strBytes) ? Utf8ToWide(strBytes) : Latin1ToWide(strBytes);
+    return true;
+}
+
+// Cut at an unescaped separator, then "\n", "\,", "\;" and "\\" undone.
+std::vector<WString> SplitValue(const WString& strValue, WChar chSeparator)
+{
+    std::vector<WString> aParts(1);
+    for (size_t i = 0; i < strValue.size(); ++i) {
+        const WChar ch = strValue[i];
+        if (ch == '\\' && i + 1 < strValue.size()) {
+            const WChar chNext = strValue[++i];
+            aParts.back() += chNext == 'n' || chNext == 'N' ? WChar('\n') : chNext;
+        } else if (ch == chSeparator) {
+            aParts.emplace_back();
+        } else {
+            aParts.back() += ch;
+        }
+    }
+    for (WString& strPart : aParts)
+        strPart = Trim(strPart);
+    return aParts;
+}
+
+struct CTel {
+    WString strNumber;
+    WString strType;  // lower case: "cell", "home", ...; empty when none is given
+    bool bPref = false;
+    bool bMobile = false;
+};
+
+CTel ReadTel(const CProperty& property, const WString& strValue)
+{
+    CTel tel;
+    WString strNumber = Trim(strValue);
+    if (Upper(strNumber.substr(0, 4)) == WSTR("TEL:"))
+        strNumber = strNumber.substr(4, strNumber.find(';') == WString::npos ? WString::npos : strNumber.find(';') - 4);
+    tel.strNumber = Trim(strNumber);
+    for (const WString& strParam : property.aParams) {
+        const bool bType = strParam.compare(0, 5, WSTR("TYPE=")) == 0;
+        if (strParam.compare(0, 5, WSTR("PREF=")) == 0)
+            tel.bPref = true;
+        if (!bType && strParam.find('=') != WString::npos)
+            continue;
+        WString strTypes = bType ? strParam.substr(5) : strParam;
+        strTypes.erase(std::remove(strTypes.begin(), strTypes.end(), WChar('"')), strTypes.end());
+        for (const WString& strType : SplitOutsideQuotes(strTypes, ',')) {
+            if (strType == WSTR("PREF")) {
+                tel.bPref = true;
+            } else if (strType == WSTR("CELL") || strType == WSTR("MOBILE")) {
+                tel.bMobile = true;
+                tel.strType = tel.strType.empty() ? WString(WSTR("mobile")) : tel.strType;
+            } else if (strType != WSTR("VOICE") && !strType.empty() && tel.strType.empty()) {
+                tel.strType = FoldAsciiLower(strType);
+            }
+        }
+    }
+    return tel;
+}
+
+struct CCard {
+    size_t nLine = 0;
+    WString strFn, strN;
+    std::vector<CTel> tels;
+    std::vector<WString> aGroups;
+    std::string strError;
+};
+
+void ReadCardLine(const CProperty& property, CCard& card)
+{
+    WString strValue;
+    std::string strError;
+    if (!DecodeValue(property, strValue, strError)) {
+        card.strError = card.strError.empty() ? strError : card.strError;
+        return;
+    }
+    if (property.strName == WSTR("FN")) {
+        card.strFn = SplitValue(strValue, 0)[0];
+    } else if (property.strName == WSTR("N")) {
+        const std::vector<WString> aParts = SplitValue(strValue, ';');
+        WString strName;
+        for (size_t i : {size_t(1), size_t(2), size_t(0)}) {  // given, middle, family
+            if (i < aParts.size() && !aParts[i].empty())
+                strName += (strName.empty() ? WString() : WString(WSTR(" "))) + aParts[i];
+        }
+        card.strN = strName;
+    } else if (property.strName == WSTR("TEL")) {
+        const CTel tel = ReadTel(property, strValue);
+        if (!tel.strNumber.empty())
+            card.tels.push_back(tel);
+    } else if (property.strName == WSTR("CATEGORIES")) {
+        for (const WString& strGroup : SplitValue(strValue, ',')) {
+            if (!strGroup.empty() && std::none_of(card.aGroups.begin(), card.aGroups.end(),
+                                                  [&](const WString& str) { return IsSameName(str, strGroup); }))
+                card.aGroups.push_back(strGroup);
+        }
+    }
+}
+
+void AddCardRows(const CCard& card, std::vector<CContactRow>& rows)
+{
+    CContactRow row;
+    row.nLine = card.nLine;
+    row.strName = card.strFn.empty() ? card.strN : card.strFn;
+    row.aGroups = card.aGroups;
+    row.strError = card.strError;
+    if (card.tels.empty() || !row.strError.empty()) {
+        rows.push_back(row);
+        return;
+    }
+    std::vector<CTel> tels = card.tels;
+    std::stable_sort(tels.begin(), tels.end(), [](const CTel& a, const CTel& b) {
+        return (a.bPref ? 0 : a.bMobile ? 1 : 2) < (b.bPref ? 0 : b.bMobile ? 1 : 2);
+    });
+    const WString strName = row.strName;
+    std::vector<WString> aLabels;
+    for (size_t i = 0; i < tels.size(); ++i) {
+        row.strNumber = tels[i].strNumber;
+        if (i > 0) {
+            WString strLabel = tels[i].strType.empty() ? Utf8ToWide(std::to_string(i + 1)) : tels[i].strType;
+            if (std::find(aLabels.begin(), aLabels.end(), strLabel) != aLabels.end())
+                strLabel += WSTR(" ") + Utf8ToWide(std::to_string(i + 1));
+            aLabels.push_back(strLabel);
+            row.strName = (strName.empty() ? tels[i].strNumber : strName) + WSTR(" (") + strLabel + WSTR(")");
+        }
+        rows.push_back(row);
+    }
+}
+
+WString Escape(const WString& str)
+{
+    WString strEscaped;
+    for (WChar ch : str) {
+        if (ch == '\\' || ch == ',' || ch == ';')
+            strEscaped += WSTR("\\") + WString(1, ch);
+        else if (ch == '\n')
+            strEscaped += WSTR("\\n");
+        else if (ch != '\r')
+            strEscaped += ch;
+    }
+    return strEscaped;
+}
+
+// A content line folded after at most 75 bytes, never inside a character.
+std::string Folded(const WString& strLine)
+{
+    const std::string str = WideToUtf8(strLine);
+    std::string strOut;
+    size_t nOnLine = 0;
+    for (size_t i = 0; i < str.size(); ++i) {
+        const bool bStart = (static_cast<unsigned char>(str[i]) & 0xC0) != 0x80;
+        if (bStart && nOnLine >= 74) {
+            strOut += "\r\n ";
+            nOnLine = 1;
+        }
+        strOut += str[i];
+        ++nOnLine;
+    }
+    return strOut + "\r\n";
+}
+
+} // namespace
+
+bool LooksLikeVcard(const WString& strText)
+{
+    const size_t nStart = strText.find_first_not_of(WSTR(" \t\r\n"));
+    return nStart != WString::npos && Upper(strText.substr(nStart, 11)) == WSTR("BEGIN:VCARD");
+}
+
+std::vector<CContactRow> ReadContactsVcard(const WString& strText)
+{
+    std::vector<CContactRow> rows;
+    CCard card;
+    bool bOpen = false;
+    auto refuseOpen = [&] {
+        CContactRow row;
+        row.nLine = card.nLine;
+        row.strName = card.strFn.empty() ? card.strN : card.strFn;
+        row.strError = "a vCard without END:VCARD";
+        rows.push_back(row);
+    };
+    for (const CLine& line : LogicalLines(strText)) {
+        CProperty property;
+        if (!ParseProperty(line.str, property))
+            continue;
+        const WString strValue = Upper(Trim(property.strValue));
+        if (property.strName == WSTR("BEGIN") && strValue == WSTR("VCARD")) {
+            if (bOpen)
+                refuseOpen();
+            card = CCard();
+            card.nLine = line.nLine;
+            bOpen = true;
+        } else if (property.strName == WSTR("END") && strValue == WSTR("VCARD")) {
+            if (bOpen)
+                AddCardRows(card, rows);
+            bOpen = false;
+        } else if (bOpen) {
+            if (line.str.find(WChar(0)) != WString::npos)
+                card.strError = "holds a NUL character";
+            ReadCardLine(property, card);
+        }
+    }
+    if (bOpen)
+        refuseOpen();
+    return rows;
+}
+
+std::string FormatContactsVcard(const std::vector<CContact>& contacts)
+{
+    std::string str;
+    for (const CContact& contact : contacts) {
+        str += "BEGIN:VCARD\r\nVERSION:3.0\r\n";
+        str += Folded(WSTR("FN:") + Escape(contact.m_strName));
+        str += Folded(WSTR("N:;") + Escape(contact.m_strName) + WSTR(";;;"));
+        str += Folded(WSTR("TEL;TYPE=CELL:") + Escape(contact.m_strNumber));
+        if (!contact.m_aGroups.empty()) {
+            WString strGroups;
+            for (const WString& strGroup : contact.m_aGroups)
+                strGroups += (strGroups.empty() ? WString() : WString(WSTR(","))) + Escape(strGroup);
+            str += Folded(WSTR("CATEGORIES:") + strGroups);
+        }
+        str += "END:VCARD\r\n";
+    }
+    return str;
+}

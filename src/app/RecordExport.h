@@ -1,0 +1,33 @@
+// The History and the Inbox as CSV, for a spreadsheet: UTF-8 with a byte
+// order mark, CR LF, the columns Time, Number, Name, State, Text.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "base/Text.h"
+#include "sms/Inbox.h"
+#include "sms/ReportMatch.h"
+#include "app/Contact.h"
+#include "app/HistoryRecord.h"
+
+// The computer's offset from UTC at the moment, "+01:00".
+WString GetLocalZoneText(std::time_t now);
+
+// The records oldest first, each time as it was written and strZone after
+// it (the history keeps local times without their zone), the state as the
+// History shows it.
+std::string FormatHistoryCsv(const std::vector<CHistoryRecord>& records,
+                             const std::map<WString, std::vector<CSentPart>>& reports, const WString& strZone);
+// The messages in the order given, the time with the zone the service
+// centre gave, the name of the contact with the sender's number (or
+// none), the state "received".
+std::string FormatInboxCsv(const std::vector<CReceivedMsg>& messages, const std::vector<CContact>& contacts);
+
+// Whether the search box's text is in a record's recipient, name or text
+// (MatchesSearch).
+bool HistoryMatches(const CHistoryRecord& record, const WString& strQuery);
+bool InboxMatches(const CReceivedMsg& msg, const std::vector<CContact>& contacts, const WString& strQuery);

@@ -1,0 +1,362 @@
+#include "ui/ContactsDlg.h"
+
+#include <algorithm>
+
+#include "base/AtomicFile.h"
+#include "base/SettingsListKey.h"
+#include "base/Util.h"
+#include "res/resource.h"
+#include "app/ContactImport.h"
+#include "app/ContactStore.h"
+#include "app/TextSearch.h"
+#include "win/Controls.h"
+#include "win/FileDialog.h"
+
+namespace {
+
+const int kColumnName = 0;
+const int kColumnNumber = 1;
+const int kColumnFrom = 2;
+const size_t kRefusalsShown = 12;  // in the import's question; the rest are counted
+
+constexpr CControlItem kControls[] = {
+    {IDC_CONTACTS_SEARCH_LABEL, EControlKind::Static}, {IDC_CONTACTS_SEARCH, EControlKind::Edit},
+    {IDC_CONTACTS_LIST, EControlKind::ListView},        {IDC_CONTACTS_GROUP, EControlKind::ComboBox},
+    {IDC_CONTACTS_NAME_LABEL, EControlKind::Static},   {IDC_CONTACTS_NAME, EControlKind::Edit},
+    {IDC_CONTACTS_NUMBER_LABEL, EControlKind::Static}, {IDC_CONTACTS_NUMBER, EControlKind::Edit},
+    {IDC_CONTACTS_GROUPS_LABEL, EControlKind::Static}, {IDC_CONTACTS_GROUPS, EControlKind::Edit},
+    {IDC_CONTACTS_ORIGIN, EControlKind::Static},       {IDC_CONTACTS_NEW, EControlKind::Button},
+    {IDC_CONTACTS_SAVE, EControlKind::Button},         {IDC_CONTACTS_DELETE, EControlKind::Button},
+    {IDC_CONTACTS_STATUS, EControlKind::Static},       {IDC_CONTACTS_IMPORT, EControlKind::Button},
+    {IDC_CONTACTS_EXPORT, EControlKind::Button},       {IDC_CONTACTS_OK, EControlKind::Button},
+};
+
+WString Trim(const WString& str)
+{
+    const size_t nStart = str.find_first_not_of(WSTR(" \t"));
+    if (nStart == WString::npos)
+        return WString();
+    return str.substr(nStart, str.find_last_not_of(WSTR(" \t")) - nStart + 1);
+}
+
+// The checks' texts begin a sentence here.
+WString Sentence(const std::string& strText)
+{
+    WString str = Utf8ToWide(strText);
+    if (!str.empty() && str[0] >= L'a' && str[0] <= L'z')
+        str[0] = static_cast<wchar_t>(str[0] - L'a' + L'A');
+    return str;
+}
+
+std::vector<CContact> LoadStored()
+{
+    CSettingsListKey key;
+    return CContactStore(key).Load();
+}
+
+// The stored contact of that name and number.
+size_t FindStored(const std::vector<CContact>& contacts, const WString& strName, const WString& strNumber)
+{
+    for (size_t i = 0; i < contacts.size(); ++i) {
+        if (contacts[i].m_strName == strName && contacts[i].m_strNumber == strNumber)
+            return i;
+    }
+    return contacts.size();
+}
+
+} // namespace
+
+CContactsDlg::CContactsDlg() : CListDetailDlg(IDD_CONTACTS, SkinBitmapIndex::SBI_CONTACTS, kControls, IDC_CONTACTS_LIST)
+{
+}
+
+void CContactsDlg::OnInitDialog()
+{
+    SetWindowText(WSTR("Contacts"));
+    CenterWindow(::GetWindow(m_hWnd, GW_OWNER));
+    const CListView list = List();
+    list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
+    const int cxList = list.GetClientRect().right - GetSystemMetrics(SM_CXVSCROLL);
+    list.InsertColumn(kColumnName, L"Name", cxList * 46 / 100);
+    list.InsertColumn(kColumnNumber, L"Number", cxList * 36 / 100);
+    list.InsertColumn(kColumnFrom, L"From", cxList - cxList * 46 / 100 - cxList * 36 / 100);
+    Reload(WString());
+    ShowStatus(WSTR("Groups are separated by ';'. A group's name in the recipients box sends to its members."));
+}
+
+void CContactsDlg::Reload(const WString& strSelect)
+{
+    m_contacts = LoadStored();
+    FillGroups();
+    Search(strSelect);
+}
+
+// "All contacts", then each group; the one shown before stays shown.
+void CContactsDlg::FillGroups()
+{
+    const CComboBox box(GetDlgItem(IDC_CONTACTS_GROUP));
+    const WString strShown = GetGroupShown();
+    box.ResetContent();
+    box.AddString(WSTR("All contacts"));
+    int nSelect = 0;
+    for (const WString& strGroup : ListGroups(m_contacts)) {
+        const int nItem = box.AddString(strGroup);
+        if (IsSameName(strGroup, strShown))
+            nSelect = nItem;
+    }
+    box.SetCurSel(nSelect);
+}
+
+WString CContactsDlg::GetGroupShown() const
+{
+    const CComboBox box(GetDlgItem(IDC_CONTACTS_GROUP));
+    return box.GetCurSel() > 0 ? box.GetWindowText() : WString();
+}
+
+void CContactsDlg::Search(const WString& strSelect)
+{
+    const WString strQuery = GetDlgItem(IDC_CONTACTS_SEARCH).GetWindowText();
+    const WString strGroup = GetGroupShown();
+    m_aRows.clear();
+    for (size_t i = 0; i < m_contacts.size(); ++i) {
+        const CContact& contact = m_contacts[i];
+        if ((strGroup.empty() || contact.IsInGroup(strGroup)) &&
+            MatchesSearch(strQuery, {contact.m_strName, contact.m_strNumber, JoinGroups(contact.m_aGroups)}))
+            m_aRows.push_back(i);
+    }
+    std::stable_sort(m_aRows.begin(), m_aRows.end(), [this](size_t a, size_t b) {
+        return IsListedBefore(m_contacts[a].m_strName, m_contacts[b].m_strName);
+    });
+    ShowRows(m_aRows.size());
+    for (size_t nRow = 0; nRow < m_aRows.size() && !strSelect.empty(); ++nRow) {
+        if (m_contacts[m_aRows[nRow]].m_strName == strSelect) {
+            List().SelectItem(static_cast<int>(nRow));
+            List().SendMessage(LVM_ENSUREVISIBLE, nRow, FALSE);
+            ShowSelected();
+            break;
+        }
+    }
+}
+
+const CContact* CContactsDlg::ContactOfRow(int nRow) const
+{
+    if (nRow < 0 || static_cast<size_t>(nRow) >= m_aRows.size())
+        return nullptr;
+    return &m_contacts[m_aRows[static_cast<size_t>(nRow)]];
+}
+
+void CContactsDlg::OnGetDispInfo(NMLVDISPINFOW& info) const
+{
+    const CContact* pContact = ContactOfRow(info.item.iItem);
+    if (!pContact || !(info.item.mask & LVIF_TEXT))
+        return;
+    if (info.item.iSubItem == kColumnName)
+        CopyCell(pContact->m_strName, info);
+    else if (info.item.iSubItem == kColumnNumber)
+        CopyCell(pContact->m_strNumber, info);
+    else
+        CopyCell(pContact->m_bOwn ? WString() : WString(WSTR("phone")), info);
+}
+
+// No selection: the fields are for a new contact.
+void CContactsDlg::ShowSelected()
+{
+    const CContact* pContact = ContactOfRow(List().GetNextSelected());
+    m_bEditing = pContact != nullptr;
+    const CContact none;
+    const CContact& contact = pContact ? *pContact : none;
+    m_strEditingName = contact.m_strName;
+    m_strEditingNumber = contact.m_strNumber;
+    GetDlgItem(IDC_CONTACTS_NAME).SetWindowText(contact.m_strName);
+    GetDlgItem(IDC_CONTACTS_NUMBER).SetWindowText(contact.m_strNumber);
+    GetDlgItem(IDC_CONTACTS_GROUPS).SetWindowText(JoinGroups(contact.m_aGroups));
+    const CWindow origin = GetDlgItem(IDC_CONTACTS_ORIGIN);
+    origin.SetWindowText(!pContact ? WSTR("New contact") : contact.m_bOwn ? WSTR("Your own contact") : WSTR("From the phone"));
+    origin.Invalidate();
+}
+
+void CContactsDlg::ShowStatus(const WString& strText)
+{
+    const CWindow status = GetDlgItem(IDC_CONTACTS_STATUS);
+    status.SetWindowText(strText);
+    status.Invalidate();
+}
+
+bool CContactsDlg::OnClicked(int nId)
+{
+    switch (nId) {
+    case IDC_CONTACTS_OK:  // also Enter, the default button: in a field of the contact it saves
+        if (IsInFields())
+            OnSave();
+        else
+            EndDialog(IDOK);
+        return true;
+    case IDC_CONTACTS_NEW:
+        OnNew();
+        return true;
+    case IDC_CONTACTS_SAVE:
+        OnSave();
+        return true;
+    case IDC_CONTACTS_DELETE:
+        OnDelete();
+        return true;
+    case IDC_CONTACTS_IMPORT:
+        OnImport();
+        return true;
+    case IDC_CONTACTS_EXPORT:
+        OnExport();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CContactsDlg::IsInFields() const
+{
+    const HWND hFocus = ::GetFocus();
+    return hFocus == GetDlgItem(IDC_CONTACTS_NAME) || hFocus == GetDlgItem(IDC_CONTACTS_NUMBER) ||
+           hFocus == GetDlgItem(IDC_CONTACTS_GROUPS);
+}
+
+// Typing in the search box narrows the list; Enter in a field of the
+// contact saves it rather than closing the window.
+bool CContactsDlg::OnCommand(int nId, int nCode)
+{
+    if (nId == IDC_CONTACTS_SEARCH) {
+        if (nCode == EN_CHANGE)
+            Search(WString());
+        return true;
+    }
+    if (nId == IDC_CONTACTS_GROUP) {
+        if (nCode == CBN_SELCHANGE)
+            Search(WString());
+        return true;
+    }
+    if (nId == IDOK && IsInFields()) {
+        OnSave();
+        return true;
+    }
+    return CListDetailDlg::OnCommand(nId, nCode);
+}
+
+void CContactsDlg::OnNew()
+{
+    LVITEMW item = {};
+    item.stateMask = LVIS_SELECTED;
+    List().SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));  // every row
+    ShowSelected();
+    GetDlgItem(IDC_CONTACTS_NAME).SetFocus();
+}
+
+// Checked as the send checks a number; refused with the reason, else stored.
+void CContactsDlg::OnSave()
+{
+    CContact edited(Trim(GetDlgItem(IDC_CONTACTS_NAME).GetWindowText()),
+                    Trim(GetDlgItem(IDC_CONTACTS_NUMBER).GetWindowText()));
+    edited.m_aGroups = SplitGroups(GetDlgItem(IDC_CONTACTS_GROUPS).GetWindowText());
+    edited.m_bOwn = true;
+    std::string strError;
+    if (!CheckContact(edited, strError)) {
+        ShowStatus(Sentence(strError));
+        return;
+    }
+    std::vector<CContact> contacts = LoadStored();
+    const size_t nAt = m_bEditing ? FindStored(contacts, m_strEditingName, m_strEditingNumber) : contacts.size();
+    for (size_t i = 0; i < contacts.size(); ++i) {
+        if (i != nAt && IsSameName(contacts[i].m_strName, edited.m_strName)) {
+            ShowStatus(WSTR("A contact named '") + contacts[i].m_strName + WSTR("' exists already"));
+            return;
+        }
+    }
+    if (nAt < contacts.size()) {
+        const CContact& old = contacts[nAt];
+        if (old.m_strName == edited.m_strName && old.m_strNumber == edited.m_strNumber && old.m_aGroups == edited.m_aGroups)
+            return ShowStatus(WSTR("Nothing changed"));
+        contacts[nAt] = edited;
+    } else if (contacts.size() >= CContactStore::kMaxContacts) {
+        return ShowStatus(WSTR("The list holds as many contacts as it can"));
+    } else {
+        contacts.push_back(edited);
+    }
+    if (Store(contacts)) {
+        Reload(edited.m_strName);
+        ShowStatus(WSTR("Saved ") + edited.GetDisplayName());
+    }
+}
+
+void CContactsDlg::OnDelete()
+{
+    if (!m_bEditing)
+        return;
+    std::vector<CContact> contacts = LoadStored();
+    const size_t nAt = FindStored(contacts, m_strEditingName, m_strEditingNumber);
+    if (nAt >= contacts.size())
+        return;
+    const CContact deleted = contacts[nAt];
+    contacts.erase(contacts.begin() + static_cast<std::ptrdiff_t>(nAt));
+    if (!Store(contacts))
+        return;
+    Reload(WString());
+    ShowStatus(WSTR("Deleted ") + deleted.GetDisplayName() +
+               (deleted.m_bOwn ? WString() : WString(WSTR(": the next phone-book download brings it back"))));
+}
+
+// Nothing is stored before the user has seen what the file would do.
+void CContactsDlg::OnImport()
+{
+    WString strPath;
+    if (!AskFileToOpen(m_hWnd, L"Import Contacts",
+                       L"Contacts (*.csv; *.vcf; *.txt)\0*.csv;*.vcf;*.vcard;*.txt\0All files\0*.*\0", strPath))
+        return;
+    std::string strBytes, strError;
+    std::vector<CContactRow> rows;
+    if (ReadWholeFile(strPath, strBytes, strError) != EFileRead::FILE_READ_OK ||
+        !ReadContactFile(strBytes, rows, strError)) {
+        MessageBox(WSTR("Cannot import ") + strPath + WSTR(": ") + Utf8ToWide(strError.empty() ? "no such file" : strError),
+                   L"Import", MB_ICONERROR);
+        return;
+    }
+    const CImportPlan plan = PlanImport(LoadStored(), rows);
+    WString strText = Utf8ToWide(DescribeImport(plan));
+    for (size_t i = 0; i < plan.aRefusals.size() && i < kRefusalsShown; ++i)
+        strText += WSTR("\r\n") + Utf8ToWide(plan.aRefusals[i]);
+    if (plan.aRefusals.size() > kRefusalsShown)
+        strText += WSTR("\r\n(and ") + Utf8ToWide(std::to_string(plan.aRefusals.size() - kRefusalsShown)) + WSTR(" more)");
+    if (plan.nNew + plan.nUpdated == 0) {
+        MessageBox(strText + WSTR("\r\n\r\nNothing to import."), L"Import", MB_ICONINFORMATION);
+        return;
+    }
+    if (MessageBox(strText + WSTR("\r\n\r\nImport them?"), L"Import", MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+        return;
+    if (Store(plan.contacts)) {
+        Reload(WString());
+        ShowStatus(WSTR("Imported: ") + Utf8ToWide(DescribeImport(plan)));
+    }
+}
+
+// The group shown (or everyone), as CSV or vCard by the name's extension.
+void CContactsDlg::OnExport()
+{
+    const WString strGroup = GetGroupShown();
+    WString strPath = (strGroup.empty() ? WString(WSTR("contacts")) : strGroup) + WSTR(".csv");
+    DWORD nFilter = 1;
+    if (!AskExportPath(L"CSV (*.csv)\0*.csv\0vCard (*.vcf)\0*.vcf\0", L"csv", strPath, nFilter))
+        return;
+    const WString strExt = FoldForSearch(strPath.substr(strPath.size() > 4 ? strPath.size() - 4 : 0));
+    const bool bVcard = strExt == WSTR(".vcf") || (strExt != WSTR(".csv") && nFilter == 2);
+    const std::vector<CContact> contacts = LoadStored();
+    const size_t nCount = static_cast<size_t>(std::count_if(contacts.begin(), contacts.end(), [&](const CContact& c) {
+        return strGroup.empty() || c.IsInGroup(strGroup);
+    }));
+    ShowStatus(WriteExport(strPath, FormatContactsFile(contacts, strGroup, bVcard), nCount, L"contacts"));
+}
+
+bool CContactsDlg::Store(const std::vector<CContact>& contacts)
+{
+    CSettingsListKey key;
+    const uint32_t dwError = CContactStore(key).Save(contacts);
+    if (dwError == ERROR_SUCCESS)
+        return true;
+    ShowStatus(DescribeStoreFailure(WSTR("save the contacts"), dwError, GetSystemErrorText(dwError)));
+    return false;
+}

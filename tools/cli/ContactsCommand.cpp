@@ -1,0 +1,271 @@
+// zandusms-cli contacts, history export and inbox export: the program's
+// contact list, history and inbox file as the window keeps them, without a
+// phone.
+#include "cli/Cli.h"
+
+#include <string>
+#include <vector>
+
+#if defined(_WIN32)
+#include <algorithm>
+
+#include <nlohmann/json.hpp>
+
+#include "base/AppDataFolder.h"
+#include "base/AtomicFile.h"
+#include "base/Settings.h"
+#include "base/SettingsListKey.h"
+#include "base/Util.h"
+#include "app/ContactImport.h"
+#include "app/ContactStore.h"
+#include "app/HistoryStore.h"
+#include "app/InboxList.h"
+#include "app/RecordExport.h"
+#include "app/ReportStore.h"
+#endif
+
+namespace {
+
+const char kContactsUsage[] =
+    "usage: zandusms-cli contacts list [--json] | contacts import FILE [--dry-run] | "
+    "contacts export FILE [--group G] [--format csv|vcf]";
+const char kHistoryUsage[] = "usage: zandusms-cli history export FILE";
+const char kInboxExportUsage[] = "usage: zandusms-cli inbox export FILE";
+
+struct CContactsArgs {
+    bool bJson = false;
+    bool bDryRun = false;
+    bool bGroup = false;
+    bool bFormat = false;
+    std::string strGroup, strFormat;
+    std::vector<std::string> positionals;
+};
+
+// The verb and its file: kExitOk, or (after the message) kExitUsage.
+int ParseContactsArgs(CArgs& args, CContactsArgs& parsed)
+{
+    parsed.bJson = args.Flag("json");
+    parsed.bDryRun = args.Flag("dry-run");
+    parsed.bGroup = args.Option("group", parsed.strGroup);
+    parsed.bFormat = args.Option("format", parsed.strFormat);
+    std::string strError;
+    if (!args.Positionals(parsed.positionals, strError)) {
+        PrintError(strError);
+        return kExitUsage;
+    }
+    const std::vector<std::string>& p = parsed.positionals;
+    const bool bList = p.size() == 1 && p[0] == "list" && !parsed.bDryRun && !parsed.bGroup && !parsed.bFormat;
+    const bool bImport = p.size() == 2 && p[0] == "import" && !parsed.bJson && !parsed.bGroup && !parsed.bFormat;
+    const bool bExport = p.size() == 2 && p[0] == "export" && !parsed.bJson && !parsed.bDryRun &&
+                         (!parsed.bFormat || parsed.strFormat == "csv" || parsed.strFormat == "vcf");
+    if (bList || bImport || bExport)
+        return kExitOk;
+    PrintError(kContactsUsage);
+    return kExitUsage;
+}
+
+// "export FILE" and nothing else.
+int ParseExportArgs(CArgs& args, const char* pszUsage, std::string& strFile)
+{
+    std::vector<std::string> positionals;
+    std::string strError;
+    if (!args.Positionals(positionals, strError)) {
+        PrintError(strError);
+        return kExitUsage;
+    }
+    if (positionals.size() != 2 || positionals[0] != "export") {
+        PrintError(pszUsage);
+        return kExitUsage;
+    }
+    strFile = positionals[1];
+    return kExitOk;
+}
+
+#if defined(_WIN32)
+
+// The settings key opened for reading and writing; false after the message.
+bool OpenSettings()
+{
+    const LONG lResult = GetSettingsKey().Open();
+    if (lResult == ERROR_SUCCESS)
+        return true;
+    PrintError("cannot open the settings (error " + std::to_string(lResult) + ")");
+    return false;
+}
+
+int WriteOut(const std::string& strFile, const std::string& strData, size_t nCount, const char* pszWhat)
+{
+    std::string strError;
+    if (!WriteFileAtomically(Utf8ToWide(strFile), strData, strError)) {
+        PrintError("cannot write " + strFile + ": " + strError);
+        return kExitInput;
+    }
+    PrintLine(std::to_string(nCount) + " " + pszWhat + " exported to " + strFile);
+    return kExitOk;
+}
+
+std::string ContactJson(const CContact& contact)
+{
+    nlohmann::ordered_json json;
+    json["name"] = WideToUtf8(contact.m_strName);
+    json["number"] = WideToUtf8(contact.m_strNumber);
+    json["groups"] = nlohmann::ordered_json::array();
+    for (const WString& strGroup : contact.m_aGroups)
+        json["groups"].push_back(WideToUtf8(strGroup));
+    json["origin"] = contact.m_bOwn ? "own" : "phone";
+    return json.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
+int ListContacts(const std::vector<CContact>& stored, bool bJson)
+{
+    std::vector<CContact> contacts = stored;
+    std::stable_sort(contacts.begin(), contacts.end(),
+                     [](const CContact& a, const CContact& b) { return IsListedBefore(a.m_strName, b.m_strName); });
+    for (const CContact& contact : contacts) {
+        std::string strGroups;
+        for (const WString& strGroup : contact.m_aGroups)
+            strGroups += (strGroups.empty() ? "" : ";") + WideToUtf8(strGroup);
+        PrintLine(bJson ? ContactJson(contact)
+                        : WideToUtf8(contact.m_strName) + "\t" + WideToUtf8(contact.m_strNumber) + "\t" + strGroups +
+                              "\t" + (contact.m_bOwn ? "own" : "phone"));
+    }
+    return kExitOk;
+}
+
+// What the import would do, line by line; stored unless --dry-run.
+int ImportContacts(CContactStore& store, const std::string& strFile, bool bDryRun)
+{
+    std::string strBytes, strError;
+    std::vector<CContactRow> rows;
+    const EFileRead read = ReadWholeFile(Utf8ToWide(strFile), strBytes, strError);
+    if (read != EFileRead::FILE_READ_OK || !ReadContactFile(strBytes, rows, strError)) {
+        PrintError("cannot import " + strFile + ": " + (read == EFileRead::FILE_READ_MISSING ? "no such file" : strError));
+        return kExitInput;
+    }
+    const CImportPlan plan = PlanImport(store.Load(), rows);
+    PrintLine(DescribeImport(plan));
+    for (const std::string& strRefusal : plan.aRefusals)
+        PrintLine(strRefusal);
+    if (bDryRun || plan.nNew + plan.nUpdated == 0)
+        return kExitOk;
+    const uint32_t dwError = store.Save(plan.contacts);
+    if (dwError == ERROR_SUCCESS)
+        return kExitOk;
+    PrintError(WideToUtf8(DescribeStoreFailure(WSTR("store the contacts"), dwError, GetSystemErrorText(dwError))));
+    return kExitSettings;
+}
+
+int ExportContacts(const std::vector<CContact>& contacts, const CContactsArgs& parsed)
+{
+    const std::string& strFile = parsed.positionals[1];
+    const WString strGroup = Utf8ToWide(parsed.strGroup);
+    const std::vector<WString> aGroups = ListGroups(contacts);
+    if (parsed.bGroup && std::none_of(aGroups.begin(), aGroups.end(),
+                                      [&](const WString& str) { return IsSameName(str, strGroup); })) {
+        PrintError("no group '" + parsed.strGroup + "' in the contacts");
+        return kExitInput;
+    }
+    const bool bVcard = parsed.bFormat ? parsed.strFormat == "vcf"
+                                       : strFile.size() > 4 && (strFile.compare(strFile.size() - 4, 4, ".vcf") == 0 ||
+                                                                strFile.compare(strFile.size() - 4, 4, ".VCF") == 0);
+    const size_t nCount = static_cast<size_t>(std::count_if(contacts.begin(), contacts.end(), [&](const CContact& c) {
+        return strGroup.empty() || c.IsInGroup(strGroup);
+    }));
+    return WriteOut(strFile, FormatContactsFile(contacts, strGroup, bVcard), nCount, "contacts");
+}
+
+#endif
+
+} // namespace
+
+#if defined(_WIN32)
+
+int RunContacts(CArgs& args)
+{
+    CContactsArgs parsed;
+    if (const int nExit = ParseContactsArgs(args, parsed))
+        return nExit;
+    if (!OpenSettings())
+        return kExitSettings;
+    CSettingsListKey key(GetSettingsKey());
+    CContactStore store(key);
+    if (parsed.positionals[0] == "list")
+        return ListContacts(store.Load(), parsed.bJson);
+    if (parsed.positionals[0] == "import")
+        return ImportContacts(store, parsed.positionals[1], parsed.bDryRun);
+    return ExportContacts(store.Load(), parsed);
+}
+
+int RunHistory(CArgs& args)
+{
+    std::string strFile;
+    if (const int nExit = ParseExportArgs(args, kHistoryUsage, strFile))
+        return nExit;
+    if (!OpenSettings())
+        return kExitSettings;
+    CSettingsListKey key(GetSettingsKey());
+    CAppDataFolder folder;
+    const std::vector<CHistoryRecord> records = CHistoryStore(key, folder).Read();
+    const std::string strData =
+        FormatHistoryCsv(records, CReportStore(key).Read(), GetLocalZoneText(std::time(nullptr)));
+    return WriteOut(strFile, strData, records.size(), "messages");
+}
+
+int RunInboxExport(CArgs& args)
+{
+    std::string strFile;
+    if (const int nExit = ParseExportArgs(args, kInboxExportUsage, strFile))
+        return nExit;
+    WString strFolder;
+    const DWORD dwError = GetAppDataFolder(strFolder);
+    if (dwError != ERROR_SUCCESS || !OpenSettings()) {
+        PrintError("no folder for the inbox file (error " + std::to_string(dwError) + ")");
+        return kExitSettings;
+    }
+    CInboxList list;
+    list.Load(strFolder + WSTR("inbox.json"));
+    if (!list.GetLoadError().empty()) {
+        PrintError(list.GetLoadError());
+        return kExitSettings;
+    }
+    std::vector<CReceivedMsg> messages;
+    for (size_t i = list.GetCount(); i-- > 0;)
+        messages.push_back(list.GetMessage(i));  // oldest first
+    CSettingsListKey key(GetSettingsKey());
+    return WriteOut(strFile, FormatInboxCsv(messages, CContactStore(key).Load()), messages.size(), "messages");
+}
+
+#else  // the host build has no settings
+
+namespace {
+
+int NeedsSettings(const char* pszCommand)
+{
+    PrintError(std::string(pszCommand) + " needs Windows (run the Windows build, under Wine on Linux)");
+    return kExitUsage;
+}
+
+} // namespace
+
+int RunContacts(CArgs& args)
+{
+    CContactsArgs parsed;
+    const int nExit = ParseContactsArgs(args, parsed);
+    return nExit ? nExit : NeedsSettings("contacts");
+}
+
+int RunHistory(CArgs& args)
+{
+    std::string strFile;
+    const int nExit = ParseExportArgs(args, kHistoryUsage, strFile);
+    return nExit ? nExit : NeedsSettings("history export");
+}
+
+int RunInboxExport(CArgs& args)
+{
+    std::string strFile;
+    const int nExit = ParseExportArgs(args, kInboxExportUsage, strFile);
+    return nExit ? nExit : NeedsSettings("inbox export");
+}
+
+#endif
