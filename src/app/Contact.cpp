@@ -18,16 +18,6 @@ bool IsBlank(WChar ch)
     return ch == ' ' || ch == '\t';
 }
 
-WString TrimBlanks(const WString& str)
-{
-    size_t nStart = 0, nEnd = str.size();
-    while (nStart < nEnd && IsBlank(str[nStart]))
-        ++nStart;
-    while (nEnd > nStart && IsBlank(str[nEnd - 1]))
-        --nEnd;
-    return str.substr(nStart, nEnd - nStart);
-}
-
 } // namespace
 
 WString CContact::GetDisplayName() const

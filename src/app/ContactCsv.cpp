@@ -11,14 +11,6 @@ struct CCsvRecord {
     bool bNul = false;
 };
 
-WString Trim(const WString& str)
-{
-    const size_t nStart = str.find_first_not_of(WSTR(" \t"));
-    if (nStart == WString::npos)
-        return WString();
-    return str.substr(nStart, str.find_last_not_of(WSTR(" \t")) - nStart + 1);
-}
-
 // The separator the first line uses most outside quotes; ';' wins a tie
 // with ',', which names hold more often.
 WChar DetectSeparator(const WString& strText)
@@ -78,7 +70,7 @@ private:
             }
             return;
         }
-        if (ch == '"' && Trim(m_strField).empty()) {
+        if (ch == '"' && TrimBlanks(m_strField).empty()) {
             m_strField.clear();
             m_bQuoted = true;
         } else if (ch == m_chSeparator) {
@@ -101,7 +93,7 @@ private:
     }
     void EndField()
     {
-        m_record.aFields.push_back(Trim(m_strField));
+        m_record.aFields.push_back(TrimBlanks(m_strField));
         m_strField.clear();
     }
     void End()

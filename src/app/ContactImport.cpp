@@ -10,14 +10,6 @@
 
 namespace {
 
-WString Trim(const WString& str)
-{
-    const size_t nStart = str.find_first_not_of(WSTR(" \t"));
-    if (nStart == WString::npos)
-        return WString();
-    return str.substr(nStart, str.find_last_not_of(WSTR(" \t")) - nStart + 1);
-}
-
 // The key of a name as FindContact compares names.
 WString NameKey(const WString& strName)
 {
@@ -141,7 +133,7 @@ CImportPlan PlanImport(const std::vector<CContact>& contacts, const std::vector<
     };
     for (const CContactRow& row : rows) {
         ++plan.nRows;
-        CContact contact(Trim(row.strName), Trim(row.strNumber));
+        CContact contact(TrimBlanks(row.strName), TrimBlanks(row.strNumber));
         contact.m_aGroups = row.aGroups;
         contact.m_bOwn = true;
         if (contact.m_strName.empty())

@@ -135,17 +135,6 @@ WString ParamValue(const CProperty& property, const WChar* pszName)
     return WString();
 }
 
-int HexDigit(WChar ch)
-{
-    if (ch >= '0' && ch <= '9')
-        return ch - '0';
-    if (ch >= 'A' && ch <= 'F')
-        return ch - 'A' + 10;
-    if (ch >= 'a' && ch <= 'f')
-        return ch - 'a' + 10;
-    return -1;
-}
-
 // Windows-1252's letters in 0x80-0x9F; ISO-8859-1 has controls there, which
 // no name holds, so both read alike.
 const uint16_t kCp1252High[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
@@ -182,8 +171,8 @@ bool DecodeValue(const CProperty& property, WString& strValue, std::string& strE
     std::string strBytes;
     const WString& str = property.strValue;
     for (size_t i = 0; i < str.size(); ++i) {
-        const int nHigh = bQp && str[i] == '=' && i + 2 < str.size() ? HexDigit(str[i + 1]) : -1;
-        const int nLow = nHigh >= 0 ? HexDigit(str[i + 2]) : -1;
+        const int nHigh = bQp && str[i] == '=' && i + 2 < str.size() ? HexDigitValue(str[i + 1]) : -1;
+        const int nLow = nHigh >= 0 ? HexDigitValue(str[i + 2]) : -1;
         if (nLow >= 0) {
             strBytes += static_cast<char>(nHigh * 16 + nLow);
             i += 2;

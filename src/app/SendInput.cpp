@@ -57,6 +57,14 @@ bool CheckText(const WString& strText, std::string& strError)
     return false;
 }
 
+WString AsSentence(const std::string& strText)
+{
+    WString str = Utf8ToWide(strText);
+    if (!str.empty() && str[0] >= L'a' && str[0] <= L'z')
+        str[0] = static_cast<wchar_t>(str[0] - L'a' + L'A');
+    return str;
+}
+
 bool NamesContacts(const WString& strField)
 {
     for (const WString& strToken : SplitRecipients(strField)) {

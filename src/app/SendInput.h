@@ -15,6 +15,10 @@ bool CheckNumber(const WString& strNumber, std::string& strError);
 // drawing a message reference); else false with the reason.
 bool CheckText(const WString& strText, std::string& strError);
 
+// The checks' texts as a message box or a status shows them: a sentence.
+// The console tool prints them in lower case after its name.
+WString AsSentence(const std::string& strText);
+
 // Whether the recipients field names anyone from the phone book, so that the
 // stored contacts are needed.
 bool NamesContacts(const WString& strField);

@@ -36,14 +36,6 @@ bool IsCombiningMark(WChar ch)
     return static_cast<unsigned>(ch) >= 0x300 && static_cast<unsigned>(ch) <= 0x36F;
 }
 
-WString Trim(const WString& str)
-{
-    const size_t nStart = str.find_first_not_of(WSTR(" \t"));
-    if (nStart == WString::npos)
-        return WString();
-    return str.substr(nStart, str.find_last_not_of(WSTR(" \t")) - nStart + 1);
-}
-
 // The digits of a number typed with its separators, or empty when the query
 // is not such a number.
 WString NumberDigits(const WString& str, bool bQuery)
@@ -73,7 +65,7 @@ WString FoldForSearch(const WString& str)
 
 bool MatchesSearch(const WString& strQuery, const std::vector<WString>& aFields)
 {
-    const WString strFolded = FoldForSearch(Trim(strQuery));
+    const WString strFolded = FoldForSearch(TrimBlanks(strQuery));
     if (strFolded.empty())
         return true;
     const WString strDigits = NumberDigits(strFolded, true);

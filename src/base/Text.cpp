@@ -182,6 +182,25 @@ std::string WideToAnsi(const WString& str)
 
 #endif
 
+WString TrimBlanks(const WString& str)
+{
+    const size_t nStart = str.find_first_not_of(WSTR(" \t"));
+    if (nStart == WString::npos)
+        return WString();
+    return str.substr(nStart, str.find_last_not_of(WSTR(" \t")) - nStart + 1);
+}
+
+int HexDigitValue(int ch)
+{
+    if (ch >= '0' && ch <= '9')
+        return ch - '0';
+    if (ch >= 'A' && ch <= 'F')
+        return ch - 'A' + 10;
+    if (ch >= 'a' && ch <= 'f')
+        return ch - 'a' + 10;
+    return -1;
+}
+
 std::string TrimWhite(const std::string& str)
 {
     const size_t last = str.find_last_not_of(kWhite);

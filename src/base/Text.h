@@ -30,3 +30,7 @@ bool IsValidUtf8(const std::string& str);
 
 // Removes space, tab, CR, LF, vertical tab and form feed at both ends.
 std::string TrimWhite(const std::string& str);
+// Without spaces and tabs at both ends: a field as typed or read from a file.
+WString TrimBlanks(const WString& str);
+// The value of a hex digit of either case; -1 for any other character.
+int HexDigitValue(int ch);

@@ -146,3 +146,9 @@ bool GetTimeText(WString& strTime)
 {
     return FormatNow(GetTimeFormatW, strTime);
 }
+
+WString GetRecordTimeText()
+{
+    WString strDate, strTime;
+    return GetDateText(strDate) && GetTimeText(strTime) ? strDate + WSTR(" ") + strTime : WString();
+}

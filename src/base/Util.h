@@ -43,3 +43,6 @@ WString GetSystemErrorText(DWORD dwError);
 // locale without user overrides; false when the text is empty.
 bool GetDateText(WString& strDate);
 bool GetTimeText(WString& strTime);
+// Now as a history record's time: the date, a space, the time; empty when
+// either cannot be had.
+WString GetRecordTimeText();

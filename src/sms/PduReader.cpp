@@ -39,17 +39,6 @@ WString AddressText(uint8_t btType, const std::string& strDigits, size_t nSemiOc
 
 } // namespace
 
-int HexDigitValue(char ch)
-{
-    if (ch >= '0' && ch <= '9')
-        return ch - '0';
-    if (ch >= 'A' && ch <= 'F')
-        return ch - 'A' + 10;
-    if (ch >= 'a' && ch <= 'f')
-        return ch - 'a' + 10;
-    return -1;
-}
-
 bool HexToOctets(const std::string& strHex, std::string& strOctets)
 {
     strOctets.clear();

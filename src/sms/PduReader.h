@@ -12,8 +12,6 @@
 #include "sms/GsmAlphabet.h"
 #include "sms/SmsTime.h"
 
-// The value of a hex digit of either case; -1 for any other character.
-int HexDigitValue(char ch);
 // Octets of an even number of hex digits (either case); false for anything
 // else, blanks included.
 bool HexToOctets(const std::string& strHex, std::string& strOctets);

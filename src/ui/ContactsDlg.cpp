@@ -8,6 +8,7 @@
 #include "res/resource.h"
 #include "app/ContactImport.h"
 #include "app/ContactStore.h"
+#include "app/SendInput.h"
 #include "app/TextSearch.h"
 #include "win/Controls.h"
 #include "win/FileDialog.h"
@@ -30,23 +31,6 @@ constexpr CControlItem kControls[] = {
     {IDC_CONTACTS_STATUS, EControlKind::Static},       {IDC_CONTACTS_IMPORT, EControlKind::Button},
     {IDC_CONTACTS_EXPORT, EControlKind::Button},       {IDC_CONTACTS_OK, EControlKind::Button},
 };
-
-WString Trim(const WString& str)
-{
-    const size_t nStart = str.find_first_not_of(WSTR(" \t"));
-    if (nStart == WString::npos)
-        return WString();
-    return str.substr(nStart, str.find_last_not_of(WSTR(" \t")) - nStart + 1);
-}
-
-// The checks' texts begin a sentence here.
-WString Sentence(const std::string& strText)
-{
-    WString str = Utf8ToWide(strText);
-    if (!str.empty() && str[0] >= L'a' && str[0] <= L'z')
-        str[0] = static_cast<wchar_t>(str[0] - L'a' + L'A');
-    return str;
-}
 
 std::vector<CContact> LoadStored()
 {
@@ -251,13 +235,13 @@ void CContactsDlg::OnNew()
 // Checked as the send checks a number; refused with the reason, else stored.
 void CContactsDlg::OnSave()
 {
-    CContact edited(Trim(GetDlgItem(IDC_CONTACTS_NAME).GetWindowText()),
-                    Trim(GetDlgItem(IDC_CONTACTS_NUMBER).GetWindowText()));
+    CContact edited(TrimBlanks(GetDlgItem(IDC_CONTACTS_NAME).GetWindowText()),
+                    TrimBlanks(GetDlgItem(IDC_CONTACTS_NUMBER).GetWindowText()));
     edited.m_aGroups = SplitGroups(GetDlgItem(IDC_CONTACTS_GROUPS).GetWindowText());
     edited.m_bOwn = true;
     std::string strError;
     if (!CheckContact(edited, strError)) {
-        ShowStatus(Sentence(strError));
+        ShowStatus(AsSentence(strError));
         return;
     }
     std::vector<CContact> contacts = LoadStored();

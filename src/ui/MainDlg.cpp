@@ -2,32 +2,20 @@
 
 #include <ctime>
 
+#include "app/ReportStore.h"
+#include "app/SendInput.h"
 #include "base/AppSettings.h"
-#include "base/AppDataFolder.h"
-#include "base/Settings.h"
-#include "base/SettingsListKey.h"
 #include "base/Trace.h"
-#include "base/Util.h"
 #include "res/resource.h"
 #include "sms/Msg.h"
 #include "ui/AboutDlg.h"
-#include "app/ContactStore.h"
 #include "ui/ContactsDlg.h"
-#include "ui/DontAskMsgBox.h"
 #include "ui/FeedbackDlg.h"
 #include "ui/HistoryDlg.h"
-#include "app/HistoryStore.h"
-#include "ui/InboxDlg.h"
-#include "app/NumberList.h"
-#include "app/HistoryRecord.h"
 #include "ui/PinDlg.h"
-#include "app/ReportStore.h"
-#include "app/SendInput.h"
 #include "win/AppModule.h"
 
 namespace {
-
-const wchar_t kEnablePort[] = L"\r\nIf none are listed, you must enable one in your mobile phone software.";
 
 // The request buttons: disabled while a request runs or no port is known.
 const int kRequestButtons[] = {IDC_SEND, IDC_SAVE_IN_MEMORY, IDC_REFRESH, IDC_TEST_PORT};
@@ -63,24 +51,7 @@ constexpr CControlItem kControls[] = {
     {IDC_CONTACTS, EControlKind::Button},
 };
 
-// The texts of the input checks are shared with the console tool, which
-// prints them in lower case after its name; a message box begins a sentence.
-WString Sentence(const std::string& strText)
-{
-    WString str = Utf8ToWide(strText);
-    if (!str.empty() && str[0] >= L'a' && str[0] <= L'z')
-        str[0] = static_cast<wchar_t>(str[0] - L'a' + L'A');
-    return str;
-}
-
 } // namespace
-
-// The history's time: the date and time as the History shows them.
-WString CMainDlg::GetRecordTime()
-{
-    WString strDate, strTime;
-    return GetDateText(strDate) && GetTimeText(strTime) ? strDate + WSTR(" ") + strTime : WString();
-}
 
 WString CMainDlg::GetInboxPath()
 {
@@ -102,7 +73,6 @@ CMainDlg::~CMainDlg()
     if (IsWindow())
         DestroyWindow();
     m_SerialCom.Stop();  // in case the window never existed: then it never ran
-    m_pUpdateCheck.reset();  // stops a check still running, as at exit
 }
 
 BOOL CMainDlg::PreTranslateMessage(MSG* pMsg)
@@ -141,18 +111,15 @@ void CMainDlg::OnInitDialog()
     if (CMessageLoop* pLoop = GetAppModule().GetMessageLoop())
         pLoop->AddMessageFilter(this);
     UpdateCharCount();
-    LayOutStatus(false);
-    CButton(GetDlgItem(IDC_RADIO_NUMBER)).SetCheck(true);
+    Status().ShowNote(WString());
+    m_recipients.Attach(m_hWnd);
     CButton(GetDlgItem(IDC_DELIVERY_REPORT)).SetCheck(CAppSettings().Read(EFlag::DELIVERY_REPORT));
     UpdateUi();  // no port yet: the request buttons wait for the port list
     m_SerialCom.EnumeratePorts();
-    SetStatus(WSTR("Enumerating COM ports..."));
-    LoadContacts();
-    FillContactList();
+    Status().SetStatus(WSTR("Enumerating COM ports..."));
     m_SerialCom.Start(m_hWnd, THREAD_PRIORITY_NORMAL);
-    FillNumberList();
     RestoreOutbox();
-    StartUpdateCheck();
+    m_updateNotice.Start(m_hWnd, TIMER_UPDATE_CHECK);
 }
 
 // What a program that is gone (a crash, a kill, a power cut) did not send
@@ -162,26 +129,15 @@ void CMainDlg::RestoreOutbox()
     WString strFolder;
     if (GetAppDataFolder(strFolder) != ERROR_SUCCESS)
         return;
-    m_pOutbox = std::make_unique<COutbox>(strFolder);
-    m_Requests.SetOutbox(m_pOutbox.get());
     COutboxEntry entry;
-    if (!m_pOutbox->TakeLeft(entry))
+    const bool bLeft = m_draft.OpenOutbox(strFolder, entry);
+    m_Requests.SetOutbox(m_draft.GetOutbox());
+    if (!bLeft)
         return;
-    m_left = CLeftOver{entry.strText, {}};
-    for (const COutboxRecipient& r : entry.recipients) {
-        if (r.eState != EOutboxState::WAITING && r.eState != EOutboxState::FAILED)
-            continue;
-        CSendRecipient recipient;
-        recipient.strTyped = r.strTyped;
-        recipient.contact = CContact(r.strName, r.strNumber);
-        recipient.nRef = r.nRef;
-        recipient.nPartsDone = r.nParts;
-        m_left.recipients.push_back(recipient);
-    }
     GetDlgItem(IDC_MESSAGE).SetWindowText(WithCrLf(entry.strText));
     UpdateCharCount();
-    GetDlgItem(IDC_NUMBER).SetWindowText(JoinTyped(m_left.recipients));
-    ShowStatusNote(DescribeRestored(entry));
+    m_recipients.ShowTyped(m_draft.GetLeft());
+    Status().ShowNote(DescribeRestored(entry));
 }
 
 // A finished port operation: its failure is shown, a port list fills the
@@ -195,8 +151,9 @@ void CMainDlg::OnSerialNotify(WPARAM wParam, LPARAM lParam)
         aPorts.swap(ann.pOp->m_aPorts);
     m_Requests.OnOperationComplete(std::move(ann.pOp), std::move(ann.pError));
     if (bPortList) {
-        FillPortList(aPorts);
-        SetStatus(WSTR("Ready"));
+        Ports().Fill(aPorts);
+        UpdateUi();
+        Status().SetStatus(WSTR("Ready"));
     }
 }
 
@@ -215,18 +172,8 @@ bool CMainDlg::OnTimer(UINT_PTR nId)
     if (nId == TIMER_DIALOGUE)
         m_Requests.OnTimer();
     else if (nId == TIMER_UPDATE_CHECK)
-        OnUpdateCheckTimer();
+        m_updateNotice.OnTimer();
     return true;
-}
-
-// Once per start, unless the user said "Don't ask again".
-void CMainDlg::StartUpdateCheck()
-{
-    if (!CAppSettings().Read(EFlag::ALLOW_CHECK))
-        return;
-    m_pUpdateCheck = std::make_unique<CCheckForUpdates>();
-    m_pUpdateCheck->Start(THREAD_PRIORITY_NORMAL);
-    CDialog::SetTimer(TIMER_UPDATE_CHECK, 1000);
 }
 
 ULONGLONG CMainDlg::GetCloseTime() const
@@ -234,78 +181,33 @@ ULONGLONG CMainDlg::GetCloseTime() const
     return m_ullCloseTime ? m_ullCloseTime : GetTickCount64();
 }
 
-void CMainDlg::StopUpdateCheck(ULONGLONG ullDeadline)
-{
-    if (m_pUpdateCheck)
-        m_pUpdateCheck->Stop(ullDeadline);
-}
-
-// The notice is shown at most once: the timer stops at the first tick that
-// finds the check over.
-void CMainDlg::OnUpdateCheckTimer()
-{
-    if (!m_pUpdateCheck || !m_pUpdateCheck->IsDone())
-        return;
-    CDialog::KillTimer(TIMER_UPDATE_CHECK);
-    const CAppSettings settings;
-    if (!m_pUpdateCheck->IsUpdateAvailable() || !settings.Read(EFlag::ALLOW_CHECK))
-        return;
-    CDontAskMsgBox box;
-    if (box.DoModal(m_hWnd, m_pUpdateCheck->GetNoticeText(), CCheckForUpdates::kNoticeCaption) == IDYES)
-        ShellOpen(CCheckForUpdates::GetDownloadUrl());
-    settings.Write(EFlag::ALLOW_CHECK, !box.m_bDontAsk);
-}
-
 bool CMainDlg::OnClicked(int nId)
 {
     switch (nId) {
-    case IDC_ABOUT:
-        CAboutDlg().DoModal(GetActiveWindow());
-        return true;
-    case IDC_FEEDBACK:
-        CFeedbackDlg().DoModal(GetActiveWindow());
-        return true;
-    case IDC_CLOSE:
-        Close(0);
-        return true;
-    case IDC_MINIMIZE:
-        ShowWindow(SW_MINIMIZE);
-        return true;
-    case IDC_SEND:
-    case IDC_SAVE_IN_MEMORY:
-        OnSendOrSave(nId == IDC_SAVE_IN_MEMORY);
-        return true;
-    case IDC_REFRESH:
-        OnRefresh();
-        return true;
-    case IDC_TEST_PORT:
-        OnTestPort();
-        return true;
-    case IDC_CANCEL_REQUEST:
-        m_Requests.Cancel();
-        return true;
-    case IDC_HISTORY:
-        OnHistory();
-        return true;
-    case IDC_INBOX:
-        OnInbox();
-        return true;
-    case IDC_CONTACTS:
-        OnContacts();
-        return true;
+    case IDC_ABOUT: CAboutDlg().DoModal(GetActiveWindow()); break;
+    case IDC_FEEDBACK: CFeedbackDlg().DoModal(GetActiveWindow()); break;
+    case IDC_CLOSE: Close(0); break;
+    case IDC_MINIMIZE: ShowWindow(SW_MINIMIZE); break;
+    case IDC_SEND: OnSendOrSave(false); break;
+    case IDC_SAVE_IN_MEMORY: OnSendOrSave(true); break;
+    case IDC_REFRESH: OnRefresh(); break;
+    case IDC_TEST_PORT: OnTestPort(); break;
+    case IDC_CANCEL_REQUEST: m_Requests.Cancel(); break;
+    case IDC_HISTORY: OnHistory(); break;
+    case IDC_INBOX: OnInbox(); break;
+    case IDC_CONTACTS: OnContacts(); break;
+    case IDC_RADIO_NUMBER: UpdateUi(); break;
     case IDC_DELIVERY_REPORT:
         CAppSettings().Write(EFlag::DELIVERY_REPORT, CButton(GetDlgItem(IDC_DELIVERY_REPORT)).IsChecked());
-        return true;
-    case IDC_RADIO_NUMBER:
-        UpdateMode();
-        return true;
+        break;
     case IDC_RADIO_CONTACT:
-        UpdateMode();
-        ShowContactNumber();
-        return true;
+        UpdateUi();
+        m_recipients.OnContactMode();
+        break;
     default:
         return false;
     }
+    return true;
 }
 
 bool CMainDlg::OnCommand(int nId, int nCode)
@@ -317,12 +219,12 @@ bool CMainDlg::OnCommand(int nId, int nCode)
     case IDC_PORT:
         if (nCode != CBN_SELCHANGE)
             return false;
-        CAppSettings().Write(ETextSetting::PORT, PortBox().GetWindowText());
+        Ports().StoreSelection();
         return true;
     case IDC_CONTACT:
         if (nCode != CBN_SELCHANGE)
             return false;
-        OnContactSelected();
+        m_recipients.OnContactSelected();
         return true;
     case IDC_MESSAGE:
         if (nCode != EN_CHANGE)
@@ -338,8 +240,7 @@ void CMainDlg::Close(int nExitCode)
 {
     if (!CanClose())
         return;
-    if (m_pOutbox)
-        m_pOutbox->End();  // what was not sent, the user let go
+    m_draft.LetGo();
     // Hiding the window may take a while (Wine without a window manager
     // waits 2 s for it): the exit's time counts from here.
     m_ullCloseTime = GetTickCount64();
@@ -349,61 +250,13 @@ void CMainDlg::Close(int nExitCode)
 
 // A text is lost unless it went to every recipient, and a request still
 // running may be on its way with it.
-// The question of a partial send names the count.
 bool CMainDlg::CanClose()
 {
-    if ((m_bSent && !m_bRequestRunning) || GetDlgItem(IDC_MESSAGE).GetWindowText().empty())
+    if ((m_draft.IsSentWhole() && !m_bRequestRunning) || GetDlgItem(IDC_MESSAGE).GetWindowText().empty())
         return true;
-    const size_t nSent = m_Requests.GetMessagesDone();
-    const size_t nCount = m_Requests.GetRecipientCount();
     const WString strQuestion =
-        nSent > 0 && nSent < nCount && !m_bRequestRunning
-            ? AnsiToWide("Your message has been sent to " + std::to_string(nSent) + " of " + std::to_string(nCount) +
-                         " recipients; " + std::to_string(nCount - nSent) + (nCount - nSent == 1 ? " has" : " have") +
-                         " not got it.")
-            : WString(WSTR("Your message has not been sent."));
+        DescribeUnsent(m_Requests.GetMessagesDone(), m_Requests.GetRecipientCount(), m_bRequestRunning);
     return MessageBox(strQuestion + WSTR("\r\nClose anyway?"), L"Confirm", MB_ICONQUESTION | MB_OKCANCEL) == IDOK;
-}
-
-void CMainDlg::SetStatus(const WString& strText)
-{
-    const CWindow status = GetDlgItem(IDC_STATUS);
-    status.SetWindowText(strText);
-    status.Invalidate();
-    Trace("%s\n", WideToAnsi(strText).c_str());
-}
-
-// A list that could not be stored: said on the line under the status, so the
-// status beside it ("Message sent to ...") still tells what did happen. It
-// stays until the next request begins.
-void CMainDlg::ShowStoreFailure(const WString& strWhat, uint32_t dwError)
-{
-    ShowStatusNote(DescribeStoreFailure(strWhat, dwError, GetSystemErrorText(dwError)));
-}
-
-void CMainDlg::ShowStatusNote(const WString& strText)
-{
-    const CWindow note = GetDlgItem(IDC_STATUS_NOTE);
-    note.SetWindowText(strText);
-    note.Invalidate();
-    LayOutStatus(!strText.empty());
-    if (!strText.empty())
-        Trace("%s\n", WideToAnsi(strText).c_str());
-}
-
-// A long status (a port test's words, a message not confirmed) takes both
-// lines of the status display, wrapped, while no note is shown under it.
-void CMainDlg::LayOutStatus(bool bNote)
-{
-    const CWindow status = GetDlgItem(IDC_STATUS);
-    const CWindow note = GetDlgItem(IDC_STATUS_NOTE);
-    const RECT rcStatus = status.GetRectIn(m_hWnd);
-    const RECT rcNote = note.GetRectIn(m_hWnd);
-    const int cy = bNote ? rcNote.top - rcStatus.top : rcNote.bottom - rcStatus.top;
-    status.ModifyStyle(bNote ? 0 : SS_ENDELLIPSIS, bNote ? SS_ENDELLIPSIS : 0);
-    status.SetWindowPos(nullptr, 0, 0, rcStatus.right - rcStatus.left, cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    note.ShowWindow(bNote ? SW_SHOWNA : SW_HIDE);
-    status.Invalidate();
 }
 
 // Every control's enabled state, from what is going on: a request runs (one
@@ -411,8 +264,8 @@ void CMainDlg::LayOutStatus(bool bNote)
 // other buttons stay usable all the time.
 void CMainDlg::UpdateUi()
 {
-    const bool bReady = !m_bRequestRunning && HasPort();
-    const bool bNumber = IsNumberMode();
+    const bool bReady = !m_bRequestRunning && Ports().HasPorts();
+    const bool bNumber = m_recipients.IsNumberMode();
     for (int nId : kRequestButtons)
         GetDlgItem(nId).Invalidate();
     GetDlgItem(IDC_SEND).EnableWindow(bReady);
@@ -423,25 +276,12 @@ void CMainDlg::UpdateUi()
     GetDlgItem(IDC_CONTACT).EnableWindow(!bNumber);
 }
 
-// In the order of the enumeration, though the box sorts what is added.
-void CMainDlg::FillPortList(const std::vector<std::string>& aPorts)
-{
-    const CComboBox box = PortBox();
-    for (size_t i = 0; i < aPorts.size(); ++i)
-        box.InsertString(static_cast<int>(i), AnsiToWide(aPorts[i]));
-    // Exactly the port stored (in any case), lest "COM1" select COM12.
-    const WString strPort = CAppSettings().Read(ETextSetting::PORT);
-    const int nFound = strPort.empty() ? CB_ERR : box.FindStringExact(strPort);
-    box.SetCurSel(nFound == CB_ERR ? 0 : nFound);
-    UpdateUi();
-}
-
 void CMainDlg::UpdateCharCount()
 {
     const CWindow label = GetDlgItem(IDC_CHAR_COUNT);
     label.SetWindowText(FormatCharCount(CountChars(GetDlgItem(IDC_MESSAGE).GetWindowText())));
     label.Invalidate();
-    m_bSent = false;
+    m_draft.OnEdited();
 }
 
 void CMainDlg::ShowError(const WString& strText, int nFocusItem)
@@ -449,21 +289,6 @@ void CMainDlg::ShowError(const WString& strText, int nFocusItem)
     MessageBox(strText, L"Error", MB_ICONERROR);
     if (nFocusItem)
         GetDlgItem(nFocusItem).SetFocus();
-}
-
-CComboBox CMainDlg::PortBox() const
-{
-    return CComboBox(GetDlgItem(IDC_PORT));
-}
-
-CComboBox CMainDlg::ContactBox() const
-{
-    return CComboBox(GetDlgItem(IDC_CONTACT));
-}
-
-bool CMainDlg::IsNumberMode() const
-{
-    return CButton(GetDlgItem(IDC_RADIO_NUMBER)).IsChecked();
 }
 
 // --- Sending and storing -----------------------------------------------------------
@@ -477,21 +302,22 @@ void CMainDlg::OnSendOrSave(bool bSave)
                    strPort))
         return;
     std::vector<CSendRecipient> recipients;
-    if (!ParseRecipients(recipients))
+    WString strMessage;
+    int nFocusId = 0;
+    if (!m_recipients.Resolve(recipients, strMessage, nFocusId)) {
+        ShowError(strMessage, nFocusId);
         return;
+    }
     // Taken now: what is typed during the send belongs to the next message.
     const WString strText = GetDlgItem(IDC_MESSAGE).GetWindowText();
     std::string strError;
     if (!CheckText(strText, strError)) {
-        ShowError(Sentence(strError), IDC_MESSAGE);
+        ShowError(AsSentence(strError), IDC_MESSAGE);
         return;
     }
-    GoOnFrom(m_left, strText, recipients);
+    m_draft.BeginSend(strText, recipients);
     BeginRequest();
-    ShowStatusNote(m_strRecipientNote);
-    m_bSent = false;  // until every recipient has it
-    m_bSending = true;
-    m_strSentText = strText;
+    Status().ShowNote(m_recipients.GetNote());
     // Reports asked for cost the user; awaited ones are read before the message.
     StartUpdate(CAppSettings().Read(EFlag::DELETE_AFTER_DOWNLOAD));
     m_Requests.SetDeliveryReports(!bSave && CAppSettings().Read(EFlag::DELIVERY_REPORT),
@@ -499,167 +325,10 @@ void CMainDlg::OnSendOrSave(bool bSave)
     const bool bStarted =
         bSave ? m_Requests.Save(strPort, recipients, strText) : m_Requests.Send(strPort, recipients, strText);
     if (!bStarted) {
-        m_bRequestRunning = m_bSending = false;
+        m_bRequestRunning = false;
+        m_draft.CancelSend();
         UpdateUi();
     }
-}
-
-// Number mode: the recipients box, numbers and phone-book names separated by
-// semicolons. Contact mode: the contact selected in the list, carried as it
-// is (its name may begin with a digit).
-bool CMainDlg::ParseRecipients(std::vector<CSendRecipient>& recipients)
-{
-    recipients.clear();
-    m_strRecipientNote.clear();
-    std::string strError;
-    if (!IsNumberMode() && GetSelectedGroup())
-        return ParseSelectedGroup(recipients);
-    if (!IsNumberMode()) {
-        const CContact* pContact = GetSelectedContact();
-        if (!pContact) {
-            ShowError(WSTR("Please select a recipient"), IDC_CONTACT);
-            return false;
-        }
-        if (!CheckNumber(pContact->m_strNumber, strError)) {
-            ShowError(Sentence(strError), IDC_CONTACT);
-            return false;
-        }
-        CSendRecipient recipient;
-        recipient.strTyped = pContact->GetDisplayName();
-        recipient.contact = *pContact;
-        recipients.push_back(recipient);
-        return true;
-    }
-    const WString strField = GetDlgItem(IDC_NUMBER).GetWindowText();
-    if (strField.empty()) {
-        ShowError(WSTR("Please enter the recipients' numbers"), IDC_NUMBER);
-        return false;
-    }
-    CResolveNotes notes;
-    if (!ResolveSendList(strField, m_lstContacts, recipients, notes, strError)) {
-        ShowError(Sentence(strError), IDC_NUMBER);
-        return false;
-    }
-    m_strRecipientNote = DescribeResolveNotes(notes);
-    return true;
-}
-
-// --- Contacts and numbers ----------------------------------------------------------
-
-void CMainDlg::LoadContacts()
-{
-    CSettingsListKey key;
-    m_lstContacts = CContactStore(key).Load();
-}
-
-void CMainDlg::FillContactList()
-{
-    const CComboBox box = ContactBox();
-    box.ResetContent();
-    for (size_t i = 0; i < m_lstContacts.size(); ++i)
-        box.SetItemData(box.AddString(m_lstContacts[i].GetDisplayName()), static_cast<LRESULT>(i));
-    AddGroupItems();
-    if (box.GetCount() == 0)
-        return;
-    if (box.SelectString(CAppSettings().Read(ETextSetting::CONTACT)) == CB_ERR)
-        box.SetCurSel(0);
-    if (!IsNumberMode())
-        ShowContactNumber();
-}
-
-// In Contact mode the disabled recipients box shows the number the message
-// goes to; in Number mode it holds what the user typed, which nothing else
-// may replace.
-void CMainDlg::ShowContactNumber()
-{
-    if (const CContact* pContact = GetSelectedContact())
-        GetDlgItem(IDC_NUMBER).SetWindowText(pContact->m_strNumber);
-    else if (const WString* pGroup = GetSelectedGroup())
-        GetDlgItem(IDC_NUMBER).SetWindowText(*pGroup);
-}
-
-void CMainDlg::SaveContacts()
-{
-    CSettingsListKey key;
-    const uint32_t dwError = CContactStore(key).Save(m_lstContacts);
-    if (dwError != ERROR_SUCCESS)
-        ShowStoreFailure(WSTR("save the phone book"), dwError);
-}
-
-void CMainDlg::FillNumberList()
-{
-    CSettingsListKey key;
-    const CComboBox box(GetDlgItem(IDC_NUMBER));
-    for (const WString& strNumber : CNumberList(key).Read())
-        box.AddString(strNumber);
-}
-
-// Refresh, like the other request buttons, only while no request runs and a
-// port is known.
-void CMainDlg::UpdateMode()
-{
-    UpdateUi();
-}
-
-void CMainDlg::OnContactSelected()
-{
-    CAppSettings().Write(ETextSetting::CONTACT, ContactBox().GetWindowText());
-    ShowContactNumber();
-}
-
-const CContact* CMainDlg::GetSelectedContact() const
-{
-    const CComboBox box = ContactBox();
-    const int nSel = box.GetCurSel();
-    if (nSel == CB_ERR)
-        return nullptr;
-    const size_t nIndex = static_cast<size_t>(box.GetItemData(nSel));
-    return nIndex < m_lstContacts.size() ? &m_lstContacts[nIndex] : nullptr;
-}
-
-// --- Own contacts and groups -------------------------------------------------------
-
-// Groups follow the contacts in the list, as "Team (group)"; an item's data
-// past the contacts is the group's place in m_aGroupItems.
-void CMainDlg::AddGroupItems()
-{
-    const CComboBox box = ContactBox();
-    m_aGroupItems = ListGroups(m_lstContacts);
-    for (size_t i = 0; i < m_aGroupItems.size(); ++i)
-        box.SetItemData(box.AddString(m_aGroupItems[i] + WSTR(" (group)")),
-                        static_cast<LRESULT>(m_lstContacts.size() + i));
-}
-
-const WString* CMainDlg::GetSelectedGroup() const
-{
-    const CComboBox box = ContactBox();
-    const int nSel = box.GetCurSel();
-    if (nSel == CB_ERR)
-        return nullptr;
-    const size_t nIndex = static_cast<size_t>(box.GetItemData(nSel));
-    return nIndex >= m_lstContacts.size() && nIndex - m_lstContacts.size() < m_aGroupItems.size()
-               ? &m_aGroupItems[nIndex - m_lstContacts.size()]
-               : nullptr;
-}
-
-bool CMainDlg::ParseSelectedGroup(std::vector<CSendRecipient>& recipients)
-{
-    std::string strError;
-    CResolveNotes notes;
-    std::vector<CContact> members;
-    if (!ResolveGroup(*GetSelectedGroup(), m_lstContacts, members, strError, &notes)) {
-        ShowError(Sentence(strError), IDC_CONTACT);
-        return false;
-    }
-    recipients.clear();
-    for (const CContact& member : members) {
-        CSendRecipient recipient;
-        recipient.strTyped = member.GetDisplayName();
-        recipient.contact = member;
-        recipients.push_back(recipient);
-    }
-    m_strRecipientNote = DescribeResolveNotes(notes);
-    return true;
 }
 
 // The list is stored as the window changes it: the main window reads it again.
@@ -667,18 +336,15 @@ void CMainDlg::OnContacts()
 {
     const HWND hActive = ::GetActiveWindow();
     CContactsDlg().DoModal(hActive ? hActive : m_hWnd);
-    LoadContacts();
-    FillContactList();
+    m_recipients.Reload();
 }
 
 // Send again and Reply: the recipients box in Number mode, and the text when
 // one is given; nothing is sent until Send.
 void CMainDlg::ComposeTo(const WString& strRecipient, const WString* pText)
 {
-    CButton(GetDlgItem(IDC_RADIO_CONTACT)).SetCheck(false);
-    CButton(GetDlgItem(IDC_RADIO_NUMBER)).SetCheck(true);
-    UpdateMode();
-    GetDlgItem(IDC_NUMBER).SetWindowText(strRecipient);
+    m_recipients.ComposeTo(strRecipient);
+    UpdateUi();
     if (pText) {
         GetDlgItem(IDC_MESSAGE).SetWindowText(WithCrLf(*pText));
         UpdateCharCount();
@@ -709,7 +375,7 @@ void CMainDlg::OnTestPort()
 // One request at a time: its buttons are disabled until its port is closed.
 void CMainDlg::BeginRequest()
 {
-    ShowStatusNote(WString());
+    Status().ShowNote(WString());
     m_bRequestRunning = true;
     UpdateUi();
 }
@@ -742,40 +408,21 @@ void CMainDlg::OnHistory()
         ComposeTo(dlg.GetAgain().m_strNumber, &dlg.GetAgain().m_strText);
 }
 
-bool CMainDlg::CheckPort(const wchar_t* pszMissing, WString& strPort)
-{
-    strPort = PortBox().GetWindowText();
-    if (!strPort.empty())
-        return true;
-    ShowError(WString(pszMissing) + kEnablePort);
-    return false;
-}
-
 // --- CPhoneRequestHost -------------------------------------------------------------
 
 void CMainDlg::OnStatus(const WString& strText, bool bTimed)
 {
     WString strTime;
     const WString strStatus = bTimed && GetTimeText(strTime) ? strText + WSTR(" at ") + strTime : strText;
-    SetStatus(strStatus);
+    Status().SetStatus(strStatus);
     if (m_pInbox)
         m_pInbox->ShowStatus(strStatus);
-}
-
-void CMainDlg::SetTimeout(uint32_t dwMilliseconds)
-{
-    CDialog::SetTimer(TIMER_DIALOGUE, dwMilliseconds);
-}
-
-void CMainDlg::KillTimeout()
-{
-    CDialog::KillTimer(TIMER_DIALOGUE);
 }
 
 void CMainDlg::OnRequestEnded()
 {
     m_bRequestRunning = false;
-    if (m_bSending)
+    if (m_draft.IsSending())
         OnSendEnded();
     UpdateUi();
     if (m_pInbox)
@@ -787,44 +434,20 @@ void CMainDlg::OnRequestEnded()
 // goes on with each message where it stopped.
 void CMainDlg::OnSendEnded()
 {
-    m_bSending = false;
     const CSendRun& run = m_Requests.GetRun();
-    m_left = CLeftOver{m_strSentText, run.GetNotServed()};
-    m_bSent = run.Count(EOutboxState::SENT) == run.GetCount() &&
-              GetDlgItem(IDC_MESSAGE).GetWindowText() == m_strSentText;
-    if (IsNumberMode() && run.Count(EOutboxState::SENT) < run.GetCount())
-        GetDlgItem(IDC_NUMBER).SetWindowText(JoinTyped(m_left.recipients));
+    m_draft.EndSend(run, GetDlgItem(IDC_MESSAGE).GetWindowText());
+    if (m_recipients.IsNumberMode() && run.Count(EOutboxState::SENT) < run.GetCount())
+        m_recipients.ShowTyped(m_draft.GetLeft());
 }
 
 // Numbers used in Number mode are offered again, the most recent last.
 void CMainDlg::OnMessageStarted(const CMsg& msg)
 {
-    if (!IsNumberMode())
+    if (!m_recipients.IsNumberMode())
         return;
-    CSettingsListKey key;
-    const uint32_t dwError = CNumberList(key).Add(msg.m_strNumber);
+    const uint32_t dwError = m_recipients.AddUsedNumber(msg.m_strNumber);
     if (dwError != ERROR_SUCCESS)
-        ShowStoreFailure(WSTR("save the number"), dwError);
-    const CComboBox box(GetDlgItem(IDC_NUMBER));
-    if (box.SendMessage(CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                        reinterpret_cast<LPARAM>(msg.m_strNumber.c_str())) == CB_ERR)
-        box.AddString(msg.m_strNumber);
-}
-
-void CMainDlg::OnStoreFailure(const WString& strWhat, uint32_t dwError)
-{
-    ShowStoreFailure(strWhat, dwError);
-}
-
-void CMainDlg::OnStoreProblem(const WString& strText)
-{
-    ShowStatusNote(strText);
-}
-
-bool CMainDlg::OnPinRequired(bool bRefused)
-{
-    PostMessage(WM_ASK_PIN, bRefused ? 1 : 0);
-    return true;
+        Status().ShowStoreFailure(WSTR("save the number"), dwError);
 }
 
 void CMainDlg::AskPin(bool bRefused)
@@ -840,12 +463,10 @@ void CMainDlg::AskPin(bool bRefused)
 // console tool may have changed them meanwhile).
 void CMainDlg::OnPhonebook(const std::vector<CContact>& phonebook)
 {
-    LoadContacts();
-    m_lstContacts = MergePhonebook(m_lstContacts, ContactsFromList(ContactsToList(phonebook)));
-    FillContactList();
-    SaveContacts();
+    const uint32_t dwError = m_recipients.TakePhonebook(phonebook);
+    if (dwError != ERROR_SUCCESS)
+        Status().ShowStoreFailure(WSTR("save the phone book"), dwError);
 }
-
 
 // --- CInboxHost ------------------------------------------------------------------
 

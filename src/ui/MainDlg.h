@@ -19,7 +19,14 @@
 #include "base/AppDataFolder.h"
 #include "base/SettingsListKey.h"
 #include "app/Contact.h"
+#include "app/Draft.h"
+#include "res/resource.h"
+#include "base/Util.h"
 #include "ui/InboxDlg.h"
+#include "ui/PortBox.h"
+#include "ui/RecipientPicker.h"
+#include "ui/StatusLine.h"
+#include "ui/UpdateNotice.h"
 #include "app/InboxUpdate.h"
 #include "app/PhoneRequest.h"
 #include "win/Controls.h"
@@ -42,7 +49,7 @@ public:
     ULONGLONG GetCloseTime() const;
     // At exit, once the window is gone: a check in progress may go on until
     // ullDeadline (a GetTickCount64 time) and is then aborted.
-    void StopUpdateCheck(ULONGLONG ullDeadline);
+    void StopUpdateCheck(ULONGLONG ullDeadline) { m_updateNotice.Stop(ullDeadline); }
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
@@ -60,94 +67,75 @@ private:
     void OnSerialNotify(WPARAM wParam, LPARAM lParam);
     void StopSerialWorker();
     bool OnTimer(UINT_PTR nId) override;
-    void StartUpdateCheck();
-    void OnUpdateCheckTimer();
     bool OnClicked(int nId) override;
     bool OnCommand(int nId, int nCode) override;
     void OnCancelRequest();
     void Close(int nExitCode);
     bool CanClose();
-    void SetStatus(const WString& strText);
-    void ShowStoreFailure(const WString& strWhat, uint32_t dwError);
-    void ShowStatusNote(const WString& strText);
-    void LayOutStatus(bool bNote);
+    CStatusLine Status() const { return CStatusLine(m_hWnd, IDC_STATUS, IDC_STATUS_NOTE); }
     void UpdateUi();
-    void FillPortList(const std::vector<std::string>& aPorts);
     void UpdateCharCount();
-    CComboBox PortBox() const;
-    CComboBox ContactBox() const;
-    bool HasPort() const { return PortBox().GetCount() > 0; }
-    bool IsNumberMode() const;
+    CPortBox Ports() const { return CPortBox(GetDlgItem(IDC_PORT)); }
     void ShowError(const WString& strText, int nFocusItem = 0);
 
     // Sending and storing (one request per recipient).
     void OnSendOrSave(bool bSave);
-    bool ParseRecipients(std::vector<CSendRecipient>& recipients);
     void OnSendEnded();
     void RestoreOutbox();
     void AskPin(bool bRefused);
-    static WString GetRecordTime();
     static WString GetInboxPath();
     // The store of what the phone lists, for a request that reads its memory.
     void StartUpdate(bool bDelete);
     void OnInbox();
 
-    // Contacts and numbers.
-    void LoadContacts();
-    void FillContactList();
-    void SaveContacts();
-    void FillNumberList();
-    void UpdateMode();
-    void OnContactSelected();
-    void ShowContactNumber();
-    const CContact* GetSelectedContact() const;
-    void AddGroupItems();
-    const WString* GetSelectedGroup() const;
-    bool ParseSelectedGroup(std::vector<CSendRecipient>& recipients);
+    // The other requests and windows.
     void OnContacts();
     void ComposeTo(const WString& strRecipient, const WString* pText);
     void OnRefresh();
     void OnTestPort();
     void OnHistory();
-    bool CheckPort(const wchar_t* pszMissing, WString& strPort);
+    // The port selected; false when there is none, after telling the user.
+    bool CheckPort(const wchar_t* pszMissing, WString& strPort) const
+    {
+        strPort = Ports().GetPortFor(pszMissing);
+        return !strPort.empty();
+    }
     void BeginRequest();
 
     // CPhoneRequestHost
     void OnStatus(const WString& strText, bool bTimed) override;
     void OnRequestEnded() override;
     void OnMessageStarted(const CMsg& msg) override;
-    bool OnPinRequired(bool bRefused) override;
+    // The question waits until the driver's step is over.
+    bool OnPinRequired(bool bRefused) override { return PostMessage(WM_ASK_PIN, bRefused ? 1 : 0) != FALSE; }
     void OnPhonebook(const std::vector<CContact>& phonebook) override;
-    void OnStoreFailure(const WString& strWhat, uint32_t dwError) override;
-    void OnStoreProblem(const WString& strText) override;
+    void OnStoreFailure(const WString& strWhat, uint32_t dwError) override
+    {
+        Status().ShowStoreFailure(strWhat, dwError);
+    }
+    void OnStoreProblem(const WString& strText) override { Status().ShowNote(strText); }
     // CDialogueTimer
-    void SetTimeout(uint32_t dwMilliseconds) override;
-    void KillTimeout() override;
+    void SetTimeout(uint32_t dwMilliseconds) override { CDialog::SetTimer(TIMER_DIALOGUE, dwMilliseconds); }
+    void KillTimeout() override { CDialog::KillTimer(TIMER_DIALOGUE); }
 
     // CInboxHost
     bool OnInboxRefresh() override;
     void OnInboxCancel() override;
     bool IsRequestRunning() const override { return m_bRequestRunning; }
     bool IsReadingMessages() const override { return m_bRequestRunning && m_Requests.IsReadingMessages(); }
-    const std::vector<CContact>& GetContacts() const override { return m_lstContacts; }
+    const std::vector<CContact>& GetContacts() const override { return m_recipients.GetContacts(); }
 
-    std::vector<CContact> m_lstContacts;
+    CRecipientPicker m_recipients;
     CSerialPortAsync m_SerialPort;
     CSerialCom m_SerialCom{&m_SerialPort};
     CSettingsListKey m_reportsKey;  // the "Reports" list
     CSettingsListKey m_historyKey;  // "NewHistory"
     CAppDataFolder m_archive;       // the history's archive
-    CRequestRecorder m_recorder{m_reportsKey, &CMainDlg::GetRecordTime};
+    CRequestRecorder m_recorder{m_reportsKey, &GetRecordTimeText};
     CPhoneRequest m_Requests{&m_SerialCom, this, this};
-    std::unique_ptr<COutbox> m_pOutbox;  // once the data folder is known
-    CLeftOver m_left;                    // the recipients the last send did not serve
-    WString m_strSentText;               // the text of the send running
-    bool m_bSent = false;          // the text in the message box has been sent (or stored) whole
-    bool m_bSending = false;       // the request running is a send or save
+    CDraft m_draft;
     bool m_bRequestRunning = false;  // from a request's start until its port is closed
     ULONGLONG m_ullCloseTime = 0;    // 0 until the window is closed
-    std::unique_ptr<CCheckForUpdates> m_pUpdateCheck;  // only when "AllowCheck" is on
+    CUpdateNotice m_updateNotice;
     CInboxDlg* m_pInbox = nullptr;                  // while the Inbox is open
-    std::vector<WString> m_aGroupItems;             // the groups in the contact list, after the contacts
-    WString m_strRecipientNote;                     // what resolving the recipients merged, for the status
 };

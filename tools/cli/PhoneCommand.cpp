@@ -278,13 +278,6 @@ bool OpenReportsKey()
     return false;
 }
 
-// The time text of a message sent now, as the window's history writes it.
-WString GetSentTime()
-{
-    WString strDate, strTime;
-    return GetDateText(strDate) && GetTimeText(strTime) ? strDate + WSTR(" ") + strTime : WString();
-}
-
 std::vector<CContact> LoadStoredContacts()
 {
     CSettingsKey key;
@@ -350,7 +343,7 @@ int RunMessage(CArgs& args, const char* pszUsage, bool bSave)
         if (strInbox.empty() || !OpenReportsKey())
             return kExitSettings;
         pReportsKey = std::make_unique<CSettingsListKey>(GetSettingsKey());
-        request.RequestReports(*pReportsKey, strInbox, GetSentTime());
+        request.RequestReports(*pReportsKey, strInbox, GetRecordTimeText());
     }
     if (bSave)
         request.Save(recipients, strText);
