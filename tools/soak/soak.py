@@ -100,6 +100,7 @@ class Soak:
         self.endings, self.probes, self.failures = {}, [], {}
         self.composed = 0
         self.program = None
+        self.crashes = []  # (life, exit code, Wine's last words) of a program that ended by itself
 
     # --- The program's lives -------------------------------------------------------
 
@@ -112,14 +113,23 @@ class Soak:
         self.program.wait_status("Ready", 60)
 
     def end_life(self, how):
-        """Ends the program (killed hard, as Program.stop() does) and keeps its trace."""
+        """Ends the program (killed hard, as Program.stop() does) and keeps
+        its trace, and what else it wrote (Wine's word of a crash)."""
         program = self.program
+        code = program.proc.poll()
+        program._log.seek(0)
+        other = [line for line in program._log.read().decode("utf-8", "replace").split("\n")
+                 if line and ":warn:debugstr:" not in line]
         program.stop()
-        if self.program_log:
-            self.program_log.write("=== program life %d, ended %s\n" % (self.lives, how))
-            self.program_log.writelines(repr(s) + "\n" for s in program.debug_strings())
-            self.program_log.flush()
         self.program = None
+        if code is not None:
+            self.crashes.append((self.lives, code, other[-20:]))
+        if self.program_log:
+            self.program_log.write("=== program life %d, ended %s%s\n" % (
+                self.lives, how, "" if code is None else ", but it had ended by itself with %d" % code))
+            self.program_log.writelines(repr(s) + "\n" for s in program.debug_strings())
+            self.program_log.writelines("stderr: %s\n" % line for line in other)
+            self.program_log.flush()
 
     def probe(self, when):
         self.probes.append((when, self.composed, self.lives, usage(self.program)))
@@ -132,6 +142,9 @@ class Soak:
         program = self.program
         before = len(program.status_trail())
         seen = len(phone.events())
+        if program.proc.poll() is not None:
+            self.end_life("by itself")
+            return program.status_trail()[before:], "crash"
         program.click(SEND)
         self.sends += 1
         started = time.monotonic()
@@ -147,6 +160,9 @@ class Soak:
             quirks = [e for e in events if e["event"] == "quirk"]
             if len(trail) != last_len:
                 last_change, last_len = now, len(trail)
+            if program.proc.poll() is not None:  # a crash: started again as after a kill
+                self.end_life("by itself")
+                return program.status_trail()[before:], "crash"
             if kill and self.kill_due(kill, kill_at, quirks, now):
                 self.probe("before kill %d" % (sum(self.kills.values()) + 1))
                 self.end_life("killed %s" % kill)
@@ -217,7 +233,8 @@ class Soak:
             trail, killed = self.send(box, phone, kill)
             if killed:
                 box = self.after_kill(killed, box, text, trail)
-                next_kill, kill_tries, kill_mode = self.next_kill(self.composed), 0, None
+                if killed != "crash":
+                    next_kill, kill_tries, kill_mode = self.next_kill(self.composed), 0, None
                 idle_sends = 0
                 continue
             box, served = self.after_send(box, trail)
@@ -270,7 +287,8 @@ class Soak:
     def after_kill(self, mode, box, text, trail):
         """The program was killed in the middle of a Send: what its outbox
         kept, then a new start that must put back what was not served."""
-        self.kills[mode] = self.kills.get(mode, 0) + 1
+        if mode != "crash":
+            self.kills[mode] = self.kills.get(mode, 0) + 1
         self.count_endings(trail)
         entries = [chaos.read_journal(open(p, encoding="utf-8").read()) for p in zandu.outbox_files()]
         entries = [e for e in entries if e]
@@ -361,10 +379,10 @@ class Soak:
             if key in a:
                 figures.append("  %-15s after %d: %7d   at the end (%d): %7d   %+.1f %%" % (
                     name, first, a[key], n, b[key], (b[key] - a[key]) * 100.0 / a[key] if a[key] else 0.0))
-        if self.folder:
-            with open(os.path.join(self.folder, "phone.log"), "w", encoding="utf-8") as f:
-                f.writelines(json.dumps(e, ensure_ascii=False) + "\n" for e in phone.events())
-        return not any(rows[label] for label in chaos.Reckoning.TARGETS)
+        for life, code, words in self.crashes:
+            figures.append("    the program ended by itself in life %d with exit code %d: %s" % (
+                life, code, " | ".join(words[-3:])))
+        return not self.crashes and not any(rows[label] for label in chaos.Reckoning.TARGETS)
 
 
 def soak(args, figures):
@@ -379,7 +397,12 @@ def soak(args, figures):
         finally:
             if run.program:
                 run.end_life("by a failure of the driver")
-        phone.stop()
+            phone.stop()
+            if run.folder:
+                with open(os.path.join(run.folder, "phone.log"), "w", encoding="utf-8") as f:
+                    f.writelines(json.dumps(e, ensure_ascii=False) + "\n" for e in phone.events())
+            for life, code, words in run.crashes:
+                print("\nProgram life %d ended by itself with %d: %s" % (life, code, " | ".join(words)))
         return run.report(phone, left)
 
 
