@@ -4,7 +4,8 @@
 # what it needs, like test.sh, prints the figures and writes them to
 # build/soak/figures.txt.
 #
-#   bash scripts/soak.sh [--messages N] [--recipients N] [--seed S]     default: 500, 1000, 1
+#   bash scripts/soak.sh [--messages N] [--kill-every N] [--minutes M] [--recipients N] [--seed S]
+#                                            default: 2000, 200, no limit, 1000, 1
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 install_packages
@@ -28,7 +29,7 @@ ensure_wineprefix
 ensure_display
 start_wine
 map_ports
-ZANDU_BUILD=windows ZANDU_WINE_RUN="$SOAK/wine-run.sh" ZANDU_PROGRAM="$WIN_BUILD/src/ZanduSMS.exe" \
+ZANDU_WINEPREFIX="$WINEPREFIX" ZANDU_BUILD=windows ZANDU_WINE_RUN="$SOAK/wine-run.sh" ZANDU_PROGRAM="$WIN_BUILD/src/ZanduSMS.exe" \
     ZANDU_WINPROBE="$WIN_BUILD/tests/win/winprobe.exe" ZANDU_PORTS_DIR="$ZANDU_PORTS" \
     ZANDU_PHONESIM="$HOST_BUILD/tools/phonesim/phonesim" \
     python3 "$ZANDU_ROOT/tools/soak/soak.py" --figures "$SOAK/figures.txt" "$@"

@@ -183,9 +183,11 @@ bool COutbox::TakeLeft(COutboxEntry& entry)
             continue;  // a program still sending holds it
         COutboxEntry left;
         const bool bRead = journal.ReadAll(strData, strError) && ReadOutboxJournal(strData, left);
+        // One left submitting must be named even when nobody waits: the
+        // user cannot know otherwise that it may not have gone.
         const bool bToServe =
             bRead && left.Count(EOutboxState::SENT) + left.Count(EOutboxState::NOT_CONFIRMED) < left.recipients.size();
-        if (!bToServe) {
+        if (!bToServe && !(bRead && left.Count(EOutboxState::NOT_CONFIRMED))) {
             TRACE_PAIR("Outbox entry removed: %s\n", WideToUtf8(strPath).c_str());
             journal.Remove(strError);
             continue;

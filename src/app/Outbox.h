@@ -69,8 +69,9 @@ public:
     bool IsKept() const { return m_journal.IsOpen(); }
 
     // What programs that are gone left: the entry with recipients still to
-    // serve becomes this outbox's own (until Begin or End); the others, and
-    // those with nothing left to serve, are removed. False when there is none.
+    // serve, or not confirmed, becomes this outbox's own (until Begin or
+    // End); the others, and those with nothing left to serve or name, are
+    // removed. False when there is none.
     bool TakeLeft(COutboxEntry& entry);
 
 private:

@@ -63,7 +63,7 @@ TEST(SimOptions, ModemFamilies)
     ASSERT_TRUE(ParseSimOptions({"--left-at-prompt", "--prompt-delay", "800", "--sim-pin", "1234", "--sim-puk",
                                  "87654321", "--sim-busy", "0", "--split-random", "9", "--model", "Stick 3",
                                  "--signal", "99", "--network", "5", "--sca", "", "--profile", "module",
-                                 "--profile-seed", "4"},
+                                 "--profile-seed", "4", "--random-quirks", "3", "--network-quirks", "180000"},
                                 options, strError))
         << strError;
     EXPECT_TRUE(options.bLeftAtPrompt);
@@ -77,6 +77,7 @@ TEST(SimOptions, ModemFamilies)
     EXPECT_EQ(options.strSca, "");
     EXPECT_EQ(options.nProfile, PROFILE_MODULE);
     EXPECT_EQ(options.nProfileSeed, 4u);
+    EXPECT_EQ(options.nNetworkWaitMs, 180000u);
 }
 
 TEST(SimOptions, BadCommandLines)
@@ -88,7 +89,8 @@ TEST(SimOptions, BadCommandLines)
              {"--unsolicited", "AT@0=RING"}, {"--babble", "loud"}, {"--pdu-delay", "soon"},
              {"--random-quirks", "0"}, {"--noise", "much"}, {"--sim-pin", "123"}, {"--sim-pin", "12a4"},
              {"--sim-puk", "1234"}, {"--sim-busy", "x"}, {"--split-random", "0"}, {"--signal", "32"},
-             {"--network", "6"}, {"--sca", "+49 170"}, {"--sca", "++49"}, {"--profile", "fax"}, {"--prompt-delay"}}) {
+             {"--network", "6"}, {"--sca", "+49 170"}, {"--sca", "++49"}, {"--profile", "fax"}, {"--prompt-delay"},
+             {"--network-quirks", "1000"}, {"--random-quirks", "1", "--network-quirks", "0"}}) {
         CSimOptions options;
         std::string strError;
         EXPECT_FALSE(ParseSimOptions(args, options, strError)) << args[0];

@@ -288,6 +288,42 @@ TEST_F(CPhoneTest, RandomQuirksAreRepeatableAndAPduRefusedOrUnansweredIsNotTaken
     EXPECT_EQ(nPdus, 400u);
 }
 
+// The network's quirks: each late answer or prompt comes as late as its
+// quirk says; a time-out's message is taken in some cases, never answered with +CMGS.
+TEST_F(CPhoneTest, NetworkQuirksDelayAnswersAndPromptsAsLogged)
+{
+    m_options.bEcho = false;
+    m_options.nQuirkSeed = 5;
+    m_options.nNetworkWaitMs = 1000;
+    std::map<std::string, unsigned> kinds;
+    for (int i = 0; i < 3000; ++i) {
+        for (const char* pszSend : {"AT+CMGS=13\r", "0011F105812143F50000AA02C834\x1A"}) {
+            const std::vector<CSimAction> actions = Send(pszSend);
+            const std::vector<std::string> logs = Of(actions, CSimAction::LOG);
+            unsigned nLogged = 0, nDelay = 0;
+            for (const std::string& s : logs) {
+                const size_t nAt = s.find("\"delay_ms\":");
+                nLogged = nAt == std::string::npos ? nLogged : static_cast<unsigned>(std::stoul(s.substr(nAt + 11)));
+                for (const char* pszKind : {"late-prompt", "late-answer", "beyond-wait", "network-timeout", "sim-busy"})
+                    kinds[pszKind] += s.find(pszKind) != std::string::npos;
+                if (s.find("\"event\":\"pdu\"") != std::string::npos && s.find("+CMS ERROR: 332") != std::string::npos)
+                    kinds["332 taken"] += s.find("\"mr\":") != std::string::npos;
+            }
+            // The prompt's burst, or the first of the PDU's answer.
+            const bool bPrompt = pszSend[0] == 'A';
+            for (const CSimAction& a : actions)
+                if (a.nKind == CSimAction::SEND && (!bPrompt || a.strData.find("> ") != std::string::npos)) {
+                    nDelay = a.nDelayMs;
+                    break;
+                }
+            EXPECT_EQ(nDelay, nLogged) << pszSend << logs.back();
+        }
+    }
+    for (const char* pszKind : {"late-prompt", "late-answer", "beyond-wait", "network-timeout", "sim-busy", "332 taken"})
+        EXPECT_GT(kinds[pszKind], 0u) << pszKind;
+    EXPECT_LT(kinds["beyond-wait"], kinds["late-answer"] / 10);
+}
+
 TEST_F(CPhoneTest, NoiseBeforeTheFirstAnswerOnly)
 {
     m_options.bEcho = false;

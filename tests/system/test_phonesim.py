@@ -182,7 +182,7 @@ class PhoneSim(unittest.TestCase):
         for option in ("--link", "--log", "--split-echo", "--late-ok", "--error", "--silent-after",
                        "--hangup-in-pdu", "--baud", "--phonebook", "--left-at-prompt", "--prompt-delay", "--sim-pin",
                        "--sim-puk", "--sim-busy", "--split-random", "--model", "--signal", "--network", "--sca",
-                       "--profile", "--profile-seed"):
+                       "--profile", "--profile-seed", "--network-quirks"):
             self.assertIn(option, out.stdout)
         bad = subprocess.run([PHONESIM, "--bogus"], capture_output=True, text=True, timeout=10)
         self.assertEqual(bad.returncode, 2)

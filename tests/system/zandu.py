@@ -113,7 +113,7 @@ class Phone(Stoppable):
     def __init__(self, link, *options, quiet=True):
         self.link = link
         self._dir = tempfile.TemporaryDirectory()
-        self._log = []
+        self._log, self._read = [], 0
         self.log_path = os.path.join(self._dir.name, "phone.log")
         args = [PHONESIM, "--link", link, "--log", self.log_path, *options]
         if quiet:
@@ -131,14 +131,21 @@ class Phone(Stoppable):
             self.proc.send_signal(signal.SIGTERM)
         out, _ = self.proc.communicate(timeout=10)
         if self._dir is not None:
-            self._log = self._read_log()
+            self._read_log()
             self._dir.cleanup()
             self._dir = None
         return out.decode("utf-8")
 
     def _read_log(self):
-        with open(self.log_path, encoding="utf-8") as f:
-            return [json.loads(line) for line in f if line.strip()]
+        """The records so far, read on from where the last call stopped; a
+        line still being written waits for the next call."""
+        with open(self.log_path, "rb") as f:
+            f.seek(self._read)
+            data = f.read()
+        end = data.rfind(b"\n") + 1
+        self._read += end
+        self._log += [json.loads(line) for line in data[:end].decode("utf-8").split("\n") if line.strip()]
+        return self._log
 
     def events(self, kind=None):
         records = self._read_log() if self._dir is not None else self._log
@@ -394,6 +401,7 @@ class Program(Stoppable):
         self.exe = exe or PROGRAM
         self.exe_name = os.path.basename(self.exe)
         self._log = tempfile.TemporaryFile()
+        self._read, self._strings, self._trail, self._open_pairs = 0, [], [], set()
         self.timestamps = timestamps
         env = dict(os.environ, WINEDEBUG="+timestamp,warn+debugstr" if timestamps else "warn+debugstr")
         self.started = time.monotonic()
@@ -409,6 +417,7 @@ class Program(Stoppable):
         if self.proc.poll() is None:
             self.proc.kill()
             self.proc.wait()
+        self._debug_lines()
         self._log.close()
 
     def exit_code(self, timeout=30):
@@ -422,30 +431,44 @@ class Program(Stoppable):
         return time.monotonic() - closed
 
     def _debug_lines(self):
-        """(time or None, thread id, text) of every debugger output string so far."""
-        if self._log.closed:
-            return []
-        self._log.seek(0)
-        text = self._log.read().decode("utf-8", "replace")
+        """(time or None, thread id, text) of every debugger output string so
+        far, as complete lines have them: read on from where the last call
+        stopped, so that a long run's output is not read again and again.
+        What a killed program left stays readable after stop()."""
+        if not self._log.closed:
+            self._log.seek(self._read)
+            data = self._log.read()
+            end = data.rfind(b"\n") + 1  # a line still being written waits for the next call
+            self._read += end
+            for line in data[:end].decode("utf-8", "replace").split("\n"):
+                self._take_line(line)
+        return self._strings
+
+    def _take_line(self, line):
         marker = ":warn:debugstr:OutputDebugStringA \""
-        strings = []
-        # The last line may still be being written: read while partial, a trace
-        # pair's location line would pass for a status text and shift the trail.
-        for line in text.split("\n")[:-1]:
-            at = line.find(marker)
-            if at < 0:
-                continue
-            body = line[at + len(marker):]
-            # Wine cuts a long string short: "text"...
-            body = body[:-4] if body.endswith("\"...") else body[:-1] if body.endswith("\"") else body
-            head, stamp = line[:at], None
-            # Lines of two threads written at once may leave a stamp before
-            # another line's stamp, or a line without one.
-            stamped = re.match(r"\s*(\d+\.\d+):(?:\s*\d+\.\d+:)*(.*)$", head) if self.timestamps else None
-            if stamped:
-                stamp, head = float(stamped.group(1)), stamped.group(2)
-            strings.append((stamp, head, _unescape(body)))
-        return strings
+        at = line.find(marker)
+        if at < 0:
+            return
+        body = line[at + len(marker):]
+        # Wine cuts a long string short: "text"...
+        body = body[:-4] if body.endswith("\"...") else body[:-1] if body.endswith("\"") else body
+        head, stamp = line[:at], None
+        # Lines of two threads written at once may leave a stamp before
+        # another line's stamp, or a line without one.
+        stamped = re.match(r"\s*(\d+\.\d+):(?:\s*\d+\.\d+:)*(.*)$", head) if self.timestamps else None
+        if stamped:
+            stamp, head = float(stamped.group(1)), stamped.group(2)
+        text = _unescape(body)
+        self._strings.append((stamp, head, text))
+        # A trace pair (a location line, then its message from the same
+        # thread) is no status text; threads write at the same time, so
+        # pairs are told apart by thread.
+        if head in self._open_pairs:
+            self._open_pairs.discard(head)
+        elif text.endswith(" ) : "):
+            self._open_pairs.add(head)
+        else:
+            self._trail.append((stamp, text[:-1] if text.endswith("\n") else text))
 
     def debug_output(self):
         """(thread id, text) of every debugger output string so far."""
@@ -461,18 +484,9 @@ class Program(Stoppable):
     def timed_status_trail(self):
         """(time, text) of the status texts in the order shown; the time (as
         time.monotonic() reads it) only when started with timestamps, else
-        None. A trace pair (a location line, then its message from the same
-        thread) is no status text; threads write at the same time, so pairs
-        are told apart by thread."""
-        trail, open_pair = [], set()
-        for stamp, thread, s in self._debug_lines():
-            if thread in open_pair:
-                open_pair.discard(thread)
-            elif s.endswith(" ) : "):
-                open_pair.add(thread)
-            else:
-                trail.append((stamp, s[:-1] if s.endswith("\n") else s))
-        return trail
+        None."""
+        self._debug_lines()
+        return list(self._trail)
 
     def wait_status(self, predicate, timeout=30):
         """Waits until the status trail holds a text for which predicate (a

@@ -49,6 +49,9 @@ struct CSimOptions {
     // line noise before the answer to the first command.
     unsigned nQuirkSeed = 0;
     unsigned nNoiseBytes = 0;
+    // With the quirks: the network's habits too, for a program that awaits
+    // the answer to a PDU this long (0: none).
+    unsigned nNetworkWaitMs = 0;
     std::string strMaker = "PhoneSim";
     unsigned nPhonebook = 5;
     std::string strPhonebookFile;

@@ -149,6 +149,7 @@ CSimPhone::CSimPhone(const CSimOptions& options, const CSimPhonebook& phonebook,
       m_clock(SteadyMs),
       m_strSca(options.strSca)
 {
+    m_quirks.SetNetworkWait(options.nNetworkWaitMs);
     if (options.bLeftAtPrompt) {
         // As after "AT+CMGS=<n>" and "> ", with no length to check against.
         m_bInPdu = true;
@@ -236,8 +237,13 @@ CQuirk CSimPhone::ChooseQuirk(const std::string& strName, std::vector<CSimAction
     if (!m_options.nQuirkSeed)
         return CQuirk();
     CQuirk quirk = m_quirks.Choose(strName);
-    if (!quirk.strKinds.empty())
-        Log(CJsonFields().Add("event", "quirk").Add("command", strName).Add("kinds", quirk.strKinds).Text(), actions);
+    if (quirk.strKinds.empty())
+        return quirk;
+    CJsonFields fields;
+    fields.Add("event", "quirk").Add("command", strName).Add("kinds", quirk.strKinds);
+    if (quirk.nDelayMs || quirk.nPromptDelayMs)
+        fields.Add("delay_ms", quirk.nDelayMs + quirk.nPromptDelayMs);
+    Log(fields.Text(), actions);
     return quirk;
 }
 
@@ -672,14 +678,21 @@ void CSimPhone::OnPduEnd(std::vector<CSimAction>& actions)
     } else if (!bLengthOk || !bValid) {
         reply.strFinal = "+CMS ERROR: 304";  // invalid PDU mode parameter
         fields.Add("reply", reply.strFinal);
-    } else if (reply.quirk.bSilent || !reply.quirk.strFinal.empty()) {
+    } else if ((reply.quirk.bSilent || !reply.quirk.strFinal.empty()) && !reply.quirk.bTakenAnyway) {
         // Not taken: a silent phone has not passed the message on either.
         reply.strFinal = reply.quirk.strFinal;
         fields.Add("reply", reply.strFinal);
     } else if (m_strPduCommand == "AT+CMGS") {
+        // A network that timed out may have the message all the same: it
+        // has its reference, which the phone never tells.
         m_nMr = (m_nMr + 1) % 256;
-        reply.info.push_back("+CMGS: " + std::to_string(m_nMr));
-        reply.strFinal = "OK";
+        if (reply.quirk.bTakenAnyway) {
+            reply.strFinal = reply.quirk.strFinal;
+            fields.Add("reply", reply.strFinal);
+        } else {
+            reply.info.push_back("+CMGS: " + std::to_string(m_nMr));
+            reply.strFinal = "OK";
+        }
         fields.Add("mr", m_nMr);
         ++m_nMessages;
         std::string strLine = "Message " + std::to_string(m_nMessages) + " to " + info.strNumber;
@@ -700,7 +713,7 @@ void CSimPhone::OnPduEnd(std::vector<CSimAction>& actions)
     if (reply.strFinal == "OK" && m_strPduCommand == "AT+CMGS" && AsksForReport(m_strPdu))
         ReportOn(info, actions);
     if (!reply.quirk.bSilent)
-        Emit(reply, actions, m_options.nPduDelayMs);
+        Emit(reply, actions, m_options.nPduDelayMs + reply.quirk.nDelayMs);
 }
 
 // Verbose result codes: information text and the final code each framed by
@@ -777,9 +790,9 @@ std::vector<CSimPiece> CSimPhone::Pieces(const CReply& reply, unsigned nFirstDel
     add(reply.strUnsolicited, false);
     for (size_t i = 0; i < reply.info.size(); ++i)
         add((i == 0 ? "\r\n" : "") + reply.info[i] + "\r\n", IsPduHead(reply.info[i]));
-    if (!reply.strRaw.empty() && m_options.nPromptDelayMs) {
+    if (!reply.strRaw.empty() && m_options.nPromptDelayMs + reply.quirk.nPromptDelayMs) {
         bBreak = true;
-        nBreakMs = m_options.nPromptDelayMs;
+        nBreakMs = m_options.nPromptDelayMs + reply.quirk.nPromptDelayMs;
     }
     add(reply.strRaw, true);
     if (!reply.strFinal.empty() && bLateOk && !pieces.empty() && !bBreak) {

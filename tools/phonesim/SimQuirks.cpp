@@ -58,7 +58,40 @@ CQuirk CSimQuirks::Choose(const std::string& strName)
         quirk.strFinal = kPermanentCodes[m_random() % 3];
         Add(quirk, "permanent");
     }
+    if (m_nNetworkWaitMs)
+        ChooseNetwork(strName, quirk);
     return quirk;
+}
+
+// Per ten thousand. An answer beyond the wait costs the program the whole
+// wait, so it is the rarest.
+void CSimQuirks::ChooseNetwork(const std::string& strName, CQuirk& quirk)
+{
+    const unsigned nDraw = m_random() % 10000;
+    const unsigned nSpread = m_random();
+    if (strName == "AT+CMGS" || strName == "AT+CMGW") {
+        if (nDraw < 400) {
+            quirk.nPromptDelayMs = 500 + nSpread % 2501;
+            Add(quirk, "late-prompt");
+        }
+        return;
+    }
+    if (strName != "PDU" || quirk.bSilent || !quirk.strFinal.empty())
+        return;
+    if (nDraw < 7) {
+        quirk.nDelayMs = m_nNetworkWaitMs + 500 + nSpread % 2501;
+        Add(quirk, "beyond-wait");
+    } else if (nDraw < 407) {
+        quirk.nDelayMs = 1000 + nSpread % 7001;
+        Add(quirk, "late-answer");
+    } else if (nDraw < 457) {
+        quirk.strFinal = "+CMS ERROR: 332";
+        quirk.bTakenAnyway = nSpread % 2 == 0;
+        Add(quirk, "network-timeout");
+    } else if (nDraw < 557) {
+        quirk.strFinal = "+CMS ERROR: 314";
+        Add(quirk, "sim-busy");
+    }
 }
 
 std::string CSimQuirks::Noise(size_t nBytes)

@@ -15,12 +15,20 @@ struct CQuirk {
     std::string strUnsolicited;   // a line sent on the phone's own before the answer
     std::string strFinal;         // an error answered instead, or empty
     bool bSilent = false;         // no answer at all to this one
+    bool bTakenAnyway = false;    // with strFinal: the network has the message all the same
+    unsigned nDelayMs = 0;        // the answer (to a PDU) comes this much later
+    unsigned nPromptDelayMs = 0;  // the "> " prompt comes this much later
     std::string strKinds;         // the quirks chosen, for the log: "split-echo late-ok ..."
 };
 
 class CSimQuirks {
 public:
     explicit CSimQuirks(unsigned nSeed) : m_random(nSeed) {}
+
+    // The network's habits too (late answers, within nWaitMs and just
+    // beyond it, time-outs, a busy SIM) and late prompts; 0: none. The
+    // other quirks come as they would without them.
+    void SetNetworkWait(unsigned nWaitMs) { m_nNetworkWaitMs = nWaitMs; }
 
     // The quirks of the reply to a command (its name in upper case, "PDU"
     // for a PDU). Errors only for a PDU, silence only where a cancelled
@@ -41,7 +49,9 @@ public:
 private:
     bool Chance(unsigned nPerThousand) { return m_random() % 1000 < nPerThousand; }
     void Add(CQuirk& quirk, const char* pszKind);
+    void ChooseNetwork(const std::string& strName, CQuirk& quirk);
 
     std::minstd_rand m_random;
     unsigned m_nIndex = 0;  // for +CMTI
+    unsigned m_nNetworkWaitMs = 0;
 };

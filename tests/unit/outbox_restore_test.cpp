@@ -1,0 +1,65 @@
+// What the outbox of a program that is gone gives the next start: the entry
+// with its recipients' states, and the note that names them; an entry with
+// nothing left to say is removed.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "app/Outbox.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CLeftCase {
+    const char* pszCase;
+    std::vector<EOutboxState> states;  // of 111, 222, 333, as the journal last had them
+    const char* pszNote;               // nullptr: nothing restored, the journal removed
+};
+
+TEST(OutboxRestore, AJournalLeftBehindIsRestoredAndNamesWhatMayHaveGone)
+{
+    using S = EOutboxState;
+    const CLeftCase cases[] = {
+        {"killed with the last one submitting", {S::SENT, S::SENT, S::SUBMITTING},
+         "Restored a message that was not sent to everyone: sent to 2, waiting 0, not confirmed 1 (333)"},
+        {"killed with one submitting, one waiting", {S::SENT, S::SUBMITTING, S::WAITING},
+         "Restored a message that was not sent to everyone: sent to 1, waiting 1, not confirmed 1 (222)"},
+        {"a refusal and one waiting", {S::SENT, S::FAILED, S::WAITING},
+         "Restored a message that was not sent to everyone: sent to 1, waiting 2"},
+        {"every one sent", {S::SENT, S::SENT, S::SENT}, nullptr},
+    };
+    for (const CLeftCase& c : cases) {
+        SCOPED_TRACE(c.pszCase);
+        const fs::path folder = fs::temp_directory_path() / ("zandu-outbox-" + std::to_string(std::random_device()()));
+        fs::create_directories(folder);
+        COutboxEntry left;
+        left.strText = WSTR("Hi");
+        for (const char* pszNumber : {"111", "222", "333"}) {
+            COutboxRecipient recipient;
+            recipient.strTyped = recipient.strNumber = Utf8ToWide(pszNumber);
+            left.recipients.push_back(recipient);
+        }
+        std::string strJournal = FormatOutboxEntry(left) + "\n";
+        for (size_t i = 0; i < c.states.size(); ++i) {
+            left.recipients[i].eState = c.states[i];
+            strJournal += FormatOutboxChange(i, left.recipients[i]) + "\n";
+        }
+        std::ofstream(folder / "outbox-1-2-3.jsonl", std::ios::binary) << strJournal;
+
+        COutbox outbox(Utf8ToWide((folder / "").string()));
+        COutboxEntry entry;
+        ASSERT_EQ(outbox.TakeLeft(entry), c.pszNote != nullptr);
+        if (c.pszNote) {
+            EXPECT_EQ(WideToUtf8(DescribeRestored(entry)), c.pszNote);
+        }
+        EXPECT_EQ(fs::exists(folder / "outbox-1-2-3.jsonl"), c.pszNote != nullptr);
+        outbox.End();  // the user lets it go
+        EXPECT_FALSE(fs::exists(folder / "outbox-1-2-3.jsonl"));
+        fs::remove_all(folder);
+    }
+}
+
+} // namespace
