@@ -86,7 +86,7 @@ std::string FormatOutboxChange(size_t nIndex, const COutboxRecipient& recipient)
     return json.dump(-1, ' ', false, CJson::error_handler_t::replace);
 }
 
-bool ReadOutboxJournal(const std::string& strData, COutboxEntry& entry)
+EOutboxRead ReadOutboxJournal(const std::string& strData, COutboxEntry& entry)
 {
     entry = COutboxEntry();
     size_t nStart = 0;
@@ -100,8 +100,9 @@ bool ReadOutboxJournal(const std::string& strData, COutboxEntry& entry)
         try {
             const CJson json = CJson::parse(strLine);
             if (bFirst) {
-                if (json.at("outbox").get<int>() != 1)
-                    return false;
+                const int nVersion = json.at("outbox").get<int>();
+                if (nVersion != 1)
+                    return nVersion > 1 ? EOutboxRead::NEWER : EOutboxRead::NO_ENTRY;
                 entry.strText = Utf8ToWide(json.at("text").get<std::string>());
                 for (const CJson& recipient : json.at("recipients")) {
                     COutboxRecipient r;
@@ -116,17 +117,17 @@ bool ReadOutboxJournal(const std::string& strData, COutboxEntry& entry)
             }
         } catch (const CJson::exception&) {
             if (bFirst)
-                return false;
+                return EOutboxRead::NO_ENTRY;
             break;
         }
     }
     if (bFirst)
-        return false;
+        return EOutboxRead::NO_ENTRY;
     for (COutboxRecipient& recipient : entry.recipients) {
         if (recipient.eState == EOutboxState::SUBMITTING)
             recipient.eState = EOutboxState::NOT_CONFIRMED;
     }
-    return true;
+    return EOutboxRead::READ;
 }
 
 WString DescribeRestored(const COutboxEntry& entry)
@@ -182,7 +183,16 @@ bool COutbox::TakeLeft(COutboxEntry& entry)
         if (!journal.Adopt(strPath, bInUse, strError))
             continue;  // a program still sending holds it
         COutboxEntry left;
-        const bool bRead = journal.ReadAll(strData, strError) && ReadOutboxJournal(strData, left);
+        if (!journal.ReadAll(strData, strError)) {
+            TRACE_PAIR("Outbox entry not read, left for the next start: %s\n", strError.c_str());
+            continue;
+        }
+        const EOutboxRead eRead = ReadOutboxJournal(strData, left);
+        if (eRead == EOutboxRead::NEWER) {
+            TRACE_PAIR("Outbox entry of a newer version left alone: %s\n", WideToUtf8(strPath).c_str());
+            continue;
+        }
+        const bool bRead = eRead == EOutboxRead::READ;
         // One left submitting must be named even when nobody waits: the
         // user cannot know otherwise that it may not have gone.
         const bool bToServe =

@@ -44,10 +44,12 @@ struct COutboxEntry {
 // The journal's lines: the entry first, then one line per change of a recipient.
 std::string FormatOutboxEntry(const COutboxEntry& entry);
 std::string FormatOutboxChange(size_t nIndex, const COutboxRecipient& recipient);
-// A journal read back: false when its first line is no entry. The lines
-// after it are applied until one that cannot be read (the last, torn by a
-// crash); a recipient left submitting is not confirmed.
-bool ReadOutboxJournal(const std::string& strData, COutboxEntry& entry);
+// A journal read back: NO_ENTRY when its first line is none, NEWER when a
+// later version wrote it (that version restores it). The lines after it are
+// applied until one that cannot be read (the last, torn by a crash); a
+// recipient left submitting is not confirmed.
+enum class EOutboxRead { READ, NO_ENTRY, NEWER };
+EOutboxRead ReadOutboxJournal(const std::string& strData, COutboxEntry& entry);
 // "Restored a message that was not sent to everyone: sent to 2, waiting 3,
 // not confirmed 1 (0123456789)"; failed ones are counted as waiting, since
 // they are put back too.

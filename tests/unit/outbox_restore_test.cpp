@@ -62,4 +62,52 @@ TEST(OutboxRestore, AJournalLeftBehindIsRestoredAndNamesWhatMayHaveGone)
     }
 }
 
+// Journals as a power cut, a damaged disk or a newer version leave them: what
+// can be read is restored, the rest is no reason to lose it, and a newer
+// version's entry is that version's to restore.
+TEST(OutboxRestore, ADamagedOrNewerJournalHasADefinedOutcome)
+{
+    const std::string strEntry =
+        R"({"outbox":1,"text":"Hi","recipients":[{"typed":"Anna","name":"Anna","number":"111"},)"
+        R"({"typed":"222","name":"","number":"222"}]})";
+    const struct {
+        const char* pszCase;
+        std::string strJournal;
+        const char* pszNote;  // nullptr: nothing restored
+        bool bKept;           // the file is still there afterwards
+    } cases[] = {
+        {"the first change torn before its line end", strEntry + "\n" + R"({"r":0,"state":"subm)",
+         "Restored a message that was not sent to everyone: sent to 0, waiting 2", true},
+        {"a change that cannot be read ends the journal there",
+         strEntry + "\n" + R"({"r":0,"state":"sent"})" "\n" "\x01garbage\n" R"({"r":1,"state":"sent"})" "\n",
+         "Restored a message that was not sent to everyone: sent to 1, waiting 1", true},
+        {"a change for a recipient the entry has not",
+         strEntry + "\n" + R"({"r":7,"state":"sent"})" "\n",
+         "Restored a message that was not sent to everyone: sent to 0, waiting 2", true},
+        {"a state of no known name", strEntry + "\n" + R"({"r":1,"state":"queued"})" "\n",
+         "Restored a message that was not sent to everyone: sent to 0, waiting 2", true},
+        {"the entry itself torn", strEntry.substr(0, 40), nullptr, false},
+        {"an empty file", "", nullptr, false},
+        {"a newer version's entry", R"({"outbox":2,"text":"Hi","recipients":[]})" "\n", nullptr, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszCase);
+        const fs::path folder = fs::temp_directory_path() / ("zandu-outbox-" + std::to_string(std::random_device()()));
+        fs::create_directories(folder);
+        const fs::path journal = folder / "outbox-4-5-6.jsonl";
+        std::ofstream(journal, std::ios::binary) << c.strJournal;
+        {
+            COutbox outbox(Utf8ToWide((folder / "").string()));
+            COutboxEntry entry;
+            ASSERT_EQ(outbox.TakeLeft(entry), c.pszNote != nullptr);
+            if (c.pszNote) {
+                EXPECT_EQ(WideToUtf8(DescribeRestored(entry)), c.pszNote);
+                EXPECT_EQ(WideToUtf8(entry.recipients[0].strTyped), "Anna");
+            }
+        }
+        EXPECT_EQ(fs::exists(journal), c.bKept);
+        fs::remove_all(folder);
+    }
+}
+
 } // namespace
