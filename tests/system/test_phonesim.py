@@ -1,10 +1,12 @@
 """The phone simulator seen from its pseudo-terminal, as a program (or Wine)
 sees it: the link, replies and their timing, the disconnect, a busy port, the
-log and the printout. Host build only; the Windows tree uses it under Wine."""
+log and the printout. Host build only; the Windows tree uses it under Wine.
+Beside it, the tools' reading of a program's output while it is written."""
 import errno
 import os
 import select
 import subprocess
+import sys
 import tempfile
 import time
 import tty
@@ -189,6 +191,25 @@ class PhoneSim(unittest.TestCase):
         bad = subprocess.run([PHONESIM, "--phonebook-file", "/nonexistent"], capture_output=True, text=True,
                              timeout=10)
         self.assertEqual(bad.returncode, 2)
+
+
+class ChildOutputReading(unittest.TestCase):
+    def test_every_line_read_once_in_order_while_the_child_writes(self):
+        # Written a line a write, as Wine writes a program's trace, and read
+        # all along: none lost, none read twice, none torn.
+        count = 100000
+        out = zandu.ChildOutput()
+        child = subprocess.Popen([sys.executable, "-c", "import os, time\nfor i in range(%d):\n"
+                                  "    os.write(2, b'line %%07d\\n' %% i)\n"
+                                  "    if i %% 50 == 0: time.sleep(0.0005)" % count], stderr=out.writer)
+        out.child_started()
+        got = []
+        while child.poll() is None:
+            got += out.new_lines()
+        child.wait(timeout=60)
+        got += out.new_lines()
+        out.close()
+        self.assertEqual(got, [b"line %07d" % i for i in range(count)])
 
 
 if __name__ == "__main__":

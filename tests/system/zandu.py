@@ -380,6 +380,42 @@ def reg_import(exported):
 PROGRAM = os.environ.get("ZANDU_PROGRAM", "")
 
 
+class ChildOutput:
+    """A child process's output, read while the child writes it: the child
+    appends through a handle of its own and the reader reads through another.
+    Handed the reader's own file, the child shared its file position, so a
+    line written between the reader's seek and its read landed over lines
+    not yet read (the old soak's miscounted sends came from that)."""
+
+    def __init__(self):
+        fd, path = tempfile.mkstemp(prefix="zandu-output-")
+        self.writer = os.fdopen(os.open(path, os.O_WRONLY | os.O_APPEND), "wb")
+        os.close(fd)
+        self._reader = open(path, "rb")
+        os.unlink(path)  # the file goes with its last handle
+        self._rest = b""
+
+    @property
+    def closed(self):
+        return self._reader.closed
+
+    def child_started(self):
+        """The child holds its own handle now."""
+        self.writer.close()
+
+    def new_lines(self):
+        """The lines completed since the last call, without their line ends;
+        a line still being written waits for the next call."""
+        data = self._rest + self._reader.read()
+        end = data.rfind(b"\n") + 1
+        self._rest = data[end:]
+        return data[:end].split(b"\n")[:-1]
+
+    def close(self):
+        self.writer.close()
+        self._reader.close()
+
+
 class Program(Stoppable):
     """ZanduSMS.exe under Wine, its window driven through winprobe, and its
     debugger output captured: every status text the window shows is traced
@@ -400,13 +436,14 @@ class Program(Stoppable):
             clear_outbox()
         self.exe = exe or PROGRAM
         self.exe_name = os.path.basename(self.exe)
-        self._log = tempfile.TemporaryFile()
-        self._read, self._strings, self._trail, self._open_pairs = 0, [], [], set()
+        self._log = ChildOutput()
+        self._strings, self._trail, self._open_pairs = [], [], set()
         self.timestamps = timestamps
         env = dict(os.environ, WINEDEBUG="+timestamp,warn+debugstr" if timestamps else "warn+debugstr")
         self.started = time.monotonic()
         self.proc = subprocess.Popen(_command(self.exe, []), stdin=subprocess.DEVNULL,
-                                     stdout=subprocess.DEVNULL, stderr=self._log, env=env)
+                                     stdout=subprocess.DEVNULL, stderr=self._log.writer, env=env)
+        self._log.child_started()
         code, out = winprobe("wait", self.exe_name, self.TITLE, "#32770", 30000)
         if code != 0:
             self.stop()
@@ -436,12 +473,8 @@ class Program(Stoppable):
         stopped, so that a long run's output is not read again and again.
         What a killed program left stays readable after stop()."""
         if not self._log.closed:
-            self._log.seek(self._read)
-            data = self._log.read()
-            end = data.rfind(b"\n") + 1  # a line still being written waits for the next call
-            self._read += end
-            for line in data[:end].decode("utf-8", "replace").split("\n"):
-                self._take_line(line)
+            for line in self._log.new_lines():
+                self._take_line(line.decode("utf-8", "replace"))
         return self._strings
 
     def _take_line(self, line):
@@ -619,15 +652,16 @@ class SettingsLock:
         self.ms, self.name = ms, name
 
     def __enter__(self):
-        self.out = tempfile.TemporaryFile()
+        self.out, self.said = ChildOutput(), []
         self.proc = subprocess.Popen(_command(os.environ["ZANDU_WINPROBE"], ["hold", self.name, str(self.ms)]),
-                                     stdin=subprocess.DEVNULL, stdout=self.out, stderr=subprocess.DEVNULL)
-        wait_for(lambda: b"held" in self._output(), 30, "the lock to be taken")
+                                     stdin=subprocess.DEVNULL, stdout=self.out.writer, stderr=subprocess.DEVNULL)
+        self.out.child_started()
+        wait_for(lambda: any(b"held" in line for line in self._output()), 30, "the lock to be taken")
         return self
 
     def _output(self):
-        self.out.seek(0)
-        return self.out.read()
+        self.said += self.out.new_lines()
+        return self.said
 
     def __exit__(self, *exc):
         self.proc.wait(timeout=self.ms / 1000 + 30)
