@@ -110,4 +110,41 @@ TEST(OutboxRestore, ADamagedOrNewerJournalHasADefinedOutcome)
     }
 }
 
+// Two windows: the one that starts while the other sends leaves that send's
+// entry alone; once the sender is gone (killed: its outbox never ended) the
+// next start restores it, the one that was submitting not confirmed.
+TEST(OutboxRestore, TheEntryOfAProgramStillSendingIsLeftAlone)
+{
+    const fs::path folder = fs::temp_directory_path() / ("zandu-outbox-" + std::to_string(std::random_device()()));
+    fs::create_directories(folder);
+    const WString strFolder = Utf8ToWide((folder / "").string());
+    COutboxEntry entry;
+    entry.strText = WSTR("Hi");
+    for (const char* pszNumber : {"111", "222", "333"}) {
+        COutboxRecipient recipient;
+        recipient.strTyped = recipient.strNumber = Utf8ToWide(pszNumber);
+        entry.recipients.push_back(recipient);
+    }
+    {
+        COutbox sending(strFolder);
+        std::string strError;
+        ASSERT_TRUE(sending.Begin(entry, strError)) << strError;
+        entry.recipients[0].eState = EOutboxState::SENT;
+        entry.recipients[1].eState = EOutboxState::SUBMITTING;
+        ASSERT_TRUE(sending.Mark(0, entry.recipients[0], strError) && sending.Mark(1, entry.recipients[1], strError));
+        COutbox starting(strFolder);
+        COutboxEntry found;
+        EXPECT_FALSE(starting.TakeLeft(found));
+        EXPECT_TRUE(sending.IsKept());
+    }
+    COutbox next(strFolder);
+    COutboxEntry found;
+    ASSERT_TRUE(next.TakeLeft(found));
+    EXPECT_EQ(WideToUtf8(DescribeRestored(found)),
+              "Restored a message that was not sent to everyone: sent to 1, waiting 1, not confirmed 1 (222)");
+    next.End();
+    EXPECT_TRUE(fs::is_empty(folder));
+    fs::remove_all(folder);
+}
+
 } // namespace
