@@ -13,6 +13,19 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// "Hi" to 111, 222 and 333, typed as numbers.
+COutboxEntry ThreeWaiting()
+{
+    COutboxEntry entry;
+    entry.strText = WSTR("Hi");
+    for (const char* pszNumber : {"111", "222", "333"}) {
+        COutboxRecipient recipient;
+        recipient.strTyped = recipient.strNumber = Utf8ToWide(pszNumber);
+        entry.recipients.push_back(recipient);
+    }
+    return entry;
+}
+
 struct CLeftCase {
     const char* pszCase;
     std::vector<EOutboxState> states;  // of 111, 222, 333, as the journal last had them
@@ -35,13 +48,7 @@ TEST(OutboxRestore, AJournalLeftBehindIsRestoredAndNamesWhatMayHaveGone)
         SCOPED_TRACE(c.pszCase);
         const fs::path folder = fs::temp_directory_path() / ("zandu-outbox-" + std::to_string(std::random_device()()));
         fs::create_directories(folder);
-        COutboxEntry left;
-        left.strText = WSTR("Hi");
-        for (const char* pszNumber : {"111", "222", "333"}) {
-            COutboxRecipient recipient;
-            recipient.strTyped = recipient.strNumber = Utf8ToWide(pszNumber);
-            left.recipients.push_back(recipient);
-        }
+        COutboxEntry left = ThreeWaiting();
         std::string strJournal = FormatOutboxEntry(left) + "\n";
         for (size_t i = 0; i < c.states.size(); ++i) {
             left.recipients[i].eState = c.states[i];
@@ -118,13 +125,7 @@ TEST(OutboxRestore, TheEntryOfAProgramStillSendingIsLeftAlone)
     const fs::path folder = fs::temp_directory_path() / ("zandu-outbox-" + std::to_string(std::random_device()()));
     fs::create_directories(folder);
     const WString strFolder = Utf8ToWide((folder / "").string());
-    COutboxEntry entry;
-    entry.strText = WSTR("Hi");
-    for (const char* pszNumber : {"111", "222", "333"}) {
-        COutboxRecipient recipient;
-        recipient.strTyped = recipient.strNumber = Utf8ToWide(pszNumber);
-        entry.recipients.push_back(recipient);
-    }
+    COutboxEntry entry = ThreeWaiting();
     {
         COutbox sending(strFolder);
         std::string strError;
