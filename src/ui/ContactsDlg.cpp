@@ -50,7 +50,7 @@ size_t FindStored(const std::vector<CContact>& contacts, const WString& strName,
 
 } // namespace
 
-CContactsDlg::CContactsDlg() : CListDetailDlg(IDD_CONTACTS, SkinBitmapIndex::SBI_CONTACTS, kControls, IDC_CONTACTS_LIST)
+CContactsDlg::CContactsDlg() : CListDetailDlg(IDD_CONTACTS, SkinBitmapIndex::SBI_CONTACTS, kControls, IDC_CONTACTS_LIST, IDC_CONTACTS_SEARCH)
 {
 }
 
@@ -99,7 +99,7 @@ WString CContactsDlg::GetGroupShown() const
 
 void CContactsDlg::Search(const WString& strSelect)
 {
-    const WString strQuery = GetDlgItem(IDC_CONTACTS_SEARCH).GetWindowText();
+    const WString strQuery = GetSearchText();
     const WString strGroup = GetGroupShown();
     m_aRows.clear();
     for (size_t i = 0; i < m_contacts.size(); ++i) {
@@ -202,15 +202,10 @@ bool CContactsDlg::IsInFields() const
            hFocus == GetDlgItem(IDC_CONTACTS_GROUPS);
 }
 
-// Typing in the search box narrows the list; Enter in a field of the
-// contact saves it rather than closing the window.
+// Another group shown narrows the list; Enter in a field of the contact
+// saves it rather than closing the window.
 bool CContactsDlg::OnCommand(int nId, int nCode)
 {
-    if (nId == IDC_CONTACTS_SEARCH) {
-        if (nCode == EN_CHANGE)
-            Search(WString());
-        return true;
-    }
     if (nId == IDC_CONTACTS_GROUP) {
         if (nCode == CBN_SELCHANGE)
             Search(WString());

@@ -34,6 +34,7 @@ private:
     // the contact of that name selected (the first row when none is).
     void Reload(const WString& strSelect);
     void FillGroups();
+    void Search() override { Search(WString()); }
     void Search(const WString& strSelect);
     const CContact* ContactOfRow(int nRow) const;
     bool IsInFields() const;

@@ -39,7 +39,7 @@ constexpr CControlItem kControls[] = {
 
 } // namespace
 
-CHistoryDlg::CHistoryDlg() : CListDetailDlg(IDD_HISTORY, SkinBitmapIndex::SBI_HISTORY, kControls, IDC_HISTORY_LIST) {}
+CHistoryDlg::CHistoryDlg() : CListDetailDlg(IDD_HISTORY, SkinBitmapIndex::SBI_HISTORY, kControls, IDC_HISTORY_LIST, IDC_HISTORY_SEARCH) {}
 
 // The records are read once, when the window opens; the list asks for the
 // text of the rows it shows, so opening costs the same for ten records or
@@ -92,19 +92,10 @@ bool CHistoryDlg::OnClicked(int nId)
     }
 }
 
-bool CHistoryDlg::OnCommand(int nId, int nCode)
-{
-    if (nId != IDC_HISTORY_SEARCH)
-        return CListDetailDlg::OnCommand(nId, nCode);
-    if (nCode == EN_CHANGE)
-        Search();
-    return true;
-}
-
 // As one types: the records that hold the text, newest first.
 void CHistoryDlg::Search()
 {
-    const WString strQuery = GetDlgItem(IDC_HISTORY_SEARCH).GetWindowText();
+    const WString strQuery = GetSearchText();
     m_aRows.clear();
     for (size_t i = m_aRecords.size(); i-- > 0;) {
         if (HistoryMatches(m_aRecords[i], strQuery))

@@ -28,8 +28,7 @@ private:
     void OnInitDialog() override;
     void InitList();
     bool OnClicked(int nId) override;
-    bool OnCommand(int nId, int nCode) override;
-    void Search();
+    void Search() override;
     void OnExport();
     void OnGetDispInfo(NMLVDISPINFOW& info) const override;
     void ShowSelected() override;

@@ -36,7 +36,7 @@ const int kTimeColumnPercent = 55;  // of the list's width; the sender takes the
 } // namespace
 
 CInboxDlg::CInboxDlg(CInboxHost& host, const WString& strInboxPath)
-    : CListDetailDlg(IDD_INBOX, SkinBitmapIndex::SBI_INBOX, kControls, IDC_INBOX_LIST), m_host(host), m_strPath(strInboxPath)
+    : CListDetailDlg(IDD_INBOX, SkinBitmapIndex::SBI_INBOX, kControls, IDC_INBOX_LIST, IDC_INBOX_SEARCH), m_host(host), m_strPath(strInboxPath)
 {
 }
 
@@ -81,7 +81,7 @@ void CInboxDlg::Fill()
 // As one types: the messages that hold the text, newest first.
 void CInboxDlg::Search()
 {
-    const WString strQuery = GetDlgItem(IDC_INBOX_SEARCH).GetWindowText();
+    const WString strQuery = GetSearchText();
     m_aRows.clear();
     for (size_t i = 0; i < m_list.GetCount(); ++i) {
         if (InboxMatches(m_list.GetMessage(i), m_host.GetContacts(), strQuery))
@@ -108,15 +108,6 @@ void CInboxDlg::OnExport()
     for (size_t i = m_aRows.size(); i-- > 0;)
         shown.push_back(m_list.GetMessage(m_aRows[i]));
     ShowStatus(WriteExport(strPath, FormatInboxCsv(shown, m_host.GetContacts()), shown.size(), L"messages"));
-}
-
-bool CInboxDlg::OnCommand(int nId, int nCode)
-{
-    if (nId != IDC_INBOX_SEARCH)
-        return CListDetailDlg::OnCommand(nId, nCode);
-    if (nCode == EN_CHANGE)
-        Search();
-    return true;
 }
 
 // The main window, with its Cancel, is disabled under this one: while a

@@ -48,9 +48,8 @@ private:
     void OnInitDialog() override;
     void OnDestroy() override;
     bool OnClicked(int nId) override;
-    bool OnCommand(int nId, int nCode) override;
     void Fill();
-    void Search();
+    void Search() override;
     void OnExport();
     const CReceivedMsg* MessageOfRow(int nRow) const;
     void UpdateRefresh();

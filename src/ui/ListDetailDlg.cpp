@@ -25,9 +25,20 @@ void CListDetailDlg::CopyCell(const WString& strText, NMLVDISPINFOW& info)
         lstrcpynW(info.item.pszText, strText.c_str(), info.item.cchTextMax);
 }
 
-// Enter, and Esc or a close request from the system, with whatever notification.
-bool CListDetailDlg::OnCommand(int nId, int)
+WString CListDetailDlg::GetSearchText() const
 {
+    return GetDlgItem(m_nSearchId).GetWindowText();
+}
+
+// Typing in the search box; Enter, and Esc or a close request from the
+// system, with whatever notification.
+bool CListDetailDlg::OnCommand(int nId, int nCode)
+{
+    if (nId == m_nSearchId) {
+        if (nCode == EN_CHANGE)
+            Search();
+        return true;
+    }
     if (nId != IDOK && nId != IDCANCEL)
         return false;
     EndDialog(nId);

@@ -17,8 +17,9 @@
 class CListDetailDlg : public CSkinnedDlg {
 public:
     template <size_t N>
-    CListDetailDlg(UINT nTemplate, SkinBitmapIndex nBitmap, const CControlItem (&aControls)[N], int nListId)
-        : CSkinnedDlg(nTemplate, nBitmap, aControls), m_nListId(nListId)
+    CListDetailDlg(UINT nTemplate, SkinBitmapIndex nBitmap, const CControlItem (&aControls)[N], int nListId,
+                   int nSearchId)
+        : CSkinnedDlg(nTemplate, nBitmap, aControls), m_nListId(nListId), m_nSearchId(nSearchId)
     {
     }
 
@@ -27,6 +28,10 @@ protected:
     virtual void OnGetDispInfo(NMLVDISPINFOW& info) const = 0;
     // The selected row's fields; no selection leaves them empty.
     virtual void ShowSelected() = 0;
+    // The rows that hold the search box's text, shown (see ShowRows); called
+    // as one types.
+    virtual void Search() = 0;
+    WString GetSearchText() const;
 
     CListView List() const;
     static void CopyCell(const WString& strText, NMLVDISPINFOW& info);
@@ -45,4 +50,5 @@ protected:
 
 private:
     int m_nListId;
+    int m_nSearchId;
 };

@@ -61,6 +61,9 @@ std::string TerminalSafe(const std::string& strLine);
 // Both write TerminalSafe(strLine) and a line break.
 void PrintLine(const std::string& strLine);   // stdout, UTF-8
 void PrintError(const std::string& strLine);  // stderr, prefixed with the tool's name
+// The host build's answer to a command that needs the serial port or the
+// settings: says so, and gives kExitUsage.
+int NeedsWindows(const char* pszCommand);
 
 int RunPdu(CArgs& args);
 // Windows build only: the others say so and give kExitUsage.

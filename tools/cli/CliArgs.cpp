@@ -155,3 +155,9 @@ void PrintError(const std::string& strLine)
     std::fprintf(stderr, "zandusms-cli: %s\n", TerminalSafe(strLine).c_str());
     std::fflush(stderr);
 }
+
+int NeedsWindows(const char* pszCommand)
+{
+    PrintError(std::string(pszCommand) + " needs Windows (run the Windows build, under Wine on Linux)");
+    return kExitUsage;
+}

@@ -237,35 +237,25 @@ int RunInboxExport(CArgs& args)
 
 #else  // the host build has no settings
 
-namespace {
-
-int NeedsSettings(const char* pszCommand)
-{
-    PrintError(std::string(pszCommand) + " needs Windows (run the Windows build, under Wine on Linux)");
-    return kExitUsage;
-}
-
-} // namespace
-
 int RunContacts(CArgs& args)
 {
     CContactsArgs parsed;
     const int nExit = ParseContactsArgs(args, parsed);
-    return nExit ? nExit : NeedsSettings("contacts");
+    return nExit ? nExit : NeedsWindows("contacts");
 }
 
 int RunHistory(CArgs& args)
 {
     std::string strFile;
     const int nExit = ParseExportArgs(args, kHistoryUsage, strFile);
-    return nExit ? nExit : NeedsSettings("history export");
+    return nExit ? nExit : NeedsWindows("history export");
 }
 
 int RunInboxExport(CArgs& args)
 {
     std::string strFile;
     const int nExit = ParseExportArgs(args, kInboxExportUsage, strFile);
-    return nExit ? nExit : NeedsSettings("inbox export");
+    return nExit ? nExit : NeedsWindows("inbox export");
 }
 
 #endif

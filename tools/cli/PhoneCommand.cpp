@@ -464,12 +464,6 @@ int RunReports(CArgs& args)
 
 #else  // the host build has no serial port
 
-int NeedsWindows(const char* pszCommand)
-{
-    PrintError(std::string(pszCommand) + " needs Windows (run the Windows build, under Wine on Linux)");
-    return kExitUsage;
-}
-
 } // namespace
 
 int RunSend(CArgs& args)
