@@ -7,7 +7,9 @@
 #include <fstream>
 #include <random>
 
+#include "app/Draft.h"
 #include "app/Outbox.h"
+#include "app/SendRun.h"
 
 namespace {
 
@@ -144,6 +146,61 @@ TEST(OutboxRestore, TheEntryOfAProgramStillSendingIsLeftAlone)
     EXPECT_EQ(WideToUtf8(DescribeRestored(found)),
               "Restored a message that was not sent to everyone: sent to 1, waiting 1, not confirmed 1 (222)");
     next.End();
+    EXPECT_TRUE(fs::is_empty(folder));
+    fs::remove_all(folder);
+}
+
+// A send through the window's draft: 222 refused, so what is left is 222 and
+// 333 as typed, for the next Send and, were the program gone now, for the
+// next start; once both have it the entry ends and the text counts as sent.
+TEST(OutboxRestore, ASendCutShortLeavesTheRestForTheNextSendAndTheNextStart)
+{
+    const fs::path folder = fs::temp_directory_path() / ("zandu-outbox-" + std::to_string(std::random_device()()));
+    fs::create_directories(folder);
+    const WString strFolder = Utf8ToWide((folder / "").string());
+    const WString strText = WSTR("Hi");
+    std::vector<CSendRecipient> recipients(3);
+    recipients[0].strTyped = WSTR("Anna");
+    recipients[0].contact = CContact(WSTR("Anna"), WSTR("111"));
+    for (size_t i = 1; i < 3; ++i)
+        recipients[i].strTyped = recipients[i].contact.m_strNumber = Utf8ToWide(std::to_string(111 * (i + 1)));
+    auto send = [&](CDraft& draft, std::vector<CSendRecipient> to, size_t nRefused) {
+        draft.BeginSend(strText, to);
+        CSendRun run;
+        std::string strError;
+        run.Start(to, strText, false, draft.GetOutbox(), strError);
+        for (size_t i = 0; run.HasNext(); ++i) {
+            run.StartNext();
+            run.OnSubmitting();
+            if (i == nRefused) {
+                run.OnFailed(WSTR("unknown error (+CMS ERROR: 500)"));
+                continue;
+            }
+            run.OnPartAcknowledged(static_cast<unsigned>(i));
+            run.OnSent();
+        }
+        run.OnEnded();
+        draft.EndSend(run, strText);
+        return WideToUtf8(run.DescribeProgress());
+    };
+    {
+        CDraft draft;
+        COutboxEntry none;
+        ASSERT_FALSE(draft.OpenOutbox(strFolder, none));
+        EXPECT_EQ(send(draft, recipients, 1), "; sent to 1 of 3");
+        ASSERT_EQ(draft.GetLeft().size(), 2u);
+        EXPECT_EQ(WideToUtf8(draft.GetLeft()[0].strTyped + draft.GetLeft()[1].strTyped), "222333");
+        EXPECT_FALSE(draft.IsSentWhole());
+        EXPECT_EQ(WideToUtf8(DescribeUnsent(1, 3, false)),
+                  "Your message has been sent to 1 of 3 recipients; 2 have not got it.");
+    }
+    CDraft next;
+    COutboxEntry left;
+    ASSERT_TRUE(next.OpenOutbox(strFolder, left));
+    EXPECT_EQ(WideToUtf8(DescribeRestored(left)), "Restored a message that was not sent to everyone: sent to 1, waiting 2");
+    EXPECT_EQ(send(next, next.GetLeft(), 99), "; sent to 2 of 2");
+    EXPECT_TRUE(next.IsSentWhole());
+    EXPECT_TRUE(next.GetLeft().empty());
     EXPECT_TRUE(fs::is_empty(folder));
     fs::remove_all(folder);
 }
