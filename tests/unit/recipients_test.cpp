@@ -5,6 +5,8 @@
 #include "app/SendInput.h"
 #include "app/Contact.h"
 #include "app/Recipients.h"
+#include "app/SendList.h"
+#include "app/SendRun.h"
 
 namespace {
 
@@ -151,6 +153,46 @@ TEST(SendInput, ATextHoldingNulIsRefusedWithItsPosition)
         std::string strError;
         EXPECT_FALSE(CheckText(row.text, strError)) << row.nPosition;
         EXPECT_EQ(strError, "the text holds a NUL character at position " + std::to_string(row.nPosition));
+    }
+}
+
+// A two-part message cut short after its first part goes on with part 2
+// under the same reference, so that the phone puts the parts together and
+// part 1 does not arrive twice; only for the same text to the same recipient
+// as typed, else it goes whole.
+TEST(SendList, AMessageCutShortGoesOnWithItsNextPart)
+{
+    const WString strText(200, 'x');  // two parts
+    CSendRecipient before;
+    before.strTyped = WSTR("Anna");
+    before.contact = CContact(WSTR("Anna"), WSTR("111"));
+    before.nRef = 7;
+    before.nPartsDone = 1;
+    const CLeftOver left{strText, {before}};
+    const uint8_t btFirstPart = CMsg(strText, WString(), WSTR("111")).m_btCurSms;
+    const struct {
+        const char* pszCase;
+        WString strText, strTyped;
+        bool bGoesOn;
+    } cases[] = {
+        {"the same text to the same recipient", strText, WSTR("Anna"), true},
+        {"another text", strText + WSTR("y"), WSTR("Anna"), false},
+        {"the same number typed as a number", strText, WSTR("111"), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszCase);
+        std::vector<CSendRecipient> list(1);
+        list[0].strTyped = c.strTyped;
+        list[0].contact = CContact(c.strTyped == WSTR("Anna") ? WSTR("Anna") : WString(), WSTR("111"));
+        GoOnFrom(left, c.strText, list);
+        CSendRun run;
+        std::string strError;
+        run.Start(list, c.strText, false, nullptr, strError);
+        const CMsg& msg = run.StartNext();
+        EXPECT_EQ(msg.m_btCurSms, c.bGoesOn ? btFirstPart + 1 : btFirstPart);
+        if (c.bGoesOn) {
+            EXPECT_EQ(msg.m_dwRef, 7u);
+        }
     }
 }
 
