@@ -1,10 +1,12 @@
 #include "skinning/SkinBitmap.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 #include <vector>
 
+#include "skinning/BitmapScale.h"
 #include "skinning/BmpFile.h"
 
 namespace {
@@ -66,10 +68,24 @@ bool CSkinBitmap::Load(const WString& strPath)
     CBmpFile file;
     if (!ReadWholeFile(strPath, bytes) || !file.Read(bytes.data(), bytes.size()))
         return false;
+    return Assign(file.pixels.data(), file.nWidth, file.nHeight);  // bottom-up, as the pixels are
+}
+
+bool CSkinBitmap::CreateScaled(const CSkinBitmap& source, int nWidth, int nHeight)
+{
+    if (!source.m_pBits || nWidth <= 0 || nHeight <= 0)
+        return false;
+    const std::vector<uint32_t> pixels =
+        ScaleSkinPixels(source.m_pBits, source.GetWidth(), std::abs(source.GetHeight()), nWidth, nHeight);
+    return Assign(pixels.data(), nWidth, source.GetHeight() < 0 ? -nHeight : nHeight);
+}
+
+bool CSkinBitmap::Assign(const uint32_t* pPixels, int nWidth, int nHeight)
+{
     BITMAPINFO bmi = {};
     bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bmi.bmiHeader.biWidth = file.nWidth;
-    bmi.bmiHeader.biHeight = file.nHeight;  // bottom-up, as the pixels are
+    bmi.bmiHeader.biWidth = nWidth;
+    bmi.bmiHeader.biHeight = nHeight;
     bmi.bmiHeader.biPlanes = 1;
     bmi.bmiHeader.biBitCount = 32;
     bmi.bmiHeader.biCompression = BI_RGB;
@@ -77,7 +93,7 @@ bool CSkinBitmap::Load(const WString& strPath)
     CBitmapHandle hSection(CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &pvBits, nullptr, 0));
     if (!hSection || !pvBits)
         return false;
-    std::memcpy(pvBits, file.pixels.data(), file.pixels.size() * sizeof(uint32_t));
+    std::memcpy(pvBits, pPixels, static_cast<size_t>(nWidth) * static_cast<size_t>(std::abs(nHeight)) * sizeof(uint32_t));
 
     m_hBitmap = std::move(hSection);
     m_bmi = bmi;

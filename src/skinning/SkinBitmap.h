@@ -24,6 +24,9 @@ public:
     // except for its pure white pixels, which stay transparent; a 32-bit file
     // keeps its own alpha. On failure the bitmap held before is kept.
     bool Load(const WString& strPath);
+    // Another bitmap resampled to nWidth x nHeight (ScaleSkinPixels); on
+    // failure the bitmap held before is kept.
+    bool CreateScaled(const CSkinBitmap& source, int nWidth, int nHeight);
 
     HBITMAP GetHandle() const { return m_hBitmap.Get(); }
     int GetWidth() const { return m_bmi.bmiHeader.biWidth; }
@@ -49,6 +52,9 @@ public:
     static HRGN CreateRegionInBatches(const std::vector<CPixelRun>& runs, size_t nRunsPerBatch);
 
 private:
+    // A DIB section of the pixels (bottom-up when nHeight is positive).
+    bool Assign(const uint32_t* pPixels, int nWidth, int nHeight);
+
     CBitmapHandle m_hBitmap;
     BITMAPINFO m_bmi;
     uint32_t* m_pBits;

@@ -34,8 +34,8 @@ void CSkinnedComboBox::OnPaint()
     PaintParentBackground(dc);
 
     RECT rcInner = dc.ClientRect();
-    InflateRect(&rcInner, -GetSystemMetrics(SM_CXEDGE), -GetSystemMetrics(SM_CYEDGE));
-    const int nArrowWidth = GetSystemMetrics(SM_CXVSCROLL);
+    InflateRect(&rcInner, -Metric(SM_CXEDGE), -Metric(SM_CYEDGE));
+    const int nArrowWidth = Metric(SM_CXVSCROLL);
     const bool bEnabled = IsWindowEnabled();
     {
         const RECT rcFace = {rcInner.left, rcInner.top, rcInner.right - nArrowWidth, rcInner.bottom};
@@ -64,11 +64,11 @@ void CSkinnedComboBox::OnPaint()
     PaintArrow(dc, rcArrowFrame, skin.GetColor(SkinColor::SKC_BORDER));
 }
 
-void CSkinnedComboBox::PaintArrow(HDC hDC, const RECT& rcArea, COLORREF color)
+void CSkinnedComboBox::PaintArrow(HDC hDC, const RECT& rcArea, COLORREF color) const
 {
     const int x = (rcArea.left + rcArea.right) / 2;
     const int y = (rcArea.top + rcArea.bottom) / 2;
-    const POINT aTriangle[] = {{x - 3, y - 2}, {x + 4, y - 2}, {x, y + 2}};
+    const POINT aTriangle[] = {{x - Scaled(3), y - Scaled(2)}, {x + Scaled(4), y - Scaled(2)}, {x, y + Scaled(2)}};
     const CRgnHandle hTriangle(CreatePolygonRgn(aTriangle, 3, WINDING));
     const CBrushHandle hBrush(CreateSolidBrush(color));
     FillRgn(hDC, hTriangle, hBrush);

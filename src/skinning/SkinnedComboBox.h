@@ -14,5 +14,5 @@ protected:
 
 private:
     void OnPaint();
-    static void PaintArrow(HDC hDC, const RECT& rcArea, COLORREF color);
+    void PaintArrow(HDC hDC, const RECT& rcArea, COLORREF color) const;
 };

@@ -2,20 +2,30 @@
 
 #include <commctrl.h>
 
+#include "win/Dpi.h"
+
 void CSkinnedControl::PaintParentBackground(HDC hDC) const
 {
-    const RECT rc = GetRectIn(GetParent());
-    // Only the part that lies on the bitmap: a blend that reaches beyond it
-    // would draw nothing at all.
-    const CSkinBitmap& bitmap = GetSkin().GetBitmap(m_nBitmap);
-    const RECT rcBitmap = {0, 0, bitmap.GetWidth(), bitmap.GetHeight()};
-    RECT rcPart;
-    if (!IntersectRect(&rcPart, &rc, &rcBitmap))
-        return;
-    const int nWidth = rcPart.right - rcPart.left;
-    const int nHeight = rcPart.bottom - rcPart.top;
-    bitmap.Draw(hDC, rcPart.left - rc.left, rcPart.top - rc.top, nWidth, nHeight, rcPart.left, rcPart.top, nWidth,
-                nHeight);
+    GetSkin().PaintBackground(hDC, m_nBitmap, GetWindowDpi(m_hWnd), GetRectIn(GetParent()), POINT{0, 0});
+}
+
+bool CSkinnedControl::HandleKeyboardCues(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult)
+{
+    if (uMsg != WM_SETFOCUS && uMsg != WM_KILLFOCUS && uMsg != WM_UPDATEUISTATE)
+        return false;
+    lResult = DefWindowProc(uMsg, wParam, lParam);
+    Invalidate(false);
+    return true;
+}
+
+int CSkinnedControl::Scaled(int nPixels) const
+{
+    return ScaleToDpi(nPixels, GetWindowDpi(m_hWnd));
+}
+
+int CSkinnedControl::Metric(int nIndex) const
+{
+    return GetSystemMetricForDpi(nIndex, GetWindowDpi(m_hWnd));
 }
 
 bool CSkinnedControl::HandleHover(UINT uMsg, LRESULT& lResult)

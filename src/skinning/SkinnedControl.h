@@ -37,6 +37,15 @@ protected:
     // m_bHover and repaints. True when the message is handled here.
     bool HandleHover(UINT uMsg, LRESULT& lResult);
 
+    // The focus and the window's UI state change what a control shows of the
+    // keyboard (KeyboardCues): the control takes the message, then is drawn
+    // again. True when the message is handled here.
+    bool HandleKeyboardCues(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult);
+
+    // Pixels at 96 DPI, and a system metric, at the control's DPI.
+    int Scaled(int nPixels) const;
+    int Metric(int nIndex) const;
+
     // The frame colour of an edit or combo box: with border hover on, an
     // enabled control shows its frame only while the mouse is on it.
     COLORREF GetBorderColor(bool bHover) const;

@@ -11,11 +11,11 @@
 
 namespace {
 
-std::unique_ptr<CSkinnedControl> MakeControl(EControlKind eKind)
+std::unique_ptr<CSkinnedControl> MakeControl(const CControlItem& item)
 {
-    switch (eKind) {
+    switch (item.eKind) {
     case EControlKind::Static: return std::make_unique<CStaticEx>();
-    case EControlKind::Button: return std::make_unique<CSkinnedButton>();
+    case EControlKind::Button: return std::make_unique<CSkinnedButton>(item.pszFace);
     case EControlKind::Edit: return std::make_unique<CSkinnedEdit>();
     case EControlKind::ComboBox: return std::make_unique<CSkinnedComboBox>();
     case EControlKind::NumberBox: return std::make_unique<CNumberComboBox>();
@@ -36,8 +36,7 @@ bool CSkinnedDlg::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPAR
     case WM_INITDIALOG:
         AttachControls();
         break;
-    case WM_UPDATEUISTATE:  // focus rectangles and accelerator underlines never switch on
-    case WM_ERASEBKGND:     // the skin painted in WM_PAINT is the whole background
+    case WM_ERASEBKGND:  // the skin painted in WM_PAINT is the whole background
         lResult = 0;
         return true;
     default:
@@ -51,7 +50,7 @@ bool CSkinnedDlg::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPAR
 void CSkinnedDlg::AttachControls()
 {
     for (size_t i = 0; i < m_nControls; ++i) {
-        std::unique_ptr<CSkinnedControl> pControl = MakeControl(m_pControls[i].eKind);
+        std::unique_ptr<CSkinnedControl> pControl = MakeControl(m_pControls[i]);
         if (pControl && pControl->Attach(GetDlgItem(m_pControls[i].nId), m_nBitmap))
             m_controls.push_back(std::move(pControl));
     }

@@ -32,6 +32,9 @@ enum class EControlKind {
 struct CControlItem {
     int nId;
     EControlKind eKind;
+    // A button's face when it is not its caption (a symbol such as "X"; the
+    // caption names it for screen readers).
+    const wchar_t* pszFace = nullptr;
 };
 
 class CSkinnedDlg : public CDialog {

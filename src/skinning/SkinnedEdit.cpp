@@ -5,15 +5,17 @@ namespace {
 // Styles whose edit grows a scroll bar (ES_MULTILINE among them): the frame
 // then encloses the scroll bar.
 const DWORD kScrollingStyles = 0x0115;
-// A single-line frame is the text's height plus this.
+// A single-line frame is the text's height plus this (at 96 DPI), and the
+// text keeps this much room from the frame on either side.
 const int kLineFramePadding = 6;
+const int kMargin = 2;
 
 } // namespace
 
 void CSkinnedEdit::OnAttached()
 {
     ModifyStyleEx(WS_EX_CLIENTEDGE, 0);
-    SendMessage(EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(2, 2));
+    SendMessage(EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(Scaled(kMargin), Scaled(kMargin)));
 }
 
 bool CSkinnedEdit::ProcessWindowMessage(HWND, UINT uMsg, WPARAM, LPARAM, LRESULT& lResult)
@@ -39,7 +41,7 @@ void CSkinnedEdit::OnPaint()
             const CSelectObject font(dc, GetFont());
             SIZE size = {};
             GetTextExtentPoint32W(dc, L"|", 1, &size);
-            rcFrame.bottom = rcFrame.top + size.cy + kLineFramePadding;
+            rcFrame.bottom = rcFrame.top + size.cy + Scaled(kLineFramePadding);
         }
         const CRgnHandle hClip(CreateRectRgnIndirect(&rcFrame));
         SelectClipRgn(dc, hClip);

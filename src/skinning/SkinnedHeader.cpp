@@ -6,7 +6,7 @@
 
 namespace {
 
-const int kCaptionMargin = 6;  // left of a caption, as the system's header leaves it
+const int kCaptionMargin = 6;  // left of a caption, as the system's header leaves it (at 96 DPI)
 const int kMaxCaption = 260;
 
 } // namespace
@@ -55,7 +55,7 @@ void CSkinnedHeader::PaintItem(HDC hDC, int nItem) const
     SendMessage(HDM_GETITEMW, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item));
     RECT rcLine = {rc.right - 1, rc.top + 2, rc.right, rc.bottom - 2};
     FillRect(hDC, rcLine, GetSkin().GetColor(SkinColor::SKC_BORDER));
-    rc.left += kCaptionMargin;
-    rc.right -= kCaptionMargin;
+    rc.left += Scaled(kCaptionMargin);
+    rc.right -= Scaled(kCaptionMargin);
     DrawTextW(hDC, szText, -1, &rc, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
 }

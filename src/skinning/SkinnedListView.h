@@ -21,6 +21,7 @@ protected:
     void OnAttached() override;
 
 private:
+    void SetColors() const;
     LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw) const;
     void PaintFrame() const;
 

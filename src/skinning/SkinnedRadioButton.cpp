@@ -2,12 +2,13 @@
 
 #include <algorithm>
 
+#include "skinning/KeyboardCues.h"
 #include "win/MemPaintDC.h"
 
-bool CSkinnedRadioButton::ProcessWindowMessage(HWND, UINT uMsg, WPARAM, LPARAM, LRESULT& lResult)
+bool CSkinnedRadioButton::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult)
 {
     if (uMsg != WM_PAINT)
-        return false;
+        return HandleKeyboardCues(uMsg, wParam, lParam, lResult);
     OnPaint();
     lResult = 0;
     return true;
@@ -19,25 +20,16 @@ void CSkinnedRadioButton::OnPaint()
     const CSkin& skin = GetSkin();
     PaintParentBackground(dc);
     const RECT rcClient = dc.ClientRect();
-    const int nBox = GetSystemMetrics(SM_CXSMSIZE);
+    const int nBox = Metric(SM_CXSMSIZE);
 
     // The caption right of the circle, in StaticText also when disabled.
     RECT rcText = rcClient;
     rcText.left += nBox + 1;
-    {
-        const CSelectObject font(dc, GetFont());
-        const WString strText = GetWindowText();
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, skin.GetColor(SkinColor::SKC_STATIC_TEXT));
-        const CRgnHandle hClip(CreateRectRgnIndirect(&rcText));
-        SelectClipRgn(dc, hClip);
-        DrawTextW(dc, strText.c_str(), static_cast<int>(strText.size()), &rcText, DT_SINGLELINE | DT_VCENTER);
-        SelectClipRgn(dc, nullptr);
-    }
+    PaintCaption(dc, rcText);
 
-    const int nSide = std::min<int>(rcClient.bottom - rcClient.top, std::max(nBox, GetSystemMetrics(SM_CYSMSIZE)));
+    const int nSide = std::min<int>(rcClient.bottom - rcClient.top, std::max(nBox, Metric(SM_CYSMSIZE)));
     RECT rcCircle = {rcClient.left, rcClient.top, rcClient.left + nSide, rcClient.top + nSide};
-    InflateRect(&rcCircle, -2, -2);
+    InflateRect(&rcCircle, -Scaled(2), -Scaled(2));
     const CPenHandle hPen(CreatePen(PS_SOLID, 1, skin.GetColor(SkinColor::SKC_BORDER)));
     const CSelectObject pen(dc, hPen);
     const auto Shape = m_eMode == EMode::CheckBox ? Rectangle : Ellipse;
@@ -48,6 +40,34 @@ void CSkinnedRadioButton::OnPaint()
     }
     if (SendMessage(BM_GETCHECK) == BST_CHECKED)
         PaintMark(dc, rcCircle, Shape);
+}
+
+// The focus cue, while the keyboard is in use, frames the caption as far as
+// it is written.
+void CSkinnedRadioButton::PaintCaption(HDC hDC, const RECT& rcText) const
+{
+    const CSelectObject font(hDC, GetFont());
+    const WString strText = GetWindowText();
+    const COLORREF color = GetSkin().GetColor(SkinColor::SKC_STATIC_TEXT);
+    const UINT uFormat = DT_SINGLELINE | DT_VCENTER | GetMnemonicFlag(m_hWnd);
+    SetBkMode(hDC, TRANSPARENT);
+    SetTextColor(hDC, color);
+    {
+        const CRgnHandle hClip(CreateRectRgnIndirect(&rcText));
+        SelectClipRgn(hDC, hClip);
+        RECT rc = rcText;
+        DrawTextW(hDC, strText.c_str(), static_cast<int>(strText.size()), &rc, uFormat);
+        SelectClipRgn(hDC, nullptr);
+    }
+    if (!ShowsFocusCue(m_hWnd))
+        return;
+    RECT rc = rcText;
+    DrawTextW(hDC, strText.c_str(), static_cast<int>(strText.size()), &rc, uFormat | DT_CALCRECT);
+    const int nHeight = rc.bottom - rc.top;
+    const RECT rcCue = {rcText.left - 1, std::max(rcText.top, (rcText.top + rcText.bottom - nHeight) / 2 - 1),
+                        std::min(rc.right + 1, rcText.right),
+                        std::min(rcText.bottom, (rcText.top + rcText.bottom + nHeight) / 2 + 1)};
+    DrawFocusCue(hDC, rcCue, color);
 }
 
 // The mark of the checked state in the text colour, outline and all: in the

@@ -17,6 +17,7 @@ private:
     using ShapeFunc = BOOL(WINAPI*)(HDC, int, int, int, int);
 
     void OnPaint();
+    void PaintCaption(HDC hDC, const RECT& rcText) const;
     static void PaintMark(HDC hDC, RECT rcShape, ShapeFunc Shape);
 
     EMode m_eMode;

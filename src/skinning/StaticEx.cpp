@@ -2,12 +2,13 @@
 
 #include "base/Trace.h"
 #include "base/Util.h"
+#include "skinning/KeyboardCues.h"
 #include "win/MemPaintDC.h"
 
 namespace {
 
 // The caption starts this far right of the frame's left edge and keeps this
-// much room on either side of it.
+// much room on either side of it (at 96 DPI).
 const int kCaptionIndent = 10;
 const int kCaptionGap = 4;
 
@@ -19,8 +20,10 @@ void CStaticEx::OnAttached()
         ModifyStyleEx(0, WS_EX_TRANSPARENT);
 }
 
-bool CStaticEx::ProcessWindowMessage(HWND, UINT uMsg, WPARAM, LPARAM, LRESULT& lResult)
+bool CStaticEx::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult)
 {
+    if (uMsg == WM_UPDATEUISTATE)  // a mnemonic's underline shows or goes
+        return HandleKeyboardCues(uMsg, wParam, lParam, lResult);
     if (uMsg != WM_PAINT)
         return false;
     if (IsButton())
@@ -51,22 +54,23 @@ void CStaticEx::OnPaintGroupBox()
     const CSelectObject font(dc, GetFont());
     const WString strText = GetWindowText();
     const int nLength = static_cast<int>(strText.size());
-
-    SIZE size = {};
-    GetTextExtentPoint32W(dc, strText.c_str(), nLength, &size);
-    RECT rcCaption = {kCaptionIndent, 0, kCaptionIndent + size.cx, size.cy};
+    // Measured as drawn: a mnemonic's "&" takes no room.
+    const UINT uFormat = DT_LEFT | DT_SINGLELINE | GetMnemonicFlag(m_hWnd);
+    RECT rcCaption = {0, 0, 0, 0};
+    DrawTextW(dc, strText.c_str(), nLength, &rcCaption, uFormat | DT_CALCRECT);
+    OffsetRect(&rcCaption, Scaled(kCaptionIndent), 0);
     RECT rcFrame = GetClientRect();
-    rcFrame.top += size.cy / 2;
+    rcFrame.top += (rcCaption.bottom - rcCaption.top) / 2;
 
     RECT rcBox = rcCaption;
-    InflateRect(&rcBox, kCaptionGap, 0);
+    InflateRect(&rcBox, Scaled(kCaptionGap), 0);
     {
         const CRgnHandle hBox(CreateRectRgnIndirect(&rcBox));
         ExtSelectClipRgn(dc, hBox, RGN_DIFF);
         FrameRect(dc, rcFrame, skin.GetColor(SkinColor::SKC_GROUP_BOX));
         SelectClipRgn(dc, hBox);
     }
-    DrawTextW(dc, strText.c_str(), nLength, &rcCaption, DT_LEFT | DT_NOCLIP);
+    DrawTextW(dc, strText.c_str(), nLength, &rcCaption, uFormat | DT_NOCLIP);
 }
 
 void CStaticEx::OnPaintStatic()

@@ -1,10 +1,12 @@
 // The window outline of a skin bitmap as horizontal runs of pixels that are
-// not 0, and the number box's completion decisions.
+// not 0, the bitmap resampled for another DPI, and the number box's
+// completion decisions.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "skinning/BitmapScale.h"
 #include "skinning/NumberCompletion.h"
 #include "skinning/SkinRegion.h"
 
@@ -48,6 +50,43 @@ TEST(SkinRegion, RunsCoverExactlyThePixelsThatAreNotZero)
     };
     for (const auto& c : aCases)
         EXPECT_EQ(Runs(c.rows), c.pszRuns) << ::testing::PrintToString(c.rows);
+}
+
+TEST(BitmapScale, ResamplesSmoothlyAndKeepsTheTransparentOutside)
+{
+    const uint32_t kBlack = 0xFF000000u, kWhite = 0xFFFFFFFFu;
+    const struct {
+        std::vector<uint32_t> pixels;
+        int nWidth, nHeight, nNewWidth, nNewHeight;
+        std::vector<uint32_t> expected;
+    } aCases[] = {
+        {{kBlack, kWhite, 0u, 0x80402010u}, 2, 2, 2, 2, {kBlack, kWhite, 0u, 0x80402010u}},  // the same size: unchanged
+        {{kBlack, kWhite}, 2, 1, 4, 1, {kBlack, 0xFF404040u, 0xFFBFBFBFu, kWhite}},           // enlarged: interpolated
+        {{kBlack, kWhite, kBlack, kWhite}, 4, 1, 1, 1, {0xFF808080u}},                        // shrunk: every pixel counts
+        {{0u, 0u, 0u, kWhite}, 4, 1, 8, 1, {0u, 0u, 0u, 0u, 0u, 0x40404040u, 0xBFBFBFBFu, kWhite}},  // an edge: partly transparent
+        {{kWhite}, 1, 1, 0, 3, {}},
+    };
+    for (const auto& c : aCases)
+        EXPECT_EQ(ScaleSkinPixels(c.pixels.data(), c.nWidth, c.nHeight, c.nNewWidth, c.nNewHeight), c.expected)
+            << c.nWidth << "x" << c.nHeight << " to " << c.nNewWidth << "x" << c.nNewHeight;
+}
+
+TEST(BitmapScale, ColoursStayPremultiplied)
+{
+    // Any mix of premultiplied pixels, at 150 % and 62.5 %: no channel above the alpha.
+    std::vector<uint32_t> pixels;
+    for (uint32_t i = 0; i < 64; ++i) {
+        const uint32_t nAlpha = (i * 37) & 0xFF;
+        pixels.push_back(nAlpha << 24 | (nAlpha * (i % 3) / 2) << 16 | (nAlpha * (i % 5) / 4) << 8 | nAlpha);
+    }
+    for (const int nSide : {12, 5}) {
+        for (uint32_t nPixel : ScaleSkinPixels(pixels.data(), 8, 8, nSide, nSide)) {
+            const uint32_t nAlpha = nPixel >> 24;
+            EXPECT_LE((nPixel >> 16) & 0xFF, nAlpha);
+            EXPECT_LE((nPixel >> 8) & 0xFF, nAlpha);
+            EXPECT_LE(nPixel & 0xFF, nAlpha);
+        }
+    }
 }
 
 TEST(SkinRegion, OnlyTheValueZeroIsLeftOut)
