@@ -115,6 +115,8 @@ bool CPhoneRequest::SendNext()
     if (!m_run.HasNext())
         return false;
     Status(WSTR("Connecting..."));
+    if (m_run.GetCount() > 1)
+        m_pHost->OnProgress(m_run.GetStarted(), m_run.GetCount());
     CMsg& msg = m_run.StartNext();
     if (m_run.IsSave()) {
         m_modem.RequestSave(&msg, m_strPort);
@@ -272,13 +274,13 @@ void CPhoneRequest::OnSendingPart(uint8_t btPart)
 {
     m_run.OnSubmitting();
     Status(WSTR("Sending message ") + AnsiToWide(std::to_string(btPart)) + WSTR(" to ") +
-           m_run.GetCurrent()->GetDisplayName() + WSTR("..."));
+           m_run.GetCurrent()->GetDisplayName() + WSTR("...") + m_run.DescribePosition());
 }
 
 void CPhoneRequest::OnSending()
 {
     m_run.OnSubmitting();
-    Status(WSTR("Sending message to ") + m_run.GetCurrent()->GetDisplayName() + WSTR("..."));
+    Status(WSTR("Sending message to ") + m_run.GetCurrent()->GetDisplayName() + WSTR("...") + m_run.DescribePosition());
 }
 
 void CPhoneRequest::OnUploadingMessage()

@@ -49,6 +49,9 @@ public:
     // A recipient's message may or may not have left: a part's PDU went out
     // and the phone did not say. The run ends; the status line says so.
     virtual void OnMessageNotConfirmed(const CMsg&) {}
+    // How far a long request has come: recipients served of a send to
+    // several, locations read of a phone-book download.
+    virtual void OnProgress(size_t /*nDone*/, size_t /*nTotal*/) {}
     // The phone book has been downloaded whole; a failed download hands over nothing.
     virtual void OnPhonebook(const std::vector<CContact>&) {}
     // The SIM wants its PIN (bRefused: the phone refused the last one): true
@@ -153,6 +156,7 @@ private:
     // CModemSink
     void OnPhonebookEntry(const WString& strName, const WString& strNumber) override;
     void OnPhonebookDownloaded() override;
+    void OnPhonebookProgress(unsigned nRead, unsigned nTotal) override { m_pHost->OnProgress(nRead, nTotal); }
     bool OnMessageSent() override;
     bool OnMessageUploaded() override;
     void OnHandshaking() override;

@@ -104,6 +104,13 @@ WString CSendRun::DescribeProgress() const
                       std::to_string(m_recipients.size()));
 }
 
+WString CSendRun::DescribePosition() const
+{
+    if (m_recipients.size() < 2)
+        return WString();
+    return AnsiToWide(" (" + std::to_string(m_nNext) + " of " + std::to_string(m_recipients.size()) + ")");
+}
+
 std::vector<CSendRecipient> CSendRun::GetNotServed() const
 {
     std::vector<CSendRecipient> list;

@@ -44,6 +44,8 @@ public:
     size_t Count(EOutboxState eState) const { return m_entry.Count(eState); }
     // "; sent to 1 of 3" when there is more than one recipient.
     WString DescribeProgress() const;
+    // " (2 of 3)" while the second of three is served; empty for one recipient.
+    WString DescribePosition() const;
     // The waiting and the failed, in order, as typed, each with what of its message went.
     std::vector<CSendRecipient> GetNotServed() const;
     const std::vector<unsigned>& GetPartReferences() const { return m_partRefs; }

@@ -17,7 +17,7 @@ const CFlagItem kFlags[] = {
 };
 
 // Texts default to empty.
-const char* const kTexts[] = {"Port", "Contact", "Model", "Server"};
+const char* const kTexts[] = {"Port", "Contact", "Model", "Server", "WindowPosition"};
 
 const CFlagItem& ItemOf(EFlag eFlag)
 {

@@ -54,6 +54,9 @@ public:
     // owner answers with CModem::EnterPin or DeclinePin, at once or later.
     virtual void OnPinRequired(bool bRefused) = 0;
 
+    // How far a phone-book download has come: locations read of those it reads.
+    virtual void OnPhonebookProgress(unsigned /*nRead*/, unsigned /*nTotal*/) {}
+
     // Reading the phone's messages: the memories are being listed.
     virtual void OnReadingMessages() {}
     // What one "AT+CMGL" listed (of a send: for its delivery reports). The

@@ -67,6 +67,7 @@ void CPhonebookJob::OnRangeLine(const std::string& strLine)
             TRACE_PAIR("Reading the first %u of %u locations\n", kMaxLocations, nLast - nFirst + 1);
             nLast = nFirst + kMaxLocations - 1;
         }
+        m_nFirstIndex = nFirst;
         m_nNextIndex = nFirst;
         m_nLastIndex = nLast;
         m_bRangeKnown = true;
@@ -93,6 +94,7 @@ void CPhonebookJob::ReadNextBatch()
     }
     const unsigned nFirst = m_nNextIndex;
     const unsigned nLast = m_nLastIndex - nFirst >= kBatch ? nFirst + kBatch - 1 : m_nLastIndex;
+    m_link.Sink().OnPhonebookProgress(nFirst - m_nFirstIndex, m_nLastIndex - m_nFirstIndex + 1);
     m_nNextIndex = nLast + 1;
     m_eStep = EStep::READ;
     m_link.Command("AT+CPBR=" + std::to_string(nFirst) + "," + std::to_string(nLast));

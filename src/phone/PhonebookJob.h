@@ -25,6 +25,7 @@ private:
     void ReadNextBatch();
 
     EStep m_eStep = EStep::CHARSET;
+    unsigned m_nFirstIndex = 0; // first location to read
     unsigned m_nNextIndex = 0;  // location to read next
     unsigned m_nLastIndex = 0;  // last location to read
     bool m_bRangeKnown = false;

@@ -7,10 +7,11 @@
 #include "base/Util.h"
 #include "res/resource.h"
 #include "win/Controls.h"
+#include "win/Dpi.h"
 
 namespace {
 
-const int kCreditsMargin = 16;  // the least room between the credits and the box's sides
+const int kCreditsMargin = 16;  // the least room between the credits and the box's sides (at 96 DPI)
 
 constexpr CControlItem kControls[] = {
     {IDC_ABOUT_OK, EControlKind::Button},
@@ -39,7 +40,7 @@ void CAboutDlg::FitCredits() const
     const CWindow credits = GetDlgItem(IDC_ABOUT_CREDITS);
     const WString strText = credits.GetWindowText();
     const LONG cxBox = GetClientRect().right;
-    RECT rcText = {0, 0, cxBox - 2 * kCreditsMargin, 0};
+    RECT rcText = {0, 0, cxBox - 2 * ScaleToDpi(kCreditsMargin, GetWindowDpi(m_hWnd)), 0};
     {
         const CWindowDC dc(credits.m_hWnd);
         const CSelectObject font(dc, credits.GetFont());

@@ -12,8 +12,12 @@
 #include "app/TextSearch.h"
 #include "win/Controls.h"
 #include "win/FileDialog.h"
+#include "win/Dpi.h"
 
 namespace {
+
+// The boxes name the program: they may stand alone on the taskbar.
+const wchar_t kImportCaption[] = L"Zandu SMS - Import";
 
 const int kColumnName = 0;
 const int kColumnNumber = 1;
@@ -60,7 +64,7 @@ void CContactsDlg::OnInitDialog()
     CenterWindow(::GetWindow(m_hWnd, GW_OWNER));
     const CListView list = List();
     list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
-    const int cxList = list.GetClientRect().right - GetSystemMetrics(SM_CXVSCROLL);
+    const int cxList = list.GetClientRect().right - GetSystemMetricForDpi(SM_CXVSCROLL, GetWindowDpi(m_hWnd));
     list.InsertColumn(kColumnName, L"Name", cxList * 46 / 100);
     list.InsertColumn(kColumnNumber, L"Number", cxList * 36 / 100);
     list.InsertColumn(kColumnFrom, L"From", cxList - cxList * 46 / 100 - cxList * 36 / 100);
@@ -161,9 +165,7 @@ void CContactsDlg::ShowSelected()
 
 void CContactsDlg::ShowStatus(const WString& strText)
 {
-    const CWindow status = GetDlgItem(IDC_CONTACTS_STATUS);
-    status.SetWindowText(strText);
-    status.Invalidate();
+    ShowStatusOn(IDC_CONTACTS_STATUS, strText);
 }
 
 bool CContactsDlg::OnClicked(int nId)
@@ -292,7 +294,7 @@ void CContactsDlg::OnImport()
     if (ReadWholeFile(strPath, strBytes, strError) != EFileRead::FILE_READ_OK ||
         !ReadContactFile(strBytes, rows, strError)) {
         MessageBox(WSTR("Cannot import ") + strPath + WSTR(": ") + Utf8ToWide(strError.empty() ? "no such file" : strError),
-                   L"Import", MB_ICONERROR);
+                   kImportCaption, MB_ICONERROR);
         return;
     }
     const CImportPlan plan = PlanImport(LoadStored(), rows);
@@ -302,10 +304,10 @@ void CContactsDlg::OnImport()
     if (plan.aRefusals.size() > kRefusalsShown)
         strText += WSTR("\r\n(and ") + Utf8ToWide(std::to_string(plan.aRefusals.size() - kRefusalsShown)) + WSTR(" more)");
     if (plan.nNew + plan.nUpdated == 0) {
-        MessageBox(strText + WSTR("\r\n\r\nNothing to import."), L"Import", MB_ICONINFORMATION);
+        MessageBox(strText + WSTR("\r\n\r\nNothing to import."), kImportCaption, MB_ICONINFORMATION);
         return;
     }
-    if (MessageBox(strText + WSTR("\r\n\r\nImport them?"), L"Import", MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+    if (MessageBox(strText + WSTR("\r\n\r\nImport them?"), kImportCaption, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
         return;
     if (Store(plan.contacts)) {
         Reload(WString());

@@ -9,6 +9,7 @@
 #include "app/HistoryStore.h"
 #include "app/RecordExport.h"
 #include "app/ReportStore.h"
+#include "win/Dpi.h"
 
 namespace {
 
@@ -61,7 +62,7 @@ void CHistoryDlg::InitList()
 {
     const CListView list = List();
     list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
-    const int cxList = list.GetClientRect().right - GetSystemMetrics(SM_CXVSCROLL);
+    const int cxList = list.GetClientRect().right - GetSystemMetricForDpi(SM_CXVSCROLL, GetWindowDpi(m_hWnd));
     int cxTime = cxList * kTimeColumnPercent / 100;
     if (!m_aRecords.empty())
         cxTime = std::min(list.GetStringWidth(m_aRecords.back().m_strTime) + kCellMargins,
@@ -115,7 +116,7 @@ void CHistoryDlg::OnExport()
     for (size_t i = m_aRows.size(); i-- > 0;)
         shown.push_back(m_aRecords[m_aRows[i]]);
     const std::string strData = FormatHistoryCsv(shown, m_reports, GetLocalZoneText(std::time(nullptr)));
-    MessageBox(WriteExport(strPath, strData, shown.size(), L"messages"), L"Export", MB_ICONINFORMATION);
+    MessageBox(WriteExport(strPath, strData, shown.size(), L"messages"), L"Zandu SMS - Export", MB_ICONINFORMATION);
 }
 
 void CHistoryDlg::OnGetDispInfo(NMLVDISPINFOW& info) const

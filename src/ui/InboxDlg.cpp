@@ -8,6 +8,7 @@
 #include "res/resource.h"
 #include "app/HistoryRecord.h"
 #include "app/RecordExport.h"
+#include "win/Dpi.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ void CInboxDlg::OnInitDialog()
     CButton(GetDlgItem(IDC_INBOX_DELETE)).SetCheck(CAppSettings().Read(EFlag::DELETE_AFTER_DOWNLOAD));
     const CListView list = List();
     list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
-    const int cxList = list.GetClientRect().right - GetSystemMetrics(SM_CXVSCROLL);
+    const int cxList = list.GetClientRect().right - GetSystemMetricForDpi(SM_CXVSCROLL, GetWindowDpi(m_hWnd));
     const int cxTime = cxList * kTimeColumnPercent / 100;
     list.InsertColumn(kColumnSender, L"From", cxList - cxTime);
     list.InsertColumn(kColumnTime, L"Time", cxTime);
@@ -124,9 +125,7 @@ void CInboxDlg::UpdateRefresh()
 
 void CInboxDlg::ShowStatus(const WString& strText)
 {
-    const CWindow status = GetDlgItem(IDC_INBOX_STATUS);
-    status.SetWindowText(strText);
-    status.Invalidate();
+    ShowStatusOn(IDC_INBOX_STATUS, strText);
 }
 
 void CInboxDlg::OnRequestEnded()

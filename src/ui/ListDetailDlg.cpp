@@ -1,6 +1,7 @@
 #include "ui/ListDetailDlg.h"
 
 #include "base/AtomicFile.h"
+#include "win/Announce.h"
 #include "win/FileDialog.h"
 
 namespace {
@@ -13,6 +14,14 @@ bool IsSelectionChange(const NMLISTVIEW& change)
 }
 
 } // namespace
+
+void CListDetailDlg::ShowStatusOn(int nStatusId, const WString& strText) const
+{
+    const CWindow status = GetDlgItem(nStatusId);
+    status.SetWindowText(strText);
+    status.Invalidate();
+    Announce(status, strText);
+}
 
 CListView CListDetailDlg::List() const
 {

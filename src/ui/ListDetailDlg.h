@@ -40,6 +40,8 @@ protected:
     void ShowRows(size_t nRows);
     // Asks where to save (strPath offers a name); false when cancelled.
     bool AskExportPath(const wchar_t* pszFilter, const wchar_t* pszExt, WString& strPath, DWORD& nFilter) const;
+    // A status under the fields, which screen readers are told.
+    void ShowStatusOn(int nStatusId, const WString& strText) const;
     // Writes the file whole; the status text: "3 messages exported to
     // C:\x.csv", or why it could not be written.
     static WString WriteExport(const WString& strPath, const std::string& strData, size_t nCount,

@@ -13,7 +13,10 @@
 #include "ui/FeedbackDlg.h"
 #include "ui/HistoryDlg.h"
 #include "ui/PinDlg.h"
+#include "ui/WindowPosition.h"
 #include "win/AppModule.h"
+#include "win/Dpi.h"
+#include "win/FocusKeeper.h"
 
 namespace {
 
@@ -41,8 +44,8 @@ constexpr CControlItem kControls[] = {
     {IDC_SAVE_IN_MEMORY, EControlKind::Button},
     {IDC_ABOUT, EControlKind::Button},
     {IDC_FEEDBACK, EControlKind::Button},
-    {IDC_CLOSE, EControlKind::Button},
-    {IDC_MINIMIZE, EControlKind::Button},
+    {IDC_CLOSE, EControlKind::Button, L"X"},  // named "Close" and "Minimize" for screen readers
+    {IDC_MINIMIZE, EControlKind::Button, L"_"},
     {IDC_MESSAGE, EControlKind::Edit},
     {IDC_RADIO_NUMBER, EControlKind::RadioButton},
     {IDC_RADIO_CONTACT, EControlKind::RadioButton},
@@ -77,12 +80,18 @@ CMainDlg::~CMainDlg()
 
 BOOL CMainDlg::PreTranslateMessage(MSG* pMsg)
 {
-    return m_hWnd && IsDialogMessageW(m_hWnd, pMsg);
+    return m_hWnd && (OnCtrlEnter(*pMsg) || IsDialogMessageW(m_hWnd, pMsg));
 }
 
 bool CMainDlg::OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult)
 {
-    if (uMsg == WM_ASK_PIN)
+    if (uMsg == WM_DPICHANGED) {
+        SetIcons();
+        return false;  // the skin and the system take it too
+    }
+    if (uMsg == CTaskbarProgress::GetButtonCreatedMessage())
+        m_taskbar.Reset();
+    else if (uMsg == WM_ASK_PIN)
         AskPin(wParam != 0);
     else if (uMsg == WM_SERIAL_NOTIFY)
         OnSerialNotify(wParam, lParam);
@@ -104,9 +113,10 @@ void CMainDlg::OnDestroy()
 
 void CMainDlg::OnInitDialog()
 {
-    SendMessage(WM_SETICON, ICON_BIG,
-                reinterpret_cast<LPARAM>(LoadIconW(GetResourceInstance(), MAKEINTRESOURCEW(IDI_ZANDU))));
-    CenterWindow();
+    SetIcons();
+    AddSystemMenu();
+    if (!RestoreWindowPosition(m_hWnd))
+        CenterWindow();
     SetWindowText(WSTR("Zandu SMS"));
     if (CMessageLoop* pLoop = GetAppModule().GetMessageLoop())
         pLoop->AddMessageFilter(this);
@@ -120,6 +130,30 @@ void CMainDlg::OnInitDialog()
     m_SerialCom.Start(m_hWnd, THREAD_PRIORITY_NORMAL);
     RestoreOutbox();
     m_updateNotice.Start(m_hWnd, TIMER_UPDATE_CHECK);
+}
+
+// The icon in the sizes of the window's DPI: the taskbar's and the one of
+// the window switcher and the system menu.
+void CMainDlg::SetIcons()
+{
+    const UINT nDpi = GetWindowDpi(m_hWnd);
+    for (const int nKind : {ICON_BIG, ICON_SMALL}) {
+        const bool bBig = nKind == ICON_BIG;
+        const int cx = GetSystemMetricForDpi(bBig ? SM_CXICON : SM_CXSMICON, nDpi);
+        const int cy = GetSystemMetricForDpi(bBig ? SM_CYICON : SM_CYSMICON, nDpi);
+        const HANDLE hIcon = LoadImageW(GetResourceInstance(), MAKEINTRESOURCEW(IDI_ZANDU), IMAGE_ICON, cx, cy, LR_SHARED);
+        SendMessage(WM_SETICON, static_cast<WPARAM>(nKind), reinterpret_cast<LPARAM>(hIcon));
+    }
+}
+
+// The window has no caption, but Alt+Space (and the taskbar button) opens
+// the system menu, with what such a window can do: move, minimise, close.
+void CMainDlg::AddSystemMenu()
+{
+    ModifyStyle(0, WS_SYSMENU | WS_MINIMIZEBOX);
+    const HMENU hMenu = GetSystemMenu(m_hWnd, FALSE);
+    for (const UINT uCommand : {SC_RESTORE, SC_SIZE, SC_MAXIMIZE})
+        DeleteMenu(hMenu, uCommand, MF_BYCOMMAND);
 }
 
 // What a program that is gone (a crash, a kill, a power cut) did not send
@@ -184,8 +218,16 @@ ULONGLONG CMainDlg::GetCloseTime() const
 bool CMainDlg::OnClicked(int nId)
 {
     switch (nId) {
-    case IDC_ABOUT: CAboutDlg().DoModal(GetActiveWindow()); break;
-    case IDC_FEEDBACK: CFeedbackDlg().DoModal(GetActiveWindow()); break;
+    case IDC_ABOUT: {
+        const CFocusKeeper focus;
+        CAboutDlg().DoModal(GetActiveWindow());
+        break;
+    }
+    case IDC_FEEDBACK: {
+        const CFocusKeeper focus;
+        CFeedbackDlg().DoModal(GetActiveWindow());
+        break;
+    }
     case IDC_CLOSE: Close(0); break;
     case IDC_MINIMIZE: ShowWindow(SW_MINIMIZE); break;
     case IDC_SEND: OnSendOrSave(false); break;
@@ -241,6 +283,7 @@ void CMainDlg::Close(int nExitCode)
     if (!CanClose())
         return;
     m_draft.LetGo();
+    SaveWindowPosition(m_hWnd);
     // Hiding the window may take a while (Wine without a window manager
     // waits 2 s for it): the exit's time counts from here.
     m_ullCloseTime = GetTickCount64();
@@ -256,6 +299,7 @@ bool CMainDlg::CanClose()
         return true;
     const WString strQuestion =
         DescribeUnsent(m_Requests.GetMessagesDone(), m_Requests.GetRecipientCount(), m_bRequestRunning);
+    const CFocusKeeper focus;
     return MessageBox(strQuestion + WSTR("\r\nClose anyway?"), L"Confirm", MB_ICONQUESTION | MB_OKCANCEL) == IDOK;
 }
 
@@ -266,14 +310,75 @@ void CMainDlg::UpdateUi()
 {
     const bool bReady = !m_bRequestRunning && Ports().HasPorts();
     const bool bNumber = m_recipients.IsNumberMode();
+    const struct {
+        int nId;
+        bool bEnable;
+    } states[] = {{IDC_SEND, bReady},           {IDC_SAVE_IN_MEMORY, bReady}, {IDC_TEST_PORT, bReady},
+                  {IDC_REFRESH, bReady && !bNumber}, {IDC_NUMBER, bNumber},   {IDC_CONTACT, !bNumber}};
+    const int nFocused = GetFocusedItem();
+    for (const auto& state : states) {
+        if (state.nId == nFocused && !state.bEnable)
+            MoveFocusOff(nFocused);
+    }
     for (int nId : kRequestButtons)
         GetDlgItem(nId).Invalidate();
-    GetDlgItem(IDC_SEND).EnableWindow(bReady);
-    GetDlgItem(IDC_SAVE_IN_MEMORY).EnableWindow(bReady);
-    GetDlgItem(IDC_TEST_PORT).EnableWindow(bReady);
-    GetDlgItem(IDC_REFRESH).EnableWindow(bReady && !bNumber);
-    GetDlgItem(IDC_NUMBER).EnableWindow(bNumber);
-    GetDlgItem(IDC_CONTACT).EnableWindow(!bNumber);
+    for (const auto& state : states)
+        GetDlgItem(state.nId).EnableWindow(state.bEnable);
+    if (!m_bRequestRunning)
+        RestoreFocus();
+}
+
+// A disabled item takes no key, and the system leaves the focus nowhere: it
+// goes to Cancel while a request runs, else to the next item.
+void CMainDlg::MoveFocusOff(int nFocused)
+{
+    if (m_bRequestRunning) {
+        m_nFocusBeforeRequest = nFocused;
+        MoveFocus(IDC_CANCEL_REQUEST);
+    } else {
+        SendMessage(WM_NEXTDLGCTL, 0, FALSE);
+    }
+}
+
+// The request is over: the keyboard goes back to the item that had it (Send
+// when that one cannot take it), unless the user has taken it elsewhere.
+void CMainDlg::RestoreFocus()
+{
+    const int nFocused = GetFocusedItem();
+    if (m_nFocusBeforeRequest && (nFocused == IDC_CANCEL_REQUEST || nFocused == 0)) {
+        const int nBack = GetDlgItem(m_nFocusBeforeRequest).IsWindowEnabled() ? m_nFocusBeforeRequest : IDC_SEND;
+        if (GetDlgItem(nBack).IsWindowEnabled())
+            MoveFocus(nBack);
+    }
+    m_nFocusBeforeRequest = 0;
+}
+
+// The dialog's item that has the focus (the number box for its edit field); 0 for none.
+int CMainDlg::GetFocusedItem() const
+{
+    HWND hFocus = ::GetFocus();
+    while (hFocus && ::GetAncestor(hFocus, GA_PARENT) != m_hWnd)
+        hFocus = ::GetAncestor(hFocus, GA_PARENT);
+    return hFocus ? ::GetDlgCtrlID(hFocus) : 0;
+}
+
+// As Tab moves it: a push button that takes the focus is the default one meanwhile.
+void CMainDlg::MoveFocus(int nId)
+{
+    SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(nId).m_hWnd), TRUE);
+}
+
+// Ctrl+Enter sends from anywhere in the window, the message box included,
+// where Enter starts a new line.
+bool CMainDlg::OnCtrlEnter(const MSG& msg)
+{
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_RETURN || GetKeyState(VK_CONTROL) >= 0 ||
+        (msg.hwnd != m_hWnd && !IsChild(m_hWnd, msg.hwnd)))
+        return false;
+    const CWindow send = GetDlgItem(IDC_SEND);
+    if (send.IsWindowEnabled())
+        SendMessage(WM_COMMAND, MAKEWPARAM(IDC_SEND, BN_CLICKED), reinterpret_cast<LPARAM>(send.m_hWnd));
+    return true;
 }
 
 void CMainDlg::UpdateCharCount()
@@ -286,7 +391,10 @@ void CMainDlg::UpdateCharCount()
 
 void CMainDlg::ShowError(const WString& strText, int nFocusItem)
 {
-    MessageBox(strText, L"Error", MB_ICONERROR);
+    {
+        const CFocusKeeper focus;
+        MessageBox(strText, L"Error", MB_ICONERROR);
+    }
     if (nFocusItem)
         GetDlgItem(nFocusItem).SetFocus();
 }
@@ -334,6 +442,7 @@ void CMainDlg::OnSendOrSave(bool bSave)
 // The list is stored as the window changes it: the main window reads it again.
 void CMainDlg::OnContacts()
 {
+    const CFocusKeeper focus;
     const HWND hActive = ::GetActiveWindow();
     CContactsDlg().DoModal(hActive ? hActive : m_hWnd);
     m_recipients.Reload();
@@ -392,7 +501,11 @@ void CMainDlg::OnInbox()
 {
     CInboxDlg dlg(*this, GetInboxPath());
     m_pInbox = &dlg;
-    const INT_PTR nResult = dlg.DoModal(m_hWnd);
+    INT_PTR nResult = 0;
+    {
+        const CFocusKeeper focus;
+        nResult = dlg.DoModal(m_hWnd);
+    }
     m_pInbox = nullptr;
     if (nResult == IDC_INBOX_REPLY)
         ComposeTo(dlg.GetReplyTo(), nullptr);
@@ -404,7 +517,12 @@ void CMainDlg::OnHistory()
 {
     const HWND hActive = ::GetActiveWindow();
     CHistoryDlg dlg;
-    if (dlg.DoModal(hActive ? hActive : m_hWnd) == IDC_HISTORY_AGAIN)
+    INT_PTR nResult = 0;
+    {
+        const CFocusKeeper focus;
+        nResult = dlg.DoModal(hActive ? hActive : m_hWnd);
+    }
+    if (nResult == IDC_HISTORY_AGAIN)
         ComposeTo(dlg.GetAgain().m_strNumber, &dlg.GetAgain().m_strText);
 }
 
@@ -422,6 +540,7 @@ void CMainDlg::OnStatus(const WString& strText, bool bTimed)
 void CMainDlg::OnRequestEnded()
 {
     m_bRequestRunning = false;
+    m_taskbar.Clear(m_hWnd);
     if (m_draft.IsSending())
         OnSendEnded();
     UpdateUi();
@@ -452,6 +571,7 @@ void CMainDlg::OnMessageStarted(const CMsg& msg)
 
 void CMainDlg::AskPin(bool bRefused)
 {
+    const CFocusKeeper focus;
     CPinDlg dlg(bRefused);
     if (dlg.DoModal(m_hWnd) == IDOK)
         m_Requests.EnterPin(dlg.GetPin());

@@ -31,6 +31,7 @@
 #include "app/PhoneRequest.h"
 #include "win/Controls.h"
 #include "win/MessageLoop.h"
+#include "win/TaskbarProgress.h"
 
 class CInboxDlg;
 
@@ -62,6 +63,8 @@ private:
 
     // The frame.
     void OnInitDialog() override;
+    void SetIcons();
+    void AddSystemMenu();
     bool OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
     void OnDestroy() override;
     void OnSerialNotify(WPARAM wParam, LPARAM lParam);
@@ -76,6 +79,13 @@ private:
     void UpdateUi();
     void UpdateCharCount();
     CPortBox Ports() const { return CPortBox(GetDlgItem(IDC_PORT)); }
+    // The keyboard: Ctrl+Enter sends; the focus leaves an item that is
+    // disabled (for Cancel, while a request runs) and comes back to it.
+    bool OnCtrlEnter(const MSG& msg);
+    int GetFocusedItem() const;
+    void MoveFocus(int nId);
+    void MoveFocusOff(int nFocused);
+    void RestoreFocus();
     void ShowError(const WString& strText, int nFocusItem = 0);
 
     // Sending and storing (one request per recipient).
@@ -114,6 +124,7 @@ private:
         Status().ShowStoreFailure(strWhat, dwError);
     }
     void OnStoreProblem(const WString& strText) override { Status().ShowNote(strText); }
+    void OnProgress(size_t nDone, size_t nTotal) override { m_taskbar.Show(m_hWnd, nDone, nTotal); }
     // CDialogueTimer
     void SetTimeout(uint32_t dwMilliseconds) override { CDialog::SetTimer(TIMER_DIALOGUE, dwMilliseconds); }
     void KillTimeout() override { CDialog::KillTimer(TIMER_DIALOGUE); }
@@ -138,4 +149,6 @@ private:
     ULONGLONG m_ullCloseTime = 0;    // 0 until the window is closed
     CUpdateNotice m_updateNotice;
     CInboxDlg* m_pInbox = nullptr;                  // while the Inbox is open
+    int m_nFocusBeforeRequest = 0;  // the item that had the focus when a request disabled it
+    CTaskbarProgress m_taskbar;
 };

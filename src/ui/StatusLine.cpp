@@ -3,12 +3,14 @@
 #include "base/ListStore.h"
 #include "base/Trace.h"
 #include "base/Util.h"
+#include "win/Announce.h"
 
 void CStatusLine::SetStatus(const WString& strText) const
 {
     const CWindow status = m_dlg.GetDlgItem(m_nStatusId);
     status.SetWindowText(strText);
     status.Invalidate();
+    Announce(status, strText);
     Trace("%s\n", WideToAnsi(strText).c_str());
 }
 
@@ -18,8 +20,10 @@ void CStatusLine::ShowNote(const WString& strText) const
     note.SetWindowText(strText);
     note.Invalidate();
     LayOut(!strText.empty());
-    if (!strText.empty())
-        Trace("%s\n", WideToAnsi(strText).c_str());
+    if (strText.empty())
+        return;
+    Announce(note, strText);
+    Trace("%s\n", WideToAnsi(strText).c_str());
 }
 
 // On the line under the status, so that the status ("Message sent to ...")

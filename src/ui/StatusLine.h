@@ -2,6 +2,7 @@
 // of it, also in the trace) and the note under it, for what the status beside
 // it does not say (a list that could not be stored, recipients merged, a
 // message restored). Without a note a long status wraps onto both lines.
+// Screen readers are told each status and note as it is shown.
 #pragma once
 
 #include <windows.h>

@@ -86,12 +86,12 @@ TEST_F(Console, ThreeRecipientsOnOnePortEachWithItsHandshake)
     request.Send(recipients, WString(161, 'x'));
     Serve();
     EXPECT_EQ(host.m_lines,
-              Strings({"Connecting...", "Handshaking...", "Sending message 1 to 111...",
-                       "Sending message 2 to 111...", "Message sent to 111",
-                       "Connecting...", "Handshaking...", "Sending message 1 to J\xC3\xBCrgen (5551234)...",
-                       "Sending message 2 to J\xC3\xBCrgen (5551234)...", "Message sent to J\xC3\xBCrgen (5551234)",
-                       "Connecting...", "Handshaking...", "Sending message 1 to +44 20 7946 0000...",
-                       "Sending message 2 to +44 20 7946 0000...", "Message sent to +44 20 7946 0000"}));
+              Strings({"Connecting...", "Handshaking...", "Sending message 1 to 111... (1 of 3)",
+                       "Sending message 2 to 111... (1 of 3)", "Message sent to 111",
+                       "Connecting...", "Handshaking...", "Sending message 1 to J\xC3\xBCrgen (5551234)... (2 of 3)",
+                       "Sending message 2 to J\xC3\xBCrgen (5551234)... (2 of 3)", "Message sent to J\xC3\xBCrgen (5551234)",
+                       "Connecting...", "Handshaking...", "Sending message 1 to +44 20 7946 0000... (3 of 3)",
+                       "Sending message 2 to +44 20 7946 0000... (3 of 3)", "Message sent to +44 20 7946 0000"}));
     EXPECT_EQ(request.GetExitCode(), kExitOk);
     // One close at the very end; the handshake and PDU mode once per recipient.
     EXPECT_EQ(queue.Count("close"), 1u);

@@ -1,7 +1,7 @@
 // The request logic as the main window drives it: what each recipient's
 // message leaves behind, the text of the Send whatever the box holds later,
-// who is left for the next Send, which status texts carry the time, and a
-// phone book handed over only when whole.
+// who is left for the next Send, which status texts carry the time, a
+// phone book handed over only when whole, and how far long work has come.
 #include <gtest/gtest.h>
 
 #include "support/ModemHarness.h"
@@ -25,6 +25,10 @@ public:
         m_strBox = m_strNextBox;  // the user typed on while the first recipient was served
     }
     void OnPhonebook(const std::vector<CContact>& phonebook) override { m_phonebook = phonebook; }
+    void OnProgress(size_t nDone, size_t nTotal) override
+    {
+        m_events.push_back("progress " + std::to_string(nDone) + "/" + std::to_string(nTotal));
+    }
 
     WString m_strBox = WSTR("first");
     WString m_strNextBox = WSTR("second");
@@ -51,8 +55,8 @@ TEST_F(Request, EveryRecipientGetsTheTextOfTheSendAndOneRecordAfterItsLastPart)
     host.m_strNextBox = WSTR("second");  // typed into the box during the send: not sent
     ASSERT_TRUE(request.Send(WSTR("COM5"), two, WString(161, 'x')));  // two parts
     phone.Serve();
-    EXPECT_EQ(host.m_events, Strings({"started 111", "done 111 " + std::string(161, 'x'), "started 222",
-                                      "done 222 " + std::string(161, 'x'), "ended"}));
+    EXPECT_EQ(host.m_events, Strings({"progress 0/2", "started 111", "done 111 " + std::string(161, 'x'),
+                                      "progress 1/2", "started 222", "done 222 " + std::string(161, 'x'), "ended"}));
     EXPECT_EQ(host.m_status.back(), "Message sent to Anna (222) at T");
     EXPECT_EQ(host.m_status[4], "Message sent to 111 at T");
     EXPECT_EQ(request.GetMessagesDone(), 2u);
@@ -105,6 +109,7 @@ TEST_F(Request, PhonebookHandedOverWholeOrNotAtAll)
     ASSERT_EQ(host.m_phonebook.size(), 2u);
     EXPECT_EQ(WideToUtf8(host.m_phonebook[1].m_strNumber), "+4930");
     EXPECT_EQ(host.m_status.back(), "Phonebook downloaded at T");
+    EXPECT_EQ(host.m_events, Strings({"progress 0/2", "ended"}));  // the two locations read in one batch
 
     host.m_phonebook = {CContact(WSTR("Kept"), WSTR("1"))};
     request.DownloadPhonebook(WSTR("COM5"));
@@ -141,9 +146,9 @@ TEST_F(Request, FailuresSayWhy)
         request.OnTimer(CPhoneRequest::TIMER_DIALOGUE);
     }
     const Strings expected = {"Retrying message 1 to 111 (network out of order)",
-                              "Sending message 1 to 111...",
+                              "Sending message 1 to 111... (1 of 2)",
                               "Retrying message 1 to 111 (network out of order)",
-                              "Sending message 1 to 111...",
+                              "Sending message 1 to 111... (1 of 2)",
                               "Failed to send message to 111: network out of order (+CMS ERROR: 38); sent to 0 of 2"};
     EXPECT_EQ(Strings(host.m_status.end() - 5, host.m_status.end()), expected);
 
