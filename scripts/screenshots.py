@@ -125,6 +125,13 @@ def main_window_and_dialogs(book):
         winprobe("key", feedback, 0x1B)
 
 
+def main_window_at_144_dpi():
+    with zandu.ScreenDpi(144), Phone(port_link("COM5")), Program() as program:
+        program.wait_status("Ready")
+        send(program, "0123456789", MESSAGE)
+        shoot(program.hwnd, "main-window-144dpi.png")
+
+
 def update_notice():
     server = RefServer()
     try:
@@ -149,6 +156,7 @@ def main():
         with open(book, "w", encoding="utf-8") as f:
             f.writelines("%s\t%s\n" % entry for entry in PHONEBOOK)
         main_window_and_dialogs(book)
+        main_window_at_144_dpi()
         update_notice()
 
 
