@@ -112,6 +112,12 @@ def press(*keys, pause=0.3):
         time.sleep(pause)
 
 
+def type_text(text):
+    """Typed as a user types it, a key at a time."""
+    xdotool("type", "--delay", 80, text)
+    time.sleep(0.3)
+
+
 def drag(x, y, dx, dy, steps=5):
     """Presses the left button at (x, y), moves by (dx, dy) in steps and releases it."""
     move_mouse(x, y)

@@ -1,19 +1,25 @@
 """The main window under Wine, driven as a user and an automation tool would:
 its start-up with the simulated phone on COM5, the port box, the message
-counter, the closing question and the exit codes, and a machine without any
-COM port."""
+counter, the closing question and the exit codes, a machine without any
+COM port, and everything done from the keyboard alone (real key presses)
+with what a screen reader is told."""
 import time
 import unittest
 
 import zandu
-from screen import click, press, window_rect
-from zandu import BUILD, NoPorts, Phone, Program, port_link, remove_link
+from screen import click, press, type_text, window_rect
+from zandu import BUILD, NameChanges, NoPorts, Phone, Program, port_link, remove_link, wait_for, winprobe
 
 IDOK, IDCANCEL = 1, 2
-PORT_BOX, MESSAGE, COUNTER, CLOSE, CANCEL = 1004, 1002, 1003, 1027, 1012
+PORT_BOX, MESSAGE, COUNTER, CLOSE, CANCEL, NUMBER_BOX = 1004, 1002, 1003, 1027, 1012, 1014
 SEND, SAVE, REFRESH, TEST_PORT = 1006, 1013, 1010, 1015
-RADIO_NUMBER = 1008
+RADIO_NUMBER, CONTACTS, DELIVERY_REPORT = 1008, 1066, 1040
+ABOUT, HISTORY, FEEDBACK, INBOX = 1021, 57665, 1022, 1041
 REQUEST_BUTTONS = (SEND, SAVE, REFRESH, TEST_PORT)
+# Tab from the port box, in Number mode: top to bottom, left to right, past
+# the contact box and Refresh (disabled) and the caption's X and _.
+TAB_ORDER = [TEST_PORT, RADIO_NUMBER, NUMBER_BOX, CONTACTS, MESSAGE, SAVE, SEND, DELIVERY_REPORT, CANCEL, ABOUT,
+             HISTORY, FEEDBACK, INBOX, PORT_BOX]
 
 # What the counter under the message box says for a text: characters left in
 # the last SMS and its number, counted as the message will really be sent.
@@ -69,6 +75,71 @@ class MainWindow(unittest.TestCase):
             press("Escape")
             box, _ = program.wait_box("Confirm")
             program.answer_box(box, IDOK)
+            self.assertEqual(program.exit_code(), 2)
+
+    def test_the_keyboard_alone(self):
+        zandu.fresh_window_settings(self)
+        zandu.forget_window_position(self)
+        with Phone(port_link("COM5"), "--no-echo") as phone, Program() as program:
+            program.wait_status("Ready")
+            left, top, _, _ = window_rect(program.hwnd)
+            click(left + 250, top + 15)  # the window's background: the keyboard is the window's
+            wait_for(program.focused, 10, "the port box's focus", until=lambda item: item == PORT_BOX)
+            order = []
+            for _ in TAB_ORDER:
+                press("Tab")
+                order.append(program.focused())
+            self.assertEqual(order, TAB_ORDER)
+
+            # The text, the number and Enter: one message sent, none stored in
+            # the phone; a screen reader is told.
+            press("alt+m")
+            type_text("Hello")
+            press("alt+r")
+            self.assertEqual(program.focused(), NUMBER_BOX)
+            type_text("0123456789")
+            with NameChanges(program.exe_name, "Message sent to") as events:
+                press("Return")
+            self.assertEqual(events.code, 0, events.lines())
+            self.assertIn(str(1011), [item for item, text in events.lines() if text.startswith("Message sent to 0123456789")])
+            wait_for(lambda: program.enabled(SEND), 30, "the request buttons")
+            self.assertEqual(len([c for c in phone.commands() if c.startswith("AT+CMGS=")]), 1)
+            self.assertFalse([c for c in phone.commands() if c.startswith("AT+CMGW")])
+            self.assertEqual(program.focused(), NUMBER_BOX)
+
+            # Ctrl+Enter in the message box sends and adds no line.
+            press("alt+m", "ctrl+Return")
+            wait_for(lambda: len([c for c in phone.commands() if c.startswith("AT+CMGS=")]), 30, "the second message",
+                     until=lambda n: n == 2)
+            wait_for(lambda: program.enabled(SEND), 30, "the request buttons")
+            self.assertEqual(program.text(MESSAGE), "Hello")
+
+            # Send pressed with the space bar: the focus waits on Cancel, and comes back.
+            press("Tab", "Tab")
+            self.assertEqual(program.focused(), SEND)
+            before = len(program.status_trail())
+            press("space", pause=0)
+            wait_for(lambda: program.status_trail()[before:], 10, "the request", until=lambda t: "Connecting..." in t)
+            self.assertEqual(program.focused(), CANCEL)
+            wait_for(lambda: program.enabled(SEND), 30, "the request buttons")
+            wait_for(program.focused, 10, "the focus back on Send", until=lambda item: item == SEND)
+
+            # Contacts and Inbox give the focus back to what opened them.
+            for keys, button, title in ((["alt+m", "shift+Tab"], CONTACTS, "Contacts"),
+                                        (["alt+p", "shift+Tab"], INBOX, "Inbox")):
+                press(*keys)
+                self.assertEqual(program.focused(), button)
+                press("space")
+                window, _ = program.wait_box(title)
+                press("Escape")
+                wait_for(lambda: winprobe("rect", window)[0], 10, "the %s window to close" % title,
+                         until=lambda code: code == 1)
+                wait_for(program.focused, 10, "the focus back on %s" % title, until=lambda item: item == button)
+
+            # The system menu moves the window from the keyboard.
+            press("alt+space", "m", "Right", "Right", "Right", "Return")
+            wait_for(lambda: window_rect(program.hwnd)[0], 10, "the window to move", until=lambda x: x > left)
+            press("Escape")
             self.assertEqual(program.exit_code(), 2)
 
     def test_a_stored_port_that_is_gone_selects_the_first(self):

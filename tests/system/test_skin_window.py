@@ -22,8 +22,10 @@ ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)),
 COLORS = {"StaticText": "00FF00", "Border": "FF0000", "ButtonBg": "0000FF", "ButtonBgDisabled": "FFFF00",
           "TextDisabled": "FF00FF", "EditBg": "444444", "EditText": "AAAAAA"}
 TITLE = (250, 15)  # a point of the title row, clear of every control
-SEND, TEST_PORT, CANCEL, HISTORY, STATUS, NUMBER = 1006, 1015, 1012, 57665, 1011, 1014
+SEND, TEST_PORT, CANCEL, HISTORY, STATUS, NUMBER, CONTACTS = 1006, 1015, 1012, 57665, 1011, 1014, 1066
 RADIO_NUMBER, RADIO_CONTACT, ABOUT, ABOUT_STATS = 1008, 1009, 1021, 1034
+BOTTOM_ROW = (ABOUT, HISTORY, 1022, 1041)  # Send Feedback..., Inbox...
+COLOR_WINDOW, COLOR_WINDOWTEXT = 5, 8
 
 
 @unittest.skipUnless(BUILD == "windows", "the windows run under Wine only")
@@ -49,6 +51,7 @@ class SkinWindow(unittest.TestCase):
         zandu.settings_set_string("Port", "COM5")
         zandu.settings_set_list("Numbers", [" 12345", " 4711", " 98765"])
         zandu.settings_set_dword("AllowCheck", 0)
+        zandu.forget_window_position(self)
         ports = NoPorts().__enter__()
         self.addCleanup(ports.__exit__)
         self.proc = None
@@ -59,14 +62,15 @@ class SkinWindow(unittest.TestCase):
             self.proc.kill()
             self.proc.wait()
 
-    def start(self, alpha, colors=COLORS):
-        """The program with these colours (none: the defaults) and opacity; its window handle."""
+    def start(self, alpha, colors=COLORS, system_colors=False):
+        """The program with these colours (none: the defaults) and opacity,
+        or the system's colours; its window handle."""
         skin = os.path.join(self.folder, "skin")
         for name in ["zandu.bmp", "history.bmp", "about.bmp", "feedback.bmp"]:
             shutil.copy(os.path.join(ROOT, "skin", name), skin)
         with open(os.path.join(skin, "colors.ini"), "w", encoding="ascii") as f:
-            f.write("[Colors]\n%s\n[Misc]\nEnableBorderHover=yes\nAlpha=%d\n"
-                    % ("\n".join("%s=%s" % kv for kv in colors.items()), alpha))
+            f.write("[Colors]\n%s\n[Misc]\nEnableBorderHover=yes\nAlpha=%d\nSystemColors=%s\n"
+                    % ("\n".join("%s=%s" % kv for kv in colors.items()), alpha, "yes" if system_colors else "no"))
         self.proc = start_program(os.path.join(self.folder, self.exe_name))
         code, lines = winprobe("wait", self.exe_name, "Zandu SMS", "#32770", 30000)
         self.assertEqual(code, 0, "the window did not appear")
@@ -128,6 +132,7 @@ class SkinWindow(unittest.TestCase):
             self.assertEqual(self.face(disabled, shot), rgb(COLORS["ButtonBgDisabled"]), disabled)
         self.assertGreater(self.count(SEND, COLORS["TextDisabled"]), 5)
         self.assertEqual(self.outline(HISTORY, shot), rgb(COLORS["ButtonBg"]))
+        self.assertEqual(self.outline(SEND, shot), rgb(COLORS["Border"]))  # the default button, which Enter presses
         left, top, _, _ = window_rect(self.hwnd, HISTORY)
         move_mouse(left + 20, top + 10)
         self.assertTrue(wait_for(lambda: self.outline(HISTORY, Screenshot()) == rgb(COLORS["Border"]), 10, fail=False),
@@ -152,11 +157,20 @@ class SkinWindow(unittest.TestCase):
             self.assertTrue(wait_for(lambda: winprobe("text", self.hwnd, NUMBER)[1] == [text], 10, fail=False),
                             "after %s: %r" % (keys, winprobe("text", self.hwnd, NUMBER)[1]))
             self.assertEqual(winprobe("sel", self.hwnd, NUMBER)[1], [selection], keys)
+        # Tab on to the next button: it shows the focus, dotted in the caption's colour.
+        caption = self.count(CONTACTS, COLORS["StaticText"])
+        press("Tab")
+        self.assertTrue(wait_for(lambda: self.count(CONTACTS, COLORS["StaticText"]) > caption + 40, 10, fail=False),
+                        "no focus cue: %d pixels, %d before" % (self.count(CONTACTS, COLORS["StaticText"]), caption))
 
-        # Pressing on the background (the title row) drags the window.
+        # Pressing on the background (the title row) drags the window; the
+        # next start finds it where it was left.
         drag(self.left + TITLE[0], self.top + TITLE[1], 60, 40)
-        self.assertTrue(wait_for(lambda: window_rect(self.hwnd)[:2] == (self.left + 60, self.top + 40), 10, fail=False),
-                        window_rect(self.hwnd))
+        moved = (self.left + 60, self.top + 40)
+        self.assertTrue(wait_for(lambda: window_rect(self.hwnd)[:2] == moved, 10, fail=False), window_rect(self.hwnd))
+        self.stop()
+        self.start(alpha=100)
+        self.assertEqual((self.left, self.top), moved)
         self.stop()
 
     def changed(self, hwnd, item, before):
@@ -226,6 +240,46 @@ class SkinWindow(unittest.TestCase):
         self.assertEqual(self.text_lines(about, int(credits[0]), bitmap), 2)
         self.assertEqual(winprobe("key", about, 0x1B)[0], 0)
         self.assertTrue(wait_for(lambda: winprobe("rect", about)[0] == 1, 10, fail=False))
+        self.stop()
+
+    def test_every_item_drawn_at_144_and_192_dpi(self):
+        for dpi in (144, 192):
+            with self.subTest(dpi=dpi), zandu.ScreenDpi(dpi):
+                hwnd = self.start(alpha=100)
+                _, _, width, height = window_rect(hwnd)
+                self.assertGreaterEqual(width, self.size[0] * dpi // 96)
+                self.assertGreater(height, self.size[1] * dpi // 96 * 9 // 10)
+                # Every control inside the window, drawn inside its outline,
+                # whose corners are still cut out.
+                for line in winprobe("children", hwnd)[1]:
+                    item, _, x, y, w, h = line.split("\t")[:6]
+                    self.assertLessEqual(int(x) + int(w), width, item)
+                    self.assertLessEqual(int(y) + int(h), height, item)
+                self.assertTrue(wait_for(lambda: self.count(STATUS, COLORS["StaticText"]) > 10, 10, fail=False))
+                shot = Screenshot()
+                self.assertEqual(shot.pixel(self.left, self.top), self.desktop(shot, 0))
+                self.assertEqual(self.face(SEND, shot), rgb(COLORS["ButtonBgDisabled"]))
+                for item in BOTTOM_ROW + (CANCEL,):
+                    self.assertEqual(self.face(item, shot), rgb(COLORS["ButtonBg"]), item)
+                self.stop()
+
+    def test_the_system_colours(self):
+        # The skin's switch takes the path of high contrast, which Wine
+        # cannot turn on: the system's colours (set apart from Wine's own),
+        # opaque. (A program under Wine keeps the colours it started with,
+        # so their change is not seen here.)
+        text, window = "0000C0", "FFFFE0"
+        for index, color in ((COLOR_WINDOW, window), (COLOR_WINDOWTEXT, text)):
+            code, before = winprobe("syscolor", index, color)
+            self.assertEqual(code, 0)
+            self.addCleanup(winprobe, "syscolor", index, before[0])
+        hwnd = self.start(alpha=50, system_colors=True)
+        self.assertTrue(wait_for(lambda: self.count(STATUS, text) > 10, 10, fail=False))
+        left, top, width, height = window_rect(hwnd, STATUS)
+        shot = Screenshot()
+        self.assertEqual(shot.pixel(left + width - 2, top + height // 2), rgb(window))
+        self.assertEqual(shot.pixel(self.left + TITLE[0], self.top + TITLE[1]), rgb(window))  # opaque
+        self.assertEqual(self.count(STATUS, COLORS["StaticText"]), 0)
         self.stop()
 
     def test_the_opacity_follows_alpha(self):

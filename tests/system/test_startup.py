@@ -125,7 +125,7 @@ class StartUp(unittest.TestCase):
     def test_the_close_button_ends_the_program_with_0(self):
         self.proc = start_program(self.exe)
         window = self.wait_window("Zandu SMS", "#32770")
-        self.assertEqual(winprobe("text", window, 1027)[1], ["X"])
+        self.assertEqual(winprobe("text", window, 1027)[1], ["Close"])  # drawn "X", named for screen readers
         self.assertEqual(winprobe("click", window, 1027)[0], 0)
         self.assertEqual(self.proc.wait(timeout=30), 0)
 

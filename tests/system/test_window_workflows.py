@@ -223,7 +223,7 @@ class Workflows(unittest.TestCase):
 
             # The import says what it will do; then the list shows it, sorted by name.
             self.file_dialog(window, C_IMPORT, "Import Contacts", path)
-            box, text = program.wait_box("Import")
+            box, text = program.wait_box("Zandu SMS - Import")
             self.assertEqual(text, "4 contacts: 2 new, 1 updated, 1 refused\\r\\nline 3: no number\\r\\n\\r\\nImport them?")
             program.answer_box(box, IDOK)
             wait_for(lambda: zandu.window_text(window, C_STATUS), 10, until=lambda t: t.startswith("Imported: "))

@@ -558,6 +558,11 @@ class Program(Stoppable):
     def key(self, vk):
         assert winprobe("key", self.hwnd, vk)[0] == 0
 
+    def focused(self):
+        """The item of the window that has the keyboard focus; None when none has."""
+        code, out = winprobe("focused", self.hwnd)
+        return int(out[0]) if code == 0 else None
+
     def close(self):
         assert winprobe("close", self.hwnd)[0] == 0
 
@@ -666,6 +671,65 @@ class SettingsLock:
     def __exit__(self, *exc):
         self.proc.wait(timeout=self.ms / 1000 + 30)
         self.out.close()
+
+
+class NameChanges:
+    """The accessibility name-change events of the program's windows (what a
+    screen reader hears of a status), watched by winprobe from the start of
+    the block until one names a text that begins with prefix; lines() gives
+    (item id, text) of each so far. The block's end waits for the watch."""
+
+    def __init__(self, process, prefix, timeout_ms=60000):
+        self.args = ["events", process, prefix, str(timeout_ms)]
+        self.timeout = timeout_ms / 1000 + 30
+
+    def __enter__(self):
+        self.out, self.said = ChildOutput(), []
+        self.proc = subprocess.Popen(_command(os.environ["ZANDU_WINPROBE"], self.args), stdin=subprocess.DEVNULL,
+                                     stdout=self.out.writer, stderr=subprocess.DEVNULL)
+        self.out.child_started()
+        wait_for(lambda: any(b"hooked" in line for line in self._output()), 30, "the events to be hooked")
+        return self
+
+    def _output(self):
+        if not self.out.closed:
+            self.said += self.out.new_lines()
+        return self.said
+
+    def lines(self):
+        return [tuple(line.decode("utf-8").rstrip("\r").split("\t", 1)) for line in self._output() if b"\t" in line]
+
+    def __exit__(self, *exc):
+        self.code = self.proc.wait(timeout=self.timeout)
+        self._output()
+        self.out.close()
+
+
+class ScreenDpi:
+    """The test prefix's screen at another DPI while the block runs: Wine
+    takes the user's LogPixels when a program starts."""
+
+    KEY = r"HKCU\Control Panel\Desktop"
+
+    def __init__(self, dpi):
+        self.dpi = dpi
+
+    def __enter__(self):
+        _reg_write("add", self.KEY, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(self.dpi), "/f")
+        return self
+
+    def __exit__(self, *exc):
+        _quiet(wine_reg("delete", self.KEY, "/v", "LogPixels", "/f"))
+
+
+USER_KEY = r"HKCU\Software\Zandu SMS"
+
+
+def forget_window_position(test):
+    """The main window starts centred, and the position it is closed at is
+    forgotten when the test ends."""
+    settings_delete_value("WindowPosition", USER_KEY)
+    test.addCleanup(settings_delete_value, "WindowPosition", USER_KEY)
 
 
 class SavedSettings:

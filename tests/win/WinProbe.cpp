@@ -19,7 +19,13 @@
 //   winprobe replace <hwnd> <item id> <text>  an edit's whole text replaced as typed (EN_CHANGE follows)
 //   winprobe settext <hwnd> <item id> <text>  WM_SETTEXT (an edit sends no EN_CHANGE for it)
 //   winprobe focus <hwnd> <item id>     the dialog moves the focus to its item (WM_NEXTDLGCTL)
-//   winprobe focused <hwnd>             the item id of the window that has the focus in hwnd's thread
+//   winprobe focused <hwnd>             the item id of hwnd's child that has (or holds) the focus in
+//                                       hwnd's thread (a combo box for its edit field)
+//   winprobe events <process> <prefix> <timeout ms>  hooks the name changes of the process's windows
+//                                       (accessibility events): "hooked", then "<item id>\t<text>" per
+//                                       event, until a text that begins with prefix (exit 0) or the time-out
+//   winprobe syscolor <index> <RRGGBB>  SetSysColors (the change is announced to every window): the
+//                                       colour before, as RRGGBB
 //   winprobe open <hwnd> <item id> <title> <timeout ms>  clicks a dialog item and waits until a
 //                                       window of that title of the same process is shown and answers
 //                                       messages -> "<hwnd> <milliseconds from the click>"
@@ -227,6 +233,25 @@ private:
     BYTE* m_pRemote = nullptr;
 };
 
+// The events of one process, printed as they come, until one names a text
+// that begins with the prefix.
+struct CEventWatch {
+    std::string strPrefix;
+    bool bSeen = false;
+} g_watch;
+
+void CALLBACK OnNameChange(HWINEVENTHOOK, DWORD, HWND hWnd, LONG idObject, LONG, DWORD, DWORD)
+{
+    if (idObject != OBJID_CLIENT || !hWnd)
+        return;
+    const std::string strText = OneLine(test::WindowText(hWnd));
+    std::printf("%d\t%s\n", GetDlgCtrlID(hWnd), strText.c_str());
+    std::fflush(stdout);
+    g_watch.bSeen = g_watch.bSeen || strText.compare(0, g_watch.strPrefix.size(), g_watch.strPrefix) == 0;
+}
+
+int Events(const wchar_t* pszProcess, const wchar_t* pszPrefix, DWORD dwTimeout);
+
 double Seconds()
 {
     LARGE_INTEGER liFreq, liNow;
@@ -325,6 +350,34 @@ DWORD FindProcess(const wchar_t* pszProcess)
     CloseHandle(hSnapshot);
     return dwFound;
 }
+
+namespace {
+
+// Out of context: the events come as messages to this thread.
+int Events(const wchar_t* pszProcess, const wchar_t* pszPrefix, DWORD dwTimeout)
+{
+    const DWORD dwPid = iswdigit(pszProcess[0]) ? wcstoul(pszProcess, nullptr, 10) : FindProcess(pszProcess);
+    if (!dwPid)
+        return 1;
+    g_watch.strPrefix = Utf8(pszPrefix);
+    const HWINEVENTHOOK hHook = SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr, OnNameChange,
+                                                dwPid, 0, WINEVENT_OUTOFCONTEXT);
+    if (!hHook)
+        return 1;
+    std::printf("hooked\n");
+    std::fflush(stdout);
+    const ULONGLONG ullEnd = GetTickCount64() + dwTimeout;
+    while (!g_watch.bSeen && GetTickCount64() < ullEnd) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+    }
+    UnhookWinEvent(hHook);
+    return g_watch.bSeen ? 0 : 1;
+}
+
+} // namespace
 
 // What a process holds, to see whether it leaks over a long run.
 int Usage(const wchar_t* pszProcess)
@@ -489,7 +542,22 @@ int wmain(int argc, wchar_t** argv)
         info.cbSize = sizeof(info);
         if (!hWnd || !GetGUIThreadInfo(GetWindowThreadProcessId(hWnd, nullptr), &info) || !info.hwndFocus)
             return 1;
-        std::printf("%d\n", GetDlgCtrlID(info.hwndFocus));
+        HWND hItem = info.hwndFocus;
+        while (GetAncestor(hItem, GA_PARENT) && GetAncestor(hItem, GA_PARENT) != hWnd && IsChild(hWnd, hItem))
+            hItem = GetAncestor(hItem, GA_PARENT);
+        std::printf("%d\n", GetDlgCtrlID(hItem));
+        return 0;
+    }
+    if (strCommand == L"events" && argc == 5)
+        return Events(argv[2], argv[3], wcstoul(argv[4], nullptr, 10));
+    if (strCommand == L"syscolor" && argc == 4) {
+        const int nIndex = _wtoi(argv[2]);
+        const unsigned long rgb = wcstoul(argv[3], nullptr, 16);
+        const COLORREF before = GetSysColor(nIndex);
+        const COLORREF color = RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+        if (!SetSysColors(1, &nIndex, &color))
+            return 1;
+        std::printf("%02X%02X%02X\n", GetRValue(before), GetGValue(before), GetBValue(before));
         return 0;
     }
     if (strCommand == L"sel") {
