@@ -341,11 +341,12 @@ void CMainDlg::MoveFocusOff(int nFocused)
 }
 
 // The request is over: the keyboard goes back to the item that had it (Send
-// when that one cannot take it), unless the user has taken it elsewhere.
+// when that one cannot take it), unless the user has taken it elsewhere or
+// a dialog over the window has it (which gives it back when it closes).
 void CMainDlg::RestoreFocus()
 {
-    const int nFocused = GetFocusedItem();
-    if (m_nFocusBeforeRequest && (nFocused == IDC_CANCEL_REQUEST || nFocused == 0)) {
+    const bool bOurs = IsWindowEnabled() && (GetFocusedItem() == IDC_CANCEL_REQUEST || !::GetFocus());
+    if (m_nFocusBeforeRequest && bOurs) {
         const int nBack = GetDlgItem(m_nFocusBeforeRequest).IsWindowEnabled() ? m_nFocusBeforeRequest : IDC_SEND;
         if (GetDlgItem(nBack).IsWindowEnabled())
             MoveFocus(nBack);

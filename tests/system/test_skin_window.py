@@ -57,10 +57,11 @@ class SkinWindow(unittest.TestCase):
         self.proc = None
         move_mouse(0, 0)
 
-    def tearDown(self):
-        if self.proc and self.proc.poll() is None:
-            self.proc.kill()
-            self.proc.wait()
+    @staticmethod
+    def kill(proc):
+        if proc.poll() is None:
+            proc.kill()
+            proc.wait()
 
     def start(self, alpha, colors=COLORS, system_colors=False):
         """The program with these colours (none: the defaults) and opacity,
@@ -72,6 +73,7 @@ class SkinWindow(unittest.TestCase):
             f.write("[Colors]\n%s\n[Misc]\nEnableBorderHover=yes\nAlpha=%d\nSystemColors=%s\n"
                     % ("\n".join("%s=%s" % kv for kv in colors.items()), alpha, "yes" if system_colors else "no"))
         self.proc = start_program(os.path.join(self.folder, self.exe_name))
+        self.addCleanup(self.kill, self.proc)  # each start's, also when a test starts several
         code, lines = winprobe("wait", self.exe_name, "Zandu SMS", "#32770", 30000)
         self.assertEqual(code, 0, "the window did not appear")
         self.hwnd = lines[0]

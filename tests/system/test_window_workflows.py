@@ -167,8 +167,8 @@ class Workflows(unittest.TestCase):
             zandu.winprobe("settext", program.hwnd, NUMBER_BOX, "123; 456;;789")
             trail = program.request(SEND, "Message sent to 789 at ")
             flow = [t.split(" at ")[0] for t in trail if t.startswith(("Sending", "Message sent"))]
-            self.assertEqual(flow, [s % n for n in ("123", "456", "789") for s in (
-                "Sending message 1 to %s...", "Sending message 2 to %s...", "Message sent to %s")])
+            self.assertEqual(flow, [s.format(n, i) for i, n in enumerate(("123", "456", "789"), 1) for s in (
+                "Sending message 1 to {}... ({} of 3)", "Sending message 2 to {}... ({} of 3)", "Message sent to {}")])
             self.assertEqual(phone.commands()[commands:].count("AT"), 3)
             self.assertEqual(phone.commands()[commands:].count("AT+CMGF=0"), 3)
             parts = texts(phone.events("pdu"))[-6:]
