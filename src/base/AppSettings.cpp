@@ -17,7 +17,7 @@ const CFlagItem kFlags[] = {
 };
 
 // Texts default to empty.
-const char* const kTexts[] = {"Port", "Contact", "Model", "Server", "WindowPosition"};
+const char* const kTexts[] = {"Port", "Contact", "Model", "Server"};
 
 const CFlagItem& ItemOf(EFlag eFlag)
 {

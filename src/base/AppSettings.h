@@ -22,7 +22,6 @@ enum class ETextSetting {
     CONTACT,  // "Contact": the contact chosen last
     MODEL,    // "Model": the phone model the feedback names
     SERVER,   // "Server": the maker's server, instead of the built-in one
-    WINDOW_POSITION,  // "WindowPosition": "left,top" of the main window when it was closed; per user
 };
 
 class CAppSettings {

@@ -128,17 +128,6 @@ LONG CSettingsKey::OpenForReading(const CSettingsLocation& location)
     return lResult;
 }
 
-LONG CSettingsKey::OpenForUser(const CSettingsLocation& location)
-{
-    HKEY hKey = nullptr;
-    DWORD dwDisposition = 0;
-    const LONG lResult =
-        location.fnCreateKey(location.hUserRoot, location.strSubKey.c_str(), KEY_READ | KEY_WRITE, &hKey, &dwDisposition);
-    if (lResult == ERROR_SUCCESS)
-        SetHandle(hKey);
-    return lResult;
-}
-
 void CSettingsKey::SetHandle(HKEY hKey)
 {
     m_hKey.Reset(hKey);
@@ -147,13 +136,5 @@ void CSettingsKey::SetHandle(HKEY hKey)
 CSettingsKey& GetSettingsKey()
 {
     static CSettingsKey key;
-    return key;
-}
-
-CSettingsKey& GetUserSettingsKey()
-{
-    static CSettingsKey key;
-    static const LONG lOpened = key.OpenForUser();
-    (void)lOpened;
     return key;
 }

@@ -65,9 +65,6 @@ public:
     // when it may be written, else the user's, else the machine-wide one
     // read-only. For a program beside the window (the console tool).
     LONG OpenForReading(const CSettingsLocation& location = CSettingsLocation());
-    // The key under the user's root, created when needed: for what each user
-    // keeps for himself whoever may write the machine-wide key.
-    LONG OpenForUser(const CSettingsLocation& location = CSettingsLocation());
 
     // Takes ownership of an open key; the key held before is closed.
     void SetHandle(HKEY hKey);
@@ -80,5 +77,3 @@ private:
 };
 
 CSettingsKey& GetSettingsKey();
-// The process-wide user's key (OpenForUser), opened on first use.
-CSettingsKey& GetUserSettingsKey();

@@ -1,25 +1,36 @@
 #include "ui/WindowPosition.h"
 
 #include <algorithm>
-#include <cwchar>
+#include <cstdlib>
 #include <string>
 
-#include "base/AppSettings.h"
+#include "base/AtomicFile.h"
+#include "base/Trace.h"
+#include "base/Util.h"
 
 namespace {
 
+const long kFarthest = 100000;  // no screen lies farther from the main one
+
+// Empty without a data folder: nothing is kept then.
+WString GetPositionPath()
+{
+    WString strFolder;
+    return GetAppDataFolder(strFolder) == ERROR_SUCCESS ? strFolder + L"window.txt" : WString();
+}
+
 // "left,top", each a whole number that may be negative (a screen left of
 // or above the main one); anything else is no position.
-bool ParsePosition(const WString& strValue, POINT& pt)
+bool ParsePosition(const std::string& strText, POINT& pt)
 {
-    const wchar_t* psz = strValue.c_str();
-    wchar_t* pszEnd = nullptr;
-    const long x = wcstol(psz, &pszEnd, 10);
-    if (pszEnd == psz || *pszEnd != L',')
+    const char* psz = strText.c_str();
+    char* pszEnd = nullptr;
+    const long x = std::strtol(psz, &pszEnd, 10);
+    if (pszEnd == psz || *pszEnd != ',')
         return false;
     psz = pszEnd + 1;
-    const long y = wcstol(psz, &pszEnd, 10);
-    if (pszEnd == psz || *pszEnd != L'\0' || x < -100000 || x > 100000 || y < -100000 || y > 100000)
+    const long y = std::strtol(psz, &pszEnd, 10);
+    if (pszEnd == psz || *pszEnd != '\0' || std::labs(x) > kFarthest || std::labs(y) > kFarthest)
         return false;
     pt = POINT{x, y};
     return true;
@@ -29,8 +40,11 @@ bool ParsePosition(const WString& strValue, POINT& pt)
 
 bool RestoreWindowPosition(HWND hWnd)
 {
+    const WString strPath = GetPositionPath();
+    std::string strText, strError;
     POINT pt = {};
-    if (!ParsePosition(CAppSettings(GetUserSettingsKey()).Read(ETextSetting::WINDOW_POSITION), pt))
+    if (strPath.empty() || ReadWholeFile(strPath, strText, strError) != EFileRead::FILE_READ_OK ||
+        !ParsePosition(strText, pt))
         return false;
     RECT rc = {};
     GetWindowRect(hWnd, &rc);
@@ -50,9 +64,11 @@ bool RestoreWindowPosition(HWND hWnd)
 // Minimised, the window stands nowhere the user chose.
 void SaveWindowPosition(HWND hWnd)
 {
+    const WString strPath = GetPositionPath();
     RECT rc = {};
-    if (IsIconic(hWnd) || !GetWindowRect(hWnd, &rc))
+    std::string strError;
+    if (strPath.empty() || IsIconic(hWnd) || !GetWindowRect(hWnd, &rc))
         return;
-    CAppSettings(GetUserSettingsKey())
-        .Write(ETextSetting::WINDOW_POSITION, std::to_wstring(rc.left) + L"," + std::to_wstring(rc.top));
+    if (!WriteFileAtomically(strPath, std::to_string(rc.left) + "," + std::to_string(rc.top), strError))
+        TRACE_PAIR("The window's position is not kept: %s\n", strError.c_str());
 }

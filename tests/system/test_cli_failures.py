@@ -54,7 +54,8 @@ class Failures(unittest.TestCase):
     def test_a_refused_part_leaves_the_parts_before_it_sent(self):
         out = self.send(["--error", "PDU@2"], "z" * 400, "send", "111;222")
         self.assertEqual(out.returncode, 1)
-        self.assertEqual(lines(out.stdout), START + ["Sending message 1 to 111...", "Sending message 2 to 111...",
+        self.assertEqual(lines(out.stdout), START + ["Sending message 1 to 111... (1 of 2)",
+                                                    "Sending message 2 to 111... (1 of 2)",
                                                     "Failed to send message to 111; sent to 0 of 2",
                                                     "111: failed", "222: not sent"])
         self.assertEqual([p.get("mr") for p in out.phone.events("pdu")], [1, None])

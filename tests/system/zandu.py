@@ -722,14 +722,17 @@ class ScreenDpi:
         _quiet(wine_reg("delete", self.KEY, "/v", "LogPixels", "/f"))
 
 
-USER_KEY = r"HKCU\Software\Zandu SMS"
-
-
 def forget_window_position(test):
-    """The main window starts centred, and the position it is closed at is
+    """The main window starts centred, and the place it is closed at is
     forgotten when the test ends."""
-    settings_delete_value("WindowPosition", USER_KEY)
-    test.addCleanup(settings_delete_value, "WindowPosition", USER_KEY)
+    path = os.path.join(data_folder(), "window.txt")
+
+    def forget():
+        if os.path.exists(path):
+            os.unlink(path)
+    forget()
+    test.addCleanup(forget)
+
 
 
 class SavedSettings:
