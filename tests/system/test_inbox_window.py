@@ -103,7 +103,9 @@ class InboxWindow(unittest.TestCase):
             self.assertEqual(winprobe("focused", program.hwnd)[1], [str(MESSAGE)])
 
     def test_delivered_after_the_next_request(self):
-        with Phone(port_link("COM5"), "--no-echo", "--pdu-delay", "3000",
+        # The phone answers a PDU after 10 s: long enough for the Inbox to open
+        # during a send on a busy machine (3 s were not).
+        with Phone(port_link("COM5"), "--no-echo", "--pdu-delay", "10000",
                    "--messages", messages_file(self.tmp.name, RECEIVED)) as phone, Program() as program:
             program.wait_status("Ready")
             program.click(DELIVERY_REPORT)
