@@ -1,5 +1,7 @@
 #include "base/JournalFile.h"
 
+#include <utility>
+
 #if defined(_WIN32)
 #include <windows.h>
 
@@ -22,10 +24,17 @@ bool EndsWith(const WString& str, const WString& strEnd)
 
 #if defined(_WIN32)
 
+std::string SystemText(DWORD dwError)
+{
+    std::string str = TrimWhite(WideToUtf8(GetSystemErrorText(dwError)));
+    if (!str.empty() && str.back() == '.')
+        str.pop_back();
+    return str + " (error " + std::to_string(dwError) + ")";
+}
+
 std::string ErrorText(const char* pszStep, DWORD dwError)
 {
-    return std::string(pszStep) + ": " + TrimWhite(WideToUtf8(GetSystemErrorText(dwError))) + " (error " +
-           std::to_string(dwError) + ")";
+    return std::string(pszStep) + ": " + SystemText(dwError);
 }
 
 // Read by others, never written or deleted by them while it is held.
@@ -37,9 +46,14 @@ HANDLE OpenHeld(const WString& strPath, DWORD dwDisposition)
 
 #else
 
+std::string SystemText(int nErrno)
+{
+    return std::strerror(nErrno);
+}
+
 std::string ErrorText(const char* pszStep, int nErrno)
 {
-    return std::string(pszStep) + ": " + std::strerror(nErrno);
+    return std::string(pszStep) + ": " + SystemText(nErrno);
 }
 
 #endif
@@ -83,11 +97,11 @@ bool CJournalFile::Append(const std::string& strLine, bool bFlush, std::string& 
     if (!SetFilePointerEx(m_hFile, end, nullptr, FILE_END) ||
         !WriteFile(m_hFile, strData.data(), static_cast<DWORD>(strData.size()), &dwWritten, nullptr) ||
         dwWritten != strData.size()) {
-        strError = ErrorText("cannot write the file", GetLastError());
+        strError = SystemText(GetLastError());
         return false;
     }
     if (bFlush && !FlushFileBuffers(m_hFile)) {
-        strError = ErrorText("cannot flush the file", GetLastError());
+        strError = SystemText(GetLastError());
         return false;
     }
     return true;
@@ -130,6 +144,12 @@ void CJournalFile::Close()
 bool CJournalFile::IsOpen() const
 {
     return m_hFile != nullptr;
+}
+
+void CJournalFile::Swap(CJournalFile& other) noexcept
+{
+    std::swap(m_hFile, other.m_hFile);
+    m_strPath.swap(other.m_strPath);
 }
 
 std::vector<WString> FindFiles(const WString& strFolder, const WString& strPrefix, const WString& strSuffix)
@@ -188,12 +208,13 @@ bool CJournalFile::Adopt(const WString& strPath, bool& bInUse, std::string& strE
 bool CJournalFile::Append(const std::string& strLine, bool bFlush, std::string& strError)
 {
     const std::string strData = strLine + "\n";
-    if (lseek(m_fd, 0, SEEK_END) < 0 || write(m_fd, strData.data(), strData.size()) != static_cast<ssize_t>(strData.size())) {
-        strError = ErrorText("cannot write the file", errno);
+    const ssize_t nWritten = lseek(m_fd, 0, SEEK_END) < 0 ? -1 : write(m_fd, strData.data(), strData.size());
+    if (nWritten != static_cast<ssize_t>(strData.size())) {
+        strError = SystemText(nWritten < 0 ? errno : ENOSPC);  // a short write: the disk is full
         return false;
     }
     if (bFlush && fsync(m_fd) != 0) {
-        strError = ErrorText("cannot flush the file", errno);
+        strError = SystemText(errno);
         return false;
     }
     return true;
@@ -235,6 +256,12 @@ void CJournalFile::Close()
 bool CJournalFile::IsOpen() const
 {
     return m_fd >= 0;
+}
+
+void CJournalFile::Swap(CJournalFile& other) noexcept
+{
+    std::swap(m_fd, other.m_fd);
+    m_strPath.swap(other.m_strPath);
 }
 
 std::vector<WString> FindFiles(const WString& strFolder, const WString& strPrefix, const WString& strSuffix)

@@ -22,6 +22,7 @@ public:
     // Takes over a file left behind; false, with bInUse, while its writer holds it.
     bool Adopt(const WString& strPath, bool& bInUse, std::string& strError);
     // bFlush: on the disk before it returns, so that a power cut keeps it.
+    // strError: the system's words for what went wrong.
     bool Append(const std::string& strLine, bool bFlush, std::string& strError);
     bool ReadAll(std::string& strData, std::string& strError);
     // Closes the file and deletes it.
@@ -29,6 +30,9 @@ public:
     void Close();
     bool IsOpen() const;
     const WString& GetPath() const { return m_strPath; }
+    // The two trade files, each still held: a file taken over changes hands
+    // without a moment in which another program could take it.
+    void Swap(CJournalFile& other) noexcept;
 
 private:
 #if defined(_WIN32)

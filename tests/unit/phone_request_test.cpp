@@ -4,7 +4,12 @@
 // phone book handed over only when whole.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <random>
+
 #include "support/ModemHarness.h"
+#include "support/TestText.h"
+#include "app/Draft.h"
 #include "app/PhoneRequest.h"
 
 namespace {
@@ -18,10 +23,14 @@ public:
         m_status.push_back(WideToUtf8(strText) + (bTimed ? " at T" : ""));
     }
     void OnRequestEnded() override { m_events.push_back("ended"); }
-    void OnMessageStarted(const CMsg& msg) override { m_events.push_back("started " + WideToUtf8(msg.m_strNumber)); }
-    void OnMessageDone(const CMsg& msg) override
+    void OnMessageStarted(const CSendRecord& record, size_t nIndex) override
     {
-        m_events.push_back("done " + WideToUtf8(msg.m_strNumber) + " " + WideToUtf8(msg.m_strText));
+        m_events.push_back("started " + WideToUtf8(record.recipients[nIndex].contact.m_strNumber));
+    }
+    void OnMessageDone(const CSendRecord& record, size_t nIndex) override
+    {
+        m_events.push_back("done " + WideToUtf8(record.recipients[nIndex].contact.m_strNumber) + " " +
+                           WideToUtf8(record.strText));
         m_strBox = m_strNextBox;  // the user typed on while the first recipient was served
     }
     void OnPhonebook(const std::vector<CContact>& phonebook) override { m_phonebook = phonebook; }
@@ -75,12 +84,12 @@ TEST_F(Request, AFailureLeavesTheRestForTheNextSend)
     int nPdus = 0;
     phone.Serve([&](const std::string& c) { return c.back() == '\x1A' && ++nPdus == 4 ? "\r\n+CMS ERROR: 500\r\n" : "-"; });
     EXPECT_EQ(host.m_status.back(), "Failed to send message to 0222: unknown error (+CMS ERROR: 500); sent to 1 of 3");
-    const std::vector<CSendRecipient> rest = request.GetRun().GetNotServed();
+    const std::vector<CSendRecipient> rest = request.GetRecord().GetLeft();
     EXPECT_EQ(WideToUtf8(JoinTyped(rest)), "02 22; 333");
-    ASSERT_EQ(rest[0].nPartsDone, 1u);
-    EXPECT_EQ(request.GetRun().GetOutcome(1).eState, EOutboxState::FAILED);
-    EXPECT_EQ(WideToUtf8(request.GetRun().GetOutcome(1).strReason), "unknown error (+CMS ERROR: 500)");
-    EXPECT_EQ(request.GetRun().GetOutcome(2).eState, EOutboxState::WAITING);
+    ASSERT_EQ(rest[0].GetPartsDone(), 1u);
+    EXPECT_EQ(request.GetRecord().recipients[1].eState, ESendState::FAILED);
+    EXPECT_EQ(WideToUtf8(request.GetRecord().recipients[1].strReason), "unknown error (+CMS ERROR: 500)");
+    EXPECT_EQ(request.GetRecord().recipients[2].eState, ESendState::WAITING);
 
     phone.m_writes.clear();
     ASSERT_TRUE(request.Send(WSTR("COM5"), rest, WString(161, 'y')));
@@ -95,7 +104,7 @@ TEST_F(Request, AFailureLeavesTheRestForTheNextSend)
     EXPECT_EQ(pdus[0], "050003F20202");
     EXPECT_EQ(pdus[1], "050003F40201");
     EXPECT_EQ(host.m_status.back(), "Message sent to 333 at T");
-    EXPECT_TRUE(request.GetRun().GetNotServed().empty());
+    EXPECT_TRUE(request.GetRecord().GetLeft().empty());
 }
 
 TEST_F(Request, PhonebookHandedOverWholeOrNotAtAll)
@@ -188,6 +197,145 @@ TEST_F(Request, CancelWhileIdleStillClosesThePort)
     phone.Run();
     EXPECT_EQ(host.m_status, Strings({"Canceled"}));
     EXPECT_EQ(host.m_events, Strings({"ended"}));
+}
+
+// The window's send with its outbox on the disk, as a user drives it: Send,
+// faults, Send again with what the box keeps, and a start after a kill.
+struct OutboxSend : ::testing::Test {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("zandu-send-" + std::to_string(std::random_device()()));
+    const WString strText = WString(161, 'z');  // two parts
+    CFakePortOperations queue;
+    CWindowLikeHost host;
+    CRecordingSink timer;
+    std::unique_ptr<CDraft> pDraft;
+    std::unique_ptr<CPhoneRequest> pRequest;
+    std::unique_ptr<CPhoneLink> pPhone;
+    CSendRecord restored;
+
+    void SetUp() override
+    {
+        ResetMsgReferences();
+        std::filesystem::create_directories(folder);
+        Start();
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+
+    // The program starts (again): what a program that is gone left is restored.
+    void Start()
+    {
+        pPhone.reset();
+        pRequest.reset();
+        pDraft = std::make_unique<CDraft>();
+        pRequest = std::make_unique<CPhoneRequest>(&queue, &host, &timer);
+        pPhone = std::make_unique<CPhoneLink>(queue, [this](std::unique_ptr<CSerialOp> pOp,
+                                                            std::unique_ptr<CSerialPortException> pError) {
+            pRequest->OnOperationComplete(std::move(pOp), std::move(pError));
+        });
+        queue.m_queue.clear();
+        restored = CSendRecord();
+        pDraft->OpenOutbox(test::PathText(folder / ""), restored);
+        pRequest->SetOutbox(pDraft->GetOutbox());
+    }
+    void Send(const std::vector<CSendRecipient>& typed, const WString& strSent)
+    {
+        std::vector<CSendRecipient> recipients = typed;
+        pDraft->BeginSend(strSent, recipients);
+        ASSERT_TRUE(pRequest->Send(WSTR("COM5"), recipients, strSent));
+    }
+    void End() { pDraft->EndSend(pRequest->GetRecord(), strText); }
+    static std::vector<CSendRecipient> Typed(std::initializer_list<const char*> numbers)
+    {
+        std::vector<CSendRecipient> list;
+        for (const char* psz : numbers) {
+            CSendRecipient recipient;
+            recipient.strTyped = recipient.contact.m_strNumber = Utf8ToWide(psz);
+            list.push_back(recipient);
+        }
+        return list;
+    }
+    std::string States() const
+    {
+        static const char* const kNames[] = {"waiting", "submitting", "sent", "failed", "not confirmed"};
+        std::string str;
+        for (const CSendRecipient& r : pRequest->GetRecord().recipients)
+            str += (str.empty() ? "" : ", ") + WideToUtf8(r.strTyped) + " " + kNames[static_cast<int>(r.eState)];
+        return str;
+    }
+    std::vector<std::string> Pdus() const
+    {
+        std::vector<std::string> pdus;
+        for (const std::string& w : pPhone->m_writes) {
+            if (w.back() == '\x1A')
+                pdus.push_back(w.substr(w.find("050003"), 12));  // the concatenation header
+        }
+        return pdus;
+    }
+};
+
+// The phone took 111's PDU and the port failed before its answer: 111 is the
+// one not confirmed, 222 and 333 wait for the next Send, as typed.
+TEST_F(OutboxSend, APortErrorAfterAPduNamesTheRecipientWhosePduWent)
+{
+    Send(Typed({"111", "222", "333"}), WSTR("Hi"));
+    pPhone->Serve([](const std::string& c) { return c.back() == '\x1A' ? "" : "-"; });
+    ASSERT_TRUE(pPhone->FailNext(995));
+    End();
+    EXPECT_EQ(States(), "111 not confirmed, 222 waiting, 333 waiting");
+    EXPECT_EQ(host.m_status.back(), "Not confirmed: the phone did not say whether the message to 111 was sent; "
+                                    "check the phone before sending it again");
+    EXPECT_EQ(WideToUtf8(JoinTyped(pDraft->GetLeft())), "222; 333");
+    Start();  // killed now: the next start names 111 and puts back the others
+    EXPECT_EQ(WideToUtf8(DescribeRestored(restored)),
+              "Restored a message that was not sent to everyone: sent to 0, waiting 2, not confirmed 1 (111)");
+}
+
+// A refusal for a moment cannot have let the part go: a Cancel in the pause
+// before the part is offered again, or no answer to the part's announcement
+// offered again, leaves 111 waiting, for the next Send and the next start.
+TEST_F(OutboxSend, ATransientRefusalThenACutLeavesTheRecipientWaiting)
+{
+    for (bool bCancel : {true, false}) {
+        SCOPED_TRACE(bCancel ? "Cancel in the pause" : "no answer to AT+CMGS= offered again");
+        Start();
+        Send(Typed({"111"}), WSTR("Hi"));
+        pPhone->Serve([](const std::string& c) { return c.back() == '\x1A' ? "\r\n+CMS ERROR: 42\r\n" : "-"; });
+        if (bCancel) {
+            pRequest->Cancel();
+        } else {
+            pRequest->OnTimer();  // the part offered again
+            pPhone->Run();
+            pRequest->OnTimer();  // and no prompt
+        }
+        pPhone->Run();
+        End();
+        EXPECT_EQ(States(), "111 waiting");
+        EXPECT_EQ(host.m_status.back(), bCancel ? "Canceled" : "Error: timed out waiting for data");
+        EXPECT_EQ(WideToUtf8(JoinTyped(pDraft->GetLeft())), "111");
+        Start();
+        EXPECT_EQ(WideToUtf8(DescribeRestored(restored)), "Restored a message that was not sent to everyone: sent to 0, waiting 1");
+        pDraft->LetGo();
+    }
+}
+
+// 111's part 2 refused, Send again, the program killed in the handshake: the
+// start after it goes on with part 2, under part 1's reference.
+TEST_F(OutboxSend, AMessageCutBetweenItsPartsGoesOnAfterAKill)
+{
+    Send(Typed({"111"}), strText);
+    int nPdus = 0;
+    pPhone->Serve([&](const std::string& c) { return c.back() == '\x1A' && ++nPdus == 2 ? "\r\n+CMS ERROR: 500\r\n" : "-"; });
+    End();
+    ASSERT_EQ(Pdus(), std::vector<std::string>({"050003F10201", "050003F10202"}));
+    Send(pDraft->GetLeft(), strText);
+    pPhone->Reply("\r\nOK\r\n");  // killed after "AT"
+    Start();
+    EXPECT_EQ(WideToUtf8(DescribeRestored(restored)), "Restored a message that was not sent to everyone: sent to 0, waiting 1");
+    pPhone->m_writes.clear();
+    Send(pDraft->GetLeft(), strText);
+    pPhone->Serve();
+    EXPECT_EQ(Pdus(), std::vector<std::string>({"050003F10202"}));
+    EXPECT_EQ(States(), "111 sent");
 }
 
 } // namespace
