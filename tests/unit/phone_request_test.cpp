@@ -219,7 +219,13 @@ struct OutboxSend : ::testing::Test {
         std::filesystem::create_directories(folder);
         Start();
     }
-    void TearDown() override { std::filesystem::remove_all(folder); }
+    void TearDown() override
+    {
+        pPhone.reset();
+        pRequest.reset();
+        pDraft.reset();  // the journal it holds
+        std::filesystem::remove_all(folder);
+    }
 
     // The program starts (again): what a program that is gone left is restored.
     void Start()
