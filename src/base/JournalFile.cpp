@@ -108,7 +108,7 @@ bool CJournalFile::Adopt(const WString& strPath, bool& bInUse, std::string& strE
 bool CJournalFile::Append(const std::string& strLine, bool bFlush, std::string& strError)
 {
     if (const unsigned long dwError = InjectedFault("append")) {
-        strError = ErrorText("cannot write the file", dwError);
+        strError = SystemText(dwError);
         return false;
     }
     const std::string strData = strLine + "\n";
@@ -236,7 +236,7 @@ bool CJournalFile::Adopt(const WString& strPath, bool& bInUse, std::string& strE
 bool CJournalFile::Append(const std::string& strLine, bool bFlush, std::string& strError)
 {
     if (const unsigned long nErrno = InjectedFault("append")) {
-        strError = ErrorText("cannot write the file", static_cast<int>(nErrno));
+        strError = SystemText(static_cast<int>(nErrno));
         return false;
     }
     const std::string strData = strLine + "\n";

@@ -324,6 +324,31 @@ TEST_F(OutboxSend, ATransientRefusalThenACutLeavesTheRecipientWaiting)
     }
 }
 
+// A disk that cannot take "submitting" keeps the PDU from going: the phone
+// gets ESC instead, 111 waits for the next Send.
+TEST_F(OutboxSend, ASubmissionThatCannotBeWrittenDoesNotGo)
+{
+#if defined(_WIN32)
+    const unsigned long nDiskFull = 112;  // ERROR_DISK_FULL
+#else
+    const unsigned long nDiskFull = 28;  // ENOSPC
+#endif
+    int nAppends = 0;
+    SetJournalFaultHook([&](const char* pszStep) { return std::string(pszStep) == "append" && ++nAppends == 2 ? nDiskFull : 0; });
+    Send(Typed({"111", "222"}), WSTR("Hi"));
+    pPhone->Serve();
+    SetJournalFaultHook(nullptr);
+    End();
+    EXPECT_EQ(States(), "111 waiting, 222 waiting");
+    EXPECT_EQ(pPhone->Count("0011F1038111F10000AA02C834\x1A"), 0u);
+    EXPECT_EQ(pPhone->m_writes.back(), "\x1B");
+    const std::string strStatus = host.m_status.back(), strStart = "Failed to send message to 111: cannot write the outbox (",
+                      strEnd = "); sent to 0 of 2";
+    EXPECT_EQ(strStatus.substr(0, strStart.size()), strStart);
+    EXPECT_EQ(strStatus.substr(strStatus.size() - strEnd.size()), strEnd);
+    EXPECT_EQ(WideToUtf8(JoinTyped(pDraft->GetLeft())), "111; 222");
+}
+
 // 111's part 2 refused, Send again, the program killed in the handshake: the
 // start after it goes on with part 2, under part 1's reference.
 TEST_F(OutboxSend, AMessageCutBetweenItsPartsGoesOnAfterAKill)
