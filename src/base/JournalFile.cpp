@@ -15,6 +15,13 @@
 
 namespace {
 
+FnJournalFault g_fnFault;
+
+unsigned long InjectedFault(const char* pszStep)
+{
+    return g_fnFault ? g_fnFault(pszStep) : 0;
+}
+
 bool EndsWith(const WString& str, const WString& strEnd)
 {
     return str.size() >= strEnd.size() && str.compare(str.size() - strEnd.size(), strEnd.size(), strEnd) == 0;
@@ -46,11 +53,20 @@ std::string ErrorText(const char* pszStep, int nErrno)
 
 } // namespace
 
+void SetJournalFaultHook(FnJournalFault fnHook)
+{
+    g_fnFault = std::move(fnHook);
+}
+
 #if defined(_WIN32)
 
 bool CJournalFile::Create(const WString& strPath, std::string& strError)
 {
     Close();
+    if (const unsigned long dwError = InjectedFault("create")) {
+        strError = ErrorText("cannot create the file", dwError);
+        return false;
+    }
     const HANDLE hFile = OpenHeld(strPath, CREATE_NEW);
     if (hFile == INVALID_HANDLE_VALUE) {
         strError = ErrorText("cannot create the file", GetLastError());
@@ -77,6 +93,10 @@ bool CJournalFile::Adopt(const WString& strPath, bool& bInUse, std::string& strE
 
 bool CJournalFile::Append(const std::string& strLine, bool bFlush, std::string& strError)
 {
+    if (const unsigned long dwError = InjectedFault("append")) {
+        strError = ErrorText("cannot write the file", dwError);
+        return false;
+    }
     const std::string strData = strLine + "\n";
     LARGE_INTEGER end = {};
     DWORD dwWritten = 0;
@@ -110,6 +130,10 @@ bool CJournalFile::ReadAll(std::string& strData, std::string& strError)
 
 bool CJournalFile::Remove(std::string& strError)
 {
+    if (const unsigned long dwError = InjectedFault("remove")) {
+        strError = ErrorText("cannot delete the file", dwError);
+        return false;
+    }
     const WString strPath = m_strPath;
     Close();
     if (!strPath.empty() && !DeleteFileW(strPath.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) {
@@ -153,6 +177,10 @@ std::vector<WString> FindFiles(const WString& strFolder, const WString& strPrefi
 bool CJournalFile::Create(const WString& strPath, std::string& strError)
 {
     Close();
+    if (const unsigned long nErrno = InjectedFault("create")) {
+        strError = ErrorText("cannot create the file", static_cast<int>(nErrno));
+        return false;
+    }
     const int fd = open(WideToUtf8(strPath).c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0 || flock(fd, LOCK_EX | LOCK_NB) != 0) {
         strError = ErrorText("cannot create the file", errno);
@@ -187,6 +215,10 @@ bool CJournalFile::Adopt(const WString& strPath, bool& bInUse, std::string& strE
 
 bool CJournalFile::Append(const std::string& strLine, bool bFlush, std::string& strError)
 {
+    if (const unsigned long nErrno = InjectedFault("append")) {
+        strError = ErrorText("cannot write the file", static_cast<int>(nErrno));
+        return false;
+    }
     const std::string strData = strLine + "\n";
     if (lseek(m_fd, 0, SEEK_END) < 0 || write(m_fd, strData.data(), strData.size()) != static_cast<ssize_t>(strData.size())) {
         strError = ErrorText("cannot write the file", errno);
@@ -215,6 +247,10 @@ bool CJournalFile::ReadAll(std::string& strData, std::string& strError)
 
 bool CJournalFile::Remove(std::string& strError)
 {
+    if (const unsigned long nErrno = InjectedFault("remove")) {
+        strError = ErrorText("cannot delete the file", static_cast<int>(nErrno));
+        return false;
+    }
     const std::string strPath = WideToUtf8(m_strPath);
     Close();
     if (!strPath.empty() && unlink(strPath.c_str()) != 0 && errno != ENOENT) {

@@ -5,6 +5,7 @@
 // middle of is torn at the file's end, which its reader passes over.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,13 @@ private:
 #endif
     WString m_strPath;
 };
+
+// Tests stand in for a full disk, or for a program killed at a write: the
+// hook is asked before each change of a journal ("create", "append",
+// "remove") and gives the system's error code to fail it with, 0 to let it
+// go on. The program sets none.
+typedef std::function<unsigned long(const char* pszStep)> FnJournalFault;
+void SetJournalFaultHook(FnJournalFault fnHook);
 
 // The files of the folder (ending in a path separator) whose names begin
 // with strPrefix and end with strSuffix, as full paths.
