@@ -160,6 +160,7 @@ public:
         sooner(m_toPhone.empty() ? -1 : m_toPhone.front().first);
         sooner(m_fromPhone.empty() ? -1 : m_fromPhone.front().first);
         sooner(m_timerDue);
+        sooner(!m_strRepeat.empty() && m_fromPhone.empty() ? m_repeatDue : -1);
         if (due < 0)
             return false;
         if (!m_toPhone.empty() && m_toPhone.front().first == due) {
@@ -182,6 +183,9 @@ public:
             Arrive();
         } else if (m_pOp && m_opDue == due) {
             Complete();
+        } else if (due != m_timerDue) {  // a silent phone's babble, again
+            Schedule(m_strRepeat, 0);
+            m_repeatDue = m_now + m_repeatUs;
         } else {
             m_timerDue += m_timerPeriod;  // a window timer fires until killed
             if (m_onTimer)
@@ -259,6 +263,11 @@ private:
                 m_log.push_back(action.strData);
             else if (action.nKind == CSimAction::HANGUP)
                 Hangup();
+            else if (action.nKind == CSimAction::REPEAT) {
+                m_strRepeat = action.strData;
+                m_repeatUs = Us(action.nDelayMs ? action.nDelayMs : 1) * 1000;
+                m_repeatDue = m_now + m_repeatUs;
+            }
         }
         return bActed;
     }
@@ -366,4 +375,6 @@ private:
     bool m_bHoldFinal = false;
     unsigned m_nFinalLateMs = 0;
     size_t m_nFinals = 0;
+    std::string m_strRepeat;  // what a silent phone sends again and again while it sends nothing else
+    Us m_repeatUs = 0, m_repeatDue = -1;
 };
