@@ -76,6 +76,11 @@ std::vector<CFamily> Families()
          "Retrying message to 0123456789 (network out of order)", 9, 10},
         {"a refusal for good", [](CSimOptions& o) { o.fails = {{"PDU", 500, 1}}; }, "Hi", kOneSms, 0,
          "Failed to send message to 0123456789: unknown error (+CMS ERROR: 500)", "", 2, 3},
+        {"the line gone in the middle of part 2", [](CSimOptions& o) { o.nHangupInPdu = 2; }, strThree,
+         {"AT", "ATE0", "AT+CMGF=0", "AT+CMGS=153", "AT+CMGS=153"}, 1,
+         "Not confirmed: the phone did not say whether the message to 0123456789 was sent; check the phone before "
+         "sending it again",
+         "Error: Error 31", 2, 4},
         {"silent after the handshake", [](CSimOptions& o) { o.nSilentAfter = 3; }, "Hi", kOneSms, 0,
          "Error: timed out waiting for data", "", 62, 63},
         {"repeating OK instead of the prompt",
