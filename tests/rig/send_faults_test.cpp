@@ -96,8 +96,14 @@ public:
             m_bRetype = false;
             if (++nSends > 12)
                 return Violation("sends again and again");
-            if (!m_pUser->Send())
-                return Violation("something left that cannot be sent");
+            // A send refused (the outbox could not be kept) is pressed again,
+            // after a restart when the program was killed meanwhile.
+            if (!m_pUser->Send()) {
+                if (m_bKillPending)
+                    Restart();
+                m_bRetype = !m_pUser->GetBox().empty();
+                continue;
+            }
             if (!RunSend())
                 return;
         }

@@ -33,15 +33,15 @@ public:
     CSendUser(CPortOperations& port, CDialogueTimer& timer, const WString& strFolder, CSeenMap& seen)
         : m_request(&port, this, &timer), m_seen(seen)
     {
-        COutboxEntry entry;
-        m_bRestored = m_draft.OpenOutbox(strFolder, entry);
+        CSendRecord record;
+        m_bRestored = m_draft.OpenOutbox(strFolder, record);
         m_request.SetOutbox(m_draft.GetOutbox());
         if (!m_bRestored)
             return;
-        m_strText = entry.strText;
+        m_strText = record.strText;
         m_strBox = JoinTyped(m_draft.GetLeft());
-        for (const COutboxRecipient& r : entry.recipients)
-            See(r.strNumber, r.eState, r.nParts);
+        for (const CSendRecipient& r : record.recipients)
+            See(r);
     }
 
     void Type(const WString& strRecipients, const WString& strText)
@@ -82,33 +82,30 @@ public:
     void OnTimer() { m_request.OnTimer(); }
 
 private:
-    void See(const WString& strNumber, EOutboxState eState, unsigned nParts)
+    void See(const CSendRecipient& recipient)
     {
         static const EState kStates[] = {EState::WAITING, EState::WAITING, EState::SENT, EState::FAILED,
                                           EState::NOT_CONFIRMED};
-        m_seen[WideToUtf8(strNumber)] = CSeen{kStates[static_cast<size_t>(eState)], nParts};
+        m_seen[WideToUtf8(recipient.contact.m_strNumber)] =
+            CSeen{kStates[static_cast<size_t>(recipient.eState)], recipient.GetPartsDone()};
     }
 
     // CPhoneRequestHost
     void OnStatus(const WString& strText, bool) override { m_status.push_back(WideToUtf8(strText)); }
-    void OnMessageDone(const CMsg& msg) override { See(msg.m_strNumber, EOutboxState::SENT, msg.GetTotalParts()); }
-    void OnMessageNotConfirmed(const CMsg& msg) override
-    {
-        m_seen[WideToUtf8(msg.m_strNumber)].eState = EState::NOT_CONFIRMED;
-    }
+    void OnMessageDone(const CSendRecord& record, size_t nIndex) override { See(record.recipients[nIndex]); }
+    void OnMessageNotConfirmed(const CSendRecord& record, size_t nIndex) override { See(record.recipients[nIndex]); }
     // After a failure or Cancel the box keeps only those not served.
-    void OnRequestEnded() override
+    void OnMessagesEnded(const CSendRecord& record) override
     {
-        m_bRunning = false;
         if (!m_draft.IsSending())
             return;
-        const CSendRun& run = m_request.GetRun();
-        m_draft.EndSend(run, m_strText);
-        for (size_t i = 0; i < run.GetCount(); ++i)
-            See(run.GetOutcome(i).strNumber, run.GetOutcome(i).eState, run.GetOutcome(i).nParts);
-        if (run.Count(EOutboxState::SENT) < run.GetCount())
+        m_draft.EndSend(record, m_strText);
+        for (const CSendRecipient& recipient : record.recipients)
+            See(recipient);
+        if (record.Count(ESendState::SENT) < record.recipients.size())
             m_strBox = JoinTyped(m_draft.GetLeft());
     }
+    void OnRequestEnded() override { m_bRunning = false; }
 
     CDraft m_draft;
     CPhoneRequest m_request;
