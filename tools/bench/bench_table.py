@@ -25,6 +25,7 @@ os.environ.setdefault("ZANDU_PROGRAM", os.path.join(WIN, "src", "ZanduSMS.exe"))
 os.environ.setdefault("ZANDU_CLI", os.path.join(WIN, "tools", "cli", "zandusms-cli.exe"))
 os.environ.setdefault("ZANDU_WINPROBE", os.path.join(WIN, "tests", "win", "winprobe.exe"))
 os.environ.setdefault("ZANDU_PORTS_DIR", os.path.join(WIN, "ports"))
+os.environ.setdefault("ZANDU_WINEPREFIX", os.environ.get("WINEPREFIX", os.path.join(WIN, "wineprefix")))
 os.environ.setdefault("ZANDU_PHONESIM", os.path.join(BUILD, "bench", "host", "tools", "phonesim", "phonesim"))
 sys.path.insert(0, SYSTEM_TESTS)
 
