@@ -20,6 +20,7 @@
 #include "app/ContactStore.h"
 #include "app/HistoryStore.h"
 #include "app/NumberList.h"
+#include "app/ReportStore.h"
 
 namespace {
 
@@ -295,10 +296,12 @@ TEST(HistoryStore, RecordsAreAppendedWholeAndOnlyToWholeRecords)
     EXPECT_EQ(history.Read().back().GetDisplayName(), WSTR("Ann (555)"));
     // An empty string inside, as another tool may write it, is dropped as the reader skips it.
     key.Put(kHistory, Utf16(" | 1| t| x|| | 2| t| y||"));
+    EXPECT_EQ(history.Read().back().m_strText, WSTR("y"));
     EXPECT_EQ(history.Append(Record(3), dwArchiveError), kErrorSuccess);
     EXPECT_EQ(key.Get(kHistory), Utf16(" | 1| t| x| | 2| t| y| | 3| 01.02.2026 10:00| Hi||"));
     // Elements beyond the last whole record: an append would shift every later record.
     key.Put(kHistory, Utf16(" | 1| t| x| stray||"));
+    EXPECT_EQ(history.Read().size(), 1u);
     EXPECT_EQ(history.Append(Record(2), dwArchiveError), kErrorInvalidData);
     EXPECT_EQ(key.Get(kHistory), Utf16(" | 1| t| x| stray||"));
 }
@@ -385,6 +388,24 @@ TEST(HistoryStore, TheListKeepsToItsBytesToo)
             archived.push_back(longRecord(static_cast<int>(i), strLong));
         EXPECT_EQ(folder.m_files[CHistoryStore::kArchiveFile], FormatHistoryArchive(archived)) << c.nBefore;
     }
+}
+
+// The History's state field reads one message's parts: those Read gives it.
+TEST(ReportStore, OneMessagesPartsAsAllAreRead)
+{
+    CFakeListKey key;
+    // Key, number, reference, sent, state, status, time; one unreadable.
+    key.Put(CReportStore::kValue,
+            Utf16("k\t1\t5\t100\t1\t0\t|k2\t1\t6\t100\t0\t0\t|k\t1\t7\t100\t0\t0\t|k\t1\tx\t100\t0\t0\t|kx||"));
+    CReportStore store(key);
+    for (const char* pszKey : {"k", "k2", "kx", "none"}) {
+        const std::vector<CSentPart> parts = store.ReadMessage(Utf8ToWide(pszKey));
+        const std::vector<CSentPart> all = store.Read()[Utf8ToWide(pszKey)];
+        ASSERT_EQ(parts.size(), all.size()) << pszKey;
+        for (size_t i = 0; i < parts.size(); ++i)
+            EXPECT_EQ(std::make_pair(parts[i].nRef, parts[i].state), std::make_pair(all[i].nRef, all[i].state));
+    }
+    EXPECT_EQ(store.ReadMessage(WSTR("k")).size(), 2u);
 }
 
 TEST(HistoryStore, TheArchiveFormat)
