@@ -1,8 +1,8 @@
 #include "app/HistoryList.h"
 
-CHistoryList::CHistoryList(std::vector<uint8_t> data) : m_data(std::move(data))
+CHistoryList::CHistoryList(std::shared_ptr<const std::vector<uint8_t>> pData) : m_pData(std::move(pData))
 {
-    ForEachMultiSz(m_data.data(), m_data.size(), [this](const CMultiSzSpan& span) {
+    ForEachMultiSz(m_pData->data(), m_pData->size(), [this](const CMultiSzSpan& span) {
         m_aElements.push_back({static_cast<uint32_t>(span.nStart), static_cast<uint32_t>(span.nLength)});
     });
     m_aElements.resize(m_aElements.size() - m_aElements.size() % kHistoryRecordElements);
@@ -13,7 +13,7 @@ CHistoryRecord CHistoryList::Get(size_t nRecord) const
     std::vector<WString> aElements;
     for (size_t i = 0; i < kHistoryRecordElements; ++i) {
         const CElement& element = m_aElements[nRecord * kHistoryRecordElements + i];
-        aElements.push_back(DecodeMultiSzSpan(m_data.data(), {element.nStart, element.nLength}));
+        aElements.push_back(DecodeMultiSzSpan(m_pData->data(), {element.nStart, element.nLength}));
     }
     return HistoryFromList(aElements).front();
 }

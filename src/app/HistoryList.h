@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "base/MultiSz.h"
@@ -13,10 +14,10 @@
 
 class CHistoryList {
 public:
-    CHistoryList() = default;
+    CHistoryList() : m_pData(std::make_shared<const std::vector<uint8_t>>()) {}
     // The data of a whole list value (CListStore::ReadData): its whole
     // records, as HistoryFromList reads the elements.
-    explicit CHistoryList(std::vector<uint8_t> data);
+    explicit CHistoryList(std::shared_ptr<const std::vector<uint8_t>> pData);
 
     size_t GetCount() const { return m_aElements.size() / kHistoryRecordElements; }
     // Oldest first.
@@ -29,6 +30,6 @@ private:
         uint32_t nLength;
     };
 
-    std::vector<uint8_t> m_data;
+    std::shared_ptr<const std::vector<uint8_t>> m_pData;  // never null
     std::vector<CElement> m_aElements;  // the whole records' elements
 };

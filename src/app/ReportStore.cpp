@@ -141,7 +141,8 @@ std::map<WString, std::vector<CSentPart>> CReportStore::Read() const
 // The elements under the key are found before any is parsed.
 std::vector<CSentPart> CReportStore::ReadMessage(const WString& strKey) const
 {
-    const std::vector<uint8_t> data = m_list.ReadData(kValue);
+    const std::shared_ptr<const std::vector<uint8_t>> pData = m_list.ReadData(kValue);
+    const std::vector<uint8_t>& data = *pData;
     const WString strPrefix = strKey + WString(1, kSeparator);
     std::vector<CSentPart> parts;
     ForEachMultiSz(data.data(), data.size(), [&](const CMultiSzSpan& span) {

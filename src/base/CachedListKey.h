@@ -22,6 +22,11 @@ public:
     {
         return m_cache.ReadData(m_key, strName, dwType, data, bForChange);
     }
+    uint32_t ReadShared(const WString& strName, uint32_t& dwType,
+                        std::shared_ptr<const std::vector<uint8_t>>& pData) override
+    {
+        return m_cache.ReadShared(m_key, strName, dwType, pData);
+    }
     uint32_t SetMultiSz(const WString& strName, std::vector<uint8_t>& data) override
     {
         return m_cache.SetMultiSz(m_key, strName, data, m_bLocked);

@@ -12,16 +12,38 @@ uint32_t CListCache::ReadData(CListKey& key, const WString& strName, uint32_t& d
     if (it == m_values.end()) {
         const uint32_t dwError = key.ReadData(strName, dwType, data, bForChange);
         if (dwError == kErrorSuccess && m_bWatching && !bForChange)
-            m_values[strName] = CValue{dwType, data};
+            m_values[strName] = CValue{dwType, std::make_shared<std::vector<uint8_t>>(data)};
         return dwError;
     }
     dwType = it->second.dwType;
     if (!bForChange) {
-        data = it->second.data;
+        data = *it->second.pData;
         return kErrorSuccess;
     }
-    data.swap(it->second.data);  // back with SetMultiSz
+    if (it->second.pData.use_count() == 1)
+        data.swap(*it->second.pData);  // back with SetMultiSz
+    else
+        data = *it->second.pData;
     m_values.erase(it);
+    return kErrorSuccess;
+}
+
+uint32_t CListCache::ReadShared(CListKey& key, const WString& strName, uint32_t& dwType,
+                                std::shared_ptr<const std::vector<uint8_t>>& pData)
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    KeepCurrent();
+    auto it = m_values.find(strName);
+    if (it == m_values.end()) {
+        const auto pRead = std::make_shared<std::vector<uint8_t>>();
+        const uint32_t dwError = key.ReadData(strName, dwType, *pRead, false);
+        pData = pRead;
+        if (dwError == kErrorSuccess && m_bWatching)
+            m_values[strName] = CValue{dwType, pRead};
+        return dwError;
+    }
+    dwType = it->second.dwType;
+    pData = it->second.pData;
     return kErrorSuccess;
 }
 
@@ -65,7 +87,7 @@ uint32_t CListCache::Change(const WString& strName, bool bLocked, std::vector<ui
         m_values.clear();
     m_bWatching = m_watch.Watch();
     if (dwError == kErrorSuccess && pData && bLocked && m_bWatching)
-        m_values[strName] = CValue{kRegMultiSz, std::move(*pData)};  // the caller's no longer
+        m_values[strName] = CValue{kRegMultiSz, std::make_shared<std::vector<uint8_t>>(std::move(*pData))};
     else
         m_values.erase(strName);
     return dwError;

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -35,10 +36,13 @@ public:
     CListCache(const CListCache&) = delete;
     CListCache& operator=(const CListCache&) = delete;
 
-    // As CListKey::ReadData: from the copy while it is current (handed over
-    // for a change, else copied), else from key, whose data are then kept.
+    // As CListKey::ReadData and ReadShared: from the copy while it is
+    // current (handed over for a change when nobody shares it), else from
+    // key, whose data are then kept.
     uint32_t ReadData(CListKey& key, const WString& strName, uint32_t& dwType, std::vector<uint8_t>& data,
                       bool bForChange);
+    uint32_t ReadShared(CListKey& key, const WString& strName, uint32_t& dwType,
+                        std::shared_ptr<const std::vector<uint8_t>>& pData);
     // As CListKey::SetMultiSz and DeleteValue, through key. bLocked: the
     // caller holds the settings' lock (else every copy goes).
     uint32_t SetMultiSz(CListKey& key, const WString& strName, std::vector<uint8_t>& data, bool bLocked);
@@ -49,7 +53,7 @@ public:
 private:
     struct CValue {
         uint32_t dwType;
-        std::vector<uint8_t> data;
+        std::shared_ptr<std::vector<uint8_t>> pData;  // shared with readers, who only read them
     };
 
     // Each with m_mutex held.

@@ -28,3 +28,12 @@ uint32_t CListKey::ReadData(const WString& strName, uint32_t& dwType, std::vecto
     }
     return dwError == kErrorSuccess ? kErrorMoreData : dwError;
 }
+
+uint32_t CListKey::ReadShared(const WString& strName, uint32_t& dwType,
+                              std::shared_ptr<const std::vector<uint8_t>>& pData)
+{
+    const auto pRead = std::make_shared<std::vector<uint8_t>>();
+    const uint32_t dwError = ReadData(strName, dwType, *pRead, false);
+    pData = pRead;
+    return dwError;
+}

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "base/Text.h"
@@ -26,6 +27,10 @@ public:
     // the value back through SetMultiSz before it reads it again, so a key
     // that keeps a copy of it may hand that over.
     virtual uint32_t ReadData(const WString& strName, uint32_t& dwType, std::vector<uint8_t>& data, bool bForChange);
+    // ReadData for showing: data that nobody changes, shared with a key that
+    // keeps a copy of them, so that a list of megabytes is not copied.
+    virtual uint32_t ReadShared(const WString& strName, uint32_t& dwType,
+                                std::shared_ptr<const std::vector<uint8_t>>& pData);
     // Stores a REG_MULTI_SZ value, replacing what was there in one step. The
     // data are the caller's no longer: a key that keeps copies takes them.
     virtual uint32_t SetMultiSz(const WString& strName, std::vector<uint8_t>& data) = 0;

@@ -60,14 +60,14 @@ uint32_t CListStore::ReadWhole(const WString& strName, std::vector<WString>& aLi
     return kErrorInvalidData;
 }
 
-std::vector<uint8_t> CListStore::ReadData(const WString& strName) const
+std::shared_ptr<const std::vector<uint8_t>> CListStore::ReadData(const WString& strName) const
 {
     uint32_t dwType = 0;
-    std::vector<uint8_t> data;
-    if (m_key.ReadData(strName, dwType, data, false) != kErrorSuccess || dwType != kRegMultiSz ||
-        !IsWholeMultiSz(data.data(), data.size()))
-        data.clear();
-    return data;
+    std::shared_ptr<const std::vector<uint8_t>> pData;
+    if (m_key.ReadShared(strName, dwType, pData) != kErrorSuccess || dwType != kRegMultiSz || !pData ||
+        !IsWholeMultiSz(pData->data(), pData->size()))
+        pData = std::make_shared<const std::vector<uint8_t>>();
+    return pData;
 }
 
 uint32_t CListStore::Update(const WString& strName, const FnChange& fnChange)

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "base/ListKey.h"
@@ -35,8 +36,9 @@ public:
     uint32_t ReadWhole(const WString& strName, std::vector<WString>& aList) const;
     // For showing a list too long to split into its elements at once (the
     // history): the data of a whole list as stored (ReadWhole's checks), or
-    // none when the value is absent, damaged, empty or cannot be read.
-    std::vector<uint8_t> ReadData(const WString& strName) const;
+    // none when the value is absent, damaged, empty or cannot be read; shared
+    // with the key's copy (never null).
+    std::shared_ptr<const std::vector<uint8_t>> ReadData(const WString& strName) const;
     // Reads, changes and writes the list while holding the lock. Nothing is
     // written when the lock or the whole list cannot be had (that error is
     // returned) or when fnChange finds nothing to change.

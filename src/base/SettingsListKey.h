@@ -27,6 +27,11 @@ public:
     {
         return m_cached.ReadData(strName, dwType, data, bForChange);
     }
+    uint32_t ReadShared(const WString& strName, uint32_t& dwType,
+                        std::shared_ptr<const std::vector<uint8_t>>& pData) override
+    {
+        return m_cached.ReadShared(strName, dwType, pData);
+    }
     uint32_t SetMultiSz(const WString& strName, std::vector<uint8_t>& data) override
     {
         return m_cached.SetMultiSz(strName, data);

@@ -237,13 +237,14 @@ TEST(ListCache, ACopyIsReadOnlyWhileNobodyElseChangedTheKey)
         CFakeWatch watch(key, c.fnBetween != nullptr);
         CListCache cache(watch);
         CCachedListKey window(key, cache), other(key, cache);
-        CListStore(window).ReadData(kHistory);
+        const std::shared_ptr<const std::vector<uint8_t>> pShown = CListStore(window).ReadData(kHistory);
         if (c.fnBetween)
             c.fnBetween(key, other);
         int nReads = 0;
         key.m_fnBeforeRead = [&nReads] { ++nReads; };
-        EXPECT_EQ(CListStore(window).ReadData(kHistory), Utf16(c.pszRead)) << c.pszBetween;
+        EXPECT_EQ(*CListStore(window).ReadData(kHistory), Utf16(c.pszRead)) << c.pszBetween;
         EXPECT_EQ(nReads != 0, c.bReadAgain) << c.pszBetween;
+        EXPECT_EQ(*pShown, Utf16(" 1| 2||")) << c.pszBetween;  // what a window shows stays as it was read
     }
 }
 
