@@ -44,7 +44,7 @@ bool CListingStep::OnListLine(const std::string& strLine)
         return true;
     default:
         m_listing.Finish();
-        m_deletes = m_link.Sink().OnMessagesListed(m_listing.GetPdus());
+        m_deletes = m_listener.OnListed(m_listing.GetPdus());
         return DeleteNext();
     }
 }
