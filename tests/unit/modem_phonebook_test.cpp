@@ -205,7 +205,7 @@ TEST_F(Phonebook, HugeRangeIsReadOnlyToItsBound)
     phone.m_strRangeReply = "+CPBR: (1-999999999),40,14\r\nOK\r\n";
     Start();
     phone.Serve();
-    EXPECT_EQ(phone.m_nCommands, CModem::kMaxPhonebookLocations / CModem::kPhonebookBatch);
+    EXPECT_EQ(phone.m_nCommands, CPhonebookJob::kMaxLocations / CPhonebookJob::kBatch);
     EXPECT_EQ(rig.phone.m_writes.back(), "AT+CPBR=9981,10000\r\n");
     EXPECT_EQ(rig.sink.Count("PhonebookDownloaded"), 1u);
 }
