@@ -2,7 +2,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <chrono>
+#include <memory>
 #include <random>
 #include <stdexcept>
 
@@ -102,9 +104,11 @@ void ReadEntry(const CJson& json, CSendRecord& record)
 
 } // namespace
 
-std::string FormatOutboxEntry(const CSendRecord& record)
+std::string FormatOutboxEntry(const CSendRecord& record, const WString& strReplaces)
 {
     CJson json = {{"outbox", 1}, {"text", Text(record.strText)}, {"recipients", CJson::array()}};
+    if (!strReplaces.empty())
+        json["replaces"] = Text(strReplaces);
     for (const CSendRecipient& recipient : record.recipients) {
         CJson item = {{"typed", Text(recipient.strTyped)},
                       {"name", Text(recipient.contact.m_strName)},
@@ -124,7 +128,7 @@ std::string FormatOutboxChange(size_t nIndex, const CSendRecipient& recipient)
     return json.dump(-1, ' ', false, CJson::error_handler_t::replace);
 }
 
-EOutboxRead ReadOutboxJournal(const std::string& strData, CSendRecord& record)
+EOutboxRead ReadOutboxJournal(const std::string& strData, CSendRecord& record, WString* pReplaces)
 {
     record = CSendRecord();
     size_t nStart = 0;
@@ -142,6 +146,8 @@ EOutboxRead ReadOutboxJournal(const std::string& strData, CSendRecord& record)
                 if (nVersion != 1)
                     return nVersion > 1 ? EOutboxRead::NEWER : EOutboxRead::NO_ENTRY;
                 ReadEntry(json, record);
+                if (pReplaces)
+                    *pReplaces = Utf8ToWide(json.value("replaces", std::string()));
                 bFirst = false;
             } else if (!ApplyChange(json, record)) {
                 break;
@@ -177,16 +183,24 @@ WString DescribeRestored(const CSendRecord& record)
     return Utf8ToWide(str);
 }
 
+// The new entry is on the disk before the one before goes, and names it: a
+// send again of what was left never leaves the disk without it, and a start
+// after a kill between the two finds the new one only.
 bool COutbox::Begin(const CSendRecord& record, std::string& strError)
 {
-    End();
-    if (!m_journal.Create(m_strFolder + NewJournalName(++m_nCreated), strError))
+    const WString strName = NewJournalName(++m_nCreated);
+    const WString strBefore = m_journal.IsOpen() ? m_journal.GetPath().substr(m_strFolder.size()) : WString();
+    CJournalFile journal;
+    if (!journal.Create(m_strFolder + strName, strError))
         return false;
-    if (m_journal.Append(FormatOutboxEntry(record), true, strError))
-        return true;
-    std::string strIgnored;
-    m_journal.Remove(strIgnored);
-    return false;
+    if (!journal.Append(FormatOutboxEntry(record, strBefore), true, strError)) {
+        std::string strIgnored;
+        journal.Remove(strIgnored);
+        return false;
+    }
+    End();
+    m_journal.Swap(journal);
+    return true;
 }
 
 bool COutbox::Mark(size_t nIndex, const CSendRecipient& recipient, std::string& strError)
@@ -206,33 +220,56 @@ void COutbox::End()
         TRACE_PAIR("The outbox entry stays: %s\n", strError.c_str());
 }
 
+namespace {
+
+// A journal found in the folder, held while it is looked at.
+struct CFoundJournal {
+    std::unique_ptr<CJournalFile> pJournal = std::make_unique<CJournalFile>();
+    WString strName;
+    EOutboxRead eRead = EOutboxRead::NO_ENTRY;
+    CSendRecord record;
+};
+
+} // namespace
+
 bool COutbox::TakeLeft(CSendRecord& record)
 {
-    bool bFound = false;
+    std::vector<CFoundJournal> found;
+    std::vector<WString> replaced;  // by a later entry of the same send
     for (const WString& strPath : FindFiles(m_strFolder, kPrefix, kSuffix)) {
-        CJournalFile journal;
+        CFoundJournal journal;
+        journal.strName = strPath.substr(m_strFolder.size());
         bool bInUse = false;
         std::string strData, strError;
-        if (!journal.Adopt(strPath, bInUse, strError))
+        if (!journal.pJournal->Adopt(strPath, bInUse, strError))
             continue;  // a program still sending holds it
-        CSendRecord left;
-        if (!journal.ReadAll(strData, strError)) {
+        if (!journal.pJournal->ReadAll(strData, strError)) {
             TRACE_PAIR("Outbox entry not read, left for the next start: %s\n", strError.c_str());
             continue;
         }
-        const EOutboxRead eRead = ReadOutboxJournal(strData, left);
-        if (eRead == EOutboxRead::NEWER) {
+        WString strReplaces;
+        journal.eRead = ReadOutboxJournal(strData, journal.record, &strReplaces);
+        if (journal.eRead == EOutboxRead::NEWER) {
             TRACE_PAIR("Outbox entry of a newer version left alone: %s\n", WideToUtf8(strPath).c_str());
             continue;
         }
-        const bool bRead = eRead == EOutboxRead::READ;
+        if (!strReplaces.empty())
+            replaced.push_back(strReplaces);
+        found.push_back(std::move(journal));
+    }
+    bool bFound = false;
+    for (CFoundJournal& journal : found) {
+        const CSendRecord& left = journal.record;
+        const bool bRead = journal.eRead == EOutboxRead::READ &&
+                           std::find(replaced.begin(), replaced.end(), journal.strName) == replaced.end();
         // One left submitting must be named even when nobody waits: the
         // user cannot know otherwise that it may not have gone.
         const bool bToServe =
             bRead && left.Count(ESendState::SENT) + left.Count(ESendState::NOT_CONFIRMED) < left.recipients.size();
         if (!bToServe && !(bRead && left.Count(ESendState::NOT_CONFIRMED))) {
-            TRACE_PAIR("Outbox entry removed: %s\n", WideToUtf8(strPath).c_str());
-            journal.Remove(strError);
+            TRACE_PAIR("Outbox entry removed: %s\n", WideToUtf8(journal.strName).c_str());
+            std::string strError;
+            journal.pJournal->Remove(strError);
             continue;
         }
         if (bFound)
@@ -240,7 +277,7 @@ bool COutbox::TakeLeft(CSendRecord& record)
         record = left;
         bFound = true;
         End();
-        m_journal.Swap(journal);  // ours from now on, never let go in between
+        m_journal.Swap(*journal.pJournal);  // ours from now on, never let go in between
     }
     return bFound;
 }

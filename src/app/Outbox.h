@@ -16,16 +16,18 @@
 #include "base/JournalFile.h"
 #include "base/Text.h"
 
-// The journal's lines: the record first, then one line per change of a
-// recipient, each with the whole of that recipient's state.
-std::string FormatOutboxEntry(const CSendRecord& record);
+// The journal's lines: the record first (strReplaces: the name of the
+// journal of the send before, whose recipients left this one carries on),
+// then one line per change of a recipient, each with the whole of that
+// recipient's state.
+std::string FormatOutboxEntry(const CSendRecord& record, const WString& strReplaces = WString());
 std::string FormatOutboxChange(size_t nIndex, const CSendRecipient& recipient);
 // A journal read back: NO_ENTRY when its first line is none, NEWER when a
 // later version wrote it (that version restores it). The lines after it are
 // applied until one that cannot be read (the last, torn by a crash); a
 // recipient left submitting is not confirmed.
 enum class EOutboxRead { READ, NO_ENTRY, NEWER };
-EOutboxRead ReadOutboxJournal(const std::string& strData, CSendRecord& record);
+EOutboxRead ReadOutboxJournal(const std::string& strData, CSendRecord& record, WString* pReplaces = nullptr);
 // "Restored a message that was not sent to everyone: sent to 2, waiting 3,
 // not confirmed 1 (0123456789)"; failed ones are counted as waiting, since
 // they are put back too.
@@ -37,8 +39,9 @@ public:
     explicit COutbox(const WString& strFolder) : m_strFolder(strFolder) {}
 
     // A new send's record, written before anything goes to the phone; the
-    // entry before is over then. False, with the system's words, when it
-    // cannot be kept.
+    // entry before is over then (it goes once the new one is on the disk).
+    // False, with the system's words, when it cannot be kept: the entry
+    // before stays.
     bool Begin(const CSendRecord& record, std::string& strError);
     // A recipient's new state, on the disk first when it is "submitting".
     // False, with the system's words, when it could not be written.
@@ -50,8 +53,9 @@ public:
     // What programs that are gone left: the entry with recipients still to
     // serve, or not confirmed, becomes this outbox's own (until Begin or
     // End), taken over while still held, so that of two programs starting
-    // at once only one restores it; the others, and those with nothing left
-    // to serve or name, are removed. False when there is none.
+    // at once only one restores it; the others with nothing left to serve or
+    // name, and those a later entry replaces, are removed. False when there
+    // is none.
     bool TakeLeft(CSendRecord& record);
 
 private:

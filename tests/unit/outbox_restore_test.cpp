@@ -151,6 +151,32 @@ TEST(OutboxRestore, TheEntryOfAProgramStillSendingIsLeftAlone)
     fs::remove_all(folder);
 }
 
+// Killed while a send again began: its entry, which names the one it carries
+// on, is on the disk beside that one. Only the later one is restored.
+TEST(OutboxRestore, AnEntryReplacedByALaterOneIsNotRestored)
+{
+    const fs::path folder = fs::temp_directory_path() / ("zandu-outbox-" + std::to_string(std::random_device()()));
+    fs::create_directories(folder);
+    CSendRecord before = ThreeWaiting();
+    before.recipients[0].eState = ESendState::SENT;
+    std::ofstream(folder / "outbox-1-1-1.jsonl", std::ios::binary)
+        << FormatOutboxEntry(before) + "\n" + FormatOutboxChange(0, before.recipients[0]) + "\n";
+    CSendRecord again = ThreeWaiting();
+    again.recipients.erase(again.recipients.begin());
+    std::ofstream(folder / "outbox-2-2-2.jsonl", std::ios::binary)
+        << FormatOutboxEntry(again, WSTR("outbox-1-1-1.jsonl")) + "\n";
+    {
+        COutbox outbox(Utf8ToWide((folder / "").string()));
+        CSendRecord record;
+        ASSERT_TRUE(outbox.TakeLeft(record));
+        EXPECT_EQ(WideToUtf8(DescribeRestored(record)), "Restored a message that was not sent to everyone: sent to 0, waiting 2");
+        EXPECT_FALSE(fs::exists(folder / "outbox-1-1-1.jsonl"));
+        COutbox next(Utf8ToWide((folder / "").string()));
+        EXPECT_FALSE(next.TakeLeft(record));
+    }
+    fs::remove_all(folder);
+}
+
 // Two programs starting at once: the entry left behind is restored by one
 // of them, never by both.
 TEST(OutboxRestore, OfTwoStartsAtOnceOneRestores)

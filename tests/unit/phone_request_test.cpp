@@ -199,174 +199,28 @@ TEST_F(Request, CancelWhileIdleStillClosesThePort)
     EXPECT_EQ(host.m_events, Strings({"ended"}));
 }
 
-// The window's send with its outbox on the disk, as a user drives it: Send,
-// faults, Send again with what the box keeps, and a start after a kill.
-struct OutboxSend : ::testing::Test {
+// A disk that cannot take "submitting" keeps the PDU from going: the phone
+// gets ESC instead, and 111 waits for the next Send.
+TEST_F(Request, ASubmissionTheOutboxCannotKeepDoesNotGo)
+{
     const std::filesystem::path folder =
         std::filesystem::temp_directory_path() / ("zandu-send-" + std::to_string(std::random_device()()));
-    const WString strText = WString(161, 'z');  // two parts
-    CFakePortOperations queue;
-    CWindowLikeHost host;
-    CRecordingSink timer;
-    std::unique_ptr<CDraft> pDraft;
-    std::unique_ptr<CPhoneRequest> pRequest;
-    std::unique_ptr<CPhoneLink> pPhone;
-    CSendRecord restored;
-
-    void SetUp() override
+    std::filesystem::create_directories(folder);
     {
-        ResetMsgReferences();
-        std::filesystem::create_directories(folder);
-        Start();
+        COutbox outbox(test::PathText(folder / ""));
+        request.SetOutbox(&outbox);
+        int nAppends = 0;
+        SetJournalFaultHook([&](const char* pszStep) { return std::string(pszStep) == "append" && ++nAppends == 2 ? 28ul : 0; });
+        ASSERT_TRUE(request.Send(WSTR("COM5"), two, WSTR("Hi")));
+        phone.Serve();
+        SetJournalFaultHook(nullptr);
+        EXPECT_EQ(phone.Count("0011F1038111F10000AA02C834\x1A"), 0u);
+        EXPECT_EQ(phone.m_writes.back(), "\x1B");
+        const std::string strStart = "Failed to send message to 111: cannot write the outbox (";
+        EXPECT_EQ(host.m_status.back().substr(0, strStart.size()), strStart);
+        EXPECT_EQ(WideToUtf8(JoinTyped(request.GetRecord().GetLeft())), "111; Anna");
     }
-    void TearDown() override
-    {
-        pPhone.reset();
-        pRequest.reset();
-        pDraft.reset();  // the journal it holds
-        std::filesystem::remove_all(folder);
-    }
-
-    // The program starts (again): what a program that is gone left is restored.
-    void Start()
-    {
-        pPhone.reset();
-        pRequest.reset();
-        pDraft = std::make_unique<CDraft>();
-        pRequest = std::make_unique<CPhoneRequest>(&queue, &host, &timer);
-        pPhone = std::make_unique<CPhoneLink>(queue, [this](std::unique_ptr<CSerialOp> pOp,
-                                                            std::unique_ptr<CSerialPortException> pError) {
-            pRequest->OnOperationComplete(std::move(pOp), std::move(pError));
-        });
-        queue.m_queue.clear();
-        restored = CSendRecord();
-        pDraft->OpenOutbox(test::PathText(folder / ""), restored);
-        pRequest->SetOutbox(pDraft->GetOutbox());
-    }
-    void Send(const std::vector<CSendRecipient>& typed, const WString& strSent)
-    {
-        std::vector<CSendRecipient> recipients = typed;
-        pDraft->BeginSend(strSent, recipients);
-        ASSERT_TRUE(pRequest->Send(WSTR("COM5"), recipients, strSent));
-    }
-    void End() { pDraft->EndSend(pRequest->GetRecord(), strText); }
-    static std::vector<CSendRecipient> Typed(std::initializer_list<const char*> numbers)
-    {
-        std::vector<CSendRecipient> list;
-        for (const char* psz : numbers) {
-            CSendRecipient recipient;
-            recipient.strTyped = recipient.contact.m_strNumber = Utf8ToWide(psz);
-            list.push_back(recipient);
-        }
-        return list;
-    }
-    std::string States() const
-    {
-        static const char* const kNames[] = {"waiting", "submitting", "sent", "failed", "not confirmed"};
-        std::string str;
-        for (const CSendRecipient& r : pRequest->GetRecord().recipients)
-            str += (str.empty() ? "" : ", ") + WideToUtf8(r.strTyped) + " " + kNames[static_cast<int>(r.eState)];
-        return str;
-    }
-    std::vector<std::string> Pdus() const
-    {
-        std::vector<std::string> pdus;
-        for (const std::string& w : pPhone->m_writes) {
-            if (w.back() == '\x1A')
-                pdus.push_back(w.substr(w.find("050003"), 12));  // the concatenation header
-        }
-        return pdus;
-    }
-};
-
-// The phone took 111's PDU and the port failed before its answer: 111 is the
-// one not confirmed, 222 and 333 wait for the next Send, as typed.
-TEST_F(OutboxSend, APortErrorAfterAPduNamesTheRecipientWhosePduWent)
-{
-    Send(Typed({"111", "222", "333"}), WSTR("Hi"));
-    pPhone->Serve([](const std::string& c) { return c.back() == '\x1A' ? "" : "-"; });
-    ASSERT_TRUE(pPhone->FailNext(995));
-    End();
-    EXPECT_EQ(States(), "111 not confirmed, 222 waiting, 333 waiting");
-    EXPECT_EQ(host.m_status.back(), "Not confirmed: the phone did not say whether the message to 111 was sent; "
-                                    "check the phone before sending it again");
-    EXPECT_EQ(WideToUtf8(JoinTyped(pDraft->GetLeft())), "222; 333");
-    Start();  // killed now: the next start names 111 and puts back the others
-    EXPECT_EQ(WideToUtf8(DescribeRestored(restored)),
-              "Restored a message that was not sent to everyone: sent to 0, waiting 2, not confirmed 1 (111)");
-}
-
-// A refusal for a moment cannot have let the part go: a Cancel in the pause
-// before the part is offered again, or no answer to the part's announcement
-// offered again, leaves 111 waiting, for the next Send and the next start.
-TEST_F(OutboxSend, ATransientRefusalThenACutLeavesTheRecipientWaiting)
-{
-    for (bool bCancel : {true, false}) {
-        SCOPED_TRACE(bCancel ? "Cancel in the pause" : "no answer to AT+CMGS= offered again");
-        Start();
-        Send(Typed({"111"}), WSTR("Hi"));
-        pPhone->Serve([](const std::string& c) { return c.back() == '\x1A' ? "\r\n+CMS ERROR: 42\r\n" : "-"; });
-        if (bCancel) {
-            pRequest->Cancel();
-        } else {
-            pRequest->OnTimer();  // the part offered again
-            pPhone->Run();
-            pRequest->OnTimer();  // and no prompt
-        }
-        pPhone->Run();
-        End();
-        EXPECT_EQ(States(), "111 waiting");
-        EXPECT_EQ(host.m_status.back(), bCancel ? "Canceled" : "Error: timed out waiting for data");
-        EXPECT_EQ(WideToUtf8(JoinTyped(pDraft->GetLeft())), "111");
-        Start();
-        EXPECT_EQ(WideToUtf8(DescribeRestored(restored)), "Restored a message that was not sent to everyone: sent to 0, waiting 1");
-        pDraft->LetGo();
-    }
-}
-
-// A disk that cannot take "submitting" keeps the PDU from going: the phone
-// gets ESC instead, 111 waits for the next Send.
-TEST_F(OutboxSend, ASubmissionThatCannotBeWrittenDoesNotGo)
-{
-#if defined(_WIN32)
-    const unsigned long nDiskFull = 112;  // ERROR_DISK_FULL
-#else
-    const unsigned long nDiskFull = 28;  // ENOSPC
-#endif
-    int nAppends = 0;
-    SetJournalFaultHook([&](const char* pszStep) { return std::string(pszStep) == "append" && ++nAppends == 2 ? nDiskFull : 0; });
-    Send(Typed({"111", "222"}), WSTR("Hi"));
-    pPhone->Serve();
-    SetJournalFaultHook(nullptr);
-    End();
-    EXPECT_EQ(States(), "111 waiting, 222 waiting");
-    EXPECT_EQ(pPhone->Count("0011F1038111F10000AA02C834\x1A"), 0u);
-    EXPECT_EQ(pPhone->m_writes.back(), "\x1B");
-    const std::string strStatus = host.m_status.back(), strStart = "Failed to send message to 111: cannot write the outbox (",
-                      strEnd = "); sent to 0 of 2";
-    EXPECT_EQ(strStatus.substr(0, strStart.size()), strStart);
-    EXPECT_EQ(strStatus.substr(strStatus.size() - strEnd.size()), strEnd);
-    EXPECT_EQ(WideToUtf8(JoinTyped(pDraft->GetLeft())), "111; 222");
-}
-
-// 111's part 2 refused, Send again, the program killed in the handshake: the
-// start after it goes on with part 2, under part 1's reference.
-TEST_F(OutboxSend, AMessageCutBetweenItsPartsGoesOnAfterAKill)
-{
-    Send(Typed({"111"}), strText);
-    int nPdus = 0;
-    pPhone->Serve([&](const std::string& c) { return c.back() == '\x1A' && ++nPdus == 2 ? "\r\n+CMS ERROR: 500\r\n" : "-"; });
-    End();
-    ASSERT_EQ(Pdus(), std::vector<std::string>({"050003F10201", "050003F10202"}));
-    Send(pDraft->GetLeft(), strText);
-    pPhone->Reply("\r\nOK\r\n");  // killed after "AT"
-    Start();
-    EXPECT_EQ(WideToUtf8(DescribeRestored(restored)), "Restored a message that was not sent to everyone: sent to 0, waiting 1");
-    pPhone->m_writes.clear();
-    Send(pDraft->GetLeft(), strText);
-    pPhone->Serve();
-    EXPECT_EQ(Pdus(), std::vector<std::string>({"050003F10202"}));
-    EXPECT_EQ(States(), "111 sent");
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace
