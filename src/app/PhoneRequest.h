@@ -8,9 +8,12 @@
 //
 // Errors in this layer: what the user must hear goes to the host as a
 // status text (and, in detail, OnPhoneRefused, OnPortError or
-// OnStoreFailure); a store's own failure comes back as the system's error
-// code (kErrorSuccess when none) or as the system's words in a
-// std::string& beside a false result; nothing is thrown across a request.
+// OnStoreFailure). A store that keeps settings returns the system's error
+// code (kErrorSuccess when none); one that keeps a file, or a step that can
+// fail otherwise, returns false with the words of why in a std::string&; a
+// step with several results returns them in a struct whose strError says
+// why it failed (empty when it did not). Nothing is thrown across a request
+// or out of a store.
 #pragma once
 
 #include <cstddef>

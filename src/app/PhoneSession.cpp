@@ -99,7 +99,7 @@ void CPhoneSession::OnPinRequired(bool bRefused)
 
 void CPhoneSession::OnReportsArrived(const std::vector<CListedPdu>& reports)
 {
-    const std::string strError = m_pRecorder ? m_pRecorder->TakeReports(reports) : std::string();
-    if (!strError.empty())
+    std::string strError;
+    if (m_pRecorder && !m_pRecorder->TakeReports(reports, strError))
         TRACE_PAIR("Not stored: %s\n", strError.c_str());
 }
