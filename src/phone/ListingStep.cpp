@@ -55,7 +55,7 @@ bool CListingStep::DeleteNext()
         return true;
     const unsigned nIndex = m_deletes.front();
     m_deletes.erase(m_deletes.begin());
-    m_eStep = EStep::DELETE;
+    m_eStep = EStep::DELETING;
     m_link.Command("AT+CMGD=" + std::to_string(nIndex));
     return false;
 }

@@ -40,7 +40,7 @@ private:
     bool OnListLine(const std::string& strLine);
     bool DeleteNext();
 
-    enum class EStep { LIST, DELETE };
+    enum class EStep { LIST, DELETING };
 
     CModemLink& m_link;
     CListingListener& m_listener;
