@@ -95,7 +95,7 @@ const char kHelp[] =
 
 void TraceToStderr(const char* pszLine)
 {
-    std::fputs(pszLine, stderr);
+    std::fputs(TerminalSafeTrace(pszLine).c_str(), stderr);
 }
 
 int Run(const std::vector<std::string>& argv)
