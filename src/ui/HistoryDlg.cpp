@@ -5,6 +5,7 @@
 
 #include "base/AppDataFolder.h"
 #include "base/SettingsListKey.h"
+#include "base/Util.h"
 #include "res/resource.h"
 #include "app/HistoryStore.h"
 #include "app/RecordExport.h"
@@ -114,7 +115,7 @@ void CHistoryDlg::OnExport()
     std::vector<CHistoryRecord> shown;
     for (size_t i = m_aRows.size(); i-- > 0;)
         shown.push_back(m_aRecords[m_aRows[i]]);
-    const std::string strData = FormatHistoryCsv(shown, m_reports, GetLocalZoneText(std::time(nullptr)));
+    const std::string strData = FormatHistoryCsv(shown, m_reports, GetLocalZoneText(std::time(nullptr)), GetListSeparator());
     MessageBox(WriteExport(strPath, strData, shown.size(), L"messages"), L"Export", MB_ICONINFORMATION);
 }
 

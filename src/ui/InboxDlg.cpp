@@ -5,6 +5,7 @@
 #include "base/AppSettings.h"
 #include "base/Settings.h"
 #include "base/Trace.h"
+#include "base/Util.h"
 #include "res/resource.h"
 #include "app/HistoryRecord.h"
 #include "app/RecordExport.h"
@@ -107,7 +108,7 @@ void CInboxDlg::OnExport()
     std::vector<CReceivedMsg> shown;
     for (size_t i = m_aRows.size(); i-- > 0;)
         shown.push_back(m_list.GetMessage(m_aRows[i]));
-    ShowStatus(WriteExport(strPath, FormatInboxCsv(shown, m_host.GetContacts()), shown.size(), L"messages"));
+    ShowStatus(WriteExport(strPath, FormatInboxCsv(shown, m_host.GetContacts(), GetListSeparator()), shown.size(), L"messages"));
 }
 
 // The main window, with its Cancel, is disabled under this one: while a

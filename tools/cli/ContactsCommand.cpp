@@ -135,11 +135,10 @@ int ListContacts(const std::vector<CContact>& stored, bool bJson)
 // What the import would do, line by line; stored unless --dry-run.
 int ImportContacts(CContactStore& store, const std::string& strFile, bool bDryRun)
 {
-    std::string strBytes, strError;
+    std::string strError;
     std::vector<CContactRow> rows;
-    const EFileRead read = ReadWholeFile(Utf8ToWide(strFile), strBytes, strError);
-    if (read != EFileRead::FILE_READ_OK || !ReadContactFile(strBytes, rows, strError)) {
-        PrintError("cannot import " + strFile + ": " + (read == EFileRead::FILE_READ_MISSING ? "no such file" : strError));
+    if (!ReadContactPath(Utf8ToWide(strFile), rows, strError)) {
+        PrintError("cannot import " + strFile + ": " + strError);
         return kExitInput;
     }
     const CImportPlan plan = PlanImport(store.Load(), rows);
@@ -171,7 +170,7 @@ int ExportContacts(const std::vector<CContact>& contacts, const CContactsArgs& p
     const size_t nCount = static_cast<size_t>(std::count_if(contacts.begin(), contacts.end(), [&](const CContact& c) {
         return strGroup.empty() || c.IsInGroup(strGroup);
     }));
-    return WriteOut(strFile, FormatContactsFile(contacts, strGroup, bVcard), nCount, "contacts");
+    return WriteOut(strFile, FormatContactsFile(contacts, strGroup, bVcard, GetListSeparator()), nCount, "contacts");
 }
 
 #endif
@@ -207,7 +206,7 @@ int RunHistory(CArgs& args)
     CAppDataFolder folder;
     const std::vector<CHistoryRecord> records = CHistoryStore(key, folder).Read();
     const std::string strData =
-        FormatHistoryCsv(records, CReportStore(key).Read(), GetLocalZoneText(std::time(nullptr)));
+        FormatHistoryCsv(records, CReportStore(key).Read(), GetLocalZoneText(std::time(nullptr)), GetListSeparator());
     return WriteOut(strFile, strData, records.size(), "messages");
 }
 
@@ -232,7 +231,7 @@ int RunInboxExport(CArgs& args)
     for (size_t i = list.GetCount(); i-- > 0;)
         messages.push_back(list.GetMessage(i));  // oldest first
     CSettingsListKey key(GetSettingsKey());
-    return WriteOut(strFile, FormatInboxCsv(messages, CContactStore(key).Load()), messages.size(), "messages");
+    return WriteOut(strFile, FormatInboxCsv(messages, CContactStore(key).Load(), GetListSeparator()), messages.size(), "messages");
 }
 
 #else  // the host build has no settings
