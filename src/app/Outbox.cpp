@@ -5,6 +5,7 @@
 #include <chrono>
 #include <random>
 
+#include "base/JsonRead.h"
 #include "base/Trace.h"
 
 namespace {
@@ -41,17 +42,19 @@ WString NewJournalName(unsigned nCreated)
            kSuffix;
 }
 
+// Numbers with checked types: a fraction or a number out of range is a
+// damaged line (it throws), never a number cast out of its range.
 bool ApplyChange(const CJson& change, COutboxEntry& entry)
 {
-    const size_t nIndex = change.at("r").get<size_t>();
+    const uint64_t nIndex = ReadJsonWhole(change, "r", 0, UINT32_MAX);
     EOutboxState eState;
     if (nIndex >= entry.recipients.size() || !StateOf(change.at("state").get<std::string>(), eState))
         return false;
-    COutboxRecipient& recipient = entry.recipients[nIndex];
+    COutboxRecipient& recipient = entry.recipients[static_cast<size_t>(nIndex)];
     recipient.eState = eState;
     recipient.strReason = Utf8ToWide(change.value("reason", std::string()));
-    recipient.nRef = change.value("ref", 0u);
-    recipient.nParts = change.value("parts", 0u);
+    recipient.nRef = static_cast<unsigned>(ReadJsonWhole(change, "ref", 0, 0xFFFF, 0));
+    recipient.nParts = static_cast<unsigned>(ReadJsonWhole(change, "parts", 0, 255, 0));
     return true;
 }
 
@@ -100,7 +103,7 @@ EOutboxRead ReadOutboxJournal(const std::string& strData, COutboxEntry& entry)
         try {
             const CJson json = CJson::parse(strLine);
             if (bFirst) {
-                const int nVersion = json.at("outbox").get<int>();
+                const uint64_t nVersion = ReadJsonWhole(json, "outbox", 0, UINT32_MAX);
                 if (nVersion != 1)
                     return nVersion > 1 ? EOutboxRead::NEWER : EOutboxRead::NO_ENTRY;
                 entry.strText = Utf8ToWide(json.at("text").get<std::string>());
@@ -115,7 +118,7 @@ EOutboxRead ReadOutboxJournal(const std::string& strData, COutboxEntry& entry)
             } else if (!ApplyChange(json, entry)) {
                 break;
             }
-        } catch (const CJson::exception&) {
+        } catch (const std::exception&) {
             if (bFirst)
                 return EOutboxRead::NO_ENTRY;
             break;
