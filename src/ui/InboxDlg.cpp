@@ -34,6 +34,10 @@ constexpr CControlItem kControls[] = {
 
 const int kTimeColumnPercent = 55;  // of the list's width; the sender takes the rest
 
+// Reply would type the sender's name into the recipients box, where it names
+// a contact or a group: the message would go to them.
+const WChar kNoReply[] = WSTR("Cannot reply to an alphanumeric sender");
+
 } // namespace
 
 CInboxDlg::CInboxDlg(CInboxHost& host, const WString& strInboxPath)
@@ -151,6 +155,10 @@ bool CInboxDlg::OnClicked(int nId)
         return true;
     case IDC_INBOX_REPLY:
         if (const CReceivedMsg* pMsg = MessageOfRow(List().GetNextSelected())) {
+            if (!CInboxList::CanReplyTo(pMsg->strSender)) {
+                ShowStatus(kNoReply);
+                return true;
+            }
             m_strReplyTo = pMsg->strSender;
             EndDialog(IDC_INBOX_REPLY);
         }
@@ -186,6 +194,14 @@ void CInboxDlg::ShowSelected()
     GetDlgItem(IDC_INBOX_SENDER).SetWindowText(bAny ? CInboxList::GetSenderText(msg.strSender, m_host.GetContacts())
                                               : WString());
     GetDlgItem(IDC_INBOX_TIME).SetWindowText(CInboxList::GetTimeText(msg.time));
+    const bool bReply = bAny && CInboxList::CanReplyTo(msg.strSender);
+    const CWindow reply = GetDlgItem(IDC_INBOX_REPLY);
+    reply.EnableWindow(bReply);
+    reply.Invalidate();
+    if (bAny && !bReply)
+        ShowStatus(kNoReply);
+    else if (GetDlgItem(IDC_INBOX_STATUS).GetWindowText() == kNoReply)
+        ShowStatus(WString());
     WString strText = bAny ? msg.GetText() : WString();
     if (bAny && !msg.strNote.empty())
         strText += WSTR("\n[") + Utf8ToWide(msg.strNote) + WSTR("]");
