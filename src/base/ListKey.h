@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/ErrorCodes.h"
 #include "base/Text.h"
 
 class CListKey {
@@ -18,8 +19,12 @@ public:
     // the data do not fit into cbData bytes, kErrorMoreData and the size they
     // need now. kErrorFileNotFound for a value that does not exist.
     virtual uint32_t QueryValue(const WString& strName, uint32_t& dwType, uint8_t* pbData, uint32_t& cbData) = 0;
-    // Stores a REG_MULTI_SZ value, replacing what was there in one step.
-    virtual uint32_t SetMultiSz(const WString& strName, const std::vector<uint8_t>& data) = 0;
+    // Stores a value of that type, replacing what was there in one step.
+    virtual uint32_t SetValue(const WString& strName, uint32_t dwType, const std::vector<uint8_t>& data) = 0;
+    uint32_t SetMultiSz(const WString& strName, const std::vector<uint8_t>& data)
+    {
+        return SetValue(strName, kRegMultiSz, data);
+    }
     virtual uint32_t DeleteValue(const WString& strName) = 0;
 
     // Waits at most dwTimeoutMs for the lock: kErrorSuccess once it is held,

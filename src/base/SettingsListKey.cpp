@@ -14,21 +14,21 @@ const wchar_t CSettingsListKey::kMutexName[] = L"Local\\Zandu SMS settings";
 uint32_t CSettingsListKey::QueryValue(const WString& strName, uint32_t& dwType, uint8_t* pbData, uint32_t& cbData)
 {
     DWORD dwRegType = 0, cbRegData = cbData;
-    const LONG lResult = RegQueryValueExW(m_key.GetHandle(), strName.c_str(), nullptr, &dwRegType, pbData, &cbRegData);
+    const LONG lResult = RegQueryValueExW(Key(), strName.c_str(), nullptr, &dwRegType, pbData, &cbRegData);
     dwType = dwRegType;
     cbData = cbRegData;
     return static_cast<uint32_t>(lResult);
 }
 
-uint32_t CSettingsListKey::SetMultiSz(const WString& strName, const std::vector<uint8_t>& data)
+uint32_t CSettingsListKey::SetValue(const WString& strName, uint32_t dwType, const std::vector<uint8_t>& data)
 {
-    return static_cast<uint32_t>(RegSetValueExW(m_key.GetHandle(), strName.c_str(), 0, REG_MULTI_SZ, data.data(),
-                                                static_cast<DWORD>(data.size())));
+    return static_cast<uint32_t>(
+        RegSetValueExW(Key(), strName.c_str(), 0, dwType, data.data(), static_cast<DWORD>(data.size())));
 }
 
 uint32_t CSettingsListKey::DeleteValue(const WString& strName)
 {
-    return static_cast<uint32_t>(RegDeleteValueW(m_key.GetHandle(), strName.c_str()));
+    return static_cast<uint32_t>(RegDeleteValueW(Key(), strName.c_str()));
 }
 
 uint32_t CSettingsListKey::Lock(uint32_t dwTimeoutMs)

@@ -41,7 +41,7 @@ public:
         cbData = cbValue;
         return !pbData || bFits ? kErrorSuccess : kErrorMoreData;
     }
-    uint32_t SetMultiSz(const WString& strName, const std::vector<uint8_t>& data) override
+    uint32_t SetValue(const WString& strName, uint32_t dwType, const std::vector<uint8_t>& data) override
     {
         std::function<void()> fnOnce;
         fnOnce.swap(m_fnBeforeWrite);
@@ -51,7 +51,7 @@ public:
         m_log.push_back("set " + WideToUtf8(strName));
         if (m_dwWriteError != kErrorSuccess)
             return m_dwWriteError;
-        m_values[strName] = CValue{kRegMultiSz, data};
+        m_values[strName] = CValue{dwType, data};
         return kErrorSuccess;
     }
     uint32_t DeleteValue(const WString& strName) override

@@ -84,3 +84,5 @@ int RunReports(CArgs& args);
 int RunContacts(CArgs& args);
 int RunHistory(CArgs& args);      // history export FILE
 int RunInboxExport(CArgs& args);  // inbox export FILE: the arguments after "inbox"
+// settings move-from-machine [--dry-run] (Windows build only).
+int RunSettings(CArgs& args);

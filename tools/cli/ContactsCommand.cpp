@@ -83,10 +83,11 @@ int ParseExportArgs(CArgs& args, const char* pszUsage, std::string& strFile)
 
 #if defined(_WIN32)
 
-// The settings key opened for reading and writing; false after the message.
-bool OpenSettings()
+// The settings opened for reading and writing (bWrite) or, for a command that
+// changes nothing, only for reading; false after the message.
+bool OpenSettings(bool bWrite)
 {
-    const LONG lResult = GetSettingsKey().Open();
+    const LONG lResult = bWrite ? GetSettingsKey().Open() : GetSettingsKey().OpenForReading();
     if (lResult == ERROR_SUCCESS)
         return true;
     PrintError("cannot open the settings (error " + std::to_string(lResult) + ")");
@@ -184,7 +185,7 @@ int RunContacts(CArgs& args)
     CContactsArgs parsed;
     if (const int nExit = ParseContactsArgs(args, parsed))
         return nExit;
-    if (!OpenSettings())
+    if (!OpenSettings(parsed.positionals[0] == "import" && !parsed.bDryRun))
         return kExitSettings;
     CSettingsListKey key(GetSettingsKey());
     CContactStore store(key);
@@ -200,7 +201,7 @@ int RunHistory(CArgs& args)
     std::string strFile;
     if (const int nExit = ParseExportArgs(args, kHistoryUsage, strFile))
         return nExit;
-    if (!OpenSettings())
+    if (!OpenSettings(false))
         return kExitSettings;
     CSettingsListKey key(GetSettingsKey());
     CAppDataFolder folder;
@@ -217,12 +218,12 @@ int RunInboxExport(CArgs& args)
         return nExit;
     WString strFolder;
     const DWORD dwError = GetAppDataFolder(strFolder);
-    if (dwError != ERROR_SUCCESS || !OpenSettings()) {
+    if (dwError != ERROR_SUCCESS || !OpenSettings(false)) {
         PrintError("no folder for the inbox file (error " + std::to_string(dwError) + ")");
         return kExitSettings;
     }
     CInboxList list;
-    list.Load(strFolder + WSTR("inbox.json"));
+    list.Load(strFolder + WSTR("inbox.json"), true);
     if (!list.GetLoadError().empty()) {
         PrintError(list.GetLoadError());
         return kExitSettings;
