@@ -89,7 +89,8 @@ private:
         const size_t nColon = m_line.str.find(':', m_nScanned);
         const size_t nEnd = nColon == WString::npos ? m_line.str.size() : nColon;
         const size_t nFrom = m_nScanned > kWord.size() ? m_nScanned - kWord.size() : 0;
-        m_bQuotedPrintable = m_bQuotedPrintable || Upper(m_line.str.substr(nFrom, nEnd - nFrom)).find(kWord) != WString::npos;
+        m_bQuotedPrintable =
+            m_bQuotedPrintable || Upper(m_line.str.substr(nFrom, nEnd - nFrom)).find(kWord) != WString::npos;
         m_nScanned = nEnd;
         m_bHeadDone = nColon != WString::npos;
     }

@@ -227,8 +227,12 @@ void CContactsDlg::OnNew()
 }
 
 // Checked as the send checks a number; refused with the reason, else stored.
+// Not while an import runs (Enter in a field), whose plan is made against
+// the list as it was.
 void CContactsDlg::OnSave()
 {
+    if (m_pImport)
+        return;
     CContact edited(TrimBlanks(GetDlgItem(IDC_CONTACTS_NAME).GetWindowText()),
                     TrimBlanks(GetDlgItem(IDC_CONTACTS_NUMBER).GetWindowText()));
     edited.m_aGroups = SplitGroups(GetDlgItem(IDC_CONTACTS_GROUPS).GetWindowText());
@@ -393,7 +397,8 @@ void CContactsDlg::OnExport()
     const size_t nCount = static_cast<size_t>(std::count_if(contacts.begin(), contacts.end(), [&](const CContact& c) {
         return strGroup.empty() || c.IsInGroup(strGroup);
     }));
-    ShowStatus(WriteExport(strPath, FormatContactsFile(contacts, strGroup, bVcard, GetListSeparator()), nCount, L"contacts"));
+    ShowStatus(
+        WriteExport(strPath, FormatContactsFile(contacts, strGroup, bVcard, GetListSeparator()), nCount, L"contacts"));
 }
 
 bool CContactsDlg::Store(const std::vector<CContact>& contacts)
