@@ -2,7 +2,10 @@
 misbehaving servers of the test's own, plain http only to this machine; the
 update check and the reports against the reference server (tools/refserver)
 over https, which decodes what arrives."""
+import glob
 import http.server
+import os
+import shutil
 import socket
 import threading
 import time
@@ -99,6 +102,10 @@ class HttpGet(unittest.TestCase):
         cls.server.server_close()
 
     def test_bodies(self):
+        cache = glob.glob(os.path.join(os.environ["ZANDU_WINEPREFIX"], "drive_c", "users", "*", "AppData", "Local",
+                                       "Microsoft", "Windows", "INetCache"))
+        for folder in cache:
+            shutil.rmtree(folder)
         with socket.create_server(("127.0.0.1", 0)) as sock:
             refused = "http://127.0.0.1:%d/" % sock.getsockname()[1]
         cases = [  # (max bytes, URL, result, status, body)
@@ -116,8 +123,10 @@ class HttpGet(unittest.TestCase):
             self.assertEqual((got["ok"], got["status"], got["body"]), (ok, status, body), url)
         self.assertIn("/3000?zero", self.server.paths)  # maxBytes 0 still sends the request
         self.assertNotIn("/redirected", self.server.paths)
-        # Every answer set a cookie; no request sent one back.
+        # Every answer set a cookie; no request sent one back, and none went into the cache.
         self.assertEqual(set(self.server.cookies), {None})
+        self.assertEqual([f for folder in cache for _, _, files in os.walk(folder) for f in files if f != "index.dat"],
+                         [])
         # Reading stops after the first read that reaches 65535 bytes (reads bring at most 1024).
         body = out[-1]["body"]
         self.assertTrue(65535 <= len(body) < 65535 + 1024, len(body))
