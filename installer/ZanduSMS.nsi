@@ -63,7 +63,8 @@ Var ModeGiven      ; 1: the command line chose the mode, so the page is not show
 Var DirGiven       ; 1: /D chose the folder, which a change of mode keeps
 Var RadioUser
 Var RadioMachine
-Var UserSid        ; the uninstaller elevated for another: the user who asked, whose data goes
+Var OnBehalf       ; 1: the uninstaller elevated for another, the user who asked, whose data goes
+Var UserSid        ; that user's SID (empty when it could not be had)
 Var UserData       ; and that user's %APPDATA%
 
 Page custom ModePage ModePageLeave
@@ -219,12 +220,14 @@ SectionEnd
 ; are the user's who asked; a per-machine installation's machine-wide key
 ; (what an administrator set for everyone) goes with the program.
 Section /o "un.My settings, contacts and messages" SecSettings
-  ${If} $UserData != ""
+  ${If} $OnBehalf == 1
     ; Elevated on behalf of the user who asked: never the administrator's.
     ${If} $UserSid != ""
       DeleteRegKey HKU "$UserSid\${SETTINGS_KEY}"
     ${EndIf}
-    RMDir /r "$UserData\${APP}"
+    ${If} $UserData != ""
+      RMDir /r "$UserData\${APP}"
+    ${EndIf}
   ${Else}
     DeleteRegKey HKCU "${SETTINGS_KEY}"
     SetShellVarContext current
@@ -272,9 +275,14 @@ Function un.onInit
   ${If} ${Silent}
     StrCpy $R1 "/S $R1"
   ${EndIf}
-  ; Elevated on behalf of the user who started it: that user's data.
+  ; Elevated on behalf of the user who started it: that user's data. The
+  ; folder comes last and unquoted: it runs to the end, blanks included.
+  StrCpy $OnBehalf 0
   ClearErrors
   ${GetOptions} $R0 "/UserSid=" $UserSid
+  ${IfNot} ${Errors}
+    StrCpy $OnBehalf 1
+  ${EndIf}
   ${GetOptions} $R0 "/UserData=" $UserData
 
   ; Per machine when this folder is the one registered machine-wide.
@@ -291,7 +299,7 @@ Function un.onInit
       ; which may be as another account; the data to remove stays this user's.
       Call un.UserSid
       ClearErrors
-      ExecShell "runas" "$INSTDIR\${UNINSTALLER}" '$R1 /UserSid=$0 /UserData="$R2"'
+      ExecShell "runas" "$INSTDIR\${UNINSTALLER}" "$R1 /UserSid=$0 /UserData=$R2"
       ${If} ${Errors}
         MessageBox MB_ICONEXCLAMATION "Removing ${APP} for everyone needs administrator rights." /SD IDOK
         SetErrorLevel 740
