@@ -74,6 +74,10 @@ const CShape kShapes[] = {
          return Fill("BEGIN:VCARD\r\nTEL:0123\r\nFN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:", n,
                      [](size_t) { return std::string("=C3=A9=\r\n"); }, "A\r\nEND:VCARD\r\n");
      }},
+    {"vCard, soft breaks before the colon", [](size_t n) {
+         return Fill("BEGIN:VCARD\r\nTEL:0123\r\nX-NOTE;ENCODING=QUOTED-PRINTABLE;X-A=", n,
+                     [](size_t) { return std::string("aaaaaaa=\r\n"); }, ":A\r\nEND:VCARD\r\n");
+     }},
     {"vCard, 6 numbers in 20 groups a card", [](size_t n) {
          return Fill("", n, [](size_t i) {
              std::string str = "BEGIN:VCARD\r\nFN:A" + Number(i) + "\r\nCATEGORIES:";
