@@ -5,6 +5,7 @@
 
 #include "base/AppDataFolder.h"
 #include "base/SettingsListKey.h"
+#include "base/Util.h"
 #include "res/resource.h"
 #include "app/HistoryStore.h"
 #include "app/RecordExport.h"
@@ -124,8 +125,8 @@ void CHistoryDlg::OnExport()
     for (size_t i = m_aRows.size(); i-- > 0;)
         shown.push_back(m_history.Get(m_aRows[i]));
     CSettingsListKey key;
-    const std::string strData =
-        FormatHistoryCsv(shown, CReportStore(key).Read(), GetLocalZoneText(std::time(nullptr)));
+    const std::string strData = FormatHistoryCsv(shown, CReportStore(key).Read(), GetLocalZoneText(std::time(nullptr)),
+                                                 GetListSeparator());
     MessageBox(WriteExport(strPath, strData, shown.size(), L"messages"), L"Export", MB_ICONINFORMATION);
 }
 

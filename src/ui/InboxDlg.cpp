@@ -5,6 +5,7 @@
 #include "base/AppSettings.h"
 #include "base/Settings.h"
 #include "base/Trace.h"
+#include "base/Util.h"
 #include "res/resource.h"
 #include "app/HistoryRecord.h"
 #include "app/RecordExport.h"
@@ -32,6 +33,10 @@ constexpr CControlItem kControls[] = {
 };
 
 const int kTimeColumnPercent = 55;  // of the list's width; the sender takes the rest
+
+// Reply would type the sender's name into the recipients box, where it names
+// a contact or a group: the message would go to them.
+const WChar kNoReply[] = WSTR("Cannot reply to an alphanumeric sender");
 
 } // namespace
 
@@ -107,7 +112,7 @@ void CInboxDlg::OnExport()
     std::vector<CReceivedMsg> shown;
     for (size_t i = m_aRows.size(); i-- > 0;)
         shown.push_back(m_list.GetMessage(m_aRows[i]));
-    ShowStatus(WriteExport(strPath, FormatInboxCsv(shown, m_host.GetContacts()), shown.size(), L"messages"));
+    ShowStatus(WriteExport(strPath, FormatInboxCsv(shown, m_host.GetContacts(), GetListSeparator()), shown.size(), L"messages"));
 }
 
 // The main window, with its Cancel, is disabled under this one: while a
@@ -150,6 +155,10 @@ bool CInboxDlg::OnClicked(int nId)
         return true;
     case IDC_INBOX_REPLY:
         if (const CReceivedMsg* pMsg = MessageOfRow(List().GetNextSelected())) {
+            if (!CInboxList::CanReplyTo(pMsg->strSender)) {
+                ShowStatus(kNoReply);
+                return true;
+            }
             m_strReplyTo = pMsg->strSender;
             EndDialog(IDC_INBOX_REPLY);
         }
@@ -185,6 +194,14 @@ void CInboxDlg::ShowSelected()
     GetDlgItem(IDC_INBOX_SENDER).SetWindowText(bAny ? CInboxList::GetSenderText(msg.strSender, m_host.GetContacts())
                                               : WString());
     GetDlgItem(IDC_INBOX_TIME).SetWindowText(CInboxList::GetTimeText(msg.time));
+    const bool bReply = bAny && CInboxList::CanReplyTo(msg.strSender);
+    const CWindow reply = GetDlgItem(IDC_INBOX_REPLY);
+    reply.EnableWindow(bReply);
+    reply.Invalidate();
+    if (bAny && !bReply)
+        ShowStatus(kNoReply);
+    else if (GetDlgItem(IDC_INBOX_STATUS).GetWindowText() == kNoReply)
+        ShowStatus(WString());
     WString strText = bAny ? msg.GetText() : WString();
     if (bAny && !msg.strNote.empty())
         strText += WSTR("\n[") + Utf8ToWide(msg.strNote) + WSTR("]");
