@@ -15,7 +15,10 @@
 ; removes the user's settings and data.
 ;
 ; The settings key is the program's own: the installer never touches it, and
-; the uninstaller removes it only when the user asks.
+; the uninstaller removes it only when the user asks, and then the key and
+; data folder of the user who asked: an uninstaller that starts itself again
+; elevated is told who that was (/UserSid= and /UserData=), so that it does
+; not remove those of the administrator whose rights it runs with.
 
 Unicode true
 Target amd64-unicode
@@ -60,6 +63,9 @@ Var ModeGiven      ; 1: the command line chose the mode, so the page is not show
 Var DirGiven       ; 1: /D chose the folder, which a change of mode keeps
 Var RadioUser
 Var RadioMachine
+Var OnBehalf       ; 1: the uninstaller elevated for another, the user who asked, whose data goes
+Var UserSid        ; that user's SID (empty when it could not be had)
+Var UserData       ; and that user's %APPDATA%
 
 Page custom ModePage ModePageLeave
 !insertmacro MUI_PAGE_DIRECTORY
@@ -210,15 +216,50 @@ Section "!un.${APP}" SecProgram
 SectionEnd
 
 ; Unticked unless the user ticks it: settings, phone book, history and the
-; files of the application data folder stay for a later installation.
+; files of the application data folder stay for a later installation. They
+; are the user's who asked; a per-machine installation's machine-wide key
+; (what an administrator set for everyone) goes with the program.
 Section /o "un.My settings, contacts and messages" SecSettings
-  DeleteRegKey HKCU "${SETTINGS_KEY}"
+  ${If} $OnBehalf == 1
+    ; Elevated on behalf of the user who asked: never the administrator's.
+    ${If} $UserSid != ""
+      DeleteRegKey HKU "$UserSid\${SETTINGS_KEY}"
+    ${EndIf}
+    ${If} $UserData != ""
+      RMDir /r "$UserData\${APP}"
+    ${EndIf}
+  ${Else}
+    DeleteRegKey HKCU "${SETTINGS_KEY}"
+    SetShellVarContext current
+    RMDir /r "$APPDATA\${APP}"
+  ${EndIf}
   ${If} $AllUsers == 1
     DeleteRegKey HKLM "${SETTINGS_KEY}"
   ${EndIf}
-  SetShellVarContext current
-  RMDir /r "$APPDATA\${APP}"
 SectionEnd
+
+; $0: the SID of the user this process runs as ("S-1-5-21-..."), or empty.
+Function un.UserSid
+  StrCpy $0 ""
+  System::Call 'advapi32::OpenProcessToken(p -1, i 8, *p .r1) i .r2'  ; TOKEN_QUERY
+  ${If} $2 == 0
+    Return
+  ${EndIf}
+  System::Call 'advapi32::GetTokenInformation(p r1, i 1, p 0, i 0, *i .r3)'  ; TokenUser: its size
+  System::Alloc $3
+  Pop $4
+  System::Call 'advapi32::GetTokenInformation(p r1, i 1, p r4, i r3, *i .r3) i .r2'
+  ${If} $2 != 0
+    System::Call '*$4(p .r5)'  ; TOKEN_USER.User.Sid
+    System::Call 'advapi32::ConvertSidToStringSidW(p r5, *p .r6) i .r2'
+    ${If} $2 != 0
+      System::Call '*$6(&w${NSIS_MAX_STRLEN} .r0)'
+      System::Call 'kernel32::LocalFree(p r6)'
+    ${EndIf}
+  ${EndIf}
+  System::Free $4
+  System::Call 'kernel32::CloseHandle(p r1)'
+FunctionEnd
 
 Function un.onInit
   ; The options, also for passing on: not the copy's own "_?=".
@@ -234,19 +275,31 @@ Function un.onInit
   ${If} ${Silent}
     StrCpy $R1 "/S $R1"
   ${EndIf}
+  ; Elevated on behalf of the user who started it: that user's data. The
+  ; folder comes last and unquoted: it runs to the end, blanks included.
+  StrCpy $OnBehalf 0
+  ClearErrors
+  ${GetOptions} $R0 "/UserSid=" $UserSid
+  ${IfNot} ${Errors}
+    StrCpy $OnBehalf 1
+  ${EndIf}
+  ${GetOptions} $R0 "/UserData=" $UserData
 
   ; Per machine when this folder is the one registered machine-wide.
   StrCpy $AllUsers 0
   SetShellVarContext current
+  StrCpy $R2 "$APPDATA"  ; this user's, for an elevated copy
   ReadRegStr $0 HKLM "${UNINST_KEY}" "InstallLocation"
   ${If} $0 == $INSTDIR
     StrCpy $AllUsers 1
     SetShellVarContext all
     !insertmacro IsAdmin $1
     ${If} $1 == 0
-      ; Started from Apps & features without the rights: again, elevated.
+      ; Started from Apps & features without the rights: again, elevated,
+      ; which may be as another account; the data to remove stays this user's.
+      Call un.UserSid
       ClearErrors
-      ExecShell "runas" "$INSTDIR\${UNINSTALLER}" "$R1"
+      ExecShell "runas" "$INSTDIR\${UNINSTALLER}" "$R1 /UserSid=$0 /UserData=$R2"
       ${If} ${Errors}
         MessageBox MB_ICONEXCLAMATION "Removing ${APP} for everyone needs administrator rights." /SD IDOK
         SetErrorLevel 740

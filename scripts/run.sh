@@ -35,7 +35,7 @@ ZANDU_CHILDREN+=($!)
 for i in $(seq 100); do [ -s "$REFSERVER_DIR/port" ] && break; sleep 0.1; done
 [ -s "$REFSERVER_DIR/port" ] || { echo "the reference server did not start (see $REFSERVER_DIR/server.log)" >&2; exit 1; }
 ZANDU_SERVER_URL="http://127.0.0.1:$(cat "$REFSERVER_DIR/port")"
-wine reg add 'HKLM\Software\Zandu SMS' /v Server /t REG_SZ /d "$ZANDU_SERVER_URL" /f >/dev/null 2>&1 </dev/null
+wine reg add 'HKCU\Software\Zandu SMS' /v Server /t REG_SZ /d "$ZANDU_SERVER_URL" /f >/dev/null 2>&1 </dev/null
 log "The online services go to the reference server on $ZANDU_SERVER_URL"
 echo "Reports arrive in $REFSERVER_DIR/reports.db; read them with"
 echo "    python3 $ZANDU_ROOT/tools/refserver/refserver.py --show --db $REFSERVER_DIR/reports.db"
@@ -60,8 +60,8 @@ else
 fi
 
 # A first start offers the phone's port; a port the user chose is kept.
-wine reg query 'HKLM\Software\Zandu SMS' /v Port >/dev/null 2>&1 </dev/null ||
-    wine reg add 'HKLM\Software\Zandu SMS' /v Port /d COM5 /f >/dev/null 2>&1 </dev/null
+wine reg query 'HKCU\Software\Zandu SMS' /v Port >/dev/null 2>&1 </dev/null ||
+    wine reg add 'HKCU\Software\Zandu SMS' /v Port /d COM5 /f >/dev/null 2>&1 </dev/null
 
 log "Starting Zandu SMS"
 wine "$WIN_BUILD/src/ZanduSMS.exe"

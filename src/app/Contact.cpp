@@ -1,6 +1,7 @@
 #include "app/Contact.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "sms/Msg.h"
 #include "app/Recipients.h"
@@ -62,6 +63,14 @@ bool IsSameName(const WString& strA, const WString& strB)
     return true;
 }
 
+WString NameKey(const WString& strName)
+{
+    WString strKey = strName;
+    for (WChar& ch : strKey)
+        ch = FoldAscii(ch);
+    return strKey;
+}
+
 const CContact* FindContact(const std::vector<CContact>& contacts, const WString& strName)
 {
     for (const CContact& contact : contacts) {
@@ -73,36 +82,36 @@ const CContact* FindContact(const std::vector<CContact>& contacts, const WString
 
 bool CheckGroupName(const WString& strGroup, std::string& strError)
 {
-    const std::string strQuoted = "the group '" + WideToUtf8(strGroup) + "'";
+    // Built only for a refusal: an import checks every group of every row.
+    auto quoted = [&strGroup] { return "the group '" + WideToUtf8(strGroup) + "'"; };
     if (strGroup.empty())
         strError = "a group needs a name";
     else if (strGroup.find_first_of(WSTR(";,")) != WString::npos)
-        strError = strQuoted + " holds ';' or ',', which separate recipients and groups";
+        strError = quoted() + " holds ';' or ',', which separate recipients and groups";
     else if (IsBlank(strGroup[0]) || IsBlank(strGroup.back()))
-        strError = strQuoted + " begins or ends with a blank";
+        strError = quoted() + " begins or ends with a blank";
     else if (IsNumberToken(strGroup))
-        strError = strQuoted + " is named like a number";
+        strError = quoted() + " is named like a number";
     else if (std::any_of(strGroup.begin(), strGroup.end(), [](WChar ch) { return ch < 0x20 || ch == 0x7F; }))
         strError = "a group name holds a line break or another control character";
     else if (strGroup.find(WSTR(":::")) != WString::npos)
-        strError = strQuoted + " holds ':::', which separates groups in address books' files";
+        strError = quoted() + " holds ':::', which separates groups in address books' files";
     else
         return true;
     return false;
 }
 
-std::vector<WString> SplitGroups(const WString& strText)
+std::vector<WString> SplitGroups(const WString& strText, size_t nMax)
 {
     std::vector<WString> aGroups;
+    std::unordered_set<WString> seen;
     size_t nStart = 0;
-    while (nStart <= strText.size()) {
+    while (nStart <= strText.size() && aGroups.size() < nMax) {
         size_t nEnd = strText.find_first_of(WSTR(";,"), nStart);
         if (nEnd == WString::npos)
             nEnd = strText.size();
         const WString strGroup = TrimBlanks(strText.substr(nStart, nEnd - nStart));
-        const bool bSeen = std::any_of(aGroups.begin(), aGroups.end(),
-                                       [&](const WString& str) { return IsSameName(str, strGroup); });
-        if (!strGroup.empty() && !bSeen)
+        if (!strGroup.empty() && seen.insert(NameKey(strGroup)).second)
             aGroups.push_back(strGroup);
         nStart = nEnd + 1;
     }
@@ -126,9 +135,10 @@ bool IsListedBefore(const WString& strA, const WString& strB)
 std::vector<WString> ListGroups(const std::vector<CContact>& contacts)
 {
     std::vector<WString> aGroups;
+    std::unordered_set<WString> seen;
     for (const CContact& contact : contacts) {
         for (const WString& strGroup : contact.m_aGroups) {
-            if (std::none_of(aGroups.begin(), aGroups.end(), [&](const WString& str) { return IsSameName(str, strGroup); }))
+            if (seen.insert(NameKey(strGroup)).second)
                 aGroups.push_back(strGroup);
         }
     }

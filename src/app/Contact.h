@@ -12,6 +12,10 @@ public:
     CContact() {}
     CContact(const WString& strName, const WString& strNumber) : m_strName(strName), m_strNumber(strNumber) {}
 
+    // The most groups a contact is in: an import or a Save beyond it is
+    // refused, so no file makes a contact of a million groups.
+    static constexpr size_t kMaxGroups = 1000;
+
     // "Name (number)", as the contact list shows it (FormatDisplayName).
     WString GetDisplayName() const;
     // Whether the contact is in the group, its name compared as FindContact does.
@@ -40,6 +44,9 @@ std::vector<WString> ContactsToList(const std::vector<CContact>& contacts);
 const CContact* FindContact(const std::vector<CContact>& contacts, const WString& strName);
 // Whether two names are the same name as FindContact compares them.
 bool IsSameName(const WString& strA, const WString& strB);
+// The name with 'A' to 'Z' folded: equal keys for the same name, to look
+// names up in a set or a map.
+WString NameKey(const WString& strName);
 
 // Group names: not empty, no ';' or ',' (they separate recipients and
 // groups), no blank at either end, and not named like a number (a token
@@ -47,8 +54,9 @@ bool IsSameName(const WString& strA, const WString& strB);
 // the reason.
 bool CheckGroupName(const WString& strGroup, std::string& strError);
 // The groups of a text as the user types them: cut at ';' and ',', blanks
-// around each dropped, empty ones and repeats skipped.
-std::vector<WString> SplitGroups(const WString& strText);
+// around each dropped, empty ones and repeats skipped; the first nMax of
+// them (the rest of the text is not read).
+std::vector<WString> SplitGroups(const WString& strText, size_t nMax = CContact::kMaxGroups + 1);
 // "Team; Family".
 WString JoinGroups(const std::vector<WString>& aGroups);
 // Every group of the contacts once, sorted as the Contacts window lists names.

@@ -1,8 +1,13 @@
 #include "app/ContactCsv.h"
 
 #include <algorithm>
+#include <unordered_set>
+
+#include "app/CsvWriter.h"
 
 namespace {
+
+const size_t kProgressSteps = 65536;  // characters between two reports of progress
 
 struct CCsvRecord {
     size_t nLine = 0;
@@ -37,15 +42,18 @@ class CCsvParser {
 public:
     CCsvParser(const WString& strText, WChar chSeparator) : m_str(strText), m_chSeparator(chSeparator) {}
 
-    std::vector<CCsvRecord> Parse()
+    std::vector<CCsvRecord> Parse(const FnReadProgress& fnProgress)
     {
         Begin();
-        while (m_i < m_str.size())
+        for (size_t nSteps = 0; m_i < m_str.size(); ++nSteps) {
+            if (nSteps % kProgressSteps == 0 && fnProgress && !fnProgress(m_i, m_str.size()))
+                return m_records;
             Step();
+        }
         if (m_bQuoted)
             m_record.bOpenQuote = true;
         End();
-        return m_records;
+        return std::move(m_records);
     }
 
 private:
@@ -57,20 +65,20 @@ private:
             m_record.bNul = true;
         if (m_bQuoted) {
             if (ch == '"' && m_i < m_str.size() && m_str[m_i] == '"') {
-                m_strField += ch;
+                Add(ch);
                 ++m_i;
             } else if (ch == '"') {
                 m_bQuoted = false;
             } else if (ch == '\r' || ch == '\n') {
                 m_i += bCrLf ? 1 : 0;
                 ++m_nLine;
-                m_strField += '\n';
+                Add('\n');
             } else {
-                m_strField += ch;
+                Add(ch);
             }
             return;
         }
-        if (ch == '"' && TrimBlanks(m_strField).empty()) {
+        if (ch == '"' && m_bBlank) {
             m_strField.clear();
             m_bQuoted = true;
         } else if (ch == m_chSeparator) {
@@ -81,8 +89,14 @@ private:
             End();
             Begin();
         } else {
-            m_strField += ch;
+            Add(ch);
         }
+    }
+
+    void Add(WChar ch)
+    {
+        m_strField += ch;
+        m_bBlank = m_bBlank && (ch == ' ' || ch == '\t');
     }
 
     void Begin()
@@ -90,11 +104,14 @@ private:
         m_record = CCsvRecord();
         m_record.nLine = m_nLine;
         m_strField.clear();
+        m_bBlank = true;
     }
+    // A field a spreadsheet export defused reads as it was typed.
     void EndField()
     {
-        m_record.aFields.push_back(TrimBlanks(m_strField));
+        m_record.aFields.push_back(CCsvWriter::Restore(TrimBlanks(m_strField)));
         m_strField.clear();
+        m_bBlank = true;
     }
     void End()
     {
@@ -102,7 +119,7 @@ private:
         const bool bEmpty = std::all_of(m_record.aFields.begin(), m_record.aFields.end(),
                                         [](const WString& str) { return str.empty(); });
         if (!bEmpty || m_record.bOpenQuote || m_record.bNul)
-            m_records.push_back(m_record);
+            m_records.push_back(std::move(m_record));
     }
 
     const WString& m_str;
@@ -111,6 +128,7 @@ private:
     size_t m_nLine = 1;
     bool m_bQuoted = false;
     WString m_strField;
+    bool m_bBlank = true;  // the field holds only blanks so far: a quote there opens quotes
     CCsvRecord m_record;
     std::vector<CCsvRecord> m_records;
 };
@@ -186,16 +204,24 @@ bool ReadHeader(const CCsvRecord& first, std::vector<EColumn>& aColumns)
 
 // Groups as an address book writes them: "Team; Family", "Team, Family",
 // "* myContacts ::: Team" (its own groups begin with "* " and are left out).
-void AddGroups(const WString& strField, std::vector<WString>& aGroups)
+// seen: the keys (NameKey) of the groups in aGroups.
+void AddGroups(const WString& strField, std::vector<WString>& aGroups, std::unordered_set<WString>& seen)
 {
-    WString str = strField;
-    const bool bColons = str.find(WSTR(":::")) != WString::npos;
-    for (size_t nPos = str.find(WSTR(":::")); nPos != WString::npos; nPos = str.find(WSTR(":::"), nPos))
-        str.replace(nPos, 3, WSTR(";"));
+    WString str;
+    bool bColons = false;
+    for (size_t i = 0; i < strField.size(); ++i) {
+        if (strField.compare(i, 3, WSTR(":::")) == 0) {
+            str += ';';
+            i += 2;
+            bColons = true;
+        } else {
+            str += strField[i];
+        }
+    }
     for (const WString& strGroup : SplitGroups(str)) {
-        const bool bSeen = std::any_of(aGroups.begin(), aGroups.end(),
-                                       [&](const WString& strOld) { return IsSameName(strOld, strGroup); });
-        if (!(bColons && strGroup.compare(0, 2, WSTR("* ")) == 0) && !bSeen)
+        if (aGroups.size() > CContact::kMaxGroups)
+            return;  // one more than a contact may have: the row is refused
+        if (!(bColons && strGroup.compare(0, 2, WSTR("* ")) == 0) && seen.insert(NameKey(strGroup)).second)
             aGroups.push_back(strGroup);
     }
 }
@@ -209,6 +235,7 @@ CContactRow MakeRow(const CCsvRecord& record, const std::vector<EColumn>& aColum
     else if (record.bOpenQuote)
         row.strError = "a quoted field is not closed";
     WString strName, strParts, strMobile, strNumber;
+    std::unordered_set<WString> groupsSeen;
     for (size_t i = 0; i < record.aFields.size() && i < aColumns.size(); ++i) {
         const WString& strField = record.aFields[i];
         switch (aColumns[i]) {
@@ -228,7 +255,7 @@ CContactRow MakeRow(const CCsvRecord& record, const std::vector<EColumn>& aColum
             strNumber = strNumber.empty() ? strField : strNumber;
             break;
         case EColumn::COLUMN_GROUP:
-            AddGroups(strField, row.aGroups);
+            AddGroups(strField, row.aGroups, groupsSeen);
             break;
         case EColumn::COLUMN_NONE:
             break;
@@ -239,17 +266,11 @@ CContactRow MakeRow(const CCsvRecord& record, const std::vector<EColumn>& aColum
     return row;
 }
 
-bool NeedsQuotes(const WString& str)
-{
-    return str.find_first_of(WSTR(",\"\r\n;")) != WString::npos ||
-           (!str.empty() && (str[0] == ' ' || str[0] == '\t' || str.back() == ' ' || str.back() == '\t'));
-}
-
 } // namespace
 
-std::vector<CContactRow> ReadContactsCsv(const WString& strText)
+std::vector<CContactRow> ReadContactsCsv(const WString& strText, const FnReadProgress& fnProgress)
 {
-    const std::vector<CCsvRecord> records = CCsvParser(strText, DetectSeparator(strText)).Parse();
+    const std::vector<CCsvRecord> records = CCsvParser(strText, DetectSeparator(strText)).Parse(fnProgress);
     std::vector<CContactRow> rows;
     if (records.empty())
         return rows;
@@ -260,32 +281,15 @@ std::vector<CContactRow> ReadContactsCsv(const WString& strText)
     return rows;
 }
 
-std::string FormatCsvLine(const std::vector<WString>& aFields)
+std::string FormatContactsCsv(const std::vector<CContact>& contacts, WChar chSeparator)
 {
-    std::string strLine;
-    for (size_t i = 0; i < aFields.size(); ++i) {
-        if (i)
-            strLine += ',';
-        if (!NeedsQuotes(aFields[i])) {
-            strLine += WideToUtf8(aFields[i]);
-            continue;
-        }
-        WString strQuoted;
-        for (WChar ch : aFields[i])
-            strQuoted += ch == '"' ? WString(WSTR("\"\"")) : WString(1, ch);
-        strLine += "\"" + WideToUtf8(strQuoted) + "\"";
-    }
-    return strLine + "\r\n";
-}
-
-std::string FormatContactsCsv(const std::vector<CContact>& contacts)
-{
-    std::string str = kUtf8Bom + FormatCsvLine({WSTR("Name"), WSTR("Number"), WSTR("Groups")});
+    CCsvWriter csv(chSeparator);
+    csv.AddRow({WSTR("Name"), WSTR("Number"), WSTR("Groups")});
     for (const CContact& contact : contacts) {
         WString strGroups;
         for (const WString& strGroup : contact.m_aGroups)
             strGroups += (strGroups.empty() ? WString() : WString(WSTR(";"))) + strGroup;
-        str += FormatCsvLine({contact.m_strName, contact.m_strNumber, strGroups});
+        csv.AddRow({contact.m_strName, contact.m_strNumber, strGroups});
     }
-    return str;
+    return csv.GetText();
 }

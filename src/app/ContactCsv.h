@@ -17,14 +17,10 @@
 // columns give the groups; without one the columns are name, number and
 // groups. A mobile column is taken before any other number column, the
 // first that holds a number. Empty rows are skipped; a row with a NUL or an
-// open quote is refused with its line.
-std::vector<CContactRow> ReadContactsCsv(const WString& strText);
+// open quote is refused with its line. A field an export defused
+// (CCsvWriter::Defuse) reads as it was.
+std::vector<CContactRow> ReadContactsCsv(const WString& strText, const FnReadProgress& fnProgress = FnReadProgress());
 
 // "Name,Number,Groups" and a row per contact (groups separated by ';'), as
-// UTF-8 with a byte order mark and CR LF, which spreadsheets open as UTF-8.
-std::string FormatContactsCsv(const std::vector<CContact>& contacts);
-
-// One CSV line with its CR LF: fields separated by commas, a field that
-// holds a comma, a quote, a line break or blanks at an end quoted.
-std::string FormatCsvLine(const std::vector<WString>& aFields);
-const char kUtf8Bom[] = "\xEF\xBB\xBF";
+// CCsvWriter writes them.
+std::string FormatContactsCsv(const std::vector<CContact>& contacts, WChar chSeparator);

@@ -2,22 +2,16 @@
 
 #include <algorithm>
 #include <map>
+#include <unordered_set>
 
+#include "base/AtomicFile.h"
 #include "app/ContactCsv.h"
 #include "app/ContactStore.h"
+#include "app/CsvWriter.h"
 #include "app/ContactVcard.h"
 #include "app/SendInput.h"
 
 namespace {
-
-// The key of a name as FindContact compares names.
-WString NameKey(const WString& strName)
-{
-    WString strKey = strName;
-    for (WChar& ch : strKey)
-        ch = ch >= 'A' && ch <= 'Z' ? static_cast<WChar>(ch - 'A' + 'a') : ch;
-    return strKey;
-}
 
 bool DecodeUtf16(const std::string& strBytes, bool bBigEndian, WString& strText, std::string& strError)
 {
@@ -46,9 +40,12 @@ bool HasControl(const WString& str)
 
 bool AddGroups(CContact& contact, const std::vector<WString>& aGroups)
 {
+    std::unordered_set<WString> seen;
+    for (const WString& strGroup : contact.m_aGroups)
+        seen.insert(NameKey(strGroup));
     bool bAdded = false;
     for (const WString& strGroup : aGroups) {
-        if (!contact.IsInGroup(strGroup)) {
+        if (seen.insert(NameKey(strGroup)).second) {
             contact.m_aGroups.push_back(strGroup);
             bAdded = true;
         }
@@ -56,13 +53,26 @@ bool AddGroups(CContact& contact, const std::vector<WString>& aGroups)
     return bAdded;
 }
 
+std::string TooLargeText()
+{
+    return "the file is larger than " + std::to_string(kMaxImportBytes / (1024 * 1024)) +
+           " MB: no contact list is; is it the right file?";
+}
+
+std::string TooManyGroupsText()
+{
+    return "a contact is in at most " + std::to_string(CContact::kMaxGroups) + " groups";
+}
+
+// Reading the file is the first quarter of the work, the reader's the rest.
+const double kReadShare = 0.25;
+
 } // namespace
 
 bool DecodeImportText(const std::string& strBytes, WString& strText, std::string& strError)
 {
     if (strBytes.size() > kMaxImportBytes) {
-        strError = "the file is larger than " + std::to_string(kMaxImportBytes / (1024 * 1024)) +
-                   " MB: no contact list is; is it the right file?";
+        strError = TooLargeText();
         return false;
     }
     if (strBytes.compare(0, 2, "\xFF\xFE") == 0)
@@ -79,17 +89,56 @@ bool DecodeImportText(const std::string& strBytes, WString& strText, std::string
     return true;
 }
 
-bool ReadContactFile(const std::string& strBytes, std::vector<CContactRow>& rows, std::string& strError)
+bool ReadContactFile(const std::string& strBytes, std::vector<CContactRow>& rows, std::string& strError,
+                     const FnReadProgress& fnProgress)
 {
     WString strText;
     if (!DecodeImportText(strBytes, strText, strError))
         return false;
     const bool bVcard = LooksLikeVcard(strText);
-    rows = bVcard ? ReadContactsVcard(strText) : ReadContactsCsv(strText);
+    bool bStopped = false;
+    const FnReadProgress fnWatch = [&](size_t nDone, size_t nTotal) {
+        bStopped = fnProgress && !fnProgress(nDone, nTotal);
+        return !bStopped;
+    };
+    rows = bVcard ? ReadContactsVcard(strText, fnWatch) : ReadContactsCsv(strText, fnWatch);
+    if (bStopped) {
+        rows.clear();
+        strError = "stopped";
+        return false;
+    }
     if (!rows.empty())
         return true;
     strError = bVcard ? "the file holds no vCard" : "the file holds no contact";
     return false;
+}
+
+bool ReadContactPath(const WString& strPath, std::vector<CContactRow>& rows, std::string& strError,
+                     const FnImportProgress& fnProgress)
+{
+    rows.clear();
+    std::string strBytes;
+    const EFileRead read = ReadWholeFile(strPath, strBytes, strError, kMaxImportBytes, [&](uint64_t nDone, uint64_t nSize) {
+        return !fnProgress || fnProgress(nSize ? kReadShare * static_cast<double>(nDone) / static_cast<double>(nSize) : 0);
+    });
+    switch (read) {
+    case EFileRead::FILE_READ_OK:
+        return ReadContactFile(strBytes, rows, strError, [&](size_t nDone, size_t nTotal) {
+            return !fnProgress ||
+                   fnProgress(kReadShare + (1 - kReadShare) * static_cast<double>(nDone) / static_cast<double>(nTotal));
+        });
+    case EFileRead::FILE_READ_MISSING:
+        strError = "no such file";
+        return false;
+    case EFileRead::FILE_READ_TOO_LARGE:
+        strError = TooLargeText();
+        return false;
+    case EFileRead::FILE_READ_STOPPED:
+        strError = "stopped";
+        return false;
+    default:
+        return false;
+    }
 }
 
 bool CheckContact(const CContact& contact, std::string& strError)
@@ -112,6 +161,10 @@ bool CheckContact(const CContact& contact, std::string& strError)
     }
     if (!CheckNumber(contact.m_strNumber, strError))
         return false;
+    if (contact.m_aGroups.size() > CContact::kMaxGroups) {
+        strError = TooManyGroupsText();
+        return false;
+    }
     for (const WString& strGroup : contact.m_aGroups) {
         if (!CheckGroupName(strGroup, strError))
             return false;
@@ -154,18 +207,24 @@ CImportPlan PlanImport(const std::vector<CContact>& contacts, const std::vector<
             refuse(row.nLine, "more than " + std::to_string(CContactStore::kMaxContacts) + " contacts");
             continue;
         }
-        lineOfName.emplace(strKey, row.nLine);
         if (existing == byName.end()) {
+            lineOfName.emplace(strKey, row.nLine);
             byName.emplace(strKey, plan.contacts.size());
-            plan.contacts.push_back(contact);
+            plan.contacts.push_back(std::move(contact));
             ++plan.nNew;
             continue;
         }
-        CContact& old = plan.contacts[existing->second];
-        const bool bNumber = old.m_strNumber != contact.m_strNumber;
-        const bool bGroups = AddGroups(old, contact.m_aGroups);
-        old.m_strNumber = contact.m_strNumber;
-        old.m_bOwn = old.m_bOwn || bNumber || bGroups;
+        CContact updated = plan.contacts[existing->second];
+        const bool bNumber = updated.m_strNumber != contact.m_strNumber;
+        const bool bGroups = AddGroups(updated, contact.m_aGroups);
+        if (updated.m_aGroups.size() > CContact::kMaxGroups) {
+            refuse(row.nLine, TooManyGroupsText());
+            continue;
+        }
+        lineOfName.emplace(strKey, row.nLine);
+        updated.m_strNumber = contact.m_strNumber;
+        updated.m_bOwn = updated.m_bOwn || bNumber || bGroups;
+        plan.contacts[existing->second] = std::move(updated);
         ++(bNumber || bGroups ? plan.nUpdated : plan.nUnchanged);
     }
     return plan;
@@ -180,7 +239,8 @@ std::string DescribeImport(const CImportPlan& plan)
     return str + std::to_string(plan.nRefused) + " refused";
 }
 
-std::string FormatContactsFile(const std::vector<CContact>& contacts, const WString& strGroup, bool bVcard)
+std::string FormatContactsFile(const std::vector<CContact>& contacts, const WString& strGroup, bool bVcard,
+                               WChar chSeparator)
 {
     std::vector<CContact> chosen;
     for (const CContact& contact : contacts) {
@@ -189,5 +249,5 @@ std::string FormatContactsFile(const std::vector<CContact>& contacts, const WStr
     }
     std::stable_sort(chosen.begin(), chosen.end(),
                      [](const CContact& a, const CContact& b) { return IsListedBefore(a.m_strName, b.m_strName); });
-    return bVcard ? FormatContactsVcard(chosen) : FormatContactsCsv(chosen);
+    return bVcard ? FormatContactsVcard(chosen) : FormatContactsCsv(chosen, chSeparator);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,17 @@ const size_t kMaxImportBytes = 16 * 1024 * 1024;
 bool DecodeImportText(const std::string& strBytes, WString& strText, std::string& strError);
 // The rows of a file: a vCard when it begins with BEGIN:VCARD, else CSV.
 // False with the reason when it cannot be read, or holds no contact.
-bool ReadContactFile(const std::string& strBytes, std::vector<CContactRow>& rows, std::string& strError);
+// fnProgress hears how far the reader has come and may stop it (false).
+bool ReadContactFile(const std::string& strBytes, std::vector<CContactRow>& rows, std::string& strError,
+                     const FnReadProgress& fnProgress = FnReadProgress());
+
+// How far an import's reading has come, from 0 to 1; false stops it.
+typedef std::function<bool(double dDone)> FnImportProgress;
+// The same from the file's path: a file larger than kMaxImportBytes is
+// refused before any of it is read. False with the reason ("no such file",
+// ...), also when fnProgress stopped it.
+bool ReadContactPath(const WString& strPath, std::vector<CContactRow>& rows, std::string& strError,
+                     const FnImportProgress& fnProgress = FnImportProgress());
 
 struct CImportPlan {
     size_t nRows = 0;
@@ -50,5 +61,7 @@ std::string DescribeImport(const CImportPlan& plan);
 bool CheckContact(const CContact& contact, std::string& strError);
 
 // The contacts of a group (all of them for an empty name), in list order,
-// as CSV (FormatContactsCsv) or vCard 3.0 (FormatContactsVcard).
-std::string FormatContactsFile(const std::vector<CContact>& contacts, const WString& strGroup, bool bVcard);
+// as CSV (FormatContactsCsv, with that separator) or vCard 3.0
+// (FormatContactsVcard).
+std::string FormatContactsFile(const std::vector<CContact>& contacts, const WString& strGroup, bool bVcard,
+                               WChar chSeparator);

@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <set>
+#include <unordered_set>
 
 namespace {
+
+const size_t kProgressLines = 4096;  // lines between two reports of progress
 
 struct CLine {
     size_t nLine = 0;
@@ -56,30 +60,66 @@ std::vector<CLine> PhysicalLines(const WString& strText)
     return lines;
 }
 
-bool IsQuotedPrintable(const WString& strLine)
-{
-    const size_t nColon = strLine.find(':');
-    return Upper(strLine.substr(0, nColon)).find(WSTR("QUOTED-PRINTABLE")) != WString::npos;
-}
+// A logical line as it grows, and whether its name and parameters (before
+// the first ':') say QUOTED-PRINTABLE, found as the characters come so that
+// a value of many soft line breaks is read once.
+class CLogicalLine {
+public:
+    explicit CLogicalLine(const CLine& line) : m_line(line) { Scan(); }
+
+    void Append(const WString& str)
+    {
+        m_line.str += str;
+        Scan();
+    }
+    // The soft line break of QUOTED-PRINTABLE: a value that ends with '='.
+    bool EndsInSoftBreak() const
+    {
+        return !m_line.str.empty() && m_line.str.back() == '=' && m_bQuotedPrintable;
+    }
+    void DropLast() { m_line.str.pop_back(); }
+    const CLine& Get() const { return m_line; }
+
+private:
+    void Scan()
+    {
+        static const WString kWord = WSTR("QUOTED-PRINTABLE");
+        if (m_bHeadDone)
+            return;
+        const size_t nColon = m_line.str.find(':', m_nScanned);
+        const size_t nEnd = nColon == WString::npos ? m_line.str.size() : nColon;
+        const size_t nFrom = m_nScanned > kWord.size() ? m_nScanned - kWord.size() : 0;
+        m_bQuotedPrintable =
+            m_bQuotedPrintable || Upper(m_line.str.substr(nFrom, nEnd - nFrom)).find(kWord) != WString::npos;
+        m_nScanned = nEnd;
+        m_bHeadDone = nColon != WString::npos;
+    }
+
+    CLine m_line;
+    size_t m_nScanned = 0;
+    bool m_bHeadDone = false;
+    bool m_bQuotedPrintable = false;
+};
 
 // Folded lines (a line that begins with a blank goes on the one before) and
 // the soft line breaks of QUOTED-PRINTABLE (a value that ends with '=').
 std::vector<CLine> LogicalLines(const WString& strText)
 {
-    std::vector<CLine> lines;
+    std::vector<CLogicalLine> lines;
     for (const CLine& line : PhysicalLines(strText)) {
-        const bool bSoftBreak = !lines.empty() && !lines.back().str.empty() && lines.back().str.back() == '=' &&
-                                IsQuotedPrintable(lines.back().str);
-        if (bSoftBreak) {
-            lines.back().str.pop_back();
-            lines.back().str += line.str;
+        if (!lines.empty() && lines.back().EndsInSoftBreak()) {
+            lines.back().DropLast();
+            lines.back().Append(line.str);
         } else if (!lines.empty() && !line.str.empty() && (line.str[0] == ' ' || line.str[0] == '\t')) {
-            lines.back().str += line.str.substr(1);
+            lines.back().Append(line.str.substr(1));
         } else {
-            lines.push_back(line);
+            lines.emplace_back(line);
         }
     }
-    return lines;
+    std::vector<CLine> logical;
+    for (const CLogicalLine& line : lines)
+        logical.push_back(line.Get());
+    return logical;
 }
 
 // Cut at the separator outside double quotes.
@@ -247,6 +287,7 @@ struct CCard {
     WString strFn, strN;
     std::vector<CTel> tels;
     std::vector<WString> aGroups;
+    std::unordered_set<WString> groupKeys;  // NameKey of each of aGroups
     std::string strError;
 };
 
@@ -274,8 +315,9 @@ void ReadCardLine(const CProperty& property, CCard& card)
             card.tels.push_back(tel);
     } else if (property.strName == WSTR("CATEGORIES")) {
         for (const WString& strGroup : SplitValue(strValue, ',')) {
-            if (!strGroup.empty() && std::none_of(card.aGroups.begin(), card.aGroups.end(),
-                                                  [&](const WString& str) { return IsSameName(str, strGroup); }))
+            if (card.aGroups.size() > CContact::kMaxGroups)
+                break;  // one more than a contact may have: the card is refused
+            if (!strGroup.empty() && card.groupKeys.insert(NameKey(strGroup)).second)
                 card.aGroups.push_back(strGroup);
         }
     }
@@ -288,6 +330,9 @@ void AddCardRows(const CCard& card, std::vector<CContactRow>& rows)
     row.strName = card.strFn.empty() ? card.strN : card.strFn;
     row.aGroups = card.aGroups;
     row.strError = card.strError;
+    if (card.tels.size() > 1 && (card.tels.size() - 1) * card.aGroups.size() > kMaxExtraNumbersTimesGroups)
+        row.strError = "a vCard of " + std::to_string(card.tels.size()) + " numbers in " +
+                       std::to_string(card.aGroups.size()) + " groups: more than an import takes";
     if (card.tels.empty() || !row.strError.empty()) {
         rows.push_back(row);
         return;
@@ -297,14 +342,14 @@ void AddCardRows(const CCard& card, std::vector<CContactRow>& rows)
         return (a.bPref ? 0 : a.bMobile ? 1 : 2) < (b.bPref ? 0 : b.bMobile ? 1 : 2);
     });
     const WString strName = row.strName;
-    std::vector<WString> aLabels;
+    std::set<WString> labels;
     for (size_t i = 0; i < tels.size(); ++i) {
         row.strNumber = tels[i].strNumber;
         if (i > 0) {
             WString strLabel = tels[i].strType.empty() ? Utf8ToWide(std::to_string(i + 1)) : tels[i].strType;
-            if (std::find(aLabels.begin(), aLabels.end(), strLabel) != aLabels.end())
+            if (labels.count(strLabel))
                 strLabel += WSTR(" ") + Utf8ToWide(std::to_string(i + 1));
-            aLabels.push_back(strLabel);
+            labels.insert(strLabel);
             row.strName = (strName.empty() ? tels[i].strNumber : strName) + WSTR(" (") + strLabel + WSTR(")");
         }
         rows.push_back(row);
@@ -351,7 +396,7 @@ bool LooksLikeVcard(const WString& strText)
     return nStart != WString::npos && Upper(strText.substr(nStart, 11)) == WSTR("BEGIN:VCARD");
 }
 
-std::vector<CContactRow> ReadContactsVcard(const WString& strText)
+std::vector<CContactRow> ReadContactsVcard(const WString& strText, const FnReadProgress& fnProgress)
 {
     std::vector<CContactRow> rows;
     CCard card;
@@ -363,7 +408,11 @@ std::vector<CContactRow> ReadContactsVcard(const WString& strText)
         row.strError = "a vCard without END:VCARD";
         rows.push_back(row);
     };
-    for (const CLine& line : LogicalLines(strText)) {
+    const std::vector<CLine> lines = LogicalLines(strText);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i % kProgressLines == 0 && fnProgress && !fnProgress(i, lines.size()))
+            return rows;
+        const CLine& line = lines[i];
         CProperty property;
         if (!ParseProperty(line.str, property))
             continue;

@@ -20,7 +20,7 @@ bool LooksLikeVcard(const WString& strText);
 // name, each other under "Name (home)" (its type, or its place). A card
 // without a number, without END:VCARD or with a NUL or an unknown charset is
 // refused with the line it begins on.
-std::vector<CContactRow> ReadContactsVcard(const WString& strText);
+std::vector<CContactRow> ReadContactsVcard(const WString& strText, const FnReadProgress& fnProgress = FnReadProgress());
 
 // vCard 3.0, UTF-8, CR LF, lines folded at 75 bytes: FN, N, TEL and
 // CATEGORIES of each contact.

@@ -4,14 +4,20 @@
 
 #include "sms/InboxFile.h"
 #include "sms/ReportMatch.h"
+#include "app/Recipients.h"
+#include "app/SendInput.h"
 
 // Read under the lock, as a change: a damaged file is put aside by one
 // process only.
-void CInboxList::Load(const WString& strPath)
+void CInboxList::Load(const WString& strPath, bool bReadOnly)
 {
     CInbox inbox;
-    const CInboxChange change = ChangeInbox(strPath, [](CInbox&) { return false; }, inbox);
-    m_strLoadError = change.strError.empty() ? change.strNote : change.strError;
+    if (bReadOnly) {
+        m_strLoadError = LoadInbox(strPath, inbox, EDamagedInbox::LEAVE).strReport;
+    } else {
+        const CInboxChange change = ChangeInbox(strPath, [](CInbox&) { return false; }, inbox);
+        m_strLoadError = change.strError.empty() ? change.strNote : change.strError;
+    }
     m_messages = inbox.GetMessages();
     m_nNew = 0;
     m_shownKeys.clear();
@@ -42,6 +48,8 @@ bool CInboxList::MarkShown(const WString& strPath, std::string& strError)
 
 WString CInboxList::GetSenderName(const WString& strSender, const std::vector<CContact>& contacts)
 {
+    if (!CanReplyTo(strSender))
+        return strSender;  // a name the sender chose, whatever digits it holds
     for (const CContact& contact : contacts) {
         if (!contact.m_strName.empty() && IsSameNumber(contact.m_strNumber, strSender))
             return contact.m_strName;
@@ -49,10 +57,27 @@ WString CInboxList::GetSenderName(const WString& strSender, const std::vector<CC
     return strSender;
 }
 
+namespace {
+
+WString MarkAlphanumeric(const WString& strSender)
+{
+    return WSTR("\"") + strSender + WSTR("\" (alphanumeric sender)");
+}
+
+} // namespace
+
 WString CInboxList::GetSenderText(const WString& strSender, const std::vector<CContact>& contacts)
 {
+    if (!CanReplyTo(strSender))
+        return MarkAlphanumeric(strSender);
     const WString strName = GetSenderName(strSender, contacts);
     return strName == strSender ? strSender : strName + WSTR(" (") + strSender + WSTR(")");
+}
+
+bool CInboxList::CanReplyTo(const WString& strSender)
+{
+    std::string strError;
+    return IsNumberToken(strSender) && CheckNumber(strSender, strError);
 }
 
 WString CInboxList::GetTimeText(const CSmsTime& time)
@@ -65,6 +90,7 @@ WString CInboxList::GetTimeText(const CSmsTime& time)
 
 WString CInboxList::GetSenderCell(const CReceivedMsg& msg, const std::vector<CContact>& contacts)
 {
-    const WString strName = GetSenderName(msg.strSender, contacts);
+    const WString strName =
+        CanReplyTo(msg.strSender) ? GetSenderName(msg.strSender, contacts) : MarkAlphanumeric(msg.strSender);
     return msg.bNew ? WSTR("[new] ") + strName : strName;
 }

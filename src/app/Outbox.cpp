@@ -6,8 +6,8 @@
 #include <chrono>
 #include <memory>
 #include <random>
-#include <stdexcept>
 
+#include "base/JsonRead.h"
 #include "base/Trace.h"
 
 namespace {
@@ -44,26 +44,17 @@ WString NewJournalName(unsigned nCreated)
            kSuffix;
 }
 
-// A number of the journal as the program wrote it: a whole number up to
-// nMax. Anything else (a float, a negative, a string) makes the line damaged.
-unsigned CheckedNumber(const CJson& value, unsigned nMax)
-{
-    if (!value.is_number_unsigned() || value.get<unsigned long long>() > nMax)
-        throw std::out_of_range("a number out of range");
-    return static_cast<unsigned>(value.get<unsigned long long>());
-}
-
 // The parts accepted and their references; a journal of an earlier version
 // has only their count.
 void ReadParts(const CJson& json, CSendRecipient& recipient)
 {
-    recipient.nRef = json.contains("ref") ? CheckedNumber(json.at("ref"), 0xFFFF) : 0;
+    recipient.nRef = static_cast<unsigned>(ReadJsonWhole(json, "ref", 0, 0xFFFF, 0));
     recipient.partRefs.clear();
     if (json.contains("mrs")) {
         for (const CJson& mr : json.at("mrs"))
-            recipient.partRefs.push_back(CheckedNumber(mr, 255));
+            recipient.partRefs.push_back(static_cast<unsigned>(CheckJsonWhole(mr, "mrs", 0, 255)));
     } else if (json.contains("parts")) {
-        recipient.partRefs.assign(CheckedNumber(json.at("parts"), 255), 0);
+        recipient.partRefs.assign(static_cast<size_t>(ReadJsonWhole(json, "parts", 0, 255)), 0);
     }
 }
 
@@ -78,7 +69,7 @@ void WriteParts(const CSendRecipient& recipient, CJson& json)
 
 bool ApplyChange(const CJson& change, CSendRecord& record)
 {
-    const size_t nIndex = CheckedNumber(change.at("r"), 0xFFFFFF);
+    const size_t nIndex = static_cast<size_t>(ReadJsonWhole(change, "r", 0, 0xFFFFFF));
     ESendState eState;
     if (nIndex >= record.recipients.size() || !StateOf(change.at("state").get<std::string>(), eState))
         return false;
@@ -142,7 +133,7 @@ EOutboxRead ReadOutboxJournal(const std::string& strData, CSendRecord& record, W
         try {
             const CJson json = CJson::parse(strLine);
             if (bFirst) {
-                const int nVersion = json.at("outbox").get<int>();
+                const uint64_t nVersion = ReadJsonWhole(json, "outbox", 0, UINT32_MAX);
                 if (nVersion != 1)
                     return nVersion > 1 ? EOutboxRead::NEWER : EOutboxRead::NO_ENTRY;
                 ReadEntry(json, record);
@@ -152,7 +143,7 @@ EOutboxRead ReadOutboxJournal(const std::string& strData, CSendRecord& record, W
             } else if (!ApplyChange(json, record)) {
                 break;
             }
-        } catch (const std::exception&) {  // the library's, or a number out of range
+        } catch (const std::exception&) {  // the library's, or a number ReadJsonWhole refused
             if (bFirst)
                 return EOutboxRead::NO_ENTRY;
             break;

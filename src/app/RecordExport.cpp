@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/ContactCsv.h"
+#include "app/CsvWriter.h"
 #include "app/InboxList.h"
 #include "app/ReportStore.h"
 #include "app/TextSearch.h"
@@ -27,27 +27,31 @@ WString GetLocalZoneText(std::time_t now)
 }
 
 std::string FormatHistoryCsv(const std::vector<CHistoryRecord>& records,
-                             const std::map<WString, std::vector<CSentPart>>& reports, const WString& strZone)
+                             const std::map<WString, std::vector<CSentPart>>& reports, const WString& strZone,
+                             WChar chSeparator)
 {
-    std::string str = kUtf8Bom + FormatCsvLine(kHeader);
+    CCsvWriter csv(chSeparator);
+    csv.AddRow(kHeader);
     for (const CHistoryRecord& record : records) {
         const WString strState =
             DescribeRecordDelivery(reports, GetDeliveryKey(record.m_strNumber, record.m_strTime, record.m_strText));
-        str += FormatCsvLine({record.m_strTime + WSTR(" ") + strZone, record.m_strNumber, record.m_strName, strState,
-                              record.m_strText});
+        csv.AddRow({record.m_strTime + WSTR(" ") + strZone, record.m_strNumber, record.m_strName, strState,
+                    record.m_strText});
     }
-    return str;
+    return csv.GetText();
 }
 
-std::string FormatInboxCsv(const std::vector<CReceivedMsg>& messages, const std::vector<CContact>& contacts)
+std::string FormatInboxCsv(const std::vector<CReceivedMsg>& messages, const std::vector<CContact>& contacts,
+                           WChar chSeparator)
 {
-    std::string str = kUtf8Bom + FormatCsvLine(kHeader);
+    CCsvWriter csv(chSeparator);
+    csv.AddRow(kHeader);
     for (const CReceivedMsg& msg : messages) {
         const WString strName = CInboxList::GetSenderName(msg.strSender, contacts);
-        str += FormatCsvLine({CInboxList::GetTimeText(msg.time), msg.strSender,
-                              strName == msg.strSender ? WString() : strName, WSTR("received"), msg.GetText()});
+        csv.AddRow({CInboxList::GetTimeText(msg.time), msg.strSender, strName == msg.strSender ? WString() : strName,
+                    WSTR("received"), msg.GetText()});
     }
-    return str;
+    return csv.GetText();
 }
 
 CSearchFields PrepareHistorySearch(const CHistoryRecord& record)

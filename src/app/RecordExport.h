@@ -1,5 +1,5 @@
-// The History and the Inbox as CSV, for a spreadsheet: UTF-8 with a byte
-// order mark, CR LF, the columns Time, Number, Name, State, Text.
+// The History and the Inbox as CSV, for a spreadsheet (CCsvWriter, with the
+// separator given): the columns Time, Number, Name, State, Text.
 #pragma once
 
 #include <cstdint>
@@ -22,11 +22,13 @@ WString GetLocalZoneText(std::time_t now);
 // it (the history keeps local times without their zone), the state as the
 // History shows it.
 std::string FormatHistoryCsv(const std::vector<CHistoryRecord>& records,
-                             const std::map<WString, std::vector<CSentPart>>& reports, const WString& strZone);
+                             const std::map<WString, std::vector<CSentPart>>& reports, const WString& strZone,
+                             WChar chSeparator);
 // The messages in the order given, the time with the zone the service
 // centre gave, the name of the contact with the sender's number (or
 // none), the state "received".
-std::string FormatInboxCsv(const std::vector<CReceivedMsg>& messages, const std::vector<CContact>& contacts);
+std::string FormatInboxCsv(const std::vector<CReceivedMsg>& messages, const std::vector<CContact>& contacts,
+                           WChar chSeparator);
 
 // What the search box looks for in a record: its recipient, name and text,
 // prepared for CSearchQuery::Matches.

@@ -1,28 +1,17 @@
-// Every setting of the program in one table: its value name in the settings
-// key, its type and its default. Read and written at the moment they are
-// needed, as every setting is; a read that fails gives the default. The
-// lists ("Numbers", "Contacts", "NewHistory", "Reports", ...) have stores of
-// their own.
+// The settings of SettingsTable in the registry, read and written at the
+// moment they are needed, as every setting is; a read that fails gives the
+// default. A user's own value comes first; a machine-wide setting the user
+// has not set is read from the machine-wide key, where an administrator may
+// have set it for everyone. Writes go to the user's key. The lists
+// ("Numbers", "Contacts", "NewHistory", "Reports", ...) have stores of their
+// own, on the user's key alone.
 #pragma once
 
 #include <windows.h>
 
 #include "base/Settings.h"
+#include "base/SettingsTable.h"
 #include "base/Text.h"
-
-enum class EFlag {
-    ALLOW_CHECK,            // "AllowCheck": the update check at start-up (the notice's "Don't ask again")
-    ALLOW_STATS,            // "AllowStats": usage statistics go to the maker
-    DELETE_AFTER_DOWNLOAD,  // "DeleteAfterDownload": what has been stored is deleted from the phone
-    DELIVERY_REPORT,        // "DeliveryReport": every part asks for a delivery report
-};
-
-enum class ETextSetting {
-    PORT,     // "Port": the port chosen last
-    CONTACT,  // "Contact": the contact chosen last
-    MODEL,    // "Model": the phone model the feedback names
-    SERVER,   // "Server": the maker's server, instead of the built-in one
-};
 
 class CAppSettings {
 public:
@@ -33,9 +22,12 @@ public:
     WString Read(ETextSetting eSetting) const;
     LONG Write(ETextSetting eSetting, const WString& strValue) const;
 
-    static const char* GetName(EFlag eFlag);
-    static const char* GetName(ETextSetting eSetting);
+    static const char* GetName(EFlag eFlag) { return GetSettingName(eFlag); }
+    static const char* GetName(ETextSetting eSetting) { return GetSettingName(eSetting); }
 
 private:
+    // The value of that name in the key ChooseSettingSource picks.
+    CSettingsValue Source(const char* pszName) const;
+
     CSettingsKey& m_key;
 };

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -29,6 +30,46 @@ WString TempPathOf(const WString& strPath)
 #endif
     return strPath + Utf8ToWide("." + std::to_string(ulProcess) + "-" + std::to_string(++nWrites) + ".tmp");
 }
+
+// The bytes of a read as they come, held to the limit and told to the
+// progress function.
+class CFileReading {
+public:
+    CFileReading(std::string& strData, uint64_t nMaxBytes, uint64_t nSize, const FnFileProgress& fnProgress)
+        : m_strData(strData), m_nMaxBytes(nMaxBytes), m_nSize(nSize), m_fnProgress(fnProgress)
+    {
+    }
+
+    bool Begin()
+    {
+        if (m_nSize > m_nMaxBytes)
+            return Stop(EFileRead::FILE_READ_TOO_LARGE);
+        m_strData.reserve(static_cast<size_t>(m_nSize));
+        return !m_fnProgress || m_fnProgress(0, m_nSize) || Stop(EFileRead::FILE_READ_STOPPED);
+    }
+    bool Add(const char* pData, size_t nBytes)
+    {
+        if (m_strData.size() + nBytes > m_nMaxBytes)
+            return Stop(EFileRead::FILE_READ_TOO_LARGE);
+        m_strData.append(pData, nBytes);
+        return !m_fnProgress || m_fnProgress(m_strData.size(), m_nSize) || Stop(EFileRead::FILE_READ_STOPPED);
+    }
+    EFileRead Result() const { return m_eResult; }
+
+private:
+    bool Stop(EFileRead eResult)
+    {
+        m_eResult = eResult;
+        std::string().swap(m_strData);
+        return false;
+    }
+
+    std::string& m_strData;
+    const uint64_t m_nMaxBytes;
+    const uint64_t m_nSize;
+    const FnFileProgress& m_fnProgress;
+    EFileRead m_eResult = EFileRead::FILE_READ_OK;
+};
 
 #if defined(_WIN32)
 
@@ -103,7 +144,8 @@ bool WriteAndFlush(const std::string& strPath, const std::string& strData, std::
 
 #if defined(_WIN32)
 
-EFileRead ReadWholeFile(const WString& strPath, std::string& strData, std::string& strError)
+EFileRead ReadWholeFile(const WString& strPath, std::string& strData, std::string& strError, uint64_t nMaxBytes,
+                        const FnFileProgress& fnProgress)
 {
     strData.clear();
     CFileHandle hFile(CreateFileW(strPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -115,14 +157,24 @@ EFileRead ReadWholeFile(const WString& strPath, std::string& strData, std::strin
         strError = ErrorText("cannot open the file", dwError);
         return EFileRead::FILE_READ_FAILED;
     }
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(hFile, &size)) {
+        strError = ErrorText("cannot read the file's size", GetLastError());
+        return EFileRead::FILE_READ_FAILED;
+    }
+    CFileReading reading(strData, nMaxBytes, static_cast<uint64_t>(size.QuadPart), fnProgress);
+    if (!reading.Begin())
+        return reading.Result();
     char buffer[65536];
     DWORD dwRead = 0;
     while (ReadFile(hFile, buffer, sizeof(buffer), &dwRead, nullptr)) {
         if (dwRead == 0)
             return EFileRead::FILE_READ_OK;
-        strData.append(buffer, dwRead);
+        if (!reading.Add(buffer, dwRead))
+            return reading.Result();
     }
     strError = ErrorText("cannot read the file", GetLastError());
+    strData.clear();
     return EFileRead::FILE_READ_FAILED;
 }
 
@@ -154,7 +206,8 @@ bool RenameFileNoReplace(const WString& strFrom, const WString& strTo, bool& bTa
 
 #else
 
-EFileRead ReadWholeFile(const WString& strPath, std::string& strData, std::string& strError)
+EFileRead ReadWholeFile(const WString& strPath, std::string& strData, std::string& strError, uint64_t nMaxBytes,
+                        const FnFileProgress& fnProgress)
 {
     strData.clear();
     const int fd = open(WideToUtf8(strPath).c_str(), O_RDONLY | O_CLOEXEC);
@@ -164,22 +217,31 @@ EFileRead ReadWholeFile(const WString& strPath, std::string& strData, std::strin
         strError = ErrorText("cannot open the file", errno);
         return EFileRead::FILE_READ_FAILED;
     }
+    struct stat st = {};
+    if (fstat(fd, &st) != 0) {
+        strError = ErrorText("cannot read the file's size", errno);
+        close(fd);
+        return EFileRead::FILE_READ_FAILED;
+    }
+    CFileReading reading(strData, nMaxBytes, static_cast<uint64_t>(st.st_size), fnProgress);
+    bool bGoOn = reading.Begin();
     char buffer[65536];
-    for (;;) {
+    while (bGoOn) {
         const ssize_t n = read(fd, buffer, sizeof(buffer));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
             strError = ErrorText("cannot read the file", errno);
+            strData.clear();
             close(fd);
             return EFileRead::FILE_READ_FAILED;
         }
         if (n == 0)
             break;
-        strData.append(buffer, static_cast<size_t>(n));
+        bGoOn = reading.Add(buffer, static_cast<size_t>(n));
     }
     close(fd);
-    return EFileRead::FILE_READ_OK;
+    return reading.Result();
 }
 
 bool WriteFileAtomically(const WString& strPath, const std::string& strData, std::string& strError)

@@ -27,9 +27,9 @@ public:
     {
         return m_cache.ReadShared(m_key, strName, dwType, pData);
     }
-    uint32_t SetMultiSz(const WString& strName, std::vector<uint8_t>& data) override
+    uint32_t SetValue(const WString& strName, uint32_t dwType, std::vector<uint8_t>& data) override
     {
-        return m_cache.SetMultiSz(m_key, strName, data, m_bLocked);
+        return m_cache.SetValue(m_key, strName, dwType, data, m_bLocked);
     }
     uint32_t DeleteValue(const WString& strName) override { return m_cache.DeleteValue(m_key, strName, m_bLocked); }
     uint32_t Lock(uint32_t dwTimeoutMs) override

@@ -21,7 +21,7 @@ uint32_t CListCache::ReadData(CListKey& key, const WString& strName, uint32_t& d
         return kErrorSuccess;
     }
     if (it->second.pData.use_count() == 1)
-        data.swap(*it->second.pData);  // back with SetMultiSz
+        data.swap(*it->second.pData);  // back with SetValue
     else
         data = *it->second.pData;
     m_values.erase(it);
@@ -47,16 +47,17 @@ uint32_t CListCache::ReadShared(CListKey& key, const WString& strName, uint32_t&
     return kErrorSuccess;
 }
 
-uint32_t CListCache::SetMultiSz(CListKey& key, const WString& strName, std::vector<uint8_t>& data, bool bLocked)
+uint32_t CListCache::SetValue(CListKey& key, const WString& strName, uint32_t dwType, std::vector<uint8_t>& data,
+                              bool bLocked)
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    return Change(strName, bLocked, &data, [&] { return key.SetMultiSz(strName, data); });
+    return Change(strName, bLocked, dwType, &data, [&] { return key.SetValue(strName, dwType, data); });
 }
 
 uint32_t CListCache::DeleteValue(CListKey& key, const WString& strName, bool bLocked)
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    return Change(strName, bLocked, nullptr, [&] { return key.DeleteValue(strName); });
+    return Change(strName, bLocked, 0, nullptr, [&] { return key.DeleteValue(strName); });
 }
 
 void CListCache::Clear()
@@ -77,7 +78,7 @@ void CListCache::KeepCurrent()
 // The change itself also sets off the watch: it is watched anew once the
 // change is made. Under the lock nobody else changed a list in between, so
 // the copies taken before stay when nothing had changed before the change.
-uint32_t CListCache::Change(const WString& strName, bool bLocked, std::vector<uint8_t>* pData,
+uint32_t CListCache::Change(const WString& strName, bool bLocked, uint32_t dwType, std::vector<uint8_t>* pData,
                             const std::function<uint32_t()>& fnChange)
 {
     const bool bCurrent = bLocked && m_bWatching && !m_watch.HasChanged();
@@ -87,7 +88,7 @@ uint32_t CListCache::Change(const WString& strName, bool bLocked, std::vector<ui
         m_values.clear();
     m_bWatching = m_watch.Watch();
     if (dwError == kErrorSuccess && pData && bLocked && m_bWatching)
-        m_values[strName] = CValue{kRegMultiSz, std::make_shared<std::vector<uint8_t>>(std::move(*pData))};
+        m_values[strName] = CValue{dwType, std::make_shared<std::vector<uint8_t>>(std::move(*pData))};
     else
         m_values.erase(strName);
     return dwError;

@@ -43,9 +43,10 @@ public:
                       bool bForChange);
     uint32_t ReadShared(CListKey& key, const WString& strName, uint32_t& dwType,
                         std::shared_ptr<const std::vector<uint8_t>>& pData);
-    // As CListKey::SetMultiSz and DeleteValue, through key. bLocked: the
+    // As CListKey::SetValue and DeleteValue, through key. bLocked: the
     // caller holds the settings' lock (else every copy goes).
-    uint32_t SetMultiSz(CListKey& key, const WString& strName, std::vector<uint8_t>& data, bool bLocked);
+    uint32_t SetValue(CListKey& key, const WString& strName, uint32_t dwType, std::vector<uint8_t>& data,
+                      bool bLocked);
     uint32_t DeleteValue(CListKey& key, const WString& strName, bool bLocked);
     // Forgets every copy (another key behind the same cache).
     void Clear();
@@ -58,7 +59,7 @@ private:
 
     // Each with m_mutex held.
     void KeepCurrent();
-    uint32_t Change(const WString& strName, bool bLocked, std::vector<uint8_t>* pData,
+    uint32_t Change(const WString& strName, bool bLocked, uint32_t dwType, std::vector<uint8_t>* pData,
                     const std::function<uint32_t()>& fnChange);
 
     CKeyWatch& m_watch;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/ErrorCodes.h"
 #include "base/Text.h"
 
 class CListKey {
@@ -31,9 +32,13 @@ public:
     // keeps a copy of them, so that a list of megabytes is not copied.
     virtual uint32_t ReadShared(const WString& strName, uint32_t& dwType,
                                 std::shared_ptr<const std::vector<uint8_t>>& pData);
-    // Stores a REG_MULTI_SZ value, replacing what was there in one step. The
+    // Stores a value of that type, replacing what was there in one step. The
     // data are the caller's no longer: a key that keeps copies takes them.
-    virtual uint32_t SetMultiSz(const WString& strName, std::vector<uint8_t>& data) = 0;
+    virtual uint32_t SetValue(const WString& strName, uint32_t dwType, std::vector<uint8_t>& data) = 0;
+    uint32_t SetMultiSz(const WString& strName, std::vector<uint8_t>& data)
+    {
+        return SetValue(strName, kRegMultiSz, data);
+    }
     virtual uint32_t DeleteValue(const WString& strName) = 0;
 
     // Waits at most dwTimeoutMs for the lock: kErrorSuccess once it is held,

@@ -1,7 +1,5 @@
 #include "base/Settings.h"
 
-#include "base/Util.h"
-
 namespace {
 
 WString Widen(const char* pszName)
@@ -14,30 +12,32 @@ bool IsStringType(DWORD dwType)
     return dwType == REG_SZ || dwType == REG_EXPAND_SZ;
 }
 
-// Copies every value of hFrom into hTo (the settings key has no subkeys).
-void CopyValues(HKEY hFrom, HKEY hTo)
-{
-    EnumRegValues(hFrom, [hTo](const CEnumValue& value) {
-        RegSetValueExW(hTo, value.strName.c_str(), 0, value.dwType, value.data.data(),
-                       static_cast<DWORD>(value.data.size()));
-    });
-}
-
 } // namespace
 
-CSettingsValue::CSettingsValue(CSettingsKey& key, const char* pszName) : m_key(key), m_strName(Widen(pszName))
+CSettingsValue::CSettingsValue(CSettingsKey& key, const char* pszName, bool bMachine)
+    : m_pKey(&key), m_strName(Widen(pszName)), m_bMachine(bMachine)
 {
+}
+
+HKEY CSettingsValue::Key() const
+{
+    return m_bMachine ? m_pKey->GetMachineHandle() : m_pKey->GetHandle();
+}
+
+bool CSettingsValue::Exists() const
+{
+    return Key() && RegQueryValueExW(Key(), m_strName.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 WString CSettingsValue::ReadString() const
 {
     DWORD dwType = 0, cbSize = 0;
-    if (RegQueryValueExW(m_key.GetHandle(), m_strName.c_str(), nullptr, &dwType, nullptr, &cbSize) != ERROR_SUCCESS ||
+    if (RegQueryValueExW(Key(), m_strName.c_str(), nullptr, &dwType, nullptr, &cbSize) != ERROR_SUCCESS ||
         !IsStringType(dwType) || cbSize % 2 != 0)  // not a whole number of characters
         return WString();
     std::vector<wchar_t> buf(cbSize / 2 + 1, L'\0');
     DWORD cbRead = 2 * (cbSize / 2);
-    if (RegQueryValueExW(m_key.GetHandle(), m_strName.c_str(), nullptr, &dwType, reinterpret_cast<BYTE*>(buf.data()),
+    if (RegQueryValueExW(Key(), m_strName.c_str(), nullptr, &dwType, reinterpret_cast<BYTE*>(buf.data()),
                          &cbRead) != ERROR_SUCCESS)
         return WString();
     // Text that lacks its terminating zero is malformed.
@@ -48,7 +48,7 @@ WString CSettingsValue::ReadString() const
 
 LONG CSettingsValue::WriteString(const WString& strValue) const
 {
-    return RegSetValueExW(m_key.GetHandle(), m_strName.c_str(), 0, REG_SZ,
+    return RegSetValueExW(Key(), m_strName.c_str(), 0, REG_SZ,
                           reinterpret_cast<const BYTE*>(strValue.c_str()),
                           static_cast<DWORD>(2 * strValue.size() + 2));
 }
@@ -56,7 +56,7 @@ LONG CSettingsValue::WriteString(const WString& strValue) const
 bool CSettingsValue::ReadBool(bool bDefault) const
 {
     DWORD dwValue = 0, dwType = 0, cbValue = sizeof(dwValue);
-    if (RegQueryValueExW(m_key.GetHandle(), m_strName.c_str(), nullptr, &dwType, reinterpret_cast<BYTE*>(&dwValue),
+    if (RegQueryValueExW(Key(), m_strName.c_str(), nullptr, &dwType, reinterpret_cast<BYTE*>(&dwValue),
                          &cbValue) != ERROR_SUCCESS ||
         dwType != REG_DWORD || cbValue != sizeof(dwValue))
         return bDefault;
@@ -66,7 +66,7 @@ bool CSettingsValue::ReadBool(bool bDefault) const
 LONG CSettingsValue::WriteBool(bool bValue) const
 {
     const DWORD dwValue = bValue ? 1 : 0;
-    return RegSetValueExW(m_key.GetHandle(), m_strName.c_str(), 0, REG_DWORD,
+    return RegSetValueExW(Key(), m_strName.c_str(), 0, REG_DWORD,
                           reinterpret_cast<const BYTE*>(&dwValue), sizeof(dwValue));
 }
 
@@ -86,45 +86,35 @@ CSettingsKey::~CSettingsKey() = default;
 
 LONG CSettingsKey::Open(const CSettingsLocation& location)
 {
-    const REGSAM samReadWrite = KEY_READ | KEY_WRITE;
-    const wchar_t* pszSubKey = location.strSubKey.c_str();
     HKEY hKey = nullptr;
     DWORD dwDisposition = 0;
-    if (location.fnCreateKey(location.hMachineRoot, pszSubKey, samReadWrite, &hKey, &dwDisposition) ==
-        ERROR_SUCCESS) {
-        SetHandle(hKey);
-        return ERROR_SUCCESS;
-    }
-    const LONG lResult = location.fnCreateKey(location.hUserRoot, pszSubKey, samReadWrite, &hKey, &dwDisposition);
+    const LONG lResult = location.fnCreateKey(location.hUserRoot, location.strSubKey.c_str(), KEY_READ | KEY_WRITE,
+                                              &hKey, &dwDisposition);
     if (lResult != ERROR_SUCCESS)
         return lResult;
     SetHandle(hKey);
-    HKEY hMachine = nullptr;
-    if (dwDisposition == REG_CREATED_NEW_KEY &&
-        location.fnOpenKey(location.hMachineRoot, pszSubKey, KEY_READ, &hMachine) == ERROR_SUCCESS) {
-        const CRegKey machine(hMachine);
-        CopyValues(machine, hKey);
-    }
+    OpenMachine(location);
     return ERROR_SUCCESS;
 }
 
 LONG CSettingsKey::OpenForReading(const CSettingsLocation& location)
 {
-    const struct {
-        HKEY hRoot;
-        REGSAM sam;
-    } tries[] = {{location.hMachineRoot, KEY_READ | KEY_WRITE},
-                 {location.hUserRoot, KEY_READ},
-                 {location.hMachineRoot, KEY_READ}};
-    LONG lResult = ERROR_FILE_NOT_FOUND;
-    for (const auto& t : tries) {
-        HKEY hKey = nullptr;
-        lResult = location.fnOpenKey(t.hRoot, location.strSubKey.c_str(), t.sam, &hKey);
-        if (lResult == ERROR_SUCCESS) {
-            SetHandle(hKey);
-            return ERROR_SUCCESS;
-        }
+    HKEY hKey = nullptr;
+    const LONG lResult = location.fnOpenKey(location.hUserRoot, location.strSubKey.c_str(), KEY_READ, &hKey);
+    SetHandle(lResult == ERROR_SUCCESS ? hKey : nullptr);
+    const LONG lMachine = OpenMachine(location);
+    for (LONG l : {lResult, lMachine}) {
+        if (l != ERROR_SUCCESS && l != ERROR_FILE_NOT_FOUND)
+            return l;
     }
+    return ERROR_SUCCESS;
+}
+
+LONG CSettingsKey::OpenMachine(const CSettingsLocation& location)
+{
+    HKEY hKey = nullptr;
+    const LONG lResult = location.fnOpenKey(location.hMachineRoot, location.strSubKey.c_str(), KEY_READ, &hKey);
+    SetMachineHandle(lResult == ERROR_SUCCESS ? hKey : nullptr);
     return lResult;
 }
 
@@ -133,6 +123,11 @@ void CSettingsKey::SetHandle(HKEY hKey)
     m_hKey.Reset(hKey);
     m_watch.SetKey(hKey);
     m_lists.Clear();
+}
+
+void CSettingsKey::SetMachineHandle(HKEY hKey)
+{
+    m_hMachineKey.Reset(hKey);
 }
 
 CSettingsKey& GetSettingsKey()

@@ -1,5 +1,7 @@
-// The settings store: one registry key that holds every setting and list of
-// the program, read and written at the moment a value is needed.
+// The settings store: the user's registry key, which holds every setting and
+// list the program writes, and the machine-wide key, which it only reads for
+// what an administrator sets for everyone (SettingsTable); each value read
+// and written at the moment it is needed.
 #pragma once
 
 #include <windows.h>
@@ -14,11 +16,14 @@
 
 class CSettingsKey;
 
-// One named value of the settings key. Reads turn every failure (absent,
-// wrong type, malformed) into the default; writes return the Win32 error.
+// One named value of the user's key (or, for reading, the machine-wide
+// one). Reads turn every failure (absent, wrong type, malformed) into the
+// default; writes return the Win32 error.
 class CSettingsValue {
 public:
-    CSettingsValue(CSettingsKey& key, const char* pszName);
+    CSettingsValue(CSettingsKey& key, const char* pszName, bool bMachine = false);
+
+    bool Exists() const;  // the key holds a value of that name, of any type
 
     WString ReadString() const;  // REG_SZ or REG_EXPAND_SZ (not expanded); empty on failure
     LONG WriteString(const WString& strValue) const;  // REG_SZ with its terminating zero
@@ -26,8 +31,11 @@ public:
     LONG WriteBool(bool bValue) const;   // REG_DWORD 1 or 0
 
 private:
-    CSettingsKey& m_key;
+    HKEY Key() const;
+
+    CSettingsKey* m_pKey;
     WString m_strName;
+    bool m_bMachine;
 };
 
 // Where the settings live and how their keys are opened. Start-up uses the
@@ -55,29 +63,35 @@ public:
     CSettingsKey(const CSettingsKey&) = delete;
     CSettingsKey& operator=(const CSettingsKey&) = delete;
 
-    // Opens the machine-wide key for reading and writing, creating it when
-    // needed. A standard user may not write there: then the same key under
-    // the user's root is used, and when that one is new while the machine-wide
-    // key can be read, the machine-wide values are copied into it so that an
-    // existing installation's lists are kept. ERROR_SUCCESS or the error of
-    // the user's key.
+    // Opens the user's key for reading and writing, creating it when
+    // needed, and the machine-wide key for reading only when it exists.
+    // Nothing is written to the machine-wide key, whatever rights the
+    // process has, and nothing is copied from it: another user's lists that
+    // an earlier version kept there stay theirs (SettingsMove moves them on
+    // purpose). ERROR_SUCCESS or the error of the user's key.
     LONG Open(const CSettingsLocation& location = CSettingsLocation());
-    // The key the program would use, found as Open finds it but only for
-    // reading, without creating or copying anything: the machine-wide key
-    // when it may be written, else the user's, else the machine-wide one
-    // read-only. For a program beside the window (the console tool).
+    // Both for reading only, creating nothing: for a program beside the
+    // window that changes nothing (the console tool's reading commands). A
+    // key that does not exist reads as empty: ERROR_SUCCESS, or the error
+    // of a key that exists but cannot be opened.
     LONG OpenForReading(const CSettingsLocation& location = CSettingsLocation());
 
-    // Takes ownership of an open key; the key held before is closed.
-    void SetHandle(HKEY hKey);
+    // Take ownership of an open key; the key held before is closed.
+    void SetHandle(HKEY hKey);         // the user's key
+    void SetMachineHandle(HKEY hKey);  // the machine-wide key
     HKEY GetHandle() const { return m_hKey.Get(); }
+    HKEY GetMachineHandle() const { return m_hMachineKey.Get(); }
 
     CSettingsValue Value(const char* pszName) { return CSettingsValue(*this, pszName); }
+    CSettingsValue MachineValue(const char* pszName) { return CSettingsValue(*this, pszName, true); }
     // The copies of the list values for every CSettingsListKey on this key.
     CListCache& GetListCache() { return m_lists; }
 
 private:
+    LONG OpenMachine(const CSettingsLocation& location);
+
     CRegKey m_hKey;
+    CRegKey m_hMachineKey;
     CSettingsWatch m_watch;
     CListCache m_lists{m_watch};
 };

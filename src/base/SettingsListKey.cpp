@@ -15,21 +15,21 @@ uint32_t CSettingsListKey::CRegistry::QueryValue(const WString& strName, uint32_
                                                  uint32_t& cbData)
 {
     DWORD dwRegType = 0, cbRegData = cbData;
-    const LONG lResult = RegQueryValueExW(m_key.GetHandle(), strName.c_str(), nullptr, &dwRegType, pbData, &cbRegData);
+    const LONG lResult = RegQueryValueExW(Key(), strName.c_str(), nullptr, &dwRegType, pbData, &cbRegData);
     dwType = dwRegType;
     cbData = cbRegData;
     return static_cast<uint32_t>(lResult);
 }
 
-uint32_t CSettingsListKey::CRegistry::SetMultiSz(const WString& strName, std::vector<uint8_t>& data)
+uint32_t CSettingsListKey::CRegistry::SetValue(const WString& strName, uint32_t dwType, std::vector<uint8_t>& data)
 {
-    return static_cast<uint32_t>(RegSetValueExW(m_key.GetHandle(), strName.c_str(), 0, REG_MULTI_SZ, data.data(),
-                                                static_cast<DWORD>(data.size())));
+    return static_cast<uint32_t>(
+        RegSetValueExW(Key(), strName.c_str(), 0, dwType, data.data(), static_cast<DWORD>(data.size())));
 }
 
 uint32_t CSettingsListKey::CRegistry::DeleteValue(const WString& strName)
 {
-    return static_cast<uint32_t>(RegDeleteValueW(m_key.GetHandle(), strName.c_str()));
+    return static_cast<uint32_t>(RegDeleteValueW(Key(), strName.c_str()));
 }
 
 uint32_t CSettingsListKey::CRegistry::Lock(uint32_t dwTimeoutMs)

@@ -152,3 +152,13 @@ WString GetRecordTimeText()
     WString strDate, strTime;
     return GetDateText(strDate) && GetTimeText(strTime) ? strDate + WSTR(" ") + strTime : WString();
 }
+
+WChar GetListSeparator()
+{
+    wchar_t szList[8] = {}, szDecimal[8] = {};
+    if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SLIST, szList, 8) == 2 && (szList[0] == L',' || szList[0] == L';'))
+        return static_cast<WChar>(szList[0]);
+    const bool bDecimalComma = GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, szDecimal, 8) > 0 &&
+                               szDecimal[0] == L',';
+    return bDecimalComma ? WChar(';') : WChar(',');
+}

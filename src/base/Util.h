@@ -46,3 +46,8 @@ bool GetTimeText(WString& strTime);
 // Now as a history record's time: the date, a space, the time; empty when
 // either cannot be had.
 WString GetRecordTimeText();
+
+// The separator of the CSV a spreadsheet of this user reads: the locale's
+// list separator when it is ',' or ';', else ';' where the locale writes a
+// decimal comma and ',' elsewhere.
+WChar GetListSeparator();

@@ -1,6 +1,7 @@
 // The enumeration of a registry key's values, written over a function object
-// so that its rules hold for every key the program walks (the settings copied
-// into a new user's key, the serial device map) and are tested on the host:
+// so that its rules hold for every key the program walks (an earlier
+// version's values moved out of the machine-wide key, the serial device map)
+// and are tested on the host:
 // it ends at the end of the values and at any other error, so a key that
 // fails for good (deleted while it is walked, access withdrawn) cannot hold
 // the caller in the loop; only a value that grew since the buffers were sized

@@ -15,8 +15,11 @@ const DWORD kReadSize = 1024;
 // https:// to http://, and the server's endpoints are fixed paths that have
 // no need of one. A 3xx is an answer like any other that is no 2xx. No flag
 // that ignores a certificate error is ever set: such an error fails the
-// request.
-const DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTO_REDIRECT;
+// request. Nothing is kept on the disk (a feedback's URL holds its text and
+// e-mail address) and no cookie is stored or sent, so no server can link
+// one anonymous request to the next.
+const DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTO_REDIRECT |
+                            INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_COOKIES;
 
 // Set on the session (whose children inherit them on Windows) and again on
 // the request itself, where every WinInet (Wine's too) honours them.

@@ -1,6 +1,6 @@
 // The one way the program reaches the network: a blocking HTTP(S) GET on
-// WinInet, direct (no proxy), never from the cache, without any dialog,
-// following no redirect. https:// to any host, http:// only to this machine
+// WinInet, direct (no proxy), never from or into the cache, without cookies
+// or any dialog, following no redirect. https:// to any host, http:// only to this machine
 // (IsLoopbackHost); a certificate WinInet does not trust fails the request.
 // Call it from worker threads only.
 //

@@ -36,7 +36,8 @@ void CSendReport::QueueReport(const WString& strEmail, const WString& strModel, 
     report.strQuery = MakeReportQuery(strEmail, strModel, strMsg, GetVersionText());
     report.bFeedback = true;
     // A plain pair: a reported one would queue a report from within a report.
-    TRACE_PAIR("GETting %S\n", MakeReportUrl(GetServerUrl(kReportPath), report.strQuery).c_str());
+    // The endpoint only: the query holds what the user typed.
+    TRACE_PAIR("GETting %S\n", GetServerUrl(kReportPath).c_str());
     // Kept before the worker can see it, so that nothing the user typed is
     // lost, whenever the program ends.
     report.bKept = CPendingFeedback::Keep(report);
@@ -50,7 +51,7 @@ void CSendReport::SendStats(const WString& strText)
     CReport report;
     report.strQuery = MakeReportQuery(WString(), CAppSettings().Read(ETextSetting::MODEL), strText,
                                       GetVersionText());
-    TRACE_PAIR("GETting %S\n", MakeReportUrl(GetServerUrl(kReportPath), report.strQuery).c_str());
+    TRACE_PAIR("GETting %S\n", GetServerUrl(kReportPath).c_str());
     Queue(report);
 }
 
@@ -95,14 +96,15 @@ void CSendReport::Run()
 
 bool CSendReport::Request(const CReport& report)
 {
-    const WString strUrl = MakeReportUrl(GetServerUrl(kReportPath), report.strQuery);
+    const WString strEndpoint = GetServerUrl(kReportPath);
     WString strBody;
     DWORD dwStatus = 0;
-    const bool bSent = HttpGet(strUrl, 0, strBody, dwStatus, &m_abort) && IsHttpSuccess(dwStatus);
+    const bool bSent =
+        HttpGet(MakeReportUrl(strEndpoint, report.strQuery), 0, strBody, dwStatus, &m_abort) && IsHttpSuccess(dwStatus);
     if (bSent)
-        TRACE_PAIR("GETed %S\n", strUrl.c_str());
+        TRACE_PAIR("GETed %S\n", strEndpoint.c_str());
     else
-        TRACE_PAIR("GET failed (status %lu): %S\n", static_cast<unsigned long>(dwStatus), strUrl.c_str());
+        TRACE_PAIR("GET failed (status %lu): %S\n", static_cast<unsigned long>(dwStatus), strEndpoint.c_str());
     return bSent;
 }
 

@@ -12,6 +12,7 @@ void CCommandChannel::Send(const std::string& strData, const std::string& strEch
     m_nLines = 0;
     m_bIdle = false;
     m_reader.SetWritten(strEcho);
+    m_bSecretAnswer = bSecret;
     if (bSecret)
         m_pPort->WriteSecret(strData);
     else
@@ -68,7 +69,7 @@ void CCommandChannel::ReadAgainIf(bool bAwaiting)
     if (m_bReadPending || !(bAwaiting || m_bFinalPending))
         return;
     m_bReadPending = true;
-    m_pPort->Read(kReadSize);
+    m_pPort->Read(kReadSize, m_bSecretAnswer);
 }
 
 void CCommandChannel::CancelAll()
@@ -80,6 +81,7 @@ void CCommandChannel::CancelAll()
 void CCommandChannel::Close()
 {
     m_bFinalPending = false;
+    m_bSecretAnswer = false;
     m_deferred.clear();
     m_bIdle = false;
     // A phone still reading PDU text takes ESC as its end, and is left as it was found.

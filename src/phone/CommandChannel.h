@@ -23,8 +23,11 @@ public:
 
     // Writes strData (strEcho: what the phone's echo of it is) and reads the
     // answer, awaited dwTimeout; held until the final result code awaited has
-    // come. bSecret: neither the bytes nor their answer are traced.
+    // come. bSecret: neither the bytes nor any read of their answer are
+    // traced, until EndSecret (the echo may come in several reads).
     void Send(const std::string& strData, const std::string& strEcho, uint32_t dwTimeout, bool bSecret);
+    // The answer to the secret has had its final result code.
+    void EndSecret() { m_bSecretAnswer = false; }
     // The step runs now, or once the final result code awaited has come.
     void WhenWritable(const std::function<void()>& fnStep);
     // The final result code that ends the answer just taken is awaited for
@@ -69,6 +72,7 @@ private:
     bool m_bIdle = false;
     bool m_bPduPending = false;
     bool m_bFinalPending = false;
+    bool m_bSecretAnswer = false;  // the reads bring the answer to a secret
     std::vector<std::function<void()>> m_deferred;  // steps held until the final result code
     unsigned long m_nWrites = 0;
     size_t m_nLines = 0;

@@ -184,6 +184,8 @@ void CModem::Dispatch(const std::vector<std::string>& lines)
             return;
         }
         const std::string& strLine = lines[i];
+        if (GetFinalResult(strLine) != EFinalResult::FINAL_NONE)
+            m_channel.EndSecret();  // what comes after the answer to the PIN may be traced
         if (m_channel.IsFinalPending()) {
             if (GetFinalResult(strLine) != EFinalResult::FINAL_NONE)
                 m_channel.ReleaseFinal();

@@ -9,8 +9,9 @@
 int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR pszCommandLine, int nCmdShow)
 {
     CoInitialize(nullptr);
-    // The list view is the History dialog's.
-    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
+    // The list views are the History's, the Inbox's and the Contacts'; the
+    // progress bar the Contacts' import.
+    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&icc);
     GetAppModule().Init(hInstance);
     const int nResult = Run(pszCommandLine, nCmdShow);

@@ -4,6 +4,7 @@
 
 #include "base/AtomicFile.h"
 #include "base/ErrorCodes.h"
+#include "base/JsonRead.h"
 #include "base/NamedLock.h"
 
 namespace {
@@ -70,16 +71,13 @@ CSmsTime TimeFromJson(const CJson& json)
     CSmsTime time;
     const std::string str = json.value("time", std::string());
     if (!str.empty() && !CSmsTime::Parse(str, time))
-        throw std::runtime_error("invalid time \"" + str + "\"");
+        throw std::runtime_error("\"time\" is not a time with its zone");
     return time;
 }
 
 unsigned Number(const CJson& json, const char* pszKey, unsigned nMin, unsigned nMax)
 {
-    const unsigned n = json.at(pszKey).get<unsigned>();
-    if (n < nMin || n > nMax)
-        throw std::runtime_error(std::string("\"") + pszKey + "\" out of range");
-    return n;
+    return static_cast<unsigned>(ReadJsonWhole(json, pszKey, nMin, nMax));
 }
 
 CReceivedMsg MessageFromJson(const CJson& json)
@@ -135,8 +133,8 @@ bool ParseWhole(const std::string& strJson, CInbox& inbox, CParseError& error)
         const CJson json = CJson::parse(strJson);
         if (json.at("format").get<std::string>() != kFormat)
             throw std::runtime_error("not an inbox file");
-        const int nVersion = json.at("version").get<int>();
-        if (nVersion > kInboxFileVersion) {
+        const uint64_t nVersion = ReadJsonWhole(json, "version", 0, UINT32_MAX);
+        if (nVersion > static_cast<uint64_t>(kInboxFileVersion)) {
             error.bNewer = true;
             error.strWhat = "written by a newer version of Zandu SMS (file version " + std::to_string(nVersion) + ")";
             return false;
@@ -147,7 +145,8 @@ bool ParseWhole(const std::string& strJson, CInbox& inbox, CParseError& error)
                 throw std::runtime_error("parts out of order, beyond the total or stored twice");
         }
     } catch (const std::exception& e) {
-        error.strWhat = nMessage ? "message " + std::to_string(nMessage) + ": " + e.what() : e.what();
+        const std::string strWhat = DescribeJsonError(e);
+        error.strWhat = nMessage ? "message " + std::to_string(nMessage) + ": " + strWhat : strWhat;
         return false;
     }
     inbox = parsed;
@@ -182,7 +181,7 @@ bool ParseInbox(const std::string& strJson, CInbox& inbox, std::string& strError
     return false;
 }
 
-CInboxLoad LoadInbox(const WString& strPath, CInbox& inbox)
+CInboxLoad LoadInbox(const WString& strPath, CInbox& inbox, EDamagedInbox eDamaged)
 {
     CInboxLoad load;
     inbox = CInbox();
@@ -207,6 +206,11 @@ CInboxLoad LoadInbox(const WString& strPath, CInbox& inbox)
         return load;
     }
     const std::string strWhy = error.strWhat;
+    if (eDamaged == EDamagedInbox::LEAVE) {
+        load.result = EInboxLoad::INBOX_FAILED;
+        load.strReport = "The inbox file is damaged (" + strWhy + ") and is left as it is";
+        return load;
+    }
     if (!KeepDamaged(strPath, load.strKeptAs, strError)) {
         load.result = EInboxLoad::INBOX_FAILED;
         load.strReport = "The inbox file is damaged (" + strWhy + ") and cannot be kept aside: " + strError;

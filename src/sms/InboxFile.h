@@ -30,10 +30,14 @@ enum class EInboxLoad {
 };
 struct CInboxLoad {
     EInboxLoad result = EInboxLoad::INBOX_LOADED;
-    std::string strReport;  // what went wrong, for the user
+    std::string strReport;  // what went wrong, for the user: what is wrong, never the file's bytes
     WString strKeptAs;
 };
-CInboxLoad LoadInbox(const WString& strPath, CInbox& inbox);
+enum class EDamagedInbox {
+    PUT_ASIDE,  // renamed, and the inbox starts empty
+    LEAVE,      // for a reader that changes no file: left where it is (INBOX_FAILED)
+};
+CInboxLoad LoadInbox(const WString& strPath, CInbox& inbox, EDamagedInbox eDamaged = EDamagedInbox::PUT_ASIDE);
 
 // Written to a temporary file and put in place in one step, so a crash
 // never leaves a truncated inbox. False with the reason when it failed: the

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "base/AtomicFile.h"
 #include "base/SettingsListKey.h"
 #include "base/Util.h"
 #include "res/resource.h"
@@ -230,8 +229,12 @@ void CContactsDlg::OnNew()
 }
 
 // Checked as the send checks a number; refused with the reason, else stored.
+// Not while an import runs (Enter in a field), whose plan is made against
+// the list as it was.
 void CContactsDlg::OnSave()
 {
+    if (m_pImport)
+        return;
     CContact edited(TrimBlanks(GetDlgItem(IDC_CONTACTS_NAME).GetWindowText()),
                     TrimBlanks(GetDlgItem(IDC_CONTACTS_NUMBER).GetWindowText()));
     edited.m_aGroups = SplitGroups(GetDlgItem(IDC_CONTACTS_GROUPS).GetWindowText());
@@ -282,27 +285,93 @@ void CContactsDlg::OnDelete()
                (deleted.m_bOwn ? WString() : WString(WSTR(": the next phone-book download brings it back"))));
 }
 
-// Nothing is stored before the user has seen what the file would do.
+// The file is read on the worker; the button cancels it meanwhile.
 void CContactsDlg::OnImport()
 {
+    if (m_pImport) {
+        m_bImportCancelled = true;
+        m_pImport->Cancel();
+        return;
+    }
     WString strPath;
     if (!AskFileToOpen(m_hWnd, L"Import Contacts",
                        L"Contacts (*.csv; *.vcf; *.txt)\0*.csv;*.vcf;*.vcard;*.txt\0All files\0*.*\0", strPath))
         return;
-    std::string strBytes, strError;
-    std::vector<CContactRow> rows;
-    if (ReadWholeFile(strPath, strBytes, strError) != EFileRead::FILE_READ_OK ||
-        !ReadContactFile(strBytes, rows, strError)) {
-        MessageBox(WSTR("Cannot import ") + strPath + WSTR(": ") + Utf8ToWide(strError.empty() ? "no such file" : strError),
-                   kImportCaption, MB_ICONERROR);
+    m_strImportPath = strPath;
+    m_bImportCancelled = false;
+    m_ui.Attach(m_hWnd);
+    m_pImport.reset(new CImportWorker(
+        m_ui, strPath, LoadStored(),
+        [this](unsigned nPercent) { GetDlgItem(IDC_CONTACTS_PROGRESS).SendMessage(PBM_SETPOS, nPercent, 0); },
+        [this](const CImportResult& result) {
+            m_pImport.reset();  // joins the thread, which has nothing left to do
+            ShowImporting(false);
+            OnImportDone(result);
+        }));
+    if (!m_pImport->Start(THREAD_PRIORITY_NORMAL)) {
+        m_pImport.reset();
+        ShowStatus(WSTR("Could not start the import"));
         return;
     }
-    const CImportPlan plan = PlanImport(LoadStored(), rows);
+    ShowImporting(true);
+}
+
+// The editing waits for the import, whose plan is made against the list as it was.
+void CContactsDlg::ShowImporting(bool bImporting)
+{
+    const CWindow progress = GetDlgItem(IDC_CONTACTS_PROGRESS);
+    progress.SendMessage(PBM_SETRANGE32, 0, 100);
+    progress.SendMessage(PBM_SETPOS, 0, 0);
+    progress.ShowWindow(bImporting ? SW_SHOW : SW_HIDE);
+    const CWindow button = GetDlgItem(IDC_CONTACTS_IMPORT);
+    button.SetWindowText(bImporting ? WSTR("Cancel") : WSTR("Import..."));
+    button.Invalidate();
+    for (int nId : {IDC_CONTACTS_NEW, IDC_CONTACTS_SAVE, IDC_CONTACTS_DELETE, IDC_CONTACTS_EXPORT}) {
+        GetDlgItem(nId).EnableWindow(!bImporting);
+        GetDlgItem(nId).Invalidate();
+    }
+    if (bImporting)
+        ShowStatus(WSTR("Reading ") + m_strImportPath + WSTR("..."));
+}
+
+bool CContactsDlg::OnMessage(UINT uMsg, WPARAM /*wParam*/, LPARAM /*lParam*/, LRESULT& lResult)
+{
+    if (uMsg != CUiQueue::GetMessageId())
+        return false;
+    m_ui.Drain();
+    lResult = 0;
+    return true;
+}
+
+void CContactsDlg::OnDestroy()
+{
+    if (!m_pImport)
+        return;
+    m_pImport->Cancel();
+    m_pImport.reset();
+    m_ui.Discard();
+}
+
+// Nothing is stored before the user has seen what the file would do.
+void CContactsDlg::OnImportDone(const CImportResult& result)
+{
+    if (m_bImportCancelled || result.bStopped) {
+        ShowStatus(WSTR("Import cancelled: nothing was stored"));
+        return;
+    }
+    if (!result.bRead) {
+        ShowStatus(WString());
+        MessageBox(WSTR("Cannot import ") + m_strImportPath + WSTR(": ") + Utf8ToWide(result.strError), kImportCaption,
+                   MB_ICONERROR);
+        return;
+    }
+    const CImportPlan& plan = result.plan;
     WString strText = Utf8ToWide(DescribeImport(plan));
     for (size_t i = 0; i < plan.aRefusals.size() && i < kRefusalsShown; ++i)
         strText += WSTR("\r\n") + Utf8ToWide(plan.aRefusals[i]);
     if (plan.aRefusals.size() > kRefusalsShown)
         strText += WSTR("\r\n(and ") + Utf8ToWide(std::to_string(plan.aRefusals.size() - kRefusalsShown)) + WSTR(" more)");
+    ShowStatus(WString());
     if (plan.nNew + plan.nUpdated == 0) {
         MessageBox(strText + WSTR("\r\n\r\nNothing to import."), kImportCaption, MB_ICONINFORMATION);
         return;
@@ -329,7 +398,8 @@ void CContactsDlg::OnExport()
     const size_t nCount = static_cast<size_t>(std::count_if(contacts.begin(), contacts.end(), [&](const CContact& c) {
         return strGroup.empty() || c.IsInGroup(strGroup);
     }));
-    ShowStatus(WriteExport(strPath, FormatContactsFile(contacts, strGroup, bVcard), nCount, L"contacts"));
+    ShowStatus(
+        WriteExport(strPath, FormatContactsFile(contacts, strGroup, bVcard, GetListSeparator()), nCount, L"contacts"));
 }
 
 bool CContactsDlg::Store(const std::vector<CContact>& contacts)

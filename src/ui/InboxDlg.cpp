@@ -5,6 +5,7 @@
 #include "base/AppSettings.h"
 #include "base/Settings.h"
 #include "base/Trace.h"
+#include "base/Util.h"
 #include "res/resource.h"
 #include "app/HistoryRecord.h"
 #include "app/RecordExport.h"
@@ -33,6 +34,10 @@ constexpr CControlItem kControls[] = {
 };
 
 const int kTimeColumnPercent = 55;  // of the list's width; the sender takes the rest
+
+// Reply would type the sender's name into the recipients box, where it names
+// a contact or a group: the message would go to them.
+const WChar kNoReply[] = WSTR("Cannot reply to an alphanumeric sender");
 
 } // namespace
 
@@ -102,13 +107,11 @@ const CReceivedMsg* CInboxDlg::MessageOfRow(int nRow) const
 void CInboxDlg::OnExport()
 {
     WString strPath = WSTR("inbox.csv");
-    DWORD nFilter = 0;
-    if (!AskExportPath(L"CSV (*.csv)\0*.csv\0", L"csv", strPath, nFilter))
+    if (!AskCsvPath(strPath))
         return;
-    std::vector<CReceivedMsg> shown;
-    for (size_t i = m_aRows.size(); i-- > 0;)
-        shown.push_back(m_list.GetMessage(m_aRows[i]));
-    ShowStatus(WriteExport(strPath, FormatInboxCsv(shown, m_host.GetContacts()), shown.size(), L"messages"));
+    const std::vector<CReceivedMsg> shown =
+        OldestFirst<CReceivedMsg>(m_aRows, [this](size_t nIndex) { return m_list.GetMessage(nIndex); });
+    ShowStatus(WriteExport(strPath, FormatInboxCsv(shown, m_host.GetContacts(), GetListSeparator()), shown.size(), L"messages"));
 }
 
 // The main window, with its Cancel, is disabled under this one: while a
@@ -149,6 +152,10 @@ bool CInboxDlg::OnClicked(int nId)
         return true;
     case IDC_INBOX_REPLY:
         if (const CReceivedMsg* pMsg = MessageOfRow(List().GetNextSelected())) {
+            if (!CInboxList::CanReplyTo(pMsg->strSender)) {
+                ShowStatus(kNoReply);
+                return true;
+            }
             m_strReplyTo = pMsg->strSender;
             EndDialog(IDC_INBOX_REPLY);
         }
@@ -184,6 +191,14 @@ void CInboxDlg::ShowSelected()
     GetDlgItem(IDC_INBOX_SENDER).SetWindowText(bAny ? CInboxList::GetSenderText(msg.strSender, m_host.GetContacts())
                                               : WString());
     GetDlgItem(IDC_INBOX_TIME).SetWindowText(CInboxList::GetTimeText(msg.time));
+    const bool bReply = bAny && CInboxList::CanReplyTo(msg.strSender);
+    const CWindow reply = GetDlgItem(IDC_INBOX_REPLY);
+    reply.EnableWindow(bReply);
+    reply.Invalidate();
+    if (bAny && !bReply)
+        ShowStatus(kNoReply);
+    else if (GetDlgItem(IDC_INBOX_STATUS).GetWindowText() == kNoReply)
+        ShowStatus(WString());
     WString strText = bAny ? msg.GetText() : WString();
     if (bAny && !msg.strNote.empty())
         strText += WSTR("\n[") + Utf8ToWide(msg.strNote) + WSTR("]");

@@ -6,7 +6,8 @@
 // another request runs (a send) it is disabled. The search box keeps the
 // messages whose sender, name or text holds what it says; Export... writes
 // those shown as CSV; Reply ends the dialog with IDC_INBOX_REPLY and the
-// selected sender in GetReplyTo(), for the main window to write to. Modal,
+// selected sender in GetReplyTo(), for the main window to write to, and is
+// disabled, the status saying why, for a sender that is no number. Modal,
 // skinned with inbox.bmp.
 #pragma once
 

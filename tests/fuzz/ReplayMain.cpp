@@ -1,9 +1,11 @@
 // Runs a fuzz target without libFuzzer: over every file of a seed folder, then
 // over a fixed batch of inputs derived from the seeds (byte flips, cuts,
 // splices, random bytes), so every test run exercises the parser under the
-// sanitizers. A crash or sanitizer report fails the test.
+// sanitizers, and then over a few inputs of 1 MB, each a mutated seed
+// repeated, for the readers of files that only large inputs test. A crash or
+// sanitizer report fails the test.
 //
-//   <name>_replay SEED_FOLDER [GENERATED_INPUTS]     default: 20000 generated inputs
+//   <name>_replay SEED_FOLDER [GENERATED_INPUTS [LARGE_INPUTS]]     default: 20000 and 0
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +19,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
 namespace {
+
+const size_t kLargeBytes = 1024 * 1024;  // as the long fuzzing's second lane
 
 std::vector<std::string> ReadSeeds(const std::string& folder)
 {
@@ -73,6 +77,14 @@ int main(int argc, char** argv)
     const int nGenerated = argc > 2 ? std::atoi(argv[2]) : 20000;
     for (int i = 0; i < nGenerated; ++i)
         Run(Mutate(seeds, rnd));
-    std::printf("%zu seeds and %d generated inputs ran cleanly\n", seeds.size(), nGenerated);
+    const int nLarge = argc > 3 ? std::atoi(argv[3]) : 0;
+    for (int i = 0; i < nLarge && !seeds.empty(); ++i) {
+        const std::string strPiece = Mutate(seeds, rnd) + seeds[static_cast<size_t>(i) % seeds.size()];
+        std::string strLarge;
+        while (strLarge.size() < kLargeBytes)
+            strLarge += strPiece;
+        Run(strLarge.substr(0, kLargeBytes));
+    }
+    std::printf("%zu seeds, %d generated and %d large inputs ran cleanly\n", seeds.size(), nGenerated, nLarge);
     return 0;
 }

@@ -38,7 +38,7 @@ inline void FuzzContactFile(const std::string& strBytes)
         return;  // a lone surrogate has no UTF-8 form to export
     for (bool bVcard : {false, true}) {
         std::vector<CContactRow> again;
-        Check(ReadContactFile(FormatContactsFile(plan.contacts, WString(), bVcard), again, strError));
+        Check(ReadContactFile(FormatContactsFile(plan.contacts, WString(), bVcard, bVcard ? ',' : ';'), again, strError));
         const CImportPlan back = PlanImport({}, again);
         Check(back.nRefused == 0 && back.contacts.size() == plan.contacts.size());
         Check(PlanImport(plan.contacts, again).nUnchanged == plan.contacts.size());

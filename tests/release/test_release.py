@@ -157,6 +157,19 @@ class Release(unittest.TestCase):
         self.assertFalse(os.path.exists(os.path.join(self.appdata, *SHORTCUT.split("\\"))))
         self.assertEqual(self.settings(), kept)
         self.assertTrue(os.path.isfile(os.path.join(self.data, "inbox.json")))
+        # Elevated on behalf of another user (as a per-machine uninstaller
+        # started without the rights starts itself again), the box removes
+        # that user's key and data, not those of the account it runs as.
+        other = "HKU\\S-1-5-21-9-9-9-1001\\" + SETTINGS_KEY
+        zandu.settings_set_string("Port", "COM7", key=other)
+        other_data = os.path.join(unix_path("C:\\"), "otheruser")
+        os.makedirs(os.path.join(other_data, "Zandu SMS"), exist_ok=True)
+        self.install()
+        self.uninstall("HKCU", entry, folder, "/RemoveSettings", "/UserSid=S-1-5-21-9-9-9-1001",
+                       "/UserData=C:\\otheruser")
+        self.assertEqual(self.settings(), kept)
+        self.assertIsNone(reg_values(other))
+        self.assertEqual(os.listdir(other_data), [])
         # Ticked, the box removes the user's key and data; a per-user
         # uninstall leaves the machine's key alone.
         self.install()

@@ -42,7 +42,7 @@ public:
         cbData = cbValue;
         return !pbData || bFits ? kErrorSuccess : kErrorMoreData;
     }
-    uint32_t SetMultiSz(const WString& strName, std::vector<uint8_t>& data) override
+    uint32_t SetValue(const WString& strName, uint32_t dwType, std::vector<uint8_t>& data) override
     {
         std::function<void()> fnOnce;
         fnOnce.swap(m_fnBeforeWrite);
@@ -52,7 +52,7 @@ public:
         m_log.push_back("set " + WideToUtf8(strName));
         if (m_dwWriteError != kErrorSuccess)
             return m_dwWriteError;
-        m_values[strName] = CValue{kRegMultiSz, data};
+        m_values[strName] = CValue{dwType, data};
         ++m_nChanges;
         return kErrorSuccess;
     }

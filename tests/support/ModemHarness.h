@@ -50,7 +50,7 @@ public:
     static std::string Describe(const CSerialOp& op)
     {
         switch (op.m_eKind) {
-        case EOpKind::OP_READ: return "read " + std::to_string(op.dwSizeBuf);
+        case EOpKind::OP_READ: return "read " + std::to_string(op.dwSizeBuf) + (op.m_bSecret ? " secret" : "");
         case EOpKind::OP_WRITE: return "write " + std::string(reinterpret_cast<const char*>(op.pbtBuf.get()), op.dwSizeBuf);
         case EOpKind::OP_OPEN: return "open " + op.GetText();
         case EOpKind::OP_CLOSE: return "close";

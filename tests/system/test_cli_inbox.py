@@ -50,7 +50,7 @@ class Inbox(unittest.TestCase):
             self.assertEqual(lines(out.stdout), ["2 messages exported to %s/inbox.csv" % tmp], out.stderr)
             with open(tmp + "/inbox.csv", encoding="utf-8", newline="") as f:
                 self.assertEqual(f.read(), "\ufeffTime,Number,Name,State,Text\r\n" + "".join(
-                    "%s,%s,%s,received,%s\r\n" % (m["time"].replace("T", " "), m["sender"], name,
+                    "%s,'%s,%s,received,%s\r\n" % (m["time"].replace("T", " "), m["sender"], name,
                                                    '"%s"' % m["text"] if "," in m["text"] else m["text"])
                     for m, name in zip(RECEIVED, ("Anna", ""))))
 

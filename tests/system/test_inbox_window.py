@@ -22,6 +22,8 @@ STATUS = 1059
 MESSAGE, NUMBER_BOX = 1002, 1014
 VK_ESCAPE = 0x1B
 ENDED = ("Message sent", "Failed", "Error")
+# From a sender that is a name, the name of a contact at that: never taken for her.
+ALPHANUMERIC = {"sender": "Anna", "time": "2024-05-16T08:00:00+02:00", "text": "Your parcel comes today"}
 
 
 @unittest.skipUnless(BUILD == "windows", "the window runs under Wine")
@@ -57,16 +59,17 @@ class InboxWindow(unittest.TestCase):
         return program.status_trail()[before:]
 
     def test_refresh_restart_and_delete(self):
-        shown = [("+447700900123", "2024-05-18 09:15:00+00:00"), ("Anna", "2024-05-17 14:03:09+02:00")]
+        shown = [("+447700900123", "2024-05-18 09:15:00+00:00"), ("Anna", "2024-05-17 14:03:09+02:00"),
+                 ('"Anna" (alphanumeric sender)', "2024-05-16 08:00:00+02:00")]
         shown_new = [("[new] " + sender, at) for sender, at in shown]  # until the Inbox is closed
-        with Phone(port_link("COM5"), "--messages", messages_file(self.tmp.name, RECEIVED)) as phone:
+        with Phone(port_link("COM5"), "--messages", messages_file(self.tmp.name, RECEIVED + [ALPHANUMERIC])) as phone:
             with Program() as program:
                 program.wait_status("Ready")
                 window = self.open_inbox(program)
                 self.assertEqual(self.rows(window), [])
                 trail = self.refresh(program, window)
                 self.assertEqual(trail[:3], ["Connecting...", "Handshaking...", "Reading messages from phone..."])
-                self.assertTrue(trail[-1].startswith("2 new messages at "), trail)
+                self.assertTrue(trail[-1].startswith("3 new messages at "), trail)
                 self.assertEqual(self.rows(window), shown_new)
                 self.assertEqual(window_text(window, TEXT), RECEIVED[1]["text"])
                 winprobe("focus", window, LIST)
@@ -77,7 +80,7 @@ class InboxWindow(unittest.TestCase):
 
                 self.assertEqual(winprobe("click", window, DELETE)[0], 0)
                 self.assertTrue(self.refresh(program, window)[-1].startswith("0 new messages at "))
-                self.assertEqual(len([c for c in phone.commands() if c.startswith("AT+CMGD=")]), 3)
+                self.assertEqual(len([c for c in phone.commands() if c.startswith("AT+CMGD=")]), 4)
                 self.assertIn('"DeleteAfterDownload"=dword:00000001', zandu.settings_export())
                 self.assertEqual(self.rows(window), shown_new)
                 winprobe("key", window, VK_ESCAPE)
@@ -92,20 +95,28 @@ class InboxWindow(unittest.TestCase):
             window = self.open_inbox(program)
             self.assertEqual(self.rows(window), shown)
             self.assertTrue(winprobe("state", window, DELETE)[1][0].endswith("checked=1"))
-            # Searched by the sender's name, then Reply: the sender in the
-            # recipients box, the cursor in the text.
+            # Searched by the sender's name: the contact and the alphanumeric
+            # sender, to whom no reply can go (the name would be the contact's).
             winprobe("replace", window, SEARCH, "anna")
             wait_for(lambda: self.rows(window), 10, until=lambda rows: rows == shown[1:])
+            winprobe("focus", window, LIST)
+            winprobe("key", window, 0x28)
+            wait_for(lambda: window_text(window, SENDER) == shown[2][0])
+            self.assertEqual(winprobe("state", window, REPLY)[1][0][:9], "enabled=0")
+            self.assertEqual(window_text(window, STATUS), "Cannot reply to an alphanumeric sender")
+            # Reply to the contact: the sender in the recipients box, the cursor in the text.
+            winprobe("key", window, 0x26)
             wait_for(lambda: window_text(window, SENDER) == "Anna (+4917012345)")
+            self.assertEqual(window_text(window, STATUS), "")
             self.assertEqual(winprobe("click", window, REPLY)[0], 0)
             wait_for(lambda: winprobe("rect", window)[0] == 1)
             self.assertEqual(program.text(NUMBER_BOX), "+4917012345")
             self.assertEqual(winprobe("focused", program.hwnd)[1], [str(MESSAGE)])
 
     def test_delivered_after_the_next_request(self):
-        # The phone answers a PDU after 10 s: long enough for the Inbox to open
-        # during a send on a busy machine (3 s were not).
-        with Phone(port_link("COM5"), "--no-echo", "--pdu-delay", "10000",
+        # The PDU's answer late enough that the Inbox opens and is looked at
+        # during the last send, on a machine busy with other work too.
+        with Phone(port_link("COM5"), "--no-echo", "--pdu-delay", "8000",
                    "--messages", messages_file(self.tmp.name, RECEIVED)) as phone, Program() as program:
             program.wait_status("Ready")
             program.click(DELIVERY_REPORT)
@@ -139,10 +150,10 @@ class InboxWindow(unittest.TestCase):
             self.assertEqual(window_text(window, REFRESH), "Refresh")
             self.assertEqual(winprobe("state", window, REFRESH)[1][0][:9], "enabled=0")
             winprobe("click", window, REFRESH)
-            wait_for(lambda: any(t.startswith(ENDED + ("Not confirmed", "Canceled"))
-                                 for t in program.status_trail()[before:]))
-            self.assertTrue(program.status_trail()[-1].startswith("Message sent to 0123456789"),
-                            program.status_trail()[before:])
+            # The send's own end (the click, posted, may come after it, to a button enabled again).
+            ends = lambda: [t for t in program.status_trail()[before:] if t.startswith(ENDED + ("Not confirmed", "Canceled"))]
+            wait_for(ends)
+            self.assertTrue(ends()[0].startswith("Message sent to 0123456789"), program.status_trail()[before:])
             wait_for(lambda: winprobe("state", window, REFRESH)[1][0][:9] == "enabled=1")
             winprobe("key", window, VK_ESCAPE)
 

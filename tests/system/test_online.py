@@ -2,7 +2,10 @@
 misbehaving servers of the test's own, plain http only to this machine; the
 update check and the reports against the reference server (tools/refserver)
 over https, which decodes what arrives."""
+import glob
 import http.server
+import os
+import shutil
 import socket
 import threading
 import time
@@ -29,11 +32,13 @@ class Misbehaving(http.server.BaseHTTPRequestHandler):
 
     def do_GET(self):
         self.server.paths.append(self.path)
+        self.server.cookies.append(self.headers.get("Cookie"))
         trickle = self.path == "/trickle"  # one byte a second of a promised 100000
         status, body = (200, b"") if trickle else BODIES.get(self.path.split("?")[0], (404, b""))
         self.send_response(status)
         if status == 302:
             self.send_header("Location", "/redirected")
+        self.send_header("Set-Cookie", "track=%d; Path=/; Max-Age=3600" % len(self.server.paths))
         self.send_header("Content-Length", str(100000 if trickle else len(body)))
         self.end_headers()
         self.wfile.write(body)
@@ -87,7 +92,7 @@ class HttpGet(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Misbehaving)
-        cls.server.paths = []
+        cls.server.paths, cls.server.cookies = [], []
         cls.url = "http://127.0.0.1:%d" % cls.server.server_address[1]
         threading.Thread(target=cls.server.serve_forever, daemon=True).start()
 
@@ -97,6 +102,10 @@ class HttpGet(unittest.TestCase):
         cls.server.server_close()
 
     def test_bodies(self):
+        cache = glob.glob(os.path.join(os.environ["ZANDU_WINEPREFIX"], "drive_c", "users", "*", "AppData", "Local",
+                                       "Microsoft", "Windows", "INetCache"))
+        for folder in cache:
+            shutil.rmtree(folder)
         with socket.create_server(("127.0.0.1", 0)) as sock:
             refused = "http://127.0.0.1:%d/" % sock.getsockname()[1]
         cases = [  # (max bytes, URL, result, status, body)
@@ -114,6 +123,10 @@ class HttpGet(unittest.TestCase):
             self.assertEqual((got["ok"], got["status"], got["body"]), (ok, status, body), url)
         self.assertIn("/3000?zero", self.server.paths)  # maxBytes 0 still sends the request
         self.assertNotIn("/redirected", self.server.paths)
+        # Every answer set a cookie; no request sent one back, and none went into the cache.
+        self.assertEqual(set(self.server.cookies), {None})
+        self.assertEqual([f for folder in cache for _, _, files in os.walk(folder) for f in files if f != "index.dat"],
+                         [])
         # Reading stops after the first read that reaches 65535 bytes (reads bring at most 1024).
         body = out[-1]["body"]
         self.assertTrue(65535 <= len(body) < 65535 + 1024, len(body))
@@ -238,10 +251,12 @@ class Reports(WithSettings):
         self.assertEqual(stored[0]["query"], "msg=&email=&model=&version=" + VERSION)
         self.assertEqual([(r["email"], r["model"], r["msg"], r["version"]) for r in stored],
                          [(*report, VERSION) for report in reports])
-        # Each request is traced when queued and when it went through.
-        urls = ["%s/input.php?%s\n" % (self.server.url, r["query"]) for r in stored]
+        # Each request is traced when queued and when it went through: the
+        # endpoint, never the query with what the user typed.
+        urls = ["%s/input.php\n" % self.server.url] * len(stored)
         for word in ["GETting ", "GETed "]:
             self.assertEqual([line[len(word):] for line in out[-1]["trace"] if line.startswith(word)], urls)
+        self.assertFalse([line for line in out[-1]["trace"] if "msg=" in line or "example.org" in line])
 
     def test_statistics_go_only_when_allowed(self):
         zandu.settings_set_value("Model", "REG_SZ", "Siemens S55")

@@ -24,7 +24,7 @@ def bmp24(width, height):
 
 @unittest.skipUnless(BUILD == "windows", "the window program runs under Wine only")
 class StartUp(unittest.TestCase):
-    SETTINGS = r"HKLM\Software\Zandu SMS"
+    SETTINGS = zandu.SETTINGS_KEY
 
     @classmethod
     def setUpClass(cls):

@@ -221,6 +221,20 @@ class Workflows(unittest.TestCase):
                 with self.subTest(name=name, number=number, groups=groups):
                     self.save_contact(window, name, number, groups, status, enter=name == "Dan")
 
+            # A file of megabytes is read on a worker: the window answers
+            # meanwhile, and its button, Cancel then, stops the reading.
+            big = os.path.join(self.tmp.name, "big.csv")
+            with open(big, "w", encoding="utf-8", newline="") as f:
+                f.write("Name,Mobile\r\n" + "".join("Big %d,+49170%07d\r\n" % (i, i) for i in range(600000)))
+            self.file_dialog(window, C_IMPORT, "Import Contacts", big)
+            wait_for(lambda: zandu.window_text(window, C_IMPORT), 10, until=lambda t: t == "Cancel")
+            answers = dict(x.split("=") for x in zandu.winprobe("responds", window, 500, 20)[1][0].split())
+            self.assertTrue(answers["failed"] == "0" and float(answers["worst_ms"]) < 1000, answers)
+            zandu.winprobe("click", window, C_IMPORT)
+            wait_for(lambda: zandu.window_text(window, C_STATUS), 30,
+                     until=lambda t: t == "Import cancelled: nothing was stored")
+            self.assertEqual(zandu.window_text(window, C_IMPORT), "Import...")
+
             # The import says what it will do; then the list shows it, sorted by name.
             self.file_dialog(window, C_IMPORT, "Import Contacts", path)
             box, text = program.wait_box("Zandu SMS - Import")

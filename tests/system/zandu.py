@@ -273,7 +273,8 @@ def decode_submit(pdu):
     return msg
 
 
-SETTINGS_KEY = r"HKLM\Software\Zandu SMS"
+SETTINGS_KEY = r"HKCU\Software\Zandu SMS"  # the user's: everything the program keeps
+MACHINE_SETTINGS_KEY = r"HKLM\Software\Zandu SMS"  # an administrator's, which it only reads
 
 
 def _quiet(cmd):

@@ -321,7 +321,8 @@ TEST_F(Console, EchoAndLateOkInBurstsOfTheirOwn)
     EXPECT_TRUE(request.IsFinished());
 }
 
-// What reaches the terminal of a text from the phone: no control but the tab.
+// What reaches the terminal of a text from the phone: no control but the
+// tab, nothing that turns the line around or hides in it.
 TEST(ConsoleOutput, ControlsAreEscaped)
 {
     const struct {
@@ -330,12 +331,17 @@ TEST(ConsoleOutput, ControlsAreEscaped)
     } cases[] = {
         {"\x1B]0;owned\x07 \x1B[2J\tnext", "\\x1B]0;owned\\x07 \\x1B[2J\tnext"},  // ESC, BEL; the tab stays
         {"\xC2\x9B" "2J \xC2\x85 \xC2\x80\xC2\x9F", "\\u009B2J \\u0085 \\u0080\\u009F"},  // C1 in UTF-8
-        {"\x01\x1F\r\n", "\\x01\\x1F\\x0D\\x0A"},
-        {"caf\xC3\xA9 \xC2\xA0 \xE2\x82\xAC \x7F \\x1B", "caf\xC3\xA9 \xC2\xA0 \xE2\x82\xAC \x7F \\x1B"},  // kept
-        {"{\"text\":\"\\u001b\xC2\x85\"}", "{\"text\":\"\\u001b\\u0085\"}"},  // JSON stays JSON
+        {"\x01\x1F\r\n\x7F", "\\x01\\x1F\\x0D\\x0A\\u007F"},
+        {"Anna\xE2\x80\xAE" "54321\t+49", "Anna\\u202E54321\t+49"},  // RLO would show the number reversed
+        {"\xE2\x80\x8E\xE2\x80\x8F\xE2\x80\xAA\xE2\x81\xA6\xE2\x81\xA9\xD8\x9C",
+         "\\u200E\\u200F\\u202A\\u2066\\u2069\\u061C"},
+        {"caf\xC3\xA9 \xC2\xA0 \xE2\x82\xAC \xE2\x80\x94 \xE2\x81\xA5 \\x1B",
+         "caf\xC3\xA9 \xC2\xA0 \xE2\x82\xAC \xE2\x80\x94 \xE2\x81\xA5 \\x1B"},  // kept
+        {"{\"text\":\"\\u001b\xC2\x85\x7F\"}", "{\"text\":\"\\u001b\\u0085\\u007F\"}"},  // JSON stays JSON
     };
     for (const auto& c : cases)
         EXPECT_EQ(TerminalSafe(c.pszLine), c.pszShown) << c.pszLine;
+    EXPECT_EQ(TerminalSafeTrace("Transferred: '\x1B]0;x\x07'\n"), "Transferred: '\\x1B]0;x\\x07'\n");
 }
 
 } // namespace

@@ -49,6 +49,15 @@ std::string Utf16(const std::string& strUtf8, bool bBigEndian)
     return str;
 }
 
+// "g0;g1;...": n groups.
+std::string Groups(size_t n, char chSeparator)
+{
+    std::string str;
+    for (size_t i = 0; i < n; ++i)
+        str += (i ? std::string(1, chSeparator) : std::string()) + "g" + std::to_string(i);
+    return str;
+}
+
 struct FileCase {
     const char* pszShape;
     std::string strBytes;
@@ -103,6 +112,12 @@ TEST(ContactFiles, RealWorldShapes)
         {"a file of more than 16 MB", std::string(kMaxImportBytes + 1, 'a'),
          {"refused: the file is larger than 16 MB: no contact list is; is it the right file?"}},
         {"nothing in it", "\xEF\xBB\xBF\r\n\r\n", {"refused: the file holds no contact"}},
+        {"an export's fields defused against formulas: exactly that quote goes",
+         "Name;Number;Groups\r\n'=1+2;'+4917012345;Team\r\n''@x;'0123;\r\n",
+         {"2|=1+2|+4917012345|Team", "3|'@x|'0123|"}},
+        {"a card whose extra numbers would each carry many groups",
+         "BEGIN:VCARD\nFN:A\nTEL:1\nTEL:2\nTEL:3\nCATEGORIES:" + Groups(51, ',') + "\nEND:VCARD\n",
+         {"1!a vCard of 3 numbers in 51 groups: more than an import takes"}},
     };
     for (const FileCase& c : cases)
         EXPECT_EQ(Rows(c.strBytes), c.rows) << c.pszShape;
@@ -184,14 +199,15 @@ TEST(ContactFiles, AnImportShowsWhatItWillDoAndAnExportComesBackTheSame)
     std::vector<CContactRow> rows;
     std::string strError;
     ASSERT_TRUE(ReadContactFile("Name,Number,Groups\nAnna,+4917012345,Team\nBen,0309999,Band\nDora,,\n"
-                                "Eve,12a,\nFay,0123,42\nanna,1,\nGil,0777,\n",
+                                "Eve,12a,\nFay,0123,42\nanna,1,\nGil,0777,\nHal,1,\"" + Groups(1001, ';') + "\"\n",
                                 rows, strError));
     CImportPlan plan = PlanImport(Book(), rows);
-    EXPECT_EQ(DescribeImport(plan), "7 contacts: 1 new, 1 updated, 1 unchanged, 4 refused");
+    EXPECT_EQ(DescribeImport(plan), "8 contacts: 1 new, 1 updated, 1 unchanged, 5 refused");
     EXPECT_EQ(plan.aRefusals[0], "line 4: no number");
     EXPECT_EQ(plan.aRefusals[1].substr(0, 27), "line 5: cannot send to '12a");
     EXPECT_EQ(plan.aRefusals[2], "line 6: the group '42' is named like a number");
     EXPECT_EQ(plan.aRefusals[3], "line 7: the same name as line 2");
+    EXPECT_EQ(plan.aRefusals[4], "line 9: a contact is in at most 1000 groups");
     ASSERT_EQ(plan.contacts.size(), 5u);
     EXPECT_EQ(Describe({plan.contacts[0], plan.contacts[1], plan.contacts[4]}),
               "Anna=+4917012345 #Team #Choir\nBen=0309999 own #team #Band\nGil=0777 own\n");
@@ -201,7 +217,7 @@ TEST(ContactFiles, AnImportShowsWhatItWillDoAndAnExportComesBackTheSame)
         for (const WString& strGroup : {WString(), WString(WSTR("Choir"))}) {
             std::vector<CContact> book = Book();
             book[0].m_strName = WSTR("Anna \"Ann\" Smith, Jr\\");
-            const std::string strFile = FormatContactsFile(book, strGroup, bVcard);
+            const std::string strFile = FormatContactsFile(book, strGroup, bVcard, ',');
             ASSERT_TRUE(ReadContactFile(strFile, rows, strError)) << strError;
             const CImportPlan fresh = PlanImport({}, rows);
             std::vector<CContact> expected;
@@ -223,8 +239,8 @@ TEST(ContactFiles, AnImportShowsWhatItWillDoAndAnExportComesBackTheSame)
     EXPECT_EQ(plan.aRefusals, Strings({"line 2: more than 10000 contacts"}));
     EXPECT_EQ(plan.nUpdated, 1u);
     EXPECT_EQ(plan.contacts[7].m_strNumber, WSTR("3"));
-    EXPECT_EQ(FormatContactsFile(Book(), WSTR("Choir"), false),
-              "\xEF\xBB\xBFName,Number,Groups\r\nAnna,+4917012345,\"Team;Choir\"\r\nCleo,0170 12345,Choir\r\n");
+    EXPECT_EQ(FormatContactsFile(Book(), WSTR("Choir"), false, ','),
+              "\xEF\xBB\xBFName,Number,Groups\r\nAnna,'+4917012345,\"Team;Choir\"\r\nCleo,0170 12345,Choir\r\n");
 }
 
 TEST(Contacts, GroupsAndOriginsBesideTheValueEarlierVersionsRead)
@@ -312,9 +328,9 @@ TEST(RecordExport, HistoryAndInboxAsCsv)
     record.m_strNumber = WSTR("+4917012345");
     record.m_strTime = WSTR("08.12.2026 10:15:02");
     record.m_strText = WSTR("Hi, \"you\"\nthere");
-    EXPECT_EQ(FormatHistoryCsv({record}, {}, WSTR("+01:00")),
-              "\xEF\xBB\xBFTime,Number,Name,State,Text\r\n"
-              "08.12.2026 10:15:02 +01:00,+4917012345,Anna,Sent,\"Hi, \"\"you\"\"\nthere\"\r\n");
+    EXPECT_EQ(FormatHistoryCsv({record}, {}, WSTR("+01:00"), ';'),
+              "\xEF\xBB\xBFTime;Number;Name;State;Text\r\n"
+              "08.12.2026 10:15:02 +01:00;'+4917012345;Anna;Sent;\"Hi, \"\"you\"\"\nthere\"\r\n");
     EXPECT_TRUE(CSearchQuery(WSTR("YOU")).Matches(PrepareHistorySearch(record)));
     EXPECT_FALSE(CSearchQuery(WSTR("Ben")).Matches(PrepareHistorySearch(record)));
     const std::string strZone = WideToUtf8(GetLocalZoneText(0));

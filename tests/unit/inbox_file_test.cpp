@@ -140,6 +140,8 @@ TEST(InboxFile, ADamagedFileIsKeptAsideAndReported)
         replaced("\"time\": \"2024-05-17T14:03:09+00:00\"", "\"time\": \"yesterday\""),
         replaced("\"part\": 1", "\"part\": 0"),
         replaced("\"sender\": \"Zandu\"", "\"sender\": 7"),
+        replaced("\"total\": 2", "\"total\": 1e30"),  // no number is cast out of its range
+        replaced("\"part\": 1", "\"part\": 1.5"),
         strDuplicate,
     };
     for (const std::string& str : damaged) {
@@ -148,6 +150,12 @@ TEST(InboxFile, ADamagedFileIsKeptAsideAndReported)
         WriteFile(folder / "inbox.json", str);
         CInbox inbox;
         inbox.Add(DecodeDeliverPdu(kPart1));
+        // A reader that changes no file leaves it; what it says names the fault, not the bytes.
+        const CInboxLoad left = LoadInbox(strPath, inbox, EDamagedInbox::LEAVE);
+        EXPECT_EQ(left.result, EInboxLoad::INBOX_FAILED) << str;
+        EXPECT_EQ(ReadFile(folder / "inbox.json"), str);
+        for (const char* pszBytes : {"yesterday", "utf-7", "something", "\xFF", "1e30", "1.5"})
+            EXPECT_EQ(left.strReport.find(pszBytes), std::string::npos) << left.strReport;
         const CInboxLoad load = LoadInbox(strPath, inbox);
         EXPECT_EQ(load.result, EInboxLoad::INBOX_DAMAGED) << str;
         EXPECT_TRUE(inbox.GetMessages().empty());

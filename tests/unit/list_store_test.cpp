@@ -4,7 +4,8 @@
 // failure is returned, a copy kept of a value is read only while nobody else
 // changed the key, the history and the numbers keep their limits (the
 // history's oldest records going to the archive first), and the phone book
-// is replaced in one write.
+// is replaced in one write. Which key a setting is read from, and the move of
+// an earlier version's values out of the machine-wide key.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,6 +17,8 @@
 
 #include "base/CachedListKey.h"
 #include "base/ListStore.h"
+#include "base/SettingsMove.h"
+#include "base/SettingsTable.h"
 #include "support/FakeListKey.h"
 #include "app/ContactStore.h"
 #include "app/HistoryStore.h"
@@ -417,6 +420,73 @@ TEST(HistoryStore, TheArchiveFormat)
               "Name: \r\nNumber: 123\r\nTime: 01.02.2026 10:00\r\nText: Hi\r\n\r\n"
               "Name: Анна\r\nNumber: 555\r\nTime: 01.02.2026 10:00\r\n"
               "Text: Line one\r\n\tLine two\r\n\t\r\n\tLast\r\n\t\r\n\r\n");
+}
+
+const char kKept[] = "NewHistory: you have one of your own; the machine-wide one is left as it is";
+
+// The user's own value first; the machine-wide key only for what an
+// administrator sets for everyone, never for a user's lists or choices.
+TEST(SettingsKeys, TheMachineKeyOnlyForTheAdministratorsSettings)
+{
+    const struct {
+        const char* pszName;
+        bool bUser, bMachine;
+        ESettingSource source;
+    } cases[] = {
+        {"Server", false, true, ESettingSource::MACHINE},       {"Server", true, true, ESettingSource::USER},
+        {"AllowStats", false, true, ESettingSource::MACHINE},   {"Model", false, true, ESettingSource::MACHINE},
+        {"AllowCheck", false, false, ESettingSource::DEFAULT},  {"Numbers", false, true, ESettingSource::DEFAULT},
+        {"NewHistory", false, true, ESettingSource::DEFAULT},   {"Contacts", false, true, ESettingSource::DEFAULT},
+        {"Reports", false, true, ESettingSource::DEFAULT},      {"PendingFeedback", false, true, ESettingSource::DEFAULT},
+        {"Contact", false, true, ESettingSource::DEFAULT},      {"Port", true, false, ESettingSource::USER},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ChooseSettingSource(AnsiToWide(c.pszName), c.bUser, c.bMachine), c.source) << c.pszName;
+}
+
+// An earlier version's values move on purpose: copied as they were, removed
+// from the machine-wide key; the user's own are never overwritten, and the
+// administrator's settings stay where they are.
+TEST(SettingsKeys, AnEarlierVersionsValuesMoveIntoTheUsersKey)
+{
+    const struct {
+        bool bDryRun;
+        uint32_t dwMachineError, dwUserError;  // of their writes
+        Strings said;
+        bool bMoved;  // the user's key holds the machine's "Numbers" and "Contact" afterwards
+    } cases[] = {
+        {false, 0, 0, {"Numbers: moved", "Contact: moved", kKept}, true},
+        {true, 0, 0, {"Numbers: would be moved", "Contact: would be moved", kKept}, false},
+        {false, kErrorAccessDenied, 0,
+         {"Numbers: copied, but not removed from the machine-wide key (error 5): an administrator can remove it",
+          "Contact: copied, but not removed from the machine-wide key (error 5): an administrator can remove it", kKept},
+         true},
+        {false, 0, kErrorAccessDenied,
+         {"Numbers: not moved: your key refused it (error 5)", "Contact: not moved: your key refused it (error 5)", kKept},
+         false},
+    };
+    for (const auto& c : cases) {
+        CFakeListKey machine, user;
+        std::vector<CEnumValue> values = {{WSTR("Numbers"), kRegMultiSz, Utf16(" 0123||")},
+                                          {WSTR("Contact"), 1, Utf16("Anna (0123)|")},
+                                          {WSTR("Server"), 1, Utf16("https://sms.example.org|")},
+                                          {kHistory, kRegMultiSz, Utf16(" theirs||")}};
+        for (const CEnumValue& value : values)
+            machine.Put(value.strName, value.data, value.dwType);
+        user.Put(kHistory, Utf16(" mine||"));
+        machine.m_dwWriteError = c.dwMachineError;
+        user.m_dwWriteError = c.dwUserError;
+        std::vector<CValueMove> moves;
+        ASSERT_EQ(MoveMachineValues(values, machine, user, c.bDryRun, moves), kErrorSuccess);
+        Strings said;
+        for (const CValueMove& move : moves)
+            said.push_back(DescribeValueMove(move, c.bDryRun));
+        EXPECT_EQ(said, c.said) << c.bDryRun << c.dwMachineError << c.dwUserError;
+        EXPECT_EQ(user.Has(kNumbers) && user.Get(WSTR("Contact")) == values[1].data, c.bMoved);
+        EXPECT_EQ(machine.Has(kNumbers), !c.bMoved || c.dwMachineError);
+        EXPECT_EQ(user.Get(kHistory), Utf16(" mine||"));
+        EXPECT_TRUE(machine.Has(WSTR("Server")) && !user.Has(WSTR("Server")));
+    }
 }
 
 } // namespace

@@ -392,6 +392,14 @@ TEST(Sim, ThePinIsAskedGivenOnceAndTheRefusedStepRepeated)
     EXPECT_EQ(p.rig.sink.Events().back(), "PinRequired");
     EXPECT_EQ(p.rig.sink.Timer(), 0u);  // the user may take long
     p.rig.modem.EnterPin("1234");
+    // The phone's echo of the PIN comes in two reads: no read is traced until the command's final result.
+    p.rig.phone.Reply("AT+CPIN=\"12");
+    p.rig.phone.Reply("34\"\r\r\nOK\r\n");
+    const Strings& log = p.rig.queue.m_log;
+    const auto pin = std::find(log.begin(), log.end(), "write AT+CPIN=\"1234\"\r\n");
+    const auto query = std::find(pin, log.end(), "write AT+CPIN?\r\n");
+    ASSERT_NE(query, log.end());
+    EXPECT_EQ(Strings(pin + 1, query + 2), Strings({"read 512 secret", "read 512 secret", *query, "read 512"}));
     p.Serve();  // the PIN taken; the SIM busy a moment
     EXPECT_EQ(p.rig.sink.Timer(), CPinStep::kPollPause);
     p.rig.modem.OnTimer();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/ErrorCodes.h"
+#include "base/AppSettings.h"
 #include "base/ListStore.h"
 #include "base/Settings.h"
 #include "base/SettingsListKey.h"
@@ -335,8 +336,8 @@ TEST_F(SettingsTest, ValueNamesAreWidenedFromTheAnsiCodePage)
     EXPECT_TRUE(Get(L"Caf\u00e9").bPresent);
 }
 
-// Opening the key, with scratch keys standing in for the machine's and the
-// user's roots.
+// Opening the keys, with scratch keys standing in for the machine's and the
+// user's roots; the machine's is writable, as it is for an elevated run.
 class SettingsOpenTest : public SettingsTest {
 protected:
     void SetUp() override
@@ -353,35 +354,30 @@ protected:
     void TearDown() override
     {
         m_opened.SetHandle(nullptr);
+        m_opened.SetMachineHandle(nullptr);
         RegCloseKey(m_hMachine);
         RegCloseKey(m_hUser);
         SettingsTest::TearDown();
     }
-    // The machine's root refuses write access, as it does for a standard user.
-    void RefuseMachineWrites()
-    {
-        const CSettingsLocation::FnCreateKey fnCreate = m_location.fnCreateKey;
-        const HKEY hMachine = m_hMachine;
-        m_location.fnCreateKey = [fnCreate, hMachine](HKEY hRoot, const wchar_t* psz, REGSAM sam, HKEY* phKey,
-                                                      DWORD* pdw) {
-            return hRoot == hMachine ? static_cast<LONG>(ERROR_ACCESS_DENIED) : fnCreate(hRoot, psz, sam, phKey, pdw);
-        };
-    }
-    HKEY MachineSettings()
+    HKEY Settings(HKEY hRoot)
     {
         HKEY hKey = nullptr;
-        RegCreateKeyExW(m_hMachine, L"Software\\Zandu SMS", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey, nullptr);
+        RegCreateKeyExW(hRoot, L"Software\\Zandu SMS", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey, nullptr);
         return hKey;
     }
     CRaw GetUserValue(const wchar_t* pszName)
     {
-        HKEY hKey = nullptr;
-        CRaw raw;
-        if (RegOpenKeyExW(m_hUser, L"Software\\Zandu SMS", 0, KEY_READ, &hKey) == ERROR_SUCCESS) {
-            raw = Get(pszName, hKey);
-            RegCloseKey(hKey);
-        }
+        HKEY hKey = Settings(m_hUser);
+        const CRaw raw = Get(pszName, hKey);
+        RegCloseKey(hKey);
         return raw;
+    }
+    bool Exists(HKEY hRoot)
+    {
+        HKEY hKey = nullptr;
+        const bool bExists = RegOpenKeyExW(hRoot, L"Software\\Zandu SMS", 0, KEY_READ, &hKey) == ERROR_SUCCESS;
+        RegCloseKey(hKey);
+        return bExists;
     }
 
     HKEY m_hMachine = nullptr;
@@ -390,7 +386,7 @@ protected:
     CSettingsKey m_opened;
 };
 
-TEST_F(SettingsOpenTest, DefaultsAreTheMachineKeyThenTheUsersKey)
+TEST_F(SettingsOpenTest, DefaultsAreTheUsersKeyAndTheMachineKey)
 {
     const CSettingsLocation location;
     EXPECT_EQ(location.hMachineRoot, HKEY_LOCAL_MACHINE);
@@ -398,67 +394,58 @@ TEST_F(SettingsOpenTest, DefaultsAreTheMachineKeyThenTheUsersKey)
     EXPECT_EQ(location.strSubKey, L"Software\\Zandu SMS");
 }
 
-TEST_F(SettingsOpenTest, TheMachineKeyIsCreatedAndUsedWhenWritable)
+// Whatever the process may write, everything goes to the user's key; the
+// machine-wide key is neither created nor written.
+TEST_F(SettingsOpenTest, WritesGoToTheUsersKeyOnly)
 {
     ASSERT_EQ(m_opened.Open(m_location), ERROR_SUCCESS);
-    m_opened.Value("Port").WriteString(L"COM5");
-    HKEY hMachine = MachineSettings();
-    EXPECT_EQ(Get(L"Port", hMachine).data, Utf16("COM5|"));
-    RegCloseKey(hMachine);
-    EXPECT_FALSE(GetUserValue(L"Port").bPresent);
+    CAppSettings(m_opened).Write(ETextSetting::PORT, L"COM5");
+    CSettingsListKey lists(m_opened);
+    CNumberList(lists).Add(L"0123");
+    HKEY hUser = Settings(m_hUser);
+    EXPECT_EQ(Get(L"Port", hUser).data, Utf16("COM5|"));
+    EXPECT_EQ(Get(L"Numbers", hUser).data, Utf16(" 0123||"));
+    RegCloseKey(hUser);
+    EXPECT_FALSE(Exists(m_hMachine));
 }
 
-TEST_F(SettingsOpenTest, ARefusedMachineKeyFallsBackToTheUsersKeyAndCopiesItsValues)
+// An earlier version's lists in the machine-wide key are not read, nor
+// copied; an administrator's machine-wide settings are, where the user has
+// none of their own.
+TEST_F(SettingsOpenTest, TheMachineKeyGivesOnlyTheAdministratorsSettings)
 {
-    HKEY hMachine = MachineSettings();
+    HKEY hMachine = Settings(m_hMachine);
     Put(L"Numbers", REG_MULTI_SZ, Utf16(" 0123| 555||"), hMachine);
     Put(L"Port", REG_SZ, Utf16("COM7|"), hMachine);
-    const DWORD dwOff = 0;
-    Put(L"AllowCheck", REG_DWORD, std::vector<BYTE>(reinterpret_cast<const BYTE*>(&dwOff),
-                                                     reinterpret_cast<const BYTE*>(&dwOff) + 4), hMachine);
-    RefuseMachineWrites();
+    Put(L"Server", REG_SZ, Utf16("https://sms.example.org|"), hMachine);
+    Put(L"AllowStats", REG_DWORD, DwordBytes(1), hMachine);
+    Put(L"AllowCheck", REG_DWORD, DwordBytes(0), hMachine);
+    HKEY hUser = Settings(m_hUser);
+    Put(L"AllowCheck", REG_DWORD, DwordBytes(1), hUser);
+    RegCloseKey(hUser);
     ASSERT_EQ(m_opened.Open(m_location), ERROR_SUCCESS);
-    CSettingsListKey opened(m_opened);
-    CNumberList numbers(opened);
-    EXPECT_EQ(numbers.Read(), (CList{L"0123", L"555"}));
-    EXPECT_EQ(m_opened.Value("Port").ReadString(), L"COM7");
-    EXPECT_FALSE(m_opened.Value("AllowCheck").ReadBool(true));
-    // Writes go to the user's key; the machine's stays as it was.
-    numbers.Add(L"0123");
-    EXPECT_EQ(GetUserValue(L"Numbers").data, Utf16(" 555| 0123||"));
+    CSettingsListKey lists(m_opened);
+    EXPECT_EQ(CNumberList(lists).Read(), CList());
+    const CAppSettings settings(m_opened);
+    EXPECT_EQ(settings.Read(ETextSetting::PORT), L"");
+    EXPECT_EQ(settings.Read(ETextSetting::SERVER), L"https://sms.example.org");
+    EXPECT_TRUE(settings.Read(EFlag::ALLOW_STATS));
+    EXPECT_TRUE(settings.Read(EFlag::ALLOW_CHECK));  // the user's own
+    EXPECT_FALSE(GetUserValue(L"Numbers").bPresent);
+    EXPECT_FALSE(GetUserValue(L"Server").bPresent);
     EXPECT_EQ(Get(L"Numbers", hMachine).data, Utf16(" 0123| 555||"));
     RegCloseKey(hMachine);
 }
 
-TEST_F(SettingsOpenTest, AnExistingUsersKeyIsNotOverwritten)
+// For a program that changes nothing: neither key is created.
+TEST_F(SettingsOpenTest, ReadingCreatesNoKey)
 {
-    HKEY hMachine = MachineSettings();
-    Put(L"Port", REG_SZ, Utf16("COM7|"), hMachine);
-    RegCloseKey(hMachine);
-    HKEY hUserSettings = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(m_hUser, L"Software\\Zandu SMS", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &hUserSettings, nullptr),
-              ERROR_SUCCESS);
-    Put(L"Model", REG_SZ, Utf16("Phone|"), hUserSettings);
-    RegCloseKey(hUserSettings);
-    RefuseMachineWrites();
-    ASSERT_EQ(m_opened.Open(m_location), ERROR_SUCCESS);
-    EXPECT_EQ(m_opened.Value("Port").ReadString(), L"");
-    EXPECT_EQ(m_opened.Value("Model").ReadString(), L"Phone");
+    EXPECT_EQ(m_opened.OpenForReading(m_location), ERROR_SUCCESS);
+    EXPECT_EQ(CAppSettings(m_opened).Read(ETextSetting::PORT), L"");
+    EXPECT_FALSE(Exists(m_hUser) || Exists(m_hMachine));
 }
 
-TEST_F(SettingsOpenTest, WithoutAMachineKeyTheUsersKeyStartsEmpty)
-{
-    RefuseMachineWrites();
-    ASSERT_EQ(m_opened.Open(m_location), ERROR_SUCCESS);
-    EXPECT_TRUE(GetUserValue(L"Port").dwType == REG_NONE);
-    m_opened.Value("NumRadio").WriteBool(true);
-    EXPECT_EQ(GetUserValue(L"NumRadio").data, DwordBytes(1));
-    HKEY hKey = nullptr;
-    EXPECT_NE(RegOpenKeyExW(m_hMachine, L"Software\\Zandu SMS", 0, KEY_READ, &hKey), ERROR_SUCCESS);
-}
-
-TEST_F(SettingsOpenTest, WhenBothAreRefusedTheErrorIsReturnedAndNoKeyHeld)
+TEST_F(SettingsOpenTest, WhenTheUsersKeyIsRefusedTheErrorIsReturnedAndNoKeyHeld)
 {
     m_location.fnCreateKey = [](HKEY, const wchar_t*, REGSAM, HKEY*, DWORD*) {
         return static_cast<LONG>(ERROR_ACCESS_DENIED);

@@ -35,6 +35,7 @@ from zandu import Phone, Program, SavedSettings, cpu_seconds, port_link, winprob
 
 SEND, RADIO_NUMBER, HISTORY, HISTORY_OK = 1006, 1008, 57665, 1025
 REGION_BENCH = os.environ.get("ZANDU_REGION_BENCH", os.path.join(WIN, "tools", "bench", "region_bench.exe"))
+IMPORT_BENCH = os.environ.get("ZANDU_IMPORT_BENCH", os.path.join(BUILD, "bench", "host", "tools", "bench", "import_bench"))
 
 BAUD_BYTES_PER_S = 960.0  # 9600 baud, 10 bits a byte
 OPEN_PAUSE_S = 2.0        # the pause after a fresh open of the port
@@ -291,6 +292,22 @@ def measure_region(table, runs):
     table.add("Region of zandu.bmp, one rectangle per run", by_runs, "ms", note="the two regions are equal")
 
 
+def measure_import(table, runs, sizes=("1", "16")):
+    """The contact import's readers, natively (they are portable code): the
+    seconds per MB of each costly shape of file at each size. Linear readers
+    keep the figure flat from 1 MB to 16 MB."""
+    figures = {}
+    for _ in range(runs):
+        out = subprocess.run([IMPORT_BENCH, *sizes], capture_output=True, text=True, check=True).stdout
+        for line in out.splitlines()[1:]:
+            shape, mb, _rows, _seconds, per_mb, _cpu, cpu_per_mb = line.rsplit(None, 6)
+            figures.setdefault((shape.strip(), round(float(mb))), []).append((float(per_mb), float(cpu_per_mb)))
+    for (shape, mb), values in figures.items():
+        table.add("Import, %s, %d MB (seconds per MB)" % (shape, mb), [v for v, _ in values], "s",
+                  note="processor time %.3f s per MB; target: 1 MB within 1 s, 16 MB within 10 s"
+                  % statistics.median(c for _, c in values))
+
+
 def measure_memory(table, rss):
     table.add("Working set (VmRSS) idle after start", rss.get("start", []), "MB")
     table.add("Working set (VmRSS) after a send to 100 recipients", rss.get("sent", []), "MB")
@@ -412,7 +429,7 @@ def main():
     parser.add_argument("--out", default=os.path.join(BUILD, "bench", "bench.md"), help="the table's file")
     parser.add_argument("--smoke", action="store_true",
                         help="every measurement once, at its smallest, to see that each one's set-up works")
-    parser.add_argument("--only", help="some of startup,region,send,memory,idle,history (default all)")
+    parser.add_argument("--only", help="some of startup,region,send,memory,idle,history,import (default all)")
     args = parser.parse_args()
 
     started = time.monotonic()
@@ -420,8 +437,9 @@ def main():
     when = datetime.datetime.now().astimezone().strftime("%Y-%m-%d %H:%M %Z")
     table = Table()
     runs, least, idle, sizes, cases = args.runs, 5, args.idle, [100, 1000, 10000], SEND_CASES
+    import_sizes = ("1", "16")
     if args.smoke:
-        runs, least, idle, sizes, cases = 1, 1, 1, [100], SEND_CASES[:1]
+        runs, least, idle, sizes, cases, import_sizes = 1, 1, 1, [100], SEND_CASES[:1], ("1",)
     with SavedSettings():
         zandu.settings_set_string("Port", "COM5")
         zandu.settings_set_dword("AllowCheck", 0)
@@ -435,6 +453,7 @@ def main():
             "memory": ("Working set", lambda: measure_memory(table, rss)),
             "idle": ("Idle CPU", lambda: measure_idle(table, runs, idle)),
             "history": ("History", lambda: measure_history(table, runs, sizes)),
+            "import": ("Contact import (native)", lambda: measure_import(table, runs, import_sizes)),
         }, args.only, table)
     minutes = (time.monotonic() - started) / 60
     head = ("Machine: %s, %d cores, load average at start %s; %s; %s; commit %s; %d runs each (5 at least for "

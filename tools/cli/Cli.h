@@ -50,13 +50,19 @@ int ParseNumberOption(const char* pszName, const std::string& strValue, uint32_t
                       uint32_t& nValue);
 
 // A line of UTF-8 as it may reach a terminal: every C0 control but the tab
-// (the field separator) as \xNN, every C1 control (U+0080-U+009F) as \uNNNN.
-// Texts from the phone or the inbox file (a message, a phone-book name, the
-// maker's answer) could otherwise drive the terminal: move the cursor, set
-// its title, answer back. The tool's own texts hold none of them; its JSON
-// lines hold no C0 control (the JSON writer escapes them), and \uNNNN is
-// JSON's own escape, so they stay JSON meaning the same.
+// (the field separator) as \xNN; DEL, every C1 control (U+0080-U+009F) and
+// the bidirectional and invisible format characters (U+061C, U+200E,
+// U+200F, U+202A-U+202E, U+2066-U+2069) as \uNNNN. Texts from the phone or
+// the inbox file (a message, a phone-book name, the maker's answer) could
+// otherwise drive the terminal (move the cursor, set its title, answer back)
+// or turn the rest of the line around, the number with it. The tool's own
+// texts hold none of them; its JSON lines hold no C0 control (the JSON
+// writer escapes them), and \uNNNN is JSON's own escape, so they stay JSON
+// meaning the same.
 std::string TerminalSafe(const std::string& strLine);
+// A trace line (--trace) the same way, its line break kept: the trace shows
+// the phone's bytes as they came.
+std::string TerminalSafeTrace(const char* pszLine);
 
 // Both write TerminalSafe(strLine) and a line break.
 void PrintLine(const std::string& strLine);   // stdout, UTF-8
@@ -78,3 +84,5 @@ int RunReports(CArgs& args);
 int RunContacts(CArgs& args);
 int RunHistory(CArgs& args);      // history export FILE
 int RunInboxExport(CArgs& args);  // inbox export FILE: the arguments after "inbox"
+// settings move-from-machine [--dry-run] (Windows build only).
+int RunSettings(CArgs& args);

@@ -121,18 +121,45 @@ int ParseNumberOption(const char* pszName, const std::string& strValue, uint32_t
     return kExitOk;
 }
 
+namespace {
+
+// The code point of the UTF-8 sequence at i when it is one that must not
+// reach a terminal as it is (DEL, a C1 control, a bidirectional or invisible
+// format character), with its length; 0 for any other.
+unsigned Unsafe(const std::string& str, size_t i, size_t& nLength)
+{
+    auto at = [&](size_t k) { return i + k < str.size() ? static_cast<unsigned char>(str[i + k]) : 0u; };
+    const unsigned b0 = at(0), b1 = at(1), b2 = at(2);
+    nLength = 1;
+    if (b0 == 0x7F)
+        return 0x7F;
+    nLength = 2;
+    if (b0 == 0xC2 && b1 >= 0x80 && b1 <= 0x9F)
+        return b1;  // U+0080-U+009F
+    if (b0 == 0xD8 && b1 == 0x9C)
+        return 0x061C;  // the Arabic letter mark
+    nLength = 3;
+    const unsigned cp = (b0 & 0x0F) << 12 | (b1 & 0x3F) << 6 | (b2 & 0x3F);
+    const bool bThree = b0 == 0xE2 && (b1 & 0xC0) == 0x80 && (b2 & 0xC0) == 0x80;
+    if (bThree && (cp == 0x200E || cp == 0x200F || (cp >= 0x202A && cp <= 0x202E) || (cp >= 0x2066 && cp <= 0x2069)))
+        return cp;
+    return 0;
+}
+
+} // namespace
+
 std::string TerminalSafe(const std::string& strLine)
 {
     std::string strOut;
     for (size_t i = 0; i < strLine.size(); ++i) {
         const unsigned char ch = static_cast<unsigned char>(strLine[i]);
-        const unsigned char chNext = i + 1 < strLine.size() ? static_cast<unsigned char>(strLine[i + 1]) : 0;
-        char szEscape[8];
+        char szEscape[16];
+        size_t nLength = 0;
         if (ch < 0x20 && ch != '\t') {
             std::snprintf(szEscape, sizeof(szEscape), "\\x%02X", ch);
-        } else if (ch == 0xC2 && chNext >= 0x80 && chNext <= 0x9F) {  // U+0080-U+009F in UTF-8
-            std::snprintf(szEscape, sizeof(szEscape), "\\u%04X", chNext);
-            ++i;
+        } else if (const unsigned cp = Unsafe(strLine, i, nLength)) {
+            std::snprintf(szEscape, sizeof(szEscape), "\\u%04X", cp & 0xFFFF);
+            i += nLength - 1;
         } else {
             strOut += static_cast<char>(ch);
             continue;
@@ -140,6 +167,15 @@ std::string TerminalSafe(const std::string& strLine)
         strOut += szEscape;
     }
     return strOut;
+}
+
+std::string TerminalSafeTrace(const char* pszLine)
+{
+    std::string strLine(pszLine);
+    const bool bEnd = !strLine.empty() && strLine.back() == '\n';
+    if (bEnd)
+        strLine.pop_back();
+    return TerminalSafe(strLine) + (bEnd ? "\n" : "");
 }
 
 void PrintLine(const std::string& strLine)

@@ -78,7 +78,14 @@ const char kHelp[] =
     "  history export FILE\n"
     "  inbox export FILE\n"
     "      Write the History's records or the inbox file's messages as CSV (UTF-8\n"
-    "      with BOM): time with its zone, number, name, state or \"received\", text.\n"
+    "      with BOM, in the user's list separator): time with its zone, number,\n"
+    "      name, state or \"received\", text. A field a spreadsheet would run as a\n"
+    "      formula (=, +, -, @, tab, CR first) is written after a quote.\n"
+    "  settings move-from-machine [--dry-run]\n"
+    "      Move the lists, history, contacts and reports an earlier version kept\n"
+    "      in the machine-wide key (HKEY_LOCAL_MACHINE), which every user could\n"
+    "      read and which are no longer read, into your own key; a value you\n"
+    "      have yourself is left. Removing them there needs an administrator.\n"
     "\n"
     "Options of every command:\n"
     "  --trace       write the diagnostic trace to standard error\n"
@@ -95,7 +102,7 @@ const char kHelp[] =
 
 void TraceToStderr(const char* pszLine)
 {
-    std::fputs(pszLine, stderr);
+    std::fputs(TerminalSafeTrace(pszLine).c_str(), stderr);
 }
 
 int Run(const std::vector<std::string>& argv)
@@ -133,6 +140,8 @@ int Run(const std::vector<std::string>& argv)
         return RunHistory(args);
     if (argv[0] == "reports")
         return RunReports(args);
+    if (argv[0] == "settings")
+        return RunSettings(args);
     PrintError("unknown command '" + argv[0] + "'; see zandusms-cli --help");
     return kExitUsage;
 }

@@ -83,10 +83,11 @@ int ParseExportArgs(CArgs& args, const char* pszUsage, std::string& strFile)
 
 #if defined(_WIN32)
 
-// The settings key opened for reading and writing; false after the message.
-bool OpenSettings()
+// The settings opened for reading and writing (bWrite) or, for a command that
+// changes nothing, only for reading; false after the message.
+bool OpenSettings(bool bWrite)
 {
-    const LONG lResult = GetSettingsKey().Open();
+    const LONG lResult = bWrite ? GetSettingsKey().Open() : GetSettingsKey().OpenForReading();
     if (lResult == ERROR_SUCCESS)
         return true;
     PrintError("cannot open the settings (error " + std::to_string(lResult) + ")");
@@ -135,11 +136,10 @@ int ListContacts(const std::vector<CContact>& stored, bool bJson)
 // What the import would do, line by line; stored unless --dry-run.
 int ImportContacts(CContactStore& store, const std::string& strFile, bool bDryRun)
 {
-    std::string strBytes, strError;
+    std::string strError;
     std::vector<CContactRow> rows;
-    const EFileRead read = ReadWholeFile(Utf8ToWide(strFile), strBytes, strError);
-    if (read != EFileRead::FILE_READ_OK || !ReadContactFile(strBytes, rows, strError)) {
-        PrintError("cannot import " + strFile + ": " + (read == EFileRead::FILE_READ_MISSING ? "no such file" : strError));
+    if (!ReadContactPath(Utf8ToWide(strFile), rows, strError)) {
+        PrintError("cannot import " + strFile + ": " + strError);
         return kExitInput;
     }
     const CImportPlan plan = PlanImport(store.Load(), rows);
@@ -171,7 +171,7 @@ int ExportContacts(const std::vector<CContact>& contacts, const CContactsArgs& p
     const size_t nCount = static_cast<size_t>(std::count_if(contacts.begin(), contacts.end(), [&](const CContact& c) {
         return strGroup.empty() || c.IsInGroup(strGroup);
     }));
-    return WriteOut(strFile, FormatContactsFile(contacts, strGroup, bVcard), nCount, "contacts");
+    return WriteOut(strFile, FormatContactsFile(contacts, strGroup, bVcard, GetListSeparator()), nCount, "contacts");
 }
 
 #endif
@@ -185,7 +185,7 @@ int RunContacts(CArgs& args)
     CContactsArgs parsed;
     if (const int nExit = ParseContactsArgs(args, parsed))
         return nExit;
-    if (!OpenSettings())
+    if (!OpenSettings(parsed.positionals[0] == "import" && !parsed.bDryRun))
         return kExitSettings;
     CSettingsListKey key(GetSettingsKey());
     CContactStore store(key);
@@ -201,13 +201,13 @@ int RunHistory(CArgs& args)
     std::string strFile;
     if (const int nExit = ParseExportArgs(args, kHistoryUsage, strFile))
         return nExit;
-    if (!OpenSettings())
+    if (!OpenSettings(false))
         return kExitSettings;
     CSettingsListKey key(GetSettingsKey());
     CAppDataFolder folder;
     const std::vector<CHistoryRecord> records = CHistoryStore(key, folder).Read();
     const std::string strData =
-        FormatHistoryCsv(records, CReportStore(key).Read(), GetLocalZoneText(std::time(nullptr)));
+        FormatHistoryCsv(records, CReportStore(key).Read(), GetLocalZoneText(std::time(nullptr)), GetListSeparator());
     return WriteOut(strFile, strData, records.size(), "messages");
 }
 
@@ -218,12 +218,12 @@ int RunInboxExport(CArgs& args)
         return nExit;
     WString strFolder;
     const DWORD dwError = GetAppDataFolder(strFolder);
-    if (dwError != ERROR_SUCCESS || !OpenSettings()) {
+    if (dwError != ERROR_SUCCESS || !OpenSettings(false)) {
         PrintError("no folder for the inbox file (error " + std::to_string(dwError) + ")");
         return kExitSettings;
     }
     CInboxList list;
-    list.Load(strFolder + WSTR("inbox.json"));
+    list.Load(strFolder + WSTR("inbox.json"), true);
     if (!list.GetLoadError().empty()) {
         PrintError(list.GetLoadError());
         return kExitSettings;
@@ -232,7 +232,7 @@ int RunInboxExport(CArgs& args)
     for (size_t i = list.GetCount(); i-- > 0;)
         messages.push_back(list.GetMessage(i));  // oldest first
     CSettingsListKey key(GetSettingsKey());
-    return WriteOut(strFile, FormatInboxCsv(messages, CContactStore(key).Load()), messages.size(), "messages");
+    return WriteOut(strFile, FormatInboxCsv(messages, CContactStore(key).Load(), GetListSeparator()), messages.size(), "messages");
 }
 
 #else  // the host build has no settings
