@@ -126,26 +126,20 @@ long long SteadyMs()
         .count();
 }
 
-// With the module's habits the SIM is busy at first unless told otherwise.
-unsigned SimBusyMs(const CSimOptions& options)
-{
-    if (options.nSimBusyMs >= 0)
-        return static_cast<unsigned>(options.nSimBusyMs);
-    return options.nProfile == PROFILE_MODULE ? 3000 : 0;
-}
-
 } // namespace
 
 CSimPhone::CSimPhone(const CSimOptions& options, const CSimPhonebook& phonebook, CSimStore& store)
     : m_options(options),
       m_phonebook(phonebook),
       m_store(store),
+      m_family(FamilyOf(options)),
+      m_habits(ResolveHabits(options)),
       m_bEcho(options.bEcho),
       m_bSilent(options.nSilentAfter == 0),
       m_quirks(options.nQuirkSeed),
       m_splitter(options.nSplitSeed),
-      m_profile(options.nProfile, options.nProfileSeed, options.nSignal),
-      m_card(options.strSimPin, options.strSimPuk, SimBusyMs(options)),
+      m_profile(m_habits, options.nProfileSeed, options.nSignal),
+      m_card(options.strSimPin, options.strSimPuk, m_habits.nSimBusyMs),
       m_clock(SteadyMs),
       m_strSca(options.strSca)
 {
@@ -334,13 +328,13 @@ void CSimPhone::Execute(const std::string& strLine, CReply& reply, std::vector<C
     reply.info.clear();
     reply.strFinal = "ERROR";
     if (!IsKnownCommand(strName)) {
-        reply.strFinal = m_profile.UnknownCommand();
+        reply.strFinal = m_habits.pszNotSupported;
         if (reply.strFinal != "ERROR")
             Log(CJsonFields()
                     .Add("event", "quirk")
                     .Add("command", strName)
                     .Add("kinds", "not-supported")
-                    .Add("profile", m_profile.GetName())
+                    .Add("profile", m_habits.pszFamily)
                     .Text(),
                 actions);
     }
@@ -771,9 +765,8 @@ void CSimPhone::Emit(const CReply& reply, std::vector<CSimAction>& actions, unsi
 
 std::vector<CSimPiece> CSimPhone::Pieces(const CReply& reply, unsigned nFirstDelayMs, std::vector<CSimAction>& actions)
 {
-    const bool bProfile = m_profile.SplitsEchoAndOk();
-    const bool bSplitEcho = m_options.bSplitEcho || reply.quirk.bSplitEcho || bProfile;
-    const bool bLateOk = m_options.bLateOk || reply.quirk.bLateOk || bProfile;
+    const bool bSplitEcho = m_habits.bSplitEcho || reply.quirk.bSplitEcho;
+    const bool bLateOk = m_habits.bLateOk || reply.quirk.bLateOk;
     std::vector<CSimPiece> pieces;
     bool bBreak = false;  // a new burst begins with the next piece, nBreakMs later
     unsigned nBreakMs = 0;
@@ -788,12 +781,12 @@ std::vector<CSimPiece> CSimPhone::Pieces(const CReply& reply, unsigned nFirstDel
         pieces.push_back(piece);
         bBreak = false;
     };
-    std::string strKinds;  // the mobile phone's habits used
+    std::string strKinds;  // the family's habits used, logged with its name
     add(reply.strEcho, false);
     if (bSplitEcho && !pieces.empty()) {
         bBreak = true;
         nBreakMs = m_options.nGapMs;
-        strKinds = "split-echo";
+        strKinds = m_family.bSplitEcho ? "split-echo" : "";
     }
     add(reply.strUnsolicited, false);
     for (size_t i = 0; i < reply.info.size(); ++i)
@@ -806,7 +799,8 @@ std::vector<CSimPiece> CSimPhone::Pieces(const CReply& reply, unsigned nFirstDel
     if (!reply.strFinal.empty() && bLateOk && !pieces.empty() && !bBreak) {
         bBreak = true;
         nBreakMs = m_options.nGapMs;
-        strKinds += strKinds.empty() ? "late-ok" : " late-ok";
+        if (m_family.bLateOk)
+            strKinds += strKinds.empty() ? "late-ok" : " late-ok";
     }
     if (!reply.strFinal.empty())
         add("\r\n" + reply.strFinal + "\r\n", false);
@@ -814,10 +808,10 @@ std::vector<CSimPiece> CSimPhone::Pieces(const CReply& reply, unsigned nFirstDel
     auto quirk = [&](const std::string& strKind) {
         CJsonFields fields;
         fields.Add("event", "quirk").Add("command", reply.strName).Add("kinds", strKind);
-        fields.Add("profile", m_profile.GetName());
+        fields.Add("profile", m_habits.pszFamily);
         return fields;
     };
-    if (bProfile && !strKinds.empty())
+    if (!strKinds.empty())
         Log(quirk(strKinds).Text(), actions);
     for (const CSimProfileLine& line :
          m_profile.Decorate(pieces, !reply.strEcho.empty(), m_nAnswers, m_card.GetStateText(), m_options.nGapMs))

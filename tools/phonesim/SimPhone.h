@@ -76,7 +76,7 @@ private:
                        std::vector<CSimAction>& actions);
     void SetServiceCentre(const std::string& strArgs, CReply& reply);
     void EnterPin(const std::string& strArgs, CReply& reply, std::vector<CSimAction>& actions);
-    // The reply's pieces with the profile's lines in them, then the bursts.
+    // The reply's pieces with the family's lines in them, then the bursts.
     std::vector<CSimPiece> Pieces(const CReply& reply, unsigned nFirstDelayMs, std::vector<CSimAction>& actions);
     void Send(const std::string& strBurst, unsigned nDelayMs, std::vector<CSimAction>& actions, unsigned& nPieces);
     void ExecutePhonebook(const std::string& strName, const std::string& strArgs, CReply& reply);
@@ -96,6 +96,8 @@ private:
     const CSimOptions& m_options;
     const CSimPhonebook& m_phonebook;
     CSimStore& m_store;
+    const CSimHabits& m_family;    // its row: the habits logged as the family's
+    const CSimHabits m_habits;     // the family's, with the options over them
     std::string m_strMem1 = "SM";  // the storage AT+CMGL and AT+CMGD work on
     unsigned m_nReportMode = 0;    // <ds> of AT+CNMI: 0 store quietly, 1 "+CDS:", 2 store and "+CDSI:"
     std::string m_strCnmi = "0,0,0,0,0";
