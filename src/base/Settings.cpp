@@ -131,6 +131,8 @@ LONG CSettingsKey::OpenForReading(const CSettingsLocation& location)
 void CSettingsKey::SetHandle(HKEY hKey)
 {
     m_hKey.Reset(hKey);
+    m_watch.SetKey(hKey);
+    m_lists.Clear();
 }
 
 CSettingsKey& GetSettingsKey()

@@ -7,7 +7,9 @@
 #include <functional>
 #include <vector>
 
+#include "base/ListCache.h"
 #include "base/Raii.h"
+#include "base/SettingsWatch.h"
 #include "base/Text.h"
 
 class CSettingsKey;
@@ -71,9 +73,13 @@ public:
     HKEY GetHandle() const { return m_hKey.Get(); }
 
     CSettingsValue Value(const char* pszName) { return CSettingsValue(*this, pszName); }
+    // The copies of the list values for every CSettingsListKey on this key.
+    CListCache& GetListCache() { return m_lists; }
 
 private:
     CRegKey m_hKey;
+    CSettingsWatch m_watch;
+    CListCache m_lists{m_watch};
 };
 
 CSettingsKey& GetSettingsKey();
