@@ -143,6 +143,20 @@ COption Number(const char* pszName, const char* pszValue, const char* pszHelp, T
             }, pszTakes ? pszTakes : "a number up to " + std::to_string(nMax)};
 }
 
+// May be given several times: each value one more rule.
+template <typename T>
+COption Rule(const char* pszName, const char* pszValue, const char* pszHelp, bool (*pParse)(const std::string&, T&),
+             std::vector<T> CSimOptions::*pRules, const char* pszTakes)
+{
+    return {pszName, pszValue, pszHelp, [=](CSimOptions& options, const std::string& strValue) {
+                T rule;
+                if (!pParse(strValue, rule))
+                    return false;
+                (options.*pRules).push_back(rule);
+                return true;
+            }, pszTakes};
+}
+
 // "stick, module or phone"
 std::string FamilyNames()
 {
@@ -187,21 +201,14 @@ std::vector<COption> AnswerOptions()
         Flag("--split-echo", "send the echo and the answer in separate bursts",
              [](CSimOptions& o) { o.bSplitEcho = true; }),
         Flag("--late-ok", "send the final result code in a burst of its own", [](CSimOptions& o) { o.bLateOk = true; }),
-        {"--error", "CMD[:CODE][@N]",
+        Rule("--error", "CMD[:CODE][@N]",
          "answer CMD (AT, ATE0, AT+CMGF, AT+CMGS, AT+CSCS, ...,\n"
          "or PDU for the reply to a PDU) with ERROR, or with\n"
          "\"+CMS ERROR: CODE\" (SMS commands and PDU) or\n"
          "\"+CME ERROR: CODE\" (others); with @N only its N-th\n"
          "time.\n"
          "May be given several times.",
-         [](CSimOptions& o, const std::string& strValue) {
-             CFailRule rule;
-             if (!ParseFailRule(strValue, rule))
-                 return false;
-             o.fails.push_back(rule);
-             return true;
-         },
-         "CMD[:CODE][@N], for example AT+CMGS:500@2"},
+         ParseFailRule, &CSimOptions::fails, "CMD[:CODE][@N], for example AT+CMGS:500@2"),
         Flag("--silent", "never answer, not even with the echo", [](CSimOptions& o) { o.nSilentAfter = 0; }),
         Number("--silent-after", "N", "answer N commands, then nothing", &CSimOptions::nSilentAfter, 1000000),
         {"--babble", "ok|echo|blank",
@@ -216,21 +223,14 @@ std::vector<COption> AnswerOptions()
              return true;
          },
          "ok, echo or blank"},
-        {"--unsolicited", "WHEN=LINE",
+        Rule("--unsolicited", "WHEN=LINE",
          "send LINE on its own before the reply to WHEN: a\n"
          "command as for --error (AT+CMGS: before the \"> \"\n"
          "prompt; PDU: before +CMGS:), with @N only its N-th\n"
          "time; * before every reply; random before about\n"
          "every other one. \\n in LINE starts a second line\n"
          "(+CMT: and its PDU). May be given several times.",
-         [](CSimOptions& o, const std::string& strValue) {
-             CUnsolicitedRule rule;
-             if (!ParseUnsolicitedRule(strValue, rule))
-                 return false;
-             o.unsolicited.push_back(rule);
-             return true;
-         },
-         "WHEN[@N]=LINE, for example AT+CMGS=+CMTI: \"SM\",3"},
+         ParseUnsolicitedRule, &CSimOptions::unsolicited, "WHEN[@N]=LINE, for example AT+CMGS=+CMTI: \"SM\",3"),
         Number("--pdu-delay", "MS",
                "answer each PDU MS later (the answer still comes when\n"
                "the port has been closed meanwhile)",
