@@ -10,9 +10,9 @@ CImportWorker::CImportWorker(HWND hWindow, const WString& strPath, const std::ve
 void CImportWorker::Run()
 {
     std::unique_ptr<CImportResult> pResult(new CImportResult);
-    std::vector<CContactRow> rows;
+    CContactFile file;
     // A message only when the per cent changes: a few hundred at most.
-    const bool bRead = ReadContactPath(m_strPath, rows, pResult->strError, [this](double dDone) {
+    const bool bRead = ReadContactPath(m_strPath, file, pResult->strError, [this](double dDone) {
         const WPARAM nPercent = static_cast<WPARAM>(dDone * 100);
         if (nPercent != m_nPercent) {
             m_nPercent = nPercent;
@@ -22,7 +22,7 @@ void CImportWorker::Run()
     });
     pResult->bStopped = IsStopRequested();
     if (bRead && !pResult->bStopped) {
-        pResult->plan = PlanImport(m_contacts, rows);
+        pResult->plan = PlanImport(m_contacts, file);
         pResult->bRead = true;
     }
     if (PostMessageW(m_hWindow, WM_IMPORT_DONE, 0, reinterpret_cast<LPARAM>(pResult.get())))
