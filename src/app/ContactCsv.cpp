@@ -10,6 +10,7 @@
 namespace {
 
 const size_t kProgressSteps = 65536;  // characters between two reports of progress
+const size_t kMaxKindText = 100;      // a column's name or type cell longer than this says no kind of number
 
 struct CCsvRecord {
     size_t nLine = 0;
@@ -254,6 +255,8 @@ struct CColumn {
 CColumn ClassifyHeader(const WString& strName)
 {
     CColumn column;
+    if (strName.size() > kMaxKindText)
+        return column;
     std::vector<std::string> aWords = Words(strName);
     std::string strJoined;
     for (const std::string& strWord : aWords)
@@ -343,7 +346,7 @@ void AddNumbers(const WString& strField, const CColumn& column, const CCsvRecord
     if (!strType.empty()) {
         number.bPreferred = strType.compare(0, 2, WSTR("* ")) == 0;
         const WString strLabel = TrimBlanks(strType.substr(number.bPreferred ? 2 : 0));
-        if (!ReadNumberKind(Words(strLabel), number))
+        if (strLabel.size() > kMaxKindText || !ReadNumberKind(Words(strLabel), number))
             number = CNumber{WString(), strLabel, false, number.bPreferred, false};
     }
     size_t nStart = 0;

@@ -100,7 +100,7 @@ bool CodePageToWide(unsigned nCodePage, const std::string& strBytes, WString& st
 {
     if (WesternToWide(nCodePage, strBytes, strText))
         return true;
-    if (!IsValidCodePage(nCodePage))
+    if (nCodePage == 0 || !IsValidCodePage(nCodePage))  // 0 would be the ANSI code page
         return false;
     strText.clear();
     if (strBytes.empty())
