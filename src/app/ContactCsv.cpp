@@ -194,6 +194,8 @@ const struct {
               "\xD0\xB4\xD0\xBE\xD0\xBC\xD0\xB0\xD1\x88" /* домаш */}},
     {"main", {"primary", "main", "haupt", "principal", "hoofd", "\xD0\xBE\xD1\x81\xD0\xBD\xD0\xBE\xD0\xB2" /* основ */}},
     {"car", {"car", "auto", "voiture", "coche", "carro", "\xD0\xB0\xD0\xB2\xD1\x82\xD0\xBE" /* авто */}},
+    {"assistant", {"assist", "asist", "\xD0\xB0\xD1\x81\xD1\x81\xD0\xB8\xD1\x81\xD1\x82" /* ассист */}},
+    {"radio", {"radio"}},
     {"other", {"other", "weitere", "autre", "otro", "altro", "outro", "ander", "\xD0\xB4\xD1\x80\xD1\x83\xD0\xB3" /* друг */}},
 };
 
@@ -315,8 +317,8 @@ bool ReadHeader(const CCsvRecord& first, std::vector<CColumn>& aColumns)
 }
 
 // Groups as an address book writes them: "Team; Family", "Team, Family",
-// "* myContacts ::: Team" (bLabels: its own groups, "* starred" and the
-// like, left out). seen: the keys (NameKey) of the groups in aGroups.
+// "* myContacts ::: Team" (bLabels: its own groups, "* starred", "System
+// Group: My Contacts" and the like, left out). seen: the keys (NameKey) of the groups in aGroups.
 void AddGroups(const WString& strField, bool bLabels, std::vector<WString>& aGroups, std::unordered_set<WString>& seen)
 {
     WString str;
@@ -331,7 +333,8 @@ void AddGroups(const WString& strField, bool bLabels, std::vector<WString>& aGro
     for (const WString& strGroup : SplitGroups(str)) {
         if (aGroups.size() > CContact::kMaxGroups)
             return;  // one more than a contact may have: the row is refused
-        if (!(bLabels && strGroup.compare(0, 2, WSTR("* ")) == 0) && seen.insert(NameKey(strGroup)).second)
+        const bool bOwn = strGroup.compare(0, 2, WSTR("* ")) == 0 || strGroup.compare(0, 13, WSTR("System Group:")) == 0;
+        if (!(bLabels && bOwn) && seen.insert(NameKey(strGroup)).second)
             aGroups.push_back(strGroup);
     }
 }
