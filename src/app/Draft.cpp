@@ -2,49 +2,28 @@
 
 #include <string>
 
-namespace {
-
-CLeftOver LeftOverFrom(const COutboxEntry& entry)
-{
-    CLeftOver left{entry.strText, {}};
-    for (const COutboxRecipient& r : entry.recipients) {
-        if (r.eState != EOutboxState::WAITING && r.eState != EOutboxState::FAILED)
-            continue;
-        CSendRecipient recipient;
-        recipient.strTyped = r.strTyped;
-        recipient.contact = CContact(r.strName, r.strNumber);
-        recipient.nRef = r.nRef;
-        recipient.nPartsDone = r.nParts;
-        left.recipients.push_back(recipient);
-    }
-    return left;
-}
-
-} // namespace
-
-bool CDraft::OpenOutbox(const WString& strFolder, COutboxEntry& entry)
+bool CDraft::OpenOutbox(const WString& strFolder, CSendRecord& record)
 {
     m_pOutbox = std::make_unique<COutbox>(strFolder);
-    if (!m_pOutbox->TakeLeft(entry))
+    if (!m_pOutbox->TakeLeft(record))
         return false;
-    m_left = LeftOverFrom(entry);
+    m_last = record;
     return true;
 }
 
 void CDraft::BeginSend(const WString& strText, std::vector<CSendRecipient>& recipients)
 {
-    GoOnFrom(m_left, strText, recipients);
+    GoOnFrom(m_last, strText, recipients);
     m_bSentWhole = false;  // until every recipient has it
     m_bSending = true;
-    m_strSentText = strText;
 }
 
 // Sent whole only while the box still holds the text sent.
-void CDraft::EndSend(const CSendRun& run, const WString& strBoxText)
+void CDraft::EndSend(const CSendRecord& record, const WString& strBoxText)
 {
     m_bSending = false;
-    m_left = CLeftOver{m_strSentText, run.GetNotServed()};
-    m_bSentWhole = run.Count(EOutboxState::SENT) == run.GetCount() && strBoxText == m_strSentText;
+    m_last = record;
+    m_bSentWhole = record.Count(ESendState::SENT) == record.recipients.size() && strBoxText == record.strText;
 }
 
 void CDraft::LetGo()

@@ -10,7 +10,7 @@
 
 #include "app/Outbox.h"
 #include "app/SendList.h"
-#include "app/SendRun.h"
+#include "app/SendRecord.h"
 #include "base/Text.h"
 
 class CDraft {
@@ -18,7 +18,7 @@ public:
     // The outbox in strFolder (the data folder, ending in a separator).
     // True with what a program that is gone (a crash, a kill, a power cut)
     // left there: its recipients waiting or failed become the ones left.
-    bool OpenOutbox(const WString& strFolder, COutboxEntry& entry);
+    bool OpenOutbox(const WString& strFolder, CSendRecord& record);
     // Null without a data folder: nothing is kept then.
     COutbox* GetOutbox() const { return m_pOutbox.get(); }
 
@@ -28,10 +28,11 @@ public:
     // The send did not start after all.
     void CancelSend() { m_bSending = false; }
     bool IsSending() const { return m_bSending; }
-    // The send is over; strBoxText: what the message box holds now.
-    void EndSend(const CSendRun& run, const WString& strBoxText);
+    // The send is over, as its record says; strBoxText: what the message
+    // box holds now.
+    void EndSend(const CSendRecord& record, const WString& strBoxText);
     // The waiting and the failed, as typed.
-    const std::vector<CSendRecipient>& GetLeft() const { return m_left.recipients; }
+    std::vector<CSendRecipient> GetLeft() const { return m_last.GetLeft(); }
 
     void OnEdited() { m_bSentWhole = false; }
     bool IsSentWhole() const { return m_bSentWhole; }
@@ -40,8 +41,7 @@ public:
 
 private:
     std::unique_ptr<COutbox> m_pOutbox;
-    CLeftOver m_left;
-    WString m_strSentText;
+    CSendRecord m_last;  // the last send's, or what a program that is gone left
     bool m_bSentWhole = false;
     bool m_bSending = false;
 };

@@ -27,12 +27,12 @@ bool IsZeroAt(const std::vector<uint8_t>& data, size_t nChar)
     return data[2 * nChar] == 0 && data[2 * nChar + 1] == 0;
 }
 
-// Where each element of the list data begins (in characters) and, last, where
-// its final zero is. False for data with an empty string inside (the reader
-// skips it) or none at all, which must be written anew first.
-bool FindElements(const std::vector<uint8_t>& data, std::vector<size_t>& starts)
+// The number of elements of the list data. False for data with an empty
+// string inside (the reader skips it) or none at all, which must be written
+// anew first.
+bool CountElements(const std::vector<uint8_t>& data, size_t& nElements)
 {
-    starts.clear();
+    nElements = 0;
     const size_t nChars = data.size() / 2;
     if (nChars == 0)
         return false;
@@ -42,29 +42,27 @@ bool FindElements(const std::vector<uint8_t>& data, std::vector<size_t>& starts)
             continue;
         if (i == nStart)
             return false;
-        starts.push_back(nStart);
+        ++nElements;
         nStart = i + 1;
     }
-    starts.push_back(nStart);
     return nStart == nChars - 1 && IsZeroAt(data, nStart);
 }
 
-// The records that stay, counted from the newest: as many as both limits
-// allow, and the newest at least. starts as FindElements gives them.
-size_t CountKept(const std::vector<size_t>& starts)
+// The bytes of the oldest records that go, so that the rest keeps to both
+// limits (the newest stays whatever its size): 0 when all stay. nRecords
+// whole records, each element with its zero, then the final zero.
+size_t CountDroppedBytes(const std::vector<uint8_t>& data, size_t nRecords)
 {
-    const size_t nRecords = (starts.size() - 1) / kHistoryRecordElements;
-    size_t nKept = 0;
-    size_t cbKept = sizeof(uint16_t);  // the list's final zero
-    while (nKept < nRecords && nKept < CHistoryStore::kMaxRecords) {
-        const size_t nFirst = (nRecords - nKept - 1) * kHistoryRecordElements;
-        const size_t cbRecord = 2 * (starts[nFirst + kHistoryRecordElements] - starts[nFirst]);
-        if (nKept > 0 && cbKept + cbRecord > CHistoryStore::kMaxBytes)
-            break;
-        cbKept += cbRecord;
-        ++nKept;
+    size_t cbDropped = 0;
+    size_t nChar = 0;
+    while (nRecords > 1 &&
+           (nRecords > CHistoryStore::kMaxRecords || data.size() - cbDropped > CHistoryStore::kMaxBytes)) {
+        for (size_t nZeros = 0; nZeros < kHistoryRecordElements; ++nChar)
+            nZeros += IsZeroAt(data, nChar);
+        cbDropped = 2 * nChar;
+        --nRecords;
     }
-    return nKept;
+    return cbDropped;
 }
 
 } // namespace
@@ -73,7 +71,12 @@ const WChar CHistoryStore::kArchiveFile[] = WSTR("history-archive.txt");
 
 std::vector<CHistoryRecord> CHistoryStore::Read() const
 {
-    return HistoryFromList(m_list.Read(kValue));
+    return ReadList().GetAll();
+}
+
+CHistoryList CHistoryStore::ReadList() const
+{
+    return CHistoryList(m_list.ReadData(kValue));
 }
 
 // The history is megabytes: it is changed as the bytes it is stored as, and
@@ -83,32 +86,23 @@ uint32_t CHistoryStore::Append(const CHistoryRecord& record, uint32_t& dwArchive
     dwArchiveError = kErrorSuccess;
     bool bWhole = true;
     const uint32_t dwError = m_list.UpdateData(kValue, [&](std::vector<uint8_t>& data) {
-        std::vector<size_t> starts;
-        if (!FindElements(data, starts)) {
+        size_t nElements = 0;
+        if (!CountElements(data, nElements)) {
             std::vector<WString> aList;
             DecodeMultiSz(data.data(), data.size(), aList);
             data = EncodeMultiSz(aList);
-            FindElements(data, starts);
+            CountElements(data, nElements);
         }
-        bWhole = (starts.size() - 1) % kHistoryRecordElements == 0;
+        bWhole = nElements % kHistoryRecordElements == 0;
         if (!bWhole)
             return false;  // the records after a stray element would be read askew
         // The record's elements in place of the final zero, which ends them.
-        const std::vector<WString> aRecord = HistoryToList(record);
+        const std::vector<uint8_t> abRecord = EncodeMultiSz(HistoryToList(record));
         data.resize(data.size() - 2);
-        starts.pop_back();
-        for (const WString& strElement : aRecord) {
-            starts.push_back(data.size() / 2);
-            const std::vector<uint8_t> abElement = EncodeMultiSz({strElement});
-            data.insert(data.end(), abElement.begin(), abElement.end() - 2);
-        }
-        starts.push_back(data.size() / 2);
-        data.push_back(0);
-        data.push_back(0);
-        const size_t nDropped = (starts.size() - 1) / kHistoryRecordElements - CountKept(starts);
-        if (nDropped == 0)
+        data.insert(data.end(), abRecord.begin(), abRecord.end());
+        const size_t cbDropped = CountDroppedBytes(data, nElements / kHistoryRecordElements + 1);
+        if (cbDropped == 0)
             return true;
-        const size_t cbDropped = 2 * starts[nDropped * kHistoryRecordElements];
         std::vector<uint8_t> abOld(data.begin(), data.begin() + static_cast<ptrdiff_t>(cbDropped));
         abOld.push_back(0);
         abOld.push_back(0);

@@ -13,6 +13,7 @@
 
 #include "base/DataFolder.h"
 #include "base/ListStore.h"
+#include "app/HistoryList.h"
 #include "app/HistoryRecord.h"
 
 class CHistoryStore {
@@ -26,9 +27,10 @@ public:
 
     CHistoryStore(CListKey& key, CDataFolder& folder) : m_list(key), m_folder(folder) {}
 
-    // For the History window: whole records, oldest first; none when the
-    // value is damaged.
+    // Whole records, oldest first; none when the value is damaged.
     std::vector<CHistoryRecord> Read() const;
+    // The same for the History window, each record decoded when it is shown.
+    CHistoryList ReadList() const;
     // Appends a record. kErrorInvalidData when the value is not a whole list
     // of whole records: it is then left as it is. When the list passes
     // kMaxRecords or kMaxBytes, the oldest records beyond them are appended

@@ -2,7 +2,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <chrono>
+#include <memory>
 #include <random>
 
 #include "base/JsonRead.h"
@@ -21,11 +23,11 @@ std::string Text(const WString& str)
     return WideToUtf8(str);
 }
 
-bool StateOf(const std::string& strName, EOutboxState& eState)
+bool StateOf(const std::string& strName, ESendState& eState)
 {
     for (size_t i = 0; i < sizeof(kStates) / sizeof(kStates[0]); ++i) {
         if (strName == kStates[i]) {
-            eState = static_cast<EOutboxState>(i);
+            eState = static_cast<ESendState>(i);
             return true;
         }
     }
@@ -42,56 +44,84 @@ WString NewJournalName(unsigned nCreated)
            kSuffix;
 }
 
-// Numbers with checked types: a fraction or a number out of range is a
-// damaged line (it throws), never a number cast out of its range.
-bool ApplyChange(const CJson& change, COutboxEntry& entry)
+// The parts accepted and their references; a journal of an earlier version
+// has only their count.
+void ReadParts(const CJson& json, CSendRecipient& recipient)
 {
-    const uint64_t nIndex = ReadJsonWhole(change, "r", 0, UINT32_MAX);
-    EOutboxState eState;
-    if (nIndex >= entry.recipients.size() || !StateOf(change.at("state").get<std::string>(), eState))
+    recipient.nRef = static_cast<unsigned>(ReadJsonWhole(json, "ref", 0, 0xFFFF, 0));
+    recipient.partRefs.clear();
+    if (json.contains("mrs")) {
+        for (const CJson& mr : json.at("mrs"))
+            recipient.partRefs.push_back(static_cast<unsigned>(CheckJsonWhole(mr, "mrs", 0, 255)));
+    } else if (json.contains("parts")) {
+        recipient.partRefs.assign(static_cast<size_t>(ReadJsonWhole(json, "parts", 0, 255)), 0);
+    }
+}
+
+void WriteParts(const CSendRecipient& recipient, CJson& json)
+{
+    if (recipient.nRef || !recipient.partRefs.empty()) {
+        json["ref"] = recipient.nRef;
+        json["parts"] = recipient.GetPartsDone();  // what earlier versions read
+        json["mrs"] = recipient.partRefs;
+    }
+}
+
+bool ApplyChange(const CJson& change, CSendRecord& record)
+{
+    const size_t nIndex = static_cast<size_t>(ReadJsonWhole(change, "r", 0, 0xFFFFFF));
+    ESendState eState;
+    if (nIndex >= record.recipients.size() || !StateOf(change.at("state").get<std::string>(), eState))
         return false;
-    COutboxRecipient& recipient = entry.recipients[static_cast<size_t>(nIndex)];
+    CSendRecipient& recipient = record.recipients[nIndex];
     recipient.eState = eState;
     recipient.strReason = Utf8ToWide(change.value("reason", std::string()));
-    recipient.nRef = static_cast<unsigned>(ReadJsonWhole(change, "ref", 0, 0xFFFF, 0));
-    recipient.nParts = static_cast<unsigned>(ReadJsonWhole(change, "parts", 0, 255, 0));
+    ReadParts(change, recipient);
     return true;
+}
+
+void ReadEntry(const CJson& json, CSendRecord& record)
+{
+    record.strText = Utf8ToWide(json.at("text").get<std::string>());
+    for (const CJson& item : json.at("recipients")) {
+        CSendRecipient recipient;
+        recipient.strTyped = Utf8ToWide(item.at("typed").get<std::string>());
+        recipient.contact = CContact(Utf8ToWide(item.at("name").get<std::string>()),
+                                     Utf8ToWide(item.at("number").get<std::string>()));
+        ReadParts(item, recipient);
+        record.recipients.push_back(recipient);
+    }
 }
 
 } // namespace
 
-size_t COutboxEntry::Count(EOutboxState eState) const
+std::string FormatOutboxEntry(const CSendRecord& record, const WString& strReplaces)
 {
-    size_t n = 0;
-    for (const COutboxRecipient& recipient : recipients)
-        n += recipient.eState == eState;
-    return n;
-}
-
-std::string FormatOutboxEntry(const COutboxEntry& entry)
-{
-    CJson json = {{"outbox", 1}, {"text", Text(entry.strText)}, {"recipients", CJson::array()}};
-    for (const COutboxRecipient& recipient : entry.recipients)
-        json["recipients"].push_back(
-            {{"typed", Text(recipient.strTyped)}, {"name", Text(recipient.strName)}, {"number", Text(recipient.strNumber)}});
-    return json.dump(-1, ' ', false, CJson::error_handler_t::replace);
-}
-
-std::string FormatOutboxChange(size_t nIndex, const COutboxRecipient& recipient)
-{
-    CJson json = {{"r", nIndex}, {"state", kStates[static_cast<size_t>(recipient.eState)]}};
-    if (!recipient.strReason.empty())
-        json["reason"] = Text(recipient.strReason);
-    if (recipient.nRef || recipient.nParts) {
-        json["ref"] = recipient.nRef;
-        json["parts"] = recipient.nParts;
+    CJson json = {{"outbox", 1}, {"text", Text(record.strText)}, {"recipients", CJson::array()}};
+    if (!strReplaces.empty())
+        json["replaces"] = Text(strReplaces);
+    for (const CSendRecipient& recipient : record.recipients) {
+        CJson item = {{"typed", Text(recipient.strTyped)},
+                      {"name", Text(recipient.contact.m_strName)},
+                      {"number", Text(recipient.contact.m_strNumber)}};
+        WriteParts(recipient, item);
+        json["recipients"].push_back(item);
     }
     return json.dump(-1, ' ', false, CJson::error_handler_t::replace);
 }
 
-EOutboxRead ReadOutboxJournal(const std::string& strData, COutboxEntry& entry)
+std::string FormatOutboxChange(size_t nIndex, const CSendRecipient& recipient)
 {
-    entry = COutboxEntry();
+    CJson json = {{"r", nIndex}, {"state", kStates[static_cast<size_t>(recipient.eState)]}};
+    if (!recipient.strReason.empty())
+        json["reason"] = Text(recipient.strReason);
+    WriteParts(recipient, json);
+    return json.dump(-1, ' ', false, CJson::error_handler_t::replace);
+}
+
+EOutboxRead ReadOutboxJournal(const std::string& strData, CSendRecord& record, WString* pReplaces)
+{
+    record = CSendRecord();
     size_t nStart = 0;
     bool bFirst = true;
     while (nStart < strData.size()) {
@@ -106,19 +136,14 @@ EOutboxRead ReadOutboxJournal(const std::string& strData, COutboxEntry& entry)
                 const uint64_t nVersion = ReadJsonWhole(json, "outbox", 0, UINT32_MAX);
                 if (nVersion != 1)
                     return nVersion > 1 ? EOutboxRead::NEWER : EOutboxRead::NO_ENTRY;
-                entry.strText = Utf8ToWide(json.at("text").get<std::string>());
-                for (const CJson& recipient : json.at("recipients")) {
-                    COutboxRecipient r;
-                    r.strTyped = Utf8ToWide(recipient.at("typed").get<std::string>());
-                    r.strName = Utf8ToWide(recipient.at("name").get<std::string>());
-                    r.strNumber = Utf8ToWide(recipient.at("number").get<std::string>());
-                    entry.recipients.push_back(r);
-                }
+                ReadEntry(json, record);
+                if (pReplaces)
+                    *pReplaces = Utf8ToWide(json.value("replaces", std::string()));
                 bFirst = false;
-            } else if (!ApplyChange(json, entry)) {
+            } else if (!ApplyChange(json, record)) {
                 break;
             }
-        } catch (const std::exception&) {
+        } catch (const std::exception&) {  // the library's, or a number ReadJsonWhole refused
             if (bFirst)
                 return EOutboxRead::NO_ENTRY;
             break;
@@ -126,46 +151,56 @@ EOutboxRead ReadOutboxJournal(const std::string& strData, COutboxEntry& entry)
     }
     if (bFirst)
         return EOutboxRead::NO_ENTRY;
-    for (COutboxRecipient& recipient : entry.recipients) {
-        if (recipient.eState == EOutboxState::SUBMITTING)
-            recipient.eState = EOutboxState::NOT_CONFIRMED;
+    for (CSendRecipient& recipient : record.recipients) {
+        if (recipient.eState == ESendState::SUBMITTING)
+            recipient.eState = ESendState::NOT_CONFIRMED;
     }
     return EOutboxRead::READ;
 }
 
-WString DescribeRestored(const COutboxEntry& entry)
+WString DescribeRestored(const CSendRecord& record)
 {
     std::string str = "Restored a message that was not sent to everyone: sent to " +
-                      std::to_string(entry.Count(EOutboxState::SENT)) + ", waiting " +
-                      std::to_string(entry.Count(EOutboxState::WAITING) + entry.Count(EOutboxState::FAILED));
-    if (const size_t nNotConfirmed = entry.Count(EOutboxState::NOT_CONFIRMED)) {
+                      std::to_string(record.Count(ESendState::SENT)) + ", waiting " +
+                      std::to_string(record.Count(ESendState::WAITING) + record.Count(ESendState::FAILED));
+    if (const size_t nNotConfirmed = record.Count(ESendState::NOT_CONFIRMED)) {
         std::string strWho;
-        for (const COutboxRecipient& recipient : entry.recipients) {
-            if (recipient.eState == EOutboxState::NOT_CONFIRMED)
-                strWho += (strWho.empty() ? "" : ", ") + Text(recipient.strNumber);
+        for (const CSendRecipient& recipient : record.recipients) {
+            if (recipient.eState == ESendState::NOT_CONFIRMED)
+                strWho += (strWho.empty() ? "" : ", ") + Text(recipient.contact.m_strNumber);
         }
         str += ", not confirmed " + std::to_string(nNotConfirmed) + " (" + strWho + ")";
     }
     return Utf8ToWide(str);
 }
 
-bool COutbox::Begin(const COutboxEntry& entry, std::string& strError)
+// The new entry is on the disk before the one before goes, and names it: a
+// send again of what was left never leaves the disk without it, and a start
+// after a kill between the two finds the new one only.
+bool COutbox::Begin(const CSendRecord& record, std::string& strError)
 {
-    End();
-    if (!m_journal.Create(m_strFolder + NewJournalName(++m_nCreated), strError))
+    const WString strName = NewJournalName(++m_nCreated);
+    const WString strBefore = m_journal.IsOpen() ? m_journal.GetPath().substr(m_strFolder.size()) : WString();
+    CJournalFile journal;
+    if (!journal.Create(m_strFolder + strName, strError))
         return false;
-    if (m_journal.Append(FormatOutboxEntry(entry), true, strError))
-        return true;
-    std::string strIgnored;
-    m_journal.Remove(strIgnored);
-    return false;
+    if (!journal.Append(FormatOutboxEntry(record, strBefore), true, strError)) {
+        std::string strIgnored;
+        journal.Remove(strIgnored);
+        return false;
+    }
+    End();
+    m_journal.Swap(journal);
+    return true;
 }
 
-bool COutbox::Mark(size_t nIndex, const COutboxRecipient& recipient, std::string& strError)
+bool COutbox::Mark(size_t nIndex, const CSendRecipient& recipient, std::string& strError)
 {
-    if (!m_journal.IsOpen())
+    if (!m_journal.IsOpen()) {
+        strError = "the outbox is not open";
         return false;
-    return m_journal.Append(FormatOutboxChange(nIndex, recipient), recipient.eState == EOutboxState::SUBMITTING,
+    }
+    return m_journal.Append(FormatOutboxChange(nIndex, recipient), recipient.eState == ESendState::SUBMITTING,
                             strError);
 }
 
@@ -176,42 +211,64 @@ void COutbox::End()
         TRACE_PAIR("The outbox entry stays: %s\n", strError.c_str());
 }
 
-bool COutbox::TakeLeft(COutboxEntry& entry)
+namespace {
+
+// A journal found in the folder, held while it is looked at.
+struct CFoundJournal {
+    std::unique_ptr<CJournalFile> pJournal = std::make_unique<CJournalFile>();
+    WString strName;
+    EOutboxRead eRead = EOutboxRead::NO_ENTRY;
+    CSendRecord record;
+};
+
+} // namespace
+
+bool COutbox::TakeLeft(CSendRecord& record)
 {
-    bool bFound = false;
+    std::vector<CFoundJournal> found;
+    std::vector<WString> replaced;  // by a later entry of the same send
     for (const WString& strPath : FindFiles(m_strFolder, kPrefix, kSuffix)) {
-        CJournalFile journal;
+        CFoundJournal journal;
+        journal.strName = strPath.substr(m_strFolder.size());
         bool bInUse = false;
         std::string strData, strError;
-        if (!journal.Adopt(strPath, bInUse, strError))
+        if (!journal.pJournal->Adopt(strPath, bInUse, strError))
             continue;  // a program still sending holds it
-        COutboxEntry left;
-        if (!journal.ReadAll(strData, strError)) {
+        if (!journal.pJournal->ReadAll(strData, strError)) {
             TRACE_PAIR("Outbox entry not read, left for the next start: %s\n", strError.c_str());
             continue;
         }
-        const EOutboxRead eRead = ReadOutboxJournal(strData, left);
-        if (eRead == EOutboxRead::NEWER) {
+        WString strReplaces;
+        journal.eRead = ReadOutboxJournal(strData, journal.record, &strReplaces);
+        if (journal.eRead == EOutboxRead::NEWER) {
             TRACE_PAIR("Outbox entry of a newer version left alone: %s\n", WideToUtf8(strPath).c_str());
             continue;
         }
-        const bool bRead = eRead == EOutboxRead::READ;
+        if (!strReplaces.empty())
+            replaced.push_back(strReplaces);
+        found.push_back(std::move(journal));
+    }
+    bool bFound = false;
+    for (CFoundJournal& journal : found) {
+        const CSendRecord& left = journal.record;
+        const bool bRead = journal.eRead == EOutboxRead::READ &&
+                           std::find(replaced.begin(), replaced.end(), journal.strName) == replaced.end();
         // One left submitting must be named even when nobody waits: the
         // user cannot know otherwise that it may not have gone.
         const bool bToServe =
-            bRead && left.Count(EOutboxState::SENT) + left.Count(EOutboxState::NOT_CONFIRMED) < left.recipients.size();
-        if (!bToServe && !(bRead && left.Count(EOutboxState::NOT_CONFIRMED))) {
-            TRACE_PAIR("Outbox entry removed: %s\n", WideToUtf8(strPath).c_str());
-            journal.Remove(strError);
+            bRead && left.Count(ESendState::SENT) + left.Count(ESendState::NOT_CONFIRMED) < left.recipients.size();
+        if (!bToServe && !(bRead && left.Count(ESendState::NOT_CONFIRMED))) {
+            TRACE_PAIR("Outbox entry removed: %s\n", WideToUtf8(journal.strName).c_str());
+            std::string strError;
+            journal.pJournal->Remove(strError);
             continue;
         }
         if (bFound)
             continue;  // one at a time: the next start puts this one back
-        entry = left;
+        record = left;
         bFound = true;
-        journal.Close();
         End();
-        m_journal.Adopt(strPath, bInUse, strError);  // ours from now on
+        m_journal.Swap(*journal.pJournal);  // ours from now on, never let go in between
     }
     return bFound;
 }

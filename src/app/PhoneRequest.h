@@ -42,13 +42,16 @@ public:
     // The port has been closed: the request is over, whatever its outcome.
     virtual void OnRequestEnded() = 0;
 
-    // A recipient's message is handed to the phone.
-    virtual void OnMessageStarted(const CMsg&) {}
-    // A recipient's whole message has been sent (or stored in the phone).
-    virtual void OnMessageDone(const CMsg&) {}
-    // A recipient's message may or may not have left: a part's PDU went out
-    // and the phone did not say. The run ends; the status line says so.
-    virtual void OnMessageNotConfirmed(const CMsg&) {}
+    // Recipient nIndex of the send's record is handed to the phone.
+    virtual void OnMessageStarted(const CSendRecord& /*record*/, size_t /*nIndex*/) {}
+    // Recipient nIndex's whole message has been sent (or stored in the phone).
+    virtual void OnMessageDone(const CSendRecord& /*record*/, size_t /*nIndex*/) {}
+    // Recipient nIndex's message may or may not have left: a part's PDU went
+    // out and the phone did not say. The run ends; the status line says so.
+    virtual void OnMessageNotConfirmed(const CSendRecord& /*record*/, size_t /*nIndex*/) {}
+    // A send or save is over (before OnRequestEnded): what became of each
+    // recipient, as the record has it.
+    virtual void OnMessagesEnded(const CSendRecord& /*record*/) {}
     // The phone book has been downloaded whole; a failed download hands over nothing.
     virtual void OnPhonebook(const std::vector<CContact>&) {}
     // The SIM wants its PIN (bRefused: the phone refused the last one): true
@@ -65,10 +68,8 @@ public:
     // An answer after the handshake did not come within the progress
     // time-out; the request is being cancelled. The status line says so.
     virtual void OnNoProgress() { OnStatus(WSTR("Error: timed out waiting for data"), false); }
-    // What the recorder could not store ("Could not <strWhat>"), or a
-    // whole sentence about what could not be kept.
+    // What the recorder could not store ("Could not <strWhat>").
     virtual void OnStoreFailure(const WString& /*strWhat*/, uint32_t /*dwError*/) {}
-    virtual void OnStoreProblem(const WString& /*strText*/) {}
     // A listing the recorder could not store (nothing of it was deleted);
     // strLoadNote: a damaged inbox file put aside, once.
     virtual void OnListingNotStored(const std::string& /*strError*/) {}
@@ -78,6 +79,8 @@ public:
 };
 
 class CPhoneRequest : private CModemSink {
+    class CRecipientListener;
+
 public:
     // The driver's one timer, as the host numbers it: the wait for an
     // answer, or for offering a refused part again.
@@ -135,52 +138,50 @@ public:
 
     // How the last request went: messages sent or stored, and whether the
     // phone book or the maker arrived.
-    size_t GetMessagesDone() const { return m_run.Count(EOutboxState::SENT); }
-    size_t GetMessagesNotConfirmed() const { return m_run.Count(EOutboxState::NOT_CONFIRMED); }
+    size_t GetMessagesDone() const { return m_run.Count(ESendState::SENT); }
+    size_t GetMessagesNotConfirmed() const { return m_run.Count(ESendState::NOT_CONFIRMED); }
     size_t GetRecipientCount() const { return m_run.GetCount(); }
     bool HasResult() const { return m_bResult; }
-    const CSendRun& GetRun() const { return m_run; }
-    // The message of the recipient being served; null before the first.
-    const CMsg* GetCurrentMessage() const { return m_run.GetCurrent(); }
-    // The references the phone gave the current message's parts, in order.
-    const std::vector<unsigned>& GetPartReferences() const { return m_run.GetPartReferences(); }
+    // The last send's record.
+    const CSendRecord& GetRecord() const { return m_run.GetRecord(); }
     // What the last port test learnt of the phone.
     const CDeviceInfo& GetDeviceInfo() const { return m_modem.GetDeviceInfo(); }
     // The last request made reads the phone's messages (ReadMessages).
-    bool IsReadingMessages() const { return m_modem.GetRequest() == CModem::ERequest::REQ_READ_MESSAGES; }
+    bool IsReadingMessages() const { return m_eRequest == CModem::ERequest::REQ_READ_MESSAGES; }
 
 private:
     // CModemSink
     void OnPhonebookEntry(const WString& strName, const WString& strNumber) override;
     void OnPhonebookDownloaded() override;
-    bool OnMessageSent() override;
-    bool OnMessageUploaded() override;
     void OnHandshaking() override;
     void OnRequestEnded() override;
-    void OnRequestFailed() override;
+    void OnRequestFailed(const CSmsException& error) override;
     void OnDownloadingPhonebook() override;
-    void OnSendingPart(uint8_t btPart) override;
-    void OnSending() override;
-    void OnUploadingMessage() override;
     void OnModel(const WString& strModel) override;
-    void OnRetrying(const WString& strMeaning) override;
     void OnTimedOut() override;
-    void OnNotConfirmed() override;
     void OnPinRequired(bool bRefused) override;
     void OnReadingMessages() override;
     std::vector<unsigned> OnMessagesListed(const std::vector<CListedPdu>& pdus) override;
     void OnMessagesRead() override;
     void OnReportsArrived(const std::vector<CListedPdu>& reports) override;
 
-    void Reset(const WString& strPort);
+    // What a recipient's message told its listener.
+    bool OnSubmitting(size_t nIndex, unsigned nPart, unsigned nParts, uint32_t dwRef);
+    bool OnPartAccepted(size_t nIndex, unsigned nPart, unsigned nMr, bool bLast);
+    void OnRetrying(size_t nIndex, unsigned nPart, unsigned nParts, const WString& strMeaning);
+    void OnRefused(size_t nIndex, const CSmsException& error);
+    void OnNotConfirmed(size_t nIndex, const WString& strReason);
+
+    void Reset(const WString& strPort, CModem::ERequest eRequest);
     bool StartMessages(const WString& strPort, const std::vector<CSendRecipient>& recipients, const WString& strText,
                        bool bSave);
     // Hands the next recipient's message to the driver; false when none is
     // left (the port is then closed).
     bool SendNext();
-    bool OnMessageDone();
-    void Record(const CMsg& msg, bool bNotConfirmed);
-    WString DescribeFailure(const WString& strReason) const;
+    void Record(size_t nIndex, bool bNotConfirmed);
+    // "Failed to send message to 222: <strReason>; sent to 1 of 3".
+    WString DescribeFailure(const WString& strReason, const CSendRecipient* pRecipient) const;
+    WString GetDisplayName(size_t nIndex) const { return m_run.GetRecord().recipients[nIndex].contact.GetDisplayName(); }
     void Status(const WString& strText, bool bTimed = false) { m_pHost->OnStatus(strText, bTimed); }
 
     CModem m_modem;
@@ -189,6 +190,7 @@ private:
     COutbox* m_pOutbox = nullptr;
     WString m_strPort;
 
+    CModem::ERequest m_eRequest = CModem::ERequest::REQ_SEND;  // the last request made
     CSendRun m_run;
     bool m_bMessages = false;           // the request is a send or save
     std::vector<CContact> m_phonebook;  // the entries of a download in progress
@@ -196,6 +198,7 @@ private:
 
     bool m_bReportRequested = false;
     bool m_bReadPending = false;
+    bool m_bFirstOfRun = false;         // the next message is the run's first
     bool m_bReportsOnly = false;
     size_t m_nNewMessages = 0;
     std::string m_strStoreError;  // why what the phone listed was not stored

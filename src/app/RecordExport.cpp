@@ -54,9 +54,9 @@ std::string FormatInboxCsv(const std::vector<CReceivedMsg>& messages, const std:
     return csv.GetText();
 }
 
-bool HistoryMatches(const CHistoryRecord& record, const WString& strQuery)
+CSearchFields PrepareHistorySearch(const CHistoryRecord& record)
 {
-    return MatchesSearch(strQuery, {record.m_strNumber, record.m_strName, record.m_strText});
+    return PrepareSearch({record.m_strNumber, record.m_strName, record.m_strText});
 }
 
 bool InboxMatches(const CReceivedMsg& msg, const std::vector<CContact>& contacts, const WString& strQuery)

@@ -13,6 +13,7 @@
 #include "sms/ReportMatch.h"
 #include "app/Contact.h"
 #include "app/HistoryRecord.h"
+#include "app/TextSearch.h"
 
 // The computer's offset from UTC at the moment, "+01:00".
 WString GetLocalZoneText(std::time_t now);
@@ -29,7 +30,8 @@ std::string FormatHistoryCsv(const std::vector<CHistoryRecord>& records,
 std::string FormatInboxCsv(const std::vector<CReceivedMsg>& messages, const std::vector<CContact>& contacts,
                            WChar chSeparator);
 
-// Whether the search box's text is in a record's recipient, name or text
-// (MatchesSearch).
-bool HistoryMatches(const CHistoryRecord& record, const WString& strQuery);
+// What the search box looks for in a record: its recipient, name and text,
+// prepared for CSearchQuery::Matches.
+CSearchFields PrepareHistorySearch(const CHistoryRecord& record);
+// Whether the search box's text is in a message's sender, name or text (MatchesSearch).
 bool InboxMatches(const CReceivedMsg& msg, const std::vector<CContact>& contacts, const WString& strQuery);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "base/ErrorCodes.h"
+#include "base/MultiSz.h"
 
 namespace {
 
@@ -107,10 +108,15 @@ WString DescribeDelivery(const CDeliverySummary& summary)
     }
 }
 
+WString DescribeRecordDelivery(const std::vector<CSentPart>& parts)
+{
+    return DescribeDelivery(parts.empty() ? CDeliverySummary() : SummarizeDelivery(parts));
+}
+
 WString DescribeRecordDelivery(const std::map<WString, std::vector<CSentPart>>& parts, const WString& strKey)
 {
     const auto it = parts.find(strKey);
-    return DescribeDelivery(it == parts.end() ? CDeliverySummary() : SummarizeDelivery(it->second));
+    return DescribeRecordDelivery(it == parts.end() ? std::vector<CSentPart>() : it->second);
 }
 
 uint32_t CReportStore::Add(const WString& strKey, const std::vector<CSentPart>& parts)
@@ -130,6 +136,22 @@ std::map<WString, std::vector<CSentPart>> CReportStore::Read() const
     for (const CStoredPart& stored : ParseParts(m_list.Read(kValue)))
         messages[stored.strKey].push_back(stored.part);
     return messages;
+}
+
+// The elements under the key are found before any is parsed.
+std::vector<CSentPart> CReportStore::ReadMessage(const WString& strKey) const
+{
+    const std::shared_ptr<const std::vector<uint8_t>> pData = m_list.ReadData(kValue);
+    const std::vector<uint8_t>& data = *pData;
+    const WString strPrefix = strKey + WString(1, kSeparator);
+    std::vector<CSentPart> parts;
+    ForEachMultiSz(data.data(), data.size(), [&](const CMultiSzSpan& span) {
+        CStoredPart stored;
+        if (MultiSzSpanStartsWith(data.data(), span, strPrefix) &&
+            ParsePart(DecodeMultiSzSpan(data.data(), span), stored) && stored.strKey == strKey)
+            parts.push_back(stored.part);
+    });
+    return parts;
 }
 
 bool CReportStore::HasPending(int64_t nNow) const

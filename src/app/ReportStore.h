@@ -24,8 +24,11 @@ WString GetDeliveryKey(const WString& strNumber, const WString& strTime, const W
 // "Sent", "Pending", "Delivered 2026-12-08 10:15:09+01:00", "Not delivered: recipient busy".
 WString DescribeDelivery(const CDeliverySummary& summary);
 
-// The state of one history record: "Sent" when its message asked for no
-// report (or its parts are not kept), else DescribeDelivery of its parts.
+// The state of one history record from its message's parts: "Sent" when
+// it asked for no report (or its parts are not kept, none), else
+// DescribeDelivery of its parts.
+WString DescribeRecordDelivery(const std::vector<CSentPart>& parts);
+// The same from every message's parts, by the record's delivery key.
 WString DescribeRecordDelivery(const std::map<WString, std::vector<CSentPart>>& parts, const WString& strKey);
 
 class CReportStore {
@@ -41,6 +44,8 @@ public:
     uint32_t Add(const WString& strKey, const std::vector<CSentPart>& parts);
     // Every message's parts by delivery key; none when the value is damaged.
     std::map<WString, std::vector<CSentPart>> Read() const;
+    // One message's parts, as Read gives them, the others left unparsed.
+    std::vector<CSentPart> ReadMessage(const WString& strKey) const;
     // Whether some part awaits its report and is recent enough to get one matched.
     bool HasPending(int64_t nNow) const;
     // Matches the reports (FindReportedPart) and applies them. keys[i] is

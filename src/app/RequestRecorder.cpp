@@ -18,41 +18,42 @@ void CRequestRecorder::StartInbox(const WString& strInboxPath, bool bDelete)
 // The parts awaiting reports, and a mark for a message that may not have
 // left, are kept by the message's delivery key, which its history record
 // finds them by.
-std::vector<CStoreFailure> CRequestRecorder::RecordMessage(const CMsg& msg, const std::vector<unsigned>& refs,
-                                                           bool bNotConfirmed)
+std::vector<CStoreFailure> CRequestRecorder::RecordMessage(const CSendRecipient& recipient, const WString& strText,
+                                                           bool bReports, bool bNotConfirmed)
 {
     std::vector<CStoreFailure> failures;
     const WString strTime = m_fnTimeText();
     if (strTime.empty())
         return failures;
+    const WString& strNumber = recipient.contact.m_strNumber;
     const int64_t nNow = std::time(nullptr);
     std::vector<CSentPart> parts;
-    for (unsigned nRef : msg.m_bStatusReport ? refs : std::vector<unsigned>()) {
+    for (unsigned nRef : bReports ? recipient.partRefs : std::vector<unsigned>()) {
         CSentPart part;
-        part.strNumber = msg.m_strNumber;
+        part.strNumber = strNumber;
         part.nRef = nRef;
         part.nSentAt = nNow;
         parts.push_back(part);
     }
     if (bNotConfirmed) {
         CSentPart part;
-        part.strNumber = msg.m_strNumber;
+        part.strNumber = strNumber;
         part.nSentAt = nNow;
         part.state = EPartDelivery::PART_UNCONFIRMED;
         parts.push_back(part);
     }
     if (!parts.empty()) {
-        const uint32_t dwError = CReportStore(m_reportsKey).Add(GetDeliveryKey(msg.m_strNumber, strTime, msg.m_strText), parts);
+        const uint32_t dwError = CReportStore(m_reportsKey).Add(GetDeliveryKey(strNumber, strTime, strText), parts);
         if (dwError != kErrorSuccess)
             failures.push_back({WSTR("keep the message references for the delivery reports"), dwError});
     }
     if (!m_pHistoryKey)
         return failures;
     CHistoryRecord record;
-    record.m_strName = msg.m_strName;
-    record.m_strNumber = msg.m_strNumber;
+    record.m_strName = recipient.contact.m_strName;
+    record.m_strNumber = strNumber;
     record.m_strTime = strTime;
-    record.m_strText = msg.m_strText;
+    record.m_strText = strText;
     uint32_t dwArchiveError = kErrorSuccess;
     const uint32_t dwError = CHistoryStore(*m_pHistoryKey, *m_pArchive).Append(record, dwArchiveError);
     if (dwError != kErrorSuccess)

@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "app/InboxUpdate.h"
+#include "app/SendRecord.h"
 #include "base/DataFolder.h"
 #include "base/ListKey.h"
 #include "base/Text.h"
 #include "phone/MessageListing.h"
-#include "sms/Msg.h"
 
 // What could not be stored: in the words "Could not <strWhat>", and the
 // system's error.
@@ -44,9 +44,11 @@ public:
     void StartInbox(const WString& strInboxPath, bool bDelete);
     CInboxUpdate* GetInbox() const { return m_pInbox.get(); }
 
-    // A recipient's message is over: sent whole, or not confirmed (which its
-    // history record says). refs: the references the phone gave its parts.
-    std::vector<CStoreFailure> RecordMessage(const CMsg& msg, const std::vector<unsigned>& refs, bool bNotConfirmed);
+    // A recipient's message of strText is over: sent whole, or not confirmed
+    // (which its history record says). bReports: its parts asked for
+    // delivery reports, which the references the phone gave them will match.
+    std::vector<CStoreFailure> RecordMessage(const CSendRecipient& recipient, const WString& strText, bool bReports,
+                                             bool bNotConfirmed);
     CListingResult TakeListing(const std::vector<CListedPdu>& pdus, bool bReportsOnly);
     std::string TakeReports(const std::vector<CListedPdu>& reports);
 

@@ -44,25 +44,17 @@ bool ResolveSendList(const WString& strField, const std::vector<CContact>& conta
     return true;
 }
 
-WString JoinTyped(const std::vector<CSendRecipient>& list)
+void GoOnFrom(const CSendRecord& before, const WString& strText, std::vector<CSendRecipient>& list)
 {
-    WString str;
-    for (const CSendRecipient& recipient : list)
-        str += (str.empty() ? WString() : WString(WSTR("; "))) + recipient.strTyped;
-    return str;
-}
-
-void GoOnFrom(const CLeftOver& left, const WString& strText, std::vector<CSendRecipient>& list)
-{
-    if (strText != left.strText)
+    if (strText != before.strText)
         return;
     for (CSendRecipient& recipient : list) {
-        for (const CSendRecipient& before : left.recipients) {
-            if (before.strTyped == recipient.strTyped && before.contact.m_strNumber == recipient.contact.m_strNumber) {
-                recipient.nRef = before.nRef;
-                recipient.nPartsDone = before.nPartsDone;
+        for (const CSendRecipient& left : before.recipients) {
+            if (left.IsLeft() && left.strTyped == recipient.strTyped &&
+                left.contact.m_strNumber == recipient.contact.m_strNumber) {
+                recipient.nRef = left.nRef;
+                recipient.partRefs = left.partRefs;
             }
         }
     }
 }
-

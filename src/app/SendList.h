@@ -8,16 +8,8 @@
 
 #include "app/Contact.h"
 #include "app/SendInput.h"
+#include "app/SendRecord.h"
 #include "base/Text.h"
-
-struct CSendRecipient {
-    WString strTyped;  // the token of the recipients box: "Anna", "0123 456"
-    CContact contact;
-    // A message to this recipient whose first parts went before: it goes on
-    // with the same reference from the next part.
-    unsigned nRef = 0;
-    unsigned nPartsDone = 0;
-};
 
 // The field resolved as ResolveRecipients resolves it, token by token; a
 // recipient that is the same phone as one before it (IsSameNumber) is merged
@@ -26,18 +18,8 @@ struct CSendRecipient {
 bool ResolveSendList(const WString& strField, const std::vector<CContact>& contacts,
                      std::vector<CSendRecipient>& list, CResolveNotes& notes, std::string& strError);
 
-// The typed forms as the recipients box holds them: "222; 333".
-WString JoinTyped(const std::vector<CSendRecipient>& list);
-
-// What an earlier send left: its text, and the recipients it did not serve,
-// each with what of its message went.
-struct CLeftOver {
-    WString strText;
-    std::vector<CSendRecipient> recipients;
-};
-
-// A new send of the same text goes on where the earlier one left each
+// A new send of the same text goes on where the send before left each
 // recipient it names again (the same number and typed form): a message cut
-// short continues with its next part instead of going whole again.
-void GoOnFrom(const CLeftOver& left, const WString& strText, std::vector<CSendRecipient>& list);
-
+// short continues with its next part, under the same reference, instead of
+// going whole again.
+void GoOnFrom(const CSendRecord& before, const WString& strText, std::vector<CSendRecipient>& list);

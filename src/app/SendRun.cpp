@@ -2,119 +2,110 @@
 
 #include "base/Trace.h"
 
-void CSendRun::Start(const std::vector<CSendRecipient>& recipients, const WString& strText, bool bSave,
+bool CSendRun::Start(const std::vector<CSendRecipient>& recipients, const WString& strText, bool bSave,
                      COutbox* pOutbox, std::string& strError)
 {
-    m_recipients = recipients;
-    m_strText = strText;
+    m_record = CSendRecord();
+    m_record.strText = strText;
+    m_record.recipients = recipients;
+    for (CSendRecipient& recipient : m_record.recipients) {
+        recipient.eState = ESendState::WAITING;
+        recipient.strReason.clear();
+    }
     m_bSave = bSave;
-    m_nNext = 0;
-    m_partRefs.clear();
-    m_entry = COutboxEntry();
-    m_entry.strText = strText;
-    for (const CSendRecipient& recipient : recipients) {
-        COutboxRecipient r;
-        r.strTyped = recipient.strTyped;
-        r.strName = recipient.contact.m_strName;
-        r.strNumber = recipient.contact.m_strNumber;
-        r.nRef = recipient.nRef;
-        r.nParts = recipient.nPartsDone;
-        m_entry.recipients.push_back(r);
-    }
+    m_bStopped = false;
     m_pOutbox = bSave ? nullptr : pOutbox;
-    if (m_pOutbox && !m_pOutbox->Begin(m_entry, strError))
-        m_pOutbox = nullptr;
+    return !m_pOutbox || m_pOutbox->Begin(m_record, strError);
 }
 
-CMsg& CSendRun::StartNext()
+bool CSendRun::FindNext(size_t& nIndex) const
 {
-    const CSendRecipient& recipient = m_recipients[m_nNext++];
-    m_pBefore = std::move(m_pCurrent);
-    m_pCurrent = std::make_unique<CMsg>(m_strText, recipient.contact.m_strName, recipient.contact.m_strNumber);
-    m_partRefs.clear();
-    if (recipient.nPartsDone > 0 && recipient.nPartsDone < m_pCurrent->GetTotalParts()) {
-        m_pCurrent->m_dwRef = recipient.nRef;
-        for (unsigned i = 0; i < recipient.nPartsDone; ++i)
-            m_pCurrent->NextPart();
+    if (m_bStopped)
+        return false;
+    for (size_t i = 0; i < m_record.recipients.size(); ++i) {
+        if (m_record.recipients[i].eState == ESendState::WAITING) {
+            nIndex = i;
+            return true;
+        }
     }
-    return *m_pCurrent;
+    return false;
 }
 
-void CSendRun::Keep(EOutboxState eState)
+std::unique_ptr<CMsg> CSendRun::MakeMessage(size_t nIndex) const
 {
-    COutboxRecipient& recipient = Current();
-    recipient.eState = eState;
+    const CSendRecipient& recipient = m_record.recipients[nIndex];
+    auto pMsg = std::make_unique<CMsg>(m_record.strText, recipient.contact.m_strName, recipient.contact.m_strNumber);
+    const unsigned nDone = recipient.GetPartsDone();
+    if (nDone > 0 && nDone < pMsg->GetTotalParts()) {
+        pMsg->m_dwRef = recipient.nRef;
+        for (unsigned i = 0; i < nDone; ++i)
+            pMsg->NextPart();
+    }
+    return pMsg;
+}
+
+bool CSendRun::Write(size_t nIndex, std::string& strError)
+{
+    return !m_pOutbox || m_pOutbox->Mark(nIndex, m_record.recipients[nIndex], strError);
+}
+
+void CSendRun::Keep(size_t nIndex, ESendState eState)
+{
+    m_record.recipients[nIndex].eState = eState;
     std::string strError;
-    if (m_pOutbox && !m_pOutbox->Mark(m_nNext - 1, recipient, strError))
+    if (!Write(nIndex, strError))
         TRACE_PAIR("The outbox missed a change: %s\n", strError.c_str());
 }
 
-void CSendRun::OnSubmitting()
+// On the disk before the PDU goes, or the PDU does not go.
+bool CSendRun::OnSubmitting(size_t nIndex, uint32_t dwRef, std::string& strError)
 {
-    Current().nRef = m_pCurrent->m_dwRef;
-    Keep(EOutboxState::SUBMITTING);
+    CSendRecipient& recipient = m_record.recipients[nIndex];
+    recipient.nRef = dwRef;
+    recipient.eState = ESendState::SUBMITTING;
+    if (Write(nIndex, strError))
+        return true;
+    recipient.eState = ESendState::WAITING;
+    m_bStopped = true;
+    return false;
 }
 
 // The parts that went are kept, so that a message cut short goes on where it
 // stopped; until its next part is submitted it waits.
-void CSendRun::OnPartAcknowledged(unsigned nRef)
+void CSendRun::OnPartAccepted(size_t nIndex, unsigned nMr, bool bLast)
 {
-    m_partRefs.push_back(nRef);
-    ++Current().nParts;
-    if (!m_pCurrent->IsComplete())
-        Keep(EOutboxState::WAITING);
+    CSendRecipient& recipient = m_record.recipients[nIndex];
+    recipient.partRefs.push_back(nMr);
+    recipient.strReason.clear();
+    Keep(nIndex, bLast ? ESendState::SENT : ESendState::WAITING);
 }
 
-void CSendRun::OnSent()
+void CSendRun::OnRetrying(size_t nIndex)
 {
-    Current().strReason.clear();
-    Keep(EOutboxState::SENT);
+    if (m_record.recipients[nIndex].eState == ESendState::SUBMITTING)
+        Keep(nIndex, ESendState::WAITING);
 }
 
-void CSendRun::OnFailed(const WString& strReason)
+void CSendRun::OnFailed(size_t nIndex, const WString& strReason)
 {
-    if (m_nNext == 0)
-        return;
-    Current().strReason = strReason;
-    Keep(EOutboxState::FAILED);
+    m_record.recipients[nIndex].strReason = strReason;
+    Keep(nIndex, ESendState::FAILED);
     Stop();
 }
 
-void CSendRun::OnNotConfirmed()
+void CSendRun::OnNotConfirmed(size_t nIndex, const WString& strReason)
 {
-    if (m_nNext == 0)
-        return;
-    Keep(EOutboxState::NOT_CONFIRMED);
+    m_record.recipients[nIndex].strReason = strReason;
+    Keep(nIndex, ESendState::NOT_CONFIRMED);
     Stop();
 }
 
 void CSendRun::OnEnded()
 {
-    if (m_nNext > 0 && Current().eState == EOutboxState::SUBMITTING)
-        Keep(EOutboxState::NOT_CONFIRMED);  // its PDU may have gone
-    if (m_pOutbox && m_entry.IsOver())
-        m_pOutbox->End();
-}
-
-WString CSendRun::DescribeProgress() const
-{
-    if (m_recipients.size() < 2)
-        return WString();
-    return AnsiToWide("; sent to " + std::to_string(Count(EOutboxState::SENT)) + " of " +
-                      std::to_string(m_recipients.size()));
-}
-
-std::vector<CSendRecipient> CSendRun::GetNotServed() const
-{
-    std::vector<CSendRecipient> list;
-    for (size_t i = 0; i < m_recipients.size(); ++i) {
-        const COutboxRecipient& outcome = m_entry.recipients[i];
-        if (outcome.eState != EOutboxState::WAITING && outcome.eState != EOutboxState::FAILED)
-            continue;
-        CSendRecipient recipient = m_recipients[i];
-        recipient.nRef = outcome.nRef;
-        recipient.nPartsDone = outcome.nParts;
-        list.push_back(recipient);
+    for (size_t i = 0; i < m_record.recipients.size(); ++i) {
+        if (m_record.recipients[i].eState == ESendState::SUBMITTING)
+            Keep(i, ESendState::NOT_CONFIRMED);  // its PDU may have gone
     }
-    return list;
+    if (m_pOutbox && m_record.IsOver())
+        m_pOutbox->End();
 }

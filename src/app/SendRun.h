@@ -1,64 +1,62 @@
-// One send (or save) to its recipients, served one after the other, and what
-// became of each: its outcome, kept in the outbox as it happens (a send's,
-// not a save's, which never leaves the phone), and the recipients not served
-// for the next Send.
+// One send (or save) to its recipients, served one after the other: the
+// send's record (CSendRecord) and every change of it, kept in the outbox as
+// it happens (a send's, not a save's, which never leaves the phone). Each
+// change names its recipient by index; nothing here points at a "current"
+// recipient.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/Outbox.h"
-#include "app/SendList.h"
+#include "app/SendRecord.h"
 #include "sms/Msg.h"
 
 class CSendRun {
 public:
-    // pOutbox (not owned) keeps the send's entry; null: none is kept.
-    // strError: why the outbox could not be kept (the send goes on).
-    void Start(const std::vector<CSendRecipient>& recipients, const WString& strText, bool bSave, COutbox* pOutbox,
+    // A new run of strText to the recipients (each with what of its message
+    // went before). pOutbox (not owned) keeps a send's record; null: none is
+    // kept. False, with the system's words, when the outbox cannot keep it:
+    // nothing may go then.
+    bool Start(const std::vector<CSendRecipient>& recipients, const WString& strText, bool bSave, COutbox* pOutbox,
                std::string& strError);
     bool IsSave() const { return m_bSave; }
-    bool HasNext() const { return m_nNext < m_recipients.size(); }
-    // How many have been started: 1 while the first one is served.
-    size_t GetStarted() const { return m_nNext; }
-    // The next recipient's message: a new one, or the rest of one whose first
-    // parts went before, with the same reference.
-    CMsg& StartNext();
-    // The message being sent; null before the first.
-    CMsg* GetCurrent() const { return m_pCurrent.get(); }
+    const CSendRecord& GetRecord() const { return m_record; }
 
-    // The current part's PDU goes to the phone now.
-    void OnSubmitting();
-    void OnPartAcknowledged(unsigned nRef);
-    void OnSent();
-    void OnFailed(const WString& strReason);
-    void OnNotConfirmed();
+    // The first recipient still waiting, unless the run has stopped.
+    bool FindNext(size_t& nIndex) const;
+    // Recipient nIndex's message from the part after those that went, with
+    // the reference they went under.
+    std::unique_ptr<CMsg> MakeMessage(size_t nIndex) const;
+
+    // What became of a recipient's message. OnSubmitting: a part's PDU, of
+    // a message with the reference dwRef, goes next; false, with the
+    // system's words, when that could not be kept (the PDU must not go; the
+    // recipient stays waiting and the run stops).
+    bool OnSubmitting(size_t nIndex, uint32_t dwRef, std::string& strError);
+    void OnPartAccepted(size_t nIndex, unsigned nMr, bool bLast);
+    // A refusal that cannot have let it go: waiting again, at once.
+    void OnRetrying(size_t nIndex);
+    void OnFailed(size_t nIndex, const WString& strReason);
+    void OnNotConfirmed(size_t nIndex, const WString& strReason);
     // Nothing more is served; the recipients not reached stay waiting.
-    void Stop() { m_nNext = m_recipients.size(); }
-    // The request is over: the outbox entry ends when every recipient has an outcome.
+    void Stop() { m_bStopped = true; }
+    // The request is over: a recipient still submitting may have got it;
+    // the outbox entry ends when every recipient has an outcome.
     void OnEnded();
 
-    size_t GetCount() const { return m_recipients.size(); }
-    const std::vector<CSendRecipient>& GetRecipients() const { return m_recipients; }
-    const COutboxRecipient& GetOutcome(size_t nIndex) const { return m_entry.recipients[nIndex]; }
-    size_t Count(EOutboxState eState) const { return m_entry.Count(eState); }
-    // "; sent to 1 of 3" when there is more than one recipient.
-    WString DescribeProgress() const;
-    // The waiting and the failed, in order, as typed, each with what of its message went.
-    std::vector<CSendRecipient> GetNotServed() const;
-    const std::vector<unsigned>& GetPartReferences() const { return m_partRefs; }
+    size_t Count(ESendState eState) const { return m_record.Count(eState); }
+    size_t GetCount() const { return m_record.recipients.size(); }
 
 private:
-    COutboxRecipient& Current() { return m_entry.recipients[m_nNext - 1]; }
-    void Keep(EOutboxState eState);
+    void Keep(size_t nIndex, ESendState eState);
+    bool Write(size_t nIndex, std::string& strError);
 
-    std::vector<CSendRecipient> m_recipients;
-    COutboxEntry m_entry;  // the outcomes, in the recipients' order
-    WString m_strText;
+    CSendRecord m_record;
     bool m_bSave = false;
+    bool m_bStopped = false;
     COutbox* m_pOutbox = nullptr;
-    size_t m_nNext = 0;
-    std::unique_ptr<CMsg> m_pCurrent;
-    std::unique_ptr<CMsg> m_pBefore;  // the driver may still refer to it while the next one starts
-    std::vector<unsigned> m_partRefs;  // of the current message
 };

@@ -65,14 +65,33 @@ WString FoldForSearch(const WString& str)
 
 bool MatchesSearch(const WString& strQuery, const std::vector<WString>& aFields)
 {
-    const WString strFolded = FoldForSearch(TrimBlanks(strQuery));
-    if (strFolded.empty())
-        return true;
-    const WString strDigits = NumberDigits(strFolded, true);
+    const CSearchQuery query(strQuery);
+    return query.IsEmpty() || query.Matches(PrepareSearch(aFields));
+}
+
+CSearchFields PrepareSearch(const std::vector<WString>& aFields)
+{
+    CSearchFields fields;
     for (const WString& strField : aFields) {
-        if (FoldForSearch(strField).find(strFolded) != WString::npos)
+        fields.aFolded.push_back(FoldForSearch(strField));
+        fields.aDigits.push_back(NumberDigits(strField, false));
+    }
+    return fields;
+}
+
+CSearchQuery::CSearchQuery(const WString& strQuery)
+    : m_strFolded(FoldForSearch(TrimBlanks(strQuery))), m_strDigits(NumberDigits(m_strFolded, true))
+{
+}
+
+bool CSearchQuery::Matches(const CSearchFields& fields) const
+{
+    if (m_strFolded.empty())
+        return true;
+    for (size_t i = 0; i < fields.aFolded.size(); ++i) {
+        if (fields.aFolded[i].find(m_strFolded) != WString::npos)
             return true;
-        if (!strDigits.empty() && NumberDigits(strField, false).find(strDigits) != WString::npos)
+        if (!m_strDigits.empty() && fields.aDigits[i].find(m_strDigits) != WString::npos)
             return true;
     }
     return false;

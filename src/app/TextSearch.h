@@ -17,3 +17,25 @@ WString FoldForSearch(const WString& str);
 // '+', blanks, '-', '.', '(' and ')') also matches a field whose digits hold
 // its digits, so "0170 123" finds "0170-123456".
 bool MatchesSearch(const WString& strQuery, const std::vector<WString>& aFields);
+
+// An item's fields folded once, and their digits, for many queries.
+struct CSearchFields {
+    std::vector<WString> aFolded;
+    std::vector<WString> aDigits;
+};
+CSearchFields PrepareSearch(const std::vector<WString>& aFields);
+
+// A query read once for many items: MatchesSearch is
+// CSearchQuery(strQuery).Matches(PrepareSearch(aFields)).
+class CSearchQuery {
+public:
+    explicit CSearchQuery(const WString& strQuery);
+
+    // It matches everything.
+    bool IsEmpty() const { return m_strFolded.empty(); }
+    bool Matches(const CSearchFields& fields) const;
+
+private:
+    WString m_strFolded;
+    WString m_strDigits;  // empty unless the query is a number
+};

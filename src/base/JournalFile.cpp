@@ -1,5 +1,7 @@
 #include "base/JournalFile.h"
 
+#include <utility>
+
 #if defined(_WIN32)
 #include <windows.h>
 
@@ -15,6 +17,13 @@
 
 namespace {
 
+FnJournalFault g_fnFault;
+
+unsigned long InjectedFault(const char* pszStep)
+{
+    return g_fnFault ? g_fnFault(pszStep) : 0;
+}
+
 bool EndsWith(const WString& str, const WString& strEnd)
 {
     return str.size() >= strEnd.size() && str.compare(str.size() - strEnd.size(), strEnd.size(), strEnd) == 0;
@@ -22,10 +31,17 @@ bool EndsWith(const WString& str, const WString& strEnd)
 
 #if defined(_WIN32)
 
+std::string SystemText(DWORD dwError)
+{
+    std::string str = TrimWhite(WideToUtf8(GetSystemErrorText(dwError)));
+    if (!str.empty() && str.back() == '.')
+        str.pop_back();
+    return str + " (error " + std::to_string(dwError) + ")";
+}
+
 std::string ErrorText(const char* pszStep, DWORD dwError)
 {
-    return std::string(pszStep) + ": " + TrimWhite(WideToUtf8(GetSystemErrorText(dwError))) + " (error " +
-           std::to_string(dwError) + ")";
+    return std::string(pszStep) + ": " + SystemText(dwError);
 }
 
 // Read by others, never written or deleted by them while it is held.
@@ -37,20 +53,34 @@ HANDLE OpenHeld(const WString& strPath, DWORD dwDisposition)
 
 #else
 
+std::string SystemText(int nErrno)
+{
+    return std::strerror(nErrno);
+}
+
 std::string ErrorText(const char* pszStep, int nErrno)
 {
-    return std::string(pszStep) + ": " + std::strerror(nErrno);
+    return std::string(pszStep) + ": " + SystemText(nErrno);
 }
 
 #endif
 
 } // namespace
 
+void SetJournalFaultHook(FnJournalFault fnHook)
+{
+    g_fnFault = std::move(fnHook);
+}
+
 #if defined(_WIN32)
 
 bool CJournalFile::Create(const WString& strPath, std::string& strError)
 {
     Close();
+    if (const unsigned long dwError = InjectedFault("create")) {
+        strError = ErrorText("cannot create the file", dwError);
+        return false;
+    }
     const HANDLE hFile = OpenHeld(strPath, CREATE_NEW);
     if (hFile == INVALID_HANDLE_VALUE) {
         strError = ErrorText("cannot create the file", GetLastError());
@@ -77,17 +107,21 @@ bool CJournalFile::Adopt(const WString& strPath, bool& bInUse, std::string& strE
 
 bool CJournalFile::Append(const std::string& strLine, bool bFlush, std::string& strError)
 {
+    if (const unsigned long dwError = InjectedFault("append")) {
+        strError = SystemText(dwError);
+        return false;
+    }
     const std::string strData = strLine + "\n";
     LARGE_INTEGER end = {};
     DWORD dwWritten = 0;
     if (!SetFilePointerEx(m_hFile, end, nullptr, FILE_END) ||
         !WriteFile(m_hFile, strData.data(), static_cast<DWORD>(strData.size()), &dwWritten, nullptr) ||
         dwWritten != strData.size()) {
-        strError = ErrorText("cannot write the file", GetLastError());
+        strError = SystemText(GetLastError());
         return false;
     }
     if (bFlush && !FlushFileBuffers(m_hFile)) {
-        strError = ErrorText("cannot flush the file", GetLastError());
+        strError = SystemText(GetLastError());
         return false;
     }
     return true;
@@ -110,6 +144,10 @@ bool CJournalFile::ReadAll(std::string& strData, std::string& strError)
 
 bool CJournalFile::Remove(std::string& strError)
 {
+    if (const unsigned long dwError = InjectedFault("remove")) {
+        strError = ErrorText("cannot delete the file", dwError);
+        return false;
+    }
     const WString strPath = m_strPath;
     Close();
     if (!strPath.empty() && !DeleteFileW(strPath.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) {
@@ -130,6 +168,12 @@ void CJournalFile::Close()
 bool CJournalFile::IsOpen() const
 {
     return m_hFile != nullptr;
+}
+
+void CJournalFile::Swap(CJournalFile& other) noexcept
+{
+    std::swap(m_hFile, other.m_hFile);
+    m_strPath.swap(other.m_strPath);
 }
 
 std::vector<WString> FindFiles(const WString& strFolder, const WString& strPrefix, const WString& strSuffix)
@@ -153,6 +197,10 @@ std::vector<WString> FindFiles(const WString& strFolder, const WString& strPrefi
 bool CJournalFile::Create(const WString& strPath, std::string& strError)
 {
     Close();
+    if (const unsigned long nErrno = InjectedFault("create")) {
+        strError = ErrorText("cannot create the file", static_cast<int>(nErrno));
+        return false;
+    }
     const int fd = open(WideToUtf8(strPath).c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0 || flock(fd, LOCK_EX | LOCK_NB) != 0) {
         strError = ErrorText("cannot create the file", errno);
@@ -187,13 +235,18 @@ bool CJournalFile::Adopt(const WString& strPath, bool& bInUse, std::string& strE
 
 bool CJournalFile::Append(const std::string& strLine, bool bFlush, std::string& strError)
 {
+    if (const unsigned long nErrno = InjectedFault("append")) {
+        strError = SystemText(static_cast<int>(nErrno));
+        return false;
+    }
     const std::string strData = strLine + "\n";
-    if (lseek(m_fd, 0, SEEK_END) < 0 || write(m_fd, strData.data(), strData.size()) != static_cast<ssize_t>(strData.size())) {
-        strError = ErrorText("cannot write the file", errno);
+    const ssize_t nWritten = lseek(m_fd, 0, SEEK_END) < 0 ? -1 : write(m_fd, strData.data(), strData.size());
+    if (nWritten != static_cast<ssize_t>(strData.size())) {
+        strError = SystemText(nWritten < 0 ? errno : ENOSPC);  // a short write: the disk is full
         return false;
     }
     if (bFlush && fsync(m_fd) != 0) {
-        strError = ErrorText("cannot flush the file", errno);
+        strError = SystemText(errno);
         return false;
     }
     return true;
@@ -215,6 +268,10 @@ bool CJournalFile::ReadAll(std::string& strData, std::string& strError)
 
 bool CJournalFile::Remove(std::string& strError)
 {
+    if (const unsigned long nErrno = InjectedFault("remove")) {
+        strError = ErrorText("cannot delete the file", static_cast<int>(nErrno));
+        return false;
+    }
     const std::string strPath = WideToUtf8(m_strPath);
     Close();
     if (!strPath.empty() && unlink(strPath.c_str()) != 0 && errno != ENOENT) {
@@ -235,6 +292,12 @@ void CJournalFile::Close()
 bool CJournalFile::IsOpen() const
 {
     return m_fd >= 0;
+}
+
+void CJournalFile::Swap(CJournalFile& other) noexcept
+{
+    std::swap(m_fd, other.m_fd);
+    m_strPath.swap(other.m_strPath);
 }
 
 std::vector<WString> FindFiles(const WString& strFolder, const WString& strPrefix, const WString& strSuffix)

@@ -5,6 +5,7 @@
 // middle of is torn at the file's end, which its reader passes over.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@ public:
     // Takes over a file left behind; false, with bInUse, while its writer holds it.
     bool Adopt(const WString& strPath, bool& bInUse, std::string& strError);
     // bFlush: on the disk before it returns, so that a power cut keeps it.
+    // strError: the system's words for what went wrong.
     bool Append(const std::string& strLine, bool bFlush, std::string& strError);
     bool ReadAll(std::string& strData, std::string& strError);
     // Closes the file and deletes it.
@@ -29,6 +31,9 @@ public:
     void Close();
     bool IsOpen() const;
     const WString& GetPath() const { return m_strPath; }
+    // The two trade files, each still held: a file taken over changes hands
+    // without a moment in which another program could take it.
+    void Swap(CJournalFile& other) noexcept;
 
 private:
 #if defined(_WIN32)
@@ -38,6 +43,13 @@ private:
 #endif
     WString m_strPath;
 };
+
+// Tests stand in for a full disk, or for a program killed at a write: the
+// hook is asked before each change of a journal ("create", "append",
+// "remove") and gives the system's error code to fail it with, 0 to let it
+// go on. The program sets none.
+typedef std::function<unsigned long(const char* pszStep)> FnJournalFault;
+void SetJournalFaultHook(FnJournalFault fnHook);
 
 // The files of the folder (ending in a path separator) whose names begin
 // with strPrefix and end with strSuffix, as full paths.

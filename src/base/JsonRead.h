@@ -10,18 +10,24 @@
 #include <stdexcept>
 #include <string>
 
-// The whole number under pszKey, from nMin to nMax. A value of another type,
+// The whole number under pszKey (CheckJsonWhole: the value itself, an
+// element of the array under pszKey), from nMin to nMax. A value of another type,
 // with a fraction or an exponent ("total": 1e30), negative or out of the
 // range throws std::runtime_error: the file is damaged, and no number is
 // ever cast out of its range.
 template <class TJson>
-uint64_t ReadJsonWhole(const TJson& json, const char* pszKey, uint64_t nMin, uint64_t nMax)
+uint64_t CheckJsonWhole(const TJson& value, const char* pszKey, uint64_t nMin, uint64_t nMax)
 {
-    const TJson& value = json.at(pszKey);
     if (!value.is_number_unsigned() || value.template get<uint64_t>() < nMin || value.template get<uint64_t>() > nMax)
         throw std::runtime_error(std::string("\"") + pszKey + "\" is not a whole number from " + std::to_string(nMin) +
                                  " to " + std::to_string(nMax));
     return value.template get<uint64_t>();
+}
+
+template <class TJson>
+uint64_t ReadJsonWhole(const TJson& json, const char* pszKey, uint64_t nMin, uint64_t nMax)
+{
+    return CheckJsonWhole(json.at(pszKey), pszKey, nMin, nMax);
 }
 
 // The same for a key that may be absent: uDefault then.

@@ -48,7 +48,7 @@ uint32_t CListStore::ReadWhole(const WString& strName, std::vector<WString>& aLi
     aList.clear();
     uint32_t dwType = 0;
     std::vector<uint8_t> data;
-    const uint32_t dwError = ReadData(strName, dwType, data);
+    const uint32_t dwError = m_key.ReadData(strName, dwType, data, false);
     if (dwError == kErrorFileNotFound)
         return kErrorSuccess;
     if (dwError != kErrorSuccess)
@@ -60,29 +60,14 @@ uint32_t CListStore::ReadWhole(const WString& strName, std::vector<WString>& aLi
     return kErrorInvalidData;
 }
 
-// The size is asked first; a value that grew before its data were read
-// answers kErrorMoreData with its new size, and is read again with that.
-uint32_t CListStore::ReadData(const WString& strName, uint32_t& dwType, std::vector<uint8_t>& data) const
+std::shared_ptr<const std::vector<uint8_t>> CListStore::ReadData(const WString& strName) const
 {
-    uint32_t cbData = 0;
-    uint32_t dwError = m_key.QueryValue(strName, dwType, nullptr, cbData);
-    data.clear();
-    if (dwError != kErrorSuccess || cbData == 0)
-        return dwError;
-    for (int nTry = 0; dwError == kErrorSuccess && nTry < kReadTries; ++nTry) {
-        data.assign(cbData, 0);
-        uint32_t cbRead = cbData;
-        dwError = m_key.QueryValue(strName, dwType, data.data(), cbRead);
-        if (dwError == kErrorSuccess) {
-            data.resize(std::min(cbRead, cbData));
-            return kErrorSuccess;
-        }
-        if (dwError == kErrorMoreData && cbRead > cbData) {
-            cbData = cbRead;
-            dwError = kErrorSuccess;
-        }
-    }
-    return dwError == kErrorSuccess ? kErrorMoreData : dwError;
+    uint32_t dwType = 0;
+    std::shared_ptr<const std::vector<uint8_t>> pData;
+    if (m_key.ReadShared(strName, dwType, pData) != kErrorSuccess || dwType != kRegMultiSz || !pData ||
+        !IsWholeMultiSz(pData->data(), pData->size()))
+        pData = std::make_shared<const std::vector<uint8_t>>();
+    return pData;
 }
 
 uint32_t CListStore::Update(const WString& strName, const FnChange& fnChange)
@@ -96,7 +81,8 @@ uint32_t CListStore::Update(const WString& strName, const FnChange& fnChange)
         return dwError;
     if (!fnChange(aList))
         return kErrorSuccess;
-    return m_key.SetMultiSz(strName, EncodeMultiSz(aList));
+    std::vector<uint8_t> data = EncodeMultiSz(aList);
+    return m_key.SetMultiSz(strName, data);
 }
 
 uint32_t CListStore::UpdateData(const WString& strName, const FnChangeData& fnChange)
@@ -106,7 +92,7 @@ uint32_t CListStore::UpdateData(const WString& strName, const FnChangeData& fnCh
         return lock.GetError();
     uint32_t dwType = kRegMultiSz;
     std::vector<uint8_t> data;
-    const uint32_t dwError = ReadData(strName, dwType, data);
+    const uint32_t dwError = m_key.ReadData(strName, dwType, data, true);
     if (dwError != kErrorSuccess && dwError != kErrorFileNotFound)
         return dwError;
     if (dwError == kErrorSuccess &&
@@ -122,8 +108,10 @@ uint32_t CListStore::Replace(const WString& strName, const std::vector<WString>&
     const CListLock lock(m_key);
     if (lock.GetError() != kErrorSuccess)
         return lock.GetError();
-    if (!aList.empty())
-        return m_key.SetMultiSz(strName, EncodeMultiSz(aList));
+    if (!aList.empty()) {
+        std::vector<uint8_t> data = EncodeMultiSz(aList);
+        return m_key.SetMultiSz(strName, data);
+    }
     const uint32_t dwError = m_key.DeleteValue(strName);
     return dwError == kErrorFileNotFound ? kErrorSuccess : dwError;  // nothing was stored: nothing to delete
 }

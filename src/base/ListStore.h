@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "base/ListKey.h"
@@ -16,7 +17,7 @@
 class CListStore {
 public:
     static constexpr uint32_t kLockTimeoutMs = 5000;  // longer means another process hangs: the change fails rather than the window
-    static constexpr int kReadTries = 5;              // reads of a value that keeps growing
+    static constexpr int kReadTries = CListKey::kReadTries;
     // Changes the list in place; false when there is nothing to write.
     typedef std::function<bool(std::vector<WString>& aList)> FnChange;
     // Changes the data of a whole list as they are stored; false when there
@@ -33,6 +34,11 @@ public:
     // a whole list (another type, no final zero, an odd length); else the
     // error of the read.
     uint32_t ReadWhole(const WString& strName, std::vector<WString>& aList) const;
+    // For showing a list too long to split into its elements at once (the
+    // history): the data of a whole list as stored (ReadWhole's checks), or
+    // none when the value is absent, damaged, empty or cannot be read; shared
+    // with the key's copy (never null).
+    std::shared_ptr<const std::vector<uint8_t>> ReadData(const WString& strName) const;
     // Reads, changes and writes the list while holding the lock. Nothing is
     // written when the lock or the whole list cannot be had (that error is
     // returned) or when fnChange finds nothing to change.
@@ -46,8 +52,6 @@ public:
     uint32_t Replace(const WString& strName, const std::vector<WString>& aList);
 
 private:
-    uint32_t ReadData(const WString& strName, uint32_t& dwType, std::vector<uint8_t>& data) const;
-
     CListKey& m_key;
 };
 

@@ -29,23 +29,45 @@ bool DecodeMultiSz(const uint8_t* pbData, size_t cbData, std::vector<WString>& a
     aList.clear();
     if (!IsWholeMultiSz(pbData, cbData))
         return false;
-    const size_t nChars = cbData / 2;
     size_t nZeros = 0;
-    for (size_t i = 0; i < nChars; ++i)
+    for (size_t i = 0; i < cbData / 2; ++i)
         nZeros += IsZeroAt(pbData, i);
     aList.reserve(nZeros);
-    // The final zero guarantees that every string ends inside the data.
+    return ForEachMultiSz(pbData, cbData,
+                          [&](const CMultiSzSpan& span) { aList.push_back(DecodeMultiSzSpan(pbData, span)); });
+}
+
+// The final zero guarantees that every string ends inside the data.
+bool ForEachMultiSz(const uint8_t* pbData, size_t cbData, const std::function<void(const CMultiSzSpan&)>& fn)
+{
+    if (!IsWholeMultiSz(pbData, cbData))
+        return false;
     size_t nStart = 0;
-    for (size_t i = 0; i < nChars; ++i) {
+    for (size_t i = 0; i < cbData / 2; ++i) {
         if (!IsZeroAt(pbData, i))
             continue;
-        if (i > nStart) {
-            WString str(i - nStart, WChar(0));
-            for (size_t j = nStart; j < i; ++j)
-                str[j - nStart] = CharAt(pbData, j);
-            aList.push_back(std::move(str));
-        }
+        if (i > nStart)
+            fn({nStart, i - nStart});
         nStart = i + 1;
+    }
+    return true;
+}
+
+WString DecodeMultiSzSpan(const uint8_t* pbData, const CMultiSzSpan& span)
+{
+    WString str(span.nLength, WChar(0));
+    for (size_t j = 0; j < span.nLength; ++j)
+        str[j] = CharAt(pbData, span.nStart + j);
+    return str;
+}
+
+bool MultiSzSpanStartsWith(const uint8_t* pbData, const CMultiSzSpan& span, const WString& strPrefix)
+{
+    if (span.nLength < strPrefix.size())
+        return false;
+    for (size_t j = 0; j < strPrefix.size(); ++j) {
+        if (CharAt(pbData, span.nStart + j) != strPrefix[j])
+            return false;
     }
     return true;
 }

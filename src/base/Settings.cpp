@@ -121,6 +121,8 @@ LONG CSettingsKey::OpenMachine(const CSettingsLocation& location)
 void CSettingsKey::SetHandle(HKEY hKey)
 {
     m_hKey.Reset(hKey);
+    m_watch.SetKey(hKey);
+    m_lists.Clear();
 }
 
 void CSettingsKey::SetMachineHandle(HKEY hKey)

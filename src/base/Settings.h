@@ -9,7 +9,9 @@
 #include <functional>
 #include <vector>
 
+#include "base/ListCache.h"
 #include "base/Raii.h"
+#include "base/SettingsWatch.h"
 #include "base/Text.h"
 
 class CSettingsKey;
@@ -82,12 +84,16 @@ public:
 
     CSettingsValue Value(const char* pszName) { return CSettingsValue(*this, pszName); }
     CSettingsValue MachineValue(const char* pszName) { return CSettingsValue(*this, pszName, true); }
+    // The copies of the list values for every CSettingsListKey on this key.
+    CListCache& GetListCache() { return m_lists; }
 
 private:
     LONG OpenMachine(const CSettingsLocation& location);
 
     CRegKey m_hKey;
     CRegKey m_hMachineKey;
+    CSettingsWatch m_watch;
+    CListCache m_lists{m_watch};
 };
 
 CSettingsKey& GetSettingsKey();

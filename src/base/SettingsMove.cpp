@@ -19,7 +19,8 @@ CValueMove MoveOne(const CEnumValue& value, CListKey& machine, CListKey& user, b
     move.strName = value.strName;
     if (UserHas(user, value.strName)) {
         move.eMove = EValueMove::KEPT_USERS;
-    } else if (!bDryRun && (move.dwError = user.SetValue(value.strName, value.dwType, value.data)) != kErrorSuccess) {
+    } else if (std::vector<uint8_t> data = value.data;
+               !bDryRun && (move.dwError = user.SetValue(value.strName, value.dwType, data)) != kErrorSuccess) {
         move.eMove = EValueMove::FAILED;
     } else if (!bDryRun && (move.dwError = machine.DeleteValue(value.strName)) != kErrorSuccess) {
         move.eMove = EValueMove::NOT_REMOVED;

@@ -14,16 +14,20 @@ CModem::CModem(CPortOperations* pSerialCom, CModemSink* pSink, CDialogueTimer* p
 
 CModem::~CModem() = default;
 
-void CModem::RequestSend(CMsg* pMsg, const WString& strPort)
+void CModem::RequestSend(std::unique_ptr<CMsg> pMsg, std::unique_ptr<CSendListener> pListener,
+                         const WString& strPort)
 {
     const bool bList = m_bReadReports;
     m_bReadReports = false;
-    StartRequest(ERequest::REQ_SEND, std::make_unique<CSendJob>(Link(), *pMsg, false, bList, m_nLastRef), strPort);
+    StartRequest(ERequest::REQ_SEND,
+                 std::make_unique<CSendJob>(Link(), std::move(pMsg), std::move(pListener), false, bList), strPort);
 }
 
-void CModem::RequestSave(CMsg* pMsg, const WString& strPort)
+void CModem::RequestSave(std::unique_ptr<CMsg> pMsg, std::unique_ptr<CSendListener> pListener,
+                         const WString& strPort)
 {
-    StartRequest(ERequest::REQ_SAVE, std::make_unique<CSendJob>(Link(), *pMsg, true, false, m_nLastRef), strPort);
+    StartRequest(ERequest::REQ_SAVE,
+                 std::make_unique<CSendJob>(Link(), std::move(pMsg), std::move(pListener), true, false), strPort);
 }
 
 void CModem::RequestPhonebook(const WString& strPort)
@@ -90,9 +94,11 @@ void CModem::OnOperationComplete(std::unique_ptr<CSerialOp> op, std::unique_ptr<
     // does, with a close whose announcement calls OnRequestEnded, and the
     // worker keeps running, so the next request works.
     if (error) {
-        if (!m_bClosing && op->m_eKind != EOpKind::OP_ENUM_PORTS && IsAwaitingSubmit())
-            m_pSink->OnNotConfirmed();
-        if (!m_bClosing && op->m_eKind != EOpKind::OP_ENUM_PORTS)
+        if (m_bClosing || op->m_eKind == EOpKind::OP_ENUM_PORTS)
+            return;
+        if (IsAwaitingSubmit())
+            NotConfirmed(WSTR("the port failed: ") + error->GetErrorText());
+        else
             End();
         return;
     }
@@ -138,7 +144,7 @@ void CModem::OnTimer()
     } else {
         TRACE_PAIR("No answer in state %d\n", static_cast<int>(m_eState));
         if (IsAwaitingSubmit()) {
-            NotConfirmed();
+            NotConfirmed(AnsiToWide("no answer within " + std::to_string(m_dwSubmitTimeout / 1000) + " s"));
             return;
         }
         m_pSink->OnTimedOut();
@@ -163,8 +169,9 @@ void CModem::DeclinePin()
 void CModem::Cancel()
 {
     if (!m_bClosing && IsAwaitingSubmit())
-        m_pSink->OnNotConfirmed();
-    End();
+        NotConfirmed(WSTR("canceled"));
+    else
+        End();
 }
 
 // Drops what is queued and the transfer in progress, then closes.
@@ -267,6 +274,10 @@ void CModem::OnJobLine(const std::string& strLine)
     }
     if (result == EFinalResult::FINAL_NONE && m_channel.CountLine() > m_pJob->GetMaxLines())
         throw CSmsException("a final result code", strLine);
+    // A long answer (a full memory listed at 9600 baud) may take minutes: each
+    // line of it shows that the phone is answering.
+    if (result == EFinalResult::FINAL_NONE && !IsAwaitingSubmit())
+        m_channel.ArmTimer(m_dwProgressTimeout);
     m_pJob->OnLine(strLine);
 }
 
@@ -314,10 +325,10 @@ bool CModem::RetryLater(const std::string& strRefusal)
     return true;
 }
 
-void CModem::NotConfirmed()
+void CModem::NotConfirmed(const WString& strReason)
 {
-    TRACE_PAIR("The phone did not say whether the message was sent\n");
-    m_pSink->OnNotConfirmed();
+    TRACE_PAIR("The phone did not say whether the message was sent: %s\n", WideToUtf8(strReason).c_str());
+    m_pJob->OnNotConfirmed(strReason);
     End();
 }
 
@@ -333,14 +344,19 @@ void CModem::Guarded(const std::function<void()>& fnStep)
     m_bRepeating = false;
 }
 
+// After a PDU went out, an answer that cannot be read (noise, a line without
+// end) does not say that the phone kept the message: it may have gone.
 void CModem::Fail(const CSmsException& e)
 {
-    TraceAssert(__FILE__, __LINE__, "!\"CSmsException\"");
     TRACE_PAIR("Expected '%s', received '%s'\n", WideToUtf8(e.m_strExpected).c_str(),
                WideToUtf8(e.m_strReceived).c_str());
-    m_lastFailure = e;
+    if (IsAwaitingSubmit()) {
+        NotConfirmed(WSTR("the phone's answer could not be read"));
+        return;
+    }
+    TraceAssert(__FILE__, __LINE__, "!\"CSmsException\"");
     m_channel.StopTimer();
     m_bClosing = true;
-    m_pSink->OnRequestFailed();
+    m_pJob->OnFailed(e);
     Close();
 }

@@ -13,7 +13,8 @@
 //
 // The timer: the answer to "AT" is awaited 5 s, the phone's answer to a PDU
 // 180 s (a network may take minutes), every other answer the progress
-// time-out (60 s unless set otherwise). Only an awaited answer re-arms it: a
+// time-out (60 s unless set otherwise), and each line of a long answer gives
+// the rest of it that time again. Only an awaited answer re-arms it: a
 // repeated "OK", an echo, a blank line or an unsolicited code does not.
 #pragma once
 
@@ -30,12 +31,12 @@
 #include "phone/ModemJob.h"
 #include "phone/ModemSink.h"
 #include "phone/PinStep.h"
+#include "phone/SendListener.h"
 #include "phone/SmsException.h"
 #include "serial/PortOperations.h"
 #include "serial/SerialOp.h"
 #include "serial/SerialPortException.h"
-
-class CMsg;
+#include "sms/Msg.h"
 
 class CModem : private CModemLink {
 public:
@@ -79,12 +80,12 @@ public:
     CModem(const CModem&) = delete;
     CModem& operator=(const CModem&) = delete;
 
-    // The request entry points. The message is not owned and must stay alive
-    // until the request has ended or OnMessageSent/OnMessageUploaded has been
-    // called for its last part. A send or save may be made from inside those
-    // two calls, on the port still open.
-    void RequestSend(CMsg* pMsg, const WString& strPort);
-    void RequestSave(CMsg* pMsg, const WString& strPort);
+    // The request entry points. A send or save takes the message from its
+    // current part on, and tells the listener what becomes of each part; the
+    // next send or save may be made from inside its OnPartAccepted of the
+    // last part, on the port still open.
+    void RequestSend(std::unique_ptr<CMsg> pMsg, std::unique_ptr<CSendListener> pListener, const WString& strPort);
+    void RequestSave(std::unique_ptr<CMsg> pMsg, std::unique_ptr<CSendListener> pListener, const WString& strPort);
     void RequestPhonebook(const WString& strPort);
     void RequestDeviceTest(const WString& strPort);
     // Lists the received messages and reports of every memory the phone
@@ -94,8 +95,6 @@ public:
     // part, for the delivery reports the sink awaits; a refusal does not
     // stop the send.
     void SetReadReports(bool bRead) { m_bReadReports = bRead; }
-    // The reference the phone gave the last part it acknowledged ("+CMGS: <mr>").
-    unsigned GetLastReference() const { return m_nLastRef; }
     // What the last port test learnt of the phone.
     const CDeviceInfo& GetDeviceInfo() const { return m_device; }
 
@@ -109,8 +108,8 @@ public:
 
     // The dialogue timer has fired; it is killed first. When
     // the phone has not given the awaited answer in time: OnTimedOut (or,
-    // after a PDU, OnNotConfirmed), and the request is cancelled. After a
-    // refusal: the step is repeated.
+    // after a PDU, the send's OnNotConfirmed), and the request is cancelled.
+    // After a refusal: the step is repeated.
     void OnTimer();
     bool IsAwaitingHandshake() const { return m_eState == EState::ST_AT && !m_bClosing; }
     // The request's close is queued: what comes now belongs to no request.
@@ -129,9 +128,6 @@ public:
     // The status text of a failed request of the given kind.
     static const char* GetFailureText(ERequest eRequest);
     EState GetState() const { return m_eState; }
-    // What the phone answered instead of the expected reply, for the last
-    // failed request (diagnostics; the owner shows only the request's text).
-    const CSmsException& GetLastFailure() const { return m_lastFailure; }
 
 private:
     // CModemLink
@@ -156,7 +152,8 @@ private:
     void BeginStep() override { m_nRetries = 0; }
     void Complete() override { m_eState = EState::ST_DONE; }
     void Close() override;
-    void NotConfirmed() override;
+    void Abort() override { End(); }
+    void NotConfirmed(const WString& strReason) override;
 
     void StartRequest(ERequest eRequest, std::unique_ptr<CModemJob> pJob, const WString& strPort);
     void OnPortOpened();
@@ -190,7 +187,5 @@ private:
     std::string m_strLastCommand;
 
     bool m_bReadReports = false;
-    unsigned m_nLastRef = 0;
     CDeviceInfo m_device;
-    CSmsException m_lastFailure;
 };

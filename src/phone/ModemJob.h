@@ -5,7 +5,9 @@
 // owner through the session's sink.
 //
 // Errors: a job throws CSmsException for an answer that ends the request;
-// the session catches it, reports the failure and closes the port.
+// the session catches it, hands it to the job's OnFailed and closes the
+// port. An answer the phone may have sent a message by is no failure: the
+// job ends the request as not confirmed instead.
 #pragma once
 
 #include <cstddef>
@@ -54,9 +56,13 @@ public:
     // open port from inside the calls that follow); Close ends it.
     virtual void Complete() = 0;
     virtual void Close() = 0;
-    // A PDU went out and the phone did not say whether it was sent: the
-    // owner is told, and the request ends.
-    virtual void NotConfirmed() = 0;
+    // The request ends now, without a failure of its own: what is queued is
+    // dropped, a phone at its prompt gets ESC, the port is closed.
+    virtual void Abort() = 0;
+    // A PDU went out and the phone did not say whether it was sent (strReason
+    // says how the answer failed): the job is told (OnNotConfirmed), and the
+    // request ends.
+    virtual void NotConfirmed(const WString& strReason) = 0;
 };
 
 class CModemJob {
@@ -85,6 +91,12 @@ public:
     // A PDU went out and its answer has not come: ending now leaves the
     // message not confirmed.
     virtual bool IsAwaitingSubmit() const { return false; }
+    // The request failed (a CSmsException of a step, a handshake that went
+    // wrong): the owner is told.
+    virtual void OnFailed(const CSmsException& error) { m_link.Sink().OnRequestFailed(error); }
+    // The request ends while IsAwaitingSubmit: the owner is told that the
+    // message may have left.
+    virtual void OnNotConfirmed(const WString& /*strReason*/) {}
     // Lines one answer may have, final result code aside.
     virtual size_t GetMaxLines() const { return kMaxLines; }
     // Whether a command refused because the SIM is busy is given again later.

@@ -215,9 +215,16 @@ bool IsPinRequired(const CPhoneError& error)
     return error.nCode == (error.eKind == CPhoneError::EKind::CMS ? 311u : 11u);
 }
 
+// The network's time-out in either form: CMS 332 and CME 31 by number, or
+// "network timeout" in words, as verbose phones write it in any case.
 bool MayHaveBeenSent(const CPhoneError& error)
 {
-    return error.eKind == CPhoneError::EKind::CMS && (error.bNumeric ? error.nCode == 332 : error.strText == "network timeout");
+    if (error.bNumeric)
+        return error.nCode == (error.eKind == CPhoneError::EKind::CMS ? 332u : 31u);
+    std::string strLower;
+    for (char ch : error.strText)
+        strLower += static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch);
+    return strLower == "network timeout";
 }
 
 std::string DescribePhoneError(const std::string& strReply)

@@ -31,7 +31,8 @@ bool IsSimNotReady(const CPhoneError& error);
 // The SIM wants its PIN (CMS 311, CME 11).
 bool IsPinRequired(const CPhoneError& error);
 // The answer to a PDU that does not say the message stayed in the phone
-// (CMS 332, network timeout): the network may hold it already.
+// (the network's time-out: CMS 332, CME 31, or its words in any case): the
+// network may hold it already.
 bool MayHaveBeenSent(const CPhoneError& error);
 
 // Why the phone refused, for the status line: "network out of order (+CMS

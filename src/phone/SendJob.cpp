@@ -21,8 +21,14 @@ bool StartsWith(const std::string& str, const char* pszPrefix)
 
 const char CSendJob::kReportMode[] = "AT+CNMI=2,1,0,2,0";
 
-CSendJob::CSendJob(CModemLink& link, CMsg& msg, bool bSave, bool bListFirst, unsigned& nLastRef)
-    : CModemJob(link), m_msg(msg), m_bSave(bSave), m_bListFirst(bListFirst && !bSave), m_nLastRef(nLastRef)
+CSendJob::CSendJob(CModemLink& link, std::unique_ptr<CMsg> pMsg, std::unique_ptr<CSendListener> pListener,
+                   bool bSave, bool bListFirst)
+    : CModemJob(link),
+      m_pMsg(std::move(pMsg)),
+      m_msg(*m_pMsg),
+      m_pListener(std::move(pListener)),
+      m_bSave(bSave),
+      m_bListFirst(bListFirst && !bSave)
 {
 }
 
@@ -116,21 +122,22 @@ void CSendJob::OnPromptLine(const std::string& strLine)
     }
     m_link.SetPduPending(false);
     if (!RetryRefusedPart(strLine))
-        throw CSmsException(">", strLine);
+        Refused(">", strLine);
 }
 
+// The owner notes that the PDU goes before it goes; one that cannot be
+// noted does not go.
 void CSendJob::OnPrompt()
 {
     if (m_eStep != EStep::PROMPT) {
         TRACE_PAIR("A prompt nobody asked for\n");
         return;
     }
-    if (m_bSave)
-        m_link.Sink().OnUploadingMessage();
-    else if (m_msg.GetTotalParts() == 1)
-        m_link.Sink().OnSending();
-    else
-        m_link.Sink().OnSendingPart(m_msg.m_btCurSms);
+    if (!m_pListener->OnSubmitting(Part(), m_msg.GetTotalParts())) {
+        m_eStep = EStep::DONE;
+        m_link.Abort();
+        return;
+    }
     m_eStep = EStep::SUBMIT;
     m_link.Write(m_strPdu + kCtrlZ, m_bSave ? m_link.GetProgressTimeout() : m_link.GetSubmitTimeout());
 }
@@ -155,11 +162,18 @@ void CSendJob::OnSubmitLine(const std::string& strLine)
     m_link.SetPduPending(false);
     CPhoneError error;
     if (!m_bSave && FindPhoneError(strLine, error) && MayHaveBeenSent(error)) {
-        m_link.NotConfirmed();
+        m_eStep = EStep::DONE;
+        m_link.NotConfirmed(AnsiToWide(DescribePhoneError(strLine)));
         return;
     }
     if (!RetryRefusedPart(strLine))
-        throw CSmsException(std::string(pszAck) + " ", strLine);
+        Refused(std::string(pszAck) + " ", strLine);
+}
+
+void CSendJob::Refused(const std::string& strExpected, const std::string& strLine)
+{
+    m_eStep = EStep::DONE;  // no longer awaiting its answer: the failure is certain
+    throw CSmsException(strExpected, strLine);
 }
 
 void CSendJob::OnAcknowledged(const std::string& strAck)
@@ -167,18 +181,18 @@ void CSendJob::OnAcknowledged(const std::string& strAck)
     const std::string strRef = TrimWhite(strAck.substr(6));
     if (strRef.empty() || strRef.find_first_not_of("0123456789") != std::string::npos)
         TRACE_PAIR("An acknowledgement without its reference: '%s'\n", strAck.c_str());
-    m_nLastRef = static_cast<unsigned>(std::strtoul(strRef.c_str(), nullptr, 10)) & 0xFF;
+    const unsigned nMr = static_cast<unsigned>(std::strtoul(strRef.c_str(), nullptr, 10)) & 0xFF;
     m_link.AwaitFinal();
+    const unsigned nPart = Part();
     m_msg.NextPart();
     const bool bComplete = m_msg.IsComplete();
     // Done before the owner is told: it may start its next request (on the
     // open port) from inside the call, and that one must not be disturbed.
-    if (bComplete) {
-        m_eStep = EStep::DONE;
+    m_eStep = bComplete ? EStep::DONE : EStep::PROMPT;
+    if (bComplete)
         m_link.Complete();
-    }
-    CModemLink& link = m_link;  // this job may be gone after the call when the port stays open
-    const bool bKeepOpen = m_bSave ? link.Sink().OnMessageUploaded() : link.Sink().OnMessageSent();
+    CModemLink& link = m_link;  // the session has retired this job when the owner made its next request
+    const bool bKeepOpen = m_pListener->OnPartAccepted(nPart, nMr);
     if (!bComplete)
         AnnouncePart(true);
     else if (!bKeepOpen)
@@ -195,7 +209,16 @@ bool CSendJob::RetryRefusedPart(const std::string& strLine)
     if (!m_link.RetryLater(strLine))
         return false;
     const char* pszMeaning = GetPhoneErrorMeaning(error.eKind, error.nCode);
-    if (!m_bSave)
-        m_link.Sink().OnRetrying(AnsiToWide(pszMeaning ? pszMeaning : error.strText));
+    m_pListener->OnRetrying(Part(), AnsiToWide(pszMeaning ? pszMeaning : error.strText));
     return true;
+}
+
+void CSendJob::OnFailed(const CSmsException& error)
+{
+    m_pListener->OnRefused(Part(), error);
+}
+
+void CSendJob::OnNotConfirmed(const WString& strReason)
+{
+    m_pListener->OnNotConfirmed(Part(), strReason);
 }

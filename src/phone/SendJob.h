@@ -12,15 +12,17 @@
 
 #include "phone/ListingStep.h"
 #include "phone/ModemJob.h"
-
-class CMsg;
+#include "phone/SendListener.h"
+#include "sms/Msg.h"
 
 class CSendJob : public CModemJob {
 public:
-    // bListFirst: the phone's memory is listed for the delivery reports the
-    // owner awaits before the first part. nLastRef receives the reference of
-    // each part the phone acknowledges.
-    CSendJob(CModemLink& link, CMsg& msg, bool bSave, bool bListFirst, unsigned& nLastRef);
+    // The message goes from its current part on (an earlier send may have
+    // sent the parts before); what becomes of each part goes to the
+    // listener. bListFirst: the phone's memory is listed for the delivery
+    // reports the owner awaits before the first part.
+    CSendJob(CModemLink& link, std::unique_ptr<CMsg> pMsg, std::unique_ptr<CSendListener> pListener, bool bSave,
+             bool bListFirst);
 
     void Start() override;
     void OnLine(const std::string& strLine) override;
@@ -30,6 +32,8 @@ public:
     size_t GetMaxLines() const override;
     // A part's refusals for a moment are its own, announced to the owner.
     bool RetriesWhenNotReady() const override { return m_eStep != EStep::PROMPT && m_eStep != EStep::SUBMIT; }
+    void OnFailed(const CSmsException& error) override;
+    void OnNotConfirmed(const WString& strReason) override;
 
     // Asks the phone to keep delivery reports and announce them ("+CDSI").
     static const char kReportMode[];
@@ -42,11 +46,15 @@ private:
     void OnAcknowledged(const std::string& strAck);
     void AnnouncePart(bool bNewPart);
     bool RetryRefusedPart(const std::string& strLine);
+    // A refusal the phone says the part did not leave by: the request fails.
+    [[noreturn]] void Refused(const std::string& strExpected, const std::string& strLine);
+    unsigned Part() const { return m_msg.m_btCurSms; }
 
+    std::unique_ptr<CMsg> m_pMsg;
     CMsg& m_msg;
+    std::unique_ptr<CSendListener> m_pListener;
     bool m_bSave;
     bool m_bListFirst;
-    unsigned& m_nLastRef;
     EStep m_eStep = EStep::PDU_MODE;
     std::string m_strPdu;  // the PDU of the current part
     std::unique_ptr<CListingStep> m_pListing;

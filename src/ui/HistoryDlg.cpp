@@ -42,17 +42,17 @@ constexpr CControlItem kControls[] = {
 
 CHistoryDlg::CHistoryDlg() : CListDetailDlg(IDD_HISTORY, SkinBitmapIndex::SBI_HISTORY, kControls, IDC_HISTORY_LIST, IDC_HISTORY_SEARCH) {}
 
-// The records are read once, when the window opens; the list asks for the
-// text of the rows it shows, so opening costs the same for ten records or
-// ten thousand.
+// The records are read once, when the window opens, and each is decoded
+// when it is shown: the list asks for the text of the rows it shows, so
+// opening costs little more for ten thousand records than for ten. The
+// delivery reports are looked up for the record selected.
 void CHistoryDlg::OnInitDialog()
 {
     SetWindowText(WSTR("History"));
     CenterWindow(::GetWindow(m_hWnd, GW_OWNER));
     CSettingsListKey key;
     CAppDataFolder folder;
-    m_aRecords = CHistoryStore(key, folder).Read();
-    m_reports = CReportStore(key).Read();
+    m_history = CHistoryStore(key, folder).ReadList();
     InitList();
 }
 
@@ -64,8 +64,8 @@ void CHistoryDlg::InitList()
     list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
     const int cxList = list.GetClientRect().right - GetSystemMetrics(SM_CXVSCROLL);
     int cxTime = cxList * kTimeColumnPercent / 100;
-    if (!m_aRecords.empty())
-        cxTime = std::min(list.GetStringWidth(m_aRecords.back().m_strTime) + kCellMargins,
+    if (m_history.GetCount())
+        cxTime = std::min(list.GetStringWidth(m_history.Get(m_history.GetCount() - 1).m_strTime) + kCellMargins,
                           cxList * kTimeColumnMaxPercent / 100);
     list.InsertColumn(kColumnRecipient, L"Recipient", cxList - cxTime);
     list.InsertColumn(kColumnTime, L"Time", cxTime);
@@ -74,14 +74,14 @@ void CHistoryDlg::InitList()
 
 bool CHistoryDlg::OnClicked(int nId)
 {
-    const CHistoryRecord* pRecord = RecordOfRow(List().GetNextSelected());
+    CHistoryRecord record;
     switch (nId) {
     case IDC_HISTORY_OK:
         EndDialog(IDOK);
         return true;
     case IDC_HISTORY_AGAIN:
-        if (pRecord) {
-            m_again = *pRecord;
+        if (RecordOfRow(List().GetNextSelected(), record)) {
+            m_again = record;
             EndDialog(IDC_HISTORY_AGAIN);
         }
         return true;
@@ -93,13 +93,22 @@ bool CHistoryDlg::OnClicked(int nId)
     }
 }
 
-// As one types: the records that hold the text, newest first.
+// As one types: the records that hold the text, newest first. The records'
+// fields are folded for the search once, at the first query.
 void CHistoryDlg::Search()
 {
-    const WString strQuery = GetSearchText();
+    const CSearchQuery query(GetSearchText());
+    const size_t nCount = m_history.GetCount();
+    if (!query.IsEmpty() && m_aSearch.size() != nCount) {
+        m_aSearch.clear();
+        m_aSearch.reserve(nCount);
+        for (size_t i = 0; i < nCount; ++i)
+            m_aSearch.push_back(PrepareHistorySearch(m_history.Get(i)));
+    }
     m_aRows.clear();
-    for (size_t i = m_aRecords.size(); i-- > 0;) {
-        if (HistoryMatches(m_aRecords[i], strQuery))
+    m_aRows.reserve(nCount);
+    for (size_t i = nCount; i-- > 0;) {
+        if (query.IsEmpty() || query.Matches(m_aSearch[i]))
             m_aRows.push_back(i);
     }
     ShowRows(m_aRows.size());
@@ -114,37 +123,42 @@ void CHistoryDlg::OnExport()
         return;
     std::vector<CHistoryRecord> shown;
     for (size_t i = m_aRows.size(); i-- > 0;)
-        shown.push_back(m_aRecords[m_aRows[i]]);
-    const std::string strData = FormatHistoryCsv(shown, m_reports, GetLocalZoneText(std::time(nullptr)), GetListSeparator());
+        shown.push_back(m_history.Get(m_aRows[i]));
+    CSettingsListKey key;
+    const std::string strData = FormatHistoryCsv(shown, CReportStore(key).Read(), GetLocalZoneText(std::time(nullptr)),
+                                                 GetListSeparator());
     MessageBox(WriteExport(strPath, strData, shown.size(), L"messages"), L"Export", MB_ICONINFORMATION);
 }
 
 void CHistoryDlg::OnGetDispInfo(NMLVDISPINFOW& info) const
 {
-    const CHistoryRecord* pRecord = RecordOfRow(info.item.iItem);
-    if (!pRecord || !(info.item.mask & LVIF_TEXT))
+    CHistoryRecord record;
+    if (!(info.item.mask & LVIF_TEXT) || !RecordOfRow(info.item.iItem, record))
         return;
-    CopyCell(info.item.iSubItem == kColumnTime ? pRecord->m_strTime : pRecord->GetDisplayName(), info);
+    CopyCell(info.item.iSubItem == kColumnTime ? record.m_strTime : record.GetDisplayName(), info);
 }
 
 // No selection leaves the fields empty.
 void CHistoryDlg::ShowSelected()
 {
-    const CHistoryRecord* pRecord = RecordOfRow(List().GetNextSelected());
-    const CHistoryRecord none;
-    const CHistoryRecord& record = pRecord ? *pRecord : none;
+    CHistoryRecord record;
+    const bool bSelected = RecordOfRow(List().GetNextSelected(), record);
+    WString strState;
+    if (bSelected) {
+        CSettingsListKey key;
+        strState = DescribeRecordDelivery(
+            CReportStore(key).ReadMessage(GetDeliveryKey(record.m_strNumber, record.m_strTime, record.m_strText)));
+    }
     GetDlgItem(IDC_HISTORY_RECIPIENT).SetWindowText(record.GetDisplayName());
     GetDlgItem(IDC_HISTORY_TIME).SetWindowText(record.m_strTime);
-    GetDlgItem(IDC_HISTORY_STATE)
-        .SetWindowText(pRecord ? DescribeRecordDelivery(m_reports, GetDeliveryKey(record.m_strNumber, record.m_strTime,
-                                                                                   record.m_strText))
-                               : WString());
+    GetDlgItem(IDC_HISTORY_STATE).SetWindowText(strState);
     GetDlgItem(IDC_HISTORY_TEXT).SetWindowText(WithCrLf(record.m_strText));
 }
 
-const CHistoryRecord* CHistoryDlg::RecordOfRow(int nRow) const
+bool CHistoryDlg::RecordOfRow(int nRow, CHistoryRecord& record) const
 {
     if (nRow < 0 || static_cast<size_t>(nRow) >= m_aRows.size())
-        return nullptr;
-    return &m_aRecords[m_aRows[static_cast<size_t>(nRow)]];
+        return false;
+    record = m_history.Get(m_aRows[static_cast<size_t>(nRow)]);
+    return true;
 }

@@ -10,11 +10,11 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <map>
 #include <vector>
 
-#include "sms/ReportMatch.h"
+#include "app/HistoryList.h"
 #include "app/HistoryRecord.h"
+#include "app/TextSearch.h"
 #include "ui/ListDetailDlg.h"
 #include "win/Controls.h"
 
@@ -32,11 +32,12 @@ private:
     void OnExport();
     void OnGetDispInfo(NMLVDISPINFOW& info) const override;
     void ShowSelected() override;
-    // The record a row shows: the list holds the records the other way round.
-    const CHistoryRecord* RecordOfRow(int nRow) const;
+    // The record a row shows (the list holds them the other way round);
+    // false for no row.
+    bool RecordOfRow(int nRow, CHistoryRecord& record) const;
 
-    std::vector<CHistoryRecord> m_aRecords;  // oldest first, as stored
-    std::vector<size_t> m_aRows;             // the records shown, newest first
+    CHistoryList m_history;                 // oldest first, as stored
+    std::vector<size_t> m_aRows;            // the records shown, newest first
+    std::vector<CSearchFields> m_aSearch;   // each record's, once a search asks for them
     CHistoryRecord m_again;
-    std::map<WString, std::vector<CSentPart>> m_reports;  // the parts awaiting or given reports, by delivery key
 };

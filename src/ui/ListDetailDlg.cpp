@@ -67,9 +67,12 @@ void CListDetailDlg::ShowRows(size_t nRows)
     const CListView list = List();
     list.SetItemCount(static_cast<int>(nRows));
     list.Invalidate();
-    if (nRows)
+    // Selecting the first row shows it (LVN_ITEMCHANGED); selected before,
+    // it may have shown another record.
+    if (nRows && list.GetNextSelected() != 0)
         list.SelectItem(0);
-    ShowSelected();  // the first row may have been selected before, with another record
+    else
+        ShowSelected();
 }
 
 bool CListDetailDlg::AskExportPath(const wchar_t* pszFilter, const wchar_t* pszExt, WString& strPath,

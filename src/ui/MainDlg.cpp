@@ -129,15 +129,15 @@ void CMainDlg::RestoreOutbox()
     WString strFolder;
     if (GetAppDataFolder(strFolder) != ERROR_SUCCESS)
         return;
-    COutboxEntry entry;
-    const bool bLeft = m_draft.OpenOutbox(strFolder, entry);
+    CSendRecord record;
+    const bool bLeft = m_draft.OpenOutbox(strFolder, record);
     m_Requests.SetOutbox(m_draft.GetOutbox());
     if (!bLeft)
         return;
-    GetDlgItem(IDC_MESSAGE).SetWindowText(WithCrLf(entry.strText));
+    GetDlgItem(IDC_MESSAGE).SetWindowText(WithCrLf(record.strText));
     UpdateCharCount();
     m_recipients.ShowTyped(m_draft.GetLeft());
-    Status().ShowNote(DescribeRestored(entry));
+    Status().ShowNote(DescribeRestored(record));
 }
 
 // A finished port operation: its failure is shown, a port list fills the
@@ -422,8 +422,6 @@ void CMainDlg::OnStatus(const WString& strText, bool bTimed)
 void CMainDlg::OnRequestEnded()
 {
     m_bRequestRunning = false;
-    if (m_draft.IsSending())
-        OnSendEnded();
     UpdateUi();
     if (m_pInbox)
         m_pInbox->OnRequestEnded();
@@ -432,20 +430,21 @@ void CMainDlg::OnRequestEnded()
 // After a failure or Cancel the recipients box keeps only those not served,
 // as they were typed (not the ones not confirmed), for the next Send, which
 // goes on with each message where it stopped.
-void CMainDlg::OnSendEnded()
+void CMainDlg::OnMessagesEnded(const CSendRecord& record)
 {
-    const CSendRun& run = m_Requests.GetRun();
-    m_draft.EndSend(run, GetDlgItem(IDC_MESSAGE).GetWindowText());
-    if (m_recipients.IsNumberMode() && run.Count(EOutboxState::SENT) < run.GetCount())
+    if (!m_draft.IsSending())
+        return;
+    m_draft.EndSend(record, GetDlgItem(IDC_MESSAGE).GetWindowText());
+    if (m_recipients.IsNumberMode() && record.Count(ESendState::SENT) < record.recipients.size())
         m_recipients.ShowTyped(m_draft.GetLeft());
 }
 
 // Numbers used in Number mode are offered again, the most recent last.
-void CMainDlg::OnMessageStarted(const CMsg& msg)
+void CMainDlg::OnMessageStarted(const CSendRecord& record, size_t nIndex)
 {
     if (!m_recipients.IsNumberMode())
         return;
-    const uint32_t dwError = m_recipients.AddUsedNumber(msg.m_strNumber);
+    const uint32_t dwError = m_recipients.AddUsedNumber(record.recipients[nIndex].contact.m_strNumber);
     if (dwError != ERROR_SUCCESS)
         Status().ShowStoreFailure(WSTR("save the number"), dwError);
 }

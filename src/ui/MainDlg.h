@@ -80,7 +80,6 @@ private:
 
     // Sending and storing (one request per recipient).
     void OnSendOrSave(bool bSave);
-    void OnSendEnded();
     void RestoreOutbox();
     void AskPin(bool bRefused);
     static WString GetInboxPath();
@@ -105,7 +104,8 @@ private:
     // CPhoneRequestHost
     void OnStatus(const WString& strText, bool bTimed) override;
     void OnRequestEnded() override;
-    void OnMessageStarted(const CMsg& msg) override;
+    void OnMessagesEnded(const CSendRecord& record) override;
+    void OnMessageStarted(const CSendRecord& record, size_t nIndex) override;
     // The question waits until the driver's step is over.
     bool OnPinRequired(bool bRefused) override { return PostMessage(WM_ASK_PIN, bRefused ? 1 : 0) != FALSE; }
     void OnPhonebook(const std::vector<CContact>& phonebook) override;
@@ -113,7 +113,6 @@ private:
     {
         Status().ShowStoreFailure(strWhat, dwError);
     }
-    void OnStoreProblem(const WString& strText) override { Status().ShowNote(strText); }
     // CDialogueTimer
     void SetTimeout(uint32_t dwMilliseconds) override { CDialog::SetTimer(TIMER_DIALOGUE, dwMilliseconds); }
     void KillTimeout() override { CDialog::KillTimer(TIMER_DIALOGUE); }

@@ -1,7 +1,7 @@
-// The outbox journal as any bytes: an entry, a newer version's or none; an
-// entry read has every recipient in a state a restore knows (none is left
-// submitting), and written again as its first line and one change per
-// recipient it reads back the same.
+// The outbox journal as any bytes: a record, a newer version's or none; a
+// record read has every recipient in a state a restore knows (none is left
+// submitting) and its numbers in range, and written again as its first line
+// and one change per recipient it reads back the same.
 //
 // Input: the journal's bytes.
 #include <cstdint>
@@ -12,23 +12,24 @@
 
 namespace {
 
-std::string Journal(const COutboxEntry& entry)
+std::string Journal(const CSendRecord& record, const WString& strReplaces)
 {
-    std::string str = FormatOutboxEntry(entry) + "\n";
-    for (size_t i = 0; i < entry.recipients.size(); ++i)
-        str += FormatOutboxChange(i, entry.recipients[i]) + "\n";
+    std::string str = FormatOutboxEntry(record, strReplaces) + "\n";
+    for (size_t i = 0; i < record.recipients.size(); ++i)
+        str += FormatOutboxChange(i, record.recipients[i]) + "\n";
     return str;
 }
 
-bool Same(const COutboxEntry& a, const COutboxEntry& b)
+bool Same(const CSendRecord& a, const CSendRecord& b)
 {
     if (a.strText != b.strText || a.recipients.size() != b.recipients.size())
         return false;
     for (size_t i = 0; i < a.recipients.size(); ++i) {
-        const COutboxRecipient& x = a.recipients[i];
-        const COutboxRecipient& y = b.recipients[i];
-        if (x.strTyped != y.strTyped || x.strName != y.strName || x.strNumber != y.strNumber || x.eState != y.eState ||
-            x.strReason != y.strReason || x.nRef != y.nRef || x.nParts != y.nParts)
+        const CSendRecipient& x = a.recipients[i];
+        const CSendRecipient& y = b.recipients[i];
+        if (x.strTyped != y.strTyped || x.contact.m_strName != y.contact.m_strName ||
+            x.contact.m_strNumber != y.contact.m_strNumber || x.eState != y.eState || x.strReason != y.strReason ||
+            x.nRef != y.nRef || x.partRefs != y.partRefs)
             return false;
     }
     return true;
@@ -38,14 +39,21 @@ bool Same(const COutboxEntry& a, const COutboxEntry& b)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    COutboxEntry entry;
-    if (ReadOutboxJournal(std::string(reinterpret_cast<const char*>(data), size), entry) != EOutboxRead::READ)
+    CSendRecord record;
+    WString strReplaces;
+    if (ReadOutboxJournal(std::string(reinterpret_cast<const char*>(data), size), record, &strReplaces) !=
+        EOutboxRead::READ)
         return 0;
-    for (const COutboxRecipient& recipient : entry.recipients)
-        Check(recipient.eState != EOutboxState::SUBMITTING && recipient.nRef <= 0xFFFF && recipient.nParts <= 255);
+    for (const CSendRecipient& recipient : record.recipients) {
+        Check(recipient.eState != ESendState::SUBMITTING && recipient.nRef <= 0xFFFF);
+        for (unsigned nMr : recipient.partRefs)
+            Check(nMr <= 255);
+    }
     // Texts that are no UTF-8 come back with replacement characters: compare from the second round.
-    COutboxEntry once, twice;
-    Check(ReadOutboxJournal(Journal(entry), once) == EOutboxRead::READ);
-    Check(ReadOutboxJournal(Journal(once), twice) == EOutboxRead::READ && Same(once, twice));
+    CSendRecord once, twice;
+    WString strOnce, strTwice;
+    Check(ReadOutboxJournal(Journal(record, strReplaces), once, &strOnce) == EOutboxRead::READ);
+    Check(ReadOutboxJournal(Journal(once, strOnce), twice, &strTwice) == EOutboxRead::READ && Same(once, twice) &&
+          strOnce == strTwice);
     return 0;
 }

@@ -69,9 +69,9 @@ void FuzzDriver(uint8_t btMode, const std::string& strInput)
     case 2:
         msg.m_bStatusReport = bMessages;
         rig.modem.SetReadReports(bMessages);
-        rig.modem.RequestSend(&msg, WSTR("COM5"));
+        rig.Send(msg);
         break;
-    default: rig.modem.RequestSave(&msg, WSTR("COM5")); break;
+    default: rig.Save(msg); break;
     }
     if (btMode & 4) {
         rig.Handshake();

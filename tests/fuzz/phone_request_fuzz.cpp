@@ -3,9 +3,9 @@
 // state, the user's Cancel and the timer firing in between. Whatever the
 // phone says, a request either goes on because the phone answered what it
 // was asked, or waits with its clock running and ends when that runs out:
-// bursts alone (a babbling phone) do not keep restarting the clock, no wait
-// is without one, and a request ends exactly once, with one close of the port
-// and nothing after it.
+// bursts alone (a babbling phone) restart the clock no more often than one
+// answer may have lines, no wait is without one, and a request ends exactly
+// once, with one close of the port and nothing after it.
 //
 // Input: the first byte chooses the request (bits 0-1: send, store, phone
 // book, device test), the recipients (bits 2-3: 1 to 3), a text of two
@@ -23,6 +23,7 @@
 #include "../support/FakeListKey.h"
 #include "FuzzInput.h"
 #include "app/PhoneRequest.h"
+#include "phone/ListingStep.h"
 
 namespace {
 
@@ -37,21 +38,21 @@ public:
     void SetTimeout(uint32_t) override
     {
         // An answer starts the clock anew with the command it is followed
-        // by; a firing, with the part offered again. A refusal for a moment
-        // starts the wait before that offer without a command, but never
-        // twice in a row: a phone that keeps talking cannot keep the clock
-        // from running out.
+        // by; a firing, with the part offered again. Each line of a long
+        // answer and a refusal for a moment start it without a command, but
+        // no more often in a row than an answer may have lines: a phone that
+        // keeps talking cannot keep the clock from running out.
         const size_t nWrites = CountWrites();
         const bool bByBurst = m_bStarted && nWrites == m_nWritesAtStart && m_nFirings == m_nFiringsAtStart;
-        Check(!(bByBurst && m_bLastByBurst));
-        m_bLastByBurst = bByBurst;
+        m_nByBurst = bByBurst ? m_nByBurst + 1 : 0;
+        Check(m_nByBurst <= CListingStep::kMaxLines + 1);
         m_bStarted = m_bArmed = true;
         m_nWritesAtStart = nWrites;
         m_nFiringsAtStart = m_nFirings;
     }
     void KillTimeout() override { m_bArmed = false; }
     void OnRequestEnded() override { ++m_nEnded; }
-    void OnMessageDone(const CMsg&) override { ++m_nDone; }
+    void OnMessageDone(const CSendRecord&, size_t) override { ++m_nDone; }
 
     size_t CountWrites() const
     {
@@ -69,7 +70,7 @@ public:
 private:
     const CFakePortOperations& m_queue;
     bool m_bStarted = false;
-    bool m_bLastByBurst = false;
+    size_t m_nByBurst = 0;  // clock starts in a row without a write or a firing
     size_t m_nWritesAtStart = 0;
     int m_nFiringsAtStart = 0;
 };

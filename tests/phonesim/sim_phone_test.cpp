@@ -197,6 +197,16 @@ TEST_F(CPhoneTest, ChosenErrors)
     EXPECT_EQ(Reply("AT+CMGS=13\r"), "\r\nERROR\r\n");  // only its second time
     EXPECT_EQ(Reply("AT+CMGS=13\r"), "\r\n> ");
     EXPECT_EQ(Reply("0011F105812143F50000AA02C834\x1A"), "\r\n+CMGS: 1\r\n\r\nOK\r\n");
+    // A refusal in the phone's own words, the message gone all the same: it has a reference.
+    m_options.fails = {{"PDU", 0, 3, "NETWORK TIMEOUT", true}, {"PDU", 0, 4, "+CMS ERROR: Network timeout"}};
+    EXPECT_EQ(Reply("AT+CMGS=13\r"), "\r\n> ");
+    const std::vector<CSimAction> taken = Send("0011F105812143F50000AA02C834\x1A");
+    EXPECT_EQ(Of(taken, CSimAction::SEND)[0], "\r\nNETWORK TIMEOUT\r\n");
+    EXPECT_NE(Of(taken, CSimAction::LOG)[0].find("\"mr\":2"), std::string::npos);
+    EXPECT_EQ(Reply("AT+CMGS=13\r"), "\r\n> ");
+    const std::vector<CSimAction> lost = Send("0011F105812143F50000AA02C834\x1A");
+    EXPECT_EQ(Of(lost, CSimAction::SEND)[0], "\r\n+CMS ERROR: Network timeout\r\n");
+    EXPECT_EQ(Of(lost, CSimAction::LOG)[0].find("\"mr\""), std::string::npos);
 }
 
 TEST_F(CPhoneTest, SilenceAfterTheNthCommandStillLogs)

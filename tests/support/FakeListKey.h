@@ -1,8 +1,9 @@
 // A settings key and a data folder in memory, for the host tests of the list
 // stores. The key holds values of any type and bytes, can let a value grow
 // before its data are read, refuse writes, run another writer just before a
-// write, and has one lock for every store that uses it, as the named mutex is
-// one for every process. Each call is atomic, as a registry call is.
+// write, counts its changes for a watch of it, and has one lock for every
+// store that uses it, as the named mutex is one for every process. Each call
+// is atomic, as a registry call is.
 #pragma once
 
 #include <atomic>
@@ -41,7 +42,7 @@ public:
         cbData = cbValue;
         return !pbData || bFits ? kErrorSuccess : kErrorMoreData;
     }
-    uint32_t SetValue(const WString& strName, uint32_t dwType, const std::vector<uint8_t>& data) override
+    uint32_t SetValue(const WString& strName, uint32_t dwType, std::vector<uint8_t>& data) override
     {
         std::function<void()> fnOnce;
         fnOnce.swap(m_fnBeforeWrite);
@@ -52,6 +53,7 @@ public:
         if (m_dwWriteError != kErrorSuccess)
             return m_dwWriteError;
         m_values[strName] = CValue{dwType, data};
+        ++m_nChanges;
         return kErrorSuccess;
     }
     uint32_t DeleteValue(const WString& strName) override
@@ -60,6 +62,7 @@ public:
         m_log.push_back("delete " + WideToUtf8(strName));
         if (m_dwWriteError != kErrorSuccess)
             return m_dwWriteError;
+        ++m_nChanges;
         return m_values.erase(strName) ? kErrorSuccess : kErrorFileNotFound;
     }
     uint32_t Lock(uint32_t dwTimeoutMs) override
@@ -74,6 +77,7 @@ public:
     {
         std::lock_guard<std::mutex> guard(m_mutex);
         m_values[strName] = CValue{dwType, data};
+        ++m_nChanges;
     }
     std::vector<uint8_t> Get(const WString& strName)
     {
@@ -93,6 +97,7 @@ public:
     std::timed_mutex m_lock;
     uint32_t m_dwMaxWaitMs = 0xFFFFFFFF;  // a test's cut of the waits for the lock
     std::atomic<uint32_t> m_dwLastTimeoutMs{0};  // the wait a store asked for last
+    std::atomic<int> m_nChanges{0};              // values set or deleted, by anyone
 
 private:
     std::mutex m_mutex;

@@ -75,27 +75,16 @@ public:
         Note("Entry " + m_entries.back());
     }
     void OnPhonebookDownloaded() override { Note("PhonebookDownloaded"); }
-    bool OnMessageSent() override
-    {
-        Note("MessageSent");
-        return m_onMessageSent ? m_onMessageSent() : m_bKeepOpen;
-    }
-    bool OnMessageUploaded() override
-    {
-        Note("MessageUploaded");
-        return m_onMessageSent ? m_onMessageSent() : m_bKeepOpen;
-    }
     void OnHandshaking() override { Note("Handshaking"); }
     void OnRequestEnded() override { Note("RequestEnded"); }
-    void OnRequestFailed() override { Note("RequestFailed"); }
+    void OnRequestFailed(const CSmsException& error) override
+    {
+        m_lastFailure = error;
+        Note("RequestFailed");
+    }
     void OnDownloadingPhonebook() override { Note("DownloadingPhonebook"); }
-    void OnSendingPart(uint8_t btPart) override { Note("SendingPart " + std::to_string(btPart)); }
-    void OnSending() override { Note("Sending"); }
-    void OnUploadingMessage() override { Note("UploadingMessage"); }
     void OnModel(const WString& strModel) override { Note("Model " + WideToUtf8(strModel)); }
-    void OnRetrying(const WString& strMeaning) override { Note("Retrying " + WideToUtf8(strMeaning)); }
     void OnTimedOut() override { Note("TimedOut"); }
-    void OnNotConfirmed() override { Note("NotConfirmed"); }
     void OnPinRequired(bool bRefused) override
     {
         Note(bRefused ? "PinRefused" : "PinRequired");
@@ -155,14 +144,64 @@ public:
     std::vector<std::string> m_calls;
     std::vector<std::string> m_entries;  // "name|number"
     bool m_bKeepOpen = false;
-    bool m_bDeleteListed = false;
-    std::vector<CListedPdu> m_reports;  // passed on by the phone ("+CDS:")  // OnMessagesListed asks to delete every PDU listed whole
+    bool m_bDeleteListed = false;           // OnMessagesListed asks to delete every PDU listed whole
+    std::vector<CListedPdu> m_reports;      // passed on by the phone ("+CDS:")
     std::function<bool()> m_onMessageSent;  // replaces m_bKeepOpen when set
     std::function<void(bool)> m_onPin;      // answers OnPinRequired
+    bool m_bSubmit = true;                  // what a send's OnSubmitting answers
+    std::vector<unsigned> m_parts, m_refs;  // of every part accepted: its number and the phone's reference
+    CSmsException m_lastFailure;            // the failure of the last request that failed
+    WString m_strNotConfirmed;              // why the last message was not confirmed
 
-private:
     void Note(const std::string& str) { m_calls.push_back(str); }
 };
+
+// What a message's send tells, noted in the sink's calls as "Sending",
+// "SendingPart 2" or "UploadingMessage" (the prompt), "MessageSent" or
+// "MessageUploaded" (every part accepted), "Retrying <meaning>",
+// "RequestFailed" and "NotConfirmed".
+class CRecordingSendListener : public CSendListener {
+public:
+    CRecordingSendListener(CRecordingSink& sink, bool bSave) : m_sink(sink), m_bSave(bSave) {}
+
+    bool OnSubmitting(unsigned nPart, unsigned nParts) override
+    {
+        m_sink.Note(m_bSave ? "UploadingMessage" : nParts == 1 ? "Sending" : "SendingPart " + std::to_string(nPart));
+        return m_sink.m_bSubmit;
+    }
+    bool OnPartAccepted(unsigned nPart, unsigned nMr) override
+    {
+        m_sink.m_parts.push_back(nPart);
+        m_sink.m_refs.push_back(nMr);
+        m_sink.Note(m_bSave ? "MessageUploaded" : "MessageSent");
+        return m_sink.m_onMessageSent ? m_sink.m_onMessageSent() : m_sink.m_bKeepOpen;
+    }
+    void OnRetrying(unsigned /*nPart*/, const WString& strMeaning) override
+    {
+        if (!m_bSave)
+            m_sink.Note("Retrying " + WideToUtf8(strMeaning));
+    }
+    void OnRefused(unsigned /*nPart*/, const CSmsException& error) override { m_sink.OnRequestFailed(error); }
+    void OnNotConfirmed(unsigned /*nPart*/, const WString& strReason) override
+    {
+        m_sink.m_strNotConfirmed = strReason;
+        m_sink.Note("NotConfirmed");
+    }
+
+private:
+    CRecordingSink& m_sink;
+    bool m_bSave;
+};
+
+// A send (or save) of a copy of msg, from its current part on, noted in the sink.
+inline void RequestSend(CModem& modem, CRecordingSink& sink, const CMsg& msg, bool bSave = false)
+{
+    auto pListener = std::make_unique<CRecordingSendListener>(sink, bSave);
+    if (bSave)
+        modem.RequestSave(std::make_unique<CMsg>(msg), std::move(pListener), WSTR("COM5"));
+    else
+        modem.RequestSend(std::make_unique<CMsg>(msg), std::move(pListener), WSTR("COM5"));
+}
 
 class CPhoneLink {
 public:
@@ -286,6 +325,9 @@ struct CModemRig {
     CRecordingSink sink;
     CModem modem{&queue, &sink, &sink};
     CPhoneLink phone{queue, modem};
+
+    void Send(const CMsg& msg) { RequestSend(modem, sink, msg); }
+    void Save(const CMsg& msg) { RequestSend(modem, sink, msg, true); }
 
     void Handshake()
     {

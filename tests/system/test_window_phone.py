@@ -1,11 +1,13 @@
-"""The main window under Wine against simulated phones that behave as real
-ones do: a late answer after Cancel, unsolicited codes, refusals for a moment
-retried, the phone's error in words, "not found" for empty phone-book ranges,
-a phone gone silent, what the recipients box holds after a download, and the
-closing question; then real modems: a phone left at its prompt, a prompt that
-comes late, a SIM that wants its PIN, a network that answers after a minute
-and more, and Test Port's words. One window start for each group, the long
-waits last."""
+"""The main window under Wine against simulated phones, for what needs the
+window or the real serial layer: a late answer after Cancel and what the
+recipients box keeps, the phone's error in words, "not found" for empty
+phone-book ranges, what the recipients box holds after a download, the
+closing question during and after a send; then real modems: a phone left at
+its prompt (the ESC of the real open), a SIM that wants its PIN (the PIN
+dialog), and Test Port's words. The families and habits of phones that need
+neither (unsolicited codes, refusals for a moment, a late prompt, a network
+that answers late, silence) are in tests/rig/phone_families_test.cpp, on
+the in-process phone. One window start for each group."""
 import os
 import tempfile
 import time
@@ -52,8 +54,6 @@ class PhoneDialogue(unittest.TestCase):
             program.wait_status("Ready")
             startup.stop()
             self.late_answer_after_cancel(program)
-            self.unsolicited_codes(program)
-            self.refusals_for_a_moment(program)
             self.recipients_box_after_a_download(program)
             self.not_found_for_empty_ranges(program)
             self.closing_after_a_partial_send(program)
@@ -65,11 +65,9 @@ class PhoneDialogue(unittest.TestCase):
             program.wait_status("Ready")
             startup.stop()
             self.left_at_its_prompt(program)
-            self.cancel_while_the_prompt_is_late(program)
             self.the_sims_pin(program)
             self.a_refused_pin_is_never_given_again(program)
             self.port_test_says_whether_the_phone_can_send(program)
-            self.a_network_that_answers_late(program)
 
     def sent_pdus(self, phone):
         return [p for p in phone.events("pdu") if p.get("mr") is not None]
@@ -83,21 +81,6 @@ class PhoneDialogue(unittest.TestCase):
             self.assertEqual(len(self.sent_pdus(phone)), 1)
         self.assertTrue(trail[-1].startswith("Message sent to 0123456789 at "), trail)
         self.assertEqual(len(history_records()), records + 1)
-
-    def cancel_while_the_prompt_is_late(self, program):
-        with self.phone("--prompt-delay", "3000") as phone:
-            program.compose("0123456789", "Prompt late")
-            before = len(program.status_trail())
-            program.click(SEND)
-            wait_for(lambda: any(c.startswith("AT+CMGS=") for c in phone.commands()))
-            program.click(CANCEL)
-            wait_for(lambda: program.enabled(SEND))
-            self.assertIn("Canceled", program.status_trail()[before:])
-            time.sleep(3)  # the prompt comes to a closed port
-            trail = program.request(SEND, ENDED)
-            self.assertEqual(len(phone.events("abort")), 1)
-            self.assertEqual(len(self.sent_pdus(phone)), 1)
-        self.assertTrue(trail[-1].startswith("Message sent to 0123456789 at "), trail)
 
     def answer_pin(self, program, pin, refused=False):
         """Answers the SIM PIN dialog (None: Cancel); it says whether the phone refused the last PIN."""
@@ -145,16 +128,6 @@ class PhoneDialogue(unittest.TestCase):
         self.assertEqual(trail[-1], "Device on COM5 is a(n) PhoneSim; model: PhoneSim 1; SIM: ready; no signal; "
                                     "network: not registered; no service centre number set")
 
-    def a_network_that_answers_late(self, program):
-        records, before = len(history_records()), unconfirmed()
-        with self.phone("--pdu-delay", "75000") as phone:
-            program.compose("0123456789", "Late network")
-            trail = program.request(SEND, ENDED, timeout=150)
-            self.assertEqual(len(self.sent_pdus(phone)), 1)
-        self.assertTrue(trail[-1].startswith("Message sent to 0123456789 at "), trail)
-        self.assertEqual(len(history_records()), records + 1)
-        self.assertEqual(unconfirmed(), before)
-
     def late_answer_after_cancel(self, program):
         # Cancelled after its PDU: the message may have left, and says so; the
         # answer comes while the next Send opens the port.
@@ -176,43 +149,6 @@ class PhoneDialogue(unittest.TestCase):
         self.assertEqual(decode_submit(pdus[1]["pdu"])["Text"], "Late")
         self.assertEqual(len(history_records()), records + 2)  # not confirmed, then sent
         self.assertEqual(unconfirmed(), ["0123456789"])
-
-    def unsolicited_codes(self, program):
-        records = len(history_records())
-        with self.phone("--unsolicited", 'AT+CMGS=+CMTI: "SM",3', "--unsolicited", 'PDU=+CMTI: "SM",4') as phone:
-            trail = program.send("111;222", "Hi", ENDED)
-            replies = " ".join(r["text"] for r in phone.events("reply"))
-            numbers = [decode_submit(p["pdu"])["Number"] for p in phone.events("pdu")]
-        self.assertTrue(trail[-1].startswith("Message sent to 222 at "), trail)
-        self.assertEqual(replies.count("+CMTI:"), 4)
-        self.assertEqual(numbers, ["111", "222"])
-        self.assertEqual([r[1] for r in history_records()[records:]], [" 111", " 222"])
-
-    def refusals_for_a_moment(self, program):
-        records = len(history_records())
-        with self.phone("--error", "PDU:42@1") as phone:
-            trail = program.send("0123456789", "Retry", ENDED)
-            pdus = phone.events("pdu")
-        self.assertTrue(trail[-1].startswith("Message sent to 0123456789 at "), trail)
-        self.assertIn("Retrying message to 0123456789 (congestion)", trail)
-        self.assertEqual([p.get("mr") for p in pdus], [None, 1])  # one accepted
-        self.assertEqual(pdus[0]["pdu"], pdus[1]["pdu"])  # the same PDU, the same reference
-        self.assertEqual(len(history_records()), records + 1)
-
-        started = time.monotonic()
-        with self.phone(*["--error", "PDU:38@1", "--error", "PDU:38@2", "--error", "PDU:38@3"]) as phone:
-            trail = program.request(SEND, ENDED)
-            self.assertEqual(len(phone.events("pdu")), 3)
-        self.assertEqual(trail[-1], "Failed to send message to 0123456789: network out of order (+CMS ERROR: 38)")
-        self.assertEqual(trail.count("Retrying message to 0123456789 (network out of order)"), 2)
-        self.assertGreater(time.monotonic() - started, 7)  # after 2 s, then after 5 s
-
-        with self.phone("--error", "PDU:500") as phone:
-            trail = program.request(SEND, ENDED)
-            self.assertEqual(len(phone.events("pdu")), 1)
-        self.assertEqual(trail[-1], "Failed to send message to 0123456789: unknown error (+CMS ERROR: 500)")
-        self.assertFalse([t for t in trail if t.startswith("Retrying")])
-        self.assertEqual(len(history_records()), records + 1)
 
     def recipients_box_after_a_download(self, program):
         # Number mode chosen and a number typed while the phone book comes:
@@ -256,21 +192,19 @@ class PhoneDialogue(unittest.TestCase):
     def silence_and_closing_during_a_request(self, program):
         with self.phone():
             self.assertTrue(program.send("0123456789", "Whole", ENDED)[-1].startswith("Message sent"))
-        # AT, ATE0 and AT+CMGF=0 answered, AT+CMGS never.
+        # AT, ATE0 and AT+CMGF=0 answered, AT+CMGS never; the time-out that
+        # would end it is the in-process phone's (tests/rig).
         with self.phone("--silent-after", "3") as phone:
             before = len(program.status_trail())
-            started = time.monotonic()
             program.click(SEND)
             wait_for(lambda: any(c.startswith("AT+CMGS=") for c in phone.commands()))
             # Sent whole before, yet this request may still be on its way with it.
             program.click(CLOSE)
             box, _ = program.wait_box("Confirm")
             program.answer_box(box, IDCANCEL)
-            wait_for(lambda: "Error: timed out waiting for data" in program.status_trail()[before:], timeout=90)
-            elapsed = time.monotonic() - started
-            wait_for(lambda: program.enabled(SEND))
-        self.assertGreaterEqual(elapsed, 60)
-        self.assertLess(elapsed, 70)
+            program.click(CANCEL)
+            wait_for(lambda: "Canceled" in program.status_trail()[before:] and program.enabled(SEND))
+        self.assertTrue(program.has_window())
 
 
 if __name__ == "__main__":

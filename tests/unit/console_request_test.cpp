@@ -146,7 +146,7 @@ TEST_F(Console, ASecondRecipientFailingLeavesTheRunPartlySent)
     });
     EXPECT_EQ(host.m_lines.back(), "Failed to send message to 222; sent to 1 of 2");
     EXPECT_EQ(host.m_lines[3], "Message sent to 111");
-    EXPECT_EQ(host.m_outcomes, Strings({"111: sent (reference 241)", "222: failed"}));
+    EXPECT_EQ(host.m_outcomes, Strings({"111: sent (reference 7)", "222: failed"}));
     EXPECT_EQ(request.GetExitCode(), kExitPartly);
 }
 
@@ -174,6 +174,21 @@ TEST_F(Console, PortErrorInTheMiddleOfAMessage)
                                    "check the phone before sending it again");
     EXPECT_TRUE(request.IsFinished());
     EXPECT_EQ(request.GetExitCode(), kExitNotConfirmed);
+}
+
+// A part refused for a moment cannot have gone: no answer to it offered
+// again is a time-out, in the words and the exit code, not "not confirmed".
+TEST_F(Console, ATimeOutAfterARefusalForAMomentIsATimeOut)
+{
+    request.Send(Numbers({"111"}), WSTR("Hi"));
+    Serve([](const std::string& c) { return c.back() == '\x1A' ? std::string("\r\n+CMS ERROR: 42\r\n") : std::string("-"); });
+    request.OnTimer(CConsoleRequest::TIMER_DIALOGUE);  // offered again: "AT+CMGS=15", never answered
+    phone.Run();
+    request.OnTimer(CConsoleRequest::TIMER_DIALOGUE);
+    phone.Run();
+    EXPECT_EQ(host.m_lines.back(), "Canceled");
+    EXPECT_EQ(request.GetExitCode(), kExitTimeout);
+    EXPECT_EQ(host.Errors(), "timed out: no answer from the phone for 120 s; the request was cancelled\n");
 }
 
 TEST_F(Console, NoAnswerToAtIsTheHandshakeTimeOut)

@@ -423,8 +423,8 @@ TEST(RecordExport, HistoryAndInboxAsCsv)
     EXPECT_EQ(FormatHistoryCsv({record}, {}, WSTR("+01:00"), ';'),
               "\xEF\xBB\xBFTime;Number;Name;State;Text\r\n"
               "08.12.2026 10:15:02 +01:00;'+4917012345;Anna;Sent;\"Hi, \"\"you\"\"\nthere\"\r\n");
-    EXPECT_TRUE(HistoryMatches(record, WSTR("YOU")));
-    EXPECT_FALSE(HistoryMatches(record, WSTR("Ben")));
+    EXPECT_TRUE(CSearchQuery(WSTR("YOU")).Matches(PrepareHistorySearch(record)));
+    EXPECT_FALSE(CSearchQuery(WSTR("Ben")).Matches(PrepareHistorySearch(record)));
     const std::string strZone = WideToUtf8(GetLocalZoneText(0));
     EXPECT_TRUE(strZone.size() == 6 && (strZone[0] == '+' || strZone[0] == '-') && strZone[3] == ':') << strZone;
 }

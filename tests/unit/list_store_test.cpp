@@ -1,18 +1,21 @@
 // The list values of the settings through their stores, against a key in
 // memory: a value that grew while it was read is read whole, a damaged value
 // is never written over, two writers at once both keep their change, every
-// failure is returned, the history and the numbers keep their limits (the
+// failure is returned, a copy kept of a value is read only while nobody else
+// changed the key, the history and the numbers keep their limits (the
 // history's oldest records going to the archive first), and the phone book
 // is replaced in one write. Which key a setting is read from, and the move of
 // an earlier version's values out of the machine-wide key.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <future>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "base/CachedListKey.h"
 #include "base/ListStore.h"
 #include "base/SettingsMove.h"
 #include "base/SettingsTable.h"
@@ -20,6 +23,7 @@
 #include "app/ContactStore.h"
 #include "app/HistoryStore.h"
 #include "app/NumberList.h"
+#include "app/ReportStore.h"
 
 namespace {
 
@@ -172,6 +176,81 @@ TEST(ListStore, FailureTexts)
               "Could not save the number: Access is denied.");
 }
 
+// The watch of a key in memory: set off by any change, this process's too.
+class CFakeWatch : public CKeyWatch {
+public:
+    CFakeWatch(CFakeListKey& key, bool bWatchable) : m_key(key), m_bWatchable(bWatchable) {}
+
+    bool Watch() override
+    {
+        m_nSeen = m_key.m_nChanges;
+        return m_bWatchable;
+    }
+    bool HasChanged() override { return m_key.m_nChanges != m_nSeen; }
+    void Announce() override {}
+
+private:
+    CFakeListKey& m_key;
+    bool m_bWatchable;
+    int m_nSeen = 0;
+};
+
+// The history read twice through the copies the program's keys share, with
+// a change between the two reads: the key itself is read again only when
+// another change than the program's own ones under the lock may have come.
+TEST(ListCache, ACopyIsReadOnlyWhileNobodyElseChangedTheKey)
+{
+    const CListStore::FnChangeData appending = [](std::vector<uint8_t>& data) {
+        const std::vector<uint8_t> abElement = Utf16(" 3||");
+        data.resize(data.size() - 2);
+        data.insert(data.end(), abElement.begin(), abElement.end());
+        return true;
+    };
+    const struct {
+        const char* pszBetween;
+        std::function<void(CFakeListKey& key, CListKey& other)> fnBetween;
+        bool bReadAgain;
+        const char* pszRead;
+    } aCases[] = {
+        {"nothing", [](CFakeListKey&, CListKey&) {}, false, " 1| 2||"},
+        {"the history appended",
+         [&](CFakeListKey&, CListKey& other) { CListStore(other).UpdateData(kHistory, appending); }, false,
+         " 1| 2| 3||"},
+        {"another list changed",
+         [](CFakeListKey&, CListKey& other) { CListStore(other).Update(kNumbers, Appending(" 7")); }, false,
+         " 1| 2||"},
+        {"another writer", [](CFakeListKey& key, CListKey&) { key.Put(kHistory, Utf16(" 9||")); }, true, " 9||"},
+        {"a write without the lock",
+         [](CFakeListKey&, CListKey& other) {
+             std::vector<uint8_t> data = Utf16(" 7||");
+             other.SetMultiSz(kNumbers, data);
+         },
+         true, " 1| 2||"},
+        {"a refused append",
+         [&](CFakeListKey& key, CListKey& other) {
+             key.m_dwWriteError = kErrorAccessDenied;
+             CListStore(other).UpdateData(kHistory, appending);
+         },
+         true, " 1| 2||"},
+        {"nothing, on a key that cannot be watched", nullptr, true, " 1| 2||"},
+    };
+    for (const auto& c : aCases) {
+        CFakeListKey key;
+        key.Put(kHistory, Utf16(" 1| 2||"));
+        CFakeWatch watch(key, c.fnBetween != nullptr);
+        CListCache cache(watch);
+        CCachedListKey window(key, cache), other(key, cache);
+        const std::shared_ptr<const std::vector<uint8_t>> pShown = CListStore(window).ReadData(kHistory);
+        if (c.fnBetween)
+            c.fnBetween(key, other);
+        int nReads = 0;
+        key.m_fnBeforeRead = [&nReads] { ++nReads; };
+        EXPECT_EQ(*CListStore(window).ReadData(kHistory), Utf16(c.pszRead)) << c.pszBetween;
+        EXPECT_EQ(nReads != 0, c.bReadAgain) << c.pszBetween;
+        EXPECT_EQ(*pShown, Utf16(" 1| 2||")) << c.pszBetween;  // what a window shows stays as it was read
+    }
+}
+
 TEST(ContactStore, ThePhoneBookIsReplacedInOneWrite)
 {
     CFakeListKey key;
@@ -221,10 +300,12 @@ TEST(HistoryStore, RecordsAreAppendedWholeAndOnlyToWholeRecords)
     EXPECT_EQ(history.Read().back().GetDisplayName(), WSTR("Ann (555)"));
     // An empty string inside, as another tool may write it, is dropped as the reader skips it.
     key.Put(kHistory, Utf16(" | 1| t| x|| | 2| t| y||"));
+    EXPECT_EQ(history.Read().back().m_strText, WSTR("y"));
     EXPECT_EQ(history.Append(Record(3), dwArchiveError), kErrorSuccess);
     EXPECT_EQ(key.Get(kHistory), Utf16(" | 1| t| x| | 2| t| y| | 3| 01.02.2026 10:00| Hi||"));
     // Elements beyond the last whole record: an append would shift every later record.
     key.Put(kHistory, Utf16(" | 1| t| x| stray||"));
+    EXPECT_EQ(history.Read().size(), 1u);
     EXPECT_EQ(history.Append(Record(2), dwArchiveError), kErrorInvalidData);
     EXPECT_EQ(key.Get(kHistory), Utf16(" | 1| t| x| stray||"));
 }
@@ -311,6 +392,24 @@ TEST(HistoryStore, TheListKeepsToItsBytesToo)
             archived.push_back(longRecord(static_cast<int>(i), strLong));
         EXPECT_EQ(folder.m_files[CHistoryStore::kArchiveFile], FormatHistoryArchive(archived)) << c.nBefore;
     }
+}
+
+// The History's state field reads one message's parts: those Read gives it.
+TEST(ReportStore, OneMessagesPartsAsAllAreRead)
+{
+    CFakeListKey key;
+    // Key, number, reference, sent, state, status, time; one unreadable.
+    key.Put(CReportStore::kValue,
+            Utf16("k\t1\t5\t100\t1\t0\t|k2\t1\t6\t100\t0\t0\t|k\t1\t7\t100\t0\t0\t|k\t1\tx\t100\t0\t0\t|kx||"));
+    CReportStore store(key);
+    for (const char* pszKey : {"k", "k2", "kx", "none"}) {
+        const std::vector<CSentPart> parts = store.ReadMessage(Utf8ToWide(pszKey));
+        const std::vector<CSentPart> all = store.Read()[Utf8ToWide(pszKey)];
+        ASSERT_EQ(parts.size(), all.size()) << pszKey;
+        for (size_t i = 0; i < parts.size(); ++i)
+            EXPECT_EQ(std::make_pair(parts[i].nRef, parts[i].state), std::make_pair(all[i].nRef, all[i].state));
+    }
+    EXPECT_EQ(store.ReadMessage(WSTR("k")).size(), 2u);
 }
 
 TEST(HistoryStore, TheArchiveFormat)

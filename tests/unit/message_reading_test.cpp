@@ -117,6 +117,45 @@ TEST_F(Reading, EveryMemoryIsListedAndWhatWasStoredDeleted)
     EXPECT_TRUE(fs::exists(folder / "inbox.json"));
 }
 
+// 500 full messages listed at 9600 baud take about three minutes: each line
+// of the answer gives the rest of it the progress time-out again, so the
+// listing is read whole and stored.
+TEST_F(Reading, AListingLongerThanTheTimeOutIsReadWhole)
+{
+    const std::string strFull = "00040A9194711032540000425021410000A0" + std::string(280, '1');  // 160 characters
+    std::string strAnswer = "\r\n";
+    for (unsigned n = 1; n <= 500; ++n)
+        strAnswer += Listed(n, strFull.substr(0, strFull.size() - 4) + (n < 10 ? "000" : n < 100 ? "00" : "0") +
+                                   std::to_string(n));
+    strAnswer += "\r\nOK\r\n";
+    replies["AT+CPMS?"] = "\r\nERROR\r\n";
+    request.ReadMessages(WSTR("COM5"));
+    phone.Serve([](const std::string& c) { return c.compare(0, 9, "AT+CMGL=4") == 0 ? "" : "-"; });
+    // The phone's answer in reads of 512 bytes at 960 bytes a second; the
+    // timer fires when its time is over.
+    double dNow = 0, dDeadline = -1;
+    size_t nSeen = 0;
+    const auto follow = [&] {
+        for (; nSeen < timer.m_calls.size(); ++nSeen) {
+            const std::string& call = timer.m_calls[nSeen];
+            if (call == "KillTimeout")
+                dDeadline = -1;
+            else if (call.compare(0, 11, "SetTimeout ") == 0)
+                dDeadline = dNow + std::stod(call.substr(11)) / 1000;
+        }
+    };
+    follow();
+    for (size_t nAt = 0; nAt < strAnswer.size() && phone.IsReadPending(); nAt += CModem::kReadSize) {
+        dNow += 512.0 / 960;
+        ASSERT_TRUE(dDeadline < 0 || dNow < dDeadline) << "timed out after " << dNow << " s";
+        phone.Reply(strAnswer.substr(nAt, CModem::kReadSize));
+        follow();
+    }
+    Serve();
+    EXPECT_GT(dNow, 150);
+    EXPECT_EQ(host.m_status.back(), "500 new messages at T");
+}
+
 TEST_F(Reading, AnInboxThatCannotBeWrittenDeletesNothingAndSaysSo)
 {
     fs::remove_all(folder);  // the folder of the file is gone
@@ -152,7 +191,7 @@ TEST_F(Reading, AReportedMessageIsDeliveredAfterTheNextSendListsItsReport)
     SendTo("0123456789");
     EXPECT_EQ(Commands(), (Strings{"AT", "ATE0", "AT+CNMI=2,1,0,2,0", "AT+CMGF=0", "AT+CMGS=15",
                                    "0031F10A8110325476980000AA02C834"}));
-    ASSERT_EQ(request.GetPartReferences(), std::vector<unsigned>{7});
+    ASSERT_EQ(request.GetRecord().recipients[0].partRefs, std::vector<unsigned>{7});
     CSentPart part;
     part.strNumber = WSTR("0123456789");
     part.nRef = 7;

@@ -19,7 +19,7 @@ struct Handshake : ::testing::Test {
     CMsg msg{WSTR("Hi"), WString(), WSTR("0123456789")};
 
     void SetUp() override { ResetMsgReferences(); }
-    void StartSend() { rig.modem.RequestSend(&msg, WSTR("COM5")); }
+    void StartSend() { rig.Send(msg); }
 };
 
 TEST_F(Handshake, OpenAnnouncedStartsWithAtAndArmsTheTimer)
@@ -40,7 +40,7 @@ TEST_F(Handshake, AtTableAcceptedRows)
 {
     for (const char* reply : {"OK", "\r\nOK\r\n", "AT\r\r\nOK\r\n", "\r\nOK\r\n\r\nOK\r\n", " \t OK \v\f"}) {
         CModemRig r;
-        r.modem.RequestSend(&msg, WSTR("COM5"));
+        r.Send(msg);
         ASSERT_TRUE(r.phone.Reply(reply)) << reply;
         EXPECT_EQ(r.phone.m_writes, HandshakeWrites()) << reply;
         EXPECT_EQ(r.modem.GetState(), CModem::EState::ST_ECHO_OFF) << reply;
@@ -77,8 +77,8 @@ TEST_F(Handshake, EchoOffTableAcceptedRowsChooseTheRequestCommand)
         for (const char* reply : {"\r\nOK\r\n", "ATE0\r\r\nOK\r\n", "OK\r\n\r\nOK"}) {
             CModemRig r;
             switch (c.eRequest) {
-            case CModem::ERequest::REQ_SEND: r.modem.RequestSend(&msg, WSTR("COM5")); break;
-            case CModem::ERequest::REQ_SAVE: r.modem.RequestSave(&msg, WSTR("COM5")); break;
+            case CModem::ERequest::REQ_SEND: r.Send(msg); break;
+            case CModem::ERequest::REQ_SAVE: r.Save(msg); break;
             case CModem::ERequest::REQ_PHONEBOOK: r.modem.RequestPhonebook(WSTR("COM5")); break;
             default: r.modem.RequestDeviceTest(WSTR("COM5")); break;
             }
@@ -109,7 +109,7 @@ TEST_F(Handshake, RepliesOtherThanOkFailOrArePassedOver)
         for (int nStep = 0; nStep < 2; ++nStep) {
             CTraceCapture trace;
             CModemRig r;
-            r.modem.RequestSend(&msg, WSTR("COM5"));
+            r.Send(msg);
             if (nStep == 1)
                 r.phone.Reply("OK");
             r.phone.Reply(c.pszReply);
@@ -129,8 +129,8 @@ TEST_F(Handshake, RepliesOtherThanOkFailOrArePassedOver)
             EXPECT_EQ(r.queue.Count("close"), 1u);
             EXPECT_FALSE(r.phone.IsReadPending());
             EXPECT_TRUE(CTraceCapture::HasReported("!\"CSmsException\"\n"));
-            EXPECT_EQ(r.modem.GetLastFailure().m_strExpected, WSTR("OK"));
-            EXPECT_EQ(WideToAnsi(r.modem.GetLastFailure().m_strReceived), TrimWhite(c.pszReply));
+            EXPECT_EQ(r.sink.m_lastFailure.m_strExpected, WSTR("OK"));
+            EXPECT_EQ(WideToAnsi(r.sink.m_lastFailure.m_strReceived), TrimWhite(c.pszReply));
         }
     }
 }
@@ -209,8 +209,8 @@ TEST_F(Handshake, NoAnswerInAnyLaterStateEndsTheRequest)
             CModemRig r;
             CMsg two(WString(161, WChar('x')), WString(), WSTR("12345"));
             switch (eRequest) {
-            case CModem::ERequest::REQ_SEND: r.modem.RequestSend(&two, WSTR("COM5")); break;
-            case CModem::ERequest::REQ_SAVE: r.modem.RequestSave(&two, WSTR("COM5")); break;
+            case CModem::ERequest::REQ_SEND: r.Send(two); break;
+            case CModem::ERequest::REQ_SAVE: r.Save(two); break;
             case CModem::ERequest::REQ_PHONEBOOK: r.modem.RequestPhonebook(WSTR("COM5")); break;
             default: r.modem.RequestDeviceTest(WSTR("COM5")); break;
             }
@@ -397,7 +397,7 @@ TEST(Sim, ThePinIsAskedGivenOnceAndTheRefusedStepRepeated)
     p.script["AT+CMGS=15\r"] = {"\r\n+CMS ERROR: 311\r\n"};
     p.script[kPinQuery] = {kLocked, "\r\n+CME ERROR: 14\r\n", kReady};
     CMsg msg(WSTR("Hi"), WString(), WSTR("0123456789"));
-    p.rig.modem.RequestSend(&msg, WSTR("COM5"));
+    p.rig.Send(msg);
     p.Serve();
     EXPECT_EQ(p.rig.sink.Events().back(), "PinRequired");
     EXPECT_EQ(p.rig.sink.Timer(), 0u);  // the user may take long
@@ -461,13 +461,13 @@ TEST(Sim, WithoutThePinTheRequestFailsWithTheReason)
         p.script["AT+CMGS=15\r"] = {"\r\n+CMS ERROR: 311\r\n"};
         p.script[kPinQuery] = c.queries;
         CMsg msg(WSTR("Hi"), WString(), WSTR("0123456789"));
-        p.rig.modem.RequestSend(&msg, WSTR("COM5"));
+        p.rig.Send(msg);
         p.Serve();
         if (c.bDecline)
             p.rig.modem.DeclinePin();
         p.rig.phone.Run();
         EXPECT_EQ(p.rig.sink.Count("RequestFailed"), 1u) << c.pszReason;
-        EXPECT_EQ(WideToUtf8(p.rig.modem.GetLastFailure().m_strReason), c.pszReason);
+        EXPECT_EQ(WideToUtf8(p.rig.sink.m_lastFailure.m_strReason), c.pszReason);
         EXPECT_EQ(p.rig.sink.Events().back(), "RequestEnded");
         EXPECT_EQ(p.rig.phone.m_strWritten.find("AT+CPIN=\""), std::string::npos);
     }

@@ -29,9 +29,9 @@ struct Send : ::testing::Test {
     void Start(CMsg& msg, bool bSave = false)
     {
         if (bSave)
-            rig.modem.RequestSave(&msg, WSTR("COM5"));
+            rig.Save(msg);
         else
-            rig.modem.RequestSend(&msg, WSTR("COM5"));
+            rig.Send(msg);
         rig.Handshake();
         rig.phone.Reply("\r\nOK\r\n");  // AT+CMGF=0
     }
@@ -175,7 +175,7 @@ TEST_F(Send, SeveralRecipientsOnOneOpenPort)
             return false;  // not the last part yet
         if (pending.empty())
             return false;
-        modem.RequestSend(pending.front(), WSTR("COM5"));
+        RequestSend(modem, rig.sink, *pending.front());
         pending.erase(pending.begin());
         return true;
     };
@@ -261,13 +261,15 @@ TEST(RealPhones, TheAnswerToAPduInAnyNumberOfReads)
         CModemRig rig;
         CMsg first(WSTR("Hi"), WString(), WSTR("0123456789"));
         CMsg second(WSTR("Hi"), WString(), WSTR("222"));
+        bool bSecond = false;
         rig.sink.m_onMessageSent = [&] {
-            if (rig.modem.GetLastReference() != 17 || second.m_btCurSms != 1)
+            if (rig.sink.m_refs.back() != 17 || bSecond)
                 return false;
-            rig.modem.RequestSend(&second, WSTR("COM5"));
+            bSecond = true;
+            rig.Send(second);
             return true;
         };
-        rig.modem.RequestSend(&first, WSTR("COM5"));
+        rig.Send(first);
         rig.Handshake();
         rig.phone.Reply("\r\nOK\r\n");
         rig.phone.Reply(kPrompt);
@@ -299,12 +301,12 @@ TEST(RealPhones, APhoneIsNeverLeftAtItsPrompt)
         {false, PORT_ERROR, true, "Handshaking"},  {false, BABBLE, true, "RequestFailed"},
         {false, REFUSAL, false, "RequestFailed"},   {true, CANCEL, true, "NotConfirmed"},
         {true, TIME_OUT, true, "NotConfirmed"},     {true, PORT_ERROR, true, "NotConfirmed"},
-        {true, BABBLE, true, "RequestFailed"},      {true, REFUSAL, false, "RequestFailed"},
+        {true, BABBLE, true, "NotConfirmed"},       {true, REFUSAL, false, "RequestFailed"},
     };
     for (const auto& c : cases) {
         CModemRig rig;
         CMsg msg(WSTR("Hi"), WString(), WSTR("0123456789"));
-        rig.modem.RequestSend(&msg, WSTR("COM5"));
+        rig.Send(msg);
         rig.Handshake();
         rig.phone.Reply("\r\nOK\r\n");  // AT+CMGF=0: "AT+CMGS=15" goes out
         if (c.bPduOut)
@@ -352,7 +354,7 @@ TEST_F(Send, PhoneErrorsFailTheRequestAndStopTheParts)
     for (const Case& c : cases) {
         CModemRig r;
         CMsg msg(Text(400), WString(), WSTR("12345"));
-        r.modem.RequestSend(&msg, WSTR("COM5"));
+        r.Send(msg);
         r.Handshake();
         r.phone.Reply("OK");
         for (unsigned i = 0; i < c.nPartsAcked; ++i) {
@@ -369,7 +371,7 @@ TEST_F(Send, PhoneErrorsFailTheRequestAndStopTheParts)
         EXPECT_EQ(r.queue.Count("close"), 1u) << strWhat;
         EXPECT_FALSE(r.phone.IsReadPending()) << strWhat;
         EXPECT_EQ(r.modem.GetRequest(), CModem::ERequest::REQ_SEND);
-        EXPECT_EQ(msg.m_btCurSms, c.nPartsAcked + 1);  // nothing retried, nothing skipped
+        EXPECT_EQ(r.sink.m_parts.size(), c.nPartsAcked);  // nothing retried, nothing skipped
     }
 }
 
@@ -398,7 +400,7 @@ TEST_F(Send, TransientRefusalsAreRetriedTwiceWithTheSamePdu)
     for (const Case& c : cases) {
         CModemRig r;
         CMsg msg(WSTR("Hi"), WString(), WSTR("0123456789"));
-        r.modem.RequestSend(&msg, WSTR("COM5"));
+        r.Send(msg);
         r.Handshake();
         r.phone.Reply("OK");
         std::vector<uint32_t> delays;
@@ -418,7 +420,7 @@ TEST_F(Send, TransientRefusalsAreRetriedTwiceWithTheSamePdu)
             << strWhat;
         if (!c.pszMeaning) {
             EXPECT_EQ(r.sink.Count("RequestFailed"), 1u) << strWhat;
-            EXPECT_EQ(WideToAnsi(r.modem.GetLastFailure().m_strReceived), "+CMS ERROR: 38");
+            EXPECT_EQ(WideToAnsi(r.sink.m_lastFailure.m_strReceived), "+CMS ERROR: 38");
             EXPECT_EQ(r.queue.Count("close"), 1u);
             continue;
         }
@@ -441,7 +443,7 @@ TEST_F(Send, OtherRefusalsAndStoringAreNotRetried)
                                    "\r\n+CME ERROR: 38\r\n", "\r\n+CMS ERROR: congestion\r\n"}) {
         CModemRig r;
         CMsg msg(WSTR("Hi"), WString(), WSTR("0123456789"));
-        r.modem.RequestSend(&msg, WSTR("COM5"));
+        r.Send(msg);
         r.Handshake();
         r.phone.Reply("OK");
         r.phone.Reply(kPrompt);
@@ -493,7 +495,7 @@ TEST_F(Send, CancelDuringThePauseEndsTheRequest)
 TEST_F(Send, PduModeRefusedFails)
 {
     CMsg msg(WSTR("Hi"), WString(), WSTR("0123456789"));
-    rig.modem.RequestSend(&msg, WSTR("COM5"));
+    rig.Send(msg);
     rig.Handshake();
     rig.phone.Reply("\r\nERROR\r\n");
     EXPECT_EQ(rig.sink.Count("RequestFailed"), 1u);
@@ -507,7 +509,7 @@ TEST_F(Send, NumberThatCannotBeEncodedNeverReachesThePhone)
     EXPECT_EQ(rig.sink.Count("RequestFailed"), 1u);
     EXPECT_EQ(rig.queue.Count("close"), 1u);
     EXPECT_EQ(rig.phone.m_strWritten, kSendStart);
-    EXPECT_EQ(rig.modem.GetLastFailure().m_strReceived, WSTR("12a45"));
+    EXPECT_EQ(rig.sink.m_lastFailure.m_strReceived, WSTR("12a45"));
 }
 
 TEST_F(Send, TextOfMoreThan255PartsNeverReachesThePhone)
@@ -548,7 +550,7 @@ TEST_F(Send, StoreThreePartsWithTheKeepOpenRule)
     CModemRig kept;
     kept.sink.m_bKeepOpen = true;
     CMsg again(WSTR("Hi"), WString(), WSTR("12345"));
-    kept.modem.RequestSave(&again, WSTR("COM5"));
+    kept.Save(again);
     kept.Handshake();
     kept.phone.Reply("OK");
     kept.phone.Reply(kPrompt);
@@ -562,7 +564,7 @@ TEST_F(Send, StoreFailures)
     for (const char* pszReply : {"\r\n+CMS ERROR: 322\r\n", "\r\n+CMGS: 17\r\n", "\r\nERROR\r\n"}) {
         CModemRig r;
         CMsg msg(WSTR("Hi"), WString(), WSTR("12345"));
-        r.modem.RequestSave(&msg, WSTR("COM5"));
+        r.Save(msg);
         r.Handshake();
         r.phone.Reply("OK");
         r.phone.Reply(kPrompt);

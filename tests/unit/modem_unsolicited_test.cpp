@@ -41,8 +41,8 @@ struct CRun {
 void Start(CModemRig& rig, CModem::ERequest eRequest, CMsg& msg)
 {
     switch (eRequest) {
-    case CModem::ERequest::REQ_SEND: rig.modem.RequestSend(&msg, WSTR("COM5")); break;
-    case CModem::ERequest::REQ_SAVE: rig.modem.RequestSave(&msg, WSTR("COM5")); break;
+    case CModem::ERequest::REQ_SEND: rig.Send(msg); break;
+    case CModem::ERequest::REQ_SAVE: rig.Save(msg); break;
     case CModem::ERequest::REQ_PHONEBOOK: rig.modem.RequestPhonebook(WSTR("COM5")); break;
     case CModem::ERequest::REQ_READ_MESSAGES: rig.modem.RequestReadMessages(WSTR("COM5")); break;
     default: rig.modem.RequestDeviceTest(WSTR("COM5")); break;
@@ -138,7 +138,7 @@ TEST(Unsolicited, ThePduLineMayComeInTheNextBurst)
 {
     CModemRig rig;
     CMsg msg(WSTR("Hi"), WString(), WSTR("12345"));
-    rig.modem.RequestSend(&msg, WSTR("COM5"));
+    rig.Send(msg);
     rig.Handshake();
     rig.phone.Reply("\r\nOK\r\n");
     rig.phone.Reply("\r\n+CMT: ,24\r\n");
@@ -157,7 +157,7 @@ TEST(Unsolicited, AnythingElseIsPassedOver)
         CTraceCapture trace;
         CModemRig rig;
         CMsg msg(WSTR("Hi"), WString(), WSTR("12345"));
-        rig.modem.RequestSend(&msg, WSTR("COM5"));
+        rig.Send(msg);
         rig.Handshake();
         rig.phone.Reply("\r\nOK\r\n");
         rig.phone.Reply(pszReply);  // before the prompt
@@ -188,7 +188,7 @@ TEST(Leftovers, TheLateAnswerOfACancelledPartIsSkippedInTheHandshake)
         for (const Strings& bursts : cases) {
             CModemRig rig;
             CMsg msg(WSTR("Hi"), WString(), WSTR("12345"));
-            rig.modem.RequestSend(&msg, WSTR("COM5"));
+            rig.Send(msg);
             if (nStep == 1)
                 rig.phone.Reply("\r\nOK\r\n");
             for (std::string strBurst : bursts) {

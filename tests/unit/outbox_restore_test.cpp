@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <thread>
 
 #include "app/Draft.h"
 #include "app/Outbox.h"
@@ -16,13 +17,13 @@ namespace {
 namespace fs = std::filesystem;
 
 // "Hi" to 111, 222 and 333, typed as numbers.
-COutboxEntry ThreeWaiting()
+CSendRecord ThreeWaiting()
 {
-    COutboxEntry entry;
+    CSendRecord entry;
     entry.strText = WSTR("Hi");
     for (const char* pszNumber : {"111", "222", "333"}) {
-        COutboxRecipient recipient;
-        recipient.strTyped = recipient.strNumber = Utf8ToWide(pszNumber);
+        CSendRecipient recipient;
+        recipient.strTyped = recipient.contact.m_strNumber = Utf8ToWide(pszNumber);
         entry.recipients.push_back(recipient);
     }
     return entry;
@@ -30,13 +31,13 @@ COutboxEntry ThreeWaiting()
 
 struct CLeftCase {
     const char* pszCase;
-    std::vector<EOutboxState> states;  // of 111, 222, 333, as the journal last had them
+    std::vector<ESendState> states;  // of 111, 222, 333, as the journal last had them
     const char* pszNote;               // nullptr: nothing restored, the journal removed
 };
 
 TEST(OutboxRestore, AJournalLeftBehindIsRestoredAndNamesWhatMayHaveGone)
 {
-    using S = EOutboxState;
+    using S = ESendState;
     const CLeftCase cases[] = {
         {"killed with the last one submitting", {S::SENT, S::SENT, S::SUBMITTING},
          "Restored a message that was not sent to everyone: sent to 2, waiting 0, not confirmed 1 (333)"},
@@ -50,7 +51,7 @@ TEST(OutboxRestore, AJournalLeftBehindIsRestoredAndNamesWhatMayHaveGone)
         SCOPED_TRACE(c.pszCase);
         const fs::path folder = fs::temp_directory_path() / ("zandu-outbox-" + std::to_string(std::random_device()()));
         fs::create_directories(folder);
-        COutboxEntry left = ThreeWaiting();
+        CSendRecord left = ThreeWaiting();
         std::string strJournal = FormatOutboxEntry(left) + "\n";
         for (size_t i = 0; i < c.states.size(); ++i) {
             left.recipients[i].eState = c.states[i];
@@ -59,7 +60,7 @@ TEST(OutboxRestore, AJournalLeftBehindIsRestoredAndNamesWhatMayHaveGone)
         std::ofstream(folder / "outbox-1-2-3.jsonl", std::ios::binary) << strJournal;
 
         COutbox outbox(Utf8ToWide((folder / "").string()));
-        COutboxEntry entry;
+        CSendRecord entry;
         ASSERT_EQ(outbox.TakeLeft(entry), c.pszNote != nullptr);
         if (c.pszNote) {
             EXPECT_EQ(WideToUtf8(DescribeRestored(entry)), c.pszNote);
@@ -107,7 +108,7 @@ TEST(OutboxRestore, ADamagedOrNewerJournalHasADefinedOutcome)
         std::ofstream(journal, std::ios::binary) << c.strJournal;
         {
             COutbox outbox(Utf8ToWide((folder / "").string()));
-            COutboxEntry entry;
+            CSendRecord entry;
             ASSERT_EQ(outbox.TakeLeft(entry), c.pszNote != nullptr);
             if (c.pszNote) {
                 EXPECT_EQ(WideToUtf8(DescribeRestored(entry)), c.pszNote);
@@ -127,26 +128,79 @@ TEST(OutboxRestore, TheEntryOfAProgramStillSendingIsLeftAlone)
     const fs::path folder = fs::temp_directory_path() / ("zandu-outbox-" + std::to_string(std::random_device()()));
     fs::create_directories(folder);
     const WString strFolder = Utf8ToWide((folder / "").string());
-    COutboxEntry entry = ThreeWaiting();
+    CSendRecord entry = ThreeWaiting();
     {
         COutbox sending(strFolder);
         std::string strError;
         ASSERT_TRUE(sending.Begin(entry, strError)) << strError;
-        entry.recipients[0].eState = EOutboxState::SENT;
-        entry.recipients[1].eState = EOutboxState::SUBMITTING;
+        entry.recipients[0].eState = ESendState::SENT;
+        entry.recipients[1].eState = ESendState::SUBMITTING;
         ASSERT_TRUE(sending.Mark(0, entry.recipients[0], strError) && sending.Mark(1, entry.recipients[1], strError));
         COutbox starting(strFolder);
-        COutboxEntry found;
+        CSendRecord found;
         EXPECT_FALSE(starting.TakeLeft(found));
         EXPECT_TRUE(sending.IsKept());
     }
     COutbox next(strFolder);
-    COutboxEntry found;
+    CSendRecord found;
     ASSERT_TRUE(next.TakeLeft(found));
     EXPECT_EQ(WideToUtf8(DescribeRestored(found)),
               "Restored a message that was not sent to everyone: sent to 1, waiting 1, not confirmed 1 (222)");
     next.End();
     EXPECT_TRUE(fs::is_empty(folder));
+    fs::remove_all(folder);
+}
+
+// Killed while a send again began: its entry, which names the one it carries
+// on, is on the disk beside that one. Only the later one is restored.
+TEST(OutboxRestore, AnEntryReplacedByALaterOneIsNotRestored)
+{
+    const fs::path folder = fs::temp_directory_path() / ("zandu-outbox-" + std::to_string(std::random_device()()));
+    fs::create_directories(folder);
+    CSendRecord before = ThreeWaiting();
+    before.recipients[0].eState = ESendState::SENT;
+    std::ofstream(folder / "outbox-1-1-1.jsonl", std::ios::binary)
+        << FormatOutboxEntry(before) + "\n" + FormatOutboxChange(0, before.recipients[0]) + "\n";
+    CSendRecord again = ThreeWaiting();
+    again.recipients.erase(again.recipients.begin());
+    std::ofstream(folder / "outbox-2-2-2.jsonl", std::ios::binary)
+        << FormatOutboxEntry(again, WSTR("outbox-1-1-1.jsonl")) + "\n";
+    {
+        COutbox outbox(Utf8ToWide((folder / "").string()));
+        CSendRecord record;
+        ASSERT_TRUE(outbox.TakeLeft(record));
+        EXPECT_EQ(WideToUtf8(DescribeRestored(record)), "Restored a message that was not sent to everyone: sent to 0, waiting 2");
+        EXPECT_FALSE(fs::exists(folder / "outbox-1-1-1.jsonl"));
+        COutbox next(Utf8ToWide((folder / "").string()));
+        EXPECT_FALSE(next.TakeLeft(record));
+    }
+    fs::remove_all(folder);
+}
+
+// Two programs starting at once: the entry left behind is restored by one
+// of them, never by both.
+TEST(OutboxRestore, OfTwoStartsAtOnceOneRestores)
+{
+    const fs::path folder = fs::temp_directory_path() / ("zandu-outbox-" + std::to_string(std::random_device()()));
+    fs::create_directories(folder);
+    const WString strFolder = Utf8ToWide((folder / "").string());
+    const std::string strJournal = FormatOutboxEntry(ThreeWaiting()) + "\n";
+    int nBoth = 0, nNone = 0;
+    for (int nRun = 0; nRun < 500; ++nRun) {
+        std::ofstream(folder / "outbox-1-2-3.jsonl", std::ios::binary) << strJournal;
+        COutbox first(strFolder), second(strFolder);
+        CSendRecord a, b;
+        bool bFirst = false, bSecond = false;
+        std::thread other([&] { bSecond = second.TakeLeft(b); });
+        bFirst = first.TakeLeft(a);
+        other.join();
+        nBoth += bFirst && bSecond;
+        nNone += !bFirst && !bSecond;
+        first.End();
+        second.End();
+    }
+    EXPECT_EQ(nBoth, 0);
+    EXPECT_EQ(nNone, 0);
     fs::remove_all(folder);
 }
 
@@ -168,24 +222,21 @@ TEST(OutboxRestore, ASendCutShortLeavesTheRestForTheNextSendAndTheNextStart)
         draft.BeginSend(strText, to);
         CSendRun run;
         std::string strError;
-        run.Start(to, strText, false, draft.GetOutbox(), strError);
-        for (size_t i = 0; run.HasNext(); ++i) {
-            run.StartNext();
-            run.OnSubmitting();
-            if (i == nRefused) {
-                run.OnFailed(WSTR("unknown error (+CMS ERROR: 500)"));
-                continue;
-            }
-            run.OnPartAcknowledged(static_cast<unsigned>(i));
-            run.OnSent();
+        EXPECT_TRUE(run.Start(to, strText, false, draft.GetOutbox(), strError)) << strError;
+        for (size_t i = 0; run.FindNext(i);) {
+            EXPECT_TRUE(run.OnSubmitting(i, 0, strError)) << strError;
+            if (i == nRefused)
+                run.OnFailed(i, WSTR("unknown error (+CMS ERROR: 500)"));
+            else
+                run.OnPartAccepted(i, static_cast<unsigned>(i), true);
         }
         run.OnEnded();
-        draft.EndSend(run, strText);
-        return WideToUtf8(run.DescribeProgress());
+        draft.EndSend(run.GetRecord(), strText);
+        return WideToUtf8(run.GetRecord().DescribeProgress());
     };
     {
         CDraft draft;
-        COutboxEntry none;
+        CSendRecord none;
         ASSERT_FALSE(draft.OpenOutbox(strFolder, none));
         EXPECT_EQ(send(draft, recipients, 1), "; sent to 1 of 3");
         ASSERT_EQ(draft.GetLeft().size(), 2u);
@@ -195,7 +246,7 @@ TEST(OutboxRestore, ASendCutShortLeavesTheRestForTheNextSendAndTheNextStart)
                   "Your message has been sent to 1 of 3 recipients; 2 have not got it.");
     }
     CDraft next;
-    COutboxEntry left;
+    CSendRecord left;
     ASSERT_TRUE(next.OpenOutbox(strFolder, left));
     EXPECT_EQ(WideToUtf8(DescribeRestored(left)), "Restored a message that was not sent to everyone: sent to 1, waiting 2");
     EXPECT_EQ(send(next, next.GetLeft(), 99), "; sent to 2 of 2");

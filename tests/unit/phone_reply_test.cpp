@@ -120,6 +120,24 @@ TEST(PhoneError, TransientOnesOnly)
     }
 }
 
+// The network's time-out, however a phone words it, may have let the message
+// go; other refusals of a PDU say it did not.
+TEST(PhoneError, TheNetworksTimeOutInEveryFormMayHaveSentIt)
+{
+    for (const char* psz : {"+CMS ERROR: 332", "+CME ERROR: 31", "+CMS ERROR: network timeout",
+                            "+CMS ERROR: Network timeout", "+CME ERROR: NETWORK TIMEOUT"}) {
+        CPhoneError error;
+        ASSERT_TRUE(FindPhoneError(psz, error)) << psz;
+        EXPECT_TRUE(MayHaveBeenSent(error)) << psz;
+    }
+    for (const char* psz : {"+CMS ERROR: 500", "+CME ERROR: 332", "+CMS ERROR: 31", "+CMS ERROR: congestion",
+                            "+CMS ERROR: network timeout soon"}) {
+        CPhoneError error;
+        ASSERT_TRUE(FindPhoneError(psz, error)) << psz;
+        EXPECT_FALSE(MayHaveBeenSent(error)) << psz;
+    }
+}
+
 TEST(PhoneReply, LinesAcrossBursts)
 {
     CReplyLines reply(64);

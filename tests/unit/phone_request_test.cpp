@@ -4,7 +4,12 @@
 // phone book handed over only when whole.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <random>
+
 #include "support/ModemHarness.h"
+#include "support/TestText.h"
+#include "app/Draft.h"
 #include "app/PhoneRequest.h"
 
 namespace {
@@ -18,10 +23,14 @@ public:
         m_status.push_back(WideToUtf8(strText) + (bTimed ? " at T" : ""));
     }
     void OnRequestEnded() override { m_events.push_back("ended"); }
-    void OnMessageStarted(const CMsg& msg) override { m_events.push_back("started " + WideToUtf8(msg.m_strNumber)); }
-    void OnMessageDone(const CMsg& msg) override
+    void OnMessageStarted(const CSendRecord& record, size_t nIndex) override
     {
-        m_events.push_back("done " + WideToUtf8(msg.m_strNumber) + " " + WideToUtf8(msg.m_strText));
+        m_events.push_back("started " + WideToUtf8(record.recipients[nIndex].contact.m_strNumber));
+    }
+    void OnMessageDone(const CSendRecord& record, size_t nIndex) override
+    {
+        m_events.push_back("done " + WideToUtf8(record.recipients[nIndex].contact.m_strNumber) + " " +
+                           WideToUtf8(record.strText));
         m_strBox = m_strNextBox;  // the user typed on while the first recipient was served
     }
     void OnPhonebook(const std::vector<CContact>& phonebook) override { m_phonebook = phonebook; }
@@ -75,12 +84,12 @@ TEST_F(Request, AFailureLeavesTheRestForTheNextSend)
     int nPdus = 0;
     phone.Serve([&](const std::string& c) { return c.back() == '\x1A' && ++nPdus == 4 ? "\r\n+CMS ERROR: 500\r\n" : "-"; });
     EXPECT_EQ(host.m_status.back(), "Failed to send message to 0222: unknown error (+CMS ERROR: 500); sent to 1 of 3");
-    const std::vector<CSendRecipient> rest = request.GetRun().GetNotServed();
+    const std::vector<CSendRecipient> rest = request.GetRecord().GetLeft();
     EXPECT_EQ(WideToUtf8(JoinTyped(rest)), "02 22; 333");
-    ASSERT_EQ(rest[0].nPartsDone, 1u);
-    EXPECT_EQ(request.GetRun().GetOutcome(1).eState, EOutboxState::FAILED);
-    EXPECT_EQ(WideToUtf8(request.GetRun().GetOutcome(1).strReason), "unknown error (+CMS ERROR: 500)");
-    EXPECT_EQ(request.GetRun().GetOutcome(2).eState, EOutboxState::WAITING);
+    ASSERT_EQ(rest[0].GetPartsDone(), 1u);
+    EXPECT_EQ(request.GetRecord().recipients[1].eState, ESendState::FAILED);
+    EXPECT_EQ(WideToUtf8(request.GetRecord().recipients[1].strReason), "unknown error (+CMS ERROR: 500)");
+    EXPECT_EQ(request.GetRecord().recipients[2].eState, ESendState::WAITING);
 
     phone.m_writes.clear();
     ASSERT_TRUE(request.Send(WSTR("COM5"), rest, WString(161, 'y')));
@@ -95,7 +104,7 @@ TEST_F(Request, AFailureLeavesTheRestForTheNextSend)
     EXPECT_EQ(pdus[0], "050003F20202");
     EXPECT_EQ(pdus[1], "050003F40201");
     EXPECT_EQ(host.m_status.back(), "Message sent to 333 at T");
-    EXPECT_TRUE(request.GetRun().GetNotServed().empty());
+    EXPECT_TRUE(request.GetRecord().GetLeft().empty());
 }
 
 TEST_F(Request, PhonebookHandedOverWholeOrNotAtAll)
@@ -188,6 +197,30 @@ TEST_F(Request, CancelWhileIdleStillClosesThePort)
     phone.Run();
     EXPECT_EQ(host.m_status, Strings({"Canceled"}));
     EXPECT_EQ(host.m_events, Strings({"ended"}));
+}
+
+// A disk that cannot take "submitting" keeps the PDU from going: the phone
+// gets ESC instead, and 111 waits for the next Send.
+TEST_F(Request, ASubmissionTheOutboxCannotKeepDoesNotGo)
+{
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("zandu-send-" + std::to_string(std::random_device()()));
+    std::filesystem::create_directories(folder);
+    {
+        COutbox outbox(test::PathText(folder / ""));
+        request.SetOutbox(&outbox);
+        int nAppends = 0;
+        SetJournalFaultHook([&](const char* pszStep) { return std::string(pszStep) == "append" && ++nAppends == 2 ? 28ul : 0; });
+        ASSERT_TRUE(request.Send(WSTR("COM5"), two, WSTR("Hi")));
+        phone.Serve();
+        SetJournalFaultHook(nullptr);
+        EXPECT_EQ(phone.Count("0011F1038111F10000AA02C834\x1A"), 0u);
+        EXPECT_EQ(phone.m_writes.back(), "\x1B");
+        const std::string strStart = "Failed to send message to 111: cannot write the outbox (";
+        EXPECT_EQ(host.m_status.back().substr(0, strStart.size()), strStart);
+        EXPECT_EQ(WideToUtf8(JoinTyped(request.GetRecord().GetLeft())), "111; Anna");
+    }
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace

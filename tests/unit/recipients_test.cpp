@@ -167,8 +167,8 @@ TEST(SendList, AMessageCutShortGoesOnWithItsNextPart)
     before.strTyped = WSTR("Anna");
     before.contact = CContact(WSTR("Anna"), WSTR("111"));
     before.nRef = 7;
-    before.nPartsDone = 1;
-    const CLeftOver left{strText, {before}};
+    before.partRefs = {17};
+    const CSendRecord left{strText, {before}};
     const uint8_t btFirstPart = CMsg(strText, WString(), WSTR("111")).m_btCurSms;
     const struct {
         const char* pszCase;
@@ -187,11 +187,11 @@ TEST(SendList, AMessageCutShortGoesOnWithItsNextPart)
         GoOnFrom(left, c.strText, list);
         CSendRun run;
         std::string strError;
-        run.Start(list, c.strText, false, nullptr, strError);
-        const CMsg& msg = run.StartNext();
-        EXPECT_EQ(msg.m_btCurSms, c.bGoesOn ? btFirstPart + 1 : btFirstPart);
+        ASSERT_TRUE(run.Start(list, c.strText, false, nullptr, strError));
+        const std::unique_ptr<CMsg> pMsg = run.MakeMessage(0);
+        EXPECT_EQ(pMsg->m_btCurSms, c.bGoesOn ? btFirstPart + 1 : btFirstPart);
         if (c.bGoesOn) {
-            EXPECT_EQ(msg.m_dwRef, 7u);
+            EXPECT_EQ(pMsg->m_dwRef, 7u);
         }
     }
 }

@@ -304,6 +304,32 @@ TEST_F(SettingsTest, TheListsLockIsOneForAll)
     EXPECT_EQ(std::wstring(CSettingsListKey::kMutexName), L"Local\\Zandu SMS settings");
 }
 
+// A program keeps copies of the lists it read: another program's change (a
+// settings key of its own on the same registry key) and a change written
+// past both (as regedit writes) are read at the next read.
+TEST_F(SettingsTest, AListChangedElsewhereIsReadAnew)
+{
+    HKEY hOther = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(m_hScratch, nullptr, 0, KEY_READ | KEY_WRITE, &hOther), ERROR_SUCCESS);
+    CSettingsKey otherKey;
+    otherKey.SetHandle(hOther);
+    CSettingsListKey otherListKey(otherKey);
+    CListStore other(otherListKey);
+    ASSERT_EQ(Append(L"Numbers", L" 1"), kErrorSuccess);
+    EXPECT_EQ(List(L"Numbers"), (CList{L" 1"}));
+    EXPECT_EQ(other.Read(L"Numbers"), (CList{L" 1"}));
+    ASSERT_EQ(other.Update(L"Numbers", [](CList& aList) {
+        aList.push_back(L" 2");
+        return true;
+    }), kErrorSuccess);
+    EXPECT_EQ(List(L"Numbers"), (CList{L" 1", L" 2"}));
+    Put(L"Numbers", REG_MULTI_SZ, Utf16(" 3||"));
+    EXPECT_EQ(List(L"Numbers"), (CList{L" 3"}));
+    EXPECT_EQ(other.Read(L"Numbers"), (CList{L" 3"}));
+    ASSERT_EQ(Append(L"Numbers", L" 4"), kErrorSuccess);
+    EXPECT_EQ(other.Read(L"Numbers"), (CList{L" 3", L" 4"}));
+}
+
 TEST_F(SettingsTest, ValueNamesAreWidenedFromTheAnsiCodePage)
 {
     m_key.Value("Caf\xe9").WriteString(L"x");

@@ -25,6 +25,7 @@ os.environ.setdefault("ZANDU_PROGRAM", os.path.join(WIN, "src", "ZanduSMS.exe"))
 os.environ.setdefault("ZANDU_CLI", os.path.join(WIN, "tools", "cli", "zandusms-cli.exe"))
 os.environ.setdefault("ZANDU_WINPROBE", os.path.join(WIN, "tests", "win", "winprobe.exe"))
 os.environ.setdefault("ZANDU_PORTS_DIR", os.path.join(WIN, "ports"))
+os.environ.setdefault("ZANDU_WINEPREFIX", os.environ.get("WINEPREFIX", os.path.join(WIN, "wineprefix")))
 os.environ.setdefault("ZANDU_PHONESIM", os.path.join(BUILD, "bench", "host", "tools", "phonesim", "phonesim"))
 sys.path.insert(0, SYSTEM_TESTS)
 
@@ -320,10 +321,42 @@ def history_records(count):
     return elements
 
 
+def delivery_reports(elements):
+    """A delivered part in "Reports" for each record: its delivery key (number,
+    time and the FNV-1a hash of the text), number, reference, time sent,
+    state, status and the report's time."""
+    parts = []
+    for i in range(0, len(elements), 4):
+        number, when, text = (e[1:] for e in elements[i + 1:i + 4])
+        digest = 14695981039346656037
+        for byte in text.encode("utf-8"):
+            digest = ((digest ^ byte) * 1099511628211) % 2 ** 64
+        parts.append("\t".join(["%s|%s|%016x" % (number, when, digest), number, str(i // 4 % 256), "1715954400",
+                                 "1", "0", "2024-05-17T14:00:09+00:00"]))
+    return parts
+
+
+def open_history(program, runs):
+    """Milliseconds from the click on History... to the dialog shown, each run."""
+    opening = []
+    for _ in range(runs):
+        code, out = winprobe("open", program.hwnd, HISTORY, "History", 120000, timeout=180)
+        assert code == 0, "the History dialog did not open"
+        dialog, ms = out[0].split("\t")
+        opening.append(float(ms))
+        assert winprobe("click", dialog, HISTORY_OK)[0] == 0
+        zandu.wait_for(lambda: not [w for w in zandu.top_level_windows(program.exe_name)
+                                    if w[1] and w[3] == "History"], 60, "the History dialog to close",
+                       interval=POLL_S)
+    return opening
+
+
 def measure_history(table, runs, sizes):
     """The History dialog's opening and the cost of a history record's append at
     each size: the interval between two recipients' "Message sent" (which
-    holds one append) against the same with an empty history."""
+    holds one append) against the same with an empty history. At the largest
+    size also the first opening after a start, and the opening with a
+    delivery report for every record."""
     intervals = {}
     with Phone(port_link("COM5")):
         for size in [0] + sizes:
@@ -332,16 +365,7 @@ def measure_history(table, runs, sizes):
             with Program(timestamps=True) as program:
                 program.wait_status("Ready")
                 program.click(RADIO_NUMBER)
-                opening = []
-                for _ in range(runs):
-                    code, out = winprobe("open", program.hwnd, HISTORY, "History", 120000, timeout=180)
-                    assert code == 0, "the History dialog did not open"
-                    dialog, ms = out[0].split("\t")
-                    opening.append(float(ms))
-                    assert winprobe("click", dialog, HISTORY_OK)[0] == 0
-                    zandu.wait_for(lambda: not [w for w in zandu.top_level_windows(program.exe_name)
-                                                if w[1] and w[3] == "History"], 60, "the History dialog to close",
-                                   interval=POLL_S)
+                opening = open_history(program, runs)
                 if size:
                     table.add("History dialog, click to shown with its list, %d records" % size, opening, "ms")
                 else:
@@ -353,6 +377,20 @@ def measure_history(table, runs, sizes):
                     stamps = {s.split(" at ")[0]: t for t, s in trail}
                     gaps.append(stamps["Message sent to %s" % pair[1]] - stamps["Message sent to %s" % pair[0]])
                 intervals[size] = gaps
+        largest = history_records(sizes[-1])
+        zandu.settings_set_list("NewHistory", largest)
+        first = []
+        for _ in range(runs):
+            with Program() as program:
+                program.wait_status("Ready")
+                first += open_history(program, 1)
+        table.add("History dialog, first opening after the start, %d records" % sizes[-1], first, "ms")
+        zandu.settings_set_list("Reports", delivery_reports(largest))
+        with Program() as program:
+            program.wait_status("Ready")
+            table.add("History dialog, click to shown with its list, %d records with their delivery reports"
+                      % sizes[-1], open_history(program, runs), "ms")
+        zandu.settings_delete_value("Reports")
     base = statistics.median(intervals[0])
     for size in sizes:
         table.add("History append at %d records (interval minus the empty history's)" % size,
@@ -403,7 +441,7 @@ def main():
         with SavedSettings():
             zandu.settings_set_string("Port", "COM5")
             zandu.settings_set_dword("AllowCheck", 0)
-            for name in ("Numbers", "NewHistory"):
+            for name in ("Numbers", "NewHistory", "Reports"):
                 zandu.settings_delete_value(name)
             rss = {}
             run_steps({

@@ -28,6 +28,15 @@ std::string Seconds(uint32_t dwMilliseconds)
     return std::to_string((dwMilliseconds + 999) / 1000) + " s";
 }
 
+// "reference 17", or "references 17, 18" of a message of several parts.
+std::string DescribeReferences(const std::vector<unsigned>& refs)
+{
+    std::string str;
+    for (unsigned nRef : refs)
+        str += (str.empty() ? "" : ", ") + std::to_string(nRef);
+    return (refs.size() == 1 ? "reference " : "references ") + str;
+}
+
 } // namespace
 
 CConsoleRequest::CConsoleRequest(CPortOperations* pQueue, CConsoleHost* pHost, const WString& strPort,
@@ -50,6 +59,7 @@ void CConsoleRequest::Save(const std::vector<CContact>& recipients, const WStrin
 void CConsoleRequest::StartMessages(const std::vector<CContact>& recipients, const WString& strText, bool bSave)
 {
     m_bMessages = true;
+    m_bSave = bSave;
     const bool bStarted =
         bSave ? m_request.Save(m_strPort, recipients, strText) : m_request.Send(m_strPort, recipients, strText);
     if (!bStarted)
@@ -107,7 +117,7 @@ void CConsoleRequest::OnTimer(unsigned nId)
 int CConsoleRequest::GetExitCode() const
 {
     const size_t nSent = m_request.GetMessagesDone();
-    if (m_bMessages && m_request.GetMessagesNotConfirmed())
+    if (m_bMessages && (m_request.GetMessagesNotConfirmed() || m_request.GetRecord().Count(ESendState::SUBMITTING)))
         return kExitNotConfirmed;
     if (m_bMessages && nSent > 0 && nSent < m_request.GetRecipientCount())
         return kExitPartly;
@@ -129,9 +139,8 @@ void CConsoleRequest::Finish()
     if (m_bFinished)
         return;
     m_bFinished = true;
-    // Of one recipient, the last status line says it.
-    if (m_bMessages && m_request.GetRecipientCount() > 1)
-        PrintOutcomes();
+    if (m_bMessages)
+        OnMessagesEnded(m_request.GetRecord());  // given up before the request ended
     m_pHost->KillTimer(TIMER_CLOSE);
     m_pHost->KillTimer(TIMER_DIALOGUE);
 }
@@ -196,21 +205,24 @@ void CConsoleRequest::OnNoAnswer()
 
 // "0123456789: sent (reference 17)", "222: failed: unknown error (+CMS
 // ERROR: 500)", "333: not confirmed", "444: not sent": one line per
-// recipient, in order, for a script to read.
-void CConsoleRequest::PrintOutcomes()
+// recipient, in order, for a script to read. The references are the ones
+// the phone gave the parts, which its delivery reports carry.
+void CConsoleRequest::OnMessagesEnded(const CSendRecord& record)
 {
-    const CSendRun& run = m_request.GetRun();
-    for (const CSendRecipient& recipient : run.GetRecipients()) {
-        const COutboxRecipient& outcome = run.GetOutcome(&recipient - run.GetRecipients().data());
+    if (m_bOutcomesPrinted || record.recipients.size() < 2)
+        return;  // of one recipient, the last status line says it
+    m_bOutcomesPrinted = true;
+    for (const CSendRecipient& recipient : record.recipients) {
         std::string strLine = WideToUtf8(recipient.contact.GetDisplayName()) + ": ";
-        switch (outcome.eState) {
-        case EOutboxState::SENT:
-            strLine += run.IsSave() ? "stored" : "sent (reference " + std::to_string(outcome.nRef) + ")";
+        switch (recipient.eState) {
+        case ESendState::SENT:
+            strLine += m_bSave ? "stored" : "sent (" + DescribeReferences(recipient.partRefs) + ")";
             break;
-        case EOutboxState::FAILED:
-            strLine += outcome.strReason.empty() ? std::string("failed") : "failed: " + WideToUtf8(outcome.strReason);
+        case ESendState::FAILED:
+            strLine += recipient.strReason.empty() ? std::string("failed") : "failed: " + WideToUtf8(recipient.strReason);
             break;
-        case EOutboxState::NOT_CONFIRMED: strLine += "not confirmed"; break;
+        case ESendState::SUBMITTING:  // given up before the port closed: it may have gone
+        case ESendState::NOT_CONFIRMED: strLine += "not confirmed"; break;
         default: strLine += "not sent"; break;
         }
         m_pHost->PrintOutcome(OneLine(strLine, true));
@@ -218,10 +230,10 @@ void CConsoleRequest::PrintOutcomes()
 }
 
 // Whatever else went wrong, this is what the user must know first.
-void CConsoleRequest::OnMessageNotConfirmed(const CMsg& msg)
+void CConsoleRequest::OnMessageNotConfirmed(const CSendRecord& record, size_t nIndex)
 {
     m_nFailure = kExitNotConfirmed;
-    m_pHost->PrintError("not confirmed: " + WideToUtf8(msg.GetDisplayName()) +
+    m_pHost->PrintError("not confirmed: " + WideToUtf8(record.recipients[nIndex].contact.GetDisplayName()) +
                         " may have received the message; check the phone before sending it again");
     m_pHost->SetTimer(TIMER_CLOSE, kCloseGraceMs);
 }

@@ -104,7 +104,8 @@ private:
     void OnPhoneRefused(const CSmsException& e, const WString& strReason) override;
     void OnNoAnswer() override;
     void OnNoProgress() override;
-    void OnMessageNotConfirmed(const CMsg& msg) override;
+    void OnMessageNotConfirmed(const CSendRecord& record, size_t nIndex) override;
+    void OnMessagesEnded(const CSendRecord& record) override;
     bool OnPinRequired(bool bRefused) override;
     void OnStoreFailure(const WString& strWhat, uint32_t dwError) override;
     void OnListingNotStored(const std::string& strError) override;
@@ -116,7 +117,6 @@ private:
     void StartMessages(const std::vector<CContact>& recipients, const WString& strText, bool bSave);
     void Note(int nExitCode);
     void Finish();
-    void PrintOutcomes();
 
     CPhoneRequest m_request;
     CConsoleHost* m_pHost;
@@ -124,6 +124,8 @@ private:
     uint32_t m_dwTimeoutMs;
 
     bool m_bMessages = false;  // a send or store, not a phone book or device test
+    bool m_bSave = false;      // a store
+    bool m_bOutcomesPrinted = false;
     std::vector<CContact> m_phonebook;
     std::unique_ptr<CRequestRecorder> m_pRecorder;
     WString m_strTime;

@@ -6,9 +6,18 @@
 
 // An error reply chosen for a command: ERROR, or "+CMS ERROR: <code>".
 struct CFailRule {
+    CFailRule() = default;
+    CFailRule(const std::string& strCommandIn, int nCodeIn, unsigned nOccurrenceIn = 0,
+              const std::string& strTextIn = std::string(), bool bTakenIn = false)
+        : strCommand(strCommandIn), nCode(nCodeIn), nOccurrence(nOccurrenceIn), strText(strTextIn), bTaken(bTakenIn)
+    {
+    }
+
     std::string strCommand;  // upper case, e.g. "AT+CMGS", "ATE0", or "PDU" for the reply to a PDU
     int nCode = -1;          // -1: ERROR
     unsigned nOccurrence = 0;  // only the n-th time (1-based); 0: every time
+    std::string strText;     // the line answered instead, as a phone words it ("NETWORK TIMEOUT"); empty: by nCode
+    bool bTaken = false;     // PDU: the network has the message all the same
 };
 
 // A line the phone sends on its own, before the reply to a command.

@@ -590,15 +590,18 @@ void CSimPhone::AddUnsolicited(const std::string& strName, CReply& reply)
         reply.strUnsolicited += "\r\n" + reply.quirk.strUnsolicited + "\r\n";
 }
 
-bool CSimPhone::FindFailure(const std::string& strName, std::string& strFinal)
+bool CSimPhone::FindFailure(const std::string& strName, std::string& strFinal, bool* pbTaken)
 {
     const unsigned nCount = ++m_counts[strName];
     for (const CFailRule& rule : m_options.fails) {
         if (rule.strCommand != strName || (rule.nOccurrence && rule.nOccurrence != nCount))
             continue;
-        strFinal = rule.nCode < 0                ? std::string("ERROR")
+        strFinal = !rule.strText.empty()         ? rule.strText
+                   : rule.nCode < 0              ? std::string("ERROR")
                    : IsSmsCommand(strName) ? "+CMS ERROR: " + std::to_string(rule.nCode)
                                            : "+CME ERROR: " + std::to_string(rule.nCode);
+        if (pbTaken)
+            *pbTaken = rule.bTaken;
         return true;
     }
     return false;
@@ -669,12 +672,17 @@ void CSimPhone::OnPduEnd(std::vector<CSimAction>& actions)
     reply.strName = "PDU";
     if (m_bEcho)
         reply.strEcho = m_strPdu;
+    bool bTaken = false;  // refused in words, yet sent on (a network time-out)
     if (bLeft) {
         // No length was announced: whatever came is no PDU. Not counted for --error PDU@N.
         reply.strFinal = "+CMS ERROR: 304";
         fields.Add("reply", reply.strFinal);
-    } else if (FindFailure("PDU", reply.strFinal)) {
+    } else if (FindFailure("PDU", reply.strFinal, &bTaken) &&
+               !(bTaken && bLengthOk && bValid && m_strPduCommand == "AT+CMGS")) {
         fields.Add("reply", reply.strFinal);
+    } else if (bTaken) {
+        m_nMr = (m_nMr + 1) % 256;
+        fields.Add("reply", reply.strFinal).Add("mr", m_nMr);
     } else if (!bLengthOk || !bValid) {
         reply.strFinal = "+CMS ERROR: 304";  // invalid PDU mode parameter
         fields.Add("reply", reply.strFinal);

@@ -42,6 +42,13 @@ public:
     // One received byte; what the phone does in answer is appended.
     void Receive(char ch, std::vector<CSimAction>& actions);
     bool IsHungUp() const { return m_bHungUp; }
+    // How often the command (upper case, "PDU" for a PDU) has come: a rule
+    // for its next time takes this plus one.
+    unsigned GetCount(const std::string& strName) const
+    {
+        const auto it = m_counts.find(strName);
+        return it == m_counts.end() ? 0 : it->second;
+    }
 
     // Milliseconds on a clock that does not go back; std::chrono::steady_clock
     // unless a test gives its own.
@@ -78,7 +85,7 @@ private:
     void SelectStorage(const std::string& strArgs, CReply& reply);
     // A submitted message that asked for a report gets one from the network.
     void ReportOn(const CSubmitInfo& info, std::vector<CSimAction>& actions);
-    bool FindFailure(const std::string& strName, std::string& strFinal);
+    bool FindFailure(const std::string& strName, std::string& strFinal, bool* pbTaken = nullptr);
     void AddUnsolicited(const std::string& strName, CReply& reply);
     CQuirk ChooseQuirk(const std::string& strName, std::vector<CSimAction>& actions);
     void Emit(const CReply& reply, std::vector<CSimAction>& actions, unsigned nFirstDelayMs = 0);
