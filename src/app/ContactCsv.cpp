@@ -204,16 +204,16 @@ const struct {
 // "telephone", "bureau".
 std::vector<std::string> Words(const WString& strText)
 {
-    std::vector<std::string> aWords(1);
-    for (WChar ch : FoldForSearch(strText)) {
-        const bool bLetter = (ch >= 'a' && ch <= 'z') || (ch >= '0' && ch <= '9') || ch >= 0x80;
-        if (bLetter)
-            aWords.back() += WideToUtf8(WString(1, ch));
-        else if (!aWords.back().empty())
-            aWords.emplace_back();
+    std::vector<std::string> aWords;
+    WString strWord;
+    for (WChar ch : FoldForSearch(strText) + WSTR(" ")) {
+        if ((ch >= 'a' && ch <= 'z') || (ch >= '0' && ch <= '9') || ch >= 0x80) {
+            strWord += ch;
+        } else if (!strWord.empty()) {
+            aWords.push_back(WideToUtf8(strWord));
+            strWord.clear();
+        }
     }
-    if (aWords.back().empty())
-        aWords.pop_back();
     return aWords;
 }
 

@@ -218,12 +218,14 @@ bool DecodeValue(const CProperty& property, bool bBytes, WString& strValue, bool
         return true;
     }
     const std::string strBytes = ValueBytes(property.strValue, bBytes, bQp);
-    if (nCodePage && !CodePageToWide(nCodePage, strBytes, strValue)) {
+    if (nCodePage) {
+        if (CodePageToWide(nCodePage, strBytes, strValue))
+            return true;
         strError = "the charset " + WideToUtf8(strCharset) + " is not supported in this build";
         return false;
     }
-    if (nCodePage || IsValidUtf8(strBytes)) {
-        strValue = nCodePage ? strValue : Utf8ToWide(strBytes);
+    if (IsValidUtf8(strBytes)) {
+        strValue = Utf8ToWide(strBytes);
         return true;
     }
     strValue = Windows1252ToWide(strBytes);
