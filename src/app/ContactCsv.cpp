@@ -396,7 +396,7 @@ void AddRecordRows(const CCsvRecord& record, const std::vector<CColumn>& aColumn
         }
     }
     row.strName = strName.empty() ? strParts : strName;
-    AddNumberRows(row, std::move(numbers), file);
+    AddNumberRows(std::move(row), std::move(numbers), file);
 }
 
 } // namespace

@@ -26,6 +26,8 @@ int Rank(const CNumber& number)
 // sorted (a mobile before its fax); those no text reaches counted and left out.
 std::vector<CNumber> TextableNumbers(std::vector<CNumber> numbers, size_t& nSkipped)
 {
+    if (numbers.size() == 1 && !numbers[0].bNoText)
+        return numbers;  // most rows: nothing to sort or compare
     std::stable_sort(numbers.begin(), numbers.end(),
                      [](const CNumber& a, const CNumber& b) { return Rank(a) < Rank(b); });
     std::set<WString> seen;
@@ -44,17 +46,22 @@ std::vector<CNumber> TextableNumbers(std::vector<CNumber> numbers, size_t& nSkip
 
 } // namespace
 
-void AddNumberRows(const CContactRow& base, std::vector<CNumber> numbers, CContactFile& file)
+void AddNumberRows(CContactRow row, std::vector<CNumber> numbers, CContactFile& file)
 {
     const std::vector<CNumber> kept = TextableNumbers(std::move(numbers), file.nSkipped);
-    CContactRow row = base;
     if (kept.size() > 1 && (kept.size() - 1) * row.aGroups.size() > kMaxExtraNumbersTimesGroups)
         row.strError = std::to_string(kept.size()) + " numbers in " + std::to_string(row.aGroups.size()) +
                        " groups: more than an import takes";
     if (kept.empty() || !row.strError.empty()) {
-        file.rows.push_back(row);
+        file.rows.push_back(std::move(row));
         return;
     }
+    if (kept.size() == 1) {
+        row.strNumber = kept[0].strNumber;
+        file.rows.push_back(std::move(row));
+        return;
+    }
+    const CContactRow base = row;
     std::set<WString> labels;
     for (size_t i = 0; i < kept.size(); ++i) {
         row.strNumber = kept[i].strNumber;

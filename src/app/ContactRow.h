@@ -45,7 +45,7 @@ struct CNumber {
 // taken, "Anna (2)" without one, the number for no name); each number (its
 // digits and '+') once, fax and pager numbers left out and counted in
 // file.nSkipped. Without a number the row itself (refused later).
-void AddNumberRows(const CContactRow& row, std::vector<CNumber> numbers, CContactFile& file);
+void AddNumberRows(CContactRow row, std::vector<CNumber> numbers, CContactFile& file);
 
 // How far a reader has come: nDone of nTotal steps (characters, lines).
 // False stops it; it then returns what it has read so far.

@@ -339,7 +339,7 @@ void AddCardRows(const CCard& card, CContactFile& file)
     row.strName = card.strFn.empty() ? card.strN : card.strFn;
     row.aGroups = card.aGroups;
     row.strError = card.strError;
-    AddNumberRows(row, card.tels, file);
+    AddNumberRows(std::move(row), card.tels, file);
 }
 
 WString Escape(const WString& str)
