@@ -27,8 +27,10 @@ trap stop_children EXIT
 REFSERVER_DIR=$ZANDU_BUILD/refserver
 mkdir -p "$REFSERVER_DIR"
 rm -f "$REFSERVER_DIR/port"
+# It offers a newer version only when ZANDU_UPDATE_REPLY names a reply to serve.
 python3 "$ZANDU_ROOT/tools/refserver/refserver.py" --host 127.0.0.1 --port 0 --port-file "$REFSERVER_DIR/port" \
-    --db "$REFSERVER_DIR/reports.db" >"$REFSERVER_DIR/server.log" 2>&1 &
+    --db "$REFSERVER_DIR/reports.db" ${ZANDU_UPDATE_REPLY:+--update-reply "$ZANDU_UPDATE_REPLY"} \
+    >"$REFSERVER_DIR/server.log" 2>&1 &
 ZANDU_CHILDREN+=($!)
 for i in $(seq 100); do [ -s "$REFSERVER_DIR/port" ] && break; sleep 0.1; done
 [ -s "$REFSERVER_DIR/port" ] || { echo "the reference server did not start (see $REFSERVER_DIR/server.log)" >&2; exit 1; }

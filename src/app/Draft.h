@@ -33,6 +33,8 @@ public:
     void EndSend(const CSendRecord& record, const WString& strBoxText);
     // The waiting and the failed, as typed.
     std::vector<CSendRecipient> GetLeft() const { return m_last.GetLeft(); }
+    // The record of the last send that ended, or of what was restored.
+    const CSendRecord& GetLast() const { return m_last; }
 
     void OnEdited() { m_bSentWhole = false; }
     bool IsSentWhole() const { return m_bSentWhole; }

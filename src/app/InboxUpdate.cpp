@@ -86,7 +86,7 @@ CListingResult CInboxUpdate::Take(const std::vector<CListedPdu>& pdus, bool bRep
     return result;
 }
 
-std::string CInboxUpdate::TakeReports(const std::vector<CListedPdu>& pdus, int64_t nNow)
+bool CInboxUpdate::TakeReports(const std::vector<CListedPdu>& pdus, int64_t nNow, std::string& strError)
 {
     std::vector<CStatusReport> reports;
     for (const CListedPdu& pdu : pdus) {
@@ -94,9 +94,7 @@ std::string CInboxUpdate::TakeReports(const std::vector<CListedPdu>& pdus, int64
             reports.push_back(DecodeStatusReport(pdu.strHex));
     }
     std::vector<WString> matched;
-    std::string strError;
-    ApplyReports(reports, nNow, matched, strError);
-    return strError;
+    return ApplyReports(reports, nNow, matched, strError);
 }
 
 bool CInboxUpdate::ApplyReports(const std::vector<CStatusReport>& reports, int64_t nNow,

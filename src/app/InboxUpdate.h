@@ -38,8 +38,9 @@ public:
     // and written when the listing holds received messages; when it cannot
     // be read or written nothing received is deleted.
     CListingResult Take(const std::vector<CListedPdu>& pdus, bool bReportsOnly, int64_t nNow);
-    // Reports the phone passed on by itself ("+CDS:"): applied, never deleted.
-    std::string TakeReports(const std::vector<CListedPdu>& pdus, int64_t nNow);
+    // Reports the phone passed on by itself ("+CDS:"): applied, never
+    // deleted. False, with why, when they could not be kept.
+    bool TakeReports(const std::vector<CListedPdu>& pdus, int64_t nNow, std::string& strError);
 
     // The received PDUs of this run's listings, in the order listed.
     const std::vector<CDeliverSms>& GetReceived() const { return m_received; }

@@ -1,205 +1,99 @@
-// The requests a user makes of the phone (send a message, store it in the
+// A request the user makes of the phone (send a message, store it in the
 // phone's memory, download the phone book, identify the phone, read its
-// messages), carried out by the modem driver in one way for the main window
-// and the console tool: the recipients are served one after the other on the
-// port the previous one left open, each with a message (and reference
-// number) of its own and the whole handshake; the text is the one given when
-// the send began; the status texts and failure texts are the same for both.
+// messages), carried out by a CPhoneSession in one job or more (a send: one
+// per recipient), each on the port the one before left open. Each request
+// is a class of its own: it makes its jobs, hears their listeners, words
+// its statuses and failures and keeps what it leaves behind; the window and
+// the console tool run the same ones.
 //
-// No Win32 here: the surroundings (status line, what the user is asked) come
-// through CPhoneRequestHost, the driver's timer through a CDialogueTimer, what
-// a request leaves behind through a CRequestRecorder and a COutbox, and the
-// port through CPortOperations, so the whole request logic runs in the host
-// tests too.
+// Errors in this layer: what the user must hear goes to the host as a
+// status text (and, in detail, OnPhoneRefused, OnPortError or
+// OnStoreFailure). A store that keeps settings returns the system's error
+// code (kErrorSuccess when none); one that keeps a file, or a step that can
+// fail otherwise, returns false with the words of why in a std::string&; a
+// step with several results returns them in a struct whose strError says
+// why it failed (empty when it did not). Nothing is thrown across a request
+// or out of a store.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
-#include "app/Contact.h"
-#include "app/InboxUpdate.h"
-#include "app/Outbox.h"
-#include "app/RequestRecorder.h"
-#include "app/SendList.h"
-#include "app/SendRun.h"
 #include "base/Text.h"
-#include "phone/DialogueTimer.h"
-#include "phone/Modem.h"
-#include "phone/ModemSink.h"
-#include "serial/PortOperations.h"
-#include "serial/SerialOp.h"
-#include "serial/SerialPortException.h"
-#include "sms/Msg.h"
+#include "phone/MessageListing.h"
+#include "phone/ModemJob.h"
+#include "phone/SmsException.h"
 
-class CPhoneRequestHost {
+// The surroundings of a session: the window or the console tool.
+class CSessionHost {
 public:
-    virtual ~CPhoneRequestHost() {}
+    virtual ~CSessionHost() {}
 
     // A status text. bTimed: it reports something that has just happened, and
     // the window adds " at " and the time.
     virtual void OnStatus(const WString& strText, bool bTimed) = 0;
     // The port has been closed: the request is over, whatever its outcome.
     virtual void OnRequestEnded() = 0;
-
-    // Recipient nIndex of the send's record is handed to the phone.
-    virtual void OnMessageStarted(const CSendRecord& /*record*/, size_t /*nIndex*/) {}
-    // Recipient nIndex's whole message has been sent (or stored in the phone).
-    virtual void OnMessageDone(const CSendRecord& /*record*/, size_t /*nIndex*/) {}
-    // Recipient nIndex's message may or may not have left: a part's PDU went
-    // out and the phone did not say. The run ends; the status line says so.
-    virtual void OnMessageNotConfirmed(const CSendRecord& /*record*/, size_t /*nIndex*/) {}
-    // A send or save is over (before OnRequestEnded): what became of each
-    // recipient, as the record has it.
-    virtual void OnMessagesEnded(const CSendRecord& /*record*/) {}
-    // The phone book has been downloaded whole; a failed download hands over nothing.
-    virtual void OnPhonebook(const std::vector<CContact>&) {}
     // The SIM wants its PIN (bRefused: the phone refused the last one): true
-    // when the host answers with CPhoneRequest::EnterPin or DeclinePin, now
+    // when the host answers with CPhoneSession::EnterPin or DeclinePin, now
     // or later; false when it cannot ask (the request then fails for it).
-    virtual bool OnPinRequired(bool /*bRefused*/) { return false; }
-
+    virtual bool OnPinRequired(bool bRefused) = 0;
     // What went wrong, in detail, for a host that shows it. The status line
     // has already said it, with the reason (strReason; empty when the phone
     // gave none, as with a bare ERROR).
-    virtual void OnPortError(uint32_t /*dwError*/, const WString& /*strReason*/) {}
-    virtual void OnPhoneRefused(const CSmsException&, const WString& /*strReason*/) {}
-    virtual void OnNoAnswer() {}  // no answer to "AT" within the handshake time-out
+    virtual void OnPortError(uint32_t dwError, const WString& strReason) = 0;
+    virtual void OnPhoneRefused(const CSmsException& error, const WString& strReason) = 0;
+    // No answer to "AT" within the handshake time-out.
+    virtual void OnNoAnswer() = 0;
     // An answer after the handshake did not come within the progress
-    // time-out; the request is being cancelled. The status line says so.
-    virtual void OnNoProgress() { OnStatus(WSTR("Error: timed out waiting for data"), false); }
-    // What the recorder could not store ("Could not <strWhat>").
-    virtual void OnStoreFailure(const WString& /*strWhat*/, uint32_t /*dwError*/) {}
-    // A listing the recorder could not store (nothing of it was deleted);
-    // strLoadNote: a damaged inbox file put aside, once.
-    virtual void OnListingNotStored(const std::string& /*strError*/) {}
-    virtual void OnInboxNote(const std::string& /*strLoadNote*/) {}
-    // Every memory has been read; nNew messages were new.
-    virtual void OnMessagesRead(size_t /*nNew*/) {}
+    // time-out; the request is being cancelled. The host says so.
+    virtual void OnNoProgress() = 0;
+    // What could not be stored ("Could not <strWhat>"), with the system's error.
+    virtual void OnStoreFailure(const WString& strWhat, uint32_t dwError) = 0;
 };
 
-class CPhoneRequest : private CModemSink {
-    class CRecipientListener;
-
+class CPhoneRequest {
 public:
-    // The driver's one timer, as the host numbers it: the wait for an
-    // answer, or for offering a refused part again.
-    static constexpr unsigned TIMER_DIALOGUE = 34;
+    virtual ~CPhoneRequest() {}
 
-    // None is owned; all must outlive this object.
-    CPhoneRequest(CPortOperations* pQueue, CPhoneRequestHost* pHost, CDialogueTimer* pTimer);
-
-    CPhoneRequest(const CPhoneRequest&) = delete;
-    CPhoneRequest& operator=(const CPhoneRequest&) = delete;
-
-    // Where what a request leaves behind goes, and where a send's entry is
-    // kept; null: nowhere. Not owned.
-    void SetRecorder(CRequestRecorder* pRecorder) { m_pRecorder = pRecorder; }
-    void SetOutbox(COutbox* pOutbox) { m_pOutbox = pOutbox; }
-
-    // The requests, on the named port. Recipients must have been resolved and
-    // checked (ResolveSendList, CheckText) before; the text is the one sent
-    // to each, whatever the host's box holds meanwhile. An empty list starts
-    // nothing (false).
-    bool Send(const WString& strPort, const std::vector<CSendRecipient>& recipients, const WString& strText);
-    bool Save(const WString& strPort, const std::vector<CSendRecipient>& recipients, const WString& strText);
-    // The same for recipients whose typed form is their name or number.
-    bool Send(const WString& strPort, const std::vector<CContact>& recipients, const WString& strText);
-    bool Save(const WString& strPort, const std::vector<CContact>& recipients, const WString& strText);
-    void DownloadPhonebook(const WString& strPort);
-    void TestPort(const WString& strPort);
-    // Reads the phone's received messages and reports (stored by the
-    // recorder); bReportsOnly: the listings are for the reports alone.
-    void ReadMessages(const WString& strPort, bool bReportsOnly = false);
-    // For the next Send: every part asks for a delivery report (bRequest),
-    // and the first recipient's request lists the phone's memory for the
-    // reports awaited before its message (bReadPending).
-    void SetDeliveryReports(bool bRequest, bool bReadPending)
+    // The session gives the request its host and port before the first job.
+    void Attach(CSessionHost& host, const WString& strPort)
     {
-        m_bReportRequested = bRequest;
-        m_bReadPending = bReadPending;
+        m_pHost = &host;
+        m_strPort = strPort;
     }
 
-    // The wait for each answer after the handshake (CModem::kProgressTimeout
-    // unless set), and for the answer to a PDU (CModem::kSubmitTimeout).
-    void SetProgressTimeout(uint32_t dwMilliseconds) { m_modem.SetProgressTimeout(dwMilliseconds); }
-    void SetSubmitTimeout(uint32_t dwMilliseconds) { m_modem.SetSubmitTimeout(dwMilliseconds); }
+    // The next job, made on the link (the first when none ran yet); null
+    // when there is nothing (more) to do.
+    virtual std::unique_ptr<CModemJob> NextJob(CModemLink& link) = 0;
+    // Nothing more after the job that runs: a Cancel or a port error.
+    virtual void Stop() {}
+    // What a status adds to a request cut short: "; sent to 1 of 3".
+    virtual WString DescribeProgress() const { return WString(); }
+    // Messages that may have left without the phone saying so.
+    virtual size_t GetNotConfirmed() const { return 0; }
+    // The port is closed: the request is over.
+    virtual void OnEnded() {}
 
-    // The user's cancel: the exchange with the phone stops and the port is
-    // closed; its announcement ends the request. Also when nothing runs.
-    void Cancel();
-    // The answer to OnPinRequired.
-    void EnterPin(const std::string& strPin) { m_modem.EnterPin(strPin); }
-    void DeclinePin() { m_modem.DeclinePin(); }
-
-    // Every announcement of the serial worker, and the dialogue timer.
-    void OnOperationComplete(std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError);
-    void OnTimer(unsigned nId = TIMER_DIALOGUE);
-
-    // How the last request went: messages sent or stored, and whether the
-    // phone book or the maker arrived.
-    size_t GetMessagesDone() const { return m_run.Count(ESendState::SENT); }
-    size_t GetMessagesNotConfirmed() const { return m_run.Count(ESendState::NOT_CONFIRMED); }
-    size_t GetRecipientCount() const { return m_run.GetCount(); }
-    bool HasResult() const { return m_bResult; }
-    // The last send's record.
-    const CSendRecord& GetRecord() const { return m_run.GetRecord(); }
-    // What the last port test learnt of the phone.
-    const CDeviceInfo& GetDeviceInfo() const { return m_modem.GetDeviceInfo(); }
-    // The last request made reads the phone's messages (ReadMessages).
-    bool IsReadingMessages() const { return m_eRequest == CModem::ERequest::REQ_READ_MESSAGES; }
+protected:
+    CSessionHost& Host() const { return *m_pHost; }
+    const WString& Port() const { return m_strPort; }
+    void Status(const WString& strText, bool bTimed = false) const { m_pHost->OnStatus(strText, bTimed); }
+    // pszFailure and the phone's reason, and for a send its recipient
+    // (strWho) and progress: "Failed to send message to 222: unknown error
+    // (+CMS ERROR: 500); sent to 1 of 3"; traced as pszTrace. The reason,
+    // which the host has been given too.
+    WString Fail(const CSmsException& error, const char* pszFailure, const char* pszTrace,
+                 const WString& strWho = WString()) const;
+    // The same for a failure of the program's own, with its reason.
+    void FailWith(const WString& strReason, const char* pszFailure, const char* pszTrace,
+                  const WString& strWho = WString()) const;
 
 private:
-    // CModemSink
-    void OnPhonebookEntry(const WString& strName, const WString& strNumber) override;
-    void OnPhonebookDownloaded() override;
-    void OnHandshaking() override;
-    void OnRequestEnded() override;
-    void OnRequestFailed(const CSmsException& error) override;
-    void OnDownloadingPhonebook() override;
-    void OnModel(const WString& strModel) override;
-    void OnTimedOut() override;
-    void OnPinRequired(bool bRefused) override;
-    void OnReadingMessages() override;
-    std::vector<unsigned> OnMessagesListed(const std::vector<CListedPdu>& pdus) override;
-    void OnMessagesRead() override;
-    void OnReportsArrived(const std::vector<CListedPdu>& reports) override;
+    WString DescribeFailure(const char* pszFailure, const WString& strWho, const WString& strReason) const;
 
-    // What a recipient's message told its listener.
-    bool OnSubmitting(size_t nIndex, unsigned nPart, unsigned nParts, uint32_t dwRef);
-    bool OnPartAccepted(size_t nIndex, unsigned nPart, unsigned nMr, bool bLast);
-    void OnRetrying(size_t nIndex, unsigned nPart, unsigned nParts, const WString& strMeaning);
-    void OnRefused(size_t nIndex, const CSmsException& error);
-    void OnNotConfirmed(size_t nIndex, const WString& strReason);
-
-    void Reset(const WString& strPort, CModem::ERequest eRequest);
-    bool StartMessages(const WString& strPort, const std::vector<CSendRecipient>& recipients, const WString& strText,
-                       bool bSave);
-    // Hands the next recipient's message to the driver; false when none is
-    // left (the port is then closed).
-    bool SendNext();
-    void Record(size_t nIndex, bool bNotConfirmed);
-    // "Failed to send message to 222: <strReason>; sent to 1 of 3".
-    WString DescribeFailure(const WString& strReason, const CSendRecipient* pRecipient) const;
-    WString GetDisplayName(size_t nIndex) const { return m_run.GetRecord().recipients[nIndex].contact.GetDisplayName(); }
-    void Status(const WString& strText, bool bTimed = false) { m_pHost->OnStatus(strText, bTimed); }
-
-    CModem m_modem;
-    CPhoneRequestHost* m_pHost;
-    CRequestRecorder* m_pRecorder = nullptr;
-    COutbox* m_pOutbox = nullptr;
+    CSessionHost* m_pHost = nullptr;
     WString m_strPort;
-
-    CModem::ERequest m_eRequest = CModem::ERequest::REQ_SEND;  // the last request made
-    CSendRun m_run;
-    bool m_bMessages = false;           // the request is a send or save
-    std::vector<CContact> m_phonebook;  // the entries of a download in progress
-    bool m_bResult = false;             // the phone book, the maker or the messages arrived
-
-    bool m_bReportRequested = false;
-    bool m_bReadPending = false;
-    bool m_bFirstOfRun = false;         // the next message is the run's first
-    bool m_bReportsOnly = false;
-    size_t m_nNewMessages = 0;
-    std::string m_strStoreError;  // why what the phone listed was not stored
 };

@@ -68,7 +68,7 @@ CListingResult CRequestRecorder::TakeListing(const std::vector<CListedPdu>& pdus
     return m_pInbox ? m_pInbox->Take(pdus, bReportsOnly, std::time(nullptr)) : CListingResult();
 }
 
-std::string CRequestRecorder::TakeReports(const std::vector<CListedPdu>& reports)
+bool CRequestRecorder::TakeReports(const std::vector<CListedPdu>& reports, std::string& strError)
 {
-    return m_pInbox ? m_pInbox->TakeReports(reports, std::time(nullptr)) : std::string();
+    return !m_pInbox || m_pInbox->TakeReports(reports, std::time(nullptr), strError);
 }

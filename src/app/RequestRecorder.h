@@ -50,7 +50,8 @@ public:
     std::vector<CStoreFailure> RecordMessage(const CSendRecipient& recipient, const WString& strText, bool bReports,
                                              bool bNotConfirmed);
     CListingResult TakeListing(const std::vector<CListedPdu>& pdus, bool bReportsOnly);
-    std::string TakeReports(const std::vector<CListedPdu>& reports);
+    // False, with why, when they could not be kept.
+    bool TakeReports(const std::vector<CListedPdu>& reports, std::string& strError);
 
 private:
     CListKey& m_reportsKey;

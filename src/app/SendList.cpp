@@ -58,3 +58,15 @@ void GoOnFrom(const CSendRecord& before, const WString& strText, std::vector<CSe
         }
     }
 }
+
+std::vector<CSendRecipient> AsTyped(const std::vector<CContact>& contacts)
+{
+    std::vector<CSendRecipient> list;
+    for (const CContact& contact : contacts) {
+        CSendRecipient recipient;
+        recipient.strTyped = contact.m_strName.empty() ? contact.m_strNumber : contact.m_strName;
+        recipient.contact = contact;
+        list.push_back(recipient);
+    }
+    return list;
+}

@@ -23,3 +23,6 @@ bool ResolveSendList(const WString& strField, const std::vector<CContact>& conta
 // short continues with its next part, under the same reference, instead of
 // going whole again.
 void GoOnFrom(const CSendRecord& before, const WString& strText, std::vector<CSendRecipient>& list);
+
+// Recipients whose typed form is their name, or their number when they have none.
+std::vector<CSendRecipient> AsTyped(const std::vector<CContact>& contacts);

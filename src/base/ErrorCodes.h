@@ -2,6 +2,13 @@
 // through: the settings and the files are Win32 on the program's side and
 // fakes in the host tests, and both speak these numbers. SettingsListKey.cpp
 // checks that they are the system's.
+//
+// Errors in this layer, and in the stores above it that keep settings: a
+// call that asks the system returns its error code (kErrorSuccess when it
+// went well); a file's reader or writer returns false with the system's
+// words in a std::string&. Nothing is thrown on purpose; what the standard
+// library throws (no memory) is caught where the system calls the program
+// (CALL_CATCHING).
 #pragma once
 
 #include <cstdint>

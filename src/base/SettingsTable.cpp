@@ -8,8 +8,7 @@ struct CFlagItem {
     bool bDefault;
 };
 
-// In the order of the enumerations.
-const CFlagItem kFlags[] = {
+constexpr CFlagItem kFlags[] = {
     {EFlag::ALLOW_CHECK, "AllowCheck", true},
     {EFlag::ALLOW_STATS, "AllowStats", false},
     {EFlag::DELETE_AFTER_DOWNLOAD, "DeleteAfterDownload", false},
@@ -22,28 +21,55 @@ struct CTextItem {
     bool bMachineWide;
 };
 
-const CTextItem kTexts[] = {
+constexpr CTextItem kTexts[] = {
     {ETextSetting::PORT, "Port", false},
     {ETextSetting::CONTACT, "Contact", false},
     {ETextSetting::MODEL, "Model", true},
     {ETextSetting::SERVER, "Server", true},
 };
 
+constexpr EFlag KeyOf(const CFlagItem& item) { return item.eFlag; }
+constexpr ETextSetting KeyOf(const CTextItem& item) { return item.eSetting; }
+
+// Every setting has its row, once: row i is the setting of value i.
+template <class TItem, size_t N>
+constexpr bool IsInOrder(const TItem (&items)[N])
+{
+    for (size_t i = 0; i < N; ++i) {
+        if (static_cast<size_t>(KeyOf(items[i])) != i)
+            return false;
+    }
+    return true;
+}
+static_assert(IsInOrder(kFlags), "a flag's row is missing or out of order");
+static_assert(IsInOrder(kTexts), "a text setting's row is missing or out of order");
+
+// The row of a setting, found by its own key.
+template <class TItem, size_t N, class TKey>
+const TItem& ItemOf(const TItem (&items)[N], TKey eKey)
+{
+    for (const TItem& item : items) {
+        if (KeyOf(item) == eKey)
+            return item;
+    }
+    return items[0];  // not reached: every key has its row
+}
+
 } // namespace
 
 const char* GetSettingName(EFlag eFlag)
 {
-    return kFlags[static_cast<size_t>(eFlag)].pszName;
+    return ItemOf(kFlags, eFlag).pszName;
 }
 
 const char* GetSettingName(ETextSetting eSetting)
 {
-    return kTexts[static_cast<size_t>(eSetting)].pszName;
+    return ItemOf(kTexts, eSetting).pszName;
 }
 
 bool GetSettingDefault(EFlag eFlag)
 {
-    return kFlags[static_cast<size_t>(eFlag)].bDefault;
+    return ItemOf(kFlags, eFlag).bDefault;
 }
 
 bool IsMachineWideSetting(const WString& strName)

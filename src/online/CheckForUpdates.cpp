@@ -29,6 +29,8 @@ void CCheckForUpdates::Run()
     }
     TRACE_PAIR("Cur: %S, update avail: %s\n", strVersion.c_str(), m_bUpdateAvailable ? "yes" : "no");
     m_bDone.store(true, std::memory_order_release);
+    if (m_fnDone)
+        m_fnDone();
 }
 
 WString CCheckForUpdates::GetNoticeText() const

@@ -1,13 +1,15 @@
 // The update check: one request to the maker's server on a worker thread,
 // asking whether a newer version than the running one exists. The main window
-// starts it once per program start and polls IsDone; when an update is
-// available it offers the download page with GetNoticeText.
+// starts it once per program start and is told on its own thread when it is
+// over (through its CUiQueue); when an update is available it offers the
+// download page with GetNoticeText.
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 
 #include "base/Raii.h"
 #include "base/Text.h"
@@ -20,6 +22,10 @@ public:
     // (CHttpWorker) aborts a request that goes on past the deadline, which
     // means no update.
     ~CCheckForUpdates() override;
+
+    // Before Start: fnDone runs on the worker thread once the check is over
+    // (IsDone), with or without a result.
+    void SetOnDone(std::function<void()> fnDone) { m_fnDone = std::move(fnDone); }
 
     // Worker thread (CThread).
     void Run();
@@ -44,4 +50,5 @@ private:
     bool m_bUpdateAvailable;
     // Published after the two results above (release), read before them (acquire).
     std::atomic<bool> m_bDone;
+    std::function<void()> m_fnDone;
 };

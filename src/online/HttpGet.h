@@ -3,6 +3,10 @@
 // or any dialog, following no redirect. https:// to any host, http:// only to this machine
 // (IsLoopbackHost); a certificate WinInet does not trust fails the request.
 // Call it from worker threads only.
+//
+// Errors in this layer: a request gives false (and its status code), a reply
+// that cannot be read gives no result; a failure is traced, never shown, and
+// nothing throws out of a worker.
 #pragma once
 
 #include <windows.h>

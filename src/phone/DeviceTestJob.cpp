@@ -65,7 +65,6 @@ void CDeviceTestJob::Next()
         Ask();
         return;
     }
-    m_link.Complete();
-    m_link.Close();
-    m_link.Sink().OnModel(AnsiToWide(m_info.strMaker));
+    m_link.Done();
+    m_listener.OnTested(m_info);
 }

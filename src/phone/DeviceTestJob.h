@@ -10,24 +10,37 @@
 #include "phone/DeviceInfo.h"
 #include "phone/ModemJob.h"
 
+// Who hears what the phone told.
+class CDeviceTestListener : public CJobListener {
+public:
+    virtual void OnTested(const CDeviceInfo& info) = 0;
+};
+
 class CDeviceTestJob : public CModemJob {
 public:
-    // info receives what the phone told.
-    CDeviceTestJob(CModemLink& link, CDeviceInfo& info) : CModemJob(link), m_info(info) {}
+    CDeviceTestJob(CModemLink& link, CDeviceTestListener& listener) : CModemJob(link, listener), m_listener(listener)
+    {
+        m_rules.bRetryNotReady = false;
+    }
 
     void Start() override;
     void OnLine(const std::string& strLine) override;
-    void OnPinAccepted() override { m_info.strSim = "ready"; }
     // Without the PIN the service centre stays unknown; the rest is told.
-    void OnPinDeclined() override { Next(); }
-    bool RetriesWhenNotReady() const override { return false; }
+    void OnPin(bool bAccepted) override
+    {
+        if (bAccepted)
+            m_info.strSim = "ready";
+        else
+            Next();
+    }
 
 private:
     void Ask();
     void Take(const std::string& strLine);
     void Next();
 
-    CDeviceInfo& m_info;
+    CDeviceTestListener& m_listener;
+    CDeviceInfo m_info;
     size_t m_nQuestion = 0;
     std::vector<std::string> m_lines;  // the answer's information lines
 };

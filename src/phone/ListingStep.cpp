@@ -44,7 +44,7 @@ bool CListingStep::OnListLine(const std::string& strLine)
         return true;
     default:
         m_listing.Finish();
-        m_deletes = m_link.Sink().OnMessagesListed(m_listing.GetPdus());
+        m_deletes = m_listener.OnListed(m_listing.GetPdus());
         return DeleteNext();
     }
 }
@@ -55,7 +55,7 @@ bool CListingStep::DeleteNext()
         return true;
     const unsigned nIndex = m_deletes.front();
     m_deletes.erase(m_deletes.begin());
-    m_eStep = EStep::DELETE;
+    m_eStep = EStep::DELETING;
     m_link.Command("AT+CMGD=" + std::to_string(nIndex));
     return false;
 }

@@ -9,9 +9,22 @@
 #include "phone/MessageListing.h"
 #include "phone/ModemJob.h"
 
+// Who stores what a listing brings.
+class CListingListener {
+public:
+    virtual ~CListingListener() {}
+    // What one "AT+CMGL" listed (of a send: for its delivery reports). The
+    // result: the indexes to delete from that memory, which the listener
+    // must have stored first.
+    virtual std::vector<unsigned> OnListed(const std::vector<CListedPdu>& pdus) = 0;
+};
+
 class CListingStep {
 public:
-    CListingStep(CModemLink& link, bool bForReports) : m_link(link), m_bForReports(bForReports) {}
+    CListingStep(CModemLink& link, CListingListener& listener, bool bForReports)
+        : m_link(link), m_listener(listener), m_bForReports(bForReports)
+    {
+    }
 
     void Start();
     // The refused command again; a listing starts over.
@@ -27,9 +40,10 @@ private:
     bool OnListLine(const std::string& strLine);
     bool DeleteNext();
 
-    enum class EStep { LIST, DELETE };
+    enum class EStep { LIST, DELETING };
 
     CModemLink& m_link;
+    CListingListener& m_listener;
     bool m_bForReports;
     EStep m_eStep = EStep::LIST;
     CMessageListing m_listing;

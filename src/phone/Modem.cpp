@@ -1,11 +1,7 @@
 #include "phone/Modem.h"
 
 #include "base/Trace.h"
-#include "phone/DeviceTestJob.h"
 #include "phone/PhoneError.h"
-#include "phone/PhonebookJob.h"
-#include "phone/ReadMessagesJob.h"
-#include "phone/SendJob.h"
 
 CModem::CModem(CPortOperations* pSerialCom, CModemSink* pSink, CDialogueTimer* pTimer)
     : m_pSerialCom(pSerialCom), m_pSink(pSink), m_pTimer(pTimer), m_channel(pSerialCom, pTimer)
@@ -14,58 +10,13 @@ CModem::CModem(CPortOperations* pSerialCom, CModemSink* pSink, CDialogueTimer* p
 
 CModem::~CModem() = default;
 
-void CModem::RequestSend(std::unique_ptr<CMsg> pMsg, std::unique_ptr<CSendListener> pListener,
-                         const WString& strPort)
+void CModem::Start(std::unique_ptr<CModemJob> pJob, const WString& strPort)
 {
-    const bool bList = m_bReadReports;
-    m_bReadReports = false;
-    StartRequest(ERequest::REQ_SEND,
-                 std::make_unique<CSendJob>(Link(), std::move(pMsg), std::move(pListener), false, bList), strPort);
-}
-
-void CModem::RequestSave(std::unique_ptr<CMsg> pMsg, std::unique_ptr<CSendListener> pListener,
-                         const WString& strPort)
-{
-    StartRequest(ERequest::REQ_SAVE,
-                 std::make_unique<CSendJob>(Link(), std::move(pMsg), std::move(pListener), true, false), strPort);
-}
-
-void CModem::RequestPhonebook(const WString& strPort)
-{
-    StartRequest(ERequest::REQ_PHONEBOOK, std::make_unique<CPhonebookJob>(Link()), strPort);
-}
-
-void CModem::RequestDeviceTest(const WString& strPort)
-{
-    StartRequest(ERequest::REQ_DEVICE_TEST, std::make_unique<CDeviceTestJob>(Link(), m_device), strPort);
-}
-
-void CModem::RequestReadMessages(const WString& strPort)
-{
-    StartRequest(ERequest::REQ_READ_MESSAGES, std::make_unique<CReadMessagesJob>(Link()), strPort);
-}
-
-const char* CModem::GetFailureText(ERequest eRequest)
-{
-    switch (eRequest) {
-    case ERequest::REQ_PHONEBOOK: return "Failed to download phonebook";
-    case ERequest::REQ_SAVE: return "Failed to save message";
-    case ERequest::REQ_DEVICE_TEST: return "Failed to get model";
-    case ERequest::REQ_READ_MESSAGES: return "Failed to read messages";
-    default: return "Failed to send message";
-    }
-}
-
-void CModem::StartRequest(ERequest eRequest, std::unique_ptr<CModemJob> pJob, const WString& strPort)
-{
-    // One request at a time: the next one starts once this one has finished
-    // (or from inside OnMessageSent/OnMessageUploaded after its last part).
+    // One request at a time: the next one starts once this one has finished.
     ZASSERT(m_eState == EState::ST_DONE || m_bClosing);
-    m_eRequest = eRequest;
-    // The job before may be in the middle of the call that made this request.
-    if (m_pJob)
-        m_retired.push_back(std::move(m_pJob));
     m_pJob = std::move(pJob);
+    m_strPort = strPort;
+    m_bJobDone = false;
     // Until the open is announced nothing from the phone belongs to this
     // request, and a handshake timer left from an earlier one must not act.
     m_eState = EState::ST_OPENING;
@@ -76,12 +27,23 @@ void CModem::StartRequest(ERequest eRequest, std::unique_ptr<CModemJob> pJob, co
     m_pSerialCom->OpenPort(WideToAnsi(strPort));
 }
 
+// The job before has returned from its last call: it goes, and the next one
+// runs on the port still open.
+void CModem::StartNext()
+{
+    m_bJobDone = false;
+    std::unique_ptr<CModemJob> pNext = m_pSink->OnJobDone(m_link);
+    if (pNext)
+        Start(std::move(pNext), m_strPort);
+    else
+        Close();
+}
+
 void CModem::OnOperationComplete(std::unique_ptr<CSerialOp> op, std::unique_ptr<CSerialPortException> error)
 {
     ZASSERT(op);
     if (!op)
         return;
-    m_retired.clear();
     if (op->m_eKind == EOpKind::OP_READ)
         m_channel.OnReadDone();
     if (op->m_eKind == EOpKind::OP_CLOSE) {  // failed or not: whatever comes after it belongs to no request
@@ -128,7 +90,6 @@ void CModem::OnTimer()
 {
     m_channel.OnTimerFired();
     m_pTimer->KillTimeout();
-    m_retired.clear();
     if (m_bClosing)
         return;
     if (m_channel.IsFinalPending()) {
@@ -140,7 +101,8 @@ void CModem::OnTimer()
         m_bRepeating = true;
         Guarded([this] { m_pJob->RepeatStep(); });
     } else if (m_channel.IsIdle()) {  // a pause is over
-        Guarded([this] { m_eState == EState::ST_PIN ? m_pin.OnPause() : m_pJob->OnPause(); });
+        if (m_eState == EState::ST_PIN)
+            Guarded([this] { m_pin.OnPause(); });
     } else {
         TRACE_PAIR("No answer in state %d\n", static_cast<int>(m_eState));
         if (IsAwaitingSubmit()) {
@@ -163,7 +125,7 @@ void CModem::DeclinePin()
     if (m_eState != EState::ST_PIN || !m_pin.IsAwaitingUser() || m_bClosing)
         return;
     m_eState = EState::ST_JOB;
-    Guarded([this] { m_pJob->OnPinDeclined(); });
+    Guarded([this] { m_pJob->OnPin(false); });
 }
 
 void CModem::Cancel()
@@ -265,14 +227,14 @@ void CModem::OnJobLine(const std::string& strLine)
             m_pin.Start(strLine);
             return;
         }
-        if (IsSimNotReady(error) && m_pJob->RetriesWhenNotReady() && RetryLater(strLine))
+        if (IsSimNotReady(error) && m_pJob->GetRules().bRetryNotReady && RetryLater(strLine))
             return;
     }
     if (strLine == ">") {
         m_pJob->OnPrompt();
         return;
     }
-    if (result == EFinalResult::FINAL_NONE && m_channel.CountLine() > m_pJob->GetMaxLines())
+    if (result == EFinalResult::FINAL_NONE && m_channel.CountLine() > m_pJob->GetRules().nMaxLines)
         throw CSmsException("a final result code", strLine);
     // A long answer (a full memory listed at 9600 baud) may take minutes: each
     // line of it shows that the phone is answering.
@@ -284,7 +246,7 @@ void CModem::OnJobLine(const std::string& strLine)
 void CModem::ResumeAfterPin()
 {
     m_eState = EState::ST_JOB;
-    m_pJob->OnPinAccepted();
+    m_pJob->OnPin(true);
     m_bRepeating = true;
     m_pJob->RepeatStep();
     m_bRepeating = false;
@@ -300,10 +262,10 @@ bool CModem::IsAwaitingAnswer() const
 
 bool CModem::IsAwaitingSubmit() const
 {
-    return m_eState == EState::ST_JOB && m_pJob && m_pJob->IsAwaitingSubmit() && !m_channel.IsFinalPending();
+    return m_eState == EState::ST_JOB && m_pJob && m_pJob->GetRules().bAwaitingSubmit && !m_channel.IsFinalPending();
 }
 
-// --- CModemLink ------------------------------------------------------------------
+// --- For the link ----------------------------------------------------------------
 
 void CModem::Command(const std::string& strCommand)
 {
@@ -342,6 +304,8 @@ void CModem::Guarded(const std::function<void()>& fnStep)
         Fail(e);
     }
     m_bRepeating = false;
+    if (m_bJobDone && !m_bClosing)
+        StartNext();
 }
 
 // After a PDU went out, an answer that cannot be read (noise, a line without
@@ -359,4 +323,77 @@ void CModem::Fail(const CSmsException& e)
     m_bClosing = true;
     m_pJob->OnFailed(e);
     Close();
+}
+
+// --- CModemLink ----------------------------------------------------------------------
+
+void CModemLink::Command(const std::string& strCommand)
+{
+    m_modem.Command(strCommand);
+}
+
+void CModemLink::Write(const std::string& strData, uint32_t dwTimeout)
+{
+    m_modem.m_channel.Send(strData, strData, dwTimeout, false);
+}
+
+void CModemLink::CommandSecret(const std::string& strCommand)
+{
+    m_modem.m_channel.Send(strCommand + "\r\n", strCommand, m_modem.m_dwProgressTimeout, true);
+}
+
+void CModemLink::RepeatCommand()
+{
+    m_modem.Command(m_modem.m_strLastCommand);
+}
+
+void CModemLink::Pause(uint32_t dwMilliseconds)
+{
+    m_modem.m_channel.Pause(dwMilliseconds);
+}
+
+uint32_t CModemLink::GetProgressTimeout() const
+{
+    return m_modem.m_dwProgressTimeout;
+}
+
+uint32_t CModemLink::GetSubmitTimeout() const
+{
+    return m_modem.m_dwSubmitTimeout;
+}
+
+void CModemLink::SetPduPending(bool bPending)
+{
+    m_modem.m_channel.SetPduPending(bPending);
+}
+
+void CModemLink::AwaitFinal()
+{
+    m_modem.m_channel.AwaitFinal(CModem::kFinalTimeout);
+}
+
+bool CModemLink::RetryLater(const std::string& strRefusal)
+{
+    return m_modem.RetryLater(strRefusal);
+}
+
+void CModemLink::BeginStep()
+{
+    m_modem.m_nRetries = 0;
+}
+
+void CModemLink::Done()
+{
+    m_modem.m_eState = CModem::EState::ST_DONE;
+    m_modem.m_bJobDone = true;
+}
+
+void CModemLink::Abort()
+{
+    m_modem.End();
+}
+
+void CModemLink::NotConfirmed(const WString& strReason)
+{
+    m_modem.NotConfirmed(strReason);
 }

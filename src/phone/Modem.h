@@ -1,9 +1,10 @@
-// The modem driver: a session with the phone on one port that runs one
-// request at a time (send a message, store it in the phone, download the
-// phone book, test the port, read the messages and delivery reports the
-// phone holds). It runs on the thread that owns it and advances one step per
+// The modem driver: a session with the phone on one port that runs one job
+// at a time (send a message, store it in the phone, download the phone
+// book, test the port, read the messages and delivery reports the phone
+// holds). It runs on the thread that owns it and advances one step per
 // announcement of a finished port operation; it touches the port only by
-// queueing operations on a CPortOperations, and reports through a CModemSink.
+// queueing operations on a CPortOperations, and reports through a CModemSink
+// (its own events) and each job's listener (the job's results).
 //
 // The session owns what every request shares: the open, the handshake ("AT",
 // "ATE0"), the reading of answers line by line across reads, the unsolicited
@@ -26,29 +27,17 @@
 
 #include "base/Text.h"
 #include "phone/CommandChannel.h"
-#include "phone/DeviceInfo.h"
 #include "phone/Handshake.h"
 #include "phone/ModemJob.h"
 #include "phone/ModemSink.h"
 #include "phone/PinStep.h"
-#include "phone/SendListener.h"
 #include "phone/SmsException.h"
 #include "serial/PortOperations.h"
 #include "serial/SerialOp.h"
 #include "serial/SerialPortException.h"
-#include "sms/Msg.h"
 
-class CModem : private CModemLink {
+class CModem {
 public:
-    // Request kinds; the owner words a failure by them.
-    enum class ERequest {
-        REQ_PHONEBOOK = 0,
-        REQ_SEND = 1,
-        REQ_SAVE = 2,
-        REQ_DEVICE_TEST = 3,
-        REQ_READ_MESSAGES = 4,
-    };
-
     // What the session is doing.
     enum class EState {
         ST_OPENING,     // request made, port open not yet announced
@@ -70,33 +59,21 @@ public:
     // A refused step is repeated at most this often, after these pauses.
     static constexpr unsigned kMaxRetries = 2;
     static constexpr uint32_t kRetryDelays[kMaxRetries] = {2000, 5000};
-    static const unsigned kPhonebookBatch = 20;
-    static const unsigned kMaxPhonebookLocations = 10000;
 
     // None is owned; all must outlive the driver.
     CModem(CPortOperations* pSerialCom, CModemSink* pSink, CDialogueTimer* pTimer);
-    ~CModem() override;
+    ~CModem();
 
     CModem(const CModem&) = delete;
     CModem& operator=(const CModem&) = delete;
 
-    // The request entry points. A send or save takes the message from its
-    // current part on, and tells the listener what becomes of each part; the
-    // next send or save may be made from inside its OnPartAccepted of the
-    // last part, on the port still open.
-    void RequestSend(std::unique_ptr<CMsg> pMsg, std::unique_ptr<CSendListener> pListener, const WString& strPort);
-    void RequestSave(std::unique_ptr<CMsg> pMsg, std::unique_ptr<CSendListener> pListener, const WString& strPort);
-    void RequestPhonebook(const WString& strPort);
-    void RequestDeviceTest(const WString& strPort);
-    // Lists the received messages and reports of every memory the phone
-    // uses; the sink says which to delete once it has stored them.
-    void RequestReadMessages(const WString& strPort);
-    // The next send lists what the phone holds ("AT+CMGL=4") before its first
-    // part, for the delivery reports the sink awaits; a refusal does not
-    // stop the send.
-    void SetReadReports(bool bRead) { m_bReadReports = bRead; }
-    // What the last port test learnt of the phone.
-    const CDeviceInfo& GetDeviceInfo() const { return m_device; }
+    // What jobs are made on.
+    CModemLink& Link() { return m_link; }
+    // Runs the job on the named port: the port is opened, the handshake
+    // run, then the job. Once the job is done the sink is asked for the
+    // next one (OnJobDone), which runs on the port still open, with the
+    // whole handshake again; without one the port is closed.
+    void Start(std::unique_ptr<CModemJob> pJob, const WString& strPort);
 
     // Every announcement of the command exchange, success or failure (then
     // with the error).
@@ -124,38 +101,17 @@ public:
     // ignored; the close announcement calls OnRequestEnded.
     void Cancel();
 
-    ERequest GetRequest() const { return m_eRequest; }
-    // The status text of a failed request of the given kind.
-    static const char* GetFailureText(ERequest eRequest);
     EState GetState() const { return m_eState; }
 
 private:
-    // CModemLink
-    CModemLink& Link() { return *this; }
-    CModemSink& Sink() override { return *m_pSink; }
-    void Command(const std::string& strCommand) override;
-    void CommandSecret(const std::string& strCommand) override
-    {
-        m_channel.Send(strCommand + "\r\n", strCommand, m_dwProgressTimeout, true);
-    }
-    void Write(const std::string& strData, uint32_t dwTimeout) override
-    {
-        m_channel.Send(strData, strData, dwTimeout, false);
-    }
-    void RepeatCommand() override { Command(m_strLastCommand); }
-    void Pause(uint32_t dwMilliseconds) override { m_channel.Pause(dwMilliseconds); }
-    uint32_t GetProgressTimeout() const override { return m_dwProgressTimeout; }
-    uint32_t GetSubmitTimeout() const override { return m_dwSubmitTimeout; }
-    void SetPduPending(bool bPending) override { m_channel.SetPduPending(bPending); }
-    void AwaitFinal() override { m_channel.AwaitFinal(kFinalTimeout); }
-    bool RetryLater(const std::string& strRefusal) override;
-    void BeginStep() override { m_nRetries = 0; }
-    void Complete() override { m_eState = EState::ST_DONE; }
-    void Close() override;
-    void Abort() override { End(); }
-    void NotConfirmed(const WString& strReason) override;
+    friend class CModemLink;
 
-    void StartRequest(ERequest eRequest, std::unique_ptr<CModemJob> pJob, const WString& strPort);
+    // For the link.
+    void Command(const std::string& strCommand);
+    bool RetryLater(const std::string& strRefusal);
+    void Close();
+    void NotConfirmed(const WString& strReason);
+
     void OnPortOpened();
     void End();
     void OnRead(const std::string& strData);
@@ -165,19 +121,23 @@ private:
     void ResumeAfterPin();
     bool IsAwaitingAnswer() const;
     bool IsAwaitingSubmit() const;
+    // A step of the job (or of the session for it); once it has returned, a
+    // job that is done makes way for the next one.
     void Guarded(const std::function<void()>& fnStep);
     void Fail(const CSmsException& e);
+    void StartNext();
 
     CPortOperations* m_pSerialCom;
     CModemSink* m_pSink;
     CDialogueTimer* m_pTimer;
+    CModemLink m_link{*this};
     CCommandChannel m_channel;
     EState m_eState = EState::ST_DONE;
-    ERequest m_eRequest = ERequest::REQ_SEND;
     std::unique_ptr<CModemJob> m_pJob;
-    std::vector<std::unique_ptr<CModemJob>> m_retired;  // replaced while one of its calls ran
+    WString m_strPort;
+    bool m_bJobDone = false;  // the job said Done: the next one starts once its call has returned
     CHandshake m_handshake;
-    CPinStep m_pin{*this};
+    CPinStep m_pin{m_link, *m_pSink};
 
     bool m_bClosing = false;    // this request's close is queued: ignore the rest
     bool m_bRepeating = false;  // a refused step is being repeated
@@ -185,7 +145,4 @@ private:
     uint32_t m_dwSubmitTimeout = kSubmitTimeout;
     unsigned m_nRetries = 0;
     std::string m_strLastCommand;
-
-    bool m_bReadReports = false;
-    CDeviceInfo m_device;
 };

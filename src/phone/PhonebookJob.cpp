@@ -45,7 +45,7 @@ void CPhonebookJob::OnLine(const std::string& strLine)
     case EFinalResult::FINAL_ERROR:
         throw CSmsException("OK", strLine);
     default:
-        m_link.Sink().OnDownloadingPhonebook();
+        m_listener.OnDownloading();
         m_eStep = EStep::RANGE;
         m_bRangeKnown = false;
         m_link.Command("AT+CPBR=?");
@@ -86,9 +86,8 @@ void CPhonebookJob::ReadNextBatch()
 {
     // A phone without locations reports (0-0).
     if (m_nLastIndex == 0 || m_nNextIndex > m_nLastIndex) {
-        m_link.Sink().OnPhonebookDownloaded();
-        m_link.Complete();
-        m_link.Close();
+        m_listener.OnDownloaded();
+        m_link.Done();
         return;
     }
     const unsigned nFirst = m_nNextIndex;
@@ -111,7 +110,7 @@ void CPhonebookJob::OnEntryLine(const std::string& strLine)
             return;
         }
         if (!entry.strNumber.empty())
-            m_link.Sink().OnPhonebookEntry(entry.strName, entry.strNumber);
+            m_listener.OnEntry(entry.strName, entry.strNumber);
         return;
     }
     case EFinalResult::FINAL_ERROR:

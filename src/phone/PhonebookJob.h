@@ -5,9 +5,20 @@
 
 #include "phone/ModemJob.h"
 
+// Who takes the phone book.
+class CPhonebookListener : public CJobListener {
+public:
+    // The phone accepted UTF-8; the entries are being read.
+    virtual void OnDownloading() = 0;
+    // One entry of the phone's phone book (UTF-16, converted from UTF-8).
+    virtual void OnEntry(const WString& strName, const WString& strNumber) = 0;
+    // The last entry has been handed over.
+    virtual void OnDownloaded() = 0;
+};
+
 class CPhonebookJob : public CModemJob {
 public:
-    explicit CPhonebookJob(CModemLink& link) : CModemJob(link) {}
+    CPhonebookJob(CModemLink& link, CPhonebookListener& listener) : CModemJob(link, listener), m_listener(listener) {}
 
     void Start() override;
     void OnLine(const std::string& strLine) override;
@@ -24,6 +35,7 @@ private:
     void OnEntryLine(const std::string& strLine);
     void ReadNextBatch();
 
+    CPhonebookListener& m_listener;
     EStep m_eStep = EStep::CHARSET;
     unsigned m_nNextIndex = 0;  // location to read next
     unsigned m_nLastIndex = 0;  // last location to read

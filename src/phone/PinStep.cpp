@@ -103,7 +103,7 @@ void CPinStep::AskUser(bool bRefused)
 {
     m_eStep = EStep::USER;
     m_link.Pause(0);
-    m_link.Sink().OnPinRequired(bRefused);
+    m_sink.OnPinRequired(bRefused);
 }
 
 void CPinStep::EnterPin(const std::string& strPin)

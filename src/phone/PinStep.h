@@ -10,10 +10,11 @@
 #include <vector>
 
 #include "phone/ModemJob.h"
+#include "phone/ModemSink.h"
 
 class CPinStep {
 public:
-    explicit CPinStep(CModemLink& link) : m_link(link) {}
+    CPinStep(CModemLink& link, CModemSink& sink) : m_link(link), m_sink(sink) {}
     ~CPinStep() { Forget(); }
 
     CPinStep(const CPinStep&) = delete;
@@ -42,6 +43,7 @@ private:
     void AskUser(bool bRefused);
 
     CModemLink& m_link;
+    CModemSink& m_sink;
     EStep m_eStep = EStep::QUERY;
     std::string m_strRefusal;
     std::string m_strState;   // what "+CPIN:" said last

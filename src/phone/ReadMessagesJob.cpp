@@ -4,9 +4,15 @@
 #include "phone/MessageListing.h"
 #include "phone/PhoneReply.h"
 
+void CReadMessagesJob::SetStep(EStep eStep)
+{
+    m_eStep = eStep;
+    m_rules.nMaxLines = eStep == EStep::LISTING ? CListingStep::kMaxLines : CStepRules().nMaxLines;
+}
+
 void CReadMessagesJob::Start()
 {
-    m_eStep = EStep::PDU_MODE;
+    SetStep(EStep::PDU_MODE);
     m_link.Command("AT+CMGF=0");
 }
 
@@ -26,8 +32,8 @@ void CReadMessagesJob::OnLine(const std::string& strLine)
         if (result == EFinalResult::FINAL_ERROR)
             throw CSmsException("OK", strLine);
         if (result == EFinalResult::FINAL_OK) {
-            m_link.Sink().OnReadingMessages();
-            m_eStep = EStep::STORAGES;
+            m_listener.OnReading();
+            SetStep(EStep::STORAGES);
             m_link.Command("AT+CPMS?");
         }
         return;
@@ -84,11 +90,11 @@ void CReadMessagesJob::ReadNextStorage()
     }
     const std::string& strStorage = m_storages[m_nStorage++];
     if (strStorage.empty()) {
-        m_eStep = EStep::LISTING;
+        SetStep(EStep::LISTING);
         m_listing.Start();
         return;
     }
-    m_eStep = EStep::SELECT;
+    SetStep(EStep::SELECT);
     m_link.Command("AT+CPMS=\"" + strStorage + "\"");
 }
 
@@ -103,7 +109,7 @@ void CReadMessagesJob::OnSelectLine(const std::string& strLine)
         ReadNextStorage();
         return;
     default:
-        m_eStep = EStep::LISTING;
+        SetStep(EStep::LISTING);
         m_listing.Start();
         return;
     }
@@ -115,11 +121,10 @@ void CReadMessagesJob::FinishReading()
 {
     const bool bChanged = !m_storages.empty() && !m_storages.back().empty() && m_storages.back() != m_strSelected;
     if (bChanged && !m_strSelected.empty() && m_eStep != EStep::RESTORE) {
-        m_eStep = EStep::RESTORE;
+        SetStep(EStep::RESTORE);
         m_link.Command("AT+CPMS=\"" + m_strSelected + "\"");
         return;
     }
-    m_link.Sink().OnMessagesRead();
-    m_link.Complete();
-    m_link.Close();
+    m_listener.OnRead();
+    m_link.Done();
 }

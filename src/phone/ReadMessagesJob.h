@@ -10,23 +10,37 @@
 #include "phone/ListingStep.h"
 #include "phone/ModemJob.h"
 
+// Who stores what the memories hold.
+class CReadMessagesListener : public CJobListener, public CListingListener {
+public:
+    // The memories are being listed.
+    virtual void OnReading() = 0;
+    // Every memory has been listed.
+    virtual void OnRead() = 0;
+};
+
 class CReadMessagesJob : public CModemJob {
 public:
-    explicit CReadMessagesJob(CModemLink& link) : CModemJob(link), m_listing(link, false) {}
+    CReadMessagesJob(CModemLink& link, CReadMessagesListener& listener)
+        : CModemJob(link, listener), m_listener(listener), m_listing(link, listener, false)
+    {
+    }
 
     void Start() override;
     void OnLine(const std::string& strLine) override;
     void RepeatStep() override;
-    size_t GetMaxLines() const override { return m_eStep == EStep::LISTING ? CListingStep::kMaxLines : kMaxLines; }
 
 private:
     enum class EStep { PDU_MODE, STORAGES, SELECT, LISTING, RESTORE };
 
+    // The step, and the lines its answer may have.
+    void SetStep(EStep eStep);
     void OnStoragesLine(const std::string& strLine);
     void ReadNextStorage();
     void OnSelectLine(const std::string& strLine);
     void FinishReading();
 
+    CReadMessagesListener& m_listener;
     EStep m_eStep = EStep::PDU_MODE;
     CListingStep m_listing;
     std::vector<std::string> m_storages;  // to list; "" is the memory selected

@@ -23,7 +23,7 @@ const char CSendJob::kReportMode[] = "AT+CNMI=2,1,0,2,0";
 
 CSendJob::CSendJob(CModemLink& link, std::unique_ptr<CMsg> pMsg, std::unique_ptr<CSendListener> pListener,
                    bool bSave, bool bListFirst)
-    : CModemJob(link),
+    : CModemJob(link, *pListener),
       m_pMsg(std::move(pMsg)),
       m_msg(*m_pMsg),
       m_pListener(std::move(pListener)),
@@ -35,13 +35,17 @@ CSendJob::CSendJob(CModemLink& link, std::unique_ptr<CMsg> pMsg, std::unique_ptr
 // Only a message that asks for reports changes where the phone puts them.
 void CSendJob::Start()
 {
-    m_eStep = !m_bSave && m_msg.m_bStatusReport ? EStep::REPORT_MODE : EStep::PDU_MODE;
+    SetStep(!m_bSave && m_msg.m_bStatusReport ? EStep::REPORT_MODE : EStep::PDU_MODE);
     m_link.Command(m_eStep == EStep::REPORT_MODE ? kReportMode : "AT+CMGF=0");
 }
 
-size_t CSendJob::GetMaxLines() const
+// A part's refusals for a moment are its own, announced to the listener.
+void CSendJob::SetStep(EStep eStep)
 {
-    return m_eStep == EStep::LISTING ? CListingStep::kMaxLines : kMaxLines;
+    m_eStep = eStep;
+    m_rules.nMaxLines = eStep == EStep::LISTING ? CListingStep::kMaxLines : CStepRules().nMaxLines;
+    m_rules.bRetryNotReady = eStep != EStep::PROMPT && eStep != EStep::SUBMIT;
+    m_rules.bAwaitingSubmit = eStep == EStep::SUBMIT && !m_bSave;
 }
 
 void CSendJob::OnLine(const std::string& strLine)
@@ -53,7 +57,7 @@ void CSendJob::OnLine(const std::string& strLine)
         if (result == EFinalResult::FINAL_ERROR)
             TRACE_PAIR("The phone refused '%s': '%s'\n", kReportMode, strLine.c_str());
         if (result != EFinalResult::FINAL_NONE) {
-            m_eStep = EStep::PDU_MODE;
+            SetStep(EStep::PDU_MODE);
             m_link.Command("AT+CMGF=0");
         }
         return;
@@ -66,8 +70,8 @@ void CSendJob::OnLine(const std::string& strLine)
             AnnouncePart(true);
             return;
         }
-        m_eStep = EStep::LISTING;
-        m_pListing = std::make_unique<CListingStep>(m_link, true);
+        SetStep(EStep::LISTING);
+        m_pListing = std::make_unique<CListingStep>(m_link, *m_pListener, true);
         m_pListing->Start();
         return;
     case EStep::LISTING:
@@ -96,7 +100,7 @@ void CSendJob::AnnouncePart(bool bNewPart)
         throw CSmsException("at most 255 parts", std::to_string(m_msg.GetTotalParts()) + " parts");
     if (!m_msg.BuildPdu(m_strPdu))
         throw CSmsException("a number that can be sent", WideToAnsi(m_msg.m_strNumber));
-    m_eStep = EStep::PROMPT;
+    SetStep(EStep::PROMPT);
     const std::string strLength = std::to_string(GetTpduLength(m_strPdu));
     m_link.SetPduPending(true);
     m_link.Write((m_bSave ? "AT+CMGW=" : "AT+CMGS=") + strLength + "\r", m_link.GetProgressTimeout());
@@ -134,11 +138,11 @@ void CSendJob::OnPrompt()
         return;
     }
     if (!m_pListener->OnSubmitting(Part(), m_msg.GetTotalParts())) {
-        m_eStep = EStep::DONE;
+        SetStep(EStep::DONE);
         m_link.Abort();
         return;
     }
-    m_eStep = EStep::SUBMIT;
+    SetStep(EStep::SUBMIT);
     m_link.Write(m_strPdu + kCtrlZ, m_bSave ? m_link.GetProgressTimeout() : m_link.GetSubmitTimeout());
 }
 
@@ -162,7 +166,7 @@ void CSendJob::OnSubmitLine(const std::string& strLine)
     m_link.SetPduPending(false);
     CPhoneError error;
     if (!m_bSave && FindPhoneError(strLine, error) && MayHaveBeenSent(error)) {
-        m_eStep = EStep::DONE;
+        SetStep(EStep::DONE);
         m_link.NotConfirmed(AnsiToWide(DescribePhoneError(strLine)));
         return;
     }
@@ -172,7 +176,7 @@ void CSendJob::OnSubmitLine(const std::string& strLine)
 
 void CSendJob::Refused(const std::string& strExpected, const std::string& strLine)
 {
-    m_eStep = EStep::DONE;  // no longer awaiting its answer: the failure is certain
+    SetStep(EStep::DONE);  // no longer awaiting its answer: the failure is certain
     throw CSmsException(strExpected, strLine);
 }
 
@@ -186,17 +190,12 @@ void CSendJob::OnAcknowledged(const std::string& strAck)
     const unsigned nPart = Part();
     m_msg.NextPart();
     const bool bComplete = m_msg.IsComplete();
-    // Done before the owner is told: it may start its next request (on the
-    // open port) from inside the call, and that one must not be disturbed.
-    m_eStep = bComplete ? EStep::DONE : EStep::PROMPT;
+    SetStep(bComplete ? EStep::DONE : EStep::PROMPT);
+    m_pListener->OnPartAccepted(nPart, nMr);
     if (bComplete)
-        m_link.Complete();
-    CModemLink& link = m_link;  // the session has retired this job when the owner made its next request
-    const bool bKeepOpen = m_pListener->OnPartAccepted(nPart, nMr);
-    if (!bComplete)
+        m_link.Done();
+    else
         AnnouncePart(true);
-    else if (!bKeepOpen)
-        link.Close();
 }
 
 // Only what cannot have left the phone is offered again; a stored part only
@@ -211,11 +210,6 @@ bool CSendJob::RetryRefusedPart(const std::string& strLine)
     const char* pszMeaning = GetPhoneErrorMeaning(error.eKind, error.nCode);
     m_pListener->OnRetrying(Part(), AnsiToWide(pszMeaning ? pszMeaning : error.strText));
     return true;
-}
-
-void CSendJob::OnFailed(const CSmsException& error)
-{
-    m_pListener->OnRefused(Part(), error);
 }
 
 void CSendJob::OnNotConfirmed(const WString& strReason)

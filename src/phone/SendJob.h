@@ -28,11 +28,6 @@ public:
     void OnLine(const std::string& strLine) override;
     void OnPrompt() override;
     void RepeatStep() override;
-    bool IsAwaitingSubmit() const override { return m_eStep == EStep::SUBMIT && !m_bSave; }
-    size_t GetMaxLines() const override;
-    // A part's refusals for a moment are its own, announced to the owner.
-    bool RetriesWhenNotReady() const override { return m_eStep != EStep::PROMPT && m_eStep != EStep::SUBMIT; }
-    void OnFailed(const CSmsException& error) override;
     void OnNotConfirmed(const WString& strReason) override;
 
     // Asks the phone to keep delivery reports and announce them ("+CDSI").
@@ -41,6 +36,8 @@ public:
 private:
     enum class EStep { REPORT_MODE, PDU_MODE, LISTING, PROMPT, SUBMIT, DONE };
 
+    // The step, and how the session treats its answers.
+    void SetStep(EStep eStep);
     void OnPromptLine(const std::string& strLine);
     void OnSubmitLine(const std::string& strLine);
     void OnAcknowledged(const std::string& strAck);

@@ -7,7 +7,6 @@
 
 CSerialCom::CSerialCom(CSerialPortAsync* pPort)
     : m_pPort(pPort),
-      m_hWndNotify(nullptr),
       m_hQueued(CreateManualEvent()),
       m_hCancel(CreateManualEvent())
 {
@@ -18,10 +17,12 @@ CSerialCom::~CSerialCom()
     Stop();
 }
 
-bool CSerialCom::Start(HWND hWndNotify, int nPriority)
+bool CSerialCom::Start(CUiQueue* pUi, FnAnnounce fnAnnounce, int nPriority)
 {
-    if (!m_hThread)  // a second start is refused by CThread; its window stays
-        m_hWndNotify = hWndNotify;
+    if (!m_hThread) {  // a second start is refused by CThread; its queue stays
+        m_pUi = pUi;
+        m_fnAnnounce = std::move(fnAnnounce);
+    }
     return CThread<CSerialCom>::Start(nPriority);
 }
 
@@ -177,16 +178,14 @@ void CSerialCom::WriteEscape()
     }
 }
 
-// The posted message owns what it carries from here on; when it cannot be
-// posted, nobody will receive it and both are freed here.
+// The posted work owns what it carries from here on, and frees it when it is
+// dropped unrun.
 void CSerialCom::Announce(std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError)
 {
-    const HWND hWnd = m_hWndNotify;
-    if (!hWnd || !PostMessageW(hWnd, WM_SERIAL_NOTIFY, reinterpret_cast<WPARAM>(pOp.get()),
-                               reinterpret_cast<LPARAM>(pError.get()))) {
+    auto pAnn = std::make_shared<CSerialAnnouncement>();
+    pAnn->pOp = std::move(pOp);
+    pAnn->pError = std::move(pError);
+    const FnAnnounce& fnAnnounce = m_fnAnnounce;
+    if (!m_pUi || !m_pUi->Post([&fnAnnounce, pAnn] { fnAnnounce(std::move(pAnn->pOp), std::move(pAnn->pError)); }))
         TRACE_REPORT("Announcement lost: %lu\n", static_cast<unsigned long>(GetLastError()));
-        return;
-    }
-    pOp.release();
-    pError.release();
 }

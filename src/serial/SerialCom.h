@@ -1,10 +1,9 @@
 // The command exchange: port operations queued on the dialog thread are
 // performed in order by one worker thread on a CSerialPortAsync, and every
-// finished operation is announced by posting WM_SERIAL_NOTIFY to the notify
-// window: wParam = the CSerialOp*, lParam = 0 on success or a new
-// CSerialPortException* with the error code. The receiver takes both back
-// with TakeAnnouncement and owns them. A read or write aborted by CancelAll or
-// Stop is not announced.
+// finished operation is announced on the dialog thread through its CUiQueue:
+// the announcement function receives the operation and, on failure, the
+// error, and owns both. A read or write aborted by CancelAll or Stop is not
+// announced.
 //
 // A read completes when at least one byte has come and then 50 ms pass
 // without another (or the buffer is full): one announcement of OP_READ
@@ -14,38 +13,32 @@
 #include <windows.h>
 
 #include <deque>
+#include <functional>
 #include <memory>
 
 #include "base/Raii.h"
 #include "base/Thread.h"
+#include "base/UiQueue.h"
 #include "serial/SerialOp.h"
 #include "serial/SerialPortAsync.h"
 #include "serial/PortOperations.h"
 
-// The one message a worker posts: a finished port operation.
-const UINT WM_SERIAL_NOTIFY = WM_APP;
-
-// What one WM_SERIAL_NOTIFY carries, owned again by its receiver.
+// One finished port operation; the error is null when it succeeded.
 struct CSerialAnnouncement {
     std::unique_ptr<CSerialOp> pOp;
-    std::unique_ptr<CSerialPortException> pError;  // null when the operation succeeded
+    std::unique_ptr<CSerialPortException> pError;
 };
-inline CSerialAnnouncement TakeAnnouncement(WPARAM wParam, LPARAM lParam)
-{
-    CSerialAnnouncement ann;
-    ann.pOp.reset(reinterpret_cast<CSerialOp*>(wParam));
-    ann.pError.reset(reinterpret_cast<CSerialPortException*>(lParam));
-    return ann;
-}
+typedef std::function<void(std::unique_ptr<CSerialOp>, std::unique_ptr<CSerialPortException>)> FnAnnounce;
 
 class CSerialCom : public CThread<CSerialCom>, public CPortOperations {
 public:
     explicit CSerialCom(CSerialPortAsync* pPort);
     ~CSerialCom() override;
 
-    // Starts the worker, which announces to hWndNotify. The window must stay
-    // until Stop has returned: its owner stops the worker before it goes.
-    bool Start(HWND hWndNotify, int nPriority);
+    // Starts the worker, whose announcements fnAnnounce receives on the
+    // queue's thread. The queue must stay until Stop has returned: its owner
+    // stops the worker before it goes, then discards what is left.
+    bool Start(CUiQueue* pUi, FnAnnounce fnAnnounce, int nPriority);
 
     // Dialog thread.
     void Enqueue(std::unique_ptr<CSerialOp> pOp) override;
@@ -78,7 +71,8 @@ private:
     std::deque<std::unique_ptr<CSerialOp>> m_lstOps;
     CCriticalSection m_csOps;  // guards m_lstOps and the setting of m_hQueued/m_hCancel
     CSerialPortAsync* m_pPort;
-    HWND m_hWndNotify;  // set before the worker starts, never changed while it runs
+    CUiQueue* m_pUi = nullptr;  // set before the worker starts, never changed while it runs
+    FnAnnounce m_fnAnnounce;
     CHandle m_hQueued;   // an operation is waiting
     CHandle m_hCancel;   // aborts the read or write in progress
 };

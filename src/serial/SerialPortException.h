@@ -1,5 +1,9 @@
 // A port failure: one Win32 error code. Thrown and caught by value; a copy
 // travels to the dialog thread with the announcement of the failed operation.
+//
+// Errors in this layer: a port failure is a CSerialPortException, thrown by
+// value inside the worker and caught at its thread's boundary, where it
+// becomes the announcement's error; nothing else throws.
 #pragma once
 
 #include <cstdint>

@@ -24,12 +24,9 @@ CSerialSession::CSerialSession() : m_hWnd(nullptr), m_com(&m_port), m_pHandler(n
 CSerialSession::~CSerialSession()
 {
     m_com.Stop();
-    if (m_hWnd) {
-        MSG msg;
-        while (PeekMessageW(&msg, m_hWnd, WM_SERIAL_NOTIFY, WM_SERIAL_NOTIFY, PM_REMOVE))
-            TakeAnnouncement(msg.wParam, msg.lParam);
+    m_ui.Discard();
+    if (m_hWnd)
         DestroyWindow(m_hWnd);
-    }
 }
 
 bool CSerialSession::Start()
@@ -46,23 +43,33 @@ bool CSerialSession::Start()
     if (!m_hWnd)
         return false;
     SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    return m_com.Start(m_hWnd, THREAD_PRIORITY_NORMAL);
+    m_ui.Attach(m_hWnd);
+    return m_com.Start(
+        &m_ui, [this](std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError) {
+            OnAnnouncement(std::move(pOp), std::move(pError));
+        },
+        THREAD_PRIORITY_NORMAL);
+}
+
+// To the handler while Run loops; kept for Wait otherwise.
+void CSerialSession::OnAnnouncement(std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError)
+{
+    if (m_pHandler) {
+        CALL_CATCHING(m_pHandler->OnOperationComplete(std::move(pOp), std::move(pError)));
+        return;
+    }
+    CAnnouncement ann;
+    ann.pOp = std::move(pOp);
+    ann.pError = std::move(pError);
+    ann.ullTick = Now();
+    m_kept.push_back(std::move(ann));
 }
 
 LRESULT CALLBACK CSerialSession::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     CSerialSession* pThis = reinterpret_cast<CSerialSession*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
-    if (pThis && uMsg == WM_SERIAL_NOTIFY) {
-        CSerialAnnouncement taken = TakeAnnouncement(wParam, lParam);
-        if (pThis->m_pHandler) {
-            CALL_CATCHING(pThis->m_pHandler->OnOperationComplete(std::move(taken.pOp), std::move(taken.pError)));
-        } else {
-            CAnnouncement ann;
-            ann.pOp = std::move(taken.pOp);
-            ann.pError = std::move(taken.pError);
-            ann.ullTick = Now();
-            pThis->m_kept.push_back(std::move(ann));
-        }
+    if (pThis && uMsg == CUiQueue::GetMessageId()) {
+        CALL_CATCHING(pThis->m_ui.Drain());
         return 0;
     }
     if (pThis && uMsg == WM_TIMER && pThis->m_pHandler) {

@@ -69,11 +69,13 @@ public:
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    void OnAnnouncement(std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError);
     // Dispatches what is waiting, then waits at most dwMs for more.
     void PumpOnce(DWORD dwMs);
 
     CSerialPortAsync m_port;  // declared before the worker that uses it
     HWND m_hWnd;
+    CUiQueue m_ui;            // what the worker announces, run on the window's thread
     CSerialCom m_com;
     std::deque<CAnnouncement> m_kept;
     CSessionHandler* m_pHandler;

@@ -1,5 +1,8 @@
 // The program's life between process entry and exit: open the settings, load
 // the skin, create the main window, run the message loop, tear down.
+//
+// Errors here: a start-up failure is a message box with the caption "Error"
+// and exit code 0; nothing else reaches the user from this layer.
 #pragma once
 
 #include <windows.h>

@@ -1,5 +1,9 @@
 // The process-wide skin: colours, font, opacity and the dialogs' bitmaps,
 // read once at start-up from the "skin" folder beside the executable.
+//
+// Errors in this layer: a skin or bitmap that cannot be read gives false
+// (the start-up says so in a box); a colour or number that cannot be read
+// is the default; nothing throws.
 #pragma once
 
 #include <windows.h>

@@ -1,4 +1,9 @@
 // One outgoing message to one recipient, and the way a text is cut into parts.
+//
+// Errors in this layer: nothing throws out of it. A text, a number or a PDU
+// that cannot be built or read gives false (a file's or a decoder's with the
+// reason in a std::string&); a reader that throws inside catches at its own
+// entry.
 #pragma once
 
 #include <cstddef>

@@ -297,7 +297,15 @@ void CContactsDlg::OnImport()
         return;
     m_strImportPath = strPath;
     m_bImportCancelled = false;
-    m_pImport.reset(new CImportWorker(m_hWnd, strPath, LoadStored()));
+    m_ui.Attach(m_hWnd);
+    m_pImport.reset(new CImportWorker(
+        m_ui, strPath, LoadStored(),
+        [this](unsigned nPercent) { GetDlgItem(IDC_CONTACTS_PROGRESS).SendMessage(PBM_SETPOS, nPercent, 0); },
+        [this](const CImportResult& result) {
+            m_pImport.reset();  // joins the thread, which has nothing left to do
+            ShowImporting(false);
+            OnImportDone(result);
+        }));
     if (!m_pImport->Start(THREAD_PRIORITY_NORMAL)) {
         m_pImport.reset();
         ShowStatus(WSTR("Could not start the import"));
@@ -324,22 +332,13 @@ void CContactsDlg::ShowImporting(bool bImporting)
         ShowStatus(WSTR("Reading ") + m_strImportPath + WSTR("..."));
 }
 
-bool CContactsDlg::OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult)
+bool CContactsDlg::OnMessage(UINT uMsg, WPARAM /*wParam*/, LPARAM /*lParam*/, LRESULT& lResult)
 {
-    if (uMsg == CImportWorker::WM_IMPORT_PROGRESS) {
-        GetDlgItem(IDC_CONTACTS_PROGRESS).SendMessage(PBM_SETPOS, wParam, 0);
-        lResult = 0;
-        return true;
-    }
-    if (uMsg == CImportWorker::WM_IMPORT_DONE) {
-        std::unique_ptr<CImportResult> pResult(reinterpret_cast<CImportResult*>(lParam));
-        m_pImport.reset();  // joins the thread, which has nothing left to do
-        ShowImporting(false);
-        OnImportDone(std::move(pResult));
-        lResult = 0;
-        return true;
-    }
-    return false;
+    if (uMsg != CUiQueue::GetMessageId())
+        return false;
+    m_ui.Drain();
+    lResult = 0;
+    return true;
 }
 
 void CContactsDlg::OnDestroy()
@@ -348,23 +347,23 @@ void CContactsDlg::OnDestroy()
         return;
     m_pImport->Cancel();
     m_pImport.reset();
-    CImportWorker::DropPosted(m_hWnd);
+    m_ui.Discard();
 }
 
 // Nothing is stored before the user has seen what the file would do.
-void CContactsDlg::OnImportDone(std::unique_ptr<CImportResult> pResult)
+void CContactsDlg::OnImportDone(const CImportResult& result)
 {
-    if (m_bImportCancelled || pResult->bStopped) {
+    if (m_bImportCancelled || result.bStopped) {
         ShowStatus(WSTR("Import cancelled: nothing was stored"));
         return;
     }
-    if (!pResult->bRead) {
+    if (!result.bRead) {
         ShowStatus(WString());
-        MessageBox(WSTR("Cannot import ") + m_strImportPath + WSTR(": ") + Utf8ToWide(pResult->strError), L"Import",
+        MessageBox(WSTR("Cannot import ") + m_strImportPath + WSTR(": ") + Utf8ToWide(result.strError), L"Import",
                    MB_ICONERROR);
         return;
     }
-    const CImportPlan& plan = pResult->plan;
+    const CImportPlan& plan = result.plan;
     WString strText = Utf8ToWide(DescribeImport(plan));
     std::vector<std::string> aLines = plan.aRefusals;
     aLines.insert(aLines.end(), plan.aNotes.begin(), plan.aNotes.end());

@@ -49,7 +49,7 @@ private:
     void OnDelete();
     void OnImport();
     // The worker's result: what the file would do, asked before it is stored.
-    void OnImportDone(std::unique_ptr<CImportResult> pResult);
+    void OnImportDone(const CImportResult& result);
     void ShowImporting(bool bImporting);
     void OnExport();
     bool Store(const std::vector<CContact>& contacts);
@@ -61,6 +61,7 @@ private:
     // again before each change); none for a new one.
     bool m_bEditing = false;
     WString m_strEditingName, m_strEditingNumber;
+    CUiQueue m_ui;                             // the import's progress and result
     std::unique_ptr<CImportWorker> m_pImport;  // while an import's file is read
     WString m_strImportPath;
     bool m_bImportCancelled = false;

@@ -118,12 +118,10 @@ void CHistoryDlg::Search()
 void CHistoryDlg::OnExport()
 {
     WString strPath = WSTR("history.csv");
-    DWORD nFilter = 0;
-    if (!AskExportPath(L"CSV (*.csv)\0*.csv\0", L"csv", strPath, nFilter))
+    if (!AskCsvPath(strPath))
         return;
-    std::vector<CHistoryRecord> shown;
-    for (size_t i = m_aRows.size(); i-- > 0;)
-        shown.push_back(m_history.Get(m_aRows[i]));
+    const std::vector<CHistoryRecord> shown =
+        OldestFirst<CHistoryRecord>(m_aRows, [this](size_t nIndex) { return m_history.Get(nIndex); });
     CSettingsListKey key;
     const std::string strData = FormatHistoryCsv(shown, CReportStore(key).Read(), GetLocalZoneText(std::time(nullptr)),
                                                  GetListSeparator());

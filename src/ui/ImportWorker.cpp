@@ -2,21 +2,23 @@
 
 #include <memory>
 
-CImportWorker::CImportWorker(HWND hWindow, const WString& strPath, const std::vector<CContact>& contacts)
-    : m_hWindow(hWindow), m_strPath(strPath), m_contacts(contacts)
+CImportWorker::CImportWorker(CUiQueue& ui, const WString& strPath, const std::vector<CContact>& contacts,
+                             FnProgress fnProgress, FnDone fnDone)
+    : m_ui(ui), m_strPath(strPath), m_contacts(contacts), m_fnProgress(std::move(fnProgress)),
+      m_fnDone(std::move(fnDone))
 {
 }
 
 void CImportWorker::Run()
 {
-    std::unique_ptr<CImportResult> pResult(new CImportResult);
+    auto pResult = std::make_shared<CImportResult>();
     CContactFile file;
-    // A message only when the per cent changes: a few hundred at most.
+    // A step only when the per cent changes: a few hundred at most.
     const bool bRead = ReadContactPath(m_strPath, file, pResult->strError, [this](double dDone) {
-        const WPARAM nPercent = static_cast<WPARAM>(dDone * 100);
+        const unsigned nPercent = static_cast<unsigned>(dDone * 100);
         if (nPercent != m_nPercent) {
             m_nPercent = nPercent;
-            PostMessageW(m_hWindow, WM_IMPORT_PROGRESS, nPercent, 0);
+            m_ui.Post([fnProgress = m_fnProgress, nPercent] { fnProgress(nPercent); });
         }
         return !IsStopRequested();
     });
@@ -25,13 +27,5 @@ void CImportWorker::Run()
         pResult->plan = PlanImport(m_contacts, file);
         pResult->bRead = true;
     }
-    if (PostMessageW(m_hWindow, WM_IMPORT_DONE, 0, reinterpret_cast<LPARAM>(pResult.get())))
-        pResult.release();  // the window's now
-}
-
-void CImportWorker::DropPosted(HWND hWindow)
-{
-    MSG msg;
-    while (PeekMessageW(&msg, hWindow, WM_IMPORT_DONE, WM_IMPORT_DONE, PM_REMOVE))
-        delete reinterpret_cast<CImportResult*>(msg.lParam);
+    m_ui.Post([fnDone = m_fnDone, pResult] { fnDone(*pResult); });
 }

@@ -1,20 +1,20 @@
 // The contact import's reading of a file and its plan, on a thread of its
 // own: a file of many megabytes takes seconds, and the Contacts window keeps
-// answering meanwhile and can cancel it. The worker posts its progress and,
-// once, its result to the window.
+// answering meanwhile and can cancel it. The worker hands its progress and,
+// once, its result to the window's thread.
 #pragma once
 
-#include <windows.h>
-
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "base/Text.h"
 #include "base/Thread.h"
+#include "base/UiQueue.h"
 #include "app/Contact.h"
 #include "app/ContactImport.h"
 
-// What an import's reading came to; carried by WM_IMPORT_DONE.
+// What an import's reading came to.
 struct CImportResult {
     bool bRead = false;      // the file was read: plan holds what the import would do
     bool bStopped = false;   // cancelled before that
@@ -24,26 +24,25 @@ struct CImportResult {
 
 class CImportWorker : public CThread<CImportWorker> {
 public:
-    // wParam: how far the reading has come, in per cent.
-    static constexpr UINT WM_IMPORT_PROGRESS = WM_APP + 1;
-    // lParam: the CImportResult, which the window deletes. Posted once.
-    static constexpr UINT WM_IMPORT_DONE = WM_APP + 2;
+    typedef std::function<void(unsigned nPercent)> FnProgress;
+    typedef std::function<void(const CImportResult& result)> FnDone;
 
-    // The plan is made against these contacts, as stored when the import began.
-    CImportWorker(HWND hWindow, const WString& strPath, const std::vector<CContact>& contacts);
+    // The plan is made against these contacts, as stored when the import
+    // began. Both functions run on the thread of ui's window; fnDone once.
+    CImportWorker(CUiQueue& ui, const WString& strPath, const std::vector<CContact>& contacts, FnProgress fnProgress,
+                  FnDone fnDone);
     ~CImportWorker() override { Stop(); }
 
     // Cancel: the reader stops at its next step; the result says so.
     void Cancel() { RequestStop(); }
-    // After the thread has ended, before the window goes: deletes a result
-    // posted but not received.
-    static void DropPosted(HWND hWindow);
 
     void Run();
 
 private:
-    const HWND m_hWindow;
+    CUiQueue& m_ui;
     const WString m_strPath;
     const std::vector<CContact> m_contacts;
-    WPARAM m_nPercent = 0;  // the last one posted
+    const FnProgress m_fnProgress;
+    const FnDone m_fnDone;
+    unsigned m_nPercent = 0;  // the last one handed on
 };

@@ -106,12 +106,10 @@ const CReceivedMsg* CInboxDlg::MessageOfRow(int nRow) const
 void CInboxDlg::OnExport()
 {
     WString strPath = WSTR("inbox.csv");
-    DWORD nFilter = 0;
-    if (!AskExportPath(L"CSV (*.csv)\0*.csv\0", L"csv", strPath, nFilter))
+    if (!AskCsvPath(strPath))
         return;
-    std::vector<CReceivedMsg> shown;
-    for (size_t i = m_aRows.size(); i-- > 0;)
-        shown.push_back(m_list.GetMessage(m_aRows[i]));
+    const std::vector<CReceivedMsg> shown =
+        OldestFirst<CReceivedMsg>(m_aRows, [this](size_t nIndex) { return m_list.GetMessage(nIndex); });
     ShowStatus(WriteExport(strPath, FormatInboxCsv(shown, m_host.GetContacts(), GetListSeparator()), shown.size(), L"messages"));
 }
 

@@ -81,6 +81,12 @@ bool CListDetailDlg::AskExportPath(const wchar_t* pszFilter, const wchar_t* pszE
     return AskFileToSave(m_hWnd, L"Export", pszFilter, pszExt, strPath, nFilter);
 }
 
+bool CListDetailDlg::AskCsvPath(WString& strPath) const
+{
+    DWORD nFilter = 0;
+    return AskExportPath(L"CSV (*.csv)\0*.csv\0", L"csv", strPath, nFilter);
+}
+
 WString CListDetailDlg::WriteExport(const WString& strPath, const std::string& strData, size_t nCount,
                                     const wchar_t* pszWhat)
 {

@@ -9,6 +9,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <vector>
 
 #include "base/Text.h"
 #include "skinning/SkinnedDlg.h"
@@ -40,6 +41,18 @@ protected:
     void ShowRows(size_t nRows);
     // Asks where to save (strPath offers a name); false when cancelled.
     bool AskExportPath(const wchar_t* pszFilter, const wchar_t* pszExt, WString& strPath, DWORD& nFilter) const;
+    // The same for a CSV file only.
+    bool AskCsvPath(WString& strPath) const;
+    // The rows shown (newest first), oldest first as a spreadsheet reads them.
+    template <class TRow, class FnGet>
+    static std::vector<TRow> OldestFirst(const std::vector<size_t>& aRows, FnGet fnGet)
+    {
+        std::vector<TRow> rows;
+        rows.reserve(aRows.size());
+        for (size_t i = aRows.size(); i-- > 0;)
+            rows.push_back(fnGet(aRows[i]));
+        return rows;
+    }
     // Writes the file whole; the status text: "3 messages exported to
     // C:\x.csv", or why it could not be written.
     static WString WriteExport(const WString& strPath, const std::string& strData, size_t nCount,

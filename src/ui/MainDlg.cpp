@@ -65,7 +65,7 @@ WString CMainDlg::GetInboxPath()
 CMainDlg::CMainDlg() : CSkinnedDlg(IDD_MAIN, SkinBitmapIndex::SBI_MAIN, kControls)
 {
     m_recorder.KeepHistory(m_historyKey, m_archive);
-    m_Requests.SetRecorder(&m_recorder);
+    m_session.SetRecorder(&m_recorder);
 }
 
 CMainDlg::~CMainDlg()
@@ -80,24 +80,23 @@ BOOL CMainDlg::PreTranslateMessage(MSG* pMsg)
     return m_hWnd && IsDialogMessageW(m_hWnd, pMsg);
 }
 
-bool CMainDlg::OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult)
+bool CMainDlg::OnMessage(UINT uMsg, WPARAM /*wParam*/, LPARAM /*lParam*/, LRESULT& lResult)
 {
-    if (uMsg == WM_ASK_PIN)
-        AskPin(wParam != 0);
-    else if (uMsg == WM_SERIAL_NOTIFY)
-        OnSerialNotify(wParam, lParam);
-    else
+    if (uMsg != CUiQueue::GetMessageId())
         return false;
+    m_ui.Drain();
     lResult = 0;
     return true;
 }
 
-// The worker announces to this window: it stops before the window goes.
+// The worker announces through this window: it stops before the window goes,
+// and what it announced and nobody ran is freed.
 void CMainDlg::OnDestroy()
 {
     if (CMessageLoop* pLoop = GetAppModule().GetMessageLoop())
         pLoop->RemoveMessageFilter(this);
-    StopSerialWorker();
+    m_SerialCom.Stop();
+    m_ui.Discard();
 }
 
 // --- The frame ---------------------------------------------------------------------
@@ -117,9 +116,14 @@ void CMainDlg::OnInitDialog()
     UpdateUi();  // no port yet: the request buttons wait for the port list
     m_SerialCom.EnumeratePorts();
     Status().SetStatus(WSTR("Enumerating COM ports..."));
-    m_SerialCom.Start(m_hWnd, THREAD_PRIORITY_NORMAL);
+    m_ui.Attach(m_hWnd);
+    m_SerialCom.Start(
+        &m_ui, [this](std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError) {
+            OnSerialNotify(std::move(pOp), std::move(pError));
+        },
+        THREAD_PRIORITY_NORMAL);
     RestoreOutbox();
-    m_updateNotice.Start(m_hWnd, TIMER_UPDATE_CHECK);
+    m_updateNotice.Start(m_hWnd, m_ui);
 }
 
 // What a program that is gone (a crash, a kill, a power cut) did not send
@@ -131,7 +135,6 @@ void CMainDlg::RestoreOutbox()
         return;
     CSendRecord record;
     const bool bLeft = m_draft.OpenOutbox(strFolder, record);
-    m_Requests.SetOutbox(m_draft.GetOutbox());
     if (!bLeft)
         return;
     GetDlgItem(IDC_MESSAGE).SetWindowText(WithCrLf(record.strText));
@@ -142,14 +145,13 @@ void CMainDlg::RestoreOutbox()
 
 // A finished port operation: its failure is shown, a port list fills the
 // port box, and the request logic takes the step that follows.
-void CMainDlg::OnSerialNotify(WPARAM wParam, LPARAM lParam)
+void CMainDlg::OnSerialNotify(std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError)
 {
-    CSerialAnnouncement ann = TakeAnnouncement(wParam, lParam);
-    const bool bPortList = ann.pOp && ann.pOp->m_eKind == EOpKind::OP_ENUM_PORTS;
+    const bool bPortList = pOp && pOp->m_eKind == EOpKind::OP_ENUM_PORTS;
     std::vector<std::string> aPorts;
     if (bPortList)
-        aPorts.swap(ann.pOp->m_aPorts);
-    m_Requests.OnOperationComplete(std::move(ann.pOp), std::move(ann.pError));
+        aPorts.swap(pOp->m_aPorts);
+    m_session.OnOperationComplete(std::move(pOp), std::move(pError));
     if (bPortList) {
         Ports().Fill(aPorts);
         UpdateUi();
@@ -157,22 +159,10 @@ void CMainDlg::OnSerialNotify(WPARAM wParam, LPARAM lParam)
     }
 }
 
-// The worker announces to this window: it is stopped, and what it has
-// announced is freed, while the window is still there to be posted to.
-void CMainDlg::StopSerialWorker()
-{
-    m_SerialCom.Stop();
-    MSG msg;
-    while (PeekMessageW(&msg, m_hWnd, WM_SERIAL_NOTIFY, WM_SERIAL_NOTIFY, PM_REMOVE))
-        TakeAnnouncement(msg.wParam, msg.lParam);
-}
-
 bool CMainDlg::OnTimer(UINT_PTR nId)
 {
     if (nId == TIMER_DIALOGUE)
-        m_Requests.OnTimer();
-    else if (nId == TIMER_UPDATE_CHECK)
-        m_updateNotice.OnTimer();
+        m_session.OnTimer();
     return true;
 }
 
@@ -192,7 +182,7 @@ bool CMainDlg::OnClicked(int nId)
     case IDC_SAVE_IN_MEMORY: OnSendOrSave(true); break;
     case IDC_REFRESH: OnRefresh(); break;
     case IDC_TEST_PORT: OnTestPort(); break;
-    case IDC_CANCEL_REQUEST: m_Requests.Cancel(); break;
+    case IDC_CANCEL_REQUEST: m_session.Cancel(); break;
     case IDC_HISTORY: OnHistory(); break;
     case IDC_INBOX: OnInbox(); break;
     case IDC_CONTACTS: OnContacts(); break;
@@ -255,7 +245,7 @@ bool CMainDlg::CanClose()
     if ((m_draft.IsSentWhole() && !m_bRequestRunning) || GetDlgItem(IDC_MESSAGE).GetWindowText().empty())
         return true;
     const WString strQuestion =
-        DescribeUnsent(m_Requests.GetMessagesDone(), m_Requests.GetRecipientCount(), m_bRequestRunning);
+        DescribeUnsent(m_draft.GetLast().Count(ESendState::SENT), m_draft.GetLast().recipients.size(), m_bRequestRunning);
     return MessageBox(strQuestion + WSTR("\r\nClose anyway?"), L"Confirm", MB_ICONQUESTION | MB_OKCANCEL) == IDOK;
 }
 
@@ -320,11 +310,14 @@ void CMainDlg::OnSendOrSave(bool bSave)
     Status().ShowNote(m_recipients.GetNote());
     // Reports asked for cost the user; awaited ones are read before the message.
     StartUpdate(CAppSettings().Read(EFlag::DELETE_AFTER_DOWNLOAD));
-    m_Requests.SetDeliveryReports(!bSave && CAppSettings().Read(EFlag::DELIVERY_REPORT),
-                                  !bSave && CReportStore(m_reportsKey).HasPending(std::time(nullptr)));
-    const bool bStarted =
-        bSave ? m_Requests.Save(strPort, recipients, strText) : m_Requests.Send(strPort, recipients, strText);
-    if (!bStarted) {
+    CSendOptions options;
+    options.bSave = bSave;
+    options.bReports = !bSave && CAppSettings().Read(EFlag::DELIVERY_REPORT);
+    options.bReadPending = !bSave && CReportStore(m_reportsKey).HasPending(std::time(nullptr));
+    CSendHost& host = *this;
+    if (!m_session.Run(std::make_unique<CSendRequest>(host, recipients, strText, options, m_draft.GetOutbox(),
+                                                      &m_recorder),
+                       strPort)) {
         m_bRequestRunning = false;
         m_draft.CancelSend();
         UpdateUi();
@@ -358,7 +351,9 @@ void CMainDlg::OnRefresh()
     WString strPort;
     if (CheckPort(L"Please select the port from which to retrieve the phonebook.", strPort)) {
         BeginRequest();
-        m_Requests.DownloadPhonebook(strPort);
+        m_session.Run(std::make_unique<CPhonebookRequest>(
+                          [this](const std::vector<CContact>& phonebook) { OnPhonebook(phonebook); }),
+                      strPort);
     }
 }
 
@@ -368,7 +363,7 @@ void CMainDlg::OnTestPort()
     WString strPort;
     if (CheckPort(L"Please select the port to test.", strPort)) {
         BeginRequest();
-        m_Requests.TestPort(strPort);
+        m_session.Run(std::make_unique<CDeviceTestRequest>(), strPort);
     }
 }
 
@@ -408,7 +403,7 @@ void CMainDlg::OnHistory()
         ComposeTo(dlg.GetAgain().m_strNumber, &dlg.GetAgain().m_strText);
 }
 
-// --- CPhoneRequestHost -------------------------------------------------------------
+// --- The request's host ------------------------------------------------------------
 
 void CMainDlg::OnStatus(const WString& strText, bool bTimed)
 {
@@ -422,6 +417,7 @@ void CMainDlg::OnStatus(const WString& strText, bool bTimed)
 void CMainDlg::OnRequestEnded()
 {
     m_bRequestRunning = false;
+    m_bReading = false;
     UpdateUi();
     if (m_pInbox)
         m_pInbox->OnRequestEnded();
@@ -453,9 +449,9 @@ void CMainDlg::AskPin(bool bRefused)
 {
     CPinDlg dlg(bRefused);
     if (dlg.DoModal(m_hWnd) == IDOK)
-        m_Requests.EnterPin(dlg.GetPin());
+        m_session.EnterPin(dlg.GetPin());
     else
-        m_Requests.DeclinePin();
+        m_session.DeclinePin();
 }
 
 // The user's own contacts stay (read again: the Contacts window or the
@@ -476,7 +472,9 @@ bool CMainDlg::OnInboxRefresh()
         return false;
     BeginRequest();
     StartUpdate(CAppSettings().Read(EFlag::DELETE_AFTER_DOWNLOAD));
-    m_Requests.ReadMessages(strPort);
+    m_bReading = true;
+    CReadingHost& host = *this;
+    m_session.Run(std::make_unique<CReadMessagesRequest>(host, &m_recorder, false), strPort);
     return true;
 }
 
@@ -484,5 +482,5 @@ bool CMainDlg::OnInboxRefresh()
 void CMainDlg::OnInboxCancel()
 {
     if (IsReadingMessages())
-        m_Requests.Cancel();
+        m_session.Cancel();
 }

@@ -4,6 +4,11 @@
 // (sending and storing a message, the phone book, the port test, the
 // history, the online services), shows every step on its status line, and
 // decides when the program ends.
+//
+// Errors in the dialogs: what the user must put right before anything
+// starts (no port, no recipient, a text that cannot be sent) is a message
+// box with the caption "Error"; what happens to a request is said on the
+// status line; what could not be stored, under it.
 #pragma once
 
 #include <windows.h>
@@ -18,6 +23,7 @@
 #include "skinning/SkinnedDlg.h"
 #include "base/AppDataFolder.h"
 #include "base/SettingsListKey.h"
+#include "base/UiQueue.h"
 #include "app/Contact.h"
 #include "app/Draft.h"
 #include "res/resource.h"
@@ -27,8 +33,12 @@
 #include "ui/RecipientPicker.h"
 #include "ui/StatusLine.h"
 #include "ui/UpdateNotice.h"
+#include "app/DeviceTestRequest.h"
 #include "app/InboxUpdate.h"
-#include "app/PhoneRequest.h"
+#include "app/PhoneSession.h"
+#include "app/PhonebookRequest.h"
+#include "app/ReadMessagesRequest.h"
+#include "app/SendRequest.h"
 #include "win/Controls.h"
 #include "win/MessageLoop.h"
 
@@ -36,7 +46,9 @@ class CInboxDlg;
 
 class CMainDlg : public CSkinnedDlg,
                  public CMessageFilter,
-                 private CPhoneRequestHost,
+                 private CSessionHost,
+                 private CSendHost,
+                 private CReadingHost,
                  private CDialogueTimer,
                  private CInboxHost {
 public:
@@ -54,18 +66,13 @@ public:
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
 private:
-    static constexpr UINT_PTR TIMER_UPDATE_CHECK = 33;  // polls the update check once a second until it is over
-    static constexpr UINT_PTR TIMER_DIALOGUE = CPhoneRequest::TIMER_DIALOGUE;
-    // Posted when the SIM asks for its PIN (wParam: the phone refused the last
-    // one): the question waits until the driver's step is over.
-    static constexpr UINT WM_ASK_PIN = WM_APP + 1;
+    static constexpr UINT_PTR TIMER_DIALOGUE = CPhoneSession::TIMER_DIALOGUE;
 
     // The frame.
     void OnInitDialog() override;
     bool OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
     void OnDestroy() override;
-    void OnSerialNotify(WPARAM wParam, LPARAM lParam);
-    void StopSerialWorker();
+    void OnSerialNotify(std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError);
     bool OnTimer(UINT_PTR nId) override;
     bool OnClicked(int nId) override;
     bool OnCommand(int nId, int nCode) override;
@@ -101,18 +108,33 @@ private:
     }
     void BeginRequest();
 
-    // CPhoneRequestHost
+    // CSessionHost: the status line says what went wrong; the window shows no more of it.
     void OnStatus(const WString& strText, bool bTimed) override;
     void OnRequestEnded() override;
-    void OnMessagesEnded(const CSendRecord& record) override;
-    void OnMessageStarted(const CSendRecord& record, size_t nIndex) override;
     // The question waits until the driver's step is over.
-    bool OnPinRequired(bool bRefused) override { return PostMessage(WM_ASK_PIN, bRefused ? 1 : 0) != FALSE; }
-    void OnPhonebook(const std::vector<CContact>& phonebook) override;
+    bool OnPinRequired(bool bRefused) override
+    {
+        return m_ui.Post([this, bRefused] { AskPin(bRefused); });
+    }
+    void OnPortError(uint32_t, const WString&) override {}
+    void OnPhoneRefused(const CSmsException&, const WString&) override {}
+    void OnNoAnswer() override {}
+    void OnNoProgress() override { Status().SetStatus(WSTR("Error: timed out waiting for data")); }
     void OnStoreFailure(const WString& strWhat, uint32_t dwError) override
     {
         Status().ShowStoreFailure(strWhat, dwError);
     }
+    // CSendHost
+    void OnMessageStarted(const CSendRecord& record, size_t nIndex) override;
+    void OnMessageDone(const CSendRecord&, size_t) override {}          // the status line says it
+    void OnMessageNotConfirmed(const CSendRecord&, size_t) override {}  // the status line says it
+    void OnMessagesEnded(const CSendRecord& record) override;
+    // CReadingHost: the Inbox reads the file again when the request ends.
+    void OnMessagesRead(size_t) override {}
+    // The status line says what could not be stored; the Inbox names a damaged file put aside.
+    void OnListingNotStored(const std::string&) override {}
+    void OnInboxNote(const std::string&) override {}
+    void OnPhonebook(const std::vector<CContact>& phonebook);
     // CDialogueTimer
     void SetTimeout(uint32_t dwMilliseconds) override { CDialog::SetTimer(TIMER_DIALOGUE, dwMilliseconds); }
     void KillTimeout() override { CDialog::KillTimer(TIMER_DIALOGUE); }
@@ -121,19 +143,21 @@ private:
     bool OnInboxRefresh() override;
     void OnInboxCancel() override;
     bool IsRequestRunning() const override { return m_bRequestRunning; }
-    bool IsReadingMessages() const override { return m_bRequestRunning && m_Requests.IsReadingMessages(); }
+    bool IsReadingMessages() const override { return m_bRequestRunning && m_bReading; }
     const std::vector<CContact>& GetContacts() const override { return m_recipients.GetContacts(); }
 
     CRecipientPicker m_recipients;
+    CUiQueue m_ui;  // what the workers hand this window's thread; outlives them
     CSerialPortAsync m_SerialPort;
     CSerialCom m_SerialCom{&m_SerialPort};
     CSettingsListKey m_reportsKey;  // the "Reports" list
     CSettingsListKey m_historyKey;  // "NewHistory"
     CAppDataFolder m_archive;       // the history's archive
     CRequestRecorder m_recorder{m_reportsKey, &GetRecordTimeText};
-    CPhoneRequest m_Requests{&m_SerialCom, this, this};
+    CPhoneSession m_session{&m_SerialCom, this, this};
     CDraft m_draft;
     bool m_bRequestRunning = false;  // from a request's start until its port is closed
+    bool m_bReading = false;         // and that request reads the phone's messages
     ULONGLONG m_ullCloseTime = 0;    // 0 until the window is closed
     CUpdateNotice m_updateNotice;
     CInboxDlg* m_pInbox = nullptr;                  // while the Inbox is open

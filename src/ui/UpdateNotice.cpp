@@ -4,24 +4,22 @@
 #include "base/Util.h"
 #include "ui/DontAskMsgBox.h"
 
-void CUpdateNotice::Start(HWND hWnd, UINT_PTR nTimerId)
+void CUpdateNotice::Start(HWND hWnd, CUiQueue& ui)
 {
     if (!CAppSettings().Read(EFlag::ALLOW_CHECK))
         return;
     m_window = CWindow(hWnd);
-    m_nTimerId = nTimerId;
     m_pCheck = std::make_unique<CCheckForUpdates>();
+    m_pCheck->SetOnDone([this, &ui] { ui.Post([this] { OnDone(); }); });
     m_pCheck->Start(THREAD_PRIORITY_NORMAL);
-    m_window.SetTimer(nTimerId, 1000);
 }
 
 // The setting is read again: another start may have said "Don't ask again"
 // meanwhile.
-void CUpdateNotice::OnTimer()
+void CUpdateNotice::OnDone()
 {
     if (!m_pCheck || !m_pCheck->IsDone())
         return;
-    m_window.KillTimer(m_nTimerId);
     const CAppSettings settings;
     if (!m_pCheck->IsUpdateAvailable() || !settings.Read(EFlag::ALLOW_CHECK))
         return;

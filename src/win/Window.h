@@ -1,6 +1,12 @@
 // The thin window framework: a window handle with one-line wrappers of the
 // calls the dialogs make, and the one place where a window object is bound
 // to its handle.
+//
+// Errors in this layer: the wrappers return what the system returns (a
+// BOOL, a handle, GetLastError after it); every place where the system
+// calls the program (window and dialog procedures, hooks, message filters)
+// catches what was thrown there (CALL_CATCHING): a handler that throws has
+// not handled its message.
 #pragma once
 
 #include <windows.h>

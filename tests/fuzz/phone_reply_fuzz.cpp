@@ -61,15 +61,14 @@ void FuzzDriver(uint8_t btMode, const std::string& strInput)
     switch (btMode & 3) {
     case 0:
         if (bMessages)
-            rig.modem.RequestReadMessages(WSTR("COM5"));
+            rig.Start(EJob::READ_MESSAGES);
         else
-            rig.modem.RequestPhonebook(WSTR("COM5"));
+            rig.Start(EJob::PHONEBOOK);
         break;
-    case 1: rig.modem.RequestDeviceTest(WSTR("COM5")); break;
+    case 1: rig.Start(EJob::DEVICE_TEST); break;
     case 2:
         msg.m_bStatusReport = bMessages;
-        rig.modem.SetReadReports(bMessages);
-        rig.Send(msg);
+        rig.Send(msg, bMessages);
         break;
     default: rig.Save(msg); break;
     }

@@ -22,7 +22,7 @@
 #include "../support/ModemHarness.h"
 #include "../support/FakeListKey.h"
 #include "FuzzInput.h"
-#include "app/PhoneRequest.h"
+#include "../support/RequestHarness.h"
 #include "phone/ListingStep.h"
 
 namespace {
@@ -30,7 +30,7 @@ namespace {
 // Enough for every retry of every part and recipient to time out once more.
 const int kMaxIdleFirings = 16;
 
-class CFuzzHost : public CPhoneRequestHost, public CDialogueTimer {
+class CFuzzHost : public CTestHost, public CDialogueTimer {
 public:
     explicit CFuzzHost(const CFakePortOperations& queue) : m_queue(queue) {}
 
@@ -78,7 +78,7 @@ private:
 struct CRig {
     CFakePortOperations queue;
     CFuzzHost host{queue};
-    CPhoneRequest request{&queue, &host, &host};
+    CTestRequests request{&queue, &host, &host};
     CFakeListKey key;
     // What is listed is stored in an inbox file of this input's, and then deleted.
     CRequestRecorder recorder{key, [] { return WString(WSTR("T")); }};
@@ -99,7 +99,7 @@ struct CRig {
     {
         ++host.m_nFirings;
         host.m_bArmed = false;  // a window timer is killed by the driver or started again
-        request.OnTimer(CPhoneRequest::TIMER_DIALOGUE);
+        request.OnTimer(CPhoneSession::TIMER_DIALOGUE);
         phone.Run();
     }
 };

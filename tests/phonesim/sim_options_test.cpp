@@ -33,6 +33,22 @@ TEST(SimOptions, Behaviours)
     EXPECT_EQ(options.nGapMs, 80u);
 }
 
+// A later option wins over an earlier one that sets the same; a value is
+// never taken for an option; a value may follow an equals sign.
+TEST(SimOptions, TakenInTheCommandLinesOrder)
+{
+    CSimOptions options;
+    std::string strError;
+    ASSERT_TRUE(ParseSimOptions({"--silent-after", "3", "--silent", "--maker", "--busy", "--gap=80"}, options, strError))
+        << strError;
+    EXPECT_EQ(options.nSilentAfter, 0);
+    EXPECT_EQ(options.strMaker, "--busy");
+    EXPECT_FALSE(options.bBusy);
+    EXPECT_EQ(options.nGapMs, 80u);
+    EXPECT_FALSE(ParseSimOptions({"--gap", "x", "--frobnicate"}, options, strError));
+    EXPECT_EQ(strError, "--gap takes a number up to 60000");
+}
+
 TEST(SimOptions, PhonesThatSayMore)
 {
     CSimOptions options;
@@ -75,7 +91,7 @@ TEST(SimOptions, ModemFamilies)
     EXPECT_EQ(options.nSignal, 99u);
     EXPECT_EQ(options.nNetwork, 5u);
     EXPECT_EQ(options.strSca, "");
-    EXPECT_EQ(options.nProfile, PROFILE_MODULE);
+    EXPECT_EQ(options.strProfile, "module");
     EXPECT_EQ(options.nProfileSeed, 4u);
     EXPECT_EQ(options.nNetworkWaitMs, 180000u);
 }

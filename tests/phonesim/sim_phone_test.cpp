@@ -27,8 +27,12 @@ protected:
     // The bursts, in order, with the pause before each.
     std::vector<std::pair<std::string, unsigned>> BurstsOf(const std::string& strBytes)
     {
+        return BurstsIn(Send(strBytes));
+    }
+    static std::vector<std::pair<std::string, unsigned>> BurstsIn(const std::vector<CSimAction>& actions)
+    {
         std::vector<std::pair<std::string, unsigned>> out;
-        for (const CSimAction& a : Send(strBytes))
+        for (const CSimAction& a : actions)
             if (a.nKind == CSimAction::SEND)
                 out.push_back({a.strData, a.nDelayMs});
         return out;
@@ -479,13 +483,13 @@ TEST_F(CPhoneTest, DeviceQuestions)
 }
 
 // Vendor reports anywhere between lines, never after the prompt; without them the plain answer.
-TEST_F(CPhoneTest, StickProfileReportsAtRandomAndDoesNotSupportTheUnknown)
+TEST_F(CPhoneTest, StickProfileReportsAtRandom)
 {
     std::string strRuns[2];
     std::map<std::string, int> seen;
     m_phonebook.Generate(5);
     const CSimOptions plainOptions = m_options;
-    m_options.nProfile = PROFILE_STICK;
+    m_options.strProfile = "stick";
     for (std::string& strRun : strRuns) {
         CSimPhone plain(plainOptions, m_phonebook);
         Make();
@@ -521,37 +525,74 @@ TEST_F(CPhoneTest, StickProfileReportsAtRandomAndDoesNotSupportTheUnknown)
     for (const char* pszKind : {"^RSSI:", "^MODE:5,4\r\n", ",0,0,0,72\r\n"})
         EXPECT_NE(strRuns[0].find(pszKind), std::string::npos) << pszKind;
     EXPECT_NE(Logs(Send("AT\r")).find("\"kinds\":\"vendor-report\",\"profile\":\"stick\",\"text\":\"^"), std::string::npos);
-    m_options.nProfileSeed = 2;
-    m_options.bEcho = false;
-    Make();
-    const std::vector<CSimAction> actions = Send("AT+FOO\r");
-    EXPECT_NE(Of(actions, CSimAction::SEND).front().find("\r\nCOMMAND NOT SUPPORT\r\n"), std::string::npos);
-    EXPECT_NE(Logs(actions).find("\"kinds\":\"not-supported\""), std::string::npos);
-    EXPECT_NE(Reply("AT+CMGF=1\r").find("\r\nERROR\r\n"), std::string::npos);  // known, but not so
 }
 
-TEST_F(CPhoneTest, ModuleProfileStartsUpWhileTheFirstCommandsCome)
+// Each family's habits on the wire, from its command line: one row a
+// family, and the options over a family's habits.
+TEST_F(CPhoneTest, FamiliesShowTheirHabitsOnTheWire)
 {
-    m_options.nProfile = PROFILE_MODULE;
-    Expect({{0, "AT\r", "\r\nRDY\r\nAT\r\r\n+CFUN: 1\r\n\r\nOK\r\n"},
-            {10, "ATE0\r", "ATE0\r\r\n+CPIN: READY\r\n\r\nCall Ready\r\n\r\nOK\r\n"},
-            {2999, "AT+CPMS?\r", "\r\nSMS Ready\r\n\r\n+CMS ERROR: 314\r\n"},
-            {3000, "AT+CSCA?\r", "\r\n+CSCA: \"+4917010000\",145\r\n\r\nOK\r\n"}});
-    EXPECT_NE(Logs(Send("AT\r")).find("\"event\":\"reply\""), std::string::npos);
-    m_options.nSimBusyMs = 0;  // given, it wins
-    Make();
-    const std::vector<CSimAction> actions = Send("AT+CPMS?\r");
-    EXPECT_EQ(Logs(actions).find("sim_refused"), std::string::npos);
-    EXPECT_NE(Logs(actions).find("\"kinds\":\"start-up\",\"profile\":\"module\",\"text\":\"RDY\""), std::string::npos);
-}
-
-TEST_F(CPhoneTest, PhoneProfileSplitsTheEchoAndSendsOkLate)
-{
-    m_options.nProfile = PROFILE_PHONE;
-    m_options.nGapMs = 300;
-    EXPECT_EQ(BurstsOf("AT+CGMI\r"), (Bursts{{"AT+CGMI\r", 0}, {"\r\nPhoneSim\r\n", 300}, {"\r\nOK\r\n", 300}}));
-    EXPECT_NE(Logs(Send("AT\r")).find("\"command\":\"AT\",\"kinds\":\"split-echo\",\"profile\":\"phone\""),
-              std::string::npos);
+    struct CStep {
+        long long nNow;
+        const char* pszSend;
+        Bursts bursts;
+    };
+    struct CRow {
+        std::vector<std::string> args;
+        std::vector<CStep> steps;
+        const char* pszLogged;  // in the log of the steps; nullptr: no family's habit
+        const char* pszNotLogged = nullptr;  // an option's habit is not the family's
+    };
+    const std::vector<CRow> rows = {
+        {{},
+         {{0, "AT+CGMI\r", {{"AT+CGMI\r\r\nPhoneSim\r\n\r\nOK\r\n", 0}}},
+          {0, "AT+FOO\r", {{"AT+FOO\r\r\nERROR\r\n", 0}}}},
+         nullptr},
+        {{"--profile", "phone", "--gap", "300"},
+         {{0, "AT+CGMI\r", {{"AT+CGMI\r", 0}, {"\r\nPhoneSim\r\n", 300}, {"\r\nOK\r\n", 300}}},
+          {0, "AT\r", {{"AT\r", 0}, {"\r\nOK\r\n", 300}}}},
+         "\"command\":\"AT\",\"kinds\":\"split-echo\",\"profile\":\"phone\""},
+        {{"--split-echo", "--late-ok", "--gap", "300"},
+         {{0, "AT+CGMI\r", {{"AT+CGMI\r", 0}, {"\r\nPhoneSim\r\n", 300}, {"\r\nOK\r\n", 300}}}},
+         nullptr},
+        {{"--profile", "stick", "--profile-seed", "2", "--no-echo"},
+         {{0, "AT+FOO\r", {{"\r\nCOMMAND NOT SUPPORT\r\n", 0}}},
+          {0, "AT+CMGF=1\r", {{"\r\nERROR\r\n", 0}, {"\r\n^MODE:5,4\r\n", 200}}},  // known, but not so
+          {0, "AT+CGMI\r", {{"\r\n^RSSI:18\r\n\r\nPhoneSim\r\n\r\nOK\r\n", 0}}}},
+         "\"command\":\"AT+FOO\",\"kinds\":\"not-supported\",\"profile\":\"stick\""},
+        {{"--profile", "module"},
+         {{0, "AT\r", {{"\r\nRDY\r\nAT\r\r\n+CFUN: 1\r\n\r\nOK\r\n", 0}}},
+          {10, "ATE0\r", {{"ATE0\r\r\n+CPIN: READY\r\n\r\nCall Ready\r\n\r\nOK\r\n", 0}}},
+          {2999, "AT+CPMS?\r", {{"\r\nSMS Ready\r\n\r\n+CMS ERROR: 314\r\n", 0}}},
+          {3000, "AT+CSCA?\r", {{"\r\n+CSCA: \"+4917010000\",145\r\n\r\nOK\r\n", 0}}}},
+         "\"kinds\":\"start-up\",\"profile\":\"module\",\"text\":\"RDY\""},
+        {{"--profile", "module", "--sim-busy", "0", "--late-ok"},
+         {{0, "AT+CPMS?\r",
+           {{"\r\nRDY\r\nAT+CPMS?\r\r\n+CFUN: 1\r\n\r\n+CPMS: \"SM\",0,30,\"ME\",0,100,\"SM\",0,30\r\n", 0},
+            {"\r\nOK\r\n", 200}}}},
+         "\"kinds\":\"start-up\"",
+         "late-ok"},
+    };
+    for (const CRow& row : rows) {
+        SCOPED_TRACE(row.args.empty() ? "a plain phone" : row.args[0] + " " + row.args[1]);
+        m_options = CSimOptions();
+        std::string strError;
+        ASSERT_TRUE(ParseSimOptions(row.args, m_options, strError)) << strError;
+        Make();
+        std::string strLogs;
+        for (const CStep& step : row.steps) {
+            m_nNow = step.nNow;
+            const std::vector<CSimAction> actions = Send(step.pszSend);
+            EXPECT_EQ(BurstsIn(actions), step.bursts) << step.pszSend;
+            strLogs += Logs(actions);
+        }
+        EXPECT_EQ(strLogs.find("\"profile\":") != std::string::npos, row.pszLogged != nullptr) << strLogs;
+        if (row.pszLogged) {
+            EXPECT_NE(strLogs.find(row.pszLogged), std::string::npos) << strLogs;
+        }
+        if (row.pszNotLogged) {
+            EXPECT_EQ(strLogs.find(row.pszNotLogged), std::string::npos) << strLogs;
+        }
+    }
 }
 
 // Each burst in 1 to 4 pieces, cut anywhere: inside "+CMGS: n", "OK", CR LF and the prompt.

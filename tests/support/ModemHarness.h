@@ -14,8 +14,12 @@
 #include <utility>
 #include <vector>
 
+#include "phone/DeviceTestJob.h"
 #include "phone/Modem.h"
 #include "phone/ModemSink.h"
+#include "phone/PhonebookJob.h"
+#include "phone/ReadMessagesJob.h"
+#include "phone/SendJob.h"
 #include "serial/PortOperations.h"
 
 // What the driver writes before a request's own commands, one write a line:
@@ -66,24 +70,21 @@ public:
     std::vector<std::string> m_log;  // every queueing call, in order
 };
 
-// Records the driver's timer too, in the same order as the calls.
-class CRecordingSink : public CModemSink, public CDialogueTimer {
+// Records the driver's timer too, in the same order as the calls, and is
+// the listener of every job but a send's.
+class CRecordingSink : public CModemSink,
+                       public CDialogueTimer,
+                       public CPhonebookListener,
+                       public CDeviceTestListener,
+                       public CReadMessagesListener {
 public:
-    void OnPhonebookEntry(const WString& strName, const WString& strNumber) override
-    {
-        m_entries.push_back(WideToUtf8(strName) + "|" + WideToUtf8(strNumber));
-        Note("Entry " + m_entries.back());
-    }
-    void OnPhonebookDownloaded() override { Note("PhonebookDownloaded"); }
+    // CModemSink
     void OnHandshaking() override { Note("Handshaking"); }
-    void OnRequestEnded() override { Note("RequestEnded"); }
-    void OnRequestFailed(const CSmsException& error) override
+    std::unique_ptr<CModemJob> OnJobDone(CModemLink& link) override
     {
-        m_lastFailure = error;
-        Note("RequestFailed");
+        return m_onJobDone ? m_onJobDone(link) : nullptr;
     }
-    void OnDownloadingPhonebook() override { Note("DownloadingPhonebook"); }
-    void OnModel(const WString& strModel) override { Note("Model " + WideToUtf8(strModel)); }
+    void OnRequestEnded() override { Note("RequestEnded"); }
     void OnTimedOut() override { Note("TimedOut"); }
     void OnPinRequired(bool bRefused) override
     {
@@ -91,10 +92,35 @@ public:
         if (m_onPin)
             m_onPin(bRefused);
     }
+    // Kept apart from the calls: the codes that bring them are otherwise
+    // ignored in every state.
+    void OnReportsArrived(const std::vector<CListedPdu>& reports) override
+    {
+        m_reports.insert(m_reports.end(), reports.begin(), reports.end());
+    }
+    // CDialogueTimer
     void SetTimeout(uint32_t dwMilliseconds) override { Note("SetTimeout " + std::to_string(dwMilliseconds)); }
     void KillTimeout() override { Note("KillTimeout"); }
-    void OnReadingMessages() override { Note("ReadingMessages"); }
-    std::vector<unsigned> OnMessagesListed(const std::vector<CListedPdu>& pdus) override
+    // The jobs' listeners
+    void OnFailed(const CSmsException& error) override
+    {
+        m_lastFailure = error;
+        Note("RequestFailed");
+    }
+    void OnDownloading() override { Note("DownloadingPhonebook"); }
+    void OnEntry(const WString& strName, const WString& strNumber) override
+    {
+        m_entries.push_back(WideToUtf8(strName) + "|" + WideToUtf8(strNumber));
+        Note("Entry " + m_entries.back());
+    }
+    void OnDownloaded() override { Note("PhonebookDownloaded"); }
+    void OnTested(const CDeviceInfo& info) override
+    {
+        m_device = info;
+        Note("Model " + info.strMaker);
+    }
+    void OnReading() override { Note("ReadingMessages"); }
+    std::vector<unsigned> OnListed(const std::vector<CListedPdu>& pdus) override
     {
         Note("Listed");
         std::vector<unsigned> deletes;
@@ -104,13 +130,7 @@ public:
         }
         return deletes;
     }
-    void OnMessagesRead() override { Note("MessagesRead"); }
-    // Kept apart from the calls: the codes that bring them are otherwise
-    // ignored in every state.
-    void OnReportsArrived(const std::vector<CListedPdu>& reports) override
-    {
-        m_reports.insert(m_reports.end(), reports.begin(), reports.end());
-    }
+    void OnRead() override { Note("MessagesRead"); }
 
     size_t Count(const std::string& strCall) const
     {
@@ -143,11 +163,11 @@ public:
 
     std::vector<std::string> m_calls;
     std::vector<std::string> m_entries;  // "name|number"
-    bool m_bKeepOpen = false;
-    bool m_bDeleteListed = false;           // OnMessagesListed asks to delete every PDU listed whole
+    bool m_bDeleteListed = false;           // OnListed asks to delete every PDU listed whole
     std::vector<CListedPdu> m_reports;      // passed on by the phone ("+CDS:")
-    std::function<bool()> m_onMessageSent;  // replaces m_bKeepOpen when set
+    std::function<std::unique_ptr<CModemJob>(CModemLink&)> m_onJobDone;  // the next job; none when empty
     std::function<void(bool)> m_onPin;      // answers OnPinRequired
+    CDeviceInfo m_device;                   // what the last port test learnt
     bool m_bSubmit = true;                  // what a send's OnSubmitting answers
     std::vector<unsigned> m_parts, m_refs;  // of every part accepted: its number and the phone's reference
     CSmsException m_lastFailure;            // the failure of the last request that failed
@@ -169,38 +189,50 @@ public:
         m_sink.Note(m_bSave ? "UploadingMessage" : nParts == 1 ? "Sending" : "SendingPart " + std::to_string(nPart));
         return m_sink.m_bSubmit;
     }
-    bool OnPartAccepted(unsigned nPart, unsigned nMr) override
+    void OnPartAccepted(unsigned nPart, unsigned nMr) override
     {
         m_sink.m_parts.push_back(nPart);
         m_sink.m_refs.push_back(nMr);
         m_sink.Note(m_bSave ? "MessageUploaded" : "MessageSent");
-        return m_sink.m_onMessageSent ? m_sink.m_onMessageSent() : m_sink.m_bKeepOpen;
     }
     void OnRetrying(unsigned /*nPart*/, const WString& strMeaning) override
     {
         if (!m_bSave)
             m_sink.Note("Retrying " + WideToUtf8(strMeaning));
     }
-    void OnRefused(unsigned /*nPart*/, const CSmsException& error) override { m_sink.OnRequestFailed(error); }
+    void OnFailed(const CSmsException& error) override { m_sink.OnFailed(error); }
     void OnNotConfirmed(unsigned /*nPart*/, const WString& strReason) override
     {
         m_sink.m_strNotConfirmed = strReason;
         m_sink.Note("NotConfirmed");
     }
+    std::vector<unsigned> OnListed(const std::vector<CListedPdu>& pdus) override { return m_sink.OnListed(pdus); }
 
 private:
     CRecordingSink& m_sink;
     bool m_bSave;
 };
 
-// A send (or save) of a copy of msg, from its current part on, noted in the sink.
-inline void RequestSend(CModem& modem, CRecordingSink& sink, const CMsg& msg, bool bSave = false)
+// A job of each kind but a send's, noted in the sink.
+enum class EJob { SEND, SAVE, PHONEBOOK, DEVICE_TEST, READ_MESSAGES };
+
+// The job of a send (or save) of a copy of msg, from its current part on,
+// noted in the sink; bListFirst: the memory listed first for the reports.
+inline std::unique_ptr<CModemJob> MakeSendJob(CModemLink& link, CRecordingSink& sink, const CMsg& msg,
+                                             bool bSave = false, bool bListFirst = false)
 {
-    auto pListener = std::make_unique<CRecordingSendListener>(sink, bSave);
-    if (bSave)
-        modem.RequestSave(std::make_unique<CMsg>(msg), std::move(pListener), WSTR("COM5"));
-    else
-        modem.RequestSend(std::make_unique<CMsg>(msg), std::move(pListener), WSTR("COM5"));
+    return std::make_unique<CSendJob>(link, std::make_unique<CMsg>(msg),
+                                      std::make_unique<CRecordingSendListener>(sink, bSave), bSave, bListFirst);
+}
+
+inline std::unique_ptr<CModemJob> MakeJob(CModemLink& link, CRecordingSink& sink, EJob eJob)
+{
+    switch (eJob) {
+    case EJob::PHONEBOOK: return std::make_unique<CPhonebookJob>(link, sink);
+    case EJob::DEVICE_TEST: return std::make_unique<CDeviceTestJob>(link, sink);
+    case EJob::READ_MESSAGES: return std::make_unique<CReadMessagesJob>(link, sink);
+    default: return MakeSendJob(link, sink, CMsg(WSTR("Hi"), WString(), WSTR("0123456789")), eJob == EJob::SAVE);
+    }
 }
 
 class CPhoneLink {
@@ -326,8 +358,10 @@ struct CModemRig {
     CModem modem{&queue, &sink, &sink};
     CPhoneLink phone{queue, modem};
 
-    void Send(const CMsg& msg) { RequestSend(modem, sink, msg); }
-    void Save(const CMsg& msg) { RequestSend(modem, sink, msg, true); }
+    void Send(const CMsg& msg, bool bListFirst = false) { modem.Start(MakeSendJob(modem.Link(), sink, msg, false, bListFirst), WSTR("COM5")); }
+    void Save(const CMsg& msg) { modem.Start(MakeSendJob(modem.Link(), sink, msg, true), WSTR("COM5")); }
+    // A job of the kind on COM5 (a send or save: of "Hi" to 0123456789).
+    void Start(EJob eJob, const WString& strPort = WSTR("COM5")) { modem.Start(MakeJob(modem.Link(), sink, eJob), strPort); }
 
     void Handshake()
     {

@@ -13,11 +13,11 @@
 #include <vector>
 
 #include "app/Draft.h"
-#include "app/PhoneRequest.h"
+#include "support/RequestHarness.h"
 #include "app/SendInput.h"
 #include "app/SendList.h"
 
-class CSendUser : private CPhoneRequestHost {
+class CSendUser : private CTestHost {
 public:
     // What the window last said of a recipient, by number; kept across the
     // program's lives by whoever starts it.
@@ -31,7 +31,7 @@ public:
     // The window starts with the outbox in strFolder (ending in a separator):
     // what a program that is gone left there comes back into the boxes.
     CSendUser(CPortOperations& port, CDialogueTimer& timer, const WString& strFolder, CSeenMap& seen)
-        : m_request(&port, this, &timer), m_seen(seen)
+        : m_pPort(&port), m_pTimer(&timer), m_seen(seen)
     {
         CSendRecord record;
         m_bRestored = m_draft.OpenOutbox(strFolder, record);
@@ -90,7 +90,7 @@ private:
             CSeen{kStates[static_cast<size_t>(recipient.eState)], recipient.GetPartsDone()};
     }
 
-    // CPhoneRequestHost
+    // CTestHost
     void OnStatus(const WString& strText, bool) override { m_status.push_back(WideToUtf8(strText)); }
     void OnMessageDone(const CSendRecord& record, size_t nIndex) override { See(record.recipients[nIndex]); }
     void OnMessageNotConfirmed(const CSendRecord& record, size_t nIndex) override { See(record.recipients[nIndex]); }
@@ -107,8 +107,10 @@ private:
     }
     void OnRequestEnded() override { m_bRunning = false; }
 
+    CPortOperations* m_pPort;
+    CDialogueTimer* m_pTimer;
     CDraft m_draft;
-    CPhoneRequest m_request;
+    CTestRequests m_request{m_pPort, this, m_pTimer};
     CSeenMap& m_seen;
     WString m_strBox, m_strText;
     bool m_bRunning = false;

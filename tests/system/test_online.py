@@ -208,6 +208,11 @@ class UpdateCheck(WithSettings):
         page, = run("get=65535," + check["download"])
         self.assertIn("Zandu SMS", page["body"])
         self.assertEqual([r["path"] for r in self.server.requests()], ["/ZanduSMS/download.php"])
+        # Unless asked to offer one, the server knows of no newer version.
+        with RefServer(tls=authority(), offer=False) as own:
+            point_at(own.url)
+            check, = run("check=30000")
+            self.assertEqual((check["done"], check["update"]), (True, False))
 
     def test_without_a_usable_server_setting_the_built_in_server_is_asked(self):
         # Plain http to another host is refused, with the reason reported:

@@ -857,9 +857,10 @@ class RefServer(Stoppable):
     """The reference server (tools/refserver) on 127.0.0.1 and a free port,
     with a database and an update reply file (the shipped one) of its own;
     max_request_line: its --max-request-line; tls: a TestCa whose server
-    certificate it presents, at https://localhost:<port>."""
+    certificate it presents, at https://localhost:<port>; offer=False: the
+    server's own reply, that no newer version exists."""
 
-    def __init__(self, max_request_line=0, tls=None):
+    def __init__(self, max_request_line=0, tls=None, offer=True):
         self._dir = tempfile.TemporaryDirectory()
         self.db = os.path.join(self._dir.name, "reports.db")
         self.reply_file = os.path.join(self._dir.name, "updatecheck.txt")
@@ -867,7 +868,7 @@ class RefServer(Stoppable):
             self.set_update_reply(f.read())
         port_file = os.path.join(self._dir.name, "port")
         self.proc = subprocess.Popen([sys.executable, REFSERVER, "--port", "0", "--port-file", port_file,
-                                      "--db", self.db, "--update-reply", self.reply_file,
+                                      "--db", self.db, *(["--update-reply", self.reply_file] if offer else []),
                                       "--max-request-line", str(max_request_line),
                                       *(["--tls", tls.server_pem] if tls else [])],
                                      stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)

@@ -14,7 +14,7 @@
 #include "sms/InboxFile.h"
 #include "app/InboxUpdate.h"
 #include "app/RequestRecorder.h"
-#include "app/PhoneRequest.h"
+#include "support/RequestHarness.h"
 #include "app/ReportStore.h"
 
 namespace {
@@ -36,7 +36,7 @@ std::string Listed(unsigned nIndex, const std::string& strPdu)
 
 using test::PathText;
 
-class CReadingHost : public CPhoneRequestHost {
+class CReadingHost : public CTestHost {
 public:
     // What is listed is stored in the inbox file and deleted.
     CReadingHost(const fs::path& inbox, CListKey& key) : m_recorder(key, [] { return WString(WSTR("T")); })
@@ -60,7 +60,7 @@ struct Reading : ::testing::Test {
     CFakePortOperations queue;
     CReadingHost host{folder / "inbox.json", key};
     CRecordingSink timer;
-    CPhoneRequest request{&queue, &host, &timer};
+    CTestRequests request{&queue, &host, &timer};
     CPhoneLink phone{queue, [this](std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError) {
                          request.OnOperationComplete(std::move(pOp), std::move(pError));
                      }};

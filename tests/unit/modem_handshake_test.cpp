@@ -67,22 +67,21 @@ TEST_F(Handshake, EchoSplitFromTheAnswerReadsAgain)
 TEST_F(Handshake, EchoOffTableAcceptedRowsChooseTheRequestCommand)
 {
     struct Case {
-        CModem::ERequest eRequest;
+        EJob eRequest;
         const char* pszCommand;
-    } cases[] = {{CModem::ERequest::REQ_SEND, "AT+CMGF=0\r\n"},
-                 {CModem::ERequest::REQ_SAVE, "AT+CMGF=0\r\n"},
-                 {CModem::ERequest::REQ_PHONEBOOK, "AT+CSCS=\"UTF-8\"\r\n"},
-                 {CModem::ERequest::REQ_DEVICE_TEST, "AT+CGMI\r\n"}};
+    } cases[] = {{EJob::SEND, "AT+CMGF=0\r\n"},
+                 {EJob::SAVE, "AT+CMGF=0\r\n"},
+                 {EJob::PHONEBOOK, "AT+CSCS=\"UTF-8\"\r\n"},
+                 {EJob::DEVICE_TEST, "AT+CGMI\r\n"}};
     for (const Case& c : cases) {
         for (const char* reply : {"\r\nOK\r\n", "ATE0\r\r\nOK\r\n", "OK\r\n\r\nOK"}) {
             CModemRig r;
             switch (c.eRequest) {
-            case CModem::ERequest::REQ_SEND: r.Send(msg); break;
-            case CModem::ERequest::REQ_SAVE: r.Save(msg); break;
-            case CModem::ERequest::REQ_PHONEBOOK: r.modem.RequestPhonebook(WSTR("COM5")); break;
-            default: r.modem.RequestDeviceTest(WSTR("COM5")); break;
+            case EJob::SEND: r.Send(msg); break;
+            case EJob::SAVE: r.Save(msg); break;
+            case EJob::PHONEBOOK: r.Start(EJob::PHONEBOOK); break;
+            default: r.Start(EJob::DEVICE_TEST); break;
             }
-            EXPECT_EQ(r.modem.GetRequest(), c.eRequest);
             r.phone.Reply("OK");
             r.phone.Reply(reply);
             EXPECT_EQ(r.phone.m_writes, HandshakeWrites({c.pszCommand})) << reply;
@@ -137,11 +136,10 @@ TEST_F(Handshake, RepliesOtherThanOkFailOrArePassedOver)
 
 TEST_F(Handshake, FailureInTheFirstStepKillsTheTimerBeforeTelling)
 {
-    rig.modem.RequestDeviceTest(WSTR("COM7"));
+    rig.Start(EJob::DEVICE_TEST, WSTR("COM7"));
     rig.phone.Reply("\r\nERROR\r\n");
     EXPECT_EQ(rig.sink.m_calls,
               Strings({"Handshaking", "SetTimeout 5000", "KillTimeout", "RequestFailed", "RequestEnded"}));
-    EXPECT_EQ(rig.modem.GetRequest(), CModem::ERequest::REQ_DEVICE_TEST);
 }
 
 TEST_F(Handshake, TimerEndsTheRequestWhileTheAtIsUnanswered)
@@ -204,15 +202,15 @@ TEST_F(Handshake, OnlyAwaitedAnswersRestartTheTimer)
 // within the time-out ends the request as the handshake's time-out does.
 TEST_F(Handshake, NoAnswerInAnyLaterStateEndsTheRequest)
 {
-    for (CModem::ERequest eRequest : {CModem::ERequest::REQ_SEND, CModem::ERequest::REQ_SAVE, CModem::ERequest::REQ_PHONEBOOK, CModem::ERequest::REQ_DEVICE_TEST}) {
+    for (EJob eRequest : {EJob::SEND, EJob::SAVE, EJob::PHONEBOOK, EJob::DEVICE_TEST}) {
         for (size_t nAnswered = 1;; ++nAnswered) {
             CModemRig r;
             CMsg two(WString(161, WChar('x')), WString(), WSTR("12345"));
             switch (eRequest) {
-            case CModem::ERequest::REQ_SEND: r.Send(two); break;
-            case CModem::ERequest::REQ_SAVE: r.Save(two); break;
-            case CModem::ERequest::REQ_PHONEBOOK: r.modem.RequestPhonebook(WSTR("COM5")); break;
-            default: r.modem.RequestDeviceTest(WSTR("COM5")); break;
+            case EJob::SEND: r.Send(two); break;
+            case EJob::SAVE: r.Save(two); break;
+            case EJob::PHONEBOOK: r.Start(EJob::PHONEBOOK); break;
+            default: r.Start(EJob::DEVICE_TEST); break;
             }
             for (size_t i = 0; i < nAnswered && r.phone.IsReadPending(); ++i)
                 r.phone.Reply(CPhoneLink::Answer(r.phone.m_writes.back()));
@@ -221,7 +219,7 @@ TEST_F(Handshake, NoAnswerInAnyLaterStateEndsTheRequest)
             const std::string strWaiting = r.phone.m_writes.back();
             // The network's answer to a PDU may take minutes, and without it
             // the message is not confirmed, never failed.
-            const bool bPdu = strWaiting.back() == '\x1A' && eRequest == CModem::ERequest::REQ_SEND;
+            const bool bPdu = strWaiting.back() == '\x1A' && eRequest == EJob::SEND;
             ASSERT_EQ(r.sink.Timer(), bPdu ? CModem::kSubmitTimeout : CModem::kProgressTimeout) << strWaiting;
             r.modem.OnTimer();
             EXPECT_FALSE(r.phone.IsReadPending()) << strWaiting;
@@ -334,21 +332,13 @@ TEST_F(Handshake, CancelWithoutARequestStillEndsWithTheClose)
     EXPECT_EQ(rig.sink.m_calls, Strings({"RequestEnded"}));
 }
 
-TEST_F(Handshake, FailureTextsByRequest)
-{
-    EXPECT_STREQ(CModem::GetFailureText(CModem::ERequest::REQ_PHONEBOOK), "Failed to download phonebook");
-    EXPECT_STREQ(CModem::GetFailureText(CModem::ERequest::REQ_SEND), "Failed to send message");
-    EXPECT_STREQ(CModem::GetFailureText(CModem::ERequest::REQ_SAVE), "Failed to save message");
-    EXPECT_STREQ(CModem::GetFailureText(CModem::ERequest::REQ_DEVICE_TEST), "Failed to get model");
-}
-
 TEST_F(Handshake, RequestWhileAnotherRunsIsReported)
 {
     CTraceCapture trace;
     StartSend();
     rig.phone.Reply("OK");
     EXPECT_TRUE(CTraceCapture::Pairs().empty());
-    rig.modem.RequestDeviceTest(WSTR("COM5"));
+    rig.Start(EJob::DEVICE_TEST);
     EXPECT_TRUE(CTraceCapture::HasReported("m_eState == EState::ST_DONE || m_bClosing\n"));
 }
 
@@ -426,7 +416,7 @@ TEST(Sim, ARefusedPinIsNeverGivenAgain)
     p.script["AT+CPBR=?\r\n"] = {"\r\n+CME ERROR: 11\r\n"};
     p.script[kPinQuery] = {kLocked, kLocked, kReady};
     p.script["AT+CPIN=\"1111\"\r\n"] = {"\r\n+CME ERROR: 16\r\n"};
-    p.rig.modem.RequestPhonebook(WSTR("COM5"));
+    p.rig.Start(EJob::PHONEBOOK);
     p.Serve();
     p.rig.modem.EnterPin("1111");
     p.Serve();
@@ -480,7 +470,7 @@ TEST(Sim, ABusySimDelaysTheCommand)
     for (unsigned nRefusals : {1u, 2u, 3u}) {
         CPinPhone p;
         p.script["AT+CSCS=\"UTF-8\"\r\n"] = Strings(nRefusals, "\r\n+CME ERROR: 14\r\n");
-        p.rig.modem.RequestPhonebook(WSTR("COM5"));
+        p.rig.Start(EJob::PHONEBOOK);
         std::vector<uint32_t> delays;
         for (p.Serve(); p.rig.modem.GetState() == CModem::EState::ST_RETRY_WAIT; p.Serve()) {
             delays.push_back(p.rig.sink.Timer());

@@ -84,7 +84,7 @@ struct Phonebook : ::testing::Test {
 
     void Start()
     {
-        rig.modem.RequestPhonebook(WSTR("COM5"));
+        rig.Start(EJob::PHONEBOOK);
         rig.Handshake();
         rig.phone.Reply("\r\nOK\r\n");  // AT+CSCS="UTF-8"
     }
@@ -159,7 +159,7 @@ TEST_F(Phonebook, RepliesCutAnywhere)
                 return Strings({s});
             return Strings({s.substr(0, nCut), s.substr(nCut)});
         };
-        r.modem.RequestPhonebook(WSTR("COM5"));
+        r.Start(EJob::PHONEBOOK);
         r.Handshake();
         r.phone.Reply("OK");
         phone.Serve();
@@ -186,7 +186,7 @@ TEST_F(Phonebook, RangeForms)
         CModemRig r;
         CPhonebookPhone phone(r, 0);
         phone.m_strRangeReply = c.pszReply;
-        r.modem.RequestPhonebook(WSTR("COM5"));
+        r.Start(EJob::PHONEBOOK);
         r.Handshake();
         r.phone.Reply("OK");
         phone.Serve();
@@ -205,7 +205,7 @@ TEST_F(Phonebook, HugeRangeIsReadOnlyToItsBound)
     phone.m_strRangeReply = "+CPBR: (1-999999999),40,14\r\nOK\r\n";
     Start();
     phone.Serve();
-    EXPECT_EQ(phone.m_nCommands, CModem::kMaxPhonebookLocations / CModem::kPhonebookBatch);
+    EXPECT_EQ(phone.m_nCommands, CPhonebookJob::kMaxLocations / CPhonebookJob::kBatch);
     EXPECT_EQ(rig.phone.m_writes.back(), "AT+CPBR=9981,10000\r\n");
     EXPECT_EQ(rig.sink.Count("PhonebookDownloaded"), 1u);
 }
@@ -245,7 +245,7 @@ TEST_F(Phonebook, FailuresEndWithTheFailureAndAClose)
     };
     for (const Case& c : cases) {
         CModemRig r;
-        r.modem.RequestPhonebook(WSTR("COM5"));
+        r.Start(EJob::PHONEBOOK);
         r.Handshake();
         if (c.nStep >= 1)
             r.phone.Reply("OK");
@@ -256,7 +256,6 @@ TEST_F(Phonebook, FailuresEndWithTheFailureAndAClose)
         EXPECT_EQ(r.sink.Count("PhonebookDownloaded"), 0u) << c.pszReply;
         EXPECT_EQ(r.sink.m_calls.back(), "RequestEnded") << c.pszReply;
         EXPECT_EQ(r.queue.Count("close"), 1u);
-        EXPECT_EQ(r.modem.GetRequest(), CModem::ERequest::REQ_PHONEBOOK);
         EXPECT_FALSE(r.phone.IsReadPending());
     }
 }
@@ -297,7 +296,7 @@ TEST_F(Phonebook, BabblingPhoneIsCutOff)
     EXPECT_EQ(rig.sink.Count("RequestFailed"), 1u);
 
     CModemRig r;
-    r.modem.RequestPhonebook(WSTR("COM5"));
+    r.Start(EJob::PHONEBOOK);
     r.Handshake();
     r.phone.Reply("OK");
     r.phone.Reply("+CPBR: (1-20),40,14\r\nOK\r\n");
@@ -317,7 +316,7 @@ struct DeviceTest : ::testing::Test {
 
     void Start()
     {
-        rig.modem.RequestDeviceTest(WSTR("COM5"));
+        rig.Start(EJob::DEVICE_TEST);
         rig.Handshake();
     }
 };
@@ -334,7 +333,7 @@ TEST_F(DeviceTest, MakerAndOkInOneBurst)
     EXPECT_EQ(rig.phone.m_writes, expected);
     EXPECT_EQ(rig.sink.Events(), Strings({"Handshaking", "Model Acme Mobile", "RequestEnded"}));
     EXPECT_EQ(rig.queue.Count("close"), 1u);
-    EXPECT_EQ(DescribeDevice(rig.modem.GetDeviceInfo()), "");
+    EXPECT_EQ(DescribeDevice(rig.sink.m_device), "");
 }
 
 TEST_F(DeviceTest, OkInALaterBurst)
@@ -378,7 +377,7 @@ TEST_F(DeviceTest, WhetherThePhoneCanSend)
     };
     for (const auto& c : cases) {
         CModemRig r;
-        r.modem.RequestDeviceTest(WSTR("COM5"));
+        r.Start(EJob::DEVICE_TEST);
         r.phone.Serve([&](const std::string& strCommand) {
             const auto it = std::find(kQuestions.begin() + 1, kQuestions.end(), strCommand);
             if (it == kQuestions.end())
@@ -387,7 +386,7 @@ TEST_F(DeviceTest, WhetherThePhoneCanSend)
             return GetFinalResult(strAnswer) == EFinalResult::FINAL_ERROR ? "\r\n" + strAnswer + "\r\n"
                                                                           : "\r\n" + strAnswer + "\r\n\r\nOK\r\n";
         });
-        EXPECT_EQ(DescribeDevice(r.modem.GetDeviceInfo()), c.pszWords) << c.answers[0];
+        EXPECT_EQ(DescribeDevice(r.sink.m_device), c.pszWords) << c.answers[0];
         EXPECT_EQ(r.sink.Events(), Strings({"Handshaking", "Model Acme Mobile", "RequestEnded"}));
     }
 }
@@ -396,13 +395,12 @@ TEST_F(DeviceTest, ErrorsAndEmptyAnswersFail)
 {
     for (const char* pszReply : {"\r\nERROR\r\n", "\r\n+CME ERROR: 10\r\n", "\r\nOK\r\n", "Acme\r\nERROR\r\n"}) {
         CModemRig r;
-        r.modem.RequestDeviceTest(WSTR("COM5"));
+        r.Start(EJob::DEVICE_TEST);
         r.Handshake();
         r.phone.Reply(pszReply);
         EXPECT_EQ(r.sink.Count("RequestFailed"), 1u) << pszReply;
         for (const std::string& call : r.sink.m_calls)
             EXPECT_NE(call.substr(0, 5), "Model") << pszReply;
-        EXPECT_EQ(r.modem.GetRequest(), CModem::ERequest::REQ_DEVICE_TEST);
         EXPECT_EQ(r.queue.Count("close"), 1u);
     }
 }

@@ -135,15 +135,22 @@ TEST_F(Send, Ucs2TextInTwoParts)
                                          "MessageSent", "SendingPart 2", "MessageSent", "RequestEnded"}));
 }
 
-TEST_F(Send, KeepOpenLeavesThePortOpenAndLateReadsAreIgnored)
+// The next job is asked for once the last part is in: none, and the port is
+// closed; a burst that comes late belongs to nothing.
+TEST_F(Send, AfterTheLastPartTheNextJobOrTheCloseAndLateReadsAreIgnored)
 {
-    rig.sink.m_bKeepOpen = true;
+    int nAsked = 0;
+    rig.sink.m_onJobDone = [&](CModemLink&) {
+        ++nAsked;
+        return nullptr;
+    };
     CMsg msg(Text(200), WString(), WSTR("12345"));
     Start(msg);
-    AnswerParts(2);
-    EXPECT_EQ(rig.queue.Count("close"), 0u);
-    EXPECT_EQ(rig.modem.GetState(), CModem::EState::ST_DONE);
-    // A late burst in the finished state: no command, no notification.
+    AnswerParts(1);
+    EXPECT_EQ(nAsked, 0);
+    AnswerParts(1);
+    EXPECT_EQ(nAsked, 1);
+    EXPECT_EQ(rig.queue.Count("close"), 1u);
     const size_t nOps = rig.queue.m_log.size();
     const size_t nCalls = rig.sink.m_calls.size();
     rig.modem.OnOperationComplete(std::make_unique<CSerialOp>(EOpKind::OP_READ, std::string("\r\nOK\r\n")), nullptr);
@@ -151,33 +158,19 @@ TEST_F(Send, KeepOpenLeavesThePortOpenAndLateReadsAreIgnored)
     EXPECT_EQ(rig.sink.m_calls.size(), nCalls);
 }
 
-TEST_F(Send, KeepOpenBeforeTheLastPartDoesNotMatter)
-{
-    int nCalls = 0;
-    rig.sink.m_onMessageSent = [&] { return ++nCalls == 1; };  // true after part 1 only
-    CMsg msg(Text(161), WString(), WSTR("12345"));
-    Start(msg);
-    AnswerParts(2);
-    EXPECT_EQ(rig.queue.Count("close"), 1u);
-}
-
-// The owner starts the next recipient from inside OnMessageSent, as the
-// window does; the port stays open and the whole handshake runs again.
+// The owner gives the next recipient's job once the job before has
+// returned, as the window does; the port stays open and the whole handshake
+// runs again.
 TEST_F(Send, SeveralRecipientsOnOneOpenPort)
 {
     CMsg first(Text(161), WString(), WSTR("111"));
-    CMsg second(WSTR("Hi"), WSTR("Anna"), WSTR("222"));
-    CMsg third(WSTR("Hi"), WString(), WSTR("333"));
-    std::vector<CMsg*> pending = {&second, &third};
-    rig.sink.m_onMessageSent = [&] {
-        CModem& modem = rig.modem;
-        if (rig.modem.GetState() != CModem::EState::ST_DONE)
-            return false;  // not the last part yet
+    std::vector<CMsg> pending = {CMsg(WSTR("Hi"), WSTR("Anna"), WSTR("222")), CMsg(WSTR("Hi"), WString(), WSTR("333"))};
+    rig.sink.m_onJobDone = [&](CModemLink& link) -> std::unique_ptr<CModemJob> {
         if (pending.empty())
-            return false;
-        RequestSend(modem, rig.sink, *pending.front());
+            return nullptr;
+        std::unique_ptr<CModemJob> pJob = MakeSendJob(link, rig.sink, pending.front());
         pending.erase(pending.begin());
-        return true;
+        return pJob;
     };
     Start(first);
     AnswerParts(2);
@@ -262,12 +255,11 @@ TEST(RealPhones, TheAnswerToAPduInAnyNumberOfReads)
         CMsg first(WSTR("Hi"), WString(), WSTR("0123456789"));
         CMsg second(WSTR("Hi"), WString(), WSTR("222"));
         bool bSecond = false;
-        rig.sink.m_onMessageSent = [&] {
+        rig.sink.m_onJobDone = [&](CModemLink& link) -> std::unique_ptr<CModemJob> {
             if (rig.sink.m_refs.back() != 17 || bSecond)
-                return false;
+                return nullptr;
             bSecond = true;
-            rig.Send(second);
-            return true;
+            return MakeSendJob(link, rig.sink, second);
         };
         rig.Send(first);
         rig.Handshake();
@@ -370,7 +362,6 @@ TEST_F(Send, PhoneErrorsFailTheRequestAndStopTheParts)
         EXPECT_EQ(r.sink.m_calls.back(), "RequestEnded") << strWhat;
         EXPECT_EQ(r.queue.Count("close"), 1u) << strWhat;
         EXPECT_FALSE(r.phone.IsReadPending()) << strWhat;
-        EXPECT_EQ(r.modem.GetRequest(), CModem::ERequest::REQ_SEND);
         EXPECT_EQ(r.sink.m_parts.size(), c.nPartsAcked);  // nothing retried, nothing skipped
     }
 }
@@ -533,7 +524,6 @@ TEST_F(Send, StoreOnePart)
     EXPECT_EQ(rig.sink.Events(),
               Strings({"Handshaking", "UploadingMessage", "MessageUploaded",
                        "RequestEnded"}));
-    EXPECT_EQ(rig.modem.GetRequest(), CModem::ERequest::REQ_SAVE);
 }
 
 TEST_F(Send, StoreThreePartsWithTheKeepOpenRule)
@@ -547,16 +537,16 @@ TEST_F(Send, StoreThreePartsWithTheKeepOpenRule)
     EXPECT_EQ(rig.queue.Count("close"), 1u);
     EXPECT_EQ(PartWrites()[4], "AT+CMGW=18\r");
 
-    CModemRig kept;
-    kept.sink.m_bKeepOpen = true;
+    CModemRig next;
     CMsg again(WSTR("Hi"), WString(), WSTR("12345"));
-    kept.Save(again);
-    kept.Handshake();
-    kept.phone.Reply("OK");
-    kept.phone.Reply(kPrompt);
-    kept.phone.Reply(kStored);
-    EXPECT_EQ(kept.queue.Count("close"), 0u);
-    EXPECT_EQ(kept.sink.Count("MessageUploaded"), 1u);
+    next.sink.m_onJobDone = [&](CModemLink& link) { return MakeSendJob(link, next.sink, again, true); };
+    next.Save(again);
+    next.Handshake();
+    next.phone.Reply("OK");
+    next.phone.Reply(kPrompt);
+    next.phone.Reply(kStored);
+    EXPECT_EQ(next.queue.Count("close"), 0u);  // the next store goes on the open port
+    EXPECT_EQ(next.sink.Count("MessageUploaded"), 1u);
 }
 
 TEST_F(Send, StoreFailures)
@@ -571,7 +561,6 @@ TEST_F(Send, StoreFailures)
         r.phone.Reply(pszReply);
         EXPECT_EQ(r.sink.Count("RequestFailed"), 1u) << pszReply;
         EXPECT_EQ(r.sink.Count("MessageUploaded"), 0u) << pszReply;
-        EXPECT_EQ(r.modem.GetRequest(), CModem::ERequest::REQ_SAVE);
         EXPECT_EQ(r.queue.Count("close"), 1u);
     }
 }

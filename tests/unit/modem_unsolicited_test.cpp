@@ -38,20 +38,20 @@ struct CRun {
     Strings events;  // what the owner was told
 };
 
-void Start(CModemRig& rig, CModem::ERequest eRequest, CMsg& msg)
+void Start(CModemRig& rig, EJob eRequest, CMsg& msg)
 {
     switch (eRequest) {
-    case CModem::ERequest::REQ_SEND: rig.Send(msg); break;
-    case CModem::ERequest::REQ_SAVE: rig.Save(msg); break;
-    case CModem::ERequest::REQ_PHONEBOOK: rig.modem.RequestPhonebook(WSTR("COM5")); break;
-    case CModem::ERequest::REQ_READ_MESSAGES: rig.modem.RequestReadMessages(WSTR("COM5")); break;
-    default: rig.modem.RequestDeviceTest(WSTR("COM5")); break;
+    case EJob::SEND: rig.Send(msg); break;
+    case EJob::SAVE: rig.Save(msg); break;
+    case EJob::PHONEBOOK: rig.Start(EJob::PHONEBOOK); break;
+    case EJob::READ_MESSAGES: rig.Start(EJob::READ_MESSAGES); break;
+    default: rig.Start(EJob::DEVICE_TEST); break;
     }
 }
 
 // A request against the usual phone, with the code sent before or after
 // every answer (none for an empty code).
-CRun RunRequest(CModem::ERequest eRequest, const std::string& strCode, EWhere nWhere)
+CRun RunRequest(EJob eRequest, const std::string& strCode, EWhere nWhere)
 {
     ResetMsgReferences();
     CModemRig rig;
@@ -68,7 +68,7 @@ CRun RunRequest(CModem::ERequest eRequest, const std::string& strCode, EWhere nW
 
 // The same against a phone that cuts every answer into one to four reads
 // at random points (seeded) and puts vendor reports between its lines.
-CRun RunSplit(CModem::ERequest eRequest, unsigned nSeed)
+CRun RunSplit(EJob eRequest, unsigned nSeed)
 {
     ResetMsgReferences();
     std::minstd_rand random(nSeed);
@@ -95,7 +95,7 @@ CRun RunSplit(CModem::ERequest eRequest, unsigned nSeed)
 
 TEST(Unsolicited, IgnoredInEveryStateOfEveryRequest)
 {
-    for (CModem::ERequest eRequest : {CModem::ERequest::REQ_SEND, CModem::ERequest::REQ_PHONEBOOK, CModem::ERequest::REQ_DEVICE_TEST}) {
+    for (EJob eRequest : {EJob::SEND, EJob::PHONEBOOK, EJob::DEVICE_TEST}) {
         const CRun plain = RunRequest(eRequest, std::string(), ALONE);
         ASSERT_EQ(plain.events.back(), "RequestEnded");
         ASSERT_EQ(std::count(plain.events.begin(), plain.events.end(), "RequestFailed"), 0);
@@ -111,8 +111,8 @@ TEST(Unsolicited, IgnoredInEveryStateOfEveryRequest)
 
 TEST(RealPhones, EveryAnswerSplitAtRandomGivesTheSameOutcome)
 {
-    for (CModem::ERequest eRequest : {CModem::ERequest::REQ_SEND, CModem::ERequest::REQ_SAVE, CModem::ERequest::REQ_PHONEBOOK,
-                                      CModem::ERequest::REQ_DEVICE_TEST, CModem::ERequest::REQ_READ_MESSAGES}) {
+    for (EJob eRequest : {EJob::SEND, EJob::SAVE, EJob::PHONEBOOK,
+                                      EJob::DEVICE_TEST, EJob::READ_MESSAGES}) {
         const CRun plain = RunRequest(eRequest, std::string(), ALONE);
         ASSERT_EQ(plain.events.back(), "RequestEnded");
         for (unsigned nSeed = 1; nSeed <= 300; ++nSeed) {
@@ -126,7 +126,7 @@ TEST(RealPhones, EveryAnswerSplitAtRandomGivesTheSameOutcome)
 TEST(Unsolicited, EachIgnoredLineIsTraced)
 {
     CTraceCapture trace;
-    const CRun run = RunRequest(CModem::ERequest::REQ_DEVICE_TEST, "\r\n+CMT: ,3\r\n0011AB\r\n", ALONE);
+    const CRun run = RunRequest(EJob::DEVICE_TEST, "\r\n+CMT: ,3\r\n0011AB\r\n", ALONE);
     const Strings lines = CTraceCapture::Lines();
     const auto nCommands = static_cast<std::ptrdiff_t>(run.writes.size());  // one code before each answer
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "Ignored the unsolicited '+CMT: ,3'\n"), nCommands);
@@ -209,7 +209,7 @@ TEST(Leftovers, AnErrorAloneIsTheAnswer)
 {
     for (const char* pszReply : {"\r\nERROR\r\n", "\r\n+CME ERROR: 515\r\n", "\r\n+CMGS: 5\r\n\r\nERROR\r\n"}) {
         CModemRig rig;
-        rig.modem.RequestDeviceTest(WSTR("COM5"));
+        rig.Start(EJob::DEVICE_TEST);
         rig.phone.Reply(pszReply);
         EXPECT_EQ(rig.sink.Count("RequestFailed"), 1u) << pszReply;
     }

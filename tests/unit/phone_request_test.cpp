@@ -10,13 +10,13 @@
 #include "support/ModemHarness.h"
 #include "support/TestText.h"
 #include "app/Draft.h"
-#include "app/PhoneRequest.h"
+#include "support/RequestHarness.h"
 
 namespace {
 
 typedef std::vector<std::string> Strings;
 
-class CWindowLikeHost : public CPhoneRequestHost {
+class CWindowLikeHost : public CTestHost {
 public:
     void OnStatus(const WString& strText, bool bTimed) override
     {
@@ -46,7 +46,7 @@ struct Request : ::testing::Test {
     CFakePortOperations queue;
     CWindowLikeHost host;
     CRecordingSink timer;
-    CPhoneRequest request{&queue, &host, &timer};
+    CTestRequests request{&queue, &host, &timer};
     CPhoneLink phone{queue, [this](std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError) {
                          request.OnOperationComplete(std::move(pOp), std::move(pError));
                      }};
@@ -147,7 +147,7 @@ TEST_F(Request, FailuresSayWhy)
     ASSERT_TRUE(request.Send(WSTR("COM5"), two, WString(161, 'x')));  // two parts
     for (int nRefusals = 0; nRefusals < 3; ++nRefusals) {
         phone.Serve([](const std::string& s) { return s.back() == '\x1A' ? "\r\n+CMS ERROR: 38\r\n" : "-"; });
-        request.OnTimer(CPhoneRequest::TIMER_DIALOGUE);
+        request.OnTimer(CPhoneSession::TIMER_DIALOGUE);
     }
     const Strings expected = {"Retrying message 1 to 111 (network out of order)",
                               "Sending message 1 to 111...",
@@ -182,9 +182,9 @@ TEST_F(Request, RetryOfAMessageOfOneSmsAndTheProgressTimeOut)
     ASSERT_TRUE(request.Send(WSTR("COM5"), {CContact(WSTR("Anna"), WSTR("0123"))}, WSTR("Hi")));
     phone.Serve([](const std::string& s) { return s.back() == '\x1A' ? "\r\n+CMS ERROR: 42\r\n" : "-"; });
     EXPECT_EQ(host.m_status.back(), "Retrying message to Anna (0123) (congestion)");
-    request.OnTimer(CPhoneRequest::TIMER_DIALOGUE);
+    request.OnTimer(CPhoneSession::TIMER_DIALOGUE);
     phone.Reply("\r\n> ");  // the part offered again, and no answer to it
-    request.OnTimer(CPhoneRequest::TIMER_DIALOGUE);
+    request.OnTimer(CPhoneSession::TIMER_DIALOGUE);
     phone.Run();
     EXPECT_EQ(host.m_status.back(), "Not confirmed: the phone did not say whether the message to Anna (0123) was "
                                     "sent; check the phone before sending it again");

@@ -221,13 +221,13 @@ def measure_startup(table, runs):
     return rss
 
 
-def measure_sends(table, runs):
+def measure_sends(table, runs, cases=SEND_CASES):
     """Every send case through the window and the console tool, side by side."""
     rss_after_100 = []
     with Phone(port_link("COM5"), *PHONE) as phone, Program(timestamps=True) as program:
         program.wait_status("Ready")
         program.click(RADIO_NUMBER)
-        for label, recipients, text in SEND_CASES:
+        for label, recipients, text in cases:
             window, cli_req, cli_all, wbounds, cbounds = [], [], [], [], []
             for _ in range(runs):
                 mark = len(phone.events())
@@ -427,7 +427,8 @@ def main():
     parser.add_argument("--runs", type=int, default=3, help="runs of each measurement (default 3)")
     parser.add_argument("--idle", type=int, default=30, help="seconds of each idle measurement (default 30)")
     parser.add_argument("--out", default=os.path.join(BUILD, "bench", "bench.md"), help="the table's file")
-    parser.add_argument("--smoke", action="store_true", help="one run of the cheapest measurement")
+    parser.add_argument("--smoke", action="store_true",
+                        help="every measurement once, at its smallest, to see that each one's set-up works")
     parser.add_argument("--only", help="some of startup,region,send,memory,idle,history,import (default all)")
     args = parser.parse_args()
 
@@ -435,24 +436,25 @@ def main():
     model, cores, load, wine, commit = machine()
     when = datetime.datetime.now().astimezone().strftime("%Y-%m-%d %H:%M %Z")
     table = Table()
+    runs, least, idle, sizes, cases = args.runs, 5, args.idle, [100, 1000, 10000], SEND_CASES
+    import_sizes = ("1", "16")
     if args.smoke:
-        run_steps({"region": ("Region building", lambda: measure_region(table, 1))}, None, table)
-    else:
-        with SavedSettings():
-            zandu.settings_set_string("Port", "COM5")
-            zandu.settings_set_dword("AllowCheck", 0)
-            for name in ("Numbers", "NewHistory", "Reports"):
-                zandu.settings_delete_value(name)
-            rss = {}
-            run_steps({
-                "startup": ("Start-up", lambda: rss.setdefault("start", measure_startup(table, max(args.runs, 5)))),
-                "region": ("Region building", lambda: measure_region(table, max(args.runs, 5))),
-                "send": ("Sending at 9600 baud", lambda: rss.setdefault("sent", measure_sends(table, args.runs))),
-                "memory": ("Working set", lambda: measure_memory(table, rss)),
-                "idle": ("Idle CPU", lambda: measure_idle(table, args.runs, args.idle)),
-                "history": ("History", lambda: measure_history(table, args.runs, [100, 1000, 10000])),
-                "import": ("Contact import (native)", lambda: measure_import(table, args.runs)),
-            }, args.only, table)
+        runs, least, idle, sizes, cases, import_sizes = 1, 1, 1, [100], SEND_CASES[:1], ("1",)
+    with SavedSettings():
+        zandu.settings_set_string("Port", "COM5")
+        zandu.settings_set_dword("AllowCheck", 0)
+        for name in ("Numbers", "NewHistory", "Reports"):
+            zandu.settings_delete_value(name)
+        rss = {}
+        run_steps({
+            "startup": ("Start-up", lambda: rss.setdefault("start", measure_startup(table, max(runs, least)))),
+            "region": ("Region building", lambda: measure_region(table, max(runs, least))),
+            "send": ("Sending at 9600 baud", lambda: rss.setdefault("sent", measure_sends(table, runs, cases))),
+            "memory": ("Working set", lambda: measure_memory(table, rss)),
+            "idle": ("Idle CPU", lambda: measure_idle(table, runs, idle)),
+            "history": ("History", lambda: measure_history(table, runs, sizes)),
+            "import": ("Contact import (native)", lambda: measure_import(table, runs, import_sizes)),
+        }, args.only, table)
     minutes = (time.monotonic() - started) / 60
     head = ("Machine: %s, %d cores, load average at start %s; %s; %s; commit %s; %d runs each (5 at least for "
             "the start-up and the regions); the whole run took %.1f min."

@@ -1,4 +1,4 @@
-// Shared pieces of the console tool: exit codes, argument parsing, output.
+// Shared pieces of the console tool: exit codes, option values, output.
 #pragma once
 
 #include <cstdint>
@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/Text.h"
+#include "common/Args.h"
 
 // Exit codes, documented in the README; scripts rely on them.
 enum {
@@ -18,24 +19,6 @@ enum {
     kExitSettings = 6, // the phone book or messages came (or a message went), but could not be stored
     kExitNotConfirmed = 7,  // a message went to the phone, which did not say whether it was sent
     kExitPartly = 8,        // some recipients got the message and others not (failed, or not reached)
-};
-
-// The arguments after the subcommand, UTF-8. Options are --name value or
-// --name=value; everything else is positional.
-class CArgs {
-public:
-    // Everything after a "--" is positional.
-    explicit CArgs(const std::vector<std::string>& args);
-
-    bool Flag(const char* pszName);                          // consumes --name
-    bool Option(const char* pszName, std::string& strValue); // consumes --name value
-    // The remaining arguments, which must not look like options.
-    bool Positionals(std::vector<std::string>& positionals, std::string& strError);
-
-private:
-    std::vector<std::string> m_args;  // options and positionals before "--"
-    std::vector<std::string> m_rest;  // positionals after "--"
-    std::string m_strBadOption;
 };
 
 // The message text from an argument, or from a UTF-8 file with --file

@@ -5,7 +5,10 @@
 
 #include "base/ErrorCodes.h"
 #include "cli/Cli.h"
+#include "app/DeviceTestRequest.h"
+#include "app/PhonebookRequest.h"
 #include "app/ReportStore.h"
+#include "app/SendList.h"
 
 namespace {
 
@@ -41,9 +44,9 @@ std::string DescribeReferences(const std::vector<unsigned>& refs)
 
 CConsoleRequest::CConsoleRequest(CPortOperations* pQueue, CConsoleHost* pHost, const WString& strPort,
                                  uint32_t dwTimeoutMs)
-    : m_request(pQueue, this, this), m_pHost(pHost), m_strPort(strPort), m_dwTimeoutMs(dwTimeoutMs)
+    : m_session(pQueue, this, this), m_pHost(pHost), m_strPort(strPort), m_dwTimeoutMs(dwTimeoutMs)
 {
-    m_request.SetProgressTimeout(dwTimeoutMs);
+    m_session.SetProgressTimeout(dwTimeoutMs);
 }
 
 void CConsoleRequest::Send(const std::vector<CContact>& recipients, const WString& strText)
@@ -60,28 +63,47 @@ void CConsoleRequest::StartMessages(const std::vector<CContact>& recipients, con
 {
     m_bMessages = true;
     m_bSave = bSave;
-    const bool bStarted =
-        bSave ? m_request.Save(m_strPort, recipients, strText) : m_request.Send(m_strPort, recipients, strText);
-    if (!bStarted)
-        Finish();  // nobody to send to: nothing was asked, nothing fails
+    m_sendOptions.bSave = bSave;
+    CSendHost& host = *this;
+    auto pSend = std::make_unique<CSendRequest>(host, AsTyped(recipients), strText, m_sendOptions, nullptr,
+                                                m_pRecorder.get());
+    m_pSend = pSend.get();
+    Start(std::move(pSend));
+}
+
+// Nothing to do: nothing was asked, nothing fails.
+void CConsoleRequest::Start(std::unique_ptr<CPhoneRequest> pRequest)
+{
+    if (!m_session.Run(std::move(pRequest), m_strPort))
+        Finish();
 }
 
 void CConsoleRequest::DownloadPhonebook()
 {
-    m_request.DownloadPhonebook(m_strPort);
+    Start(std::make_unique<CPhonebookRequest>([this](const std::vector<CContact>& phonebook) { OnPhonebook(phonebook); }));
 }
 
 void CConsoleRequest::TestPort()
 {
-    m_request.TestPort(m_strPort);
+    Start(std::make_unique<CDeviceTestRequest>([this](const CDeviceInfo& info) {
+        m_device = info;
+        m_bResult = true;
+    }));
 }
 
 void CConsoleRequest::ReadMessages(CListKey& reportsKey, const WString& strInboxPath, bool bDelete, bool bReportsOnly)
 {
     m_pRecorder = std::make_unique<CRequestRecorder>(reportsKey, [] { return WString(); });
     m_pRecorder->StartInbox(strInboxPath, bDelete);
-    m_request.SetRecorder(m_pRecorder.get());
-    m_request.ReadMessages(m_strPort, bReportsOnly);
+    m_session.SetRecorder(m_pRecorder.get());
+    CReadingHost& host = *this;
+    Start(std::make_unique<CReadMessagesRequest>(host, m_pRecorder.get(), bReportsOnly));
+}
+
+void CConsoleRequest::Run(std::unique_ptr<CPhoneRequest> pRequest)
+{
+    m_bResult = true;  // unless something fails
+    Start(std::move(pRequest));
 }
 
 // Nothing else is recorded: the console tool keeps no history.
@@ -90,14 +112,15 @@ void CConsoleRequest::RequestReports(CListKey& reportsKey, const WString& strInb
     m_strTime = strTime;
     m_pRecorder = std::make_unique<CRequestRecorder>(reportsKey, [this] { return m_strTime; });
     m_pRecorder->StartInbox(strInboxPath, false);
-    m_request.SetRecorder(m_pRecorder.get());
-    m_request.SetDeliveryReports(true, CReportStore(reportsKey).HasPending(std::time(nullptr)));
+    m_session.SetRecorder(m_pRecorder.get());
+    m_sendOptions.bReports = true;
+    m_sendOptions.bReadPending = CReportStore(reportsKey).HasPending(std::time(nullptr));
 }
 
 void CConsoleRequest::OnOperationComplete(std::unique_ptr<CSerialOp> pOp,
                                           std::unique_ptr<CSerialPortException> pError)
 {
-    m_request.OnOperationComplete(std::move(pOp), std::move(pError));
+    m_session.OnOperationComplete(std::move(pOp), std::move(pError));
 }
 
 // A port that does not even close within kCloseGraceMs of a time-out is
@@ -105,7 +128,7 @@ void CConsoleRequest::OnOperationComplete(std::unique_ptr<CSerialOp> pOp,
 void CConsoleRequest::OnTimer(unsigned nId)
 {
     if (nId != TIMER_CLOSE) {
-        m_request.OnTimer(nId);
+        m_session.OnTimer(nId);
         return;
     }
     if (m_bFinished)
@@ -116,14 +139,15 @@ void CConsoleRequest::OnTimer(unsigned nId)
 
 int CConsoleRequest::GetExitCode() const
 {
-    const size_t nSent = m_request.GetMessagesDone();
-    if (m_bMessages && (m_request.GetMessagesNotConfirmed() || m_request.GetRecord().Count(ESendState::SUBMITTING)))
+    const CSendRecord* pRecord = m_bMessages && m_pSend ? &m_pSend->GetRecord() : nullptr;
+    const size_t nSent = pRecord ? pRecord->Count(ESendState::SENT) : 0;
+    if (pRecord && pRecord->Count(ESendState::NOT_CONFIRMED) + pRecord->Count(ESendState::SUBMITTING))
         return kExitNotConfirmed;
-    if (m_bMessages && nSent > 0 && nSent < m_request.GetRecipientCount())
+    if (pRecord && nSent > 0 && nSent < pRecord->recipients.size())
         return kExitPartly;
     if (m_nFailure != kExitOk)
         return m_nFailure;
-    if (m_bMessages ? nSent == m_request.GetRecipientCount() : m_request.HasResult())
+    if (m_bMessages ? pRecord && nSent == pRecord->recipients.size() : m_bResult)
         return kExitOk;
     return kExitFailed;  // ended without a result, which only a failure does
 }
@@ -139,13 +163,13 @@ void CConsoleRequest::Finish()
     if (m_bFinished)
         return;
     m_bFinished = true;
-    if (m_bMessages)
-        OnMessagesEnded(m_request.GetRecord());  // given up before the request ended
+    if (m_pSend)
+        OnMessagesEnded(m_pSend->GetRecord());  // given up before the request ended
     m_pHost->KillTimer(TIMER_CLOSE);
     m_pHost->KillTimer(TIMER_DIALOGUE);
 }
 
-// --- CPhoneRequestHost -------------------------------------------------------------
+// --- CSessionHost ------------------------------------------------------------------
 
 // The window's status texts, one per line, without the window's " at <time>".
 void CConsoleRequest::OnStatus(const WString& strText, bool /*bTimed*/)
@@ -162,6 +186,7 @@ void CConsoleRequest::OnRequestEnded()
 // prints none.
 void CConsoleRequest::OnPhonebook(const std::vector<CContact>& phonebook)
 {
+    m_bResult = true;
     m_phonebook = phonebook;
     for (const CContact& contact : m_phonebook)
         m_pHost->PrintLine(OneLine(WideToUtf8(contact.m_strName), false) + "\t" +
@@ -249,7 +274,7 @@ bool CConsoleRequest::OnPinRequired(bool bRefused)
         m_pHost->PrintError("the SIM asks for its PIN: give it with --pin-file FILE or ZANDU_SIM_PIN");
         return false;
     }
-    m_request.EnterPin(m_strPin);
+    m_session.EnterPin(m_strPin);
     return true;
 }
 

@@ -23,8 +23,11 @@
 #include "serial/PortOperations.h"
 #include "app/Contact.h"
 #include "app/InboxUpdate.h"
+#include "app/PhoneSession.h"
+#include "app/ReadMessagesRequest.h"
 #include "app/RequestRecorder.h"
-#include "app/PhoneRequest.h"
+#include "app/SendRequest.h"
+#include "phone/DeviceInfo.h"
 
 class CConsoleHost {
 public:
@@ -41,9 +44,12 @@ public:
     virtual void PrintOutcome(const std::string& strLine) { PrintLine(strLine); }
 };
 
-class CConsoleRequest : private CPhoneRequestHost, private CDialogueTimer {
+class CConsoleRequest : private CSessionHost,
+                        private CSendHost,
+                        private CReadingHost,
+                        private CDialogueTimer {
 public:
-    static constexpr unsigned TIMER_DIALOGUE = CPhoneRequest::TIMER_DIALOGUE;  // the driver's wait for each answer
+    static constexpr unsigned TIMER_DIALOGUE = CPhoneSession::TIMER_DIALOGUE;  // the driver's wait for each answer
     static constexpr unsigned TIMER_CLOSE = 35;  // after a time-out, the wait for the port to close
     // After a cancel, the wait for the port to close before giving up.
     static constexpr uint32_t kCloseGraceMs = 5000;
@@ -66,6 +72,9 @@ public:
     // none), the reports into the key's "Reports" list; what is stored is
     // deleted with bDelete. bReportsOnly: only the delivery reports are taken.
     void ReadMessages(CListKey& reportsKey, const WString& strInboxPath, bool bDelete, bool bReportsOnly);
+    // Any other request: its statuses are printed, its failures exit as the
+    // others' do, and it succeeds when nothing failed.
+    void Run(std::unique_ptr<CPhoneRequest> pRequest);
     // For a Send: every part asks for a delivery report, and each message's
     // references are kept in the "Reports" list of the key under the time
     // text strTime; the reports awaited are read first.
@@ -76,9 +85,9 @@ public:
     // The SIM's PIN, given when the phone asks for it; never again once refused.
     void SetPin(const std::string& strPin) { m_strPin = strPin; }
     // Also the wait for the phone's answer to a PDU.
-    void SetSubmitTimeout(uint32_t dwMilliseconds) { m_request.SetSubmitTimeout(dwMilliseconds); }
+    void SetSubmitTimeout(uint32_t dwMilliseconds) { m_session.SetSubmitTimeout(dwMilliseconds); }
     // What the port test learnt, once it is over.
-    const CDeviceInfo& GetDeviceInfo() const { return m_request.GetDeviceInfo(); }
+    const CDeviceInfo& GetDeviceInfo() const { return m_device; }
 
     // What the message loop receives.
     void OnOperationComplete(std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError);
@@ -96,18 +105,22 @@ public:
     const std::vector<CContact>& GetPhonebook() const { return m_phonebook; }
 
 private:
-    // CPhoneRequestHost
+    // CSessionHost
     void OnStatus(const WString& strText, bool bTimed) override;
     void OnRequestEnded() override;
-    void OnPhonebook(const std::vector<CContact>& phonebook) override;
+    bool OnPinRequired(bool bRefused) override;
     void OnPortError(uint32_t dwError, const WString& strReason) override;
     void OnPhoneRefused(const CSmsException& e, const WString& strReason) override;
     void OnNoAnswer() override;
     void OnNoProgress() override;
+    void OnStoreFailure(const WString& strWhat, uint32_t dwError) override;
+    // CSendHost
+    void OnMessageStarted(const CSendRecord&, size_t) override {}
+    void OnMessageDone(const CSendRecord&, size_t) override {}
     void OnMessageNotConfirmed(const CSendRecord& record, size_t nIndex) override;
     void OnMessagesEnded(const CSendRecord& record) override;
-    bool OnPinRequired(bool bRefused) override;
-    void OnStoreFailure(const WString& strWhat, uint32_t dwError) override;
+    // CReadingHost, and the listings of a send
+    void OnMessagesRead(size_t) override { m_bResult = true; }
     void OnListingNotStored(const std::string& strError) override;
     void OnInboxNote(const std::string& strLoadNote) override;
     // CDialogueTimer
@@ -115,10 +128,12 @@ private:
     void KillTimeout() override { m_pHost->KillTimer(TIMER_DIALOGUE); }
 
     void StartMessages(const std::vector<CContact>& recipients, const WString& strText, bool bSave);
+    void Start(std::unique_ptr<CPhoneRequest> pRequest);
+    void OnPhonebook(const std::vector<CContact>& phonebook);
     void Note(int nExitCode);
     void Finish();
 
-    CPhoneRequest m_request;
+    CPhoneSession m_session;
     CConsoleHost* m_pHost;
     WString m_strPort;
     uint32_t m_dwTimeoutMs;
@@ -126,7 +141,11 @@ private:
     bool m_bMessages = false;  // a send or store, not a phone book or device test
     bool m_bSave = false;      // a store
     bool m_bOutcomesPrinted = false;
+    const CSendRequest* m_pSend = nullptr;  // the send or store run, owned by the session
+    CSendOptions m_sendOptions;
+    bool m_bResult = false;  // the phone book, the port test or the reading brought what was asked
     std::vector<CContact> m_phonebook;
+    CDeviceInfo m_device;
     std::unique_ptr<CRequestRecorder> m_pRecorder;
     WString m_strTime;
     bool m_bLoadNoted = false;  // a damaged inbox file put aside has been reported

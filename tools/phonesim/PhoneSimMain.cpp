@@ -154,8 +154,8 @@ public:
             ready.Add("link", m_options.strLink);
         if (m_options.bBusy)
             ready.Add("busy", true);
-        if (m_options.nProfile != PROFILE_NONE)
-            ready.Add("profile", ProfileName(m_options.nProfile));
+        if (!m_options.strProfile.empty())
+            ready.Add("profile", m_options.strProfile);
         if (m_options.bLeftAtPrompt)
             ready.Add("left_at_prompt", true);
         WriteLog(ready.Text());
@@ -379,7 +379,7 @@ int main(int argc, char** argv)
         return 2;
     }
     if (options.bHelp) {
-        std::fputs(kSimHelp, stdout);
+        std::fputs(SimHelp().c_str(), stdout);
         return 0;
     }
     CSimPhonebook phonebook;

@@ -27,21 +27,13 @@ struct CUnsolicitedRule {
     std::string strText;       // the line; "\\n" in the option separates the lines of a code with a PDU line
 };
 
-// Documented habits of a modem family, on top of the other options.
-enum ESimProfile {
-    PROFILE_NONE,
-    PROFILE_STICK,   // a USB stick: vendor reports at any time, "COMMAND NOT SUPPORT"
-    PROFILE_MODULE,  // a GSM module: start-up lines in the first answers, the SIM busy at first
-    PROFILE_PHONE,   // a mobile phone: split echo and late OK
-};
-
 struct CSimOptions {
     std::string strLink;  // symbolic link to the pty slave
     std::string strLog;   // JSON-lines log
     unsigned nBaud = 0;   // pacing; 0: as fast as the pty goes
     unsigned nGapMs = 200;
     bool bEcho = true;
-    bool bSplitEcho = false;
+    bool bSplitEcho = false;  // with bLateOk and nSimBusyMs: over the family's habits
     bool bLateOk = false;
     std::vector<CFailRule> fails;
     std::vector<CUnsolicitedRule> unsolicited;
@@ -78,17 +70,15 @@ struct CSimOptions {
     unsigned nSignal = 20;        // <rssi> of AT+CSQ: 0-31, 99 no signal
     unsigned nNetwork = 1;        // <stat> of AT+CREG?
     std::string strSca = "+4917010000";  // AT+CSCA?
-    ESimProfile nProfile = PROFILE_NONE;
-    unsigned nProfileSeed = 1;    // for the stick's vendor reports
+    std::string strProfile;       // the family (SimProfile.h); empty: a plain phone
+    unsigned nProfileSeed = 1;    // for the vendor reports
     bool bQuiet = false;
     bool bVerbose = false;
     bool bHelp = false;
 };
 
-extern const char kSimHelp[];
-
-// "stick", "module", "phone"; empty for none.
-const char* ProfileName(ESimProfile nProfile);
+// What phonesim --help prints.
+std::string SimHelp();
 
 // False with a message for a bad command line.
 bool ParseSimOptions(const std::vector<std::string>& args, CSimOptions& options, std::string& strError);

@@ -101,19 +101,6 @@ std::string CommandName(const std::string& strLine)
     return Upper(strLine.substr(0, strLine.find_first_of("=?")));
 }
 
-// The commands the phone knows; others it answers as its profile does.
-bool IsKnownCommand(const std::string& strName)
-{
-    static const char* const kKnown[] = {"AT",      "ATE",     "ATE0",    "ATE1",    "AT+CGMI", "AT+CGMM", "AT+CSQ",
-                                         "AT+CREG", "AT+CSCA", "AT+CPIN", "AT+CMGF", "AT+CSCS", "AT+CMGS", "AT+CMGW",
-                                         "AT+CPBS", "AT+CPBR", "AT+CPMS", "AT+CMGL", "AT+CMGD", "AT+CNMI"};
-    for (const char* psz : kKnown) {
-        if (strName == psz)
-            return true;
-    }
-    return false;
-}
-
 // A line whose PDU follows on the next line: nothing may come between them.
 bool IsPduHead(const std::string& strLine)
 {
@@ -126,26 +113,20 @@ long long SteadyMs()
         .count();
 }
 
-// With the module's habits the SIM is busy at first unless told otherwise.
-unsigned SimBusyMs(const CSimOptions& options)
-{
-    if (options.nSimBusyMs >= 0)
-        return static_cast<unsigned>(options.nSimBusyMs);
-    return options.nProfile == PROFILE_MODULE ? 3000 : 0;
-}
-
 } // namespace
 
 CSimPhone::CSimPhone(const CSimOptions& options, const CSimPhonebook& phonebook, CSimStore& store)
     : m_options(options),
       m_phonebook(phonebook),
       m_store(store),
+      m_family(FamilyOf(options)),
+      m_habits(ResolveHabits(options)),
       m_bEcho(options.bEcho),
       m_bSilent(options.nSilentAfter == 0),
       m_quirks(options.nQuirkSeed),
       m_splitter(options.nSplitSeed),
-      m_profile(options.nProfile, options.nProfileSeed, options.nSignal),
-      m_card(options.strSimPin, options.strSimPuk, SimBusyMs(options)),
+      m_profile(m_habits, options.nProfileSeed, options.nSignal),
+      m_card(options.strSimPin, options.strSimPuk, m_habits.nSimBusyMs),
       m_clock(SteadyMs),
       m_strSca(options.strSca)
 {
@@ -247,140 +228,125 @@ CQuirk CSimPhone::ChooseQuirk(const std::string& strName, std::vector<CSimAction
     return quirk;
 }
 
+const std::map<std::string, CSimPhone::CHandler>& CSimPhone::Commands()
+{
+    static const std::map<std::string, CHandler> commands = {
+        {"AT", &CSimPhone::Attention},          {"ATE", &CSimPhone::Echo},
+        {"ATE0", &CSimPhone::Echo},             {"ATE1", &CSimPhone::Echo},
+        {"AT+CGMI", &CSimPhone::Maker},         {"AT+CGMM", &CSimPhone::Model},
+        {"AT+CSQ", &CSimPhone::Signal},         {"AT+CREG", &CSimPhone::Registration},
+        {"AT+CSCA", &CSimPhone::ServiceCentre}, {"AT+CPIN", &CSimPhone::Pin},
+        {"AT+CMGF", &CSimPhone::MessageFormat}, {"AT+CSCS", &CSimPhone::Charset},
+        {"AT+CMGS", &CSimPhone::Submit},        {"AT+CMGW", &CSimPhone::Submit},
+        {"AT+CPBS", &CSimPhone::SelectBook},    {"AT+CPBR", &CSimPhone::ReadBook},
+        {"AT+CPMS", &CSimPhone::SelectStorage}, {"AT+CMGL", &CSimPhone::List},
+        {"AT+CMGD", &CSimPhone::Delete},        {"AT+CNMI", &CSimPhone::Indications},
+    };
+    return commands;
+}
+
 void CSimPhone::Execute(const std::string& strLine, CReply& reply, std::vector<CSimAction>& actions)
 {
-    const std::string strName = CommandName(strLine);
-    if (strName.compare(0, 2, "AT") != 0) {
+    CCommand command;
+    command.strName = CommandName(strLine);
+    if (command.strName.compare(0, 2, "AT") != 0) {
         reply.strFinal = "ERROR";
         return;
     }
-    // The arguments after '='.
     const size_t nEnd = strLine.find_first_of("=?");
-    const std::string strTail = nEnd == std::string::npos ? std::string() : strLine.substr(nEnd);
-    const std::string strArgs = strTail.size() > 1 && strTail[0] == '=' ? strTail.substr(1) : std::string();
-    if (FindFailure(strName, reply.strFinal))
+    command.strTail = nEnd == std::string::npos ? std::string() : strLine.substr(nEnd);
+    if (command.strTail.size() > 1 && command.strTail[0] == '=')
+        command.strArgs = command.strTail.substr(1);
+    if (FindFailure(command.strName, reply.strFinal))
         return;
     std::string strWhy;
-    reply.strFinal = m_card.Refuse(strName, strTail, m_clock(), strWhy);
+    reply.strFinal = m_card.Refuse(command.strName, command.strTail, m_clock(), strWhy);
     if (!reply.strFinal.empty()) {
-        Log(CJsonFields().Add("event", "sim_refused").Add("command", strName).Add("why", strWhy).Text(), actions);
+        Log(CJsonFields().Add("event", "sim_refused").Add("command", command.strName).Add("why", strWhy).Text(),
+            actions);
         return;
     }
 
     reply.strFinal = "OK";
-    if (strName == "AT" && strTail.empty())
-        return;
-    if ((strName == "ATE0" || strName == "ATE") && strTail.empty()) {
-        m_bEcho = false;
-        return;
-    }
-    if (strName == "ATE1" && strTail.empty()) {
-        m_bEcho = true;
-        return;
-    }
-    if (strName == "AT+CGMI" && strTail.empty()) {
-        reply.info.push_back(m_options.strMaker);
-        return;
-    }
-    if (strName == "AT+CMGF") {
-        // PDU mode only.
-        if (strTail == "=0")
-            return;
-        if (strTail == "?") {
-            reply.info.push_back("+CMGF: 0");
-            return;
-        }
-        if (strTail == "=?") {
-            reply.info.push_back("+CMGF: (0)");
-            return;
-        }
-    }
-    if (strName == "AT+CSCS") {
-        ECharset charset;
-        if (strTail == "?") {
-            reply.info.push_back(std::string("+CSCS: \"") + CharsetName(m_charset) + "\"");
-            return;
-        }
-        if (strTail == "=?") {
-            reply.info.push_back("+CSCS: (\"IRA\",\"GSM\",\"UCS2\",\"UTF-8\")");
-            return;
-        }
-        if (ParseCharset(strArgs, charset)) {
-            m_charset = charset;
-            return;
-        }
-    }
-    if (strName == "AT+CMGS" || strName == "AT+CMGW") {
-        // AT+CMGW may name a status after the length.
-        const std::string strLength = strArgs.substr(0, strName == "AT+CMGW" ? strArgs.find(',') : std::string::npos);
-        unsigned n = 0;
-        if (ParseUnsigned(strLength, n) && n >= 1 && n <= 255) {
-            m_bInPdu = true;
-            m_strPduCommand = strName;
-            m_nPduLength = n;
-            m_strPdu.clear();
-            ++m_nPdus;
-            reply.strFinal.clear();
-            reply.strRaw = "\r\n> ";
-            return;
-        }
-    }
-    if (strName == "AT+CPBS" || strName == "AT+CPBR") {
-        ExecutePhonebook(strName, strTail, reply);
-        return;
-    }
-    if (ExecuteStorage(strName, strTail, reply) || ExecuteDevice(strName, strTail, reply, actions))
+    const auto it = Commands().find(command.strName);
+    if (it != Commands().end() && (this->*it->second)(command, reply, actions))
         return;
     reply.info.clear();
-    reply.strFinal = "ERROR";
-    if (!IsKnownCommand(strName)) {
-        reply.strFinal = m_profile.UnknownCommand();
-        if (reply.strFinal != "ERROR")
-            Log(CJsonFields()
-                    .Add("event", "quirk")
-                    .Add("command", strName)
-                    .Add("kinds", "not-supported")
-                    .Add("profile", m_profile.GetName())
-                    .Text(),
-                actions);
-    }
+    reply.strFinal = it == Commands().end() ? m_habits.pszNotSupported : "ERROR";
+    if (reply.strFinal != "ERROR")
+        Log(CJsonFields()
+                .Add("event", "quirk")
+                .Add("command", command.strName)
+                .Add("kinds", "not-supported")
+                .Add("profile", m_habits.pszFamily)
+                .Text(),
+            actions);
 }
 
-bool CSimPhone::ExecuteDevice(const std::string& strName, const std::string& strTail, CReply& reply,
-                              std::vector<CSimAction>& actions)
+bool CSimPhone::Attention(const CCommand& command, CReply&, std::vector<CSimAction>&)
 {
-    const std::string strArgs = strTail.size() > 1 && strTail[0] == '=' ? strTail.substr(1) : std::string();
-    if (strName == "AT+CGMM" && strTail.empty()) {
-        reply.info.push_back(m_options.strModel);
-    } else if (strName == "AT+CSQ" && strTail.empty()) {
-        reply.info.push_back("+CSQ: " + std::to_string(m_options.nSignal) + ",99");
-    } else if (strName == "AT+CSQ" && strTail == "=?") {
-        reply.info.push_back("+CSQ: (0-31,99),(0-7,99)");
-    } else if (strName == "AT+CREG" && strTail == "?") {
-        reply.info.push_back("+CREG: " + std::to_string(m_nCregMode) + "," + std::to_string(m_options.nNetwork));
-    } else if (strName == "AT+CREG" && strTail == "=?") {
-        reply.info.push_back("+CREG: (0-1)");
-    } else if (strName == "AT+CREG" && (strArgs == "0" || strArgs == "1")) {
-        m_nCregMode = static_cast<unsigned>(strArgs[0] - '0');
-    } else if (strName == "AT+CSCA" && strTail == "?") {
-        reply.info.push_back("+CSCA: \"" + m_strSca + "\"," + (m_strSca.compare(0, 1, "+") == 0 ? "145" : "129"));
-    } else if ((strName == "AT+CSCA" || strName == "AT+CPIN") && strTail == "=?") {
-        // OK: neither lists what it takes.
-    } else if (strName == "AT+CSCA" && !strArgs.empty()) {
-        SetServiceCentre(strArgs, reply);
-    } else if (strName == "AT+CPIN" && strTail == "?") {
-        reply.info.push_back(std::string("+CPIN: ") + m_card.GetStateText());
-    } else if (strName == "AT+CPIN" && !strArgs.empty()) {
-        EnterPin(strArgs, reply, actions);
-    } else {
+    return command.strTail.empty();
+}
+
+// ATE and ATE0 turn the echo off, ATE1 on.
+bool CSimPhone::Echo(const CCommand& command, CReply&, std::vector<CSimAction>&)
+{
+    if (!command.strTail.empty())
         return false;
-    }
+    m_bEcho = command.strName == "ATE1";
+    return true;
+}
+
+bool CSimPhone::Maker(const CCommand& command, CReply& reply, std::vector<CSimAction>&)
+{
+    if (!command.strTail.empty())
+        return false;
+    reply.info.push_back(m_options.strMaker);
+    return true;
+}
+
+bool CSimPhone::Model(const CCommand& command, CReply& reply, std::vector<CSimAction>&)
+{
+    if (!command.strTail.empty())
+        return false;
+    reply.info.push_back(m_options.strModel);
+    return true;
+}
+
+bool CSimPhone::Signal(const CCommand& command, CReply& reply, std::vector<CSimAction>&)
+{
+    if (command.strTail.empty())
+        reply.info.push_back("+CSQ: " + std::to_string(m_options.nSignal) + ",99");
+    else if (command.strTail == "=?")
+        reply.info.push_back("+CSQ: (0-31,99),(0-7,99)");
+    else
+        return false;
+    return true;
+}
+
+bool CSimPhone::Registration(const CCommand& command, CReply& reply, std::vector<CSimAction>&)
+{
+    if (command.strTail == "?")
+        reply.info.push_back("+CREG: " + std::to_string(m_nCregMode) + "," + std::to_string(m_options.nNetwork));
+    else if (command.strTail == "=?")
+        reply.info.push_back("+CREG: (0-1)");
+    else if (command.strArgs == "0" || command.strArgs == "1")
+        m_nCregMode = static_cast<unsigned>(command.strArgs[0] - '0');
+    else
+        return false;
     return true;
 }
 
 // AT+CSCA="<number>"[,<type>]: type 145 makes the number international.
-void CSimPhone::SetServiceCentre(const std::string& strArgs, CReply& reply)
+bool CSimPhone::ServiceCentre(const CCommand& command, CReply& reply, std::vector<CSimAction>&)
 {
+    if (command.strTail == "?") {
+        reply.info.push_back("+CSCA: \"" + m_strSca + "\"," + (m_strSca.compare(0, 1, "+") == 0 ? "145" : "129"));
+        return true;
+    }
+    if (command.strTail == "=?")
+        return true;  // OK: it lists nothing
+    const std::string& strArgs = command.strArgs;
     const size_t nComma = strArgs.find(',');
     std::string strNumber = strArgs.substr(0, nComma);
     unsigned nType = 0;
@@ -390,144 +356,139 @@ void CSimPhone::SetServiceCentre(const std::string& strArgs, CReply& reply)
     const bool bDigits = strNumber.size() <= 21 && strNumber.find_first_not_of("+0123456789") == std::string::npos &&
                          strNumber.find('+', 1) == std::string::npos;
     if (!bQuoted || !bDigits ||
-        (nComma != std::string::npos && (!ParseUnsigned(strArgs.substr(nComma + 1), nType) || nType > 255))) {
-        reply.strFinal = "ERROR";
-        return;
-    }
+        (nComma != std::string::npos && (!ParseUnsigned(strArgs.substr(nComma + 1), nType) || nType > 255)))
+        return false;
     if (nType == 145 && strNumber.compare(0, 1, "+") != 0)
         strNumber = "+" + strNumber;
     m_strSca = strNumber;
+    return true;
 }
 
-void CSimPhone::EnterPin(const std::string& strArgs, CReply& reply, std::vector<CSimAction>& actions)
+bool CSimPhone::Pin(const CCommand& command, CReply& reply, std::vector<CSimAction>& actions)
 {
-    const CSimCard::CEntry entry = m_card.Enter(strArgs, m_clock());
+    if (command.strTail == "?") {
+        reply.info.push_back(std::string("+CPIN: ") + m_card.GetStateText());
+        return true;
+    }
+    if (command.strTail == "=?")
+        return true;  // OK: it lists nothing
+    if (command.strArgs.empty())
+        return false;
+    const CSimCard::CEntry entry = m_card.Enter(command.strArgs, m_clock());
     reply.strFinal = entry.strFinal;
     if (!entry.bChecked)
-        return;
+        return true;
     CJsonFields fields;
     fields.Add("event", "pin").Add("ok", entry.bOk).Add("tries_left", entry.nTriesLeft);
     if (entry.bPuk)
         fields.Add("puk", true);
     Log(fields.Text(), actions);
+    return true;
 }
 
-void CSimPhone::ExecutePhonebook(const std::string& strName, const std::string& strTail, CReply& reply)
+// PDU mode only.
+bool CSimPhone::MessageFormat(const CCommand& command, CReply& reply, std::vector<CSimAction>&)
+{
+    if (command.strTail == "?")
+        reply.info.push_back("+CMGF: 0");
+    else if (command.strTail == "=?")
+        reply.info.push_back("+CMGF: (0)");
+    else
+        return command.strTail == "=0";
+    return true;
+}
+
+bool CSimPhone::Charset(const CCommand& command, CReply& reply, std::vector<CSimAction>&)
+{
+    ECharset charset;
+    if (command.strTail == "?")
+        reply.info.push_back(std::string("+CSCS: \"") + CharsetName(m_charset) + "\"");
+    else if (command.strTail == "=?")
+        reply.info.push_back("+CSCS: (\"IRA\",\"GSM\",\"UCS2\",\"UTF-8\")");
+    else if (ParseCharset(command.strArgs, charset))
+        m_charset = charset;
+    else
+        return false;
+    return true;
+}
+
+// AT+CMGS=<length> and AT+CMGW=<length>[,<stat>]: the prompt, then the PDU.
+bool CSimPhone::Submit(const CCommand& command, CReply& reply, std::vector<CSimAction>&)
+{
+    const std::string strLength =
+        command.strArgs.substr(0, command.strName == "AT+CMGW" ? command.strArgs.find(',') : std::string::npos);
+    unsigned n = 0;
+    if (!ParseUnsigned(strLength, n) || n < 1 || n > 255)
+        return false;
+    m_bInPdu = true;
+    m_strPduCommand = command.strName;
+    m_nPduLength = n;
+    m_strPdu.clear();
+    ++m_nPdus;
+    reply.strFinal.clear();
+    reply.strRaw = "\r\n> ";
+    return true;
+}
+
+bool CSimPhone::SelectBook(const CCommand& command, CReply& reply, std::vector<CSimAction>&)
+{
+    if (command.strTail == "?")
+        reply.info.push_back("+CPBS: \"SM\"," + std::to_string(m_phonebook.m_entries.size()) + "," +
+                             std::to_string(m_phonebook.m_nCapacity));
+    else if (command.strTail == "=?")
+        reply.info.push_back("+CPBS: (\"SM\")");
+    else
+        return Upper(command.strTail) == "=\"SM\"";
+    return true;
+}
+
+// AT+CPBR=<first>[,<last>]: the entries between, empty locations skipped.
+bool CSimPhone::ReadBook(const CCommand& command, CReply& reply, std::vector<CSimAction>&)
 {
     const unsigned nCapacity = m_phonebook.m_nCapacity;
-    if (strName == "AT+CPBS") {
-        if (strTail == "?")
-            reply.info.push_back("+CPBS: \"SM\"," + std::to_string(m_phonebook.m_entries.size()) + "," +
-                                 std::to_string(nCapacity));
-        else if (strTail == "=?")
-            reply.info.push_back("+CPBS: (\"SM\")");
-        else if (Upper(strTail) != "=\"SM\"")
-            reply.strFinal = "ERROR";
-        return;
-    }
-    if (strTail == "=?") {
+    if (command.strTail == "=?") {
         reply.info.push_back("+CPBR: (1-" + std::to_string(nCapacity) + "),40,24");
-        return;
+        return true;
     }
-    const std::string strArgs = strTail.size() > 1 && strTail[0] == '=' ? strTail.substr(1) : std::string();
+    const std::string& strArgs = command.strArgs;
     const size_t nComma = strArgs.find(',');
     unsigned nFirst = 0, nLast = 0;
-    const bool bOk = ParseUnsigned(strArgs.substr(0, nComma), nFirst) &&
-                     (nComma == std::string::npos ? (nLast = nFirst, true)
-                                                  : ParseUnsigned(strArgs.substr(nComma + 1), nLast));
-    if (!bOk) {
-        reply.strFinal = "ERROR";
-        return;
-    }
+    if (!ParseUnsigned(strArgs.substr(0, nComma), nFirst) ||
+        !(nComma == std::string::npos ? (nLast = nFirst, true) : ParseUnsigned(strArgs.substr(nComma + 1), nLast)))
+        return false;
     if (nFirst < 1 || nFirst > nLast || nLast > nCapacity) {
         reply.strFinal = "+CME ERROR: 21";  // invalid index
-        return;
+        return true;
     }
-    // Empty locations are skipped.
     for (auto it = m_phonebook.m_entries.lower_bound(nFirst); it != m_phonebook.m_entries.end() && it->first <= nLast; ++it)
         reply.info.push_back(FormatEntry(it->first, it->second, m_charset));
     if (reply.info.empty() && m_options.bEmptyRangeNotFound)
         reply.strFinal = "+CME ERROR: 22";  // not found
+    return true;
 }
 
-bool CSimPhone::ExecuteStorage(const std::string& strName, const std::string& strTail, CReply& reply)
+std::string CSimPhone::StorageStatus(const std::string& strMem) const
 {
-    const std::string strArgs = strTail.size() > 1 && strTail[0] == '=' ? strTail.substr(1) : std::string();
-    auto status = [this](const std::string& strMem) {
-        return std::to_string(m_store.GetUsed(strMem)) + "," + std::to_string(m_store.GetCapacity(strMem));
-    };
-    unsigned n = 0;
-    if (strName == "AT+CPMS") {
-        if (strTail == "?")
-            reply.info.push_back("+CPMS: \"" + m_strMem1 + "\"," + status(m_strMem1) + ",\"ME\"," + status("ME") +
-                                 ",\"SM\"," + status("SM"));
-        else if (strTail == "=?")
-            reply.info.push_back("+CPMS: (\"SM\",\"ME\",\"MT\"),(\"SM\",\"ME\",\"MT\"),(\"SM\",\"ME\",\"MT\")");
-        else
-            SelectStorage(strArgs, reply);
-        return true;
-    }
-    if (strName == "AT+CMGL") {
-        // Without a stat: the unread ones, as 27.005 has it.
-        if (strTail == "=?")
-            reply.info.push_back("+CMGL: (0-4)");
-        else if (strTail.empty() || (ParseUnsigned(strArgs, n) && n <= 4))
-            reply.info = m_store.List(m_strMem1, strTail.empty() ? 0 : n);
-        else
-            reply.strFinal = "+CMS ERROR: 302";  // text-mode stats in PDU mode
-        return true;
-    }
-    if (strName == "AT+CMGD") {
-        const size_t nComma = strArgs.find(',');
-        unsigned nFlag = 0;
-        if (!ParseUnsigned(strArgs.substr(0, nComma), n) ||
-            (nComma != std::string::npos && (!ParseUnsigned(strArgs.substr(nComma + 1), nFlag) || nFlag > 4))) {
-            reply.strFinal = "ERROR";
-        } else if (nFlag == 4) {  // every message of the storage
-            m_store.DeleteAll(m_strMem1);
-        } else if (!m_store.Delete(m_strMem1, n)) {
-            reply.strFinal = "+CMS ERROR: 321";  // invalid memory index
-        }
-        return true;
-    }
-    if (strName == "AT+CNMI") {
-        if (strTail == "?") {
-            reply.info.push_back("+CNMI: " + m_strCnmi);
-        } else if (strTail == "=?") {
-            reply.info.push_back("+CNMI: (0-2),(0-3),(0,2),(0-2),(0,1)");
-        } else {
-            // <mode>,<mt>,<bm>,<ds>,<bfr>: <ds> is what the simulator acts on.
-            std::vector<unsigned> values;
-            size_t nStart = 0;
-            bool bOk = !strArgs.empty();
-            while (bOk) {
-                const size_t nComma = strArgs.find(',', nStart);
-                bOk = ParseUnsigned(strArgs.substr(nStart, nComma - nStart), n) && n <= 3;
-                values.push_back(n);
-                if (nComma == std::string::npos)
-                    break;
-                nStart = nComma + 1;
-            }
-            if (!bOk || values.size() > 5 || (values.size() >= 4 && values[3] > 2)) {
-                reply.strFinal = "+CMS ERROR: 303";  // operation not supported
-            } else {
-                m_strCnmi = strArgs;
-                m_nReportMode = values.size() >= 4 ? values[3] : 0;
-            }
-        }
-        return true;
-    }
-    return false;
+    return std::to_string(m_store.GetUsed(strMem)) + "," + std::to_string(m_store.GetCapacity(strMem));
 }
 
 // AT+CPMS=<mem1>[,<mem2>[,<mem3>]]: the listings and deletions go to <mem1>.
-void CSimPhone::SelectStorage(const std::string& strArgs, CReply& reply)
+bool CSimPhone::SelectStorage(const CCommand& command, CReply& reply, std::vector<CSimAction>&)
 {
+    if (command.strTail == "?") {
+        reply.info.push_back("+CPMS: \"" + m_strMem1 + "\"," + StorageStatus(m_strMem1) + ",\"ME\"," +
+                             StorageStatus("ME") + ",\"SM\"," + StorageStatus("SM"));
+        return true;
+    }
+    if (command.strTail == "=?") {
+        reply.info.push_back("+CPMS: (\"SM\",\"ME\",\"MT\"),(\"SM\",\"ME\",\"MT\"),(\"SM\",\"ME\",\"MT\")");
+        return true;
+    }
     std::vector<std::string> names;
     size_t nStart = 0;
     for (;;) {
-        const size_t nComma = strArgs.find(',', nStart);
-        names.push_back(StorageName(strArgs.substr(nStart, nComma - nStart)));
+        const size_t nComma = command.strArgs.find(',', nStart);
+        names.push_back(StorageName(command.strArgs.substr(nStart, nComma - nStart)));
         if (nComma == std::string::npos)
             break;
         nStart = nComma + 1;
@@ -535,14 +496,74 @@ void CSimPhone::SelectStorage(const std::string& strArgs, CReply& reply)
     for (const std::string& strName : names) {
         if (names.size() > 3 || !CSimStore::IsStorage(strName)) {
             reply.strFinal = "+CMS ERROR: 302";  // operation not allowed
-            return;
+            return true;
         }
     }
     m_strMem1 = names[0];
-    auto status = [this](const std::string& strMem) {
-        return std::to_string(m_store.GetUsed(strMem)) + "," + std::to_string(m_store.GetCapacity(strMem));
-    };
-    reply.info.push_back("+CPMS: " + status(m_strMem1) + "," + status("ME") + "," + status("SM"));
+    reply.info.push_back("+CPMS: " + StorageStatus(m_strMem1) + "," + StorageStatus("ME") + "," + StorageStatus("SM"));
+    return true;
+}
+
+// Without a stat: the unread ones, as 27.005 has it.
+bool CSimPhone::List(const CCommand& command, CReply& reply, std::vector<CSimAction>&)
+{
+    unsigned n = 0;
+    if (command.strTail == "=?")
+        reply.info.push_back("+CMGL: (0-4)");
+    else if (command.strTail.empty() || (ParseUnsigned(command.strArgs, n) && n <= 4))
+        reply.info = m_store.List(m_strMem1, command.strTail.empty() ? 0 : n);
+    else
+        reply.strFinal = "+CMS ERROR: 302";  // text-mode stats in PDU mode
+    return true;
+}
+
+// AT+CMGD=<index>[,<flag>]
+bool CSimPhone::Delete(const CCommand& command, CReply& reply, std::vector<CSimAction>&)
+{
+    const std::string& strArgs = command.strArgs;
+    const size_t nComma = strArgs.find(',');
+    unsigned n = 0, nFlag = 0;
+    if (!ParseUnsigned(strArgs.substr(0, nComma), n) ||
+        (nComma != std::string::npos && (!ParseUnsigned(strArgs.substr(nComma + 1), nFlag) || nFlag > 4)))
+        return false;
+    if (nFlag == 4)  // every message of the storage
+        m_store.DeleteAll(m_strMem1);
+    else if (!m_store.Delete(m_strMem1, n))
+        reply.strFinal = "+CMS ERROR: 321";  // invalid memory index
+    return true;
+}
+
+// AT+CNMI=<mode>,<mt>,<bm>,<ds>,<bfr>: <ds> is what the simulator acts on.
+bool CSimPhone::Indications(const CCommand& command, CReply& reply, std::vector<CSimAction>&)
+{
+    if (command.strTail == "?") {
+        reply.info.push_back("+CNMI: " + m_strCnmi);
+        return true;
+    }
+    if (command.strTail == "=?") {
+        reply.info.push_back("+CNMI: (0-2),(0-3),(0,2),(0-2),(0,1)");
+        return true;
+    }
+    const std::string& strArgs = command.strArgs;
+    std::vector<unsigned> values;
+    size_t nStart = 0;
+    unsigned n = 0;
+    bool bOk = !strArgs.empty();
+    while (bOk) {
+        const size_t nComma = strArgs.find(',', nStart);
+        bOk = ParseUnsigned(strArgs.substr(nStart, nComma - nStart), n) && n <= 3;
+        values.push_back(n);
+        if (nComma == std::string::npos)
+            break;
+        nStart = nComma + 1;
+    }
+    if (!bOk || values.size() > 5 || (values.size() >= 4 && values[3] > 2)) {
+        reply.strFinal = "+CMS ERROR: 303";  // operation not supported
+    } else {
+        m_strCnmi = strArgs;
+        m_nReportMode = values.size() >= 4 ? values[3] : 0;
+    }
+    return true;
 }
 
 // The network's report on a message that asked for one: stored in "SM" and
@@ -771,9 +792,8 @@ void CSimPhone::Emit(const CReply& reply, std::vector<CSimAction>& actions, unsi
 
 std::vector<CSimPiece> CSimPhone::Pieces(const CReply& reply, unsigned nFirstDelayMs, std::vector<CSimAction>& actions)
 {
-    const bool bProfile = m_profile.SplitsEchoAndOk();
-    const bool bSplitEcho = m_options.bSplitEcho || reply.quirk.bSplitEcho || bProfile;
-    const bool bLateOk = m_options.bLateOk || reply.quirk.bLateOk || bProfile;
+    const bool bSplitEcho = m_habits.bSplitEcho || reply.quirk.bSplitEcho;
+    const bool bLateOk = m_habits.bLateOk || reply.quirk.bLateOk;
     std::vector<CSimPiece> pieces;
     bool bBreak = false;  // a new burst begins with the next piece, nBreakMs later
     unsigned nBreakMs = 0;
@@ -788,12 +808,12 @@ std::vector<CSimPiece> CSimPhone::Pieces(const CReply& reply, unsigned nFirstDel
         pieces.push_back(piece);
         bBreak = false;
     };
-    std::string strKinds;  // the mobile phone's habits used
+    std::string strKinds;  // the family's habits used, logged with its name
     add(reply.strEcho, false);
     if (bSplitEcho && !pieces.empty()) {
         bBreak = true;
         nBreakMs = m_options.nGapMs;
-        strKinds = "split-echo";
+        strKinds = m_family.bSplitEcho ? "split-echo" : "";
     }
     add(reply.strUnsolicited, false);
     for (size_t i = 0; i < reply.info.size(); ++i)
@@ -806,7 +826,8 @@ std::vector<CSimPiece> CSimPhone::Pieces(const CReply& reply, unsigned nFirstDel
     if (!reply.strFinal.empty() && bLateOk && !pieces.empty() && !bBreak) {
         bBreak = true;
         nBreakMs = m_options.nGapMs;
-        strKinds += strKinds.empty() ? "late-ok" : " late-ok";
+        if (m_family.bLateOk)
+            strKinds += strKinds.empty() ? "late-ok" : " late-ok";
     }
     if (!reply.strFinal.empty())
         add("\r\n" + reply.strFinal + "\r\n", false);
@@ -814,10 +835,10 @@ std::vector<CSimPiece> CSimPhone::Pieces(const CReply& reply, unsigned nFirstDel
     auto quirk = [&](const std::string& strKind) {
         CJsonFields fields;
         fields.Add("event", "quirk").Add("command", reply.strName).Add("kinds", strKind);
-        fields.Add("profile", m_profile.GetName());
+        fields.Add("profile", m_habits.pszFamily);
         return fields;
     };
-    if (bProfile && !strKinds.empty())
+    if (!strKinds.empty())
         Log(quirk(strKinds).Text(), actions);
     for (const CSimProfileLine& line :
          m_profile.Decorate(pieces, !reply.strEcho.empty(), m_nAnswers, m_card.GetStateText(), m_options.nGapMs))

@@ -71,18 +71,39 @@ private:
     void OnPduByte(char ch, std::vector<CSimAction>& actions);
     void OnPduEnd(std::vector<CSimAction>& actions);
     void Execute(const std::string& strLine, CReply& reply, std::vector<CSimAction>& actions);
-    // AT+CGMM, AT+CSQ, AT+CREG, AT+CSCA, AT+CPIN; false for another command.
-    bool ExecuteDevice(const std::string& strName, const std::string& strTail, CReply& reply,
-                       std::vector<CSimAction>& actions);
-    void SetServiceCentre(const std::string& strArgs, CReply& reply);
-    void EnterPin(const std::string& strArgs, CReply& reply, std::vector<CSimAction>& actions);
-    // The reply's pieces with the profile's lines in them, then the bursts.
+    // The reply's pieces with the family's lines in them, then the bursts.
     std::vector<CSimPiece> Pieces(const CReply& reply, unsigned nFirstDelayMs, std::vector<CSimAction>& actions);
     void Send(const std::string& strBurst, unsigned nDelayMs, std::vector<CSimAction>& actions, unsigned& nPieces);
-    void ExecutePhonebook(const std::string& strName, const std::string& strArgs, CReply& reply);
-    // AT+CPMS, AT+CMGL, AT+CMGD, AT+CNMI; false for another command.
-    bool ExecuteStorage(const std::string& strName, const std::string& strTail, CReply& reply);
-    void SelectStorage(const std::string& strArgs, CReply& reply);
+
+    // A command line as its handler sees it.
+    struct CCommand {
+        std::string strName;  // up to '=' or '?', in upper case: "AT+CMGS"
+        std::string strTail;  // from there: "", "?", "=?" or "=" and the arguments
+        std::string strArgs;  // after '='
+    };
+    // Each command's handler answers into the reply; false: a form or
+    // arguments it does not take (ERROR).
+    typedef bool (CSimPhone::*CHandler)(const CCommand&, CReply&, std::vector<CSimAction>&);
+    static const std::map<std::string, CHandler>& Commands();
+    bool Attention(const CCommand& command, CReply& reply, std::vector<CSimAction>& actions);
+    bool Echo(const CCommand& command, CReply& reply, std::vector<CSimAction>& actions);
+    bool Maker(const CCommand& command, CReply& reply, std::vector<CSimAction>& actions);
+    bool Model(const CCommand& command, CReply& reply, std::vector<CSimAction>& actions);
+    bool Signal(const CCommand& command, CReply& reply, std::vector<CSimAction>& actions);
+    bool Registration(const CCommand& command, CReply& reply, std::vector<CSimAction>& actions);
+    bool ServiceCentre(const CCommand& command, CReply& reply, std::vector<CSimAction>& actions);
+    bool Pin(const CCommand& command, CReply& reply, std::vector<CSimAction>& actions);
+    bool MessageFormat(const CCommand& command, CReply& reply, std::vector<CSimAction>& actions);
+    bool Charset(const CCommand& command, CReply& reply, std::vector<CSimAction>& actions);
+    bool Submit(const CCommand& command, CReply& reply, std::vector<CSimAction>& actions);
+    bool SelectBook(const CCommand& command, CReply& reply, std::vector<CSimAction>& actions);
+    bool ReadBook(const CCommand& command, CReply& reply, std::vector<CSimAction>& actions);
+    bool SelectStorage(const CCommand& command, CReply& reply, std::vector<CSimAction>& actions);
+    bool List(const CCommand& command, CReply& reply, std::vector<CSimAction>& actions);
+    bool Delete(const CCommand& command, CReply& reply, std::vector<CSimAction>& actions);
+    bool Indications(const CCommand& command, CReply& reply, std::vector<CSimAction>& actions);
+    std::string StorageStatus(const std::string& strMem) const;  // "<used>,<total>"
+
     // A submitted message that asked for a report gets one from the network.
     void ReportOn(const CSubmitInfo& info, std::vector<CSimAction>& actions);
     bool FindFailure(const std::string& strName, std::string& strFinal, bool* pbTaken = nullptr);
@@ -96,6 +117,8 @@ private:
     const CSimOptions& m_options;
     const CSimPhonebook& m_phonebook;
     CSimStore& m_store;
+    const CSimHabits& m_family;    // its row: the habits logged as the family's
+    const CSimHabits m_habits;     // the family's, with the options over them
     std::string m_strMem1 = "SM";  // the storage AT+CMGL and AT+CMGD work on
     unsigned m_nReportMode = 0;    // <ds> of AT+CNMI: 0 store quietly, 1 "+CDS:", 2 store and "+CDSI:"
     std::string m_strCnmi = "0,0,0,0,0";

@@ -26,8 +26,46 @@ void Insert(std::vector<CSimPiece>& pieces, size_t nAt, const std::string& strLi
 
 } // namespace
 
-CSimProfile::CSimProfile(ESimProfile nProfile, unsigned nSeed, unsigned nSignal)
-    : m_nProfile(nProfile), m_nSignal(nSignal), m_random(nSeed)
+const std::vector<CSimHabits> kSimFamilies = {
+    {"", false, false, false, false, "ERROR", 0, nullptr},
+    {"stick", false, false, true, false, "COMMAND NOT SUPPORT", 0,
+     "echo on; ^RSSI:, ^MODE: and ^BOOT: reports at random\n"
+     "before the echo, between the lines of an answer and\n"
+     "after it; unknown commands answer COMMAND NOT SUPPORT"},
+    {"module", false, false, false, true, "ERROR", 3000,
+     "RDY, +CFUN: 1, +CPIN: ..., Call Ready and SMS Ready in\n"
+     "the first three answers; the SIM busy for 3000 ms as\n"
+     "with --sim-busy 3000"},
+    {"phone", true, true, false, false, "ERROR", 0, "split echo and late OK, as --split-echo --late-ok"},
+};
+
+const CSimHabits* FindFamily(const std::string& strName)
+{
+    for (const CSimHabits& family : kSimFamilies) {
+        if (strName == family.pszFamily)
+            return &family;
+    }
+    return nullptr;
+}
+
+const CSimHabits& FamilyOf(const CSimOptions& options)
+{
+    const CSimHabits* pFamily = FindFamily(options.strProfile);
+    return pFamily ? *pFamily : kSimFamilies[0];
+}
+
+CSimHabits ResolveHabits(const CSimOptions& options)
+{
+    CSimHabits habits = FamilyOf(options);
+    habits.bSplitEcho = habits.bSplitEcho || options.bSplitEcho;
+    habits.bLateOk = habits.bLateOk || options.bLateOk;
+    if (options.nSimBusyMs >= 0)
+        habits.nSimBusyMs = static_cast<unsigned>(options.nSimBusyMs);
+    return habits;
+}
+
+CSimProfile::CSimProfile(const CSimHabits& habits, unsigned nSeed, unsigned nSignal)
+    : m_habits(habits), m_nSignal(nSignal), m_random(nSeed)
 {
 }
 
@@ -35,9 +73,9 @@ std::vector<CSimProfileLine> CSimProfile::Decorate(std::vector<CSimPiece>& piece
                                                    const std::string& strSimState, unsigned nGapMs)
 {
     std::vector<CSimProfileLine> lines;
-    if (m_nProfile == PROFILE_STICK)
+    if (m_habits.bVendorReports)
         AddVendorReports(pieces, nGapMs, lines);
-    else if (m_nProfile == PROFILE_MODULE)
+    if (m_habits.bStartUpLines)
         AddStartUpLines(pieces, bEcho, nAnswer, strSimState, lines);
     return lines;
 }

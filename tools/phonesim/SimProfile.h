@@ -1,6 +1,6 @@
-// The documented habits of three modem families (--profile): lines of the
-// phone's own put into its answers, and how it answers a command it does not
-// know. The split echo and late OK of a mobile phone are the engine's.
+// The modem families (--profile) as a table of habits, one row a family,
+// and the lines of the phone's own that some families put into their
+// answers. The bursts of a split echo and a late OK are the engine's.
 #pragma once
 
 #include <random>
@@ -8,6 +8,29 @@
 #include <vector>
 
 #include "SimOptions.h"
+
+// What sets a family's answers apart from a plain phone's.
+struct CSimHabits {
+    const char* pszFamily;        // as --profile names it; "" for the plain phone
+    bool bSplitEcho;              // the echo in a burst of its own
+    bool bLateOk;                 // the final result code in a burst of its own
+    bool bVendorReports;          // ^RSSI:, ^MODE:, ^BOOT: at random anywhere in an answer
+    bool bStartUpLines;           // RDY ... SMS Ready in the first three answers
+    const char* pszNotSupported;  // the answer to a command it does not know
+    unsigned nSimBusyMs;          // the SIM busy after the first command and after each PIN
+    const char* pszHelp;          // its --profile entry of the help
+};
+
+// The plain phone first.
+extern const std::vector<CSimHabits> kSimFamilies;
+
+// The row of --profile NAME; nullptr for a name no family has.
+const CSimHabits* FindFamily(const std::string& strName);
+
+// The options' family as its row has it (the plain phone's for none).
+const CSimHabits& FamilyOf(const CSimOptions& options);
+// The options' family with the options that override its habits.
+CSimHabits ResolveHabits(const CSimOptions& options);
 
 // A part of an answer on its way out.
 struct CSimPiece {
@@ -17,7 +40,7 @@ struct CSimPiece {
     bool bOpen = false;     // no line of the phone's own may follow it: the prompt, a +CMGL: line before its PDU
 };
 
-// A line the profile put in, for the log.
+// A line the family put in, for the log.
 struct CSimProfileLine {
     const char* pszKind;  // "vendor-report", "start-up"
     std::string strLine;
@@ -25,21 +48,16 @@ struct CSimProfileLine {
 
 class CSimProfile {
 public:
-    // The seed chooses the stick's vendor reports; the signal is what they report.
-    CSimProfile(ESimProfile nProfile, unsigned nSeed, unsigned nSignal);
+    // The seed chooses the vendor reports; the signal is what they report.
+    CSimProfile(const CSimHabits& habits, unsigned nSeed, unsigned nSignal);
 
-    // Puts the profile's own lines, each framed by CR LF, into the
+    // Puts the family's own lines, each framed by CR LF, into the
     // nAnswer-th answer (from 1), whose echo, if any, is its first piece:
-    // the stick's vendor reports at random before the echo, between any two
-    // lines and after the answer (in a burst of its own, nGapMs later); the
-    // module's start-up lines in its first three answers.
+    // vendor reports at random before the echo, between any two lines and
+    // after the answer (in a burst of its own, nGapMs later); start-up lines
+    // in the first three answers.
     std::vector<CSimProfileLine> Decorate(std::vector<CSimPiece>& pieces, bool bEcho, unsigned nAnswer,
                                           const std::string& strSimState, unsigned nGapMs);
-
-    // The final result code for a command the phone does not know.
-    const char* UnknownCommand() const { return m_nProfile == PROFILE_STICK ? "COMMAND NOT SUPPORT" : "ERROR"; }
-    bool SplitsEchoAndOk() const { return m_nProfile == PROFILE_PHONE; }
-    const char* GetName() const { return ProfileName(m_nProfile); }
 
 private:
     void AddVendorReports(std::vector<CSimPiece>& pieces, unsigned nGapMs, std::vector<CSimProfileLine>& lines);
@@ -47,7 +65,7 @@ private:
                          std::vector<CSimProfileLine>& lines);
     std::string VendorReport();
 
-    const ESimProfile m_nProfile;
+    const CSimHabits m_habits;
     const unsigned m_nSignal;
     std::minstd_rand m_random;
 };

@@ -8,9 +8,13 @@
 
 It answers the three paths the program uses:
 
-  /ZanduSMS/updatecheck.php  the update reply, read from --update-reply at
-                             every request ("CHANGES <version>", a line break,
-                             the list of changes)
+  /ZanduSMS/updatecheck.php  the update reply: without --update-reply, that
+                             the newest version is the project's own (the
+                             program then shows no notice); with it, the file
+                             read at every request ("CHANGES <version>", a
+                             line break, the list of changes), such as
+                             tools/refserver/updatecheck.txt, which offers a
+                             newer version for a demonstration or a test
   /ZanduSMS/download.php     a small download page
   /input.php                 a feedback or usage report (msg, email, model,
                              version), stored in the SQLite database --db
@@ -44,7 +48,17 @@ import threading
 import urllib.parse
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-DEFAULT_REPLY = os.path.join(HERE, "updatecheck.txt")
+
+
+def project_version():
+    """The version the project builds (project(... VERSION x.y.z) of its
+    CMakeLists.txt), which is then the newest there is."""
+    try:
+        with open(os.path.join(HERE, "..", "..", "CMakeLists.txt"), encoding="utf-8") as f:
+            match = re.search(r"project\(\S+ VERSION ([0-9]+\.[0-9]+\.[0-9]+)", f.read())
+    except OSError:
+        match = None
+    return match.group(1) if match else "0.0.0"
 
 SCHEMA = """
 CREATE TABLE IF NOT EXISTS requests (
@@ -136,6 +150,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def do_GET(self):
         now, path, query = self._record()
         if path == "/ZanduSMS/updatecheck.php":
+            if not self.server.update_reply:
+                reply = "CHANGES %s\r\nThis is the newest version.\r\n" % project_version()
+                self._answer(200, reply.encode(), "text/plain; charset=utf-8")
+                return
             try:
                 with open(self.server.update_reply, "rb") as f:
                     self._answer(200, f.read(), "text/plain; charset=utf-8")
@@ -186,7 +204,8 @@ def main(argv=None):
     parser.add_argument("--host", default="127.0.0.1")
     parser.add_argument("--port", type=int, default=8080, help="0: a free port")
     parser.add_argument("--db", default="reports.db", help="SQLite database of requests and reports")
-    parser.add_argument("--update-reply", default=DEFAULT_REPLY, help="file served as the update reply")
+    parser.add_argument("--update-reply", metavar="FILE",
+                        help="file served as the update reply (default: the project's own version is the newest)")
     parser.add_argument("--port-file", help="write the port here once the server listens")
     parser.add_argument("--max-request-line", type=int, default=0, metavar="N",
                         help="answer request lines longer than N bytes with 414 (default: no limit)")

@@ -1,0 +1,31 @@
+#include "app/PhonebookRequest.h"
+
+std::unique_ptr<CModemJob> CPhonebookRequest::NextJob(CModemLink& link)
+{
+    if (m_bStarted)
+        return nullptr;
+    m_bStarted = true;
+    CPhonebookListener& listener = *this;
+    return std::make_unique<CPhonebookJob>(link, listener);
+}
+
+void CPhonebookRequest::OnDownloading()
+{
+    Status(WSTR("Downloading phonebook..."));
+}
+
+void CPhonebookRequest::OnEntry(const WString& strName, const WString& strNumber)
+{
+    m_entries.emplace_back(strName, strNumber);
+}
+
+void CPhonebookRequest::OnDownloaded()
+{
+    m_fnPhonebook(m_entries);
+    Status(WSTR("Phonebook downloaded"), true);
+}
+
+void CPhonebookRequest::OnFailed(const CSmsException& error)
+{
+    Fail(error, "Failed to download phonebook", "Failed to download phonebook\n");
+}
