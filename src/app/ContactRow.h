@@ -23,6 +23,30 @@ struct CContactRow {
     std::string strError;  // the row cannot be read: why (it is then refused)
 };
 
+// What a reader made of a file.
+struct CContactFile {
+    std::vector<CContactRow> rows;
+    size_t nSkipped = 0;         // fax and pager numbers, which are not imported
+    bool bWindows1252 = false;   // text of no declared encoding that is not UTF-8 was read as Windows-1252
+};
+
+// A number of a card or a row as its reader found it.
+struct CNumber {
+    WString strNumber;
+    WString strLabel;  // "work", "home", ...: how it is named beside another; empty: by its place
+    bool bMobile = false;
+    bool bPreferred = false;
+    bool bNoText = false;  // fax or pager: no SMS reaches it
+};
+
+// The rows of a contact of these numbers, added to file.rows: the mobile
+// one first (a preferred one before the others of its kind), under the
+// row's name, each other as "Anna (work)" ("Anna (work 3)" when the label is
+// taken, "Anna (2)" without one, the number for no name); each number (its
+// digits and '+') once, fax and pager numbers left out and counted in
+// file.nSkipped. Without a number the row itself (refused later).
+void AddNumberRows(CContactRow row, std::vector<CNumber> numbers, CContactFile& file);
+
 // How far a reader has come: nDone of nTotal steps (characters, lines).
 // False stops it; it then returns what it has read so far.
 typedef std::function<bool(size_t nDone, size_t nTotal)> FnReadProgress;

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <set>
 #include <unordered_set>
+
+#include "base/CodePage.h"
 
 namespace {
 
@@ -175,54 +176,60 @@ WString ParamValue(const CProperty& property, const WChar* pszName)
     return WString();
 }
 
-// Windows-1252's letters in 0x80-0x9F; ISO-8859-1 has controls there, which
-// no name holds, so both read alike.
-const uint16_t kCp1252High[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
-                                  0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
-
-WString Latin1ToWide(const std::string& strBytes)
+// The bytes of a value as the file holds them (a character per byte of an
+// 8-bit file, UTF-8 of a Unicode one), QUOTED-PRINTABLE's "=C3=A9" decoded.
+std::string ValueBytes(const WString& str, bool bBytes, bool bQp)
 {
-    WString str;
-    for (unsigned char ch : strBytes)
-        str += static_cast<WChar>(ch >= 0x80 && ch < 0xA0 ? kCp1252High[ch - 0x80] : ch);
-    return str;
+    std::string strBytes;
+    WString strRun;  // characters of a Unicode file, converted together so that a surrogate pair stays whole
+    for (size_t i = 0; i < str.size(); ++i) {
+        const int nHigh = bQp && str[i] == '=' && i + 2 < str.size() ? HexDigitValue(str[i + 1]) : -1;
+        const int nLow = nHigh >= 0 ? HexDigitValue(str[i + 2]) : -1;
+        if (nLow >= 0) {
+            strBytes += WideToUtf8(strRun) + static_cast<char>(nHigh * 16 + nLow);
+            strRun.clear();
+            i += 2;
+        } else if (bBytes) {
+            strBytes += static_cast<char>(str[i]);
+        } else {
+            strRun += str[i];
+        }
+    }
+    return strBytes + WideToUtf8(strRun);
 }
 
-// The bytes of a QUOTED-PRINTABLE value ("=C3=A9"), the characters of other
-// values as UTF-8, read in the charset. False for a charset not known here.
-bool DecodeValue(const CProperty& property, WString& strValue, std::string& strError)
+// The value in its CHARSET. A Unicode file's characters are what they are,
+// except for QUOTED-PRINTABLE bytes; without a CHARSET bytes are UTF-8 when
+// they can be, else Windows-1252 (bGuessed then set). False for a charset
+// not known here.
+bool DecodeValue(const CProperty& property, bool bBytes, WString& strValue, bool& bGuessed, std::string& strError)
 {
     const bool bQp = std::find(property.aParams.begin(), property.aParams.end(), WSTR("QUOTED-PRINTABLE")) !=
                          property.aParams.end() ||
                      ParamValue(property, WSTR("ENCODING")) == WSTR("QUOTED-PRINTABLE");
     const WString strCharset = ParamValue(property, WSTR("CHARSET"));
-    const bool bLatin1 = strCharset == WSTR("ISO-8859-1") || strCharset == WSTR("WINDOWS-1252") ||
-                         strCharset == WSTR("CP1252") || strCharset == WSTR("LATIN1");
-    if (!strCharset.empty() && !bLatin1 && strCharset != WSTR("UTF-8") && strCharset != WSTR("US-ASCII")) {
+    const unsigned nCodePage = strCharset.empty() ? 0 : CodePageOfCharset(strCharset);
+    if (!strCharset.empty() && !nCodePage) {
         strError = "the charset " + WideToUtf8(strCharset) + " is not supported";
         return false;
     }
-    if (!bQp && !bLatin1) {
+    if (!bQp && !bBytes) {
         strValue = property.strValue;
         return true;
     }
-    std::string strBytes;
-    const WString& str = property.strValue;
-    for (size_t i = 0; i < str.size(); ++i) {
-        const int nHigh = bQp && str[i] == '=' && i + 2 < str.size() ? HexDigitValue(str[i + 1]) : -1;
-        const int nLow = nHigh >= 0 ? HexDigitValue(str[i + 2]) : -1;
-        if (nLow >= 0) {
-            strBytes += static_cast<char>(nHigh * 16 + nLow);
-            i += 2;
-        } else if (bLatin1 && static_cast<unsigned>(str[i]) < 0x100) {
-            strBytes += static_cast<char>(str[i]);
-        } else {
-            strBytes += WideToUtf8(WString(1, str[i]));
-        }
+    const std::string strBytes = ValueBytes(property.strValue, bBytes, bQp);
+    if (nCodePage) {
+        if (CodePageToWide(nCodePage, strBytes, strValue))
+            return true;
+        strError = "the charset " + WideToUtf8(strCharset) + " is not supported in this build";
+        return false;
     }
-    strValue = bLatin1 ? Latin1ToWide(strBytes) : IsValidUtf8(strBytes) ? Utf8ToWide(strBytes) : Latin1ToWide(strBytes);
+    if (IsValidUtf8(strBytes)) {
+        strValue = Utf8ToWide(strBytes);
+        return true;
+    }
+    strValue = Windows1252ToWide(strBytes);
+    bGuessed = true;
     return true;
 }
 
@@ -246,16 +253,9 @@ std::vector<WString> SplitValue(const WString& strValue, WChar chSeparator)
     return aParts;
 }
 
-struct CTel {
-    WString strNumber;
-    WString strType;  // lower case: "cell", "home", ...; empty when none is given
-    bool bPref = false;
-    bool bMobile = false;
-};
-
-CTel ReadTel(const CProperty& property, const WString& strValue)
+CNumber ReadTel(const CProperty& property, const WString& strValue)
 {
-    CTel tel;
+    CNumber tel;
     WString strNumber = Trim(strValue);
     if (Upper(strNumber.substr(0, 4)) == WSTR("TEL:"))
         strNumber = strNumber.substr(4, strNumber.find(';') == WString::npos ? WString::npos : strNumber.find(';') - 4);
@@ -263,39 +263,44 @@ CTel ReadTel(const CProperty& property, const WString& strValue)
     for (const WString& strParam : property.aParams) {
         const bool bType = strParam.compare(0, 5, WSTR("TYPE=")) == 0;
         if (strParam.compare(0, 5, WSTR("PREF=")) == 0)
-            tel.bPref = true;
+            tel.bPreferred = true;
         if (!bType && strParam.find('=') != WString::npos)
             continue;
         WString strTypes = bType ? strParam.substr(5) : strParam;
         strTypes.erase(std::remove(strTypes.begin(), strTypes.end(), WChar('"')), strTypes.end());
         for (const WString& strType : SplitOutsideQuotes(strTypes, ',')) {
+            tel.bNoText = tel.bNoText || strType == WSTR("FAX") || strType == WSTR("PAGER");
             if (strType == WSTR("PREF")) {
-                tel.bPref = true;
+                tel.bPreferred = true;
             } else if (strType == WSTR("CELL") || strType == WSTR("MOBILE")) {
                 tel.bMobile = true;
-                tel.strType = tel.strType.empty() ? WString(WSTR("mobile")) : tel.strType;
-            } else if (strType != WSTR("VOICE") && !strType.empty() && tel.strType.empty()) {
-                tel.strType = FoldAsciiLower(strType);
+                tel.strLabel = tel.strLabel.empty() ? WString(WSTR("mobile")) : tel.strLabel;
+            } else if (strType != WSTR("VOICE") && !strType.empty() && tel.strLabel.empty()) {
+                tel.strLabel = FoldAsciiLower(strType);
             }
         }
     }
+    tel.bNoText = tel.bNoText && !tel.bMobile;
     return tel;
 }
 
 struct CCard {
     size_t nLine = 0;
     WString strFn, strN;
-    std::vector<CTel> tels;
+    std::vector<CNumber> tels;
     std::vector<WString> aGroups;
     std::unordered_set<WString> groupKeys;  // NameKey of each of aGroups
     std::string strError;
 };
 
-void ReadCardLine(const CProperty& property, CCard& card)
+void ReadCardLine(const CProperty& property, bool bBytes, CCard& card, bool& bGuessed)
 {
+    static const WString kRead[] = {WSTR("FN"), WSTR("N"), WSTR("TEL"), WSTR("CATEGORIES")};
+    if (std::find(std::begin(kRead), std::end(kRead), property.strName) == std::end(kRead))
+        return;  // a photo, an address: not decoded, so their charsets refuse nothing
     WString strValue;
     std::string strError;
-    if (!DecodeValue(property, strValue, strError)) {
+    if (!DecodeValue(property, bBytes, strValue, bGuessed, strError)) {
         card.strError = card.strError.empty() ? strError : card.strError;
         return;
     }
@@ -310,50 +315,31 @@ void ReadCardLine(const CProperty& property, CCard& card)
         }
         card.strN = strName;
     } else if (property.strName == WSTR("TEL")) {
-        const CTel tel = ReadTel(property, strValue);
+        const CNumber tel = ReadTel(property, strValue);
         if (!tel.strNumber.empty())
             card.tels.push_back(tel);
-    } else if (property.strName == WSTR("CATEGORIES")) {
-        for (const WString& strGroup : SplitValue(strValue, ',')) {
-            if (card.aGroups.size() > CContact::kMaxGroups)
-                break;  // one more than a contact may have: the card is refused
-            if (!strGroup.empty() && card.groupKeys.insert(NameKey(strGroup)).second)
-                card.aGroups.push_back(strGroup);
+    } else {
+        // "Team\, Choir" is two groups as some address books write them: a
+        // comma escaped or not separates (no group name holds one).
+        for (const WString& strPart : SplitValue(strValue, ',')) {
+            for (const WString& strGroup : SplitGroups(strPart)) {
+                if (card.aGroups.size() > CContact::kMaxGroups)
+                    return;  // one more than a contact may have: the card is refused
+                if (card.groupKeys.insert(NameKey(strGroup)).second)
+                    card.aGroups.push_back(strGroup);
+            }
         }
     }
 }
 
-void AddCardRows(const CCard& card, std::vector<CContactRow>& rows)
+void AddCardRows(const CCard& card, CContactFile& file)
 {
     CContactRow row;
     row.nLine = card.nLine;
     row.strName = card.strFn.empty() ? card.strN : card.strFn;
     row.aGroups = card.aGroups;
     row.strError = card.strError;
-    if (card.tels.size() > 1 && (card.tels.size() - 1) * card.aGroups.size() > kMaxExtraNumbersTimesGroups)
-        row.strError = "a vCard of " + std::to_string(card.tels.size()) + " numbers in " +
-                       std::to_string(card.aGroups.size()) + " groups: more than an import takes";
-    if (card.tels.empty() || !row.strError.empty()) {
-        rows.push_back(row);
-        return;
-    }
-    std::vector<CTel> tels = card.tels;
-    std::stable_sort(tels.begin(), tels.end(), [](const CTel& a, const CTel& b) {
-        return (a.bPref ? 0 : a.bMobile ? 1 : 2) < (b.bPref ? 0 : b.bMobile ? 1 : 2);
-    });
-    const WString strName = row.strName;
-    std::set<WString> labels;
-    for (size_t i = 0; i < tels.size(); ++i) {
-        row.strNumber = tels[i].strNumber;
-        if (i > 0) {
-            WString strLabel = tels[i].strType.empty() ? Utf8ToWide(std::to_string(i + 1)) : tels[i].strType;
-            if (labels.count(strLabel))
-                strLabel += WSTR(" ") + Utf8ToWide(std::to_string(i + 1));
-            labels.insert(strLabel);
-            row.strName = (strName.empty() ? tels[i].strNumber : strName) + WSTR(" (") + strLabel + WSTR(")");
-        }
-        rows.push_back(row);
-    }
+    AddNumberRows(std::move(row), card.tels, file);
 }
 
 WString Escape(const WString& str)
@@ -396,9 +382,9 @@ bool LooksLikeVcard(const WString& strText)
     return nStart != WString::npos && Upper(strText.substr(nStart, 11)) == WSTR("BEGIN:VCARD");
 }
 
-std::vector<CContactRow> ReadContactsVcard(const WString& strText, const FnReadProgress& fnProgress)
+CContactFile ReadContactsVcard(const WString& strText, bool bBytes, const FnReadProgress& fnProgress)
 {
-    std::vector<CContactRow> rows;
+    CContactFile file;
     CCard card;
     bool bOpen = false;
     auto refuseOpen = [&] {
@@ -406,12 +392,12 @@ std::vector<CContactRow> ReadContactsVcard(const WString& strText, const FnReadP
         row.nLine = card.nLine;
         row.strName = card.strFn.empty() ? card.strN : card.strFn;
         row.strError = "a vCard without END:VCARD";
-        rows.push_back(row);
+        file.rows.push_back(row);
     };
     const std::vector<CLine> lines = LogicalLines(strText);
     for (size_t i = 0; i < lines.size(); ++i) {
         if (i % kProgressLines == 0 && fnProgress && !fnProgress(i, lines.size()))
-            return rows;
+            return file;
         const CLine& line = lines[i];
         CProperty property;
         if (!ParseProperty(line.str, property))
@@ -425,17 +411,17 @@ std::vector<CContactRow> ReadContactsVcard(const WString& strText, const FnReadP
             bOpen = true;
         } else if (property.strName == WSTR("END") && strValue == WSTR("VCARD")) {
             if (bOpen)
-                AddCardRows(card, rows);
+                AddCardRows(card, file);
             bOpen = false;
         } else if (bOpen) {
             if (line.str.find(WChar(0)) != WString::npos)
                 card.strError = "holds a NUL character";
-            ReadCardLine(property, card);
+            ReadCardLine(property, bBytes, card, file.bWindows1252);
         }
     }
     if (bOpen)
         refuseOpen();
-    return rows;
+    return file;
 }
 
 std::string FormatContactsVcard(const std::vector<CContact>& contacts)

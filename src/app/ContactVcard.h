@@ -12,15 +12,17 @@
 bool LooksLikeVcard(const WString& strText);
 
 // The rows of the cards between BEGIN:VCARD and END:VCARD: folded lines
-// unfolded, QUOTED-PRINTABLE values (with their soft line breaks) decoded in
-// their CHARSET (UTF-8, ISO-8859-1, Windows-1252 or US-ASCII), escapes
-// undone. The name is FN, else N's given, middle and family names; the
-// groups are CATEGORIES. A card with several TEL lines gives one row per
-// number: the preferred one (PREF, else a mobile, else the first) under the
-// name, each other under "Name (home)" (its type, or its place). A card
-// without a number, without END:VCARD or with a NUL or an unknown charset is
+// unfolded, QUOTED-PRINTABLE values (with their soft line breaks) decoded,
+// each value of FN, N, TEL and CATEGORIES in its CHARSET (CodePageOfCharset;
+// without one UTF-8, or Windows-1252 where the bytes are not UTF-8), escapes
+// undone. bBytes: the text is a file of neither UTF-8 nor UTF-16, a
+// character per byte. The name is FN, else N's given, middle and family
+// names; the groups are CATEGORIES (a comma, escaped or not, between two).
+// A card's numbers become rows as AddNumberRows makes them. A card without
+// a number, without END:VCARD or with a NUL or a charset not supported is
 // refused with the line it begins on.
-std::vector<CContactRow> ReadContactsVcard(const WString& strText, const FnReadProgress& fnProgress = FnReadProgress());
+CContactFile ReadContactsVcard(const WString& strText, bool bBytes = false,
+                               const FnReadProgress& fnProgress = FnReadProgress());
 
 // vCard 3.0, UTF-8, CR LF, lines folded at 75 bytes: FN, N, TEL and
 // CATEGORIES of each contact.

@@ -10,6 +10,14 @@ namespace {
 
 const char kWhite[] = " \t\r\n\v\f";
 
+// Windows-1252: Latin-1 except for the printable characters at 0x80-0x9F.
+const char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
 // Decodes one UTF-8 sequence at str[i]; advances i. Returns -1 when malformed
 // (overlong forms, surrogates and values above U+10FFFF included).
 long DecodeUtf8(const std::string& str, size_t& i)
@@ -115,6 +123,15 @@ std::string WideToUtf8(const WString& str)
     return out;
 }
 
+WString Windows1252ToWide(const std::string& str)
+{
+    WString out;
+    out.reserve(str.size());
+    for (unsigned char c : str)
+        out += (c >= 0x80 && c < 0xA0) ? static_cast<WChar>(kCp1252High[c - 0x80]) : static_cast<WChar>(c);
+    return out;
+}
+
 #if defined(_WIN32)
 
 WString AnsiToWide(const std::string& str)
@@ -143,23 +160,9 @@ std::string WideToAnsi(const WString& str)
 
 #else
 
-// Windows-1252: Latin-1 except for the printable characters at 0x80-0x9F.
-namespace {
-const char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-}
-
 WString AnsiToWide(const std::string& str)
 {
-    WString out;
-    out.reserve(str.size());
-    for (unsigned char c : str)
-        out += (c >= 0x80 && c < 0xA0) ? kCp1252High[c - 0x80] : static_cast<char16_t>(c);
-    return out;
+    return Windows1252ToWide(str);
 }
 
 std::string WideToAnsi(const WString& str)

@@ -21,6 +21,9 @@ typedef std::basic_string<WChar> WString;
 // stands for the byte-per-character conversions of AT replies and port names).
 WString AnsiToWide(const std::string& str);
 std::string WideToAnsi(const WString& str);
+// Windows-1252 in every build: a byte per character, and ISO-8859-1 read
+// alike (its controls at 0x80-0x9F are in no text a user wrote).
+WString Windows1252ToWide(const std::string& str);
 
 // UTF-8 <-> UTF-16. Decoding never fails: a malformed sequence becomes U+FFFD.
 // IsValidUtf8 lets a caller refuse such input instead.

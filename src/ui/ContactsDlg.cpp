@@ -21,7 +21,7 @@ const wchar_t kImportCaption[] = L"Zandu SMS - Import";
 const int kColumnName = 0;
 const int kColumnNumber = 1;
 const int kColumnFrom = 2;
-const size_t kRefusalsShown = 12;  // in the import's question; the rest are counted
+const size_t kLinesShown = 12;  // refusals and notes in the import's question; the rest are counted
 
 constexpr CControlItem kControls[] = {
     {IDC_CONTACTS_SEARCH_LABEL, EControlKind::Static}, {IDC_CONTACTS_SEARCH, EControlKind::Edit},
@@ -367,10 +367,12 @@ void CContactsDlg::OnImportDone(const CImportResult& result)
     }
     const CImportPlan& plan = result.plan;
     WString strText = Utf8ToWide(DescribeImport(plan));
-    for (size_t i = 0; i < plan.aRefusals.size() && i < kRefusalsShown; ++i)
-        strText += WSTR("\r\n") + Utf8ToWide(plan.aRefusals[i]);
-    if (plan.aRefusals.size() > kRefusalsShown)
-        strText += WSTR("\r\n(and ") + Utf8ToWide(std::to_string(plan.aRefusals.size() - kRefusalsShown)) + WSTR(" more)");
+    std::vector<std::string> aLines = plan.aRefusals;
+    aLines.insert(aLines.end(), plan.aNotes.begin(), plan.aNotes.end());
+    for (size_t i = 0; i < aLines.size() && i < kLinesShown; ++i)
+        strText += WSTR("\r\n") + Utf8ToWide(aLines[i]);
+    if (aLines.size() > kLinesShown)
+        strText += WSTR("\r\n(and ") + Utf8ToWide(std::to_string(aLines.size() - kLinesShown)) + WSTR(" more)");
     ShowStatus(WString());
     if (plan.nNew + plan.nUpdated == 0) {
         MessageBox(strText + WSTR("\r\n\r\nNothing to import."), kImportCaption, MB_ICONINFORMATION);

@@ -12,9 +12,9 @@ CImportWorker::CImportWorker(CUiQueue& ui, const WString& strPath, const std::ve
 void CImportWorker::Run()
 {
     auto pResult = std::make_shared<CImportResult>();
-    std::vector<CContactRow> rows;
+    CContactFile file;
     // A step only when the per cent changes: a few hundred at most.
-    const bool bRead = ReadContactPath(m_strPath, rows, pResult->strError, [this](double dDone) {
+    const bool bRead = ReadContactPath(m_strPath, file, pResult->strError, [this](double dDone) {
         const unsigned nPercent = static_cast<unsigned>(dDone * 100);
         if (nPercent != m_nPercent) {
             m_nPercent = nPercent;
@@ -24,7 +24,7 @@ void CImportWorker::Run()
     });
     pResult->bStopped = IsStopRequested();
     if (bRead && !pResult->bStopped) {
-        pResult->plan = PlanImport(m_contacts, rows);
+        pResult->plan = PlanImport(m_contacts, file);
         pResult->bRead = true;
     }
     m_ui.Post([fnDone = m_fnDone, pResult] { fnDone(*pResult); });

@@ -15,17 +15,17 @@ inline bool IsWholeText(const WString& str)
 
 inline void FuzzContactFile(const std::string& strBytes)
 {
-    std::vector<CContactRow> rows;
+    CContactFile file;
     std::string strError;
-    if (!ReadContactFile(strBytes, rows, strError)) {
-        Check(!strError.empty() && rows.empty());
+    if (!ReadContactFile(strBytes, file, strError)) {
+        Check(!strError.empty() && file.rows.empty());
         return;
     }
-    Check(!rows.empty());
-    for (const CContactRow& row : rows)
+    Check(!file.rows.empty());
+    for (const CContactRow& row : file.rows)
         Check(row.nLine >= 1 && row.nLine <= strBytes.size() + 1);
-    const CImportPlan plan = PlanImport({}, rows);
-    Check(plan.nRows == rows.size() && plan.nNew + plan.nUpdated + plan.nUnchanged + plan.nRefused == plan.nRows);
+    const CImportPlan plan = PlanImport({}, file);
+    Check(plan.nRows == file.rows.size() && plan.nNew + plan.nUpdated + plan.nUnchanged + plan.nRefused == plan.nRows);
     Check(plan.aRefusals.size() == plan.nRefused && plan.contacts.size() == plan.nNew);
     bool bWhole = true;
     for (const CContact& contact : plan.contacts) {
@@ -37,7 +37,7 @@ inline void FuzzContactFile(const std::string& strBytes)
     if (!bWhole || plan.contacts.empty())
         return;  // a lone surrogate has no UTF-8 form to export
     for (bool bVcard : {false, true}) {
-        std::vector<CContactRow> again;
+        CContactFile again;
         Check(ReadContactFile(FormatContactsFile(plan.contacts, WString(), bVcard, bVcard ? ',' : ';'), again, strError));
         const CImportPlan back = PlanImport({}, again);
         Check(back.nRefused == 0 && back.contacts.size() == plan.contacts.size());

@@ -137,8 +137,13 @@ class Phonebook(unittest.TestCase):
         before = settings_export()
         out = cli("contacts", "import", binary)
         self.assertEqual((out.returncode, out.stdout), (3, ""))
-        self.assertIn("is not UTF-8 or UTF-16 text", out.stderr)
+        self.assertIn("the file is not text (it holds NUL bytes)", out.stderr)
         self.assertEqual(settings_export(), before)
+        # Outlook's ANSI export: read, and the dry run says how.
+        with open(path, "wb") as f:
+            f.write("Vorname;Nachname;Mobiltelefon;Fax geschäftlich\r\nJürgen;Groß;0171 2;0301\r\n".encode("cp1252"))
+        self.assertEqual(lines(cli("contacts", "import", path, "--dry-run").stdout), [
+            "1 contact: 1 new, 0 updated, 0 refused", "read as Windows-1252", "1 fax or pager number not imported"])
         with Phone(port_link("COM5")) as phone:
             out = cli("send", "--port", "COM5", "--to", "Team; 0170555", "--text", "Hi")
         self.assertEqual(out.returncode, 0, out.stderr)

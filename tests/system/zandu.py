@@ -1017,6 +1017,8 @@ class SavedInbox:
     afterwards; .path is the file, .messages() what it holds."""
 
     def __enter__(self):
+        # A fresh prefix has no folder until the program first writes there.
+        os.makedirs(data_folder(), exist_ok=True)
         self.path = os.path.join(data_folder(), "inbox.json")
         self.saved = None
         if os.path.exists(self.path):

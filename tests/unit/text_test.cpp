@@ -1,6 +1,7 @@
 // Conversions between the narrow texts of the phone and the wide texts of the user.
 #include <gtest/gtest.h>
 
+#include "base/CodePage.h"
 #include "base/Text.h"
 
 namespace {
@@ -46,6 +47,28 @@ TEST(Text, AnsiRoundTripOfLatinText)
     EXPECT_EQ(wide[3], static_cast<WChar>(0xE9));
     EXPECT_EQ(wide[5], static_cast<WChar>(0x20AC));
     EXPECT_EQ(WideToAnsi(wide), ansi);
+}
+
+TEST(Text, CharsetNamesAndTheWesternCodePagesInEveryBuild)
+{
+    const struct {
+        const char* pszName;
+        unsigned nCodePage;
+        const char* pszBytes;
+        const char* pszText;  // null: only where the platform converts it
+    } cases[] = {
+        {"iso-8859-15", 28605, "\xA4 \xBD", "€ œ"}, {"Windows-1252", 1252, "\x80 \xE9", "€ é"},
+        {"latin1", 28591, "\xE9", "é"},            {"us-ascii", 20127, "a\xE9", "a\xEF\xBF\xBD"},
+        {"Shift_JIS", 932, "\x8E\x52", nullptr},    {"CP1251", 1251, "\xC0", nullptr},
+        {"x-unknown", 0, "", nullptr},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CodePageOfCharset(Utf8ToWide(c.pszName)), c.nCodePage) << c.pszName;
+        WString str;
+        if (c.pszText || !c.nCodePage) {
+            EXPECT_EQ(CodePageToWide(c.nCodePage, c.pszBytes, str) ? WideToUtf8(str) : "-", c.pszText ? c.pszText : "-");
+        }
+    }
 }
 
 TEST(Text, TrimWhite)

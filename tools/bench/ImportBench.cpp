@@ -100,10 +100,10 @@ CTimes Measure(const std::string& strFile, size_t& nRows)
 {
     const auto start = std::chrono::steady_clock::now();
     const std::clock_t cpuStart = std::clock();
-    std::vector<CContactRow> rows;
+    CContactFile file;
     std::string strError;
-    ReadContactFile(strFile, rows, strError);
-    nRows = PlanImport({}, rows).nRows;
+    ReadContactFile(strFile, file, strError);
+    nRows = PlanImport({}, file).nRows;
     CTimes times;
     times.dCpu = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
     times.dWall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -137,15 +137,17 @@ int ListContacts(const std::vector<CContact>& stored, bool bJson)
 int ImportContacts(CContactStore& store, const std::string& strFile, bool bDryRun)
 {
     std::string strError;
-    std::vector<CContactRow> rows;
-    if (!ReadContactPath(Utf8ToWide(strFile), rows, strError)) {
+    CContactFile file;
+    if (!ReadContactPath(Utf8ToWide(strFile), file, strError)) {
         PrintError("cannot import " + strFile + ": " + strError);
         return kExitInput;
     }
-    const CImportPlan plan = PlanImport(store.Load(), rows);
+    const CImportPlan plan = PlanImport(store.Load(), file);
     PrintLine(DescribeImport(plan));
     for (const std::string& strRefusal : plan.aRefusals)
         PrintLine(strRefusal);
+    for (const std::string& strNote : plan.aNotes)
+        PrintLine(strNote);
     if (bDryRun || plan.nNew + plan.nUpdated == 0)
         return kExitOk;
     const uint32_t dwError = store.Save(plan.contacts);
