@@ -2,11 +2,8 @@
 
 std::unique_ptr<CModemJob> CDeviceTestRequest::NextJob(CModemLink& link)
 {
-    if (m_bStarted)
-        return nullptr;
-    m_bStarted = true;
     CDeviceTestListener& listener = *this;
-    return std::make_unique<CDeviceTestJob>(link, listener);
+    return OnlyJob<CDeviceTestJob>(link, listener);
 }
 
 // Whether the phone can send, in the words of what it told.

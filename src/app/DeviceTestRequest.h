@@ -25,5 +25,4 @@ private:
     void OnFailed(const CSmsException& error) override;
 
     FnTested m_fnTested;
-    bool m_bStarted = false;
 };

@@ -94,9 +94,20 @@ protected:
     void FailWith(const WString& strReason, const char* pszFailure, const char* pszTrace,
                   const WString& strWho = WString()) const;
 
+    // For a request of one job: that job at the first call, none after.
+    template <class TJob, class TListener>
+    std::unique_ptr<CModemJob> OnlyJob(CModemLink& link, TListener& listener)
+    {
+        if (m_bJobMade)
+            return nullptr;
+        m_bJobMade = true;
+        return std::make_unique<TJob>(link, listener);
+    }
+
 private:
     WString DescribeFailure(const char* pszFailure, const WString& strWho, const WString& strReason) const;
 
     CSessionHost* m_pHost = nullptr;
     WString m_strPort;
+    bool m_bJobMade = false;
 };

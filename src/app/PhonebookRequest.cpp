@@ -2,11 +2,8 @@
 
 std::unique_ptr<CModemJob> CPhonebookRequest::NextJob(CModemLink& link)
 {
-    if (m_bStarted)
-        return nullptr;
-    m_bStarted = true;
     CPhonebookListener& listener = *this;
-    return std::make_unique<CPhonebookJob>(link, listener);
+    return OnlyJob<CPhonebookJob>(link, listener);
 }
 
 void CPhonebookRequest::OnDownloading()

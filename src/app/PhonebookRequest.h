@@ -30,5 +30,4 @@ private:
 
     FnPhonebook m_fnPhonebook;
     std::vector<CContact> m_entries;  // of the download in progress
-    bool m_bStarted = false;
 };

@@ -4,11 +4,8 @@
 
 std::unique_ptr<CModemJob> CReadMessagesRequest::NextJob(CModemLink& link)
 {
-    if (m_bStarted)
-        return nullptr;
-    m_bStarted = true;
     CReadMessagesListener& listener = *this;
-    return std::make_unique<CReadMessagesJob>(link, listener);
+    return OnlyJob<CReadMessagesJob>(link, listener);
 }
 
 void CReadMessagesRequest::OnReading()

@@ -39,5 +39,4 @@ private:
 
     CReadingHost& m_host;
     CListingStore m_listing;
-    bool m_bStarted = false;
 };
