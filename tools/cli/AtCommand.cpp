@@ -1,6 +1,7 @@
 // zandusms-cli at: opens a port and exchanges raw AT commands with the phone,
 // printing every burst of its replies exactly as it came.
 #include "cli/Cli.h"
+#include "cli/CommandTable.h"
 
 #if defined(_WIN32)
 #include <string>
@@ -144,7 +145,7 @@ private:
 
 } // namespace
 
-int RunAt(CArgs& args)
+static int RunAt(CArgs& args)
 {
     std::string strPort, strTimeout;
     const bool bPort = args.Option("port", strPort);
@@ -168,10 +169,22 @@ int RunAt(CArgs& args)
 
 #else
 
-int RunAt(CArgs&)
+static int RunAt(CArgs&)
 {
     PrintError("at needs Windows (run the Windows build, under Wine on Linux)");
     return kExitUsage;
 }
 
 #endif
+
+const CCliCommand kCommands[] = {
+    {ECliSection::SEC_PHONE, 100, "at", nullptr,
+      "  at --port NAME [--timeout SECONDS] COMMAND...\n"
+      "      Open the port (9600 8N1), send each COMMAND with CR LF and print every\n"
+      "      burst of the reply (\"> \" sent, \"< \" received, control characters\n"
+      "      escaped) until OK, an error or the \"> \" prompt; after the prompt the\n"
+      "      next COMMAND is a PDU and goes with Ctrl-Z. --timeout is the wait for\n"
+      "      each reply in seconds (default 5).\n",
+     RunAt},
+};
+ZANDU_CLI_COMMANDS(kCommands);

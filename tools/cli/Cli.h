@@ -53,19 +53,3 @@ void PrintError(const std::string& strLine);  // stderr, prefixed with the tool'
 // The host build's answer to a command that needs the serial port or the
 // settings: says so, and gives kExitUsage.
 int NeedsWindows(const char* pszCommand);
-
-int RunPdu(CArgs& args);
-// Windows build only: the others say so and give kExitUsage.
-int RunAt(CArgs& args);
-int RunSend(CArgs& args);
-int RunStore(CArgs& args);
-int RunTestPort(CArgs& args);
-int RunPhonebook(CArgs& args);
-int RunInbox(CArgs& args);
-int RunReports(CArgs& args);
-// The stored contacts, history and inbox (Windows build only, as the settings).
-int RunContacts(CArgs& args);
-int RunHistory(CArgs& args);      // history export FILE
-int RunInboxExport(CArgs& args);  // inbox export FILE: the arguments after "inbox"
-// settings move-from-machine [--dry-run] (Windows build only).
-int RunSettings(CArgs& args);

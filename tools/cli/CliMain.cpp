@@ -1,6 +1,5 @@
 // zandusms-cli: entry, help and subcommand dispatch.
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -9,83 +8,14 @@
 #endif
 
 #include "cli/Cli.h"
+#include "cli/CommandTable.h"
 #include "base/Trace.h"
 
 namespace {
 
-const char kHelp[] =
-    "Usage: zandusms-cli COMMAND [OPTIONS] ARGUMENTS\n"
-    "\n"
-    "Commands that talk to the phone (Windows build only):\n"
-    "  send --port NAME --to RECIPIENTS (--text TEXT | --file PATH) [--report]\n"
-    "       [--timeout S]\n"
-    "      Send the text to each recipient in turn, on one open port. RECIPIENTS\n"
-    "      are separated by semicolons: numbers as typed, or names from the\n"
-    "      program's stored contacts (matched ignoring the case of A-Z) or\n"
-    "      groups, which stand for their members; each number is sent to once.\n"
-    "      --report asks for a delivery report of every part and keeps the\n"
-    "      references the phone gives them for \"reports\" and the window.\n"
-    "  store --port NAME --to RECIPIENTS (--text TEXT | --file PATH) [--timeout S]\n"
-    "      Store the message in the phone's memory instead, one per recipient.\n"
-    "  test-port --port NAME [--timeout S]\n"
-    "      Ask the phone on the port for its maker.\n"
-    "  phonebook --port NAME [--save] [--timeout S]\n"
-    "      Download the phone's phone book and print one \"NAME<TAB>NUMBER\" line\n"
-    "      per entry; --save also stores it as the program's contact list.\n"
-    "  inbox --port NAME [--delete] [--json] [--timeout S]\n"
-    "      Read the messages the phone received (every memory it uses), store\n"
-    "      them in the program's inbox file and print one \"SENDER<TAB>TIME<TAB>\n"
-    "      TEXT\" line per message (parts joined); --json prints a JSON object a\n"
-    "      line instead, and no status texts. --delete deletes from the phone\n"
-    "      what has been stored.\n"
-    "  reports --port NAME [--timeout S]\n"
-    "      Read the delivery reports the phone holds, apply them to the messages\n"
-    "      sent with a report requested and print one \"NUMBER<TAB>REFERENCE<TAB>\n"
-    "      STATE<TAB>SENT\" line per report (SENT: when the message it matched\n"
-    "      was sent, or \"not matched\").\n"
-    "  These print the program's status texts, one per line, on standard output\n"
-    "  (\"Connecting...\", \"Handshaking...\", \"Message sent to 0123456789\", ...)\n"
-    "  and what went wrong on standard error (the phone's error code and its\n"
-    "  meaning, the system's text of a port error). --timeout: after the\n"
-    "  handshake, when an answer the phone owes has not come within S seconds\n"
-    "  (default 60) the request is cancelled; a repeated OK, an echo, a blank\n"
-    "  line or an unsolicited code does not count as an answer.\n"
-    "  at --port NAME [--timeout SECONDS] COMMAND...\n"
-    "      Open the port (9600 8N1), send each COMMAND with CR LF and print every\n"
-    "      burst of the reply (\"> \" sent, \"< \" received, control characters\n"
-    "      escaped) until OK, an error or the \"> \" prompt; after the prompt the\n"
-    "      next COMMAND is a PDU and goes with Ctrl-Z. --timeout is the wait for\n"
-    "      each reply in seconds (default 5).\n"
-    "\n"
-    "Other commands:\n"
-    "  pdu [--ref N] (--to NUMBER | NUMBER) (--text TEXT | --file PATH | TEXT)\n"
-    "      Print, for every part of the message, the \"AT+CMGS=<len>\" line and the\n"
-    "      PDU line exactly as they are written to the phone. --ref sets the\n"
-    "      message reference (1-255; the program starts at 241).\n"
-    "\n"
-    "The stored contacts, history and inbox (Windows build only, as the settings):\n"
-    "  contacts list [--json]\n"
-    "      Print the stored contacts, sorted by name: \"NAME<TAB>NUMBER<TAB>GROUPS\n"
-    "      <TAB>ORIGIN\" (groups separated by ';', origin \"phone\" or \"own\"), or\n"
-    "      a JSON object a line.\n"
-    "  contacts import FILE [--dry-run]\n"
-    "      Import a CSV or vCard file: print what it does (\"142 contacts: 130 new,\n"
-    "      9 updated, 3 refused\" and a line per refused row), then store it;\n"
-    "      --dry-run stores nothing.\n"
-    "  contacts export FILE [--group G] [--format csv|vcf]\n"
-    "      Write all contacts, or one group's, as CSV (UTF-8 with BOM) or vCard\n"
-    "      3.0 (the default by FILE's extension: .vcf, else CSV).\n"
-    "  history export FILE\n"
-    "  inbox export FILE\n"
-    "      Write the History's records or the inbox file's messages as CSV (UTF-8\n"
-    "      with BOM, in the user's list separator): time with its zone, number,\n"
-    "      name, state or \"received\", text. A field a spreadsheet would run as a\n"
-    "      formula (=, +, -, @, tab, CR first) is written after a quote.\n"
-    "  settings move-from-machine [--dry-run]\n"
-    "      Move the lists, history, contacts and reports an earlier version kept\n"
-    "      in the machine-wide key (HKEY_LOCAL_MACHINE), which every user could\n"
-    "      read and which are no longer read, into your own key; a value you\n"
-    "      have yourself is left. Removing them there needs an administrator.\n"
+const char kUsage[] = "Usage: zandusms-cli COMMAND [OPTIONS] ARGUMENTS\n\n";
+
+const char kCommonHelp[] =
     "\n"
     "Options of every command:\n"
     "  --trace       write the diagnostic trace to standard error\n"
@@ -98,7 +28,15 @@ const char kHelp[] =
     "3 a recipient, text or file that cannot be used or a number option out of\n"
     "its range, 4 port error or no phone answering, 5 timed out (cancelled), 6\n"
     "the phone book, the contacts, the messages read or the references of\n"
-    "reports could not be stored.\n";
+    "reports could not be stored, 7 a message went to the phone, which did not\n"
+    "say whether it was sent, 8 some recipients got the message and others not.\n";
+
+void PrintHelp(FILE* pOut)
+{
+    std::fputs(kUsage, pOut);
+    std::fputs(CCliCommands::Help().c_str(), pOut);
+    std::fputs(kCommonHelp, pOut);
+}
 
 void TraceToStderr(const char* pszLine)
 {
@@ -108,40 +46,18 @@ void TraceToStderr(const char* pszLine)
 int Run(const std::vector<std::string>& argv)
 {
     if (argv.empty() || argv[0] == "--help" || argv[0] == "-h" || argv[0] == "help") {
-        std::fputs(kHelp, argv.empty() ? stderr : stdout);
+        PrintHelp(argv.empty() ? stderr : stdout);
         return argv.empty() ? kExitUsage : kExitOk;
     }
     CArgs args(std::vector<std::string>(argv.begin() + 1, argv.end()));
     if (args.Flag("help")) {
-        std::fputs(kHelp, stdout);
+        PrintHelp(stdout);
         return kExitOk;
     }
     if (args.Flag("trace"))
         SetTraceOutput(TraceToStderr);
-    if (argv[0] == "pdu")
-        return RunPdu(args);
-    if (argv[0] == "at")
-        return RunAt(args);
-    if (argv[0] == "send")
-        return RunSend(args);
-    if (argv[0] == "store")
-        return RunStore(args);
-    if (argv[0] == "test-port")
-        return RunTestPort(args);
-    if (argv[0] == "phonebook")
-        return RunPhonebook(args);
-    if (argv[0] == "inbox" && argv.size() > 1 && argv[1] == "export")
-        return RunInboxExport(args);
-    if (argv[0] == "inbox")
-        return RunInbox(args);
-    if (argv[0] == "contacts")
-        return RunContacts(args);
-    if (argv[0] == "history")
-        return RunHistory(args);
-    if (argv[0] == "reports")
-        return RunReports(args);
-    if (argv[0] == "settings")
-        return RunSettings(args);
+    if (const CCliCommand* pCommand = CCliCommands::Find(argv))
+        return pCommand->pfnRun(args);
     PrintError("unknown command '" + argv[0] + "'; see zandusms-cli --help");
     return kExitUsage;
 }

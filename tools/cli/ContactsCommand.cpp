@@ -2,6 +2,7 @@
 // contact list, history and inbox file as the window keeps them, without a
 // phone.
 #include "cli/Cli.h"
+#include "cli/CommandTable.h"
 
 #include <string>
 #include <vector>
@@ -182,7 +183,7 @@ int ExportContacts(const std::vector<CContact>& contacts, const CContactsArgs& p
 
 #if defined(_WIN32)
 
-int RunContacts(CArgs& args)
+static int RunContacts(CArgs& args)
 {
     CContactsArgs parsed;
     if (const int nExit = ParseContactsArgs(args, parsed))
@@ -198,7 +199,7 @@ int RunContacts(CArgs& args)
     return ExportContacts(store.Load(), parsed);
 }
 
-int RunHistory(CArgs& args)
+static int RunHistory(CArgs& args)
 {
     std::string strFile;
     if (const int nExit = ParseExportArgs(args, kHistoryUsage, strFile))
@@ -213,7 +214,7 @@ int RunHistory(CArgs& args)
     return WriteOut(strFile, strData, records.size(), "messages");
 }
 
-int RunInboxExport(CArgs& args)
+static int RunInboxExport(CArgs& args)
 {
     std::string strFile;
     if (const int nExit = ParseExportArgs(args, kInboxExportUsage, strFile))
@@ -239,21 +240,21 @@ int RunInboxExport(CArgs& args)
 
 #else  // the host build has no settings
 
-int RunContacts(CArgs& args)
+static int RunContacts(CArgs& args)
 {
     CContactsArgs parsed;
     const int nExit = ParseContactsArgs(args, parsed);
     return nExit ? nExit : NeedsWindows("contacts");
 }
 
-int RunHistory(CArgs& args)
+static int RunHistory(CArgs& args)
 {
     std::string strFile;
     const int nExit = ParseExportArgs(args, kHistoryUsage, strFile);
     return nExit ? nExit : NeedsWindows("history export");
 }
 
-int RunInboxExport(CArgs& args)
+static int RunInboxExport(CArgs& args)
 {
     std::string strFile;
     const int nExit = ParseExportArgs(args, kInboxExportUsage, strFile);
@@ -261,3 +262,31 @@ int RunInboxExport(CArgs& args)
 }
 
 #endif
+
+const CCliCommand kCommands[] = {
+    {ECliSection::SEC_STORES, 10, "contacts", nullptr,
+      "  contacts list [--json]\n"
+      "      Print the stored contacts, sorted by name: \"NAME<TAB>NUMBER<TAB>GROUPS\n"
+      "      <TAB>ORIGIN\" (groups separated by ';', origin \"phone\" or \"own\"), or\n"
+      "      a JSON object a line.\n"
+      "  contacts import FILE [--dry-run]\n"
+      "      Import a CSV or vCard file: print what it does (\"142 contacts: 130 new,\n"
+      "      9 updated, 3 refused\" and a line per refused row), then store it;\n"
+      "      --dry-run stores nothing.\n"
+      "  contacts export FILE [--group G] [--format csv|vcf]\n"
+      "      Write all contacts, or one group's, as CSV (UTF-8 with BOM) or vCard\n"
+      "      3.0 (the default by FILE's extension: .vcf, else CSV).\n",
+     RunContacts},
+    {ECliSection::SEC_STORES, 20, "history", nullptr,
+      "  history export FILE\n"
+      "  inbox export FILE\n"
+      "      Write the History's records or the inbox file's messages as CSV (UTF-8\n"
+      "      with BOM, in the user's list separator): time with its zone, number,\n"
+      "      name, state or \"received\", text. A field a spreadsheet would run as a\n"
+      "      formula (=, +, -, @, tab, CR first) is written after a quote.\n",
+     RunHistory},
+    {ECliSection::SEC_STORES, 21, "inbox", "export",
+     "",
+     RunInboxExport},
+};
+ZANDU_CLI_COMMANDS(kCommands);

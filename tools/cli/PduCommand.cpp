@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli/Cli.h"
+#include "cli/CommandTable.h"
 #include "app/SendInput.h"
 #include "sms/Msg.h"
 #include "sms/Pdu.h"
@@ -13,7 +14,7 @@ const char kUsage[] = "usage: zandusms-cli pdu [--ref N] (--to NUMBER | NUMBER) 
 
 } // namespace
 
-int RunPdu(CArgs& args)
+static int RunPdu(CArgs& args)
 {
     std::string strTo, strText8, strFile, strRef;
     const bool bTo = args.Option("to", strTo);
@@ -75,3 +76,13 @@ int RunPdu(CArgs& args)
     } while (!msg.IsComplete());
     return kExitOk;
 }
+
+const CCliCommand kCommands[] = {
+    {ECliSection::SEC_OTHER, 10, "pdu", nullptr,
+      "  pdu [--ref N] (--to NUMBER | NUMBER) (--text TEXT | --file PATH | TEXT)\n"
+      "      Print, for every part of the message, the \"AT+CMGS=<len>\" line and the\n"
+      "      PDU line exactly as they are written to the phone. --ref sets the\n"
+      "      message reference (1-255; the program starts at 241).\n",
+     RunPdu},
+};
+ZANDU_CLI_COMMANDS(kCommands);

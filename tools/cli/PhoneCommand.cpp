@@ -2,6 +2,7 @@
 // the phone, carried out by the same serial worker and modem driver, with the
 // window's status texts on standard output, one per line.
 #include "cli/Cli.h"
+#include "cli/CommandTable.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -372,17 +373,17 @@ int RunReading(CConsoleSession& console, const CPhoneArgs& phone, const WString&
 
 } // namespace
 
-int RunSend(CArgs& args)
+static int RunSend(CArgs& args)
 {
     return RunMessage(args, kSendUsage, false);
 }
 
-int RunStore(CArgs& args)
+static int RunStore(CArgs& args)
 {
     return RunMessage(args, kStoreUsage, true);
 }
 
-int RunTestPort(CArgs& args)
+static int RunTestPort(CArgs& args)
 {
     const bool bJson = args.Flag("json");
     CPhoneArgs phone;
@@ -401,7 +402,7 @@ int RunTestPort(CArgs& args)
     return nExit;
 }
 
-int RunPhonebook(CArgs& args)
+static int RunPhonebook(CArgs& args)
 {
     const bool bSave = args.Flag("save");
     CPhoneArgs phone;
@@ -419,7 +420,7 @@ int RunPhonebook(CArgs& args)
     return nExit;
 }
 
-int RunInbox(CArgs& args)
+static int RunInbox(CArgs& args)
 {
     const bool bDelete = args.Flag("delete");
     const bool bJson = args.Flag("json");
@@ -445,7 +446,7 @@ int RunInbox(CArgs& args)
     return nExit;
 }
 
-int RunReports(CArgs& args)
+static int RunReports(CArgs& args)
 {
     CPhoneArgs phone;
     if (const int nExit = ParsePhoneArgs(args, kReportsUsage, phone))
@@ -466,21 +467,21 @@ int RunReports(CArgs& args)
 
 } // namespace
 
-int RunSend(CArgs& args)
+static int RunSend(CArgs& args)
 {
     CMessageArgs message;
     const int nExit = ParseMessageArgs(args, kSendUsage, message);
     return nExit ? nExit : NeedsWindows("send");
 }
 
-int RunStore(CArgs& args)
+static int RunStore(CArgs& args)
 {
     CMessageArgs message;
     const int nExit = ParseMessageArgs(args, kStoreUsage, message);
     return nExit ? nExit : NeedsWindows("store");
 }
 
-int RunTestPort(CArgs& args)
+static int RunTestPort(CArgs& args)
 {
     args.Flag("json");
     CPhoneArgs phone;
@@ -488,7 +489,7 @@ int RunTestPort(CArgs& args)
     return nExit ? nExit : NeedsWindows("test-port");
 }
 
-int RunPhonebook(CArgs& args)
+static int RunPhonebook(CArgs& args)
 {
     args.Flag("save");
     CPhoneArgs phone;
@@ -496,7 +497,7 @@ int RunPhonebook(CArgs& args)
     return nExit ? nExit : NeedsWindows("phonebook");
 }
 
-int RunInbox(CArgs& args)
+static int RunInbox(CArgs& args)
 {
     args.Flag("delete");
     args.Flag("json");
@@ -505,7 +506,7 @@ int RunInbox(CArgs& args)
     return nExit ? nExit : NeedsWindows("inbox");
 }
 
-int RunReports(CArgs& args)
+static int RunReports(CArgs& args)
 {
     CPhoneArgs phone;
     const int nExit = ParsePhoneArgs(args, kReportsUsage, phone);
@@ -513,3 +514,54 @@ int RunReports(CArgs& args)
 }
 
 #endif
+
+const CCliCommand kCommands[] = {
+    {ECliSection::SEC_PHONE, 10, "send", nullptr,
+      "  send --port NAME --to RECIPIENTS (--text TEXT | --file PATH) [--report]\n"
+      "       [--timeout S]\n"
+      "      Send the text to each recipient in turn, on one open port. RECIPIENTS\n"
+      "      are separated by semicolons: numbers as typed, or names from the\n"
+      "      program's stored contacts (matched ignoring the case of A-Z) or\n"
+      "      groups, which stand for their members; each number is sent to once.\n"
+      "      --report asks for a delivery report of every part and keeps the\n"
+      "      references the phone gives them for \"reports\" and the window.\n",
+     RunSend},
+    {ECliSection::SEC_PHONE, 20, "store", nullptr,
+      "  store --port NAME --to RECIPIENTS (--text TEXT | --file PATH) [--timeout S]\n"
+      "      Store the message in the phone's memory instead, one per recipient.\n",
+     RunStore},
+    {ECliSection::SEC_PHONE, 30, "test-port", nullptr,
+      "  test-port --port NAME [--timeout S]\n"
+      "      Ask the phone on the port for its maker.\n",
+     RunTestPort},
+    {ECliSection::SEC_PHONE, 40, "phonebook", nullptr,
+      "  phonebook --port NAME [--save] [--timeout S]\n"
+      "      Download the phone's phone book and print one \"NAME<TAB>NUMBER\" line\n"
+      "      per entry; --save also stores it as the program's contact list.\n",
+     RunPhonebook},
+    {ECliSection::SEC_PHONE, 50, "inbox", nullptr,
+      "  inbox --port NAME [--delete] [--json] [--timeout S]\n"
+      "      Read the messages the phone received (every memory it uses), store\n"
+      "      them in the program's inbox file and print one \"SENDER<TAB>TIME<TAB>\n"
+      "      TEXT\" line per message (parts joined); --json prints a JSON object a\n"
+      "      line instead, and no status texts. --delete deletes from the phone\n"
+      "      what has been stored.\n",
+     RunInbox},
+    {ECliSection::SEC_PHONE, 60, "reports", nullptr,
+      "  reports --port NAME [--timeout S]\n"
+      "      Read the delivery reports the phone holds, apply them to the messages\n"
+      "      sent with a report requested and print one \"NUMBER<TAB>REFERENCE<TAB>\n"
+      "      STATE<TAB>SENT\" line per report (SENT: when the message it matched\n"
+      "      was sent, or \"not matched\").\n",
+     RunReports},
+    {ECliSection::SEC_PHONE, 90, nullptr, nullptr,
+      "  These print the program's status texts, one per line, on standard output\n"
+      "  (\"Connecting...\", \"Handshaking...\", \"Message sent to 0123456789\", ...)\n"
+      "  and what went wrong on standard error (the phone's error code and its\n"
+      "  meaning, the system's text of a port error). --timeout: after the\n"
+      "  handshake, when an answer the phone owes has not come within S seconds\n"
+      "  (default 60) the request is cancelled; a repeated OK, an echo, a blank\n"
+      "  line or an unsolicited code does not count as an answer.\n",
+     nullptr},
+};
+ZANDU_CLI_COMMANDS(kCommands);

@@ -2,6 +2,7 @@
 // in the machine-wide key, which every user of the machine could read, moved
 // into the running user's key (SettingsMove).
 #include "cli/Cli.h"
+#include "cli/CommandTable.h"
 
 #include <string>
 #include <vector>
@@ -81,7 +82,7 @@ int Move(bool bDryRun)
 
 } // namespace
 
-int RunSettings(CArgs& args)
+static int RunSettings(CArgs& args)
 {
     bool bDryRun = false;
     if (const int nExit = ParseSettingsArgs(args, bDryRun))
@@ -91,7 +92,7 @@ int RunSettings(CArgs& args)
 
 #else  // the host build has no settings
 
-int RunSettings(CArgs& args)
+static int RunSettings(CArgs& args)
 {
     bool bDryRun = false;
     const int nExit = ParseSettingsArgs(args, bDryRun);
@@ -99,3 +100,14 @@ int RunSettings(CArgs& args)
 }
 
 #endif
+
+const CCliCommand kCommands[] = {
+    {ECliSection::SEC_STORES, 30, "settings", nullptr,
+      "  settings move-from-machine [--dry-run]\n"
+      "      Move the lists, history, contacts and reports an earlier version kept\n"
+      "      in the machine-wide key (HKEY_LOCAL_MACHINE), which every user could\n"
+      "      read and which are no longer read, into your own key; a value you\n"
+      "      have yourself is left. Removing them there needs an administrator.\n",
+     RunSettings},
+};
+ZANDU_CLI_COMMANDS(kCommands);
