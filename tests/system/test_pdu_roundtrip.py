@@ -176,7 +176,11 @@ class RoundTrip(unittest.TestCase):
         texts = generate_texts()
         cases = list(enumerate(texts))
         if BUILD == "windows":
-            cases = cases[::4]  # each run starts a Windows process under Wine
+            # Each run starts a Windows process under Wine, and the host tree
+            # runs every case: here what the platform changes, the UTF-8 file
+            # read into UTF-16 (surrogate pairs above all), on a sample.
+            cases = [(i, text) for i, text in cases
+                     if i % 20 == 0 or (max(text, default=" ") > "\uffff" and i % 3 == 0)]
         for index, text in cases:
             number = NUMBERS[index % len(NUMBERS)]
             with self.subTest(index=index, number=number, length=len(text)):
