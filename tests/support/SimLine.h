@@ -7,9 +7,13 @@
 // byte at 9600 baud, each byte reaching the phone at its time; a read of 512
 // bytes waits for the first byte and ends 50 ms after the last one, or full;
 // CancelAll aborts the read or write in progress, unannounced. The phone's
-// bursts come back the same way, after their pauses. Step() takes one event
-// at a time, so that a test can put a fault between any two: a write about
-// to go, a byte about to arrive.
+// bursts come back the same way, after their pauses, and so do the
+// announcements of what the network brings on the phone's clock. The phone
+// sees each open and close; its cable pulled, the open port fails as a
+// vanished device (ERROR_GEN_FAILURE) and an open finds no port
+// (ERROR_FILE_NOT_FOUND) until it is back. Step() takes one event at a time,
+// so that a test can put a fault between any two: a write about to go, a
+// byte about to arrive.
 #pragma once
 
 #include <cstdint>
@@ -56,6 +60,13 @@ public:
             owner.OnOperationComplete(std::move(pOp), std::move(pError));
         };
         m_onTimer = [&owner] { owner.OnTimer(); };
+    }
+    // Every event due by t, then the clock at t.
+    void RunUntil(Us t)
+    {
+        while (!m_announced.empty() || (!m_pOp && !m_queue.empty()) || (NextDue() >= 0 && NextDue() <= t))
+            Step();
+        m_now = t > m_now ? t : m_now;
     }
     // Steps while bBusy() holds; false when nothing more happens meanwhile,
     // or the clock has passed tLimit.
@@ -151,23 +162,14 @@ public:
             StartNext();
             return true;
         }
-        Us due = -1;
-        auto sooner = [&due](Us t) {
-            if (t >= 0 && (due < 0 || t < due))
-                due = t;
-        };
-        sooner(m_pOp ? m_opDue : -1);
-        sooner(m_toPhone.empty() ? -1 : m_toPhone.front().first);
-        sooner(m_fromPhone.empty() ? -1 : m_fromPhone.front().first);
-        sooner(m_timerDue);
-        sooner(!m_strRepeat.empty() && m_fromPhone.empty() ? m_repeatDue : -1);
+        const Us due = NextDue();
         if (due < 0)
             return false;
         if (!m_toPhone.empty() && m_toPhone.front().first == due) {
             // The bytes that reach the phone before anything else happens,
             // up to one it answers.
             Us tNext = m_pOp ? m_opDue : -1;
-            for (Us t : {m_fromPhone.empty() ? -1 : m_fromPhone.front().first, m_timerDue})
+            for (Us t : {m_fromPhone.empty() ? -1 : m_fromPhone.front().first, m_timerDue, PhoneDue()})
                 tNext = t >= 0 && (tNext < 0 || t < tNext) ? t : tNext;
             do {
                 m_now = m_toPhone.front().first;
@@ -183,6 +185,10 @@ public:
             Arrive();
         } else if (m_pOp && m_opDue == due) {
             Complete();
+        } else if (due == PhoneDue()) {
+            std::vector<CSimAction> actions;
+            m_phone.Tick(actions);
+            Carry(actions);
         } else if (due != m_timerDue) {  // a silent phone's babble, again
             Schedule(m_strRepeat, 0);
             m_repeatDue = m_now + m_repeatUs;
@@ -197,6 +203,28 @@ public:
 private:
     typedef std::deque<std::pair<Us, char>> CBytes;
 
+    // When the next thing happens on the line, the phone or the timer; -1: nothing will.
+    Us NextDue() const
+    {
+        Us due = -1;
+        auto sooner = [&due](Us t) {
+            if (t >= 0 && (due < 0 || t < due))
+                due = t;
+        };
+        sooner(m_pOp ? m_opDue : -1);
+        sooner(m_toPhone.empty() ? -1 : m_toPhone.front().first);
+        sooner(m_fromPhone.empty() ? -1 : m_fromPhone.front().first);
+        sooner(m_timerDue);
+        sooner(!m_strRepeat.empty() && m_fromPhone.empty() ? m_repeatDue : -1);
+        sooner(PhoneDue());
+        return due;
+    }
+    Us PhoneDue() const
+    {
+        const long long nDueMs = m_phone.GetNextDue();
+        return nDueMs < 0 ? -1 : Us(nDueMs) * 1000;
+    }
+
     void StartNext()
     {
         m_pOp = std::move(m_queue.front());
@@ -208,13 +236,16 @@ private:
             m_onStep("write", std::string(reinterpret_cast<const char*>(m_pOp->pbtBuf.get()), m_pOp->dwSizeBuf));
         if (!m_pOp)  // the step killed the program
             return;
-        if (eKind == EOpKind::OP_OPEN && !m_bOpen && m_phone.IsHungUp())
+        if (eKind == EOpKind::OP_OPEN && !m_bOpen && (m_phone.IsHungUp() || m_phone.IsUnplugged()))
             m_dwFail = 2;  // the phone's link is gone: not found
         if (m_dwFail && eKind != EOpKind::OP_CLOSE && eKind != EOpKind::OP_ENUM_PORTS)
             return;  // fails at once
         if (eKind == EOpKind::OP_OPEN && !m_bOpen) {
             m_bOpen = true;
             m_bSilenced = false;
+            std::vector<CSimAction> actions;
+            m_phone.PortOpened(actions);
+            Carry(actions);
             m_opDue = Send(std::string(1, '\x1B')) + kOpenPauseUs;
         } else if (eKind == EOpKind::OP_CLOSE) {
             Close();
@@ -254,6 +285,11 @@ private:
     {
         std::vector<CSimAction> actions;
         m_phone.Receive(ch, actions);
+        return Carry(actions);
+    }
+
+    bool Carry(const std::vector<CSimAction>& actions)
+    {
         bool bActed = false;
         for (const CSimAction& action : actions) {
             bActed = bActed || action.nKind != CSimAction::LOG;
@@ -263,6 +299,8 @@ private:
                 m_log.push_back(action.strData);
             else if (action.nKind == CSimAction::HANGUP)
                 Hangup();
+            else if (action.nKind == CSimAction::UNPLUG)
+                Unplugged();
             else if (action.nKind == CSimAction::REPEAT) {
                 m_strRepeat = action.strData;
                 m_repeatUs = Us(action.nDelayMs ? action.nDelayMs : 1) * 1000;
@@ -320,7 +358,7 @@ private:
         std::unique_ptr<CSerialPortException> pError;
         if (m_dwFail && pOp->m_eKind != EOpKind::OP_CLOSE && pOp->m_eKind != EOpKind::OP_ENUM_PORTS) {
             pError = std::make_unique<CSerialPortException>(m_dwFail);
-            m_dwFail = m_phone.IsHungUp() ? kGone : 0;
+            m_dwFail = m_phone.IsHungUp() || m_bDead ? kGone : 0;
             if (pOp->m_eKind == EOpKind::OP_WRITE)
                 Abort(false);
         } else if (pOp->m_eKind == EOpKind::OP_OPEN) {
@@ -344,9 +382,27 @@ private:
     void Close()
     {
         Abort(false);
+        if (m_bOpen) {
+            std::vector<CSimAction> actions;
+            m_phone.PortClosed(actions);
+            Carry(actions);
+        }
+        if (m_bDead && !m_phone.IsHungUp())
+            m_dwFail = 0;
         m_bOpen = false;
+        m_bDead = false;
         m_bSilenced = false;
         m_input.clear();
+    }
+
+    // The cable pulled: the port open now fails as in a hang-up until it is closed.
+    void Unplugged()
+    {
+        m_fromPhone.clear();
+        if (!m_bOpen)
+            return;
+        m_bDead = true;
+        Hangup();
     }
 
     // The phone is gone: what is in progress fails, and every later operation.
@@ -367,6 +423,7 @@ private:
     std::string m_read;                // what the read in progress has
     std::deque<std::pair<std::unique_ptr<CSerialOp>, std::unique_ptr<CSerialPortException>>> m_announced;
     bool m_bOpen = false;
+    bool m_bDead = false;      // the port open was on a cable pulled since
     std::deque<char> m_input;  // arrived while no read was waiting
     CBytes m_toPhone, m_fromPhone;
     Us m_timerDue = -1, m_timerPeriod = 0;
