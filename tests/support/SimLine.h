@@ -7,13 +7,13 @@
 // byte at 9600 baud, each byte reaching the phone at its time; a read of 512
 // bytes waits for the first byte and ends 50 ms after the last one, or full;
 // CancelAll aborts the read or write in progress, unannounced. The phone's
-// bursts come back the same way, after their pauses, and so do the
-// announcements of what the network brings on the phone's clock. The phone
-// sees each open and close; its cable pulled, the open port fails as a
-// vanished device (ERROR_GEN_FAILURE) and an open finds no port
-// (ERROR_FILE_NOT_FOUND) until it is back. Step() takes one event at a time,
-// so that a test can put a fault between any two: a write about to go, a
-// byte about to arrive.
+// bursts come back the same way, after their pauses. Step() takes one event
+// at a time, so that a test can put a fault between any two: a write about
+// to go, a byte about to arrive.
+// The phone sees each open and close, and what its network brings on the
+// clock comes over the line as its announcements. With its cable pulled, the
+// port open fails as a vanished device until it is closed, and an open finds
+// no port until the cable is back.
 #pragma once
 
 #include <cstdint>
@@ -60,13 +60,6 @@ public:
             owner.OnOperationComplete(std::move(pOp), std::move(pError));
         };
         m_onTimer = [&owner] { owner.OnTimer(); };
-    }
-    // Every event due by t, then the clock at t.
-    void RunUntil(Us t)
-    {
-        while (!m_announced.empty() || (!m_pOp && !m_queue.empty()) || (NextDue() >= 0 && NextDue() <= t))
-            Step();
-        m_now = t > m_now ? t : m_now;
     }
     // Steps while bBusy() holds; false when nothing more happens meanwhile,
     // or the clock has passed tLimit.
@@ -162,14 +155,25 @@ public:
             StartNext();
             return true;
         }
-        const Us due = NextDue();
+        Us due = -1;
+        auto sooner = [&due](Us t) {
+            if (t >= 0 && (due < 0 || t < due))
+                due = t;
+        };
+        sooner(m_pOp ? m_opDue : -1);
+        sooner(m_toPhone.empty() ? -1 : m_toPhone.front().first);
+        sooner(m_fromPhone.empty() ? -1 : m_fromPhone.front().first);
+        sooner(m_timerDue);
+        sooner(!m_strRepeat.empty() && m_fromPhone.empty() ? m_repeatDue : -1);
+        const Us tNetwork = m_phone.GetNextDue() >= 0 ? m_phone.GetNextDue() * 1000 : -1;
+        sooner(tNetwork);
         if (due < 0)
             return false;
         if (!m_toPhone.empty() && m_toPhone.front().first == due) {
             // The bytes that reach the phone before anything else happens,
             // up to one it answers.
             Us tNext = m_pOp ? m_opDue : -1;
-            for (Us t : {m_fromPhone.empty() ? -1 : m_fromPhone.front().first, m_timerDue, PhoneDue()})
+            for (Us t : {m_fromPhone.empty() ? -1 : m_fromPhone.front().first, m_timerDue})
                 tNext = t >= 0 && (tNext < 0 || t < tNext) ? t : tNext;
             do {
                 m_now = m_toPhone.front().first;
@@ -185,10 +189,10 @@ public:
             Arrive();
         } else if (m_pOp && m_opDue == due) {
             Complete();
-        } else if (due == PhoneDue()) {
+        } else if (due == tNetwork) {  // what the network brings now
             std::vector<CSimAction> actions;
             m_phone.Tick(actions);
-            Carry(actions);
+            Act(actions);
         } else if (due != m_timerDue) {  // a silent phone's babble, again
             Schedule(m_strRepeat, 0);
             m_repeatDue = m_now + m_repeatUs;
@@ -203,28 +207,6 @@ public:
 private:
     typedef std::deque<std::pair<Us, char>> CBytes;
 
-    // When the next thing happens on the line, the phone or the timer; -1: nothing will.
-    Us NextDue() const
-    {
-        Us due = -1;
-        auto sooner = [&due](Us t) {
-            if (t >= 0 && (due < 0 || t < due))
-                due = t;
-        };
-        sooner(m_pOp ? m_opDue : -1);
-        sooner(m_toPhone.empty() ? -1 : m_toPhone.front().first);
-        sooner(m_fromPhone.empty() ? -1 : m_fromPhone.front().first);
-        sooner(m_timerDue);
-        sooner(!m_strRepeat.empty() && m_fromPhone.empty() ? m_repeatDue : -1);
-        sooner(PhoneDue());
-        return due;
-    }
-    Us PhoneDue() const
-    {
-        const long long nDueMs = m_phone.GetNextDue();
-        return nDueMs < 0 ? -1 : Us(nDueMs) * 1000;
-    }
-
     void StartNext()
     {
         m_pOp = std::move(m_queue.front());
@@ -238,6 +220,8 @@ private:
             return;
         if (eKind == EOpKind::OP_OPEN && !m_bOpen && (m_phone.IsHungUp() || m_phone.IsUnplugged()))
             m_dwFail = 2;  // the phone's link is gone: not found
+        if (m_bDead && eKind != EOpKind::OP_CLOSE && eKind != EOpKind::OP_ENUM_PORTS)
+            m_dwFail = kGone;  // opened before the cable was pulled: it never works again
         if (m_dwFail && eKind != EOpKind::OP_CLOSE && eKind != EOpKind::OP_ENUM_PORTS)
             return;  // fails at once
         if (eKind == EOpKind::OP_OPEN && !m_bOpen) {
@@ -245,7 +229,7 @@ private:
             m_bSilenced = false;
             std::vector<CSimAction> actions;
             m_phone.PortOpened(actions);
-            Carry(actions);
+            Act(actions);
             m_opDue = Send(std::string(1, '\x1B')) + kOpenPauseUs;
         } else if (eKind == EOpKind::OP_CLOSE) {
             Close();
@@ -285,10 +269,10 @@ private:
     {
         std::vector<CSimAction> actions;
         m_phone.Receive(ch, actions);
-        return Carry(actions);
+        return Act(actions);
     }
 
-    bool Carry(const std::vector<CSimAction>& actions)
+    bool Act(const std::vector<CSimAction>& actions)
     {
         bool bActed = false;
         for (const CSimAction& action : actions) {
@@ -297,10 +281,10 @@ private:
                 Schedule(action.strData, action.nDelayMs);
             else if (action.nKind == CSimAction::LOG)
                 m_log.push_back(action.strData);
-            else if (action.nKind == CSimAction::HANGUP)
+            else if (action.nKind == CSimAction::HANGUP || action.nKind == CSimAction::UNPLUG)
                 Hangup();
-            else if (action.nKind == CSimAction::UNPLUG)
-                Unplugged();
+            else if (action.nKind == CSimAction::PLUG)
+                m_dwFail = 0;
             else if (action.nKind == CSimAction::REPEAT) {
                 m_strRepeat = action.strData;
                 m_repeatUs = Us(action.nDelayMs ? action.nDelayMs : 1) * 1000;
@@ -358,7 +342,7 @@ private:
         std::unique_ptr<CSerialPortException> pError;
         if (m_dwFail && pOp->m_eKind != EOpKind::OP_CLOSE && pOp->m_eKind != EOpKind::OP_ENUM_PORTS) {
             pError = std::make_unique<CSerialPortException>(m_dwFail);
-            m_dwFail = m_phone.IsHungUp() || m_bDead ? kGone : 0;
+            m_dwFail = m_phone.IsHungUp() || m_phone.IsUnplugged() ? kGone : 0;
             if (pOp->m_eKind == EOpKind::OP_WRITE)
                 Abort(false);
         } else if (pOp->m_eKind == EOpKind::OP_OPEN) {
@@ -385,29 +369,18 @@ private:
         if (m_bOpen) {
             std::vector<CSimAction> actions;
             m_phone.PortClosed(actions);
-            Carry(actions);
+            Act(actions);
         }
-        if (m_bDead && !m_phone.IsHungUp())
-            m_dwFail = 0;
         m_bOpen = false;
-        m_bDead = false;
         m_bSilenced = false;
         m_input.clear();
-    }
-
-    // The cable pulled: the port open now fails as in a hang-up until it is closed.
-    void Unplugged()
-    {
-        m_fromPhone.clear();
-        if (!m_bOpen)
-            return;
-        m_bDead = true;
-        Hangup();
+        m_bDead = false;
     }
 
     // The phone is gone: what is in progress fails, and every later operation.
     void Hangup()
     {
+        m_bDead = m_bOpen;
         m_fromPhone.clear();
         m_dwFail = kGone;
         if (m_pOp && (m_pOp->m_eKind == EOpKind::OP_READ || m_pOp->m_eKind == EOpKind::OP_WRITE))
@@ -423,12 +396,12 @@ private:
     std::string m_read;                // what the read in progress has
     std::deque<std::pair<std::unique_ptr<CSerialOp>, std::unique_ptr<CSerialPortException>>> m_announced;
     bool m_bOpen = false;
-    bool m_bDead = false;      // the port open was on a cable pulled since
     std::deque<char> m_input;  // arrived while no read was waiting
     CBytes m_toPhone, m_fromPhone;
     Us m_timerDue = -1, m_timerPeriod = 0;
     uint32_t m_dwFail = 0;
     bool m_bSilenced = false;
+    bool m_bDead = false;  // the port open was on a cable pulled since (or a phone hung up)
     bool m_bHoldFinal = false;
     unsigned m_nFinalLateMs = 0;
     size_t m_nFinals = 0;
