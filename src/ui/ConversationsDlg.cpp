@@ -22,7 +22,7 @@ namespace {
 enum { kColumnName, kColumnLast };
 enum { kColumnWay, kColumnTime, kColumnState, kColumnText };
 const int kNamePercent = 45;
-const int kMessagePercents[] = {12, 36, 22};
+const int kMessagePercents[] = {10, 35, 17};
 
 constexpr CControlItem kControls[] = {
     {IDC_CONV_LIST, EControlKind::ListView},
