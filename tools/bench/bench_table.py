@@ -338,17 +338,17 @@ def delivery_reports(elements):
     return parts
 
 
-def open_history(program, runs):
-    """Milliseconds from the click on History... to the dialog shown, each run."""
+def open_dialog(program, runs, button=HISTORY, title="History", ok=HISTORY_OK):
+    """Milliseconds from the click on the button (History...) to its dialog shown, each run."""
     opening = []
     for _ in range(runs):
-        code, out = winprobe("open", program.hwnd, HISTORY, "History", 120000, timeout=180)
-        assert code == 0, "the History dialog did not open"
+        code, out = winprobe("open", program.hwnd, button, title, 120000, timeout=180)
+        assert code == 0, "the %s dialog did not open" % title
         dialog, ms = out[0].split("\t")
         opening.append(float(ms))
-        assert winprobe("click", dialog, HISTORY_OK)[0] == 0
+        assert winprobe("click", dialog, ok)[0] == 0
         zandu.wait_for(lambda: not [w for w in zandu.top_level_windows(program.exe_name)
-                                    if w[1] and w[3] == "History"], 60, "the History dialog to close",
+                                    if w[1] and w[3] == title], 60, "the %s dialog to close" % title,
                        interval=POLL_S)
     return opening
 
@@ -367,7 +367,7 @@ def measure_history(table, runs, sizes):
             with Program(timestamps=True) as program:
                 program.wait_status("Ready")
                 program.click(RADIO_NUMBER)
-                opening = open_history(program, runs)
+                opening = open_dialog(program, runs)
                 if size:
                     table.add("History dialog, click to shown with its list, %d records" % size, opening, "ms")
                 else:
@@ -385,13 +385,13 @@ def measure_history(table, runs, sizes):
         for _ in range(runs):
             with Program() as program:
                 program.wait_status("Ready")
-                first += open_history(program, 1)
+                first += open_dialog(program, 1)
         table.add("History dialog, first opening after the start, %d records" % sizes[-1], first, "ms")
         zandu.settings_set_list("Reports", delivery_reports(largest))
         with Program() as program:
             program.wait_status("Ready")
             table.add("History dialog, click to shown with its list, %d records with their delivery reports"
-                      % sizes[-1], open_history(program, runs), "ms")
+                      % sizes[-1], open_dialog(program, runs), "ms")
         zandu.settings_delete_value("Reports")
     base = statistics.median(intervals[0])
     for size in sizes:
@@ -427,16 +427,7 @@ def measure_conversations(table, runs, sent, received):
             f.write(inbox_json)
         with Program() as program:
             program.wait_status("Ready")
-            opening = []
-            for _ in range(runs):
-                code, out = winprobe("open", program.hwnd, CONVERSATIONS, "Conversations", 120000, timeout=180)
-                assert code == 0, "the Conversations window did not open"
-                dialog, ms = out[0].split("\t")
-                opening.append(float(ms))
-                assert winprobe("click", dialog, CONVERSATIONS_OK)[0] == 0
-                zandu.wait_for(lambda: not [w for w in zandu.top_level_windows(program.exe_name)
-                                            if w[1] and w[3] == "Conversations"], 60, "the window to close",
-                               interval=POLL_S)
+            opening = open_dialog(program, runs, CONVERSATIONS, "Conversations", CONVERSATIONS_OK)
     zandu.settings_delete_value("NewHistory")
     table.add("Conversations window, click to shown with its threads, %d sent and %d received" % (sent, received),
               opening, "ms")
