@@ -14,12 +14,13 @@ IDOK, IDCANCEL = 1, 2
 PORT_BOX, MESSAGE, COUNTER, CLOSE, CANCEL, NUMBER_BOX = 1004, 1002, 1003, 1027, 1012, 1014
 SEND, SAVE, REFRESH, TEST_PORT = 1006, 1013, 1010, 1015
 RADIO_NUMBER, CONTACTS, DELIVERY_REPORT = 1008, 1066, 1040
-ABOUT, HISTORY, FEEDBACK, INBOX = 1021, 57665, 1022, 1041
+ABOUT, HISTORY, FEEDBACK, INBOX, CONVERSATIONS = 1021, 57665, 1022, 1041, 1098
+RECEIVE = 1097
 REQUEST_BUTTONS = (SEND, SAVE, REFRESH, TEST_PORT)
 # Tab from the port box, in Number mode: top to bottom, left to right, past
 # the contact box and Refresh (disabled) and the caption's X and _.
-TAB_ORDER = [TEST_PORT, RADIO_NUMBER, NUMBER_BOX, CONTACTS, MESSAGE, SAVE, SEND, DELIVERY_REPORT, CANCEL, ABOUT,
-             HISTORY, FEEDBACK, INBOX, PORT_BOX]
+TAB_ORDER = [TEST_PORT, RECEIVE, RADIO_NUMBER, NUMBER_BOX, CONTACTS, MESSAGE, SAVE, SEND, DELIVERY_REPORT, CANCEL,
+             ABOUT, HISTORY, FEEDBACK, INBOX, CONVERSATIONS, PORT_BOX]
 
 # What the counter under the message box says for a text: characters left in
 # the last SMS and its number, counted as the message will really be sent.
@@ -124,9 +125,10 @@ class MainWindow(unittest.TestCase):
             wait_for(lambda: program.enabled(SEND), 30, "the request buttons")
             wait_for(program.focused, 10, "the focus back on Send", until=lambda item: item == SEND)
 
-            # Contacts and Inbox give the focus back to what opened them.
+            # Contacts, Inbox and Conversations give the focus back to what opened them.
             for keys, button, title in ((["alt+m", "shift+Tab"], CONTACTS, "Contacts"),
-                                        (["alt+p", "shift+Tab"], INBOX, "Inbox")):
+                                        (["alt+p", "shift+Tab", "shift+Tab"], INBOX, "Inbox"),
+                                        (["alt+p", "shift+Tab"], CONVERSATIONS, "Conversations")):
                 press(*keys)
                 self.assertEqual(program.focused(), button)
                 press("space")

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Draws the default skin of Zandu SMS.
 
-Writes skin/colors.ini, the seven dialog bitmaps skin/zandu.bmp, history.bmp,
-about.bmp, feedback.bmp, inbox.bmp, pin.bmp and contacts.bmp (32 bits per pixel with alpha, bottom-up rows,
+Writes skin/colors.ini, the eight dialog bitmaps skin/zandu.bmp, history.bmp,
+about.bmp, feedback.bmp, inbox.bmp, pin.bmp, contacts.bmp and conversations.bmp
+(32 bits per pixel with alpha, bottom-up rows,
 premultiplied colours as AlphaBlend expects, pixels outside the outline
 exactly 0 so that the window region leaves them out), the program icon
 res/ZanduSMS.ico, and PNG renderings in docs/ for the README.
@@ -67,6 +68,7 @@ GLYPHS = {
     "S": ".####|#....|#....|.###.|....#|....#|####.",
     "T": "#####|..#..|..#..|..#..|..#..|..#..|..#..",
     "U": "#...#|#...#|#...#|#...#|#...#|#...#|.###.",
+    "V": "#...#|#...#|#...#|#...#|#...#|.#.#.|..#..",
     "X": "#...#|#...#|.#.#.|..#..|.#.#.|#...#|#...#",
     "Y": "#...#|#...#|.#.#.|..#..|..#..|..#..|..#..",
     "Z": "#####|....#|...#.|..#..|.#...|#....|#####",
@@ -250,15 +252,18 @@ def draw_main(layout):
     return c
 
 
+def box(left, top, last, margin=4):
+    """A panel's box: from the left edge of one item and the top of another
+    to the bottom right corner of a third, with a margin."""
+    x, y, w, h = last
+    return left[0] - margin, top[1] - margin, x + w + margin, y + h + margin
+
+
 def draw_history(layout):
     width, height = layout["size"]
     c = window(width, height, "HISTORY")
-    lx, ly, lw, lh = layout[1022]
-    top = layout[1044][1]  # the search box above the list
-    panel(c, lx - 4, top - 4, lx + lw + 4, ly + lh + 4)
-    tx, ty, tw, th = layout[1023]
-    rx = layout[1030][0]
-    panel(c, rx - 4, ly - 4, tx + tw + 4, ty + th + 4)
+    panel(c, *box(layout[1022], layout[1044], layout[1022]))  # the search box above the list
+    panel(c, *box(layout[1030], layout[1022], layout[1023]))
     return c
 
 
@@ -285,6 +290,14 @@ def draw_contacts(layout):
     nx, ny, nw = layout[1074][:3]
     ty, th = layout[1083][1], layout[1083][3]
     panel(c, layout[1073][0] - 4, ny - 4, nx + nw + 4, ty + th + 4)
+    return c
+
+
+def draw_conversations(layout):
+    width, height = layout["size"]
+    c = window(width, height, "CONVERSATIONS")
+    panel(c, *box(layout[1102], layout[1101], layout[1102]))  # the search box above the threads
+    panel(c, *box(layout[1104], layout[1103], layout[1107]))  # the thread's name down to the reply box
     return c
 
 
@@ -462,8 +475,9 @@ def main():
     inbox = draw_inbox(layouts[224])
     pin = draw_pin(layouts[225])
     contacts = draw_contacts(layouts[226])
+    conversations = draw_conversations(layouts[227])
     for name, canvas in (("zandu", main_dlg), ("history", history), ("about", about), ("feedback", feedback),
-                         ("inbox", inbox), ("pin", pin), ("contacts", contacts)):
+                         ("inbox", inbox), ("pin", pin), ("contacts", contacts), ("conversations", conversations)):
         write_bmp(os.path.join(skin, name + ".bmp"), canvas)
     write_ico(os.path.join(ROOT, "res", "ZanduSMS.ico"), [draw_icon(48), draw_icon(32), draw_icon(16)])
 
@@ -474,7 +488,8 @@ def main():
               (gap, 3 * gap + main_dlg.height + feedback.height, pin),
               (column, gap, history), (column, 2 * gap + history.height, about),
               (column, 3 * gap + history.height + about.height, inbox),
-              (column, 4 * gap + history.height + about.height + inbox.height, contacts)]
+              (column, 4 * gap + history.height + about.height + inbox.height, contacts),
+              (column, 5 * gap + history.height + about.height + inbox.height + contacts.height, conversations)]
     width = max(x + c.width for x, _, c in placed) + gap
     height = max(y + c.height for _, y, c in placed) + gap
     preview(os.path.join(docs, "skin.png"), placed, width, height)
