@@ -86,6 +86,7 @@ bool CSerialCom::Perform(CSerialOp& op)
         TRACE_PAIR("Opening...\n");
         if (!m_pPort->IsOpen()) {
             m_pPort->Open(AnsiToWide(op.GetText()), kBaudRate);
+            m_dwReadWait = 0;
             // A phone left waiting for a PDU (by another program, or by a
             // crash) takes ESC as the end of it; one in command mode ignores it.
             WriteEscape();
@@ -120,6 +121,10 @@ bool CSerialCom::Transfer(CSerialOp& op)
     overlapped.hEvent = hIoEvent;
 
     if (op.m_eKind == EOpKind::OP_READ) {
+        if (op.m_dwWaitMs != m_dwReadWait) {  // a listening read follows another: nothing to set
+            m_pPort->SetReadWait(op.m_dwWaitMs);
+            m_dwReadWait = op.m_dwWaitMs;
+        }
         if (op.dwSizeBuf)
             std::memset(op.pbtBuf.get(), 0, op.dwSizeBuf);
         m_pPort->Read(op.pbtBuf.get(), op.dwSizeBuf, &overlapped);
@@ -145,6 +150,8 @@ bool CSerialCom::Transfer(CSerialOp& op)
     const uint32_t dwMoved = dwBytes <= op.dwSizeBuf ? dwBytes : op.dwSizeBuf;
     if (op.m_eKind == EOpKind::OP_READ)
         op.m_dwTransferred = dwMoved;
+    if (dwMoved == 0 && op.m_dwWaitMs)  // a listening read that got nothing: nothing to say
+        return true;
     if (op.m_bSecret) {
         TRACE_PAIR("Transferred: %u bytes not shown\n", static_cast<unsigned>(dwMoved));
         return true;

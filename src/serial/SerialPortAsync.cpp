@@ -165,6 +165,13 @@ DWORD CSerialPortAsync::GetResult(OVERLAPPED* pOverlapped)
     return dwBytes;
 }
 
+// The interval still ends a burst 50 ms after its last byte; the total
+// bounds a read that gets nothing.
+void CSerialPortAsync::SetReadWait(DWORD dwWaitMs)
+{
+    SetTimeouts(kReadInterval, dwWaitMs, 0, kWriteTotalConstant, kWriteTotalMultiplier);
+}
+
 void CSerialPortAsync::SetTimeouts(DWORD dwReadInterval, DWORD dwReadTotalConstant,
                                    DWORD dwReadTotalMultiplier, DWORD dwWriteTotalConstant,
                                    DWORD dwWriteTotalMultiplier)

@@ -42,6 +42,9 @@ public:
     // device went away, for example) is thrown with its error code.
     DWORD GetResult(OVERLAPPED* pOverlapped);
 
+    // The longest a read waits for its first byte: 0 without end (the fixed
+    // time-outs of the open).
+    void SetReadWait(DWORD dwWaitMs);
     void SetTimeouts(DWORD dwReadInterval, DWORD dwReadTotalConstant, DWORD dwReadTotalMultiplier,
                      DWORD dwWriteTotalConstant, DWORD dwWriteTotalMultiplier);
 
