@@ -13,6 +13,7 @@ constexpr CFlagItem kFlags[] = {
     {EFlag::ALLOW_STATS, "AllowStats", false},
     {EFlag::DELETE_AFTER_DOWNLOAD, "DeleteAfterDownload", false},
     {EFlag::DELIVERY_REPORT, "DeliveryReport", false},
+    {EFlag::RECEIVE_MESSAGES, "ReceiveMessages", false},
 };
 
 struct CTextItem {

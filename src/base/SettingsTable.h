@@ -19,6 +19,7 @@ enum class EFlag {
     ALLOW_STATS,            // "AllowStats": usage statistics go to the maker
     DELETE_AFTER_DOWNLOAD,  // "DeleteAfterDownload": what has been stored is deleted from the phone
     DELIVERY_REPORT,        // "DeliveryReport": every part asks for a delivery report
+    RECEIVE_MESSAGES,       // "ReceiveMessages": the port stays open and new messages are read as they come
 };
 
 enum class ETextSetting {

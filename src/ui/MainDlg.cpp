@@ -52,6 +52,8 @@ constexpr CControlItem kControls[] = {
     {IDC_DELIVERY_REPORT, EControlKind::CheckBox},
     {IDC_INBOX, EControlKind::Button},
     {IDC_CONTACTS, EControlKind::Button},
+    {IDC_RECEIVE_MESSAGES, EControlKind::CheckBox},
+    {IDC_CONVERSATIONS, EControlKind::Button},
 };
 
 } // namespace
@@ -121,6 +123,7 @@ void CMainDlg::OnInitDialog()
     Status().ShowNote(WString());
     m_recipients.Attach(m_hWnd);
     CButton(GetDlgItem(IDC_DELIVERY_REPORT)).SetCheck(CAppSettings().Read(EFlag::DELIVERY_REPORT));
+    CButton(GetDlgItem(IDC_RECEIVE_MESSAGES)).SetCheck(CAppSettings().Read(EFlag::RECEIVE_MESSAGES));
     UpdateUi();  // no port yet: the request buttons wait for the port list
     m_SerialCom.EnumeratePorts();
     Status().SetStatus(WSTR("Enumerating COM ports..."));
@@ -230,6 +233,10 @@ bool CMainDlg::OnClicked(int nId)
     case IDC_DELIVERY_REPORT:
         CAppSettings().Write(EFlag::DELIVERY_REPORT, CButton(GetDlgItem(IDC_DELIVERY_REPORT)).IsChecked());
         break;
+    case IDC_RECEIVE_MESSAGES:
+        CAppSettings().Write(EFlag::RECEIVE_MESSAGES, CButton(GetDlgItem(IDC_RECEIVE_MESSAGES)).IsChecked());
+        break;
+    case IDC_CONVERSATIONS: break;
     case IDC_RADIO_CONTACT:
         UpdateUi();
         m_recipients.OnContactMode();

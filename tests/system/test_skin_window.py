@@ -24,7 +24,7 @@ COLORS = {"StaticText": "00FF00", "Border": "FF0000", "ButtonBg": "0000FF", "But
 TITLE = (250, 15)  # a point of the title row, clear of every control
 SEND, TEST_PORT, CANCEL, HISTORY, STATUS, NUMBER, CONTACTS = 1006, 1015, 1012, 57665, 1011, 1014, 1066
 RADIO_NUMBER, RADIO_CONTACT, ABOUT, ABOUT_STATS = 1008, 1009, 1021, 1034
-BOTTOM_ROW = (ABOUT, HISTORY, 1022, 1041)  # Send Feedback..., Inbox...
+BOTTOM_ROW = (ABOUT, HISTORY, 1022, 1041, 1098)  # Send Feedback..., Inbox..., Conversations...
 COLOR_WINDOW, COLOR_WINDOWTEXT = 5, 8
 
 

@@ -1,10 +1,13 @@
 // phonesim: a GSM phone on a pseudo-terminal. It owns the master side, keeps
-// the slave open itself (so the program may close and reopen the port), and
-// carries out what the AT engine decides: bursts with pauses between them,
-// paced like a serial line when asked, the disconnect, the log.
+// the slave open itself (so the program may close and reopen the port),
+// watches the slave for the program's opens and closes, and carries out what
+// the AT engine decides: bursts with pauses between them, paced like a serial
+// line when asked, what falls due on its clock, the disconnect, the cable
+// pulled and put back, the log. Idle, it sleeps until input or the next due.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <sys/prctl.h>
 #include <termios.h>
@@ -75,11 +78,37 @@ public:
         }
         if (!m_options.strLink.empty() && !MakeLink(strError))
             return false;
+        // The program's opens and closes of the slave; without them, its
+        // first byte tells the phone of an open.
+        m_nWatch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (m_nWatch >= 0 && inotify_add_watch(m_nWatch, m_strSlave.c_str(), IN_OPEN | IN_CLOSE) < 0) {
+            close(m_nWatch);
+            m_nWatch = -1;
+        }
         return true;
+    }
+
+    // The opens (+1) and closes (-1) of the slave since the last call.
+    int TakeOpens()
+    {
+        alignas(inotify_event) char buf[4096];
+        int nOpens = 0;
+        ssize_t n = 0;
+        while (m_nWatch >= 0 && (n = read(m_nWatch, buf, sizeof(buf))) > 0) {
+            for (ssize_t i = 0; i < n;) {
+                const inotify_event* pEvent = reinterpret_cast<const inotify_event*>(buf + i);
+                nOpens += (pEvent->mask & IN_OPEN) ? 1 : (pEvent->mask & IN_CLOSE) ? -1 : 0;
+                i += static_cast<ssize_t>(sizeof(inotify_event) + pEvent->len);
+            }
+        }
+        return nOpens;
     }
 
     void Close()
     {
+        if (m_nWatch >= 0)
+            close(m_nWatch);
+        m_nWatch = -1;
         RemoveLink();
         if (m_nSlave >= 0)
             close(m_nSlave);
@@ -89,6 +118,7 @@ public:
     }
 
     int Master() const { return m_nMaster; }
+    int Watch() const { return m_nWatch; }
     const std::string& Slave() const { return m_strSlave; }
 
 private:
@@ -122,16 +152,19 @@ private:
     const CSimOptions& m_options;
     int m_nMaster = -1;
     int m_nSlave = -1;
+    int m_nWatch = -1;  // inotify on the slave
     std::string m_strSlave;
     bool m_bLinked = false;
 };
 
 class CSimulator {
 public:
-    CSimulator(const CSimOptions& options, const CSimPhonebook& phonebook, CSimStore& store)
+    CSimulator(const CSimOptions& options, const CSimPhonebook& phonebook, CSimStore& store,
+               const std::vector<CIncomingPlan>& incoming)
         : m_options(options), m_store(store), m_phone(options, phonebook, store), m_line(options), m_start(Clock::now()),
           m_byteTime(options.nBaud ? std::chrono::microseconds(10000000 / options.nBaud) : std::chrono::microseconds(0))
     {
+        m_phone.SetIncoming(incoming);
     }
 
     int Run()
@@ -182,19 +215,23 @@ private:
     {
         std::vector<char> buf(4096);
         while (!m_bHungUp) {
-            const Clock::time_point now = Clock::now();
             int nTimeout = -1;
+            if (!Due(nTimeout))
+                return;
+            const Clock::time_point now = Clock::now();
             const bool bWantOutput = WantOutput(now, nTimeout);
             const bool bMayRead = MayRead(now, nTimeout);
-            pollfd fds[2] = {{g_anStopPipe[0], POLLIN, 0}, {m_line.Master(), 0, 0}};
+            pollfd fds[3] = {{g_anStopPipe[0], POLLIN, 0}, {m_line.Master(), 0, 0}, {m_line.Watch(), POLLIN, 0}};
             if (bMayRead)
                 fds[1].events |= POLLIN;
             if (bWantOutput)
                 fds[1].events |= POLLOUT;
-            if (poll(fds, 2, nTimeout) < 0 && errno != EINTR)
+            if (poll(fds, 3, nTimeout) < 0 && errno != EINTR)
                 return;
             if (fds[0].revents & POLLIN)
                 return;
+            if (fds[2].revents & POLLIN)
+                CountOpens(m_line.TakeOpens());
             if (fds[1].revents & POLLIN) {
                 // Paced: one byte per byte time, as a serial line delivers them.
                 // The first byte after a pause starts a new schedule.
@@ -218,6 +255,42 @@ private:
     {
         std::vector<CSimAction> actions;
         m_phone.Receive(ch, actions);
+        Carry(actions);
+    }
+
+    // What fell due on the phone's clock; the wait shortened to the next.
+    // False when the cable could not be put back.
+    bool Due(int& nTimeout)
+    {
+        std::vector<CSimAction> actions;
+        m_phone.Tick(actions);
+        Carry(actions);
+        const long long nDue = m_phone.GetNextDue();
+        if (nDue >= 0)
+            Shorten(nTimeout, std::chrono::milliseconds(std::max(0LL, nDue - NowMs())));
+        return m_line.Master() >= 0 || m_phone.IsUnplugged();
+    }
+
+    static long long NowMs()
+    {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count();
+    }
+
+    // The program holds the slave while its opens outnumber its closes.
+    void CountOpens(int nOpens)
+    {
+        const bool bWasOpen = m_nHolders > 0;
+        m_nHolders = std::max(0, m_nHolders + nOpens);
+        std::vector<CSimAction> actions;
+        if (bWasOpen && m_nHolders == 0)
+            m_phone.PortClosed(actions);
+        else if (nOpens > 0)
+            m_phone.PortOpened(actions);  // a close and an open meanwhile
+        Carry(actions);
+    }
+
+    void Carry(std::vector<CSimAction>& actions)
+    {
         for (CSimAction& action : actions) {
             switch (action.nKind) {
             case CSimAction::SEND:
@@ -238,8 +311,30 @@ private:
                 m_repeatEvery = std::chrono::milliseconds(action.nDelayMs ? action.nDelayMs : 1);
                 m_nextRepeat = Clock::now() + m_repeatEvery;
                 break;
+            case CSimAction::UNPLUG:
+                m_line.Close();
+                m_out.clear();
+                m_strRepeat.clear();
+                m_nHolders = 0;
+                break;
+            case CSimAction::PLUG:
+                Plug();
+                break;
             }
         }
+    }
+
+    // A new pty under the same link, as a phone plugged in again gets a new device.
+    void Plug()
+    {
+        std::string strError;
+        if (!m_line.Open(strError)) {
+            std::fprintf(stderr, "phonesim: %s\n", strError.c_str());
+            m_line.Close();
+            return;
+        }
+        WriteLog(CJsonFields().Add("event", "plugged").Add("slave", m_line.Slave()).Text());
+        Print("Phone back on " + m_line.Slave());
     }
 
     // Whether the head burst may be written now; else when it may.
@@ -340,6 +435,7 @@ private:
     Clock::time_point m_nextRepeat{};
     std::ofstream m_log;
     bool m_bHungUp = false;
+    int m_nHolders = 0;  // the program's opens of the slave not yet closed
 };
 
 bool LoadPhonebook(const CSimOptions& options, CSimPhonebook& phonebook, std::string& strError)
@@ -388,9 +484,10 @@ int main(int argc, char** argv)
         return 2;
     }
     CSimStore store;
-    std::vector<CIncomingPlan> messages;
-    if (!options.strMessagesFile.empty() &&
-        (!LoadIncoming(options.strMessagesFile, messages, strError) || !store.Load(messages, strError))) {
+    std::vector<CIncomingPlan> messages, incoming;
+    if ((!options.strMessagesFile.empty() &&
+         (!LoadIncoming(options.strMessagesFile, messages, strError) || !store.Load(messages, strError))) ||
+        (!options.strIncomingFile.empty() && !LoadIncoming(options.strIncomingFile, incoming, strError))) {
         std::fprintf(stderr, "phonesim: %s\n", strError.c_str());
         return 2;
     }
@@ -402,5 +499,5 @@ int main(int argc, char** argv)
     signal(SIGTERM, OnSignal);
     signal(SIGHUP, OnSignal);
     signal(SIGPIPE, SIG_IGN);
-    return CSimulator(options, phonebook, store).Run();
+    return CSimulator(options, phonebook, store, incoming).Run();
 }

@@ -9,6 +9,8 @@
 
 namespace {
 
+const unsigned long kMaxSeconds = 1000000;
+
 bool ParseNumber(const std::string& str, unsigned long nMax, unsigned long& n)
 {
     if (str.empty() || str.size() > 9)
@@ -364,7 +366,7 @@ std::vector<COption> StoreOptions()
 {
     return {
         Title("Stored messages (\"SM\" 30 locations, \"ME\" 100, \"MT\" both; AT+CPMS,\n"
-              "AT+CMGL=<0-4>, AT+CMGD=<index>[,<flag>], AT+CNMI):"),
+              "AT+CMGL=<0-4>, AT+CMGR=<index>, AT+CMGD=<index>[,<flag>], AT+CNMI):"),
         Text("--messages", "FILE",
              "received messages from a JSON file: {\"messages\": [{\n"
              "\"sender\", \"time\", \"text\", \"encoding\" (gsm7, ucs2,\n"
@@ -380,12 +382,67 @@ std::vector<COption> StoreOptions()
     };
 }
 
+// "5,12,30": seconds, in any order.
+bool ParseSeconds(const std::string& strList, std::vector<unsigned>& seconds)
+{
+    seconds.clear();
+    size_t nStart = 0;
+    for (;;) {
+        const size_t nComma = strList.find(',', nStart);
+        unsigned long n = 0;
+        if (!ParseNumber(strList.substr(nStart, nComma - nStart), kMaxSeconds, n))
+            return false;
+        seconds.push_back(static_cast<unsigned>(n));
+        if (nComma == std::string::npos)
+            return true;
+        nStart = nComma + 1;
+    }
+}
+
+std::vector<COption> TimeOptions()
+{
+    return {
+        Title("Over time (seconds from the program's first open of the port; announced as\n"
+              "AT+CNMI=<mode>,<mt>,<bm>,<ds> asks: nothing before it, nothing with <mode>\n"
+              "0; +CMTI: \"SM\",<index> with <mt> 1, +CMT: ,<length> and the PDU with <mt>\n"
+              "2 or 3 (not stored); a close of the port forgets AT+CNMI unless the family\n"
+              "keeps it):"),
+        Text("--incoming", "FILE",
+             "the messages that arrive, from a file as --messages,\n"
+             "in its order and again from the first; stamped with\n"
+             "the time they arrive. Without it: a rotating set of\n"
+             "senders, one message in UCS-2, one in two parts",
+             &CSimOptions::strIncomingFile),
+        {"--incoming-at", "S[,S...]", "a message arrives at each of these seconds",
+         [](CSimOptions& o, const std::string& strValue) { return ParseSeconds(strValue, o.incomingAt); },
+         "seconds, separated by commas, for example 5,12"},
+        Number("--incoming-every", "S", "a message arrives every S seconds", &CSimOptions::nIncomingEvery,
+               kMaxSeconds, 1, "seconds from 1"),
+        Number("--report-after", "S",
+               "the report on a message with TP-SRR arrives S seconds\n"
+               "after its submission, on its own (default: before the\n"
+               "next reply)",
+               &CSimOptions::nReportAfter, kMaxSeconds),
+        Number("--unplug-at", "S",
+               "pull the cable at S: the --link goes and the pty is\n"
+               "closed, so the program's reads and writes on the open\n"
+               "port fail and a new open finds no port (error 2);\n"
+               "what arrives meanwhile is stored, not announced",
+               &CSimOptions::nUnplugAt, kMaxSeconds),
+        Number("--unplug-for", "S",
+               "put it back S seconds later (default 15): a new pty\n"
+               "under the same link, for the program to open again",
+               &CSimOptions::nUnplugFor, kMaxSeconds, 1, "seconds from 1"),
+    };
+}
+
 // In the help's order.
 const std::vector<COption>& Options()
 {
     static const std::vector<COption> options = [] {
         std::vector<COption> all;
-        for (auto section : {WhereOptions, AnswerOptions, CardOptions, FamilyOptions, BookOptions, StoreOptions}) {
+        for (auto section :
+             {WhereOptions, AnswerOptions, CardOptions, FamilyOptions, BookOptions, StoreOptions, TimeOptions}) {
             const std::vector<COption> rows = section();
             all.insert(all.end(), rows.begin(), rows.end());
         }
@@ -436,8 +493,8 @@ std::string SimHelp()
            "Commands: AT, ATE0, ATE1, AT+CMGF=0, AT+CMGS=<n> (\"> \", hex PDU, Ctrl-Z;\n"
            "ESC aborts), AT+CMGW=<n>, AT+CGMI, AT+CGMM, AT+CSQ, AT+CREG, AT+CSCA, AT+CPIN,\n"
            "AT+CSCS (IRA, GSM, UCS2, UTF-8), AT+CPBS, AT+CPBR=? and AT+CPBR=<a>[,<b>],\n"
-           "AT+CPMS, AT+CMGL, AT+CMGD, AT+CNMI. ESC between commands is ignored and drops\n"
-           "what was typed before it. Anything else is answered with ERROR.\n";
+           "AT+CPMS, AT+CMGL, AT+CMGR, AT+CMGD, AT+CNMI. ESC between commands is ignored\n"
+           "and drops what was typed before it. Anything else is answered with ERROR.\n";
 }
 
 // In the command line's order, so that a later option overrides an earlier
@@ -470,6 +527,10 @@ bool ParseSimOptions(const std::vector<std::string>& args, CSimOptions& options,
     }
     if (options.nNetworkWaitMs && !options.nQuirkSeed) {
         strError = "--network-quirks needs --random-quirks";
+        return false;
+    }
+    if (!options.strIncomingFile.empty() && options.incomingAt.empty() && !options.nIncomingEvery) {
+        strError = "--incoming needs --incoming-at or --incoming-every";
         return false;
     }
     return true;

@@ -59,6 +59,16 @@ struct CSimOptions {
     unsigned nPhonebookSize = 0;  // 0: as many locations as given
     std::string strMessagesFile;  // received messages the phone holds (JSON)
     unsigned nReportStatus = 0;   // TP-ST of the reports on messages that ask for one
+    // Over time, in seconds from the program's first open of the port: the
+    // messages that arrive (from strIncomingFile in its order, else from a
+    // rotating set of senders), the reports' delay after their submission
+    // (-1: before the next reply), and the cable pulled for a while.
+    std::string strIncomingFile;
+    std::vector<unsigned> incomingAt;
+    unsigned nIncomingEvery = 0;  // 0: none
+    int nReportAfter = -1;
+    int nUnplugAt = -1;           // -1: never
+    unsigned nUnplugFor = 15;
     // As another program or a crash left it: waiting for a PDU after "> ".
     bool bLeftAtPrompt = false;
     unsigned nPromptDelayMs = 0;  // the "> " prompt comes this much later

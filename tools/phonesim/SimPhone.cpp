@@ -121,6 +121,7 @@ CSimPhone::CSimPhone(const CSimOptions& options, const CSimPhonebook& phonebook,
       m_store(store),
       m_family(FamilyOf(options)),
       m_habits(ResolveHabits(options)),
+      m_network(options),
       m_bEcho(options.bEcho),
       m_bSilent(options.nSilentAfter == 0),
       m_quirks(options.nQuirkSeed),
@@ -141,8 +142,12 @@ CSimPhone::CSimPhone(const CSimOptions& options, const CSimPhonebook& phonebook,
 
 void CSimPhone::Receive(char ch, std::vector<CSimAction>& actions)
 {
-    if (m_bHungUp)
+    if (m_bHungUp || m_bUnplugged)
         return;
+    if (!m_bPortOpen) {  // an open nobody told of
+        m_bPortOpen = true;
+        m_network.Start(m_clock());
+    }
     if (m_bInPdu) {
         OnPduByte(ch, actions);
         return;
@@ -241,6 +246,7 @@ const std::map<std::string, CSimPhone::CHandler>& CSimPhone::Commands()
         {"AT+CPBS", &CSimPhone::SelectBook},    {"AT+CPBR", &CSimPhone::ReadBook},
         {"AT+CPMS", &CSimPhone::SelectStorage}, {"AT+CMGL", &CSimPhone::List},
         {"AT+CMGD", &CSimPhone::Delete},        {"AT+CNMI", &CSimPhone::Indications},
+        {"AT+CMGR", &CSimPhone::Read},
     };
     return commands;
 }
@@ -533,9 +539,26 @@ bool CSimPhone::Delete(const CCommand& command, CReply& reply, std::vector<CSimA
     return true;
 }
 
-// AT+CNMI=<mode>,<mt>,<bm>,<ds>,<bfr>: <ds> is what the simulator acts on.
+// AT+CMGR=<index>: the PDU at that location of <mem1>, with its stat before
+// this reading; an unread one becomes read.
+bool CSimPhone::Read(const CCommand& command, CReply& reply, std::vector<CSimAction>&)
+{
+    unsigned n = 0;
+    if (command.strTail == "=?")
+        return true;
+    if (!ParseUnsigned(command.strArgs, n))
+        return false;
+    if (!m_store.Read(m_strMem1, n, reply.info))
+        reply.strFinal = "+CMS ERROR: 321";  // invalid memory index
+    return true;
+}
+
+// AT+CNMI=<mode>,<mt>,<bm>,<ds>,<bfr>: <mode>, <mt> and <ds> are what the
+// simulator acts on. A family without it answers ERROR to every form.
 bool CSimPhone::Indications(const CCommand& command, CReply& reply, std::vector<CSimAction>&)
 {
+    if (m_habits.bNoCnmi)
+        return false;
     if (command.strTail == "?") {
         reply.info.push_back("+CNMI: " + m_strCnmi);
         return true;
@@ -561,38 +584,173 @@ bool CSimPhone::Indications(const CCommand& command, CReply& reply, std::vector<
         reply.strFinal = "+CMS ERROR: 303";  // operation not supported
     } else {
         m_strCnmi = strArgs;
+        m_nCnmiMode = values[0];
+        m_nMessageMode = values.size() >= 2 ? values[1] : 0;
         m_nReportMode = values.size() >= 4 ? values[3] : 0;
     }
     return true;
 }
 
-// The network's report on a message that asked for one: stored in "SM" and
-// announced with "+CDSI:" (<ds> 2) or quietly (<ds> 0), or passed on with
-// "+CDS:" (<ds> 1). It comes before the phone's next reply.
 void CSimPhone::ReportOn(const CSubmitInfo& info, std::vector<CSimAction>& actions)
 {
     CReportPlan plan;
     plan.nMr = m_nMr;
     plan.strRecipient = info.strNumber;
-    plan.scts = CurrentSimTime();
+    plan.scts = m_network.TimeAt(m_clock());
     plan.discharge = plan.scts;
     plan.nStatus = m_options.nReportStatus;
+    if (m_options.nReportAfter < 0) {
+        ReportArrives(plan, false, actions);
+        return;
+    }
+    m_network.AddReport(m_clock(), plan);
+    Log(CJsonFields().Add("event", "report_due").Add("mr", m_nMr).Add("after_s", m_options.nReportAfter).Text(),
+        actions);
+}
+
+// The network's report on a message that asked for one: stored in "SM" and
+// announced with "+CDSI:" (<ds> 2) or quietly (<ds> 0), or passed on with
+// "+CDS:" (<ds> 1).
+void CSimPhone::ReportArrives(const CReportPlan& plan, bool bOnItsOwn, std::vector<CSimAction>& actions)
+{
     const std::string strHex = EncodeStatusReport(plan);
     CJsonFields fields;
-    fields.Add("event", "report").Add("mr", m_nMr).Add("number", info.strNumber).Add("status", plan.nStatus);
+    fields.Add("event", "report").Add("mr", plan.nMr).Add("number", plan.strRecipient).Add("status", plan.nStatus);
     unsigned nOctets = 0;
     GetTpduOctets(strHex, nOctets);
     unsigned nIndex = 0;
+    std::string strCode;
     if (m_nReportMode == 1) {
-        m_strPendingUrc += "\r\n+CDS: " + std::to_string(nOctets) + "\r\n" + strHex + "\r\n";
+        strCode = "+CDS: " + std::to_string(nOctets) + "\r\n" + strHex;
     } else if (m_store.Add("SM", strHex, 0, nIndex)) {
         fields.Add("storage", "SM").Add("index", nIndex);
         if (m_nReportMode == 2)
-            m_strPendingUrc += "\r\n+CDSI: \"SM\"," + std::to_string(nIndex) + "\r\n";
+            strCode = "+CDSI: \"SM\"," + std::to_string(nIndex);
+    } else {
+        fields.Add("full", true);
     }
     Log(fields.Text(), actions);
-    actions.push_back({CSimAction::PRINT, "Delivery report on message " + std::to_string(m_nMessages) + " (ref " +
-                                              std::to_string(m_nMr) + "), status " + std::to_string(plan.nStatus)});
+    actions.push_back({CSimAction::PRINT, "Delivery report on the message to " + plan.strRecipient + " (ref " +
+                                              std::to_string(plan.nMr) + "), status " + std::to_string(plan.nStatus)});
+    if (strCode.empty())
+        return;
+    if (bOnItsOwn)
+        Announce(strCode, actions);
+    else if (m_nCnmiMode)
+        m_strPendingUrc += "\r\n" + strCode + "\r\n";
+}
+
+// A message from the network, part by part: stored in its memory and
+// announced with "+CMTI:" (<mt> 1) or quietly (<mt> 0), or passed on with
+// "+CMT:" (<mt> 2, 3). A full memory takes no more.
+void CSimPhone::MessageArrives(const CIncomingPlan& plan, std::vector<CSimAction>& actions)
+{
+    std::vector<std::string> pdus;
+    std::string strError;
+    EncodeIncoming(plan, pdus, strError);  // checked when the file was read; generated ones encode
+    const std::string strMem = plan.strStorage == "ME" ? "ME" : "SM";
+    for (unsigned i = 0; i < pdus.size(); ++i) {
+        CJsonFields fields;
+        fields.Add("event", "incoming").Add("number", plan.strSender).Add("part", i + 1);
+        fields.Add("parts", static_cast<unsigned>(pdus.size()));
+        unsigned nIndex = 0;
+        std::string strCode;
+        if (m_nMessageMode >= 2) {
+            unsigned nOctets = 0;
+            GetTpduOctets(pdus[i], nOctets);
+            strCode = "+CMT: ," + std::to_string(nOctets) + "\r\n" + pdus[i];
+        } else if (m_store.Add(strMem, pdus[i], 0, nIndex)) {
+            fields.Add("storage", strMem).Add("index", nIndex);
+            if (m_nMessageMode == 1)
+                strCode = "+CMTI: \"" + strMem + "\"," + std::to_string(nIndex);
+        } else {
+            fields.Add("full", true);
+        }
+        Log(fields.Add("pdu", pdus[i]).Text(), actions);
+        if (!strCode.empty())
+            Announce(strCode, actions);
+    }
+    actions.push_back({CSimAction::PRINT, "Incoming message from " + plan.strSender + ": " + OneLine(plan.strText)});
+}
+
+void CSimPhone::Announce(const std::string& strCode, std::vector<CSimAction>& actions)
+{
+    if (!m_bPortOpen || !m_nCnmiMode)
+        return;
+    m_strHeld += "\r\n" + strCode + "\r\n";
+    if (!m_bInPdu)
+        ReleaseHeld(actions);
+}
+
+void CSimPhone::ReleaseHeld(std::vector<CSimAction>& actions)
+{
+    const std::string strLines = m_strHeld;
+    m_strHeld.clear();
+    if (strLines.empty())
+        return;
+    actions.push_back({CSimAction::SEND, strLines, 0});
+    Log(CJsonFields().Add("event", "announce").Add("text", strLines).Text(), actions);
+    if (m_options.bVerbose)
+        actions.push_back({CSimAction::PRINT, "< " + Visible(strLines)});
+}
+
+void CSimPhone::Tick(std::vector<CSimAction>& actions)
+{
+    CSimEvent event;
+    while (!m_bHungUp && m_network.TakeDue(m_clock(), event)) {
+        if (event.nKind == CSimEvent::MESSAGE)
+            MessageArrives(event.message, actions);
+        else if (event.nKind == CSimEvent::REPORT)
+            ReportArrives(event.report, true, actions);
+        else if (event.nKind == CSimEvent::UNPLUG)
+            Unplug(actions);
+        else
+            Replug(actions);
+    }
+}
+
+void CSimPhone::PortOpened(std::vector<CSimAction>& actions)
+{
+    if (m_bPortOpen || m_bUnplugged)
+        return;
+    m_bPortOpen = true;
+    m_network.Start(m_clock());
+    Log(CJsonFields().Add("event", "port").Add("open", true).Text(), actions);
+}
+
+void CSimPhone::PortClosed(std::vector<CSimAction>& actions)
+{
+    if (!m_bPortOpen)
+        return;
+    m_bPortOpen = false;
+    m_strLine.clear();
+    m_strHeld.clear();
+    if (!m_habits.bKeepsCnmi) {
+        m_strCnmi = "0,0,0,0,0";
+        m_nCnmiMode = m_nMessageMode = m_nReportMode = 0;
+    }
+    Log(CJsonFields().Add("event", "port").Add("open", false).Text(), actions);
+}
+
+// The phone lives on without its cable: what arrives is stored, and what was
+// half typed is lost.
+void CSimPhone::Unplug(std::vector<CSimAction>& actions)
+{
+    PortClosed(actions);
+    m_bUnplugged = true;
+    m_bInPdu = m_bLeftPdu = false;
+    m_strPendingUrc.clear();
+    Log(CJsonFields().Add("event", "unplug").Add("for_s", m_options.nUnplugFor).Text(), actions);
+    actions.push_back({CSimAction::PRINT, "Cable pulled for " + std::to_string(m_options.nUnplugFor) + " s"});
+    actions.push_back({CSimAction::UNPLUG, std::string()});
+}
+
+void CSimPhone::Replug(std::vector<CSimAction>& actions)
+{
+    m_bUnplugged = false;
+    Log(CJsonFields().Add("event", "replug").Text(), actions);
+    actions.push_back({CSimAction::PRINT, "Cable back"});
+    actions.push_back({CSimAction::PLUG, std::string()});
 }
 
 void CSimPhone::AddUnsolicited(const std::string& strName, CReply& reply)
@@ -646,6 +804,7 @@ void CSimPhone::OnPduByte(char ch, std::vector<CSimAction>& actions)
         reply.strName = "ESC";
         reply.strFinal = "OK";
         Emit(reply, actions);
+        ReleaseHeld(actions);
         return;
     }
     if (ch == '\r' || ch == '\n')
@@ -743,6 +902,7 @@ void CSimPhone::OnPduEnd(std::vector<CSimAction>& actions)
         ReportOn(info, actions);
     if (!reply.quirk.bSilent)
         Emit(reply, actions, m_options.nPduDelayMs + reply.quirk.nDelayMs);
+    ReleaseHeld(actions);
 }
 
 // Verbose result codes: information text and the final code each framed by

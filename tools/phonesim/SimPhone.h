@@ -1,7 +1,8 @@
 // The simulated phone's AT engine: bytes in, actions out. It knows nothing of
-// terminals, and of time only the clock it is given (for the SIM's busy
-// time); the pty program carries out its actions (bursts with pauses between
-// them, the disconnect, log lines, the human printout).
+// terminals, and of time only the clock it is given (for the SIM's busy time
+// and what the network brings over time); the pty program carries out its
+// actions (bursts with pauses between them, the disconnect, the cable pulled,
+// log lines, the human printout).
 #pragma once
 
 #include <functional>
@@ -12,6 +13,7 @@
 
 #include "SimCard.h"
 #include "SimDeliver.h"
+#include "SimNetwork.h"
 #include "SimOptions.h"
 #include "SimPdu.h"
 #include "SimPhonebook.h"
@@ -26,6 +28,8 @@ struct CSimAction {
         LOG,     // one log object's fields (JSON, without braces)
         PRINT,   // one line for the person watching
         REPEAT,  // from now on, strData every nDelayMs (replaces an earlier one)
+        UNPLUG,  // the cable is pulled: the port is gone, what is open on it fails
+        PLUG,    // the cable is back: the port may be opened again
     };
     EKind nKind;
     std::string strData;
@@ -54,6 +58,19 @@ public:
     // unless a test gives its own.
     typedef std::function<long long()> CClock;
     void SetClock(const CClock& clock) { m_clock = clock; }
+
+    // The messages that arrive over time (--incoming); none: generated ones.
+    void SetIncoming(const std::vector<CIncomingPlan>& messages) { m_network.SetIncoming(messages); }
+    // The program opened or closed the port. A byte received tells an open
+    // too. The first open starts the network's clock; a close forgets the
+    // AT+CNMI settings unless the family keeps them.
+    void PortOpened(std::vector<CSimAction>& actions);
+    void PortClosed(std::vector<CSimAction>& actions);
+    // What the network brings by the clock's reading now, announced as
+    // AT+CNMI asked; and when the next thing is due (-1: nothing is coming).
+    void Tick(std::vector<CSimAction>& actions);
+    long long GetNextDue() const { return m_network.GetNextDue(); }
+    bool IsUnplugged() const { return m_bUnplugged; }
 
 private:
     struct CReply {
@@ -101,11 +118,21 @@ private:
     bool SelectStorage(const CCommand& command, CReply& reply, std::vector<CSimAction>& actions);
     bool List(const CCommand& command, CReply& reply, std::vector<CSimAction>& actions);
     bool Delete(const CCommand& command, CReply& reply, std::vector<CSimAction>& actions);
+    bool Read(const CCommand& command, CReply& reply, std::vector<CSimAction>& actions);
     bool Indications(const CCommand& command, CReply& reply, std::vector<CSimAction>& actions);
     std::string StorageStatus(const std::string& strMem) const;  // "<used>,<total>"
 
-    // A submitted message that asked for a report gets one from the network.
+    // A submitted message that asked for a report gets one from the network:
+    // now, before the next reply, or --report-after later, announced on its own.
     void ReportOn(const CSubmitInfo& info, std::vector<CSimAction>& actions);
+    void ReportArrives(const CReportPlan& plan, bool bOnItsOwn, std::vector<CSimAction>& actions);
+    void MessageArrives(const CIncomingPlan& plan, std::vector<CSimAction>& actions);
+    // An unsolicited result code (with its PDU line) as AT+CNMI's <mode>
+    // lets it out: at once, or after the answer to the PDU being typed.
+    void Announce(const std::string& strCode, std::vector<CSimAction>& actions);
+    void ReleaseHeld(std::vector<CSimAction>& actions);
+    void Unplug(std::vector<CSimAction>& actions);
+    void Replug(std::vector<CSimAction>& actions);
     bool FindFailure(const std::string& strName, std::string& strFinal, bool* pbTaken = nullptr);
     void AddUnsolicited(const std::string& strName, CReply& reply);
     CQuirk ChooseQuirk(const std::string& strName, std::vector<CSimAction>& actions);
@@ -120,9 +147,18 @@ private:
     const CSimHabits& m_family;    // its row: the habits logged as the family's
     const CSimHabits m_habits;     // the family's, with the options over them
     std::string m_strMem1 = "SM";  // the storage AT+CMGL and AT+CMGD work on
-    unsigned m_nReportMode = 0;    // <ds> of AT+CNMI: 0 store quietly, 1 "+CDS:", 2 store and "+CDSI:"
+    // AT+CNMI: <mode> 0 keeps every announcement to itself; <mt> 0 stores a
+    // message quietly, 1 stores it and says "+CMTI:", 2-3 passes it on with
+    // "+CMT:"; <ds> 0 stores a report quietly, 1 "+CDS:", 2 stores and "+CDSI:".
+    unsigned m_nCnmiMode = 0;
+    unsigned m_nMessageMode = 0;
+    unsigned m_nReportMode = 0;
     std::string m_strCnmi = "0,0,0,0,0";
     std::string m_strPendingUrc;   // announced before the next reply
+    std::string m_strHeld;         // announced after the answer to the PDU being typed
+    CSimNetwork m_network;
+    bool m_bPortOpen = false;
+    bool m_bUnplugged = false;
     bool m_bEcho;
     bool m_bHungUp = false;
     bool m_bSilent = false;

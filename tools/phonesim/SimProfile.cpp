@@ -27,16 +27,20 @@ void Insert(std::vector<CSimPiece>& pieces, size_t nAt, const std::string& strLi
 } // namespace
 
 const std::vector<CSimHabits> kSimFamilies = {
-    {"", false, false, false, false, "ERROR", 0, nullptr},
-    {"stick", false, false, true, false, "COMMAND NOT SUPPORT", 0,
+    {"", false, false, false, false, "ERROR", 0, false, false, nullptr},
+    {"stick", false, false, true, false, "COMMAND NOT SUPPORT", 0, false, false,
      "echo on; ^RSSI:, ^MODE: and ^BOOT: reports at random\n"
      "before the echo, between the lines of an answer and\n"
      "after it; unknown commands answer COMMAND NOT SUPPORT"},
-    {"module", false, false, false, true, "ERROR", 3000,
+    {"module", false, false, false, true, "ERROR", 3000, false, true,
      "RDY, +CFUN: 1, +CPIN: ..., Call Ready and SMS Ready in\n"
      "the first three answers; the SIM busy for 3000 ms as\n"
-     "with --sim-busy 3000"},
-    {"phone", true, true, false, false, "ERROR", 0, "split echo and late OK, as --split-echo --late-ok"},
+     "with --sim-busy 3000; its AT+CNMI settings outlive a\n"
+     "close of the port (the others forget them)"},
+    {"phone", true, true, false, false, "ERROR", 0, false, false, "split echo and late OK, as --split-echo --late-ok"},
+    {"no-cnmi", false, false, false, false, "ERROR", 0, true, false,
+     "AT+CNMI in any form answered ERROR: it announces\n"
+     "nothing, and arriving messages wait for AT+CMGL"},
 };
 
 const CSimHabits* FindFamily(const std::string& strName)

@@ -18,6 +18,8 @@ struct CSimHabits {
     bool bStartUpLines;           // RDY ... SMS Ready in the first three answers
     const char* pszNotSupported;  // the answer to a command it does not know
     unsigned nSimBusyMs;          // the SIM busy after the first command and after each PIN
+    bool bNoCnmi;                 // AT+CNMI in any form answered ERROR: it announces nothing
+    bool bKeepsCnmi;              // AT+CNMI's settings outlive a close of the port
     const char* pszHelp;          // its --profile entry of the help
 };
 

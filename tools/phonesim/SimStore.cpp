@@ -82,13 +82,26 @@ std::vector<std::string> CSimStore::List(const std::string& strStorage, unsigned
     for (CStoredPdu& pdu : m_pdus) {
         if (!IsIn(pdu, strStorage) || (nStat != 4 && pdu.nStat != nStat))
             continue;
-        lines.push_back("+CMGL: " + std::to_string(ListedIndex(pdu, strStorage)) + "," + std::to_string(pdu.nStat) +
-                        ",," + std::to_string(pdu.nTpduOctets));
-        lines.push_back(pdu.strHex);
-        if (pdu.nStat == 0)
-            pdu.nStat = 1;
+        AddLines(pdu, "+CMGL: " + std::to_string(ListedIndex(pdu, strStorage)) + ",", lines);
     }
     return lines;
+}
+
+bool CSimStore::Read(const std::string& strStorage, unsigned nIndex, std::vector<std::string>& lines)
+{
+    CStoredPdu* pPdu = Find(strStorage, nIndex);
+    if (!pPdu)
+        return false;
+    AddLines(*pPdu, "+CMGR: ", lines);
+    return true;
+}
+
+void CSimStore::AddLines(CStoredPdu& pdu, const std::string& strHead, std::vector<std::string>& lines)
+{
+    lines.push_back(strHead + std::to_string(pdu.nStat) + ",," + std::to_string(pdu.nTpduOctets));
+    lines.push_back(pdu.strHex);
+    if (pdu.nStat == 0)
+        pdu.nStat = 1;
 }
 
 bool CSimStore::Delete(const std::string& strStorage, unsigned nIndex)
@@ -109,9 +122,13 @@ void CSimStore::DeleteAll(const std::string& strStorage)
 
 CSimTime CurrentSimTime()
 {
-    const std::time_t now = std::time(nullptr);
+    return SimTimeOf(std::time(nullptr));
+}
+
+CSimTime SimTimeOf(std::time_t when)
+{
     std::tm tm = {};
-    gmtime_r(&now, &tm);
+    gmtime_r(&when, &tm);
     CSimTime time;
     time.nYear = tm.tm_year + 1900;
     time.nMonth = tm.tm_mon + 1;

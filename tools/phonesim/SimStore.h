@@ -1,10 +1,11 @@
 // The simulated phone's message memories as AT+CPMS, AT+CMGL and AT+CMGD see
 // them: "SM" (the SIM) and "ME" (the phone), each with its own locations,
 // and "MT", both together (the phone's locations numbered after the SIM's).
-// Received messages come from the messages file; status reports are stored
-// as the network sends them.
+// Received messages come from the messages file and as they arrive; status
+// reports are stored as the network sends them.
 #pragma once
 
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,9 @@ public:
     // "+CMGL: <index>,<stat>,,<length>" and the PDU line for every PDU of the
     // storage with that stat (4: all), in location order; the unread become read.
     std::vector<std::string> List(const std::string& strStorage, unsigned nStat);
+    // "+CMGR: <stat>,,<length>" and the PDU line of one location, which
+    // becomes read; false when it is empty.
+    bool Read(const std::string& strStorage, unsigned nIndex, std::vector<std::string>& lines);
     // False when the location is empty.
     bool Delete(const std::string& strStorage, unsigned nIndex);
     void DeleteAll(const std::string& strStorage);
@@ -47,9 +51,12 @@ private:
     CStoredPdu* Find(const std::string& strStorage, unsigned nIndex);
     bool IsIn(const CStoredPdu& pdu, const std::string& strStorage) const;
     unsigned ListedIndex(const CStoredPdu& pdu, const std::string& strStorage) const;
+    // The head with the stat and length, then the PDU; an unread one becomes read.
+    static void AddLines(CStoredPdu& pdu, const std::string& strHead, std::vector<std::string>& lines);
 
     std::vector<CStoredPdu> m_pdus;
 };
 
 // The simulator's clock as a PDU time stamp: UTC, zone 0.
 CSimTime CurrentSimTime();
+CSimTime SimTimeOf(std::time_t when);
