@@ -162,6 +162,8 @@ public:
         sooner(m_fromPhone.empty() ? -1 : m_fromPhone.front().first);
         sooner(m_timerDue);
         sooner(!m_strRepeat.empty() && m_fromPhone.empty() ? m_repeatDue : -1);
+        const Us tNetwork = m_phone.GetNextDue() >= 0 ? m_phone.GetNextDue() * 1000 : -1;
+        sooner(tNetwork);
         if (due < 0)
             return false;
         if (!m_toPhone.empty() && m_toPhone.front().first == due) {
@@ -184,6 +186,10 @@ public:
             Arrive();
         } else if (m_pOp && m_opDue == due) {
             Complete();
+        } else if (due == tNetwork) {  // what the network brings now
+            std::vector<CSimAction> actions;
+            m_phone.Tick(actions);
+            Act(actions);
         } else if (due != m_timerDue) {  // a silent phone's babble, again
             Schedule(m_strRepeat, 0);
             m_repeatDue = m_now + m_repeatUs;
@@ -209,13 +215,16 @@ private:
             m_onStep("write", std::string(reinterpret_cast<const char*>(m_pOp->pbtBuf.get()), m_pOp->dwSizeBuf));
         if (!m_pOp)  // the step killed the program
             return;
-        if (eKind == EOpKind::OP_OPEN && !m_bOpen && m_phone.IsHungUp())
+        if (eKind == EOpKind::OP_OPEN && !m_bOpen && (m_phone.IsHungUp() || m_phone.IsUnplugged()))
             m_dwFail = 2;  // the phone's link is gone: not found
         if (m_dwFail && eKind != EOpKind::OP_CLOSE && eKind != EOpKind::OP_ENUM_PORTS)
             return;  // fails at once
         if (eKind == EOpKind::OP_OPEN && !m_bOpen) {
             m_bOpen = true;
             m_bSilenced = false;
+            std::vector<CSimAction> actions;
+            m_phone.PortOpened(actions);
+            Act(actions);
             m_opDue = Send(std::string(1, '\x1B')) + kOpenPauseUs;
         } else if (eKind == EOpKind::OP_CLOSE) {
             Close();
@@ -258,6 +267,11 @@ private:
     {
         std::vector<CSimAction> actions;
         m_phone.Receive(ch, actions);
+        return Act(actions);
+    }
+
+    bool Act(const std::vector<CSimAction>& actions)
+    {
         bool bActed = false;
         for (const CSimAction& action : actions) {
             bActed = bActed || action.nKind != CSimAction::LOG;
@@ -265,8 +279,10 @@ private:
                 Schedule(action.strData, action.nDelayMs);
             else if (action.nKind == CSimAction::LOG)
                 m_log.push_back(action.strData);
-            else if (action.nKind == CSimAction::HANGUP)
+            else if (action.nKind == CSimAction::HANGUP || action.nKind == CSimAction::UNPLUG)
                 Hangup();
+            else if (action.nKind == CSimAction::PLUG)
+                m_dwFail = 0;
             else if (action.nKind == CSimAction::REPEAT) {
                 m_strRepeat = action.strData;
                 m_repeatUs = Us(action.nDelayMs ? action.nDelayMs : 1) * 1000;
@@ -324,7 +340,7 @@ private:
         std::unique_ptr<CSerialPortException> pError;
         if (m_dwFail && pOp->m_eKind != EOpKind::OP_CLOSE && pOp->m_eKind != EOpKind::OP_ENUM_PORTS) {
             pError = std::make_unique<CSerialPortException>(m_dwFail);
-            m_dwFail = m_phone.IsHungUp() ? kGone : 0;
+            m_dwFail = m_phone.IsHungUp() || m_phone.IsUnplugged() ? kGone : 0;
             if (pOp->m_eKind == EOpKind::OP_WRITE)
                 Abort(false);
         } else if (pOp->m_eKind == EOpKind::OP_OPEN) {
@@ -348,6 +364,11 @@ private:
     void Close()
     {
         Abort(false);
+        if (m_bOpen) {
+            std::vector<CSimAction> actions;
+            m_phone.PortClosed(actions);
+            Act(actions);
+        }
         m_bOpen = false;
         m_bSilenced = false;
         m_input.clear();
