@@ -78,6 +78,7 @@ void CPhoneSession::OnOperationComplete(std::unique_ptr<CSerialOp> pOp, std::uni
     } else if (pError && m_pReceiver && (!m_bRequestRunning || m_pWaiting)) {
         TRACE_PAIR("Listening: %s\n", WideToAnsi(pError->GetErrorText()).c_str());
         m_bPortFailed = true;
+        m_pHost->OnPortError(pError->m_dwError, pError->GetReason(pOp && pOp->m_eKind == EOpKind::OP_OPEN, m_strListenPort));
     } else if (pError) {
         TRACE_REPORT("CSerialPortException: %s\n", WideToAnsi(pError->GetErrorText()).c_str());
         const WString strReason = pError->GetReason(pOp && pOp->m_eKind == EOpKind::OP_OPEN, m_strPort);

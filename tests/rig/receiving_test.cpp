@@ -130,6 +130,7 @@ TEST_P(Receiving, WhatThePhoneReceivesIsStoredAsItComes)
         commands.resize(std::min(commands.size(), way.after.size()));
         EXPECT_EQ(commands, way.after);
         EXPECT_EQ(requests.GetMessagesDone(), 1u);
+        EXPECT_EQ(line.Events("port").size(), 1u);  // the send on the open port, without an open of its own
     }
     EXPECT_EQ(host.m_states, way.states);
     EXPECT_TRUE(host.m_failures.empty()) << host.m_failures.front();

@@ -63,6 +63,7 @@ int RunTestPort(CArgs& args);
 int RunPhonebook(CArgs& args);
 int RunInbox(CArgs& args);
 int RunReports(CArgs& args);
+int RunListen(CArgs& args);
 // The stored contacts, history and inbox (Windows build only, as the settings).
 int RunContacts(CArgs& args);
 int RunHistory(CArgs& args);      // history export FILE

@@ -43,6 +43,13 @@ const char kHelp[] =
     "      sent with a report requested and print one \"NUMBER<TAB>REFERENCE<TAB>\n"
     "      STATE<TAB>SENT\" line per report (SENT: when the message it matched\n"
     "      was sent, or \"not matched\").\n"
+    "  listen --port NAME [--json]\n"
+    "      Keep the port open and store each message the phone receives as it\n"
+    "      arrives, as the program's \"Receive messages\" does, printing it as\n"
+    "      inbox does (--json: a JSON object a line and nothing else), until\n"
+    "      Ctrl+C (exit code 0). A port lost is opened again every 10 s; one\n"
+    "      that cannot be opened at the start ends it (4), as does a message\n"
+    "      that cannot be stored (6).\n"
     "  These print the program's status texts, one per line, on standard output\n"
     "  (\"Connecting...\", \"Handshaking...\", \"Message sent to 0123456789\", ...)\n"
     "  and what went wrong on standard error (the phone's error code and its\n"
@@ -98,7 +105,8 @@ const char kHelp[] =
     "3 a recipient, text or file that cannot be used or a number option out of\n"
     "its range, 4 port error or no phone answering, 5 timed out (cancelled), 6\n"
     "the phone book, the contacts, the messages read or the references of\n"
-    "reports could not be stored.\n";
+    "reports could not be stored. A port the program holds while it receives\n"
+    "messages is named so (4).\n";
 
 void TraceToStderr(const char* pszLine)
 {
@@ -140,6 +148,8 @@ int Run(const std::vector<std::string>& argv)
         return RunHistory(args);
     if (argv[0] == "reports")
         return RunReports(args);
+    if (argv[0] == "listen")
+        return RunListen(args);
     if (argv[0] == "settings")
         return RunSettings(args);
     PrintError("unknown command '" + argv[0] + "'; see zandusms-cli --help");

@@ -197,6 +197,12 @@ void CConsoleRequest::OnPhonebook(const std::vector<CContact>& phonebook)
 // with the code.
 void CConsoleRequest::OnPortError(uint32_t dwError, const WString& strReason)
 {
+    if (dwError == kErrorAccessDenied && m_pHost->IsHeldByReceiving(m_strPort)) {
+        m_pHost->PrintError(WideToUtf8(m_strPort) + " is held by Zandu SMS, which is receiving messages: turn Receive "
+                                                    "messages off there, or close it");
+        Note(kExitPort);
+        return;
+    }
     m_pHost->PrintError(WideToUtf8(m_strPort) + ": " + WideToUtf8(strReason) + " (error " + std::to_string(dwError) +
                         ")");
     Note(kExitPort);

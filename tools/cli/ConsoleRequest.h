@@ -42,6 +42,8 @@ public:
     // One line of standard output that says what became of a recipient,
     // after the request: "0123456789: sent (reference 17)".
     virtual void PrintOutcome(const std::string& strLine) { PrintLine(strLine); }
+    // Whether the window holds the port to receive messages on it.
+    virtual bool IsHeldByReceiving(const WString& /*strPort*/) const { return false; }
 };
 
 class CConsoleRequest : private CSessionHost,
@@ -75,6 +77,12 @@ public:
     // Any other request: its statuses are printed, its failures exit as the
     // others' do, and it succeeds when nothing failed.
     void Run(std::unique_ptr<CPhoneRequest> pRequest);
+    // Listens on the port for the receiver (not owned) until the object goes;
+    // what comes goes to the receiver's host, a port error to the host's
+    // standard error.
+    void Listen(CReceiver& receiver) { m_session.Listen(&receiver, m_strPort); }
+    // The first failure's exit code; kExitOk while there is none.
+    int GetFailure() const { return m_nFailure; }
     // For a Send: every part asks for a delivery report, and each message's
     // references are kept in the "Reports" list of the key under the time
     // text strTime; the reports awaited are read first.

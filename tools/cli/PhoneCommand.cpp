@@ -25,6 +25,9 @@
 #include "sms/InboxFile.h"
 #include "app/ContactStore.h"
 #include "app/ReportStore.h"
+#include "app/Receiver.h"
+#include "base/AppSettings.h"
+#include "serial/PortHold.h"
 #include "serial/SerialSession.h"
 #include "base/Settings.h"
 #include "base/SettingsListKey.h"
@@ -46,6 +49,7 @@ const char kTestPortUsage[] = "usage: zandusms-cli test-port --port NAME [--json
 const char kPhonebookUsage[] = "usage: zandusms-cli phonebook --port NAME [--save]" PHONE_OPTIONS;
 const char kInboxUsage[] = "usage: zandusms-cli inbox --port NAME [--delete] [--json]" PHONE_OPTIONS;
 const char kReportsUsage[] = "usage: zandusms-cli reports --port NAME" PHONE_OPTIONS;
+const char kListenUsage[] = "usage: zandusms-cli listen --port NAME [--json]" PHONE_OPTIONS;
 // The SIM's PIN, when --pin-file does not give it; never on the command line,
 // where other users of the machine could read it.
 const char kPinVariable[] = "ZANDU_SIM_PIN";
@@ -192,11 +196,17 @@ public:
     // Runs the loop until the request has ended; its exit code.
     int Run(CConsoleRequest& request)
     {
-        m_pRequest = &request;
-        m_session.Run(*this, [&request] { return request.IsFinished(); }, INFINITE);
-        m_pRequest = nullptr;
+        RunUntil(request, [&request] { return request.IsFinished(); });
         return request.GetExitCode();
     }
+    void RunUntil(CConsoleRequest& request, const std::function<bool()>& fnDone)
+    {
+        m_pRequest = &request;
+        m_session.Run(*this, fnDone, INFINITE);
+        m_pRequest = nullptr;
+    }
+    HWND GetWindow() const { return m_session.GetWindow(); }
+    bool IsHeldByReceiving(const WString& strPort) const override { return CPortHold::IsHeld(strPort); }
 
     void PrintLine(const std::string& strLine) override
     {
@@ -227,6 +237,51 @@ private:
     CSerialSession m_session;
     CConsoleRequest* m_pRequest = nullptr;
     bool m_bQuiet = false;
+};
+
+// Ctrl+C (or the console closing) ends listening: the loop is woken to see it.
+volatile LONG g_nStopListening = 0;
+HWND g_hListenWindow = nullptr;
+
+BOOL WINAPI OnConsoleStop(DWORD)
+{
+    InterlockedExchange(&g_nStopListening, 1);
+    PostMessageW(g_hListenWindow, WM_NULL, 0, 0);
+    return TRUE;
+}
+
+// What listening brings, printed as the inbox command prints messages; a
+// port that never opened, or what cannot be stored, ends it.
+class CListenPrinter : public CReceiverHost {
+public:
+    explicit CListenPrinter(bool bJson) : m_bJson(bJson) {}
+
+    void OnMessageReceived(const CReceivedMsg& msg) override
+    {
+        ::PrintLine(m_bJson ? FormatInboxMessage(msg) : MessageLine(msg));
+        std::fflush(stdout);
+    }
+    void OnReportApplied(const CStatusReport& report, const WString& strKey) override
+    {
+        if (!m_bJson)
+            ::PrintLine(ReportLine(report, strKey));
+    }
+    void OnListening(EListening eState, const WString& strPort) override
+    {
+        m_bListened = m_bListened || eState == EListening::LISTENING;
+        if (!m_bJson)
+            ::PrintLine(WideToUtf8(strPort) + (eState == EListening::LISTENING ? ": listening" : " lost; trying again"));
+        std::fflush(stdout);
+    }
+    void OnReceiveFailure(const std::string& strError) override
+    {
+        ::PrintError("not stored: " + strError);
+        m_bStoreFailed = true;
+    }
+
+    bool m_bJson;
+    bool m_bListened = false;
+    bool m_bStoreFailed = false;
 };
 
 // A request with the phone options of the command line.
@@ -445,6 +500,39 @@ int RunInbox(CArgs& args)
     return nExit;
 }
 
+// Until Ctrl+C (kExitOk), a port that could not be opened at the start
+// (kExitPort) or what could not be stored (kExitSettings); a port lost later
+// is opened again every 10 s, as the window does.
+int RunListen(CArgs& args)
+{
+    const bool bJson = args.Flag("json");
+    CPhoneArgs phone;
+    if (const int nExit = ParsePhoneArgs(args, kListenUsage, phone))
+        return nExit;
+    const WString strInbox = GetInboxPath();
+    if (strInbox.empty() || !OpenReportsKey())
+        return kExitSettings;
+    CSettingsListKey reportsKey(GetSettingsKey());
+    CConsoleSession console;
+    if (bJson)
+        console.SetQuiet();
+    if (!console.Start())
+        return kExitPort;
+    CPhoneRequestOf request(console, phone);
+    CListenPrinter printer(bJson);
+    CReceiver receiver(printer, reportsKey, strInbox, CAppSettings().Read(EFlag::DELETE_AFTER_DOWNLOAD));
+    g_hListenWindow = console.GetWindow();
+    SetConsoleCtrlHandler(OnConsoleStop, TRUE);
+    request.Listen(receiver);
+    console.RunUntil(request, [&] {
+        return g_nStopListening || printer.m_bStoreFailed || (!printer.m_bListened && request.GetFailure());
+    });
+    SetConsoleCtrlHandler(OnConsoleStop, FALSE);
+    if (printer.m_bStoreFailed)
+        return kExitSettings;
+    return g_nStopListening ? kExitOk : request.GetFailure();
+}
+
 int RunReports(CArgs& args)
 {
     CPhoneArgs phone;
@@ -510,6 +598,14 @@ int RunReports(CArgs& args)
     CPhoneArgs phone;
     const int nExit = ParsePhoneArgs(args, kReportsUsage, phone);
     return nExit ? nExit : NeedsWindows("reports");
+}
+
+int RunListen(CArgs& args)
+{
+    args.Flag("json");
+    CPhoneArgs phone;
+    const int nExit = ParsePhoneArgs(args, kListenUsage, phone);
+    return nExit ? nExit : NeedsWindows("listen");
 }
 
 #endif
