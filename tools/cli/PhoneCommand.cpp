@@ -183,8 +183,10 @@ std::string ReportLine(const CStatusReport& report, const WString& strKey)
 // window gets the worker's announcements and the request's timers.
 class CConsoleSession : public CConsoleHost, public CSessionHandler {
 public:
-    bool Start()
+    // bQuiet: as SetQuiet.
+    bool Start(bool bQuiet = false)
     {
+        m_bQuiet = m_bQuiet || bQuiet;
         if (m_session.Start())
             return true;
         ::PrintError("cannot start the serial worker (error " + std::to_string(GetLastError()) + ")");
@@ -444,9 +446,7 @@ int RunTestPort(CArgs& args)
     if (const int nExit = ParsePhoneArgs(args, kTestPortUsage, phone))
         return nExit;
     CConsoleSession console;
-    if (bJson)
-        console.SetQuiet();
-    if (!console.Start())
+    if (!console.Start(bJson))
         return kExitPort;
     CPhoneRequestOf request(console, phone);
     request.TestPort();
@@ -514,9 +514,7 @@ int RunListen(CArgs& args)
         return kExitSettings;
     CSettingsListKey reportsKey(GetSettingsKey());
     CConsoleSession console;
-    if (bJson)
-        console.SetQuiet();
-    if (!console.Start())
+    if (!console.Start(bJson))
         return kExitPort;
     CPhoneRequestOf request(console, phone);
     CListenPrinter printer(bJson);
