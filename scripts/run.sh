@@ -53,6 +53,7 @@ else
     log "COM5 is the phone simulator (its log: $ZANDU_PORTS/COM5.log)"
     "$HOST_BUILD/tools/phonesim/phonesim" --link "$ZANDU_PORTS/COM5" --baud 9600 \
         --messages "$ZANDU_ROOT/tools/phonesim/sample-messages.json" \
+        --incoming-every 120 --report-after 10 \
         --log "$ZANDU_PORTS/COM5.log" &
     ZANDU_CHILDREN+=($!)
     # The program lists the ports it finds at its start: the phone must be there.

@@ -37,11 +37,16 @@ void CInboxList::Load(const WString& strPath, bool bReadOnly)
 
 bool CInboxList::MarkShown(const WString& strPath, std::string& strError)
 {
-    if (m_shownKeys.empty())
+    return MarkSeen(strPath, m_shownKeys, strError);
+}
+
+bool CInboxList::MarkSeen(const WString& strPath, const std::set<std::string>& keys, std::string& strError)
+{
+    if (keys.empty())
         return true;
     CInbox inbox;
     const CInboxChange change =
-        ChangeInbox(strPath, [this](CInbox& stored) { return stored.MarkSeen(m_shownKeys); }, inbox);
+        ChangeInbox(strPath, [&keys](CInbox& stored) { return stored.MarkSeen(keys); }, inbox);
     strError = change.strError;
     return change.bStored;
 }

@@ -21,6 +21,9 @@ public:
     // The new messages loaded are new no longer: the file says so from now on.
     // False with the reason when it could not be written.
     bool MarkShown(const WString& strPath, std::string& strError);
+    // The messages these parts belong to are new no longer (a conversation
+    // opened); false with the reason when the file could not be written.
+    static bool MarkSeen(const WString& strPath, const std::set<std::string>& keys, std::string& strError);
 
     size_t GetCount() const { return m_messages.size(); }
     size_t GetNewCount() const { return m_nNew; }

@@ -54,6 +54,33 @@ std::string FormatInboxCsv(const std::vector<CReceivedMsg>& messages, const std:
     return csv.GetText();
 }
 
+namespace {
+
+WString FormatUtcTime(int64_t nTime)
+{
+    const std::time_t t = static_cast<std::time_t>(nTime);
+    const std::tm* pUtc = std::gmtime(&t);
+    if (!pUtc)
+        return WString();
+    char sz[48];
+    std::snprintf(sz, sizeof(sz), "%04d-%02d-%02d %02d:%02d:%02d+00:00", pUtc->tm_year + 1900, pUtc->tm_mon + 1,
+                  pUtc->tm_mday, pUtc->tm_hour, pUtc->tm_min, pUtc->tm_sec);
+    return AnsiToWide(sz);
+}
+
+} // namespace
+
+std::string FormatConversationCsv(const CConversation& thread, WChar chSeparator)
+{
+    CCsvWriter csv(chSeparator);
+    csv.AddRow(kHeader);
+    for (const CConversationMsg& msg : thread.messages) {
+        csv.AddRow({msg.nTime ? FormatUtcTime(msg.nTime) : msg.strTime, msg.strNumber, thread.strName,
+                    msg.bOut ? DescribeDelivery(msg.delivery) : WString(WSTR("received")), msg.strText});
+    }
+    return csv.GetText();
+}
+
 CSearchFields PrepareHistorySearch(const CHistoryRecord& record)
 {
     return PrepareSearch({record.m_strNumber, record.m_strName, record.m_strText});

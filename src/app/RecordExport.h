@@ -1,4 +1,4 @@
-// The History and the Inbox as CSV, for a spreadsheet (CCsvWriter, with the
+// The History, the Inbox and a conversation as CSV, for a spreadsheet (CCsvWriter, with the
 // separator given): the columns Time, Number, Name, State, Text.
 #pragma once
 
@@ -12,6 +12,7 @@
 #include "sms/Inbox.h"
 #include "sms/ReportMatch.h"
 #include "app/Contact.h"
+#include "app/ConversationList.h"
 #include "app/HistoryRecord.h"
 #include "app/TextSearch.h"
 
@@ -29,6 +30,12 @@ std::string FormatHistoryCsv(const std::vector<CHistoryRecord>& records,
 // none), the state "received".
 std::string FormatInboxCsv(const std::vector<CReceivedMsg>& messages, const std::vector<CContact>& contacts,
                            WChar chSeparator);
+
+// A thread's messages oldest first: the time in UTC ("2026-12-08
+// 09:15:00+00:00"; a sent one's that could not be read as the History wrote
+// it), the number sent to or received from, the thread's name, the state as
+// the History shows it or "received".
+std::string FormatConversationCsv(const CConversation& thread, WChar chSeparator);
 
 // What the search box looks for in a record: its recipient, name and text,
 // prepared for CSearchQuery::Matches.

@@ -20,7 +20,7 @@ WString ReadIni(const WString& strIni, const wchar_t* pszSection, const wchar_t*
 
 // The file of each slot, without ".bmp", in the order of the slots.
 const wchar_t* const kBitmapNames[kSkinBitmapCount] = {L"zandu",  L"history", L"about",   L"feedback",
-                                                       L"inbox", L"pin",     L"contacts"};
+                                                       L"inbox", L"pin",     L"contacts", L"conversations"};
 
 // The bitmaps every skin has, in the order of loading; the first failure ends it.
 const SkinBitmapIndex kRequired[] = {SkinBitmapIndex::SBI_MAIN, SkinBitmapIndex::SBI_HISTORY,
@@ -72,6 +72,7 @@ bool CSkin::LoadSkin(const WString& strFolder)
     m_bHasInbox = LoadOptional(SkinBitmapIndex::SBI_INBOX);
     m_bHasPin = LoadOptional(SkinBitmapIndex::SBI_PIN);
     m_bHasContacts = LoadOptional(SkinBitmapIndex::SBI_CONTACTS);
+    m_bHasConversations = LoadOptional(SkinBitmapIndex::SBI_CONVERSATIONS);
     return true;
 }
 
@@ -83,15 +84,16 @@ bool CSkin::UpdateHighContrast()
     return bChanged;
 }
 
-// A skin made before the Inbox, the SIM PIN dialog or the Contacts gives
-// them the bitmap of the dialog of their size.
+// A skin made before the Inbox, the SIM PIN dialog, the Contacts or the
+// Conversations gives them the bitmap of the dialog of their size.
 size_t CSkin::Resolve(SkinBitmapIndex nIndex) const
 {
     if (nIndex == SkinBitmapIndex::SBI_INBOX && !m_bHasInbox)
         nIndex = SkinBitmapIndex::SBI_HISTORY;
     if (nIndex == SkinBitmapIndex::SBI_PIN && !m_bHasPin)
         nIndex = SkinBitmapIndex::SBI_FEEDBACK;
-    if (nIndex == SkinBitmapIndex::SBI_CONTACTS && !m_bHasContacts)
+    if ((nIndex == SkinBitmapIndex::SBI_CONTACTS && !m_bHasContacts) ||
+        (nIndex == SkinBitmapIndex::SBI_CONVERSATIONS && !m_bHasConversations))
         nIndex = SkinBitmapIndex::SBI_HISTORY;
     return static_cast<size_t>(nIndex);
 }

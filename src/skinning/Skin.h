@@ -27,9 +27,10 @@ enum class SkinBitmapIndex {
     SBI_INBOX,     // inbox.bmp: the Inbox dialog; history.bmp when a skin has none
     SBI_PIN,       // pin.bmp: the SIM PIN dialog; feedback.bmp when a skin has none
     SBI_CONTACTS,  // contacts.bmp: the Contacts dialog; history.bmp when a skin has none
+    SBI_CONVERSATIONS,  // conversations.bmp: the Conversations dialog; history.bmp when a skin has none
 };
-const size_t kSkinBitmapCount = 7;
-static_assert(static_cast<size_t>(SkinBitmapIndex::SBI_CONTACTS) + 1 == kSkinBitmapCount, "one count per bitmap");
+const size_t kSkinBitmapCount = 8;
+static_assert(static_cast<size_t>(SkinBitmapIndex::SBI_CONVERSATIONS) + 1 == kSkinBitmapCount, "one count per bitmap");
 
 class CSkin {
 public:
@@ -105,6 +106,7 @@ private:
     bool m_bHasInbox = false;
     bool m_bHasPin = false;
     bool m_bHasContacts = false;
+    bool m_bHasConversations = false;
     bool m_bSystemColors = false;
     bool m_bHighContrast = false;
     uint8_t m_btAlpha;

@@ -10,6 +10,7 @@
 #include "app/HistoryRecord.h"
 #include "app/RecordExport.h"
 #include "win/Dpi.h"
+#include "win/LocalTime.h"
 
 namespace {
 
@@ -177,7 +178,7 @@ void CInboxDlg::OnGetDispInfo(NMLVDISPINFOW& info) const
     if (!pMsg || !(info.item.mask & LVIF_TEXT))
         return;
     const CReceivedMsg& msg = *pMsg;
-    CopyCell(info.item.iSubItem == kColumnTime ? CInboxList::GetTimeText(msg.time)
+    CopyCell(info.item.iSubItem == kColumnTime ? FormatLocalTime(msg.time.ToUnixTime())
                                                : CInboxList::GetSenderCell(msg, m_host.GetContacts()),
              info);
 }
@@ -190,7 +191,7 @@ void CInboxDlg::ShowSelected()
     const CReceivedMsg& msg = bAny ? *pMsg : none;
     GetDlgItem(IDC_INBOX_SENDER).SetWindowText(bAny ? CInboxList::GetSenderText(msg.strSender, m_host.GetContacts())
                                               : WString());
-    GetDlgItem(IDC_INBOX_TIME).SetWindowText(CInboxList::GetTimeText(msg.time));
+    GetDlgItem(IDC_INBOX_TIME).SetWindowText(FormatLocalTime(msg.time.ToUnixTime()));
     const bool bReply = bAny && CInboxList::CanReplyTo(msg.strSender);
     const CWindow reply = GetDlgItem(IDC_INBOX_REPLY);
     reply.EnableWindow(bReply);

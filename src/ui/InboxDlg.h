@@ -1,14 +1,14 @@
 // The Inbox window: the received messages of the inbox file, newest first,
-// in a list of senders and times, those it has not shown before marked new;
-// the selected one's sender, time and whole text are shown beside the list.
-// Refresh asks the main window to read the phone's messages, as a request
-// like the others; while that reading runs the button cancels it, and while
-// another request runs (a send) it is disabled. The search box keeps the
-// messages whose sender, name or text holds what it says; Export... writes
-// those shown as CSV; Reply ends the dialog with IDC_INBOX_REPLY and the
-// selected sender in GetReplyTo(), for the main window to write to, and is
-// disabled, the status saying why, for a sender that is no number. Modal,
-// skinned with inbox.bmp.
+// in a list of senders and times (in the user's format, local time), those
+// it has not shown before marked new; the selected one's sender, time and
+// whole text are shown beside the list. Refresh asks the main window to read
+// the phone's messages, as a request like the others; while that reading
+// runs the button cancels it, and while another request runs (a send) it is
+// disabled. The search box keeps the messages whose sender, name or text
+// holds what it says; Export... writes those shown as CSV; Reply ends the
+// dialog with IDC_INBOX_REPLY and the selected sender in GetReplyTo(), for
+// the main window to open its conversation, and is disabled, the status
+// saying why, for a sender that is no number. Modal, skinned with inbox.bmp.
 #pragma once
 
 #include <windows.h>

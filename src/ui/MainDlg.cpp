@@ -3,7 +3,9 @@
 #include <ctime>
 
 #include "app/ReportStore.h"
+#include "app/InboxList.h"
 #include "app/SendInput.h"
+#include "app/SendList.h"
 #include "base/AppSettings.h"
 #include "base/Trace.h"
 #include "res/resource.h"
@@ -236,7 +238,7 @@ bool CMainDlg::OnClicked(int nId)
     case IDC_RECEIVE_MESSAGES:
         CAppSettings().Write(EFlag::RECEIVE_MESSAGES, CButton(GetDlgItem(IDC_RECEIVE_MESSAGES)).IsChecked());
         break;
-    case IDC_CONVERSATIONS: break;
+    case IDC_CONVERSATIONS: ShowConversation(WString()); break;
     case IDC_RADIO_CONTACT:
         UpdateUi();
         m_recipients.OnContactMode();
@@ -420,8 +422,18 @@ void CMainDlg::OnSendOrSave(bool bSave)
         return;
     }
     m_draft.BeginSend(strText, recipients);
-    BeginRequest();
+    if (!StartSend(strPort, recipients, strText, bSave)) {
+        m_draft.CancelSend();
+        UpdateUi();
+        return;
+    }
     Status().ShowNote(m_recipients.GetNote());
+}
+
+bool CMainDlg::StartSend(const WString& strPort, std::vector<CSendRecipient>& recipients, const WString& strText,
+                         bool bSave)
+{
+    BeginRequest();
     // Reports asked for cost the user; awaited ones are read before the message.
     StartUpdate(CAppSettings().Read(EFlag::DELETE_AFTER_DOWNLOAD));
     CSendOptions options;
@@ -429,11 +441,38 @@ void CMainDlg::OnSendOrSave(bool bSave)
     options.bReports = !bSave && CAppSettings().Read(EFlag::DELIVERY_REPORT);
     options.bReadPending = !bSave && CReportStore(m_reportsKey).HasPending(std::time(nullptr));
     CSendHost& host = *this;
-    if (!m_session.Run(std::make_unique<CSendRequest>(host, recipients, strText, options, m_draft.GetOutbox(),
-                                                      &m_recorder),
-                       strPort)) {
-        m_bRequestRunning = false;
-        m_draft.CancelSend();
+    if (m_session.Run(std::make_unique<CSendRequest>(host, recipients, strText, options, m_draft.GetOutbox(),
+                                                     &m_recorder),
+                      strPort))
+        return true;
+    m_bRequestRunning = false;
+    return false;
+}
+
+// The thread's number, resolved and checked as the recipients box would
+// resolve it, named after its contact; the boxes of this window are left
+// alone, and so is the draft they hold.
+void CMainDlg::SendReply(const WString& strRecipient, const WString& strText)
+{
+    WString strPort;
+    if (m_bRequestRunning || !CheckPort(L"Please select the port on which to send.", strPort))
+        return;
+    std::vector<CSendRecipient> recipients;
+    CResolveNotes notes;
+    std::string strError;
+    if (!ResolveSendList(strRecipient, GetContacts(), recipients, notes, strError) || !CheckText(strText, strError)) {
+        ShowError(AsSentence(strError));
+        return;
+    }
+    for (CSendRecipient& recipient : recipients) {
+        if (recipient.contact.m_strName.empty())
+            recipient.contact.m_strName = CInboxList::GetSenderName(recipient.contact.m_strNumber, GetContacts());
+        if (recipient.contact.m_strName == recipient.contact.m_strNumber)
+            recipient.contact.m_strName.clear();
+    }
+    m_bReplying = true;
+    if (!StartSend(strPort, recipients, strText, false)) {
+        m_bReplying = false;
         UpdateUi();
     }
 }
@@ -498,6 +537,7 @@ void CMainDlg::StartUpdate(bool bDelete)
 }
 
 // Modal over this window; it reads the inbox file whenever a request ends.
+// Its Reply opens the sender's conversation.
 void CMainDlg::OnInbox()
 {
     CInboxDlg dlg(*this, GetInboxPath());
@@ -509,7 +549,33 @@ void CMainDlg::OnInbox()
     }
     m_pInbox = nullptr;
     if (nResult == IDC_INBOX_REPLY)
-        ComposeTo(dlg.GetReplyTo(), nullptr);
+        ShowConversation(dlg.GetReplyTo());
+}
+
+// Modal over this window, as the Inbox, which it reads too; open, it only
+// selects the thread and comes forward.
+void CMainDlg::ShowConversation(const WString& strNumber)
+{
+    if (m_pConversations) {
+        m_pConversations->ShowThread(strNumber);
+        SetForegroundWindow(m_pConversations->m_hWnd);
+        return;
+    }
+    if (m_pInbox)
+        m_pInbox->EndDialog(IDCANCEL);  // one window over this one at a time
+    CConversationsDlg dlg(*this, GetInboxPath(), strNumber);
+    m_pConversations = &dlg;
+    {
+        const CFocusKeeper focus;
+        dlg.DoModal(m_hWnd);
+    }
+    m_pConversations = nullptr;
+}
+
+void CMainDlg::OnMessagesChanged()
+{
+    if (m_pConversations)
+        m_pConversations->Refresh();
 }
 
 // Modal over the active window, or over this one when none of the program's
@@ -536,6 +602,8 @@ void CMainDlg::OnStatus(const WString& strText, bool bTimed)
     Status().SetStatus(strStatus);
     if (m_pInbox)
         m_pInbox->ShowStatus(strStatus);
+    if (m_pConversations)
+        m_pConversations->ShowStatus(strStatus);
 }
 
 void CMainDlg::OnRequestEnded()
@@ -546,6 +614,17 @@ void CMainDlg::OnRequestEnded()
     UpdateUi();
     if (m_pInbox)
         m_pInbox->OnRequestEnded();
+    if (m_bReplying)
+        EndReply(false);  // it ended before its messages did
+    if (m_pConversations)
+        m_pConversations->OnRequestEnded();
+}
+
+void CMainDlg::EndReply(bool bSent)
+{
+    m_bReplying = false;
+    if (m_pConversations)
+        m_pConversations->OnReplyEnded(bSent);
 }
 
 // After a failure or Cancel the recipients box keeps only those not served,
@@ -553,6 +632,10 @@ void CMainDlg::OnRequestEnded()
 // goes on with each message where it stopped.
 void CMainDlg::OnMessagesEnded(const CSendRecord& record)
 {
+    if (m_bReplying) {
+        EndReply(record.Count(ESendState::SENT) == record.recipients.size());
+        return;
+    }
     if (!m_draft.IsSending())
         return;
     m_draft.EndSend(record, GetDlgItem(IDC_MESSAGE).GetWindowText());
@@ -563,7 +646,7 @@ void CMainDlg::OnMessagesEnded(const CSendRecord& record)
 // Numbers used in Number mode are offered again, the most recent last.
 void CMainDlg::OnMessageStarted(const CSendRecord& record, size_t nIndex)
 {
-    if (!m_recipients.IsNumberMode())
+    if (!m_recipients.IsNumberMode() || m_bReplying)
         return;
     const uint32_t dwError = m_recipients.AddUsedNumber(record.recipients[nIndex].contact.m_strNumber);
     if (dwError != ERROR_SUCCESS)

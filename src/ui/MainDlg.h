@@ -28,6 +28,7 @@
 #include "app/Draft.h"
 #include "res/resource.h"
 #include "base/Util.h"
+#include "ui/ConversationsDlg.h"
 #include "ui/InboxDlg.h"
 #include "ui/PortBox.h"
 #include "ui/RecipientPicker.h"
@@ -51,7 +52,8 @@ class CMainDlg : public CSkinnedDlg,
                  private CSendHost,
                  private CReadingHost,
                  private CDialogueTimer,
-                 private CInboxHost {
+                 private CInboxHost,
+                 public CConversationsHost {
 public:
     CMainDlg();
     // The window goes first, and with it the serial worker (see OnDestroy).
@@ -65,6 +67,17 @@ public:
     void StopUpdateCheck(ULONGLONG ullDeadline) { m_updateNotice.Stop(ullDeadline); }
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
+
+    // Opens the Conversations window (or, open, brings it forward) with the
+    // thread of this number selected; the newest for an empty one.
+    void ShowConversation(const WString& strNumber);
+    // The reply box's Send: the text to the number through the window's send
+    // path and outbox, as Send sends; the message box and the recipients
+    // box keep what they hold.
+    void SendReply(const WString& strRecipient, const WString& strText) override;
+    // The inbox file or the History changed (a message stored, a report
+    // applied): the Conversations window, when open, reads them again.
+    void OnMessagesChanged();
 
 private:
     static constexpr UINT_PTR TIMER_DIALOGUE = CPhoneSession::TIMER_DIALOGUE;
@@ -97,6 +110,9 @@ private:
 
     // Sending and storing (one request per recipient).
     void OnSendOrSave(bool bSave);
+    // The send (or save) of a text to recipients resolved and checked; false when it did not start.
+    bool StartSend(const WString& strPort, std::vector<CSendRecipient>& recipients, const WString& strText, bool bSave);
+    void EndReply(bool bSent);
     void RestoreOutbox();
     void AskPin(bool bRefused);
     static WString GetInboxPath();
@@ -153,7 +169,7 @@ private:
     // CInboxHost
     bool OnInboxRefresh() override;
     void OnInboxCancel() override;
-    bool IsRequestRunning() const override { return m_bRequestRunning; }
+    bool IsRequestRunning() const override { return m_bRequestRunning; }  // and CConversationsHost's
     bool IsReadingMessages() const override { return m_bRequestRunning && m_bReading; }
     const std::vector<CContact>& GetContacts() const override { return m_recipients.GetContacts(); }
 
@@ -172,6 +188,8 @@ private:
     ULONGLONG m_ullCloseTime = 0;    // 0 until the window is closed
     CUpdateNotice m_updateNotice;
     CInboxDlg* m_pInbox = nullptr;                  // while the Inbox is open
+    CConversationsDlg* m_pConversations = nullptr;  // while the Conversations are open
+    bool m_bReplying = false;                       // the send running is a reply from the Conversations
     int m_nFocusBeforeRequest = 0;  // the item that had the focus when a request disabled it
     CTaskbarProgress m_taskbar;
 };

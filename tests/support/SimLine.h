@@ -11,6 +11,10 @@
 // bursts come back the same way, after their pauses. Step() takes one event
 // at a time, so that a test can put a fault between any two: a write about
 // to go, a byte about to arrive.
+// The phone sees each open and close, and what its network brings on the
+// clock comes over the line as its announcements. With its cable pulled, the
+// port open fails as a vanished device until it is closed, and an open finds
+// no port until the cable is back.
 #pragma once
 
 #include <cstdint>
@@ -217,6 +221,8 @@ private:
             return;
         if (eKind == EOpKind::OP_OPEN && !m_bOpen && (m_phone.IsHungUp() || m_phone.IsUnplugged()))
             m_dwFail = 2;  // the phone's link is gone: not found
+        if (m_bDead && eKind != EOpKind::OP_CLOSE && eKind != EOpKind::OP_ENUM_PORTS)
+            m_dwFail = kGone;  // opened before the cable was pulled: it never works again
         if (m_dwFail && eKind != EOpKind::OP_CLOSE && eKind != EOpKind::OP_ENUM_PORTS)
             return;  // fails at once
         if (eKind == EOpKind::OP_OPEN && !m_bOpen) {
@@ -372,11 +378,13 @@ private:
         m_bOpen = false;
         m_bSilenced = false;
         m_input.clear();
+        m_bDead = false;
     }
 
     // The phone is gone: what is in progress fails, and every later operation.
     void Hangup()
     {
+        m_bDead = m_bOpen;
         m_fromPhone.clear();
         m_dwFail = kGone;
         if (m_pOp && (m_pOp->m_eKind == EOpKind::OP_READ || m_pOp->m_eKind == EOpKind::OP_WRITE))
@@ -398,6 +406,7 @@ private:
     Us m_timerDue = -1, m_timerPeriod = 0;
     uint32_t m_dwFail = 0;
     bool m_bSilenced = false;
+    bool m_bDead = false;  // the port open was on a cable pulled since (or a phone hung up)
     bool m_bHoldFinal = false;
     unsigned m_nFinalLateMs = 0;
     size_t m_nFinals = 0;

@@ -128,6 +128,27 @@ class PhoneSim(unittest.TestCase):
             self.assertFalse(os.path.lexists(self.link))
             self.assertEqual([e["during"] for e in phone.events("hangup")], ["command"])
 
+    def test_unplugged_the_port_fails_vanishes_and_comes_back(self):
+        # From the first open: the cable out at 1 s for 2 s, a message at 2 s.
+        with Phone(self.link, "--no-echo", "--unplug-at", "1", "--unplug-for", "2", "--incoming-at", "2") as phone:
+            fd = open_port(self.link)
+            os.write(fd, b"AT+CNMI=2,1,0,2,0\r")
+            self.assertEqual(text(bursts(fd)), b"\r\nOK\r\n")
+            self.assertEqual(bursts(fd, limit=3)[-1][1], None)  # the device reports an error
+            with self.assertRaises(FileNotFoundError):
+                open_port(self.link)
+            os.close(fd)
+            zandu.wait_for(lambda: os.path.lexists(self.link), 5, "the link back")
+            fd = open_port(self.link)
+            os.write(fd, b"AT+CNMI?\rAT+CMGL=0\r")
+            reply = text(bursts(fd))
+            os.close(fd)
+            self.assertTrue(reply.startswith(b"\r\n+CNMI: 0,0,0,0,0\r\n\r\nOK\r\n\r\n+CMGL: 1,0,,47\r\n"), reply)
+            events = [(e["event"], e.get("open")) for e in phone.events()
+                      if e["event"] in ("port", "unplug", "incoming", "replug", "announce")]
+        self.assertEqual(events[:6], [("port", True), ("port", False), ("unplug", None), ("incoming", None),
+                                      ("replug", None), ("port", True)])
+
     def test_busy_port_cannot_be_opened(self):
         with Phone(self.link, "--busy"):
             with self.assertRaises(OSError):

@@ -11,7 +11,7 @@ from zandu import BUILD, winprobe
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 PROGRAM = os.environ.get("ZANDU_PROGRAM", "")
 BITMAPS = {129: "zandu.bmp", 221: "history.bmp", 100: "about.bmp", 223: "feedback.bmp", 224: "inbox.bmp",
-           225: "pin.bmp", 226: "contacts.bmp"}
+           225: "pin.bmp", 226: "contacts.bmp", 227: "conversations.bmp"}
 REDRAW = "re-run tools/skin/measure.sh and tools/skin/make_skin.py after changing a dialog template"
 
 

@@ -426,8 +426,9 @@ std::vector<COption> TimeOptions()
         Number("--unplug-at", "S",
                "pull the cable at S: the --link goes and the pty is\n"
                "closed, so the program's reads and writes on the open\n"
-               "port fail and a new open finds no port (error 2);\n"
-               "what arrives meanwhile is stored, not announced",
+               "port fail (under Wine with errors 109 and 21) and a\n"
+               "new open finds no port (error 2); what arrives\n"
+               "meanwhile is stored, not announced",
                &CSimOptions::nUnplugAt, kMaxSeconds),
         Number("--unplug-for", "S",
                "put it back S seconds later (default 15): a new pty\n"

@@ -675,7 +675,7 @@ void CSimPhone::MessageArrives(const CIncomingPlan& plan, std::vector<CSimAction
 
 void CSimPhone::Announce(const std::string& strCode, std::vector<CSimAction>& actions)
 {
-    if (!m_bPortOpen || !m_nCnmiMode)
+    if (!m_bPortOpen || !m_nCnmiMode || m_bSilent)
         return;
     m_strHeld += "\r\n" + strCode + "\r\n";
     if (!m_bInPdu)

@@ -69,7 +69,7 @@ public:
     // What the network brings by the clock's reading now, announced as
     // AT+CNMI asked; and when the next thing is due (-1: nothing is coming).
     void Tick(std::vector<CSimAction>& actions);
-    long long GetNextDue() const { return m_network.GetNextDue(); }
+    long long GetNextDue() const { return m_bHungUp ? -1 : m_network.GetNextDue(); }
     bool IsUnplugged() const { return m_bUnplugged; }
 
 private:

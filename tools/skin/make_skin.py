@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Draws the default skin of Zandu SMS.
 
-Writes skin/colors.ini, the seven dialog bitmaps skin/zandu.bmp, history.bmp,
-about.bmp, feedback.bmp, inbox.bmp, pin.bmp and contacts.bmp (32 bits per pixel with alpha, bottom-up rows,
+Writes skin/colors.ini, the eight dialog bitmaps skin/zandu.bmp, history.bmp,
+about.bmp, feedback.bmp, inbox.bmp, pin.bmp, contacts.bmp and conversations.bmp
+(32 bits per pixel with alpha, bottom-up rows,
 premultiplied colours as AlphaBlend expects, pixels outside the outline
 exactly 0 so that the window region leaves them out), the program icon
 res/ZanduSMS.ico, and PNG renderings in docs/ for the README.
@@ -67,6 +68,7 @@ GLYPHS = {
     "S": ".####|#....|#....|.###.|....#|....#|####.",
     "T": "#####|..#..|..#..|..#..|..#..|..#..|..#..",
     "U": "#...#|#...#|#...#|#...#|#...#|#...#|.###.",
+    "V": "#...#|#...#|#...#|#...#|#...#|.#.#.|..#..",
     "X": "#...#|#...#|.#.#.|..#..|.#.#.|#...#|#...#",
     "Y": "#...#|#...#|.#.#.|..#..|..#..|..#..|..#..",
     "Z": "#####|....#|...#.|..#..|.#...|#....|#####",
@@ -288,6 +290,18 @@ def draw_contacts(layout):
     return c
 
 
+def draw_conversations(layout):
+    width, height = layout["size"]
+    c = window(width, height, "CONVERSATIONS")
+    lx, ly, lw, lh = layout[1102]
+    top = layout[1101][1]  # the search box above the threads
+    panel(c, lx - 4, top - 4, lx + lw + 4, ly + lh + 4)
+    mx, my, mw, mh = layout[1104]
+    rx, ry, rw, rh = layout[1107]  # the reply box, at the bottom of the thread
+    panel(c, mx - 4, layout[1103][1] - 4, mx + mw + 4, ry + rh + 4)
+    return c
+
+
 def draw_about(layout):
     width, height = layout["size"]
     c = window(width, height)
@@ -462,8 +476,9 @@ def main():
     inbox = draw_inbox(layouts[224])
     pin = draw_pin(layouts[225])
     contacts = draw_contacts(layouts[226])
+    conversations = draw_conversations(layouts[227])
     for name, canvas in (("zandu", main_dlg), ("history", history), ("about", about), ("feedback", feedback),
-                         ("inbox", inbox), ("pin", pin), ("contacts", contacts)):
+                         ("inbox", inbox), ("pin", pin), ("contacts", contacts), ("conversations", conversations)):
         write_bmp(os.path.join(skin, name + ".bmp"), canvas)
     write_ico(os.path.join(ROOT, "res", "ZanduSMS.ico"), [draw_icon(48), draw_icon(32), draw_icon(16)])
 
@@ -474,7 +489,8 @@ def main():
               (gap, 3 * gap + main_dlg.height + feedback.height, pin),
               (column, gap, history), (column, 2 * gap + history.height, about),
               (column, 3 * gap + history.height + about.height, inbox),
-              (column, 4 * gap + history.height + about.height + inbox.height, contacts)]
+              (column, 4 * gap + history.height + about.height + inbox.height, contacts),
+              (column, 5 * gap + history.height + about.height + inbox.height + contacts.height, conversations)]
     width = max(x + c.width for x, _, c in placed) + gap
     height = max(y + c.height for _, y, c in placed) + gap
     preview(os.path.join(docs, "skin.png"), placed, width, height)

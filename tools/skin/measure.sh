@@ -11,7 +11,7 @@ out="$ZANDU_ROOT/tools/skin/layout.txt"
 exe="Z:$WIN_BUILD/src/ZanduSMS.exe"
 {
     echo "# Written by tools/skin/measure.sh: winprobe layout of each dialog (pixels)."
-    for dialog in 129 221 100 223 224 225 226; do
+    for dialog in 129 221 100 223 224 225 226 227; do
         echo "[$dialog]"
         wine "$WIN_BUILD/tests/win/winprobe.exe" layout "$exe" "$dialog" | tr -d '\r'
     done
