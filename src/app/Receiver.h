@@ -69,6 +69,8 @@ public:
     bool IsPolling() const { return !m_bAnnouncing; }
     // The next job of listening, null when there is nothing to do now.
     std::unique_ptr<CModemJob> NextJob(CModemLink& link);
+    // The user's choice changed: what is stored from now on is deleted, or kept.
+    void SetDelete(bool bDelete) { m_bDelete = bDelete; }
     // Told to the host when it changes.
     void SetState(EListening eState, const WString& strPort);
     EListening GetState() const { return m_eState; }

@@ -41,7 +41,7 @@ void CReadAnnouncedJob::OnLine(const std::string& strLine)
     case EStep::READ:
         OnReadLine(strLine);
         return;
-    case EStep::DELETE:
+    case EStep::ERASE:
         if (result == EFinalResult::FINAL_ERROR)
             TRACE_PAIR("The phone did not delete a message: '%s'\n", strLine.c_str());
         if (result != EFinalResult::FINAL_NONE)
@@ -69,7 +69,7 @@ void CReadAnnouncedJob::OnReadLine(const std::string& strLine)
         return;
     }
     if (m_listener.OnAnnouncedRead(m_announced, m_listing.GetPdus().front())) {
-        m_eStep = EStep::DELETE;
+        m_eStep = EStep::ERASE;
         m_link.Command("AT+CMGD=" + std::to_string(m_announced.nIndex));
         return;
     }

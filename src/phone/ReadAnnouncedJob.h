@@ -31,7 +31,7 @@ public:
     void OnLine(const std::string& strLine) override;
 
 private:
-    enum class EStep { SELECT, READ, DELETE, RESTORE };
+    enum class EStep { SELECT, READ, ERASE, RESTORE };
 
     bool IsOtherStorage() const;
     void Read();

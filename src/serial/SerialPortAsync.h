@@ -57,4 +57,5 @@ private:
     CFileHandle m_hComPort;
     DWORD m_dwTransferred;  // count of a transfer that completed at once
     bool m_bPending;        // the last transfer's result is in its OVERLAPPED
+    bool m_bReading = false;  // the last transfer is a read
 };
