@@ -5,7 +5,10 @@ the inbox file after a restart; "Delete from phone after download" leaves
 the phone's memory empty. A message sent with "Request delivery report"
 becomes "Delivered ..." in the History after the next request, whose listing
 stores the phone's received messages, new in the Inbox; a send running while
-the Inbox is open is not the Inbox's to cancel."""
+the Inbox is open is not the Inbox's to cancel. With Receive messages on, what
+the phone announces shows at once (the Inbox button's count, the notification
+icon's tip), a report turns an open History's state to Delivered, and a
+message announced while the cable was pulled is found when it is back."""
 import tempfile
 import time
 import unittest
@@ -13,6 +16,8 @@ import unittest
 import zandu
 from zandu import (BUILD, RECEIVED, Phone, Program, SavedInbox, SavedSettings, cli, messages_file, port_link,
                    wait_for, window_text, winprobe)
+
+HELD = "COM5 is held by Zandu SMS, which is receiving messages: turn Receive messages off there, or close it"
 
 SEND, HISTORY_BUTTON = 1006, 57665
 DELIVERY_REPORT, INBOX_BUTTON = 1040, 1041
@@ -156,6 +161,37 @@ class InboxWindow(unittest.TestCase):
             self.assertTrue(ends()[0].startswith("Message sent to 0123456789"), program.status_trail()[before:])
             wait_for(lambda: winprobe("state", window, REFRESH)[1][0][:9] == "enabled=1")
             winprobe("key", window, VK_ESCAPE)
+
+    def test_received_as_announced(self):
+        zandu.settings_set_dword("ReceiveMessages", 1)
+        tips = lambda: winprobe("tips", "explorer.exe")[1]  # the notification area's icons are the explorer's
+        # Anna's message at 3 s; the other while the cable is out (from 18 s for 3 s).
+        with Phone(port_link("COM5"), "--incoming-at", "3,19", "--incoming", messages_file(self.tmp.name, RECEIVED),
+                   "--report-after", "2", "--unplug-at", "18", "--unplug-for", "3") as phone, Program() as program:
+            program.wait_status("Receiving messages on COM5")
+            self.assertIn("Zandu SMS: receiving messages on COM5", tips())
+            held = cli("at", "--port", "COM5", "AT")
+            self.assertEqual(held.stderr.strip(), "zandusms-cli: " + HELD)
+            wait_for(lambda: program.text(INBOX_BUTTON), 15, until=lambda text: text == "&Inbox (1)")
+            self.assertIn("New message from Anna", tips())
+
+            # A send on the open port; its report turns the History's state as it comes.
+            program.click(DELIVERY_REPORT)
+            self.assertTrue(program.send("0123456789", "Did it arrive?", ENDED)[-1].startswith("Message sent"))
+            code, out = winprobe("open", program.hwnd, HISTORY_BUTTON, "History", 20000)
+            history = out[0].split("\t")[0]
+            wait_for(lambda: window_text(history, HISTORY_STATE), 15, until=lambda state: state.startswith("Delivered"))
+            winprobe("key", history, VK_ESCAPE)
+
+            program.wait_status("COM5 lost; trying again", 40)
+            wait_for(lambda: program.text(INBOX_BUTTON), 40, until=lambda text: text == "&Inbox (2)")
+            self.assertEqual(program.status_trail()[-1], "Receiving messages on COM5")
+            self.assertEqual(len(phone.events("announce")), 3)  # not the one while it was out
+            self.assertEqual([m["sender"] for m in self.inbox.messages()], [m["sender"] for m in RECEIVED])
+            program.click(1097)  # Receive messages off: the icon goes, the port is free
+            wait_for(tips, 10, until=lambda shown: not any(t.startswith("Zandu SMS") or t.startswith("New") for t in shown))
+            self.assertEqual(program.text(INBOX_BUTTON), "&Inbox...")
+            self.assertEqual(cli("at", "--port", "COM5", "AT").returncode, 0)
 
     def history_state(self, program, row=0):
         code, out = winprobe("open", program.hwnd, HISTORY_BUTTON, "History", 20000)

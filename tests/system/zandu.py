@@ -80,6 +80,15 @@ def cli(*args, stdin=None, timeout=120):
     return proc
 
 
+def cli_start(*args, timeout=60):
+    """Starts zandusms-cli without waiting for it; its output in pipes. Killed after the time-out."""
+    proc = subprocess.Popen(_command(os.environ["ZANDU_CLI"], args), stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    killer = threading.Timer(timeout, proc.kill)
+    killer.daemon = True
+    killer.start()
+    return proc
+
+
 def pdu_lines(stdout):
     """Pairs (length, pdu) from the output of 'zandusms-cli pdu'."""
     lines = stdout.split("\n")

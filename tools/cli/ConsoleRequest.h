@@ -46,6 +46,9 @@ public:
     virtual bool IsHeldByReceiving(const WString& /*strPort*/) const { return false; }
 };
 
+// What the console says of a port the window keeps open to receive on it.
+std::string DescribeHeld(const WString& strPort);
+
 class CConsoleRequest : private CSessionHost,
                         private CSendHost,
                         private CReadingHost,
@@ -80,7 +83,7 @@ public:
     // Listens on the port for the receiver (not owned) until the object goes;
     // what comes goes to the receiver's host, a port error to the host's
     // standard error.
-    void Listen(CReceiver& receiver) { m_session.Listen(&receiver, m_strPort); }
+    void Listen(CReceiver& receiver);
     // The first failure's exit code; kExitOk while there is none.
     int GetFailure() const { return m_nFailure; }
     // For a Send: every part asks for a delivery report, and each message's
@@ -113,6 +116,10 @@ public:
     const std::vector<CContact>& GetPhonebook() const { return m_phonebook; }
 
 private:
+    // A port the window receives on is never opened beside it (Wine lets a
+    // second program open it, and each would take the other's answers):
+    // refused, as the open is on Windows.
+    bool RefuseHeld();
     // CSessionHost
     void OnStatus(const WString& strText, bool bTimed) override;
     void OnRequestEnded() override;
