@@ -63,13 +63,23 @@ std::unique_ptr<CSerialOp> CSerialCom::TakeNext()
     }
 }
 
+bool CSerialCom::IsIdleListening(const CSerialOp& op)
+{
+    if (op.m_eKind != EOpKind::OP_READ || !op.m_dwWaitMs || op.m_dwTransferred)
+        return false;
+    CLock lock(m_csOps);
+    return m_lstOps.empty() && !IsCanceled() && WaitForSingleObject(m_hCancel.Get(), 0) != WAIT_OBJECT_0;
+}
+
 void CSerialCom::Run()
 {
     while (std::unique_ptr<CSerialOp> pOp = TakeNext()) {
         std::unique_ptr<CSerialPortException> pError;
         bool bAnnounce = true;
         try {
-            bAnnounce = Perform(*pOp);
+            do {
+                bAnnounce = Perform(*pOp);
+            } while (bAnnounce && IsIdleListening(*pOp));
         } catch (const CSerialPortException& e) {
             pError = std::make_unique<CSerialPortException>(e);
         }

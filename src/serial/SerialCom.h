@@ -68,6 +68,10 @@ private:
     // Performs one operation; false when it was aborted and is not announced.
     bool Perform(CSerialOp& op);
     bool Transfer(CSerialOp& op);
+    // A listening read that got nothing, with nothing else queued: read again
+    // here, so that the window's thread wakes only when the phone speaks or
+    // a request comes.
+    bool IsIdleListening(const CSerialOp& op);
     void WriteEscape();
     void Announce(std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError);
 

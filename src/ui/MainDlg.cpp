@@ -743,6 +743,7 @@ void CMainDlg::UpdateInboxButton()
         return;
     button.SetWindowText(strText);
     button.Invalidate();
+    TRACE_PAIR("Inbox button: %s\n", WideToUtf8(strText).c_str());  // the moment a message shows
 }
 
 void CMainDlg::OnReceivingStatus(const WString& strText)

@@ -520,6 +520,10 @@ class Program(Stoppable):
     def debug_strings(self):
         return [text for _, text in self.debug_output()]
 
+    def timed_debug_strings(self):
+        """(time, text) of every debugger output string so far, timed as timed_status_trail() times."""
+        return [(stamp, text) for stamp, _, text in self._debug_lines()]
+
     def status_trail(self):
         """The status texts in the order shown."""
         return [text for _, text in self.timed_status_trail()]
