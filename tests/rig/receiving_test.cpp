@@ -1,12 +1,16 @@
 // Receiving on the in-process phone and its clock: the port kept open, what
 // the phone announces read as it comes, a phone that announces nothing
 // listed every minute, a request among the announcements, the port lost and
-// back. One row a way of receiving.
+// back, the reports on a message sent (stored and announced, or passed on).
+// One row a way of receiving.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "SimDeliver.h"
+#include "SimPdu.h"
 #include "app/Receiver.h"
+#include "app/RequestRecorder.h"
 #include "support/FakeListKey.h"
 #include "support/RequestHarness.h"
 #include "support/SimLine.h"
@@ -45,6 +49,8 @@ struct CWay {
     size_t nListings, nMaxListings;       // listings of the memories ("AT+CPMS?" starts each)
     Strings after;                        // commands that came after the send, in order (from its "AT+CMGS")
     std::vector<int> states;              // the listening states the host heard
+    size_t nReports = 0;                  // reports applied to the send, which asks for them when not 0
+    std::function<void(CSimLine&)> atTwelve = nullptr;  // what else happens 12 s in
 };
 
 CIncomingPlan Message(const char* pszText, const char* pszStorage = "SM")
@@ -53,6 +59,18 @@ CIncomingPlan Message(const char* pszText, const char* pszStorage = "SM")
     plan.strText = pszText;
     plan.strStorage = pszStorage;
     return plan;
+}
+
+// The network's report on the message sent, passed on by the phone by itself.
+void PassOnReport(CSimLine& line)
+{
+    CReportPlan plan;
+    plan.nMr = line.Events("report_due").at(0).value("mr", 0u);
+    plan.strRecipient = "0123456789";
+    const std::string strPdu = EncodeStatusReport(plan);
+    unsigned nOctets = 0;
+    ASSERT_TRUE(GetTpduOctets(strPdu, nOctets));
+    line.Inject("\r\n+CDS: " + std::to_string(nOctets) + "\r\n" + strPdu + "\r\n");
 }
 
 const int kListening = static_cast<int>(EListening::LISTENING);
@@ -84,6 +102,16 @@ std::vector<CWay> Ways()
              o.nUnplugFor = 15;
          },
          {Message("While away")}, -1, 60, 1, 2, 2, {}, {kListening, kLost, kListening}},
+        {"a report stored and announced with +CDSI", [](CSimOptions& o) { o.nReportAfter = 3; }, {}, 5.5, 20, 0, 1,
+         1, {}, {kListening}, 1},
+        {"a report passed on with +CDS", [](CSimOptions& o) { o.nReportAfter = 3600; }, {}, 5.5, 20, 0, 1, 1, {},
+         {kListening}, 1, PassOnReport},
+        {"an AT+CMGR answer in pieces among a vendor's lines", [](CSimOptions& o) {
+             o.incomingAt = {5};
+             o.strProfile = "stick";
+             o.nSplitSeed = 7;
+         },
+         {Message("In pieces")}, -1, 20, 1, 1, 1, {}, {kListening}},
     };
 }
 
@@ -105,11 +133,20 @@ TEST_P(Receiving, WhatThePhoneReceivesIsStoredAsItComes)
     line.Drive(requests);
     CReceiver receiver(host, key, test::PathText(folder / "inbox.json"), true);
     requests.Session().Listen(&receiver, WSTR("COM5"));
+    CRequestRecorder recorder(key, [] { return WSTR("2026-12-10 09:15:00"); });
+    if (way.nReports) {
+        requests.SetRecorder(&recorder);
+        requests.SetDeliveryReports(true, false);
+    }
     size_t nSendFrom = 0;
     if (way.dSendAt >= 0) {
         line.RunWhile([&] { return true; }, Us(way.dSendAt * kSecond));
         nSendFrom = line.m_log.size();
         ASSERT_TRUE(requests.Send(WSTR("COM5"), {CContact(WString(), WSTR("0123456789"))}, WSTR("Hi")));
+    }
+    if (way.atTwelve) {
+        line.RunWhile([&] { return true; }, 12 * kSecond);
+        way.atTwelve(line);
     }
     line.RunWhile([&] { return true; }, Us(way.dSeconds * kSecond));
 
@@ -133,6 +170,7 @@ TEST_P(Receiving, WhatThePhoneReceivesIsStoredAsItComes)
         EXPECT_EQ(line.Events("port").size(), 1u);  // the send on the open port, without an open of its own
     }
     EXPECT_EQ(host.m_states, way.states);
+    EXPECT_EQ(host.m_reports.size(), way.nReports);
     EXPECT_TRUE(host.m_failures.empty()) << host.m_failures.front();
     fs::remove_all(folder);
 }
