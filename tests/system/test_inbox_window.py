@@ -14,6 +14,7 @@ import time
 import unittest
 
 import zandu
+from screen import click, window_rect
 from zandu import (BUILD, RECEIVED, Phone, Program, SavedInbox, SavedSettings, cli, messages_file, port_link,
                    wait_for, window_text, winprobe)
 
@@ -24,6 +25,7 @@ DELIVERY_REPORT, INBOX_BUTTON = 1040, 1041
 HISTORY_STATE = 1042
 LIST, SENDER, TIME, TEXT, REFRESH, DELETE, SEARCH, REPLY = 1050, 1052, 1054, 1055, 1056, 1057, 1089, 1090
 STATUS = 1059
+CONV_NAME = 1103
 MESSAGE, NUMBER_BOX = 1002, 1014
 VK_ESCAPE = 0x1B
 ENDED = ("Message sent", "Failed", "Error")
@@ -188,6 +190,16 @@ class InboxWindow(unittest.TestCase):
             self.assertEqual(program.status_trail()[-1], "Receiving messages on COM5")
             self.assertEqual(len(phone.events("announce")), 3)  # not the one while it was out
             self.assertEqual([m["sender"] for m in self.inbox.messages()], [m["sender"] for m in RECEIVED])
+
+            # The icon clicked: the last sender's conversation, which is seen once shown.
+            [tray] = [w[0] for w in zandu.top_level_windows("explorer.exe") if w[2] == "__winex11_standalone_tray"]
+            left, top, width, height = window_rect(tray, 0)  # its icon
+            click(left + width // 2, top + height // 2)
+            code, out = winprobe("wait", program.exe_name, "Conversations", "#32770", 20000)
+            self.assertEqual(code, 0, "no Conversations window")
+            self.assertEqual(window_text(out[0], CONV_NAME), RECEIVED[1]["sender"])
+            winprobe("key", out[0], VK_ESCAPE)
+            wait_for(lambda: program.text(INBOX_BUTTON), 10, until=lambda text: text == "&Inbox (1)")
             program.click(1097)  # Receive messages off: the icon goes, the port is free
             wait_for(tips, 10, until=lambda shown: not any(t.startswith("Zandu SMS") or t.startswith("New") for t in shown))
             self.assertEqual(program.text(INBOX_BUTTON), "&Inbox...")
