@@ -35,7 +35,8 @@ void CReceiving::Follow(HWND hWnd, bool bOn, const WString& strPort)
     m_session.Listen(&m_receiver, strWanted);
 }
 
-// A click on the icon or on its balloon; before any message, nothing opens.
+// A click on the icon or on its balloon: the last sender's conversation
+// (before any message, the newest).
 bool CReceiving::OnIconMessage(LPARAM lParam, WString& strNumber) const
 {
     const UINT uEvent = LOWORD(lParam);

@@ -45,7 +45,8 @@ public:
     // and lets the port go once the request that runs is over.
     void Follow(HWND hWnd, bool bOn, const WString& strPort);
     bool IsOn() const { return !m_strPort.empty(); }
-    // The icon's callback: true with the number whose conversation to open.
+    // The icon's callback: true with the number whose conversation to open
+    // (empty: the newest).
     bool OnIconMessage(LPARAM lParam, WString& strNumber) const;
 
 private:
