@@ -1,5 +1,7 @@
 #include "app/InboxUpdate.h"
 
+#include <algorithm>
+
 #include "base/ErrorCodes.h"
 #include "base/Trace.h"
 #include "sms/InboxFile.h"
@@ -32,6 +34,8 @@ bool CInboxUpdate::Store(const std::vector<CDeliverSms>& received, size_t& nNew,
             for (const CDeliverSms& sms : received) {
                 const CInbox::EAdded added = inbox.Add(sms);
                 nAdded += added == CInbox::EAdded::ADDED_NEW;
+                if (added != CInbox::EAdded::ADDED_DUPLICATE)
+                    m_addedKeys.push_back(GetPduKey(sms.strHex));
                 bChanged = bChanged || added != CInbox::EAdded::ADDED_DUPLICATE;
             }
             return bChanged;
@@ -118,4 +122,17 @@ bool CInboxUpdate::ApplyReports(const std::vector<CStatusReport>& reports, int64
     matched.assign(reports.size(), WString());
     strError = "the delivery reports could not be stored (error " + std::to_string(dwError) + ")";
     return false;
+}
+
+std::vector<CReceivedMsg> CInboxUpdate::GetCompleted() const
+{
+    std::vector<CReceivedMsg> completed;
+    for (const CReceivedMsg& msg : m_inbox.GetMessages()) {
+        const bool bAdded = std::any_of(msg.parts.begin(), msg.parts.end(), [this](const CReceivedPart& part) {
+            return std::find(m_addedKeys.begin(), m_addedKeys.end(), part.strKey) != m_addedKeys.end();
+        });
+        if (bAdded && msg.IsComplete())
+            completed.push_back(msg);
+    }
+    return completed;
 }

@@ -49,6 +49,9 @@ public:
     // The delivery key of the message each of them is about; empty when none.
     const std::vector<WString>& GetReportKeys() const { return m_reportKeys; }
     const CInbox& GetInbox() const { return m_inbox; }
+    // The messages this run's listings completed (a message of one part, or
+    // the last missing part of one), as the file now holds them.
+    std::vector<CReceivedMsg> GetCompleted() const;
     // A damaged inbox file put aside, for the user; empty otherwise.
     const std::string& GetLoadNote() const { return m_strLoadNote; }
 
@@ -65,6 +68,7 @@ private:
     std::string m_strLoadNote;
     CInbox m_inbox;  // as the last listing left the file
     std::vector<CDeliverSms> m_received;
+    std::vector<std::string> m_addedKeys;  // of the PDUs stored or joined, not held before
     std::vector<CStatusReport> m_reports;
     std::vector<WString> m_reportKeys;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/Text.h"
+#include "base/Trace.h"
 #include "phone/SmsException.h"
 
 namespace {
@@ -65,4 +66,17 @@ std::vector<CListedPdu> CAnswerReader::TakeReports()
         reports.Feed(strLine);
     reports.Finish();
     return reports.GetPdus();
+}
+
+std::vector<CAnnounced> CAnswerReader::TakeAnnounced()
+{
+    std::vector<CAnnounced> announced;
+    for (const std::string& strLine : m_unsolicited.TakeAnnouncedLines()) {
+        CAnnounced one;
+        if (ParseAnnouncement(strLine, one))
+            announced.push_back(one);
+        else
+            TRACE_PAIR("An announcement that names no memory and index: '%s'\n", strLine.c_str());
+    }
+    return announced;
 }

@@ -25,6 +25,8 @@ public:
     bool HasTail() const { return m_lines.HasTail(); }
     // Status reports the phone passed on by itself ("+CDS:") since the last call.
     std::vector<CListedPdu> TakeReports();
+    // What the phone announced it stored ("+CMTI:", "+CDSI:") since the last call.
+    std::vector<CAnnounced> TakeAnnounced();
     // A new request: no code's PDU line is awaited any more.
     void ResetCodes() { m_unsolicited.Reset(); }
     // The port is closed: an unfinished line belongs to nothing.

@@ -8,6 +8,8 @@
 namespace {
 
 const char kCmgl[] = "+CMGL:";
+const char kCmgr[] = "+CMGR:";
+const char kCmti[] = "+CMTI:";
 const char kCds[] = "+CDS:";
 const char kCdsi[] = "+CDSI:";
 const char kCpms[] = "+CPMS:";
@@ -79,18 +81,24 @@ unsigned FirstOctet(const std::string& strHex)
 bool CMessageListing::Feed(const std::string& strLine)
 {
     const bool bCmgl = StartsWith(strLine, kCmgl);
+    const bool bCmgr = StartsWith(strLine, kCmgr);
     const bool bCds = StartsWith(strLine, kCds);
-    if (bCmgl || bCds) {
+    if (bCmgl || bCmgr || bCds) {
         if (bCds && Fields(strLine, kCds).size() != 1)
             return false;  // the text-mode form, not a PDU
         if (m_bWaiting)
             Close("no PDU line after the header");
         CListedPdu pdu;
         pdu.bReport = bCds;
-        const std::vector<std::string> fields = Fields(strLine, bCmgl ? kCmgl : kCds);
-        const bool bRead = bCmgl ? fields.size() >= 3 && ParseNumber(fields[0], pdu.nIndex) &&
-                                       ParseNumber(fields[1], pdu.nStat) && ParseNumber(fields.back(), pdu.nLength)
-                                 : ParseNumber(fields[0], pdu.nLength);
+        pdu.nIndex = m_nReadIndex;
+        const std::vector<std::string> fields = Fields(strLine, bCmgl ? kCmgl : bCmgr ? kCmgr : kCds);
+        bool bRead = ParseNumber(fields.back(), pdu.nLength);
+        if (bCmgl)
+            bRead = bRead && fields.size() >= 3 && ParseNumber(fields[0], pdu.nIndex) && ParseNumber(fields[1], pdu.nStat);
+        else if (bCmgr)
+            bRead = bRead && fields.size() >= 2 && ParseNumber(fields[0], pdu.nStat);
+        else
+            bRead = bRead && fields.size() == 1;
         if (!bRead)
             pdu.strNote = "unreadable header \"" + strLine + "\"";
         m_pdus.push_back(pdu);
@@ -136,13 +144,24 @@ void CMessageListing::Close(const std::string& strNote)
 
 bool ParseCdsiLine(const std::string& strLine, std::string& strStorage, unsigned& nIndex)
 {
-    if (!StartsWith(strLine, kCdsi))
+    CAnnounced announced;
+    if (!StartsWith(strLine, kCdsi) || !ParseAnnouncement(strLine, announced))
         return false;
-    const std::vector<std::string> fields = Fields(strLine, kCdsi);
-    if (fields.size() != 2 || !ParseNumber(fields[1], nIndex))
+    strStorage = announced.strStorage;
+    nIndex = announced.nIndex;
+    return true;
+}
+
+bool ParseAnnouncement(const std::string& strLine, CAnnounced& announced)
+{
+    announced.bReport = StartsWith(strLine, kCdsi);
+    if (!announced.bReport && !StartsWith(strLine, kCmti))
         return false;
-    strStorage = Unquote(fields[0]);
-    return !strStorage.empty();
+    const std::vector<std::string> fields = Fields(strLine, announced.bReport ? kCdsi : kCmti);
+    if (fields.size() != 2 || !ParseNumber(fields[1], announced.nIndex))
+        return false;
+    announced.strStorage = Unquote(fields[0]);
+    return !announced.strStorage.empty();
 }
 
 bool ParseStorageStatus(const std::string& strLine, std::vector<CStorageStatus>& storages)

@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-// One PDU the phone showed: a "+CMGL: <index>,<stat>,[<alpha>],<length>" or
-// "+CDS: <length>" line and the hex line after it.
+// One PDU the phone showed: a "+CMGL: <index>,<stat>,[<alpha>],<length>",
+// "+CMGR: <stat>,[<alpha>],<length>" or "+CDS: <length>" line and the hex
+// line after it.
 struct CListedPdu {
     bool bReport = false;  // from "+CDS:": a status report the phone passed on at once
     unsigned nIndex = 0;   // its place in the storage ("+CMGL:" only)
@@ -31,6 +32,11 @@ struct CListedPdu {
 // unnoticed, and nothing is deleted that was not read.
 class CMessageListing {
 public:
+    CMessageListing() = default;
+    // For the answer to "AT+CMGR=<nIndex>", whose "+CMGR: <stat>,[<alpha>],
+    // <length>" header names no index.
+    explicit CMessageListing(unsigned nReadIndex) : m_nReadIndex(nReadIndex) {}
+
     // True when the line was a header or the PDU line of this listing.
     bool Feed(const std::string& strLine);
     // Ends a header still waiting for its PDU line (the reply ended).
@@ -43,10 +49,20 @@ private:
 
     std::vector<CListedPdu> m_pdus;
     bool m_bWaiting = false;  // the last entry awaits its PDU line
+    unsigned m_nReadIndex = 0;
 };
 
 // "+CDSI: <mem>,<index>": a status report stored in the phone, to be listed.
 bool ParseCdsiLine(const std::string& strLine, std::string& strStorage, unsigned& nIndex);
+
+// What the phone announces it has stored: "+CMTI: <mem>,<index>" (a
+// message) or "+CDSI: <mem>,<index>" (a status report).
+struct CAnnounced {
+    std::string strStorage;
+    unsigned nIndex = 0;
+    bool bReport = false;
+};
+bool ParseAnnouncement(const std::string& strLine, CAnnounced& announced);
 
 // One storage of "+CPMS: <mem1>,<used1>,<total1>[,<mem2>,<used2>,<total2>[,...]]".
 struct CStorageStatus {

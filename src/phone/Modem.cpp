@@ -13,7 +13,7 @@ CModem::~CModem() = default;
 void CModem::Start(std::unique_ptr<CModemJob> pJob, const WString& strPort)
 {
     // One request at a time: the next one starts once this one has finished.
-    ZASSERT(m_eState == EState::ST_DONE || m_bClosing);
+    ZASSERT(m_eState == EState::ST_DONE || m_eState == EState::ST_LISTENING || m_bClosing);
     m_pJob = std::move(pJob);
     m_strPort = strPort;
     m_bJobDone = false;
@@ -35,8 +35,62 @@ void CModem::StartNext()
     std::unique_ptr<CModemJob> pNext = m_pSink->OnJobDone(m_link);
     if (pNext)
         Start(std::move(pNext), m_strPort);
+    else if (m_bKeepOpen)
+        Listen();
     else
         Close();
+}
+
+void CModem::KeepOpen(bool bKeep)
+{
+    m_bKeepOpen = bKeep;
+    if (!bKeep && IsListening())
+        Close();
+}
+
+// The owner may start the next job at once, which then waits for no
+// listening read.
+void CModem::Listen()
+{
+    m_eState = EState::ST_LISTENING;
+    m_channel.StopTimer();
+    m_pSink->OnRequestEnded();
+    ListenAgain();
+}
+
+void CModem::ListenAgain()
+{
+    if (IsListening() && !m_bListenPending) {
+        m_bListenPending = true;
+        m_pSerialCom->Listen(kReadSize, kListenWaitMs);
+    }
+}
+
+void CModem::OnListenRead(const std::string& strData)
+{
+    if (m_bClosing)
+        return;
+    if (!strData.empty()) {
+        try {
+            const std::vector<std::string> lines = m_channel.Reader().Take(strData);
+            if (!lines.empty())
+                TRACE_PAIR("Passed over %u lines nothing had asked for\n", static_cast<unsigned>(lines.size()));
+        } catch (const CSmsException&) {
+            m_channel.Reader().Clear();  // babble without a line end
+        }
+        PassOnUnsolicited();
+    }
+    ListenAgain();
+}
+
+void CModem::PassOnUnsolicited()
+{
+    const std::vector<CListedPdu> reports = m_channel.Reader().TakeReports();
+    if (!reports.empty())
+        m_pSink->OnReportsArrived(reports);
+    const std::vector<CAnnounced> announced = m_channel.Reader().TakeAnnounced();
+    if (!announced.empty())
+        m_pSink->OnAnnounced(announced);
 }
 
 void CModem::OnOperationComplete(std::unique_ptr<CSerialOp> op, std::unique_ptr<CSerialPortException> error)
@@ -44,7 +98,10 @@ void CModem::OnOperationComplete(std::unique_ptr<CSerialOp> op, std::unique_ptr<
     ZASSERT(op);
     if (!op)
         return;
-    if (op->m_eKind == EOpKind::OP_READ)
+    const bool bListenRead = op->m_eKind == EOpKind::OP_READ && op->m_dwWaitMs;
+    if (bListenRead)
+        m_bListenPending = false;
+    else if (op->m_eKind == EOpKind::OP_READ)
         m_channel.OnReadDone();
     if (op->m_eKind == EOpKind::OP_CLOSE) {  // failed or not: whatever comes after it belongs to no request
         m_bClosing = true;
@@ -69,7 +126,10 @@ void CModem::OnOperationComplete(std::unique_ptr<CSerialOp> op, std::unique_ptr<
         m_channel.WhenWritable([this] { OnPortOpened(); });  // the answer before may not be over
         break;
     case EOpKind::OP_READ:
-        OnRead(op->GetData());
+        if (bListenRead)
+            OnListenRead(op->GetData());
+        else
+            OnRead(op->GetData());
         break;
     default:  // writes and the port list need nothing from the driver
         break;
@@ -94,7 +154,7 @@ void CModem::OnTimer()
         return;
     if (m_channel.IsFinalPending()) {
         m_channel.GoOnWithoutFinal();
-    } else if (m_eState == EState::ST_DONE || m_eState == EState::ST_OPENING) {
+    } else if (m_eState == EState::ST_DONE || m_eState == EState::ST_OPENING || m_eState == EState::ST_LISTENING) {
         return;
     } else if (m_eState == EState::ST_RETRY_WAIT) {
         m_eState = EState::ST_JOB;
@@ -166,9 +226,7 @@ void CModem::OnRead(const std::string& strData)
             !m_channel.IsFinalPending() && m_channel.Reader().TakePrompt())
             m_pJob->OnPrompt();
     });
-    const std::vector<CListedPdu> reports = m_channel.Reader().TakeReports();
-    if (!reports.empty())
-        m_pSink->OnReportsArrived(reports);
+    PassOnUnsolicited();
     if (!m_bClosing)
         m_channel.ReadAgainIf(IsAwaitingAnswer());
 }

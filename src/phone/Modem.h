@@ -12,6 +12,13 @@
 // left waiting for a PDU, and the close. A job of its own (CModemJob) holds
 // each request's commands.
 //
+// Listening (KeepOpen): between jobs a read with a bounded wait is always
+// outstanding, so the phone's announcements are read as they come, and a
+// job's first write waits at most that long behind it, without a cancel
+// that could lose what the read had. What such a read brings came before
+// anything written after it, so it answers nothing: only its unsolicited
+// codes count.
+//
 // The timer: the answer to "AT" is awaited 5 s, the phone's answer to a PDU
 // 180 s (a network may take minutes), every other answer the progress
 // time-out (60 s unless set otherwise), and each line of a long answer gives
@@ -47,9 +54,13 @@ public:
         ST_PIN,         // the SIM's PIN is being given
         ST_RETRY_WAIT,  // a step refused for a moment; repeated when the timer fires
         ST_DONE,        // finished; read announcements are ignored
+        ST_LISTENING,   // no job, the port kept open: what the phone says by itself is read
     };
 
     static const uint32_t kReadSize = CCommandChannel::kReadSize;
+    // A listening read ends empty after this wait, so that a job's first
+    // write waits no longer for it.
+    static constexpr uint32_t kListenWaitMs = 1000;
     static const uint32_t kHandshakeTimeout = 5000;
     static constexpr uint32_t kProgressTimeout = 60000;
     // The longest the network's answer to a PDU is awaited.
@@ -78,6 +89,12 @@ public:
     // Every announcement of the command exchange, success or failure (then
     // with the error).
     void OnOperationComplete(std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError);
+
+    // bKeep: once the jobs are over the port stays open and what the phone
+    // says by itself is read (its announcements go to the sink), until a job
+    // starts again on it. Turned off while listening, the port is closed.
+    void KeepOpen(bool bKeep);
+    bool IsListening() const { return m_eState == EState::ST_LISTENING && !m_bClosing; }
 
     // The waits, for the requests made afterwards.
     void SetProgressTimeout(uint32_t dwMilliseconds) { m_dwProgressTimeout = dwMilliseconds; }
@@ -115,6 +132,10 @@ private:
     void OnPortOpened();
     void End();
     void OnRead(const std::string& strData);
+    void Listen();
+    void ListenAgain();
+    void OnListenRead(const std::string& strData);
+    void PassOnUnsolicited();
     void Dispatch(const std::vector<std::string>& lines);
     void OnHandshakeLine(const std::string& strLine, bool bMore);
     void OnJobLine(const std::string& strLine);
@@ -141,6 +162,8 @@ private:
 
     bool m_bClosing = false;    // this request's close is queued: ignore the rest
     bool m_bRepeating = false;  // a refused step is being repeated
+    bool m_bKeepOpen = false;
+    bool m_bListenPending = false;  // a listening read is queued or in progress
     uint32_t m_dwProgressTimeout = kProgressTimeout;
     uint32_t m_dwSubmitTimeout = kSubmitTimeout;
     unsigned m_nRetries = 0;

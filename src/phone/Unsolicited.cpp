@@ -67,6 +67,8 @@ bool CUnsolicitedFilter::KeepLine(const std::string& strLine)
     TRACE_PAIR("Ignored the unsolicited '%s'\n", strLine.c_str());
     m_bBodyPending = HasPduLine(strLine);
     m_bReportPending = StartsWith(strLine, "+CDS:");
+    if (StartsWith(strLine, "+CMTI:") || StartsWith(strLine, "+CDSI:"))
+        m_announcedLines.push_back(strLine);
     if (m_bReportPending)
         m_strReportHeader = strLine;
     return false;
@@ -76,5 +78,12 @@ std::vector<std::string> CUnsolicitedFilter::TakeReportLines()
 {
     std::vector<std::string> lines;
     lines.swap(m_reportLines);
+    return lines;
+}
+
+std::vector<std::string> CUnsolicitedFilter::TakeAnnouncedLines()
+{
+    std::vector<std::string> lines;
+    lines.swap(m_announcedLines);
     return lines;
 }

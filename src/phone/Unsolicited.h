@@ -32,6 +32,9 @@ public:
     // PDU line (a code whose PDU line is still to come waits for it): status
     // reports the phone passed on.
     std::vector<std::string> TakeReportLines();
+    // The "+CMTI:" and "+CDSI:" lines taken out since the last call: what
+    // the phone stored and announces.
+    std::vector<std::string> TakeAnnouncedLines();
 
 private:
     std::string m_strAnswerPrefix;
@@ -39,4 +42,5 @@ private:
     bool m_bReportPending = false;  // and that code was "+CDS:"
     std::string m_strReportHeader;
     std::vector<std::string> m_reportLines;
+    std::vector<std::string> m_announcedLines;
 };

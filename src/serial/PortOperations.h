@@ -43,4 +43,12 @@ public:
         pOp->m_bSecret = bSecret;
         Enqueue(std::move(pOp));
     }
+    // A read while nothing is awaited: what the phone says by itself, or
+    // nothing after dwWaitMs.
+    void Listen(uint32_t dwBytes, uint32_t dwWaitMs)
+    {
+        std::unique_ptr<CSerialOp> pOp = std::make_unique<CSerialOp>(EOpKind::OP_READ, dwBytes);
+        pOp->m_dwWaitMs = dwWaitMs;
+        Enqueue(std::move(pOp));
+    }
 };

@@ -63,13 +63,23 @@ std::unique_ptr<CSerialOp> CSerialCom::TakeNext()
     }
 }
 
+bool CSerialCom::IsIdleListening(const CSerialOp& op)
+{
+    if (op.m_eKind != EOpKind::OP_READ || !op.m_dwWaitMs || op.m_dwTransferred)
+        return false;
+    CLock lock(m_csOps);
+    return m_lstOps.empty() && !IsCanceled() && WaitForSingleObject(m_hCancel.Get(), 0) != WAIT_OBJECT_0;
+}
+
 void CSerialCom::Run()
 {
     while (std::unique_ptr<CSerialOp> pOp = TakeNext()) {
         std::unique_ptr<CSerialPortException> pError;
         bool bAnnounce = true;
         try {
-            bAnnounce = Perform(*pOp);
+            do {
+                bAnnounce = Perform(*pOp);
+            } while (bAnnounce && IsIdleListening(*pOp));
         } catch (const CSerialPortException& e) {
             pError = std::make_unique<CSerialPortException>(e);
         }
@@ -86,6 +96,7 @@ bool CSerialCom::Perform(CSerialOp& op)
         TRACE_PAIR("Opening...\n");
         if (!m_pPort->IsOpen()) {
             m_pPort->Open(AnsiToWide(op.GetText()), kBaudRate);
+            m_dwReadWait = 0;
             // A phone left waiting for a PDU (by another program, or by a
             // crash) takes ESC as the end of it; one in command mode ignores it.
             WriteEscape();
@@ -120,6 +131,10 @@ bool CSerialCom::Transfer(CSerialOp& op)
     overlapped.hEvent = hIoEvent;
 
     if (op.m_eKind == EOpKind::OP_READ) {
+        if (op.m_dwWaitMs != m_dwReadWait) {  // a listening read follows another: nothing to set
+            m_pPort->SetReadWait(op.m_dwWaitMs);
+            m_dwReadWait = op.m_dwWaitMs;
+        }
         if (op.dwSizeBuf)
             std::memset(op.pbtBuf.get(), 0, op.dwSizeBuf);
         m_pPort->Read(op.pbtBuf.get(), op.dwSizeBuf, &overlapped);
@@ -145,6 +160,8 @@ bool CSerialCom::Transfer(CSerialOp& op)
     const uint32_t dwMoved = dwBytes <= op.dwSizeBuf ? dwBytes : op.dwSizeBuf;
     if (op.m_eKind == EOpKind::OP_READ)
         op.m_dwTransferred = dwMoved;
+    if (dwMoved == 0 && op.m_dwWaitMs)  // a listening read that got nothing: nothing to say
+        return true;
     if (op.m_bSecret) {
         TRACE_PAIR("Transferred: %u bytes not shown\n", static_cast<unsigned>(dwMoved));
         return true;

@@ -7,7 +7,10 @@
 //
 // A read completes when at least one byte has come and then 50 ms pass
 // without another (or the buffer is full): one announcement of OP_READ
-// carries one burst of the phone's output.
+// carries one burst of the phone's output. A listening read (m_dwWaitMs)
+// also completes, empty and untraced, when nothing came within its wait, so
+// that a write queued behind it goes out that much later at most, and no
+// read ever has to be cancelled (which would lose what it had read).
 #pragma once
 
 #include <windows.h>
@@ -65,6 +68,10 @@ private:
     // Performs one operation; false when it was aborted and is not announced.
     bool Perform(CSerialOp& op);
     bool Transfer(CSerialOp& op);
+    // A listening read that got nothing, with nothing else queued: read again
+    // here, so that the window's thread wakes only when the phone speaks or
+    // a request comes.
+    bool IsIdleListening(const CSerialOp& op);
     void WriteEscape();
     void Announce(std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CSerialPortException> pError);
 
@@ -75,4 +82,5 @@ private:
     FnAnnounce m_fnAnnounce;
     CHandle m_hQueued;   // an operation is waiting
     CHandle m_hCancel;   // aborts the read or write in progress
+    uint32_t m_dwReadWait = 0;  // the port's wait for a read's first byte (0: without end)
 };

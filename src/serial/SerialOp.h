@@ -37,6 +37,10 @@ public:
     uint32_t dwSizeBuf;                 // open: the port name with its terminating zero
     uint32_t m_dwTransferred = 0;       // read: the bytes that came (a copy's size for data given)
     bool m_bSecret = false;             // write: the bytes (a PIN) are never traced
+    // Read: 0 waits for the first byte however long it takes; else the read
+    // ends empty when none has come within this wait (a listening read,
+    // which a write queued behind it waits for no longer), and is then not traced.
+    uint32_t m_dwWaitMs = 0;
     // Enumerate: the ports found, in the order of the port list (PortList).
     // The list travels with the announcement: nothing of the worker's is
     // read by the dialog thread.

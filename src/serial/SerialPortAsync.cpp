@@ -120,11 +120,13 @@ void CSerialPortAsync::PurgeInput()
 
 void CSerialPortAsync::Write(const void* pBuf, DWORD dwBytes, OVERLAPPED* pOverlapped)
 {
+    m_bReading = false;
     Started(WriteFile(m_hComPort, pBuf, dwBytes, &m_dwTransferred, pOverlapped));
 }
 
 void CSerialPortAsync::Read(void* pBuf, DWORD dwBytes, OVERLAPPED* pOverlapped)
 {
+    m_bReading = true;
     Started(ReadFile(m_hComPort, pBuf, dwBytes, &m_dwTransferred, pOverlapped));
 }
 
@@ -158,11 +160,22 @@ DWORD CSerialPortAsync::GetResult(OVERLAPPED* pOverlapped)
     DWORD dwBytes = 0;
     if (!GetOverlappedResult(m_hComPort, pOverlapped, &dwBytes, FALSE)) {
         const DWORD dwError = GetLastError();
+        // A read whose wait passed without a byte: Windows ends it with
+        // none, Wine with this error.
+        if (dwError == ERROR_TIMEOUT && m_bReading)
+            return dwBytes;
         TRACE_REPORT("ERROR: %lu: %s\n", static_cast<unsigned long>(dwError),
                      WideToAnsi(GetSystemErrorText(dwError)).c_str());
         throw CSerialPortException(dwError);
     }
     return dwBytes;
+}
+
+// The interval still ends a burst 50 ms after its last byte; the total
+// bounds a read that gets nothing.
+void CSerialPortAsync::SetReadWait(DWORD dwWaitMs)
+{
+    SetTimeouts(kReadInterval, dwWaitMs, 0, kWriteTotalConstant, kWriteTotalMultiplier);
 }
 
 void CSerialPortAsync::SetTimeouts(DWORD dwReadInterval, DWORD dwReadTotalConstant,

@@ -42,6 +42,9 @@ public:
     // device went away, for example) is thrown with its error code.
     DWORD GetResult(OVERLAPPED* pOverlapped);
 
+    // The longest a read waits for its first byte: 0 without end (the fixed
+    // time-outs of the open).
+    void SetReadWait(DWORD dwWaitMs);
     void SetTimeouts(DWORD dwReadInterval, DWORD dwReadTotalConstant, DWORD dwReadTotalMultiplier,
                      DWORD dwWriteTotalConstant, DWORD dwWriteTotalMultiplier);
 
@@ -54,4 +57,5 @@ private:
     CFileHandle m_hComPort;
     DWORD m_dwTransferred;  // count of a transfer that completed at once
     bool m_bPending;        // the last transfer's result is in its OVERLAPPED
+    bool m_bReading = false;  // the last transfer is a read
 };

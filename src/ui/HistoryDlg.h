@@ -23,6 +23,8 @@ public:
     CHistoryDlg();
 
     const CHistoryRecord& GetAgain() const { return m_again; }
+    // A delivery report applied: the selected record's state is read again.
+    void ShowDelivery() { ShowSelected(); }
 
 private:
     void OnInitDialog() override;

@@ -43,6 +43,8 @@ public:
     void ShowStatus(const WString& strText);
     // The request has ended: the list is read again.
     void OnRequestEnded();
+    // A message received while the list is open: the list is read again.
+    void OnMessageStored() { Fill(); }
     const WString& GetReplyTo() const { return m_strReplyTo; }
 
 private:

@@ -87,8 +87,12 @@ BOOL CMainDlg::PreTranslateMessage(MSG* pMsg)
     return m_hWnd && (OnCtrlEnter(*pMsg) || IsDialogMessageW(m_hWnd, pMsg));
 }
 
-bool CMainDlg::OnMessage(UINT uMsg, WPARAM /*wParam*/, LPARAM /*lParam*/, LRESULT& lResult)
+bool CMainDlg::OnMessage(UINT uMsg, WPARAM /*wParam*/, LPARAM lParam, LRESULT& lResult)
 {
+    if (uMsg == CReceiving::WM_RECEIVING_ICON) {
+        OnReceivingIcon(lParam);
+        return true;
+    }
     if (uMsg == WM_DPICHANGED)
         SetIcons();  // the skin and the system take it too
     else if (uMsg == CTaskbarProgress::GetButtonCreatedMessage())
@@ -106,6 +110,7 @@ void CMainDlg::OnDestroy()
 {
     if (CMessageLoop* pLoop = GetAppModule().GetMessageLoop())
         pLoop->RemoveMessageFilter(this);
+    m_receiving.Follow(m_hWnd, false, WString());  // the icon and the port's mark go with the window
     m_SerialCom.Stop();
     m_ui.Discard();
 }
@@ -193,6 +198,7 @@ void CMainDlg::OnSerialNotify(std::unique_ptr<CSerialOp> pOp, std::unique_ptr<CS
         Ports().Fill(aPorts);
         UpdateUi();
         Status().SetStatus(WSTR("Ready"));
+        UpdateReceiving();
     }
 }
 
@@ -237,6 +243,7 @@ bool CMainDlg::OnClicked(int nId)
         break;
     case IDC_RECEIVE_MESSAGES:
         CAppSettings().Write(EFlag::RECEIVE_MESSAGES, CButton(GetDlgItem(IDC_RECEIVE_MESSAGES)).IsChecked());
+        UpdateReceiving();
         break;
     case IDC_CONVERSATIONS: ShowConversation(WString()); break;
     case IDC_RADIO_CONTACT:
@@ -259,6 +266,7 @@ bool CMainDlg::OnCommand(int nId, int nCode)
         if (nCode != CBN_SELCHANGE)
             return false;
         Ports().StoreSelection();
+        UpdateReceiving();
         return true;
     case IDC_CONTACT:
         if (nCode != CBN_SELCHANGE)
@@ -548,6 +556,7 @@ void CMainDlg::OnInbox()
         nResult = dlg.DoModal(m_hWnd);
     }
     m_pInbox = nullptr;
+    UpdateInboxButton();
     if (nResult == IDC_INBOX_REPLY)
         ShowConversation(dlg.GetReplyTo());
 }
@@ -570,6 +579,7 @@ void CMainDlg::ShowConversation(const WString& strNumber)
         dlg.DoModal(m_hWnd);
     }
     m_pConversations = nullptr;
+    UpdateInboxButton();
 }
 
 void CMainDlg::OnMessagesChanged()
@@ -584,11 +594,13 @@ void CMainDlg::OnHistory()
 {
     const HWND hActive = ::GetActiveWindow();
     CHistoryDlg dlg;
+    m_pHistory = &dlg;
     INT_PTR nResult = 0;
     {
         const CFocusKeeper focus;
         nResult = dlg.DoModal(hActive ? hActive : m_hWnd);
     }
+    m_pHistory = nullptr;
     if (nResult == IDC_HISTORY_AGAIN)
         ComposeTo(dlg.GetAgain().m_strNumber, &dlg.GetAgain().m_strText);
 }
@@ -612,6 +624,7 @@ void CMainDlg::OnRequestEnded()
     m_bReading = false;
     m_taskbar.Clear(m_hWnd);
     UpdateUi();
+    UpdateInboxButton();  // a send's listing may have stored messages
     if (m_pInbox)
         m_pInbox->OnRequestEnded();
     if (m_bReplying)
@@ -692,4 +705,64 @@ void CMainDlg::OnInboxCancel()
 {
     if (IsReadingMessages())
         m_session.Cancel();
+}
+
+// --- Receiving ---------------------------------------------------------------------
+
+// The box checked and a port chosen: listening there (the setting read at
+// start-up checked the box); otherwise not.
+void CMainDlg::UpdateReceiving()
+{
+    const bool bOn = CButton(GetDlgItem(IDC_RECEIVE_MESSAGES)).IsChecked() && Ports().HasPorts();
+    m_receiving.Follow(m_hWnd, bOn, Ports().GetWindowText());
+    UpdateInboxButton();
+}
+
+// The icon clicked after a message came: the window comes forward with the
+// sender's conversation.
+void CMainDlg::OnReceivingIcon(LPARAM lParam)
+{
+    WString strNumber;
+    if (!m_receiving.OnIconMessage(lParam, strNumber))
+        return;
+    if (::IsIconic(m_hWnd))
+        ShowWindow(SW_RESTORE);
+    SetForegroundWindow(m_hWnd);
+    ShowConversation(strNumber);
+}
+
+void CMainDlg::UpdateInboxButton()
+{
+    CInboxList inbox;
+    if (m_receiving.IsOn())
+        inbox.Load(GetInboxPath(), true);
+    const size_t nNew = inbox.GetNewCount();
+    const CWindow button = GetDlgItem(IDC_INBOX);
+    const WString strText = nNew ? WSTR("&Inbox (") + AnsiToWide(std::to_string(nNew)) + WSTR(")") : WSTR("&Inbox...");
+    if (button.GetWindowText() == strText)
+        return;
+    button.SetWindowText(strText);
+    button.Invalidate();
+    TRACE_PAIR("Inbox button: %s\n", WideToUtf8(strText).c_str());  // the moment a message shows
+}
+
+void CMainDlg::OnReceivingStatus(const WString& strText)
+{
+    if (!m_bRequestRunning)
+        OnStatus(strText, false);
+}
+
+void CMainDlg::OnInboxChanged()
+{
+    UpdateInboxButton();
+    if (m_pInbox)
+        m_pInbox->OnMessageStored();
+    OnMessagesChanged();
+}
+
+void CMainDlg::OnDeliveryChanged()
+{
+    if (m_pHistory)
+        m_pHistory->ShowDelivery();
+    OnMessagesChanged();
 }

@@ -31,6 +31,7 @@
 #include "ui/ConversationsDlg.h"
 #include "ui/InboxDlg.h"
 #include "ui/PortBox.h"
+#include "ui/Receiving.h"
 #include "ui/RecipientPicker.h"
 #include "ui/StatusLine.h"
 #include "ui/UpdateNotice.h"
@@ -44,6 +45,7 @@
 #include "win/MessageLoop.h"
 #include "win/TaskbarProgress.h"
 
+class CHistoryDlg;
 class CInboxDlg;
 
 class CMainDlg : public CSkinnedDlg,
@@ -53,6 +55,7 @@ class CMainDlg : public CSkinnedDlg,
                  private CReadingHost,
                  private CDialogueTimer,
                  private CInboxHost,
+                 private CReceivingHost,
                  public CConversationsHost {
 public:
     CMainDlg();
@@ -126,6 +129,11 @@ private:
     void OnRefresh();
     void OnTestPort();
     void OnHistory();
+    // Receiving: listening follows the check box and the port box.
+    void UpdateReceiving();
+    void OnReceivingIcon(LPARAM lParam);
+    // "Inbox (3)" while receiving and 3 messages are unread.
+    void UpdateInboxButton();
     // The port selected; false when there is none, after telling the user.
     bool CheckPort(const wchar_t* pszMissing, WString& strPort) const
     {
@@ -171,7 +179,12 @@ private:
     void OnInboxCancel() override;
     bool IsRequestRunning() const override { return m_bRequestRunning; }  // and CConversationsHost's
     bool IsReadingMessages() const override { return m_bRequestRunning && m_bReading; }
-    const std::vector<CContact>& GetContacts() const override { return m_recipients.GetContacts(); }
+    const std::vector<CContact>& GetContacts() const override { return m_recipients.GetContacts(); }  // and the others'
+
+    // CReceivingHost: a request's own status stays until it ends.
+    void OnReceivingStatus(const WString& strText) override;
+    void OnInboxChanged() override;
+    void OnDeliveryChanged() override;
 
     CRecipientPicker m_recipients;
     CUiQueue m_ui;  // what the workers hand this window's thread; outlives them
@@ -182,6 +195,7 @@ private:
     CAppDataFolder m_archive;       // the history's archive
     CRequestRecorder m_recorder{m_reportsKey, &GetRecordTimeText};
     CPhoneSession m_session{&m_SerialCom, this, this};
+    CReceiving m_receiving{static_cast<CReceivingHost&>(*this), m_session, m_reportsKey, GetInboxPath()};
     CDraft m_draft;
     bool m_bRequestRunning = false;  // from a request's start until its port is closed
     bool m_bReading = false;         // and that request reads the phone's messages
@@ -189,6 +203,7 @@ private:
     CUpdateNotice m_updateNotice;
     CInboxDlg* m_pInbox = nullptr;                  // while the Inbox is open
     CConversationsDlg* m_pConversations = nullptr;  // while the Conversations are open
+    CHistoryDlg* m_pHistory = nullptr;              // while the History is open
     bool m_bReplying = false;                       // the send running is a reply from the Conversations
     int m_nFocusBeforeRequest = 0;  // the item that had the focus when a request disabled it
     CTaskbarProgress m_taskbar;

@@ -50,7 +50,8 @@ public:
     static std::string Describe(const CSerialOp& op)
     {
         switch (op.m_eKind) {
-        case EOpKind::OP_READ: return "read " + std::to_string(op.dwSizeBuf) + (op.m_bSecret ? " secret" : "");
+        case EOpKind::OP_READ:
+            return "read " + std::to_string(op.dwSizeBuf) + (op.m_bSecret ? " secret" : "") + (op.m_dwWaitMs ? " wait" : "");
         case EOpKind::OP_WRITE: return "write " + std::string(reinterpret_cast<const char*>(op.pbtBuf.get()), op.dwSizeBuf);
         case EOpKind::OP_OPEN: return "open " + op.GetText();
         case EOpKind::OP_CLOSE: return "close";
@@ -97,6 +98,10 @@ public:
     void OnReportsArrived(const std::vector<CListedPdu>& reports) override
     {
         m_reports.insert(m_reports.end(), reports.begin(), reports.end());
+    }
+    void OnAnnounced(const std::vector<CAnnounced>& announced) override
+    {
+        m_announced.insert(m_announced.end(), announced.begin(), announced.end());
     }
     // CDialogueTimer
     void SetTimeout(uint32_t dwMilliseconds) override { Note("SetTimeout " + std::to_string(dwMilliseconds)); }
@@ -165,6 +170,7 @@ public:
     std::vector<std::string> m_entries;  // "name|number"
     bool m_bDeleteListed = false;           // OnListed asks to delete every PDU listed whole
     std::vector<CListedPdu> m_reports;      // passed on by the phone ("+CDS:")
+    std::vector<CAnnounced> m_announced;    // announced by the phone ("+CMTI:", "+CDSI:")
     std::function<std::unique_ptr<CModemJob>(CModemLink&)> m_onJobDone;  // the next job; none when empty
     std::function<void(bool)> m_onPin;      // answers OnPinRequired
     CDeviceInfo m_device;                   // what the last port test learnt

@@ -5,7 +5,8 @@
 // at a time in the order queued, each announced when done; an open writes
 // ESC, pauses 2 s and discards what came meanwhile; a write goes out byte by
 // byte at 9600 baud, each byte reaching the phone at its time; a read of 512
-// bytes waits for the first byte and ends 50 ms after the last one, or full;
+// bytes waits for the first byte and ends 50 ms after the last one, or full
+// (a listening read also at the end of its wait, empty if nothing came);
 // CancelAll aborts the read or write in progress, unannounced. The phone's
 // bursts come back the same way, after their pauses. Step() takes one event
 // at a time, so that a test can put a fault between any two: a write about
@@ -237,6 +238,7 @@ private:
             m_opDue = Send(std::string(reinterpret_cast<const char*>(m_pOp->pbtBuf.get()), m_pOp->dwSizeBuf));
         } else if (eKind == EOpKind::OP_READ) {
             m_opDue = -1;
+            m_readEnd = m_pOp->m_dwWaitMs ? m_now + Us(m_pOp->m_dwWaitMs) * 1000 : -1;
             while (!m_input.empty() && m_read.size() < m_pOp->dwSizeBuf) {
                 m_read += m_input.front();
                 m_input.pop_front();
@@ -261,7 +263,9 @@ private:
         if (m_read.size() >= m_pOp->dwSizeBuf)
             m_opDue = m_now;
         else if (!m_read.empty())
-            m_opDue = tLast + kReadPauseUs;
+            m_opDue = m_readEnd >= 0 && m_readEnd < tLast + kReadPauseUs ? m_readEnd : tLast + kReadPauseUs;
+        else
+            m_opDue = m_readEnd;
     }
 
     // True when the phone did more than log.
@@ -393,6 +397,7 @@ private:
     std::deque<std::unique_ptr<CSerialOp>> m_queue;
     std::unique_ptr<CSerialOp> m_pOp;  // in progress
     Us m_opDue = -1;                   // when it ends; -1: a read waiting for its first byte
+    Us m_readEnd = -1;                 // the end of a listening read's wait
     std::string m_read;                // what the read in progress has
     std::deque<std::pair<std::unique_ptr<CSerialOp>, std::unique_ptr<CSerialPortException>>> m_announced;
     bool m_bOpen = false;

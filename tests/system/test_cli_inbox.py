@@ -2,15 +2,16 @@
 simulator (Windows build under Wine): the messages the phone holds joined and
 decoded, kept in the inbox file and deleted from the phone only when asked,
 printed so that no control character reaches the terminal, and exported as
-CSV;
+CSV; listen printing each message as it arrives until Ctrl+C;
 a send that asks for delivery reports (TP-SRR) and the report the phone
 then holds, matched to it."""
 import json
+import signal
 import tempfile
 import unittest
 
 import zandu
-from zandu import (BUILD, RECEIVED, Phone, SavedInbox, SavedSettings, cli, decode_submit, lines,
+from zandu import (BUILD, RECEIVED, Phone, SavedInbox, SavedSettings, cli, cli_start, decode_submit, lines,
                    messages_file, port_link, settings_list)
 
 
@@ -53,6 +54,16 @@ class Inbox(unittest.TestCase):
                     "%s,'%s,%s,received,%s\r\n" % (m["time"].replace("T", " "), m["sender"], name,
                                                    '"%s"' % m["text"] if "," in m["text"] else m["text"])
                     for m, name in zip(RECEIVED, ("Anna", ""))))
+
+    def test_listen_prints_each_message_as_it_arrives(self):
+        with tempfile.TemporaryDirectory() as tmp, SavedInbox() as inbox, SavedSettings(), \
+                Phone(port_link("COM5"), "--incoming-at", "2,3", "--incoming", messages_file(tmp, RECEIVED)):
+            listen = cli_start("listen", "--port", "COM5", "--json")
+            printed = [json.loads(listen.stdout.readline()) for _ in RECEIVED]
+            listen.send_signal(signal.SIGINT)  # Wine hands it to the console's Ctrl+C handler
+            self.assertEqual(listen.wait(30), 0, listen.stderr.read())
+            self.assertEqual([(m["sender"], m["text"]) for m in printed], [(m["sender"], m["text"]) for m in RECEIVED])
+            self.assertEqual([m["sender"] for m in inbox.messages()], [m["sender"] for m in RECEIVED])
 
     def test_a_text_that_would_drive_the_terminal_is_escaped(self):
         text = "\x1b]0;owned\x07\x1b[2J \u009b31m red"

@@ -80,6 +80,15 @@ def cli(*args, stdin=None, timeout=120):
     return proc
 
 
+def cli_start(*args, timeout=60):
+    """Starts zandusms-cli without waiting for it; its output in pipes. Killed after the time-out."""
+    proc = subprocess.Popen(_command(os.environ["ZANDU_CLI"], args), stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    killer = threading.Timer(timeout, proc.kill)
+    killer.daemon = True
+    killer.start()
+    return proc
+
+
 def pdu_lines(stdout):
     """Pairs (length, pdu) from the output of 'zandusms-cli pdu'."""
     lines = stdout.split("\n")
@@ -510,6 +519,10 @@ class Program(Stoppable):
 
     def debug_strings(self):
         return [text for _, text in self.debug_output()]
+
+    def timed_debug_strings(self):
+        """(time, text) of every debugger output string so far, timed as timed_status_trail() times."""
+        return [(stamp, text) for stamp, _, text in self._debug_lines()]
 
     def status_trail(self):
         """The status texts in the order shown."""

@@ -5,6 +5,7 @@
 //
 //   winprobe wait <process> <title|*> <class|*> <timeout ms>  a top-level window -> hwnd
 //   winprobe list <process>             top-level windows: hwnd visible class title
+//   winprobe tips <process>             the tips of the process's tooltips, one a line
 // where <process> is a process id or the file name of its executable.
 //   winprobe text <hwnd> [item id]      window text of the window or of its dialog item
 //   winprobe click <hwnd> <item id>     BM_CLICK on a dialog item (posted)
@@ -189,21 +190,23 @@ int Layout(int argc, wchar_t** argv)
     return 0;
 }
 
-// A list view's messages carry pointers that are not marshalled to another
-// process, so the item and its text buffer are placed in the list's own
-// process and read back from there.
-class CRemoteItem {
+// A list view's or a tooltip's messages carry pointers that are not
+// marshalled to another process, so the structure and its text buffer are
+// placed in the control's own process and read back from there.
+class CRemoteMemory {
 public:
-    explicit CRemoteItem(HWND hList) : m_hList(hList)
+    static const size_t kTextBytes = 8192;
+
+    CRemoteMemory(HWND hControl, size_t nStructBytes) : m_hControl(hControl), m_nStructBytes(nStructBytes)
     {
         DWORD dwPid = 0;
-        GetWindowThreadProcessId(hList, &dwPid);
+        GetWindowThreadProcessId(hControl, &dwPid);
         m_hProcess = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, dwPid);
         if (m_hProcess)
-            m_pRemote = static_cast<BYTE*>(VirtualAllocEx(m_hProcess, nullptr, sizeof(LVITEMW) + kTextBytes,
+            m_pRemote = static_cast<BYTE*>(VirtualAllocEx(m_hProcess, nullptr, nStructBytes + kTextBytes,
                                                           MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
     }
-    ~CRemoteItem()
+    ~CRemoteMemory()
     {
         if (m_pRemote)
             VirtualFreeEx(m_hProcess, m_pRemote, 0, MEM_RELEASE);
@@ -211,27 +214,60 @@ public:
             CloseHandle(m_hProcess);
     }
     bool IsValid() const { return m_pRemote != nullptr; }
+    wchar_t* RemoteText() const { return reinterpret_cast<wchar_t*>(m_pRemote + m_nStructBytes); }
+
+    // The structure (whose text pointer is RemoteText()) sent with the
+    // message; the text the control wrote there.
+    std::wstring Ask(UINT uMsg, WPARAM wParam, const void* pStruct) const
+    {
+        std::vector<wchar_t> buf(kTextBytes / sizeof(wchar_t) + 1, L'\0');
+        if (!WriteProcessMemory(m_hProcess, m_pRemote, pStruct, m_nStructBytes, nullptr) ||
+            !WriteProcessMemory(m_hProcess, RemoteText(), buf.data(), sizeof(wchar_t), nullptr))
+            return std::wstring();
+        SendMessageW(m_hControl, uMsg, wParam, reinterpret_cast<LPARAM>(m_pRemote));
+        ReadProcessMemory(m_hProcess, RemoteText(), buf.data(), kTextBytes, nullptr);
+        return buf.data();
+    }
+
+private:
+    HWND m_hControl;
+    size_t m_nStructBytes;
+    HANDLE m_hProcess = nullptr;
+    BYTE* m_pRemote = nullptr;
+};
+
+class CRemoteItem : public CRemoteMemory {
+public:
+    explicit CRemoteItem(HWND hList) : CRemoteMemory(hList, sizeof(LVITEMW)) {}
 
     std::wstring Text(int nRow, int nColumn) const
     {
         LVITEMW item = {};
         item.iSubItem = nColumn;
-        item.pszText = reinterpret_cast<wchar_t*>(m_pRemote + sizeof(LVITEMW));
+        item.pszText = RemoteText();
         item.cchTextMax = kTextBytes / sizeof(wchar_t);
-        std::vector<wchar_t> buf(kTextBytes / sizeof(wchar_t) + 1, L'\0');
-        if (!WriteProcessMemory(m_hProcess, m_pRemote, &item, sizeof(item), nullptr))
-            return std::wstring();
-        SendMessageW(m_hList, LVM_GETITEMTEXTW, nRow, reinterpret_cast<LPARAM>(m_pRemote));
-        ReadProcessMemory(m_hProcess, item.pszText, buf.data(), kTextBytes, nullptr);
-        return buf.data();
+        return Ask(LVM_GETITEMTEXTW, nRow, &item);
     }
-
-private:
-    static const size_t kTextBytes = 8192;
-    HWND m_hList;
-    HANDLE m_hProcess = nullptr;
-    BYTE* m_pRemote = nullptr;
 };
+
+// Every tip of the process's tooltip controls, one a line (under Wine the
+// notification area's icons are the explorer's, each a tool of its tooltip).
+int Tips(int argc, wchar_t** argv)
+{
+    if (argc != 3)
+        return 2;
+    for (HWND hTip : TopLevel(argv[2], nullptr, L"tooltips_class32")) {
+        const CRemoteMemory remote(hTip, sizeof(TTTOOLINFOW));
+        const int nTools = remote.IsValid() ? static_cast<int>(SendMessageW(hTip, TTM_GETTOOLCOUNT, 0, 0)) : 0;
+        for (int i = 0; i < nTools; ++i) {
+            TTTOOLINFOW info = {};
+            info.cbSize = sizeof(info);
+            info.lpszText = remote.RemoteText();
+            std::printf("%s\n", OneLine(remote.Ask(TTM_ENUMTOOLSW, i, &info)).c_str());
+        }
+    }
+    return 0;
+}
 
 // The events of one process, printed as they come, until one names a text
 // that begins with the prefix.
@@ -441,6 +477,8 @@ int wmain(int argc, wchar_t** argv)
         return Wait(argc, argv);
     if (strCommand == L"list")
         return List(argc, argv);
+    if (strCommand == L"tips")
+        return Tips(argc, argv);
     if (strCommand == L"layout")
         return Layout(argc, argv);
     if (strCommand == L"rows")

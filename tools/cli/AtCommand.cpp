@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/ConsoleRequest.h"
+#include "serial/PortHold.h"
 #include "serial/SerialSession.h"
 
 namespace {
@@ -164,6 +166,10 @@ static int RunAt(CArgs& args)
     const int nExit = bTimeout ? ParseNumberOption("timeout", strTimeout, 1, 3600, nTimeout) : kExitOk;
     if (nExit != kExitOk)
         return nExit;
+    if (CPortHold::IsHeld(Utf8ToWide(strPort))) {  // as the phone commands refuse it
+        PrintError(DescribeHeld(Utf8ToWide(strPort)));
+        return kExitPort;
+    }
     return CAtExchange(strPort, static_cast<DWORD>(nTimeout * 1000)).Run(commands);
 }
 

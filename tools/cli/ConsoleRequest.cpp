@@ -71,11 +71,33 @@ void CConsoleRequest::StartMessages(const std::vector<CContact>& recipients, con
     Start(std::move(pSend));
 }
 
+std::string DescribeHeld(const WString& strPort)
+{
+    return WideToUtf8(strPort) + " is held by Zandu SMS, which is receiving messages: turn Receive messages off there, "
+                                 "or close it";
+}
+
 // Nothing to do: nothing was asked, nothing fails.
 void CConsoleRequest::Start(std::unique_ptr<CPhoneRequest> pRequest)
 {
-    if (!m_session.Run(std::move(pRequest), m_strPort))
+    if (!RefuseHeld() && !m_session.Run(std::move(pRequest), m_strPort))
         Finish();
+}
+
+void CConsoleRequest::Listen(CReceiver& receiver)
+{
+    if (!RefuseHeld())
+        m_session.Listen(&receiver, m_strPort);
+}
+
+bool CConsoleRequest::RefuseHeld()
+{
+    if (!m_pHost->IsHeldByReceiving(m_strPort))
+        return false;
+    m_pHost->PrintError(DescribeHeld(m_strPort));
+    Note(kExitPort);
+    Finish();
+    return true;
 }
 
 void CConsoleRequest::DownloadPhonebook()
@@ -197,6 +219,11 @@ void CConsoleRequest::OnPhonebook(const std::vector<CContact>& phonebook)
 // with the code.
 void CConsoleRequest::OnPortError(uint32_t dwError, const WString& strReason)
 {
+    if (dwError == kErrorAccessDenied && m_pHost->IsHeldByReceiving(m_strPort)) {
+        m_pHost->PrintError(DescribeHeld(m_strPort));
+        Note(kExitPort);
+        return;
+    }
     m_pHost->PrintError(WideToUtf8(m_strPort) + ": " + WideToUtf8(strReason) + " (error " + std::to_string(dwError) +
                         ")");
     Note(kExitPort);

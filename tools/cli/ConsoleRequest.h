@@ -42,7 +42,12 @@ public:
     // One line of standard output that says what became of a recipient,
     // after the request: "0123456789: sent (reference 17)".
     virtual void PrintOutcome(const std::string& strLine) { PrintLine(strLine); }
+    // Whether the window holds the port to receive messages on it.
+    virtual bool IsHeldByReceiving(const WString& /*strPort*/) const { return false; }
 };
+
+// What the console says of a port the window keeps open to receive on it.
+std::string DescribeHeld(const WString& strPort);
 
 class CConsoleRequest : private CSessionHost,
                         private CSendHost,
@@ -75,6 +80,12 @@ public:
     // Any other request: its statuses are printed, its failures exit as the
     // others' do, and it succeeds when nothing failed.
     void Run(std::unique_ptr<CPhoneRequest> pRequest);
+    // Listens on the port for the receiver (not owned) until the object goes;
+    // what comes goes to the receiver's host, a port error to the host's
+    // standard error.
+    void Listen(CReceiver& receiver);
+    // The first failure's exit code; kExitOk while there is none.
+    int GetFailure() const { return m_nFailure; }
     // For a Send: every part asks for a delivery report, and each message's
     // references are kept in the "Reports" list of the key under the time
     // text strTime; the reports awaited are read first.
@@ -105,6 +116,10 @@ public:
     const std::vector<CContact>& GetPhonebook() const { return m_phonebook; }
 
 private:
+    // A port the window receives on is never opened beside it (Wine lets a
+    // second program open it, and each would take the other's answers):
+    // refused, as the open is on Windows.
+    bool RefuseHeld();
     // CSessionHost
     void OnStatus(const WString& strText, bool bTimed) override;
     void OnRequestEnded() override;

@@ -26,6 +26,9 @@
 #include "sms/InboxFile.h"
 #include "app/ContactStore.h"
 #include "app/ReportStore.h"
+#include "app/Receiver.h"
+#include "base/AppSettings.h"
+#include "serial/PortHold.h"
 #include "serial/SerialSession.h"
 #include "base/Settings.h"
 #include "base/SettingsListKey.h"
@@ -47,6 +50,7 @@ const char kTestPortUsage[] = "usage: zandusms-cli test-port --port NAME [--json
 const char kPhonebookUsage[] = "usage: zandusms-cli phonebook --port NAME [--save]" PHONE_OPTIONS;
 const char kInboxUsage[] = "usage: zandusms-cli inbox --port NAME [--delete] [--json]" PHONE_OPTIONS;
 const char kReportsUsage[] = "usage: zandusms-cli reports --port NAME" PHONE_OPTIONS;
+const char kListenUsage[] = "usage: zandusms-cli listen --port NAME [--json]" PHONE_OPTIONS;
 // The SIM's PIN, when --pin-file does not give it; never on the command line,
 // where other users of the machine could read it.
 const char kPinVariable[] = "ZANDU_SIM_PIN";
@@ -180,8 +184,10 @@ std::string ReportLine(const CStatusReport& report, const WString& strKey)
 // window gets the worker's announcements and the request's timers.
 class CConsoleSession : public CConsoleHost, public CSessionHandler {
 public:
-    bool Start()
+    // bQuiet: as SetQuiet.
+    bool Start(bool bQuiet = false)
     {
+        m_bQuiet = m_bQuiet || bQuiet;
         if (m_session.Start())
             return true;
         ::PrintError("cannot start the serial worker (error " + std::to_string(GetLastError()) + ")");
@@ -193,11 +199,17 @@ public:
     // Runs the loop until the request has ended; its exit code.
     int Run(CConsoleRequest& request)
     {
-        m_pRequest = &request;
-        m_session.Run(*this, [&request] { return request.IsFinished(); }, INFINITE);
-        m_pRequest = nullptr;
+        RunUntil(request, [&request] { return request.IsFinished(); });
         return request.GetExitCode();
     }
+    void RunUntil(CConsoleRequest& request, const std::function<bool()>& fnDone)
+    {
+        m_pRequest = &request;
+        m_session.Run(*this, fnDone, INFINITE);
+        m_pRequest = nullptr;
+    }
+    HWND GetWindow() const { return m_session.GetWindow(); }
+    bool IsHeldByReceiving(const WString& strPort) const override { return CPortHold::IsHeld(strPort); }
 
     void PrintLine(const std::string& strLine) override
     {
@@ -228,6 +240,51 @@ private:
     CSerialSession m_session;
     CConsoleRequest* m_pRequest = nullptr;
     bool m_bQuiet = false;
+};
+
+// Ctrl+C (or the console closing) ends listening: the loop is woken to see it.
+volatile LONG g_nStopListening = 0;
+HWND g_hListenWindow = nullptr;
+
+BOOL WINAPI OnConsoleStop(DWORD)
+{
+    InterlockedExchange(&g_nStopListening, 1);
+    PostMessageW(g_hListenWindow, WM_NULL, 0, 0);
+    return TRUE;
+}
+
+// What listening brings, printed as the inbox command prints messages; a
+// port that never opened, or what cannot be stored, ends it.
+class CListenPrinter : public CReceiverHost {
+public:
+    explicit CListenPrinter(bool bJson) : m_bJson(bJson) {}
+
+    void OnMessageReceived(const CReceivedMsg& msg) override
+    {
+        ::PrintLine(m_bJson ? FormatInboxMessage(msg) : MessageLine(msg));
+        std::fflush(stdout);
+    }
+    void OnReportApplied(const CStatusReport& report, const WString& strKey) override
+    {
+        if (!m_bJson)
+            ::PrintLine(ReportLine(report, strKey));
+    }
+    void OnListening(EListening eState, const WString& strPort) override
+    {
+        m_bListened = m_bListened || eState == EListening::LISTENING;
+        if (!m_bJson)
+            ::PrintLine(WideToUtf8(strPort) + (eState == EListening::LISTENING ? ": listening" : " lost; trying again"));
+        std::fflush(stdout);
+    }
+    void OnReceiveFailure(const std::string& strError) override
+    {
+        ::PrintError("not stored: " + strError);
+        m_bStoreFailed = true;
+    }
+
+    bool m_bJson;
+    bool m_bListened = false;
+    bool m_bStoreFailed = false;
 };
 
 // A request with the phone options of the command line.
@@ -390,9 +447,7 @@ static int RunTestPort(CArgs& args)
     if (const int nExit = ParsePhoneArgs(args, kTestPortUsage, phone))
         return nExit;
     CConsoleSession console;
-    if (bJson)
-        console.SetQuiet();
-    if (!console.Start())
+    if (!console.Start(bJson))
         return kExitPort;
     CPhoneRequestOf request(console, phone);
     request.TestPort();
@@ -444,6 +499,37 @@ static int RunInbox(CArgs& args)
     for (const CReceivedMsg& msg : messages)
         PrintLine(bJson ? FormatInboxMessage(msg) : MessageLine(msg));
     return nExit;
+}
+
+// Until Ctrl+C (kExitOk), a port that could not be opened at the start
+// (kExitPort) or what could not be stored (kExitSettings); a port lost later
+// is opened again every 10 s, as the window does.
+static int RunListen(CArgs& args)
+{
+    const bool bJson = args.Flag("json");
+    CPhoneArgs phone;
+    if (const int nExit = ParsePhoneArgs(args, kListenUsage, phone))
+        return nExit;
+    const WString strInbox = GetInboxPath();
+    if (strInbox.empty() || !OpenReportsKey())
+        return kExitSettings;
+    CSettingsListKey reportsKey(GetSettingsKey());
+    CConsoleSession console;
+    if (!console.Start(bJson))
+        return kExitPort;
+    CPhoneRequestOf request(console, phone);
+    CListenPrinter printer(bJson);
+    CReceiver receiver(printer, reportsKey, strInbox, CAppSettings().Read(EFlag::DELETE_AFTER_DOWNLOAD));
+    g_hListenWindow = console.GetWindow();
+    SetConsoleCtrlHandler(OnConsoleStop, TRUE);
+    request.Listen(receiver);
+    console.RunUntil(request, [&] {
+        return g_nStopListening || printer.m_bStoreFailed || (!printer.m_bListened && request.GetFailure());
+    });
+    SetConsoleCtrlHandler(OnConsoleStop, FALSE);
+    if (printer.m_bStoreFailed)
+        return kExitSettings;
+    return g_nStopListening ? kExitOk : request.GetFailure();
 }
 
 static int RunReports(CArgs& args)
@@ -513,6 +599,14 @@ static int RunReports(CArgs& args)
     return nExit ? nExit : NeedsWindows("reports");
 }
 
+static int RunListen(CArgs& args)
+{
+    args.Flag("json");
+    CPhoneArgs phone;
+    const int nExit = ParsePhoneArgs(args, kListenUsage, phone);
+    return nExit ? nExit : NeedsWindows("listen");
+}
+
 #endif
 
 const CCliCommand kCommands[] = {
@@ -554,6 +648,15 @@ const CCliCommand kCommands[] = {
       "      STATE<TAB>SENT\" line per report (SENT: when the message it matched\n"
       "      was sent, or \"not matched\").\n",
      RunReports},
+    {ECliSection::SEC_PHONE, 70, "listen", nullptr,
+      "  listen --port NAME [--json]\n"
+      "      Keep the port open and store each message the phone receives as it\n"
+      "      arrives, as the program's \"Receive messages\" does, printing it as\n"
+      "      inbox does (--json: a JSON object a line and nothing else), until\n"
+      "      Ctrl+C (exit code 0). A port lost is opened again every 10 s; one\n"
+      "      that cannot be opened at the start ends it (4), as does a message\n"
+      "      that cannot be stored (6).\n",
+     RunListen},
     {ECliSection::SEC_PHONE, 90, nullptr, nullptr,
       "  These print the program's status texts, one per line, on standard output\n"
       "  (\"Connecting...\", \"Handshaking...\", \"Message sent to 0123456789\", ...)\n"

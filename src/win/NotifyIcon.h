@@ -1,0 +1,32 @@
+// The program's icon in the notification area: added while the program
+// receives messages, removed when it stops. Its tip says what came last,
+// a balloon shows each new message, and a click on either comes to the
+// owner window as the callback message (lParam: the mouse message, or
+// NIN_BALLOONUSERCLICK). Where there is no notification area nothing shows
+// and nothing fails.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "base/Text.h"
+
+class CNotifyIcon {
+public:
+    CNotifyIcon() = default;
+    ~CNotifyIcon() { Remove(); }
+    CNotifyIcon(const CNotifyIcon&) = delete;
+    CNotifyIcon& operator=(const CNotifyIcon&) = delete;
+
+    // Adds the icon, or changes its tip when it is there.
+    void Show(HWND hWnd, UINT uMessage, HICON hIcon, const WString& strTip);
+    // The tip becomes the title; the balloon shows the title and the text.
+    void ShowBalloon(const WString& strTitle, const WString& strText);
+    void Remove();
+    bool IsShown() const { return m_hWnd != nullptr; }
+
+private:
+    NOTIFYICONDATAW Data(UINT uFlags) const;
+
+    HWND m_hWnd = nullptr;
+};
