@@ -1,6 +1,6 @@
 // Fuzz target of the phone's listing of stored messages: the lines of a
-// "+CMGL" reply (with "+CDS", "+CDSI" and "+CPMS" lines among them), the
-// PDUs they give decoded and joined as a download would.
+// "+CMGL" reply or of "+CMGR" answers (with "+CDS", "+CDSI" and "+CPMS" lines
+// among them), the PDUs they give decoded and joined as a download would.
 //
 // Input: the phone's output, cut into reads of 1 to 16 bytes by the first
 // byte.
@@ -25,7 +25,7 @@ void Check(bool bOk)
 
 bool IsHeader(const std::string& strLine)
 {
-    return strLine.compare(0, 6, "+CMGL:") == 0 ||
+    return strLine.compare(0, 6, "+CMGL:") == 0 || strLine.compare(0, 6, "+CMGR:") == 0 ||
            (strLine.compare(0, 5, "+CDS:") == 0 && strLine.find(',') == std::string::npos);
 }
 
