@@ -4,7 +4,7 @@
 # Windows tree; the phone simulator and the contact import's benchmark in a
 # release host tree of its own) and prints one table of figures, also
 # written to build/bench/bench.md.
-#   bash scripts/bench.sh [--runs N] [--idle SECONDS] [--only startup,region,send,memory,idle,receiving,history,import] [--smoke]
+#   bash scripts/bench.sh [--runs N] [--idle SECONDS] [--only startup,region,send,memory,idle,receiving,history,import,conversations] [--smoke]
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 BENCH_BUILD=$ZANDU_BUILD/bench

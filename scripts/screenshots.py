@@ -3,12 +3,15 @@
 window after a phone-book download and sends asking for delivery reports,
 in Contact mode with a contact selected (so that both radio buttons' states
 and the contact list show), the History dialog with delivery states, the
-Inbox with the simulated phone's messages, the Contacts window with two own
-contacts in groups beside the phone's, the About
+Inbox with the simulated phone's messages, the Conversations window with
+Anna's thread of messages each way and a reply sent from it, the Contacts
+window with two own contacts in groups beside the phone's, the About
 box, the Feedback dialog and the update notice. Run through
 scripts/screenshots.sh, which builds what it needs and starts the display,
 the Wine server and the phone simulator's port links; the pictures go to
 docs/. The settings of the Wine prefix are put back as they were."""
+import datetime
+import json
 import os
 import subprocess
 import sys
@@ -62,8 +65,19 @@ def send(program, recipients, text):
     program.send(recipients, text, ("Message sent to " + recipients, "Failed", "Error"))
 
 
+def received_messages(folder):
+    """The simulator's sample messages and two from Anna earlier today, as a --messages file."""
+    with open(os.path.join(ROOT, "tools", "phonesim", "sample-messages.json"), encoding="utf-8") as f:
+        messages = json.load(f)["messages"]
+    now = datetime.datetime.now(datetime.timezone.utc).replace(microsecond=0)
+    for hours, text in ((2, "Are we still on for tomorrow?"), (1, "Which room was it again?")):
+        messages.append({"sender": PHONEBOOK[0][0], "time": (now - datetime.timedelta(hours=hours)).isoformat(),
+                         "text": text})
+    return zandu.messages_file(folder, messages)
+
+
 def main_window_and_dialogs(book):
-    messages = os.path.join(ROOT, "tools", "phonesim", "sample-messages.json")
+    messages = received_messages(os.path.dirname(book))
     with Phone(port_link("COM5"), "--phonebook-file", book, "--messages", messages), Program() as program:
         program.wait_status("Ready")
         program.click(1009)  # Contact
@@ -99,6 +113,18 @@ def main_window_and_dialogs(book):
         time.sleep(1)
         shoot(inbox, "inbox.png")
         winprobe("key", inbox, 0x1B)
+
+        program.click(1098)
+        conversations = wait_window(program, "Conversations")
+        winprobe("focus", conversations, 1102)
+        winprobe("key", conversations, 0x28)  # Anna's, below the last one sent to
+        wait_for(lambda: zandu.window_text(conversations, 1103).startswith("Anna Schmidt"), 10)
+        winprobe("replace", conversations, 1107, "Room 4. See you there!")
+        winprobe("click", conversations, 1109)  # Send
+        wait_for(lambda: zandu.window_text(conversations, 1111).startswith("Message sent"), 60)
+        winprobe("focus", conversations, 1104)
+        shoot(conversations, "conversations.png")
+        winprobe("key", conversations, 0x1B)
 
         program.click(1066)
         contacts = wait_window(program, "Contacts")

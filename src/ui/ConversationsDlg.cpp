@@ -1,5 +1,6 @@
 #include "ui/ConversationsDlg.h"
 
+#include <functional>
 #include <string>
 
 #include "base/AppDataFolder.h"
@@ -22,7 +23,7 @@ namespace {
 enum { kColumnName, kColumnLast };
 enum { kColumnWay, kColumnTime, kColumnState, kColumnText };
 const int kNamePercent = 45;
-const int kMessagePercents[] = {12, 36, 22};
+const int kMessagePercents[] = {10, 35, 17};
 
 constexpr CControlItem kControls[] = {
     {IDC_CONV_LIST, EControlKind::ListView},
@@ -43,14 +44,35 @@ constexpr CControlItem kControls[] = {
 const WChar kNoReply[] = WSTR("Cannot reply to an alphanumeric sender");
 
 // The History writes its times as the locale's formats give them, without
-// the user's changes; read back in the computer's zone.
-int64_t ReadHistoryTime(const WString& strTime, EDateOrder order, const WString& strAm, const WString& strPm)
-{
-    CLocalTime time;
-    if (!ParseRecordTime(strTime, order, strAm, strPm, time))
-        return 0;
-    return LocalTimeToUtc(time.nYear, time.nMonth, time.nDay, time.nHour, time.nMinute, time.nSecond);
-}
+// the user's changes; read back in the computer's zone. The zone's offset is
+// looked up once per hour of the records (they come in order), not for each.
+class CHistoryTimeReader {
+public:
+    CHistoryTimeReader()
+        : m_order(DateOrderOf(GetDefaultLocaleText(LOCALE_SSHORTDATE))), m_strAm(GetDefaultLocaleText(LOCALE_S1159)),
+          m_strPm(GetDefaultLocaleText(LOCALE_S2359))
+    {
+    }
+
+    int64_t operator()(const WString& strTime)
+    {
+        CLocalTime time;
+        if (!ParseRecordTime(strTime, m_order, m_strAm, m_strPm, time))
+            return 0;
+        const int64_t nHour = ((time.nYear * 16LL + time.nMonth) * 32 + time.nDay) * 24 + time.nHour;
+        if (nHour != m_nHour) {
+            m_nHour = nHour;
+            m_nHourUtc = LocalTimeToUtc(time.nYear, time.nMonth, time.nDay, time.nHour, 0, 0);
+        }
+        return m_nHourUtc ? m_nHourUtc + time.nMinute * 60 + time.nSecond : 0;
+    }
+
+private:
+    EDateOrder m_order;
+    WString m_strAm, m_strPm;
+    int64_t m_nHour = -1;      // the last hour looked up, and its start in UTC
+    int64_t m_nHourUtc = 0;
+};
 
 WString TimeText(const CConversationMsg& msg)
 {
@@ -137,10 +159,9 @@ void CConversationsDlg::Refresh()
     received.reserve(inbox.GetCount());
     for (size_t i = 0; i < inbox.GetCount(); ++i)
         received.push_back(inbox.GetMessage(i));
-    const EDateOrder order = DateOrderOf(GetDefaultLocaleText(LOCALE_SSHORTDATE));
-    const WString strAm = GetDefaultLocaleText(LOCALE_S1159), strPm = GetDefaultLocaleText(LOCALE_S2359);
+    CHistoryTimeReader reader;
     m_list.Build(CHistoryStore(key, folder).ReadList(), CReportStore(key).Read(), received, m_host.GetContacts(),
-                 [&](const WString& strTime) { return ReadHistoryTime(strTime, order, strAm, strPm); });
+                 std::ref(reader));
     m_nShown = SIZE_MAX;
     Search();
 }

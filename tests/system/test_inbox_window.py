@@ -5,18 +5,22 @@ the inbox file after a restart; "Delete from phone after download" leaves
 the phone's memory empty. A message sent with "Request delivery report"
 becomes "Delivered ..." in the History after the next request, whose listing
 stores the phone's received messages, new in the Inbox; a send running while
-the Inbox is open is not the Inbox's to cancel. With Receive messages on, what
-the phone announces shows at once (the Inbox button's count, the notification
-icon's tip), a report turns an open History's state to Delivered, and a
-message announced while the cable was pulled is found when it is back."""
+the Inbox is open is not the Inbox's to cancel. The Conversations show the
+sent and the received as one thread, in local time; a reply from the thread
+reaches the phone once, and Export... writes the thread. With Receive
+messages on, what the phone announces shows at once (the Inbox button's
+count, the notification icon's tip, whose click opens the sender's thread),
+a report turns an open History's state to Delivered, and a message announced
+while the cable was pulled is found when it is back."""
+import csv
 import tempfile
 import time
 import unittest
 
 import zandu
 from screen import click, window_rect
-from zandu import (BUILD, RECEIVED, Phone, Program, SavedInbox, SavedSettings, cli, messages_file, port_link,
-                   wait_for, window_text, winprobe)
+from zandu import (BUILD, RECEIVED, Phone, Program, SavedInbox, SavedSettings, cli, decode_submit, file_dialog,
+                   local_time_text, messages_file, port_link, wait_for, window_text, winprobe)
 
 HELD = "COM5 is held by Zandu SMS, which is receiving messages: turn Receive messages off there, or close it"
 
@@ -25,9 +29,10 @@ DELIVERY_REPORT, INBOX_BUTTON = 1040, 1041
 HISTORY_STATE = 1042
 LIST, SENDER, TIME, TEXT, REFRESH, DELETE, SEARCH, REPLY = 1050, 1052, 1054, 1055, 1056, 1057, 1089, 1090
 STATUS = 1059
-CONV_NAME = 1103
-MESSAGE, NUMBER_BOX = 1002, 1014
+NUMBER_BOX = 1014
 VK_ESCAPE = 0x1B
+CONVERSATIONS = 1098
+C_LIST, C_NAME, C_MESSAGES, C_REPLY, C_SEND, C_EXPORT, C_STATUS = 1102, 1103, 1104, 1107, 1109, 1110, 1111
 ENDED = ("Message sent", "Failed", "Error")
 # From a sender that is a name, the name of a contact at that: never taken for her.
 ALPHANUMERIC = {"sender": "Anna", "time": "2024-05-16T08:00:00+02:00", "text": "Your parcel comes today"}
@@ -52,8 +57,8 @@ class InboxWindow(unittest.TestCase):
         self.assertEqual(code, 0, "no Inbox window")
         return out[0].split("\t")[0]
 
-    def rows(self, window):
-        code, out = winprobe("rows", window, LIST, 10)
+    def rows(self, window, item=LIST):
+        code, out = winprobe("rows", window, item, 10)
         self.assertEqual(code, 0)
         return [tuple(row.split("\t")) for row in out[1:]]
 
@@ -66,8 +71,9 @@ class InboxWindow(unittest.TestCase):
         return program.status_trail()[before:]
 
     def test_refresh_restart_and_delete(self):
-        shown = [("+447700900123", "2024-05-18 09:15:00+00:00"), ("Anna", "2024-05-17 14:03:09+02:00"),
-                 ('"Anna" (alphanumeric sender)', "2024-05-16 08:00:00+02:00")]
+        shown = [("+447700900123", local_time_text("2024-05-18T09:15:00+00:00")),
+                 ("Anna", local_time_text("2024-05-17T14:03:09+02:00")),
+                 ('"Anna" (alphanumeric sender)', local_time_text("2024-05-16T08:00:00+02:00"))]
         shown_new = [("[new] " + sender, at) for sender, at in shown]  # until the Inbox is closed
         with Phone(port_link("COM5"), "--messages", messages_file(self.tmp.name, RECEIVED + [ALPHANUMERIC])) as phone:
             with Program() as program:
@@ -111,14 +117,17 @@ class InboxWindow(unittest.TestCase):
             wait_for(lambda: window_text(window, SENDER) == shown[2][0])
             self.assertEqual(winprobe("state", window, REPLY)[1][0][:9], "enabled=0")
             self.assertEqual(window_text(window, STATUS), "Cannot reply to an alphanumeric sender")
-            # Reply to the contact: the sender in the recipients box, the cursor in the text.
+            # Reply to the contact: her conversation opens.
             winprobe("key", window, 0x26)
             wait_for(lambda: window_text(window, SENDER) == "Anna (+4917012345)")
             self.assertEqual(window_text(window, STATUS), "")
             self.assertEqual(winprobe("click", window, REPLY)[0], 0)
             wait_for(lambda: winprobe("rect", window)[0] == 1)
-            self.assertEqual(program.text(NUMBER_BOX), "+4917012345")
-            self.assertEqual(winprobe("focused", program.hwnd)[1], [str(MESSAGE)])
+            code, out = winprobe("wait", program.exe_name, "Conversations", "#32770", 20000)
+            self.assertEqual(code, 0, "no Conversations window")
+            wait_for(lambda: window_text(out[0], C_NAME), 10, until=lambda t: t == "Anna (+4917012345)")
+            self.assertEqual(program.text(NUMBER_BOX), "")
+            winprobe("key", out[0], VK_ESCAPE)
 
     def test_delivered_after_the_next_request(self):
         # The PDU's answer late enough that the Inbox opens and is looked at
@@ -141,7 +150,7 @@ class InboxWindow(unittest.TestCase):
             self.assertEqual(self.history_state(program), "Sent")
 
             # That listing marked the phone's messages read: the Inbox has them, new until it has shown them.
-            anna = ("Anna", "2024-05-17 14:03:09+02:00")
+            anna = ("Anna", local_time_text("2024-05-17T14:03:09+02:00"))
             window = self.open_inbox(program)
             self.assertEqual(self.rows(window), [("[new] " + anna[0], anna[1])])
             self.assertEqual(window_text(window, STATUS), "1 new message")
@@ -197,13 +206,61 @@ class InboxWindow(unittest.TestCase):
             click(left + width // 2, top + height // 2)
             code, out = winprobe("wait", program.exe_name, "Conversations", "#32770", 20000)
             self.assertEqual(code, 0, "no Conversations window")
-            self.assertEqual(window_text(out[0], CONV_NAME), RECEIVED[1]["sender"])
+            self.assertEqual(window_text(out[0], C_NAME), RECEIVED[1]["sender"])
             winprobe("key", out[0], VK_ESCAPE)
             wait_for(lambda: program.text(INBOX_BUTTON), 10, until=lambda text: text == "&Inbox (1)")
             program.click(1097)  # Receive messages off: the icon goes, the port is free
             wait_for(tips, 10, until=lambda shown: not any(t.startswith("Zandu SMS") or t.startswith("New") for t in shown))
             self.assertEqual(program.text(INBOX_BUTTON), "&Inbox...")
             self.assertEqual(cli("at", "--port", "COM5", "AT").returncode, 0)
+
+    def test_conversation_in_local_time_reply_and_export(self):
+        # Sent before Anna's message came, as the History wrote it: in the
+        # prefix's locale and local time.
+        zandu.settings_set_list("NewHistory", [" Anna", " +4917012345", " 5/16/2024 10:00:00 AM", " Are you coming?"])
+        with Phone(port_link("COM5"), "--messages", messages_file(self.tmp.name, RECEIVED)) as phone:
+            self.assertEqual(cli("inbox", "--port", "COM5").returncode, 0)
+            with Program() as program:
+                program.wait_status("Ready")
+                code, out = winprobe("open", program.hwnd, CONVERSATIONS, "Conversations", 20000)
+                self.assertEqual(code, 0, "no Conversations window")
+                window = out[0].split("\t")[0]
+                # Newest first; the thread shown is seen, the other keeps its unread count.
+                threads = self.rows(window, C_LIST)
+                self.assertEqual(threads[0], ("+447700900123", RECEIVED[1]["text"]))
+                self.assertEqual(threads[1][0], "[1 new] Anna")
+                winprobe("focus", window, C_LIST)
+                winprobe("key", window, 0x28)
+                wait_for(lambda: window_text(window, C_NAME), 10, until=lambda t: t == "Anna (+4917012345)")
+                self.assertEqual(self.rows(window, C_MESSAGES), [
+                    ("Out", "5/16/2024 10:00:00 AM", "Sent", "Are you coming?"),
+                    ("In", local_time_text(RECEIVED[0]["time"]), "", RECEIVED[0]["text"])])
+                self.assertEqual([m.get("new", False) for m in self.inbox.messages()], [False, False])
+
+                winprobe("replace", window, C_REPLY, "On my way")
+                winprobe("click", window, C_SEND)
+                wait_for(lambda: window_text(window, C_STATUS), 60,
+                         until=lambda t: t.startswith(("Message sent", "Failed", "Error")))
+                self.assertTrue(window_text(window, C_STATUS).startswith("Message sent to Anna (+4917012345)"))
+                pdus = phone.events("pdu")
+                self.assertEqual([(m["Number"], m["Text"]) for m in map(decode_submit, (e["pdu"] for e in pdus))],
+                                 [("+4917012345", "On my way")])
+                shown = wait_for(lambda: self.rows(window, C_MESSAGES), 10, until=lambda rows: len(rows) == 3)
+                self.assertEqual((shown[2][0], shown[2][2], shown[2][3]), ("Out", "Sent", "On my way"))
+                self.assertEqual(window_text(window, C_REPLY), "")
+
+                path = self.tmp.name + "/anna.csv"
+                self.assertEqual(file_dialog(window, C_EXPORT, "Export", path), 0)
+                wait_for(lambda: window_text(window, C_STATUS), 10, until=lambda t: t.startswith("3 messages exported to "))
+                with open(path, encoding="utf-8-sig", newline="") as f:
+                    rows = list(csv.reader(f))
+                self.assertEqual(rows[0], ["Time", "Number", "Name", "State", "Text"])
+                self.assertEqual([row[1:] for row in rows[1:]], [
+                    ["'+4917012345", "Anna", "Sent", "Are you coming?"],
+                    ["'+4917012345", "Anna", "received", RECEIVED[0]["text"]],
+                    ["'+4917012345", "Anna", "Sent", "On my way"]])
+                self.assertEqual(rows[2][0], "2024-05-17 12:03:09+00:00")
+                winprobe("key", window, VK_ESCAPE)
 
     def history_state(self, program, row=0):
         code, out = winprobe("open", program.hwnd, HISTORY_BUTTON, "History", 20000)

@@ -125,9 +125,10 @@ class MainWindow(unittest.TestCase):
             wait_for(lambda: program.enabled(SEND), 30, "the request buttons")
             wait_for(program.focused, 10, "the focus back on Send", until=lambda item: item == SEND)
 
-            # Contacts and Inbox give the focus back to what opened them.
+            # Contacts, Inbox and Conversations give the focus back to what opened them.
             for keys, button, title in ((["alt+m", "shift+Tab"], CONTACTS, "Contacts"),
-                                        (["alt+p", "shift+Tab"], INBOX, "Inbox")):
+                                        (["alt+p", "shift+Tab", "shift+Tab"], INBOX, "Inbox"),
+                                        (["alt+p", "shift+Tab"], CONVERSATIONS, "Conversations")):
                 press(*keys)
                 self.assertEqual(program.focused(), button)
                 press("space")

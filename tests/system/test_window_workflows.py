@@ -20,7 +20,6 @@ CONTACTS = 1066
 # The Contacts window.
 C_SEARCH, C_LIST, C_NAME, C_NUMBER, C_GROUPS, C_NEW, C_SAVE, C_DELETE, C_STATUS, C_IMPORT, C_EXPORT, C_OK = (
     1071, 1072, 1074, 1076, 1078, 1080, 1081, 1082, 1083, 1085, 1086, 1087)
-FILE_NAME = 1148  # the name box of the system's file dialog
 IMPORTED = ("\ufeffName;Mobile;Category\r\nBen;0301299;Team\r\nDora;;Team\r\nEve;+49 170 12345;Team\r\n"
             "Cleo;0170 12345;Team,Choir\r\n")
 
@@ -318,12 +317,7 @@ class Workflows(unittest.TestCase):
         wait_for(lambda: zandu.window_text(window, C_STATUS), 10, until=lambda t: t.startswith(status))
 
     def file_dialog(self, window, button, title, path):
-        """The button's file dialog given the path (a Linux one, through Wine's Z:)."""
-        code, out = zandu.winprobe("open", window, button, title, 30000)
-        self.assertEqual(code, 0, "no %s dialog" % title)
-        dialog = out[0].split("\t")[0]
-        zandu.winprobe("settext", dialog, FILE_NAME, "Z:" + path.replace("/", "\\"))
-        zandu.winprobe("click", dialog, IDOK)
+        self.assertEqual(zandu.file_dialog(window, button, title, path), 0, "no %s dialog" % title)
 
     def test_storing_failures_time_out_and_cancel(self):
         # A phone on COM5 while the ports are enumerated; later ones replace it.

@@ -1052,6 +1052,29 @@ class SavedInbox:
                 f.write(self.saved)
 
 
+FILE_NAME = 1148  # the name box of the system's file dialog
+
+
+def file_dialog(window, button, title, path):
+    """Clicks the window's button and gives its file dialog the path (a Linux
+    one, through Wine's Z:); the winprobe code of the dialog's opening."""
+    code, out = winprobe("open", window, button, title, 30000)
+    if code == 0:
+        dialog = out[0].split("\t")[0]
+        winprobe("settext", dialog, FILE_NAME, "Z:" + path.replace("/", "\\"))
+        winprobe("click", dialog, 1)  # IDOK
+    return code
+
+
+def local_time_text(iso):
+    """An ISO 8601 instant as the window shows it: in local time, in the short
+    date and time formats of the Wine prefix's locale (English, United States)."""
+    import datetime
+    t = datetime.datetime.fromisoformat(iso).astimezone()
+    return "%d/%d/%d %d:%02d:%02d %s" % (t.month, t.day, t.year, (t.hour + 11) % 12 + 1, t.minute, t.second,
+                                        "AM" if t.hour < 12 else "PM")
+
+
 def messages_file(folder, messages):
     """A --messages file of the phone simulator in the folder; its path."""
     path = os.path.join(folder, "messages.json")

@@ -6,6 +6,7 @@ Run it through scripts/bench.sh, which builds and sets up what it needs.
 """
 import argparse
 import datetime
+import json
 import os
 import platform
 import re
@@ -31,9 +32,10 @@ sys.path.insert(0, SYSTEM_TESTS)
 
 import zandu  # noqa: E402
 from screen import move_mouse, window_rect  # noqa: E402
-from zandu import Phone, Program, SavedSettings, cpu_seconds, port_link, winprobe  # noqa: E402
+from zandu import Phone, Program, SavedInbox, SavedSettings, cpu_seconds, port_link, winprobe  # noqa: E402
 
 SEND, RADIO_NUMBER, HISTORY, HISTORY_OK, RECEIVE_MESSAGES = 1006, 1008, 57665, 1025, 1097
+CONVERSATIONS, CONVERSATIONS_OK = 1098, 1112
 REGION_BENCH = os.environ.get("ZANDU_REGION_BENCH", os.path.join(WIN, "tools", "bench", "region_bench.exe"))
 IMPORT_BENCH = os.environ.get("ZANDU_IMPORT_BENCH", os.path.join(BUILD, "bench", "host", "tools", "bench", "import_bench"))
 
@@ -384,17 +386,17 @@ def delivery_reports(elements):
     return parts
 
 
-def open_history(program, runs):
-    """Milliseconds from the click on History... to the dialog shown, each run."""
+def open_dialog(program, runs, button=HISTORY, title="History", ok=HISTORY_OK):
+    """Milliseconds from the click on the button (History...) to its dialog shown, each run."""
     opening = []
     for _ in range(runs):
-        code, out = winprobe("open", program.hwnd, HISTORY, "History", 120000, timeout=180)
-        assert code == 0, "the History dialog did not open"
+        code, out = winprobe("open", program.hwnd, button, title, 120000, timeout=180)
+        assert code == 0, "the %s dialog did not open" % title
         dialog, ms = out[0].split("\t")
         opening.append(float(ms))
-        assert winprobe("click", dialog, HISTORY_OK)[0] == 0
+        assert winprobe("click", dialog, ok)[0] == 0
         zandu.wait_for(lambda: not [w for w in zandu.top_level_windows(program.exe_name)
-                                    if w[1] and w[3] == "History"], 60, "the History dialog to close",
+                                    if w[1] and w[3] == title], 60, "the %s dialog to close" % title,
                        interval=POLL_S)
     return opening
 
@@ -413,7 +415,7 @@ def measure_history(table, runs, sizes):
             with Program(timestamps=True) as program:
                 program.wait_status("Ready")
                 program.click(RADIO_NUMBER)
-                opening = open_history(program, runs)
+                opening = open_dialog(program, runs)
                 if size:
                     table.add("History dialog, click to shown with its list, %d records" % size, opening, "ms")
                 else:
@@ -431,19 +433,52 @@ def measure_history(table, runs, sizes):
         for _ in range(runs):
             with Program() as program:
                 program.wait_status("Ready")
-                first += open_history(program, 1)
+                first += open_dialog(program, 1)
         table.add("History dialog, first opening after the start, %d records" % sizes[-1], first, "ms")
         zandu.settings_set_list("Reports", delivery_reports(largest))
         with Program() as program:
             program.wait_status("Ready")
             table.add("History dialog, click to shown with its list, %d records with their delivery reports"
-                      % sizes[-1], open_history(program, runs), "ms")
+                      % sizes[-1], open_dialog(program, runs), "ms")
         zandu.settings_delete_value("Reports")
     base = statistics.median(intervals[0])
     for size in sizes:
         table.add("History append at %d records (interval minus the empty history's)" % size,
                   [1000.0 * (g - base) for g in intervals[size]], "ms",
                   note="empty history's interval %.0f ms" % (1000 * base))
+
+
+def conversation_stores(sent, received, correspondents=500):
+    """NewHistory's elements for the sent messages (times as the prefix's
+    locale writes them) and an inbox file's JSON for the received ones, to and
+    from so many numbers, one in ten received new."""
+    elements, messages = [], []
+    for i in range(sent):
+        elements += [" ", " +4917%07d" % (i % correspondents),
+                     " 5/%d/2024 %d:%02d:%02d AM" % (1 + i // 3600 % 28, 1 + i // 60 % 60 % 11, i % 60, i % 59),
+                     " Benchmark message %d: see you at the station at ten." % i]
+    for i in range(received):
+        when = "2024-05-%02dT10:%02d:%02d+00:00" % (1 + i // 3600 % 28, i // 60 % 60, i % 60)
+        text = "Benchmark answer %d: fine, see you there." % i
+        messages.append({"sender": "+4917%07d" % (i % correspondents), "time": when, "encoding": "gsm7", "text": text,
+                         "parts": [{"part": 1, "key": "%016x" % i, "time": when, "text": text}], "new": i % 10 == 0})
+    return elements, json.dumps({"format": "Zandu SMS inbox", "version": 1, "messages": messages})
+
+
+def measure_conversations(table, runs, sent, received):
+    """The Conversations window's opening, from the click to the window shown
+    with its threads, over the History and the inbox file."""
+    elements, inbox_json = conversation_stores(sent, received)
+    zandu.settings_set_list("NewHistory", elements)
+    with SavedInbox() as inbox, Phone(port_link("COM5")):
+        with open(inbox.path, "w", encoding="utf-8") as f:
+            f.write(inbox_json)
+        with Program() as program:
+            program.wait_status("Ready")
+            opening = open_dialog(program, runs, CONVERSATIONS, "Conversations", CONVERSATIONS_OK)
+    zandu.settings_delete_value("NewHistory")
+    table.add("Conversations window, click to shown with its threads, %d sent and %d received" % (sent, received),
+              opening, "ms")
 
 
 # The table ------------------------------------------------------------------------
@@ -477,8 +512,8 @@ def main():
     parser.add_argument("--out", default=os.path.join(BUILD, "bench", "bench.md"), help="the table's file")
     parser.add_argument("--smoke", action="store_true",
                         help="every measurement once, at its smallest, to see that each one's set-up works")
-    parser.add_argument("--only",
-                        help="some of startup,region,send,memory,idle,receiving,history,import (default all)")
+    parser.add_argument("--only", help="some of startup,region,send,memory,idle,receiving,history,import,"
+                                           "conversations (default all)")
     args = parser.parse_args()
 
     started = time.monotonic()
@@ -486,9 +521,10 @@ def main():
     when = datetime.datetime.now().astimezone().strftime("%Y-%m-%d %H:%M %Z")
     table = Table()
     runs, least, idle, sizes, cases = args.runs, 5, args.idle, [100, 1000, 10000], SEND_CASES
-    import_sizes = ("1", "16")
+    import_sizes, conversation_sizes = ("1", "16"), (10000, 5000)
     if args.smoke:
         runs, least, idle, sizes, cases, import_sizes = 1, 1, 1, [100], SEND_CASES[:1], ("1",)
+        conversation_sizes = (100, 50)
     with SavedSettings():
         zandu.settings_set_string("Port", "COM5")
         zandu.settings_set_dword("AllowCheck", 0)
@@ -504,6 +540,7 @@ def main():
             "receiving": ("Receiving", lambda: measure_receiving(table, runs, idle)),
             "history": ("History", lambda: measure_history(table, runs, sizes)),
             "import": ("Contact import (native)", lambda: measure_import(table, runs, import_sizes)),
+            "conversations": ("Conversations", lambda: measure_conversations(table, runs, *conversation_sizes)),
         }, args.only, table)
     minutes = (time.monotonic() - started) / 60
     head = ("Machine: %s, %d cores, load average at start %s; %s; %s; commit %s; %d runs each (5 at least for "

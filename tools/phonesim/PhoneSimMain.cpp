@@ -88,20 +88,21 @@ public:
         return true;
     }
 
-    // The opens (+1) and closes (-1) of the slave since the last call.
-    int TakeOpens()
+    // The opens (true) and closes (false) of the slave since the last call, in order.
+    std::vector<bool> TakeOpens()
     {
         alignas(inotify_event) char buf[4096];
-        int nOpens = 0;
+        std::vector<bool> opens;
         ssize_t n = 0;
         while (m_nWatch >= 0 && (n = read(m_nWatch, buf, sizeof(buf))) > 0) {
             for (ssize_t i = 0; i < n;) {
                 const inotify_event* pEvent = reinterpret_cast<const inotify_event*>(buf + i);
-                nOpens += (pEvent->mask & IN_OPEN) ? 1 : (pEvent->mask & IN_CLOSE) ? -1 : 0;
+                if (pEvent->mask & (IN_OPEN | IN_CLOSE))
+                    opens.push_back((pEvent->mask & IN_OPEN) != 0);
                 i += static_cast<ssize_t>(sizeof(inotify_event) + pEvent->len);
             }
         }
-        return nOpens;
+        return opens;
     }
 
     void Close()
@@ -277,15 +278,16 @@ private:
     }
 
     // The program holds the slave while its opens outnumber its closes.
-    void CountOpens(int nOpens)
+    void CountOpens(const std::vector<bool>& opens)
     {
-        const bool bWasOpen = m_nHolders > 0;
-        m_nHolders = std::max(0, m_nHolders + nOpens);
         std::vector<CSimAction> actions;
-        if (bWasOpen && m_nHolders == 0)
-            m_phone.PortClosed(actions);
-        else if (nOpens > 0)
-            m_phone.PortOpened(actions);  // a close and an open meanwhile
+        for (bool bOpen : opens) {
+            m_nHolders = std::max(0, m_nHolders + (bOpen ? 1 : -1));
+            if (bOpen && m_nHolders == 1)
+                m_phone.PortOpened(actions);
+            else if (!bOpen && m_nHolders == 0)
+                m_phone.PortClosed(actions);
+        }
         Carry(actions);
     }
 

@@ -144,7 +144,7 @@ void CSimPhone::Receive(char ch, std::vector<CSimAction>& actions)
 {
     if (m_bHungUp || m_bUnplugged)
         return;
-    if (!m_bPortOpen) {  // an open nobody told of
+    if (!m_bPortOpen && !m_bToldOfOpens) {  // an open nobody tells of
         m_bPortOpen = true;
         m_network.Start(m_clock());
     }
@@ -711,6 +711,7 @@ void CSimPhone::Tick(std::vector<CSimAction>& actions)
 
 void CSimPhone::PortOpened(std::vector<CSimAction>& actions)
 {
+    m_bToldOfOpens = true;
     if (m_bPortOpen || m_bUnplugged)
         return;
     m_bPortOpen = true;
@@ -720,6 +721,7 @@ void CSimPhone::PortOpened(std::vector<CSimAction>& actions)
 
 void CSimPhone::PortClosed(std::vector<CSimAction>& actions)
 {
+    m_bToldOfOpens = true;
     if (!m_bPortOpen)
         return;
     m_bPortOpen = false;

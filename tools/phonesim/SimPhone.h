@@ -61,9 +61,10 @@ public:
 
     // The messages that arrive over time (--incoming); none: generated ones.
     void SetIncoming(const std::vector<CIncomingPlan>& messages) { m_network.SetIncoming(messages); }
-    // The program opened or closed the port. A byte received tells an open
-    // too. The first open starts the network's clock; a close forgets the
-    // AT+CNMI settings unless the family keeps them.
+    // The program opened or closed the port. Until the phone is told of
+    // one, a byte received tells an open. The first open starts the
+    // network's clock; a close forgets the AT+CNMI settings unless the
+    // family keeps them.
     void PortOpened(std::vector<CSimAction>& actions);
     void PortClosed(std::vector<CSimAction>& actions);
     // What the network brings by the clock's reading now, announced as
@@ -158,6 +159,7 @@ private:
     std::string m_strHeld;         // announced after the answer to the PDU being typed
     CSimNetwork m_network;
     bool m_bPortOpen = false;
+    bool m_bToldOfOpens = false;   // else a byte received tells an open
     bool m_bUnplugged = false;
     bool m_bEcho;
     bool m_bHungUp = false;

@@ -252,15 +252,18 @@ def draw_main(layout):
     return c
 
 
+def box(left, top, last, margin=4):
+    """A panel's box: from the left edge of one item and the top of another
+    to the bottom right corner of a third, with a margin."""
+    x, y, w, h = last
+    return left[0] - margin, top[1] - margin, x + w + margin, y + h + margin
+
+
 def draw_history(layout):
     width, height = layout["size"]
     c = window(width, height, "HISTORY")
-    lx, ly, lw, lh = layout[1022]
-    top = layout[1044][1]  # the search box above the list
-    panel(c, lx - 4, top - 4, lx + lw + 4, ly + lh + 4)
-    tx, ty, tw, th = layout[1023]
-    rx = layout[1030][0]
-    panel(c, rx - 4, ly - 4, tx + tw + 4, ty + th + 4)
+    panel(c, *box(layout[1022], layout[1044], layout[1022]))  # the search box above the list
+    panel(c, *box(layout[1030], layout[1022], layout[1023]))
     return c
 
 
@@ -293,12 +296,8 @@ def draw_contacts(layout):
 def draw_conversations(layout):
     width, height = layout["size"]
     c = window(width, height, "CONVERSATIONS")
-    lx, ly, lw, lh = layout[1102]
-    top = layout[1101][1]  # the search box above the threads
-    panel(c, lx - 4, top - 4, lx + lw + 4, ly + lh + 4)
-    mx, my, mw, mh = layout[1104]
-    rx, ry, rw, rh = layout[1107]  # the reply box, at the bottom of the thread
-    panel(c, mx - 4, layout[1103][1] - 4, mx + mw + 4, ry + rh + 4)
+    panel(c, *box(layout[1102], layout[1101], layout[1102]))  # the search box above the threads
+    panel(c, *box(layout[1104], layout[1103], layout[1107]))  # the thread's name down to the reply box
     return c
 
 
