@@ -1,6 +1,6 @@
 // Fuzz target of the phone's listing of stored messages: the lines of a
-// "+CMGL" reply or a "+CMGR" answer (with "+CDS", "+CDSI" and "+CPMS" lines among them), the
-// PDUs they give decoded and joined as a download would.
+// "+CMGL" reply or of "+CMGR" answers (with "+CDS", "+CDSI" and "+CPMS" lines
+// among them), the PDUs they give decoded and joined as a download would.
 //
 // Input: the phone's output, cut into reads of 1 to 16 bytes by the first
 // byte.

@@ -9,9 +9,9 @@ the Inbox is open is not the Inbox's to cancel. The Conversations show the
 sent and the received as one thread, in local time; a reply from the thread
 reaches the phone once, and Export... writes the thread. With Receive
 messages on, what the phone announces shows at once (the Inbox button's
-count, the notification icon's tip), a report turns an open History's state
-to Delivered, and a message announced while the cable was pulled is found
-when it is back."""
+count, the notification icon's tip, whose click opens the sender's thread),
+a report turns an open History's state to Delivered, and a message announced
+while the cable was pulled is found when it is back."""
 import csv
 import tempfile
 import time
@@ -29,7 +29,7 @@ DELIVERY_REPORT, INBOX_BUTTON = 1040, 1041
 HISTORY_STATE = 1042
 LIST, SENDER, TIME, TEXT, REFRESH, DELETE, SEARCH, REPLY = 1050, 1052, 1054, 1055, 1056, 1057, 1089, 1090
 STATUS = 1059
-MESSAGE, NUMBER_BOX = 1002, 1014
+NUMBER_BOX = 1014
 VK_ESCAPE = 0x1B
 CONVERSATIONS = 1098
 C_LIST, C_NAME, C_MESSAGES, C_REPLY, C_SEND, C_EXPORT, C_STATUS = 1102, 1103, 1104, 1107, 1109, 1110, 1111
@@ -173,6 +173,47 @@ class InboxWindow(unittest.TestCase):
             wait_for(lambda: winprobe("state", window, REFRESH)[1][0][:9] == "enabled=1")
             winprobe("key", window, VK_ESCAPE)
 
+    def test_received_as_announced(self):
+        zandu.settings_set_dword("ReceiveMessages", 1)
+        tips = lambda: winprobe("tips", "explorer.exe")[1]  # the notification area's icons are the explorer's
+        # Anna's message at 3 s; the other while the cable is out (from 18 s for 3 s).
+        with Phone(port_link("COM5"), "--incoming-at", "3,19", "--incoming", messages_file(self.tmp.name, RECEIVED),
+                   "--report-after", "2", "--unplug-at", "18", "--unplug-for", "3") as phone, Program() as program:
+            program.wait_status("Receiving messages on COM5")
+            self.assertIn("Zandu SMS: receiving messages on COM5", tips())
+            held = cli("at", "--port", "COM5", "AT")
+            self.assertEqual(held.stderr.strip(), "zandusms-cli: " + HELD)
+            wait_for(lambda: program.text(INBOX_BUTTON), 15, until=lambda text: text == "&Inbox (1)")
+            self.assertIn("New message from Anna", tips())
+
+            # A send on the open port; its report turns the History's state as it comes.
+            program.click(DELIVERY_REPORT)
+            self.assertTrue(program.send("0123456789", "Did it arrive?", ENDED)[-1].startswith("Message sent"))
+            code, out = winprobe("open", program.hwnd, HISTORY_BUTTON, "History", 20000)
+            history = out[0].split("\t")[0]
+            wait_for(lambda: window_text(history, HISTORY_STATE), 15, until=lambda state: state.startswith("Delivered"))
+            winprobe("key", history, VK_ESCAPE)
+
+            program.wait_status("COM5 lost; trying again", 40)
+            wait_for(lambda: program.text(INBOX_BUTTON), 40, until=lambda text: text == "&Inbox (2)")
+            self.assertEqual(program.status_trail()[-1], "Receiving messages on COM5")
+            self.assertEqual(len(phone.events("announce")), 3)  # not the one while it was out
+            self.assertEqual([m["sender"] for m in self.inbox.messages()], [m["sender"] for m in RECEIVED])
+
+            # The icon clicked: the last sender's conversation, which is seen once shown.
+            [tray] = [w[0] for w in zandu.top_level_windows("explorer.exe") if w[2] == "__winex11_standalone_tray"]
+            left, top, width, height = window_rect(tray, 0)  # its icon
+            click(left + width // 2, top + height // 2)
+            code, out = winprobe("wait", program.exe_name, "Conversations", "#32770", 20000)
+            self.assertEqual(code, 0, "no Conversations window")
+            self.assertEqual(window_text(out[0], C_NAME), RECEIVED[1]["sender"])
+            winprobe("key", out[0], VK_ESCAPE)
+            wait_for(lambda: program.text(INBOX_BUTTON), 10, until=lambda text: text == "&Inbox (1)")
+            program.click(1097)  # Receive messages off: the icon goes, the port is free
+            wait_for(tips, 10, until=lambda shown: not any(t.startswith("Zandu SMS") or t.startswith("New") for t in shown))
+            self.assertEqual(program.text(INBOX_BUTTON), "&Inbox...")
+            self.assertEqual(cli("at", "--port", "COM5", "AT").returncode, 0)
+
     def test_conversation_in_local_time_reply_and_export(self):
         # Sent before Anna's message came, as the History wrote it: in the
         # prefix's locale and local time.
@@ -220,47 +261,6 @@ class InboxWindow(unittest.TestCase):
                     ["'+4917012345", "Anna", "Sent", "On my way"]])
                 self.assertEqual(rows[2][0], "2024-05-17 12:03:09+00:00")
                 winprobe("key", window, VK_ESCAPE)
-
-    def test_received_as_announced(self):
-        zandu.settings_set_dword("ReceiveMessages", 1)
-        tips = lambda: winprobe("tips", "explorer.exe")[1]  # the notification area's icons are the explorer's
-        # Anna's message at 3 s; the other while the cable is out (from 18 s for 3 s).
-        with Phone(port_link("COM5"), "--incoming-at", "3,19", "--incoming", messages_file(self.tmp.name, RECEIVED),
-                   "--report-after", "2", "--unplug-at", "18", "--unplug-for", "3") as phone, Program() as program:
-            program.wait_status("Receiving messages on COM5")
-            self.assertIn("Zandu SMS: receiving messages on COM5", tips())
-            held = cli("at", "--port", "COM5", "AT")
-            self.assertEqual(held.stderr.strip(), "zandusms-cli: " + HELD)
-            wait_for(lambda: program.text(INBOX_BUTTON), 15, until=lambda text: text == "&Inbox (1)")
-            self.assertIn("New message from Anna", tips())
-
-            # A send on the open port; its report turns the History's state as it comes.
-            program.click(DELIVERY_REPORT)
-            self.assertTrue(program.send("0123456789", "Did it arrive?", ENDED)[-1].startswith("Message sent"))
-            code, out = winprobe("open", program.hwnd, HISTORY_BUTTON, "History", 20000)
-            history = out[0].split("\t")[0]
-            wait_for(lambda: window_text(history, HISTORY_STATE), 15, until=lambda state: state.startswith("Delivered"))
-            winprobe("key", history, VK_ESCAPE)
-
-            program.wait_status("COM5 lost; trying again", 40)
-            wait_for(lambda: program.text(INBOX_BUTTON), 40, until=lambda text: text == "&Inbox (2)")
-            self.assertEqual(program.status_trail()[-1], "Receiving messages on COM5")
-            self.assertEqual(len(phone.events("announce")), 3)  # not the one while it was out
-            self.assertEqual([m["sender"] for m in self.inbox.messages()], [m["sender"] for m in RECEIVED])
-
-            # The icon clicked: the last sender's conversation, which is seen once shown.
-            [tray] = [w[0] for w in zandu.top_level_windows("explorer.exe") if w[2] == "__winex11_standalone_tray"]
-            left, top, width, height = window_rect(tray, 0)  # its icon
-            click(left + width // 2, top + height // 2)
-            code, out = winprobe("wait", program.exe_name, "Conversations", "#32770", 20000)
-            self.assertEqual(code, 0, "no Conversations window")
-            self.assertEqual(window_text(out[0], C_NAME), RECEIVED[1]["sender"])
-            winprobe("key", out[0], VK_ESCAPE)
-            wait_for(lambda: program.text(INBOX_BUTTON), 10, until=lambda text: text == "&Inbox (1)")
-            program.click(1097)  # Receive messages off: the icon goes, the port is free
-            wait_for(tips, 10, until=lambda shown: not any(t.startswith("Zandu SMS") or t.startswith("New") for t in shown))
-            self.assertEqual(program.text(INBOX_BUTTON), "&Inbox...")
-            self.assertEqual(cli("at", "--port", "COM5", "AT").returncode, 0)
 
     def history_state(self, program, row=0):
         code, out = winprobe("open", program.hwnd, HISTORY_BUTTON, "History", 20000)

@@ -513,7 +513,7 @@ def main():
     parser.add_argument("--smoke", action="store_true",
                         help="every measurement once, at its smallest, to see that each one's set-up works")
     parser.add_argument("--only", help="some of startup,region,send,memory,idle,receiving,history,import,"
-                        "conversations (default all)")
+                                           "conversations (default all)")
     args = parser.parse_args()
 
     started = time.monotonic()
