@@ -182,4 +182,43 @@ INSTANTIATE_TEST_SUITE_P(Ways, Receiving, testing::ValuesIn(Ways()), [](const te
     return strName;
 });
 
+// Idle while listening: after the set-up and its one listing nothing is
+// written to the phone or to the disk for ten minutes. Listening stopped
+// while a send runs lets the send finish first, then closes the port.
+TEST(ReceivingIdle, NothingWrittenWhileNothingArrivesAndAStopWaitsForTheSend)
+{
+    CSimOptions options;
+    CSimLine line(options);
+    const fs::path folder = fs::temp_directory_path() / ("zandu-idle-" + std::to_string(std::rand()));
+    fs::create_directories(folder);
+    const fs::path inbox = folder / "inbox.json";
+    CFakeListKey key;
+    CReceivingHost host;
+    CTestRequests requests(&line, &host, &line);
+    line.Drive(requests);
+    CReceiver receiver(host, key, test::PathText(inbox), true);
+    requests.Session().Listen(&receiver, WSTR("COM5"));
+    line.RunWhile([&] { return true; }, 60 * kSecond);
+    const size_t nSetUp = line.Events("command").size();
+    const bool bInbox = fs::exists(inbox);
+    const auto written = bInbox ? fs::last_write_time(inbox) : fs::file_time_type();
+    line.RunWhile([&] { return true; }, 660 * kSecond);
+    EXPECT_EQ(line.Events("command").size(), nSetUp);
+    EXPECT_EQ(fs::exists(inbox), bInbox);
+    if (bInbox) {
+        EXPECT_EQ(fs::last_write_time(inbox), written);
+    }
+    EXPECT_EQ(host.m_states, std::vector<int>{kListening});
+
+    ASSERT_TRUE(requests.Send(WSTR("COM5"), {CContact(WString(), WSTR("0123456789"))}, WSTR("Hi")));
+    requests.Session().Listen(nullptr, WSTR("COM5"));
+    line.RunWhile([&] { return true; }, 700 * kSecond);  // the clock's time, not a span
+    EXPECT_EQ(requests.GetMessagesDone(), 1u);
+    const std::vector<nlohmann::json> ports = line.Events("port");
+    ASSERT_EQ(ports.size(), 2u);  // the one open, then its close once the send is over
+    EXPECT_FALSE(ports[1].value("open", true));
+    EXPECT_EQ(line.Events("command").size(), nSetUp + 4);  // AT, ATE0, AT+CMGF=0 and AT+CMGS
+    fs::remove_all(folder);
+}
+
 } // namespace
