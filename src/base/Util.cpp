@@ -119,19 +119,21 @@ WString GetSystemErrorText(DWORD dwError)
     return szText;
 }
 
+WString FormatDateOrTime(PfnFormatTime pfnFormat, DWORD dwFlags, const SYSTEMTIME* pTime)
+{
+    const int n = pfnFormat(LOCALE_USER_DEFAULT, dwFlags, pTime, nullptr, nullptr, 0);
+    if (n <= 0)
+        return WString();
+    std::vector<wchar_t> buf(static_cast<size_t>(n));
+    return pfnFormat(LOCALE_USER_DEFAULT, dwFlags, pTime, nullptr, buf.data(), n) > 0 ? WString(buf.data())
+                                                                                     : WString();
+}
+
 namespace {
 
-typedef int(WINAPI* PfnFormat)(LCID, DWORD, const SYSTEMTIME*, LPCWSTR, LPWSTR, int);
-
-bool FormatNow(PfnFormat pfnFormat, WString& strOut)
+bool FormatNow(PfnFormatTime pfnFormat, WString& strOut)
 {
-    strOut.clear();
-    const int n = pfnFormat(LOCALE_USER_DEFAULT, LOCALE_NOUSEROVERRIDE, nullptr, nullptr, nullptr, 0);
-    if (n > 0) {
-        std::vector<wchar_t> buf(n);
-        if (pfnFormat(LOCALE_USER_DEFAULT, LOCALE_NOUSEROVERRIDE, nullptr, nullptr, buf.data(), n) > 0)
-            strOut = buf.data();
-    }
+    strOut = FormatDateOrTime(pfnFormat, LOCALE_NOUSEROVERRIDE, nullptr);
     return !strOut.empty();
 }
 

@@ -41,6 +41,10 @@ WString GetSystemErrorText(DWORD dwError);
 
 // The current local date (short format) and time in the user's default
 // locale without user overrides; false when the text is empty.
+// GetDateFormatW or GetTimeFormatW in the user's locale; pTime null: now.
+// Empty when it fails.
+typedef int(WINAPI* PfnFormatTime)(LCID, DWORD, const SYSTEMTIME*, LPCWSTR, LPWSTR, int);
+WString FormatDateOrTime(PfnFormatTime pfnFormat, DWORD dwFlags, const SYSTEMTIME* pTime);
 bool GetDateText(WString& strDate);
 bool GetTimeText(WString& strTime);
 // Now as a history record's time: the date, a space, the time; empty when

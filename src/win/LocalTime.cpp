@@ -1,31 +1,12 @@
 #include "win/LocalTime.h"
 
-#include <vector>
+#include "base/Util.h"
 
 namespace {
 
 // Between FILETIME's 1601 and 1970, in 100 ns.
 const int64_t kUnixEpoch = 116444736000000000LL;
 const int64_t kTicksPerSecond = 10000000;
-
-typedef int(WINAPI* PfnFormat)(LPCWSTR, DWORD, const SYSTEMTIME*, LPCWSTR, LPWSTR, int);
-
-WString FormatWith(PfnFormat pfnFormat, DWORD dwFlags, const SYSTEMTIME& time)
-{
-    const int n = pfnFormat(LOCALE_NAME_USER_DEFAULT, dwFlags, &time, nullptr, nullptr, 0);
-    if (n <= 0)
-        return WString();
-    std::vector<wchar_t> buf(static_cast<size_t>(n));
-    return pfnFormat(LOCALE_NAME_USER_DEFAULT, dwFlags, &time, nullptr, buf.data(), n) > 0 ? WString(buf.data())
-                                                                                          : WString();
-}
-
-// GetDateFormatEx has a last argument more than GetTimeFormatEx.
-int WINAPI FormatDate(LPCWSTR pszLocale, DWORD dwFlags, const SYSTEMTIME* pTime, LPCWSTR pszFormat, LPWSTR pszOut,
-                      int cchOut)
-{
-    return GetDateFormatEx(pszLocale, dwFlags, pTime, pszFormat, pszOut, cchOut, nullptr);
-}
 
 } // namespace
 
@@ -38,7 +19,8 @@ WString FormatLocalTime(int64_t nUtc)
     SYSTEMTIME system = {}, local = {};
     if (!FileTimeToSystemTime(&utc, &system) || !SystemTimeToTzSpecificLocalTime(nullptr, &system, &local))
         return WString();
-    return FormatWith(FormatDate, DATE_SHORTDATE, local) + WSTR(" ") + FormatWith(GetTimeFormatEx, 0, local);
+    return FormatDateOrTime(GetDateFormatW, DATE_SHORTDATE, &local) + WSTR(" ") +
+           FormatDateOrTime(GetTimeFormatW, 0, &local);
 }
 
 int64_t LocalTimeToUtc(int nYear, int nMonth, int nDay, int nHour, int nMinute, int nSecond)
