@@ -156,7 +156,11 @@ std::unique_ptr<CModemJob> CPhoneSession::OnJobDone(CModemLink& link)
         if (m_pWaiting)  // the host ran the next request at once
             return std::move(m_pWaiting);
     }
-    return m_pReceiver ? m_pReceiver->NextJob(link) : nullptr;
+    if (!m_pReceiver)
+        return nullptr;
+    if (m_pReceiver->IsSetUp())  // said before the listing after a lost port shows what it finds
+        m_pReceiver->SetState(EListening::LISTENING, m_strListenPort);
+    return m_pReceiver->NextJob(link);
 }
 
 void CPhoneSession::EndRequest()

@@ -9,6 +9,7 @@
 void CReceiver::Restart()
 {
     m_bStart = true;
+    m_bSetUp = false;
     m_bListing = true;
     m_announced.clear();  // the listing finds them
 }

@@ -67,6 +67,8 @@ public:
     // The minute of a phone that announces nothing is over: a listing.
     void Poll() { m_bListing = true; }
     bool IsPolling() const { return !m_bAnnouncing; }
+    // The phone has answered the set-up since the port was opened.
+    bool IsSetUp() const { return m_bSetUp; }
     // The next job of listening, null when there is nothing to do now.
     std::unique_ptr<CModemJob> NextJob(CModemLink& link);
     // The user's choice changed: what is stored from now on is deleted, or kept.
@@ -77,7 +79,11 @@ public:
 
 private:
     // CListenListener
-    void OnAnnouncing(bool bAnnouncing) override { m_bAnnouncing = bAnnouncing; }
+    void OnAnnouncing(bool bAnnouncing) override
+    {
+        m_bAnnouncing = bAnnouncing;
+        m_bSetUp = true;
+    }
     void OnFailed(const CSmsException& error) override;
     // CAnnouncedListener
     bool OnAnnouncedRead(const CAnnounced& announced, const CListedPdu& pdu) override;
@@ -99,5 +105,6 @@ private:
     bool m_bStart = false;       // "AT+CNMI" is to be asked
     bool m_bListing = false;     // the memory is to be listed
     bool m_bAnnouncing = true;   // the phone took "AT+CNMI"
+    bool m_bSetUp = false;       // ... or refused it, on the port as opened now
     std::deque<CAnnounced> m_announced;  // to read, in the order announced
 };

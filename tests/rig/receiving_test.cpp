@@ -28,6 +28,7 @@ public:
     void OnMessageReceived(const CReceivedMsg& msg) override
     {
         m_received.push_back(WideToUtf8(msg.strSender) + ": " + WideToUtf8(msg.GetText()));
+        m_statesAtReceipt.push_back(m_states.empty() ? -1 : m_states.back());
     }
     void OnReportApplied(const CStatusReport&, const WString& strKey) override { m_reports.push_back(strKey); }
     void OnListening(EListening eState, const WString&) override { m_states.push_back(static_cast<int>(eState)); }
@@ -36,7 +37,7 @@ public:
 
     Strings m_received, m_failures, m_statuses;
     std::vector<WString> m_reports;
-    std::vector<int> m_states;
+    std::vector<int> m_states, m_statesAtReceipt;  // what the status line said when each message came
 };
 
 struct CWay {
@@ -170,6 +171,8 @@ TEST_P(Receiving, WhatThePhoneReceivesIsStoredAsItComes)
         EXPECT_EQ(line.Events("port").size(), 1u);  // the send on the open port, without an open of its own
     }
     EXPECT_EQ(host.m_states, way.states);
+    // A message is shown under "receiving", never under "lost" (the listing after the port is back).
+    EXPECT_EQ(host.m_statesAtReceipt, std::vector<int>(host.m_received.size(), kListening));
     EXPECT_EQ(host.m_reports.size(), way.nReports);
     EXPECT_TRUE(host.m_failures.empty()) << host.m_failures.front();
     fs::remove_all(folder);
