@@ -9,7 +9,7 @@
 namespace {
 
 // A report asked for, to 0123456789.
-const char kSubmit[] = "0031F10A8110325476980000AA02C834\x1A";
+const char kSubmitAndCtrlZ[] = "0031F10A8110325476980000AA02C834\x1A";
 
 // The input at a second of the phone's clock (a command line, a PDU, or
 // "<open>" and "<close>" of the port) and what goes out on the wire at that
@@ -62,7 +62,7 @@ const CScenario kScenarios[] = {
      {"--incoming-at", "1", "--report-after", "2"},
      {{0, "AT+CNMI=2,2,0,1,0", "\r\nOK\r\n"},
       {0, "AT+CMGS=15", "\r\n> "},
-      {0, kSubmit, "\r\n+CMGS: 1\r\n\r\nOK\r\n"},
+      {0, kSubmitAndCtrlZ, "\r\n+CMGS: 1\r\n\r\nOK\r\n"},
       {1, "", "\r\n+CMT: ,47\r\n<pdu>\r\n"},
       {2, "", "\r\n+CDS: 24\r\n<pdu>\r\n"},
       {3, "AT+CMGL=4", "\r\nOK\r\n"}}},
@@ -70,7 +70,7 @@ const CScenario kScenarios[] = {
      {"--report-after", "5"},
      {{0, "AT+CNMI=2,1,0,2,0", "\r\nOK\r\n"},
       {0, "AT+CMGS=15", "\r\n> "},
-      {0, kSubmit, "\r\n+CMGS: 1\r\n\r\nOK\r\n"},
+      {0, kSubmitAndCtrlZ, "\r\n+CMGS: 1\r\n\r\nOK\r\n"},
       {4, "AT", "\r\nOK\r\n"},
       {5, "", "\r\n+CDSI: \"SM\",1\r\n"},
       {5, "AT+CMGR=1", "\r\n+CMGR: 0,,24\r\n<pdu>\r\n\r\nOK\r\n"}}},
@@ -94,7 +94,7 @@ const CScenario kScenarios[] = {
      {{0, "AT+CNMI=2,1,0,2,0", "\r\nOK\r\n"},
       {0, "AT+CMGS=15", "\r\n> "},
       {1, "", ""},
-      {1, kSubmit, "\r\n+CMGS: 1\r\n\r\nOK\r\n\r\n+CMTI: \"SM\",1\r\n"}}},
+      {1, kSubmitAndCtrlZ, "\r\n+CMGS: 1\r\n\r\nOK\r\n\r\n+CMTI: \"SM\",1\r\n"}}},
     {"a close of the port forgets AT+CNMI",
      {"--incoming-at", "1"},
      {{0, "AT+CNMI=2,1,0,2,0", "\r\nOK\r\n"},

@@ -13,7 +13,7 @@ namespace {
 typedef std::vector<std::string> Strings;
 
 // Each record as "display name|time|text".
-Strings Read(const Strings& aElements)
+Strings ReadHistory(const Strings& aElements)
 {
     std::vector<WString> aList;
     for (const std::string& str : aElements)
@@ -29,17 +29,17 @@ TEST(HistoryRecord, WholeRecordsOldestFirst)
 {
     const Strings aTwo = {" ", " 0123", " 1/2/2026 10:00:00", " Hi", " Анна", " +4917", " 2/2/2026 11:00", " a\nb"};
     const Strings aExpected = {"0123|1/2/2026 10:00:00|Hi", "Анна (+4917)|2/2/2026 11:00|a\nb"};
-    EXPECT_EQ(Read(aTwo), aExpected);
+    EXPECT_EQ(ReadHistory(aTwo), aExpected);
     // One to three elements left over after the last whole record are no record.
     for (size_t nExtra = 1; nExtra <= 3; ++nExtra) {
         Strings aList = aTwo;
         aList.insert(aList.end(), aTwo.begin(), aTwo.begin() + static_cast<long>(nExtra));
-        EXPECT_EQ(Read(aList), aExpected) << nExtra;
+        EXPECT_EQ(ReadHistory(aList), aExpected) << nExtra;
     }
-    EXPECT_EQ(Read({" a", " 1", " t"}), Strings());
-    EXPECT_EQ(Read({}), Strings());
+    EXPECT_EQ(ReadHistory({" a", " 1", " t"}), Strings());
+    EXPECT_EQ(ReadHistory({}), Strings());
     // The first character goes whatever it is; an element of one character is empty.
-    EXPECT_EQ(Read({"xBob", "-5", "t", "y"}), Strings({"Bob (5)||"}));
+    EXPECT_EQ(ReadHistory({"xBob", "-5", "t", "y"}), Strings({"Bob (5)||"}));
 }
 
 TEST(HistoryRecord, EveryLineBreakBecomesCrLf)

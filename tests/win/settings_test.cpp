@@ -24,7 +24,7 @@ namespace {
 
 typedef std::vector<WString> CList;
 
-const wchar_t kScratch[] = L"Software\\Zandu SMS Test";
+const wchar_t kScratchKey[] = L"Software\\Zandu SMS Test";
 
 struct CRaw {
     DWORD dwType = REG_NONE;
@@ -47,8 +47,8 @@ class SettingsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        RegDeleteTreeW(HKEY_CURRENT_USER, kScratch);
-        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kScratch, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_hScratch,
+        RegDeleteTreeW(HKEY_CURRENT_USER, kScratchKey);
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kScratchKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_hScratch,
                                   nullptr),
                   ERROR_SUCCESS);
         HKEY hKey = nullptr;
@@ -59,7 +59,7 @@ protected:
     {
         m_key.SetHandle(nullptr);
         RegCloseKey(m_hScratch);
-        RegDeleteTreeW(HKEY_CURRENT_USER, kScratch);
+        RegDeleteTreeW(HKEY_CURRENT_USER, kScratchKey);
     }
 
     // Stores exactly these bytes. A character that is not zero follows them
