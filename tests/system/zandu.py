@@ -1,9 +1,11 @@
 """Shared helpers of the system tests: where the executables are and how to run them."""
+import atexit
 import functools
 import hashlib
 import json
 import os
 import re
+import select
 import signal
 import socket
 import ssl
@@ -229,12 +231,85 @@ def probe(*steps, timeout=60):
             lines.append(line)
     return lines
 
+class _ProbeServer:
+    """One winprobe process for the whole test ("winprobe serve"): a look at
+    a window costs a line on a pipe instead of the start of a process under
+    Wine. Only the output up to each command's end line is read, so a Wine
+    service that inherits the pipe holds nothing up. A second thread asking
+    while one command runs gets a process of its own."""
+
+    END = "\x04"
+
+    def __init__(self):
+        self.proc = None
+        self.lock = threading.Lock()
+        self.pending = b""
+
+    def start(self):
+        self.proc = subprocess.Popen(_command(os.environ["ZANDU_WINPROBE"], ["serve"]), stdin=subprocess.PIPE,
+                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self.pending = b""
+
+    def stop(self):
+        if self.proc and self.proc.poll() is None:
+            self.proc.stdin.close()
+            try:
+                self.proc.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+        self.proc = None
+
+    def call(self, args, timeout):
+        """(exit code, output lines), or None when the server is busy."""
+        if not self.lock.acquire(blocking=False):
+            return None
+        try:
+            if not self.proc or self.proc.poll() is not None:
+                self.start()
+            self.proc.stdin.write((json.dumps(args) + "\n").encode("utf-8"))
+            self.proc.stdin.flush()
+            return self.read_answer(args, timeout)
+        finally:
+            self.lock.release()
+
+    def read_answer(self, args, timeout):
+        deadline = time.monotonic() + timeout
+        lines = []
+        while True:
+            while b"\n" in self.pending:
+                raw, self.pending = self.pending.split(b"\n", 1)
+                line = raw.decode("utf-8", "replace").rstrip("\r")
+                if line.startswith(self.END):
+                    return int(line[1:]), [text for text in lines if text]
+                lines.append(line)
+            left = deadline - time.monotonic()
+            ready = select.select([self.proc.stdout], [], [], max(left, 0))[0]
+            chunk = os.read(self.proc.stdout.fileno(), 65536) if ready else None
+            if not chunk:  # the time is up, or the process died: the next call starts another
+                self.proc.kill()
+                self.proc.wait()
+                self.proc = None
+                if chunk is None:
+                    raise subprocess.TimeoutExpired(["winprobe", *args], timeout)
+                return -1, [text for text in lines if text]
+            self.pending += chunk
+
+
+_probe_server = _ProbeServer()
+atexit.register(_probe_server.stop)
+
+
 def winprobe(*args, timeout=120):
-    """Runs winprobe under Wine; returns (exit code, stdout lines). Its output
-    goes through a file, not a pipe: a Wine service started meanwhile would
-    inherit a pipe and keep it open long after winprobe has ended."""
+    """Runs a winprobe command under Wine; returns (exit code, stdout lines)."""
+    args = [str(a) for a in args]
+    answer = _probe_server.call(args, timeout)
+    if answer is not None:
+        return answer
+    # Another thread's command is running: a process of its own, its output
+    # through a file (a Wine service started meanwhile could inherit a pipe
+    # and keep it open long after winprobe has ended).
     with tempfile.TemporaryFile() as out:
-        proc = subprocess.run(_command(os.environ["ZANDU_WINPROBE"], [str(a) for a in args]),
+        proc = subprocess.run(_command(os.environ["ZANDU_WINPROBE"], args),
                               stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL, timeout=timeout)
         out.seek(0)
         lines = out.read().decode("utf-8", "replace").replace("\r\n", "\n").split("\n")

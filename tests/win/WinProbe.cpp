@@ -42,6 +42,11 @@
 //   winprobe usage <process>            "handles=<n> gdi=<n> user=<n> working_set_kb=<n> private_kb=<n>"
 //   winprobe responds <hwnd> <ms> <interval ms>  WM_NULL sent every interval for that long:
 //                                       "samples=<n> worst_ms=<x> mean_ms=<y> over_100ms=<n> failed=<n>"
+//   winprobe serve                      runs the commands read from standard input, one a line, each a
+//                                       JSON array of its arguments; after each one's output a line of
+//                                       the character 04 and its exit code. One process for a whole test
+//                                       saves the start of one under Wine (a good part of a second of a
+//                                       core) per look at a window.
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
@@ -51,6 +56,8 @@
 #include <cwchar>
 #include <string>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "support/WindowFinder.h"
 
@@ -466,10 +473,10 @@ int Responds(HWND hWnd, DWORD dwMs, DWORD dwInterval)
     return 0;
 }
 
-int wmain(int argc, wchar_t** argv)
+namespace {
+
+int Run(int argc, wchar_t** argv)
 {
-    const INITCOMMONCONTROLSEX icc = {sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&icc);
     if (argc < 3)
         return 2;
     const std::wstring strCommand = argv[1];
@@ -632,4 +639,49 @@ int wmain(int argc, wchar_t** argv)
         return 0;
     }
     return 2;
+}
+
+std::wstring Wide(const std::string& str)
+{
+    std::wstring out(str.size(), L'\0');
+    out.resize(MultiByteToWideChar(CP_UTF8, 0, str.data(), static_cast<int>(str.size()), &out[0],
+                                   static_cast<int>(out.size())));
+    return out;
+}
+
+int Serve()
+{
+    std::string strLine;
+    char buf[4096];
+    while (std::fgets(buf, sizeof(buf), stdin)) {
+        strLine += buf;
+        if (strLine.back() != '\n')
+            continue;
+        std::vector<std::wstring> args = {L"winprobe"};
+        try {
+            for (const nlohmann::json& arg : nlohmann::json::parse(strLine))
+                args.push_back(Wide(arg.get<std::string>()));
+        } catch (const nlohmann::json::exception&) {
+            args.resize(1);
+        }
+        strLine.clear();
+        std::vector<wchar_t*> argv;
+        for (std::wstring& arg : args)
+            argv.push_back(&arg[0]);
+        argv.push_back(nullptr);
+        std::printf("\x04%d\n", Run(static_cast<int>(args.size()), argv.data()));
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    const INITCOMMONCONTROLSEX icc = {sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&icc);
+    if (argc == 2 && std::wstring(argv[1]) == L"serve")
+        return Serve();
+    return Run(argc, argv);
 }
