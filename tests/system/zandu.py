@@ -656,10 +656,12 @@ class Program(Stoppable):
         assert winprobe("close", self.hwnd)[0] == 0
 
     def wait_box(self, title, timeout_ms=20000):
-        """A message box of the program: (hwnd, its text)."""
-        code, out = winprobe("wait", self.exe_name, title, "#32770", timeout_ms)
-        assert code == 0, "no box %r" % title
-        return out[0], window_text(out[0], 0xFFFF)
+        """A message box of the program: (hwnd, its text). The main window
+        has a box's class and may have its title: it is never the box."""
+        boxes = lambda: [w[0] for w in top_level_windows(self.exe_name)
+                         if w[1] and w[2] == "#32770" and w[3] == title and w[0] != self.hwnd]
+        box = wait_for(boxes, timeout_ms / 1000, "a box %r" % title)[0]
+        return box, window_text(box, 0xFFFF)
 
     def answer_box(self, box, button):
         assert winprobe("click", box, button)[0] == 0
