@@ -135,7 +135,7 @@ start_xvfb() {
 # port links and its own Xvfb. Writes the resource file that hands the lanes
 # out to ctest. Run after ensure_wineprefix and ensure_display, before Wine
 # starts in the tree's prefix (a prefix is copied while no server uses it).
-ZANDU_LANES=${ZANDU_LANES:-2}
+ZANDU_LANES=${ZANDU_LANES:-4}
 start_lanes() {
     local lane dir groups='{"id": "0", "slots": 1}' displays=$DISPLAY
     for lane in $(seq 1 $((ZANDU_LANES - 1))); do
