@@ -175,6 +175,7 @@ void CMainDlg::RestoreOutbox()
     WString strFolder;
     if (GetAppDataFolder(strFolder) != ERROR_SUCCESS)
         return;
+    m_pReplyOutbox = std::make_unique<COutbox>(strFolder);
     CSendRecord record;
     const bool bLeft = m_draft.OpenOutbox(strFolder, record);
     if (!bLeft)
@@ -288,6 +289,8 @@ void CMainDlg::Close(int nExitCode)
     if (!CanClose())
         return;
     m_draft.LetGo();
+    if (m_pReplyOutbox)
+        m_pReplyOutbox->End();
     SaveWindowPosition(m_hWnd);
     // Hiding the window may take a while (Wine without a window manager
     // waits 2 s for it): the exit's time counts from here.
@@ -430,7 +433,7 @@ void CMainDlg::OnSendOrSave(bool bSave)
         return;
     }
     m_draft.BeginSend(strText, recipients);
-    if (!StartSend(strPort, recipients, strText, bSave)) {
+    if (!StartSend(strPort, recipients, strText, bSave, m_draft.GetOutbox())) {
         m_draft.CancelSend();
         UpdateUi();
         return;
@@ -439,7 +442,7 @@ void CMainDlg::OnSendOrSave(bool bSave)
 }
 
 bool CMainDlg::StartSend(const WString& strPort, std::vector<CSendRecipient>& recipients, const WString& strText,
-                         bool bSave)
+                         bool bSave, COutbox* pOutbox)
 {
     BeginRequest();
     // Reports asked for cost the user; awaited ones are read before the message.
@@ -449,8 +452,7 @@ bool CMainDlg::StartSend(const WString& strPort, std::vector<CSendRecipient>& re
     options.bReports = !bSave && CAppSettings().Read(EFlag::DELIVERY_REPORT);
     options.bReadPending = !bSave && CReportStore(m_reportsKey).HasPending(std::time(nullptr));
     CSendHost& host = *this;
-    if (m_session.Run(std::make_unique<CSendRequest>(host, recipients, strText, options, m_draft.GetOutbox(),
-                                                     &m_recorder),
+    if (m_session.Run(std::make_unique<CSendRequest>(host, recipients, strText, options, pOutbox, &m_recorder),
                       strPort))
         return true;
     m_bRequestRunning = false;
@@ -459,7 +461,7 @@ bool CMainDlg::StartSend(const WString& strPort, std::vector<CSendRecipient>& re
 
 // The thread's number, resolved and checked as the recipients box would
 // resolve it, named after its contact; the boxes of this window are left
-// alone, and so is the draft they hold.
+// alone, and so are the draft they hold and its journal.
 void CMainDlg::SendReply(const WString& strRecipient, const WString& strText)
 {
     WString strPort;
@@ -479,7 +481,7 @@ void CMainDlg::SendReply(const WString& strRecipient, const WString& strText)
             recipient.contact.m_strName.clear();
     }
     m_bReplying = true;
-    if (!StartSend(strPort, recipients, strText, false)) {
+    if (!StartSend(strPort, recipients, strText, false, m_pReplyOutbox.get())) {
         m_bReplying = false;
         UpdateUi();
     }

@@ -114,7 +114,8 @@ private:
     // Sending and storing (one request per recipient).
     void OnSendOrSave(bool bSave);
     // The send (or save) of a text to recipients resolved and checked; false when it did not start.
-    bool StartSend(const WString& strPort, std::vector<CSendRecipient>& recipients, const WString& strText, bool bSave);
+    bool StartSend(const WString& strPort, std::vector<CSendRecipient>& recipients, const WString& strText, bool bSave,
+                   COutbox* pOutbox);
     void EndReply(bool bSent);
     void RestoreOutbox();
     void AskPin(bool bRefused);
@@ -205,6 +206,9 @@ private:
     CConversationsDlg* m_pConversations = nullptr;  // while the Conversations are open
     CHistoryDlg* m_pHistory = nullptr;              // while the History is open
     bool m_bReplying = false;                       // the send running is a reply from the Conversations
+    // A reply's journal, beside the main window's: a reply never ends an
+    // entry whose recipients the window still holds for its next Send.
+    std::unique_ptr<COutbox> m_pReplyOutbox;
     int m_nFocusBeforeRequest = 0;  // the item that had the focus when a request disabled it
     CTaskbarProgress m_taskbar;
 };

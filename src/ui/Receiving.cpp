@@ -8,6 +8,15 @@
 #include "res/resource.h"
 #include "win/Dialog.h"
 
+namespace {
+
+WString ReceivingTip(const WString& strPort)
+{
+    return WSTR("Zandu SMS: receiving messages on ") + strPort;
+}
+
+} // namespace
+
 CReceiving::CReceiving(CReceivingHost& host, CPhoneSession& session, CListKey& reportsKey, const WString& strInboxPath)
     : m_host(host), m_session(session), m_receiver(*this, reportsKey, strInboxPath, false)
 {
@@ -31,7 +40,7 @@ void CReceiving::Follow(HWND hWnd, bool bOn, const WString& strPort)
     const HICON hIcon = static_cast<HICON>(LoadImageW(GetResourceInstance(), MAKEINTRESOURCEW(IDI_ZANDU), IMAGE_ICON,
                                                       GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
                                                       LR_SHARED));
-    m_icon.Show(hWnd, WM_RECEIVING_ICON, hIcon, WSTR("Zandu SMS: receiving messages on ") + strWanted);
+    m_icon.Show(hWnd, WM_RECEIVING_ICON, hIcon, ReceivingTip(strWanted));
     m_session.Listen(&m_receiver, strWanted);
 }
 
@@ -58,8 +67,14 @@ void CReceiving::OnMessageReceived(const CReceivedMsg& msg)
 void CReceiving::OnListening(EListening eState, const WString& strPort)
 {
     switch (eState) {
-    case EListening::LISTENING: m_host.OnReceivingStatus(WSTR("Receiving messages on ") + strPort); break;
-    case EListening::LOST: m_host.OnReceivingStatus(strPort + WSTR(" lost; trying again")); break;
+    case EListening::LISTENING:
+        m_icon.SetTip(ReceivingTip(strPort));
+        m_host.OnReceivingStatus(WSTR("Receiving messages on ") + strPort);
+        break;
+    case EListening::LOST:
+        m_icon.SetTip(WSTR("Zandu SMS: ") + strPort + WSTR(" lost; trying again"));
+        m_host.OnReceivingStatus(strPort + WSTR(" lost; trying again"));
+        break;
     case EListening::STOPPED: m_host.OnReceivingStatus(WSTR("Ready")); break;
     }
 }

@@ -37,6 +37,15 @@ void CNotifyIcon::Show(HWND hWnd, UINT uMessage, HICON hIcon, const WString& str
         Shell_NotifyIconW(NIM_MODIFY, &data);  // left by a window of the same handle: taken over
 }
 
+void CNotifyIcon::SetTip(const WString& strTip)
+{
+    if (!m_hWnd)
+        return;
+    NOTIFYICONDATAW data = Data(NIF_TIP);
+    CopyCut(data.szTip, strTip);
+    Shell_NotifyIconW(NIM_MODIFY, &data);
+}
+
 void CNotifyIcon::ShowBalloon(const WString& strTitle, const WString& strText)
 {
     if (!m_hWnd)

@@ -20,6 +20,8 @@ public:
 
     // Adds the icon, or changes its tip when it is there.
     void Show(HWND hWnd, UINT uMessage, HICON hIcon, const WString& strTip);
+    // The tip alone, when the icon is there.
+    void SetTip(const WString& strTip);
     // The tip becomes the title; the balloon shows the title and the text.
     void ShowBalloon(const WString& strTitle, const WString& strText);
     void Remove();

@@ -180,7 +180,7 @@ class InboxWindow(unittest.TestCase):
         with Phone(port_link("COM5"), "--incoming-at", "3,19", "--incoming", messages_file(self.tmp.name, RECEIVED),
                    "--report-after", "2", "--unplug-at", "18", "--unplug-for", "3") as phone, Program() as program:
             program.wait_status("Receiving messages on COM5")
-            self.assertIn("Zandu SMS: receiving messages on COM5", tips())
+            self.assertNotIn("Zandu SMS: COM5 lost; trying again", tips())
             held = cli("at", "--port", "COM5", "AT")
             self.assertEqual(held.stderr.strip(), "zandusms-cli: " + HELD)
             wait_for(lambda: program.text(INBOX_BUTTON), 15, until=lambda text: text == "&Inbox (1)")
@@ -195,8 +195,10 @@ class InboxWindow(unittest.TestCase):
             winprobe("key", history, VK_ESCAPE)
 
             program.wait_status("COM5 lost; trying again", 40)
+            self.assertIn("Zandu SMS: COM5 lost; trying again", tips())
             wait_for(lambda: program.text(INBOX_BUTTON), 40, until=lambda text: text == "&Inbox (2)")
             self.assertEqual(program.status_trail()[-1], "Receiving messages on COM5")
+            self.assertNotIn("Zandu SMS: COM5 lost; trying again", tips())
             self.assertEqual(len(phone.events("announce")), 3)  # not the one while it was out
             self.assertEqual([m["sender"] for m in self.inbox.messages()], [m["sender"] for m in RECEIVED])
 
@@ -218,10 +220,16 @@ class InboxWindow(unittest.TestCase):
         # Sent before Anna's message came, as the History wrote it: in the
         # prefix's locale and local time.
         zandu.settings_set_list("NewHistory", [" Anna", " +4917012345", " 5/16/2024 10:00:00 AM", " Are you coming?"])
-        with Phone(port_link("COM5"), "--messages", messages_file(self.tmp.name, RECEIVED)) as phone:
+        with Phone(port_link("COM5"), "--messages", messages_file(self.tmp.name, RECEIVED),
+                   "--error", "PDU:500@1") as phone:
             self.assertEqual(cli("inbox", "--port", "COM5").returncode, 0)
             with Program() as program:
                 program.wait_status("Ready")
+                # The main window's message refused: its recipients kept for its next Send, and in its journal.
+                self.assertTrue(program.send("0555; 0666", "Later", ("Message sent", "Failed"))[-1].startswith("Failed"))
+                self.assertEqual(program.text(NUMBER_BOX), "0555; 0666")
+                journal = zandu.outbox_files()
+                self.assertEqual(len(journal), 1)
                 code, out = winprobe("open", program.hwnd, CONVERSATIONS, "Conversations", 20000)
                 self.assertEqual(code, 0, "no Conversations window")
                 window = out[0].split("\t")[0]
@@ -242,9 +250,12 @@ class InboxWindow(unittest.TestCase):
                 wait_for(lambda: window_text(window, C_STATUS), 60,
                          until=lambda t: t.startswith(("Message sent", "Failed", "Error")))
                 self.assertTrue(window_text(window, C_STATUS).startswith("Message sent to Anna (+4917012345)"))
-                pdus = phone.events("pdu")
-                self.assertEqual([(m["Number"], m["Text"]) for m in map(decode_submit, (e["pdu"] for e in pdus))],
+                pdus = [e["pdu"] for e in phone.events("pdu") if e.get("mr") is not None]
+                self.assertEqual([(m["Number"], m["Text"]) for m in map(decode_submit, pdus)],
                                  [("+4917012345", "On my way")])
+                # The reply kept a journal of its own: the window's is still there for its recipient.
+                self.assertEqual(zandu.outbox_files(), journal)
+                self.assertEqual(program.text(NUMBER_BOX), "0555; 0666")
                 shown = wait_for(lambda: self.rows(window, C_MESSAGES), 10, until=lambda rows: len(rows) == 3)
                 self.assertEqual((shown[2][0], shown[2][2], shown[2][3]), ("Out", "Sent", "On my way"))
                 self.assertEqual(window_text(window, C_REPLY), "")

@@ -8,7 +8,7 @@
 //   winprobe tips <process>             the tips of the process's tooltips, one a line
 // where <process> is a process id or the file name of its executable.
 //   winprobe text <hwnd> [item id]      window text of the window or of its dialog item
-//   winprobe click <hwnd> <item id>     BM_CLICK on a dialog item (posted)
+//   winprobe click <hwnd> <item id>     BM_CLICK on a dialog item (posted, and taken: see Settle)
 //   winprobe key <hwnd> <virtual key>   key press posted to the focused window of hwnd's thread
 //   winprobe close <hwnd>               WM_CLOSE (posted)
 //   winprobe rect <hwnd> [item id]      window rectangle: left top width height
@@ -475,6 +475,19 @@ int Responds(HWND hWnd, DWORD dwMs, DWORD dwInterval)
 
 namespace {
 
+// Returns once the window's thread has taken what was posted to it before:
+// a message sent is handled when the thread next asks for a message, ahead
+// of the posted ones, so the second of two is handled only after the thread
+// has come back from what the first let it take. Commands that follow then
+// find the click's or the key's effect, as a user's next action would.
+bool Settle(HWND hWnd)
+{
+    DWORD_PTR nResult = 0;
+    for (int i = 0; i < 2; ++i)
+        SendMessageTimeoutW(hWnd, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &nResult);
+    return true;
+}
+
 int Run(int argc, wchar_t** argv)
 {
     if (argc < 3)
@@ -503,7 +516,7 @@ int Run(int argc, wchar_t** argv)
     }
     if (strCommand == L"click" && argc == 4) {
         HWND hWnd = Target(argc, argv, 3);
-        return hWnd && PostMessageW(hWnd, BM_CLICK, 0, 0) ? 0 : 1;
+        return hWnd && PostMessageW(hWnd, BM_CLICK, 0, 0) && Settle(hWnd) ? 0 : 1;
     }
     if (strCommand == L"press" && argc == 4) {
         HWND hWnd = Target(argc, argv, 3);
@@ -521,11 +534,13 @@ int Run(int argc, wchar_t** argv)
         if (GetGUIThreadInfo(GetWindowThreadProcessId(hWnd, nullptr), &info) && info.hwndFocus)
             hWnd = info.hwndFocus;
         const WPARAM vk = wcstoul(argv[3], nullptr, 0);
-        return PostMessageW(hWnd, WM_KEYDOWN, vk, 1) && PostMessageW(hWnd, WM_KEYUP, vk, 0xC0000001) ? 0 : 1;
+        return PostMessageW(hWnd, WM_KEYDOWN, vk, 1) && PostMessageW(hWnd, WM_KEYUP, vk, 0xC0000001) && Settle(hWnd)
+                   ? 0
+                   : 1;
     }
     if (strCommand == L"close") {
         HWND hWnd = Target(argc, argv, 3);
-        return hWnd && PostMessageW(hWnd, WM_CLOSE, 0, 0) ? 0 : 1;
+        return hWnd && PostMessageW(hWnd, WM_CLOSE, 0, 0) && Settle(hWnd) ? 0 : 1;
     }
     if (strCommand == L"rect") {
         HWND hWnd = Target(argc, argv, 3);
