@@ -14,11 +14,6 @@ WChar FoldAscii(WChar ch)
     return ch >= 'A' && ch <= 'Z' ? static_cast<WChar>(ch - 'A' + 'a') : ch;
 }
 
-bool IsBlank(WChar ch)
-{
-    return ch == ' ' || ch == '\t';
-}
-
 } // namespace
 
 WString CContact::GetDisplayName() const

@@ -16,11 +16,6 @@ bool IsFormulaShaped(const WString& str)
     return nFirst != WString::npos && StartsFormula(str[nFirst]);
 }
 
-bool IsBlank(WChar ch)
-{
-    return ch == ' ' || ch == '\t';
-}
-
 } // namespace
 
 CCsvWriter::CCsvWriter(WChar chSeparator) : m_chSeparator(chSeparator), m_strText(kUtf8Bom) {}

@@ -15,6 +15,8 @@
 #include <unistd.h>
 #endif
 
+#include "base/FileError.h"
+
 namespace {
 
 // "<path>.<process>-<n>.tmp": a name of each writer's own, so that two
@@ -73,28 +75,22 @@ private:
 
 #if defined(_WIN32)
 
-std::string ErrorText(const char* pszStep, DWORD dwError)
-{
-    return std::string(pszStep) + ": " + TrimWhite(WideToUtf8(GetSystemErrorText(dwError))) + " (error " +
-           std::to_string(dwError) + ")";
-}
-
 bool WriteAndFlush(const WString& strPath, const std::string& strData, std::string& strError)
 {
     CFileHandle hFile(CreateFileW(strPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!hFile) {
-        strError = ErrorText("cannot create the file", GetLastError());
+        strError = FileErrorText("cannot create the file", GetLastError());
         return false;
     }
     DWORD dwWritten = 0;
     if (!WriteFile(hFile, strData.data(), static_cast<DWORD>(strData.size()), &dwWritten, nullptr) ||
         dwWritten != strData.size()) {
-        strError = ErrorText("cannot write the file", GetLastError());
+        strError = FileErrorText("cannot write the file", GetLastError());
         return false;
     }
     if (!FlushFileBuffers(hFile)) {
-        strError = ErrorText("cannot flush the file", GetLastError());
+        strError = FileErrorText("cannot flush the file", GetLastError());
         return false;
     }
     return true;
@@ -102,16 +98,11 @@ bool WriteAndFlush(const WString& strPath, const std::string& strData, std::stri
 
 #else
 
-std::string ErrorText(const char* pszStep, int nErrno)
-{
-    return std::string(pszStep) + ": " + std::strerror(nErrno);
-}
-
 bool WriteAndFlush(const std::string& strPath, const std::string& strData, std::string& strError)
 {
     const int fd = open(strPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
-        strError = ErrorText("cannot create the file", errno);
+        strError = FileErrorText("cannot create the file", errno);
         return false;
     }
     size_t nDone = 0;
@@ -120,19 +111,19 @@ bool WriteAndFlush(const std::string& strPath, const std::string& strData, std::
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
-            strError = ErrorText("cannot write the file", errno);
+            strError = FileErrorText("cannot write the file", errno);
             close(fd);
             return false;
         }
         nDone += static_cast<size_t>(n);
     }
     if (fsync(fd) != 0) {
-        strError = ErrorText("cannot flush the file", errno);
+        strError = FileErrorText("cannot flush the file", errno);
         close(fd);
         return false;
     }
     if (close(fd) != 0) {
-        strError = ErrorText("cannot close the file", errno);
+        strError = FileErrorText("cannot close the file", errno);
         return false;
     }
     return true;
@@ -154,12 +145,12 @@ EFileRead ReadWholeFile(const WString& strPath, std::string& strData, std::strin
         const DWORD dwError = GetLastError();
         if (dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND)
             return EFileRead::FILE_READ_MISSING;
-        strError = ErrorText("cannot open the file", dwError);
+        strError = FileErrorText("cannot open the file", dwError);
         return EFileRead::FILE_READ_FAILED;
     }
     LARGE_INTEGER size = {};
     if (!GetFileSizeEx(hFile, &size)) {
-        strError = ErrorText("cannot read the file's size", GetLastError());
+        strError = FileErrorText("cannot read the file's size", GetLastError());
         return EFileRead::FILE_READ_FAILED;
     }
     CFileReading reading(strData, nMaxBytes, static_cast<uint64_t>(size.QuadPart), fnProgress);
@@ -173,7 +164,7 @@ EFileRead ReadWholeFile(const WString& strPath, std::string& strData, std::strin
         if (!reading.Add(buffer, dwRead))
             return reading.Result();
     }
-    strError = ErrorText("cannot read the file", GetLastError());
+    strError = FileErrorText("cannot read the file", GetLastError());
     strData.clear();
     return EFileRead::FILE_READ_FAILED;
 }
@@ -186,7 +177,7 @@ bool WriteFileAtomically(const WString& strPath, const std::string& strData, std
         return false;
     }
     if (!MoveFileExW(strTemp.c_str(), strPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        strError = ErrorText("cannot replace the file", GetLastError());
+        strError = FileErrorText("cannot replace the file", GetLastError());
         DeleteFileW(strTemp.c_str());
         return false;
     }
@@ -200,7 +191,7 @@ bool RenameFileNoReplace(const WString& strFrom, const WString& strTo, bool& bTa
         return true;
     const DWORD dwError = GetLastError();
     bTaken = dwError == ERROR_ALREADY_EXISTS || dwError == ERROR_FILE_EXISTS;
-    strError = ErrorText("cannot rename the file", dwError);
+    strError = FileErrorText("cannot rename the file", dwError);
     return false;
 }
 
@@ -214,12 +205,12 @@ EFileRead ReadWholeFile(const WString& strPath, std::string& strData, std::strin
     if (fd < 0) {
         if (errno == ENOENT)
             return EFileRead::FILE_READ_MISSING;
-        strError = ErrorText("cannot open the file", errno);
+        strError = FileErrorText("cannot open the file", errno);
         return EFileRead::FILE_READ_FAILED;
     }
     struct stat st = {};
     if (fstat(fd, &st) != 0) {
-        strError = ErrorText("cannot read the file's size", errno);
+        strError = FileErrorText("cannot read the file's size", errno);
         close(fd);
         return EFileRead::FILE_READ_FAILED;
     }
@@ -231,7 +222,7 @@ EFileRead ReadWholeFile(const WString& strPath, std::string& strData, std::strin
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
-            strError = ErrorText("cannot read the file", errno);
+            strError = FileErrorText("cannot read the file", errno);
             strData.clear();
             close(fd);
             return EFileRead::FILE_READ_FAILED;
@@ -253,7 +244,7 @@ bool WriteFileAtomically(const WString& strPath, const std::string& strData, std
         return false;
     }
     if (rename(strTemp.c_str(), strFile.c_str()) != 0) {
-        strError = ErrorText("cannot replace the file", errno);
+        strError = FileErrorText("cannot replace the file", errno);
         unlink(strTemp.c_str());
         return false;
     }
@@ -267,7 +258,7 @@ bool RenameFileNoReplace(const WString& strFrom, const WString& strTo, bool& bTa
     const std::string strOld = WideToUtf8(strFrom);
     if (link(strOld.c_str(), WideToUtf8(strTo).c_str()) != 0) {
         bTaken = errno == EEXIST;
-        strError = ErrorText("cannot rename the file", errno);
+        strError = FileErrorText("cannot rename the file", errno);
         return false;
     }
     unlink(strOld.c_str());

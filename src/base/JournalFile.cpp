@@ -15,6 +15,8 @@
 #include <unistd.h>
 #endif
 
+#include "base/FileError.h"
+
 namespace {
 
 FnJournalFault g_fnFault;
@@ -31,19 +33,6 @@ bool EndsWith(const WString& str, const WString& strEnd)
 
 #if defined(_WIN32)
 
-std::string SystemText(DWORD dwError)
-{
-    std::string str = TrimWhite(WideToUtf8(GetSystemErrorText(dwError)));
-    if (!str.empty() && str.back() == '.')
-        str.pop_back();
-    return str + " (error " + std::to_string(dwError) + ")";
-}
-
-std::string ErrorText(const char* pszStep, DWORD dwError)
-{
-    return std::string(pszStep) + ": " + SystemText(dwError);
-}
-
 // Read by others, never written or deleted by them while it is held.
 HANDLE OpenHeld(const WString& strPath, DWORD dwDisposition)
 {
@@ -53,15 +42,6 @@ HANDLE OpenHeld(const WString& strPath, DWORD dwDisposition)
 
 #else
 
-std::string SystemText(int nErrno)
-{
-    return std::strerror(nErrno);
-}
-
-std::string ErrorText(const char* pszStep, int nErrno)
-{
-    return std::string(pszStep) + ": " + SystemText(nErrno);
-}
 
 #endif
 
@@ -78,12 +58,12 @@ bool CJournalFile::Create(const WString& strPath, std::string& strError)
 {
     Close();
     if (const unsigned long dwError = InjectedFault("create")) {
-        strError = ErrorText("cannot create the file", dwError);
+        strError = FileErrorText("cannot create the file", dwError);
         return false;
     }
     const HANDLE hFile = OpenHeld(strPath, CREATE_NEW);
     if (hFile == INVALID_HANDLE_VALUE) {
-        strError = ErrorText("cannot create the file", GetLastError());
+        strError = FileErrorText("cannot create the file", GetLastError());
         return false;
     }
     m_hFile = hFile;
@@ -97,7 +77,7 @@ bool CJournalFile::Adopt(const WString& strPath, bool& bInUse, std::string& strE
     const HANDLE hFile = OpenHeld(strPath, OPEN_EXISTING);
     bInUse = hFile == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION;
     if (hFile == INVALID_HANDLE_VALUE) {
-        strError = ErrorText("cannot open the file", GetLastError());
+        strError = FileErrorText("cannot open the file", GetLastError());
         return false;
     }
     m_hFile = hFile;
@@ -108,7 +88,7 @@ bool CJournalFile::Adopt(const WString& strPath, bool& bInUse, std::string& strE
 bool CJournalFile::Append(const std::string& strLine, bool bFlush, std::string& strError)
 {
     if (const unsigned long dwError = InjectedFault("append")) {
-        strError = SystemText(dwError);
+        strError = SystemErrorText(dwError);
         return false;
     }
     const std::string strData = strLine + "\n";
@@ -117,11 +97,11 @@ bool CJournalFile::Append(const std::string& strLine, bool bFlush, std::string& 
     if (!SetFilePointerEx(m_hFile, end, nullptr, FILE_END) ||
         !WriteFile(m_hFile, strData.data(), static_cast<DWORD>(strData.size()), &dwWritten, nullptr) ||
         dwWritten != strData.size()) {
-        strError = SystemText(GetLastError());
+        strError = SystemErrorText(GetLastError());
         return false;
     }
     if (bFlush && !FlushFileBuffers(m_hFile)) {
-        strError = SystemText(GetLastError());
+        strError = SystemErrorText(GetLastError());
         return false;
     }
     return true;
@@ -132,7 +112,7 @@ bool CJournalFile::ReadAll(std::string& strData, std::string& strError)
     strData.clear();
     LARGE_INTEGER start = {};
     if (!SetFilePointerEx(m_hFile, start, nullptr, FILE_BEGIN)) {
-        strError = ErrorText("cannot read the file", GetLastError());
+        strError = FileErrorText("cannot read the file", GetLastError());
         return false;
     }
     char buf[4096];
@@ -145,13 +125,13 @@ bool CJournalFile::ReadAll(std::string& strData, std::string& strError)
 bool CJournalFile::Remove(std::string& strError)
 {
     if (const unsigned long dwError = InjectedFault("remove")) {
-        strError = ErrorText("cannot delete the file", dwError);
+        strError = FileErrorText("cannot delete the file", dwError);
         return false;
     }
     const WString strPath = m_strPath;
     Close();
     if (!strPath.empty() && !DeleteFileW(strPath.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) {
-        strError = ErrorText("cannot delete the file", GetLastError());
+        strError = FileErrorText("cannot delete the file", GetLastError());
         return false;
     }
     return true;
@@ -198,12 +178,12 @@ bool CJournalFile::Create(const WString& strPath, std::string& strError)
 {
     Close();
     if (const unsigned long nErrno = InjectedFault("create")) {
-        strError = ErrorText("cannot create the file", static_cast<int>(nErrno));
+        strError = FileErrorText("cannot create the file", static_cast<int>(nErrno));
         return false;
     }
     const int fd = open(WideToUtf8(strPath).c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0 || flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        strError = ErrorText("cannot create the file", errno);
+        strError = FileErrorText("cannot create the file", errno);
         if (fd >= 0)
             close(fd);
         return false;
@@ -219,12 +199,12 @@ bool CJournalFile::Adopt(const WString& strPath, bool& bInUse, std::string& strE
     bInUse = false;
     const int fd = open(WideToUtf8(strPath).c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0) {
-        strError = ErrorText("cannot open the file", errno);
+        strError = FileErrorText("cannot open the file", errno);
         return false;
     }
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         bInUse = errno == EWOULDBLOCK;
-        strError = ErrorText("cannot take the file", errno);
+        strError = FileErrorText("cannot take the file", errno);
         close(fd);
         return false;
     }
@@ -236,17 +216,17 @@ bool CJournalFile::Adopt(const WString& strPath, bool& bInUse, std::string& strE
 bool CJournalFile::Append(const std::string& strLine, bool bFlush, std::string& strError)
 {
     if (const unsigned long nErrno = InjectedFault("append")) {
-        strError = SystemText(static_cast<int>(nErrno));
+        strError = SystemErrorText(static_cast<unsigned long>(nErrno));
         return false;
     }
     const std::string strData = strLine + "\n";
     const ssize_t nWritten = lseek(m_fd, 0, SEEK_END) < 0 ? -1 : write(m_fd, strData.data(), strData.size());
     if (nWritten != static_cast<ssize_t>(strData.size())) {
-        strError = SystemText(nWritten < 0 ? errno : ENOSPC);  // a short write: the disk is full
+        strError = SystemErrorText(nWritten < 0 ? errno : ENOSPC);  // a short write: the disk is full
         return false;
     }
     if (bFlush && fsync(m_fd) != 0) {
-        strError = SystemText(errno);
+        strError = SystemErrorText(errno);
         return false;
     }
     return true;
@@ -256,7 +236,7 @@ bool CJournalFile::ReadAll(std::string& strData, std::string& strError)
 {
     strData.clear();
     if (lseek(m_fd, 0, SEEK_SET) < 0) {
-        strError = ErrorText("cannot read the file", errno);
+        strError = FileErrorText("cannot read the file", errno);
         return false;
     }
     char buf[4096];
@@ -269,13 +249,13 @@ bool CJournalFile::ReadAll(std::string& strData, std::string& strError)
 bool CJournalFile::Remove(std::string& strError)
 {
     if (const unsigned long nErrno = InjectedFault("remove")) {
-        strError = ErrorText("cannot delete the file", static_cast<int>(nErrno));
+        strError = FileErrorText("cannot delete the file", static_cast<int>(nErrno));
         return false;
     }
     const std::string strPath = WideToUtf8(m_strPath);
     Close();
     if (!strPath.empty() && unlink(strPath.c_str()) != 0 && errno != ENOENT) {
-        strError = ErrorText("cannot delete the file", errno);
+        strError = FileErrorText("cannot delete the file", errno);
         return false;
     }
     return true;

@@ -204,6 +204,11 @@ int HexDigitValue(int ch)
     return -1;
 }
 
+bool StartsWith(const std::string& str, const char* pszPrefix)
+{
+    return str.compare(0, std::char_traits<char>::length(pszPrefix), pszPrefix) == 0;
+}
+
 std::string TrimWhite(const std::string& str)
 {
     const size_t last = str.find_last_not_of(kWhite);

@@ -33,6 +33,17 @@ bool IsValidUtf8(const std::string& str);
 
 // Removes space, tab, CR, LF, vertical tab and form feed at both ends.
 std::string TrimWhite(const std::string& str);
+bool StartsWith(const std::string& str, const char* pszPrefix);
+// '0' to '9' only, in any locale.
+inline bool IsDigit(WChar ch)
+{
+    return ch >= '0' && ch <= '9';
+}
+// A space or a tab, which TrimBlanks removes.
+inline bool IsBlank(WChar ch)
+{
+    return ch == ' ' || ch == '\t';
+}
 // Without spaces and tabs at both ends: a field as typed or read from a file.
 WString TrimBlanks(const WString& str);
 // The value of a hex digit of either case; -1 for any other character.

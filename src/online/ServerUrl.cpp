@@ -36,10 +36,6 @@ bool EqualsNoCase(const WString& str, const char* psz)
     return i == str.size();
 }
 
-bool IsDigit(WChar ch)
-{
-    return ch >= '0' && ch <= '9';
-}
 
 bool IsHexDigit(WChar ch)
 {

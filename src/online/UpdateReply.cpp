@@ -5,10 +5,6 @@ namespace {
 const WChar kPrefix[] = WSTR("CHANGES ");
 const size_t kPrefixLength = sizeof(kPrefix) / sizeof(kPrefix[0]) - 1;
 
-bool IsDigit(WChar ch)
-{
-    return ch >= '0' && ch <= '9';
-}
 
 bool IsWhite(WChar ch)
 {

@@ -14,11 +14,6 @@ const char kCds[] = "+CDS:";
 const char kCdsi[] = "+CDSI:";
 const char kCpms[] = "+CPMS:";
 
-bool StartsWith(const std::string& str, const char* pszPrefix)
-{
-    return str.compare(0, std::char_traits<char>::length(pszPrefix), pszPrefix) == 0;
-}
-
 // The fields after a prefix, split at commas (quoted ones too: no field
 // these parsers read holds a comma), each trimmed.
 std::vector<std::string> Fields(const std::string& strLine, const char* pszPrefix)

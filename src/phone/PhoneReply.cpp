@@ -6,11 +6,6 @@
 
 namespace {
 
-bool StartsWith(const std::string& str, const char* pszPrefix)
-{
-    return str.compare(0, std::char_traits<char>::length(pszPrefix), pszPrefix) == 0;
-}
-
 bool IsBreak(char ch)
 {
     return ch == '\r' || ch == '\n';

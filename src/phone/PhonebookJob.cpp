@@ -6,13 +6,6 @@
 
 namespace {
 
-const char kCpbr[] = "+CPBR:";
-
-bool StartsWith(const std::string& str, const char* pszPrefix)
-{
-    return str.compare(0, std::char_traits<char>::length(pszPrefix), pszPrefix) == 0;
-}
-
 // "+CME ERROR: 22", or its verbose form.
 bool IsNotFound(const std::string& strLine)
 {

@@ -12,11 +12,6 @@ namespace {
 
 const char kCtrlZ = '\x1A';
 
-bool StartsWith(const std::string& str, const char* pszPrefix)
-{
-    return str.compare(0, std::char_traits<char>::length(pszPrefix), pszPrefix) == 0;
-}
-
 } // namespace
 
 const char CSendJob::kReportMode[] = "AT+CNMI=2,1,0,2,0";

@@ -19,11 +19,6 @@ const char* const kUnsolicitedLines[] = {"RING", "NO CARRIER", "RDY", "Call Read
 // In PDU mode these deliver the message itself in the line that follows.
 const char* const kWithPduLine[] = {"+CMT:", "+CDS:", "+CBM:"};
 
-bool StartsWith(const std::string& str, const char* pszPrefix)
-{
-    return str.compare(0, std::char_traits<char>::length(pszPrefix), pszPrefix) == 0;
-}
-
 bool HasPduLine(const std::string& strLine)
 {
     for (const char* pszPrefix : kWithPduLine) {

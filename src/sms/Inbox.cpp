@@ -10,7 +10,7 @@ namespace {
 
 const int64_t kJoinWindow = 3 * 24 * 3600;
 
-void AddNote(std::string& strNotes, const std::string& strNote)
+void AddNoteOnce(std::string& strNotes, const std::string& strNote)
 {
     if (strNote.empty() || strNotes.find(strNote) != std::string::npos)
         return;
@@ -139,7 +139,7 @@ CInbox::EAdded CInbox::Add(const CDeliverSms& sms)
     if (bConcatenated) {
         if (CReceivedMsg* pMsg = FindPartner(sms)) {
             InsertPart(*pMsg, part);
-            AddNote(pMsg->strNote, sms.strNote);
+            AddNoteOnce(pMsg->strNote, sms.strNote);
             pMsg->bNew = true;
             return EAdded::ADDED_JOINED;
         }

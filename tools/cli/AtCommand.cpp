@@ -13,7 +13,7 @@
 
 namespace {
 
-const char kUsage[] = "usage: zandusms-cli at --port NAME [--timeout SECONDS] COMMAND...";
+const char kAtUsage[] = "usage: zandusms-cli at --port NAME [--timeout SECONDS] COMMAND...";
 
 // A burst as one line: control characters and backslashes escaped; UTF-8
 // text (names from the phone book) shown as it is, other bytes as \xHH.
@@ -159,7 +159,7 @@ static int RunAt(CArgs& args)
         return kExitUsage;
     }
     if (!bPort || strPort.empty() || commands.empty()) {
-        PrintError(kUsage);
+        PrintError(kAtUsage);
         return kExitUsage;
     }
     uint32_t nTimeout = 5;
@@ -183,7 +183,7 @@ static int RunAt(CArgs&)
 
 #endif
 
-const CCliCommand kCommands[] = {
+const CCliCommand kAtCommands[] = {
     {ECliSection::SEC_PHONE, 100, "at", nullptr,
       "  at --port NAME [--timeout SECONDS] COMMAND...\n"
       "      Open the port (9600 8N1), send each COMMAND with CR LF and print every\n"
@@ -193,4 +193,4 @@ const CCliCommand kCommands[] = {
       "      each reply in seconds (default 5).\n",
      RunAt},
 };
-ZANDU_CLI_COMMANDS(kCommands);
+ZANDU_CLI_COMMANDS(kAtCommands);

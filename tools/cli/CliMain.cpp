@@ -13,7 +13,7 @@
 
 namespace {
 
-const char kUsage[] = "Usage: zandusms-cli COMMAND [OPTIONS] ARGUMENTS\n\n";
+const char kCliUsage[] = "Usage: zandusms-cli COMMAND [OPTIONS] ARGUMENTS\n\n";
 
 const char kCommonHelp[] =
     "\n"
@@ -33,7 +33,7 @@ const char kCommonHelp[] =
 
 void PrintHelp(FILE* pOut)
 {
-    std::fputs(kUsage, pOut);
+    std::fputs(kCliUsage, pOut);
     std::fputs(CCliCommands::Help().c_str(), pOut);
     std::fputs(kCommonHelp, pOut);
 }

@@ -47,4 +47,4 @@ private:
 #define ZANDU_CLI_JOIN2(a, b) a##b
 #define ZANDU_CLI_JOIN(a, b) ZANDU_CLI_JOIN2(a, b)
 #define ZANDU_CLI_COMMANDS(rows) \
-    static const CCliCommands ZANDU_CLI_JOIN(g_cliRows, __LINE__)((rows), sizeof(rows) / sizeof((rows)[0]))
+    static const CCliCommands ZANDU_CLI_JOIN(g_cliRows, __COUNTER__)((rows), sizeof(rows) / sizeof((rows)[0]))

@@ -263,7 +263,7 @@ static int RunInboxExport(CArgs& args)
 
 #endif
 
-const CCliCommand kCommands[] = {
+const CCliCommand kContactsCommands[] = {
     {ECliSection::SEC_STORES, 10, "contacts", nullptr,
       "  contacts list [--json]\n"
       "      Print the stored contacts, sorted by name: \"NAME<TAB>NUMBER<TAB>GROUPS\n"
@@ -289,4 +289,4 @@ const CCliCommand kCommands[] = {
      "",
      RunInboxExport},
 };
-ZANDU_CLI_COMMANDS(kCommands);
+ZANDU_CLI_COMMANDS(kContactsCommands);

@@ -10,7 +10,7 @@
 
 namespace {
 
-const char kUsage[] = "usage: zandusms-cli pdu [--ref N] (--to NUMBER | NUMBER) (--text TEXT | --file PATH | TEXT)";
+const char kPduUsage[] = "usage: zandusms-cli pdu [--ref N] (--to NUMBER | NUMBER) (--text TEXT | --file PATH | TEXT)";
 
 } // namespace
 
@@ -42,7 +42,7 @@ static int RunPdu(CArgs& args)
         strText8 = nNext == positionals.size() ? std::string() : positionals[nNext++];
     }
     if (bUsage || nNext != positionals.size()) {
-        PrintError(kUsage);
+        PrintError(kPduUsage);
         return kExitUsage;
     }
     uint32_t nRef = 0;
@@ -77,7 +77,7 @@ static int RunPdu(CArgs& args)
     return kExitOk;
 }
 
-const CCliCommand kCommands[] = {
+const CCliCommand kPduCommands[] = {
     {ECliSection::SEC_OTHER, 10, "pdu", nullptr,
       "  pdu [--ref N] (--to NUMBER | NUMBER) (--text TEXT | --file PATH | TEXT)\n"
       "      Print, for every part of the message, the \"AT+CMGS=<len>\" line and the\n"
@@ -85,4 +85,4 @@ const CCliCommand kCommands[] = {
       "      message reference (1-255; the program starts at 241).\n",
      RunPdu},
 };
-ZANDU_CLI_COMMANDS(kCommands);
+ZANDU_CLI_COMMANDS(kPduCommands);

@@ -609,7 +609,7 @@ static int RunListen(CArgs& args)
 
 #endif
 
-const CCliCommand kCommands[] = {
+const CCliCommand kPhoneCommands[] = {
     {ECliSection::SEC_PHONE, 10, "send", nullptr,
       "  send --port NAME --to RECIPIENTS (--text TEXT | --file PATH) [--report]\n"
       "       [--timeout S]\n"
@@ -667,4 +667,4 @@ const CCliCommand kCommands[] = {
       "  line or an unsolicited code does not count as an answer.\n",
      nullptr},
 };
-ZANDU_CLI_COMMANDS(kCommands);
+ZANDU_CLI_COMMANDS(kPhoneCommands);

@@ -101,7 +101,7 @@ static int RunSettings(CArgs& args)
 
 #endif
 
-const CCliCommand kCommands[] = {
+const CCliCommand kSettingsCommands[] = {
     {ECliSection::SEC_STORES, 30, "settings", nullptr,
       "  settings move-from-machine [--dry-run]\n"
       "      Move the lists, history, contacts and reports an earlier version kept\n"
@@ -110,4 +110,4 @@ const CCliCommand kCommands[] = {
       "      have yourself is left. Removing them there needs an administrator.\n",
      RunSettings},
 };
-ZANDU_CLI_COMMANDS(kCommands);
+ZANDU_CLI_COMMANDS(kSettingsCommands);
