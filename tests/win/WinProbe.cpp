@@ -475,11 +475,14 @@ int Responds(HWND hWnd, DWORD dwMs, DWORD dwInterval)
 
 namespace {
 
-// Returns once the window's thread has taken what was posted to it before:
-// a message sent is handled when the thread next asks for a message, ahead
-// of the posted ones, so the second of two is handled only after the thread
-// has come back from what the first let it take. Commands that follow then
-// find the click's or the key's effect, as a user's next action would.
+// Returns once the window's thread has most likely taken what was posted to
+// it before: a message sent is handled when the thread next asks for a
+// message, ahead of the posted ones, so the second of two is handled after
+// the thread has come back from what the first let it take, unless it takes
+// sent messages while it handles the posted one (under Wine, a change of
+// the active window may). Commands that follow then find the click's or the
+// key's effect, as a user's next action would; a test that must be sure
+// waits for the effect itself.
 bool Settle(HWND hWnd)
 {
     DWORD_PTR nResult = 0;
