@@ -97,6 +97,8 @@ bool CMainDlg::OnMessage(UINT uMsg, WPARAM /*wParam*/, LPARAM lParam, LRESULT& l
         SetIcons();  // the skin and the system take it too
     else if (uMsg == CTaskbarProgress::GetButtonCreatedMessage())
         m_taskbar.Reset();
+    else if (uMsg == CNotifyIcon::GetTaskbarCreatedMessage())
+        m_receiving.OnTaskbarCreated();
     if (uMsg != CUiQueue::GetMessageId())
         return false;
     m_ui.Drain();

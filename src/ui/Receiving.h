@@ -48,6 +48,8 @@ public:
     // The icon's callback: true with the number whose conversation to open
     // (empty: the newest).
     bool OnIconMessage(LPARAM lParam, WString& strNumber) const;
+    // The shell started again: the icon comes back.
+    void OnTaskbarCreated() { m_icon.Restore(); }
 
 private:
     // CReceiverHost

@@ -29,6 +29,9 @@ void CNotifyIcon::Show(HWND hWnd, UINT uMessage, HICON hIcon, const WString& str
 {
     const bool bAdded = m_hWnd != nullptr;
     m_hWnd = hWnd;
+    m_uMessage = uMessage;
+    m_hIcon = hIcon;
+    m_strTip = strTip;
     NOTIFYICONDATAW data = Data(NIF_MESSAGE | NIF_ICON | NIF_TIP);
     data.uCallbackMessage = uMessage;
     data.hIcon = hIcon;
@@ -41,6 +44,7 @@ void CNotifyIcon::SetTip(const WString& strTip)
 {
     if (!m_hWnd)
         return;
+    m_strTip = strTip;
     NOTIFYICONDATAW data = Data(NIF_TIP);
     CopyCut(data.szTip, strTip);
     Shell_NotifyIconW(NIM_MODIFY, &data);
@@ -50,6 +54,7 @@ void CNotifyIcon::ShowBalloon(const WString& strTitle, const WString& strText)
 {
     if (!m_hWnd)
         return;
+    m_strTip = strTitle;
     NOTIFYICONDATAW data = Data(NIF_TIP | NIF_INFO);
     CopyCut(data.szTip, strTitle);
     CopyCut(data.szInfoTitle, strTitle);
@@ -65,4 +70,21 @@ void CNotifyIcon::Remove()
     NOTIFYICONDATAW data = Data(0);
     Shell_NotifyIconW(NIM_DELETE, &data);
     m_hWnd = nullptr;
+}
+
+UINT CNotifyIcon::GetTaskbarCreatedMessage()
+{
+    static const UINT uMessage = RegisterWindowMessageW(L"TaskbarCreated");
+    return uMessage;
+}
+
+void CNotifyIcon::Restore()
+{
+    if (!m_hWnd)
+        return;
+    NOTIFYICONDATAW data = Data(NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    data.uCallbackMessage = m_uMessage;
+    data.hIcon = m_hIcon;
+    CopyCut(data.szTip, m_strTip);
+    Shell_NotifyIconW(NIM_ADD, &data);
 }

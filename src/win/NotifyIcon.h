@@ -3,7 +3,8 @@
 // a balloon shows each new message, and a click on either comes to the
 // owner window as the callback message (lParam: the mouse message, or
 // NIN_BALLOONUSERCLICK). Where there is no notification area nothing shows
-// and nothing fails.
+// and nothing fails; a shell that starts again (after a crash of the
+// explorer) gets the icon anew.
 #pragma once
 
 #include <windows.h>
@@ -27,8 +28,16 @@ public:
     void Remove();
     bool IsShown() const { return m_hWnd != nullptr; }
 
+    // What a shell that has started sends every top-level window.
+    static UINT GetTaskbarCreatedMessage();
+    // The new shell knows no icon: it is added again as it was.
+    void Restore();
+
 private:
     NOTIFYICONDATAW Data(UINT uFlags) const;
 
     HWND m_hWnd = nullptr;
+    UINT m_uMessage = 0;
+    HICON m_hIcon = nullptr;
+    WString m_strTip;
 };

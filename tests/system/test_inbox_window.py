@@ -185,6 +185,9 @@ class InboxWindow(unittest.TestCase):
             self.assertEqual(held.stderr.strip(), "zandusms-cli: " + HELD)
             wait_for(lambda: program.text(INBOX_BUTTON), 15, until=lambda text: text == "&Inbox (1)")
             self.assertIn("New message from Anna", tips())
+            # The shell started again (the explorer crashed): the icon comes back as it was.
+            self.assertEqual(winprobe("newshell", program.hwnd, 1)[0], 0)
+            wait_for(tips, 10, until=lambda shown: "New message from Anna" in shown)
 
             # A send on the open port; its report turns the History's state as it comes.
             program.click(DELIVERY_REPORT)

@@ -42,6 +42,8 @@
 //   winprobe usage <process>            "handles=<n> gdi=<n> user=<n> working_set_kb=<n> private_kb=<n>"
 //   winprobe responds <hwnd> <ms> <interval ms>  WM_NULL sent every interval for that long:
 //                                       "samples=<n> worst_ms=<x> mean_ms=<y> over_100ms=<n> failed=<n>"
+//   winprobe newshell <hwnd> <icon id>  what a shell that crashed and started again leaves: the
+//                                       window's notification icon gone, and "TaskbarCreated" posted to it
 //   winprobe serve                      runs the commands read from standard input, one a line, each a
 //                                       JSON array of its arguments; after each one's output a line of
 //                                       the character 04 and its exit code. One process for a whole test
@@ -50,6 +52,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
+#include <shellapi.h>
 #include <tlhelp32.h>
 
 #include <cstdio>
@@ -644,6 +647,16 @@ int Run(int argc, wchar_t** argv)
         ReleaseMutex(hMutex);
         CloseHandle(hMutex);
         return 0;
+    }
+    if (strCommand == L"newshell" && argc == 4) {
+        NOTIFYICONDATAW data = {};
+        data.cbSize = sizeof(data);
+        data.hWnd = ParseHwnd(argv[2]);
+        data.uID = wcstoul(argv[3], nullptr, 10);
+        return Shell_NotifyIconW(NIM_DELETE, &data) &&
+                       PostMessageW(data.hWnd, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0)
+                   ? 0
+                   : 1;
     }
     if (strCommand == L"usage")
         return Usage(argv[2]);
