@@ -137,16 +137,6 @@ void CMessageListing::Close(const std::string& strNote)
     m_bWaiting = false;
 }
 
-bool ParseCdsiLine(const std::string& strLine, std::string& strStorage, unsigned& nIndex)
-{
-    CAnnounced announced;
-    if (!StartsWith(strLine, kCdsi) || !ParseAnnouncement(strLine, announced))
-        return false;
-    strStorage = announced.strStorage;
-    nIndex = announced.nIndex;
-    return true;
-}
-
 bool ParseAnnouncement(const std::string& strLine, CAnnounced& announced)
 {
     announced.bReport = StartsWith(strLine, kCdsi);
@@ -191,4 +181,9 @@ std::vector<std::string> GetStoragesToRead(const std::vector<CStorageStatus>& st
             names.push_back(str);
     }
     return names;
+}
+
+std::string SelectStorageCommand(const std::string& strStorage)
+{
+    return "AT+CPMS=\"" + strStorage + "\"";
 }

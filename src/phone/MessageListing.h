@@ -52,9 +52,6 @@ private:
     unsigned m_nReadIndex = 0;
 };
 
-// "+CDSI: <mem>,<index>": a status report stored in the phone, to be listed.
-bool ParseCdsiLine(const std::string& strLine, std::string& strStorage, unsigned& nIndex);
-
 // What the phone announces it has stored: "+CMTI: <mem>,<index>" (a
 // message) or "+CDSI: <mem>,<index>" (a status report).
 struct CAnnounced {
@@ -77,3 +74,5 @@ bool ParseStorageStatus(const std::string& strLine, std::vector<CStorageStatus>&
 // them that hold messages, each once, in the reply's order. ("MT" is "SM"
 // and "ME" together; a PDU listed twice is stored once all the same.)
 std::vector<std::string> GetStoragesToRead(const std::vector<CStorageStatus>& storages);
+// "AT+CPMS=\"<mem>\"": the memory that the next listing, read or delete is of.
+std::string SelectStorageCommand(const std::string& strStorage);

@@ -17,7 +17,7 @@ void CReadAnnouncedJob::Start()
         return;
     }
     m_eStep = EStep::SELECT;
-    m_link.Command("AT+CPMS=\"" + m_announced.strStorage + "\"");
+    m_link.Command(SelectStorageCommand(m_announced.strStorage));
 }
 
 void CReadAnnouncedJob::Read()
@@ -83,5 +83,5 @@ void CReadAnnouncedJob::Finish()
         return;
     }
     m_eStep = EStep::RESTORE;
-    m_link.Command(std::string("AT+CPMS=\"") + kDefaultStorage + "\"");
+    m_link.Command(SelectStorageCommand(kDefaultStorage));
 }

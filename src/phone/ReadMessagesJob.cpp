@@ -95,7 +95,7 @@ void CReadMessagesJob::ReadNextStorage()
         return;
     }
     SetStep(EStep::SELECT);
-    m_link.Command("AT+CPMS=\"" + strStorage + "\"");
+    m_link.Command(SelectStorageCommand(strStorage));
 }
 
 // A memory the phone named but will not select is passed over.
@@ -122,7 +122,7 @@ void CReadMessagesJob::FinishReading()
     const bool bChanged = !m_storages.empty() && !m_storages.back().empty() && m_storages.back() != m_strSelected;
     if (bChanged && !m_strSelected.empty() && m_eStep != EStep::RESTORE) {
         SetStep(EStep::RESTORE);
-        m_link.Command("AT+CPMS=\"" + m_strSelected + "\"");
+        m_link.Command(SelectStorageCommand(m_strSelected));
         return;
     }
     m_listener.OnRead();

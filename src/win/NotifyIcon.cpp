@@ -13,6 +13,8 @@ void CopyCut(wchar_t (&szTo)[N], const WString& strFrom)
     szTo[nLength] = L'\0';
 }
 
+const UINT kWhole = NIF_MESSAGE | NIF_ICON | NIF_TIP;  // the icon as added
+
 } // namespace
 
 NOTIFYICONDATAW CNotifyIcon::Data(UINT uFlags) const
@@ -22,6 +24,9 @@ NOTIFYICONDATAW CNotifyIcon::Data(UINT uFlags) const
     data.hWnd = m_hWnd;
     data.uID = 1;
     data.uFlags = uFlags;
+    data.uCallbackMessage = m_uMessage;
+    data.hIcon = m_hIcon;
+    CopyCut(data.szTip, m_strTip);
     return data;
 }
 
@@ -32,10 +37,7 @@ void CNotifyIcon::Show(HWND hWnd, UINT uMessage, HICON hIcon, const WString& str
     m_uMessage = uMessage;
     m_hIcon = hIcon;
     m_strTip = strTip;
-    NOTIFYICONDATAW data = Data(NIF_MESSAGE | NIF_ICON | NIF_TIP);
-    data.uCallbackMessage = uMessage;
-    data.hIcon = hIcon;
-    CopyCut(data.szTip, strTip);
+    NOTIFYICONDATAW data = Data(kWhole);
     if (!Shell_NotifyIconW(bAdded ? NIM_MODIFY : NIM_ADD, &data) && !bAdded)
         Shell_NotifyIconW(NIM_MODIFY, &data);  // left by a window of the same handle: taken over
 }
@@ -46,7 +48,6 @@ void CNotifyIcon::SetTip(const WString& strTip)
         return;
     m_strTip = strTip;
     NOTIFYICONDATAW data = Data(NIF_TIP);
-    CopyCut(data.szTip, strTip);
     Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
@@ -56,7 +57,6 @@ void CNotifyIcon::ShowBalloon(const WString& strTitle, const WString& strText)
         return;
     m_strTip = strTitle;
     NOTIFYICONDATAW data = Data(NIF_TIP | NIF_INFO);
-    CopyCut(data.szTip, strTitle);
     CopyCut(data.szInfoTitle, strTitle);
     CopyCut(data.szInfo, strText.empty() ? WString(WSTR(" ")) : strText);  // an empty text shows no balloon
     data.dwInfoFlags = NIIF_INFO;
@@ -82,9 +82,6 @@ void CNotifyIcon::Restore()
 {
     if (!m_hWnd)
         return;
-    NOTIFYICONDATAW data = Data(NIF_MESSAGE | NIF_ICON | NIF_TIP);
-    data.uCallbackMessage = m_uMessage;
-    data.hIcon = m_hIcon;
-    CopyCut(data.szTip, m_strTip);
+    NOTIFYICONDATAW data = Data(kWhole);
     Shell_NotifyIconW(NIM_ADD, &data);
 }

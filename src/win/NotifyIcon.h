@@ -34,6 +34,7 @@ public:
     void Restore();
 
 private:
+    // The icon as it is now, uFlags naming the fields the shell is to take.
     NOTIFYICONDATAW Data(UINT uFlags) const;
 
     HWND m_hWnd = nullptr;

@@ -50,10 +50,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::vector<CStorageStatus> storages;
         if (ParseStorageStatus(strLine, storages))
             Check(!storages.empty() && GetStoragesToRead(storages).size() <= 3);
-        std::string strStorage;
-        unsigned nIndex = 0;
-        if (ParseCdsiLine(strLine, strStorage, nIndex))
-            Check(!strStorage.empty());
+        CAnnounced announced;
+        if (ParseAnnouncement(strLine, announced))
+            Check(!announced.strStorage.empty());
     }
     listing.Finish();
     // Every header gives an entry; one that is not complete says why.

@@ -84,16 +84,16 @@ TEST(MessageListing, StatusReportLines)
     EXPECT_TRUE(listing.GetPdus()[0].bReport);
     EXPECT_EQ(listing.GetPdus()[0].strHex, std::string("00") + kTpdu);
 
-    std::string strStorage;
-    unsigned nIndex = 0;
-    EXPECT_TRUE(ParseCdsiLine("+CDSI: \"SR\",3", strStorage, nIndex));
-    EXPECT_EQ(strStorage, "SR");
-    EXPECT_EQ(nIndex, 3u);
-    EXPECT_TRUE(ParseCdsiLine("+CDSI: ME, 12", strStorage, nIndex));
-    EXPECT_EQ(strStorage, "ME");
-    EXPECT_EQ(nIndex, 12u);
+    CAnnounced announced;
+    EXPECT_TRUE(ParseAnnouncement("+CDSI: \"SR\",3", announced));
+    EXPECT_EQ(announced.strStorage, "SR");
+    EXPECT_EQ(announced.nIndex, 3u);
+    EXPECT_TRUE(announced.bReport);
+    EXPECT_TRUE(ParseAnnouncement("+CDSI: ME, 12", announced));
+    EXPECT_EQ(announced.strStorage, "ME");
+    EXPECT_EQ(announced.nIndex, 12u);
     for (const char* psz : {"+CDSI: \"SM\"", "+CDSI: ,3", "+CDSI: \"SM\",x", "+CDS: 20", "+CDSI: \"SM\",1,2"})
-        EXPECT_FALSE(ParseCdsiLine(psz, strStorage, nIndex)) << psz;
+        EXPECT_FALSE(ParseAnnouncement(psz, announced)) << psz;
 }
 
 TEST(MessageListing, StorageStatus)

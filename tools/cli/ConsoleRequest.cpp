@@ -216,16 +216,14 @@ void CConsoleRequest::OnPhonebook(const std::vector<CContact>& phonebook)
 }
 
 // The window's reason (the system's text, or what it means for an open),
-// with the code.
+// with the code; a port the window took for receiving after RefuseHeld
+// looked is named as RefuseHeld names it.
 void CConsoleRequest::OnPortError(uint32_t dwError, const WString& strReason)
 {
-    if (dwError == kErrorAccessDenied && m_pHost->IsHeldByReceiving(m_strPort)) {
-        m_pHost->PrintError(DescribeHeld(m_strPort));
-        Note(kExitPort);
-        return;
-    }
-    m_pHost->PrintError(WideToUtf8(m_strPort) + ": " + WideToUtf8(strReason) + " (error " + std::to_string(dwError) +
-                        ")");
+    const bool bHeld = dwError == kErrorAccessDenied && m_pHost->IsHeldByReceiving(m_strPort);
+    m_pHost->PrintError(bHeld ? DescribeHeld(m_strPort)
+                              : WideToUtf8(m_strPort) + ": " + WideToUtf8(strReason) + " (error " +
+                                    std::to_string(dwError) + ")");
     Note(kExitPort);
 }
 
